@@ -1,0 +1,116 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
+
+// File open modes, as the stream constructors take them.
+enum : uint16_t {
+    fmOpenRead = 0x0000,
+    fmOpenWrite = 0x0001,
+    fmOpenReadWrite = 0x0002,
+    fmShareDenyNone = 0x0040,
+    fmCreate = 0xFF00,
+};
+
+// A byte stream with a position. Read and Write move as far as they can and say how far;
+// ReadBuffer and WriteBuffer insist on the whole count and raise otherwise. All numbers in the
+// system's files are little-endian, whatever the machine.
+class TStream {
+public:
+    virtual ~TStream();
+
+    virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+    virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+    virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+
+    int64_t Position();
+    void SetPosition(int64_t Value) { Seek(Value, soBeginning); }
+    virtual int64_t Size();
+    virtual void SetSize(int64_t NewSize) = 0;
+
+    void ReadBuffer(void* Buffer, int64_t Count);
+    void WriteBuffer(const void* Buffer, int64_t Count);
+    // Copies Count bytes from Source's position; Count 0 copies all of Source from its start.
+    int64_t CopyFrom(TStream& Source, int64_t Count);
+
+    uint8_t ReadUInt8();
+    int8_t ReadInt8();
+    uint16_t ReadUInt16();
+    int16_t ReadInt16();
+    uint32_t ReadUInt32();
+    int32_t ReadInt32();
+    uint64_t ReadUInt64();
+    int64_t ReadInt64();
+    float ReadSingle();
+    double ReadDouble();
+
+    void WriteUInt8(uint8_t Value);
+    void WriteInt8(int8_t Value) { WriteUInt8(static_cast<uint8_t>(Value)); }
+    void WriteUInt16(uint16_t Value);
+    void WriteInt16(int16_t Value) { WriteUInt16(static_cast<uint16_t>(Value)); }
+    void WriteUInt32(uint32_t Value);
+    void WriteInt32(int32_t Value) { WriteUInt32(static_cast<uint32_t>(Value)); }
+    void WriteUInt64(uint64_t Value);
+    void WriteInt64(int64_t Value) { WriteUInt64(static_cast<uint64_t>(Value)); }
+    void WriteSingle(float Value);
+    void WriteDouble(double Value);
+};
+
+// Little-endian packing into and out of plain byte buffers, for records built in memory.
+void PutUInt16LE(uint8_t* p, uint16_t v);
+void PutUInt32LE(uint8_t* p, uint32_t v);
+void PutUInt64LE(uint8_t* p, uint64_t v);
+uint16_t GetUInt16LE(const uint8_t* p);
+uint32_t GetUInt32LE(const uint8_t* p);
+uint64_t GetUInt64LE(const uint8_t* p);
+
+// A stream held in memory; Memory() stays valid until the next write or size change.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream();
+    ~TMemoryStream() override;
+
+    int64_t Read(void* Buffer, int64_t Count) override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    int64_t Size() override { return FSize; }
+    void SetSize(int64_t NewSize) override;
+
+    void Clear();
+    uint8_t* Memory() { return FData.data(); }
+    const uint8_t* Memory() const { return FData.data(); }
+    void LoadFromStream(TStream& Stream);
+    void SaveToStream(TStream& Stream) const;
+    void LoadFromFile(const QString& FileName);
+    void SaveToFile(const QString& FileName) const;
+
+private:
+    void Grow(int64_t NewSize);
+
+    std::vector<uint8_t> FData;
+    int64_t FSize = 0;
+    int64_t FPosition = 0;
+};
+
+// A stream over a file on disk.
+class TFileStream : public TStream {
+public:
+    TFileStream(const QString& FileName, uint16_t Mode);
+    // Takes over a descriptor that is already open (a temporary file made safely, say).
+    TFileStream(int Handle, const QString& FileName);
+    ~TFileStream() override;
+
+    int64_t Read(void* Buffer, int64_t Count) override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    void SetSize(int64_t NewSize) override;
+
+    const QString& FileName() const { return FFileName; }
+    int Handle() const { return FHandle; }
+
+private:
+    int FHandle = -1;
+    QString FFileName;
+};

@@ -1,0 +1,88 @@
+#include "host/exceptions.h"
+#include "host/streams.h"
+#include "host/tempfiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+TEST(Streams, NumbersAreWrittenLittleEndian) {
+    TMemoryStream s;
+    s.WriteUInt8(0x01);
+    s.WriteUInt16(0x0302);
+    s.WriteInt32(-2);
+    s.WriteInt64(0x0807060504030201LL);
+    s.WriteSingle(1.0f);
+    s.WriteDouble(-2.0);
+    const uint8_t Expected[] = {0x01, 0x02, 0x03, 0xFE, 0xFF, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
+                                0x08, 0x00, 0x00, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0x00, 0xC0};
+    ASSERT_EQ(s.Size(), int64_t(sizeof Expected));
+    EXPECT_EQ(0, memcmp(s.Memory(), Expected, sizeof Expected));
+    s.SetPosition(0);
+    EXPECT_EQ(s.ReadUInt8(), 1);
+    EXPECT_EQ(s.ReadUInt16(), 0x0302);
+    EXPECT_EQ(s.ReadInt32(), -2);
+    EXPECT_EQ(s.ReadInt64(), 0x0807060504030201LL);
+    EXPECT_EQ(s.ReadSingle(), 1.0f);
+    EXPECT_EQ(s.ReadDouble(), -2.0);
+}
+
+TEST(Streams, AShortReadRaisesAndPlainReadSaysHowFar) {
+    TMemoryStream s;
+    s.WriteUInt16(7);
+    s.SetPosition(0);
+    char Buf[4];
+    EXPECT_THROW(s.ReadBuffer(Buf, 4), EReadError);
+    s.SetPosition(1);
+    EXPECT_THROW(s.ReadUInt32(), EReadError);
+    s.SetPosition(0);
+    EXPECT_EQ(s.Read(Buf, 4), 2);
+    s.SetPosition(-5);
+    EXPECT_EQ(s.Read(Buf, 1), 0);
+    s.SetPosition(100);
+    EXPECT_EQ(s.Read(Buf, 1), 0);
+}
+
+TEST(Streams, WritingPastTheEndGrowsWithZeros) {
+    TMemoryStream s;
+    s.SetPosition(4);
+    s.WriteUInt8(9);
+    EXPECT_EQ(s.Size(), 5);
+    s.SetSize(8);
+    EXPECT_EQ(s.Memory()[7], 0);
+    s.SetSize(2);
+    EXPECT_EQ(s.Position(), 2);
+}
+
+TEST(Streams, FileStreamsRoundTripAndCopy) {
+    QString Name;
+    {
+        auto f = CreateTempFileStream(Name);
+        EXPECT_TRUE(QFileInfo(Name).fileName().startsWith("Pim"));
+        f->WriteUInt32(0xA1B2C3D4);
+        f->WriteUInt16(0x0102);
+        EXPECT_EQ(f->Size(), 6);
+    }
+    TMemoryStream m;
+    m.LoadFromFile(Name);
+    ASSERT_EQ(m.Size(), 6);
+    EXPECT_EQ(m.ReadUInt32(), 0xA1B2C3D4u);
+    TMemoryStream copy;
+    copy.CopyFrom(m, 0);
+    EXPECT_EQ(copy.Size(), 6);
+    EXPECT_EQ(0, memcmp(copy.Memory(), m.Memory(), 6));
+    QFile::remove(Name);
+    EXPECT_THROW(TFileStream(Name, fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream("/nonexistent-dir/x.pim", fmCreate), EFCreateError);
+}
+
+TEST(Streams, TemporaryFilesAreDistinctAndExist) {
+    const QString a = CreateTempFileName();
+    const QString b = CreateTempFileName();
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(QFile::exists(a));
+    EXPECT_TRUE(a.startsWith(TempDirectory() + "Pim"));
+    EXPECT_TRUE(a.endsWith(".tmp"));
+    QFile::remove(a);
+    QFile::remove(b);
+}
