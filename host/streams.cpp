@@ -144,6 +144,8 @@ int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
     const int64_t End = FPosition + Count;
     if (End > FSize) {
         Grow(End);
+        // A write that starts past the end leaves a gap; it reads back as zeros, not as old bytes.
+        if (FPosition > FSize) std::memset(FData.data() + FSize, 0, static_cast<size_t>(FPosition - FSize));
         FSize = End;
     }
     std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
