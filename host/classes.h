@@ -30,10 +30,18 @@ public:
 
 // Naming and ownership failures of components. A clash of names has its own class so that callers
 // that look for a free name can tell it from a name that can never be valid.
-class EComponentError : public Exception { using Exception::Exception; };
-class EInvalidComponentName : public EComponentError { using EComponentError::EComponentError; };
-class EDuplicateComponentName : public EComponentError { using EComponentError::EComponentError; };
-class EClassNotFound : public Exception { using Exception::Exception; };
+class EComponentError : public Exception {
+    using Exception::Exception;
+};
+class EInvalidComponentName : public EComponentError {
+    using EComponentError::EComponentError;
+};
+class EDuplicateComponentName : public EComponentError {
+    using EComponentError::EComponentError;
+};
+class EClassNotFound : public Exception {
+    using Exception::Exception;
+};
 
 // The class name of an object as written in the source ("TPimFile"), found from its dynamic type.
 QString ClassNameOf(const std::type_info& Type);
@@ -183,7 +191,7 @@ private:
     TComponent* FOwner = nullptr;
     QString FName;
     intptr_t FTag = 0;
-    std::vector<TComponent*> FComponents; // owned
+    std::vector<TComponent*> FComponents;   // owned
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
     TComponentState FComponentState = 0;
     bool FTornDown = false;
@@ -223,8 +231,8 @@ class TPropertyCollector : public TFiler {
 public:
     struct TEntry {
         QString Name;
-        QVariant Value;     // written value of a plain property
-        QByteArray Binary;  // written bytes of a binary property
+        QVariant Value;    // written value of a plain property
+        QByteArray Binary; // written bytes of a binary property
         bool IsBinary = false;
         bool HasData = false;
     };

@@ -60,7 +60,9 @@ TInvalidateHook& InvalidateHook() {
 }
 } // namespace
 
-void SetInvalidateHook(TInvalidateHook Hook) { InvalidateHook() = std::move(Hook); }
+void SetInvalidateHook(TInvalidateHook Hook) {
+    InvalidateHook() = std::move(Hook);
+}
 
 // TControl
 
@@ -69,14 +71,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
-    // Only reached with a parent when the control was not freed with delete.
-    if (FParent) DetachFromParent();
-}
-
-void TControl::BeforeDestruction() {
-    Destroying();
     DetachFromParent();
-    TComponent::BeforeDestruction();
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -227,13 +222,15 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
     // Only reached with children when the control was not freed with delete.
-    while (!FControls.empty()) delete FControls.back();
+    while (!FControls.empty())
+        delete FControls.back();
 }
 
 void TWinControl::BeforeDestruction() {
     Destroying();
     // Children go first, while this control is still whole, whoever owns them.
-    while (!FControls.empty()) delete FControls.back();
+    while (!FControls.empty())
+        delete FControls.back();
     DestroyHandle();
     TControl::BeforeDestruction();
 }
@@ -309,9 +306,13 @@ void TWinControl::CreateWnd() {
     FHandle = NextHandle;
 }
 
-void TWinControl::DestroyWnd() { FHandle = 0; }
+void TWinControl::DestroyWnd() {
+    FHandle = 0;
+}
 
-void TWinControl::DisableAlign() { ++FAlignLevel; }
+void TWinControl::DisableAlign() {
+    ++FAlignLevel;
+}
 
 void TWinControl::EnableAlign() {
     if (FAlignLevel > 0) --FAlignLevel;
@@ -352,11 +353,16 @@ void TWinControl::AlignControls(TControl*, QRect& Rect) {
             if (C->Align() == Kind && (C->Visible() || C->HasState(csDesigning))) List.push_back(C);
         auto Key = [Kind](const TControl* C) {
             switch (Kind) {
-            case alTop: return C->Top();
-            case alBottom: return -(C->Top() + C->Height());
-            case alLeft: return C->Left();
-            case alRight: return -(C->Left() + C->Width());
-            default: return 0;
+            case alTop:
+                return C->Top();
+            case alBottom:
+                return -(C->Top() + C->Height());
+            case alLeft:
+                return C->Left();
+            case alRight:
+                return -(C->Left() + C->Width());
+            default:
+                return 0;
             }
         };
         std::stable_sort(List.begin(), List.end(),
@@ -383,23 +389,33 @@ void TWinControl::AlignControls(TControl*, QRect& Rect) {
         R -= C->Width();
         C->SetBounds(R, T, C->Width(), std::max(B - T, 0));
     }
-    for (TControl* C : Aligned(alClient)) C->SetBounds(L, T, std::max(R - L, 0), std::max(B - T, 0));
+    for (TControl* C : Aligned(alClient))
+        C->SetBounds(L, T, std::max(R - L, 0), std::max(B - T, 0));
     Rect = QRect(L, T, std::max(R - L, 0), std::max(B - T, 0));
+}
+
+void TWinControl::Loaded() {
+    TControl::Loaded();
+    if (FAlignPending) Realign();
 }
 
 void TWinControl::FontChanged() {
     TControl::FontChanged();
-    for (size_t i = 0; i < FControls.size(); ++i) FControls[i]->ParentFontChanged();
+    for (size_t i = 0; i < FControls.size(); ++i)
+        FControls[i]->ParentFontChanged();
 }
 
 void TWinControl::ColorChanged() {
     TControl::ColorChanged();
-    for (size_t i = 0; i < FControls.size(); ++i) FControls[i]->ParentColorChanged();
+    for (size_t i = 0; i < FControls.size(); ++i)
+        FControls[i]->ParentColorChanged();
 }
 
 // TCustomPanel
 
-TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) { SetBounds(0, 0, 185, 41); }
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetBounds(0, 0, 185, 41);
+}
 
 void TCustomPanel::SetBevelInner(TBevelCut Value) {
     if (Value == FBevelInner) return;
@@ -415,7 +431,9 @@ void TCustomPanel::SetBevelOuter(TBevelCut Value) {
 
 // TScrollBox
 
-TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 185, 41); }
+TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 185, 41);
+}
 
 void TScrollBox::ScrollBy(int DeltaX, int DeltaY) {
     FHorzScrollBar.Position += DeltaX;

@@ -13,7 +13,12 @@ using TControlColor = int32_t;
 inline constexpr TControlColor clControlDefault = static_cast<TControlColor>(0x8000000F); // button face
 inline constexpr TControlColor clControlText = static_cast<TControlColor>(0x80000008);    // window text
 
-enum TControlFontStyle : uint8_t { cfsBold = 0x01, cfsItalic = 0x02, cfsUnderline = 0x04, cfsStrikeOut = 0x08 };
+enum TControlFontStyle : uint8_t {
+    cfsBold = 0x01,
+    cfsItalic = 0x02,
+    cfsUnderline = 0x04,
+    cfsStrikeOut = 0x08
+};
 
 // The font of a control: the few attributes a control passes to its children, with a change event.
 class TControlFont : public TPersistent {
@@ -67,8 +72,8 @@ enum : uint32_t {
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* AOwner);
+    // Leaves the parent only here, after the derived destructors, so that they still reach it.
     ~TControl() override;
-    void BeforeDestruction() override;
 
     TWinControl* Parent() const { return FParent; }
     // Classes that accept only certain parents check the class here and refuse with Abort() before
@@ -204,6 +209,7 @@ protected:
     virtual void AlignControls(TControl* AControl, QRect& Rect);
     void FontChanged() override;
     void ColorChanged() override;
+    void Loaded() override;
 
 private:
     friend class TControl;

@@ -27,29 +27,46 @@ constexpr std::array<std::pair<TMsgDlgBtn, TModalResult>, 12> ButtonResults{{
 
 QMessageBox::StandardButton StandardButtonOf(TMsgDlgBtn Button) {
     switch (Button) {
-    case mbYes: return QMessageBox::Yes;
-    case mbNo: return QMessageBox::No;
-    case mbOK: return QMessageBox::Ok;
-    case mbCancel: return QMessageBox::Cancel;
-    case mbAbort: return QMessageBox::Abort;
-    case mbRetry: return QMessageBox::Retry;
-    case mbIgnore: return QMessageBox::Ignore;
-    case mbNoToAll: return QMessageBox::NoToAll;
-    case mbYesToAll: return QMessageBox::YesToAll;
-    case mbHelp: return QMessageBox::Help;
-    case mbClose: return QMessageBox::Close;
-    case mbAll: break;
+    case mbYes:
+        return QMessageBox::Yes;
+    case mbNo:
+        return QMessageBox::No;
+    case mbOK:
+        return QMessageBox::Ok;
+    case mbCancel:
+        return QMessageBox::Cancel;
+    case mbAbort:
+        return QMessageBox::Abort;
+    case mbRetry:
+        return QMessageBox::Retry;
+    case mbIgnore:
+        return QMessageBox::Ignore;
+    case mbNoToAll:
+        return QMessageBox::NoToAll;
+    case mbYesToAll:
+        return QMessageBox::YesToAll;
+    case mbHelp:
+        return QMessageBox::Help;
+    case mbClose:
+        return QMessageBox::Close;
+    case mbAll:
+        break;
     }
     return QMessageBox::NoButton;
 }
 
 QString DefaultCaption(TMsgDlgType DlgType) {
     switch (DlgType) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Warning");
+    case mtError:
+        return QStringLiteral("Error");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirm");
+    case mtCustom:
+        break;
     }
     return Application()->Title();
 }
@@ -64,11 +81,20 @@ public:
         Box.setWindowTitle(Request.Caption);
         Box.setText(Request.Text);
         switch (Request.DlgType) {
-        case mtWarning: Box.setIcon(QMessageBox::Warning); break;
-        case mtError: Box.setIcon(QMessageBox::Critical); break;
-        case mtInformation: Box.setIcon(QMessageBox::Information); break;
-        case mtConfirmation: Box.setIcon(QMessageBox::Question); break;
-        case mtCustom: break;
+        case mtWarning:
+            Box.setIcon(QMessageBox::Warning);
+            break;
+        case mtError:
+            Box.setIcon(QMessageBox::Critical);
+            break;
+        case mtInformation:
+            Box.setIcon(QMessageBox::Information);
+            break;
+        case mtConfirmation:
+            Box.setIcon(QMessageBox::Question);
+            break;
+        case mtCustom:
+            break;
         }
         std::vector<std::pair<QAbstractButton*, TModalResult>> Made;
         for (const auto& [Button, Result] : ButtonResults) {
@@ -117,12 +143,18 @@ TDialogService* GService = nullptr;
 // The buttons of each message box type, in the order the default-button flag counts them.
 std::vector<TMsgDlgBtn> ButtonsOfType(unsigned Type) {
     switch (Type) {
-    case MB_OKCANCEL: return {mbOK, mbCancel};
-    case MB_ABORTRETRYIGNORE: return {mbAbort, mbRetry, mbIgnore};
-    case MB_YESNOCANCEL: return {mbYes, mbNo, mbCancel};
-    case MB_YESNO: return {mbYes, mbNo};
-    case MB_RETRYCANCEL: return {mbRetry, mbCancel};
-    default: return {mbOK};
+    case MB_OKCANCEL:
+        return {mbOK, mbCancel};
+    case MB_ABORTRETRYIGNORE:
+        return {mbAbort, mbRetry, mbIgnore};
+    case MB_YESNOCANCEL:
+        return {mbYes, mbNo, mbCancel};
+    case MB_YESNO:
+        return {mbYes, mbNo};
+    case MB_RETRYCANCEL:
+        return {mbRetry, mbCancel};
+    default:
+        return {mbOK};
     }
 }
 
@@ -141,7 +173,9 @@ TDialogService* QtDialogService() {
     return Service;
 }
 
-TDialogService* DialogService() { return GService ? GService : QtDialogService(); }
+TDialogService* DialogService() {
+    return GService ? GService : QtDialogService();
+}
 
 TDialogService* SetDialogService(TDialogService* Service) {
     TDialogService* Previous = DialogService();
@@ -171,7 +205,9 @@ TModalResult MessageDlgDef(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButto
     return DialogService()->MessageDlg(Request);
 }
 
-void ShowMessage(const QString& Msg) { MessageDlgDef(Msg, mtCustom, mbOK, mbOK); }
+void ShowMessage(const QString& Msg) {
+    MessageDlgDef(Msg, mtCustom, mbOK, mbOK);
+}
 
 int MessageBox(const QString& Text, const QString& Caption, unsigned Flags) {
     const std::vector<TMsgDlgBtn> Buttons = ButtonsOfType(Flags & MB_TYPEMASK);
@@ -179,14 +215,25 @@ int MessageBox(const QString& Text, const QString& Caption, unsigned Flags) {
     Request.Caption = Caption;
     Request.Text = Text;
     switch (Flags & MB_ICONMASK) {
-    case MB_ICONHAND: Request.DlgType = mtError; break;
-    case MB_ICONQUESTION: Request.DlgType = mtConfirmation; break;
-    case MB_ICONEXCLAMATION: Request.DlgType = mtWarning; break;
-    case MB_ICONASTERISK: Request.DlgType = mtInformation; break;
-    default: Request.DlgType = mtCustom; break;
+    case MB_ICONHAND:
+        Request.DlgType = mtError;
+        break;
+    case MB_ICONQUESTION:
+        Request.DlgType = mtConfirmation;
+        break;
+    case MB_ICONEXCLAMATION:
+        Request.DlgType = mtWarning;
+        break;
+    case MB_ICONASTERISK:
+        Request.DlgType = mtInformation;
+        break;
+    default:
+        Request.DlgType = mtCustom;
+        break;
     }
     Request.Buttons = 0;
-    for (TMsgDlgBtn B : Buttons) Request.Buttons |= B;
+    for (TMsgDlgBtn B : Buttons)
+        Request.Buttons |= B;
     const size_t DefaultIndex = (Flags & MB_DEFMASK) >> 8;
     Request.DefaultButton = Buttons[DefaultIndex < Buttons.size() ? DefaultIndex : 0];
     const TModalResult Result = DialogService()->MessageDlg(Request);
