@@ -169,12 +169,15 @@ public:
     // Runs the teardown described above; called by delete before any destructor.
     virtual void BeforeDestruction();
 
-protected:
     // Called after the component was read from a stored form; the base clears csLoading.
     virtual void Loaded();
-    // The base forwards to every owned component and drops a free-notification link to a removed one;
-    // overrides call it.
+    // Told when a component comes (opInsert) or goes (opRemove). The base forwards to every owned
+    // component and drops a free-notification link to a removed one; overrides call it. An insertion
+    // made by a constructor is told while the new component is still being built: its name is empty
+    // and only its TComponent part exists, so handlers must not look at its class then.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+protected:
     // The owner's check of a rename of one of its components; raises on a clash.
     virtual void ValidateRename(TComponent* AComponent, const QString& CurName, const QString& NewName);
     virtual void ValidateInsert(TComponent* AComponent);
@@ -216,6 +219,9 @@ template <class T> void RegisterClass() {
     else
         Info.Create = [](TComponent*) -> TPersistent* { return new T(); };
     RegisterClassInfo(Info);
+}
+template <class... T> void RegisterClasses() {
+    (RegisterClass<T>(), ...);
 }
 void UnRegisterClass(const QString& Name);
 // nullptr when the name is not registered (case is ignored).

@@ -1,56 +1,6 @@
 #include "host/controls.h"
 #include <algorithm>
 
-// TControlFont
-
-TControlFont::TControlFont() = default;
-TControlFont::~TControlFont() = default;
-
-void TControlFont::Assign(const TPersistent* Source) {
-    if (auto* Font = dynamic_cast<const TControlFont*>(Source)) {
-        if (Equals(*Font)) return;
-        FName = Font->FName;
-        FSize = Font->FSize;
-        FColor = Font->FColor;
-        FStyle = Font->FStyle;
-        Changed();
-        return;
-    }
-    TPersistent::Assign(Source);
-}
-
-bool TControlFont::Equals(const TControlFont& Other) const {
-    return FName == Other.FName && FSize == Other.FSize && FColor == Other.FColor && FStyle == Other.FStyle;
-}
-
-void TControlFont::SetName(const QString& Value) {
-    if (Value == FName || Value.isEmpty()) return;
-    FName = Value;
-    Changed();
-}
-
-void TControlFont::SetSize(int Value) {
-    if (Value == FSize) return;
-    FSize = Value;
-    Changed();
-}
-
-void TControlFont::SetColor(TControlColor Value) {
-    if (Value == FColor) return;
-    FColor = Value;
-    Changed();
-}
-
-void TControlFont::SetStyle(uint8_t Value) {
-    if (Value == FStyle) return;
-    FStyle = Value;
-    Changed();
-}
-
-void TControlFont::Changed() {
-    if (OnChange) OnChange(this);
-}
-
 // Invalidation hook
 
 namespace {
@@ -66,8 +16,8 @@ void SetInvalidateHook(TInvalidateHook Hook) {
 
 // TControl
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TControlFont>()) {
-    FFont->OnChange = [this](TControlFont*) { FontChanged(); };
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+    FFont->OnChange = [this](TFont*) { FontChanged(); };
 }
 
 TControl::~TControl() {
@@ -138,7 +88,7 @@ void TControl::SetAlign(TAlign Value) {
     if (FParent) FParent->RequestAlign();
 }
 
-void TControl::SetColor(TControlColor Value) {
+void TControl::SetColor(TColor Value) {
     if (Value == FColor && !FParentColor) return;
     FColor = Value;
     FParentColor = false;
@@ -190,8 +140,9 @@ void TControl::FontChanged() {
 
 void TControl::ParentFontChanged() {
     if (!FParentFont || !FParent) return;
+    if (*FFont == *FParent->Font()) return;
     FAdoptingFont = true;
-    FFont->Assign(FParent->Font());
+    FFont->Assign(*FParent->Font());
     FAdoptingFont = false;
     Perform(CM_PARENTFONTCHANGED);
 }

@@ -2,7 +2,9 @@
 #include "host/forms.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDebug>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <array>
@@ -71,12 +73,17 @@ QString DefaultCaption(TMsgDlgType DlgType) {
     return Application()->Title();
 }
 
-// Real dialogs of Qt; without a GUI application object nothing can be shown and the box counts as
-// closed.
+bool GUnattendedDialogs = false;
+
+// Real dialogs of Qt; where nobody could answer them they count as closed.
 class TQtDialogService : public TDialogService {
 public:
     TModalResult MessageDlg(const TMessageRequest& Request) override {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return mrCancel;
+        if (!DialogsCanBeAnswered()) {
+            qWarning().noquote() << "Message box not shown (no display):" << Request.Caption << "-"
+                                 << Request.Text;
+            return mrCancel;
+        }
         QMessageBox Box;
         Box.setWindowTitle(Request.Caption);
         Box.setText(Request.Text);
@@ -113,10 +120,19 @@ public:
         return mrCancel;
     }
 
-    TModalResult ShowModal(TCustomForm* Form) override { return Form->ExecuteModal(); }
+    TModalResult ShowModal(TCustomForm* Form) override {
+        if (!DialogsCanBeAnswered() && Form->Widget()) {
+            qWarning().noquote() << "Modal form not shown (no display):" << Form->ClassName();
+            return mrCancel;
+        }
+        return Form->ExecuteModal();
+    }
 
     bool ExecuteFileDialog(TFileRequest& Request) override {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+        if (!DialogsCanBeAnswered()) {
+            qWarning().noquote() << "File dialog not shown (no display):" << Request.Title;
+            return false;
+        }
         QFileDialog Dialog(nullptr, Request.Title, Request.InitialDir);
         const QStringList Parts = Request.Filter.split(u'|');
         QStringList Filters;
@@ -167,6 +183,17 @@ TModalResult ModalResultOf(TMsgDlgBtn Button) {
 }
 
 TDialogService::~TDialogService() = default;
+
+bool DialogsCanBeAnswered() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+    if (GUnattendedDialogs) return true;
+    const QString Platform = QGuiApplication::platformName();
+    return Platform != QLatin1String("offscreen") && Platform != QLatin1String("minimal");
+}
+
+void SetUnattendedDialogs(bool Allowed) {
+    GUnattendedDialogs = Allowed;
+}
 
 TDialogService* QtDialogService() {
     static auto* Service = new TQtDialogService();

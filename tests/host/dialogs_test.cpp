@@ -22,7 +22,10 @@ protected:
         ResetApplication();
         Application()->SetTitle(QStringLiteral("Pim Test"));
     }
-    void TearDown() override { ResetApplication(); }
+    void TearDown() override {
+        SetUnattendedDialogs(false);
+        ResetApplication();
+    }
 };
 
 TEST_F(Dialogs, AScriptedAnswerReachesTheCaller) {
@@ -155,6 +158,7 @@ void PressWhenShown(QMessageBox::StandardButton Button) {
 }
 
 TEST_F(Dialogs, TheQtMessageBoxAnswersWithThePressedButton) {
+    SetUnattendedDialogs(true);
     PressWhenShown(QMessageBox::No);
     EXPECT_EQ(MessageBox(QStringLiteral("Save changes?"), QStringLiteral("Confirm?"), MB_YESNOCANCEL), IDNO);
     PressWhenShown(QMessageBox::Retry);
@@ -183,6 +187,7 @@ void WhenVisible(TWindowForm* Form, std::function<void()> Action) {
 }
 
 TEST_F(Dialogs, TheRealModalLoopEndsWithTheFormsResult) {
+    SetUnattendedDialogs(true);
     TWindowForm Form(nullptr);
     int Queries = 0;
     Form.OnCloseQuery = [&](TComponent*, bool& CanClose) { CanClose = ++Queries > 1; };
@@ -202,9 +207,20 @@ TEST_F(Dialogs, TheRealModalLoopEndsWithTheFormsResult) {
 }
 
 TEST_F(Dialogs, AFormWithoutAWindowCannotBeShownModallyForReal) {
+    SetUnattendedDialogs(true);
     TForm Form(nullptr);
     EXPECT_THROW(QtDialogService()->ShowModal(&Form), EInvalidOperation);
     EXPECT_FALSE(Form.Visible());
+}
+
+TEST_F(Dialogs, WithNobodyToAnswerTheQtServiceAnswersAsClosedInsteadOfWaiting) {
+    ASSERT_FALSE(DialogsCanBeAnswered()); // the tests run on the offscreen platform
+    EXPECT_EQ(MessageBox(QStringLiteral("Delete?"), QStringLiteral("Delete?"), MB_YESNO), IDNO);
+    EXPECT_EQ(MessageDlg(QStringLiteral("Abort?"), mtConfirmation, mbYesNoCancel), mrCancel);
+    TWindowForm Form(nullptr);
+    EXPECT_EQ(Form.ShowModal(), mrCancel);
+    TFileRequest Request;
+    EXPECT_FALSE(DialogService()->ExecuteFileDialog(Request));
 }
 
 } // namespace
