@@ -1,5 +1,6 @@
 #pragma once
 #include "host/exceptions.h"
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <cstdint>
@@ -181,7 +182,7 @@ protected:
     // The owner's check of a rename of one of its components; raises on a clash.
     virtual void ValidateRename(TComponent* AComponent, const QString& CurName, const QString& NewName);
     virtual void ValidateInsert(TComponent* AComponent);
-    void ChangeName(const QString& NewName) { FName = NewName; }
+    void ChangeName(const QString& NewName);
 
 private:
     void Insert(TComponent* AComponent);
@@ -195,6 +196,7 @@ private:
     QString FName;
     intptr_t FTag = 0;
     std::vector<TComponent*> FComponents;   // owned
+    QHash<QString, TComponent*> FNameIndex; // upper-cased names of the owned components
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
     TComponentState FComponentState = 0;
     bool FTornDown = false;
