@@ -315,6 +315,24 @@ bool IsValidIdent(const QString& Ident) {
     return true;
 }
 
+// TFreeWatch
+
+TFreeWatch::TFreeWatch() : TComponent(nullptr) {}
+
+TFreeWatch::~TFreeWatch() = default;
+
+void TFreeWatch::SetTarget(TComponent* Value) {
+    if (Value == FTarget) return;
+    if (FTarget) RemoveFreeNotification(FTarget);
+    FTarget = Value;
+    if (FTarget) FTarget->FreeNotification(this);
+}
+
+void TFreeWatch::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
+}
+
 // Class registry
 
 namespace {

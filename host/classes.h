@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <new>
 #include <type_traits>
 #include <typeinfo>
@@ -203,6 +204,46 @@ private:
 };
 
 bool IsValidIdent(const QString& Ident);
+
+// Watches one component through a free notification and forgets it when it is freed.
+class TFreeWatch : public TComponent {
+public:
+    TFreeWatch();
+    ~TFreeWatch() override;
+    TComponent* Target() const { return FTarget; }
+    void SetTarget(TComponent* Value);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TComponent* FTarget = nullptr;
+};
+
+// A reference to a component that reads nullptr once the component is freed; for holders that are
+// not components themselves, or that would otherwise override Notification for it alone.
+template <class T> class TComponentRef {
+public:
+    TComponentRef() = default;
+    explicit TComponentRef(T* Target) { Set(Target); }
+    TComponentRef(const TComponentRef&) = delete;
+    TComponentRef& operator=(const TComponentRef&) = delete;
+
+    T* Get() const { return FWatch && FWatch->Target() ? FTyped : nullptr; }
+    T* operator->() const { return Get(); }
+    explicit operator bool() const { return Get() != nullptr; }
+    void Set(T* Target) {
+        if (!FWatch) FWatch = std::make_unique<TFreeWatch>();
+        FTyped = Target;
+        FWatch->SetTarget(Target);
+    }
+    TComponentRef& operator=(T* Target) {
+        Set(Target);
+        return *this;
+    }
+
+private:
+    std::unique_ptr<TFreeWatch> FWatch;
+    T* FTyped = nullptr;
+};
 
 // The registry of classes that stored forms name. Registering a class twice keeps the first.
 struct TClassInfo {

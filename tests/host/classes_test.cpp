@@ -71,6 +71,25 @@ TEST(Components, FreeingAComponentClearsEveryReferenceToIt) {
     delete Unowned;
 }
 
+TEST(Components, AComponentReferenceReadsNullOnceTheComponentIsFreed) {
+    auto* Form = new TComponent(nullptr);
+    auto* A = new TRefHolder(Form);
+    auto* B = new TComponent(Form);
+    TComponentRef<TRefHolder> Ref(A);
+    TComponentRef<TComponent> Other;
+    EXPECT_FALSE(Other);
+    Other = B;
+    EXPECT_EQ(Ref.Get(), A);
+    EXPECT_EQ(Ref->Target(), nullptr);
+    Ref = nullptr; // no longer watching A
+    Ref = A;
+    delete A;
+    EXPECT_EQ(Ref.Get(), nullptr);
+    EXPECT_EQ(Other.Get(), B);
+    delete Form;
+    EXPECT_FALSE(Other);
+}
+
 TEST(Components, FreeNotificationEndsWhenTheHolderGoesFirst) {
     auto Target = std::make_unique<TComponent>(nullptr);
     auto* Holder = new TRefHolder(nullptr);
@@ -167,6 +186,14 @@ TEST(Components, NamesAreUniqueWithinTheOwnerWithoutRegardToCase) {
     EXPECT_EQ(C->Owner(), &Form);
     EXPECT_EQ(Other.ComponentCount(), 0);
     EXPECT_THROW(A->InsertComponent(&Form), EComponentError);
+    // Renames and moves keep the lookup right.
+    A->SetName(QStringLiteral("Header"));
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("band1")), nullptr);
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("HEADER")), A);
+    B->SetName(QStringLiteral("Band1"));
+    Other.InsertComponent(C);
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("Band2")), nullptr);
+    EXPECT_EQ(Other.FindComponent(QStringLiteral("Band2")), C);
 }
 
 TEST(Components, InvalidIdentifiersAreRefusedAsNames) {
