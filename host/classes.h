@@ -118,8 +118,10 @@ using TComponentState = uint16_t;
 // BeforeDestruction, with every override in place), then the destructors. The teardown marks the
 // component and everything it owns as destroying, tells every component that asked for a free
 // notification, frees the owned components (last first, each announced to the rest), and leaves the
-// owner, which tells its other components. A component made on the stack gets the same steps from
-// its base destructor, where only its own overrides of Notification are no longer in force.
+// owner, which tells its other components. This holds also when the object is deleted through a
+// pointer to another base class (a Qt parent freeing a child window that is also a component). A
+// component made on the stack gets the same steps from its base destructor, where only its own
+// overrides are no longer in force.
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* AOwner);

@@ -186,7 +186,8 @@ void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error)
 
 void TApplication::ShowException(const Exception& E) {
     QString Text = E.Message();
-    if (!Text.isEmpty() && !Text.endsWith(u'.')) Text += u'.';
+    // A sentence gets its full stop; a text that already ends in punctuation keeps it.
+    if (!Text.isEmpty() && Text.back().isLetterOrNumber()) Text += u'.';
     MessageBox(Text, FTitle, MB_OK | MB_ICONSTOP);
 }
 

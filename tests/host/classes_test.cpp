@@ -31,8 +31,15 @@ protected:
             Log->append(QStringLiteral("%1 %2 %3")
                             .arg(Name(), Operation == opRemove ? QStringLiteral("-") : QStringLiteral("+"),
                                  AComponent->Name()));
-        if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
+        if (Operation == opRemove && AComponent == FTarget) {
+            // Its class is still known only while the removed component is whole.
+            TargetClass = AComponent->ClassName();
+            FTarget = nullptr;
+        }
     }
+
+public:
+    QString TargetClass;
 
 private:
     TComponent* FTarget = nullptr;
@@ -277,6 +284,15 @@ TEST(Components, AComponentThatIsNotTheFirstBaseIsFreedWhole) {
     EXPECT_NE(static_cast<void*>(AsComponent), static_cast<void*>(Mixed));
     delete AsComponent;
     EXPECT_EQ(Form.ComponentCount(), 0);
+    // Freed through its other base, as a Qt parent frees its children: the owner still hears of it
+    // while the object is whole.
+    auto* Holder = new TRefHolder(&Form);
+    TWidgetBase* AsWidget = new TSecondBase(&Form);
+    Holder->SetTarget(dynamic_cast<TComponent*>(AsWidget));
+    delete AsWidget;
+    EXPECT_EQ(Holder->Target(), nullptr);
+    EXPECT_TRUE(Holder->TargetClass.endsWith(QStringLiteral("TSecondBase")));
+    EXPECT_EQ(Form.ComponentCount(), 1);
     new TSecondBase(&Form); // freed by its owner
 }
 
