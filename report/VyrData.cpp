@@ -1,4 +1,5 @@
 #include "report/VyrData.h"
+#include "host/controls.h"
 #include "host/encoding.h"
 #include "host/lists.h"
 #include "host/mathutil.h"
@@ -12,7 +13,7 @@ namespace {
 const QString BlobAsStringMessage = QStringLiteral("I am not allowing blob or graphic value AsString.");
 const QString UnknownTypeText = QStringLiteral("Unknown type, check to see if field exists.");
 
-[[noreturn]] void Abstract() { throw EAbstractError(); }
+[[noreturn]] void Abstract() { AbstractError(); }
 
 void WriteUtf16(TStream& Stream, const QString& Text) {
     // QString holds UTF-16 code units; they go out little-endian whatever the machine.
@@ -35,8 +36,6 @@ int VyrTruncToInt(double Value) {
         throw EConvertError(QStringLiteral("%s is out of the integer range"), {FloatToStr(Value)});
     return static_cast<int>(std::trunc(Value));
 }
-
-EAbstractError::EAbstractError() : Exception(QStringLiteral("Abstract Error")) {}
 
 EInvalidCast::EInvalidCast() : Exception(QStringLiteral("Invalid class typecast")) {}
 
@@ -307,15 +306,25 @@ TVyrRootFormat::TVyrRootFormat() = default;
 
 TVyrRootFormat::~TVyrRootFormat() = default;
 
-void TVyrRootFormat::Assign(const TVyrRootFormat* Source) {
-    if (!Source || Source == this) return;
-    FDisplayFormat = Source->FDisplayFormat;
-    FTextCase = Source->FTextCase;
-    FFloatFormat = Source->FFloatFormat;
-    FWidth = Source->FWidth;
-    FDigits = Source->FDigits;
-    FSuppressNulls = Source->FSuppressNulls;
-    FUseCurrencyDecimals = Source->FUseCurrencyDecimals;
+void TVyrRootFormat::Assign(const TPersistent* Source) {
+    const auto* From = dynamic_cast<const TVyrRootFormat*>(Source);
+    if (!From) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    if (From == this) return;
+    Assign(*From);
+}
+
+void TVyrRootFormat::Assign(const TVyrRootFormat& Source) {
+    const TVyrRootFormat* From = &Source;
+    FDisplayFormat = From->FDisplayFormat;
+    FTextCase = From->FTextCase;
+    FFloatFormat = From->FFloatFormat;
+    FWidth = From->FWidth;
+    FDigits = From->FDigits;
+    FSuppressNulls = From->FSuppressNulls;
+    FUseCurrencyDecimals = From->FUseCurrencyDecimals;
     Changed();
 }
 
@@ -416,7 +425,11 @@ void TVyrRootFormat::SetUseCurrencyDecimals(bool Value) {
     Changed();
 }
 
-void TVyrRootFormat::Changed() {}
+void TVyrRootFormat::Changed() {
+    auto* Label = dynamic_cast<TControl*>(FVyrLabel);
+    // A label being read from a stored form is drawn once it is complete.
+    if (Label && !Label->HasState(csLoading | csReading)) Label->Invalidate();
+}
 
 TVyrFloatFormat::TVyrFloatFormat() {
     FFloatFormat = ffNumber;

@@ -1,4 +1,5 @@
 #pragma once
+#include "host/classes.h"
 #include "host/currency.h"
 #include "host/exceptions.h"
 #include "host/formatting.h"
@@ -7,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 
-class TComponent;
 class TStream;
 class TMemoryStream;
 class TStringList;
@@ -24,12 +24,6 @@ enum TVyrDataTypes : uint8_t {
     dtypeMemo,
     dtypeGraphic,
     dtypeCurrency,
-};
-
-// Raised when a value is asked for a conversion its kind does not have.
-class EAbstractError : public Exception {
-public:
-    EAbstractError();
 };
 
 // Raised when a value is handed another value of a kind it cannot take over.
@@ -236,12 +230,13 @@ enum TVyrTextCase : uint8_t { tcNone, tcUpper, tcLower };
 
 // How a label turns a value into display text: a display pattern, the number form, Boolean
 // captions, hours and minutes, and a letter case.
-class TVyrRootFormat {
+class TVyrRootFormat : public TPersistent {
 public:
     TVyrRootFormat();
-    virtual ~TVyrRootFormat();
+    ~TVyrRootFormat() override;
 
-    void Assign(const TVyrRootFormat* Source);
+    void Assign(const TPersistent* Source) override;
+    void Assign(const TVyrRootFormat& Source);
 
     QString FormatAsString(TVyrData* Value);
     // UTF-16LE with the byte-order mark, at position 0; owned by the format, reused on the next call.

@@ -1,4 +1,5 @@
 #include "report/VyrUtil.h"
+#include "host/classes.h"
 
 namespace {
 
@@ -97,6 +98,46 @@ bool VyrIsValidIdent(const QString& S) {
     for (QChar c : S)
         if (!IsIdentChar(c)) return false;
     return true;
+}
+
+namespace {
+
+enum TNaming { nmAccepted, nmDuplicate, nmRefused };
+
+TNaming TryName(TComponent* Component, const QString& Name) {
+    try {
+        Component->SetName(Name);
+        return nmAccepted;
+    } catch (const EDuplicateComponentName&) {
+        return nmDuplicate;
+    } catch (const EComponentError&) {
+        return nmRefused;
+    }
+}
+
+} // namespace
+
+bool VyrSetComponentName(TComponent* Component, const QString& Name) {
+    if (!Component || VyrEmpty(Name) || !VyrIsValidIdent(Name)) return false;
+    return TryName(Component, Name) == nmAccepted;
+}
+
+bool VyrAutoSetComponentName(TComponent* Component, const QString& Base, bool Strip) {
+    // A blank base would otherwise come back as a row of underscores.
+    if (!Component || VyrEmpty(Base)) return false;
+    const QString Name = VyrMakeValidIDent(Base, Strip);
+    if (VyrEmpty(Name) || !VyrIsValidIdent(Name)) return false;
+    // Only a clash is worth another number; any other refusal would refuse every number too. The
+    // bound keeps an owner that calls every name a clash from holding the caller for ever.
+    constexpr int MaxTries = 100000;
+    for (int i = 0; i < MaxTries; ++i) {
+        switch (TryName(Component, i == 0 ? Name : Name + QString::number(i))) {
+        case nmAccepted: return true;
+        case nmDuplicate: continue;
+        case nmRefused: return false;
+        }
+    }
+    return false;
 }
 
 bool VyrEmpty(const QString& S) {

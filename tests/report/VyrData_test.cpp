@@ -1,3 +1,4 @@
+#include "host/controls.h"
 #include "host/lists.h"
 #include "host/streams.h"
 #include "report/VyrCurr.h"
@@ -433,4 +434,25 @@ TEST_F(Values, FormatSettersAndAssign) {
     EXPECT_EQ(g.FloatFormat(), ffGeneral);
     EXPECT_EQ(g.TextCase(), tcLower);
     EXPECT_TRUE(g.SuppressNulls());
+}
+
+TEST_F(Values, ChangedSettingsRepaintTheLabelOnce) {
+    TControl Label(nullptr);
+    int Repaints = 0;
+    SetInvalidateHook([&](TControl* c) { Repaints += c == &Label; });
+    TVyrFloatFormat f;
+    f.SetVyrLabel(&Label);
+    f.SetDigits(2);
+    f.SetFloatFormat(ffNumber);
+    f.SetWidth(15);
+    EXPECT_EQ(Repaints, 0); // all unchanged
+    f.SetDigits(3);
+    f.SetDisplayFormat(QStringLiteral("0"));
+    f.SetTextCase(tcUpper);
+    EXPECT_EQ(Repaints, 3);
+    Label.BeginLoading();
+    f.SetWidth(5);
+    Label.EndLoading();
+    EXPECT_EQ(Repaints, 3); // nothing is drawn while the label is being read
+    SetInvalidateHook(nullptr);
 }

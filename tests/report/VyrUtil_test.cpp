@@ -1,3 +1,4 @@
+#include "host/classes.h"
 #include "report/VyrUtil.h"
 
 #include <gtest/gtest.h>
@@ -51,4 +52,55 @@ TEST(NameHelpers, BlanksAndRightTrim) {
     EXPECT_EQ(VyrRightTrim(Long), QString(297, u'a'));
     EXPECT_EQ(VyrRightTrim(QStringLiteral("   ")), QString());
     EXPECT_EQ(VyrRightTrim(QStringLiteral(" a b ")), QStringLiteral(" a b"));
+}
+
+namespace {
+
+// A component whose every name is refused, and not for a clash.
+class TStubborn : public TComponent {
+public:
+    using TComponent::TComponent;
+    void SetName(const QString& NewName) override {
+        throw EInvalidComponentName(QStringLiteral("'%s' is refused"), {NewName});
+    }
+};
+
+} // namespace
+
+TEST(ComponentNames, AutoNamingSkipsTakenNamesIgnoringCase) {
+    TComponent Owner(nullptr);
+    auto* Detail = new TComponent(&Owner);
+    Detail->SetName(QStringLiteral("Detail"));
+    auto* Detail1 = new TComponent(&Owner);
+    Detail1->SetName(QStringLiteral("detail1"));
+    auto* Fresh = new TComponent(&Owner);
+    EXPECT_TRUE(VyrAutoSetComponentName(Fresh, QStringLiteral("Detail"), false));
+    EXPECT_EQ(Fresh->Name(), QStringLiteral("Detail2"));
+    auto* Band = new TComponent(&Owner);
+    EXPECT_TRUE(VyrAutoSetComponentName(Band, QStringLiteral("TVyrDetail"), true));
+    EXPECT_EQ(Band->Name(), QStringLiteral("Detail3"));
+    auto* Odd = new TComponent(&Owner);
+    EXPECT_TRUE(VyrAutoSetComponentName(Odd, QStringLiteral("2nd band"), false));
+    EXPECT_EQ(Odd->Name(), QStringLiteral("_nd_band"));
+}
+
+TEST(ComponentNames, RefusalsGiveFalse) {
+    TComponent Owner(nullptr);
+    auto* Taken = new TComponent(&Owner);
+    Taken->SetName(QStringLiteral("Title"));
+    auto* c = new TComponent(&Owner);
+    c->SetName(QStringLiteral("Keep"));
+    EXPECT_FALSE(VyrAutoSetComponentName(c, QStringLiteral("   "), false));
+    EXPECT_FALSE(VyrAutoSetComponentName(c, QString(), true));
+    EXPECT_EQ(c->Name(), QStringLiteral("Keep"));
+    EXPECT_FALSE(VyrSetComponentName(c, QStringLiteral("title")));
+    EXPECT_FALSE(VyrSetComponentName(c, QStringLiteral("2x")));
+    EXPECT_FALSE(VyrSetComponentName(c, QStringLiteral(" ")));
+    EXPECT_FALSE(VyrSetComponentName(nullptr, QStringLiteral("x")));
+    EXPECT_EQ(c->Name(), QStringLiteral("Keep"));
+    EXPECT_TRUE(VyrSetComponentName(c, QStringLiteral("Other")));
+    EXPECT_EQ(c->Name(), QStringLiteral("Other"));
+    TStubborn Stubborn(nullptr);
+    EXPECT_FALSE(VyrAutoSetComponentName(&Stubborn, QStringLiteral("Band"), false));
+    EXPECT_FALSE(VyrSetComponentName(&Stubborn, QStringLiteral("Band")));
 }
