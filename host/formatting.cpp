@@ -72,18 +72,19 @@ QString NormalizeSpaces(QString S) {
 
 } // namespace
 
-TFormatSettings TFormatSettings::Fixed() {
-    TFormatSettings S;
-    for (int i = 0; i < 12; ++i) {
-        S.LongMonthNames[i] = QString::fromLatin1(EnglishMonths[i]);
-        S.ShortMonthNames[i] = S.LongMonthNames[i].left(3);
-    }
-    for (int i = 0; i < 7; ++i) {
-        S.LongDayNames[i] = QString::fromLatin1(EnglishDays[i]);
-        S.ShortDayNames[i] = S.LongDayNames[i].left(3);
-    }
-    return S;
+std::array<QString, 12> EnglishMonthNames(bool Short) {
+    std::array<QString, 12> R;
+    for (size_t i = 0; i < R.size(); ++i) R[i] = QString::fromLatin1(EnglishMonths[i]).left(Short ? 3 : -1);
+    return R;
 }
+
+std::array<QString, 7> EnglishDayNames(bool Short) {
+    std::array<QString, 7> R;
+    for (size_t i = 0; i < R.size(); ++i) R[i] = QString::fromLatin1(EnglishDays[i]).left(Short ? 3 : -1);
+    return R;
+}
+
+TFormatSettings TFormatSettings::Fixed() { return TFormatSettings(); }
 
 TFormatSettings TFormatSettings::FromSystemLocale() {
     TFormatSettings S = Fixed();

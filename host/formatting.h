@@ -10,7 +10,11 @@ using TDateTime = double;
 
 enum TFloatFormat : uint8_t { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
-// Everything number and date output depends on. Applications use the one read from the system
+std::array<QString, 12> EnglishMonthNames(bool Short);
+std::array<QString, 7> EnglishDayNames(bool Short);
+
+// Everything number and date output depends on. A default-made record holds United States
+// conventions with English names. Applications use the one read from the system
 // locale; tests install Fixed() so that results do not depend on the machine.
 struct TFormatSettings {
     QChar DecimalSeparator = u'.';
@@ -29,10 +33,10 @@ struct TFormatSettings {
     QString LongTimeFormat = QStringLiteral("h:nn:ss AMPM");
     QString TimeAMString = QStringLiteral("AM");
     QString TimePMString = QStringLiteral("PM");
-    std::array<QString, 12> ShortMonthNames;
-    std::array<QString, 12> LongMonthNames;
-    std::array<QString, 7> ShortDayNames; // Sunday first
-    std::array<QString, 7> LongDayNames;
+    std::array<QString, 12> ShortMonthNames = EnglishMonthNames(true);
+    std::array<QString, 12> LongMonthNames = EnglishMonthNames(false);
+    std::array<QString, 7> ShortDayNames = EnglishDayNames(true); // Sunday first
+    std::array<QString, 7> LongDayNames = EnglishDayNames(false);
     // A two-digit year is read as the year within this many years before the current one.
     int TwoDigitYearCenturyWindow = 50;
 
