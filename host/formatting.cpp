@@ -86,9 +86,10 @@ std::array<QString, 7> EnglishDayNames(bool Short) {
 
 TFormatSettings TFormatSettings::Fixed() { return TFormatSettings(); }
 
-TFormatSettings TFormatSettings::FromSystemLocale() {
+TFormatSettings TFormatSettings::FromSystemLocale() { return FromLocale(QLocale::system()); }
+
+TFormatSettings TFormatSettings::FromLocale(const QLocale& L) {
     TFormatSettings S = Fixed();
-    const QLocale L = QLocale::system();
     // The bare C locale has no conventions of its own worth reading.
     if (L.language() == QLocale::C) return S;
     if (!L.decimalPoint().isEmpty()) S.DecimalSeparator = L.decimalPoint().at(0);

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+class QLocale;
+
 // Days since 1899-12-30; the fraction is the time of day.
 using TDateTime = double;
 
@@ -43,6 +45,7 @@ struct TFormatSettings {
     // United States conventions with English names, the same on every machine.
     static TFormatSettings Fixed();
     static TFormatSettings FromSystemLocale();
+    static TFormatSettings FromLocale(const QLocale& Locale);
 };
 
 // The settings that the routines below use when none are passed. Read from the system locale on

@@ -1,6 +1,7 @@
 #include "host/exceptions.h"
 #include "host/formatting.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <limits>
@@ -303,4 +304,25 @@ TEST(Settings, ScopeInstallsAndRestoresAndTheLocaleGivesAUsableSet) {
     // A date printed in the locale's short form reads back.
     const TDateTime d = EncodeDate(2024, 11, 23);
     EXPECT_EQ(StrToDateTime(DateToStr(d)), d);
+}
+
+TEST(Settings, ReadFromALocale) {
+    const TFormatSettings De = TFormatSettings::FromLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(De.DecimalSeparator, QChar(u','));
+    EXPECT_EQ(De.ThousandSeparator, QChar(u'.'));
+    EXPECT_EQ(De.CurrencyString, QStringLiteral("€"));
+    EXPECT_EQ(De.CurrencyDecimals, 2);
+    EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2, De), QStringLiteral("-1.234,50 €"));
+    EXPECT_EQ(De.DateSeparator, QChar(u'.'));
+    EXPECT_EQ(De.LongMonthNames[2], QStringLiteral("März"));
+    EXPECT_EQ(De.LongDayNames[0], QStringLiteral("Sonntag"));
+    const TDateTime d = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0);
+    EXPECT_EQ(FormatDateTime(QStringLiteral("tt"), d, De), QStringLiteral("14:07:09"));
+    EXPECT_EQ(StrToDateTime(DateToStr(d, De), De), EncodeDate(2024, 3, 5));
+
+    const TFormatSettings En = TFormatSettings::FromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2, En), QStringLiteral("$1,234.50"));
+    EXPECT_EQ(FormatDateTime(QStringLiteral("t"), d, En), QStringLiteral("2:07 PM"));
+    EXPECT_EQ(StrToDateTime(DateToStr(d, En), En), EncodeDate(2024, 3, 5));
+    EXPECT_EQ(TFormatSettings::FromLocale(QLocale::c()).ShortDateFormat, TFormatSettings::Fixed().ShortDateFormat);
 }
