@@ -326,3 +326,31 @@ TEST(Settings, ReadFromALocale) {
     EXPECT_EQ(StrToDateTime(DateToStr(d, En), En), EncodeDate(2024, 3, 5));
     EXPECT_EQ(TFormatSettings::FromLocale(QLocale::c()).ShortDateFormat, TFormatSettings::Fixed().ShortDateFormat);
 }
+
+TEST(Robustness, ArbitraryPatternsAndTextsNeverFail) {
+    // Pattern characters in every order: the formatters must give some text and never read past
+    // the pattern, whatever it holds.
+    const QString Alphabet = QStringLiteral("0#.,;E+e-\"'dmyhnsztcap/:!<>\\LlAaCc09_ x");
+    uint32_t Seed = 12345;
+    auto Next = [&] {
+        Seed = Seed * 1103515245u + 12345u;
+        return (Seed >> 16) & 0x7fff;
+    };
+    const double Numbers[] = {0, -0.5, 1234.5678, -1e300, 1e-300, 9.99e15};
+    for (int Round = 0; Round < 3000; ++Round) {
+        QString P;
+        const int Length = int(Next() % 12);
+        for (int i = 0; i < Length; ++i) P += Alphabet[qsizetype(Next() % Alphabet.size())];
+        const double v = Numbers[Round % 6];
+        EXPECT_NO_THROW(FormatFloat(P, v, Us())) << P.toStdString();
+        EXPECT_NO_THROW(FormatCurr(P, Currency::FromUnits(int64_t(Next()) * 7919 - 99999), Us())) << P.toStdString();
+        EXPECT_NO_THROW(FormatDateTime(P, 45356.75, Us())) << P.toStdString();
+        EXPECT_NO_THROW(FormatMaskText(P, QStringLiteral("ab12"))) << P.toStdString();
+        TDateTime d;
+        double f;
+        int n;
+        TryStrToDateTime(P, d, Us());
+        TryStrToFloat(P, f, Us());
+        TryStrToInt(P, n);
+    }
+}
