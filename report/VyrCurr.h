@@ -1,0 +1,41 @@
+#pragma once
+#include "report/VyrCalc.h"
+#include "report/VyrData.h"
+
+#include <memory>
+
+// The currency counterpart of TVyrFloat: it accumulates exact ten-thousandths.
+class TVyrCurrency : public TVyrData {
+public:
+    TVyrCurrency();
+    ~TVyrCurrency() override;
+
+    TVyrCurrCalc* Calc() const { return FCalc.get(); }
+    TVyrTotalType TotalType() const { return FTotalType; }
+    void SetTotalType(TVyrTotalType Value) { FTotalType = Value; }
+    double ValueFloat() { return GetValueFloat(); }
+    Currency ValueCurrency() { return GetValueCurrency(); }
+
+    virtual double GetValueFloat();
+    virtual void SetValueFloat(double Value);
+    virtual Currency GetValueCurrency();
+    virtual void SetValueCurrency(Currency Value);
+
+    QString GetAsString() override;
+    int GetAsInteger() override;
+    double GetAsFloat() override;
+    Currency GetAsCurrency() override;
+    bool GetAsBoolean() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsInteger(int Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsCurrency(Currency Value) override;
+    void SetAsBoolean(bool Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    std::unique_ptr<TVyrCurrCalc> FCalc;
+    TVyrTotalType FTotalType = ttValue;
+};

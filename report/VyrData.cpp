@@ -1,0 +1,467 @@
+#include "report/VyrData.h"
+#include "host/controls.h"
+#include "host/encoding.h"
+#include "host/lists.h"
+#include "host/mathutil.h"
+#include "host/streams.h"
+#include "report/VyrUtil.h"
+
+#include <cmath>
+
+namespace {
+
+const QString BlobAsStringMessage = QStringLiteral("I am not allowing blob or graphic value AsString.");
+const QString UnknownTypeText = QStringLiteral("Unknown type, check to see if field exists.");
+
+[[noreturn]] void Abstract() { AbstractError(); }
+
+void WriteUtf16(TStream& Stream, const QString& Text) {
+    // QString holds UTF-16 code units; they go out little-endian whatever the machine.
+    const QByteArray Bytes = StringToUtf16LE(Text, false);
+    Stream.WriteBuffer(Bytes.constData(), Bytes.size());
+}
+
+QString AsciiCase(QString S, TVyrTextCase Case) {
+    for (QChar& c : S) {
+        if (Case == tcUpper && c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+        else if (Case == tcLower && c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
+    }
+    return S;
+}
+
+} // namespace
+
+int VyrTruncToInt(double Value) {
+    if (!std::isfinite(Value) || Value <= -2147483649.0 || Value >= 2147483648.0)
+        throw EConvertError(QStringLiteral("%s is out of the integer range"), {FloatToStr(Value)});
+    return static_cast<int>(std::trunc(Value));
+}
+
+EInvalidCast::EInvalidCast() : Exception(QStringLiteral("Invalid class typecast")) {}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrData
+
+TVyrData::TVyrData() : TVyrData(dtypeUnknown) {}
+
+TVyrData::TVyrData(TVyrDataTypes DataType) : FDataType(DataType), FStrings(std::make_unique<TStringList>()) {}
+
+TVyrData::~TVyrData() = default;
+
+QString TVyrData::GetAsString() { Abstract(); }
+int TVyrData::GetAsInteger() { Abstract(); }
+double TVyrData::GetAsFloat() { return 0; }
+Currency TVyrData::GetAsCurrency() { return Currency(); }
+TDateTime TVyrData::GetAsDateTime() { Abstract(); }
+bool TVyrData::GetAsBoolean() { return false; }
+
+TStream* TVyrData::GetAsStream() {
+    TMemoryStream* s = ReturnStream();
+    s->Clear();
+    WriteUtf16(*s, GetAsString());
+    s->SetPosition(0);
+    return s;
+}
+
+TStringList* TVyrData::GetAsStrings() {
+    const QString Line = GetAsString();
+    FStrings->Clear();
+    FStrings->Add(Line);
+    return FStrings.get();
+}
+
+void TVyrData::SetAsString(const QString&) { Abstract(); }
+void TVyrData::SetAsInteger(int) { Abstract(); }
+void TVyrData::SetAsFloat(double) { Abstract(); }
+void TVyrData::SetAsCurrency(Currency) { Abstract(); }
+void TVyrData::SetAsDateTime(TDateTime) { Abstract(); }
+void TVyrData::SetAsBoolean(bool) { Abstract(); }
+void TVyrData::SetAsStream(TStream*) { Abstract(); }
+void TVyrData::SetAsStrings(TStringList*) { Abstract(); }
+void TVyrData::SetValue(const void*) {}
+void TVyrData::SetData(TVyrData*) {}
+void TVyrData::Reset() { FIsNull = false; }
+
+QString TVyrData::AsFormat(TVyrRootFormat* Format) { return Format->FormatAsString(this); }
+
+TMemoryStream* TVyrData::ReturnStream() {
+    if (!FReturnStream) FReturnStream = std::make_unique<TMemoryStream>();
+    return FReturnStream.get();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrString
+
+TVyrString::TVyrString() : TVyrData(dtypeString) {}
+
+QString TVyrString::GetAsString() { return FValueString; }
+int TVyrString::GetAsInteger() { return StrToInt(FValueString); }
+
+double TVyrString::GetAsFloat() {
+    double v = 0;
+    return TryStrToFloat(FValueString, v) ? v : 0;
+}
+
+Currency TVyrString::GetAsCurrency() { return Currency::FromDouble(GetAsFloat()); }
+TDateTime TVyrString::GetAsDateTime() { return StrToDateTime(FValueString); }
+
+bool TVyrString::GetAsBoolean() {
+    if (FValueString.isEmpty()) return false;
+    const QChar c = FValueString[0];
+    return c == u'T' || c == u'Y' || c == u't' || c == u'y';
+}
+
+void TVyrString::SetAsString(const QString& Value) { FValueString = Value; }
+void TVyrString::SetAsInteger(int Value) { FValueString = QString::number(Value); }
+void TVyrString::SetAsFloat(double Value) { FValueString = FloatToStr(Value); }
+void TVyrString::SetAsDateTime(TDateTime Value) { FValueString = DateToStr(Value); }
+void TVyrString::SetAsBoolean(bool Value) { FValueString = Value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+void TVyrString::SetValue(const void* Value) {
+    if (Value) FValueString = *static_cast<const QString*>(Value);
+}
+
+void TVyrString::SetData(TVyrData* Value) {
+    if (!Value) throw EInvalidCast();
+    FValueString = Value->AsString();
+    FIsNull = Value->IsNull();
+}
+
+void TVyrString::Reset() {
+    FValueString.clear();
+    FIsNull = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrInteger
+
+TVyrInteger::TVyrInteger() : TVyrData(dtypeInteger) {}
+
+QString TVyrInteger::GetAsString() { return QString::number(FValueInteger); }
+int TVyrInteger::GetAsInteger() { return FValueInteger; }
+double TVyrInteger::GetAsFloat() { return FValueInteger; }
+Currency TVyrInteger::GetAsCurrency() { return Currency::FromInt(FValueInteger); }
+bool TVyrInteger::GetAsBoolean() { return FValueInteger != 0; }
+void TVyrInteger::SetAsString(const QString& Value) { FValueInteger = StrToInt(Value); }
+void TVyrInteger::SetAsInteger(int Value) { FValueInteger = Value; }
+void TVyrInteger::SetAsFloat(double Value) { FValueInteger = VyrTruncToInt(Value); }
+void TVyrInteger::SetAsBoolean(bool Value) { FValueInteger = Value ? 1 : 0; }
+
+void TVyrInteger::SetValue(const void* Value) {
+    if (Value) FValueInteger = *static_cast<const int*>(Value);
+}
+
+void TVyrInteger::SetData(TVyrData* Value) {
+    if (!Value) throw EInvalidCast();
+    FValueInteger = Value->AsInteger();
+    FIsNull = Value->IsNull();
+}
+
+void TVyrInteger::Reset() {
+    FValueInteger = 0;
+    FIsNull = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrDateTime
+
+TVyrDateTime::TVyrDateTime() : TVyrData(dtypeDateTime) {}
+
+QString TVyrDateTime::GetAsString() {
+    if (FValueDateTime == 0 || FIsNull) return QString();
+    return DateToStr(FValueDateTime);
+}
+
+double TVyrDateTime::GetAsFloat() { return FValueDateTime; }
+TDateTime TVyrDateTime::GetAsDateTime() { return FValueDateTime; }
+void TVyrDateTime::SetAsString(const QString& Value) { FValueDateTime = StrToDateTime(Value); }
+void TVyrDateTime::SetAsFloat(double Value) { FValueDateTime = Value; }
+void TVyrDateTime::SetAsDateTime(TDateTime Value) { FValueDateTime = Value; }
+
+void TVyrDateTime::SetValue(const void* Value) {
+    if (Value) FValueDateTime = *static_cast<const TDateTime*>(Value);
+}
+
+void TVyrDateTime::SetData(TVyrData* Value) {
+    if (!Value) throw EInvalidCast();
+    FValueDateTime = Value->AsDateTime();
+    FIsNull = Value->IsNull();
+}
+
+void TVyrDateTime::Reset() {
+    FValueDateTime = 0;
+    FIsNull = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrBoolean
+
+TVyrBoolean::TVyrBoolean() : TVyrData(dtypeBoolean) {}
+
+QString TVyrBoolean::GetAsString() { return FValueBoolean ? QStringLiteral("True") : QStringLiteral("False"); }
+int TVyrBoolean::GetAsInteger() { return FValueBoolean ? 1 : 0; }
+double TVyrBoolean::GetAsFloat() { return FValueBoolean ? 1.0 : 0.0; }
+bool TVyrBoolean::GetAsBoolean() { return FValueBoolean; }
+
+void TVyrBoolean::SetAsString(const QString& Value) {
+    FValueBoolean = Value.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
+}
+
+void TVyrBoolean::SetAsInteger(int Value) { FValueBoolean = Value != 0; }
+void TVyrBoolean::SetAsFloat(double Value) { FValueBoolean = Value != 0; }
+void TVyrBoolean::SetAsBoolean(bool Value) { FValueBoolean = Value; }
+
+void TVyrBoolean::SetValue(const void* Value) {
+    if (Value) FValueBoolean = *static_cast<const bool*>(Value);
+}
+
+void TVyrBoolean::SetData(TVyrData* Value) {
+    if (!Value) throw EInvalidCast();
+    FValueBoolean = Value->AsBoolean();
+    FIsNull = Value->IsNull();
+}
+
+void TVyrBoolean::Reset() {
+    FValueBoolean = false;
+    FIsNull = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blob kinds
+
+TVyrBlob::TVyrBlob() : TVyrBlob(dtypeBlob) {}
+
+TVyrBlob::TVyrBlob(TVyrDataTypes DataType) : TVyrData(DataType), FValueStream(std::make_unique<TMemoryStream>()) {}
+
+TVyrBlob::~TVyrBlob() = default;
+
+QString TVyrBlob::GetAsString() { throw Exception(BlobAsStringMessage); }
+
+TStream* TVyrBlob::GetAsStream() {
+    FValueStream->SetPosition(0);
+    return FValueStream.get();
+}
+
+void TVyrBlob::SetAsString(const QString& Value) {
+    FValueStream->Clear();
+    if (Value.isEmpty()) return;
+    const QByteArray Bytes = StringToUtf16LE(Value, true);
+    FValueStream->WriteBuffer(Bytes.constData(), Bytes.size());
+}
+
+void TVyrBlob::SetAsStream(TStream* Value) {
+    // Copying a stream onto itself would empty it first.
+    if (Value == FValueStream.get()) return;
+    FValueStream->Clear();
+    if (Value && Value->Size() > 0) FValueStream->CopyFrom(*Value, 0);
+}
+
+void TVyrBlob::SetValue(const void* Value) {
+    if (Value) SetAsStream(const_cast<TStream*>(static_cast<const TStream*>(Value)));
+}
+
+void TVyrBlob::SetData(TVyrData* Value) {
+    auto* Other = dynamic_cast<TVyrBlob*>(Value);
+    if (!Other) throw EInvalidCast();
+    SetAsStream(Other->FValueStream.get());
+    FIsNull = Other->IsNull();
+}
+
+void TVyrBlob::Reset() {
+    FValueStream->Clear();
+    FIsNull = false;
+}
+
+TVyrMemo::TVyrMemo() : TVyrBlob(dtypeMemo) {}
+
+QString TVyrMemo::GetAsString() {
+    const int64_t Size = FValueStream->Size();
+    if (Size < 2) return QString();
+    QString Text = Utf16LEToString(reinterpret_cast<const char*>(FValueStream->Memory()), Size / 2 * 2);
+    // The mark that SetAsString writes in front is not part of the text.
+    if (!Text.isEmpty() && Text[0] == QChar(0xFEFF)) Text.remove(0, 1);
+    return Text;
+}
+
+TStringList* TVyrMemo::GetAsStrings() {
+    FStrings->SetText(GetAsString());
+    return FStrings.get();
+}
+
+void TVyrMemo::SetAsStrings(TStringList* Value) {
+    FValueStream->Clear();
+    if (Value) Value->SaveToStream(*FValueStream);
+}
+
+TVyrGraphic::TVyrGraphic() : TVyrBlob(dtypeGraphic) {}
+
+TVyrUnknown::TVyrUnknown() : TVyrBlob(dtypeUnknown) {}
+
+QString TVyrUnknown::GetAsString() { return UnknownTypeText; }
+
+// ---------------------------------------------------------------------------------------------
+// Display formats
+
+TVyrRootFormat::TVyrRootFormat() = default;
+
+TVyrRootFormat::~TVyrRootFormat() = default;
+
+void TVyrRootFormat::Assign(const TPersistent* Source) {
+    const auto* From = dynamic_cast<const TVyrRootFormat*>(Source);
+    if (!From) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    if (From == this) return;
+    Assign(*From);
+}
+
+void TVyrRootFormat::Assign(const TVyrRootFormat& Source) {
+    const TVyrRootFormat* From = &Source;
+    FDisplayFormat = From->FDisplayFormat;
+    FTextCase = From->FTextCase;
+    FFloatFormat = From->FFloatFormat;
+    FWidth = From->FWidth;
+    FDigits = From->FDigits;
+    FSuppressNulls = From->FSuppressNulls;
+    FUseCurrencyDecimals = From->FUseCurrencyDecimals;
+    Changed();
+}
+
+int TVyrRootFormat::NumberDigits() const {
+    if (FFloatFormat == ffCurrency && FUseCurrencyDecimals) return FormatSettings().CurrencyDecimals;
+    return FDigits;
+}
+
+QString TVyrRootFormat::FormatAsString(TVyrData* Value) {
+    if (!Value) return QString();
+    if (FSuppressNulls && Value->IsNull()) return QString();
+    const bool NoPattern = VyrEmpty(FDisplayFormat);
+    const bool HoursMinutes = FDisplayFormat == QStringLiteral("HH:MM");
+    QString Text;
+    switch (Value->DataType()) {
+    case dtypeString:
+        Text = NoPattern ? Value->AsString() : FormatMaskText(FDisplayFormat, Value->AsString());
+        break;
+    case dtypeFloat:
+    case dtypeInteger:
+        if (NoPattern) Text = FloatToStrF(Value->AsFloat(), FFloatFormat, FWidth, NumberDigits());
+        else if (HoursMinutes) Text = VyrHoursMinutes(Value->AsFloat());
+        else Text = FormatFloat(FDisplayFormat, Value->AsFloat());
+        break;
+    case dtypeBoolean:
+        if (NoPattern) {
+            Text = Value->AsString();
+        } else {
+            const qsizetype Semicolon = FDisplayFormat.indexOf(u';');
+            if (Semicolon < 0) Text = Value->AsBoolean() ? FDisplayFormat.left(255) : QString();
+            else Text = Value->AsBoolean() ? FDisplayFormat.left(Semicolon) : FDisplayFormat.mid(Semicolon + 1, 255);
+        }
+        break;
+    case dtypeDateTime:
+        Text = NoPattern ? Value->AsString() : FormatDateTime(FDisplayFormat, Value->AsDateTime());
+        break;
+    case dtypeCurrency:
+        if (NoPattern) Text = CurrToStrF(Value->AsCurrency(), FFloatFormat, NumberDigits());
+        else if (HoursMinutes) Text = VyrHoursMinutes(Value->AsCurrency());
+        else Text = FormatCurr(FDisplayFormat, Value->AsCurrency());
+        break;
+    default:
+        Text = Value->AsString();
+        break;
+    }
+    return AsciiCase(Text, FTextCase);
+}
+
+TStream* TVyrRootFormat::FormatAsStream(TVyrData* Value) {
+    if (!FReturnStream) FReturnStream = std::make_unique<TMemoryStream>();
+    const QString Text = FormatAsString(Value);
+    FReturnStream->Clear();
+    const QByteArray Bytes = StringToUtf16LE(Text, true);
+    FReturnStream->WriteBuffer(Bytes.constData(), Bytes.size());
+    FReturnStream->SetPosition(0);
+    return FReturnStream.get();
+}
+
+void TVyrRootFormat::SetDisplayFormat(const QString& Value) {
+    if (Value == FDisplayFormat) return;
+    FDisplayFormat = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetTextCase(TVyrTextCase Value) {
+    if (Value == FTextCase) return;
+    FTextCase = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetFloatFormat(TFloatFormat Value) {
+    if (Value == FFloatFormat) return;
+    FFloatFormat = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetWidth(int Value) {
+    if (Value == FWidth) return;
+    FWidth = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetDigits(int Value) {
+    if (Value == FDigits) return;
+    FDigits = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetSuppressNulls(bool Value) {
+    if (Value == FSuppressNulls) return;
+    FSuppressNulls = Value;
+    Changed();
+}
+
+void TVyrRootFormat::SetUseCurrencyDecimals(bool Value) {
+    if (Value == FUseCurrencyDecimals) return;
+    FUseCurrencyDecimals = Value;
+    Changed();
+}
+
+void TVyrRootFormat::Changed() {
+    auto* Label = dynamic_cast<TControl*>(FVyrLabel);
+    // A label being read from a stored form is drawn once it is complete.
+    if (Label && !Label->HasState(csLoading | csReading)) Label->Invalidate();
+}
+
+TVyrFloatFormat::TVyrFloatFormat() {
+    FFloatFormat = ffNumber;
+    FDigits = 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hours and minutes
+
+namespace {
+
+QString HoursMinutesOf(int64_t Minutes) {
+    // The sign goes in front once; the parts are printed from the magnitude.
+    const bool Negative = Minutes < 0;
+    const uint64_t m = Negative ? uint64_t(0) - uint64_t(Minutes) : uint64_t(Minutes);
+    QString R = Negative ? QStringLiteral("-") : QString();
+    R += FormatFloat(QStringLiteral("###00"), double(m / 60));
+    R += u':';
+    R += FormatFloat(QStringLiteral("00"), double(m % 60));
+    return R;
+}
+
+} // namespace
+
+QString VyrHoursMinutes(double Days) {
+    const double Minutes = Days * 1440;
+    if (!std::isfinite(Minutes) || std::fabs(Minutes) >= 9007199254740992.0)
+        throw EConvertError(QStringLiteral("%s is out of range for hours and minutes"), {FloatToStr(Days)});
+    return HoursMinutesOf(Round(Minutes));
+}
+
+QString VyrHoursMinutes(Currency Days) {
+    // 1440 minutes a day over 10000 units: 144 / 1000, rounded halves to even.
+    return HoursMinutesOf((Days * 144 / 1000).Units());
+}

@@ -1,0 +1,295 @@
+#pragma once
+#include "host/classes.h"
+#include "host/currency.h"
+#include "host/exceptions.h"
+#include "host/formatting.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class TStream;
+class TMemoryStream;
+class TStringList;
+class TVyrRootFormat;
+
+enum TVyrDataTypes : uint8_t {
+    dtypeUnknown,
+    dtypeString,
+    dtypeFloat,
+    dtypeInteger,
+    dtypeBoolean,
+    dtypeDateTime,
+    dtypeBlob,
+    dtypeMemo,
+    dtypeGraphic,
+    dtypeCurrency,
+};
+
+// Raised when a value is handed another value of a kind it cannot take over.
+class EInvalidCast : public Exception {
+public:
+    EInvalidCast();
+};
+
+// A typed value of a report variable. Every kind converts itself to and from the other types; a
+// conversion a kind does not offer raises EAbstractError.
+class TVyrData {
+public:
+    TVyrData();
+    virtual ~TVyrData();
+    TVyrData(const TVyrData&) = delete;
+    TVyrData& operator=(const TVyrData&) = delete;
+
+    TVyrDataTypes DataType() const { return FDataType; }
+    bool IsNull() const { return FIsNull; }
+    void SetIsNull(bool Value) { FIsNull = Value; }
+
+    QString AsString() { return GetAsString(); }
+    int AsInteger() { return GetAsInteger(); }
+    double AsFloat() { return GetAsFloat(); }
+    Currency AsCurrency() { return GetAsCurrency(); }
+    TDateTime AsDateTime() { return GetAsDateTime(); }
+    bool AsBoolean() { return GetAsBoolean(); }
+    // The stream and the list stay owned by the value and are refilled on the next call.
+    TStream* AsStream() { return GetAsStream(); }
+    TStringList* AsStrings() { return GetAsStrings(); }
+
+    virtual QString GetAsString();
+    virtual int GetAsInteger();
+    virtual double GetAsFloat();
+    virtual Currency GetAsCurrency();
+    virtual TDateTime GetAsDateTime();
+    virtual bool GetAsBoolean();
+    virtual TStream* GetAsStream();
+    virtual TStringList* GetAsStrings();
+    virtual void SetAsString(const QString& Value);
+    virtual void SetAsInteger(int Value);
+    virtual void SetAsFloat(double Value);
+    virtual void SetAsCurrency(Currency Value);
+    virtual void SetAsDateTime(TDateTime Value);
+    virtual void SetAsBoolean(bool Value);
+    virtual void SetAsStream(TStream* Value);
+    virtual void SetAsStrings(TStringList* Value);
+    // Value points to a value of the kind's own type (QString, int, TDateTime, bool, TStream,
+    // double, Currency).
+    virtual void SetValue(const void* Value);
+    virtual void SetData(TVyrData* Value);
+    virtual void Reset();
+    virtual QString AsFormat(TVyrRootFormat* Format);
+
+protected:
+    explicit TVyrData(TVyrDataTypes DataType);
+    TMemoryStream* ReturnStream();
+
+    TVyrDataTypes FDataType = dtypeUnknown;
+    std::unique_ptr<TMemoryStream> FReturnStream; // made on first use
+    std::unique_ptr<TStringList> FStrings;
+    bool FIsNull = false;
+};
+
+class TVyrString : public TVyrData {
+public:
+    TVyrString();
+
+    const QString& ValueString() const { return FValueString; }
+    void SetValueString(const QString& Value) { FValueString = Value; }
+
+    QString GetAsString() override;
+    int GetAsInteger() override;
+    double GetAsFloat() override;
+    Currency GetAsCurrency() override;
+    TDateTime GetAsDateTime() override;
+    bool GetAsBoolean() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsInteger(int Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsDateTime(TDateTime Value) override;
+    void SetAsBoolean(bool Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    QString FValueString;
+};
+
+class TVyrInteger : public TVyrData {
+public:
+    TVyrInteger();
+
+    int ValueInteger() const { return FValueInteger; }
+    void SetValueInteger(int Value) { FValueInteger = Value; }
+
+    QString GetAsString() override;
+    int GetAsInteger() override;
+    double GetAsFloat() override;
+    Currency GetAsCurrency() override;
+    bool GetAsBoolean() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsInteger(int Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsBoolean(bool Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    int32_t FValueInteger = 0;
+};
+
+class TVyrDateTime : public TVyrData {
+public:
+    TVyrDateTime();
+
+    TDateTime ValueDateTime() const { return FValueDateTime; }
+    void SetValueDateTime(TDateTime Value) { FValueDateTime = Value; }
+
+    QString GetAsString() override;
+    double GetAsFloat() override;
+    TDateTime GetAsDateTime() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsDateTime(TDateTime Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    TDateTime FValueDateTime = 0;
+};
+
+class TVyrBoolean : public TVyrData {
+public:
+    TVyrBoolean();
+
+    bool ValueBoolean() const { return FValueBoolean; }
+    void SetValueBoolean(bool Value) { FValueBoolean = Value; }
+
+    QString GetAsString() override;
+    int GetAsInteger() override;
+    double GetAsFloat() override;
+    bool GetAsBoolean() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsInteger(int Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsBoolean(bool Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    bool FValueBoolean = false;
+};
+
+// Binary data in a stream of its own; the memo, graphic and unknown kinds share it.
+class TVyrBlob : public TVyrData {
+public:
+    TVyrBlob();
+    ~TVyrBlob() override;
+
+    TMemoryStream* ValueStream() const { return FValueStream.get(); }
+
+    QString GetAsString() override;
+    TStream* GetAsStream() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsStream(TStream* Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+protected:
+    explicit TVyrBlob(TVyrDataTypes DataType);
+
+    std::unique_ptr<TMemoryStream> FValueStream;
+};
+
+// Text held as UTF-16 in the value stream.
+class TVyrMemo : public TVyrBlob {
+public:
+    TVyrMemo();
+
+    QString GetAsString() override;
+    TStringList* GetAsStrings() override;
+    void SetAsStrings(TStringList* Value) override;
+};
+
+class TVyrGraphic : public TVyrBlob {
+public:
+    TVyrGraphic();
+};
+
+class TVyrUnknown : public TVyrBlob {
+public:
+    TVyrUnknown();
+
+    QString GetAsString() override;
+};
+
+enum TVyrTextCase : uint8_t { tcNone, tcUpper, tcLower };
+
+// How a label turns a value into display text: a display pattern, the number form, Boolean
+// captions, hours and minutes, and a letter case.
+class TVyrRootFormat : public TPersistent {
+public:
+    TVyrRootFormat();
+    ~TVyrRootFormat() override;
+
+    void Assign(const TPersistent* Source) override;
+    void Assign(const TVyrRootFormat& Source);
+
+    QString FormatAsString(TVyrData* Value);
+    // UTF-16LE with the byte-order mark, at position 0; owned by the format, reused on the next call.
+    TStream* FormatAsStream(TVyrData* Value);
+
+    const QString& DisplayFormat() const { return FDisplayFormat; }
+    void SetDisplayFormat(const QString& Value);
+    TVyrTextCase TextCase() const { return FTextCase; }
+    void SetTextCase(TVyrTextCase Value);
+    TFloatFormat FloatFormat() const { return FFloatFormat; }
+    void SetFloatFormat(TFloatFormat Value);
+    int Width() const { return FWidth; }
+    void SetWidth(int Value);
+    int Digits() const { return FDigits; }
+    void SetDigits(int Value);
+    bool SuppressNulls() const { return FSuppressNulls; }
+    void SetSuppressNulls(bool Value);
+    bool UseCurrencyDecimals() const { return FUseCurrencyDecimals; }
+    void SetUseCurrencyDecimals(bool Value);
+    TComponent* VyrLabel() const { return FVyrLabel; }
+    void SetVyrLabel(TComponent* Value) { FVyrLabel = Value; }
+
+protected:
+    // Repaints the owning label after a setting changed.
+    void Changed();
+
+    QString FDisplayFormat;
+    TVyrTextCase FTextCase = tcNone;
+    TFloatFormat FFloatFormat = ffGeneral;
+    int32_t FWidth = 15;
+    int32_t FDigits = 0;
+    TComponent* FVyrLabel = nullptr; // not owned
+    std::unique_ptr<TMemoryStream> FReturnStream;
+    bool FSuppressNulls = false;
+    bool FUseCurrencyDecimals = false;
+
+private:
+    int NumberDigits() const;
+};
+
+// The format of text labels.
+class TVyrFormat : public TVyrRootFormat {};
+
+// The format of total labels: two decimals in the number form unless set otherwise.
+class TVyrFloatFormat : public TVyrRootFormat {
+public:
+    TVyrFloatFormat();
+};
+
+// A float as a 32-bit integer, truncated toward zero; NaN, infinities and values outside the
+// range raise EConvertError.
+int VyrTruncToInt(double Value);
+
+// Days as hours and minutes ("36:00" for 1.5), the sign printed once in front.
+QString VyrHoursMinutes(double Days);
+QString VyrHoursMinutes(Currency Days);

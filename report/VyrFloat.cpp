@@ -1,0 +1,45 @@
+#include "report/VyrFloat.h"
+
+TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat), FCalc(std::make_unique<TVyrCalc>()) {}
+
+TVyrFloat::~TVyrFloat() = default;
+
+double TVyrFloat::GetValueFloat() {
+    switch (FTotalType) {
+    case ttSum: return FCalc->Sum();
+    case ttCount: return FCalc->Count();
+    case ttMax: return FCalc->Max();
+    case ttMin: return FCalc->Min();
+    case ttAverage: return FCalc->Average();
+    case ttValue: break;
+    }
+    return FCalc->Value();
+}
+
+void TVyrFloat::SetValueFloat(double Value) { FCalc->NewVal(Value); }
+
+QString TVyrFloat::GetAsString() { return FloatToStr(GetValueFloat()); }
+int TVyrFloat::GetAsInteger() { return VyrTruncToInt(GetValueFloat()); }
+double TVyrFloat::GetAsFloat() { return GetValueFloat(); }
+Currency TVyrFloat::GetAsCurrency() { return Currency::FromDouble(GetValueFloat()); }
+bool TVyrFloat::GetAsBoolean() { return GetValueFloat() != 0; }
+void TVyrFloat::SetAsString(const QString& Value) { SetValueFloat(StrToFloat(Value)); }
+void TVyrFloat::SetAsInteger(int Value) { SetValueFloat(Value); }
+void TVyrFloat::SetAsFloat(double Value) { SetValueFloat(Value); }
+void TVyrFloat::SetAsBoolean(bool Value) { SetValueFloat(Value ? 1.0 : 0.0); }
+
+void TVyrFloat::SetValue(const void* Value) {
+    if (Value) FCalc->NewVal(*static_cast<const double*>(Value));
+}
+
+void TVyrFloat::SetData(TVyrData* Value) {
+    auto* Other = dynamic_cast<TVyrFloat*>(Value);
+    if (!Other) throw EInvalidCast();
+    FCalc->Assign(*Other->FCalc);
+    FIsNull = Other->IsNull();
+}
+
+void TVyrFloat::Reset() {
+    FCalc->Reset();
+    FIsNull = false;
+}

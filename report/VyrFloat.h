@@ -1,0 +1,38 @@
+#pragma once
+#include "report/VyrCalc.h"
+#include "report/VyrData.h"
+
+#include <memory>
+
+// A float value that accumulates: every write adds to its accumulator, and it reports the last
+// value, the sum, count, maximum, minimum or average as its total type says.
+class TVyrFloat : public TVyrData {
+public:
+    TVyrFloat();
+    ~TVyrFloat() override;
+
+    TVyrCalc* Calc() const { return FCalc.get(); }
+    TVyrTotalType TotalType() const { return FTotalType; }
+    void SetTotalType(TVyrTotalType Value) { FTotalType = Value; }
+    double ValueFloat() { return GetValueFloat(); }
+
+    virtual double GetValueFloat();
+    virtual void SetValueFloat(double Value);
+
+    QString GetAsString() override;
+    int GetAsInteger() override;
+    double GetAsFloat() override;
+    Currency GetAsCurrency() override;
+    bool GetAsBoolean() override;
+    void SetAsString(const QString& Value) override;
+    void SetAsInteger(int Value) override;
+    void SetAsFloat(double Value) override;
+    void SetAsBoolean(bool Value) override;
+    void SetValue(const void* Value) override;
+    void SetData(TVyrData* Value) override;
+    void Reset() override;
+
+private:
+    std::unique_ptr<TVyrCalc> FCalc;
+    TVyrTotalType FTotalType = ttValue;
+};
