@@ -763,7 +763,7 @@ void TField::SaveToStream(TStream& Stream) const {
 
 // ---- TDataSet
 
-TDataSet::TDataSet() = default;
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSet::~TDataSet() {
     FFields.clear();
@@ -1083,7 +1083,7 @@ void TDataSet::RowsChanged() {
 
 // ---- TDataSource
 
-TDataSource::TDataSource() = default;
+TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
     SetDataSet(nullptr);

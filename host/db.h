@@ -1,4 +1,5 @@
 #pragma once
+#include "host/classes.h"
 #include "host/exceptions.h"
 
 #include <QByteArray>
@@ -240,10 +241,10 @@ private:
 // A set of records with a cursor. Descendants say how rows arrive (InternalOpen, FetchMore) and
 // where they are kept (Rows); moving, filtering, bookmarks and the notification of data sources
 // are done here once for all of them.
-class TDataSet {
+class TDataSet : public TComponent {
 public:
-    TDataSet();
-    virtual ~TDataSet();
+    explicit TDataSet(TComponent* AOwner = nullptr);
+    ~TDataSet() override;
 
     void Open();
     void Close();
@@ -333,10 +334,10 @@ private:
 };
 
 // Connects data-aware objects to a data set.
-class TDataSource {
+class TDataSource : public TComponent {
 public:
-    TDataSource();
-    virtual ~TDataSource();
+    explicit TDataSource(TComponent* AOwner = nullptr);
+    ~TDataSource() override;
 
     TDataSet* DataSet() const { return FDataSet; }
     void SetDataSet(TDataSet* Value);

@@ -1,6 +1,6 @@
 #include "host/memdataset.h"
 
-TMemDataSet::TMemDataSet() = default;
+TMemDataSet::TMemDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 
 TMemDataSet::~TMemDataSet() {
     try {

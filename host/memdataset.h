@@ -6,7 +6,7 @@
 // definitions drops them.
 class TMemDataSet : public TDataSet {
 public:
-    TMemDataSet();
+    explicit TMemDataSet(TComponent* AOwner = nullptr);
     ~TMemDataSet() override;
 
     // One value per field definition, in their order; an invalid variant is a null. Raises

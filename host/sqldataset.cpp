@@ -197,7 +197,7 @@ void ExecuteSqlScript(QSqlDatabase Database, const QString& Script) {
 
 // ---- TSqlDataSet
 
-TSqlDataSet::TSqlDataSet() = default;
+TSqlDataSet::TSqlDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 
 TSqlDataSet::~TSqlDataSet() {
     try {

@@ -27,7 +27,7 @@ void ExecuteSqlScript(QSqlDatabase Database, const QString& Script);
 // drivers are read to the end on opening, which frees their connection for the next query.
 class TSqlDataSet : public TDataSet {
 public:
-    TSqlDataSet();
+    explicit TSqlDataSet(TComponent* AOwner = nullptr);
     ~TSqlDataSet() override;
 
     // A connection registered by the application with QSqlDatabase::addDatabase (PostgreSQL,
