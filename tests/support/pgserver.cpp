@@ -1,4 +1,4 @@
-#include "pgserver.h"
+#include "support/pgserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -156,6 +156,7 @@ bool TPrivatePostgres::Connect(const QString& ConnectionName, QString& Error) {
     Db.setPort(FPort);
     Db.setUserName(QStringLiteral("postgres"));
     Db.setDatabaseName(QStringLiteral("postgres"));
+    Db.setConnectOptions(QStringLiteral("options='-c client_min_messages=warning'"));
     if (!Db.open()) {
         Error = Db.lastError().text();
         return false;

@@ -1,4 +1,4 @@
-#include "sampledata.h"
+#include "support/sampledata.h"
 
 #include <QDir>
 #include <QFile>
