@@ -44,25 +44,62 @@ void DecodeDateTime(double Value, QDate& Date, QTime& Time) {
     Time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(MSecs));
 }
 
-bool ParseIsoDateTime(QString Text, double& Result) {
-    Text = Text.trimmed();
-    if (Text.size() > 10 && Text[10] == u' ') Text[10] = u'T';
-    if (Text.size() == 10) {
-        const QDate d = QDate::fromString(Text, Qt::ISODate);
-        if (!d.isValid()) return false;
-        Result = EncodeDateTime(d, QTime(0, 0));
-        return true;
+bool ReadDigits(QStringView Text, qsizetype At, int Count, int& Value) {
+    if (At + Count > Text.size()) return false;
+    Value = 0;
+    for (qsizetype i = At; i < At + Count; ++i) {
+        const char16_t c = Text[i].unicode();
+        if (c < u'0' || c > u'9') return false;
+        Value = Value * 10 + (c - u'0');
     }
-    if (Text.size() > 10 && Text[10] == u'T') {
-        QDateTime dt = QDateTime::fromString(Text, Qt::ISODateWithMs);
-        if (!dt.isValid()) return false;
-        if (dt.timeSpec() != Qt::LocalTime) dt = dt.toLocalTime();
-        Result = EncodeDateTime(dt.date(), dt.time());
-        return true;
+    return true;
+}
+
+// ISO 8601 dates, times and date-times without a zone are read by hand: going through QDateTime
+// asks the C library for the local time zone on every value, which costs a file lookup each.
+// Text with a zone is converted to local time.
+bool ParseIsoDateTime(const QString& Source, double& Result) {
+    const QStringView Text = QStringView(Source).trimmed();
+    int Year = 1899, Month = 12, Day = 30, Hour = 0, Minute = 0, Second = 0, MSec = 0;
+    qsizetype p = 0;
+    const bool HasDate = Text.size() >= 10 && Text[4] == u'-' && Text[7] == u'-';
+    if (HasDate) {
+        if (!ReadDigits(Text, 0, 4, Year) || !ReadDigits(Text, 5, 2, Month) || !ReadDigits(Text, 8, 2, Day))
+            return false;
+        p = 10;
+        if (p < Text.size()) {
+            if (Text[p] != u' ' && Text[p] != u'T') return false;
+            ++p;
+        }
     }
-    const QTime t = QTime::fromString(Text, Qt::ISODateWithMs);
-    if (!t.isValid()) return false;
-    Result = EncodeDateTime(DateEpoch, t);
+    if (p < Text.size() || !HasDate) {
+        if (!ReadDigits(Text, p, 2, Hour) || p + 2 >= Text.size() || Text[p + 2] != u':' ||
+            !ReadDigits(Text, p + 3, 2, Minute))
+            return false;
+        p += 5;
+        if (p < Text.size() && Text[p] == u':') {
+            if (!ReadDigits(Text, p + 1, 2, Second)) return false;
+            p += 3;
+            if (p < Text.size() && (Text[p] == u'.' || Text[p] == u',')) {
+                int Scale = 100;
+                for (++p; p < Text.size() && Text[p].isDigit(); ++p, Scale /= 10) MSec += (Text[p].unicode() - u'0') * Scale;
+            }
+        }
+        if (p < Text.size()) {
+            if (!HasDate) return false;
+            QString Iso = Source.trimmed();
+            Iso[10] = u'T';
+            const QDateTime dt = QDateTime::fromString(Iso, Qt::ISODateWithMs);
+            if (!dt.isValid()) return false;
+            const QDateTime Local = dt.toLocalTime();
+            Result = EncodeDateTime(Local.date(), Local.time());
+            return true;
+        }
+    }
+    const QDate Date(Year, Month, Day);
+    const QTime Time(Hour, Minute, Second, MSec);
+    if (!Date.isValid() || !Time.isValid()) return false;
+    Result = EncodeDateTime(Date, Time);
     return true;
 }
 

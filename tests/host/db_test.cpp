@@ -486,3 +486,22 @@ TEST(RowStore, KeepsTextBytesAndNullsApart) {
     EXPECT_TRUE(s.IsNull(1, 2));
     EXPECT_EQ(s.Float(1, 3), 1.5);
 }
+
+TEST(Field, IsoTextBecomesDateTimeOrIsRefused) {
+    TMemDataSet ds;
+    ds.FieldDefs().Add(QStringLiteral("DT"), ftDateTime);
+    ds.AppendRecord({QStringLiteral("2024-02-29T13:45:30.25")});
+    ds.AppendRecord({QStringLiteral(" 12:30 ")});
+    ds.AppendRecord({QStringLiteral("2024-02-29 13:45:30Z")});
+    for (const char* Bad : {"2024-13-01", "2024-02-30", "2024-02-29x", "24:00", "12:3", "2024-02-29 13:45:30+", "abc"}) {
+        EXPECT_THROW(ds.AppendRecord({QString::fromLatin1(Bad)}), EConvertError) << Bad;
+    }
+    ds.Open();
+    EXPECT_EQ(ds.Fields(0)->AsString(), QStringLiteral("2024-02-29 13:45:30.250"));
+    ds.Next();
+    EXPECT_EQ(ds.Fields(0)->AsDateTime(), 0.5 + 1.0 / 48);
+    ds.Next();
+    EXPECT_EQ(ds.Fields(0)->Value().toDateTime(),
+              QDateTime(QDate(2024, 2, 29), QTime(13, 45, 30), Qt::UTC).toLocalTime());
+    EXPECT_EQ(ds.RecordCount(), 3);
+}
