@@ -373,7 +373,13 @@ void TSqlDataSet::EndFetch() {
 bool TSqlDataSet::FetchMore() {
     if (!FQuery) return false;
     int Fetched = 0;
-    while (Fetched < FetchChunk && FetchRow()) ++Fetched;
+    try {
+        while (Fetched < FetchChunk && FetchRow()) ++Fetched;
+    } catch (...) {
+        // The query has moved past the bad row: the set ends before it rather than skip it.
+        EndFetch();
+        throw;
+    }
     if (Fetched < FetchChunk) {
         if (FQuery->lastError().isValid()) {
             const QSqlError Error = FQuery->lastError();

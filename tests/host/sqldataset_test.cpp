@@ -386,3 +386,35 @@ TEST(PostgresDataSet, HoldsTheSameSampleDataAsSqlite) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("pg"));
 }
+
+TEST(SqliteDataSet, ABadRowMetWhileWalkingEndsTheSetBeforeIt) {
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath(QStringLiteral("bad.db"));
+    {
+        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bad"));
+        Db.setDatabaseName(File);
+        ASSERT_TRUE(Db.open());
+        ExecuteSqlScript(Db, QStringLiteral("CREATE TABLE t (n INTEGER, d DATE);"
+                                            "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 300)"
+                                            "INSERT INTO t SELECT n, date('2024-01-01', '+' || n || ' days') FROM s;"
+                                            "INSERT INTO t VALUES (301, 'soon');"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bad"));
+    TSqlDataSet ds;
+    ds.SetDatabaseName(File);
+    ds.SetSQL(QStringLiteral("SELECT n, d FROM t ORDER BY n"));
+    ds.Open(); // the first rows arrive before the bad one is reached
+    int Walked = 1, Errors = 0;
+    while (!ds.Eof()) {
+        try {
+            ds.Next();
+            if (!ds.Eof()) ++Walked;
+        } catch (const EConvertError&) {
+            ++Errors;
+        }
+    }
+    EXPECT_EQ(Errors, 1);
+    EXPECT_EQ(Walked, 300);
+    EXPECT_EQ(ds.Fields(0)->AsInteger(), 300);
+    EXPECT_EQ(ds.RecordCount(), 300);
+}

@@ -1,4 +1,5 @@
 #include "host/memdataset.h"
+#include "host/sqldataset.h"
 #include "report/PimDS.h"
 
 #include <gtest/gtest.h>
@@ -180,4 +181,20 @@ TEST(PimDataSourceManager, FreeingTheManagerClosesWhatItOpened) {
         m.ActivateDataSource(Source2);
     }
     delete Source2;
+}
+
+TEST(PimDataSourceManager, KeepsTheDatabasesMessageOfAFailedQuery) {
+    TSqlDataSet Query;
+    Query.SetDatabaseName(QStringLiteral(":memory:"));
+    Query.SetSQL(QStringLiteral("SELECT * FROM nosuch"));
+    TDataSource Source;
+    Source.SetDataSet(&Query);
+    TPimDataSourceManager m;
+    EXPECT_FALSE(m.ActivateDataSource(&Source));
+    EXPECT_EQ(m.Find(&Source)->ErrorMessage(), QStringLiteral("no such table: nosuch"));
+    Query.SetSQL(QStringLiteral("SELECT 1 AS one"));
+    EXPECT_FALSE(m.ActivateDataSource(&Source)); // not tried again within the run
+    m.CloseDataSources();
+    EXPECT_TRUE(m.ActivateDataSource(&Source));
+    EXPECT_EQ(Query.Fields(0)->AsInteger(), 1);
 }
