@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <QSqlRecord>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +93,8 @@ void BM_QSqlQueryForwardOnly(benchmark::State& State) {
         q.exec(QStringLiteral("SELECT * FROM orders"));
         const int Columns = q.record().count();
         while (q.next()) {
-            for (int i = 0; i < Columns; ++i) benchmark::DoNotOptimize(q.value(i));
+            for (int i = 0; i < Columns; ++i)
+                benchmark::DoNotOptimize(q.value(i));
             ++Rows;
         }
     }

@@ -82,7 +82,8 @@ bool ParseIsoDateTime(const QString& Source, double& Result) {
             p += 3;
             if (p < Text.size() && (Text[p] == u'.' || Text[p] == u',')) {
                 int Scale = 100;
-                for (++p; p < Text.size() && Text[p].isDigit(); ++p, Scale /= 10) MSec += (Text[p].unicode() - u'0') * Scale;
+                for (++p; p < Text.size() && Text[p].isDigit(); ++p, Scale /= 10)
+                    MSec += (Text[p].unicode() - u'0') * Scale;
             }
         }
         if (p < Text.size()) {
@@ -124,8 +125,10 @@ bool ParseCurrency(const QString& Source, int64_t& Result) {
         const int d = c.unicode() - u'0';
         ++Digits;
         if (Point && Decimals >= 4) {
-            if (Beyond < 0) Beyond = d;
-            else if (d != 0) Sticky = true;
+            if (Beyond < 0)
+                Beyond = d;
+            else if (d != 0)
+                Sticky = true;
             continue;
         }
         if (Point) ++Decimals;
@@ -133,10 +136,12 @@ bool ParseCurrency(const QString& Source, int64_t& Result) {
         if (Whole > (static_cast<__int128>(1) << 80)) return false;
     }
     if (Digits == 0) return false;
-    for (; Decimals < 4; ++Decimals) Whole *= 10;
+    for (; Decimals < 4; ++Decimals)
+        Whole *= 10;
     if (Beyond > 5 || (Beyond == 5 && (Sticky || (Whole & 1)))) ++Whole;
     if (Negative) Whole = -Whole;
-    if (Whole > std::numeric_limits<int64_t>::max() || Whole < std::numeric_limits<int64_t>::min()) return false;
+    if (Whole > std::numeric_limits<int64_t>::max() || Whole < std::numeric_limits<int64_t>::min())
+        return false;
     Result = static_cast<int64_t>(Whole);
     return true;
 }
@@ -196,13 +201,16 @@ QString CurrencyToText(int64_t Value) {
     uint64_t Fraction = Abs % CurrencyScale;
     if (Fraction != 0) {
         QString Digits = QString::number(Fraction).rightJustified(4, u'0');
-        while (Digits.endsWith(u'0')) Digits.chop(1);
+        while (Digits.endsWith(u'0'))
+            Digits.chop(1);
         Text += u'.' + Digits;
     }
     return Negative ? u'-' + Text : Text;
 }
 
-QString FloatToText(double Value) { return QString::number(Value, 'g', 15); }
+QString FloatToText(double Value) {
+    return QString::number(Value, 'g', 15);
+}
 
 QString DateTimeToText(TFieldType DataType, double Value) {
     QDate d;
@@ -231,10 +239,13 @@ bool IsWholeType(int Id) {
     }
 }
 
-bool IsTextType(int Id) { return Id == QMetaType::QString || Id == QMetaType::QByteArray; }
+bool IsTextType(int Id) {
+    return Id == QMetaType::QString || Id == QMetaType::QByteArray;
+}
 
 QString VariantText(const QVariant& Value) {
-    return Value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(Value.toByteArray()) : Value.toString();
+    return Value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(Value.toByteArray())
+                                                   : Value.toString();
 }
 
 int64_t VariantToWhole(const QVariant& Value, TFieldType DataType, const QString& FieldName) {
@@ -243,7 +254,8 @@ int64_t VariantToWhole(const QVariant& Value, TFieldType DataType, const QString
     if (IsWholeType(Id)) return Value.toLongLong();
     if (Id == QMetaType::ULongLong || Id == QMetaType::ULong) {
         const qulonglong u = Value.toULongLong();
-        if (u > static_cast<qulonglong>(std::numeric_limits<int64_t>::max())) BadValue(Value, FieldName, DataType);
+        if (u > static_cast<qulonglong>(std::numeric_limits<int64_t>::max()))
+            BadValue(Value, FieldName, DataType);
         return static_cast<int64_t>(u);
     }
     if (Id == QMetaType::Double || Id == QMetaType::Float) return DoubleToWhole(Value.toDouble(), FieldName);
@@ -374,14 +386,15 @@ bool IsBlobType(TFieldType DataType) {
 
 QString FieldTypeName(TFieldType DataType) {
     static const char* const Names[] = {
-        "Unknown",   "String",      "Smallint",     "Integer",      "Word",         "Boolean",     "Float",
-        "Currency",  "BCD",         "Date",         "Time",         "DateTime",     "Bytes",       "VarBytes",
-        "AutoInc",   "Blob",        "Memo",         "Graphic",      "FmtMemo",      "OleObject",   "OleEmbedded",
-        "TypedBinary", "Cursor",    "FixedChar",    "WideString",   "Largeint",     "ADT",         "Array",
-        "Reference", "DataSet",     "OraBlob",      "OraClob",      "Variant",      "Interface",   "IDispatch",
-        "Guid",      "TimeStamp",   "FMTBcd",       "FixedWideChar", "WideMemo",    "OraTimeStamp", "OraInterval",
-        "LongWord",  "Shortint",    "Byte",         "Extended",     "Connection",   "Params",      "Stream",
-        "TimeStampOffset", "Object", "Single",
+        "Unknown",    "String",          "Smallint",      "Integer",     "Word",         "Boolean",
+        "Float",      "Currency",        "BCD",           "Date",        "Time",         "DateTime",
+        "Bytes",      "VarBytes",        "AutoInc",       "Blob",        "Memo",         "Graphic",
+        "FmtMemo",    "OleObject",       "OleEmbedded",   "TypedBinary", "Cursor",       "FixedChar",
+        "WideString", "Largeint",        "ADT",           "Array",       "Reference",    "DataSet",
+        "OraBlob",    "OraClob",         "Variant",       "Interface",   "IDispatch",    "Guid",
+        "TimeStamp",  "FMTBcd",          "FixedWideChar", "WideMemo",    "OraTimeStamp", "OraInterval",
+        "LongWord",   "Shortint",        "Byte",          "Extended",    "Connection",   "Params",
+        "Stream",     "TimeStampOffset", "Object",        "Single",
     };
     static_assert(std::size(Names) == ftSingle + 1);
     return DataType <= ftSingle ? QString::fromLatin1(Names[DataType]) : QString::number(DataType);
@@ -392,7 +405,8 @@ QString FieldTypeName(TFieldType DataType) {
 void TRowStore::Reset(const std::vector<TStoreKind>& Kinds) {
     FColumns.clear();
     FColumns.resize(Kinds.size());
-    for (size_t i = 0; i < Kinds.size(); ++i) FColumns[i].Kind = Kinds[i];
+    for (size_t i = 0; i < Kinds.size(); ++i)
+        FColumns[i].Kind = Kinds[i];
     FRows = 0;
 }
 
@@ -451,7 +465,8 @@ void TRowStore::AppendBytes(int Index, const QByteArray& Value) {
 void TRowStore::EndRow() {
     const size_t Expected = static_cast<size_t>(FRows) + 1;
     for (const TColumn& C : FColumns) {
-        if (C.Nulls.size() != Expected) throw EDatabaseError(QStringLiteral("Incomplete row in record buffer"));
+        if (C.Nulls.size() != Expected)
+            throw EDatabaseError(QStringLiteral("Incomplete row in record buffer"));
     }
     ++FRows;
 }
@@ -476,11 +491,17 @@ void TRowStore::AbandonRow() {
     }
 }
 
-bool TRowStore::IsNull(int64_t Row, int Index) const { return Col(Index).Nulls[static_cast<size_t>(Row)]; }
+bool TRowStore::IsNull(int64_t Row, int Index) const {
+    return Col(Index).Nulls[static_cast<size_t>(Row)];
+}
 
-int64_t TRowStore::Int(int64_t Row, int Index) const { return Col(Index).Ints[static_cast<size_t>(Row)]; }
+int64_t TRowStore::Int(int64_t Row, int Index) const {
+    return Col(Index).Ints[static_cast<size_t>(Row)];
+}
 
-double TRowStore::Float(int64_t Row, int Index) const { return Col(Index).Floats[static_cast<size_t>(Row)]; }
+double TRowStore::Float(int64_t Row, int Index) const {
+    return Col(Index).Floats[static_cast<size_t>(Row)];
+}
 
 QString TRowStore::Text(int64_t Row, int Index) const {
     const TColumn& C = Col(Index);
@@ -501,13 +522,14 @@ QByteArray TRowStore::Bytes(int64_t Row, int Index) const {
 size_t TRowStore::MemoryUsed() const {
     size_t Total = 0;
     for (const TColumn& C : FColumns) {
-        Total += C.Ints.capacity() * sizeof(int64_t) + C.Floats.capacity() * sizeof(double) + C.Arena.capacity() +
-                 C.Ends.capacity() * sizeof(int64_t) + C.Nulls.capacity() / 8;
+        Total += C.Ints.capacity() * sizeof(int64_t) + C.Floats.capacity() * sizeof(double) +
+                 C.Arena.capacity() + C.Ends.capacity() * sizeof(int64_t) + C.Nulls.capacity() / 8;
     }
     return Total;
 }
 
-void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant& Value, const QString& FieldName) {
+void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant& Value,
+                  const QString& FieldName) {
     if (!Value.isValid() || Value.isNull()) {
         Store.AppendNull(Col);
         return;
@@ -516,15 +538,18 @@ void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant
     case skInteger:
         if (DataType == ftBoolean) {
             bool b = false;
-            if (Value.typeId() == QMetaType::Bool) b = Value.toBool();
+            if (Value.typeId() == QMetaType::Bool)
+                b = Value.toBool();
             else if (IsTextType(Value.typeId())) {
                 if (!ParseBoolean(VariantText(Value), b)) BadValue(Value, FieldName, DataType);
-            } else b = VariantToWhole(Value, DataType, FieldName) != 0;
+            } else
+                b = VariantToWhole(Value, DataType, FieldName) != 0;
             Store.AppendInt(Col, b ? 1 : 0);
         } else if (DataType == ftCurrency) {
             const int Id = Value.typeId();
             int64_t c = 0;
-            if (Id == QMetaType::Double || Id == QMetaType::Float) c = DoubleToCurrency(Value.toDouble(), FieldName);
+            if (Id == QMetaType::Double || Id == QMetaType::Float)
+                c = DoubleToCurrency(Value.toDouble(), FieldName);
             else if (IsTextType(Id)) {
                 if (!ParseCurrency(VariantText(Value), c)) {
                     bool Ok = false;
@@ -532,7 +557,8 @@ void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant
                     if (!Ok) BadValue(Value, FieldName, DataType);
                     c = DoubleToCurrency(d, FieldName);
                 }
-            } else c = CheckedCurrency(VariantToWhole(Value, DataType, FieldName), FieldName);
+            } else
+                c = CheckedCurrency(VariantToWhole(Value, DataType, FieldName), FieldName);
             Store.AppendInt(Col, c);
         } else {
             Store.AppendInt(Col, VariantToWhole(Value, DataType, FieldName));
@@ -546,10 +572,12 @@ void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant
         if (Value.typeId() == QMetaType::QDate || Value.typeId() == QMetaType::QDateTime ||
             Value.typeId() == QMetaType::QTime)
             Store.AppendText(Col, Value.toString());
-        else Store.AppendText(Col, VariantText(Value));
+        else
+            Store.AppendText(Col, VariantText(Value));
         break;
     case skBytes:
-        Store.AppendBytes(Col, Value.typeId() == QMetaType::QString ? Value.toString().toUtf8() : Value.toByteArray());
+        Store.AppendBytes(Col, Value.typeId() == QMetaType::QString ? Value.toString().toUtf8()
+                                                                    : Value.toByteArray());
         break;
     }
 }
@@ -564,7 +592,8 @@ TFieldDef& TFieldDefs::Items(int Index) const {
 
 TFieldDef& TFieldDefs::Add(const QString& Name, TFieldType DataType, int Size, bool Required) {
     QString Unique = Name;
-    for (int n = 1; IndexOf(Unique) >= 0; ++n) Unique = Name + u'_' + QString::number(n);
+    for (int n = 1; IndexOf(Unique) >= 0; ++n)
+        Unique = Name + u'_' + QString::number(n);
     FItems.push_back(std::make_unique<TFieldDef>(Unique, DataType, Size, Required, Count() + 1));
     ++FVersion;
     return *FItems.back();
@@ -595,9 +624,13 @@ TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
 
 TField::~TField() = default;
 
-int64_t TField::Row() const { return FDataSet->FActiveRow; }
+int64_t TField::Row() const {
+    return FDataSet->FActiveRow;
+}
 
-const TRowStore& TField::Store() const { return FDataSet->Rows(); }
+const TRowStore& TField::Store() const {
+    return FDataSet->Rows();
+}
 
 void TField::AccessError(const QString& TypeName) const {
     throw EDatabaseError(QStringLiteral("Cannot access field '%s' as type %s"), {FFieldName, TypeName});
@@ -614,7 +647,8 @@ QString TField::RawText() const {
     const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        if (FDataType == ftBoolean) return s.Int(r, FIndex) ? QStringLiteral("True") : QStringLiteral("False");
+        if (FDataType == ftBoolean)
+            return s.Int(r, FIndex) ? QStringLiteral("True") : QStringLiteral("False");
         if (FDataType == ftCurrency) return CurrencyToText(s.Int(r, FIndex));
         return QString::number(s.Int(r, FIndex));
     case skFloat:
@@ -653,7 +687,8 @@ QString TField::DisplayText() const {
 int32_t TField::AsInteger() const {
     const int64_t v = AsLargeInt();
     if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"), {QString::number(v), FFieldName});
+        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"),
+                            {QString::number(v), FFieldName});
     }
     return static_cast<int32_t>(v);
 }
@@ -691,7 +726,8 @@ bool TField::AsBoolean() const {
     case skText: {
         bool b = false;
         const QString Text = s.Text(r, FIndex);
-        if (!ParseBoolean(Text, b)) throw EConvertError(QStringLiteral("'%s' is not a valid boolean value"), {Text});
+        if (!ParseBoolean(Text, b))
+            throw EConvertError(QStringLiteral("'%s' is not a valid boolean value"), {Text});
         return b;
     }
     default:
@@ -737,7 +773,8 @@ int64_t TField::AsCurrency() const {
     case skText: {
         int64_t c = 0;
         const QString Text = s.Text(r, FIndex);
-        if (!ParseCurrency(Text, c)) throw EConvertError(QStringLiteral("'%s' is not a valid currency value"), {Text});
+        if (!ParseCurrency(Text, c))
+            throw EConvertError(QStringLiteral("'%s' is not a valid currency value"), {Text});
         return c;
     }
     case skBytes:
@@ -754,7 +791,8 @@ double TField::AsDateTime() const {
     if (StoreKindOf(FDataType) == skText) {
         double d = 0;
         const QString Text = s.Text(r, FIndex);
-        if (!ParseIsoDateTime(Text, d)) throw EConvertError(QStringLiteral("'%s' is not a valid date and time"), {Text});
+        if (!ParseIsoDateTime(Text, d))
+            throw EConvertError(QStringLiteral("'%s' is not a valid date and time"), {Text});
         return d;
     }
     AccessError(QStringLiteral("DateTime"));
@@ -806,7 +844,8 @@ TDataSet::~TDataSet() {
     FFields.clear();
     const std::vector<TDataSource*> Sources = FDataSources;
     FDataSources.clear();
-    for (TDataSource* s : Sources) s->DataSetDestroyed();
+    for (TDataSource* s : Sources)
+        s->DataSetDestroyed();
 }
 
 void TDataSet::CheckActive() const {
@@ -818,13 +857,16 @@ void TDataSet::CheckInactive() const {
 }
 
 void TDataSet::SetActive(bool Value) {
-    if (Value) Open();
-    else Close();
+    if (Value)
+        Open();
+    else
+        Close();
 }
 
 void TDataSet::CreateFields() {
     FFields.clear();
-    for (int i = 0; i < FFieldDefs.Count(); ++i) FFields.push_back(std::make_unique<TField>(this, FFieldDefs[i], i));
+    for (int i = 0; i < FFieldDefs.Count(); ++i)
+        FFields.push_back(std::make_unique<TField>(this, FFieldDefs[i], i));
 }
 
 void TDataSet::Open() {
@@ -1007,9 +1049,11 @@ int TDataSet::RecordCount() {
     }
     const int64_t Rows_ = Rows().RowCount();
     int64_t Count = 0;
-    if (!FFiltered || !OnFilterRecord) Count = Rows_;
+    if (!FFiltered || !OnFilterRecord)
+        Count = Rows_;
     else
-        for (int64_t r = 0; r < Rows_; ++r) Count += Accepts(r) ? 1 : 0;
+        for (int64_t r = 0; r < Rows_; ++r)
+            Count += Accepts(r) ? 1 : 0;
     return static_cast<int>(std::min<int64_t>(Count, std::numeric_limits<int>::max()));
 }
 
@@ -1017,7 +1061,8 @@ int TDataSet::RecNo() {
     if (!Active() || FCurrent < 0) return 0;
     if (!FFiltered || !OnFilterRecord) return static_cast<int>(FCurrent + 1);
     int n = 0;
-    for (int64_t r = 0; r <= FCurrent; ++r) n += Accepts(r) ? 1 : 0;
+    for (int64_t r = 0; r <= FCurrent; ++r)
+        n += Accepts(r) ? 1 : 0;
     return n;
 }
 
@@ -1086,7 +1131,9 @@ void TDataSet::Refilter() {
     DataEvent(deDataSetChange);
 }
 
-void TDataSet::DisableControls() { ++FDisableCount; }
+void TDataSet::DisableControls() {
+    ++FDisableCount;
+}
 
 void TDataSet::EnableControls() {
     if (FDisableCount == 0) return;
@@ -1103,7 +1150,8 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
     }
     const std::vector<TDataSource*> Sources = FDataSources;
     for (TDataSource* s : Sources) {
-        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end()) s->DataEvent(Event, Info);
+        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
+            s->DataEvent(Event, Info);
     }
 }
 
@@ -1126,7 +1174,8 @@ TDataSource::~TDataSource() {
     SetDataSet(nullptr);
     const std::vector<TDataLink*> Links = FLinks;
     FLinks.clear();
-    for (TDataLink* l : Links) l->FDataSource = nullptr;
+    for (TDataLink* l : Links)
+        l->FDataSource = nullptr;
 }
 
 void TDataSource::SetDataSet(TDataSet* Value) {
@@ -1170,7 +1219,8 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
         if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->DataEvent(Event, Info);
     }
     if (OnDataChange && Event != deLayoutChange) {
-        TField* Field = Event == deFieldChange || Event == deRecordChange ? reinterpret_cast<TField*>(Info) : nullptr;
+        TField* Field =
+            Event == deFieldChange || Event == deRecordChange ? reinterpret_cast<TField*>(Info) : nullptr;
         OnDataChange(this, Field);
     }
 }
@@ -1198,14 +1248,16 @@ void TDataLink::SetDataSource(TDataSource* Value) {
 }
 
 void TDataLink::UpdateState() {
-    const bool Now = FDataSource && FDataSource->Enabled() && FDataSource->DataSet() &&
-                     FDataSource->DataSet()->Active();
+    const bool Now =
+        FDataSource && FDataSource->Enabled() && FDataSource->DataSet() && FDataSource->DataSet()->Active();
     if (Now == FActive) return;
     FActive = Now;
     ActiveChanged();
 }
 
-void TDataLink::DataSetScrolled(int) { DataSetChanged(); }
+void TDataLink::DataSetScrolled(int) {
+    DataSetChanged();
+}
 
 void TDataLink::RecordChanged(TField*) {}
 

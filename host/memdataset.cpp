@@ -13,7 +13,8 @@ void TMemDataSet::PrepareStore() {
     if (FStoreVersion == FieldDefs().Version()) return;
     CheckInactive();
     std::vector<TStoreKind> Kinds;
-    for (int i = 0; i < FieldDefs().Count(); ++i) Kinds.push_back(StoreKindOf(FieldDefs()[i].DataType()));
+    for (int i = 0; i < FieldDefs().Count(); ++i)
+        Kinds.push_back(StoreKindOf(FieldDefs()[i].DataType()));
     FStore.Reset(Kinds);
     FStoreVersion = FieldDefs().Version();
 }
@@ -43,6 +44,8 @@ void TMemDataSet::EmptyDataSet() {
     RowsChanged();
 }
 
-void TMemDataSet::InternalOpen() { PrepareStore(); }
+void TMemDataSet::InternalOpen() {
+    PrepareStore();
+}
 
 void TMemDataSet::InternalClose() {}

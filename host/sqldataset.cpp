@@ -7,8 +7,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlResult>
-#include <sqlite3.h>
 #include <atomic>
+#include <sqlite3.h>
 
 namespace {
 
@@ -43,8 +43,10 @@ QString MoneyText(const QString& Text) {
     QString Result;
     bool Negative = false;
     for (const QChar c : Text) {
-        if (c.isDigit() || c == u'.') Result += c;
-        else if (c == u'-' || c == u'(') Negative = true;
+        if (c.isDigit() || c == u'.')
+            Result += c;
+        else if (c == u'-' || c == u'(')
+            Negative = true;
     }
     return Negative ? u'-' + Result : Result;
 }
@@ -72,18 +74,41 @@ TSqlColumnType SqliteColumnType(const QString& DeclaredType, int ValueTypeId) {
         const char* Name;
         TFieldType DataType;
     } Names[] = {
-        {"BOOLEAN", ftBoolean},       {"BOOL", ftBoolean},         {"DATE", ftDate},
-        {"DATETIME", ftDateTime},     {"TIMESTAMP", ftDateTime},   {"TIME", ftTime},
-        {"CURRENCY", ftCurrency},     {"MONEY", ftCurrency},       {"MEMO", ftMemo},
-        {"CLOB", ftMemo},             {"GRAPHIC", ftGraphic},      {"IMAGE", ftGraphic},
-        {"SMALLINT", ftSmallint},     {"INT2", ftSmallint},        {"BIGINT", ftLargeint},
-        {"INT8", ftLargeint},         {"INTEGER", ftInteger},      {"INT", ftInteger},
-        {"SINGLE", ftSingle},         {"FLOAT4", ftSingle},        {"REAL", ftFloat},
-        {"DOUBLE", ftFloat},          {"DOUBLE PRECISION", ftFloat}, {"FLOAT", ftFloat},
-        {"FLOAT8", ftFloat},          {"TEXT", ftString},          {"VARCHAR", ftString},
-        {"NVARCHAR", ftString},       {"CHARACTER VARYING", ftString}, {"CHAR", ftFixedChar},
-        {"CHARACTER", ftFixedChar},   {"NCHAR", ftFixedChar},      {"BLOB", ftBlob},
-        {"GUID", ftGuid},             {"UUID", ftGuid},
+        {"BOOLEAN", ftBoolean},
+        {"BOOL", ftBoolean},
+        {"DATE", ftDate},
+        {"DATETIME", ftDateTime},
+        {"TIMESTAMP", ftDateTime},
+        {"TIME", ftTime},
+        {"CURRENCY", ftCurrency},
+        {"MONEY", ftCurrency},
+        {"MEMO", ftMemo},
+        {"CLOB", ftMemo},
+        {"GRAPHIC", ftGraphic},
+        {"IMAGE", ftGraphic},
+        {"SMALLINT", ftSmallint},
+        {"INT2", ftSmallint},
+        {"BIGINT", ftLargeint},
+        {"INT8", ftLargeint},
+        {"INTEGER", ftInteger},
+        {"INT", ftInteger},
+        {"SINGLE", ftSingle},
+        {"FLOAT4", ftSingle},
+        {"REAL", ftFloat},
+        {"DOUBLE", ftFloat},
+        {"DOUBLE PRECISION", ftFloat},
+        {"FLOAT", ftFloat},
+        {"FLOAT8", ftFloat},
+        {"TEXT", ftString},
+        {"VARCHAR", ftString},
+        {"NVARCHAR", ftString},
+        {"CHARACTER VARYING", ftString},
+        {"CHAR", ftFixedChar},
+        {"CHARACTER", ftFixedChar},
+        {"NCHAR", ftFixedChar},
+        {"BLOB", ftBlob},
+        {"GUID", ftGuid},
+        {"UUID", ftGuid},
     };
     for (const auto& n : Names) {
         if (Base == QLatin1String(n.Name)) {
@@ -164,7 +189,8 @@ void ExecuteSqlScript(QSqlDatabase Database, const QString& Script) {
             continue;
         }
         if (c == u'-' && n == u'-') {
-            while (i < Script.size() && Script[i] != u'\n') ++i;
+            while (i < Script.size() && Script[i] != u'\n')
+                ++i;
             Current += u'\n';
             continue;
         }
@@ -221,9 +247,13 @@ void TSqlDataSet::SetSQL(const QString& Value) {
     FSQL = Value;
 }
 
-void TSqlDataSet::SetParam(const QString& Name, const QVariant& Value) { FParams.insert(Name, Value); }
+void TSqlDataSet::SetParam(const QString& Name, const QVariant& Value) {
+    FParams.insert(Name, Value);
+}
 
-void TSqlDataSet::ClearParams() { FParams.clear(); }
+void TSqlDataSet::ClearParams() {
+    FParams.clear();
+}
 
 QSqlDatabase TSqlDataSet::Connection() {
     if (!FConnectionName.isEmpty()) {
@@ -287,7 +317,8 @@ void TSqlDataSet::ReadColumns() {
         TColumnSource Source = csPlain;
         if (Sqlite) {
             const char* Declared = Statement ? sqlite3_column_decltype(Statement, i) : nullptr;
-            Type = SqliteColumnType(Declared ? QString::fromUtf8(Declared) : QString(), Field.metaType().id());
+            Type =
+                SqliteColumnType(Declared ? QString::fromUtf8(Declared) : QString(), Field.metaType().id());
             if (IsDateTimeType(Type.DataType)) Source = csSqliteDate;
         } else if (Postgres) {
             Type = PostgresColumnType(Field.typeID(), Field.length(), Field.precision());
@@ -345,7 +376,8 @@ bool TSqlDataSet::FetchRow() {
             switch (FSources[static_cast<size_t>(i)]) {
             case csSqliteDate:
                 // SQLite keeps dates as ISO text, Julian day numbers or Unix seconds.
-                if (Value.typeId() == QMetaType::Double) Value = Value.toDouble() - JulianDayOfDateEpoch;
+                if (Value.typeId() == QMetaType::Double)
+                    Value = Value.toDouble() - JulianDayOfDateEpoch;
                 else if (Value.typeId() == QMetaType::LongLong)
                     Value = QDateTime::fromSecsSinceEpoch(Value.toLongLong(), Qt::UTC);
                 break;
@@ -374,7 +406,8 @@ bool TSqlDataSet::FetchMore() {
     if (!FQuery) return false;
     int Fetched = 0;
     try {
-        while (Fetched < FetchChunk && FetchRow()) ++Fetched;
+        while (Fetched < FetchChunk && FetchRow())
+            ++Fetched;
     } catch (...) {
         // The query has moved past the bad row: the set ends before it rather than skip it.
         EndFetch();

@@ -146,7 +146,8 @@ void TPimDataSourceManager::Untrack(TComponent* Component) {
 void TPimDataSourceManager::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
     if (Operation != opRemove || !AComponent) return;
-    for (auto& Item : FDSList) Item->Forget(AComponent);
+    for (auto& Item : FDSList)
+        Item->Forget(AComponent);
     // An entry whose data source is gone is dropped; while it still has a data set to close at
     // the end of the run it stays, but can no longer be found.
     std::erase_if(FDSList, [](const std::unique_ptr<TPimDataSource>& Item) {

@@ -19,7 +19,9 @@ void MakePeople(TMemDataSet& ds) {
     ds.AppendRecord({3, QStringLiteral("Cy"), -2.25});
 }
 
-int Id(TDataSet& ds) { return ds.FieldByName(QStringLiteral("Id"))->AsInteger(); }
+int Id(TDataSet& ds) {
+    return ds.FieldByName(QStringLiteral("Id"))->AsInteger();
+}
 
 // Records what a data link hears.
 class TRecordingLink : public TDataLink {
@@ -27,7 +29,9 @@ public:
     QStringList Log;
 
 protected:
-    void ActiveChanged() override { Log << (Active() ? QStringLiteral("active") : QStringLiteral("inactive")); }
+    void ActiveChanged() override {
+        Log << (Active() ? QStringLiteral("active") : QStringLiteral("inactive"));
+    }
     void DataSetChanged() override { Log << QStringLiteral("changed"); }
     void DataSetScrolled(int Distance) override { Log << QStringLiteral("scrolled %1").arg(Distance); }
 };
@@ -232,10 +236,10 @@ TEST(Field, ValuesConvertBetweenTypes) {
     ds.FieldDefs().Add(QStringLiteral("S"), ftString, 10);
     ds.FieldDefs().Add(QStringLiteral("M"), ftMemo);
     ds.FieldDefs().Add(QStringLiteral("X"), ftBlob);
-    ds.AppendRecord({-7, QStringLiteral("9007199254740993"), 2.5, QStringLiteral("1234.56785"), QStringLiteral("t"),
-                     QDate(2024, 2, 29), QTime(13, 45, 30), QStringLiteral("2024-02-29 13:45:30"),
-                     QStringLiteral("42"), QStringLiteral("Zeile 1\nZeile 2 \u00e4\U0001F600"),
-                     QByteArray("\x00\xff\x10", 3)});
+    ds.AppendRecord({-7, QStringLiteral("9007199254740993"), 2.5, QStringLiteral("1234.56785"),
+                     QStringLiteral("t"), QDate(2024, 2, 29), QTime(13, 45, 30),
+                     QStringLiteral("2024-02-29 13:45:30"), QStringLiteral("42"),
+                     QStringLiteral("Zeile 1\nZeile 2 \u00e4\U0001F600"), QByteArray("\x00\xff\x10", 3)});
     ds.Open();
     auto F = [&](const char* Name) { return ds.FieldByName(QString::fromLatin1(Name)); };
 
@@ -341,7 +345,8 @@ TEST(MemDataSet, BadValuesAreRefusedAndLeaveTheRowsAsTheyWere) {
         ds.AppendRecord({4, QStringLiteral("Di"), QStringLiteral("ten")});
         FAIL();
     } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("'ten' is not a valid value for field 'Balance' of type Currency"));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("'ten' is not a valid value for field 'Balance' of type Currency"));
     }
     EXPECT_THROW(ds.AppendRecord({QStringLiteral("x"), QStringLiteral("Di"), 1}), EConvertError);
     EXPECT_THROW(ds.AppendRecord({1, 2}), EDatabaseError);
@@ -380,8 +385,8 @@ TEST(DataLink, HearsActivationMovesAndChanges) {
     ds.Next(); // a disabled source passes nothing on
     Source.SetEnabled(true);
     ds.Close();
-    EXPECT_EQ(Link.Log, QStringList({"active", "scrolled 1", "scrolled 1", "scrolled -2", "inactive", "active",
-                                     "inactive"}));
+    EXPECT_EQ(Link.Log, QStringList({"active", "scrolled 1", "scrolled 1", "scrolled -2", "inactive",
+                                     "active", "inactive"}));
 }
 
 TEST(DataLink, DisabledControlsHearOneChangeWhenEnabledAgain) {
@@ -493,7 +498,8 @@ TEST(Field, IsoTextBecomesDateTimeOrIsRefused) {
     ds.AppendRecord({QStringLiteral("2024-02-29T13:45:30.25")});
     ds.AppendRecord({QStringLiteral(" 12:30 ")});
     ds.AppendRecord({QStringLiteral("2024-02-29 13:45:30Z")});
-    for (const char* Bad : {"2024-13-01", "2024-02-30", "2024-02-29x", "24:00", "12:3", "2024-02-29 13:45:30+", "abc"}) {
+    for (const char* Bad :
+         {"2024-13-01", "2024-02-30", "2024-02-29x", "24:00", "12:3", "2024-02-29 13:45:30+", "abc"}) {
         EXPECT_THROW(ds.AppendRecord({QString::fromLatin1(Bad)}), EConvertError) << Bad;
     }
     ds.Open();

@@ -32,7 +32,9 @@ INSERT INTO kinds VALUES (1, 2147483647, 9007199254740993, -32768, 1.5, 'plain',
 INSERT INTO kinds (k) VALUES (2);
 )";
 
-bool IsPostgres(const std::string& Backend) { return Backend == "postgresql"; }
+bool IsPostgres(const std::string& Backend) {
+    return Backend == "postgresql";
+}
 
 // The same tests on the embedded database and on a private server.
 class SqlDataSet : public ::testing::TestWithParam<std::string> {
@@ -75,8 +77,10 @@ protected:
     // the application's connection.
     std::unique_ptr<TSqlDataSet> Query(const QString& Sql) {
         auto ds = std::make_unique<TSqlDataSet>();
-        if (IsPostgres(GetParam())) ds->SetConnectionName(FConnection);
-        else ds->SetDatabaseName(FFile);
+        if (IsPostgres(GetParam()))
+            ds->SetConnectionName(FConnection);
+        else
+            ds->SetDatabaseName(FFile);
         ds->SetSQL(Sql);
         return ds;
     }
@@ -166,10 +170,11 @@ TEST_P(SqlDataSet, EveryMappedKindKeepsItsTypeAndValueAndNull) {
 TEST_P(SqlDataSet, SampleTablesHaveTheirTypesRowsAndValues) {
     auto Customers = Query(QStringLiteral("SELECT * FROM customers ORDER BY id"));
     Customers->Open();
-    const TFieldType Types[] = {ftInteger, ftString, ftString, ftFixedChar, ftDate,
-                                ftCurrency, ftBoolean, ftMemo, ftBlob};
+    const TFieldType Types[] = {ftInteger,  ftString,  ftString, ftFixedChar, ftDate,
+                                ftCurrency, ftBoolean, ftMemo,   ftBlob};
     ASSERT_EQ(Customers->FieldCount(), 9);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(Customers->Fields(i)->DataType(), Types[i]) << i;
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(Customers->Fields(i)->DataType(), Types[i]) << i;
     EXPECT_EQ(Customers->FieldByName(QStringLiteral("name"))->Size(), 40);
     EXPECT_EQ(Customers->RecordCount(), 500);
     auto F = [&](const char* Name) { return Customers->FieldByName(QString::fromLatin1(Name)); };
@@ -191,7 +196,8 @@ TEST_P(SqlDataSet, SampleTablesHaveTheirTypesRowsAndValues) {
     EXPECT_EQ(Orders->RecordCount(), 4000);
     EXPECT_EQ(Orders->FieldByName(QStringLiteral("shipped"))->DataType(), ftDateTime);
     EXPECT_EQ(Orders->FieldByName(QStringLiteral("discount"))->DataType(), ftFloat);
-    EXPECT_EQ(Orders->FieldByName(QStringLiteral("shipped"))->AsString(), QStringLiteral("2023-02-24 01:07:00"));
+    EXPECT_EQ(Orders->FieldByName(QStringLiteral("shipped"))->AsString(),
+              QStringLiteral("2023-02-24 01:07:00"));
     EXPECT_EQ(Orders->FieldByName(QStringLiteral("amount"))->AsCurrency(), 10522900);
 }
 
@@ -301,7 +307,8 @@ TEST(SqliteDataSet, DatesStoredAsJulianDaysAndTextValuesConvert) {
         ds.Open();
         FAIL() << "opened";
     } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("'not a date' is not a valid value for field 'd' of type Date"));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("'not a date' is not a valid value for field 'd' of type Date"));
     }
     EXPECT_FALSE(ds.Active());
     // A file that is not there is not made: the database says so.
@@ -324,20 +331,34 @@ TEST(SqliteDataSet, ColumnTypesFollowTheDeclaredNames) {
         TFieldType Type;
         int Size;
     } Cases[] = {
-        {"INTEGER", 0, ftInteger, 0},          {"int", 0, ftInteger, 0},
-        {"BIGINT", 0, ftLargeint, 0},          {"UNSIGNED BIG INT", 0, ftInteger, 0},
-        {"REAL", 0, ftFloat, 0},               {"DOUBLE PRECISION", 0, ftFloat, 0},
-        {"TEXT", 0, ftString, 0},              {"varchar(40)", 0, ftString, 40},
-        {"NCHAR(2)", 0, ftFixedChar, 2},       {"VARYING CHARACTER(9)", 0, ftString, 9},
-        {"BLOB", 0, ftBlob, 0},                {"DATE", 0, ftDate, 0},
-        {"DATETIME", 0, ftDateTime, 0},        {"TIME", 0, ftTime, 0},
-        {"BOOLEAN", 0, ftBoolean, 0},          {"CURRENCY", 0, ftCurrency, 0},
-        {"MONEY", 0, ftCurrency, 0},           {"NUMERIC", 0, ftCurrency, 0},
-        {"NUMERIC(10,4)", 0, ftCurrency, 0},   {"DECIMAL(10, 5)", 0, ftFMTBcd, 0},
-        {"MEMO", 0, ftMemo, 0},                {"CLOB", 0, ftMemo, 0},
-        {"GRAPHIC", 0, ftGraphic, 0},          {"WHATEVER", 0, ftFloat, 0},
-        {"", QMetaType::LongLong, ftLargeint, 0}, {"", QMetaType::Double, ftFloat, 0},
-        {"", QMetaType::QString, ftString, 0},    {"", QMetaType::QByteArray, ftBlob, 0},
+        {"INTEGER", 0, ftInteger, 0},
+        {"int", 0, ftInteger, 0},
+        {"BIGINT", 0, ftLargeint, 0},
+        {"UNSIGNED BIG INT", 0, ftInteger, 0},
+        {"REAL", 0, ftFloat, 0},
+        {"DOUBLE PRECISION", 0, ftFloat, 0},
+        {"TEXT", 0, ftString, 0},
+        {"varchar(40)", 0, ftString, 40},
+        {"NCHAR(2)", 0, ftFixedChar, 2},
+        {"VARYING CHARACTER(9)", 0, ftString, 9},
+        {"BLOB", 0, ftBlob, 0},
+        {"DATE", 0, ftDate, 0},
+        {"DATETIME", 0, ftDateTime, 0},
+        {"TIME", 0, ftTime, 0},
+        {"BOOLEAN", 0, ftBoolean, 0},
+        {"CURRENCY", 0, ftCurrency, 0},
+        {"MONEY", 0, ftCurrency, 0},
+        {"NUMERIC", 0, ftCurrency, 0},
+        {"NUMERIC(10,4)", 0, ftCurrency, 0},
+        {"DECIMAL(10, 5)", 0, ftFMTBcd, 0},
+        {"MEMO", 0, ftMemo, 0},
+        {"CLOB", 0, ftMemo, 0},
+        {"GRAPHIC", 0, ftGraphic, 0},
+        {"WHATEVER", 0, ftFloat, 0},
+        {"", QMetaType::LongLong, ftLargeint, 0},
+        {"", QMetaType::Double, ftFloat, 0},
+        {"", QMetaType::QString, ftString, 0},
+        {"", QMetaType::QByteArray, ftBlob, 0},
     };
     for (const auto& c : Cases) {
         const TSqlColumnType t = SqliteColumnType(QString::fromLatin1(c.Declared), c.ValueType);
@@ -372,7 +393,8 @@ TEST(PostgresDataSet, HoldsTheSameSampleDataAsSqlite) {
         Pg.Open();
         Lite.Open();
         ASSERT_EQ(Pg.FieldCount(), Lite.FieldCount());
-        for (int i = 0; i < Pg.FieldCount(); ++i) EXPECT_EQ(Pg.Fields(i)->DataType(), Lite.Fields(i)->DataType());
+        for (int i = 0; i < Pg.FieldCount(); ++i)
+            EXPECT_EQ(Pg.Fields(i)->DataType(), Lite.Fields(i)->DataType());
         int Rows = 0;
         for (; !Pg.Eof() && !Lite.Eof(); Pg.Next(), Lite.Next(), ++Rows) {
             for (int i = 0; i < Pg.FieldCount(); ++i) {
@@ -394,10 +416,11 @@ TEST(SqliteDataSet, ABadRowMetWhileWalkingEndsTheSetBeforeIt) {
         QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bad"));
         Db.setDatabaseName(File);
         ASSERT_TRUE(Db.open());
-        ExecuteSqlScript(Db, QStringLiteral("CREATE TABLE t (n INTEGER, d DATE);"
-                                            "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 300)"
-                                            "INSERT INTO t SELECT n, date('2024-01-01', '+' || n || ' days') FROM s;"
-                                            "INSERT INTO t VALUES (301, 'soon');"));
+        ExecuteSqlScript(
+            Db, QStringLiteral("CREATE TABLE t (n INTEGER, d DATE);"
+                               "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 300)"
+                               "INSERT INTO t SELECT n, date('2024-01-01', '+' || n || ' days') FROM s;"
+                               "INSERT INTO t VALUES (301, 'soon');"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bad"));
     TSqlDataSet ds;

@@ -40,16 +40,22 @@ TPrivatePostgres& TPrivatePostgres::Instance() {
     return Server;
 }
 
-TPrivatePostgres::TPrivatePostgres() { Start(); }
+TPrivatePostgres::TPrivatePostgres() {
+    Start();
+}
 
-TPrivatePostgres::~TPrivatePostgres() { Stop(); }
+TPrivatePostgres::~TPrivatePostgres() {
+    Stop();
+}
 
 // Runs a server program as the server's user with its output in the folder's log, and waits.
 int TPrivatePostgres::Run(const QStringList& Arguments) {
     std::vector<QByteArray> Bytes;
-    for (const QString& a : Arguments) Bytes.push_back(a.toLocal8Bit());
+    for (const QString& a : Arguments)
+        Bytes.push_back(a.toLocal8Bit());
     std::vector<char*> Argv;
-    for (QByteArray& b : Bytes) Argv.push_back(b.data());
+    for (QByteArray& b : Bytes)
+        Argv.push_back(b.data());
     Argv.push_back(nullptr);
     const QByteArray Log = (FRoot + QStringLiteral("/commands.log")).toLocal8Bit();
 
@@ -123,11 +129,12 @@ void TPrivatePostgres::Start() {
                                 .arg(FSocketDir)
                                 .arg(FPort);
     if (Run({FBinDir + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data, QStringLiteral("-l"),
-             FRoot + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-             QStringLiteral("-o"), Options, QStringLiteral("start")}) != 0) {
+             FRoot + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"),
+             QStringLiteral("60"), QStringLiteral("-o"), Options, QStringLiteral("start")}) != 0) {
         QFile Log(FRoot + QStringLiteral("/server.log"));
         Log.open(QIODevice::ReadOnly);
-        FProblem = QStringLiteral("pg_ctl start failed: ") + QString::fromLocal8Bit(Log.readAll().right(2000));
+        FProblem =
+            QStringLiteral("pg_ctl start failed: ") + QString::fromLocal8Bit(Log.readAll().right(2000));
         Run({FBinDir + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), Data, QStringLiteral("-m"),
              QStringLiteral("immediate"), QStringLiteral("stop")});
         return;
@@ -138,7 +145,8 @@ void TPrivatePostgres::Start() {
 void TPrivatePostgres::Stop() {
     if (FRunning) {
         Run({FBinDir + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), FRoot + QStringLiteral("/data"),
-             QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
+             QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
+             QStringLiteral("stop")});
         FRunning = false;
     }
     RemoveTree(FRoot);

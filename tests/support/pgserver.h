@@ -43,9 +43,9 @@ private:
 };
 
 // Skips the test where PostgreSQL is not installed, fails it where the server would not start.
-#define PIM_REQUIRE_POSTGRES()                                                                      \
-    do {                                                                                            \
-        TPrivatePostgres& Pg_ = TPrivatePostgres::Instance();                                       \
-        if (!Pg_.Installed()) GTEST_SKIP() << qPrintable(Pg_.Problem());                            \
-        if (!Pg_.Running()) FAIL() << qPrintable(Pg_.Problem());                                    \
+#define PIM_REQUIRE_POSTGRES()                                                                               \
+    do {                                                                                                     \
+        TPrivatePostgres& Pg_ = TPrivatePostgres::Instance();                                                \
+        if (!Pg_.Installed()) GTEST_SKIP() << qPrintable(Pg_.Problem());                                     \
+        if (!Pg_.Running()) FAIL() << qPrintable(Pg_.Problem());                                             \
     } while (0)
