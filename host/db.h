@@ -240,7 +240,8 @@ private:
 
 // A set of records with a cursor. Descendants say how rows arrive (InternalOpen, FetchMore) and
 // where they are kept (Rows); moving, filtering, bookmarks and the notification of data sources
-// are done here once for all of them.
+// are done here once for all of them. A descendant closes itself in its own destructor, while
+// its rows still exist, so that the data links hear of it.
 class TDataSet : public TComponent {
 public:
     explicit TDataSet(TComponent* AOwner = nullptr);
