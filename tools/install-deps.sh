@@ -9,7 +9,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core fontconfig
   poppler-utils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  sqlite3 postgresql
+  sqlite3 libsqlite3-dev postgresql
 )
 
 missing=()

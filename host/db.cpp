@@ -1,0 +1,1309 @@
+#include "host/db.h"
+#include "host/mathutil.h"
+#include "host/streams.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+const QDate DateEpoch(1899, 12, 30);
+constexpr int64_t MSecsPerDay = 86400000;
+constexpr int64_t CurrencyScale = 10000;
+
+[[noreturn]] void BadValue(const QVariant& Value, const QString& FieldName, TFieldType DataType) {
+    throw EConvertError(QStringLiteral("'%s' is not a valid value for field '%s' of type %s"),
+                        {Value.toString(), FieldName, FieldTypeName(DataType)});
+}
+
+// Dates before the epoch count their days backwards but their time of day forwards, so -1.25 is
+// 29 Dec 1899, 06:00.
+double EncodeDateTime(const QDate& Date, const QTime& Time) {
+    const double Days = Date.isValid() ? static_cast<double>(DateEpoch.daysTo(Date)) : 0.0;
+    const double Fraction =
+        Time.isValid() ? static_cast<double>(Time.msecsSinceStartOfDay()) / MSecsPerDay : 0.0;
+    return Days >= 0 ? Days + Fraction : Days - Fraction;
+}
+
+void DecodeDateTime(double Value, QDate& Date, QTime& Time) {
+    if (!std::isfinite(Value) || std::fabs(Value) > 3.0e6) {
+        throw EConvertError(QStringLiteral("Invalid date-time value %s"), {QString::number(Value)});
+    }
+    int64_t Days = Trunc(Value);
+    int64_t MSecs = Round(std::fabs(Value - static_cast<double>(Days)) * MSecsPerDay);
+    if (MSecs >= MSecsPerDay) {
+        MSecs = 0;
+        Days += Value >= 0 ? 1 : -1;
+    }
+    Date = DateEpoch.addDays(Days);
+    Time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(MSecs));
+}
+
+bool ReadDigits(QStringView Text, qsizetype At, int Count, int& Value) {
+    if (At + Count > Text.size()) return false;
+    Value = 0;
+    for (qsizetype i = At; i < At + Count; ++i) {
+        const char16_t c = Text[i].unicode();
+        if (c < u'0' || c > u'9') return false;
+        Value = Value * 10 + (c - u'0');
+    }
+    return true;
+}
+
+// ISO 8601 dates, times and date-times without a zone are read by hand: going through QDateTime
+// asks the C library for the local time zone on every value, which costs a file lookup each.
+// Text with a zone is converted to local time.
+bool ParseIsoDateTime(const QString& Source, double& Result) {
+    const QStringView Text = QStringView(Source).trimmed();
+    int Year = 1899, Month = 12, Day = 30, Hour = 0, Minute = 0, Second = 0, MSec = 0;
+    qsizetype p = 0;
+    const bool HasDate = Text.size() >= 10 && Text[4] == u'-' && Text[7] == u'-';
+    if (HasDate) {
+        if (!ReadDigits(Text, 0, 4, Year) || !ReadDigits(Text, 5, 2, Month) || !ReadDigits(Text, 8, 2, Day))
+            return false;
+        p = 10;
+        if (p < Text.size()) {
+            if (Text[p] != u' ' && Text[p] != u'T') return false;
+            ++p;
+        }
+    }
+    if (p < Text.size() || !HasDate) {
+        if (!ReadDigits(Text, p, 2, Hour) || p + 2 >= Text.size() || Text[p + 2] != u':' ||
+            !ReadDigits(Text, p + 3, 2, Minute))
+            return false;
+        p += 5;
+        if (p < Text.size() && Text[p] == u':') {
+            if (!ReadDigits(Text, p + 1, 2, Second)) return false;
+            p += 3;
+            if (p < Text.size() && (Text[p] == u'.' || Text[p] == u',')) {
+                int Scale = 100;
+                for (++p; p < Text.size() && Text[p].isDigit(); ++p, Scale /= 10)
+                    MSec += (Text[p].unicode() - u'0') * Scale;
+            }
+        }
+        if (p < Text.size()) {
+            if (!HasDate) return false;
+            QString Iso = Source.trimmed();
+            Iso[10] = u'T';
+            const QDateTime dt = QDateTime::fromString(Iso, Qt::ISODateWithMs);
+            if (!dt.isValid()) return false;
+            const QDateTime Local = dt.toLocalTime();
+            Result = EncodeDateTime(Local.date(), Local.time());
+            return true;
+        }
+    }
+    const QDate Date(Year, Month, Day);
+    const QTime Time(Hour, Minute, Second, MSec);
+    if (!Date.isValid() || !Time.isValid()) return false;
+    Result = EncodeDateTime(Date, Time);
+    return true;
+}
+
+// Exact decimal text to 1/10000, halves to even beyond the fourth decimal.
+bool ParseCurrency(const QString& Source, int64_t& Result) {
+    const QString Text = Source.trimmed();
+    qsizetype i = 0;
+    bool Negative = false;
+    if (i < Text.size() && (Text[i] == u'-' || Text[i] == u'+')) Negative = Text[i++] == u'-';
+    __int128 Whole = 0;
+    int Digits = 0, Decimals = 0;
+    int Beyond = -1; // first digit past the fourth decimal
+    bool Sticky = false;
+    bool Point = false;
+    for (; i < Text.size(); ++i) {
+        const QChar c = Text[i];
+        if (c == u'.' && !Point) {
+            Point = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9') return false;
+        const int d = c.unicode() - u'0';
+        ++Digits;
+        if (Point && Decimals >= 4) {
+            if (Beyond < 0)
+                Beyond = d;
+            else if (d != 0)
+                Sticky = true;
+            continue;
+        }
+        if (Point) ++Decimals;
+        Whole = Whole * 10 + d;
+        if (Whole > (static_cast<__int128>(1) << 80)) return false;
+    }
+    if (Digits == 0) return false;
+    for (; Decimals < 4; ++Decimals)
+        Whole *= 10;
+    if (Beyond > 5 || (Beyond == 5 && (Sticky || (Whole & 1)))) ++Whole;
+    if (Negative) Whole = -Whole;
+    if (Whole > std::numeric_limits<int64_t>::max() || Whole < std::numeric_limits<int64_t>::min())
+        return false;
+    Result = static_cast<int64_t>(Whole);
+    return true;
+}
+
+bool ParseBoolean(const QString& Source, bool& Result) {
+    const QString Text = Source.trimmed().toLower();
+    if (Text == u"true" || Text == u"t" || Text == u"yes" || Text == u"y" || Text == u"1" || Text == u"-1") {
+        Result = true;
+        return true;
+    }
+    if (Text == u"false" || Text == u"f" || Text == u"no" || Text == u"n" || Text == u"0") {
+        Result = false;
+        return true;
+    }
+    return false;
+}
+
+int64_t CheckedCurrency(int64_t Whole, const QString& FieldName) {
+    int64_t Result;
+    if (__builtin_mul_overflow(Whole, CurrencyScale, &Result)) {
+        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"),
+                            {QString::number(Whole), FieldName});
+    }
+    return Result;
+}
+
+int64_t DoubleToCurrency(double Value, const QString& FieldName) {
+    const double Scaled = Value * CurrencyScale;
+    if (!std::isfinite(Scaled) || std::fabs(Scaled) >= 9.2e18) {
+        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"),
+                            {QString::number(Value), FieldName});
+    }
+    return Round(Scaled);
+}
+
+int64_t DoubleToWhole(double Value, const QString& FieldName) {
+    if (!std::isfinite(Value) || std::fabs(Value) >= 9.2e18) {
+        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"),
+                            {QString::number(Value), FieldName});
+    }
+    return Round(Value);
+}
+
+// Currency to whole units, halves to even.
+int64_t CurrencyToWhole(int64_t Value) {
+    int64_t q = Value / CurrencyScale;
+    const int64_t r = Value % CurrencyScale;
+    const int64_t Twice = 2 * (r < 0 ? -r : r);
+    if (Twice > CurrencyScale || (Twice == CurrencyScale && (q & 1))) q += r < 0 ? -1 : 1;
+    return q;
+}
+
+QString CurrencyToText(int64_t Value) {
+    const bool Negative = Value < 0;
+    const uint64_t Abs = Negative ? 0 - static_cast<uint64_t>(Value) : static_cast<uint64_t>(Value);
+    QString Text = QString::number(Abs / CurrencyScale);
+    uint64_t Fraction = Abs % CurrencyScale;
+    if (Fraction != 0) {
+        QString Digits = QString::number(Fraction).rightJustified(4, u'0');
+        while (Digits.endsWith(u'0'))
+            Digits.chop(1);
+        Text += u'.' + Digits;
+    }
+    return Negative ? u'-' + Text : Text;
+}
+
+QString FloatToText(double Value) {
+    return QString::number(Value, 'g', 15);
+}
+
+QString DateTimeToText(TFieldType DataType, double Value) {
+    QDate d;
+    QTime t;
+    DecodeDateTime(Value, d, t);
+    const QString TimeFormat = t.msec() != 0 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
+    if (DataType == ftDate) return d.toString(QStringLiteral("yyyy-MM-dd"));
+    if (DataType == ftTime) return t.toString(TimeFormat);
+    return d.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + t.toString(TimeFormat);
+}
+
+bool IsWholeType(int Id) {
+    switch (Id) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsTextType(int Id) {
+    return Id == QMetaType::QString || Id == QMetaType::QByteArray;
+}
+
+QString VariantText(const QVariant& Value) {
+    return Value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(Value.toByteArray())
+                                                   : Value.toString();
+}
+
+int64_t VariantToWhole(const QVariant& Value, TFieldType DataType, const QString& FieldName) {
+    const int Id = Value.typeId();
+    if (Id == QMetaType::Bool) return Value.toBool() ? 1 : 0;
+    if (IsWholeType(Id)) return Value.toLongLong();
+    if (Id == QMetaType::ULongLong || Id == QMetaType::ULong) {
+        const qulonglong u = Value.toULongLong();
+        if (u > static_cast<qulonglong>(std::numeric_limits<int64_t>::max()))
+            BadValue(Value, FieldName, DataType);
+        return static_cast<int64_t>(u);
+    }
+    if (Id == QMetaType::Double || Id == QMetaType::Float) return DoubleToWhole(Value.toDouble(), FieldName);
+    if (IsTextType(Id)) {
+        const QString Text = VariantText(Value).trimmed();
+        bool Ok = false;
+        const qlonglong n = Text.toLongLong(&Ok);
+        if (Ok) return n;
+        const double d = Text.toDouble(&Ok);
+        if (Ok) return DoubleToWhole(d, FieldName);
+    }
+    BadValue(Value, FieldName, DataType);
+}
+
+double VariantToDouble(const QVariant& Value, TFieldType DataType, const QString& FieldName) {
+    const int Id = Value.typeId();
+    if (Id == QMetaType::Double || Id == QMetaType::Float || IsWholeType(Id) || Id == QMetaType::ULongLong)
+        return Value.toDouble();
+    if (IsTextType(Id)) {
+        bool Ok = false;
+        const double d = VariantText(Value).trimmed().toDouble(&Ok);
+        if (Ok) return d;
+    }
+    BadValue(Value, FieldName, DataType);
+}
+
+double VariantToDateTime(const QVariant& Value, TFieldType DataType, const QString& FieldName) {
+    switch (Value.typeId()) {
+    case QMetaType::QDate:
+        return EncodeDateTime(Value.toDate(), QTime(0, 0));
+    case QMetaType::QTime:
+        return EncodeDateTime(DateEpoch, Value.toTime());
+    case QMetaType::QDateTime: {
+        QDateTime dt = Value.toDateTime();
+        if (!dt.isValid()) BadValue(Value, FieldName, DataType);
+        if (dt.timeSpec() != Qt::LocalTime) dt = dt.toLocalTime();
+        return EncodeDateTime(dt.date(), dt.time());
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Value.toDouble();
+    default:
+        break;
+    }
+    double Result = 0;
+    if (IsTextType(Value.typeId()) && ParseIsoDateTime(VariantText(Value), Result)) return Result;
+    BadValue(Value, FieldName, DataType);
+}
+
+} // namespace
+
+// ---- field types
+
+TStoreKind StoreKindOf(TFieldType DataType) {
+    switch (DataType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftBoolean:
+    case ftCurrency:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+        return skInteger;
+    case ftFloat:
+    case ftBCD:
+    case ftFMTBcd:
+    case ftSingle:
+    case ftExtended:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+    case ftTimeStampOffset:
+        return skFloat;
+    case ftUnknown:
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftMemo:
+    case ftWideMemo:
+    case ftFmtMemo:
+    case ftOraClob:
+    case ftGuid:
+    case ftVariant:
+    case ftOraInterval:
+        return skText;
+    default:
+        return skBytes;
+    }
+}
+
+bool IsDateTimeType(TFieldType DataType) {
+    switch (DataType) {
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+    case ftTimeStampOffset:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsBlobType(TFieldType DataType) {
+    switch (DataType) {
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftOleObject:
+    case ftOleEmbedded:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+    case ftWideMemo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString FieldTypeName(TFieldType DataType) {
+    static const char* const Names[] = {
+        "Unknown",    "String",          "Smallint",      "Integer",     "Word",         "Boolean",
+        "Float",      "Currency",        "BCD",           "Date",        "Time",         "DateTime",
+        "Bytes",      "VarBytes",        "AutoInc",       "Blob",        "Memo",         "Graphic",
+        "FmtMemo",    "OleObject",       "OleEmbedded",   "TypedBinary", "Cursor",       "FixedChar",
+        "WideString", "Largeint",        "ADT",           "Array",       "Reference",    "DataSet",
+        "OraBlob",    "OraClob",         "Variant",       "Interface",   "IDispatch",    "Guid",
+        "TimeStamp",  "FMTBcd",          "FixedWideChar", "WideMemo",    "OraTimeStamp", "OraInterval",
+        "LongWord",   "Shortint",        "Byte",          "Extended",    "Connection",   "Params",
+        "Stream",     "TimeStampOffset", "Object",        "Single",
+    };
+    static_assert(std::size(Names) == ftSingle + 1);
+    return DataType <= ftSingle ? QString::fromLatin1(Names[DataType]) : QString::number(DataType);
+}
+
+// ---- TRowStore
+
+void TRowStore::Reset(const std::vector<TStoreKind>& Kinds) {
+    FColumns.clear();
+    FColumns.resize(Kinds.size());
+    for (size_t i = 0; i < Kinds.size(); ++i)
+        FColumns[i].Kind = Kinds[i];
+    FRows = 0;
+}
+
+void TRowStore::Clear() {
+    for (TColumn& C : FColumns) {
+        const TStoreKind Kind = C.Kind;
+        C = TColumn();
+        C.Kind = Kind;
+    }
+    FRows = 0;
+}
+
+void TRowStore::AppendNull(int Index) {
+    TColumn& C = Col(Index);
+    switch (C.Kind) {
+    case skInteger:
+        C.Ints.push_back(0);
+        break;
+    case skFloat:
+        C.Floats.push_back(0);
+        break;
+    default:
+        C.Ends.push_back(static_cast<int64_t>(C.Arena.size()));
+        break;
+    }
+    C.Nulls.push_back(true);
+}
+
+void TRowStore::AppendInt(int Index, int64_t Value) {
+    TColumn& C = Col(Index);
+    C.Ints.push_back(Value);
+    C.Nulls.push_back(false);
+}
+
+void TRowStore::AppendFloat(int Index, double Value) {
+    TColumn& C = Col(Index);
+    C.Floats.push_back(Value);
+    C.Nulls.push_back(false);
+}
+
+void TRowStore::AppendRun(TColumn& C, const char* Data, size_t Size) {
+    C.Arena.insert(C.Arena.end(), Data, Data + Size);
+    C.Ends.push_back(static_cast<int64_t>(C.Arena.size()));
+    C.Nulls.push_back(false);
+}
+
+void TRowStore::AppendText(int Index, const QString& Value) {
+    AppendRun(Col(Index), reinterpret_cast<const char*>(Value.constData()),
+              static_cast<size_t>(Value.size()) * sizeof(QChar));
+}
+
+void TRowStore::AppendBytes(int Index, const QByteArray& Value) {
+    AppendRun(Col(Index), Value.constData(), static_cast<size_t>(Value.size()));
+}
+
+void TRowStore::EndRow() {
+    const size_t Expected = static_cast<size_t>(FRows) + 1;
+    for (const TColumn& C : FColumns) {
+        if (C.Nulls.size() != Expected)
+            throw EDatabaseError(QStringLiteral("Incomplete row in record buffer"));
+    }
+    ++FRows;
+}
+
+void TRowStore::AbandonRow() {
+    const size_t Keep = static_cast<size_t>(FRows);
+    for (TColumn& C : FColumns) {
+        if (C.Nulls.size() <= Keep) continue;
+        C.Nulls.resize(Keep);
+        switch (C.Kind) {
+        case skInteger:
+            C.Ints.resize(Keep);
+            break;
+        case skFloat:
+            C.Floats.resize(Keep);
+            break;
+        default:
+            C.Ends.resize(Keep);
+            C.Arena.resize(Keep == 0 ? 0 : static_cast<size_t>(C.Ends.back()));
+            break;
+        }
+    }
+}
+
+bool TRowStore::IsNull(int64_t Row, int Index) const {
+    return Col(Index).Nulls[static_cast<size_t>(Row)];
+}
+
+int64_t TRowStore::Int(int64_t Row, int Index) const {
+    return Col(Index).Ints[static_cast<size_t>(Row)];
+}
+
+double TRowStore::Float(int64_t Row, int Index) const {
+    return Col(Index).Floats[static_cast<size_t>(Row)];
+}
+
+QString TRowStore::Text(int64_t Row, int Index) const {
+    const TColumn& C = Col(Index);
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
+    const int64_t End = C.Ends[static_cast<size_t>(Row)];
+    QString Result(static_cast<qsizetype>((End - Begin) / 2), Qt::Uninitialized);
+    if (End > Begin) std::memcpy(Result.data(), C.Arena.data() + Begin, static_cast<size_t>(End - Begin));
+    return Result;
+}
+
+QByteArray TRowStore::Bytes(int64_t Row, int Index) const {
+    const TColumn& C = Col(Index);
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
+    const int64_t End = C.Ends[static_cast<size_t>(Row)];
+    return QByteArray(C.Arena.data() + Begin, static_cast<qsizetype>(End - Begin));
+}
+
+size_t TRowStore::MemoryUsed() const {
+    size_t Total = 0;
+    for (const TColumn& C : FColumns) {
+        Total += C.Ints.capacity() * sizeof(int64_t) + C.Floats.capacity() * sizeof(double) +
+                 C.Arena.capacity() + C.Ends.capacity() * sizeof(int64_t) + C.Nulls.capacity() / 8;
+    }
+    return Total;
+}
+
+void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant& Value,
+                  const QString& FieldName) {
+    if (!Value.isValid() || Value.isNull()) {
+        Store.AppendNull(Col);
+        return;
+    }
+    switch (StoreKindOf(DataType)) {
+    case skInteger:
+        if (DataType == ftBoolean) {
+            bool b = false;
+            if (Value.typeId() == QMetaType::Bool)
+                b = Value.toBool();
+            else if (IsTextType(Value.typeId())) {
+                if (!ParseBoolean(VariantText(Value), b)) BadValue(Value, FieldName, DataType);
+            } else
+                b = VariantToWhole(Value, DataType, FieldName) != 0;
+            Store.AppendInt(Col, b ? 1 : 0);
+        } else if (DataType == ftCurrency) {
+            const int Id = Value.typeId();
+            int64_t c = 0;
+            if (Id == QMetaType::Double || Id == QMetaType::Float)
+                c = DoubleToCurrency(Value.toDouble(), FieldName);
+            else if (IsTextType(Id)) {
+                if (!ParseCurrency(VariantText(Value), c)) {
+                    bool Ok = false;
+                    const double d = VariantText(Value).trimmed().toDouble(&Ok);
+                    if (!Ok) BadValue(Value, FieldName, DataType);
+                    c = DoubleToCurrency(d, FieldName);
+                }
+            } else
+                c = CheckedCurrency(VariantToWhole(Value, DataType, FieldName), FieldName);
+            Store.AppendInt(Col, c);
+        } else {
+            Store.AppendInt(Col, VariantToWhole(Value, DataType, FieldName));
+        }
+        break;
+    case skFloat:
+        Store.AppendFloat(Col, IsDateTimeType(DataType) ? VariantToDateTime(Value, DataType, FieldName)
+                                                        : VariantToDouble(Value, DataType, FieldName));
+        break;
+    case skText:
+        if (Value.typeId() == QMetaType::QDate || Value.typeId() == QMetaType::QDateTime ||
+            Value.typeId() == QMetaType::QTime)
+            Store.AppendText(Col, Value.toString());
+        else
+            Store.AppendText(Col, VariantText(Value));
+        break;
+    case skBytes:
+        Store.AppendBytes(Col, Value.typeId() == QMetaType::QString ? Value.toString().toUtf8()
+                                                                    : Value.toByteArray());
+        break;
+    }
+}
+
+// ---- TFieldDefs
+
+TFieldDef& TFieldDefs::Items(int Index) const {
+    if (Index < 0 || Index >= Count())
+        throw EListError(QStringLiteral("List index out of bounds (%d)"), {QString::number(Index)});
+    return *FItems[static_cast<size_t>(Index)];
+}
+
+TFieldDef& TFieldDefs::Add(const QString& Name, TFieldType DataType, int Size, bool Required) {
+    QString Unique = Name;
+    for (int n = 1; IndexOf(Unique) >= 0; ++n)
+        Unique = Name + u'_' + QString::number(n);
+    FItems.push_back(std::make_unique<TFieldDef>(Unique, DataType, Size, Required, Count() + 1));
+    ++FVersion;
+    return *FItems.back();
+}
+
+int TFieldDefs::IndexOf(const QString& Name) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (FItems[static_cast<size_t>(i)]->Name().compare(Name, Qt::CaseInsensitive) == 0) return i;
+    }
+    return -1;
+}
+
+TFieldDef* TFieldDefs::Find(const QString& Name) const {
+    const int i = IndexOf(Name);
+    return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+}
+
+void TFieldDefs::Clear() {
+    FItems.clear();
+    ++FVersion;
+}
+
+// ---- TField
+
+TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
+    : FDataSet(DataSet), FFieldName(Def.Name()), FDataType(Def.DataType()), FSize(Def.Size()), FIndex(Index),
+      FRequired(Def.Required()) {}
+
+TField::~TField() = default;
+
+int64_t TField::Row() const {
+    return FDataSet->FActiveRow;
+}
+
+const TRowStore& TField::Store() const {
+    return FDataSet->Rows();
+}
+
+void TField::AccessError(const QString& TypeName) const {
+    throw EDatabaseError(QStringLiteral("Cannot access field '%s' as type %s"), {FFieldName, TypeName});
+}
+
+bool TField::IsNull() const {
+    const int64_t r = Row();
+    return r < 0 || Store().IsNull(r, FIndex);
+}
+
+QString TField::RawText() const {
+    if (IsNull()) return QString();
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        if (FDataType == ftBoolean)
+            return s.Int(r, FIndex) ? QStringLiteral("True") : QStringLiteral("False");
+        if (FDataType == ftCurrency) return CurrencyToText(s.Int(r, FIndex));
+        return QString::number(s.Int(r, FIndex));
+    case skFloat:
+        if (IsDateTimeType(FDataType)) return DateTimeToText(FDataType, s.Float(r, FIndex));
+        return FloatToText(s.Float(r, FIndex));
+    case skText:
+        return s.Text(r, FIndex);
+    case skBytes:
+        return QString::fromLatin1(s.Bytes(r, FIndex));
+    }
+    return QString();
+}
+
+QString TField::AsString() const {
+    QString Text = RawText();
+    if (OnGetText) OnGetText(const_cast<TField*>(this), Text, false);
+    return Text;
+}
+
+QString TField::DisplayText() const {
+    QString Text;
+    if (IsBlobType(FDataType)) {
+        QString Kind = FDataType == ftGraphic ? QStringLiteral("Graphic")
+                       : (FDataType == ftMemo || FDataType == ftWideMemo || FDataType == ftFmtMemo ||
+                          FDataType == ftOraClob)
+                           ? QStringLiteral("Memo")
+                           : QStringLiteral("Blob");
+        Text = u'(' + (IsNull() ? Kind.toLower() : Kind.toUpper()) + u')';
+    } else {
+        Text = RawText();
+    }
+    if (OnGetText) OnGetText(const_cast<TField*>(this), Text, true);
+    return Text;
+}
+
+int32_t TField::AsInteger() const {
+    const int64_t v = AsLargeInt();
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
+        throw EConvertError(QStringLiteral("Value %s is out of range for field '%s'"),
+                            {QString::number(v), FFieldName});
+    }
+    return static_cast<int32_t>(v);
+}
+
+int64_t TField::AsLargeInt() const {
+    if (IsNull()) return 0;
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        return FDataType == ftCurrency ? CurrencyToWhole(s.Int(r, FIndex)) : s.Int(r, FIndex);
+    case skFloat:
+        if (IsDateTimeType(FDataType)) break;
+        return DoubleToWhole(s.Float(r, FIndex), FFieldName);
+    case skText: {
+        bool Ok = false;
+        const QString Text = s.Text(r, FIndex).trimmed();
+        const qlonglong n = Text.toLongLong(&Ok);
+        if (!Ok) throw EConvertError(QStringLiteral("'%s' is not a valid integer value"), {Text});
+        return n;
+    }
+    case skBytes:
+        break;
+    }
+    AccessError(QStringLiteral("Integer"));
+}
+
+bool TField::AsBoolean() const {
+    if (IsNull()) return false;
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        return s.Int(r, FIndex) != 0;
+    case skText: {
+        bool b = false;
+        const QString Text = s.Text(r, FIndex);
+        if (!ParseBoolean(Text, b))
+            throw EConvertError(QStringLiteral("'%s' is not a valid boolean value"), {Text});
+        return b;
+    }
+    default:
+        break;
+    }
+    AccessError(QStringLiteral("Boolean"));
+}
+
+double TField::AsFloat() const {
+    if (IsNull()) return 0;
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        if (FDataType == ftCurrency) return static_cast<double>(s.Int(r, FIndex)) / CurrencyScale;
+        return static_cast<double>(s.Int(r, FIndex));
+    case skFloat:
+        return s.Float(r, FIndex);
+    case skText: {
+        bool Ok = false;
+        const QString Text = s.Text(r, FIndex).trimmed();
+        const double d = Text.toDouble(&Ok);
+        if (!Ok) throw EConvertError(QStringLiteral("'%s' is not a valid floating point value"), {Text});
+        return d;
+    }
+    case skBytes:
+        break;
+    }
+    AccessError(QStringLiteral("Float"));
+}
+
+int64_t TField::AsCurrency() const {
+    if (IsNull()) return 0;
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        if (FDataType == ftBoolean) break;
+        return FDataType == ftCurrency ? s.Int(r, FIndex) : CheckedCurrency(s.Int(r, FIndex), FFieldName);
+    case skFloat:
+        if (IsDateTimeType(FDataType)) break;
+        return DoubleToCurrency(s.Float(r, FIndex), FFieldName);
+    case skText: {
+        int64_t c = 0;
+        const QString Text = s.Text(r, FIndex);
+        if (!ParseCurrency(Text, c))
+            throw EConvertError(QStringLiteral("'%s' is not a valid currency value"), {Text});
+        return c;
+    }
+    case skBytes:
+        break;
+    }
+    AccessError(QStringLiteral("Currency"));
+}
+
+double TField::AsDateTime() const {
+    if (IsNull()) return 0;
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    if (IsDateTimeType(FDataType)) return s.Float(r, FIndex);
+    if (StoreKindOf(FDataType) == skText) {
+        double d = 0;
+        const QString Text = s.Text(r, FIndex);
+        if (!ParseIsoDateTime(Text, d))
+            throw EConvertError(QStringLiteral("'%s' is not a valid date and time"), {Text});
+        return d;
+    }
+    AccessError(QStringLiteral("DateTime"));
+}
+
+QByteArray TField::AsBytes() const {
+    if (IsNull()) return QByteArray();
+    if (StoreKindOf(FDataType) == skBytes) return Store().Bytes(Row(), FIndex);
+    return RawText().toUtf8();
+}
+
+QVariant TField::Value() const {
+    if (IsNull()) return QVariant();
+    const TRowStore& s = Store();
+    const int64_t r = Row();
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        if (FDataType == ftBoolean) return QVariant(s.Int(r, FIndex) != 0);
+        if (FDataType == ftCurrency) return QVariant(static_cast<double>(s.Int(r, FIndex)) / CurrencyScale);
+        return QVariant(static_cast<qlonglong>(s.Int(r, FIndex)));
+    case skFloat:
+        if (IsDateTimeType(FDataType)) {
+            QDate d;
+            QTime t;
+            DecodeDateTime(s.Float(r, FIndex), d, t);
+            if (FDataType == ftDate) return QVariant(d);
+            if (FDataType == ftTime) return QVariant(t);
+            return QVariant(QDateTime(d, t));
+        }
+        return QVariant(s.Float(r, FIndex));
+    case skText:
+        return QVariant(s.Text(r, FIndex));
+    case skBytes:
+        return QVariant(s.Bytes(r, FIndex));
+    }
+    return QVariant();
+}
+
+void TField::SaveToStream(TStream& Stream) const {
+    const QByteArray Bytes = AsBytes();
+    if (!Bytes.isEmpty()) Stream.WriteBuffer(Bytes.constData(), Bytes.size());
+}
+
+// ---- TDataSet
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSet::~TDataSet() {
+    FFields.clear();
+    const std::vector<TDataSource*> Sources = FDataSources;
+    FDataSources.clear();
+    for (TDataSource* s : Sources)
+        s->DataSetDestroyed();
+}
+
+void TDataSet::CheckActive() const {
+    if (!Active()) throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TDataSet::CheckInactive() const {
+    if (Active()) throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+}
+
+void TDataSet::SetActive(bool Value) {
+    if (Value)
+        Open();
+    else
+        Close();
+}
+
+void TDataSet::CreateFields() {
+    FFields.clear();
+    for (int i = 0; i < FFieldDefs.Count(); ++i)
+        FFields.push_back(std::make_unique<TField>(this, FFieldDefs[i], i));
+}
+
+void TDataSet::Open() {
+    if (Active()) return;
+    if (BeforeOpen) BeforeOpen(this);
+    FState = dsOpening;
+    try {
+        InternalOpen();
+        if (Rows().ColumnCount() != FFieldDefs.Count())
+            throw EDatabaseError(QStringLiteral("Record buffer does not match the field definitions"));
+        CreateFields();
+        FCurrent = SeekForward(0);
+    } catch (...) {
+        FFields.clear();
+        FCurrent = -1;
+        FState = dsInactive;
+        try {
+            InternalClose();
+        } catch (...) {
+        }
+        throw;
+    }
+    FActiveRow = FCurrent;
+    FBof = true;
+    FEof = FCurrent < 0;
+    FState = dsBrowse;
+    DataEvent(deUpdateState);
+    if (AfterOpen) AfterOpen(this);
+}
+
+void TDataSet::Close() {
+    if (!Active()) return;
+    if (BeforeClose) BeforeClose(this);
+    FState = dsInactive;
+    FCurrent = -1;
+    FActiveRow = -1;
+    FBof = FEof = true;
+    DataEvent(deUpdateState);
+    FFields.clear();
+    InternalClose();
+    if (AfterClose) AfterClose(this);
+}
+
+bool TDataSet::RowExists(int64_t Row) {
+    if (Row < 0) return false;
+    while (Row >= Rows().RowCount()) {
+        if (!FetchMore()) return false;
+    }
+    return true;
+}
+
+bool TDataSet::Accepts(int64_t Row) {
+    if (!FFiltered || !OnFilterRecord) return true;
+    const TDataSetState SavedState = FState;
+    const int64_t SavedRow = FActiveRow;
+    struct Restore {
+        TDataSet* Self;
+        TDataSetState State;
+        int64_t Row;
+        ~Restore() {
+            Self->FState = State;
+            Self->FActiveRow = Row;
+        }
+    } Guard{this, SavedState, SavedRow};
+    FState = dsFilter;
+    FActiveRow = Row;
+    bool Accept = true;
+    OnFilterRecord(this, Accept);
+    return Accept;
+}
+
+int64_t TDataSet::SeekForward(int64_t From) {
+    for (int64_t r = std::max<int64_t>(From, 0); RowExists(r); ++r) {
+        if (Accepts(r)) return r;
+    }
+    return -1;
+}
+
+int64_t TDataSet::SeekBackward(int64_t From) {
+    for (int64_t r = std::min(From, Rows().RowCount() - 1); r >= 0; --r) {
+        if (Accepts(r)) return r;
+    }
+    return -1;
+}
+
+void TDataSet::Scrolled(int64_t OldRow) {
+    FActiveRow = FCurrent;
+    if (FCurrent != OldRow) DataEvent(deDataSetScroll, static_cast<intptr_t>(FCurrent - OldRow));
+    if (AfterScroll) AfterScroll(this);
+}
+
+void TDataSet::First() {
+    CheckActive();
+    const int64_t Old = FCurrent;
+    FCurrent = SeekForward(0);
+    FBof = true;
+    FEof = FCurrent < 0;
+    Scrolled(Old);
+}
+
+void TDataSet::Next() {
+    CheckActive();
+    if (FEof) return;
+    const int64_t Old = FCurrent;
+    const int64_t r = FCurrent < 0 ? -1 : SeekForward(FCurrent + 1);
+    if (r < 0) {
+        FEof = true;
+        FBof = FCurrent < 0;
+    } else {
+        FCurrent = r;
+        FBof = FEof = false;
+    }
+    Scrolled(Old);
+}
+
+void TDataSet::Prior() {
+    CheckActive();
+    if (FBof) return;
+    const int64_t Old = FCurrent;
+    const int64_t r = FCurrent < 0 ? -1 : SeekBackward(FCurrent - 1);
+    if (r < 0) {
+        FBof = true;
+        FEof = FCurrent < 0;
+    } else {
+        FCurrent = r;
+        FBof = FEof = false;
+    }
+    Scrolled(Old);
+}
+
+void TDataSet::Last() {
+    CheckActive();
+    while (FetchMore()) {
+    }
+    const int64_t Old = FCurrent;
+    FCurrent = SeekBackward(Rows().RowCount() - 1);
+    FEof = true;
+    FBof = FCurrent < 0;
+    Scrolled(Old);
+}
+
+int TDataSet::MoveBy(int Distance) {
+    CheckActive();
+    const int64_t Old = FCurrent;
+    int Moved = 0;
+    while (Distance > 0 && !FEof) {
+        const int64_t r = FCurrent < 0 ? -1 : SeekForward(FCurrent + 1);
+        if (r < 0) {
+            FEof = true;
+            break;
+        }
+        FCurrent = r;
+        FBof = false;
+        --Distance;
+        ++Moved;
+    }
+    while (Distance < 0 && !FBof) {
+        const int64_t r = FCurrent < 0 ? -1 : SeekBackward(FCurrent - 1);
+        if (r < 0) {
+            FBof = true;
+            break;
+        }
+        FCurrent = r;
+        FEof = false;
+        ++Distance;
+        --Moved;
+    }
+    Scrolled(Old);
+    return Moved;
+}
+
+bool TDataSet::IsEmpty() {
+    if (!Active()) return true;
+    return FCurrent < 0 && SeekForward(0) < 0;
+}
+
+int TDataSet::RecordCount() {
+    if (!Active()) return 0;
+    while (FetchMore()) {
+    }
+    const int64_t Rows_ = Rows().RowCount();
+    int64_t Count = 0;
+    if (!FFiltered || !OnFilterRecord)
+        Count = Rows_;
+    else
+        for (int64_t r = 0; r < Rows_; ++r)
+            Count += Accepts(r) ? 1 : 0;
+    return static_cast<int>(std::min<int64_t>(Count, std::numeric_limits<int>::max()));
+}
+
+int TDataSet::RecNo() {
+    if (!Active() || FCurrent < 0) return 0;
+    if (!FFiltered || !OnFilterRecord) return static_cast<int>(FCurrent + 1);
+    int n = 0;
+    for (int64_t r = 0; r <= FCurrent; ++r)
+        n += Accepts(r) ? 1 : 0;
+    return n;
+}
+
+TField* TDataSet::Fields(int Index) const {
+    if (Index < 0 || Index >= FieldCount())
+        throw EListError(QStringLiteral("List index out of bounds (%d)"), {QString::number(Index)});
+    return FFields[static_cast<size_t>(Index)].get();
+}
+
+TField* TDataSet::FindField(const QString& Name) const {
+    for (const auto& f : FFields) {
+        if (f->FieldName().compare(Name, Qt::CaseInsensitive) == 0) return f.get();
+    }
+    return nullptr;
+}
+
+TField* TDataSet::FieldByName(const QString& Name) const {
+    TField* f = FindField(Name);
+    if (!f) throw EDatabaseError(QStringLiteral("Field '%s' not found"), {Name});
+    return f;
+}
+
+TBookmark TDataSet::GetBookmark() const {
+    if (!Active() || FCurrent < 0) return TBookmark();
+    TBookmark b(8, '\0');
+    PutUInt64LE(reinterpret_cast<uint8_t*>(b.data()), static_cast<uint64_t>(FCurrent));
+    return b;
+}
+
+namespace {
+int64_t BookmarkRow(const TBookmark& b) {
+    if (b.size() != 8) return -1;
+    const uint64_t r = GetUInt64LE(reinterpret_cast<const uint8_t*>(b.constData()));
+    return r > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) ? -1 : static_cast<int64_t>(r);
+}
+} // namespace
+
+bool TDataSet::BookmarkValid(const TBookmark& Bookmark) {
+    return Active() && RowExists(BookmarkRow(Bookmark));
+}
+
+void TDataSet::GotoBookmark(const TBookmark& Bookmark) {
+    CheckActive();
+    const int64_t r = BookmarkRow(Bookmark);
+    if (!RowExists(r)) throw EDatabaseError(QStringLiteral("Record not found"));
+    const int64_t Old = FCurrent;
+    FCurrent = r;
+    FBof = FEof = false;
+    Scrolled(Old);
+}
+
+int TDataSet::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
+    const int64_t a = BookmarkRow(A), b = BookmarkRow(B);
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+void TDataSet::SetFiltered(bool Value) {
+    if (Value == FFiltered) return;
+    FFiltered = Value;
+    if (Active()) Refilter();
+}
+
+void TDataSet::Refilter() {
+    CheckActive();
+    First();
+    DataEvent(deDataSetChange);
+}
+
+void TDataSet::DisableControls() {
+    ++FDisableCount;
+}
+
+void TDataSet::EnableControls() {
+    if (FDisableCount == 0) return;
+    if (--FDisableCount == 0 && FPendingChange) {
+        FPendingChange = false;
+        DataEvent(deDataSetChange);
+    }
+}
+
+void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
+    if (Event != deUpdateState && FDisableCount > 0) {
+        FPendingChange = true;
+        return;
+    }
+    const std::vector<TDataSource*> Sources = FDataSources;
+    for (TDataSource* s : Sources) {
+        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
+            s->DataEvent(Event, Info);
+    }
+}
+
+void TDataSet::RowsChanged() {
+    if (!Active()) return;
+    if (FCurrent < 0) {
+        FCurrent = SeekForward(0);
+        FActiveRow = FCurrent;
+        FBof = true;
+        FEof = FCurrent < 0;
+    }
+    DataEvent(deDataSetChange);
+}
+
+// ---- TDataSource
+
+TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSource::~TDataSource() {
+    SetDataSet(nullptr);
+    const std::vector<TDataLink*> Links = FLinks;
+    FLinks.clear();
+    for (TDataLink* l : Links)
+        l->FDataSource = nullptr;
+}
+
+void TDataSource::SetDataSet(TDataSet* Value) {
+    if (Value == FDataSet) return;
+    if (FDataSet) {
+        auto& v = FDataSet->FDataSources;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    FDataSet = Value;
+    if (FDataSet) FDataSet->FDataSources.push_back(this);
+    UpdateLinks();
+}
+
+void TDataSource::SetEnabled(bool Value) {
+    if (Value == FEnabled) return;
+    FEnabled = Value;
+    UpdateLinks();
+}
+
+void TDataSource::UpdateLinks() {
+    const std::vector<TDataLink*> Links = FLinks;
+    for (TDataLink* l : Links) {
+        if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->UpdateState();
+    }
+    if (OnStateChange) OnStateChange(this);
+}
+
+void TDataSource::DataSetDestroyed() {
+    FDataSet = nullptr;
+    UpdateLinks();
+}
+
+void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
+    if (Event == deUpdateState) {
+        UpdateLinks();
+        return;
+    }
+    if (!FEnabled) return;
+    const std::vector<TDataLink*> Links = FLinks;
+    for (TDataLink* l : Links) {
+        if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->DataEvent(Event, Info);
+    }
+    if (OnDataChange && Event != deLayoutChange) {
+        TField* Field =
+            Event == deFieldChange || Event == deRecordChange ? reinterpret_cast<TField*>(Info) : nullptr;
+        OnDataChange(this, Field);
+    }
+}
+
+// ---- TDataLink
+
+TDataLink::TDataLink() = default;
+
+TDataLink::~TDataLink() {
+    if (FDataSource) {
+        auto& v = FDataSource->FLinks;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+}
+
+void TDataLink::SetDataSource(TDataSource* Value) {
+    if (Value == FDataSource) return;
+    if (FDataSource) {
+        auto& v = FDataSource->FLinks;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    FDataSource = Value;
+    if (FDataSource) FDataSource->FLinks.push_back(this);
+    UpdateState();
+}
+
+void TDataLink::UpdateState() {
+    const bool Now =
+        FDataSource && FDataSource->Enabled() && FDataSource->DataSet() && FDataSource->DataSet()->Active();
+    if (Now == FActive) return;
+    FActive = Now;
+    ActiveChanged();
+}
+
+void TDataLink::DataSetScrolled(int) {
+    DataSetChanged();
+}
+
+void TDataLink::RecordChanged(TField*) {}
+
+void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
+    if (!FActive) return;
+    switch (Event) {
+    case deFieldChange:
+    case deRecordChange:
+        RecordChanged(reinterpret_cast<TField*>(Info));
+        break;
+    case deDataSetChange:
+        DataSetChanged();
+        break;
+    case deDataSetScroll:
+        DataSetScrolled(static_cast<int>(Info));
+        break;
+    case deLayoutChange:
+        LayoutChanged();
+        break;
+    case deUpdateState:
+        break;
+    }
+}
+
+// ---- TFieldDataLink
+
+void TFieldDataLink::SetFieldName(const QString& Value) {
+    if (Value == FFieldName) return;
+    FFieldName = Value;
+    UpdateField();
+}
+
+void TFieldDataLink::UpdateField() {
+    FField = Active() && DataSet() ? DataSet()->FindField(FFieldName) : nullptr;
+}
+
+void TFieldDataLink::ActiveChanged() {
+    UpdateField();
+    if (OnActiveChange) OnActiveChange(this);
+}
+
+void TFieldDataLink::LayoutChanged() {
+    UpdateField();
+    TDataLink::LayoutChanged();
+}
+
+void TFieldDataLink::RecordChanged(TField* Field) {
+    if ((!Field || Field == FField) && OnDataChange) OnDataChange(this);
+}

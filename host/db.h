@@ -1,0 +1,414 @@
+#pragma once
+#include "host/classes.h"
+#include "host/exceptions.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TStream;
+class TDataSet;
+class TDataSource;
+class TDataLink;
+
+// The host's field types. The numbers are stored and compared by the report engine, so every
+// value keeps its place even where nothing here produces it.
+enum TFieldType : uint8_t {
+    ftUnknown = 0,
+    ftString = 1,
+    ftSmallint = 2,
+    ftInteger = 3,
+    ftWord = 4,
+    ftBoolean = 5,
+    ftFloat = 6,
+    ftCurrency = 7,
+    ftBCD = 8,
+    ftDate = 9,
+    ftTime = 10,
+    ftDateTime = 11,
+    ftBytes = 12,
+    ftVarBytes = 13,
+    ftAutoInc = 14,
+    ftBlob = 15,
+    ftMemo = 16,
+    ftGraphic = 17,
+    ftFmtMemo = 18,
+    ftOleObject = 19,
+    ftOleEmbedded = 20,
+    ftTypedBinary = 21,
+    ftCursor = 22,
+    ftFixedChar = 23,
+    ftWideString = 24,
+    ftLargeint = 25,
+    ftADT = 26,
+    ftArray = 27,
+    ftReference = 28,
+    ftDataSet = 29,
+    ftOraBlob = 30,
+    ftOraClob = 31,
+    ftVariant = 32,
+    ftInterface = 33,
+    ftIDispatch = 34,
+    ftGuid = 35,
+    ftTimeStamp = 36,
+    ftFMTBcd = 37,
+    ftFixedWideChar = 38,
+    ftWideMemo = 39,
+    ftOraTimeStamp = 40,
+    ftOraInterval = 41,
+    ftLongWord = 42,
+    ftShortint = 43,
+    ftByte = 44,
+    ftExtended = 45,
+    ftConnection = 46,
+    ftParams = 47,
+    ftStream = 48,
+    ftTimeStampOffset = 49,
+    ftObject = 50,
+    ftSingle = 51,
+};
+
+enum TDataSetState : uint8_t { dsInactive, dsBrowse, dsFilter, dsOpening };
+
+// What a data set tells the data sources attached to it.
+enum TDataEvent : uint8_t {
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateState,
+};
+
+// A position in a data set that survives moves; opaque to callers, empty when there is none.
+using TBookmark = QByteArray;
+
+class EDatabaseError : public Exception {
+    using Exception::Exception;
+};
+
+// How a value of a field type is kept in a row store.
+enum TStoreKind : uint8_t { skInteger, skFloat, skText, skBytes };
+TStoreKind StoreKindOf(TFieldType DataType);
+bool IsDateTimeType(TFieldType DataType);
+bool IsBlobType(TFieldType DataType);
+QString FieldTypeName(TFieldType DataType);
+
+// The rows of a data set, column by column: integers (Booleans, currency in 1/10000, whole
+// numbers), doubles (floats and date-times as days since 30 Dec 1899) and byte runs (UTF-16 text
+// or raw bytes) packed into one arena per column, so a million rows cost a few allocations
+// rather than millions of variants.
+class TRowStore {
+public:
+    void Reset(const std::vector<TStoreKind>& Kinds);
+    void Clear(); // keeps the columns, drops the rows
+    int ColumnCount() const { return static_cast<int>(FColumns.size()); }
+    TStoreKind Kind(int Col) const { return FColumns[static_cast<size_t>(Col)].Kind; }
+    int64_t RowCount() const { return FRows; }
+
+    // A row is appended one value per column, in column order, then closed with EndRow; a row
+    // left unfinished (an exception while converting) is dropped with AbandonRow.
+    void AppendNull(int Col);
+    void AppendInt(int Col, int64_t Value);
+    void AppendFloat(int Col, double Value);
+    void AppendText(int Col, const QString& Value);
+    void AppendBytes(int Col, const QByteArray& Value);
+    void EndRow();
+    void AbandonRow();
+
+    bool IsNull(int64_t Row, int Col) const;
+    int64_t Int(int64_t Row, int Col) const;
+    double Float(int64_t Row, int Col) const;
+    QString Text(int64_t Row, int Col) const;
+    QByteArray Bytes(int64_t Row, int Col) const;
+    size_t MemoryUsed() const;
+
+private:
+    struct TColumn {
+        TStoreKind Kind = skInteger;
+        std::vector<int64_t> Ints;
+        std::vector<double> Floats;
+        std::vector<char> Arena;
+        std::vector<int64_t> Ends; // end of each row's run in Arena
+        std::vector<bool> Nulls;
+    };
+    TColumn& Col(int Index) { return FColumns[static_cast<size_t>(Index)]; }
+    const TColumn& Col(int Index) const { return FColumns[static_cast<size_t>(Index)]; }
+    void AppendRun(TColumn& C, const char* Data, size_t Size);
+
+    std::vector<TColumn> FColumns;
+    int64_t FRows = 0;
+};
+
+// Puts a variant into the store column of a field of the given type, converting it; raises
+// EConvertError with the field's name when the value does not fit the type. A null variant
+// stores a null. Date-times come as QDate, QTime, QDateTime, ISO 8601 text or a double in days
+// since 30 Dec 1899; currency as a number or decimal text.
+void StoreVariant(TRowStore& Store, int Col, TFieldType DataType, const QVariant& Value,
+                  const QString& FieldName);
+
+class TFieldDef {
+public:
+    TFieldDef(QString Name, TFieldType DataType, int Size, bool Required, int FieldNo)
+        : FName(std::move(Name)), FDataType(DataType), FSize(Size), FRequired(Required), FFieldNo(FieldNo) {}
+    const QString& Name() const { return FName; }
+    TFieldType DataType() const { return FDataType; }
+    int Size() const { return FSize; }
+    bool Required() const { return FRequired; }
+    int FieldNo() const { return FFieldNo; } // 1-based
+    int Precision() const { return FPrecision; }
+    void SetPrecision(int Value) { FPrecision = Value; }
+
+private:
+    QString FName;
+    TFieldType FDataType;
+    int FSize;
+    bool FRequired;
+    int FFieldNo;
+    int FPrecision = 0;
+};
+
+class TFieldDefs {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TFieldDef& Items(int Index) const;
+    TFieldDef& operator[](int Index) const { return Items(Index); }
+    // A name already present (without regard to case) gets "_1", "_2", ... appended, the way
+    // joined columns of the same name are told apart.
+    TFieldDef& Add(const QString& Name, TFieldType DataType, int Size = 0, bool Required = false);
+    int IndexOf(const QString& Name) const;
+    TFieldDef* Find(const QString& Name) const;
+    void Clear();
+    // Counts changes, so a data set can tell that its rows no longer fit the definitions.
+    int Version() const { return FVersion; }
+
+private:
+    std::vector<std::unique_ptr<TFieldDef>> FItems;
+    int FVersion = 0;
+};
+
+// A column of the current record. Fields exist while their data set is open and are freed when
+// it closes; the data links are told before that happens.
+class TField {
+public:
+    TField(TDataSet* DataSet, const TFieldDef& Def, int Index);
+    virtual ~TField();
+
+    TDataSet* DataSet() const { return FDataSet; }
+    const QString& FieldName() const { return FFieldName; }
+    TFieldType DataType() const { return FDataType; }
+    int Size() const { return FSize; }
+    int FieldNo() const { return FIndex + 1; }
+    int Index() const { return FIndex; }
+    bool Required() const { return FRequired; }
+    bool IsBlob() const { return IsBlobType(FDataType); }
+
+    bool IsNull() const;
+    QString DisplayText() const;
+    QString AsString() const;
+    int32_t AsInteger() const;
+    int64_t AsLargeInt() const;
+    bool AsBoolean() const;
+    double AsFloat() const;
+    int64_t AsCurrency() const; // in 1/10000
+    double AsDateTime() const;  // days since 30 Dec 1899, the fraction being the time of day
+    // Blob fields give their bytes; text fields their text as UTF-8.
+    QByteArray AsBytes() const;
+    QVariant Value() const;
+    void SaveToStream(TStream& Stream) const;
+
+    // Replaces the display text; DisplayText says whether the text is for showing.
+    std::function<void(TField* Sender, QString& Text, bool DisplayText)> OnGetText;
+
+private:
+    [[noreturn]] void AccessError(const QString& TypeName) const;
+    int64_t Row() const;
+    const TRowStore& Store() const;
+    QString RawText() const;
+
+    TDataSet* FDataSet;
+    QString FFieldName;
+    TFieldType FDataType;
+    int FSize;
+    int FIndex;
+    bool FRequired;
+};
+
+// A set of records with a cursor. Descendants say how rows arrive (InternalOpen, FetchMore) and
+// where they are kept (Rows); moving, filtering, bookmarks and the notification of data sources
+// are done here once for all of them. A descendant closes itself in its own destructor, while
+// its rows still exist, so that the data links hear of it.
+class TDataSet : public TComponent {
+public:
+    explicit TDataSet(TComponent* AOwner = nullptr);
+    ~TDataSet() override;
+
+    void Open();
+    void Close();
+    bool Active() const { return FState != dsInactive && FState != dsOpening; }
+    void SetActive(bool Value);
+    TDataSetState State() const { return FState; }
+
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    int MoveBy(int Distance);
+    bool Eof() const { return FEof; }
+    bool Bof() const { return FBof; }
+    bool IsEmpty();
+    // The number of records the filter accepts; 0 for a closed data set.
+    int RecordCount();
+    // 1-based position of the current record among the accepted ones, 0 when there is none.
+    int RecNo();
+
+    TFieldDefs& FieldDefs() { return FFieldDefs; }
+    const TFieldDefs& FieldDefs() const { return FFieldDefs; }
+    int FieldCount() const { return static_cast<int>(FFields.size()); }
+    TField* Fields(int Index) const;
+    TField* FieldByName(const QString& Name) const;
+    TField* FindField(const QString& Name) const;
+
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& Bookmark);
+    bool BookmarkValid(const TBookmark& Bookmark);
+    int CompareBookmarks(const TBookmark& A, const TBookmark& B) const;
+
+    bool Filtered() const { return FFiltered; }
+    void SetFiltered(bool Value);
+    // Applies a changed filter handler: the cursor goes back to the first accepted record.
+    void Refilter();
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
+
+    std::function<void(TDataSet* DataSet, bool& Accept)> OnFilterRecord;
+    std::function<void(TDataSet*)> BeforeOpen;
+    std::function<void(TDataSet*)> AfterOpen;
+    std::function<void(TDataSet*)> BeforeClose;
+    std::function<void(TDataSet*)> AfterClose;
+    std::function<void(TDataSet*)> AfterScroll;
+
+protected:
+    // Makes the field definitions and the first rows available, or raises EDatabaseError.
+    virtual void InternalOpen() = 0;
+    virtual void InternalClose() = 0;
+    virtual TRowStore& Rows() = 0;
+    const TRowStore& Rows() const { return const_cast<TDataSet*>(this)->Rows(); }
+    // Appends more rows to the store; false when there are no more. Data sets that have every
+    // row from the start keep the default.
+    virtual bool FetchMore() { return false; }
+
+    void DataEvent(TDataEvent Event, intptr_t Info = 0);
+    void CheckActive() const;
+    void CheckInactive() const;
+    // Tells the data links that rows were added while open.
+    void RowsChanged();
+
+private:
+    friend class TField;
+    friend class TDataSource;
+
+    bool RowExists(int64_t Row);
+    bool Accepts(int64_t Row);
+    int64_t SeekForward(int64_t From);
+    int64_t SeekBackward(int64_t From);
+    void CreateFields();
+    void Scrolled(int64_t OldRow);
+
+    TFieldDefs FFieldDefs;
+    std::vector<std::unique_ptr<TField>> FFields;
+    std::vector<TDataSource*> FDataSources;
+    TDataSetState FState = dsInactive;
+    int64_t FCurrent = -1;   // row of the cursor, -1 when there is no accepted record
+    int64_t FActiveRow = -1; // row the fields read: the cursor's, or the one being filtered
+    bool FBof = true;
+    bool FEof = true;
+    bool FFiltered = false;
+    int FDisableCount = 0;
+    bool FPendingChange = false;
+};
+
+// Connects data-aware objects to a data set.
+class TDataSource : public TComponent {
+public:
+    explicit TDataSource(TComponent* AOwner = nullptr);
+    ~TDataSource() override;
+
+    TDataSet* DataSet() const { return FDataSet; }
+    void SetDataSet(TDataSet* Value);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    TDataSetState State() const { return FDataSet && FEnabled ? FDataSet->State() : dsInactive; }
+
+    std::function<void(TDataSource*)> OnStateChange;
+    std::function<void(TDataSource*, TField*)> OnDataChange;
+
+private:
+    friend class TDataSet;
+    friend class TDataLink;
+
+    void DataEvent(TDataEvent Event, intptr_t Info);
+    void UpdateLinks();
+    void DataSetDestroyed();
+
+    TDataSet* FDataSet = nullptr;
+    bool FEnabled = true;
+    std::vector<TDataLink*> FLinks;
+};
+
+// What a data-aware object holds to hear of its data source's data set: activation, moves and
+// changes of the current record.
+class TDataLink {
+public:
+    TDataLink();
+    virtual ~TDataLink();
+
+    TDataSource* DataSource() const { return FDataSource; }
+    void SetDataSource(TDataSource* Value);
+    TDataSet* DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+    bool Active() const { return FActive; }
+
+protected:
+    virtual void ActiveChanged() {}
+    virtual void DataSetChanged() { RecordChanged(nullptr); }
+    virtual void DataSetScrolled(int Distance);
+    virtual void LayoutChanged() { DataSetChanged(); }
+    virtual void RecordChanged(TField* Field);
+
+private:
+    friend class TDataSource;
+    void DataEvent(TDataEvent Event, intptr_t Info);
+    void UpdateState();
+
+    TDataSource* FDataSource = nullptr;
+    bool FActive = false;
+};
+
+// A data link bound to one field by name; the field is found again whenever the data set
+// opens or its layout changes.
+class TFieldDataLink : public TDataLink {
+public:
+    const QString& FieldName() const { return FFieldName; }
+    void SetFieldName(const QString& Value);
+    TField* Field() const { return FField; }
+
+    std::function<void(TFieldDataLink*)> OnActiveChange;
+    std::function<void(TFieldDataLink*)> OnDataChange;
+
+protected:
+    void ActiveChanged() override;
+    void LayoutChanged() override;
+    void RecordChanged(TField* Field) override;
+
+private:
+    void UpdateField();
+
+    QString FFieldName;
+    TField* FField = nullptr;
+};

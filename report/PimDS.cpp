@@ -1,0 +1,156 @@
+#include "report/PimDS.h"
+
+#include <algorithm>
+
+// ---- TPimDataSource
+
+TPimDataSource::TPimDataSource(TDataSource* DataSource, TPimDataSourceManager* Manager)
+    : FDataSource(DataSource), FManager(Manager) {}
+
+TPimDataSource::~TPimDataSource() {
+    try {
+        CloseSource();
+    } catch (...) {
+    }
+}
+
+bool TPimDataSource::Opened(const TDataSet* DataSet) const {
+    return std::find(FOpenedDataSets.begin(), FOpenedDataSets.end(), DataSet) != FOpenedDataSets.end();
+}
+
+bool TPimDataSource::OpenSource() {
+    if (!FDataSource || !FDataSource->DataSet()) return false;
+    TDataSet* DataSet = FDataSource->DataSet();
+    if (DataSet->Active()) {
+        if (!FFoundOpen && !Opened(DataSet)) {
+            FFoundOpen = DataSet;
+            if (FManager) FManager->Track(DataSet);
+        }
+        return true;
+    }
+    try {
+        DataSet->Open();
+    } catch (const std::exception& e) {
+        const Exception* Own = dynamic_cast<const Exception*>(&e);
+        FErrorMessage = Own ? Own->Message() : QString::fromUtf8(e.what());
+        FUnableToActivate = true;
+        return false;
+    } catch (...) {
+        FErrorMessage = QStringLiteral("Unknown error");
+        FUnableToActivate = true;
+        return false;
+    }
+    const bool Open = DataSet->Active();
+    // A set that was open before the run and closed during it is reopened, but left open at the
+    // end as it was found.
+    if (Open && DataSet != FFoundOpen && !Opened(DataSet)) {
+        FOpenedDataSets.push_back(DataSet);
+        if (FManager) FManager->Track(DataSet);
+    }
+    FCloseDataSource = !FOpenedDataSets.empty();
+    FUnableToActivate = !Open;
+    if (Open) FErrorMessage.clear();
+    return Open;
+}
+
+void TPimDataSource::CloseSource() {
+    std::vector<TDataSet*> ToClose;
+    if (FCloseDataSource) ToClose.swap(FOpenedDataSets);
+    FCloseDataSource = false;
+    FUnableToActivate = false;
+    for (TDataSet* DataSet : ToClose) {
+        if (FManager) FManager->Untrack(DataSet);
+    }
+    for (TDataSet* DataSet : ToClose) {
+        if (DataSet->Active()) DataSet->Close();
+    }
+}
+
+void TPimDataSource::Forget(TComponent* Component) {
+    if (FDataSource && static_cast<TComponent*>(FDataSource) == Component) FDataSource = nullptr;
+    std::erase_if(FOpenedDataSets, [&](TDataSet* d) { return static_cast<TComponent*>(d) == Component; });
+    if (FFoundOpen && static_cast<TComponent*>(FFoundOpen) == Component) FFoundOpen = nullptr;
+    FCloseDataSource = !FOpenedDataSets.empty();
+}
+
+// ---- TPimDataSourceManager
+
+TPimDataSourceManager::TPimDataSourceManager() : TComponent(nullptr) {}
+
+TPimDataSourceManager::~TPimDataSourceManager() {
+    try {
+        CloseDataSources();
+    } catch (...) {
+    }
+}
+
+TPimDataSource* TPimDataSourceManager::Find(const TDataSource* DataSource) const {
+    if (!DataSource) return nullptr;
+    for (const auto& Item : FDSList) {
+        if (Item->DataSource() == DataSource) return Item.get();
+    }
+    return nullptr;
+}
+
+bool TPimDataSourceManager::ActivateDataSource(TDataSource* DataSource) {
+    if (!DataSource) return false;
+    if (TPimDataSource* Item = Find(DataSource)) {
+        TDataSet* DataSet = DataSource->DataSet();
+        if (!DataSet) return false;
+        if (DataSet->Active()) return true;
+        if (Item->UnableToActivate()) return false;
+        return Item->OpenSource();
+    }
+    FDSList.push_back(std::make_unique<TPimDataSource>(DataSource, this));
+    Track(DataSource);
+    return FDSList.back()->OpenSource();
+}
+
+void TPimDataSourceManager::CloseDataSources() {
+    std::vector<std::unique_ptr<TPimDataSource>> Items;
+    Items.swap(FDSList);
+    std::exception_ptr First;
+    for (auto& Item : Items) {
+        try {
+            Item->CloseSource();
+        } catch (...) {
+            if (!First) First = std::current_exception();
+        }
+    }
+    for (auto& Item : Items) {
+        Untrack(Item->FDataSource);
+        Untrack(Item->FFoundOpen);
+    }
+    Items.clear();
+    if (First) std::rethrow_exception(First);
+}
+
+bool TPimDataSourceManager::Refers(const TComponent* Component) const {
+    for (const auto& Item : FDSList) {
+        if (static_cast<const TComponent*>(Item->FDataSource) == Component) return true;
+        if (static_cast<const TComponent*>(Item->FFoundOpen) == Component) return true;
+        for (TDataSet* d : Item->FOpenedDataSets)
+            if (static_cast<const TComponent*>(d) == Component) return true;
+    }
+    return false;
+}
+
+void TPimDataSourceManager::Track(TComponent* Component) {
+    if (Component) Component->FreeNotification(this);
+}
+
+void TPimDataSourceManager::Untrack(TComponent* Component) {
+    if (Component && !Refers(Component)) Component->RemoveFreeNotification(this);
+}
+
+void TPimDataSourceManager::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove || !AComponent) return;
+    for (auto& Item : FDSList)
+        Item->Forget(AComponent);
+    // An entry whose data source is gone is dropped; while it still has a data set to close at
+    // the end of the run it stays, but can no longer be found.
+    std::erase_if(FDSList, [](const std::unique_ptr<TPimDataSource>& Item) {
+        return !Item->FDataSource && Item->FOpenedDataSets.empty();
+    });
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include "host/classes.h"
+#include "host/db.h"
+
+#include <memory>
+#include <vector>
+
+class TPimDataSourceManager;
+
+// One data source that a run activated: whether this object opened its data set (and must close
+// it) and whether opening failed, with the database's message.
+class TPimDataSource {
+public:
+    explicit TPimDataSource(TDataSource* DataSource, TPimDataSourceManager* Manager = nullptr);
+    ~TPimDataSource();
+
+    TDataSource* DataSource() const { return FDataSource; }
+    bool CloseDataSource() const { return FCloseDataSource; }
+    bool UnableToActivate() const { return FUnableToActivate; }
+    // The message of the last failed opening; empty when opening did not fail.
+    const QString& ErrorMessage() const { return FErrorMessage; }
+
+    bool OpenSource();
+    // Closes only the data sets this object opened, whatever the data source points to now.
+    void CloseSource();
+
+private:
+    friend class TPimDataSourceManager;
+    bool Opened(const TDataSet* DataSet) const;
+    void Forget(TComponent* Component);
+
+    TDataSource* FDataSource;
+    bool FCloseDataSource = false;
+    bool FUnableToActivate = false;
+    QString FErrorMessage;
+    TPimDataSourceManager* FManager;
+    std::vector<TDataSet*> FOpenedDataSets; // opened here, closed by CloseSource
+    TDataSet* FFoundOpen = nullptr;         // open before the first activation: never closed here
+};
+
+// Opens the data sets a run needs, each once per run, and at the end closes exactly those it
+// opened. It hears when a data source or data set it holds is freed, so it never touches one
+// after that.
+class TPimDataSourceManager : public TComponent {
+public:
+    TPimDataSourceManager();
+    ~TPimDataSourceManager() override;
+
+    // True when the data source's data set is open after the call. A data set that a listed
+    // source opened and that was closed during the run (by a sub data band or the first of two
+    // passes) is opened again; one whose first opening failed is not tried again.
+    bool ActivateDataSource(TDataSource* DataSource);
+    void CloseDataSources();
+
+    int Count() const { return static_cast<int>(FDSList.size()); }
+    TPimDataSource* Items(int Index) const { return FDSList.at(static_cast<size_t>(Index)).get(); }
+    TPimDataSource* Find(const TDataSource* DataSource) const;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TPimDataSource;
+    void Track(TComponent* Component);
+    void Untrack(TComponent* Component);
+    bool Refers(const TComponent* Component) const;
+
+    std::vector<std::unique_ptr<TPimDataSource>> FDSList;
+};

@@ -1,0 +1,16 @@
+#include "support/sampledata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString SampleScriptPath(const QString& Dialect) {
+    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
+    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+}
+
+QString ReadSampleScript(const QString& Dialect) {
+    QFile File(SampleScriptPath(Dialect));
+    if (!File.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(File.readAll());
+}
