@@ -1,7 +1,11 @@
 #include "output/PimUtil.h"
 
+#include "host/classes.h"
+#include "host/dialogs.h"
 #include "host/exceptions.h"
+#include "host/forms.h"
 #include "host/lists.h"
+#include "host/resstrings.h"
 #include "host/streams.h"
 #include "host/tempfiles.h"
 
@@ -241,4 +245,16 @@ int PimGetForm(const QString& Name) {
     for (int i = 0; i < PimFormNameCount; ++i)
         if (Upper == QLatin1String(PimFormNames[static_cast<size_t>(i)])) return i;
     return -1;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Components and the running report
+
+bool PimIsAncestor(const TComponent* Component) {
+    return Component != nullptr && Component->HasState(csAncestor);
+}
+
+int PimAskAbort() {
+    const QString Text = LoadStr(SAbortYes) + QChar(13) + LoadStr(SAbortNo) + QChar(13) + LoadStr(SAbortCancel);
+    return Application()->MessageBox(Text, LoadStr(SAbortCaption), MB_YESNOCANCEL);
 }

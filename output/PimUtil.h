@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class TComponent;
 class TList;
 class TStream;
 
@@ -63,3 +64,8 @@ void PimPaperSizeUnit(int Orientation, int PaperSize, double& X, double& Y, int 
 void PimPaperSizeMM(int Orientation, int PaperSize, double& X, double& Y);
 void PimPaperSizeInch(int Orientation, int PaperSize, double& X, double& Y);
 int PimGetForm(const QString& Name);
+
+// Components and the running report.
+bool PimIsAncestor(const TComponent* Component);
+// Asks whether to discard, keep or go on with a report being made; IDYES, IDNO or IDCANCEL.
+int PimAskAbort();

@@ -1,3 +1,5 @@
+#include "host/classes.h"
+#include "host/dialogs.h"
 #include "host/exceptions.h"
 #include "host/streams.h"
 #include "output/PimUtil.h"
@@ -5,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include "support/scripteddialogs.h"
 
 #include <climits>
 #include <vector>
@@ -213,4 +216,32 @@ TEST(FormNames, LookupBothWays) {
     PimPaperSizeMM(1, PimGetForm(QStringLiteral("a3")) + 1, x, y);
     EXPECT_DOUBLE_EQ(x, 297);
     EXPECT_DOUBLE_EQ(y, 420);
+}
+
+TEST(AbortQuestion, ReturnsEachOfTheThreeAnswers) {
+    const QString Text = QStringLiteral("Yes      - Discard Report\rNo       - Retain partial report\r"
+                                        "Cancel - Continue generating report");
+    for (const int Answer : {IDYES, IDNO, IDCANCEL}) {
+        TScriptedDialogs Dialogs;
+        Dialogs.Answer(Answer);
+        EXPECT_EQ(PimAskAbort(), Answer);
+        ASSERT_EQ(Dialogs.MessageCount(), 1);
+        EXPECT_EQ(Dialogs.Last().Caption, QStringLiteral("Abort Report?"));
+        EXPECT_EQ(Dialogs.Last().Text, Text);
+        EXPECT_EQ(Dialogs.Last().Buttons, mbYesNoCancel);
+    }
+}
+
+TEST(AbortQuestion, ClosingTheBoxMeansGoOn) {
+    TScriptedDialogs Dialogs;
+    Dialogs.Answer(mrClose);
+    EXPECT_EQ(PimAskAbort(), IDCANCEL);
+}
+
+TEST(Ancestors, OnlyComponentsIntroducedInAnAncestorCount) {
+    EXPECT_FALSE(PimIsAncestor(nullptr));
+    TComponent c(nullptr);
+    EXPECT_FALSE(PimIsAncestor(&c));
+    c.IncludeState(csAncestor);
+    EXPECT_TRUE(PimIsAncestor(&c));
 }
