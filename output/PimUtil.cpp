@@ -5,10 +5,12 @@
 #include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/lists.h"
+#include "host/mathutil.h"
 #include "host/resstrings.h"
 #include "host/streams.h"
 #include "host/tempfiles.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------------
@@ -16,11 +18,14 @@
 
 TPimList::TPimList() = default;
 
-TPimList::~TPimList() { Clear(); }
+TPimList::~TPimList() {
+    Clear();
+}
 
 int TPimList::Add(void* Item) {
     const int NewCount = FCount + 1;
-    if (static_cast<int64_t>(FLists.size()) * ChunkSize < NewCount) FLists.push_back(std::make_unique<TList>());
+    if (static_cast<int64_t>(FLists.size()) * ChunkSize < NewCount)
+        FLists.push_back(std::make_unique<TList>());
     FLists.back()->Add(Item);
     FCount = NewCount;
     return FCount - 1;
@@ -73,7 +78,8 @@ void PimFillPlaceHead(TPimPlaceMetaHeader& Header) {
     Header.Hmf = 0;
     Header.Reserved = 0;
     uint16_t Sum = 0;
-    for (const uint16_t w : PlaceHeadWords(Header)) Sum ^= w;
+    for (const uint16_t w : PlaceHeadWords(Header))
+        Sum ^= w;
     Header.CheckSum = Sum;
 }
 
@@ -100,7 +106,8 @@ bool PimEmpty(const QString& S) {
 
 QString PimRightTrim(const QString& S) {
     qsizetype n = S.size();
-    while (n > 0 && S.at(n - 1) == u' ') --n;
+    while (n > 0 && S.at(n - 1) == u' ')
+        --n;
     return S.left(n);
 }
 
@@ -117,9 +124,13 @@ QString PimIntToStr(int N) {
     return Negative ? QStringLiteral("-") + Digits : Digits;
 }
 
-double PimInchToMM(double X) { return X * 25.4; }
+double PimInchToMM(double X) {
+    return X * 25.4;
+}
 
-double PimMMtoInch(double X) { return X / 25.4; }
+double PimMMtoInch(double X) {
+    return X / 25.4;
+}
 
 QString PimGetTempFile(const QString& Prefix) {
     // The platform only ever used the first three characters of a prefix.
@@ -131,26 +142,319 @@ QString PimGetTempFile(const QString& Prefix) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Mapping and origin
+
+void PimScale(DeviceContext* DC, int WinX, int WinY, int ViewX, int ViewY, int PercentX, int PercentY) {
+    if (!DC) return;
+    DC->SetMapMode(MM_ANISOTROPIC);
+    if (WinX == ViewX && WinY == ViewY && PercentX == 100 && PercentY == 100) return;
+    DC->SetWindowExtEx(WinX, WinY);
+    DC->SetViewportExtEx(static_cast<int>(Round(double(ViewX) * PercentX / 100)),
+                         static_cast<int>(Round(double(ViewY) * PercentY / 100)));
+}
+
+void PimSetOrigin(DeviceContext* DC, int PPIX, int PPIY, int X, int Y) {
+    if (!DC) return;
+    DC->SetViewportOrgEx(MulDiv(X, DC->GetDeviceCaps(LOGPIXELSX), PPIX),
+                         MulDiv(Y, DC->GetDeviceCaps(LOGPIXELSY), PPIY));
+}
+
+TRect PimScaleRect(DeviceContext* DC, int PPIX, int PPIY, const TRect& Rect, int PercentX, int PercentY) {
+    if (!DC) return Rect;
+    const int sx = MulDiv(DC->GetDeviceCaps(LOGPIXELSX), PercentX, 100);
+    const int sy = MulDiv(DC->GetDeviceCaps(LOGPIXELSY), PercentY, 100);
+    TRect r;
+    r.Left = MulDiv(Rect.Left, sx, PPIX);
+    r.Top = MulDiv(Rect.Top, sy, PPIY);
+    r.Right = r.Left + MulDiv(Rect.Right - Rect.Left + 1, sx, PPIX) - 1;
+    r.Bottom = r.Top + MulDiv(Rect.Bottom - Rect.Top + 1, sy, PPIY) - 1;
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Justified text
+
+namespace {
+
+// A character as drawn: one UTF-16 unit, or the two halves of a surrogate pair together.
+struct TextCell {
+    qsizetype Start;
+    qsizetype Length;
+    bool Blank;
+};
+
+std::vector<TextCell> SplitCells(const QString& Text) {
+    std::vector<TextCell> Cells;
+    Cells.reserve(static_cast<size_t>(Text.size()));
+    for (qsizetype i = 0; i < Text.size();) {
+        const qsizetype n =
+            (Text.at(i).isHighSurrogate() && i + 1 < Text.size() && Text.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        Cells.push_back({i, n, Text.at(i) == u' '});
+        i += n;
+    }
+    return Cells;
+}
+
+// The blanks that separate words: leading and trailing blanks never take a share of the gaps.
+struct InnerSpan {
+    size_t First = 0; // first non-blank cell
+    size_t Last = 0;  // one past the last non-blank cell
+    int Blanks = 0;
+    bool Contains(size_t i) const { return i > First && i < Last; }
+};
+
+InnerSpan FindInnerBlanks(const std::vector<TextCell>& Cells) {
+    InnerSpan s;
+    size_t First = 0;
+    while (First < Cells.size() && Cells[First].Blank)
+        ++First;
+    size_t Last = Cells.size();
+    while (Last > First && Cells[Last - 1].Blank)
+        --Last;
+    s.First = First;
+    s.Last = Last;
+    for (size_t i = First; i < Last; ++i)
+        if (Cells[i].Blank) ++s.Blanks;
+    return s;
+}
+
+int TextWidth(DeviceContext* DC, QStringView Text) {
+    if (Text.isEmpty()) return 0;
+    TSize Size;
+    DC->GetTextExtentPoint32(Text, Size);
+    return Size.cx;
+}
+
+} // namespace
+
+void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int Width) {
+    if (!DC) return;
+    const uint32_t Align = DC->GetTextAlign();
+    const bool Backwards = (Align & TA_CENTER) == TA_RIGHT;
+    // Each character is drawn where the previous one left the current position; a centred one would
+    // not move it, so centring is dropped while drawing.
+    uint32_t DrawAlign = Align | TA_UPDATECP;
+    if ((Align & TA_CENTER) == TA_CENTER) DrawAlign &= ~uint32_t(TA_CENTER);
+    if (DrawAlign != Align) DC->SetTextAlign(DrawAlign);
+
+    const QStringView View(Text);
+    const std::vector<TextCell> Cells = SplitCells(Text);
+    const InnerSpan Inner = FindInnerBlanks(Cells);
+    const int n = Inner.Blanks;
+    int k = 0;
+    int cur = X;
+    DC->MoveToEx(X, Y);
+
+    auto Draw = [&](size_t i) {
+        const QStringView Cell = View.mid(Cells[i].Start, Cells[i].Length);
+        DC->TextOut(cur, Y, Cell);
+        return TextWidth(DC, Cell);
+    };
+    if (!Backwards) {
+        for (size_t i = 0; i < Cells.size(); ++i) {
+            const int w = Draw(i);
+            cur += w;
+            if (k < n && Cells[i].Blank && Inner.Contains(i)) {
+                const int After = TextWidth(DC, View.mid(Cells[i].Start + Cells[i].Length));
+                cur += (Width - (cur - X + 1) - After) / (n - k);
+                DC->MoveToEx(cur, Y);
+                ++k;
+            }
+        }
+    } else {
+        for (size_t i = Cells.size(); i-- > 0;) {
+            const int w = Draw(i);
+            cur -= w;
+            if (k < n && Cells[i].Blank && Inner.Contains(i)) {
+                const int Before = TextWidth(DC, View.left(Cells[i].Start));
+                cur -= (Width - (X - cur + 1) - Before) / (n - k);
+                DC->MoveToEx(cur, Y);
+                ++k;
+            }
+        }
+    }
+    if (DC->GetTextAlign() != Align) DC->SetTextAlign(Align);
+}
+
+void PimTextJustify(DeviceContext* DC, const TRect& Rect, int X, int Y, const QString& Text,
+                    bool EndParagraph, const TRect& FullRect) {
+    if (!DC) return;
+    const QString t = PimRightTrim(Text);
+    const int w = TextWidth(DC, t);
+    const int n = FindInnerBlanks(SplitCells(t)).Blanks;
+    const uint32_t Align = DC->GetTextAlign();
+
+    TRect r;
+    if (n <= 0 || EndParagraph) {
+        switch (Align & TA_CENTER) {
+        case TA_RIGHT:
+            r.Right = X;
+            r.Left = std::max(X - w, FullRect.Left);
+            break;
+        case TA_CENTER:
+            r.Left = std::max(X - w / 2, FullRect.Left);
+            r.Right = std::min(X + w / 2 + w % 2, FullRect.Right);
+            X = r.Left;
+            DC->SetTextAlign(Align & ~uint32_t(TA_CENTER));
+            break;
+        default:
+            r.Left = X;
+            r.Right = std::min(X + w, FullRect.Right);
+            break;
+        }
+    } else {
+        r.Left = X;
+        r.Right = Rect.Right;
+    }
+    PimSetTextJustify(DC, X, Y, t, r.Right - r.Left + 1);
+    // The parts of a centred line after a tab are centred too, so the flag goes back.
+    if (DC->GetTextAlign() != Align) DC->SetTextAlign(Align);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Shading, check boxes and shapes
+
+void PimShadeRect(DeviceContext* DC, const TRect& Rect, TPimShadePercent Shade) {
+    if (!DC || Shade == spNone) return;
+    const std::array<uint8_t, 8> Rows = PimShadePattern(Shade);
+    const HBRUSH Brush = CreatePatternBrush(Rows.data());
+    DC->SetBkMode(TRANSPARENT);
+    DC->FillRect(Rect, Brush);
+    DeleteObject(Brush);
+}
+
+void PimDrawCheckBox(DeviceContext* DC, const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color,
+                     int Thickness) {
+    if (!DC) return;
+    const int W = Rect.Right - Rect.Left + 1;
+    const int H = Rect.Bottom - Rect.Top + 1;
+    const int mx = std::max((W * 10) / 100, 2);
+    const int my = std::max((H * 10) / 100, 2);
+    const int m2 = std::max((W * 20) / 100, 2);
+    const HPEN Pen = CreatePen(PS_SOLID, Thickness, ColorToRGB(Color));
+    const HGDIOBJ OldPen = DC->SelectObject(Pen);
+    DC->SetROP2(R2_COPYPEN);
+    const int L = Rect.Left;
+    const int T = Rect.Top;
+    switch (CheckStyle) {
+    case acsCross:
+        DC->MoveToEx(L + mx, T + my);
+        DC->LineTo(L + W - mx, T + H - my);
+        DC->MoveToEx(L + W - mx, T + my);
+        DC->LineTo(L + mx, T + H - my);
+        break;
+    case acsCheck:
+        DC->MoveToEx(L + W - m2, T + my);
+        DC->LineTo(L + mx + 2 * m2, T + H - my);
+        DC->LineTo(L + mx + m2, T + H / 2);
+        break;
+    }
+    if (OldPen) DC->SelectObject(OldPen);
+    DeleteObject(Pen);
+}
+
+void PimDrawShapeType(DeviceContext* DC, TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3,
+                      int x4, int y4) {
+    if (!DC) return;
+    switch (dt) {
+    case dtArc:
+        DC->Arc(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+    case dtChord:
+        DC->Chord(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+    case dtPie:
+        DC->Pie(x1, y1, x2, y2, x3, y3, x4, y4);
+        break;
+    }
+}
+
+void PimPolyDrawType(DeviceContext* DC, TPimPolyType pt, const TPoint* Points, int Count) {
+    if (!DC || !Points || Count <= 0) return;
+    switch (pt) {
+    case ptPolygon:
+        DC->Polygon(Points, Count);
+        break;
+    case ptPolyLine:
+        DC->Polyline(Points, Count);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Device capabilities
+
+bool PimIsScreen(DeviceContext* DC) {
+    return DC && (DC->GetDeviceCaps(TECHNOLOGY) & 1) != 0;
+}
+
+TPoint PimGetResolution(DeviceContext* DC) {
+    if (!DC) return {};
+    return Point(DC->GetDeviceCaps(LOGPIXELSX), DC->GetDeviceCaps(LOGPIXELSY));
+}
+
+TPoint PimGetPhysicalSize(DeviceContext* DC) {
+    if (!DC) return {};
+    return Point(DC->GetDeviceCaps(PHYSICALWIDTH), DC->GetDeviceCaps(PHYSICALHEIGHT));
+}
+
+TPoint PimGetPhysicalOffset(DeviceContext* DC) {
+    if (!DC) return {};
+    return Point(DC->GetDeviceCaps(PHYSICALOFFSETX), DC->GetDeviceCaps(PHYSICALOFFSETY));
+}
+
+TPoint PimGetPrintableSize(DeviceContext* DC) {
+    if (!DC) return {};
+    return Point(DC->GetDeviceCaps(HORZRES), DC->GetDeviceCaps(VERTRES));
+}
+
+TRect PimGetPrintableArea(DeviceContext* DC) {
+    const TPoint Offset = PimGetPhysicalOffset(DC);
+    const TPoint Size = PimGetPrintableSize(DC);
+    return Bounds(Offset.X, Offset.Y, Size.X, Size.Y);
+}
+
+int PimGetObject(HGDIOBJ Handle, TLogFont& LogFont) {
+    return GetObject(Handle, LogFont) ? static_cast<int>(sizeof(TLogFont)) : 0;
+}
+
+int PimGetObject(HGDIOBJ Handle, TLogPen& LogPen) {
+    return GetObject(Handle, LogPen) ? static_cast<int>(sizeof(TLogPen)) : 0;
+}
+
+int PimGetObject(HGDIOBJ Handle, TLogBrush& LogBrush) {
+    return GetObject(Handle, LogBrush) ? static_cast<int>(sizeof(TLogBrush)) : 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Shade patterns
 
 std::array<uint8_t, 8> PimShadePattern(TPimShadePercent Shade) {
     switch (Shade) {
-    case spVeryDark: return {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-    case spDark: return {0x55, 0xBB, 0x66, 0xDD, 0x55, 0xBB, 0x66, 0xDD};
-    case spMedDark: return {0xBB, 0xEE, 0x77, 0xDD, 0xBB, 0xEE, 0x77, 0xDD};
-    case spMedLight: return {0xFF, 0xFF, 0xBB, 0xFF, 0xFF, 0xFF, 0xDD, 0xFF};
-    case spLight: return {0xFF, 0xBF, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 0xFF};
-    default: return {0xFB, 0xF7, 0xBE, 0xDF, 0xFB, 0x7D, 0xEF, 0xBF};
+    case spVeryDark:
+        return {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    case spDark:
+        return {0x55, 0xBB, 0x66, 0xDD, 0x55, 0xBB, 0x66, 0xDD};
+    case spMedDark:
+        return {0xBB, 0xEE, 0x77, 0xDD, 0xBB, 0xEE, 0x77, 0xDD};
+    case spMedLight:
+        return {0xFF, 0xFF, 0xBB, 0xFF, 0xFF, 0xFF, 0xDD, 0xFF};
+    case spLight:
+        return {0xFF, 0xBF, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 0xFF};
+    default:
+        return {0xFB, 0xF7, 0xBE, 0xDF, 0xFB, 0x7D, 0xEF, 0xBF};
     }
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Paper sizes and form names
 
+// clang-format off
 const std::array<const char*, PimFormNameCount> PimFormNames = {
     "LETTER", "LETTERSMALL", "TABLOID", "LEDGER", "LEGAL",  "STATEMENT", "EXECUTIVE", "A3",     "A4",
     "A4SMALL", "A5",         "B4",      "B5",     "FOLIO",  "QUARTO",    "10X14",     "11X17",  "NOTE",
     "ENV_9",  "ENV_10",      "ENV_11",  "ENV_12", "ENV_14", "CSHEET",    "DSHEET",    "ESHEET"};
+// clang-format on
 
 namespace {
 
@@ -164,6 +468,7 @@ struct PaperEntry {
     TPaperUnit Unit;
 };
 
+// clang-format off
 constexpr PaperEntry PaperTable[] = {
     {1, 11, 8.5, puInch},       {2, 11, 8.5, puInch},       {3, 17, 11, puInch},
     {4, 11, 17, puInch},        {5, 14, 8.5, puInch},       {6, 8.5, 5.5, puInch},
@@ -201,6 +506,7 @@ constexpr PaperEntry PaperTable[] = {
     {115, 160, 230, puMM},      {116, 120, 309, puMM},      {117, 229, 324, puMM},
     {118, 324, 458, puMM},      {256, 0, 0, puInch},
 };
+// clang-format on
 
 } // namespace
 
@@ -255,6 +561,7 @@ bool PimIsAncestor(const TComponent* Component) {
 }
 
 int PimAskAbort() {
-    const QString Text = LoadStr(SAbortYes) + QChar(13) + LoadStr(SAbortNo) + QChar(13) + LoadStr(SAbortCancel);
+    const QString Text =
+        LoadStr(SAbortYes) + QChar(13) + LoadStr(SAbortNo) + QChar(13) + LoadStr(SAbortCancel);
     return Application()->MessageBox(Text, LoadStr(SAbortCaption), MB_YESNOCANCEL);
 }

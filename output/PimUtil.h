@@ -1,4 +1,6 @@
 #pragma once
+#include "host/devicecontext.h"
+#include "host/graphics.h"
 #include "output/PimTypes.h"
 
 #include <QString>
@@ -52,6 +54,39 @@ double PimInchToMM(double X);
 double PimMMtoInch(double X);
 // A new, empty file in the temporary directory; an empty name when none could be made.
 QString PimGetTempFile(const QString& Prefix);
+
+// Mapping and origin. Percentages scale the viewport; PPIX and PPIY are the resolution the caller's
+// coordinates are in.
+void PimScale(DeviceContext* DC, int WinX, int WinY, int ViewX, int ViewY, int PercentX, int PercentY);
+void PimSetOrigin(DeviceContext* DC, int PPIX, int PPIY, int X, int Y);
+TRect PimScaleRect(DeviceContext* DC, int PPIX, int PPIY, const TRect& Rect, int PercentX, int PercentY);
+
+// Draws Text a character at a time from X (leftwards from X when the alignment is right), spreading
+// what Width leaves over beyond the text over the blanks between its words.
+void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int Width);
+// Draws one line part: aligned at X by the device's text alignment without leaving FullRect, or, for
+// a line with blanks that does not end a paragraph, stretched from X to the right edge of Rect.
+void PimTextJustify(DeviceContext* DC, const TRect& Rect, int X, int Y, const QString& Text,
+                    bool EndParagraph, const TRect& FullRect);
+
+void PimShadeRect(DeviceContext* DC, const TRect& Rect, TPimShadePercent Shade);
+void PimDrawCheckBox(DeviceContext* DC, const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color,
+                     int Thickness);
+void PimDrawShapeType(DeviceContext* DC, TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3,
+                      int x4, int y4);
+void PimPolyDrawType(DeviceContext* DC, TPimPolyType pt, const TPoint* Points, int Count);
+
+// Device capabilities.
+bool PimIsScreen(DeviceContext* DC);
+TPoint PimGetResolution(DeviceContext* DC);
+TPoint PimGetPhysicalSize(DeviceContext* DC);
+TPoint PimGetPhysicalOffset(DeviceContext* DC);
+TPoint PimGetPrintableSize(DeviceContext* DC);
+TRect PimGetPrintableArea(DeviceContext* DC);
+// The record an object was made from; the record's size, or 0 for a handle of another kind.
+int PimGetObject(HGDIOBJ Handle, TLogFont& LogFont);
+int PimGetObject(HGDIOBJ Handle, TLogPen& LogPen);
+int PimGetObject(HGDIOBJ Handle, TLogBrush& LogBrush);
 
 // The 8 x 8 pattern of a shade, one byte per row from the top; a 0 bit takes the text colour.
 std::array<uint8_t, 8> PimShadePattern(TPimShadePercent Shade);
