@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 // ---------------------------------------------------------------------------------------------------
 // TPimList
@@ -144,13 +145,29 @@ QString PimGetTempFile(const QString& Prefix) {
 // ---------------------------------------------------------------------------------------------------
 // Mapping and origin
 
+namespace {
+
+// Coordinates come from documents and callers unchecked; sums of two of them are worked out wide and
+// brought back to the device's range, never left to overflow.
+int Clamp32(int64_t v) {
+    return static_cast<int>(
+        std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The width of the span from A to B with both ends counted.
+int Span(int A, int B) {
+    return Clamp32(int64_t(B) - A + 1);
+}
+
+} // namespace
+
 void PimScale(DeviceContext* DC, int WinX, int WinY, int ViewX, int ViewY, int PercentX, int PercentY) {
     if (!DC) return;
     DC->SetMapMode(MM_ANISOTROPIC);
     if (WinX == ViewX && WinY == ViewY && PercentX == 100 && PercentY == 100) return;
     DC->SetWindowExtEx(WinX, WinY);
-    DC->SetViewportExtEx(static_cast<int>(Round(double(ViewX) * PercentX / 100)),
-                         static_cast<int>(Round(double(ViewY) * PercentY / 100)));
+    DC->SetViewportExtEx(Clamp32(Round(double(ViewX) * PercentX / 100)),
+                         Clamp32(Round(double(ViewY) * PercentY / 100)));
 }
 
 void PimSetOrigin(DeviceContext* DC, int PPIX, int PPIY, int X, int Y) {
@@ -166,8 +183,8 @@ TRect PimScaleRect(DeviceContext* DC, int PPIX, int PPIY, const TRect& Rect, int
     TRect r;
     r.Left = MulDiv(Rect.Left, sx, PPIX);
     r.Top = MulDiv(Rect.Top, sy, PPIY);
-    r.Right = r.Left + MulDiv(Rect.Right - Rect.Left + 1, sx, PPIX) - 1;
-    r.Bottom = r.Top + MulDiv(Rect.Bottom - Rect.Top + 1, sy, PPIY) - 1;
+    r.Right = Clamp32(int64_t(r.Left) + MulDiv(Span(Rect.Left, Rect.Right), sx, PPIX) - 1);
+    r.Bottom = Clamp32(int64_t(r.Top) + MulDiv(Span(Rect.Top, Rect.Bottom), sy, PPIY) - 1);
     return r;
 }
 
@@ -242,33 +259,33 @@ void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int
     const InnerSpan Inner = FindInnerBlanks(Cells);
     const int n = Inner.Blanks;
     int k = 0;
-    int cur = X;
+    int64_t cur = X;
     DC->MoveToEx(X, Y);
 
     auto Draw = [&](size_t i) {
         const QStringView Cell = View.mid(Cells[i].Start, Cells[i].Length);
-        DC->TextOut(cur, Y, Cell);
+        DC->TextOut(Clamp32(cur), Y, Cell);
         return TextWidth(DC, Cell);
     };
     if (!Backwards) {
         for (size_t i = 0; i < Cells.size(); ++i) {
-            const int w = Draw(i);
-            cur += w;
+            cur += Draw(i);
             if (k < n && Cells[i].Blank && Inner.Contains(i)) {
                 const int After = TextWidth(DC, View.mid(Cells[i].Start + Cells[i].Length));
                 cur += (Width - (cur - X + 1) - After) / (n - k);
-                DC->MoveToEx(cur, Y);
+                cur = Clamp32(cur);
+                DC->MoveToEx(Clamp32(cur), Y);
                 ++k;
             }
         }
     } else {
         for (size_t i = Cells.size(); i-- > 0;) {
-            const int w = Draw(i);
-            cur -= w;
+            cur -= Draw(i);
             if (k < n && Cells[i].Blank && Inner.Contains(i)) {
                 const int Before = TextWidth(DC, View.left(Cells[i].Start));
                 cur -= (Width - (X - cur + 1) - Before) / (n - k);
-                DC->MoveToEx(cur, Y);
+                cur = Clamp32(cur);
+                DC->MoveToEx(Clamp32(cur), Y);
                 ++k;
             }
         }
@@ -289,24 +306,24 @@ void PimTextJustify(DeviceContext* DC, const TRect& Rect, int X, int Y, const QS
         switch (Align & TA_CENTER) {
         case TA_RIGHT:
             r.Right = X;
-            r.Left = std::max(X - w, FullRect.Left);
+            r.Left = Clamp32(std::max<int64_t>(int64_t(X) - w, FullRect.Left));
             break;
         case TA_CENTER:
-            r.Left = std::max(X - w / 2, FullRect.Left);
-            r.Right = std::min(X + w / 2 + w % 2, FullRect.Right);
+            r.Left = Clamp32(std::max<int64_t>(int64_t(X) - w / 2, FullRect.Left));
+            r.Right = Clamp32(std::min<int64_t>(int64_t(X) + w / 2 + w % 2, FullRect.Right));
             X = r.Left;
             DC->SetTextAlign(Align & ~uint32_t(TA_CENTER));
             break;
         default:
             r.Left = X;
-            r.Right = std::min(X + w, FullRect.Right);
+            r.Right = Clamp32(std::min<int64_t>(int64_t(X) + w, FullRect.Right));
             break;
         }
     } else {
         r.Left = X;
         r.Right = Rect.Right;
     }
-    PimSetTextJustify(DC, X, Y, t, r.Right - r.Left + 1);
+    PimSetTextJustify(DC, X, Y, t, Span(r.Left, r.Right));
     // The parts of a centred line after a tab are centred too, so the flag goes back.
     if (DC->GetTextAlign() != Align) DC->SetTextAlign(Align);
 }
@@ -326,27 +343,27 @@ void PimShadeRect(DeviceContext* DC, const TRect& Rect, TPimShadePercent Shade) 
 void PimDrawCheckBox(DeviceContext* DC, const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color,
                      int Thickness) {
     if (!DC) return;
-    const int W = Rect.Right - Rect.Left + 1;
-    const int H = Rect.Bottom - Rect.Top + 1;
-    const int mx = std::max((W * 10) / 100, 2);
-    const int my = std::max((H * 10) / 100, 2);
-    const int m2 = std::max((W * 20) / 100, 2);
+    const int64_t W = Span(Rect.Left, Rect.Right);
+    const int64_t H = Span(Rect.Top, Rect.Bottom);
+    const int64_t mx = std::max<int64_t>((W * 10) / 100, 2);
+    const int64_t my = std::max<int64_t>((H * 10) / 100, 2);
+    const int64_t m2 = std::max<int64_t>((W * 20) / 100, 2);
     const HPEN Pen = CreatePen(PS_SOLID, Thickness, ColorToRGB(Color));
     const HGDIOBJ OldPen = DC->SelectObject(Pen);
     DC->SetROP2(R2_COPYPEN);
-    const int L = Rect.Left;
-    const int T = Rect.Top;
+    const int64_t L = Rect.Left;
+    const int64_t T = Rect.Top;
     switch (CheckStyle) {
     case acsCross:
-        DC->MoveToEx(L + mx, T + my);
-        DC->LineTo(L + W - mx, T + H - my);
-        DC->MoveToEx(L + W - mx, T + my);
-        DC->LineTo(L + mx, T + H - my);
+        DC->MoveToEx(Clamp32(L + mx), Clamp32(T + my));
+        DC->LineTo(Clamp32(L + W - mx), Clamp32(T + H - my));
+        DC->MoveToEx(Clamp32(L + W - mx), Clamp32(T + my));
+        DC->LineTo(Clamp32(L + mx), Clamp32(T + H - my));
         break;
     case acsCheck:
-        DC->MoveToEx(L + W - m2, T + my);
-        DC->LineTo(L + mx + 2 * m2, T + H - my);
-        DC->LineTo(L + mx + m2, T + H / 2);
+        DC->MoveToEx(Clamp32(L + W - m2), Clamp32(T + my));
+        DC->LineTo(Clamp32(L + mx + 2 * m2), Clamp32(T + H - my));
+        DC->LineTo(Clamp32(L + mx + m2), Clamp32(T + H / 2));
         break;
     }
     if (OldPen) DC->SelectObject(OldPen);
@@ -411,7 +428,7 @@ TPoint PimGetPrintableSize(DeviceContext* DC) {
 TRect PimGetPrintableArea(DeviceContext* DC) {
     const TPoint Offset = PimGetPhysicalOffset(DC);
     const TPoint Size = PimGetPrintableSize(DC);
-    return Bounds(Offset.X, Offset.Y, Size.X, Size.Y);
+    return Rect(Offset.X, Offset.Y, Clamp32(int64_t(Offset.X) + Size.X), Clamp32(int64_t(Offset.Y) + Size.Y));
 }
 
 int PimGetObject(HGDIOBJ Handle, TLogFont& LogFont) {

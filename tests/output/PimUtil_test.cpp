@@ -565,3 +565,18 @@ TEST(JustifiedText, SurrogatePairsAreDrawnWhole) {
             QStringLiteral("TextOut %1 5 \"").arg(300 - F.Width(Face)) + Face + QStringLiteral("\"")}));
     EXPECT_EQ(F.CpX(), 300);
 }
+
+TEST(JustifiedText, ExtremeCoordinatesNeitherOverflowNorCrash) {
+    TTextFixture F;
+    const TRect Huge = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    PimTextJustify(F.DC.get(), Huge, INT_MIN, 0, QStringLiteral("a b c"), false, Huge);
+    F.DC->SetTextAlign(TA_CENTER);
+    PimTextJustify(F.DC.get(), Huge, INT_MAX, 0, QStringLiteral("a b"), true, Huge);
+    PimDrawCheckBox(F.DC.get(), Huge, acsCheck, clBlack, 1);
+    // MulDiv gives -1 for what does not fit; the rectangle is then wrong but made without overflow.
+    EXPECT_EQ(PimScaleRect(F.DC.get(), 1, 1, Huge, 100, 100), Rect(-1, -1, -3, -3));
+    PimScale(F.DC.get(), 1, 1, INT_MAX, INT_MAX, 1000, 1000);
+    TSize View;
+    F.DC->GetViewportExtEx(View);
+    EXPECT_EQ(View.cx, INT_MAX);
+}
