@@ -374,3 +374,24 @@ TEST(PimBitmap, GapBeforeTheBitsIsHonouredWhenItStaysInside) {
     b.LoadFromStream(&Past);
     EXPECT_EQ(b.BitsOffset(), 40u);
 }
+
+TEST(PimBitmap, RunLengthBitsAreReadAndACutRunIsHarmless) {
+    BmpSpec s;
+    s.Bits = 8;
+    s.Compression = BI_RLE8;
+    s.ClrUsed = 3;
+    s.Colours = {0x000000, 0xFF0000, 0x0000FF};
+    s.Rows = {QByteArray::fromHex("02010000" "0202" "0001")};
+    TMemoryStream m = StreamOf(MakeBmp(s));
+    TPimBitmap b;
+    b.LoadFromStream(&m);
+    ASSERT_EQ(b.BitmapType(), abtWindows);
+    EXPECT_EQ(b.ToImage().pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(b.ToImage().pixel(0, 0), qRgb(0, 0, 255));
+    s.Height = 4000;
+    s.Width = 4000;
+    s.Rows = {QByteArray::fromHex("ff01ff01")};
+    TMemoryStream Cut = StreamOf(MakeBmp(s));
+    b.LoadFromStream(&Cut);
+    EXPECT_NO_THROW(b.ToImage());
+}
