@@ -102,6 +102,11 @@ QImage TGraphic::ToImage(int W, int H) const {
     return FImage.scaled(W, H, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
+void TGraphic::StretchDrawOn(DeviceContext& DC, const TRect& Rect) const {
+    if (FImage.isNull()) return;
+    DC.StretchDraw(Rect, FImage);
+}
+
 int TGraphic::ScreenPixelsPerInch() { return GScreenPixelsPerInch; }
 
 void TGraphic::SetScreenPixelsPerInch(int Value) { GScreenPixelsPerInch = Value > 0 ? Value : 96; }
@@ -288,6 +293,14 @@ void TMetafile::Render(QPainter& Painter, const QRectF& Target) const {
     (void)Painter;
     (void)Target;
 #endif
+}
+
+void TMetafile::StretchDrawOn(DeviceContext& DC, const TRect& Rect) const {
+    TPoint Corners[2] = {Point(Rect.Left, Rect.Top), Point(Rect.Right, Rect.Bottom)};
+    DC.LPtoDP(Corners, 2);
+    const int W = std::abs(Corners[1].X - Corners[0].X), H = std::abs(Corners[1].Y - Corners[0].Y);
+    const QImage Image = ToImage(W, H);
+    if (!Image.isNull()) DC.StretchDraw(Rect, Image);
 }
 
 QImage TMetafile::ToImage(int W, int H) const {

@@ -1,4 +1,5 @@
 #pragma once
+#include "host/canvas.h"
 #include "host/exceptions.h"
 #include "host/streams.h"
 
@@ -19,7 +20,7 @@ class EInvalidGraphic : public Exception {
 // A picture loaded from bytes. The bytes are kept exactly as read, so saving gives back the very same
 // file (a re-encoded PNG or JPEG would not be the picture the user stored). Width and Height are in
 // screen pixels.
-class TGraphic {
+class TGraphic : public TDrawable {
 public:
     virtual ~TGraphic();
 
@@ -30,9 +31,11 @@ public:
     void LoadFromFile(const QString& FileName);
     void SaveToFile(const QString& FileName) const;
 
-    bool Empty() const { return FData.isEmpty(); }
-    virtual int Width() const;
-    virtual int Height() const;
+    bool Empty() const override { return FData.isEmpty(); }
+    int Width() const override;
+    int Height() const override;
+    // Stretches the picture into Rect (right and bottom excluded, logical units of DC).
+    void StretchDrawOn(DeviceContext& DC, const TRect& Rect) const override;
     const QByteArray& Data() const { return FData; }
 
     // Paints the picture into Target; nothing for an empty graphic.
@@ -118,6 +121,8 @@ public:
     int Height() const override { return FHeight; }
     void Render(QPainter& Painter, const QRectF& Target) const override;
     QImage ToImage(int W = 0, int H = 0) const override;
+    // Turned into pixels at the size the rectangle has on the device, so it stays sharp on a printer.
+    void StretchDrawOn(DeviceContext& DC, const TRect& Rect) const override;
     // The vector form the metafile is drawn from; empty where no converter was built in.
     const QByteArray& Svg() const { return FSvg; }
     // Whether metafiles of each kind can be drawn in this build.

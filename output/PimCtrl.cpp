@@ -36,6 +36,32 @@ int TPimBarCode::WidePixels(int PixelsPerInch) const {
     return std::max(1, MulDiv(FWideWidth, PixelsPerInch, 1000));
 }
 
+int TPimBarCode::PixelsPerInchAlong(const DeviceContext& Handle) const {
+    return Handle.GetDeviceCaps(FVertical ? LOGPIXELSY : LOGPIXELSX);
+}
+
+int TPimBarCode::BarCodeLength(DeviceContext& Handle, const QString& Code) const {
+    return BarCodeLengthAt(PixelsPerInchAlong(Handle), Code);
+}
+
+void TPimBarCode::PrintDC(DeviceContext& Handle, HBRUSH BrushHandle, int x, int y, const QString& Str) const {
+    const int PixelsPerInch = PixelsPerInchAlong(Handle);
+    const int Narrow = NarrowPixels(PixelsPerInch), Wide = WidePixels(PixelsPerInch);
+    for (const TPimBarElement& e : Elements(Str)) {
+        const int w = e.Wide ? Wide : Narrow;
+        if (e.Bar) {
+            if (FVertical)
+                Handle.FillRect(Bounds(x, y, FWidth, w), BrushHandle);
+            else
+                Handle.FillRect(Bounds(x, y, w, FHeight), BrushHandle);
+        }
+        if (FVertical)
+            y += w;
+        else
+            x += w;
+    }
+}
+
 int TPimBarCode::BarCodeLengthAt(int PixelsPerInch, const QString& Code) const {
     const int Narrow = NarrowPixels(PixelsPerInch), Wide = WidePixels(PixelsPerInch);
     int64_t Length = 0;

@@ -1,9 +1,9 @@
 #pragma once
+#include "host/devicecontext.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
-
-class DeviceContext;
 
 // One element of a drawn bar code: a bar (filled) or a space (left untouched), narrow or wide.
 struct TPimBarElement {
@@ -17,6 +17,11 @@ class TPimBarCode {
 public:
     TPimBarCode();
     virtual ~TPimBarCode();
+
+    // Extent of the code along its direction in pixels of the device: exactly what PrintDC covers.
+    virtual int BarCodeLength(DeviceContext& Handle, const QString& Code) const;
+    // Fills the bars with Brush, the top left corner of the code at x, y; spaces are left untouched.
+    virtual void PrintDC(DeviceContext& Handle, HBRUSH BrushHandle, int x, int y, const QString& Str) const;
 
     // Extent of the code along its direction on a device with the given pixels per inch along the code:
     // exactly what is drawn, the gap behind the last character included.
@@ -42,6 +47,8 @@ public:
     void SetWidthInInches_1000(bool Value) { FWidthInInches_1000 = Value; }
 
 private:
+    int PixelsPerInchAlong(const DeviceContext& Handle) const;
+
     int32_t FNarrowWidth = 1;
     int32_t FWideWidth = 3;
     bool FVertical = false;

@@ -104,6 +104,20 @@ std::unique_ptr<TGraphic> PimGetGraphic(TStream* Stream) {
     return Result;
 }
 
+void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic) {
+    if (Graphic == nullptr) return;
+    struct TStateGuard {
+        DeviceContext& DC;
+        explicit TStateGuard(DeviceContext& D) : DC(D) { DC.SaveDC(); }
+        ~TStateGuard() { DC.RestoreDC(-1); }
+    } Guard(DC);
+    TCanvas Canvas(&DC);
+    if (dynamic_cast<const TMetafile*>(Graphic) != nullptr)
+        Canvas.StretchDraw(Bounds(X, Y, std::abs(Graphic->Width()), std::abs(Graphic->Height())), *Graphic);
+    else
+        Canvas.Draw(X, Y, *Graphic);
+}
+
 // TPimImage
 
 TPimImage::~TPimImage() = default;
@@ -118,8 +132,8 @@ TPimBitmap::~TPimBitmap() { Clear(); }
 
 void TPimBitmap::Clear() {
     FBitmapStream->Clear();
-    FPalette.clear();
-    FPaletteMade = false;
+    if (FPalette != 0) DeleteObject(FPalette);
+    FPalette = 0;
     FDC = nullptr;
     FBitmapType = abtNone;
     FMonochrome = false;
@@ -264,28 +278,58 @@ int TPimBitmap::HeightAt(int DevicePixelsPerInchY) const {
     if (FBitmapType == abtNone) return 0;
     int d = FBitmapType == abtWindows ? PelsPerMeterToInch(FInfoHeader.biYPelsPerMeter) : 0;
     if (d <= 0) d = FPixelsPerInch > 0 ? FPixelsPerInch : 96;
-    return MulDiv(FHeight, DevicePixelsPerInchY, d);
+    return MulDiv(std::abs(FHeight), DevicePixelsPerInchY, d);
 }
 
-std::vector<QRgb> TPimBitmap::MakePalette(int DeviceSizePalette, const std::vector<QRgb>& SystemPalette) const {
-    std::vector<QRgb> Result;
+// A sixteen-colour bitmap on a palette device takes the device's static colours, which are what
+// such bitmaps were drawn for.
+std::vector<TPaletteEntry> TPimBitmap::PaletteEntries(const DeviceContext* hnd) const {
+    std::vector<TPaletteEntry> Result;
     const uint8_t* Table = FBitmapStream->Memory();
     if (FBitmapType == abtWindows) {
         const uint32_t n = FInfoHeader.biClrUsed;
         if (n < 3) return Result;
-        const uint8_t* q = Table + FInfoHeader.biSize;
-        if (n == 16 && DeviceSizePalette >= 16 && SystemPalette.size() >= 16) {
-            Result.assign(SystemPalette.begin(), SystemPalette.begin() + 8);
-            Result.insert(Result.end(), SystemPalette.end() - 8, SystemPalette.end());
+        const int SizePalette = hnd != nullptr ? hnd->GetDeviceCaps(SIZEPALETTE) : 0;
+        if (n == 16 && SizePalette >= 16) {
+            Result.resize(16);
+            hnd->GetSystemPaletteEntries(0, 8, Result.data());
+            hnd->GetSystemPaletteEntries(SizePalette - 8, 8, Result.data() + 8);
             return Result;
         }
-        for (uint32_t i = 0; i < n; ++i) Result.push_back(qRgb(q[4 * i + 2], q[4 * i + 1], q[4 * i]));
+        const uint8_t* q = Table + FInfoHeader.biSize;
+        for (uint32_t i = 0; i < n; ++i) Result.push_back({q[4 * i + 2], q[4 * i + 1], q[4 * i], 0});
     } else if (FBitmapType == abtPresMan) {
         const int n = ColoursOf(FCoreHeader.bcBitCount);
         const uint8_t* q = Table + 12;
-        for (int i = 0; i < n; ++i) Result.push_back(qRgb(q[3 * i + 2], q[3 * i + 1], q[3 * i]));
+        for (int i = 0; i < n; ++i) Result.push_back({q[3 * i + 2], q[3 * i + 1], q[3 * i], 0});
     }
     return Result;
+}
+
+void TPimBitmap::Draw(DeviceContext& hnd, int x, int y) {
+    StretchDraw(hnd, Bounds(x, y, GetWidth(hnd), GetHeight(hnd)));
+}
+
+void TPimBitmap::StretchDraw(DeviceContext& hnd, const TRect& Rect) {
+    if (FBitmapType == abtNone) return;
+    const QImage Image = ToImage();
+    hnd.SaveDC();
+    FDC = &hnd;
+    if (FPalette == 0) {
+        const std::vector<TPaletteEntry> Entries = PaletteEntries(&hnd);
+        if (!Entries.empty()) FPalette = CreatePalette(Entries);
+    }
+    if (!FMonochrome) hnd.SetStretchBltMode(COLORONCOLOR);
+    HPALETTE Old = 0;
+    if (FPalette != 0) {
+        Old = hnd.SelectPalette(FPalette, true);
+        hnd.RealizePalette();
+    }
+    // A top-down bitmap is already upright in its pixels, so the source is always taken downwards.
+    hnd.StretchDIBits(Rect.Left, Rect.Top, Rect.Right - Rect.Left + 1, Rect.Bottom - Rect.Top + 1, 0, 0, FWidth,
+                      std::abs(FHeight), Image, SRCCOPY);
+    if (FPalette != 0) hnd.SelectPalette(Old, true);
+    hnd.RestoreDC(-1);
 }
 
 // The pixels are read by the image readers from a file image rebuilt around the checked headers, with

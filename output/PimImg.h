@@ -1,9 +1,9 @@
 #pragma once
+#include "host/devicecontext.h"
 #include "host/graphic.h"
 #include "host/streams.h"
 
 #include <QImage>
-#include <QRgb>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -19,6 +19,11 @@ bool PimIsBitmap(TStream* Stream);
 bool PimIsEMF(TStream* Stream);
 bool PimIsPlaceWMF(TStream* Stream);
 bool PimIsIcon(TStream* Stream);
+
+// Draws a graphic with its top left corner at X, Y: a metafile stretched into a box of its own
+// width and height, anything else at its own size. The device context's state is as before
+// afterwards, also when drawing fails; a nil graphic draws nothing.
+void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic);
 
 constexpr uint32_t PimPlaceMetaKey = 0x9AC6CDD7;
 
@@ -57,8 +62,6 @@ struct TPimBitmapInfoHeader {
 
 enum : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
-class DeviceContext;
-
 class TPimImage {
 public:
     virtual ~TPimImage();
@@ -91,14 +94,21 @@ public:
     int RawWidth() const { return FWidth; }
     int RawHeight() const { return FHeight; }
 
+    // Draws at the bitmap's physical size with the top left corner at x, y.
+    void Draw(DeviceContext& hnd, int x, int y);
+    // Draws into Rect, one pixel wider and higher than the rectangle.
+    void StretchDraw(DeviceContext& hnd, const TRect& Rect);
+    // Size in pixels of the device.
+    int GetWidth(const DeviceContext& hnd) const { return WidthAt(hnd.GetDeviceCaps(LOGPIXELSX)); }
+    int GetHeight(const DeviceContext& hnd) const { return HeightAt(hnd.GetDeviceCaps(LOGPIXELSY)); }
     // Size in pixels of a device with the given pixels per inch.
     int WidthAt(int DevicePixelsPerInchX) const;
     int HeightAt(int DevicePixelsPerInchY) const;
 
-    // The colour table as a logical palette: empty when the bitmap draws without one.
-    std::vector<QRgb> MakePalette(int DeviceSizePalette = 0, const std::vector<QRgb>& SystemPalette = {}) const;
-    const std::vector<QRgb>& Palette() const { return FPalette; }
-    bool HasPalette() const { return FPaletteMade && !FPalette.empty(); }
+    // The entries of the palette the bitmap draws with on a device: empty when it draws without one.
+    std::vector<TPaletteEntry> PaletteEntries(const DeviceContext* hnd = nullptr) const;
+    HPALETTE Palette() const { return FPalette; }
+    DeviceContext* DC() const { return FDC; }
     // The picture's pixels, read from the bitmap's bits and colour table.
     QImage ToImage() const;
 
@@ -107,8 +117,7 @@ private:
     bool InitCoreHeader();
     bool InitInfoHeader(uint32_t HeaderSize);
 
-    std::vector<QRgb> FPalette; // made for the first device drawn on
-    bool FPaletteMade = false;
+    HPALETTE FPalette = 0; // made for the first device drawn on; owned
     bool FMonochrome = false;
     TPimBitmapType FBitmapType = abtNone;
     TPimBitmapFileHeader FBitmapFileHeader;

@@ -195,3 +195,31 @@ TEST(Graphic, MetafileWithZeroUnitsPerInchHasNoSize) {
     EXPECT_EQ(m.Width(), 0);
     EXPECT_TRUE(m.ToImage().isNull());
 }
+
+TEST(Graphic, DrawingGoesThroughTheDeviceContextAtTheRectanglesDeviceSize) {
+    auto DC = DeviceContext::CreateImage(200, 200, 96, 96);
+    DC->SetMapMode(MM_ANISOTROPIC);
+    DC->SetWindowExtEx(1, 1);
+    DC->SetViewportExtEx(2, 2);
+    DC->StartLog();
+    TMetafile m;
+    TMemoryStream s = StreamOf(RedSquareEmf());
+    m.LoadFromStream(s);
+    TCanvas Canvas(DC.get());
+    Canvas.Draw(10, 10, m);
+    EXPECT_EQ(DC->Log()->Only({"StretchDIBits"}).join(' ').toStdString(),
+              "StretchDIBits 10 10 100 100 0 0 200 200 200 200 0xCC0020");
+    if (TMetafile::CanDrawEnhanced()) {
+        EXPECT_EQ(DC->Image()->pixel(120, 120), qRgb(255, 0, 0));
+        EXPECT_EQ(DC->Image()->pixel(25, 25), qRgb(255, 255, 255));
+    }
+    TPngImage p;
+    TMemoryStream ps = StreamOf(Encode(Sample(5, 7), "png"));
+    p.LoadFromStream(ps);
+    DC->Log()->Clear();
+    Canvas.StretchDraw(Rect(0, 0, 10, 14), p);
+    EXPECT_EQ(DC->Log()->Only({"StretchDIBits"}).join(' ').toStdString(),
+              "StretchDIBits 0 0 10 14 0 0 5 7 5 7 0xCC0020");
+    EXPECT_EQ(DC->Image()->pixel(5, 9), qRgb(255, 0, 0)); // source pixel (1, 2), doubled by the stretch and by the mapping
+    EXPECT_EQ(DC->Image()->pixel(9, 9), qRgb(255, 255, 255));
+}

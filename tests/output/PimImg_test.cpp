@@ -246,7 +246,7 @@ TEST(PimBitmap, TrueColourWithoutTableHasNoPalette) {
     EXPECT_EQ(b.ColorSize(), 0u);
     EXPECT_EQ(b.BitsOffset(), 40u);
     EXPECT_EQ(b.BitsSize(), 16);
-    EXPECT_TRUE(b.MakePalette().empty());
+    EXPECT_TRUE(b.PaletteEntries().empty());
     const QImage Image = b.ToImage();
     EXPECT_EQ(Image.pixel(0, 1), qRgb(255, 0, 0));
     EXPECT_EQ(Image.pixel(1, 1), qRgb(0, 0, 255));
@@ -264,7 +264,7 @@ TEST(PimBitmap, ColourTableBecomesThePalette) {
     TPimBitmap b;
     b.LoadFromStream(&m);
     EXPECT_EQ(b.ColorSize(), 12u);
-    EXPECT_EQ(b.MakePalette(), (std::vector<QRgb>{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0)}));
+    EXPECT_EQ(b.PaletteEntries(), (std::vector<TPaletteEntry>{{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}}));
     EXPECT_EQ(b.ToImage().pixel(0, 1), qRgb(255, 0, 0));
     EXPECT_EQ(b.ToImage().pixel(1, 0), qRgb(0, 0, 0));
 
@@ -275,13 +275,23 @@ TEST(PimBitmap, ColourTableBecomesThePalette) {
     TMemoryStream f = StreamOf(MakeBmp(s));
     b.LoadFromStream(&f);
     EXPECT_EQ(b.InfoHeader().biClrUsed, 16u);
-    EXPECT_EQ(b.MakePalette(0).size(), 16u);
-    std::vector<QRgb> System(256);
-    for (int i = 0; i < 256; ++i) System[i] = qRgb(i, i, i);
-    const auto Pal = b.MakePalette(256, System);
-    ASSERT_EQ(Pal.size(), 16u);
-    EXPECT_EQ(Pal[7], qRgb(7, 7, 7));
-    EXPECT_EQ(Pal[8], qRgb(248, 248, 248));
+    const auto TrueColourDevice = DeviceContext::CreateRecording(TDeviceCaps{});
+    const auto Own = b.PaletteEntries(TrueColourDevice.get());
+    ASSERT_EQ(Own.size(), 16u);
+    EXPECT_EQ(Own[15], (TPaletteEntry{0x12, 0x34, 0x56, 0}));
+    TDeviceCaps PaletteCaps;
+    PaletteCaps.SizePalette = 256;
+    PaletteCaps.BitsPixel = 8;
+    const auto PaletteDevice = DeviceContext::CreateRecording(PaletteCaps);
+    const auto Sys = b.PaletteEntries(PaletteDevice.get());
+    ASSERT_EQ(Sys.size(), 16u);
+    TPaletteEntry First[8], Last[8];
+    PaletteDevice->GetSystemPaletteEntries(0, 8, First);
+    PaletteDevice->GetSystemPaletteEntries(248, 8, Last);
+    EXPECT_EQ(Sys[0], First[0]);
+    EXPECT_EQ(Sys[7], First[7]);
+    EXPECT_EQ(Sys[8], Last[0]);
+    EXPECT_EQ(Sys[15], Last[7]);
 }
 
 TEST(PimBitmap, CoreHeaderBitmapReadsItsTriples) {
@@ -292,7 +302,7 @@ TEST(PimBitmap, CoreHeaderBitmapReadsItsTriples) {
     EXPECT_TRUE(b.Monochrome());
     EXPECT_EQ(b.ColorSize(), 6u);
     EXPECT_EQ(b.BitsSize(), 4);
-    EXPECT_EQ(b.MakePalette(), (std::vector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}));
+    EXPECT_EQ(b.PaletteEntries(), (std::vector<TPaletteEntry>{{0, 0, 0, 0}, {255, 255, 255, 0}}));
     EXPECT_EQ(b.WidthAt(192), 6);
     const QImage Image = b.ToImage();
     EXPECT_EQ(Image.pixel(0, 0), qRgb(255, 255, 255));
@@ -352,7 +362,7 @@ TEST(PimBitmap, DamagedFilesLeaveItEmpty) {
         EXPECT_TRUE(b.Empty()) << Bytes.toHex().left(80).constData();
         EXPECT_EQ(b.WidthAt(96), 0);
         EXPECT_TRUE(b.ToImage().isNull());
-        EXPECT_TRUE(b.MakePalette().empty());
+        EXPECT_TRUE(b.PaletteEntries().empty());
     }
     TPimBitmap b;
     b.LoadFromStream(nullptr);
@@ -394,4 +404,161 @@ TEST(PimBitmap, RunLengthBitsAreReadAndACutRunIsHarmless) {
     TMemoryStream Cut = StreamOf(MakeBmp(s));
     b.LoadFromStream(&Cut);
     EXPECT_NO_THROW(b.ToImage());
+}
+
+namespace {
+
+TDeviceCaps Caps(int PixelsPerInch) {
+    TDeviceCaps c;
+    c.LogPixelsX = c.LogPixelsY = PixelsPerInch;
+    c.HorzRes = c.VertRes = 400;
+    c.PhysicalWidth = c.PhysicalHeight = 400;
+    return c;
+}
+
+// The calls that draw a picture, one per line.
+std::string Drawing(const DeviceContext& DC, int Count = -1) {
+    const QStringList Calls = DC.Log()->Only(
+        {"SaveDC", "RestoreDC", "SetStretchBltMode", "SelectPalette", "RealizePalette", "StretchDIBits"});
+    return Calls.mid(0, Count).join(QLatin1Char('\n')).toStdString();
+}
+
+std::string Lines(const QStringList& Calls) { return Calls.join(QLatin1Char('\n')).toStdString(); }
+
+} // namespace
+
+TEST(PimBitmapDraw, PhysicalSizeIsDrawnOnePixelWiderAndHigher) {
+    BmpSpec s = TrueColour();
+    s.Width = 600;
+    s.Height = 300;
+    s.XPelsPerMeter = s.YPelsPerMeter = 11811;
+    s.Rows.assign(300, QByteArray(600 * 3, '\x7f'));
+    TMemoryStream m = StreamOf(MakeBmp(s));
+    TPimBitmap b;
+    b.LoadFromStream(&m);
+    auto DC = DeviceContext::CreateRecording(Caps(96));
+    EXPECT_EQ(b.GetWidth(*DC), 192);
+    EXPECT_EQ(b.GetHeight(*DC), 96);
+    b.Draw(*DC, 10, 20);
+    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "SetStretchBltMode 3",
+                                   "StretchDIBits 10 20 193 97 0 0 600 300 600 300 0xCC0020", "RestoreDC -1"}));
+    EXPECT_EQ(b.DC(), DC.get());
+    EXPECT_EQ(b.Palette(), 0u);
+}
+
+TEST(PimBitmapDraw, ColourTableIsSelectedAsBackgroundPaletteOnce) {
+    const int Before = GdiObjectCount();
+    {
+        BmpSpec s;
+        s.Bits = 8;
+        s.ClrUsed = 3;
+        s.Colours = {0x000000, 0xFF0000, 0x00FF00};
+        s.Rows = {QByteArray::fromHex("0102"), QByteArray::fromHex("0200")};
+        TMemoryStream m = StreamOf(MakeBmp(s));
+        TPimBitmap b;
+        b.LoadFromStream(&m);
+        auto DC = DeviceContext::CreateRecording(Caps(96));
+        b.StretchDraw(*DC, Rect(0, 0, 9, 9));
+        b.StretchDraw(*DC, Rect(0, 0, 9, 9));
+        EXPECT_EQ(Drawing(*DC, 7),
+                  Lines({"SaveDC", "SetStretchBltMode 3", "SelectPalette palette 3 background", "RealizePalette",
+                               "StretchDIBits 0 0 10 10 0 0 2 2 2 2 0xCC0020", "SelectPalette stock 15 background",
+                         "RestoreDC -1"}));
+        ASSERT_NE(b.Palette(), 0u);
+        std::vector<TPaletteEntry> Entries;
+        ASSERT_TRUE(GetObject(b.Palette(), Entries));
+        EXPECT_EQ(Entries, b.PaletteEntries());
+        EXPECT_EQ(GdiObjectCount(), Before + 1);
+        b.Clear();
+        EXPECT_EQ(GdiObjectCount(), Before);
+        m.SetPosition(0);
+        b.LoadFromStream(&m);
+        b.Draw(*DC, 0, 0);
+    }
+    EXPECT_EQ(GdiObjectCount(), Before);
+}
+
+TEST(PimBitmapDraw, MonochromeKeepsTheDeviceStretchModeAndEmptyDrawsNothing) {
+    TMemoryStream m = StreamOf(CoreBmp());
+    TPimBitmap b;
+    b.LoadFromStream(&m);
+    auto DC = DeviceContext::CreateRecording(Caps(96));
+    b.Draw(*DC, 0, 0);
+    EXPECT_TRUE(DC->Log()->Only({"SetStretchBltMode"}).isEmpty());
+    EXPECT_EQ(Lines(DC->Log()->Only({"StretchDIBits"})), "StretchDIBits 0 0 4 2 0 0 3 1 3 1 0xCC0020");
+    DC->Log()->Clear();
+    TPimBitmap Empty;
+    Empty.Draw(*DC, 0, 0);
+    Empty.StretchDraw(*DC, Rect(0, 0, 5, 5));
+    EXPECT_TRUE(DC->Log()->Calls.isEmpty());
+}
+
+TEST(PimBitmapDraw, PixelsLandUprightInTheStretchedBox) {
+    for (bool TopDown : {false, true}) {
+        BmpSpec s = TrueColour();
+        if (TopDown) {
+            s.Height = -2;
+            std::swap(s.Rows[0], s.Rows[1]);
+        }
+        TMemoryStream m = StreamOf(MakeBmp(s));
+        TPimBitmap b;
+        b.LoadFromStream(&m);
+        EXPECT_EQ(b.GetHeight(*DeviceContext::CreateRecording(Caps(96))), 2);
+        auto DC = DeviceContext::CreateImage(20, 20, 96, 96);
+        b.StretchDraw(*DC, Rect(2, 2, 5, 5));
+        const QImage& Img = *DC->Image();
+        EXPECT_EQ(Img.pixel(2, 2), qRgb(0, 255, 0)) << TopDown;
+        EXPECT_EQ(Img.pixel(5, 2), qRgb(255, 255, 255)) << TopDown;
+        EXPECT_EQ(Img.pixel(2, 5), qRgb(255, 0, 0)) << TopDown;
+        EXPECT_EQ(Img.pixel(5, 5), qRgb(0, 0, 255)) << TopDown;
+        EXPECT_EQ(Img.pixel(6, 6), qRgb(255, 255, 255)) << TopDown;
+    }
+}
+
+namespace {
+
+// A graphic whose drawing fails, to see the device context's state put back.
+class TFailingGraphic : public TPngImage {
+public:
+    void StretchDrawOn(DeviceContext&, const TRect&) const override { throw Exception(QStringLiteral("broken")); }
+};
+
+} // namespace
+
+TEST(PimDrawBitMapTest, RasterAtItsSizeMetafileStretchedStateRestored) {
+    QImage Image(3, 2, QImage::Format_RGB32);
+    Image.fill(Qt::red);
+    TMemoryStream Png = StreamOf(Encode(Image, "png"));
+    auto g = PimGetGraphic(&Png);
+    auto DC = DeviceContext::CreateRecording(Caps(300));
+    PimDrawBitMap(*DC, 5, 6, g.get());
+    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "StretchDIBits 5 6 3 2 0 0 3 2 3 2 0xCC0020", "RestoreDC -1"}));
+
+    QByteArray Wmf;
+    Put32(Wmf, PimPlaceMetaKey);
+    for (uint16_t v : {0, 0, 0, 720, 360, 1440}) Put16(Wmf, v);
+    Put32(Wmf, 0);
+    uint16_t Sum = 0;
+    for (int i = 0; i < 10; ++i) Sum ^= uint16_t(uint8_t(Wmf[2 * i]) | uint8_t(Wmf[2 * i + 1]) << 8);
+    Put16(Wmf, Sum);
+    Wmf += QByteArray::fromHex("010009000003" "0c000000" "0000" "03000000" "0000" "030000000000");
+    TMemoryStream w = StreamOf(Wmf);
+    auto Meta = PimGetGraphic(&w);
+    ASSERT_NE(dynamic_cast<TMetafile*>(Meta.get()), nullptr);
+    DC->Log()->Clear();
+    PimDrawBitMap(*DC, 1, 2, Meta.get());
+    const QStringList Calls = DC->Log()->Only({"StretchDIBits"});
+    if (TMetafile::CanDrawPlaceable()) {
+        ASSERT_EQ(Calls.size(), 1);
+        EXPECT_TRUE(Calls[0].startsWith("StretchDIBits 1 2 48 24 0 0 ")) << Calls[0].toStdString();
+    }
+
+    TFailingGraphic Broken;
+    Png.SetPosition(0);
+    Broken.LoadFromStream(Png);
+    DC->Log()->Clear();
+    EXPECT_THROW(PimDrawBitMap(*DC, 0, 0, &Broken), Exception);
+    EXPECT_EQ(Lines(DC->Log()->Only({"SaveDC", "RestoreDC"})), Lines({"SaveDC", "RestoreDC -1"}));
+    EXPECT_EQ(DC->SaveDC(), 1);
+    PimDrawBitMap(*DC, 0, 0, nullptr);
 }
