@@ -189,7 +189,8 @@ void TMetafile::Decode() {
     FWidth = FHeight = 0;
     FSvg.clear();
     FRenderer.reset();
-    if (FData.size() >= 88 && PeekUInt32(FData, 0) == 1 && PeekUInt32(FData, 40) == EnhancedSignature)
+    if (FData.size() >= 88 && PeekUInt32(FData, 0) == 1 && PeekUInt32(FData, 40) == EnhancedSignature &&
+        PeekUInt32(FData, 48) >= 88 && PeekUInt32(FData, 48) <= uint32_t(FData.size()))
         DecodeEnhanced();
     else if (FData.size() >= 22 + 18 && PeekUInt32(FData, 0) == PlaceableKey)
         DecodePlaceable();
@@ -203,16 +204,15 @@ void TMetafile::Decode() {
 #endif
 }
 
-// The frame of an enhanced metafile is in hundredths of a millimetre, edges included.
+// The frame of an enhanced metafile is in hundredths of a millimetre.
 void TMetafile::DecodeEnhanced() {
     FEnhanced = true;
     const int64_t FrameW = int64_t(PeekInt32(FData, 32)) - PeekInt32(FData, 24);
     const int64_t FrameH = int64_t(PeekInt32(FData, 36)) - PeekInt32(FData, 28);
     FWidth = ToScreenPixels(FrameW, 2540);
     FHeight = ToScreenPixels(FrameH, 2540);
+    // The converter is given only the length the header declares.
     const uint32_t Declared = PeekUInt32(FData, 48);
-    if (Declared < 88 || Declared > uint32_t(FData.size()))
-        throw EInvalidGraphic(QStringLiteral("Metafile is not valid"));
 #ifdef PIM_HAVE_EMF2SVG
     generatorOptions Options{};
     Options.nameSpace = const_cast<char*>("");

@@ -223,3 +223,14 @@ TEST(Graphic, DrawingGoesThroughTheDeviceContextAtTheRectanglesDeviceSize) {
     EXPECT_EQ(DC->Image()->pixel(5, 9), qRgb(255, 0, 0)); // source pixel (1, 2), doubled by the stretch and by the mapping
     EXPECT_EQ(DC->Image()->pixel(9, 9), qRgb(255, 255, 255));
 }
+
+TEST(Graphic, MetafileLongerThanItsBytesIsRefused) {
+    QByteArray Emf = RedSquareEmf();
+    Emf.chop(4);
+    TMetafile m;
+    TMemoryStream s = StreamOf(Emf);
+    EXPECT_THROW(m.LoadFromStream(s), EInvalidGraphic);
+    EXPECT_TRUE(m.Empty());
+    EXPECT_EQ(m.Width(), 0);
+    EXPECT_TRUE(m.Svg().isEmpty());
+}
