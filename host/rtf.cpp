@@ -212,6 +212,10 @@ private:
     QByteArray FPendingBytes;
     QString FRun;
     QTextCharFormat FRunFormat;
+    // The format of the last state asked for; tables change only before the text starts.
+    TCharState FCachedState;
+    QTextCharFormat FCachedFormat;
+    bool FHaveCachedFormat = false;
     bool FHaveRunFormat = false;
     bool FParagraphPending = false;
     bool FFinished = false;
@@ -365,9 +369,11 @@ void TRtfReader::HandleWord(const QByteArray& Word, bool HasParam, int Param) {
     if (Word == "fonttbl") {
         g.Dest = dFontTable;
         FFontName.clear();
+        FHaveCachedFormat = false;
         return;
     }
     if (Word == "colortbl") {
+        FHaveCachedFormat = false;
         g.Dest = dColorTable;
         FColors.clear();
         return;
@@ -497,7 +503,7 @@ void TRtfReader::AddChar(QChar c) {
     FlushBytes();
     StartPendingParagraph();
     const QTextCharFormat f = CharFormat();
-    if (FHaveRunFormat && f != FRunFormat) FlushRun();
+    if (FHaveRunFormat && !(FRunFormat == f)) FlushRun();
     FRunFormat = f;
     FHaveRunFormat = true;
     FRun.append(c);
@@ -566,9 +572,11 @@ void TRtfReader::EndFontEntry() {
     TFontEntry& e = FFonts[FFontEntry];
     e.Name = DecodeCodePage(FFontName, CodePageOfCharset(e.Charset, FDocumentCodePage)).trimmed();
     FFontName.clear();
+    FHaveCachedFormat = false;
 }
 
 void TRtfReader::EndColorEntry() {
+    FHaveCachedFormat = false;
     if (FRed < 0 && FGreen < 0 && FBlue < 0) FColors.append(QColor());
     else FColors.append(QColor(std::clamp(FRed, 0, 255), std::clamp(FGreen, 0, 255), std::clamp(FBlue, 0, 255)));
     FRed = FGreen = FBlue = -1;
@@ -584,6 +592,7 @@ int TRtfReader::CurrentCodePage() {
 
 QTextCharFormat TRtfReader::CharFormat() {
     const TCharState& s = Top().Chr;
+    if (FHaveCachedFormat && s == FCachedState) return FCachedFormat;
     QTextCharFormat f;
     if (s.Font >= 0 && FFonts.contains(s.Font) && !FFonts[s.Font].Name.isEmpty()) {
         f.setFontFamilies(QStringList{FFonts[s.Font].Name});
@@ -616,6 +625,9 @@ QTextCharFormat TRtfReader::CharFormat() {
     if (s.Back > 0 && s.Back < FColors.size() && FColors[s.Back].isValid()) f.setBackground(FColors[s.Back]);
     if (s.Vertical == 1) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (s.Vertical == 2) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    FCachedState = s;
+    FCachedFormat = f;
+    FHaveCachedFormat = true;
     return f;
 }
 
