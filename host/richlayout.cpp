@@ -1,4 +1,6 @@
 #include "host/richlayout.h"
+#include "host/devicecontext.h"
+#include "host/fonts.h"
 #include "host/mathutil.h"
 #include "host/rtf.h"
 
@@ -13,10 +15,48 @@ TRichCanvas::~TRichCanvas() = default;
 
 void TPainterRichCanvas::FillBackground(const QRect& Rect, const QColor& Color) { FPainter.fillRect(Rect, Color); }
 
-void TPainterRichCanvas::DrawText(int X, int Baseline, const QString& Text, const QFont& Font, const QColor& Color) {
-    FPainter.setFont(Font);
-    FPainter.setPen(Color);
+void TPainterRichCanvas::DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                                  const std::vector<int>&) {
+    FPainter.setFont(Font.Font);
+    FPainter.setPen(Font.Color);
     FPainter.drawText(QPointF(X, Baseline), Text);
+}
+
+TDeviceRichCanvas::TDeviceRichCanvas(DeviceContext& DC) : FDC(DC) {
+    FOldFont = FDC.GetCurrentObject(OBJ_FONT);
+    FOldColor = FDC.GetTextColor();
+    FOldAlign = FDC.SetTextAlign(TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    FOldBkMode = FDC.SetBkMode(TRANSPARENT);
+}
+
+TDeviceRichCanvas::~TDeviceRichCanvas() {
+    if (FSelected) FDC.SelectObject(FOldFont);
+    for (const auto& f : FFonts) DeleteObject(f.second);
+    FDC.SetTextColor(FOldColor);
+    FDC.SetTextAlign(FOldAlign);
+    FDC.SetBkMode(FOldBkMode);
+}
+
+void TDeviceRichCanvas::FillBackground(const QRect& Rect, const QColor& Color) {
+    const HBRUSH Brush = CreateSolidBrush(RGB(Color.red(), Color.green(), Color.blue()));
+    FDC.FillRect(Bounds(Rect.left(), Rect.top(), Rect.width(), Rect.height()), Brush);
+    DeleteObject(Brush);
+}
+
+void TDeviceRichCanvas::DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                                 const std::vector<int>& Advances) {
+    auto Made = std::find_if(FFonts.begin(), FFonts.end(), [&](const auto& f) { return f.first == Font.LogFont; });
+    if (Made == FFonts.end()) {
+        FFonts.emplace_back(Font.LogFont, CreateFontIndirect(Font.LogFont));
+        Made = FFonts.end() - 1;
+    }
+    if (FSelected != Made->second) {
+        FDC.SelectObject(Made->second);
+        FSelected = Made->second;
+    }
+    const COLORREF Color = RGB(Font.Color.red(), Font.Color.green(), Font.Color.blue());
+    if (FDC.GetTextColor() != Color) FDC.SetTextColor(Color);
+    FDC.ExtTextOut(X, Baseline, 0, nullptr, Text, Advances.data());
 }
 
 namespace {
@@ -33,8 +73,7 @@ bool IsBreakCharacter(QChar c) { return c == u'\t' || c == QChar::LineSeparator 
 struct TRichLayout::TRun {
     int Start = 0; // in the paragraph layout's text
     int Length = 0;
-    QFont Font;
-    QColor Color;
+    TRichFont Font;
     QColor Back;
     int Rise = 0;
 };
@@ -111,13 +150,21 @@ int TRichLayout::Render(TRichCanvas& Canvas, int From, int To, const QRect& Rect
                     ++e;
                     if (l.Para->Justify && Text[e - 1 - Base] == u' ') break;
                 }
-                const qreal x1 = Line.cursorToX(s - Base);
-                const qreal x2 = Line.cursorToX(e - Base);
-                const int Left = r.left() + static_cast<int>(std::floor(x1));
+                // Whole units for every character, rounded from the layout's positions so that
+                // rounding never adds up along a line.
+                std::vector<int> Advances(static_cast<std::size_t>(e - s));
+                const int Left = static_cast<int>(Round(Line.cursorToX(s - Base)));
+                int Previous = Left;
+                for (int i = s; i < e; ++i) {
+                    if (i + 1 < e && Text[i + 1 - Base].isLowSurrogate()) continue;
+                    const int x = static_cast<int>(Round(Line.cursorToX(i + 1 - Base)));
+                    Advances[static_cast<std::size_t>(i - s)] = x - Previous;
+                    Previous = x;
+                }
                 if (Run.Back.isValid())
-                    Canvas.FillBackground(QRect(Left, r.top() + l.Top, static_cast<int>(std::ceil(x2 - x1)), l.Height),
-                                          Run.Back);
-                Canvas.DrawText(Left, r.top() + l.Baseline + Run.Rise, Text.mid(s - Base, e - s), Run.Font, Run.Color);
+                    Canvas.FillBackground(QRect(r.left() + Left, r.top() + l.Top, Previous - Left, l.Height), Run.Back);
+                Canvas.DrawText(r.left() + Left, r.top() + l.Baseline + Run.Rise, Text.mid(s - Base, e - s), Run.Font,
+                                Advances);
                 s = e;
             }
         }
@@ -214,8 +261,8 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     Para->Justify = Align == Qt::AlignJustify;
 
     int Rise = 0;
-    const QFont BlockFont = ResolveFont(Block.charFormat(), Rise);
-    Para->Layout = std::make_unique<QTextLayout>(BlockText.mid(Offset), BlockFont);
+    const TRichFont BlockFont = ResolveFont(Block.charFormat(), Rise);
+    Para->Layout = std::make_unique<QTextLayout>(BlockText.mid(Offset), BlockFont.Font);
     QTextOption Option;
     Option.setAlignment(Align == 0 ? Qt::AlignLeft : Align);
     Option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -235,12 +282,11 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
         Run.Start = a - Offset;
         Run.Length = b - a;
         Run.Font = ResolveFont(f.format, Run.Rise);
-        Run.Color = ResolveColor(f.format);
         if (f.format.hasProperty(QTextFormat::BackgroundBrush)) Run.Back = f.format.background().color();
         QTextLayout::FormatRange r;
         r.start = Run.Start;
         r.length = Run.Length;
-        r.format.setFont(Run.Font);
+        r.format.setFont(Run.Font.Font);
         Formats.append(r);
         Para->Runs.push_back(std::move(Run));
     }
@@ -248,27 +294,23 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     return Para;
 }
 
-// Sizes become whole pixels the way a device font is made: height = size * pixels per inch / 72.
-QFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) const {
+// Sizes become whole units the way a device font is made: height = size * pixels per inch / 72. The
+// layout measures with the very face a device context draws the record with.
+TRichFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) const {
     const bool Use = FOptions.UseDefaultFont;
-    const QFont& d = FOptions.DefaultFont;
+    const TFont& d = FOptions.DefaultFont;
+    const TFontStyles Styles = Use ? d.Style() : 0;
     QString Family;
     if (Format.hasProperty(rcpHasFamily)) Family = Format.fontFamilies().toStringList().value(0);
-    else if (Use) Family = d.family();
+    else if (Use) Family = d.Name();
     else Family = FText.DefaultFamily();
     if (Family.isEmpty()) Family = FallbackFamily;
 
     double Points = FallbackPointSize;
     if (Format.hasProperty(rcpHasSize)) Points = Format.fontPointSize();
-    else if (Use && d.pointSizeF() > 0) Points = d.pointSizeF();
+    else if (Use && d.Size() > 0) Points = d.Size();
     const int HalfPoints = static_cast<int>(Round(Points * 2));
     int Pixels = std::max(1, MulDiv(HalfPoints, FOptions.ContentPixelsPerInchY, 144));
-
-    QFont f(Family);
-    f.setBold(Format.hasProperty(rcpHasBold) ? Format.fontWeight() >= QFont::Bold : Use && d.bold());
-    f.setItalic(Format.hasProperty(rcpHasItalic) ? Format.fontItalic() : Use && d.italic());
-    f.setUnderline(Format.hasProperty(rcpHasUnderline) ? Format.fontUnderline() : Use && d.underline());
-    f.setStrikeOut(Format.hasProperty(rcpHasStrikeOut) ? Format.fontStrikeOut() : Use && d.strikeOut());
     Rise = 0;
     const auto Vertical = Format.verticalAlignment();
     if (Vertical == QTextCharFormat::AlignSuperScript) {
@@ -278,13 +320,24 @@ QFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) const {
         Rise = Pixels / 6;
         Pixels = std::max(1, Pixels * 2 / 3);
     }
-    f.setPixelSize(Pixels);
-    return f;
-}
 
-QColor TRichLayout::ResolveColor(const QTextCharFormat& Format) const {
-    if (Format.hasProperty(rcpHasColor)) return Format.foreground().color();
-    return FOptions.UseDefaultFont ? FOptions.DefaultColor : FOptions.TextColor;
+    TRichFont f;
+    TLogFont& lf = f.LogFont;
+    lf.lfFaceName = Family;
+    lf.lfHeight = -Pixels;
+    const bool Bold = Format.hasProperty(rcpHasBold) ? Format.fontWeight() >= QFont::Bold : (Styles & fsBold) != 0;
+    lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = Format.hasProperty(rcpHasItalic) ? Format.fontItalic() : (Styles & fsItalic) != 0;
+    lf.lfUnderline = Format.hasProperty(rcpHasUnderline) ? Format.fontUnderline() : (Styles & fsUnderline) != 0;
+    lf.lfStrikeOut = Format.hasProperty(rcpHasStrikeOut) ? Format.fontStrikeOut() : (Styles & fsStrikeOut) != 0;
+    f.Font = FontInstance(lf, lf.lfHeight, 0, FOptions.ContentPixelsPerInchY, false)->Font();
+    f.Font.setUnderline(lf.lfUnderline != 0);
+    f.Font.setStrikeOut(lf.lfStrikeOut != 0);
+    if (Format.hasProperty(rcpHasColor)) f.Color = Format.foreground().color();
+    else if (Use) f.Color = QColor::fromRgb(ColorToRGB(d.Color()) & 0xFF, (ColorToRGB(d.Color()) >> 8) & 0xFF,
+                                            (ColorToRGB(d.Color()) >> 16) & 0xFF);
+    else f.Color = FOptions.TextColor;
+    return f;
 }
 
 // The rectangle's right and bottom twips are its last ones, so its size is one more than the

@@ -1,4 +1,5 @@
 #pragma once
+#include "host/devicecontext.h"
 #include <QColor>
 #include <QFont>
 #include <QRect>
@@ -10,13 +11,23 @@ class QPainter;
 class QTextLayout;
 class TRichText;
 
+// The font of a run of text: the record a device makes it from (height in the target's units) and
+// the face the layout measured it with.
+struct TRichFont {
+    TLogFont LogFont;
+    QFont Font; // with the underline and strike-out of the record
+    QColor Color;
+};
+
 // Where laid-out rich text goes. Coordinates are in the target's units; text is placed by the left
-// end of its baseline.
+// end of its baseline, each character advancing by its entry of Advances, so that the target puts
+// every character exactly where the layout measured it.
 class TRichCanvas {
 public:
     virtual ~TRichCanvas();
     virtual void FillBackground(const QRect& Rect, const QColor& Color) = 0;
-    virtual void DrawText(int X, int Baseline, const QString& Text, const QFont& Font, const QColor& Color) = 0;
+    virtual void DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                          const std::vector<int>& Advances) = 0;
 };
 
 // Draws onto a QPainter, for pictures made without a device context.
@@ -24,10 +35,32 @@ class TPainterRichCanvas : public TRichCanvas {
 public:
     explicit TPainterRichCanvas(QPainter& Painter) : FPainter(Painter) {}
     void FillBackground(const QRect& Rect, const QColor& Color) override;
-    void DrawText(int X, int Baseline, const QString& Text, const QFont& Font, const QColor& Color) override;
+    void DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                  const std::vector<int>& Advances) override;
 
 private:
     QPainter& FPainter;
+};
+
+// Draws through a device context's own calls: fonts made from their records, text by ExtTextOut
+// with the layout's advances, backgrounds by FillRect. The device's font, text colour, alignment
+// and background mode are given back when the canvas goes, and every font it made is freed.
+class TDeviceRichCanvas : public TRichCanvas {
+public:
+    explicit TDeviceRichCanvas(DeviceContext& DC);
+    ~TDeviceRichCanvas() override;
+    void FillBackground(const QRect& Rect, const QColor& Color) override;
+    void DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                  const std::vector<int>& Advances) override;
+
+private:
+    DeviceContext& FDC;
+    HFONT FOldFont = 0;
+    COLORREF FOldColor = 0;
+    uint32_t FOldAlign = 0;
+    int FOldBkMode = 0;
+    std::vector<std::pair<TLogFont, HFONT>> FFonts;
+    HFONT FSelected = 0;
 };
 
 struct TRichLayoutOptions {
@@ -38,11 +71,9 @@ struct TRichLayoutOptions {
     // the same as the rectangle's; a target whose units are not its pixels sets it apart.
     int ContentPixelsPerInchX = 0;
     int ContentPixelsPerInchY = 0;
-    // Text that sets no font, size, style or colour of its own takes them from DefaultFont and
-    // DefaultColor when UseDefaultFont is set, otherwise from the text's own default font, 12 point,
-    // in TextColor.
-    QFont DefaultFont;
-    QColor DefaultColor = Qt::black;
+    // Text that sets no font, size, style or colour of its own takes them from DefaultFont when
+    // UseDefaultFont is set, otherwise from the text's own default font, 12 point, in TextColor.
+    TFont DefaultFont;
     bool UseDefaultFont = false;
     QColor TextColor = Qt::black;
 };
@@ -78,8 +109,7 @@ private:
 
     TPiece LayOut(int From, int To, int Width, int Limit) const;
     std::shared_ptr<TParagraph> LayOutParagraph(int Block, int Offset) const;
-    QFont ResolveFont(const class QTextCharFormat& Format, int& Rise) const;
-    QColor ResolveColor(const class QTextCharFormat& Format) const;
+    TRichFont ResolveFont(const class QTextCharFormat& Format, int& Rise) const;
     QRect ToUnits(const QRect& RectTwips) const;
     int ContentX(int Twips) const;
     int ContentY(int Twips) const;

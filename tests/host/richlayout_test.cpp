@@ -11,15 +11,16 @@ namespace {
 struct TDrawn {
     int X, Baseline;
     QString Text;
-    QFont Font;
-    QColor Color;
+    TRichFont Font;
+    std::vector<int> Advances;
 };
 
 class TRecordingCanvas : public TRichCanvas {
 public:
     void FillBackground(const QRect& Rect, const QColor& Color) override { Fills.push_back({Rect, Color}); }
-    void DrawText(int X, int Baseline, const QString& Text, const QFont& Font, const QColor& Color) override {
-        Texts.push_back({X, Baseline, Text, Font, Color});
+    void DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
+                  const std::vector<int>& Advances) override {
+        Texts.push_back({X, Baseline, Text, Font, Advances});
     }
     QString All() const {
         QString s;
@@ -96,7 +97,7 @@ TEST(RichLayout, RenderingDrawsExactlyTheAskedRange) {
     EXPECT_EQ(c.All(), "ta gammadelta epsil");
     ASSERT_GE(c.Texts.size(), 3u);
     EXPECT_EQ(c.Texts.back().Text, "epsil");
-    EXPECT_TRUE(c.Texts.back().Font.bold());
+    EXPECT_EQ(c.Texts.back().Font.LogFont.lfWeight, FW_BOLD);
     // The second paragraph starts one line lower, at the left edge.
     EXPECT_GT(c.Texts[1].Baseline, c.Texts[0].Baseline);
     EXPECT_EQ(c.Texts[1].X, 0);
@@ -134,8 +135,8 @@ TEST(RichLayout, MeasuresScaleWithTheResolution) {
     TRecordingCanvas c;
     TRichLayout(t, Printer).Render(c, 0, -1, Rect);
     ASSERT_FALSE(c.Texts.empty());
-    EXPECT_EQ(c.Texts[0].Font.pixelSize(), 100);
-    EXPECT_EQ(c.Texts[0].Font.family(), "Arial");
+    EXPECT_EQ(c.Texts[0].Font.LogFont.lfHeight, -100);
+    EXPECT_EQ(c.Texts[0].Font.LogFont.lfFaceName, "Arial");
 }
 
 TEST(RichLayout, AlignmentIndentsAndTabStopsPlaceTheText) {
@@ -147,8 +148,10 @@ TEST(RichLayout, AlignmentIndentsAndTabStopsPlaceTheText) {
     const QRect Rect(QPoint(1500, 300), QPoint(1500 + 6 * 1440 - 1, 300 + 1440 * 3 - 1)); // at (100, 20)
     Layout.Render(c, 0, -1, Rect);
     ASSERT_EQ(c.Texts.size(), 7u);
-    QFont f("Arial");
+    QFont f("Liberation Sans");
     f.setPixelSize(13);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
     const QFontMetrics fm(f);
     EXPECT_NEAR(c.Texts[0].X + fm.horizontalAdvance("right"), 100 + 576, 2);
     EXPECT_NEAR(c.Texts[1].X + fm.horizontalAdvance("centre") / 2, 100 + 288, 2);
@@ -164,29 +167,29 @@ TEST(RichLayout, DefaultFontFillsWhatTheTextLeavesOpen) {
     TRichText t;
     t.Load("{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red0\\green128\\blue0;}plain {\\f0\\fs40\\cf1 own}}");
     TRichLayoutOptions o;
-    o.DefaultFont = QFont("Times New Roman");
-    o.DefaultFont.setPointSize(9);
-    o.DefaultFont.setItalic(true);
-    o.DefaultColor = Qt::blue;
+    o.DefaultFont.SetName("Times New Roman");
+    o.DefaultFont.SetSize(9);
+    o.DefaultFont.SetStyle(fsItalic);
+    o.DefaultFont.SetColor(clBlue);
     o.UseDefaultFont = true;
     TRecordingCanvas c;
     TRichLayout(t, o).Render(c, 0, -1, TwipsRect(400, 100));
     ASSERT_EQ(c.Texts.size(), 2u);
-    EXPECT_EQ(c.Texts[0].Font.family(), "Times New Roman");
-    EXPECT_EQ(c.Texts[0].Font.pixelSize(), 12);
-    EXPECT_TRUE(c.Texts[0].Font.italic());
-    EXPECT_EQ(c.Texts[0].Color, QColor(Qt::blue));
-    EXPECT_EQ(c.Texts[1].Font.family(), "Courier New");
-    EXPECT_EQ(c.Texts[1].Font.pixelSize(), 27);
-    EXPECT_TRUE(c.Texts[1].Font.italic());
-    EXPECT_EQ(c.Texts[1].Color, QColor(0, 128, 0));
+    EXPECT_EQ(c.Texts[0].Font.LogFont.lfFaceName, "Times New Roman");
+    EXPECT_EQ(c.Texts[0].Font.LogFont.lfHeight, -12);
+    EXPECT_EQ(c.Texts[0].Font.LogFont.lfItalic, 1);
+    EXPECT_EQ(c.Texts[0].Font.Color, QColor(0, 0, 255));
+    EXPECT_EQ(c.Texts[1].Font.LogFont.lfFaceName, "Courier New");
+    EXPECT_EQ(c.Texts[1].Font.LogFont.lfHeight, -27);
+    EXPECT_EQ(c.Texts[1].Font.LogFont.lfItalic, 1);
+    EXPECT_EQ(c.Texts[1].Font.Color, QColor(0, 128, 0));
     // Without the default font the text's own default is used.
     TRecordingCanvas d;
     o.UseDefaultFont = false;
     TRichLayout(t, o).Render(d, 0, -1, TwipsRect(400, 100));
-    EXPECT_EQ(d.Texts[0].Font.pixelSize(), 16);
-    EXPECT_FALSE(d.Texts[0].Font.italic());
-    EXPECT_EQ(d.Texts[0].Color, QColor(Qt::black));
+    EXPECT_EQ(d.Texts[0].Font.LogFont.lfHeight, -16);
+    EXPECT_EQ(d.Texts[0].Font.LogFont.lfItalic, 0);
+    EXPECT_EQ(d.Texts[0].Font.Color, QColor(Qt::black));
 }
 
 TEST(RichLayout, PainterCanvasPutsInkInsideTheRectangle) {
