@@ -65,7 +65,12 @@ constexpr int TwipsPerInch = 1440;
 constexpr double FallbackPointSize = 12.0;
 const QString FallbackFamily = QStringLiteral("Arial");
 
-bool IsBreakCharacter(QChar c) { return c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator; }
+// Characters that are not drawn as text: tabs and breaks move the pen, an embedded object keeps
+// only its place.
+bool IsBreakCharacter(QChar c) {
+    return c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
+           c == QChar::ObjectReplacementCharacter;
+}
 
 } // namespace
 

@@ -55,6 +55,7 @@ struct TParaState {
 
 struct TGroup {
     TDestination Dest = dText;
+    bool Picture = false; // the group holds an embedded picture or object
     int Uc = 1;
     TCharState Chr;
     TParaState Para;
@@ -123,7 +124,7 @@ QString DecodeCodePage(const QByteArray& Bytes, int CodePage) {
 // Destinations whose contents never reach the text, even when the writer left out the \*.
 const QSet<QByteArray>& SkippedDestinations() {
     static const QSet<QByteArray> Names = {
-        "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
+        "stylesheet", "info", "header", "headerl", "headerr", "headerf",
         "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst", "pntext",
         "listtext", "pn", "xe", "tc", "txe", "rxe", "template", "filetbl", "revtbl", "listtable",
         "listoverridetable", "rsidtbl", "generator", "nonshppict", "shp", "shpinst", "datafield",
@@ -219,6 +220,7 @@ private:
     bool FHaveRunFormat = false;
     bool FParagraphPending = false;
     bool FFinished = false;
+    bool FStarPending = false;
 };
 
 TRtfReader::TRtfReader(const QByteArray& Bytes, TRichText& Target)
@@ -249,18 +251,25 @@ void TRtfReader::Run() {
 
 void TRtfReader::OpenGroup() {
     FlushBytes();
+    FStarPending = false;
     FFallbackLeft = 0;
     FGroups.push_back(FGroups.back());
 }
 
 void TRtfReader::CloseGroup() {
     FlushBytes();
+    FStarPending = false;
     FFallbackLeft = 0;
     if (Top().Dest == dFontTable && !FFontName.isEmpty()) EndFontEntry();
     // The last paragraph takes the formats in force when the document's own group closes.
     if (FGroups.size() == 2) FinishLastParagraph();
     // An unbalanced closing brace is ignored rather than taking the outermost state away.
-    if (FGroups.size() > 1) FGroups.pop_back();
+    if (FGroups.size() <= 1) return;
+    const bool Picture = Top().Picture;
+    FGroups.pop_back();
+    // An embedded picture or object takes one position, as it does in the control the positions
+    // stored in documents were counted by.
+    if (Picture) AddChar(QChar(QChar::ObjectReplacementCharacter));
 }
 
 // The fallback text after \uN stands in for the character just added; it is dropped.
@@ -330,6 +339,10 @@ void TRtfReader::ReadText(uchar c) {
 }
 
 void TRtfReader::PlainChar(uchar c) {
+    if (FStarPending) {
+        FStarPending = false;
+        Top().Dest = dSkip;
+    }
     switch (Top().Dest) {
     case dSkip: return;
     case dFontTable: AddFontName(c); return;
@@ -354,6 +367,14 @@ void TRtfReader::HandleWord(const QByteArray& Word, bool HasParam, int Param) {
     TGroup& g = Top();
     if (g.Dest == dSkip) return;
     FlushBytes();
+    if (FStarPending) {
+        // Only destinations follow \*; the one a picture comes in is read, any other skipped.
+        FStarPending = false;
+        if (Word != "shppict") {
+            g.Dest = dSkip;
+            return;
+        }
+    }
     if (g.Dest == dFontTable) {
         if (Word == "f") FFontEntry = Param;
         else if (Word == "fcharset") FFonts[FFontEntry].Charset = Param;
@@ -380,6 +401,11 @@ void TRtfReader::HandleWord(const QByteArray& Word, bool HasParam, int Param) {
     }
     if (SkippedDestinations().contains(Word)) {
         g.Dest = dSkip;
+        return;
+    }
+    if (Word == "pict" || Word == "object") {
+        g.Dest = dSkip;
+        g.Picture = true;
         return;
     }
     if (HandleDocumentWord(Word, HasParam, Param)) return;
@@ -468,11 +494,11 @@ bool TRtfReader::HandleParaWord(const QByteArray& Word, bool, int Param) {
 void TRtfReader::HandleSymbol(char c) {
     TGroup& g = Top();
     if (c == '*') {
-        // Only destinations follow \*; one we do not read is skipped whole.
-        if (g.Dest == dText) g.Dest = dSkip;
+        if (g.Dest == dText) FStarPending = true;
         else if (g.Dest == dFontTable) g.Dest = dSkip;
         return;
     }
+    FStarPending = false;
     if (c == '\\' || c == '{' || c == '}') {
         PlainChar(static_cast<uchar>(c));
         return;

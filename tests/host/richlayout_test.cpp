@@ -105,6 +105,16 @@ TEST(RichLayout, RenderingDrawsExactlyTheAskedRange) {
     EXPECT_EQ(c.Texts[0].X, 0);
 }
 
+TEST(RichLayout, AnEmbeddedObjectKeepsItsPlaceButIsNotDrawnAsText) {
+    TRichText t;
+    t.Load("{\\rtf1 left{\\pict 00}right}");
+    TRecordingCanvas c;
+    EXPECT_EQ(TRichLayout(t, TRichLayoutOptions()).Render(c, 0, -1, TwipsRect(400, 100)), 10);
+    ASSERT_EQ(c.Texts.size(), 2u);
+    EXPECT_EQ(c.Texts[0].Text, "left");
+    EXPECT_EQ(c.Texts[1].Text, "right");
+}
+
 TEST(RichLayout, AnEmptyRectangleStillTakesOneLine) {
     TRichText t;
     t.Load("{\\rtf1\\fs40 first line of text\\line second line}");

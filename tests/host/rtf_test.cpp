@@ -70,8 +70,16 @@ TEST(RtfReader, UnknownAndSkippedDestinationsLeaveNoText) {
     EXPECT_EQ(Loaded("{\\rtf1{\\*\\generator Writer 1.0;}{\\*\\unknown {nested} text}A"
                      "{\\info{\\title T}{\\author Me}}{\\stylesheet{\\s0 Normal;}}B"
                      "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}"
-                     "{\\pict\\wmetafile8 0102ff}{\\header head}C\\bin3 {}}D}"),
+                     "{\\header head}C\\bin3 {}}D}"),
               "ABlinkCD");
+}
+
+TEST(RtfReader, APictureOrObjectTakesOnePosition) {
+    TRichText t;
+    t.Load("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0102}}b"
+           "{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict 00}}}c{\\*\\unknown{\\pict 00}}d}");
+    EXPECT_EQ(t.Text(), QString("a") + QChar(0xFFFC) + "b" + QChar(0xFFFC) + "cd");
+    EXPECT_EQ(t.TextLength(), 6);
 }
 
 TEST(RtfReader, UnicodeCharactersDropTheirFallbackOfUcCharacters) {
@@ -162,4 +170,29 @@ TEST(RtfReader, DamagedRtfGivesWhatCouldBeReadWithoutFailing) {
     EXPECT_EQ(Loaded("{\\rtf1 x\\u"), "x");
     EXPECT_EQ(Loaded("{\\rtf1 \\fs99999999999999 big\\"), "big");
     EXPECT_EQ(Loaded("{\\rtf1 {{{{{{{{{{{{{{{{{{{{deep}"), "deep");
+}
+
+// Bytes cut from a real document at every length and shuffled RTF-like noise: the reader keeps
+// what it can and its positions stay consistent with its text.
+TEST(RtfReader, AnyBytesLoadWithConsistentPositions) {
+    const QByteArray Sample = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"
+                              "{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\qc\\f0\\fs20 Caf\\'e9 "
+                              "{\\b\\cf1 bold}\\tab\\u8364?\\line x\\par{\\*\\x{y}}\\'8\\uc2\\u1234\\'41";
+    std::vector<QByteArray> Inputs;
+    for (int n = 0; n <= Sample.size(); ++n) Inputs.push_back(Sample.left(n));
+    uint32_t Seed = 12345;
+    const char Pieces[] = "{}\\'abcu-9 0;*\r\n\x80\xFF";
+    for (int i = 0; i < 300; ++i) {
+        QByteArray b = "{\\rtf1 ";
+        for (int k = 0; k < 60; ++k) {
+            Seed = Seed * 1103515245u + 12345u;
+            b += Pieces[(Seed >> 16) % (sizeof(Pieces) - 1)];
+        }
+        Inputs.push_back(b);
+    }
+    for (const QByteArray& In : Inputs) {
+        TRichText t;
+        t.Load(In);
+        EXPECT_EQ(t.Text().size(), t.TextLength()) << In.constData();
+    }
 }
