@@ -98,6 +98,9 @@ TEST(RtfReader, HexBytesAreReadInTheCodePageOfDocumentAndFont) {
     EXPECT_EQ(Loaded("{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}"), QString::fromUtf8("Да"));
     EXPECT_EQ(Loaded("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial CE;}}\\f0\\'e8\\f1\\'e8}"),
               QString::fromUtf8("èč"));
+    // Double-byte code pages take their second byte also when it is plain ASCII.
+    EXPECT_EQ(Loaded("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0 \\'93\\'fa\\'96\\'7b\\'8c\\'ea\\'83A}"),
+              QString::fromUtf8("日本語ア"));
     // Raw bytes above 127 count as bytes of the code page too.
     EXPECT_EQ(Loaded("{\\rtf1 na\xEFve}"), QString::fromUtf8("naïve"));
 }
