@@ -230,6 +230,9 @@ TRtfReader::TRtfReader(const QByteArray& Bytes, TRichText& Target)
 
 void TRtfReader::Run() {
     const qsizetype n = FBytes.size();
+    // One edit block for the whole text: the cursor then does not lay out every paragraph it
+    // passes.
+    FCursor.beginEditBlock();
     // Whatever follows the document's closing brace is not part of it.
     while (FPos < n && !FFinished) {
         const uchar c = static_cast<uchar>(FBytes[FPos]);
@@ -247,6 +250,7 @@ void TRtfReader::Run() {
         }
     }
     Finish();
+    FCursor.endEditBlock();
 }
 
 void TRtfReader::OpenGroup() {
