@@ -17,6 +17,9 @@
 namespace {
 
 constexpr char16_t ParagraphEnd = 0x2029;
+// Deeper groups than this share the state of the deepest one, so a stream of opening braces
+// cannot eat the memory.
+constexpr std::size_t MaxGroupDepth = 1000;
 constexpr char16_t LineBreak = 0x2028;
 
 enum TDestination : uint8_t { dText, dSkip, dFontTable, dColorTable };
@@ -210,6 +213,7 @@ private:
     int FRed = -1, FGreen = -1, FBlue = -1;
 
     int FFallbackLeft = 0;
+    std::size_t FExcessDepth = 0;
     QByteArray FPendingBytes;
     QString FRun;
     QTextCharFormat FRunFormat;
@@ -257,13 +261,18 @@ void TRtfReader::OpenGroup() {
     FlushBytes();
     FStarPending = false;
     FFallbackLeft = 0;
-    FGroups.push_back(FGroups.back());
+    if (FGroups.size() >= MaxGroupDepth) ++FExcessDepth;
+    else FGroups.push_back(FGroups.back());
 }
 
 void TRtfReader::CloseGroup() {
     FlushBytes();
     FStarPending = false;
     FFallbackLeft = 0;
+    if (FExcessDepth > 0) {
+        --FExcessDepth;
+        return;
+    }
     if (Top().Dest == dFontTable && !FFontName.isEmpty()) EndFontEntry();
     // The last paragraph takes the formats in force when the document's own group closes.
     if (FGroups.size() == 2) FinishLastParagraph();

@@ -173,6 +173,7 @@ TEST(RtfReader, DamagedRtfGivesWhatCouldBeReadWithoutFailing) {
     EXPECT_EQ(Loaded("{\\rtf1 x\\u"), "x");
     EXPECT_EQ(Loaded("{\\rtf1 \\fs99999999999999 big\\"), "big");
     EXPECT_EQ(Loaded("{\\rtf1 {{{{{{{{{{{{{{{{{{{{deep}"), "deep");
+    EXPECT_EQ(Loaded("{\\rtf1 a" + QByteArray(100000, '{') + "b" + QByteArray(100000, '}') + "c}"), "abc");
 }
 
 // Bytes cut from a real document at every length and shuffled RTF-like noise: the reader keeps

@@ -3,6 +3,8 @@
 #include "host/rtf.h"
 #include "support/pixelprobe.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -296,4 +298,29 @@ TEST(PimRtfDraw, NothingIsDrawnWithoutADeviceOrText) {
     EXPECT_TRUE(Printer->Log()->Calls.isEmpty());
     EXPECT_EQ(r.PrintCount(), 0);
     EXPECT_EQ(r.Height(), 0);
+}
+
+// Drawing a piece is not a point where the application handles its events.
+TEST(PimRtfDraw, PrintingHandlesNoPendingEvents) {
+    struct TReceiver : QObject {
+        int Count = 0;
+        bool event(QEvent* e) override {
+            if (e->type() != QEvent::User) return QObject::event(e);
+            ++Count;
+            return true;
+        }
+    } Receiver;
+    QCoreApplication::postEvent(&Receiver, new QEvent(QEvent::User));
+    auto Printer = DeviceContext::CreateRecording(Caps(DT_RASPRINTER, 96));
+    TPimRtfDraw r;
+    r.SetPixelsPerInchX(96);
+    r.SetPixelsPerInchY(96);
+    r.SetOutRect(Bounds(0, 0, 300, 300));
+    r.SetHandle(Printer.get());
+    LoadBytes(r, LongRtf());
+    EXPECT_GT(r.PrintCount(), 0);
+    r.Print();
+    EXPECT_EQ(Receiver.Count, 0);
+    QCoreApplication::sendPostedEvents(&Receiver);
+    EXPECT_EQ(Receiver.Count, 1);
 }
