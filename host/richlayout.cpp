@@ -94,6 +94,12 @@ struct TRichLayout::TParagraph {
     int Left = 0, Right = 0, FirstIndent = 0, SpaceBefore = 0, SpaceAfter = 0;
     int Spacing = 0;
     bool SpacingMultiple = false;
+    // A bullet drawn before the first line, and where that line's text then starts.
+    QString Bullet;
+    TRichFont BulletFont;
+    std::vector<int> BulletAdvances;
+    int BulletX = 0;
+    int FirstTextX = 0;
     std::unique_ptr<QTextLayout> Layout;
     std::vector<TRun> Runs;
 };
@@ -139,6 +145,9 @@ int TRichLayout::Render(TRichCanvas& Canvas, int From, int To, const QRect& Rect
     for (const TLine& l : p.Lines) {
         const QTextLine Line = l.Para->Layout->lineAt(l.Index);
         const int Base = l.Para->Base;
+        if (l.Para->First && l.Index == 0 && !l.Para->Bullet.isEmpty())
+            Canvas.DrawText(r.left() + l.Para->BulletX, r.top() + l.Baseline, l.Para->Bullet, l.Para->BulletFont,
+                            l.Para->BulletAdvances);
         for (const TRun& Run : l.Para->Runs) {
             const int a = std::max({l.Start, Base + Run.Start, From});
             const int b = std::min({l.End, Base + Run.Start + Run.Length, Last});
@@ -198,7 +207,7 @@ TRichLayout::TPiece TRichLayout::LayOut(int From, int To, int Width, int Limit) 
             QTextLine Line = Layout.createLine();
             if (!Line.isValid()) break;
             const bool FirstOfPara = Para->First && Index == 0;
-            const int x = Para->Left + (FirstOfPara ? Para->FirstIndent : 0);
+            const int x = FirstOfPara ? Para->FirstTextX : Para->Left;
             // The position goes first: tab stops count from the rectangle's left edge.
             Line.setPosition(QPointF(x, 0));
             Line.setLineWidth(std::max(1, Width - x - Para->Right));
@@ -264,6 +273,8 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     Para->Spacing = Para->SpacingMultiple ? Spacing : (Spacing < 0 ? -ContentY(-Spacing) : ContentY(Spacing));
     const Qt::Alignment Align = bf.alignment() & Qt::AlignHorizontal_Mask;
     Para->Justify = Align == Qt::AlignJustify;
+    Para->FirstTextX = Para->Left + Para->FirstIndent;
+    if (Para->First && bf.hasProperty(rbpBulletText)) PlaceBullet(*Para, bf);
 
     int Rise = 0;
     const TRichFont BlockFont = ResolveFont(Block.charFormat(), Rise);
@@ -297,6 +308,28 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     }
     Para->Layout->setFormats(Formats);
     return Para;
+}
+
+// The bullet hangs at the first line's indent; a tab after it moves the text on to the paragraph's
+// indent when that lies further right, else to the next default tab stop.
+void TRichLayout::PlaceBullet(TParagraph& Para, const QTextBlockFormat& Format) const {
+    QString Bullet = Format.stringProperty(rbpBulletText);
+    const bool Tab = Bullet.endsWith(u'\t');
+    while (Bullet.endsWith(u'\t')) Bullet.chop(1);
+    int Rise = 0;
+    Para.BulletFont = ResolveFont(Format.property(rbpBulletFormat).value<QTextFormat>().toCharFormat(), Rise);
+    const auto Instance = FontInstance(Para.BulletFont.LogFont, Para.BulletFont.LogFont.lfHeight, 0,
+                                       FOptions.ContentPixelsPerInchY, false);
+    Para.Bullet = Bullet;
+    Para.BulletAdvances = Instance->Advances(Bullet);
+    Para.BulletX = Para.Left + Para.FirstIndent;
+    const int End = Para.BulletX + Instance->TextWidth(Bullet);
+    if (!Tab) Para.FirstTextX = End;
+    else if (End < Para.Left) Para.FirstTextX = Para.Left;
+    else {
+        const int Step = std::max(1, ContentX(FText.DefaultTab()));
+        Para.FirstTextX = (End / Step + 1) * Step;
+    }
 }
 
 // Sizes become whole units the way a device font is made: height = size * pixels per inch / 72. The

@@ -109,6 +109,7 @@ private:
 
     TPiece LayOut(int From, int To, int Width, int Limit) const;
     std::shared_ptr<TParagraph> LayOutParagraph(int Block, int Offset) const;
+    void PlaceBullet(TParagraph& Para, const class QTextBlockFormat& Format) const;
     TRichFont ResolveFont(const class QTextCharFormat& Format, int& Rise) const;
     QRect ToUnits(const QRect& RectTwips) const;
     int ContentX(int Twips) const;

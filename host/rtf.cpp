@@ -22,7 +22,8 @@ constexpr char16_t ParagraphEnd = 0x2029;
 constexpr std::size_t MaxGroupDepth = 1000;
 constexpr char16_t LineBreak = 0x2028;
 
-enum TDestination : uint8_t { dText, dSkip, dFontTable, dColorTable };
+// Bullet text is read like text but kept apart: it is drawn, yet takes no position.
+enum TDestination : uint8_t { dText, dSkip, dFontTable, dColorTable, dBullet };
 
 // Attributes are -1 while the text has not set them.
 struct TCharState {
@@ -69,10 +70,13 @@ struct TFontEntry {
     int Charset = 1;
 };
 
+constexpr int SymbolCodePage = 42;
+
 // Windows character sets of a font table entry and the code page their bytes are in.
 int CodePageOfCharset(int Charset, int DocumentCodePage) {
     switch (Charset) {
     case 0: return 1252;
+    case 2: return SymbolCodePage;
     case 77: return 10000;
     case 128: return 932;
     case 129: return 949;
@@ -116,6 +120,23 @@ QByteArray CodecName(int CodePage) {
 
 // Code page 1252 is decoded by our own table, so it works without any codec library.
 QString DecodeCodePage(const QByteArray& Bytes, int CodePage) {
+    if (CodePage == SymbolCodePage) {
+        // Symbol fonts are not at hand: their Greek letters and bullet become the Unicode ones, drawn
+        // in an ordinary face; the rest stays as the bytes are.
+        static const char16_t Greek[2][26] = {
+            {0x391, 0x392, 0x3A7, 0x394, 0x395, 0x3A6, 0x393, 0x397, 0x399, 0x3D1, 0x39A, 0x39B, 0x39C,
+             0x39D, 0x39F, 0x3A0, 0x398, 0x3A1, 0x3A3, 0x3A4, 0x3A5, 0x3C2, 0x3A9, 0x39E, 0x3A8, 0x396},
+            {0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9, 0x3D5, 0x3BA, 0x3BB, 0x3BC,
+             0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1, 0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6}};
+        QString Result = QString::fromLatin1(Bytes);
+        for (QChar& c : Result) {
+            const char16_t u = c.unicode();
+            if (u >= 'A' && u <= 'Z') c = QChar(Greek[0][u - 'A']);
+            else if (u >= 'a' && u <= 'z') c = QChar(Greek[1][u - 'a']);
+            else if (u == 0xB7) c = QChar(0x2022);
+        }
+        return Result;
+    }
     if (CodePage == 1252 || CodePage <= 0) return AnsiToString(Bytes);
     QStringDecoder Decoder(CodecName(CodePage).constData());
     if (!Decoder.isValid()) return AnsiToString(Bytes);
@@ -128,8 +149,7 @@ QString DecodeCodePage(const QByteArray& Bytes, int CodePage) {
 const QSet<QByteArray>& SkippedDestinations() {
     static const QSet<QByteArray> Names = {
         "stylesheet", "info", "header", "headerl", "headerr", "headerf",
-        "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst", "pntext",
-        "listtext", "pn", "xe", "tc", "txe", "rxe", "template", "filetbl", "revtbl", "listtable",
+        "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst", "pn", "xe", "tc", "txe", "rxe", "template", "filetbl", "revtbl", "listtable",
         "listoverridetable", "rsidtbl", "generator", "nonshppict", "shp", "shpinst", "datafield",
         "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "mmathPr",
         "author", "operator", "title", "subject", "keywords", "comment", "doccomm", "company",
@@ -196,7 +216,7 @@ private:
     TGroup& Top() { return FGroups.back(); }
     int CurrentCodePage();
     QTextCharFormat CharFormat();
-    QTextBlockFormat BlockFormat() const;
+    QTextBlockFormat BlockFormat();
 
     const QByteArray& FBytes;
     TRichText& FTarget;
@@ -225,6 +245,8 @@ private:
     bool FParagraphPending = false;
     bool FFinished = false;
     bool FStarPending = false;
+    QString FBullet;
+    QTextCharFormat FBulletFormat;
 };
 
 TRtfReader::TRtfReader(const QByteArray& Bytes, TRichText& Target)
@@ -362,7 +384,8 @@ void TRtfReader::PlainChar(uchar c) {
     case dColorTable:
         if (c == ';') EndColorEntry();
         return;
-    case dText: break;
+    case dText:
+    case dBullet: break;
     }
     if (c == '\t') {
         AddChar(QChar(u'\t'));
@@ -414,6 +437,11 @@ void TRtfReader::HandleWord(const QByteArray& Word, bool HasParam, int Param) {
     }
     if (SkippedDestinations().contains(Word)) {
         g.Dest = dSkip;
+        return;
+    }
+    if (Word == "pntext" || Word == "listtext") {
+        g.Dest = dBullet;
+        FBullet.clear();
         return;
     }
     if (Word == "pict" || Word == "object") {
@@ -516,7 +544,7 @@ void TRtfReader::HandleSymbol(char c) {
         PlainChar(static_cast<uchar>(c));
         return;
     }
-    if (g.Dest != dText) return;
+    if (g.Dest != dText && g.Dest != dBullet) return;
     FlushBytes();
     switch (c) {
     case '~': AddChar(QChar(u'\u00A0')); break;
@@ -531,13 +559,19 @@ void TRtfReader::HandleSymbol(char c) {
 
 void TRtfReader::HandleHexByte(uchar b) {
     switch (Top().Dest) {
-    case dText: AddByte(b); break;
+    case dText:
+    case dBullet: AddByte(b); break;
     case dFontTable: AddFontName(b); break;
     default: break;
     }
 }
 
 void TRtfReader::AddChar(QChar c) {
+    if (Top().Dest == dBullet) {
+        if (FBullet.isEmpty()) FBulletFormat = CharFormat();
+        FBullet.append(c);
+        return;
+    }
     if (Top().Dest != dText) return;
     FlushBytes();
     StartPendingParagraph();
@@ -633,7 +667,7 @@ QTextCharFormat TRtfReader::CharFormat() {
     const TCharState& s = Top().Chr;
     if (FHaveCachedFormat && s == FCachedState) return FCachedFormat;
     QTextCharFormat f;
-    if (s.Font >= 0 && FFonts.contains(s.Font) && !FFonts[s.Font].Name.isEmpty()) {
+    if (s.Font >= 0 && FFonts.contains(s.Font) && !FFonts[s.Font].Name.isEmpty() && FFonts[s.Font].Charset != 2) {
         f.setFontFamilies(QStringList{FFonts[s.Font].Name});
         f.setProperty(rcpHasFamily, true);
     }
@@ -670,7 +704,7 @@ QTextCharFormat TRtfReader::CharFormat() {
     return f;
 }
 
-QTextBlockFormat TRtfReader::BlockFormat() const {
+QTextBlockFormat TRtfReader::BlockFormat() {
     const TParaState& p = FGroups.back().Para;
     QTextBlockFormat f;
     static const Qt::Alignment Aligns[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify};
@@ -688,6 +722,12 @@ QTextBlockFormat TRtfReader::BlockFormat() const {
     for (const TTabStop& t : p.Tabs)
         Tabs.append(QTextOption::Tab(t.Position, Kinds[t.Kind], t.Kind == 3 ? QChar(u'.') : QChar()));
     f.setTabPositions(Tabs);
+    // The bullet read before the paragraph's text belongs to this paragraph alone.
+    if (!FBullet.isEmpty()) {
+        f.setProperty(rbpBulletText, FBullet);
+        f.setProperty(rbpBulletFormat, FBulletFormat);
+        FBullet.clear();
+    }
     return f;
 }
 

@@ -115,6 +115,32 @@ TEST(RichLayout, AnEmbeddedObjectKeepsItsPlaceButIsNotDrawnAsText) {
     EXPECT_EQ(c.Texts[1].Text, "right");
 }
 
+TEST(RichLayout, BulletsHangBeforeTheFirstLineOfTheirParagraph) {
+    TRichText t;
+    t.Load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\fs20"
+           "\\pard{\\pntext\\f1\\'b7\\tab}\\fi-360\\li720\\f0 one\\par{\\pntext\\f1\\'b7\\tab}two}");
+    TRichLayout Layout(t, TRichLayoutOptions());
+    TRecordingCanvas c;
+    Layout.Render(c, 0, -1, TwipsRect(400, 100));
+    ASSERT_EQ(c.Texts.size(), 4u);
+    EXPECT_EQ(c.Texts[0].Text, QString::fromUtf8("•"));
+    EXPECT_EQ(c.Texts[0].X, 24);
+    EXPECT_EQ(c.Texts[1].Text, "one");
+    EXPECT_EQ(c.Texts[1].X, 48);
+    EXPECT_EQ(c.Texts[0].Baseline, c.Texts[1].Baseline);
+    // A piece that starts with the second paragraph draws its bullet; one that starts inside a
+    // paragraph does not.
+    TRecordingCanvas d;
+    Layout.Render(d, 4, -1, TwipsRect(400, 100));
+    ASSERT_EQ(d.Texts.size(), 2u);
+    EXPECT_EQ(d.Texts[0].Text, QString::fromUtf8("•"));
+    TRecordingCanvas e;
+    Layout.Render(e, 5, -1, TwipsRect(400, 100));
+    ASSERT_EQ(e.Texts.size(), 1u);
+    EXPECT_EQ(e.Texts[0].Text, "wo");
+    EXPECT_EQ(e.Texts[0].X, 48);
+}
+
 TEST(RichLayout, AnEmptyRectangleStillTakesOneLine) {
     TRichText t;
     t.Load("{\\rtf1\\fs40 first line of text\\line second line}");

@@ -74,6 +74,26 @@ TEST(RtfReader, UnknownAndSkippedDestinationsLeaveNoText) {
               "ABlinkCD");
 }
 
+TEST(RtfReader, BulletsBelongToTheirParagraphButTakeNoPosition) {
+    TRichText t;
+    t.Load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+           "\\pard{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}\\fi-360\\li720\\f0 one\\par"
+           "{\\pntext\\f1\\'b7\\tab}two\\par\\pard plain\\par{\\listtext 1.\\tab}three}");
+    EXPECT_EQ(t.Text(), "one\rtwo\rplain\rthree");
+    const auto Bullet = [&](int Block) {
+        return t.Document().findBlockByNumber(Block).blockFormat().stringProperty(rbpBulletText);
+    };
+    EXPECT_EQ(Bullet(0), QString::fromUtf8("•\t"));
+    EXPECT_EQ(Bullet(1), QString::fromUtf8("•\t"));
+    EXPECT_EQ(Bullet(2), "");
+    EXPECT_EQ(Bullet(3), "1.\t");
+    const QTextCharFormat f =
+        t.Document().findBlockByNumber(0).blockFormat().property(rbpBulletFormat).value<QTextFormat>().toCharFormat();
+    // The symbol font's characters are read as Unicode, so the face itself is not kept.
+    EXPECT_FALSE(f.hasProperty(rcpHasFamily));
+    EXPECT_EQ(Loaded("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}{\\f1 abp\\'b7W}}"), QString::fromUtf8("αβπ•Ω"));
+}
+
 TEST(RtfReader, APictureOrObjectTakesOnePosition) {
     TRichText t;
     t.Load("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0102}}b"
