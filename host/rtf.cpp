@@ -391,7 +391,10 @@ void TRtfReader::PlainChar(uchar c) {
         AddChar(QChar(u'\t'));
         return;
     }
-    if (c >= 0x80 || (!FPendingBytes.isEmpty() && IsLeadByte(CurrentCodePage(), uchar(FPendingBytes.back())))) {
+    // Bytes of the code page: everything above ASCII, the trail byte of a double-byte character,
+    // and every character of a symbol font.
+    if (c >= 0x80 || (!FPendingBytes.isEmpty() && IsLeadByte(CurrentCodePage(), uchar(FPendingBytes.back()))) ||
+        (c >= 0x20 && CurrentCodePage() == SymbolCodePage)) {
         AddByte(c);
         return;
     }
