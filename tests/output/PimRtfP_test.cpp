@@ -1,6 +1,6 @@
-#include "output/PimRtfP.h"
 #include "host/encoding.h"
 #include "host/rtf.h"
+#include "output/PimRtfP.h"
 #include "support/pixelprobe.h"
 
 #include <QCoreApplication>
@@ -30,7 +30,8 @@ QByteArray LongRtf() {
                    "{\\colortbl;\\red0\\green0\\blue160;}";
     for (int i = 0; i < 9; ++i) {
         r += i % 2 ? "\\pard\\qj\\fi400\\f1\\fs22 " : "\\pard\\sa100\\f0\\fs20 ";
-        for (int w = 0; w < 40; ++w) r += w % 6 == 2 ? "{\\b strong} " : w % 10 == 7 ? "{\\cf1 caf\\'e9}\\tab " : "word ";
+        for (int w = 0; w < 40; ++w)
+            r += w % 6 == 2 ? "{\\b strong} " : w % 10 == 7 ? "{\\cf1 caf\\'e9}\\tab " : "word ";
         r += "\\par ";
     }
     return r + "}";
@@ -79,7 +80,8 @@ TEST(PimRtfDraw, PScaleRectMapsAScreenToThePaperSizeOfItsText) {
     // 96 * 10 / 9 = 107 differs from 96: anisotropic mapping over the full resolution, and left,
     // top and width grow by 10/9 while the bottom stays.
     const TRect t = r.PScaleRect(Rect(90, 45, 180, 300), Screen.get());
-    EXPECT_EQ(Screen->Log()->Calls, QStringList({"SetMapMode 8", "SetWindowExtEx 768 960", "SetViewportExtEx 689 861"}));
+    EXPECT_EQ(Screen->Log()->Calls,
+              QStringList({"SetMapMode 8", "SetWindowExtEx 768 960", "SetViewportExtEx 689 861"}));
     EXPECT_EQ(Screen->GetMapMode(), MM_ANISOTROPIC);
     EXPECT_EQ(t, r.ScaleRect(Rect(100, 50, 200, 300)));
     // A renderer already at the screen's enlarged resolution leaves the mapping alone.
@@ -227,7 +229,8 @@ TEST(PimRtfDraw, PrintedPiecesAddUpToTheWholeText) {
         EXPECT_EQ(Piece.Position(), p + n);
         // Nothing of the piece falls below its rectangle.
         const QStringList Texts = Printer->Log()->Only({"ExtTextOut"});
-        for (qsizetype i = Before; i < Texts.size(); ++i) EXPECT_LT(Texts[i].split(' ')[2].toInt(), 300);
+        for (qsizetype i = Before; i < Texts.size(); ++i)
+            EXPECT_LT(Texts[i].split(' ')[2].toInt(), 300);
         Measurer.SetPosition(p + n);
     }
     EXPECT_EQ(DrawnText(*Printer->Log()), WithoutLayoutCharacters(Measurer.RichEdit()->Text()));
