@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -326,4 +329,30 @@ TEST(PimRtfDraw, PrintingHandlesNoPendingEvents) {
     EXPECT_EQ(Receiver.Count, 0);
     QCoreApplication::sendPostedEvents(&Receiver);
     EXPECT_EQ(Receiver.Count, 1);
+}
+
+TEST(PimRtfDraw, PrintingIntoAPdfKeepsTheWordsInOrder) {
+    const QString Tool = QStandardPaths::findExecutable("pdftotext");
+    if (Tool.isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath("rich.pdf");
+    {
+        auto Pdf = DeviceContext::CreatePdf(File, QSizeF(210, 297), 300);
+        TPimRtfDraw r;
+        r.SetPixelsPerInchX(300);
+        r.SetPixelsPerInchY(300);
+        r.SetOutRect(Bounds(150, 150, 1800, 1200));
+        r.SetHandle(Pdf.get());
+        LoadBytes(r, "{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 Caf\\'e9 au lait,{\\b  bold} and "
+                     "\\u8364? prices.\\par\\qr Right side}");
+        r.Print();
+        EXPECT_EQ(r.Position(), r.TextLength());
+        Pdf->EndDoc();
+    }
+    QProcess p;
+    p.start(Tool, {"-layout", File, "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString Text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(Text.contains(QString::fromUtf8("Café au lait, bold and € prices."))) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("Right side")) << Text.toStdString();
 }
