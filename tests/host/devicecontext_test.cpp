@@ -1,6 +1,7 @@
 #include "host/devicecontext.h"
 #include "host/mathutil.h"
 #include "support/pixelprobe.h"
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -769,4 +770,51 @@ TEST(DeviceContextPdf, LandscapePaperKeepsItsWidth) {
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
         << Info.toStdString();
+}
+
+TEST(DeviceContextPdf, PaperChangesBetweenPagesAndPrintableAreaMovesTheOrigin) {
+    QTemporaryDir Dir;
+    QString File = Dir.filePath(QStringLiteral("mixed.pdf"));
+    {
+        auto Surface = std::make_unique<TPdfSurface>(File, QSizeF(210, 297), 72);
+        TPdfSurface* Pdf = Surface.get();
+        Pdf->SetPrintableArea(18, 18, 559, 806);
+        DeviceContext DC(std::move(Surface));
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALOFFSETX), 18);
+        EXPECT_EQ(DC.GetDeviceCaps(HORZRES), 559);
+        TFontFixture F(DC, 12);
+        DC.TextOut(0, 0, u"Portrait");
+        Pdf->SetPaper(QSizeF(297, 210));
+        Pdf->SetPrintableArea(0, 0, 0, 0);
+        DC.NewPage();
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALWIDTH), 842);
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALOFFSETX), 0);
+        DC.TextOut(0, 0, u"Landscape");
+        DC.EndDoc();
+        DC.TextOut(0, 0, u"after the end"); // nothing more reaches the file
+    }
+    QString Info = RunTool(QStringLiteral("pdfinfo"), {"-f", "1", "-l", "2", File});
+    if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
+        << Info.toStdString();
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
+        << Info.toStdString();
+    // the text of page 1 starts at the printable offset: a quarter inch from the paper's edge
+    QString Box = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", "-bbox", File, "-"});
+    QRegularExpressionMatch M =
+        QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Portrait")).match(Box);
+    ASSERT_TRUE(M.hasMatch()) << Box.toStdString();
+    EXPECT_NEAR(M.captured(1).toDouble(), 18, 1.5);
+    EXPECT_NEAR(M.captured(2).toDouble(), 18, 1.5);
+    EXPECT_FALSE(RunTool(QStringLiteral("pdftotext"), {File, "-"}).contains(QStringLiteral("after")));
+}
+
+TEST(DeviceContextState, PaintWithWorksInLogicalUnitsInsideTheClip) {
+    TImageFixture F;
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(10, 10);
+    F.DC->SetViewportExtEx(20, 20);
+    F.DC->IntersectClipRect(0, 0, 5, 100);
+    F.DC->PaintWith([](QPainter& P) { P.fillRect(QRect(2, 2, 10, 3), Qt::red); }, QStringLiteral("bar"));
+    EXPECT_EQ(InkBounds(F.Img()), QRect(4, 4, 6, 6));
 }
