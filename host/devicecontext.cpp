@@ -8,6 +8,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 
@@ -166,7 +167,19 @@ QString Ints(std::initializer_list<int> Values) {
     return L.join(QLatin1Char(' '));
 }
 
-int DevRound(double V) { return int(std::floor(V + 0.5)); }
+// Device coordinates stay far inside the range where integer and painter arithmetic is exact, so
+// absurd input gives an absurd picture rather than overflow.
+constexpr double DeviceLimit = double(1 << 26);
+
+int DevRound(double V) {
+    if (std::isnan(V)) return 0;
+    return int(std::floor(std::clamp(V, -DeviceLimit, DeviceLimit) + 0.5));
+}
+
+// A + B without overflow.
+int Sum(int A, int B) {
+    return int(std::clamp<int64_t>(int64_t(A) + B, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 // The dash patterns of one-pixel pens, in pixels on and off.
 const std::vector<int>& DashPattern(uint32_t Style) {
@@ -1111,16 +1124,42 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
         P.fillRect(R, On);
         return;
     }
+    if (Steps > 1 << 16) {
+        // far longer than any page: leave the pixel rules to the painter rather than step for ages
+        QPen Long(On, 0);
+        P.setPen(Long);
+        P.drawLine(From, To);
+        return;
+    }
     int X = From.x(), Y = From.y();
     int Err = DX - DY;
     size_t DashIndex = 0;
     int DashLeft = Dashes.empty() ? 0 : Dashes[0];
+    // neighbouring pixels of one colour in a row or a column go out as one rectangle
+    QRect Span;
+    int SpanKind = 0; // 1 pen colour, 2 gap colour
+    auto Flush = [&] {
+        if (SpanKind) P.fillRect(Span, SpanKind == 1 ? On : Off);
+        SpanKind = 0;
+    };
+    auto Plot = [&](int PX, int PY, int Kind) {
+        if (Kind == SpanKind) {
+            QRect Grown = Span.united(QRect(PX, PY, 1, 1));
+            bool Adjacent = (Grown.height() == 1 && Grown.width() == Span.width() + 1) ||
+                            (Grown.width() == 1 && Grown.height() == Span.height() + 1);
+            if (Adjacent) {
+                Span = Grown;
+                return;
+            }
+        }
+        Flush();
+        if (!Kind) return;
+        Span = QRect(PX, PY, 1, 1);
+        SpanKind = Kind;
+    };
     for (int i = 0; i < Steps; ++i) {
         bool Drawn = Dashes.empty() || DashIndex % 2 == 0;
-        if (Drawn)
-            P.fillRect(QRect(X, Y, 1, 1), On);
-        else if (PaintGaps)
-            P.fillRect(QRect(X, Y, 1, 1), Off);
+        Plot(X, Y, Drawn ? 1 : PaintGaps ? 2 : 0);
         if (!Dashes.empty() && --DashLeft == 0) {
             DashIndex = (DashIndex + 1) % Dashes.size();
             DashLeft = Dashes[DashIndex];
@@ -1135,6 +1174,7 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
             Y += SY;
         }
     }
+    Flush();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1483,7 +1523,7 @@ bool DeviceContext::PatBlt(int X, int Y, int Width, int Height, uint32_t Rop) {
     Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop));
     TPainterGuard G(*this);
     if (!G) return true;
-    PatFill(*G.P, ToDeviceRect(X, Y, X + Width, Y + Height), Rop);
+    PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
     return true;
 }
 
@@ -1571,10 +1611,11 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
     if (Dx) {
         Adv.resize(size_t(Text.size()));
         double SX = std::fabs(ScaleX());
-        int Logical = 0, Prev = 0;
+        int64_t Logical = 0;
+        int Prev = 0;
         for (qsizetype i = 0; i < Text.size(); ++i) {
             Logical += Dx[i];
-            int Dev = DevRound(Logical * SX);
+            int Dev = DevRound(double(Logical) * SX);
             Adv[size_t(i)] = Dev - Prev;
             Prev = Dev;
         }
@@ -1721,14 +1762,14 @@ int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHe
     if (!G) return SrcHeight;
     QPainter& P = *G.P;
     double L = ToDeviceX(XDest), T = ToDeviceY(YDest);
-    double R = ToDeviceX(XDest + DestWidth), B = ToDeviceY(YDest + DestHeight);
+    double R = ToDeviceX(double(XDest) + DestWidth), B = ToDeviceY(double(YDest) + DestHeight);
     QImage Img = Bits;
     if ((R < L) != (SrcWidth < 0) || (B < T) != (SrcHeight < 0))
         Img = Img.mirrored((R < L) != (SrcWidth < 0), (B < T) != (SrcHeight < 0));
     QRectF Dest(DevRound(std::min(L, R)), DevRound(std::min(T, B)), DevRound(std::max(L, R)) - DevRound(std::min(L, R)),
                 DevRound(std::max(T, B)) - DevRound(std::min(T, B)));
-    QRectF Src(std::min(XSrc, XSrc + SrcWidth), std::min(YSrc, YSrc + SrcHeight), std::abs(SrcWidth),
-               std::abs(SrcHeight));
+    double SL = XSrc, ST = YSrc, SW = SrcWidth, SH = SrcHeight;
+    QRectF Src(std::min(SL, SL + SW), std::min(ST, ST + SH), std::fabs(SW), std::fabs(SH));
     if (FSurface->IsRaster()) {
         switch (Rop) {
         case SRCAND: P.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
@@ -1739,7 +1780,7 @@ int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHe
     }
     P.setRenderHint(QPainter::SmoothPixmapTransform, FState->StretchMode == HALFTONE);
     P.drawImage(Dest, Img, Src);
-    return std::abs(SrcHeight);
+    return int(std::fabs(SH) > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : std::fabs(SH));
 }
 
 bool DeviceContext::StretchDraw(const TRect& R, const QImage& Image) {
@@ -1751,7 +1792,7 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
     Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') + Hex(Rop));
     if (Rop == BLACKNESS || Rop == WHITENESS || Rop == PATCOPY || Rop == DSTINVERT) {
         TPainterGuard G(*this);
-        if (G) PatFill(*G.P, ToDeviceRect(X, Y, X + Width, Y + Height), Rop);
+        if (G) PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
         return true;
     }
     if (!Source) return false;
@@ -1773,7 +1814,7 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
         default: break;
         }
     }
-    P.drawImage(QRectF(ToDeviceRect(X, Y, X + Width, Y + Height)), Part);
+    P.drawImage(QRectF(ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height))), Part);
     return true;
 }
 

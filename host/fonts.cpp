@@ -23,6 +23,10 @@ constexpr TSubstitution Substitutions[] = {
     {"ms sans serif", "Liberation Sans"},
 };
 
+// Larger glyphs than this are drawn at this size: nothing on a page needs more, and a wild height
+// must not make the glyph cache allocate without end.
+constexpr int MaxEmPixels = 8192;
+
 QFont::StyleHint HintOfFamily(uint8_t PitchAndFamily) {
     switch (PitchAndFamily & 0xF0) {
     case FF_ROMAN: return QFont::Serif;
@@ -151,14 +155,15 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
     std::lock_guard<std::mutex> G(C.Lock);
     auto It = C.Items.find(Key);
     if (It != C.Items.end()) return It->second;
-    int Em;
+    int64_t Em;
     if (HeightPixels < 0)
-        Em = -HeightPixels;
+        Em = -int64_t(HeightPixels);
     else if (HeightPixels > 0)
-        Em = int(Round(HeightPixels / CellRatio(LogFont, Raster)));
+        Em = Round(HeightPixels / CellRatio(LogFont, Raster));
     else
         Em = MulDiv(12, PixelsPerInchY > 0 ? PixelsPerInchY : 96, 72); // the default size is 12 points
-    auto Inst = std::make_shared<const TFontInstance>(LogFont, Em, WidthPixels, Raster);
+    Em = std::clamp<int64_t>(Em, 1, MaxEmPixels);
+    auto Inst = std::make_shared<const TFontInstance>(LogFont, int(Em), std::clamp(WidthPixels, 0, MaxEmPixels * 4), Raster);
     C.Items.emplace(Key, Inst);
     return Inst;
 }

@@ -25,16 +25,25 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    int Width() const { return int(Clamp((long long)Right - Left)); }
+    int Height() const { return int(Clamp((long long)Bottom - Top)); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     bool operator==(const TRect&) const = default;
+
+private:
+    static constexpr long long Clamp(long long V) {
+        return V > 2147483647LL ? 2147483647LL : V < -2147483648LL ? -2147483648LL : V;
+    }
 };
 
 constexpr TPoint Point(int X, int Y) { return TPoint{X, Y}; }
 constexpr TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
 constexpr TRect Bounds(int Left, int Top, int Width, int Height) {
-    return TRect{Left, Top, Left + Width, Top + Height};
+    auto Add = [](int A, int B) {
+        long long S = (long long)A + B;
+        return int(S > 2147483647LL ? 2147483647LL : S < -2147483648LL ? -2147483648LL : S);
+    };
+    return TRect{Left, Top, Add(Left, Width), Add(Top, Height)};
 }
 
 // A colour is 0x00BBGGRR; a negative value names a system colour whose index is in the low byte.

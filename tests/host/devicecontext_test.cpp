@@ -1,10 +1,12 @@
 #include "host/devicecontext.h"
 #include "host/mathutil.h"
+#include "support/devices.h"
 #include "support/pixelprobe.h"
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <limits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -538,25 +540,18 @@ TEST(DeviceContextState, DeviceCapsOfTheBackings) {
     EXPECT_EQ(Img->GetDeviceCaps(HORZRES), 850);
     EXPECT_EQ(Img->GetDeviceCaps(VERTRES), 1100);
     EXPECT_EQ(Img->GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
-    TDeviceCaps C;
-    C.Technology = DT_RASPRINTER;
-    C.LogPixelsX = 600;
+    TDeviceCaps C = PrinterCaps(600, 8.5, 5.5, 0.25);
     C.LogPixelsY = 300;
-    C.PhysicalWidth = 5100;
-    C.PhysicalHeight = 3300;
-    C.PhysicalOffsetX = 100;
     C.PhysicalOffsetY = 50;
-    C.HorzRes = 4900;
-    C.VertRes = 3200;
     auto Rec = DeviceContext::CreateRecording(C);
     EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSX), 600);
     EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSY), 300);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALWIDTH), 5100);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALHEIGHT), 3300);
-    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETX), 100);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETX), 150);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETY), 50);
-    EXPECT_EQ(Rec->GetDeviceCaps(HORZRES), 4900);
-    EXPECT_EQ(Rec->GetDeviceCaps(VERTRES), 3200);
+    EXPECT_EQ(Rec->GetDeviceCaps(HORZRES), 4800);
+    EXPECT_EQ(Rec->GetDeviceCaps(VERTRES), 3000);
     EXPECT_EQ(Rec->GetDeviceCaps(TECHNOLOGY) & 1, 0); // not a screen
 }
 
@@ -584,7 +579,7 @@ TEST(DeviceContextObjects, SelectReturnsThePreviousObjectOfThatKind) {
 }
 
 TEST(DeviceContextObjects, SelectedObjectIsNotFreedUntilDeselected) {
-    int Before = GdiObjectCount();
+    TGdiLeakCheck Leaks;
     {
         auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
         TLogFont Lf;
@@ -610,7 +605,7 @@ TEST(DeviceContextObjects, SelectedObjectIsNotFreedUntilDeselected) {
         DC.reset();
         EXPECT_TRUE(DeleteObject(Pen));
     }
-    EXPECT_EQ(GdiObjectCount(), Before);
+    EXPECT_EQ(Leaks.Leaked(), 0);
 }
 
 TEST(DeviceContextObjects, StockObjectsHaveTheirRecords) {
@@ -817,4 +812,41 @@ TEST(DeviceContextState, PaintWithWorksInLogicalUnitsInsideTheClip) {
     F.DC->IntersectClipRect(0, 0, 5, 100);
     F.DC->PaintWith([](QPainter& P) { P.fillRect(QRect(2, 2, 10, 3), Qt::red); }, QStringLiteral("bar"));
     EXPECT_EQ(InkBounds(F.Img()), QRect(4, 4, 6, 6));
+}
+
+TEST(DeviceContextState, AbsurdArgumentsDrawWithoutFaults) {
+    const int Big = std::numeric_limits<int>::max(), Small = std::numeric_limits<int>::min();
+    TImageFixture F(96, 50, 50);
+    F.DC->Rectangle(Small, Small, Big, Big);
+    F.DC->Ellipse(Small, 0, Big, 10);
+    F.DC->MoveToEx(Small, Small);
+    F.DC->LineTo(Big, Big - 7);
+    F.DC->Pie(Small, Small, Big, Big, 0, 0, 0, 0);
+    F.DC->PatBlt(Big, Big, Big, Big, WHITENESS);
+    TRect R = Rect(Small, Small, Big, Big);
+    F.DC->FillRect(R, F.RedBrush);
+    EXPECT_EQ(CountColor(F.Img(), Red), 50 * 50);
+    QImage Pic(1, 1, QImage::Format_RGB32);
+    F.DC->StretchDIBits(0, 0, Big, Big, 0, 0, Small, Small, Pic, SRCCOPY);
+    EXPECT_TRUE(F.DC->SetWindowExtEx(0, 5)); // text mode ignores extents
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    EXPECT_FALSE(F.DC->SetWindowExtEx(0, 5));
+    EXPECT_FALSE(F.DC->SetViewportExtEx(5, 0));
+    F.DC->SetWindowExtEx(1, 1);
+    F.DC->SetViewportExtEx(Big, Big);
+    F.DC->Rectangle(0, 0, 5, 5);
+    TLogFont Lf;
+    Lf.lfHeight = Small;
+    Lf.lfWidth = Big;
+    Lf.lfEscapement = Big;
+    Lf.lfWeight = Big;
+    HFONT Font = CreateFontIndirect(Lf);
+    F.DC->SelectObject(Font);
+    F.DC->TextOut(0, 0, u"x");
+    TSize S;
+    F.DC->GetTextExtentPoint32(u"x", S);
+    F.DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+    EXPECT_EQ(Rect(Small, 0, Big, 0).Width(), Big);
+    EXPECT_EQ(Bounds(Big, 0, 10, 0).Right, Big);
 }
