@@ -189,6 +189,9 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
     Changing();
     RequiredState(csFontValid | csBrushValid);
     FHandle->ExtTextOut(X, Y, FTextFlags, nullptr, Text);
+    TSize S;
+    FHandle->GetTextExtentPoint32(Text, S);
+    FHandle->MoveToEx(X + S.cx, Y); // the pen waits at the end of the text
     Changed();
 }
 

@@ -62,7 +62,7 @@ public:
     void FrameRect(const TRect& R);
 
     // Text in the font's colour; the background is filled in the brush colour unless the brush is
-    // clear.
+    // clear. TextOut leaves the pen position at the end of the text.
     void TextOut(int X, int Y, const QString& Text);
     void TextRect(const TRect& R, int X, int Y, const QString& Text);
     TSize TextExtent(const QString& Text);

@@ -506,6 +506,14 @@ std::unique_ptr<DeviceContext> DeviceContext::CreatePdf(const QString& FileName,
     return std::make_unique<DeviceContext>(std::make_unique<TPdfSurface>(FileName, PaperMM, Resolution, Title));
 }
 
+std::unique_ptr<DeviceContext> DeviceContext::CreateMeasuring(int PixelsPerInchX, int PixelsPerInchY) {
+    TDeviceCaps C;
+    C.Technology = DT_RASPRINTER;
+    C.LogPixelsX = PixelsPerInchX > 0 ? PixelsPerInchX : 96;
+    C.LogPixelsY = PixelsPerInchY > 0 ? PixelsPerInchY : 96;
+    return std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(C));
+}
+
 std::unique_ptr<DeviceContext> DeviceContext::CreateRecording(const TDeviceCaps& Caps) {
     auto DC = std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(Caps));
     DC->StartLog();
@@ -1570,12 +1578,18 @@ COLORREF DeviceContext::GetPixel(int X, int Y) const {
 // Text
 
 std::shared_ptr<const TFontInstance> DeviceContext::CurrentFont() const {
+    double SX = ScaleX(), SY = ScaleY();
+    if (FFontMade && FFontKey == FState->Font && FFontScaleX == SX && FFontScaleY == SY) return FFontMade;
     TLogFont F;
     if (!GetObject(FState->Font, F)) F = StockFont(SYSTEM_FONT);
     int H = F.lfHeight == 0 ? 0 : DevRound(F.lfHeight * std::fabs(ScaleY()));
     if (F.lfHeight != 0 && H == 0) H = F.lfHeight < 0 ? -1 : 1;
     int W = F.lfWidth == 0 ? 0 : std::max(1, DevRound(std::abs(F.lfWidth) * std::fabs(ScaleX())));
-    return FontInstance(F, H, W, FCaps.LogPixelsY, FSurface->IsRaster());
+    FFontMade = FontInstance(F, H, W, FCaps.LogPixelsY, FSurface->IsRaster());
+    FFontKey = FState->Font;
+    FFontScaleX = SX;
+    FFontScaleY = SY;
+    return FFontMade;
 }
 
 bool DeviceContext::TextOut(int X, int Y, QStringView Text) {

@@ -332,6 +332,9 @@ public:
                                                          int Technology = DT_RASDISPLAY);
     static std::unique_ptr<DeviceContext> CreatePdf(const QString& FileName, QSizeF PaperMM, int Resolution,
                                                     const QString& Title = QString());
+    // A device that only measures: text extents and metrics at the given resolution, no pixels,
+    // no log. Word wrapping and rich-text layout measure on it.
+    static std::unique_ptr<DeviceContext> CreateMeasuring(int PixelsPerInchX, int PixelsPerInchY);
     // A device that draws nothing and logs every call; Log() is never null on it.
     static std::unique_ptr<DeviceContext> CreateRecording(const TDeviceCaps& Caps);
     // A recording device that also draws into an owned image of the printable size, for tests that
@@ -489,4 +492,9 @@ private:
     std::unique_ptr<TState> FState;
     std::vector<TState> FSaved;
     bool FEnded = false; // after EndDoc nothing more is drawn
+    // the font last made for this device: handles are never reused, so the handle and the
+    // scale identify it
+    mutable HFONT FFontKey = 0;
+    mutable double FFontScaleX = 0, FFontScaleY = 0;
+    mutable std::shared_ptr<const TFontInstance> FFontMade;
 };

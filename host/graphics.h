@@ -232,7 +232,8 @@ using TFontStyles = uint8_t; // bit i stands for the style of ordinal i, as the 
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 using TFontCharset = uint8_t;
 
-// A font described by name, size and style. The size is kept as a height in pixels at
+// A font described by name, size and style; a new one is Arial, 8 points at 96 pixels per inch, in
+// the window text colour. The size is kept as a height in pixels at
 // PixelsPerInch (negative = character height), the way the platform's font object keeps it, so
 // Size and Height stay consistent when either is set.
 class TFont {

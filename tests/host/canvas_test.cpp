@@ -86,3 +86,13 @@ TEST(Canvas, DrawsImagesAndDrawablesAtTheirSize) {
     EXPECT_EQ(InkBounds(*DC->Image(), 0xFFFFFFFF, QRect(25, 25, 25, 25)), QRect(30, 30, 10, 5));
     EXPECT_EQ(Canvas.Pixel(31, 31), RGB(255, 0, 0));
 }
+
+TEST(Canvas, TextOutLeavesThePenAtTheEndOfTheText) {
+    auto DC = DeviceContext::CreateMeasuring(96, 96);
+    TCanvas Canvas(DC.get());
+    Canvas.Font().SetSize(10);
+    Canvas.TextOut(7, 9, QStringLiteral("Hello World"));
+    EXPECT_EQ(Canvas.PenPos(), Point(7 + 66, 9));
+    EXPECT_EQ(Canvas.TextWidth(QStringLiteral("Hello World")), 66);
+    EXPECT_EQ(DC->Log(), nullptr); // a measuring device keeps no log
+}

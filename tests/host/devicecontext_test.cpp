@@ -850,3 +850,33 @@ TEST(DeviceContextState, AbsurdArgumentsDrawWithoutFaults) {
     EXPECT_EQ(Rect(Small, 0, Big, 0).Width(), Big);
     EXPECT_EQ(Bounds(Big, 0, 10, 0).Right, Big);
 }
+
+TEST(DeviceContextText, SwitchingFontsMeasuresWithTheSelectedOne) {
+    auto DC = DeviceContext::CreateMeasuring(96, 96);
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    Lf.lfHeight = -13;
+    HFONT Small = CreateFontIndirect(Lf);
+    Lf.lfHeight = -26;
+    HFONT Large = CreateFontIndirect(Lf);
+    TSize A, B, C;
+    DC->SelectObject(Small);
+    DC->GetTextExtentPoint32(u"Hello World", A);
+    DC->SelectObject(Large);
+    DC->GetTextExtentPoint32(u"Hello World", B);
+    DC->SelectObject(Small);
+    DC->GetTextExtentPoint32(u"Hello World", C);
+    EXPECT_EQ(A, C);
+    EXPECT_NEAR(B.cx, 2 * A.cx, 3);
+    // a font freed and made again is measured afresh
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Small);
+    DeleteObject(Large);
+    Lf.lfHeight = -13;
+    HFONT Again = CreateFontIndirect(Lf);
+    DC->SelectObject(Again);
+    DC->GetTextExtentPoint32(u"Hello World", C);
+    EXPECT_EQ(A, C);
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Again);
+}
