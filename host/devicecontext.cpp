@@ -1,5 +1,6 @@
 #include "host/devicecontext.h"
 #include "host/mathutil.h"
+#include <QGlyphRun>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -1690,13 +1691,32 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
 
     P.setFont(Font->Font());
     P.setPen(ToQColor(FState->TextColor));
+    // Glyphs of the face go out as one run at their whole-pixel positions; a character the face
+    // lacks is drawn on its own so that the font machinery can find another face for it.
+    QList<quint32> Glyphs;
+    QList<QPointF> Positions;
     int Pos = StartX;
     for (qsizetype Index = 0, Len = 1; Index < Text.size(); Index += Len) {
         char32_t Ch = CodePointAt(Text, Index, Len);
         int A = 0;
         for (qsizetype k = 0; k < Len; ++k) A += Adv[size_t(Index + k)];
-        if (Ch != U' ' && Ch >= 0x20) P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
+        if (Ch != U' ' && Ch >= 0x20) {
+            quint32 Glyph = Font->Glyph(Ch);
+            if (Glyph != 0) {
+                Glyphs << Glyph;
+                Positions << QPointF(Pos, 0);
+            } else {
+                P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
+            }
+        }
         Pos += A;
+    }
+    if (!Glyphs.isEmpty()) {
+        QGlyphRun Run;
+        Run.setRawFont(Font->RawFont());
+        Run.setGlyphIndexes(Glyphs);
+        Run.setPositions(Positions);
+        P.drawGlyphRun(QPointF(0, Baseline), Run);
     }
     int Line = std::max(1, DevRound(Font->LineWidth()));
     if (LogFont.lfUnderline)

@@ -93,6 +93,7 @@ TFontInstance::TFontInstance(const TLogFont& LogFont, int EmPixels, int WidthPix
     }
     QFontMetricsF M(FFont);
     FFamilyUsed = QFontInfo(FFont).family();
+    FRaw = QRawFont::fromFont(FFont);
     TTextMetric& T = FMetrics;
     T.tmAscent = int(Round(M.ascent()));
     T.tmDescent = int(Round(M.descent()));
@@ -124,6 +125,19 @@ int TFontInstance::Advance(char32_t Ch) const {
     int A = int(Round(M.horizontalAdvance(QString::fromUcs4(&Ch, 1))));
     FAdvances.insert(Ch, A);
     return A;
+}
+
+quint32 TFontInstance::Glyph(char32_t Ch) const {
+    std::lock_guard<std::mutex> G(FLock);
+    auto It = FGlyphs.constFind(Ch);
+    if (It != FGlyphs.constEnd()) return *It;
+    quint32 Index = 0;
+    if (FRaw.isValid()) {
+        QList<quint32> L = FRaw.glyphIndexesForString(QString::fromUcs4(&Ch, 1));
+        if (L.size() == 1) Index = L[0];
+    }
+    FGlyphs.insert(Ch, Index);
+    return Index;
 }
 
 int TFontInstance::TextWidth(QStringView Text) const {

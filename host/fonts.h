@@ -1,6 +1,7 @@
 #pragma once
 #include "host/graphics.h"
 #include <QFont>
+#include <QRawFont>
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -55,6 +56,10 @@ public:
 
     // Advance of one character (a whole code point) in pixels.
     int Advance(char32_t Ch) const;
+    // The face's glyph for a character; 0 when the face has none (another face must draw it).
+    quint32 Glyph(char32_t Ch) const;
+    // The face itself, for drawing glyph runs.
+    const QRawFont& RawFont() const { return FRaw; }
     // Sum of the advances of Text; surrogate pairs count once.
     int TextWidth(QStringView Text) const;
     // The advance of every UTF-16 unit of Text (the second unit of a surrogate pair gets 0).
@@ -78,6 +83,8 @@ private:
     QString FFamilyUsed;
     mutable std::mutex FLock;
     mutable QHash<char32_t, int> FAdvances;
+    mutable QHash<char32_t, quint32> FGlyphs;
+    QRawFont FRaw;
 };
 
 // The shared instance for a log-font record at a device: HeightPixels is the record's height

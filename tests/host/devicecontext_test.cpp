@@ -880,3 +880,15 @@ TEST(DeviceContextText, SwitchingFontsMeasuresWithTheSelectedOne) {
     DC->SelectObject(GetStockObject(SYSTEM_FONT));
     DeleteObject(Again);
 }
+
+TEST(DeviceContextText, ImageDevicesDrawGlyphsWithoutAntialiasing) {
+    for (int PPI : {96, 300}) {
+        TImageFixture F(PPI, 600, 200);
+        TFontFixture Font(*F.DC, 10, 300);
+        F.DC->SetBkMode(TRANSPARENT);
+        F.DC->TextOut(20, 100, u"Hello World, 0123456789");
+        int Ink = CountColor(F.Img(), Black);
+        EXPECT_GT(Ink, 50);
+        EXPECT_EQ(Ink + CountColor(F.Img(), White), F.Img().width() * F.Img().height()) << PPI;
+    }
+}
