@@ -158,8 +158,8 @@ QString Quote(QStringView S) {
     return QLatin1Char('"') + R + QLatin1Char('"');
 }
 
-QString Hex(uint32_t V) {
-    return QStringLiteral("0x") + QString::number(V, 16).rightJustified(6, QLatin1Char('0')).toUpper();
+QString Hex(uint32_t V, int Digits = 6) {
+    return QStringLiteral("0x") + QString::number(V, 16).rightJustified(Digits, QLatin1Char('0')).toUpper();
 }
 
 QString Ints(std::initializer_list<int> Values) {
@@ -1529,7 +1529,7 @@ bool DeviceContext::FrameRect(const TRect& R, HBRUSH Brush) {
 }
 
 bool DeviceContext::PatBlt(int X, int Y, int Width, int Height, uint32_t Rop) {
-    Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop));
+    Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop, 8));
     TPainterGuard G(*this);
     if (!G) return true;
     PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
@@ -1790,7 +1790,7 @@ int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHe
                                  int SrcWidth, int SrcHeight, const QImage& Bits, uint32_t Rop) {
     Note(QStringLiteral("StretchDIBits ") +
          Ints({XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, Bits.width(), Bits.height()}) +
-         QLatin1Char(' ') + Hex(Rop));
+         QLatin1Char(' ') + Hex(Rop, 8));
     if (Bits.isNull() || SrcWidth == 0 || SrcHeight == 0) return 0;
     TPainterGuard G(*this);
     if (!G) return SrcHeight;
@@ -1823,7 +1823,7 @@ bool DeviceContext::StretchDraw(const TRect& R, const QImage& Image) {
 
 bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc,
                            uint32_t Rop) {
-    Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') + Hex(Rop));
+    Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') + Hex(Rop, 8));
     if (Rop == BLACKNESS || Rop == WHITENESS || Rop == PATCOPY || Rop == DSTINVERT) {
         TPainterGuard G(*this);
         if (G) PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);

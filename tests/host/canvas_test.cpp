@@ -34,7 +34,7 @@ TEST(Canvas, MakesObjectsOnlyWhenDrawingAndFreesThemWithTheHandle) {
         EXPECT_EQ(GdiObjectCount(), Before + 2);
     }
     EXPECT_EQ(GdiObjectCount(), Before);
-    EXPECT_EQ(DC->Log()->Text(), QStringLiteral("SelectObject pen 0 2 0x0000FF\n"
+    EXPECT_EQ(DC->Log()->Text().toStdString(), std::string("SelectObject pen 0 2 0x0000FF\n"
                                                 "SetROP2 13\n"
                                                 "SelectObject brush 0 0xFF0000 0\n"
                                                 "SetBkColor 0xFF0000\n"
@@ -95,4 +95,17 @@ TEST(Canvas, TextOutLeavesThePenAtTheEndOfTheText) {
     EXPECT_EQ(Canvas.PenPos(), Point(7 + 66, 9));
     EXPECT_EQ(Canvas.TextWidth(QStringLiteral("Hello World")), 66);
     EXPECT_EQ(DC->Log(), nullptr); // a measuring device keeps no log
+}
+
+TEST(Canvas, XorPenModeUndoesItselfWhenDrawnTwice) {
+    auto DC = DeviceContext::CreateImage(40, 40, 96, 96);
+    TCanvas Canvas(DC.get());
+    Canvas.Pen().SetMode(pmXor);
+    Canvas.Pen().SetColor(clWhite);
+    Canvas.MoveTo(5, 5);
+    Canvas.LineTo(30, 5);
+    EXPECT_EQ(CountColor(*DC->Image(), 0xFF000000), 25);
+    Canvas.MoveTo(5, 5);
+    Canvas.LineTo(30, 5);
+    EXPECT_EQ(InkBounds(*DC->Image()), QRect());
 }

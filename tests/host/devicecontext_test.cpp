@@ -36,7 +36,9 @@ struct TImageFixture {
 } // namespace
 
 TEST(DeviceContextShapes, RectangleExcludesRightAndBottomAndKeepsOnePixelPenInside) {
-    TImageFixture F;
+  for (int PPI : {96, 300}) {
+    SCOPED_TRACE(PPI);
+    TImageFixture F(PPI);
     F.DC->Rectangle(10, 10, 20, 15);
     EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 5)) << PixelMap(F.Img(), QRect(8, 8, 14, 9)).toStdString();
     EXPECT_EQ(F.Img().pixel(10, 10), Black);
@@ -44,6 +46,7 @@ TEST(DeviceContextShapes, RectangleExcludesRightAndBottomAndKeepsOnePixelPenInsi
     EXPECT_EQ(F.Img().pixel(11, 11), Red);
     EXPECT_EQ(F.Img().pixel(18, 13), Red);
     EXPECT_EQ(CountColor(F.Img(), Red), 8 * 3);
+  }
 }
 
 TEST(DeviceContextShapes, NullPenRectangleIsOnePixelSmaller) {
@@ -74,13 +77,16 @@ TEST(DeviceContextShapes, WidePensAreCentredUnlessInsideFrame) {
 }
 
 TEST(DeviceContextShapes, EllipseStaysInsideItsBox) {
-    TImageFixture F;
+  for (int PPI : {96, 300}) {
+    SCOPED_TRACE(PPI);
+    TImageFixture F(PPI);
     F.DC->Ellipse(10, 10, 50, 30);
     EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 40, 20)) << PixelMap(F.Img(), QRect(8, 8, 44, 24)).toStdString();
     EXPECT_EQ(F.Img().pixel(30, 20), Red);
     EXPECT_FALSE(Inked(F.Img(), 10, 10)); // corners stay empty
     EXPECT_EQ(F.Img().pixel(30, 10), Black);
     EXPECT_EQ(F.Img().pixel(30, 29), Black);
+  }
 }
 
 TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
@@ -94,7 +100,9 @@ TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
 }
 
 TEST(DeviceContextShapes, LineToLeavesOutTheEndPixel) {
-    TImageFixture F;
+  for (int PPI : {96, 300}) {
+    SCOPED_TRACE(PPI);
+    TImageFixture F(PPI);
     F.DC->MoveToEx(5, 5);
     F.DC->LineTo(15, 5);
     EXPECT_EQ(InkBounds(F.Img()), QRect(5, 5, 10, 1));
@@ -109,6 +117,7 @@ TEST(DeviceContextShapes, LineToLeavesOutTheEndPixel) {
     TPoint Cp;
     F.DC->GetCurrentPositionEx(Cp);
     EXPECT_EQ(Cp, Point(100, 10));
+  }
 }
 
 TEST(DeviceContextShapes, PolylineJoinsSegmentsWithoutTheLastPixel) {
@@ -159,7 +168,9 @@ TEST(DeviceContextShapes, ArcRunsCounterClockwiseBetweenTheRadials) {
 }
 
 TEST(DeviceContextShapes, PieFillsTheWedgeAndDrawsBothRadii) {
-    TImageFixture F;
+  for (int PPI : {96, 300}) {
+    SCOPED_TRACE(PPI);
+    TImageFixture F(PPI);
     F.DC->Pie(0, 0, 101, 101, 100, 50, 50, 0);
     EXPECT_EQ(F.Img().pixel(70, 30), Red);
     EXPECT_EQ(F.Img().pixel(30, 70), White);
@@ -167,6 +178,7 @@ TEST(DeviceContextShapes, PieFillsTheWedgeAndDrawsBothRadii) {
     EXPECT_EQ(F.Img().pixel(75, 50), Black); // the horizontal radius
     EXPECT_EQ(F.Img().pixel(50, 25), Black); // the vertical radius
     EXPECT_EQ(F.Img().pixel(25, 50), White);
+  }
 }
 
 TEST(DeviceContextShapes, ChordFillsTheSegmentCutByItsLine) {
@@ -651,7 +663,7 @@ TEST(DeviceContextRecording, LogShowsEveryCallWithItsArguments) {
     DC->SelectObject(GetStockObject(SYSTEM_FONT));
     TSize S;
     DC->GetTextExtentPoint32(u"not logged", S);
-    EXPECT_EQ(DC->Log()->Text(), QStringLiteral("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
+    EXPECT_EQ(DC->Log()->Text().toStdString(), std::string("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
                                                 "SelectObject pen 0 2 0x0000FF\n"
                                                 "SetTextAlign 24\n"
                                                 "SetBkMode 1\n"
@@ -891,4 +903,49 @@ TEST(DeviceContextText, ImageDevicesDrawGlyphsWithoutAntialiasing) {
         EXPECT_GT(Ink, 50);
         EXPECT_EQ(Ink + CountColor(F.Img(), White), F.Img().width() * F.Img().height()) << PPI;
     }
+}
+
+TEST(DeviceContextShapes, HatchSpacingStaysInDevicePixelsUnderMapping) {
+    TImageFixture F(300);
+    HBRUSH H = CreateHatchBrush(HS_VERTICAL, RGB(0, 0, 0));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(1, 1);
+    F.DC->SetViewportExtEx(4, 4); // one unit is four pixels
+    F.DC->FillRect(Rect(0, 0, 10, 10), H);
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(Inked(F.Img(), x, 5), x % 8 == 0) << x;
+    F.DC->SetMapMode(MM_TEXT);
+    DeleteObject(H);
+}
+
+TEST(DeviceContextText, GlyphsTakeTheTextColour) {
+    TImageFixture F;
+    TFontFixture Font(*F.DC, 12);
+    F.DC->SetTextColor(RGB(0, 0, 255));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->TextOut(10, 10, u"Blue");
+    EXPECT_GT(CountColor(F.Img(), Blue), 20);
+    EXPECT_EQ(CountColor(F.Img(), Blue) + CountColor(F.Img(), White), 200 * 200);
+}
+
+TEST(DeviceContextImages, IndexedImagesDrawWithTheirColourTable) {
+    TImageFixture F;
+    QImage Pic(2, 1, QImage::Format_Indexed8);
+    Pic.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    Pic.setPixel(0, 0, 1);
+    Pic.setPixel(1, 0, 0);
+    HPALETTE Pal = CreatePalette({TPaletteEntry{255, 0, 0, 0}, TPaletteEntry{0, 0, 255, 0}});
+    F.DC->StartLog();
+    HPALETTE Old = F.DC->SelectPalette(Pal, true);
+    F.DC->RealizePalette();
+    F.DC->StretchDIBits(0, 0, 4, 2, 0, 0, 2, 1, Pic, SRCCOPY);
+    F.DC->SelectPalette(Old, true);
+    EXPECT_EQ(F.Img().pixel(0, 0), Blue);
+    EXPECT_EQ(F.Img().pixel(1, 1), Blue);
+    EXPECT_EQ(F.Img().pixel(2, 0), Red);
+    EXPECT_EQ(F.DC->Log()->Text().toStdString(), std::string("SelectPalette palette 2 background\n"
+                                                  "RealizePalette\n"
+                                                  "StretchDIBits 0 0 4 2 0 0 2 1 2 1 0x00CC0020\n"
+                                                  "SelectPalette stock 15 background"));
+    EXPECT_TRUE(DeleteObject(Pal));
 }
