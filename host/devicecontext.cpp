@@ -1133,6 +1133,21 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
         P.fillRect(R, On);
         return;
     }
+    if (!FSurface->IsRaster() && Steps > 0) {
+        // paged devices get a real line, from the centre of the first pixel to that of the last
+        QPen Line(On, 1, Qt::SolidLine, Qt::FlatCap);
+        if (!Dashes.empty()) {
+            QVector<qreal> Pattern;
+            for (int V : Dashes) Pattern << V;
+            Line.setDashPattern(Pattern);
+        }
+        QPointF A = QPointF(From) + QPointF(0.5, 0.5), B = QPointF(To) + QPointF(0.5, 0.5);
+        double Length = std::hypot(B.x() - A.x(), B.y() - A.y());
+        if (!LastPixel && Length > 0) B = A + (B - A) * ((Length - 0.5) / Length);
+        P.setPen(Line);
+        P.drawLine(QLineF(A, B));
+        return;
+    }
     if (Steps > 1 << 16) {
         // far longer than any page: leave the pixel rules to the painter rather than step for ages
         QPen Long(On, 0);
