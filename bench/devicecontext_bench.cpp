@@ -35,13 +35,15 @@ BENCHMARK(BM_TextExtent)->Arg(96)->Arg(300);
 
 void BM_TextOut(benchmark::State& State) {
     TBenchDevice B(int(State.range(0)));
-    for (auto _ : State) B.DC->TextOut(100, 100, u"Quarterly total for the northern region");
+    for (auto _ : State)
+        B.DC->TextOut(100, 100, u"Quarterly total for the northern region");
 }
 BENCHMARK(BM_TextOut)->Arg(96)->Arg(300);
 
 void BM_Rectangle(benchmark::State& State) {
     TBenchDevice B(int(State.range(0)));
-    for (auto _ : State) B.DC->Rectangle(50, 50, 800, 120);
+    for (auto _ : State)
+        B.DC->Rectangle(50, 50, 800, 120);
 }
 BENCHMARK(BM_Rectangle)->Arg(96)->Arg(300);
 
@@ -56,7 +58,8 @@ BENCHMARK(BM_SlantedLine)->Arg(96)->Arg(300);
 
 void BM_Ellipse(benchmark::State& State) {
     TBenchDevice B(int(State.range(0)));
-    for (auto _ : State) B.DC->Ellipse(50, 50, 400, 300);
+    for (auto _ : State)
+        B.DC->Ellipse(50, 50, 400, 300);
 }
 BENCHMARK(BM_Ellipse)->Arg(96)->Arg(300);
 

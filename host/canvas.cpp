@@ -9,9 +9,13 @@ TCanvas::TCanvas() {
     FBrush.OnChange = [this](TBrush*) { FState &= uint8_t(~csBrushValid); };
 }
 
-TCanvas::TCanvas(DeviceContext* DC) : TCanvas() { SetHandle(DC); }
+TCanvas::TCanvas(DeviceContext* DC) : TCanvas() {
+    SetHandle(DC);
+}
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+    SetHandle(nullptr);
+}
 
 void TCanvas::SetHandle(DeviceContext* Value) {
     if (Value == FHandle) return;
@@ -90,7 +94,9 @@ TPoint TCanvas::PenPos() const {
     return P;
 }
 
-void TCanvas::SetPenPos(TPoint Value) { MoveTo(Value.X, Value.Y); }
+void TCanvas::SetPenPos(TPoint Value) {
+    MoveTo(Value.X, Value.Y);
+}
 
 void TCanvas::MoveTo(int X, int Y) {
     if (FHandle) FHandle->MoveToEx(X, Y);

@@ -11,7 +11,7 @@ class TDrawable {
 public:
     virtual ~TDrawable();
     virtual bool Empty() const = 0;
-    virtual int Width() const = 0;  // device pixels at the drawable's own resolution
+    virtual int Width() const = 0; // device pixels at the drawable's own resolution
     virtual int Height() const = 0;
     virtual void StretchDrawOn(DeviceContext& DC, const TRect& Rect) const = 0;
 };
@@ -98,7 +98,7 @@ private:
     TBrush FBrush;
     uint8_t FState = 0;
     uint32_t FTextFlags = 0;
-    HFONT FFontHandle = 0;  // owned
-    HPEN FPenHandle = 0;    // owned
+    HFONT FFontHandle = 0;   // owned
+    HPEN FPenHandle = 0;     // owned
     HBRUSH FBrushHandle = 0; // owned
 };

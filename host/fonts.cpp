@@ -16,10 +16,8 @@ struct TSubstitution {
     const char* To;
 };
 constexpr TSubstitution Substitutions[] = {
-    {"arial", "Liberation Sans"},
-    {"times new roman", "Liberation Serif"},
-    {"courier new", "Liberation Mono"},
-    {"system", "Liberation Sans"},
+    {"arial", "Liberation Sans"},         {"times new roman", "Liberation Serif"},
+    {"courier new", "Liberation Mono"},   {"system", "Liberation Sans"},
     {"ms sans serif", "Liberation Sans"},
 };
 
@@ -29,12 +27,18 @@ constexpr int MaxEmPixels = 8192;
 
 QFont::StyleHint HintOfFamily(uint8_t PitchAndFamily) {
     switch (PitchAndFamily & 0xF0) {
-    case FF_ROMAN: return QFont::Serif;
-    case FF_SWISS: return QFont::SansSerif;
-    case FF_MODERN: return QFont::Monospace;
-    case FF_SCRIPT: return QFont::Cursive;
-    case FF_DECORATIVE: return QFont::Decorative;
-    default: return (PitchAndFamily & 0x03) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle;
+    case FF_ROMAN:
+        return QFont::Serif;
+    case FF_SWISS:
+        return QFont::SansSerif;
+    case FF_MODERN:
+        return QFont::Monospace;
+    case FF_SCRIPT:
+        return QFont::Cursive;
+    case FF_DECORATIVE:
+        return QFont::Decorative;
+    default:
+        return (PitchAndFamily & 0x03) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle;
     }
 }
 
@@ -62,7 +66,8 @@ double CellRatio(const TLogFont& Lf, bool Raster) {
     return Cell > 0 ? Cell / 1000.0 : 1.0;
 }
 
-using TCacheKey = std::tuple<QString, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int, int, bool>;
+using TCacheKey =
+    std::tuple<QString, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int, int, bool>;
 
 struct TFontCache {
     std::mutex Lock;
@@ -142,13 +147,15 @@ quint32 TFontInstance::Glyph(char32_t Ch) const {
 
 int TFontInstance::TextWidth(QStringView Text) const {
     int W = 0;
-    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units) W += Advance(CodePointAt(Text, i, Units));
+    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units)
+        W += Advance(CodePointAt(Text, i, Units));
     return W;
 }
 
 std::vector<int> TFontInstance::Advances(QStringView Text) const {
     std::vector<int> R(size_t(Text.size()), 0);
-    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units) R[size_t(i)] = Advance(CodePointAt(Text, i, Units));
+    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units)
+        R[size_t(i)] = Advance(CodePointAt(Text, i, Units));
     return R;
 }
 
@@ -177,7 +184,8 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
     else
         Em = MulDiv(12, PixelsPerInchY > 0 ? PixelsPerInchY : 96, 72); // the default size is 12 points
     Em = std::clamp<int64_t>(Em, 1, MaxEmPixels);
-    auto Inst = std::make_shared<const TFontInstance>(LogFont, int(Em), std::clamp(WidthPixels, 0, MaxEmPixels * 4), Raster);
+    auto Inst = std::make_shared<const TFontInstance>(LogFont, int(Em),
+                                                      std::clamp(WidthPixels, 0, MaxEmPixels * 4), Raster);
     C.Items.emplace(Key, Inst);
     return Inst;
 }

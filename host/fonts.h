@@ -1,8 +1,8 @@
 #pragma once
 #include "host/graphics.h"
 #include <QFont>
-#include <QRawFont>
 #include <QHash>
+#include <QRawFont>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -96,7 +96,8 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
 // The code point at Index of Text and how many UTF-16 units it takes (2 for a surrogate pair).
 inline char32_t CodePointAt(QStringView Text, qsizetype Index, qsizetype& Units) {
     char16_t C = Text[Index].unicode();
-    if (QChar::isHighSurrogate(C) && Index + 1 < Text.size() && QChar::isLowSurrogate(Text[Index + 1].unicode())) {
+    if (QChar::isHighSurrogate(C) && Index + 1 < Text.size() &&
+        QChar::isLowSurrogate(Text[Index + 1].unicode())) {
         Units = 2;
         return QChar::surrogateToUcs4(C, Text[Index + 1].unicode());
     }

@@ -36,8 +36,12 @@ private:
     }
 };
 
-constexpr TPoint Point(int X, int Y) { return TPoint{X, Y}; }
-constexpr TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+constexpr TPoint Point(int X, int Y) {
+    return TPoint{X, Y};
+}
+constexpr TRect Rect(int Left, int Top, int Right, int Bottom) {
+    return TRect{Left, Top, Right, Bottom};
+}
 constexpr TRect Bounds(int Left, int Top, int Width, int Height) {
     auto Add = [](int A, int B) {
         long long S = (long long)A + B;
@@ -54,9 +58,15 @@ using COLORREF = uint32_t;
 constexpr COLORREF RGB(uint8_t R, uint8_t G, uint8_t B) {
     return COLORREF(R) | (COLORREF(G) << 8) | (COLORREF(B) << 16);
 }
-constexpr uint8_t GetRValue(COLORREF C) { return uint8_t(C & 0xFF); }
-constexpr uint8_t GetGValue(COLORREF C) { return uint8_t((C >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(COLORREF C) { return uint8_t((C >> 16) & 0xFF); }
+constexpr uint8_t GetRValue(COLORREF C) {
+    return uint8_t(C & 0xFF);
+}
+constexpr uint8_t GetGValue(COLORREF C) {
+    return uint8_t((C >> 8) & 0xFF);
+}
+constexpr uint8_t GetBValue(COLORREF C) {
+    return uint8_t((C >> 16) & 0xFF);
+}
 
 // Indices of the system colour table.
 enum : int {
@@ -158,7 +168,8 @@ COLORREF ColorToRGB(TColor Color);
 
 // ---- Log records: what a device needs to make a font, pen or brush ----
 
-constexpr int32_t FW_DONTCARE = 0, FW_THIN = 100, FW_LIGHT = 300, FW_NORMAL = 400, FW_BOLD = 700, FW_HEAVY = 900;
+constexpr int32_t FW_DONTCARE = 0, FW_THIN = 100, FW_LIGHT = 300, FW_NORMAL = 400, FW_BOLD = 700,
+                  FW_HEAVY = 900;
 constexpr uint8_t ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, OEM_CHARSET = 255;
 constexpr uint8_t OUT_DEFAULT_PRECIS = 0, CLIP_DEFAULT_PRECIS = 0, DEFAULT_QUALITY = 0;
 // Pitch (low bits) and family (high bits) are or-ed into one byte.
@@ -168,8 +179,8 @@ constexpr uint8_t FF_DONTCARE = 0x00, FF_ROMAN = 0x10, FF_SWISS = 0x20, FF_MODER
 constexpr int LF_FACESIZE = 32; // the face name holds at most 31 characters
 
 struct TLogFont {
-    int32_t lfHeight = 0; // negative: character height; positive: cell height; 0: default size
-    int32_t lfWidth = 0;  // average character width; 0: the face's own proportions
+    int32_t lfHeight = 0;     // negative: character height; positive: cell height; 0: default size
+    int32_t lfWidth = 0;      // average character width; 0: the face's own proportions
     int32_t lfEscapement = 0; // tenths of a degree, counter-clockwise
     int32_t lfOrientation = 0;
     int32_t lfWeight = FW_NORMAL;
@@ -239,7 +250,7 @@ using TFontCharset = uint8_t;
 class TFont {
 public:
     TFont();
-    TFont(const TFont& Other); // copies the description, not the change event
+    TFont(const TFont& Other);            // copies the description, not the change event
     TFont& operator=(const TFont& Other); // the whole description, resolution included; signals a change
     ~TFont();
 

@@ -35,19 +35,19 @@ TEST(Canvas, MakesObjectsOnlyWhenDrawingAndFreesThemWithTheHandle) {
     }
     EXPECT_EQ(GdiObjectCount(), Before);
     EXPECT_EQ(DC->Log()->Text().toStdString(), std::string("SelectObject pen 0 2 0x0000FF\n"
-                                                "SetROP2 13\n"
-                                                "SelectObject brush 0 0xFF0000 0\n"
-                                                "SetBkColor 0xFF0000\n"
-                                                "SetBkMode 2\n"
-                                                "Rectangle 0 0 10 10\n"
-                                                "Rectangle 0 0 20 20\n"
-                                                "SelectObject brush 1 0xFF0000 0\n"
-                                                "SetBkColor 0xFF0000\n"
-                                                "SetBkMode 1\n"
-                                                "Rectangle 0 0 30 30\n"
-                                                "SelectObject stock 13\n"
-                                                "SelectObject stock 7\n"
-                                                "SelectObject stock 5"));
+                                                           "SetROP2 13\n"
+                                                           "SelectObject brush 0 0xFF0000 0\n"
+                                                           "SetBkColor 0xFF0000\n"
+                                                           "SetBkMode 2\n"
+                                                           "Rectangle 0 0 10 10\n"
+                                                           "Rectangle 0 0 20 20\n"
+                                                           "SelectObject brush 1 0xFF0000 0\n"
+                                                           "SetBkColor 0xFF0000\n"
+                                                           "SetBkMode 1\n"
+                                                           "Rectangle 0 0 30 30\n"
+                                                           "SelectObject stock 13\n"
+                                                           "SelectObject stock 7\n"
+                                                           "SelectObject stock 5"));
 }
 
 TEST(Canvas, FontIsMadeForTheDeviceResolution) {

@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <limits>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -36,17 +36,18 @@ struct TImageFixture {
 } // namespace
 
 TEST(DeviceContextShapes, RectangleExcludesRightAndBottomAndKeepsOnePixelPenInside) {
-  for (int PPI : {96, 300}) {
-    SCOPED_TRACE(PPI);
-    TImageFixture F(PPI);
-    F.DC->Rectangle(10, 10, 20, 15);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 5)) << PixelMap(F.Img(), QRect(8, 8, 14, 9)).toStdString();
-    EXPECT_EQ(F.Img().pixel(10, 10), Black);
-    EXPECT_EQ(F.Img().pixel(19, 14), Black);
-    EXPECT_EQ(F.Img().pixel(11, 11), Red);
-    EXPECT_EQ(F.Img().pixel(18, 13), Red);
-    EXPECT_EQ(CountColor(F.Img(), Red), 8 * 3);
-  }
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Rectangle(10, 10, 20, 15);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 5))
+            << PixelMap(F.Img(), QRect(8, 8, 14, 9)).toStdString();
+        EXPECT_EQ(F.Img().pixel(10, 10), Black);
+        EXPECT_EQ(F.Img().pixel(19, 14), Black);
+        EXPECT_EQ(F.Img().pixel(11, 11), Red);
+        EXPECT_EQ(F.Img().pixel(18, 13), Red);
+        EXPECT_EQ(CountColor(F.Img(), Red), 8 * 3);
+    }
 }
 
 TEST(DeviceContextShapes, NullPenRectangleIsOnePixelSmaller) {
@@ -77,16 +78,17 @@ TEST(DeviceContextShapes, WidePensAreCentredUnlessInsideFrame) {
 }
 
 TEST(DeviceContextShapes, EllipseStaysInsideItsBox) {
-  for (int PPI : {96, 300}) {
-    SCOPED_TRACE(PPI);
-    TImageFixture F(PPI);
-    F.DC->Ellipse(10, 10, 50, 30);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 40, 20)) << PixelMap(F.Img(), QRect(8, 8, 44, 24)).toStdString();
-    EXPECT_EQ(F.Img().pixel(30, 20), Red);
-    EXPECT_FALSE(Inked(F.Img(), 10, 10)); // corners stay empty
-    EXPECT_EQ(F.Img().pixel(30, 10), Black);
-    EXPECT_EQ(F.Img().pixel(30, 29), Black);
-  }
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Ellipse(10, 10, 50, 30);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 40, 20))
+            << PixelMap(F.Img(), QRect(8, 8, 44, 24)).toStdString();
+        EXPECT_EQ(F.Img().pixel(30, 20), Red);
+        EXPECT_FALSE(Inked(F.Img(), 10, 10)); // corners stay empty
+        EXPECT_EQ(F.Img().pixel(30, 10), Black);
+        EXPECT_EQ(F.Img().pixel(30, 29), Black);
+    }
 }
 
 TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
@@ -100,24 +102,24 @@ TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
 }
 
 TEST(DeviceContextShapes, LineToLeavesOutTheEndPixel) {
-  for (int PPI : {96, 300}) {
-    SCOPED_TRACE(PPI);
-    TImageFixture F(PPI);
-    F.DC->MoveToEx(5, 5);
-    F.DC->LineTo(15, 5);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(5, 5, 10, 1));
-    F.DC->MoveToEx(50, 50);
-    F.DC->LineTo(60, 60);
-    EXPECT_TRUE(Inked(F.Img(), 59, 59));
-    EXPECT_FALSE(Inked(F.Img(), 60, 60));
-    EXPECT_EQ(CountColor(F.Img(), Black, QRect(40, 40, 40, 40)), 10);
-    F.DC->MoveToEx(100, 20);
-    F.DC->LineTo(100, 10); // upwards
-    EXPECT_EQ(InkBounds(F.Img(), White, QRect(90, 0, 20, 40)), QRect(100, 11, 1, 10));
-    TPoint Cp;
-    F.DC->GetCurrentPositionEx(Cp);
-    EXPECT_EQ(Cp, Point(100, 10));
-  }
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->MoveToEx(5, 5);
+        F.DC->LineTo(15, 5);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(5, 5, 10, 1));
+        F.DC->MoveToEx(50, 50);
+        F.DC->LineTo(60, 60);
+        EXPECT_TRUE(Inked(F.Img(), 59, 59));
+        EXPECT_FALSE(Inked(F.Img(), 60, 60));
+        EXPECT_EQ(CountColor(F.Img(), Black, QRect(40, 40, 40, 40)), 10);
+        F.DC->MoveToEx(100, 20);
+        F.DC->LineTo(100, 10); // upwards
+        EXPECT_EQ(InkBounds(F.Img(), White, QRect(90, 0, 20, 40)), QRect(100, 11, 1, 10));
+        TPoint Cp;
+        F.DC->GetCurrentPositionEx(Cp);
+        EXPECT_EQ(Cp, Point(100, 10));
+    }
 }
 
 TEST(DeviceContextShapes, PolylineJoinsSegmentsWithoutTheLastPixel) {
@@ -156,7 +158,8 @@ TEST(DeviceContextShapes, ArcRunsCounterClockwiseBetweenTheRadials) {
     EXPECT_LE(Ink.bottom(), 51);
     EXPECT_TRUE(Inked(F.Img(), 100, 49) || Inked(F.Img(), 100, 50));
     EXPECT_TRUE(Inked(F.Img(), 50, 0) || Inked(F.Img(), 51, 0));
-    EXPECT_TRUE(Inked(F.Img(), 85, 15) || Inked(F.Img(), 86, 14) || Inked(F.Img(), 85, 14) || Inked(F.Img(), 86, 15));
+    EXPECT_TRUE(Inked(F.Img(), 85, 15) || Inked(F.Img(), 86, 14) || Inked(F.Img(), 85, 14) ||
+                Inked(F.Img(), 86, 15));
     EXPECT_EQ(CountColor(F.Img(), Red), 0); // an arc fills nothing
     // the other way round gives the other three quarters
     TImageFixture G;
@@ -168,17 +171,17 @@ TEST(DeviceContextShapes, ArcRunsCounterClockwiseBetweenTheRadials) {
 }
 
 TEST(DeviceContextShapes, PieFillsTheWedgeAndDrawsBothRadii) {
-  for (int PPI : {96, 300}) {
-    SCOPED_TRACE(PPI);
-    TImageFixture F(PPI);
-    F.DC->Pie(0, 0, 101, 101, 100, 50, 50, 0);
-    EXPECT_EQ(F.Img().pixel(70, 30), Red);
-    EXPECT_EQ(F.Img().pixel(30, 70), White);
-    EXPECT_EQ(F.Img().pixel(30, 30), White);
-    EXPECT_EQ(F.Img().pixel(75, 50), Black); // the horizontal radius
-    EXPECT_EQ(F.Img().pixel(50, 25), Black); // the vertical radius
-    EXPECT_EQ(F.Img().pixel(25, 50), White);
-  }
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Pie(0, 0, 101, 101, 100, 50, 50, 0);
+        EXPECT_EQ(F.Img().pixel(70, 30), Red);
+        EXPECT_EQ(F.Img().pixel(30, 70), White);
+        EXPECT_EQ(F.Img().pixel(30, 30), White);
+        EXPECT_EQ(F.Img().pixel(75, 50), Black); // the horizontal radius
+        EXPECT_EQ(F.Img().pixel(50, 25), Black); // the vertical radius
+        EXPECT_EQ(F.Img().pixel(25, 50), White);
+    }
 }
 
 TEST(DeviceContextShapes, ChordFillsTheSegmentCutByItsLine) {
@@ -216,7 +219,8 @@ TEST(DeviceContextShapes, HatchesRepeatEveryEightDevicePixels) {
     HBRUSH V = CreateHatchBrush(HS_VERTICAL, RGB(0, 0, 0));
     F.DC->SetBkMode(TRANSPARENT);
     F.DC->FillRect(Rect(3, 3, 35, 35), H);
-    for (int y = 3; y < 35; ++y) EXPECT_EQ(Inked(F.Img(), 10, y), y % 8 == 0) << y;
+    for (int y = 3; y < 35; ++y)
+        EXPECT_EQ(Inked(F.Img(), 10, y), y % 8 == 0) << y;
     EXPECT_EQ(CountColor(F.Img(), Black), 4 * 32);
     // opaque background fills the gaps with the background colour
     F.DC->SetBkMode(OPAQUE);
@@ -510,7 +514,7 @@ TEST(DeviceContextState, RestoreDCBringsBackTheWholeState) {
     F.DC->FillRect(Rect(0, 0, 10, 10), F.RedBrush); // clipping is gone too
     EXPECT_EQ(InkBounds(F.Img()), QRect(0, 0, 10, 10));
     EXPECT_FALSE(F.DC->RestoreDC(1)); // nothing saved any more
-    EXPECT_TRUE(DeleteObject(Blue)); // the restored state let go of it
+    EXPECT_TRUE(DeleteObject(Blue));  // the restored state let go of it
 }
 
 TEST(DeviceContextState, AnisotropicMappingScalesAndMovesDrawing) {
@@ -663,18 +667,19 @@ TEST(DeviceContextRecording, LogShowsEveryCallWithItsArguments) {
     DC->SelectObject(GetStockObject(SYSTEM_FONT));
     TSize S;
     DC->GetTextExtentPoint32(u"not logged", S);
-    EXPECT_EQ(DC->Log()->Text().toStdString(), std::string("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
-                                                "SelectObject pen 0 2 0x0000FF\n"
-                                                "SetTextAlign 24\n"
-                                                "SetBkMode 1\n"
-                                                "TextOut 10 20 \"Sum \\\"A\\\"\"\n"
-                                                "ExtTextOut 5 6 4 1 2 3 4 \"x\"\n"
-                                                "MoveToEx 1 1\n"
-                                                "LineTo 5 1\n"
-                                                "Rectangle 0 0 10 10\n"
-                                                "Polygon 3 0,0 5,0 0,5\n"
-                                                "SelectObject stock 7\n"
-                                                "SelectObject stock 13"));
+    EXPECT_EQ(DC->Log()->Text().toStdString(),
+              std::string("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
+                          "SelectObject pen 0 2 0x0000FF\n"
+                          "SetTextAlign 24\n"
+                          "SetBkMode 1\n"
+                          "TextOut 10 20 \"Sum \\\"A\\\"\"\n"
+                          "ExtTextOut 5 6 4 1 2 3 4 \"x\"\n"
+                          "MoveToEx 1 1\n"
+                          "LineTo 5 1\n"
+                          "Rectangle 0 0 10 10\n"
+                          "Polygon 3 0,0 5,0 0,5\n"
+                          "SelectObject stock 7\n"
+                          "SelectObject stock 13"));
     EXPECT_EQ(DC->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("Rectangle")}),
               QStringList({QStringLiteral("LineTo 5 1"), QStringLiteral("Rectangle 0 0 10 10")}));
     EXPECT_EQ(DC->Image(), nullptr);
@@ -756,7 +761,8 @@ TEST(DeviceContextPdf, TwoPagesWithTextAndPaperSize) {
     QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b")))) << Info.toStdString();
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
+    EXPECT_TRUE(Info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
         << Info.toStdString();
     QString Page1 = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", File, "-"});
     QString Page2 = RunTool(QStringLiteral("pdftotext"), {"-f", "2", "-l", "2", File, "-"});
@@ -775,7 +781,8 @@ TEST(DeviceContextPdf, LandscapePaperKeepsItsWidth) {
     }
     QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
+    EXPECT_TRUE(Info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
         << Info.toStdString();
 }
 
@@ -802,9 +809,11 @@ TEST(DeviceContextPdf, PaperChangesBetweenPagesAndPrintableAreaMovesTheOrigin) {
     }
     QString Info = RunTool(QStringLiteral("pdfinfo"), {"-f", "1", "-l", "2", File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
+    EXPECT_TRUE(
+        Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
         << Info.toStdString();
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
+    EXPECT_TRUE(
+        Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
         << Info.toStdString();
     // the text of page 1 starts at the printable offset: a quarter inch from the paper's edge
     QString Box = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", "-bbox", File, "-"});
@@ -913,7 +922,8 @@ TEST(DeviceContextShapes, HatchSpacingStaysInDevicePixelsUnderMapping) {
     F.DC->SetWindowExtEx(1, 1);
     F.DC->SetViewportExtEx(4, 4); // one unit is four pixels
     F.DC->FillRect(Rect(0, 0, 10, 10), H);
-    for (int x = 0; x < 40; ++x) EXPECT_EQ(Inked(F.Img(), x, 5), x % 8 == 0) << x;
+    for (int x = 0; x < 40; ++x)
+        EXPECT_EQ(Inked(F.Img(), x, 5), x % 8 == 0) << x;
     F.DC->SetMapMode(MM_TEXT);
     DeleteObject(H);
 }
@@ -944,8 +954,8 @@ TEST(DeviceContextImages, IndexedImagesDrawWithTheirColourTable) {
     EXPECT_EQ(F.Img().pixel(1, 1), Blue);
     EXPECT_EQ(F.Img().pixel(2, 0), Red);
     EXPECT_EQ(F.DC->Log()->Text().toStdString(), std::string("SelectPalette palette 2 background\n"
-                                                  "RealizePalette\n"
-                                                  "StretchDIBits 0 0 4 2 0 0 2 1 2 1 0x00CC0020\n"
-                                                  "SelectPalette stock 15 background"));
+                                                             "RealizePalette\n"
+                                                             "StretchDIBits 0 0 4 2 0 0 2 1 2 1 0x00CC0020\n"
+                                                             "SelectPalette stock 15 background"));
     EXPECT_TRUE(DeleteObject(Pal));
 }
