@@ -22,7 +22,13 @@ void TCanvas::SetHandle(DeviceContext* Value) {
     if (FHandle) DeselectHandles();
     FHandle = Value;
     FState = Value ? csHandleValid : 0;
-    if (Value) FFont.SetPixelsPerInch(Value->GetDeviceCaps(LOGPIXELSY));
+    int PPI = Value ? Value->GetDeviceCaps(LOGPIXELSY) : 0;
+    if (PPI > 0 && PPI != FFont.PixelsPerInch()) {
+        // the font keeps its size in points on a device of another resolution
+        int Size = FFont.Size();
+        FFont.SetPixelsPerInch(PPI);
+        FFont.SetSize(Size);
+    }
 }
 
 // Selects the stock objects so that the canvas's own objects can be freed.

@@ -20,7 +20,8 @@ public:
 // device context only when something is drawn after they changed. The canvas owns the drawing
 // objects it made and deletes them when they change or when it lets go of the device context (it
 // selects stock objects first, so nothing of it stays selected). The device context itself is not
-// owned: the caller keeps it alive while it is the canvas's Handle.
+// owned: the caller keeps it alive while it is the canvas's Handle. On a device of another
+// resolution the font keeps its size in points.
 class TCanvas {
 public:
     TCanvas();

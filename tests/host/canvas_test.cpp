@@ -53,6 +53,8 @@ TEST(Canvas, MakesObjectsOnlyWhenDrawingAndFreesThemWithTheHandle) {
 TEST(Canvas, FontIsMadeForTheDeviceResolution) {
     auto DC = DeviceContext::CreateImage(10, 10, 300, 300);
     TCanvas Canvas(DC.get());
+    EXPECT_EQ(Canvas.Font().Size(), 8);
+    EXPECT_EQ(Canvas.Font().Height(), -33);
     Canvas.Font().SetSize(10);
     EXPECT_EQ(Canvas.Font().Height(), -42);
     TFont Screen; // a font set up on a 96 pixels-per-inch screen keeps its point size
