@@ -376,6 +376,13 @@ int GdiObjectCount() {
     return N;
 }
 
+int ClearGdiObjects() {
+    TGdiTable& T = Table();
+    std::lock_guard<std::mutex> G(T.Lock);
+    return int(std::erase_if(T.Objects,
+                             [](const auto& Item) { return !Item.second.Stock && Item.second.Uses <= 0; }));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Surfaces
 

@@ -90,6 +90,9 @@ bool GetObject(HGDIOBJ Brush, TLogBrush& LogBrush);
 bool GetObject(HGDIOBJ Palette, std::vector<TPaletteEntry>& Entries);
 // Objects alive that are not stock objects: tests use it to find leaks.
 int GdiObjectCount();
+// Frees every object that is neither a stock object nor selected anywhere (the table's reset for
+// tests); returns how many were freed.
+int ClearGdiObjects();
 
 // ---- Device context constants ----
 

@@ -959,3 +959,16 @@ TEST(DeviceContextImages, IndexedImagesDrawWithTheirColourTable) {
                                                              "SelectPalette stock 15 background"));
     EXPECT_TRUE(DeleteObject(Pal));
 }
+
+TEST(DeviceContextObjects, ClearingTheTableSparesSelectedAndStockObjects) {
+    auto DC = DeviceContext::CreateMeasuring(96, 96);
+    HPEN Kept = CreatePen(PS_SOLID, 1, 0);
+    HPEN Dropped = CreatePen(PS_SOLID, 2, 0);
+    DC->SelectObject(Kept);
+    EXPECT_GE(ClearGdiObjects(), 1);
+    EXPECT_EQ(GetObjectType(Dropped), 0);
+    EXPECT_EQ(GetObjectType(Kept), OBJ_PEN);
+    EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), OBJ_BRUSH);
+    DC->SelectObject(GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(DeleteObject(Kept));
+}
