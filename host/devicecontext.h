@@ -14,6 +14,7 @@
 #include <QStringView>
 #include <QVector>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,9 @@ bool GetObject(HGDIOBJ Brush, TLogBrush& LogBrush);
 bool GetObject(HGDIOBJ Palette, std::vector<TPaletteEntry>& Entries);
 // Objects alive that are not stock objects: tests use it to find leaks.
 int GdiObjectCount();
+// Frees every object that is neither a stock object nor selected anywhere (the table's reset for
+// tests); returns how many were freed.
+int ClearGdiObjects();
 
 // ---- Device context constants ----
 
@@ -216,6 +220,8 @@ public:
     virtual bool IsRaster() const = 0;
     // The pixels, for surfaces that have them (copying between devices, probes in tests).
     virtual QImage* Image() { return nullptr; }
+    // Where device pixel (0, 0), the top left corner of the printable area, lies on PaintDevice().
+    virtual QPoint Origin() const { return QPoint(); }
     // Ends the current page and starts an empty one; false when the surface has no pages.
     // Called while a painter is active on PaintDevice().
     virtual bool NewPage() { return false; }
@@ -227,7 +233,8 @@ public:
 // handed in by pointer, in which case the caller keeps it alive for the device's life.
 class TImageSurface : public TDeviceSurface {
 public:
-    TImageSurface(int Width, int Height, int PixelsPerInchX, int PixelsPerInchY, int Technology = DT_RASDISPLAY);
+    TImageSurface(int Width, int Height, int PixelsPerInchX, int PixelsPerInchY,
+                  int Technology = DT_RASDISPLAY);
     TImageSurface(QImage* Image, int PixelsPerInchX, int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     // An image of the printable size (HorzRes x VertRes) of a device that reports Caps as given.
     explicit TImageSurface(const TDeviceCaps& Caps);
@@ -253,13 +260,24 @@ public:
     TDeviceCaps Caps() const override;
     QPaintDevice* PaintDevice() override;
     bool IsRaster() const override { return false; }
+    QPoint Origin() const override;
     bool NewPage() override;
     void Finish() override;
 
+    // The paper of the pages that follow (a printer whose settings change between pages); call
+    // DeviceContext::ResetDC afterwards so the device context reads the new capabilities.
+    void SetPaper(QSizeF PaperMM);
+    // A printable area smaller than the paper, in device pixels, as a printer with unprintable
+    // margins has; by default the whole paper is printable.
+    void SetPrintableArea(int OffsetX, int OffsetY, int Width, int Height);
+
 private:
+    void ApplyLayout();
+
     std::unique_ptr<QPdfWriter> FWriter;
     QSizeF FPaperMM;
     int FResolution;
+    QRect FPrintable; // empty: the whole paper
 };
 
 // No pixels at all: a device of the given capabilities whose calls are only logged.
@@ -314,10 +332,13 @@ public:
     static std::unique_ptr<DeviceContext> CreateImage(int Width, int Height, int PixelsPerInchX,
                                                       int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     // Draws into the caller's image, which must outlive the device context.
-    static std::unique_ptr<DeviceContext> CreateForImage(QImage* Image, int PixelsPerInchX, int PixelsPerInchY,
-                                                         int Technology = DT_RASDISPLAY);
+    static std::unique_ptr<DeviceContext> CreateForImage(QImage* Image, int PixelsPerInchX,
+                                                         int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     static std::unique_ptr<DeviceContext> CreatePdf(const QString& FileName, QSizeF PaperMM, int Resolution,
                                                     const QString& Title = QString());
+    // A device that only measures: text extents and metrics at the given resolution, no pixels,
+    // no log. Word wrapping and rich-text layout measure on it.
+    static std::unique_ptr<DeviceContext> CreateMeasuring(int PixelsPerInchX, int PixelsPerInchY);
     // A device that draws nothing and logs every call; Log() is never null on it.
     static std::unique_ptr<DeviceContext> CreateRecording(const TDeviceCaps& Caps);
     // A recording device that also draws into an owned image of the printable size, for tests that
@@ -333,6 +354,8 @@ public:
     // finishes the document. Both keep the state of the device context.
     bool NewPage();
     void EndDoc();
+    // Reads the surface's capabilities again after its paper or resolution changed.
+    void ResetDC();
 
     int GetDeviceCaps(int Index) const;
 
@@ -363,7 +386,7 @@ public:
     bool SetBrushOrgEx(int X, int Y, TPoint* Old = nullptr);
 
     // State
-    int SaveDC(); // the new state's level, 1 for the first
+    int SaveDC();              // the new state's level, 1 for the first
     bool RestoreDC(int Level); // a negative level counts back from the newest saved state
 
     // Mapping
@@ -409,7 +432,8 @@ public:
     // Text
     bool TextOut(int X, int Y, QStringView Text);
     // Dx, when given, holds the advance of every character in logical units.
-    bool ExtTextOut(int X, int Y, uint32_t Options, const TRect* Rect, QStringView Text, const int* Dx = nullptr);
+    bool ExtTextOut(int X, int Y, uint32_t Options, const TRect* Rect, QStringView Text,
+                    const int* Dx = nullptr);
     bool GetTextExtentPoint32(QStringView Text, TSize& Size) const;
     // How many characters fit in MaxExtent (Fit) and the extent after each character (Dx).
     bool GetTextExtentExPoint(QStringView Text, int MaxExtent, int* Fit, int* Dx, TSize& Size) const;
@@ -424,10 +448,16 @@ public:
                       int SrcHeight, const QImage& Bits, uint32_t Rop);
     // The whole image into Rect (right and bottom excluded).
     bool StretchDraw(const TRect& Rect, const QImage& Image);
-    bool BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc, uint32_t Rop);
+    bool BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc,
+                uint32_t Rop);
 
     // The selected font as made for this device (never null).
     std::shared_ptr<const TFontInstance> CurrentFont() const;
+
+    // Hands a painter to code that draws with Qt itself (rich text, metafiles). The painter is
+    // clipped like every other call and works in logical units of the current mapping; What is
+    // what the log shows for the call.
+    void PaintWith(const std::function<void(QPainter&)>& Paint, const QString& What = QString());
 
 private:
     struct TState;
@@ -467,4 +497,10 @@ private:
     TDeviceCaps FCaps;
     std::unique_ptr<TState> FState;
     std::vector<TState> FSaved;
+    bool FEnded = false; // after EndDoc nothing more is drawn
+    // the font last made for this device: handles are never reused, so the handle and the
+    // scale identify it
+    mutable HFONT FFontKey = 0;
+    mutable double FFontScaleX = 0, FFontScaleY = 0;
+    mutable std::shared_ptr<const TFontInstance> FFontMade;
 };

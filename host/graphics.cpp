@@ -64,7 +64,16 @@ TFont::TFont(const TFont& Other)
       FColor(Other.FColor), FCharset(Other.FCharset), FPitch(Other.FPitch), FExtra(Other.FExtra) {}
 
 TFont& TFont::operator=(const TFont& Other) {
-    if (this != &Other) Assign(Other);
+    if (this == &Other) return *this;
+    FName = Other.FName;
+    FHeight = Other.FHeight;
+    FPixelsPerInch = Other.FPixelsPerInch;
+    FStyle = Other.FStyle;
+    FColor = Other.FColor;
+    FCharset = Other.FCharset;
+    FPitch = Other.FPitch;
+    FExtra = Other.FExtra;
+    Changed();
     return *this;
 }
 
@@ -72,8 +81,9 @@ TFont::~TFont() = default;
 
 void TFont::Assign(const TFont& Source) {
     FName = Source.FName;
-    FHeight = Source.FHeight;
-    FPixelsPerInch = Source.FPixelsPerInch;
+    // a font taken over from a device of another resolution keeps its size in points
+    FHeight =
+        Source.FPixelsPerInch == FPixelsPerInch ? Source.FHeight : -MulDiv(Source.Size(), FPixelsPerInch, 72);
     FStyle = Source.FStyle;
     FColor = Source.FColor;
     FCharset = Source.FCharset;
@@ -88,9 +98,13 @@ void TFont::SetName(const QString& Value) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+}
 
 void TFont::SetHeight(int Value) {
     if (Value == FHeight) return;
@@ -136,10 +150,9 @@ TLogFont TFont::LogFont() const {
     R.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
     R.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
     R.lfCharSet = FCharset;
-    R.lfPitchAndFamily = uint8_t((R.lfPitchAndFamily & 0xF0) |
-                                 (FPitch == fpFixed      ? FIXED_PITCH
-                                  : FPitch == fpVariable ? VARIABLE_PITCH
-                                                         : DEFAULT_PITCH));
+    R.lfPitchAndFamily = uint8_t((R.lfPitchAndFamily & 0xF0) | (FPitch == fpFixed      ? FIXED_PITCH
+                                                                : FPitch == fpVariable ? VARIABLE_PITCH
+                                                                                       : DEFAULT_PITCH));
     R.lfFaceName = FName.left(LF_FACESIZE - 1);
     return R;
 }
@@ -156,9 +169,15 @@ void TFont::SetLogFont(const TLogFont& Value) {
     FStyle = S;
     FCharset = Value.lfCharSet;
     switch (Value.lfPitchAndFamily & 0x03) {
-    case FIXED_PITCH: FPitch = fpFixed; break;
-    case VARIABLE_PITCH: FPitch = fpVariable; break;
-    default: FPitch = fpDefault; break;
+    case FIXED_PITCH:
+        FPitch = fpFixed;
+        break;
+    case VARIABLE_PITCH:
+        FPitch = fpVariable;
+        break;
+    default:
+        FPitch = fpDefault;
+        break;
     }
     Changed();
 }
@@ -277,8 +296,12 @@ TLogBrush TBrush::LogBrush() const {
     TLogBrush R;
     R.lbColor = ColorToRGB(FColor);
     switch (FStyle) {
-    case bsSolid: R.lbStyle = BS_SOLID; break;
-    case bsClear: R.lbStyle = BS_NULL; break;
+    case bsSolid:
+        R.lbStyle = BS_SOLID;
+        break;
+    case bsClear:
+        R.lbStyle = BS_NULL;
+        break;
     default:
         R.lbStyle = BS_HATCHED;
         R.lbHatch = int32_t(FStyle) - int32_t(bsHorizontal); // bsHorizontal..bsDiagCross = HS_*
