@@ -375,7 +375,7 @@ std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceM
     return O;
 }
 
-void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) {
+void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) {
     const QString File = CreateTempFileName();
     FTitle = Title;
     FJobMode = Mode;
@@ -387,7 +387,7 @@ void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const
     }
 }
 
-void TCupsPrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps& Caps) { FJob.NewPage(Caps); }
+void TCupsPrinter::NewPage(const TDeviceMode&, const TDeviceCaps& Caps) { FJob.NewPage(Caps); }
 
 void TCupsPrinter::EndDoc() {
     FJob.End();
@@ -429,8 +429,8 @@ TDeviceMode TCupsPrinter::DefaultDeviceMode() { return Capabilities(), TDeviceMo
 
 std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceMode&) { return {}; }
 
-void TCupsPrinter::BeginDoc(const QString&, const TDeviceMode&, const TPrinterDeviceCaps&) { Capabilities(); }
-void TCupsPrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps&) {}
+void TCupsPrinter::BeginDoc(const QString&, const TDeviceMode&, const TDeviceCaps&) { Capabilities(); }
+void TCupsPrinter::NewPage(const TDeviceMode&, const TDeviceCaps&) {}
 void TCupsPrinter::EndDoc() {}
 void TCupsPrinter::Abort() {}
 

@@ -20,11 +20,11 @@ public:
     TPrinterCapabilities Capabilities() override;
     TDeviceMode DefaultDeviceMode() override;
 
-    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
-    void NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
+    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
+    void NewPage(const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
     void EndDoc() override;
     void Abort() override;
-    QPainter* Painter() override { return FJob.Painter(); }
+    QPaintDevice* PaintDevice() override { return FJob.Device(); }
 
     // The job options a device mode gives, as name and value pairs in the order they are sent.
     std::vector<std::pair<QString, QString>> JobOptions(const TDeviceMode& Mode);

@@ -7,13 +7,12 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QStandardPaths>
 
 namespace {
 
-QPageLayout LayoutFor(const TPrinterDeviceCaps& Caps) {
+QPageLayout LayoutFor(const TDeviceCaps& Caps) {
     auto Mm = [](int Pixels, int Dpi) { return Dpi > 0 ? Pixels * 25.4 / Dpi : 0.0; };
     const QSizeF Paper(Mm(Caps.PhysicalWidth, Caps.LogPixelsX), Mm(Caps.PhysicalHeight, Caps.LogPixelsY));
     const QMarginsF Margins(Mm(Caps.PhysicalOffsetX, Caps.LogPixelsX), Mm(Caps.PhysicalOffsetY, Caps.LogPixelsY),
@@ -42,53 +41,38 @@ TPdfJobWriter::~TPdfJobWriter() {
         Abort();
 }
 
-void TPdfJobWriter::Begin(const QString& FileName, const QString& Title, const TPrinterDeviceCaps& Caps) {
+void TPdfJobWriter::Begin(const QString& FileName, const QString& Title, const TDeviceCaps& Caps) {
     if (Caps.LogPixelsX <= 0 || Caps.LogPixelsY <= 0 || Caps.PhysicalWidth <= 0 || Caps.PhysicalHeight <= 0)
         throw Exception(QStringLiteral("The printer reports no page size"));
+    // Fail here, with the file's name, rather than later when the first page is painted.
+    QFile Probe(FileName);
+    if (!Probe.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("Cannot create file \"%s\". %s"), {FileName, Probe.errorString()});
+    Probe.close();
     FFileName = FileName;
     FWriter = std::make_unique<QPdfWriter>(FileName);
     FWriter->setTitle(Title);
     FWriter->setCreator(QStringLiteral("pimrun"));
     FWriter->setResolution(Caps.LogPixelsX);
-    SetLayout(Caps);
-    FPainter = std::make_unique<QPainter>();
-    if (!FPainter->begin(FWriter.get())) {
-        FPainter.reset();
-        FWriter.reset();
-        throw Exception(QStringLiteral("Cannot create the file %s"), {FileName});
-    }
-    SetScale(Caps);
-}
-
-void TPdfJobWriter::SetLayout(const TPrinterDeviceCaps& Caps) {
     FWriter->setPageLayout(LayoutFor(Caps));
 }
 
-void TPdfJobWriter::SetScale(const TPrinterDeviceCaps& Caps) {
-    FPainter->resetTransform();
-    if (Caps.LogPixelsY != Caps.LogPixelsX)
-        FPainter->scale(1.0, double(Caps.LogPixelsX) / Caps.LogPixelsY);
-}
+QPaintDevice* TPdfJobWriter::Device() const { return FWriter.get(); }
 
-void TPdfJobWriter::NewPage(const TPrinterDeviceCaps& Caps) {
+void TPdfJobWriter::NewPage(const TDeviceCaps& Caps) {
     if (!Active())
         return;
-    SetLayout(Caps);
+    FWriter->setPageLayout(LayoutFor(Caps));
     FWriter->newPage();
-    SetScale(Caps);
 }
 
-void TPdfJobWriter::End() {
-    if (!Active())
-        return;
-    FPainter->end();
-    FPainter.reset();
-    FWriter.reset();
-}
+void TPdfJobWriter::End() { FWriter.reset(); }
 
 void TPdfJobWriter::Abort() {
+    const bool WasActive = Active();
     End();
-    QFile::remove(FFileName);
+    if (WasActive)
+        QFile::remove(FFileName);
 }
 
 TPdfFilePrinter::TPdfFilePrinter() = default;
@@ -143,7 +127,7 @@ TDeviceMode TPdfFilePrinter::DefaultDeviceMode() {
     return M;
 }
 
-void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const TPrinterDeviceCaps& Caps) {
+void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const TDeviceCaps& Caps) {
     QString Target = FFileName;
     if (Target.isEmpty()) {
         QString Dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -155,7 +139,7 @@ void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const T
     FLastFileName = Target;
 }
 
-void TPdfFilePrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps& Caps) { FJob.NewPage(Caps); }
+void TPdfFilePrinter::NewPage(const TDeviceMode&, const TDeviceCaps& Caps) { FJob.NewPage(Caps); }
 
 void TPdfFilePrinter::EndDoc() { FJob.End(); }
 

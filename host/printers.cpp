@@ -5,6 +5,7 @@
 #include "host/mathutil.h"
 #include "host/pdfprinter.h"
 
+#include <algorithm>
 #include <utility>
 
 const char* const SNoDefaultPrinter = "There is no default printer currently selected";
@@ -45,24 +46,46 @@ void SetPrinterListFactory(TPrinterListFactory Value) {
 }
 
 TPrinter& Printer() {
-    static TPrinter P;
-    return P;
+    // Never destroyed: a device context still held at exit must not outlive the drawing objects'
+    // table it refers to. Refresh is the way back to a clean state.
+    static TPrinter* P = new TPrinter;
+    return *P;
 }
+
+// The printer's pages as a surface for its device context: the backend's paint device, and a new
+// page from the backend whenever the device context asks for one.
+class TPrinterSurface : public TDeviceSurface {
+public:
+    TPrinterSurface(TPrinter& Owner, const TDeviceCaps& Caps) : FOwner(Owner), FCaps(Caps) {}
+    TDeviceCaps Caps() const override { return FCaps; }
+    QPaintDevice* PaintDevice() override { return FOwner.Backend()->PaintDevice(); }
+    bool IsRaster() const override { return false; }
+    bool NewPage() override {
+        FOwner.AdvancePage();
+        return true;
+    }
+
+private:
+    TPrinter& FOwner;
+    TDeviceCaps FCaps;
+};
 
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
+    FHandle.reset();
     if (FPrinting && !FBackends.empty()) {
         try {
             FBackends[CurrentIndex()]->Abort();
         } catch (...) {
-            // Leaving the process: a job that cannot be abandoned is dropped as it stands.
+            // Going away: a job that cannot be abandoned is dropped as it stands.
         }
     }
 }
 
 void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
     CheckPrinting(false);
+    FHandle.reset();
     FBackends = std::move(Printers);
     FNames.clear();
     for (const auto& B : FBackends)
@@ -75,6 +98,7 @@ void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
 
 void TPrinter::Refresh() {
     CheckPrinting(false);
+    FHandle.reset();
     FBackends.clear();
     FNames.clear();
     FDefaultIndex = -1;
@@ -156,14 +180,25 @@ void TPrinter::ApplyDeviceMode() {
 
 TPrinterCapabilities TPrinter::Capabilities() { return Backend()->Capabilities(); }
 
-TPrinterDeviceCaps TPrinter::DeviceCaps() {
+TDeviceCaps TPrinter::DeviceCaps() {
     TPrinterBackend* B = Backend();
     return PrinterDeviceCaps(FPrinting ? FJobMode : DeviceMode(), B->Capabilities());
 }
 
-QPainter* TPrinter::Painter() {
-    CheckPrinting(true);
-    return Backend()->Painter();
+DeviceContext* TPrinter::Handle() {
+    if (FPrinting)
+        return FHandle.get();
+    const TDeviceCaps Caps = DeviceCaps();
+    const auto Same = [](const TDeviceCaps& A, const TDeviceCaps& B) {
+        return A.LogPixelsX == B.LogPixelsX && A.LogPixelsY == B.LogPixelsY && A.PhysicalWidth == B.PhysicalWidth &&
+               A.PhysicalHeight == B.PhysicalHeight && A.PhysicalOffsetX == B.PhysicalOffsetX &&
+               A.PhysicalOffsetY == B.PhysicalOffsetY && A.HorzRes == B.HorzRes && A.VertRes == B.VertRes;
+    };
+    if (!FHandle || !Same(Caps, FHandleCaps)) {
+        FHandle = std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(Caps));
+        FHandleCaps = Caps;
+    }
+    return FHandle.get();
 }
 
 void TPrinter::CheckPrinting(bool Value) const {
@@ -176,18 +211,31 @@ void TPrinter::BeginDoc() {
     CheckPrinting(false);
     TPrinterBackend* B = Backend();
     FJobMode = DeviceMode();
-    const TPrinterDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
+    const TDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
     FAborted = false;
     FPageNumber = 1;
+    FHandle.reset();
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
+    FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this, Caps));
+    FHandleCaps = Caps;
+}
+
+void TPrinter::AdvancePage() {
+    TPrinterBackend* B = Backend();
+    B->NewPage(FJobMode, PrinterDeviceCaps(FJobMode, B->Capabilities()));
+    ++FPageNumber;
+    FAdvanced = true;
 }
 
 void TPrinter::NewPage() {
     CheckPrinting(true);
-    TPrinterBackend* B = Backend();
-    B->NewPage(FJobMode, PrinterDeviceCaps(FJobMode, B->Capabilities()));
-    ++FPageNumber;
+    // The device context ends the page it paints and asks its surface for the next; a device
+    // context that has nothing to paint on leaves that to us.
+    FAdvanced = false;
+    FHandle->NewPage();
+    if (!FAdvanced)
+        AdvancePage();
 }
 
 void TPrinter::EndDoc() {
@@ -195,6 +243,9 @@ void TPrinter::EndDoc() {
     // The job is over whether or not the spooler takes it, so a failed submission never leaves
     // the printer object stuck in the printing state.
     FPrinting = false;
+    std::unique_ptr<DeviceContext> Job = std::move(FHandle);
+    Job->EndDoc();
+    Job.reset();
     Backend()->EndDoc();
 }
 
@@ -202,6 +253,7 @@ void TPrinter::Abort() {
     CheckPrinting(true);
     FPrinting = false;
     FAborted = true;
+    FHandle.reset();
     Backend()->Abort();
 }
 
@@ -217,12 +269,19 @@ const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabi
     return nullptr;
 }
 
-TPrinterDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
-    TPrinterDeviceCaps D;
+TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
+    TDeviceCaps D;
+    D.Technology = DT_RASPRINTER;
+    D.BitsPixel = 24;
     const int DefaultDpi = Caps.DefaultResolution > 0 ? Caps.DefaultResolution : 300;
     const bool DpiGiven = Mode.Has(dmfPrintQuality) && Mode.PrintQuality > 0;
     D.LogPixelsX = DpiGiven ? Mode.PrintQuality : DefaultDpi;
-    D.LogPixelsY = DpiGiven && Mode.Has(dmfYResolution) && Mode.YResolution > 0 ? Mode.YResolution : D.LogPixelsX;
+    // A y resolution of its own only where the printer offers that pair.
+    D.LogPixelsY = D.LogPixelsX;
+    if (DpiGiven && Mode.Has(dmfYResolution) && Mode.YResolution > 0 &&
+        std::find(Caps.Resolutions.begin(), Caps.Resolutions.end(), QPoint(D.LogPixelsX, Mode.YResolution)) !=
+            Caps.Resolutions.end())
+        D.LogPixelsY = Mode.YResolution;
 
     const TPrinterPaper* Paper = FindModePaper(Mode, Caps);
     QPoint Size;

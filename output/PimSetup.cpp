@@ -137,7 +137,7 @@ void TPimPrinterSetup::GetData() {
         return;
     FPrinterSettings->GetValues();
     CopyFromPrinterSettings();
-    const TPrinterDeviceCaps C = Printer().DeviceCaps();
+    const TDeviceCaps C = Printer().DeviceCaps();
     if (C.LogPixelsX <= 0 || C.LogPixelsY <= 0)
         return;
     FLeftPrintArea = double(C.PhysicalOffsetX) / C.LogPixelsX;

@@ -1,10 +1,10 @@
 #include "host/cupsprinter.h"
+#include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/printers.h"
 #include "support/cupsfixture.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -143,9 +143,9 @@ TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {
     Mode.PrintQuality = dmResHigh;
     Printer().SetTitle(QStringLiteral("Quarterly report"));
     Printer().BeginDoc();
-    Printer().Painter()->drawText(100, 100, QStringLiteral("Page one"));
+    Printer().Handle()->TextOut(100, 100, u"Page one");
     Printer().NewPage();
-    Printer().Painter()->drawText(100, 100, QStringLiteral("Page two"));
+    Printer().Handle()->TextOut(100, 100, u"Page two");
     Printer().EndDoc();
 
     auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());

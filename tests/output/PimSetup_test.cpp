@@ -280,7 +280,7 @@ TEST_F(PimSetup, SetDataThenGetDataThroughAFakePrinter) {
     EXPECT_DOUBLE_EQ(S.LeftPrintArea(), 0.25);
     EXPECT_DOUBLE_EQ(S.TopPrintArea(), 0.25);
     // 297 mm across at the printer's default 600 dpi is 7015.7 pixels, kept as 7016.
-    const TPrinterDeviceCaps C = Printer().DeviceCaps();
+    const TDeviceCaps C = Printer().DeviceCaps();
     EXPECT_EQ(C.LogPixelsX, 600) << "a quality code leaves the printer's default resolution";
     EXPECT_EQ(C.PhysicalWidth, 7016);
     EXPECT_EQ(C.PhysicalHeight, 4961);

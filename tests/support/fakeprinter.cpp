@@ -2,7 +2,6 @@
 
 #include "host/exceptions.h"
 
-#include <QPainter>
 
 TFakePrinter::TFakePrinter(const QString& Name) : FName(Name) {
     Caps.Papers = {{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QStringLiteral("letter"), {}}};
@@ -67,38 +66,27 @@ TPrinterCapabilities TFakePrinter::Capabilities() {
 
 TDeviceMode TFakePrinter::DefaultDeviceMode() { return Defaults; }
 
-void TFakePrinter::StartPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
-    TFakeJob& Job = Jobs.back();
-    Job.Pages.push_back({Mode, PageCaps, QPicture()});
-    FPainter = std::make_unique<QPainter>(&Job.Pages.back().Picture);
-}
+QPaintDevice* TFakePrinter::PaintDevice() { return FPrinting ? &Jobs.back().Picture : nullptr; }
 
-void TFakePrinter::FinishPage() {
-    if (FPainter)
-        FPainter->end();
-    FPainter.reset();
-}
-
-void TFakePrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
+void TFakePrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& PageCaps) {
     Fail(fpBeginDoc);
-    Jobs.push_back({Title, Mode, {}, false, false});
-    StartPage(Mode, PageCaps);
+    Jobs.push_back({Title, Mode, {{Mode, PageCaps}}, QPicture(), false, false});
+    FPrinting = true;
 }
 
-void TFakePrinter::NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
+void TFakePrinter::NewPage(const TDeviceMode& Mode, const TDeviceCaps& PageCaps) {
     Fail(fpNewPage);
-    FinishPage();
-    StartPage(Mode, PageCaps);
+    Jobs.back().Pages.push_back({Mode, PageCaps});
 }
 
 void TFakePrinter::EndDoc() {
-    FinishPage();
+    FPrinting = false;
     Jobs.back().Ended = true;
     Fail(fpEndDoc);
 }
 
 void TFakePrinter::Abort() {
-    FinishPage();
+    FPrinting = false;
     Jobs.back().Aborted = true;
 }
 
