@@ -10,7 +10,8 @@
 // to a PDF file and submitted with its options when it ends.
 class TCupsPrinter : public TPrinterBackend {
 public:
-    explicit TCupsPrinter(const QString& Name, const QString& Driver = QString(), const QString& Port = QString());
+    explicit TCupsPrinter(const QString& Name, const QString& Driver = QString(),
+                          const QString& Port = QString());
     ~TCupsPrinter() override;
 
     QString Name() const override { return FName; }

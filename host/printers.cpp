@@ -23,7 +23,8 @@ TPrinterListFactory& Factory() {
 }
 
 // Letter, for a device mode that names no paper the printer has and no size of its own.
-const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(), QMargins()};
+const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(),
+                                  QMargins()};
 
 QMargins Landscape(const QMargins& M) {
     // The page turns a quarter counter-clockwise: the portrait's left edge becomes the bottom.
@@ -35,8 +36,7 @@ QMargins Landscape(const QMargins& M) {
 TPrinterBackends MachinePrinters(int& DefaultIndex) {
     TPrinterBackends List = CupsPrinters(DefaultIndex);
     List.push_back(std::make_unique<TPdfFilePrinter>());
-    if (DefaultIndex < 0)
-        DefaultIndex = 0;
+    if (DefaultIndex < 0) DefaultIndex = 0;
     return List;
 }
 
@@ -108,8 +108,7 @@ void TPrinter::Refresh() {
 }
 
 void TPrinter::EnsureList() {
-    if (FListRead)
-        return;
+    if (FListRead) return;
     int DefaultIndex = -1;
     TPrinterBackends List = Factory() ? Factory()(DefaultIndex) : MachinePrinters(DefaultIndex);
     SetPrinters(std::move(List), DefaultIndex);
@@ -122,29 +121,27 @@ const QStringList& TPrinter::Printers() {
 
 int TPrinter::CurrentIndex() {
     EnsureList();
-    if (FPrinterIndex >= 0)
-        return FPrinterIndex;
-    if (FDefaultIndex < 0)
-        throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+    if (FPrinterIndex >= 0) return FPrinterIndex;
+    if (FDefaultIndex < 0) throw Exception(QString::fromLatin1(SNoDefaultPrinter));
     return FDefaultIndex;
 }
 
-int TPrinter::PrinterIndex() { return CurrentIndex(); }
+int TPrinter::PrinterIndex() {
+    return CurrentIndex();
+}
 
 void TPrinter::SetPrinterIndex(int Value) {
     CheckPrinting(false);
     EnsureList();
     int Resolved = Value;
     if (Value == -1) {
-        if (FDefaultIndex < 0)
-            throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+        if (FDefaultIndex < 0) throw Exception(QString::fromLatin1(SNoDefaultPrinter));
         Resolved = FDefaultIndex;
     } else if (Value < 0 || Value >= int(FBackends.size())) {
         throw Exception(QString::fromLatin1(SPrinterIndexError));
     }
     const int Old = FPrinterIndex >= 0 ? FPrinterIndex : FDefaultIndex;
-    if (Resolved != Old)
-        FDeviceMode.reset();
+    if (Resolved != Old) FDeviceMode.reset();
     FPrinterIndex = Value;
 }
 
@@ -153,7 +150,9 @@ QString TPrinter::DefaultPrinter() {
     return FDefaultIndex >= 0 ? FNames[FDefaultIndex] : QString();
 }
 
-TPrinterBackend* TPrinter::Backend() { return FBackends[CurrentIndex()].get(); }
+TPrinterBackend* TPrinter::Backend() {
+    return FBackends[CurrentIndex()].get();
+}
 
 void TPrinter::GetPrinter(QString& Device, QString& Driver, QString& Port) {
     TPrinterBackend* B = Backend();
@@ -171,14 +170,17 @@ TDeviceMode& TPrinter::DeviceMode() {
     return *FDeviceMode;
 }
 
-void TPrinter::ResetDeviceMode() { FDeviceMode.reset(); }
-
-void TPrinter::ApplyDeviceMode() {
-    if (FPrinting)
-        FJobMode = DeviceMode();
+void TPrinter::ResetDeviceMode() {
+    FDeviceMode.reset();
 }
 
-TPrinterCapabilities TPrinter::Capabilities() { return Backend()->Capabilities(); }
+void TPrinter::ApplyDeviceMode() {
+    if (FPrinting) FJobMode = DeviceMode();
+}
+
+TPrinterCapabilities TPrinter::Capabilities() {
+    return Backend()->Capabilities();
+}
 
 TDeviceCaps TPrinter::DeviceCaps() {
     TPrinterBackend* B = Backend();
@@ -186,13 +188,13 @@ TDeviceCaps TPrinter::DeviceCaps() {
 }
 
 DeviceContext* TPrinter::Handle() {
-    if (FPrinting)
-        return FHandle.get();
+    if (FPrinting) return FHandle.get();
     const TDeviceCaps Caps = DeviceCaps();
     const auto Same = [](const TDeviceCaps& A, const TDeviceCaps& B) {
-        return A.LogPixelsX == B.LogPixelsX && A.LogPixelsY == B.LogPixelsY && A.PhysicalWidth == B.PhysicalWidth &&
-               A.PhysicalHeight == B.PhysicalHeight && A.PhysicalOffsetX == B.PhysicalOffsetX &&
-               A.PhysicalOffsetY == B.PhysicalOffsetY && A.HorzRes == B.HorzRes && A.VertRes == B.VertRes;
+        return A.LogPixelsX == B.LogPixelsX && A.LogPixelsY == B.LogPixelsY &&
+               A.PhysicalWidth == B.PhysicalWidth && A.PhysicalHeight == B.PhysicalHeight &&
+               A.PhysicalOffsetX == B.PhysicalOffsetX && A.PhysicalOffsetY == B.PhysicalOffsetY &&
+               A.HorzRes == B.HorzRes && A.VertRes == B.VertRes;
     };
     if (!FHandle || !Same(Caps, FHandleCaps)) {
         FHandle = std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(Caps));
@@ -202,8 +204,7 @@ DeviceContext* TPrinter::Handle() {
 }
 
 void TPrinter::CheckPrinting(bool Value) const {
-    if (FPrinting == Value)
-        return;
+    if (FPrinting == Value) return;
     throw Exception(QString::fromLatin1(Value ? SNotPrinting : SPrinting));
 }
 
@@ -234,8 +235,7 @@ void TPrinter::NewPage() {
     // context that has nothing to paint on leaves that to us.
     FAdvanced = false;
     FHandle->NewPage();
-    if (!FAdvanced)
-        AdvancePage();
+    if (!FAdvanced) AdvancePage();
 }
 
 void TPrinter::EndDoc() {
@@ -260,12 +260,10 @@ void TPrinter::Abort() {
 const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
     if (Mode.Has(dmfPaperSize))
         for (const TPrinterPaper& P : Caps.Papers)
-            if (P.Number == uint16_t(Mode.PaperSize))
-                return &P;
+            if (P.Number == uint16_t(Mode.PaperSize)) return &P;
     if (Mode.Has(dmfFormName) && !Mode.FormName.isEmpty())
         for (const TPrinterPaper& P : Caps.Papers)
-            if (P.Name.compare(Mode.FormName, Qt::CaseInsensitive) == 0)
-                return &P;
+            if (P.Name.compare(Mode.FormName, Qt::CaseInsensitive) == 0) return &P;
     return nullptr;
 }
 
@@ -286,15 +284,13 @@ TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilitie
     const TPrinterPaper* Paper = FindModePaper(Mode, Caps);
     QPoint Size;
     QMargins Margins;
-    const bool OwnSize = Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 &&
-                         Mode.PaperWidth > 0;
+    const bool OwnSize =
+        Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 && Mode.PaperWidth > 0;
     if (OwnSize && (!Paper || Paper->Number == dmPaperUser)) {
         Size = QPoint(Mode.PaperWidth, Mode.PaperLength);
-        if (Paper)
-            Margins = Paper->Margins;
+        if (Paper) Margins = Paper->Margins;
     } else {
-        if (!Paper)
-            Paper = Caps.Papers.empty() ? &FallbackPaper : &Caps.Papers.front();
+        if (!Paper) Paper = Caps.Papers.empty() ? &FallbackPaper : &Caps.Papers.front();
         Size = Paper->Size;
         Margins = Paper->Margins;
     }

@@ -19,8 +19,7 @@ class CupsPrinters : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         Server = TCupsServer::Instance();
-        if (!Server)
-            return;
+        if (!Server) return;
         const QString Laser = FindPpd(QStringLiteral("pxlcolor.ppd"));
         const QString Plain = FindPpd(QStringLiteral("Generic-PDF_Printer-PDF.ppd"));
         if (Laser.isEmpty() || Plain.isEmpty()) {
@@ -40,10 +39,8 @@ protected:
         TCupsServer::Shutdown();
     }
     void SetUp() override {
-        if (!Server)
-            GTEST_SKIP() << "no private CUPS server: " << TCupsServer::SkipReason().toStdString();
-        if (!Missing.isEmpty())
-            GTEST_SKIP() << Missing.toStdString();
+        if (!Server) GTEST_SKIP() << "no private CUPS server: " << TCupsServer::SkipReason().toStdString();
+        if (!Missing.isEmpty()) GTEST_SKIP() << Missing.toStdString();
         Printer().Refresh();
     }
     void TearDown() override { Printer().Refresh(); }
@@ -57,8 +54,7 @@ QString CupsPrinters::Missing;
 
 const TPrinterBin* BinNamed(const TPrinterCapabilities& C, const QString& Source) {
     for (const TPrinterBin& B : C.Bins)
-        if (B.Source == Source)
-            return &B;
+        if (B.Source == Source) return &B;
     return nullptr;
 }
 
@@ -100,7 +96,8 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     EXPECT_EQ(C.DefaultResolution, 600);
     EXPECT_NE(std::find(C.Resolutions.begin(), C.Resolutions.end(), QPoint(1200, 1200)), C.Resolutions.end());
 
-    auto A4 = std::find_if(C.Papers.begin(), C.Papers.end(), [](const TPrinterPaper& P) { return P.Number == 9; });
+    auto A4 =
+        std::find_if(C.Papers.begin(), C.Papers.end(), [](const TPrinterPaper& P) { return P.Number == 9; });
     ASSERT_NE(A4, C.Papers.end());
     EXPECT_EQ(A4->Name, QStringLiteral("A4"));
     EXPECT_EQ(A4->Media, QStringLiteral("iso_a4_210x297mm"));
@@ -116,7 +113,9 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     ASSERT_NE(BinNamed(C, QStringLiteral("large-capacity")), nullptr);
     EXPECT_EQ(BinNamed(C, QStringLiteral("large-capacity"))->Number, dmBinLargeCapacity);
     EXPECT_GE(C.Bins.size(), 5u);
-    EXPECT_EQ(std::count_if(C.Bins.begin(), C.Bins.end(), [](const TPrinterBin& B) { return B.Source == "auto"; }), 1);
+    EXPECT_EQ(
+        std::count_if(C.Bins.begin(), C.Bins.end(), [](const TPrinterBin& B) { return B.Source == "auto"; }),
+        1);
 
     const TDeviceMode& M = Printer().DeviceMode();
     EXPECT_EQ(M.PaperSize, dmPaperLetter);
@@ -128,8 +127,9 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     Printer().SetPrinterIndex(1);
     const TPrinterCapabilities P = Printer().Capabilities();
     EXPECT_TRUE(P.Bins.empty());
-    EXPECT_NE(std::find_if(P.Papers.begin(), P.Papers.end(), [](const TPrinterPaper& X) { return X.Number == 70; }),
-              P.Papers.end()); // A6
+    EXPECT_NE(
+        std::find_if(P.Papers.begin(), P.Papers.end(), [](const TPrinterPaper& X) { return X.Number == 70; }),
+        P.Papers.end()); // A6
 }
 
 TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {

@@ -56,7 +56,8 @@ TEST(Printers, WithNoPrinterEveryPathGivesTheMessage) {
 
 TEST(Printers, IndexMinusOneIsTheDefaultAndChangingPrinterReadsItsDefaults) {
     TFakePrinterList List(TwoPrinters(), 1);
-    EXPECT_EQ(Printer().Printers(), QStringList({QStringLiteral("Office Laser"), QStringLiteral("Label Printer")}));
+    EXPECT_EQ(Printer().Printers(),
+              QStringList({QStringLiteral("Office Laser"), QStringLiteral("Label Printer")}));
     EXPECT_EQ(Printer().DefaultPrinter(), QStringLiteral("Label Printer"));
     EXPECT_EQ(Printer().PrinterIndex(), 1);
     EXPECT_EQ(Printer().DeviceMode().DeviceName, QStringLiteral("Label Printer"));
@@ -110,7 +111,7 @@ TEST(Printers, DeviceCapsFollowPaperOrientationAndResolution) {
     C = Printer().DeviceCaps();
     EXPECT_EQ(C.LogPixelsX, 300);
     EXPECT_EQ(C.LogPixelsY, 150);
-    EXPECT_EQ(C.PhysicalWidth, 2480); // 210 mm at 300 dpi
+    EXPECT_EQ(C.PhysicalWidth, 2480);  // 210 mm at 300 dpi
     EXPECT_EQ(C.PhysicalHeight, 1754); // 297 mm at 150 dpi
     EXPECT_EQ(C.PhysicalOffsetY, 38);
 
@@ -159,9 +160,10 @@ TEST(Printers, FakeJobRecordsPagesCopiesAndModeChangedWhileRunning) {
     EXPECT_EQ(Dc->GetDeviceCaps(LOGPIXELSX), 600);
     EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALOFFSETX), 150);
     EXPECT_EQ(Dc->GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
-    EXPECT_EQ(Dc->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("NewPage"), QStringLiteral("Rectangle")}),
-              QStringList({QStringLiteral("LineTo 100 100"), QStringLiteral("NewPage"),
-                           QStringLiteral("Rectangle 10 10 50 50"), QStringLiteral("NewPage")}));
+    EXPECT_EQ(
+        Dc->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("NewPage"), QStringLiteral("Rectangle")}),
+        QStringList({QStringLiteral("LineTo 100 100"), QStringLiteral("NewPage"),
+                     QStringLiteral("Rectangle 10 10 50 50"), QStringLiteral("NewPage")}));
     Printer().EndDoc();
     EXPECT_FALSE(Printer().Printing());
 
@@ -241,8 +243,9 @@ TEST(Printers, PdfFilePrinterWritesEachPageWithItsPaper) {
     EXPECT_TRUE(F.read(5) == "%PDF-");
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         GTEST_SKIP() << "pdfinfo is not installed (Debian package poppler-utils)";
-    const QString Info = Tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
-                                                          QStringLiteral("-l"), QStringLiteral("2"), F.fileName()});
+    const QString Info =
+        Tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                         QStringLiteral("2"), F.fileName()});
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595 x 842"))));
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+792 x 612"))));

@@ -2,9 +2,9 @@
 
 #include "host/exceptions.h"
 
-
 TFakePrinter::TFakePrinter(const QString& Name) : FName(Name) {
-    Caps.Papers = {{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QStringLiteral("letter"), {}}};
+    Caps.Papers = {
+        {dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QStringLiteral("letter"), {}}};
     Caps.Resolutions = {QPoint(300, 300)};
     Caps.MaxCopies = 1;
     Caps.DefaultResolution = 300;
@@ -54,8 +54,7 @@ std::unique_ptr<TFakePrinter> TFakePrinter::Office(const QString& Name) {
 }
 
 void TFakePrinter::Fail(TFailPoint Point) const {
-    if (FailAt == Point)
-        throw Exception(FailMessage);
+    if (FailAt == Point) throw Exception(FailMessage);
 }
 
 TPrinterCapabilities TFakePrinter::Capabilities() {
@@ -64,9 +63,13 @@ TPrinterCapabilities TFakePrinter::Capabilities() {
     return Caps;
 }
 
-TDeviceMode TFakePrinter::DefaultDeviceMode() { return Defaults; }
+TDeviceMode TFakePrinter::DefaultDeviceMode() {
+    return Defaults;
+}
 
-QPaintDevice* TFakePrinter::PaintDevice() { return FPrinting ? &Jobs.back().Picture : nullptr; }
+QPaintDevice* TFakePrinter::PaintDevice() {
+    return FPrinting ? &Jobs.back().Picture : nullptr;
+}
 
 void TFakePrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& PageCaps) {
     Fail(fpBeginDoc);
@@ -99,11 +102,12 @@ TFakePrinterList::TFakePrinterList(std::vector<std::unique_ptr<TFakePrinter>> Pr
     Printer().SetPrinters(std::move(List), DefaultIndex);
 }
 
-TFakePrinterList::TFakePrinterList() { Printer().SetPrinters({}, -1); }
+TFakePrinterList::TFakePrinterList() {
+    Printer().SetPrinters({}, -1);
+}
 
 TFakePrinterList::~TFakePrinterList() {
-    if (Printer().Printing())
-        Printer().Abort();
+    if (Printer().Printing()) Printer().Abort();
     Printer().SetTitle(QString());
     Printer().Refresh();
 }
