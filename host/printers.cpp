@@ -56,8 +56,8 @@ TPrinter& Printer() {
 // page from the backend whenever the device context asks for one.
 class TPrinterSurface : public TDeviceSurface {
 public:
-    TPrinterSurface(TPrinter& Owner, const TDeviceCaps& Caps) : FOwner(Owner), FCaps(Caps) {}
-    TDeviceCaps Caps() const override { return FCaps; }
+    explicit TPrinterSurface(TPrinter& Owner) : FOwner(Owner) {}
+    TDeviceCaps Caps() const override { return FOwner.FPageCaps; }
     QPaintDevice* PaintDevice() override { return FOwner.Backend()->PaintDevice(); }
     bool IsRaster() const override { return false; }
     bool NewPage() override {
@@ -67,7 +67,6 @@ public:
 
 private:
     TPrinter& FOwner;
-    TDeviceCaps FCaps;
 };
 
 TPrinter::TPrinter() = default;
@@ -218,15 +217,21 @@ void TPrinter::BeginDoc() {
     FHandle.reset();
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
-    FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this, Caps));
+    FPageCaps = Caps;
+    FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this));
     FHandleCaps = Caps;
 }
 
 void TPrinter::AdvancePage() {
     TPrinterBackend* B = Backend();
-    B->NewPage(FJobMode, PrinterDeviceCaps(FJobMode, B->Capabilities()));
+    const TDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
+    B->NewPage(FJobMode, Caps);
     ++FPageNumber;
     FAdvanced = true;
+    // A device mode applied during the job gives the new page other figures.
+    FPageCaps = Caps;
+    if (FHandle)
+        FHandle->ResetDC();
 }
 
 void TPrinter::NewPage() {

@@ -220,6 +220,7 @@ private:
     bool FAdvanced = false;
     std::unique_ptr<DeviceContext> FHandle;
     TDeviceCaps FHandleCaps;
+    TDeviceCaps FPageCaps; // the figures of the job's current page
 };
 
 TPrinter& Printer();

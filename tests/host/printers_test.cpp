@@ -153,8 +153,10 @@ TEST(Printers, FakeJobRecordsPagesCopiesAndModeChangedWhileRunning) {
     Printer().NewPage();
     Printer().ApplyDeviceMode();
     EXPECT_EQ(Printer().DeviceCaps().PhysicalHeight, 8400);
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 6600) << "the page under way keeps its paper";
     Dc->Rectangle(10, 10, 50, 50);
-    Printer().NewPage();
+    Dc->NewPage(); // the device context's own page break reaches the printer too
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 8400);
     EXPECT_EQ(Printer().PageNumber(), 3);
     EXPECT_EQ(Printer().Handle(), Dc) << "one device context for the whole job";
     EXPECT_EQ(Dc->GetDeviceCaps(LOGPIXELSX), 600);
