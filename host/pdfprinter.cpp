@@ -141,6 +141,7 @@ void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const T
     if (Target.isEmpty()) {
         QString Dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (Dir.isEmpty()) Dir = QDir::homePath();
+        QDir().mkpath(Dir);
         Target = QDir(Dir).filePath(SafeFileTitle(Title) + QStringLiteral(".pdf"));
     }
     FJob.Begin(Target, Title, Caps);

@@ -183,3 +183,36 @@ TEST_F(CupsPrinters, AQueueThatIsGoneGivesAClearMessage) {
             << E.Message().toStdString();
     }
 }
+
+TEST_F(CupsPrinters, DeviceModeSettingsBecomeJobOptions) {
+    auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());
+    ASSERT_NE(Office, nullptr);
+    TDeviceMode M;
+    M.Fields = dmfCopies | dmfCollate | dmfDuplex | dmfPaperSize | dmfDefaultSource | dmfPrintQuality |
+               dmfYResolution | dmfColor;
+    M.Copies = 3;
+    M.Collate = 0;
+    M.Duplex = dmDupHorizontal;
+    M.PaperSize = 999; // no such paper: no media option
+    M.DefaultSource = 12345;
+    M.PrintQuality = 1200;
+    M.YResolution = 1200;
+    M.Color = dmColorMonochrome;
+    using TOptions = std::vector<std::pair<QString, QString>>;
+    EXPECT_EQ(Office->JobOptions(M),
+              TOptions({{"copies", "3"},
+                        {"collate", "false"},
+                        {"multiple-document-handling", "separate-documents-uncollated-copies"},
+                        {"sides", "two-sided-short-edge"},
+                        {"printer-resolution", "1200dpi"},
+                        {"print-color-mode", "monochrome"}}));
+
+    // A size of its own goes out as a custom medium.
+    TDeviceMode U;
+    U.Fields = dmfPaperSize | dmfPaperLength | dmfPaperWidth;
+    U.PaperSize = dmPaperUser;
+    U.PaperLength = 2000;
+    U.PaperWidth = 1000;
+    EXPECT_EQ(Office->JobOptions(U), TOptions({{"media", "custom_100x200mm_100x200mm"}}));
+    EXPECT_TRUE(Office->JobOptions(TDeviceMode()).empty());
+}
