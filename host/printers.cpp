@@ -69,10 +69,23 @@ private:
     TPrinter& FOwner;
 };
 
+// Nothing to paint on: the printer's figures for measuring outside a job.
+class TPrinterInfoSurface : public TDeviceSurface {
+public:
+    explicit TPrinterInfoSurface(TPrinter& Owner) : FOwner(Owner) {}
+    TDeviceCaps Caps() const override { return FOwner.FInfoCaps; }
+    QPaintDevice* PaintDevice() override { return nullptr; }
+    bool IsRaster() const override { return false; }
+
+private:
+    TPrinter& FOwner;
+};
+
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
     FHandle.reset();
+    FInfoHandle.reset();
     if (FPrinting && !FBackends.empty()) {
         try {
             FBackends[CurrentIndex()]->Abort();
@@ -84,7 +97,7 @@ TPrinter::~TPrinter() {
 
 void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
     CheckPrinting(false);
-    FHandle.reset();
+    FInfoHandle.reset();
     FBackends = std::move(Printers);
     FNames.clear();
     for (const auto& B : FBackends)
@@ -97,7 +110,7 @@ void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
 
 void TPrinter::Refresh() {
     CheckPrinting(false);
-    FHandle.reset();
+    FInfoHandle.reset();
     FBackends.clear();
     FNames.clear();
     FDefaultIndex = -1;
@@ -195,11 +208,15 @@ DeviceContext* TPrinter::Handle() {
                A.PhysicalOffsetX == B.PhysicalOffsetX && A.PhysicalOffsetY == B.PhysicalOffsetY &&
                A.HorzRes == B.HorzRes && A.VertRes == B.VertRes;
     };
-    if (!FHandle || !Same(Caps, FHandleCaps)) {
-        FHandle = std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(Caps));
-        FHandleCaps = Caps;
+    if (!FInfoHandle) {
+        FInfoCaps = Caps;
+        FInfoHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterInfoSurface>(*this));
+    } else if (!Same(Caps, FInfoCaps)) {
+        // The same object with new figures, so that whoever holds it keeps a valid handle.
+        FInfoCaps = Caps;
+        FInfoHandle->ResetDC();
     }
-    return FHandle.get();
+    return FInfoHandle.get();
 }
 
 void TPrinter::CheckPrinting(bool Value) const {
@@ -214,12 +231,10 @@ void TPrinter::BeginDoc() {
     const TDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
     FAborted = false;
     FPageNumber = 1;
-    FHandle.reset();
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
     FPageCaps = Caps;
     FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this));
-    FHandleCaps = Caps;
 }
 
 void TPrinter::AdvancePage() {
@@ -230,8 +245,7 @@ void TPrinter::AdvancePage() {
     FAdvanced = true;
     // A device mode applied during the job gives the new page other figures.
     FPageCaps = Caps;
-    if (FHandle)
-        FHandle->ResetDC();
+    if (FHandle) FHandle->ResetDC();
 }
 
 void TPrinter::NewPage() {

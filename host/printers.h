@@ -190,8 +190,9 @@ public:
     bool Aborted() const { return FAborted; }
     int PageNumber() const { return FPageNumber; }
     // The printer's device context. While a job runs it draws on the job's pages and stays the
-    // same object from BeginDoc to EndDoc; otherwise it only measures and answers device
-    // capabilities for the device mode as it stands, and a later call may give a new one.
+    // same object from BeginDoc to EndDoc; otherwise it is another one that only measures and
+    // answers device capabilities for the device mode as it stands, and stays the same object
+    // until the printer list is replaced.
     DeviceContext* Handle();
 
     void BeginDoc();
@@ -201,6 +202,7 @@ public:
 
 private:
     friend class TPrinterSurface;
+    friend class TPrinterInfoSurface;
     void AdvancePage();
     void CheckPrinting(bool Value) const;
     void EnsureList();
@@ -218,9 +220,10 @@ private:
     bool FAborted = false;
     int FPageNumber = 0;
     bool FAdvanced = false;
-    std::unique_ptr<DeviceContext> FHandle;
-    TDeviceCaps FHandleCaps;
-    TDeviceCaps FPageCaps; // the figures of the job's current page
+    std::unique_ptr<DeviceContext> FHandle; // the running job's
+    TDeviceCaps FPageCaps;                  // the figures of the job's current page
+    std::unique_ptr<DeviceContext> FInfoHandle;
+    TDeviceCaps FInfoCaps;
 };
 
 TPrinter& Printer();

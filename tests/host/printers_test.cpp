@@ -279,7 +279,12 @@ TEST(Printers, HandleOutsideAJobAnswersForTheDeviceModeInForce) {
     EXPECT_EQ(Dc->GetDeviceCaps(VERTRES), 6300);
     EXPECT_EQ(Printer().Handle(), Dc);
     Printer().DeviceMode().PaperSize = dmPaperLegal;
-    EXPECT_EQ(Printer().Handle()->GetDeviceCaps(PHYSICALHEIGHT), 8400);
+    EXPECT_EQ(Printer().Handle(), Dc) << "a holder of the handle keeps a valid one";
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 8400);
+    Printer().BeginDoc();
+    EXPECT_NE(Printer().Handle(), Dc);
+    Printer().EndDoc();
+    EXPECT_EQ(Printer().Handle(), Dc);
     TSize Size;
     EXPECT_TRUE(Printer().Handle()->GetTextExtentPoint32(u"Total", Size));
     EXPECT_GT(Size.cx, 0);
