@@ -25,8 +25,10 @@ TPimList::~TPimList() {
 
 int TPimList::Add(void* Item) {
     const int NewCount = FCount + 1;
-    if (static_cast<int64_t>(FLists.size()) * ChunkSize < NewCount)
+    if (static_cast<int64_t>(FLists.size()) * ChunkSize < NewCount) {
         FLists.push_back(std::make_unique<TList>());
+        FLists.back()->SetCapacity(ChunkSize);
+    }
     FLists.back()->Add(Item);
     FCount = NewCount;
     return FCount - 1;

@@ -14,8 +14,8 @@ class TList;
 class TStream;
 
 // A list of pointers for indexes that grow into the hundreds of thousands (pages, positions): the
-// items live in chunks of 1000, so adding never moves what is already there. It owns the chunks,
-// never the items.
+// items live in chunks of 1000 made at full size, so adding never copies what is already there. It
+// owns the chunks, never the items.
 class TPimList {
 public:
     static constexpr int ChunkSize = 1000;
