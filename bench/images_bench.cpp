@@ -12,7 +12,8 @@ namespace {
 QByteArray Encoded(const char* Format, int Size) {
     QImage Image(Size, Size, QImage::Format_RGB32);
     for (int y = 0; y < Size; ++y)
-        for (int x = 0; x < Size; ++x) Image.setPixel(x, y, qRgb(x & 255, y & 255, (x ^ y) & 255));
+        for (int x = 0; x < Size; ++x)
+            Image.setPixel(x, y, qRgb(x & 255, y & 255, (x ^ y) & 255));
     QByteArray Bytes;
     QBuffer Buffer(&Bytes);
     Buffer.open(QIODevice::WriteOnly);

@@ -31,7 +31,9 @@ uint32_t PeekUInt32(const QByteArray& Data, int Offset) {
     return GetUInt32LE(reinterpret_cast<const uint8_t*>(Data.constData()) + Offset);
 }
 
-int32_t PeekInt32(const QByteArray& Data, int Offset) { return static_cast<int32_t>(PeekUInt32(Data, Offset)); }
+int32_t PeekInt32(const QByteArray& Data, int Offset) {
+    return static_cast<int32_t>(PeekUInt32(Data, Offset));
+}
 
 int16_t PeekInt16(const QByteArray& Data, int Offset) {
     return static_cast<int16_t>(GetUInt16LE(reinterpret_cast<const uint8_t*>(Data.constData()) + Offset));
@@ -61,7 +63,8 @@ void TGraphic::LoadFromStream(TStream& Stream) {
     FImage = QImage();
     const int64_t Available = std::max<int64_t>(0, Stream.Size() - Stream.Position());
     const int64_t Count = TakeCount(Stream, Available);
-    if (Count <= 0 || Count > MaxGraphicBytes) throw EInvalidGraphic(QStringLiteral("Invalid graphic format"));
+    if (Count <= 0 || Count > MaxGraphicBytes)
+        throw EInvalidGraphic(QStringLiteral("Invalid graphic format"));
     QByteArray Data(static_cast<qsizetype>(Count), Qt::Uninitialized);
     Stream.ReadBuffer(Data.data(), Count);
     FData = Data;
@@ -88,9 +91,13 @@ void TGraphic::SaveToFile(const QString& FileName) const {
     SaveToStream(Stream);
 }
 
-int TGraphic::Width() const { return FImage.width(); }
+int TGraphic::Width() const {
+    return FImage.width();
+}
 
-int TGraphic::Height() const { return FImage.height(); }
+int TGraphic::Height() const {
+    return FImage.height();
+}
 
 void TGraphic::Render(QPainter& Painter, const QRectF& Target) const {
     if (FImage.isNull() || Target.isEmpty()) return;
@@ -107,11 +114,17 @@ void TGraphic::StretchDrawOn(DeviceContext& DC, const TRect& Rect) const {
     DC.StretchDraw(Rect, FImage);
 }
 
-int TGraphic::ScreenPixelsPerInch() { return GScreenPixelsPerInch; }
+int TGraphic::ScreenPixelsPerInch() {
+    return GScreenPixelsPerInch;
+}
 
-void TGraphic::SetScreenPixelsPerInch(int Value) { GScreenPixelsPerInch = Value > 0 ? Value : 96; }
+void TGraphic::SetScreenPixelsPerInch(int Value) {
+    GScreenPixelsPerInch = Value > 0 ? Value : 96;
+}
 
-int64_t TGraphic::TakeCount(TStream&, int64_t Available) const { return Available; }
+int64_t TGraphic::TakeCount(TStream&, int64_t Available) const {
+    return Available;
+}
 
 void TGraphic::DecodeImage(const char* Format, const char* What) {
     QBuffer Buffer(&FData);
@@ -140,27 +153,39 @@ int64_t TBitmap::TakeCount(TStream& Stream, int64_t Available) const {
     return Available;
 }
 
-void TBitmap::Decode() { DecodeImage("bmp", "Bitmap"); }
+void TBitmap::Decode() {
+    DecodeImage("bmp", "Bitmap");
+}
 
 TIcon::TIcon() = default;
 
-void TIcon::Decode() { DecodeImage("ico", "Icon"); }
+void TIcon::Decode() {
+    DecodeImage("ico", "Icon");
+}
 
 TPngImage::TPngImage() = default;
 
-void TPngImage::Decode() { DecodeImage("png", "PNG"); }
+void TPngImage::Decode() {
+    DecodeImage("png", "PNG");
+}
 
 TGIFImage::TGIFImage() = default;
 
-void TGIFImage::Decode() { DecodeImage("gif", "GIF"); }
+void TGIFImage::Decode() {
+    DecodeImage("gif", "GIF");
+}
 
 TJPEGImage::TJPEGImage() = default;
 
-void TJPEGImage::Decode() { DecodeImage("jpeg", "JPEG"); }
+void TJPEGImage::Decode() {
+    DecodeImage("jpeg", "JPEG");
+}
 
 TWICImage::TWICImage() = default;
 
-void TWICImage::Decode() { DecodeImage(nullptr, "Unknown"); }
+void TWICImage::Decode() {
+    DecodeImage(nullptr, "Unknown");
+}
 
 // Metafiles
 
@@ -243,7 +268,8 @@ void TMetafile::DecodePlaceable() {
     wmfAPI* API = nullptr;
     wmfAPI_Options Options{};
     Options.function = wmf_svg_function;
-    const unsigned long Flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+    const unsigned long Flags =
+        WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     if (wmf_api_create(&API, Flags, &Options) != wmf_E_None) {
         if (API != nullptr) wmf_api_destroy(API);
         return;

@@ -65,7 +65,8 @@ void TPimBarCode::PrintDC(DeviceContext& Handle, HBRUSH BrushHandle, int x, int 
 int TPimBarCode::BarCodeLengthAt(int PixelsPerInch, const QString& Code) const {
     const int Narrow = NarrowPixels(PixelsPerInch), Wide = WidePixels(PixelsPerInch);
     int64_t Length = 0;
-    for (const TPimBarElement& e : Elements(Code)) Length += e.Wide ? Wide : Narrow;
+    for (const TPimBarElement& e : Elements(Code))
+        Length += e.Wide ? Wide : Narrow;
     return static_cast<int>(std::clamp<int64_t>(Length, INT32_MIN, INT32_MAX));
 }
 
@@ -97,7 +98,8 @@ std::vector<TPimBarElement> TPim3of9BarCode::Elements(const QString& Str) const 
     for (QChar Ch : Text) {
         const QString Code = CharCode(Ch);
         if (Code.isEmpty()) continue;
-        for (int i = 0; i < Code.size(); ++i) Result.push_back({i % 2 == 0, Code[i] == QLatin1Char('1')});
+        for (int i = 0; i < Code.size(); ++i)
+            Result.push_back({i % 2 == 0, Code[i] == QLatin1Char('1')});
         Result.push_back({false, false});
     }
     return Result;
@@ -142,7 +144,8 @@ std::vector<TPimBarElement> TPim2of5BarCode::Elements(const QString& Str) const 
         if (FindCode(Ch, Bar2of5Char, 10) < 0) return Result;
     const QString Digits = Str.size() % 2 ? QLatin1Char('0') + Str : Str;
     AppendElements(Result, QStringLiteral("0101"));
-    for (int i = 0; i + 1 < Digits.size(); i += 2) AppendElements(Result, GetBarString(Digits[i], Digits[i + 1]));
+    for (int i = 0; i + 1 < Digits.size(); i += 2)
+        AppendElements(Result, GetBarString(Digits[i], Digits[i + 1]));
     AppendElements(Result, QStringLiteral("210"));
     return Result;
 }

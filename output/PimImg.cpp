@@ -19,7 +19,9 @@ int64_t Peek(TStream& Stream, uint8_t* Buffer, int64_t Count) {
     return Got;
 }
 
-int64_t BytesLeft(TStream& Stream) { return Stream.Size() - Stream.Position(); }
+int64_t BytesLeft(TStream& Stream) {
+    return Stream.Size() - Stream.Position();
+}
 
 template <class T> std::unique_ptr<TGraphic> TryLoad(TStream& Stream, int64_t Start) {
     auto Graphic = std::make_unique<T>();
@@ -32,9 +34,13 @@ template <class T> std::unique_ptr<TGraphic> TryLoad(TStream& Stream, int64_t St
     }
 }
 
-int64_t RowBytes(int64_t Width, int BitCount) { return ((Width * BitCount + 31) / 32) * 4; }
+int64_t RowBytes(int64_t Width, int BitCount) {
+    return ((Width * BitCount + 31) / 32) * 4;
+}
 
-int ColoursOf(int BitCount) { return BitCount == 1 || BitCount == 4 || BitCount == 8 ? 1 << BitCount : 0; }
+int ColoursOf(int BitCount) {
+    return BitCount == 1 || BitCount == 4 || BitCount == 8 ? 1 << BitCount : 0;
+}
 
 // The bitmap's own resolution as pixels per inch; nothing sensible gives 0.
 int PelsPerMeterToInch(int32_t PelsPerMeter) {
@@ -51,8 +57,8 @@ bool PimIsBlob(TStream* Stream) {
     const int64_t Size = Stream->Size();
     uint8_t Header[8];
     Stream->SetPosition(0);
-    if (Size >= 8 && Stream->Read(Header, 8) == 8 && GetUInt16LE(Header) == 1 && GetUInt16LE(Header + 2) == 0x0100 &&
-        int64_t(GetUInt32LE(Header + 4)) == Size - 8)
+    if (Size >= 8 && Stream->Read(Header, 8) == 8 && GetUInt16LE(Header) == 1 &&
+        GetUInt16LE(Header + 2) == 0x0100 && int64_t(GetUInt32LE(Header + 4)) == Size - 8)
         return true;
     Stream->SetPosition(0);
     return false;
@@ -77,7 +83,8 @@ bool PimIsPlaceWMF(TStream* Stream) {
     if (Peek(*Stream, Header, sizeof Header) != int64_t(sizeof Header)) return false;
     if (GetUInt32LE(Header) != PimPlaceMetaKey) return false;
     uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i) Sum ^= GetUInt16LE(Header + 2 * i);
+    for (int i = 0; i < 10; ++i)
+        Sum ^= GetUInt16LE(Header + 2 * i);
     return Sum == GetUInt16LE(Header + 20);
 }
 
@@ -128,7 +135,9 @@ TPimBitmap::TPimBitmap() : FBitmapStream(std::make_unique<TMemoryStream>()) {
     FPixelsPerInch = TGraphic::ScreenPixelsPerInch();
 }
 
-TPimBitmap::~TPimBitmap() { Clear(); }
+TPimBitmap::~TPimBitmap() {
+    Clear();
+}
 
 void TPimBitmap::Clear() {
     FBitmapStream->Clear();
@@ -180,8 +189,7 @@ bool TPimBitmap::InitBitmap() {
     if (HeaderSize == 12) return InitCoreHeader();
     // Versions 4 and 5 (108 and 124 bytes) begin with the same 40 bytes; their masks live inside the
     // header, so the colour table follows it.
-    if (HeaderSize == 40 || HeaderSize == 108 || HeaderSize == 124)
-        return InitInfoHeader(HeaderSize);
+    if (HeaderSize == 40 || HeaderSize == 108 || HeaderSize == 124) return InitInfoHeader(HeaderSize);
     return false;
 }
 
@@ -241,7 +249,8 @@ bool TPimBitmap::InitInfoHeader(uint32_t HeaderSize) {
 
     if (h.biClrUsed == 0) h.biClrUsed = ColoursOf(Bits);
     if (Bits <= 8 && h.biClrUsed > uint32_t(1 << Bits)) return false;
-    const int64_t ColorSize = 4 * int64_t(h.biClrUsed) + (HeaderSize == 40 && h.biCompression == BI_BITFIELDS ? 12 : 0);
+    const int64_t ColorSize =
+        4 * int64_t(h.biClrUsed) + (HeaderSize == 40 && h.biCompression == BI_BITFIELDS ? 12 : 0);
     if (HeaderSize + ColorSize > Length) return false;
     FColorSize = static_cast<uint32_t>(ColorSize);
     FBitsOffset = HeaderSize + FColorSize;
@@ -258,7 +267,8 @@ bool TPimBitmap::InitInfoHeader(uint32_t HeaderSize) {
         if (Needed > Available) return false;
         FBitsSize = static_cast<int32_t>(Available);
     }
-    if (h.biSizeImage != 0 && int64_t(h.biSizeImage) < FBitsSize) FBitsSize = static_cast<int32_t>(h.biSizeImage);
+    if (h.biSizeImage != 0 && int64_t(h.biSizeImage) < FBitsSize)
+        FBitsSize = static_cast<int32_t>(h.biSizeImage);
 
     FMonochrome = h.biPlanes == 1 && Bits == 1;
     FWidth = static_cast<int>(Width);
@@ -297,11 +307,13 @@ std::vector<TPaletteEntry> TPimBitmap::PaletteEntries(const DeviceContext* hnd) 
             return Result;
         }
         const uint8_t* q = Table + FInfoHeader.biSize;
-        for (uint32_t i = 0; i < n; ++i) Result.push_back({q[4 * i + 2], q[4 * i + 1], q[4 * i], 0});
+        for (uint32_t i = 0; i < n; ++i)
+            Result.push_back({q[4 * i + 2], q[4 * i + 1], q[4 * i], 0});
     } else if (FBitmapType == abtPresMan) {
         const int n = ColoursOf(FCoreHeader.bcBitCount);
         const uint8_t* q = Table + 12;
-        for (int i = 0; i < n; ++i) Result.push_back({q[3 * i + 2], q[3 * i + 1], q[3 * i], 0});
+        for (int i = 0; i < n; ++i)
+            Result.push_back({q[3 * i + 2], q[3 * i + 1], q[3 * i], 0});
     }
     return Result;
 }
@@ -326,8 +338,8 @@ void TPimBitmap::StretchDraw(DeviceContext& hnd, const TRect& Rect) {
         hnd.RealizePalette();
     }
     // A top-down bitmap is already upright in its pixels, so the source is always taken downwards.
-    hnd.StretchDIBits(Rect.Left, Rect.Top, Rect.Right - Rect.Left + 1, Rect.Bottom - Rect.Top + 1, 0, 0, FWidth,
-                      std::abs(FHeight), Image, SRCCOPY);
+    hnd.StretchDIBits(Rect.Left, Rect.Top, Rect.Right - Rect.Left + 1, Rect.Bottom - Rect.Top + 1, 0, 0,
+                      FWidth, std::abs(FHeight), Image, SRCCOPY);
     if (FPalette != 0) hnd.SelectPalette(Old, true);
     hnd.RestoreDC(-1);
 }

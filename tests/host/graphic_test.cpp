@@ -35,7 +35,8 @@ QByteArray Saved(const TGraphic& g) {
 }
 
 void Put32(QByteArray& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        b.append(char(v >> (8 * i)));
 }
 void Put16(QByteArray& b, uint16_t v) {
     b.append(char(v));
@@ -47,23 +48,33 @@ QByteArray RedSquareEmf() {
     QByteArray b;
     Put32(b, 1);
     Put32(b, 108);
-    for (uint32_t v : {0u, 0u, 99u, 99u}) Put32(b, v);       // bounds in device pixels
-    for (uint32_t v : {0u, 0u, 2646u, 2646u}) Put32(b, v);   // frame in 0.01 mm
+    for (uint32_t v : {0u, 0u, 99u, 99u})
+        Put32(b, v); // bounds in device pixels
+    for (uint32_t v : {0u, 0u, 2646u, 2646u})
+        Put32(b, v); // frame in 0.01 mm
     Put32(b, 0x464D4520);
     Put32(b, 0x10000);
     Put32(b, 0); // total size, patched below
     Put32(b, 5);
     Put16(b, 2);
     Put16(b, 0);
-    for (int i = 0; i < 3; ++i) Put32(b, 0);
-    for (uint32_t v : {1024u, 768u, 270u, 203u}) Put32(b, v);
-    for (uint32_t v : {0u, 0u, 0u, 270000u, 203000u}) Put32(b, v);
-    for (uint32_t v : {39u, 24u, 1u, 0u, 0x0000FFu, 0u}) Put32(b, v); // solid red brush as object 1
-    for (uint32_t v : {37u, 12u, 1u}) Put32(b, v);
-    for (uint32_t v : {43u, 24u, 10u, 10u, 90u, 90u}) Put32(b, v);
-    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) Put32(b, v);
+    for (int i = 0; i < 3; ++i)
+        Put32(b, 0);
+    for (uint32_t v : {1024u, 768u, 270u, 203u})
+        Put32(b, v);
+    for (uint32_t v : {0u, 0u, 0u, 270000u, 203000u})
+        Put32(b, v);
+    for (uint32_t v : {39u, 24u, 1u, 0u, 0x0000FFu, 0u})
+        Put32(b, v); // solid red brush as object 1
+    for (uint32_t v : {37u, 12u, 1u})
+        Put32(b, v);
+    for (uint32_t v : {43u, 24u, 10u, 10u, 90u, 90u})
+        Put32(b, v);
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u})
+        Put32(b, v);
     const uint32_t n = b.size();
-    for (int i = 0; i < 4; ++i) b[48 + i] = char(n >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[48 + i] = char(n >> (8 * i));
     return b;
 }
 
@@ -71,16 +82,19 @@ QByteArray RedSquareEmf() {
 QByteArray RedSquareWmf() {
     QByteArray b;
     Put32(b, 0x9AC6CDD7);
-    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440}) Put16(b, v);
+    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440})
+        Put16(b, v);
     Put32(b, 0);
     uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i) Sum ^= uint16_t(uint8_t(b[2 * i]) | uint8_t(b[2 * i + 1]) << 8);
+    for (int i = 0; i < 10; ++i)
+        Sum ^= uint16_t(uint8_t(b[2 * i]) | uint8_t(b[2 * i + 1]) << 8);
     Put16(b, Sum);
     QByteArray r;
     auto Record = [&r](uint16_t Function, std::initializer_list<uint16_t> Params) {
         Put32(r, 3 + uint32_t(Params.size()));
         Put16(r, Function);
-        for (uint16_t p : Params) Put16(r, p);
+        for (uint16_t p : Params)
+            Put16(r, p);
     };
     Record(0x020B, {0, 0});
     Record(0x020C, {1440, 1440});
@@ -122,8 +136,9 @@ TEST(Graphic, RasterKindsKeepTheirBytesForSaving) {
 }
 
 TEST(Graphic, GifIsReadAndKept) {
-    const QByteArray Gif = QByteArray::fromHex("47494638396101000100800000000000ffffff21f90400000000002c0000000001"
-                                               "0001000002024401003b");
+    const QByteArray Gif =
+        QByteArray::fromHex("47494638396101000100800000000000ffffff21f90400000000002c0000000001"
+                            "0001000002024401003b");
     TGIFImage g;
     TMemoryStream s = StreamOf(Gif);
     g.LoadFromStream(s);
@@ -134,7 +149,8 @@ TEST(Graphic, GifIsReadAndKept) {
 
 TEST(Graphic, BytesOfAnotherKindAreRefused) {
     const QByteArray Jpeg = Encode(Sample(4, 4), "jpg");
-    for (auto* g : std::initializer_list<TGraphic*>{new TPngImage, new TGIFImage, new TBitmap, new TMetafile}) {
+    for (auto* g :
+         std::initializer_list<TGraphic*>{new TPngImage, new TGIFImage, new TBitmap, new TMetafile}) {
         std::unique_ptr<TGraphic> Owned(g);
         TMemoryStream s = StreamOf(Jpeg);
         EXPECT_THROW(g->LoadFromStream(s), EInvalidGraphic);
@@ -220,7 +236,8 @@ TEST(Graphic, DrawingGoesThroughTheDeviceContextAtTheRectanglesDeviceSize) {
     Canvas.StretchDraw(Rect(0, 0, 10, 14), p);
     EXPECT_EQ(DC->Log()->Only({"StretchDIBits"}).join(' ').toStdString(),
               "StretchDIBits 0 0 10 14 0 0 5 7 5 7 0xCC0020");
-    EXPECT_EQ(DC->Image()->pixel(5, 9), qRgb(255, 0, 0)); // source pixel (1, 2), doubled by the stretch and by the mapping
+    EXPECT_EQ(DC->Image()->pixel(5, 9),
+              qRgb(255, 0, 0)); // source pixel (1, 2), doubled by the stretch and by the mapping
     EXPECT_EQ(DC->Image()->pixel(9, 9), qRgb(255, 255, 255));
 }
 

@@ -9,27 +9,30 @@ namespace {
 // "3" wide space.
 QString Codes(const std::vector<TPimBarElement>& Elements) {
     QString s;
-    for (const auto& e : Elements) s += QChar('0' + (e.Bar ? 0 : 1) + (e.Wide ? 2 : 0));
+    for (const auto& e : Elements)
+        s += QChar('0' + (e.Bar ? 0 : 1) + (e.Wide ? 2 : 0));
     return s;
 }
 
 // A Code 39 character of the table as element codes with its gap.
 QString Code39(const char* Pattern) {
     QString s;
-    for (int i = 0; i < 9; ++i) s += QChar('0' + (i % 2) + (Pattern[i] == '1' ? 2 : 0));
+    for (int i = 0; i < 9; ++i)
+        s += QChar('0' + (i % 2) + (Pattern[i] == '1' ? 2 : 0));
     return s + QLatin1Char('1');
 }
 
 } // namespace
 
 TEST(BarCode3of9, TableGivesThePatternsWithTheirNinthElement) {
-    const char* Expected[44] = {
-        "100100001", "001100001", "101100000", "000110001", "100110000", "001110000", "000100101", "100100100",
-        "001100100", "000110100", "100001001", "001001001", "101001000", "000011001", "100011000", "001011000",
-        "000001101", "100001100", "001001100", "000011100", "100000011", "001000011", "101000010", "000010011",
-        "100010010", "001010010", "000000111", "100000110", "001000110", "000010110", "110000001", "011000001",
-        "111000000", "010010001", "110010000", "011010000", "010000101", "110000100", "011000100", "010010100",
-        "010101000", "010100010", "010001010", "000101010"};
+    const char* Expected[44] = {"100100001", "001100001", "101100000", "000110001", "100110000", "001110000",
+                                "000100101", "100100100", "001100100", "000110100", "100001001", "001001001",
+                                "101001000", "000011001", "100011000", "001011000", "000001101", "100001100",
+                                "001001100", "000011100", "100000011", "001000011", "101000010", "000010011",
+                                "100010010", "001010010", "000000111", "100000110", "001000110", "000010110",
+                                "110000001", "011000001", "111000000", "010010001", "110010000", "011010000",
+                                "010000101", "110000100", "011000100", "010010100", "010101000", "010100010",
+                                "010001010", "000101010"};
     for (int i = 0; i < 44; ++i) {
         EXPECT_EQ(TPim3of9BarCode::CharCode(QLatin1Char(Bar3of9Char[i])), QLatin1String(Expected[i])) << i;
         const int Wide = TPim3of9BarCode::CharCode(QLatin1Char(Bar3of9Char[i])).count(QLatin1Char('1'));
@@ -65,7 +68,10 @@ TEST(BarCode2of5, DigitsArePairedAfterALeadingZero) {
     EXPECT_EQ(TPim2of5BarCode::GetBarString('0', '1'), "0301212103");
     EXPECT_EQ(TPim2of5BarCode::GetBarString('2', '3'), "0323010121");
     EXPECT_EQ(TPim2of5BarCode::GetBarString('2', 'x'), QString());
-    EXPECT_EQ(Codes(c.Elements("123")), "0101" "0301212103" "0323010121" "210");
+    EXPECT_EQ(Codes(c.Elements("123")), "0101"
+                                        "0301212103"
+                                        "0323010121"
+                                        "210");
     EXPECT_EQ(Codes(c.Elements("0123")), Codes(c.Elements("123")));
     EXPECT_EQ(c.BarCodeLengthAt(96, "123"), 45);
     EXPECT_EQ(c.BarCodeLengthAt(96, "0123"), 45);
@@ -111,7 +117,8 @@ TDeviceCaps Caps(int PixelsPerInchX, int PixelsPerInchY) {
 // The boxes filled, as "left top right bottom", one per line.
 std::string Fills(const DeviceContext& DC) {
     QStringList Boxes;
-    for (const QString& Call : DC.Log()->Only({"FillRect"})) Boxes << Call.section(QLatin1Char(' '), 1, 4);
+    for (const QString& Call : DC.Log()->Only({"FillRect"}))
+        Boxes << Call.section(QLatin1Char(' '), 1, 4);
     return Boxes.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -119,11 +126,13 @@ std::string Fills(const DeviceContext& DC) {
 std::vector<int> Runs(const QImage& Image, int Y) {
     std::vector<int> Result;
     int x = 0;
-    while (x < Image.width() && Image.pixel(x, Y) != qRgb(0, 0, 0)) ++x;
+    while (x < Image.width() && Image.pixel(x, Y) != qRgb(0, 0, 0))
+        ++x;
     while (x < Image.width()) {
         const QRgb c = Image.pixel(x, Y);
         int n = 0;
-        while (x < Image.width() && Image.pixel(x, Y) == c) ++x, ++n;
+        while (x < Image.width() && Image.pixel(x, Y) == c)
+            ++x, ++n;
         Result.push_back(n);
     }
     if (!Result.empty()) Result.pop_back(); // the white behind the code
@@ -210,6 +219,7 @@ TEST(BarCodePrint, At600DpiEveryElementIsAWholeNumberOfNarrowPixelsAndScansBack)
         EXPECT_EQ(Measured[i] / Narrow, Expected[i].Wide ? 3 : 1) << i;
     }
     int Total = 0;
-    for (int w : Measured) Total += w;
+    for (int w : Measured)
+        Total += w;
     EXPECT_EQ(Total + Narrow, c.BarCodeLength(*DC, "PIM-42"));
 }

@@ -6,7 +6,8 @@
 namespace {
 
 void Put32(QByteArray& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        b.append(char(v >> (8 * i)));
 }
 void Put16(QByteArray& b, uint16_t v) {
     b.append(char(v));
@@ -39,8 +40,8 @@ struct BmpSpec {
     int32_t XPelsPerMeter = 3780;
     int32_t YPelsPerMeter = 3780;
     uint32_t ClrUsed = 0;
-    std::vector<uint32_t> Colours;   // 0x00RRGGBB
-    std::vector<QByteArray> Rows;    // bottom row first, unpadded
+    std::vector<uint32_t> Colours; // 0x00RRGGBB
+    std::vector<QByteArray> Rows;  // bottom row first, unpadded
 };
 
 QByteArray MakeBmp(const BmpSpec& s) {
@@ -57,16 +58,20 @@ QByteArray MakeBmp(const BmpSpec& s) {
     Put32(Info, s.ClrUsed);
     Put32(Info, 0);
     if (s.HeaderSize >= 108) {
-        for (uint32_t m : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0u}) Put32(Info, m);
+        for (uint32_t m : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0u})
+            Put32(Info, m);
         Put32(Info, 0x73524742); // sRGB
     }
-    while (uint32_t(Info.size()) < s.HeaderSize) Info.append('\0');
-    for (uint32_t c : s.Colours) Put32(Info, c);
+    while (uint32_t(Info.size()) < s.HeaderSize)
+        Info.append('\0');
+    for (uint32_t c : s.Colours)
+        Put32(Info, c);
     const int Offset = 14 + Info.size();
     QByteArray Bits;
     for (const QByteArray& Row : s.Rows) {
         Bits += Row;
-        while (Bits.size() % 4) Bits.append('\0');
+        while (Bits.size() % 4)
+            Bits.append('\0');
     }
     QByteArray File;
     Put16(File, 0x4D42);
@@ -94,12 +99,15 @@ QByteArray CoreBmp() {
     Put16(b, 1);
     Put16(b, 1);
     Put16(b, 1);
-    b += QByteArray::fromHex("000000" "ffffff"); // black, white
-    b += QByteArray::fromHex("a0000000");        // 1 0 1
+    b += QByteArray::fromHex("000000"
+                             "ffffff");   // black, white
+    b += QByteArray::fromHex("a0000000"); // 1 0 1
     return b;
 }
 
-template <class T> bool Is(const std::unique_ptr<TGraphic>& g) { return dynamic_cast<T*>(g.get()) != nullptr; }
+template <class T> bool Is(const std::unique_ptr<TGraphic>& g) {
+    return dynamic_cast<T*>(g.get()) != nullptr;
+}
 
 } // namespace
 
@@ -143,7 +151,8 @@ TEST(PimGetGraphic, EveryKindIsRecognisedInItsOrder) {
     TMemoryStream Junk = StreamOf(QByteArray(300, 'x'));
     EXPECT_EQ(PimGetGraphic(&Junk), nullptr);
     EXPECT_EQ(PimGetGraphic(nullptr), nullptr);
-    for (auto Test : {PimIsBlob, PimIsBitmap, PimIsEMF, PimIsPlaceWMF, PimIsIcon}) EXPECT_FALSE(Test(nullptr));
+    for (auto Test : {PimIsBlob, PimIsBitmap, PimIsEMF, PimIsPlaceWMF, PimIsIcon})
+        EXPECT_FALSE(Test(nullptr));
 }
 
 TEST(PimGetGraphic, DamagedBitmapFallsThroughToTheOtherReaders) {
@@ -159,7 +168,8 @@ TEST(PimGetGraphic, EnhancedMetafileNeedsItsSignatureAndMoreThan108Bytes) {
     Emf[0] = 1;
     Emf[4] = 120;
     const uint8_t Sig[] = {0x20, 0x45, 0x4D, 0x46};
-    for (int i = 0; i < 4; ++i) Emf[40 + i] = char(Sig[i]);
+    for (int i = 0; i < 4; ++i)
+        Emf[40 + i] = char(Sig[i]);
     TMemoryStream s = StreamOf(Emf);
     s.SetPosition(0);
     EXPECT_TRUE(PimIsEMF(&s));
@@ -176,15 +186,22 @@ TEST(PimGetGraphic, EnhancedMetafileNeedsItsSignatureAndMoreThan108Bytes) {
 TEST(PimGetGraphic, PlaceableMetafileNeedsItsChecksum) {
     QByteArray Header;
     Put32(Header, PimPlaceMetaKey);
-    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440}) Put16(Header, v);
+    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440})
+        Put16(Header, v);
     Put32(Header, 0);
     uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i) Sum ^= uint16_t(uint8_t(Header[2 * i]) | uint8_t(Header[2 * i + 1]) << 8);
+    for (int i = 0; i < 10; ++i)
+        Sum ^= uint16_t(uint8_t(Header[2 * i]) | uint8_t(Header[2 * i + 1]) << 8);
     QByteArray Good = Header, Bad = Header;
     Put16(Good, Sum);
     Put16(Bad, uint16_t(Sum ^ 1));
     // A minimal metafile body: header and the end record.
-    QByteArray Body = QByteArray::fromHex("010009000003" "0c000000" "0000" "03000000" "0000" "030000000000");
+    QByteArray Body = QByteArray::fromHex("010009000003"
+                                          "0c000000"
+                                          "0000"
+                                          "03000000"
+                                          "0000"
+                                          "030000000000");
     TMemoryStream g = StreamOf(Good + Body);
     EXPECT_TRUE(PimIsPlaceWMF(&g));
     EXPECT_EQ(g.Position(), 0);
@@ -326,7 +343,8 @@ TEST(PimBitmap, DamagedFilesLeaveItEmpty) {
     const QByteArray Good = MakeBmp(TrueColour());
     auto Patch32 = [&Good](int At, uint32_t v) {
         QByteArray b = Good;
-        for (int i = 0; i < 4; ++i) b[At + i] = char(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            b[At + i] = char(v >> (8 * i));
         return b;
     };
     BmpSpec Pal;
@@ -339,18 +357,18 @@ TEST(PimBitmap, DamagedFilesLeaveItEmpty) {
     HugePalette[14 + 32] = char(0xFF);
     HugePalette[14 + 33] = char(0xFF);
     const QByteArray Cases[] = {
-        Good.left(Good.size() - 1),          // bits cut short
-        Good.left(30),                       // header cut short
-        Good.left(16),                       // header size cut short
-        Good.left(10),                       // file header cut short
-        Patch32(14, 200),                    // header size of no known kind
-        Patch32(14, 0xFFFFFFF0u),            // absurd header size
-        Patch32(18, 0x7FFFFFFF),             // absurd width
-        Patch32(22, 0x80000000u),            // absurd height
-        Patch32(18, 0),                      // no width
-        Patch32(30, 0x00010000),             // unknown compression
-        Patch32(46, 0x40000000),             // colour count past the end
-        HugePalette,                         // more colours than the bits allow
+        Good.left(Good.size() - 1), // bits cut short
+        Good.left(30),              // header cut short
+        Good.left(16),              // header size cut short
+        Good.left(10),              // file header cut short
+        Patch32(14, 200),           // header size of no known kind
+        Patch32(14, 0xFFFFFFF0u),   // absurd header size
+        Patch32(18, 0x7FFFFFFF),    // absurd width
+        Patch32(22, 0x80000000u),   // absurd height
+        Patch32(18, 0),             // no width
+        Patch32(30, 0x00010000),    // unknown compression
+        Patch32(46, 0x40000000),    // colour count past the end
+        HugePalette,                // more colours than the bits allow
         CoreBmp().left(CoreBmp().size() - 2),
         QByteArray("BM"),
         QByteArray("XX") + Good.mid(2),
@@ -391,7 +409,9 @@ TEST(PimBitmap, RunLengthBitsAreReadAndACutRunIsHarmless) {
     s.Compression = BI_RLE8;
     s.ClrUsed = 3;
     s.Colours = {0x000000, 0xFF0000, 0x0000FF};
-    s.Rows = {QByteArray::fromHex("02010000" "0202" "0001")};
+    s.Rows = {QByteArray::fromHex("02010000"
+                                  "0202"
+                                  "0001")};
     TMemoryStream m = StreamOf(MakeBmp(s));
     TPimBitmap b;
     b.LoadFromStream(&m);
@@ -423,7 +443,9 @@ std::string Drawing(const DeviceContext& DC, int Count = -1) {
     return Calls.mid(0, Count).join(QLatin1Char('\n')).toStdString();
 }
 
-std::string Lines(const QStringList& Calls) { return Calls.join(QLatin1Char('\n')).toStdString(); }
+std::string Lines(const QStringList& Calls) {
+    return Calls.join(QLatin1Char('\n')).toStdString();
+}
 
 } // namespace
 
@@ -440,8 +462,9 @@ TEST(PimBitmapDraw, PhysicalSizeIsDrawnOnePixelWiderAndHigher) {
     EXPECT_EQ(b.GetWidth(*DC), 192);
     EXPECT_EQ(b.GetHeight(*DC), 96);
     b.Draw(*DC, 10, 20);
-    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "SetStretchBltMode 3",
-                                   "StretchDIBits 10 20 193 97 0 0 600 300 600 300 0xCC0020", "RestoreDC -1"}));
+    EXPECT_EQ(Drawing(*DC),
+              Lines({"SaveDC", "SetStretchBltMode 3",
+                     "StretchDIBits 10 20 193 97 0 0 600 300 600 300 0xCC0020", "RestoreDC -1"}));
     EXPECT_EQ(b.DC(), DC.get());
     EXPECT_EQ(b.Palette(), 0u);
 }
@@ -461,9 +484,9 @@ TEST(PimBitmapDraw, ColourTableIsSelectedAsBackgroundPaletteOnce) {
         b.StretchDraw(*DC, Rect(0, 0, 9, 9));
         b.StretchDraw(*DC, Rect(0, 0, 9, 9));
         EXPECT_EQ(Drawing(*DC, 7),
-                  Lines({"SaveDC", "SetStretchBltMode 3", "SelectPalette palette 3 background", "RealizePalette",
-                               "StretchDIBits 0 0 10 10 0 0 2 2 2 2 0xCC0020", "SelectPalette stock 15 background",
-                         "RestoreDC -1"}));
+                  Lines({"SaveDC", "SetStretchBltMode 3", "SelectPalette palette 3 background",
+                         "RealizePalette", "StretchDIBits 0 0 10 10 0 0 2 2 2 2 0xCC0020",
+                         "SelectPalette stock 15 background", "RestoreDC -1"}));
         ASSERT_NE(b.Palette(), 0u);
         std::vector<TPaletteEntry> Entries;
         ASSERT_TRUE(GetObject(b.Palette(), Entries));
@@ -520,7 +543,9 @@ namespace {
 // A graphic whose drawing fails, to see the device context's state put back.
 class TFailingGraphic : public TPngImage {
 public:
-    void StretchDrawOn(DeviceContext&, const TRect&) const override { throw Exception(QStringLiteral("broken")); }
+    void StretchDrawOn(DeviceContext&, const TRect&) const override {
+        throw Exception(QStringLiteral("broken"));
+    }
 };
 
 } // namespace
@@ -536,12 +561,19 @@ TEST(PimDrawBitMapTest, RasterAtItsSizeMetafileStretchedStateRestored) {
 
     QByteArray Wmf;
     Put32(Wmf, PimPlaceMetaKey);
-    for (uint16_t v : {0, 0, 0, 720, 360, 1440}) Put16(Wmf, v);
+    for (uint16_t v : {0, 0, 0, 720, 360, 1440})
+        Put16(Wmf, v);
     Put32(Wmf, 0);
     uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i) Sum ^= uint16_t(uint8_t(Wmf[2 * i]) | uint8_t(Wmf[2 * i + 1]) << 8);
+    for (int i = 0; i < 10; ++i)
+        Sum ^= uint16_t(uint8_t(Wmf[2 * i]) | uint8_t(Wmf[2 * i + 1]) << 8);
     Put16(Wmf, Sum);
-    Wmf += QByteArray::fromHex("010009000003" "0c000000" "0000" "03000000" "0000" "030000000000");
+    Wmf += QByteArray::fromHex("010009000003"
+                               "0c000000"
+                               "0000"
+                               "03000000"
+                               "0000"
+                               "030000000000");
     TMemoryStream w = StreamOf(Wmf);
     auto Meta = PimGetGraphic(&w);
     ASSERT_NE(dynamic_cast<TMetafile*>(Meta.get()), nullptr);
