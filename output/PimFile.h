@@ -10,6 +10,8 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class TGraphic;
@@ -281,12 +283,15 @@ private:
     void SetDescriptionField();
     int FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                   const TPimLogBrush* Brush);
+    static std::string ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
+                                 const TPimLogBrush* Brush);
     void SelectObject(int Index);
     void WriteGraphic(uint16_t Type, const TRect* Rect, int X, int Y, const TGraphic* Graphic);
     void WriteBarcode(uint16_t Type, int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
                       bool Inches, bool Vertical, const QString& BarData);
 
     std::unique_ptr<TPimPimFileObjects> FObjects;
+    std::unordered_map<std::string, int> FObjectIndex; // identity of each entry to its index
     QString FFileName;
     int FLastFont = -1;
     int FLastPen = -1;

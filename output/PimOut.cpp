@@ -340,11 +340,7 @@ void TPimCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
         return;
     if (Prints()) {
         SetDrawColors();
-        FHandle->PaintWith(
-            [&](QPainter& P) {
-                Graphic->Render(P, QRectF(Rect.Left, Rect.Top, Rect.Width(), Rect.Height()));
-            },
-            QStringLiteral("StretchDraw %1 %2 %3 %4").arg(Rect.Left).arg(Rect.Top).arg(Rect.Right).arg(Rect.Bottom));
+        Graphic->StretchDrawOn(*FHandle, Rect);
     } else if (TPimPimFile* F = Recorder()) {
         F->StretchDraw(Rect, Graphic);
     }
