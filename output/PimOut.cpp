@@ -37,9 +37,13 @@ const char* const SUntitledReport = "Untitled Report";
 
 } // namespace
 
-void SetPimViewerFactory(TPimViewerFactory Factory) { ViewerFactory() = std::move(Factory); }
+void SetPimViewerFactory(TPimViewerFactory Factory) {
+    ViewerFactory() = std::move(Factory);
+}
 
-const TPimViewerFactory& PimViewerFactory() { return ViewerFactory(); }
+const TPimViewerFactory& PimViewerFactory() {
+    return ViewerFactory();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TPimCanvas
@@ -71,12 +75,13 @@ void TPimCanvas::DetachEvents() {
 }
 
 TPimPimFile* TPimCanvas::Recorder() const {
-    if ((FDestination != adPimFile && FDestination != adPreview) || !FPimOutput)
-        return nullptr;
+    if ((FDestination != adPimFile && FDestination != adPreview) || !FPimOutput) return nullptr;
     return FPimOutput->PimFile().get();
 }
 
-void TPimCanvas::SetFont(const TFont& Value) { FFont->Assign(Value); }
+void TPimCanvas::SetFont(const TFont& Value) {
+    FFont->Assign(Value);
+}
 
 // Assigning a pen or brush records it exactly once, whether or not the assignment changed it.
 void TPimCanvas::SetPen(const TPen& Value) {
@@ -113,11 +118,9 @@ void TPimCanvas::SetLogBrush(const TLogBrush& Value) {
 }
 
 void TPimCanvas::ReleaseObject(HGDIOBJ& Cached, int Stock) {
-    if (!Cached)
-        return;
+    if (!Cached) return;
     // An object still selected cannot be deleted: put the stock object in its place first.
-    if (FHandle)
-        FHandle->SelectObject(GetStockObject(Stock));
+    if (FHandle) FHandle->SelectObject(GetStockObject(Stock));
     DeleteObject(Cached);
     Cached = 0;
 }
@@ -138,24 +141,23 @@ void TPimCanvas::SetSelectBrush(HBRUSH Value) {
 }
 
 HFONT TPimCanvas::GetSelectFont() {
-    if (!FSelectFont)
-        FSelectFont = CreateFontIndirect(FLogFont);
+    if (!FSelectFont) FSelectFont = CreateFontIndirect(FLogFont);
     return FSelectFont;
 }
 
 HPEN TPimCanvas::GetSelectPen() {
-    if (!FSelectPen)
-        FSelectPen = CreatePenIndirect(FLogPen);
+    if (!FSelectPen) FSelectPen = CreatePenIndirect(FLogPen);
     return FSelectPen;
 }
 
 HBRUSH TPimCanvas::GetSelectBrush() {
-    if (!FSelectBrush)
-        FSelectBrush = CreateBrushIndirect(FLogBrush);
+    if (!FSelectBrush) FSelectBrush = CreateBrushIndirect(FLogBrush);
     return FSelectBrush;
 }
 
-void TPimCanvas::UpdateFont() { SetLogFont(FFont->LogFont()); }
+void TPimCanvas::UpdateFont() {
+    SetLogFont(FFont->LogFont());
+}
 
 void TPimCanvas::UpdatePen() {
     SetLogPen(FPen->LogPen());
@@ -200,8 +202,7 @@ void TPimCanvas::SetPageHandle(DeviceContext* Value) {
     SetSelectPen(0);
     SetSelectBrush(0);
     FHandle = Value;
-    if (!Value)
-        return;
+    if (!Value) return;
     // A new page keeps the attributes of the one before, as a printer's device context does.
     if (Old) {
         Value->SetTextAlign(Old->GetTextAlign());
@@ -247,8 +248,7 @@ void TPimCanvas::SetTextAlign(uint16_t Flags) {
 
 void TPimCanvas::Textout(int x, int y, const QString& Text) {
     if (Prints()) {
-        if (!Text.isEmpty())
-            FHandle->TextOut(x, y, Text);
+        if (!Text.isEmpty()) FHandle->TextOut(x, y, Text);
     } else if (TPimPimFile* F = Recorder()) {
         F->Textout(x, y, Text);
     }
@@ -261,7 +261,8 @@ void TPimCanvas::PTextOut(int x, int y, const char16_t* Text, int Count) {
         F->PTextout(x, y, Text, Count);
 }
 
-void TPimCanvas::ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text, int Count) {
+void TPimCanvas::ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text,
+                            int Count) {
     if (Prints())
         FHandle->ExtTextOut(x, y, Options, &Rect, QStringView(Text, std::max(Count, 0)));
     else if (TPimPimFile* F = Recorder())
@@ -325,8 +326,7 @@ void TPimCanvas::SetDrawColors() {
 }
 
 void TPimCanvas::Draw(int x, int y, const TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty())
-        return;
+    if (!Graphic || Graphic->Empty()) return;
     if (Prints()) {
         SetDrawColors();
         PimDrawBitMap(*FHandle, x, y, Graphic);
@@ -336,8 +336,7 @@ void TPimCanvas::Draw(int x, int y, const TGraphic* Graphic) {
 }
 
 void TPimCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty())
-        return;
+    if (!Graphic || Graphic->Empty()) return;
     if (Prints()) {
         SetDrawColors();
         Graphic->StretchDrawOn(*FHandle, Rect);
@@ -362,8 +361,7 @@ void TPimCanvas::TextJustify(const TRect& Rect, int x, int y, const QString& Tex
 }
 
 void TPimCanvas::DrawBitmap(int X, int Y, TStream* Stream) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         SetDrawColors();
         TPimBitmap Bitmap;
@@ -376,8 +374,7 @@ void TPimCanvas::DrawBitmap(int X, int Y, TStream* Stream) {
 }
 
 void TPimCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         SetDrawColors();
         TPimBitmap Bitmap;
@@ -390,8 +387,7 @@ void TPimCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
 }
 
 void TPimCanvas::RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         TPimRtfDraw Rtf;
         Rtf.SetFont(*FFont);
@@ -429,16 +425,21 @@ void TPimCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int
     DrawShapeType(dtPie, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
-void TPimCanvas::DrawShapeType(TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+void TPimCanvas::DrawShapeType(TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
+                               int y4) {
     if (Prints())
         PimDrawShapeType(FHandle, dt, x1, y1, x2, y2, x3, y3, x4, y4);
     else if (TPimPimFile* F = Recorder())
         F->DrawShapeType(dt, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
-void TPimCanvas::Polygon(const TPoint* Points, int Count) { PolyDrawType(ptPolygon, Points, Count); }
+void TPimCanvas::Polygon(const TPoint* Points, int Count) {
+    PolyDrawType(ptPolygon, Points, Count);
+}
 
-void TPimCanvas::Polyline(const TPoint* Points, int Count) { PolyDrawType(ptPolyLine, Points, Count); }
+void TPimCanvas::Polyline(const TPoint* Points, int Count) {
+    PolyDrawType(ptPolyLine, Points, Count);
+}
 
 void TPimCanvas::PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count) {
     if (Prints())
@@ -523,12 +524,10 @@ public:
 
     // Hands the page's drawing to the printer once.
     void Send(TPrinter& P) {
-        if (Sent)
-            return;
+        if (Sent) return;
         Sent = true;
         DC->EndDoc();
-        if (QPainter* Painter = P.Painter())
-            Painter->drawPicture(0, 0, Picture);
+        if (QPainter* Painter = P.Painter()) Painter->drawPicture(0, 0, Picture);
     }
 
     QPicture Picture;
@@ -562,12 +561,13 @@ void TPimOutput::SetDestination(TPimDestination Value) {
 }
 
 DeviceContext* TPimOutput::Handle() const {
-    if (FDestination == adPrinter)
-        return FPage ? FPage->DC.get() : nullptr;
+    if (FDestination == adPrinter) return FPage ? FPage->DC.get() : nullptr;
     return FHandle;
 }
 
-void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) { FPimPrinterSetup->Assign(Value); }
+void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) {
+    FPimPrinterSetup->Assign(Value);
+}
 
 void TPimOutput::OpenPrinterPage() {
     auto Page = std::make_unique<TPrinterPage>(*FPrinter);
@@ -577,13 +577,11 @@ void TPimOutput::OpenPrinterPage() {
 }
 
 void TPimOutput::ClosePrinterPage() {
-    if (FPage)
-        FPage->Send(*FPrinter);
+    if (FPage) FPage->Send(*FPrinter);
 }
 
 void TPimOutput::ReleasePrinterPage() {
-    if (FPimCanvas->Handle() == Handle())
-        FPimCanvas->SetHandle(nullptr);
+    if (FPimCanvas->Handle() == Handle()) FPimCanvas->SetHandle(nullptr);
     FPage.reset();
     FHandle = nullptr;
 }
@@ -605,8 +603,7 @@ void TPimOutput::BeginDoc() {
     case adPreview: {
         FPimFile.reset();
         auto Doc = std::make_shared<TPimPimFile>();
-        if (FDestination == adPimFile && !FFileName.isEmpty())
-            Doc->SetCreateFile(FCreateFile);
+        if (FDestination == adPimFile && !FFileName.isEmpty()) Doc->SetCreateFile(FCreateFile);
         Doc->SetFileName(FFileName);
         Doc->SetDescription(FDescription);
         FHandle = nullptr;
@@ -627,7 +624,8 @@ void TPimOutput::BeginDoc() {
         }
         break;
     }
-    case adNoWhere: break;
+    case adNoWhere:
+        break;
     }
     FPimCanvas->SetPimOutput(this);
     FPimCanvas->SetHandle(Handle());
@@ -637,13 +635,11 @@ void TPimOutput::BeginDoc() {
 
 void TPimOutput::FixupPage() {
     DeviceContext* DC = Handle();
-    if (FDestination != adPrinter || !DC)
-        return;
+    if (FDestination != adPrinter || !DC) return;
     FPixelsPerInchX = DC->GetDeviceCaps(LOGPIXELSX);
     FPixelsPerInchY = DC->GetDeviceCaps(LOGPIXELSY);
     DC->SetMapMode(MM_ANISOTROPIC);
-    if (OnPrintOffset)
-        OnPrintOffset();
+    if (OnPrintOffset) OnPrintOffset();
     const TPoint Res = PimGetResolution(DC);
     DC->SetViewportOrgEx(
         MulDiv(PrintOffsetX, Res.X, 300) - int(Round(FPixelsPerInchX * FPimPrinterSetup->LeftPrintArea())),
@@ -670,13 +666,13 @@ void TPimOutput::StartPage() {
             FPimFile->SetPercentDone(FLoadPercent);
         }
         break;
-    case adNoWhere: break;
+    case adNoWhere:
+        break;
     }
 }
 
 void TPimOutput::EndPage() {
-    if (FDestination == adPrinter)
-        ClosePrinterPage();
+    if (FDestination == adPrinter) ClosePrinterPage();
 }
 
 void TPimOutput::NewPage() {
@@ -698,14 +694,16 @@ void TPimOutput::EndDoc() {
         ReleasePrinterPage();
         break;
     case adPimFile:
-    case adPreview: CloseDocument(false); break;
-    case adNoWhere: break;
+    case adPreview:
+        CloseDocument(false);
+        break;
+    case adNoWhere:
+        break;
     }
 }
 
 void TPimOutput::CloseDocument(bool Abandon) {
-    if (!FPimFile)
-        return;
+    if (!FPimFile) return;
     // Whether or not the document closes cleanly, a viewer learns that generation is over and
     // takes the document.
     auto HandOver = [this] {
@@ -730,12 +728,10 @@ void TPimOutput::CloseDocument(bool Abandon) {
 void TPimOutput::Abort() {
     FPimCanvas->SetHandle(nullptr);
     if (FDestination == adPrinter) {
-        if (FPrinter->Printing())
-            FPrinter->Abort();
+        if (FPrinter->Printing()) FPrinter->Abort();
         ReleasePrinterPage();
         return;
     }
     FLoadPercent = 100;
-    if (FDestination != adNoWhere)
-        CloseDocument(true);
+    if (FDestination != adNoWhere) CloseDocument(true);
 }

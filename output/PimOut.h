@@ -104,7 +104,8 @@ public:
     void Draw(int x, int y, const TGraphic* Graphic);
     void StretchDraw(const TRect& Rect, const TGraphic* Graphic);
     void ShadeRect(const TRect& Rect, TPimShadePercent Shade);
-    void TextJustify(const TRect& Rect, int x, int y, const QString& Text, bool EndParagraph, const TRect& FullRect);
+    void TextJustify(const TRect& Rect, int x, int y, const QString& Text, bool EndParagraph,
+                     const TRect& FullRect);
     void DrawBitmap(int X, int Y, TStream* Stream);
     void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
     void RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont);
@@ -116,10 +117,10 @@ public:
     void Polygon(const TPoint* Points, int Count);
     void Polyline(const TPoint* Points, int Count);
     void PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count);
-    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
-    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
+    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
+    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
 
 private:
     void UpdateFont();
@@ -132,8 +133,8 @@ private:
     TPimPimFile* Recorder() const;
     void ReleaseObject(HGDIOBJ& Cached, int Stock);
     void SetDrawColors();
-    void PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
-                      bool Inches, bool Vertical, const QString& BarData);
+    void PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, int Height, int NarrowWidth,
+                      int WideWidth, bool Inches, bool Vertical, const QString& BarData);
 
     TPimOutput* FPimOutput = nullptr; // not owned
     std::unique_ptr<TFont> FFont;

@@ -426,7 +426,8 @@ TEST_F(PimOutput, CanvasRecordsPenAndBrushOnceEachTimeTheyAreSet) {
     O.PimCanvas()->SetTextAlign(TA_BASELINE);
     O.PimCanvas()->SetBkColor(0x123456);
     const QByteArray Bytes = AllOf(*O.PimFile()->Stream()).mid(int(Start));
-    EXPECT_EQ(Bytes.toHex(' '), QByteArray::fromHex("0400 0000 0400 0000 0400 0100 1400 1800 2300 56341200").toHex(' '));
+    EXPECT_EQ(Bytes.toHex(' '),
+              QByteArray::fromHex("0400 0000 0400 0000 0400 0100 1400 1800 2300 56341200").toHex(' '));
     O.EndDoc();
 }
 
@@ -447,4 +448,25 @@ TEST_F(PimOutput, PrinterTextKeepsItsSizeInPointsOnThePage) {
     EXPECT_LT(Box.height(), 420) << Box.height();
     EXPECT_NEAR(Box.top(), 0, 30);
     EXPECT_NEAR(Box.left(), 0, 30);
+}
+
+TEST_F(PimOutput, PrinterJobWithoutAnyPrinterRaisesTheSystemMessage) {
+    TFakePrinterList NoPrinters;
+    TPimOutput O;
+    EXPECT_THROW(O.BeginDoc(), Exception);
+    EXPECT_EQ(O.Handle(), nullptr);
+    O.PimCanvas()->Textout(1, 1, QStringLiteral("goes nowhere"));
+}
+
+TEST_F(PimOutput, PrinterFailingToStartPassesTheErrorOn) {
+    TFakePrinterList Printers(OfficeOnly());
+    Printers[0]->FailAt = TFakePrinter::fpBeginDoc;
+    TPimOutput O;
+    try {
+        O.BeginDoc();
+        FAIL() << "no error from the printer";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), Printers[0]->FailMessage);
+    }
+    EXPECT_FALSE(Printer().Printing());
 }
