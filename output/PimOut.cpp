@@ -11,9 +11,6 @@
 #include "output/PimRtfP.h"
 #include "output/PimSetup.h"
 
-#include <QPainter>
-#include <QPicture>
-
 int32_t PrintOffsetX = 0;
 int32_t PrintOffsetY = 0;
 TPimPrintOffsetEvent OnPrintOffset;
@@ -194,28 +191,6 @@ void TPimCanvas::SetHandle(DeviceContext* Value) {
     FBrush->SetLogBrush(StockBrush);
     AttachEvents();
     FHandle = Value;
-}
-
-void TPimCanvas::SetPageHandle(DeviceContext* Value) {
-    DeviceContext* Old = FHandle;
-    SetSelectFont(0);
-    SetSelectPen(0);
-    SetSelectBrush(0);
-    FHandle = Value;
-    if (!Value) return;
-    // A new page keeps the attributes of the one before, as a printer's device context does.
-    if (Old) {
-        Value->SetTextAlign(Old->GetTextAlign());
-        Value->SetTextColor(Old->GetTextColor());
-        Value->SetBkColor(Old->GetBkColor());
-        Value->SetBkMode(Old->GetBkMode());
-        Value->SetPolyFillMode(Old->GetPolyFillMode());
-        Value->SetROP2(Old->GetROP2());
-    }
-    if (FDestination == adPrinter) {
-        Value->SelectObject(GetSelectPen());
-        Value->SelectObject(GetSelectBrush());
-    }
 }
 
 void TPimCanvas::FontChanged() {
@@ -481,61 +456,6 @@ void TPimCanvas::Print2of5Barcode(int Left, int Top, int Width, int Height, int 
 }
 
 // ---------------------------------------------------------------------------------------------
-// The printer page
-
-namespace {
-
-// The device context of one printer page records its drawing as a picture; the picture goes to the
-// printer's own painter when the page ends, in the printer's device pixels.
-class TPictureSurface : public TDeviceSurface {
-public:
-    TPictureSurface(const TDeviceCaps& Caps, QPicture* Picture) : FCaps(Caps), FPicture(Picture) {}
-    TDeviceCaps Caps() const override { return FCaps; }
-    QPaintDevice* PaintDevice() override { return FPicture; }
-    bool IsRaster() const override { return false; }
-
-private:
-    TDeviceCaps FCaps;
-    QPicture* FPicture;
-};
-
-TDeviceCaps PrinterCaps(TPrinter& P) {
-    const TPrinterDeviceCaps C = P.DeviceCaps();
-    TDeviceCaps D;
-    D.Technology = DT_RASPRINTER;
-    D.LogPixelsX = C.LogPixelsX;
-    D.LogPixelsY = C.LogPixelsY;
-    D.PhysicalWidth = C.PhysicalWidth;
-    D.PhysicalHeight = C.PhysicalHeight;
-    D.PhysicalOffsetX = C.PhysicalOffsetX;
-    D.PhysicalOffsetY = C.PhysicalOffsetY;
-    D.HorzRes = C.HorzRes;
-    D.VertRes = C.VertRes;
-    D.BitsPixel = 24;
-    return D;
-}
-
-} // namespace
-
-class TPimOutput::TPrinterPage {
-public:
-    explicit TPrinterPage(TPrinter& P)
-        : DC(std::make_unique<DeviceContext>(std::make_unique<TPictureSurface>(PrinterCaps(P), &Picture))) {}
-
-    // Hands the page's drawing to the printer once.
-    void Send(TPrinter& P) {
-        if (Sent) return;
-        Sent = true;
-        DC->EndDoc();
-        if (QPainter* Painter = P.Painter()) Painter->drawPicture(0, 0, Picture);
-    }
-
-    QPicture Picture;
-    std::unique_ptr<DeviceContext> DC;
-    bool Sent = false;
-};
-
-// ---------------------------------------------------------------------------------------------
 // TPimOutput
 
 TPimOutput::TPimOutput()
@@ -544,15 +464,14 @@ TPimOutput::TPimOutput()
       FPixelsPerInchY(Screen()->PixelsPerInch()) {}
 
 TPimOutput::~TPimOutput() {
-    // The canvas lets go of the page's device context before the page goes.
+    // The canvas lets go of the printer's device context before a job still running is abandoned.
     FPimCanvas.reset();
-    if (FPage && FPrinter->Printing()) {
+    if (FDestination == adPrinter && FPrinter->Printing()) {
         try {
             FPrinter->Abort();
         } catch (...) {
         }
     }
-    FPage.reset();
 }
 
 void TPimOutput::SetDestination(TPimDestination Value) {
@@ -561,7 +480,7 @@ void TPimOutput::SetDestination(TPimDestination Value) {
 }
 
 DeviceContext* TPimOutput::Handle() const {
-    if (FDestination == adPrinter) return FPage ? FPage->DC.get() : nullptr;
+    if (FDestination == adPrinter) return FPrinter->Printing() ? FPrinter->Handle() : FHandle;
     return FHandle;
 }
 
@@ -569,34 +488,19 @@ void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) {
     FPimPrinterSetup->Assign(Value);
 }
 
-void TPimOutput::OpenPrinterPage() {
-    auto Page = std::make_unique<TPrinterPage>(*FPrinter);
-    FPimCanvas->SetPageHandle(Page->DC.get());
-    FPage = std::move(Page);
-    FHandle = FPage->DC.get();
-}
-
-void TPimOutput::ClosePrinterPage() {
-    if (FPage) FPage->Send(*FPrinter);
-}
-
-void TPimOutput::ReleasePrinterPage() {
-    if (FPimCanvas->Handle() == Handle()) FPimCanvas->SetHandle(nullptr);
-    FPage.reset();
-    FHandle = nullptr;
-}
-
 void TPimOutput::BeginDoc() {
     FLoadPercent = 0;
     FPimViewer = nullptr;
+    // A canvas still attached to an earlier job must not outlive that job's device context.
+    FPimCanvas->SetHandle(nullptr);
     switch (FDestination) {
     case adPrinter:
         FPimPrinterSetup->SetData();
         FPimPrinterSetup->GetData();
         FPrinter->SetTitle(FDescription.isEmpty() ? QString::fromLatin1(SUntitledReport) : FDescription);
         FPrinter->BeginDoc();
-        FPage = std::make_unique<TPrinterPage>(*FPrinter);
-        FHandle = FPage->DC.get();
+        FHandle = FPrinter->Handle();
+        FPageOpen = true;
         FixupPage();
         break;
     case adPimFile:
@@ -649,11 +553,10 @@ void TPimOutput::FixupPage() {
 void TPimOutput::StartPage() {
     switch (FDestination) {
     case adPrinter:
-        if (!FPage || FPage->Sent) {
+        // The printer's job begins with its first page open; every later page starts here.
+        if (!FPageOpen && FPrinter->Printing()) {
             FPrinter->NewPage();
-            std::unique_ptr<TPrinterPage> Old = std::move(FPage);
-            OpenPrinterPage();
-            Old.reset();
+            FPageOpen = true;
         }
         FixupPage();
         FPimCanvas->FontChanged();
@@ -672,7 +575,7 @@ void TPimOutput::StartPage() {
 }
 
 void TPimOutput::EndPage() {
-    if (FDestination == adPrinter) ClosePrinterPage();
+    if (FDestination == adPrinter) FPageOpen = false;
 }
 
 void TPimOutput::NewPage() {
@@ -685,13 +588,13 @@ void TPimOutput::EndDoc() {
     FPimCanvas->SetHandle(nullptr);
     switch (FDestination) {
     case adPrinter:
+        FHandle = nullptr;
+        FPageOpen = false;
         try {
-            ClosePrinterPage();
             FPrinter->EndDoc();
         } catch (const Exception& E) {
             FExceptionText = E.Message();
         }
-        ReleasePrinterPage();
         break;
     case adPimFile:
     case adPreview:
@@ -728,8 +631,9 @@ void TPimOutput::CloseDocument(bool Abandon) {
 void TPimOutput::Abort() {
     FPimCanvas->SetHandle(nullptr);
     if (FDestination == adPrinter) {
+        FHandle = nullptr;
+        FPageOpen = false;
         if (FPrinter->Printing()) FPrinter->Abort();
-        ReleasePrinterPage();
         return;
     }
     FLoadPercent = 100;

@@ -71,8 +71,6 @@ public:
     DeviceContext* Handle() const { return FHandle; }
     // Detaches the objects, leaves them holding the stock font, pen and brush and attaches Value.
     void SetHandle(DeviceContext* Value);
-    // Moves to the device context of the next printer page, selecting the pen and brush in force.
-    void SetPageHandle(DeviceContext* Value);
     TPimDestination Destination() const { return FDestination; }
     void SetDestination(TPimDestination Value) { FDestination = Value; }
     int PixelsPerInchX() const { return FPixelsPerInchX; }
@@ -173,7 +171,7 @@ public:
     TPimDestination Destination() const { return FDestination; }
     void SetDestination(TPimDestination Value);
     TPimCanvas* PimCanvas() const { return FPimCanvas.get(); }
-    // The printer page's device context while a printer job runs, else the job's own handle.
+    // The printer's device context for a printer job, else the job's own handle.
     DeviceContext* Handle() const;
     TPrinter* Printer() const { return FPrinter; }
     const QString& FileName() const { return FFileName; }
@@ -193,11 +191,6 @@ public:
     void SetCreateFile(bool Value) { FCreateFile = Value; }
 
 private:
-    class TPrinterPage;
-
-    void OpenPrinterPage();
-    void ClosePrinterPage();
-    void ReleasePrinterPage();
     void CloseDocument(bool Abandon);
 
     TPrinter* FPrinter = nullptr; // not owned
@@ -214,7 +207,7 @@ private:
     QString FDescription;
     bool FCreateFile = true;
     QString FExceptionText;
-    // The device context of the printer page being drawn, and whether that page went to the
-    // printer already.
-    std::unique_ptr<TPrinterPage> FPage;
+    // Whether the printer page is open for drawing: EndPage closes it, the next StartPage opens
+    // the printer's next page.
+    bool FPageOpen = false;
 };
