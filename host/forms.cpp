@@ -1,0 +1,305 @@
+#include "host/forms.h"
+#include "host/dialogs.h"
+#include "host/messages.h"
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+// TCustomForm
+
+namespace {
+// Turns the window manager's close of a modal form's widget into the form's own Close.
+class TModalCloseFilter : public QObject {
+public:
+    explicit TModalCloseFilter(TCustomForm* AForm) : FForm(AForm) {}
+    bool eventFilter(QObject*, QEvent* Event) override {
+        if (Event->type() == QEvent::Close) {
+            Event->ignore();
+            FForm->Close();
+            return true;
+        }
+        if (Event->type() == QEvent::Hide && FForm->ModalResult() == mrNone) FForm->SetModalResult(mrCancel);
+        return false;
+    }
+
+private:
+    TCustomForm* FForm;
+};
+} // namespace
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TScrollBox(AOwner) {
+    TControl::SetVisible(false);
+    SetBounds(0, 0, 320, 240);
+}
+
+TCustomForm::~TCustomForm() = default;
+
+TModalResult TCustomForm::ShowModal() { return DialogService()->ShowModal(this); }
+
+void TCustomForm::SetVisible(bool Value) {
+    if (Value == Visible()) return;
+    TScrollBox::SetVisible(Value);
+    if (QWidget* W = Widget()) W->setVisible(Value);
+    if (Value)
+        DoShow();
+    else
+        DoHide();
+}
+
+void TCustomForm::Close() {
+    if (FModal) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction Action = caHide;
+    DoClose(Action);
+    switch (Action) {
+    case caNone: break;
+    case caHide: Hide(); break;
+    case caMinimize: FWindowState = wsMinimized; break;
+    case caFree: Release(); break;
+    }
+}
+
+bool TCustomForm::CloseQuery() {
+    bool CanClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, CanClose);
+    return CanClose;
+}
+
+void TCustomForm::Release() { PostMessage(this, CM_RELEASE); }
+
+void TCustomForm::BeginModal() {
+    FModal = true;
+    FModalResult = mrNone;
+    SetVisible(true);
+}
+
+void TCustomForm::EndModal() {
+    SetVisible(false);
+    FModal = false;
+}
+
+TModalResult TCustomForm::ExecuteModal() {
+    QWidget* W = Widget();
+    if (!W) throw EInvalidOperation(QStringLiteral("Cannot show a form without a window modally"));
+    if (Visible()) throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+    W->setWindowModality(Qt::ApplicationModal);
+    TModalCloseFilter Filter(this);
+    QPointer<QWidget> Guard(W);
+    W->installEventFilter(&Filter);
+    BeginModal();
+    QEventLoop Loop;
+    for (;;) {
+        while (FModalResult == mrNone && Guard) Loop.processEvents(QEventLoop::WaitForMoreEvents);
+        if (!Guard) break;
+        // The form may refuse to close; then the modal showing goes on.
+        bool CanClose = CloseQuery();
+        TCloseAction Action = caHide;
+        if (CanClose) DoClose(Action);
+        if (CanClose && Action != caNone) break;
+        FModalResult = mrNone;
+        if (!W->isVisible()) W->show();
+    }
+    if (Guard) W->removeEventFilter(&Filter);
+    const TModalResult Result = FModalResult == mrNone ? mrCancel : FModalResult;
+    EndModal();
+    return Result;
+}
+
+void TCustomForm::WndProc(TMessage& Message) {
+    if (Message.Msg == CM_RELEASE) {
+        delete this;
+        return;
+    }
+    TScrollBox::WndProc(Message);
+}
+
+void TCustomForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+    if (OnHide) OnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+    if (OnClose) OnClose(this, Action);
+}
+
+// TApplication
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::ProcessMessages() {
+    DeliverPostedMessages();
+    if (QCoreApplication::instance()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        DeliverPostedMessages();
+    }
+}
+
+void TApplication::HandleException(TComponent* Sender) { HandleException(Sender, std::current_exception()); }
+
+void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error) {
+    if (!Error) return;
+    auto Handle = [&](const Exception& E) {
+        if (OnException)
+            OnException(Sender, E);
+        else
+            ShowException(E);
+    };
+    try {
+        std::rethrow_exception(Error);
+    } catch (const EAbort&) {
+    } catch (const Exception& E) {
+        Handle(E);
+    } catch (const std::exception& E) {
+        Handle(Exception(QString::fromLocal8Bit(E.what())));
+    } catch (...) {
+        Handle(Exception(QStringLiteral("Unknown exception")));
+    }
+}
+
+void TApplication::ShowException(const Exception& E) {
+    QString Text = E.Message();
+    if (!Text.isEmpty() && !Text.endsWith(u'.')) Text += u'.';
+    MessageBox(Text, FTitle, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const QString& Text, const QString& Caption, unsigned Flags) {
+    return ::MessageBox(Text, Caption, Flags);
+}
+
+void TApplication::Reset() {
+    DestroyComponents();
+    OnException = nullptr;
+    FTitle = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
+    FTerminated = false;
+    ClearPostedMessages();
+}
+
+// TScreen
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) { Reset(); }
+
+TScreen::~TScreen() {
+    if (FCursorOverridden && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TScreen::SetPixelsPerInch(int Value) {
+    if (Value > 0) FPixelsPerInch = Value;
+}
+
+int TScreen::Width() const {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 1024;
+    QScreen* Primary = QGuiApplication::primaryScreen();
+    return Primary ? Primary->geometry().width() : 1024;
+}
+
+int TScreen::Height() const {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 768;
+    QScreen* Primary = QGuiApplication::primaryScreen();
+    return Primary ? Primary->geometry().height() : 768;
+}
+
+namespace {
+Qt::CursorShape ShapeOf(TCursor Cursor) {
+    switch (Cursor) {
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crNo:
+    case crNoDrop: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragMoveCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+} // namespace
+
+void TScreen::SetCursor(TCursor Value) {
+    if (Value == FCursor) return;
+    FCursor = Value;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    if (FCursorOverridden) {
+        QGuiApplication::restoreOverrideCursor();
+        FCursorOverridden = false;
+    }
+    if (Value != crDefault) {
+        QGuiApplication::setOverrideCursor(QCursor(ShapeOf(Value)));
+        FCursorOverridden = true;
+    }
+}
+
+void TScreen::Reset() {
+    SetCursor(crDefault);
+    FPixelsPerInch = 96;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        if (QScreen* Primary = QGuiApplication::primaryScreen())
+            FPixelsPerInch = static_cast<int>(std::lround(Primary->logicalDotsPerInchY()));
+    if (FPixelsPerInch <= 0) FPixelsPerInch = 96;
+}
+
+// Globals
+
+namespace {
+TApplication* GApplication = nullptr;
+TScreen* GScreen = nullptr;
+
+// Forms owned by the application may hold widgets, which must go before Qt's application object.
+void FreeApplicationAtQtExit() {
+    if (GApplication) GApplication->Reset();
+}
+} // namespace
+
+TApplication* Application() {
+    if (!GApplication) {
+        GApplication = new TApplication(nullptr);
+        GApplication->Reset();
+        if (QCoreApplication::instance()) qAddPostRoutine(FreeApplicationAtQtExit);
+    }
+    return GApplication;
+}
+
+TScreen* Screen() {
+    if (!GScreen) GScreen = new TScreen(nullptr);
+    return GScreen;
+}
+
+void ResetApplication() {
+    Application()->Reset();
+    Screen()->Reset();
+}
+
+bool CallEventHandler(TComponent* Sender, const std::function<void()>& Handler) {
+    if (!Handler) return true;
+    try {
+        Handler();
+        return true;
+    } catch (...) {
+        Application()->HandleException(Sender);
+        return false;
+    }
+}

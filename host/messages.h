@@ -1,0 +1,58 @@
+#pragma once
+#include "host/classes.h"
+#include <cstdint>
+
+using WPARAM = uintptr_t;
+using LPARAM = intptr_t;
+using LRESULT = intptr_t;
+
+// The generic message record; a handler reads its parameters and leaves its answer in Result.
+struct TMessage {
+    uint32_t Msg = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+    LRESULT Result = 0;
+};
+
+// Numbers of the messages the system exchanges or simulates. Own messages are WM_USER + n.
+enum : uint32_t {
+    WM_NULL = 0x0000,
+    WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010,
+    WM_KEYDOWN = 0x0100,
+    WM_KEYUP = 0x0101,
+    WM_HSCROLL = 0x0114,
+    WM_VSCROLL = 0x0115,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_LBUTTONDBLCLK = 0x0203,
+    WM_USER = 0x0400,
+};
+
+enum : uint16_t { VK_F11 = 0x7A };
+
+// Sends a message: the receiver handles it at once, before this returns. As with a message sent to a
+// window, an exception of the handler goes to the application's exception handler and the result is 0.
+LRESULT SendMessage(TComponent* Receiver, uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+
+// Posts a message: it waits in the queue until the application processes messages. A message whose
+// receiver is freed before then is dropped. Returns false when there is no receiver.
+bool PostMessage(TComponent* Receiver, uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+
+// Posts a message that refers to a second component (passed as LParam): it is dropped as well when
+// that component is freed before delivery, so the handler never sees a stale pointer.
+bool PostMessage(TComponent* Receiver, uint32_t Msg, WPARAM WParam, TComponent* Subject);
+
+// Delivers the posted messages in order until the queue is empty, also those posted while delivering.
+// An exception of a handler goes to the application's exception handler and delivery goes on.
+// Returns the number of messages delivered.
+int DeliverPostedMessages();
+
+int PostedMessageCount();
+// True when a message with this number waits for Receiver.
+bool HasPostedMessage(const TComponent* Receiver, uint32_t Msg);
+// Drops every posted message to or about Component; freeing a component does this.
+void RemovePostedMessages(const TComponent* Component);
+// Empties the queue (for tests).
+void ClearPostedMessages();

@@ -1,0 +1,363 @@
+#include "host/classes.h"
+#include "host/streams.h"
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+static void PrintTo(const QString& S, std::ostream* Out) { *Out << '"' << S.toStdString() << '"'; }
+static void PrintTo(const QStringList& L, std::ostream* Out) { *Out << L.join(QStringLiteral(" | ")).toStdString(); }
+
+namespace {
+
+// Keeps a plain pointer to another component and clears it when that one goes.
+class TRefHolder : public TComponent {
+public:
+    using TComponent::TComponent;
+    void SetTarget(TComponent* Value) {
+        FTarget = Value;
+        if (Value) Value->FreeNotification(this);
+    }
+    TComponent* Target() const { return FTarget; }
+    QStringList* Log = nullptr;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+        TComponent::Notification(AComponent, Operation);
+        if (Log)
+            Log->append(QStringLiteral("%1 %2 %3")
+                            .arg(Name(), Operation == opRemove ? QStringLiteral("-") : QStringLiteral("+"),
+                                 AComponent->Name()));
+        if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
+    }
+
+private:
+    TComponent* FTarget = nullptr;
+};
+
+// Logs its destruction and whether it was still marked as destroying then.
+class TLogged : public TComponent {
+public:
+    TLogged(TComponent* AOwner, QStringList* ALog, const QString& AName) : TComponent(AOwner), FLog(ALog) {
+        SetName(AName);
+    }
+    ~TLogged() override { FLog->append(Name() + (HasState(csDestroying) ? QString() : QStringLiteral("!"))); }
+
+private:
+    QStringList* FLog;
+};
+
+TEST(Components, FreeingAComponentClearsEveryReferenceToIt) {
+    TComponent FormA(nullptr);
+    TComponent FormB(nullptr);
+    auto* Target = new TComponent(&FormA);
+    Target->SetName(QStringLiteral("Target"));
+    auto* Sibling = new TRefHolder(&FormA); // same owner: told through the owner
+    Sibling->SetTarget(Target);
+    auto* Stranger = new TRefHolder(&FormB); // other owner: told through its free notification
+    Stranger->SetTarget(Target);
+    auto* Unowned = new TRefHolder(nullptr);
+    Unowned->SetTarget(Target);
+
+    delete Target;
+    EXPECT_EQ(Sibling->Target(), nullptr);
+    EXPECT_EQ(Stranger->Target(), nullptr);
+    EXPECT_EQ(Unowned->Target(), nullptr);
+    EXPECT_EQ(FormA.ComponentCount(), 1);
+    EXPECT_FALSE(Unowned->HasState(csFreeNotification));
+    delete Unowned;
+}
+
+TEST(Components, FreeNotificationEndsWhenTheHolderGoesFirst) {
+    auto Target = std::make_unique<TComponent>(nullptr);
+    auto* Holder = new TRefHolder(nullptr);
+    Holder->SetTarget(Target.get());
+    delete Holder;
+    // Under the address sanitizer a stale link would be reported when the target goes.
+    Target.reset();
+    SUCCEED();
+}
+
+TEST(Components, OwnerFreesItsComponentsLastFirstAnnouncingEachToTheRest) {
+    QStringList Freed;
+    QStringList Told;
+    {
+        TComponent Form(nullptr);
+        auto* Watcher = new TRefHolder(&Form);
+        Watcher->SetName(QStringLiteral("Watcher"));
+        Watcher->Log = &Told;
+        new TLogged(&Form, &Freed, QStringLiteral("A"));
+        auto* B = new TLogged(&Form, &Freed, QStringLiteral("B"));
+        Watcher->SetTarget(B);
+        new TLogged(&Form, &Freed, QStringLiteral("C"));
+    }
+    EXPECT_EQ(Freed, (QStringList{"C", "B", "A"}));
+    // B is announced once by the owner and once through its free notification.
+    // Insertions are told while the new component has no name yet; B's removal is told once, by the
+    // owner, which also ends the free-notification link.
+    EXPECT_EQ(Told, (QStringList{"Watcher + ", "Watcher + ", "Watcher + ", "Watcher - C", "Watcher - B",
+                                 "Watcher - A", "Watcher - Watcher"}));
+}
+
+TEST(Components, DeletingAnOwnedComponentRemovesItFromItsOwner) {
+    auto Form = std::make_unique<TComponent>(nullptr);
+    auto* A = new TComponent(Form.get());
+    auto* B = new TComponent(Form.get());
+    A->SetName(QStringLiteral("A"));
+    B->SetName(QStringLiteral("B"));
+    delete A;
+    ASSERT_EQ(Form->ComponentCount(), 1);
+    EXPECT_EQ(Form->Components(0), B);
+    EXPECT_EQ(B->ComponentIndex(), 0);
+    EXPECT_EQ(Form->FindComponent(QStringLiteral("a")), nullptr);
+    EXPECT_EQ(Form->FindComponent(QStringLiteral("b")), B);
+    EXPECT_THROW(Form->Components(1), EListError);
+}
+
+// While its owner is torn down, a component frees another component of the same owner.
+class TFreesOnRemoval : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* Victim = nullptr;
+    TComponent* Trigger = nullptr;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == Trigger && Victim) {
+            TComponent* V = Victim;
+            Victim = nullptr;
+            delete V;
+        }
+        if (Operation == opRemove && AComponent == Victim) Victim = nullptr;
+    }
+};
+
+TEST(Components, AHandlerMayFreeAnotherComponentDuringTheOwnersTeardown) {
+    auto* Form = new TComponent(nullptr);
+    auto* Freer = new TFreesOnRemoval(Form);
+    auto* Victim = new TComponent(Form);
+    auto* Trigger = new TComponent(Form);
+    new TComponent(Form);
+    Freer->Victim = Victim;
+    Freer->Trigger = Trigger;
+    delete Form;
+    SUCCEED();
+}
+
+TEST(Components, NamesAreUniqueWithinTheOwnerWithoutRegardToCase) {
+    TComponent Form(nullptr);
+    TComponent Other(nullptr);
+    auto* A = new TComponent(&Form);
+    auto* B = new TComponent(&Form);
+    A->SetName(QStringLiteral("Band1"));
+    EXPECT_THROW(B->SetName(QStringLiteral("BAND1")), EDuplicateComponentName);
+    EXPECT_EQ(B->Name(), QString());
+    A->SetName(QStringLiteral("BAND1")); // a change of case only is no clash with itself
+    EXPECT_EQ(A->Name(), QStringLiteral("BAND1"));
+    auto* C = new TComponent(&Other);
+    C->SetName(QStringLiteral("band1")); // other owner
+    EXPECT_THROW(Form.InsertComponent(C), EDuplicateComponentName);
+    EXPECT_EQ(C->Owner(), &Other);
+    C->SetName(QStringLiteral("Band2"));
+    Form.InsertComponent(C);
+    EXPECT_EQ(C->Owner(), &Form);
+    EXPECT_EQ(Other.ComponentCount(), 0);
+    EXPECT_THROW(A->InsertComponent(&Form), EComponentError);
+}
+
+TEST(Components, InvalidIdentifiersAreRefusedAsNames) {
+    TComponent C(nullptr);
+    for (const char* Bad : {"1Band", "Band 1", "Bänd", "a-b", "a.b"})
+        EXPECT_THROW(C.SetName(QString::fromUtf8(Bad)), EInvalidComponentName) << Bad;
+    try {
+        C.SetName(QStringLiteral("9x"));
+    } catch (const EInvalidComponentName& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("'9x' is not a valid component name"));
+    }
+    C.SetName(QStringLiteral("_Band_9"));
+    C.SetName(QString());
+    EXPECT_EQ(C.Name(), QString());
+}
+
+class TLoadRecorder : public TComponent {
+public:
+    TLoadRecorder(TComponent* AOwner, QStringList* ALog, const QString& AName) : TComponent(AOwner), FLog(ALog) {
+        SetName(AName);
+    }
+
+protected:
+    void Loaded() override {
+        TComponent::Loaded();
+        // Reading has ended for every component before the first Loaded.
+        bool AnyReading = false;
+        for (TComponent* Up = this; Up->Owner(); Up = Up->Owner())
+            for (int i = 0; i < Up->Owner()->ComponentCount(); ++i)
+                AnyReading = AnyReading || Up->Owner()->Components(i)->HasState(csReading);
+        FLog->append(Name() + (AnyReading ? QStringLiteral(" reading") : QString()));
+    }
+
+private:
+    QStringList* FLog;
+};
+
+TEST(Components, LoadedRunsOnceForEachComponentAfterReadingEnded) {
+    QStringList Log;
+    TLoadRecorder Form(nullptr, &Log, QStringLiteral("Form"));
+    new TLoadRecorder(&Form, &Log, QStringLiteral("Page"));
+    new TLoadRecorder(&Form, &Log, QStringLiteral("Band"));
+    Form.BeginLoading();
+    EXPECT_TRUE(Form.Components(1)->HasState(csLoading | csReading));
+    Form.EndLoading();
+    EXPECT_EQ(Log, (QStringList{"Form", "Page", "Band"}));
+    EXPECT_FALSE(Form.Components(0)->HasState(csLoading));
+    Form.EndLoading(); // nothing is loading any more
+    EXPECT_EQ(Log.size(), 3);
+}
+
+TEST(Components, DesigningSpreadsToOwnedAndLaterInsertedComponents) {
+    TComponent Form(nullptr);
+    auto* A = new TComponent(&Form);
+    Form.SetDesigning(true);
+    EXPECT_TRUE(A->HasState(csDesigning));
+    auto* B = new TComponent(&Form);
+    EXPECT_TRUE(B->HasState(csDesigning));
+    Form.SetDesigning(false, false);
+    EXPECT_FALSE(Form.HasState(csDesigning));
+    EXPECT_TRUE(B->HasState(csDesigning));
+}
+
+class TWidgetBase {
+public:
+    virtual ~TWidgetBase() = default;
+    int Padding[5] = {};
+};
+
+// A component that is not the first base of its class, as a Qt-backed form would be.
+class TSecondBase : public TWidgetBase, public TComponent {
+public:
+    explicit TSecondBase(TComponent* AOwner) : TComponent(AOwner) {}
+};
+
+TEST(Components, AComponentThatIsNotTheFirstBaseIsFreedWhole) {
+    TComponent Form(nullptr);
+    auto* Mixed = new TSecondBase(&Form);
+    TComponent* AsComponent = Mixed;
+    EXPECT_NE(static_cast<void*>(AsComponent), static_cast<void*>(Mixed));
+    delete AsComponent;
+    EXPECT_EQ(Form.ComponentCount(), 0);
+    new TSecondBase(&Form); // freed by its owner
+}
+
+class TSettings : public TPersistent {
+public:
+    int Copies = 1;
+    QByteArray Extra;
+    void Assign(const TPersistent* Source) override {
+        if (auto* S = dynamic_cast<const TSettings*>(Source)) {
+            Copies = S->Copies;
+            return;
+        }
+        TPersistent::Assign(Source);
+    }
+    void DefineProperties(TFiler* Filer) override {
+        TPersistent::DefineProperties(Filer);
+        Filer->DefineProperty(
+            QStringLiteral("Copies"), [this](const QVariant& V) { Copies = V.toInt(); },
+            [this] { return QVariant(Copies); }, Copies != 1);
+        Filer->DefineBinaryProperty(
+            QStringLiteral("Extra"),
+            [this](TStream& S) {
+                Extra.resize(static_cast<qsizetype>(S.Size()));
+                S.Read(Extra.data(), S.Size());
+            },
+            [this](TStream& S) { S.Write(Extra.constData(), Extra.size()); }, !Extra.isEmpty());
+    }
+};
+
+// Knows how to copy itself into settings, but not the other way round.
+class TSettingsSource : public TPersistent {
+protected:
+    void AssignTo(TPersistent* Dest) const override {
+        if (auto* S = dynamic_cast<TSettings*>(Dest)) {
+            S->Copies = 7;
+            return;
+        }
+        TPersistent::AssignTo(Dest);
+    }
+};
+
+TEST(Persistent, AssignCopiesKnownSourcesAndRefusesOthersWithTheConversionError) {
+    TSettings A;
+    TSettings B;
+    B.Copies = 3;
+    A.Assign(&B);
+    EXPECT_EQ(A.Copies, 3);
+    TSettingsSource Source;
+    A.Assign(&Source);
+    EXPECT_EQ(A.Copies, 7);
+    TComponent Component(nullptr);
+    try {
+        A.Assign(&Component);
+        FAIL() << "no error";
+    } catch (const EConvertError& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("Cannot assign a TComponent to a %1.").arg(A.ClassName()));
+    }
+    EXPECT_THROW(A.Assign(nullptr), EConvertError);
+    EXPECT_THROW(Source.Assign(&A), EConvertError);
+}
+
+TEST(Persistent, NamedExtraPropertiesRoundTripThroughAFiler) {
+    TSettings A;
+    TPropertyCollector Filer;
+    Filer.Collect(&A);
+    ASSERT_EQ(Filer.Entries.size(), 2u);
+    EXPECT_FALSE(Filer.Entries[0].HasData); // default values are not stored
+
+    A.Copies = 4;
+    A.Extra = QByteArray::fromHex("FFFE4100");
+    Filer.Collect(&A);
+    EXPECT_EQ(Filer.Entries[0].Name, QStringLiteral("Copies"));
+    EXPECT_EQ(Filer.Entries[0].Value.toInt(), 4);
+    EXPECT_EQ(Filer.Entries[1].Binary.toHex(), QByteArray("fffe4100"));
+    TSettings B;
+    Filer.Apply(&B);
+    EXPECT_EQ(B.Copies, 4);
+    EXPECT_EQ(B.Extra, A.Extra);
+}
+
+class TRegistered : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+
+TEST(ClassRegistry, CreatesRegisteredClassesByNameWithoutRegardToCase) {
+    RegisterClass<TRegistered>();
+    RegisterClass<TSettings>();
+    const QString Name = ClassNameOf(typeid(TRegistered));
+    TComponent Form(nullptr);
+    TComponent* C = CreateComponentByClassName(Name.toUpper(), &Form);
+    EXPECT_NE(dynamic_cast<TRegistered*>(C), nullptr);
+    EXPECT_EQ(C->Owner(), &Form);
+    EXPECT_TRUE(C->ClassNameIs(Name.toLower()));
+    std::unique_ptr<TPersistent> P(CreateByClassName(ClassNameOf(typeid(TSettings))));
+    EXPECT_NE(dynamic_cast<TSettings*>(P.get()), nullptr);
+    EXPECT_THROW(CreateComponentByClassName(ClassNameOf(typeid(TSettings)), &Form), EClassNotFound);
+    EXPECT_EQ(Form.ComponentCount(), 1);
+    UnRegisterClass(Name);
+    EXPECT_EQ(GetClass(Name), nullptr);
+    try {
+        FindClass(QStringLiteral("TNoSuchBand"));
+        FAIL() << "no error";
+    } catch (const EClassNotFound& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("Class TNoSuchBand not found"));
+    }
+    UnRegisterClass(ClassNameOf(typeid(TSettings)));
+}
+
+TEST(ClassRegistry, ClassNamesAreTheNamesInTheSource) {
+    TComponent C(nullptr);
+    EXPECT_EQ(C.ClassName(), QStringLiteral("TComponent"));
+    EXPECT_THROW(AbstractError(), EAbstractError);
+}
+
+} // namespace
