@@ -399,14 +399,6 @@ TEST(Shading, FillsWithTheShadePatternAndFreesTheBrush) {
     EXPECT_EQ(GdiObjectCount(), Objects);
 }
 
-TEST(Shading, EveryShadeHasItsRows) {
-    using Rows = std::array<uint8_t, 8>;
-    EXPECT_EQ(PimShadePattern(spDark), (Rows{0x55, 0xBB, 0x66, 0xDD, 0x55, 0xBB, 0x66, 0xDD}));
-    EXPECT_EQ(PimShadePattern(spMedDark), (Rows{0xBB, 0xEE, 0x77, 0xDD, 0xBB, 0xEE, 0x77, 0xDD}));
-    EXPECT_EQ(PimShadePattern(spMedium), (Rows{0xFB, 0xF7, 0xBE, 0xDF, 0xFB, 0x7D, 0xEF, 0xBF}));
-    EXPECT_EQ(PimShadePattern(spMedLight), (Rows{0xFF, 0xFF, 0xBB, 0xFF, 0xFF, 0xFF, 0xDD, 0xFF}));
-}
-
 TEST(Shading, DarkBitsTakeTheTextColourOnAnImage) {
     auto DC = DeviceContext::CreateRecordingImage(PrinterCaps(96, 96));
     DC->SetTextColor(RGB(0, 0, 0));
