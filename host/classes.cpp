@@ -3,15 +3,17 @@
 #include "host/streams.h"
 #include <QHash>
 #include <algorithm>
-#include <cxxabi.h>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <map>
 #include <memory>
 #include <typeindex>
 
 EAbstractError::EAbstractError() : Exception(QStringLiteral("Abstract Error")) {}
 
-void AbstractError() { throw EAbstractError(); }
+void AbstractError() {
+    throw EAbstractError();
+}
 
 QString ClassNameOf(const std::type_info& Type) {
     // Demangling is slow and the names never change, so each type is demangled once.
@@ -45,9 +47,13 @@ bool TPersistent::ClassNameIs(const QString& Name) const {
 
 void TPersistent::DefineProperties(TFiler*) {}
 
-QString TPersistent::GetNamePath() const { return ClassName(); }
+QString TPersistent::GetNamePath() const {
+    return ClassName();
+}
 
-void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) const {
+    Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
     const QString SourceName = Source ? Source->ClassName() : QStringLiteral("nil");
@@ -125,12 +131,14 @@ void TComponent::SetDesigning(bool Value, bool SetChildren) {
     else
         ExcludeState(csDesigning);
     if (SetChildren)
-        for (TComponent* Component : FComponents) Component->SetDesigning(Value, true);
+        for (TComponent* Component : FComponents)
+            Component->SetDesigning(Value, true);
 }
 
 void TComponent::BeginLoading() {
     IncludeState(csLoading | csReading);
-    for (TComponent* Component : FComponents) Component->BeginLoading();
+    for (TComponent* Component : FComponents)
+        Component->BeginLoading();
 }
 
 void TComponent::EndLoading() {
@@ -138,7 +146,8 @@ void TComponent::EndLoading() {
     // its neighbours' values.
     std::function<void(TComponent*)> EndReading = [&](TComponent* C) {
         C->ExcludeState(csReading);
-        for (TComponent* Child : C->FComponents) EndReading(Child);
+        for (TComponent* Child : C->FComponents)
+            EndReading(Child);
     };
     EndReading(this);
     CallLoaded();
@@ -147,7 +156,8 @@ void TComponent::EndLoading() {
 void TComponent::CallLoaded() {
     if (HasState(csLoading)) Loaded();
     // A Loaded may add or free components, so the list is walked by index.
-    for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->CallLoaded();
+    for (size_t i = 0; i < FComponents.size(); ++i)
+        FComponents[i]->CallLoaded();
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -180,7 +190,8 @@ void TComponent::DestroyComponents() {
 void TComponent::Destroying() {
     if (HasState(csDestroying)) return;
     IncludeState(csDestroying);
-    for (TComponent* Component : FComponents) Component->Destroying();
+    for (TComponent* Component : FComponents)
+        Component->Destroying();
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
@@ -210,15 +221,25 @@ LRESULT TComponent::Perform(uint32_t Msg, uintptr_t WParam, intptr_t LParam) {
     return Message.Result;
 }
 
-void TComponent::WndProc(TMessage& Message) { DefaultHandler(Message); }
+void TComponent::WndProc(TMessage& Message) {
+    DefaultHandler(Message);
+}
 
-void TComponent::DefaultHandler(TMessage& Message) { Message.Result = 0; }
+void TComponent::DefaultHandler(TMessage& Message) {
+    Message.Result = 0;
+}
 
-QString TComponent::GetNamePath() const { return FName; }
+QString TComponent::GetNamePath() const {
+    return FName;
+}
 
-void TComponent::BeforeDestruction() { Teardown(); }
+void TComponent::BeforeDestruction() {
+    Teardown();
+}
 
-void TComponent::Loaded() { ExcludeState(csLoading); }
+void TComponent::Loaded() {
+    ExcludeState(csLoading);
+}
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
@@ -293,9 +314,13 @@ std::map<QString, TClassInfo>& Registry() {
 }
 } // namespace
 
-void RegisterClassInfo(const TClassInfo& Info) { Registry().emplace(Info.Name.toUpper(), Info); }
+void RegisterClassInfo(const TClassInfo& Info) {
+    Registry().emplace(Info.Name.toUpper(), Info);
+}
 
-void UnRegisterClass(const QString& Name) { Registry().erase(Name.toUpper()); }
+void UnRegisterClass(const QString& Name) {
+    Registry().erase(Name.toUpper());
+}
 
 const TClassInfo* GetClass(const QString& Name) {
     auto It = Registry().find(Name.toUpper());
@@ -308,7 +333,9 @@ const TClassInfo& FindClass(const QString& Name) {
     return *Info;
 }
 
-TPersistent* CreateByClassName(const QString& Name, TComponent* AOwner) { return FindClass(Name).Create(AOwner); }
+TPersistent* CreateByClassName(const QString& Name, TComponent* AOwner) {
+    return FindClass(Name).Create(AOwner);
+}
 
 TComponent* CreateComponentByClassName(const QString& Name, TComponent* AOwner) {
     const TClassInfo& Info = FindClass(Name);
@@ -332,7 +359,8 @@ void TPropertyCollector::Apply(TPersistent* Instance) {
     FMode = pmCollect;
 }
 
-void TPropertyCollector::DefineProperty(const QString& Name, const std::function<void(const QVariant&)>& ReadData,
+void TPropertyCollector::DefineProperty(const QString& Name,
+                                        const std::function<void(const QVariant&)>& ReadData,
                                         const std::function<QVariant()>& WriteData, bool HasData) {
     if (FMode == pmCollect) {
         TEntry Entry;
@@ -346,7 +374,8 @@ void TPropertyCollector::DefineProperty(const QString& Name, const std::function
         if (Entry.Name == Name && Entry.HasData && !Entry.IsBinary && ReadData) ReadData(Entry.Value);
 }
 
-void TPropertyCollector::DefineBinaryProperty(const QString& Name, const std::function<void(TStream&)>& ReadData,
+void TPropertyCollector::DefineBinaryProperty(const QString& Name,
+                                              const std::function<void(TStream&)>& ReadData,
                                               const std::function<void(TStream&)>& WriteData, bool HasData) {
     if (FMode == pmCollect) {
         TEntry Entry;

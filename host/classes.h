@@ -30,10 +30,18 @@ public:
 
 // Naming and ownership failures of components. A clash of names has its own class so that callers
 // that look for a free name can tell it from a name that can never be valid.
-class EComponentError : public Exception { using Exception::Exception; };
-class EInvalidComponentName : public EComponentError { using EComponentError::EComponentError; };
-class EDuplicateComponentName : public EComponentError { using EComponentError::EComponentError; };
-class EClassNotFound : public Exception { using Exception::Exception; };
+class EComponentError : public Exception {
+    using Exception::Exception;
+};
+class EInvalidComponentName : public EComponentError {
+    using EComponentError::EComponentError;
+};
+class EDuplicateComponentName : public EComponentError {
+    using EComponentError::EComponentError;
+};
+class EClassNotFound : public Exception {
+    using Exception::Exception;
+};
 
 // The class name of an object as written in the source ("TPimFile"), found from its dynamic type.
 QString ClassNameOf(const std::type_info& Type);
@@ -161,12 +169,15 @@ public:
     // Runs the teardown described above; called by delete before any destructor.
     virtual void BeforeDestruction();
 
-protected:
     // Called after the component was read from a stored form; the base clears csLoading.
     virtual void Loaded();
-    // The base forwards to every owned component and drops a free-notification link to a removed one;
-    // overrides call it.
+    // Told when a component comes (opInsert) or goes (opRemove). The base forwards to every owned
+    // component and drops a free-notification link to a removed one; overrides call it. An insertion
+    // made by a constructor is told while the new component is still being built: its name is empty
+    // and only its TComponent part exists, so handlers must not look at its class then.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+protected:
     // The owner's check of a rename of one of its components; raises on a clash.
     virtual void ValidateRename(TComponent* AComponent, const QString& CurName, const QString& NewName);
     virtual void ValidateInsert(TComponent* AComponent);
@@ -183,7 +194,7 @@ private:
     TComponent* FOwner = nullptr;
     QString FName;
     intptr_t FTag = 0;
-    std::vector<TComponent*> FComponents; // owned
+    std::vector<TComponent*> FComponents;   // owned
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
     TComponentState FComponentState = 0;
     bool FTornDown = false;
@@ -209,6 +220,9 @@ template <class T> void RegisterClass() {
         Info.Create = [](TComponent*) -> TPersistent* { return new T(); };
     RegisterClassInfo(Info);
 }
+template <class... T> void RegisterClasses() {
+    (RegisterClass<T>(), ...);
+}
 void UnRegisterClass(const QString& Name);
 // nullptr when the name is not registered (case is ignored).
 const TClassInfo* GetClass(const QString& Name);
@@ -223,8 +237,8 @@ class TPropertyCollector : public TFiler {
 public:
     struct TEntry {
         QString Name;
-        QVariant Value;     // written value of a plain property
-        QByteArray Binary;  // written bytes of a binary property
+        QVariant Value;    // written value of a plain property
+        QByteArray Binary; // written bytes of a binary property
         bool IsBinary = false;
         bool HasData = false;
     };

@@ -1,56 +1,6 @@
 #include "host/controls.h"
 #include <algorithm>
 
-// TControlFont
-
-TControlFont::TControlFont() = default;
-TControlFont::~TControlFont() = default;
-
-void TControlFont::Assign(const TPersistent* Source) {
-    if (auto* Font = dynamic_cast<const TControlFont*>(Source)) {
-        if (Equals(*Font)) return;
-        FName = Font->FName;
-        FSize = Font->FSize;
-        FColor = Font->FColor;
-        FStyle = Font->FStyle;
-        Changed();
-        return;
-    }
-    TPersistent::Assign(Source);
-}
-
-bool TControlFont::Equals(const TControlFont& Other) const {
-    return FName == Other.FName && FSize == Other.FSize && FColor == Other.FColor && FStyle == Other.FStyle;
-}
-
-void TControlFont::SetName(const QString& Value) {
-    if (Value == FName || Value.isEmpty()) return;
-    FName = Value;
-    Changed();
-}
-
-void TControlFont::SetSize(int Value) {
-    if (Value == FSize) return;
-    FSize = Value;
-    Changed();
-}
-
-void TControlFont::SetColor(TControlColor Value) {
-    if (Value == FColor) return;
-    FColor = Value;
-    Changed();
-}
-
-void TControlFont::SetStyle(uint8_t Value) {
-    if (Value == FStyle) return;
-    FStyle = Value;
-    Changed();
-}
-
-void TControlFont::Changed() {
-    if (OnChange) OnChange(this);
-}
-
 // Invalidation hook
 
 namespace {
@@ -60,23 +10,18 @@ TInvalidateHook& InvalidateHook() {
 }
 } // namespace
 
-void SetInvalidateHook(TInvalidateHook Hook) { InvalidateHook() = std::move(Hook); }
+void SetInvalidateHook(TInvalidateHook Hook) {
+    InvalidateHook() = std::move(Hook);
+}
 
 // TControl
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TControlFont>()) {
-    FFont->OnChange = [this](TControlFont*) { FontChanged(); };
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+    FFont->OnChange = [this](TFont*) { FontChanged(); };
 }
 
 TControl::~TControl() {
-    // Only reached with a parent when the control was not freed with delete.
-    if (FParent) DetachFromParent();
-}
-
-void TControl::BeforeDestruction() {
-    Destroying();
     DetachFromParent();
-    TComponent::BeforeDestruction();
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -143,7 +88,7 @@ void TControl::SetAlign(TAlign Value) {
     if (FParent) FParent->RequestAlign();
 }
 
-void TControl::SetColor(TControlColor Value) {
+void TControl::SetColor(TColor Value) {
     if (Value == FColor && !FParentColor) return;
     FColor = Value;
     FParentColor = false;
@@ -195,8 +140,9 @@ void TControl::FontChanged() {
 
 void TControl::ParentFontChanged() {
     if (!FParentFont || !FParent) return;
+    if (*FFont == *FParent->Font()) return;
     FAdoptingFont = true;
-    FFont->Assign(FParent->Font());
+    FFont->Assign(*FParent->Font());
     FAdoptingFont = false;
     Perform(CM_PARENTFONTCHANGED);
 }
@@ -227,13 +173,15 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
     // Only reached with children when the control was not freed with delete.
-    while (!FControls.empty()) delete FControls.back();
+    while (!FControls.empty())
+        delete FControls.back();
 }
 
 void TWinControl::BeforeDestruction() {
     Destroying();
     // Children go first, while this control is still whole, whoever owns them.
-    while (!FControls.empty()) delete FControls.back();
+    while (!FControls.empty())
+        delete FControls.back();
     DestroyHandle();
     TControl::BeforeDestruction();
 }
@@ -309,9 +257,13 @@ void TWinControl::CreateWnd() {
     FHandle = NextHandle;
 }
 
-void TWinControl::DestroyWnd() { FHandle = 0; }
+void TWinControl::DestroyWnd() {
+    FHandle = 0;
+}
 
-void TWinControl::DisableAlign() { ++FAlignLevel; }
+void TWinControl::DisableAlign() {
+    ++FAlignLevel;
+}
 
 void TWinControl::EnableAlign() {
     if (FAlignLevel > 0) --FAlignLevel;
@@ -352,11 +304,16 @@ void TWinControl::AlignControls(TControl*, QRect& Rect) {
             if (C->Align() == Kind && (C->Visible() || C->HasState(csDesigning))) List.push_back(C);
         auto Key = [Kind](const TControl* C) {
             switch (Kind) {
-            case alTop: return C->Top();
-            case alBottom: return -(C->Top() + C->Height());
-            case alLeft: return C->Left();
-            case alRight: return -(C->Left() + C->Width());
-            default: return 0;
+            case alTop:
+                return C->Top();
+            case alBottom:
+                return -(C->Top() + C->Height());
+            case alLeft:
+                return C->Left();
+            case alRight:
+                return -(C->Left() + C->Width());
+            default:
+                return 0;
             }
         };
         std::stable_sort(List.begin(), List.end(),
@@ -383,23 +340,33 @@ void TWinControl::AlignControls(TControl*, QRect& Rect) {
         R -= C->Width();
         C->SetBounds(R, T, C->Width(), std::max(B - T, 0));
     }
-    for (TControl* C : Aligned(alClient)) C->SetBounds(L, T, std::max(R - L, 0), std::max(B - T, 0));
+    for (TControl* C : Aligned(alClient))
+        C->SetBounds(L, T, std::max(R - L, 0), std::max(B - T, 0));
     Rect = QRect(L, T, std::max(R - L, 0), std::max(B - T, 0));
+}
+
+void TWinControl::Loaded() {
+    TControl::Loaded();
+    if (FAlignPending) Realign();
 }
 
 void TWinControl::FontChanged() {
     TControl::FontChanged();
-    for (size_t i = 0; i < FControls.size(); ++i) FControls[i]->ParentFontChanged();
+    for (size_t i = 0; i < FControls.size(); ++i)
+        FControls[i]->ParentFontChanged();
 }
 
 void TWinControl::ColorChanged() {
     TControl::ColorChanged();
-    for (size_t i = 0; i < FControls.size(); ++i) FControls[i]->ParentColorChanged();
+    for (size_t i = 0; i < FControls.size(); ++i)
+        FControls[i]->ParentColorChanged();
 }
 
 // TCustomPanel
 
-TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) { SetBounds(0, 0, 185, 41); }
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetBounds(0, 0, 185, 41);
+}
 
 void TCustomPanel::SetBevelInner(TBevelCut Value) {
     if (Value == FBevelInner) return;
@@ -415,7 +382,9 @@ void TCustomPanel::SetBevelOuter(TBevelCut Value) {
 
 // TScrollBox
 
-TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 185, 41); }
+TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 185, 41);
+}
 
 void TScrollBox::ScrollBy(int DeltaX, int DeltaY) {
     FHorzScrollBar.Position += DeltaX;

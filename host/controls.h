@@ -1,5 +1,6 @@
 #pragma once
 #include "host/classes.h"
+#include "host/graphics.h"
 #include "host/messages.h"
 #include <QRect>
 #include <functional>
@@ -7,42 +8,6 @@
 #include <vector>
 
 class TWinControl;
-
-// Colours of controls: RGB as 0x00BBGGRR, system colours with the high bit set.
-using TControlColor = int32_t;
-inline constexpr TControlColor clControlDefault = static_cast<TControlColor>(0x8000000F); // button face
-inline constexpr TControlColor clControlText = static_cast<TControlColor>(0x80000008);    // window text
-
-enum TControlFontStyle : uint8_t { cfsBold = 0x01, cfsItalic = 0x02, cfsUnderline = 0x04, cfsStrikeOut = 0x08 };
-
-// The font of a control: the few attributes a control passes to its children, with a change event.
-class TControlFont : public TPersistent {
-public:
-    TControlFont();
-    ~TControlFont() override;
-
-    void Assign(const TPersistent* Source) override;
-    bool Equals(const TControlFont& Other) const;
-
-    const QString& Name() const { return FName; }
-    void SetName(const QString& Value);
-    int Size() const { return FSize; }
-    void SetSize(int Value);
-    TControlColor Color() const { return FColor; }
-    void SetColor(TControlColor Value);
-    uint8_t Style() const { return FStyle; }
-    void SetStyle(uint8_t Value);
-
-    std::function<void(TControlFont*)> OnChange;
-
-private:
-    void Changed();
-
-    QString FName = QStringLiteral("Arial");
-    int FSize = 8;
-    TControlColor FColor = clControlText;
-    uint8_t FStyle = 0;
-};
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
@@ -67,8 +32,8 @@ enum : uint32_t {
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* AOwner);
+    // Leaves the parent only here, after the derived destructors, so that they still reach it.
     ~TControl() override;
-    void BeforeDestruction() override;
 
     TWinControl* Parent() const { return FParent; }
     // Classes that accept only certain parents check the class here and refuse with Abort() before
@@ -105,13 +70,13 @@ public:
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign Value);
 
-    TControlColor Color() const { return FColor; }
-    void SetColor(TControlColor Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
     bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool Value);
 
-    TControlFont* Font() const { return FFont.get(); }
-    void SetFont(const TControlFont* Value) { FFont->Assign(Value); }
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont& Value) { FFont->Assign(Value); }
     bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool Value);
 
@@ -155,9 +120,9 @@ private:
     bool FVisible = true;
     bool FEnabled = true;
     TAlign FAlign = alNone;
-    TControlColor FColor = clControlDefault;
+    TColor FColor = clBtnFace;
     bool FParentColor = false;
-    std::unique_ptr<TControlFont> FFont; // owned
+    std::unique_ptr<TFont> FFont; // owned
     bool FParentFont = true;
     bool FAdoptingFont = false;
     QString FCaption;
@@ -204,6 +169,7 @@ protected:
     virtual void AlignControls(TControl* AControl, QRect& Rect);
     void FontChanged() override;
     void ColorChanged() override;
+    void Loaded() override;
 
 private:
     friend class TControl;

@@ -374,15 +374,30 @@ TPdfSurface::TPdfSurface(const QString& FileName, QSizeF PaperMM, int Resolution
     FWriter->setResolution(FResolution);
     if (!Title.isEmpty()) FWriter->setTitle(Title);
     FWriter->setCreator(QStringLiteral("pimrun"));
-    bool Landscape = PaperMM.width() > PaperMM.height();
-    QSizeF Portrait = Landscape ? QSizeF(PaperMM.height(), PaperMM.width()) : PaperMM;
-    QPageLayout Layout(QPageSize(Portrait, QPageSize::Millimeter), Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    ApplyLayout();
+}
+
+TPdfSurface::~TPdfSurface() = default;
+
+void TPdfSurface::ApplyLayout() {
+    bool Landscape = FPaperMM.width() > FPaperMM.height();
+    QSizeF Portrait = Landscape ? QSizeF(FPaperMM.height(), FPaperMM.width()) : FPaperMM;
+    QPageLayout Layout(QPageSize(Portrait, QPageSize::Millimeter),
+                       Landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter);
     Layout.setMode(QPageLayout::FullPageMode);
     FWriter->setPageLayout(Layout);
 }
 
-TPdfSurface::~TPdfSurface() = default;
+void TPdfSurface::SetPaper(QSizeF PaperMM) {
+    if (PaperMM.width() <= 0 || PaperMM.height() <= 0) return;
+    FPaperMM = PaperMM;
+    ApplyLayout();
+}
+
+void TPdfSurface::SetPrintableArea(int OffsetX, int OffsetY, int Width, int Height) {
+    FPrintable = QRect(OffsetX, OffsetY, Width, Height);
+}
 
 TDeviceCaps TPdfSurface::Caps() const {
     TDeviceCaps C;
@@ -390,9 +405,17 @@ TDeviceCaps TPdfSurface::Caps() const {
     C.LogPixelsX = C.LogPixelsY = FResolution;
     C.PhysicalWidth = C.HorzRes = DevRound(FPaperMM.width() / 25.4 * FResolution);
     C.PhysicalHeight = C.VertRes = DevRound(FPaperMM.height() / 25.4 * FResolution);
+    if (!FPrintable.isEmpty()) {
+        C.PhysicalOffsetX = FPrintable.left();
+        C.PhysicalOffsetY = FPrintable.top();
+        C.HorzRes = FPrintable.width();
+        C.VertRes = FPrintable.height();
+    }
     C.BitsPixel = 24;
     return C;
 }
+
+QPoint TPdfSurface::Origin() const { return FPrintable.isEmpty() ? QPoint() : FPrintable.topLeft(); }
 
 QPaintDevice* TPdfSurface::PaintDevice() { return FWriter.get(); }
 
@@ -448,7 +471,7 @@ DeviceContext::DeviceContext(std::unique_ptr<TDeviceSurface> Surface)
 
 DeviceContext::~DeviceContext() {
     EndPainter();
-    FSurface->Finish();
+    if (!FEnded) FSurface->Finish();
     for (const TState& S : FSaved) Release(S);
     Release(*FState);
 }
@@ -536,6 +559,7 @@ void DeviceContext::Release(const TState& S) {
 
 QPainter* DeviceContext::Painter() {
     if (FPainter) return FPainter.get();
+    if (FEnded) return nullptr;
     QPaintDevice* D = FSurface->PaintDevice();
     if (!D) return nullptr;
     FPainter = std::make_unique<QPainter>();
@@ -546,6 +570,8 @@ QPainter* DeviceContext::Painter() {
     FPainter->setRenderHint(QPainter::Antialiasing, false);
     FPainter->setRenderHint(QPainter::TextAntialiasing, !FSurface->IsRaster());
     FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    QPoint Origin = FSurface->Origin();
+    if (!Origin.isNull()) FPainter->translate(Origin);
     return FPainter.get();
 }
 
@@ -582,16 +608,23 @@ void DeviceContext::PrepareClip(QPainter& P) const {
 
 bool DeviceContext::NewPage() {
     Note(QStringLiteral("NewPage"));
-    if (!Painter()) return false;
-    return FSurface->NewPage();
+    QPainter* P = Painter();
+    if (!P) return false;
+    bool Done = FSurface->NewPage();
+    ResetDC();
+    return Done;
 }
 
 void DeviceContext::EndDoc() {
     Note(QStringLiteral("EndDoc"));
+    if (FEnded) return;
     Painter(); // a document without drawing still gets its one empty page
     EndPainter();
     FSurface->Finish();
+    FEnded = true;
 }
+
+void DeviceContext::ResetDC() { FCaps = FSurface->Caps(); }
 
 int DeviceContext::GetDeviceCaps(int Index) const {
     const TDeviceCaps& C = FCaps;
@@ -1742,4 +1775,15 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
     }
     P.drawImage(QRectF(ToDeviceRect(X, Y, X + Width, Y + Height)), Part);
     return true;
+}
+
+void DeviceContext::PaintWith(const std::function<void(QPainter&)>& Paint, const QString& What) {
+    Note(QStringLiteral("PaintWith ") + Quote(What));
+    if (!Paint) return;
+    TPainterGuard G(*this);
+    if (!G) return;
+    double SX = ScaleX(), SY = ScaleY();
+    QTransform T(SX, 0, 0, SY, FState->VpOrg.X - FState->WinOrg.X * SX, FState->VpOrg.Y - FState->WinOrg.Y * SY);
+    G.P->setWorldTransform(T, true);
+    Paint(*G.P);
 }

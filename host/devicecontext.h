@@ -14,6 +14,7 @@
 #include <QStringView>
 #include <QVector>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -216,6 +217,8 @@ public:
     virtual bool IsRaster() const = 0;
     // The pixels, for surfaces that have them (copying between devices, probes in tests).
     virtual QImage* Image() { return nullptr; }
+    // Where device pixel (0, 0), the top left corner of the printable area, lies on PaintDevice().
+    virtual QPoint Origin() const { return QPoint(); }
     // Ends the current page and starts an empty one; false when the surface has no pages.
     // Called while a painter is active on PaintDevice().
     virtual bool NewPage() { return false; }
@@ -253,13 +256,24 @@ public:
     TDeviceCaps Caps() const override;
     QPaintDevice* PaintDevice() override;
     bool IsRaster() const override { return false; }
+    QPoint Origin() const override;
     bool NewPage() override;
     void Finish() override;
 
+    // The paper of the pages that follow (a printer whose settings change between pages); call
+    // DeviceContext::ResetDC afterwards so the device context reads the new capabilities.
+    void SetPaper(QSizeF PaperMM);
+    // A printable area smaller than the paper, in device pixels, as a printer with unprintable
+    // margins has; by default the whole paper is printable.
+    void SetPrintableArea(int OffsetX, int OffsetY, int Width, int Height);
+
 private:
+    void ApplyLayout();
+
     std::unique_ptr<QPdfWriter> FWriter;
     QSizeF FPaperMM;
     int FResolution;
+    QRect FPrintable; // empty: the whole paper
 };
 
 // No pixels at all: a device of the given capabilities whose calls are only logged.
@@ -333,6 +347,8 @@ public:
     // finishes the document. Both keep the state of the device context.
     bool NewPage();
     void EndDoc();
+    // Reads the surface's capabilities again after its paper or resolution changed.
+    void ResetDC();
 
     int GetDeviceCaps(int Index) const;
 
@@ -429,6 +445,11 @@ public:
     // The selected font as made for this device (never null).
     std::shared_ptr<const TFontInstance> CurrentFont() const;
 
+    // Hands a painter to code that draws with Qt itself (rich text, metafiles). The painter is
+    // clipped like every other call and works in logical units of the current mapping; What is
+    // what the log shows for the call.
+    void PaintWith(const std::function<void(QPainter&)>& Paint, const QString& What = QString());
+
 private:
     struct TState;
     struct TPainterGuard;
@@ -467,4 +488,5 @@ private:
     TDeviceCaps FCaps;
     std::unique_ptr<TState> FState;
     std::vector<TState> FSaved;
+    bool FEnded = false; // after EndDoc nothing more is drawn
 };

@@ -2,7 +2,9 @@
 #include "host/forms.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDebug>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <array>
@@ -27,48 +29,79 @@ constexpr std::array<std::pair<TMsgDlgBtn, TModalResult>, 12> ButtonResults{{
 
 QMessageBox::StandardButton StandardButtonOf(TMsgDlgBtn Button) {
     switch (Button) {
-    case mbYes: return QMessageBox::Yes;
-    case mbNo: return QMessageBox::No;
-    case mbOK: return QMessageBox::Ok;
-    case mbCancel: return QMessageBox::Cancel;
-    case mbAbort: return QMessageBox::Abort;
-    case mbRetry: return QMessageBox::Retry;
-    case mbIgnore: return QMessageBox::Ignore;
-    case mbNoToAll: return QMessageBox::NoToAll;
-    case mbYesToAll: return QMessageBox::YesToAll;
-    case mbHelp: return QMessageBox::Help;
-    case mbClose: return QMessageBox::Close;
-    case mbAll: break;
+    case mbYes:
+        return QMessageBox::Yes;
+    case mbNo:
+        return QMessageBox::No;
+    case mbOK:
+        return QMessageBox::Ok;
+    case mbCancel:
+        return QMessageBox::Cancel;
+    case mbAbort:
+        return QMessageBox::Abort;
+    case mbRetry:
+        return QMessageBox::Retry;
+    case mbIgnore:
+        return QMessageBox::Ignore;
+    case mbNoToAll:
+        return QMessageBox::NoToAll;
+    case mbYesToAll:
+        return QMessageBox::YesToAll;
+    case mbHelp:
+        return QMessageBox::Help;
+    case mbClose:
+        return QMessageBox::Close;
+    case mbAll:
+        break;
     }
     return QMessageBox::NoButton;
 }
 
 QString DefaultCaption(TMsgDlgType DlgType) {
     switch (DlgType) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Warning");
+    case mtError:
+        return QStringLiteral("Error");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirm");
+    case mtCustom:
+        break;
     }
     return Application()->Title();
 }
 
-// Real dialogs of Qt; without a GUI application object nothing can be shown and the box counts as
-// closed.
+bool GUnattendedDialogs = false;
+
+// Real dialogs of Qt; where nobody could answer them they count as closed.
 class TQtDialogService : public TDialogService {
 public:
     TModalResult MessageDlg(const TMessageRequest& Request) override {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return mrCancel;
+        if (!DialogsCanBeAnswered()) {
+            qWarning().noquote() << "Message box not shown (no display):" << Request.Caption << "-"
+                                 << Request.Text;
+            return mrCancel;
+        }
         QMessageBox Box;
         Box.setWindowTitle(Request.Caption);
         Box.setText(Request.Text);
         switch (Request.DlgType) {
-        case mtWarning: Box.setIcon(QMessageBox::Warning); break;
-        case mtError: Box.setIcon(QMessageBox::Critical); break;
-        case mtInformation: Box.setIcon(QMessageBox::Information); break;
-        case mtConfirmation: Box.setIcon(QMessageBox::Question); break;
-        case mtCustom: break;
+        case mtWarning:
+            Box.setIcon(QMessageBox::Warning);
+            break;
+        case mtError:
+            Box.setIcon(QMessageBox::Critical);
+            break;
+        case mtInformation:
+            Box.setIcon(QMessageBox::Information);
+            break;
+        case mtConfirmation:
+            Box.setIcon(QMessageBox::Question);
+            break;
+        case mtCustom:
+            break;
         }
         std::vector<std::pair<QAbstractButton*, TModalResult>> Made;
         for (const auto& [Button, Result] : ButtonResults) {
@@ -87,10 +120,19 @@ public:
         return mrCancel;
     }
 
-    TModalResult ShowModal(TCustomForm* Form) override { return Form->ExecuteModal(); }
+    TModalResult ShowModal(TCustomForm* Form) override {
+        if (!DialogsCanBeAnswered() && Form->Widget()) {
+            qWarning().noquote() << "Modal form not shown (no display):" << Form->ClassName();
+            return mrCancel;
+        }
+        return Form->ExecuteModal();
+    }
 
     bool ExecuteFileDialog(TFileRequest& Request) override {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+        if (!DialogsCanBeAnswered()) {
+            qWarning().noquote() << "File dialog not shown (no display):" << Request.Title;
+            return false;
+        }
         QFileDialog Dialog(nullptr, Request.Title, Request.InitialDir);
         const QStringList Parts = Request.Filter.split(u'|');
         QStringList Filters;
@@ -117,12 +159,18 @@ TDialogService* GService = nullptr;
 // The buttons of each message box type, in the order the default-button flag counts them.
 std::vector<TMsgDlgBtn> ButtonsOfType(unsigned Type) {
     switch (Type) {
-    case MB_OKCANCEL: return {mbOK, mbCancel};
-    case MB_ABORTRETRYIGNORE: return {mbAbort, mbRetry, mbIgnore};
-    case MB_YESNOCANCEL: return {mbYes, mbNo, mbCancel};
-    case MB_YESNO: return {mbYes, mbNo};
-    case MB_RETRYCANCEL: return {mbRetry, mbCancel};
-    default: return {mbOK};
+    case MB_OKCANCEL:
+        return {mbOK, mbCancel};
+    case MB_ABORTRETRYIGNORE:
+        return {mbAbort, mbRetry, mbIgnore};
+    case MB_YESNOCANCEL:
+        return {mbYes, mbNo, mbCancel};
+    case MB_YESNO:
+        return {mbYes, mbNo};
+    case MB_RETRYCANCEL:
+        return {mbRetry, mbCancel};
+    default:
+        return {mbOK};
     }
 }
 
@@ -136,12 +184,25 @@ TModalResult ModalResultOf(TMsgDlgBtn Button) {
 
 TDialogService::~TDialogService() = default;
 
+bool DialogsCanBeAnswered() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+    if (GUnattendedDialogs) return true;
+    const QString Platform = QGuiApplication::platformName();
+    return Platform != QLatin1String("offscreen") && Platform != QLatin1String("minimal");
+}
+
+void SetUnattendedDialogs(bool Allowed) {
+    GUnattendedDialogs = Allowed;
+}
+
 TDialogService* QtDialogService() {
     static auto* Service = new TQtDialogService();
     return Service;
 }
 
-TDialogService* DialogService() { return GService ? GService : QtDialogService(); }
+TDialogService* DialogService() {
+    return GService ? GService : QtDialogService();
+}
 
 TDialogService* SetDialogService(TDialogService* Service) {
     TDialogService* Previous = DialogService();
@@ -171,7 +232,9 @@ TModalResult MessageDlgDef(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButto
     return DialogService()->MessageDlg(Request);
 }
 
-void ShowMessage(const QString& Msg) { MessageDlgDef(Msg, mtCustom, mbOK, mbOK); }
+void ShowMessage(const QString& Msg) {
+    MessageDlgDef(Msg, mtCustom, mbOK, mbOK);
+}
 
 int MessageBox(const QString& Text, const QString& Caption, unsigned Flags) {
     const std::vector<TMsgDlgBtn> Buttons = ButtonsOfType(Flags & MB_TYPEMASK);
@@ -179,14 +242,25 @@ int MessageBox(const QString& Text, const QString& Caption, unsigned Flags) {
     Request.Caption = Caption;
     Request.Text = Text;
     switch (Flags & MB_ICONMASK) {
-    case MB_ICONHAND: Request.DlgType = mtError; break;
-    case MB_ICONQUESTION: Request.DlgType = mtConfirmation; break;
-    case MB_ICONEXCLAMATION: Request.DlgType = mtWarning; break;
-    case MB_ICONASTERISK: Request.DlgType = mtInformation; break;
-    default: Request.DlgType = mtCustom; break;
+    case MB_ICONHAND:
+        Request.DlgType = mtError;
+        break;
+    case MB_ICONQUESTION:
+        Request.DlgType = mtConfirmation;
+        break;
+    case MB_ICONEXCLAMATION:
+        Request.DlgType = mtWarning;
+        break;
+    case MB_ICONASTERISK:
+        Request.DlgType = mtInformation;
+        break;
+    default:
+        Request.DlgType = mtCustom;
+        break;
     }
     Request.Buttons = 0;
-    for (TMsgDlgBtn B : Buttons) Request.Buttons |= B;
+    for (TMsgDlgBtn B : Buttons)
+        Request.Buttons |= B;
     const size_t DefaultIndex = (Flags & MB_DEFMASK) >> 8;
     Request.DefaultButton = Buttons[DefaultIndex < Buttons.size() ? DefaultIndex : 0];
     const TModalResult Result = DialogService()->MessageDlg(Request);

@@ -108,6 +108,14 @@ public:
     virtual bool ExecuteFileDialog(TFileRequest& Request) = 0;
 };
 
+// Whether the Qt service can show a dialog that somebody could answer. On the offscreen and minimal
+// platforms nobody can, so a modal dialog would wait for ever: there the Qt service does not show it,
+// logs it and answers as if it had been closed (Cancel, else No, else the last button; no file; a
+// form gets mrCancel). A program that drives such dialogs itself (a test pressing buttons from a
+// timer) allows them with SetUnattendedDialogs(true).
+bool DialogsCanBeAnswered();
+void SetUnattendedDialogs(bool Allowed);
+
 // The service in use; never nullptr.
 TDialogService* DialogService();
 // Installs a service (not owned; nullptr puts back the Qt one) and returns the previous one.

@@ -40,7 +40,9 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TScrollBox(AOwner) {
 
 TCustomForm::~TCustomForm() = default;
 
-TModalResult TCustomForm::ShowModal() { return DialogService()->ShowModal(this); }
+TModalResult TCustomForm::ShowModal() {
+    return DialogService()->ShowModal(this);
+}
 
 void TCustomForm::SetVisible(bool Value) {
     if (Value == Visible()) return;
@@ -61,10 +63,17 @@ void TCustomForm::Close() {
     TCloseAction Action = caHide;
     DoClose(Action);
     switch (Action) {
-    case caNone: break;
-    case caHide: Hide(); break;
-    case caMinimize: FWindowState = wsMinimized; break;
-    case caFree: Release(); break;
+    case caNone:
+        break;
+    case caHide:
+        Hide();
+        break;
+    case caMinimize:
+        FWindowState = wsMinimized;
+        break;
+    case caFree:
+        Release();
+        break;
     }
 }
 
@@ -74,7 +83,9 @@ bool TCustomForm::CloseQuery() {
     return CanClose;
 }
 
-void TCustomForm::Release() { PostMessage(this, CM_RELEASE); }
+void TCustomForm::Release() {
+    PostMessage(this, CM_RELEASE);
+}
 
 void TCustomForm::BeginModal() {
     FModal = true;
@@ -98,7 +109,8 @@ TModalResult TCustomForm::ExecuteModal() {
     BeginModal();
     QEventLoop Loop;
     for (;;) {
-        while (FModalResult == mrNone && Guard) Loop.processEvents(QEventLoop::WaitForMoreEvents);
+        while (FModalResult == mrNone && Guard)
+            Loop.processEvents(QEventLoop::WaitForMoreEvents);
         if (!Guard) break;
         // The form may refuse to close; then the modal showing goes on.
         bool CanClose = CloseQuery();
@@ -148,7 +160,9 @@ void TApplication::ProcessMessages() {
     }
 }
 
-void TApplication::HandleException(TComponent* Sender) { HandleException(Sender, std::current_exception()); }
+void TApplication::HandleException(TComponent* Sender) {
+    HandleException(Sender, std::current_exception());
+}
 
 void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error) {
     if (!Error) return;
@@ -190,7 +204,9 @@ void TApplication::Reset() {
 
 // TScreen
 
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) { Reset(); }
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
+    Reset();
+}
 
 TScreen::~TScreen() {
     if (FCursorOverridden && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -216,25 +232,41 @@ int TScreen::Height() const {
 namespace {
 Qt::CursorShape ShapeOf(TCursor Cursor) {
     switch (Cursor) {
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crUpArrow: return Qt::UpArrowCursor;
+    case crCross:
+        return Qt::CrossCursor;
+    case crIBeam:
+        return Qt::IBeamCursor;
+    case crSizeNESW:
+        return Qt::SizeBDiagCursor;
+    case crSizeNS:
+        return Qt::SizeVerCursor;
+    case crSizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case crSizeWE:
+        return Qt::SizeHorCursor;
+    case crUpArrow:
+        return Qt::UpArrowCursor;
     case crHourGlass:
-    case crSQLWait: return Qt::WaitCursor;
-    case crAppStart: return Qt::BusyCursor;
+    case crSQLWait:
+        return Qt::WaitCursor;
+    case crAppStart:
+        return Qt::BusyCursor;
     case crNo:
-    case crNoDrop: return Qt::ForbiddenCursor;
-    case crHSplit: return Qt::SplitHCursor;
-    case crVSplit: return Qt::SplitVCursor;
-    case crHelp: return Qt::WhatsThisCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
+    case crNoDrop:
+        return Qt::ForbiddenCursor;
+    case crHSplit:
+        return Qt::SplitHCursor;
+    case crVSplit:
+        return Qt::SplitVCursor;
+    case crHelp:
+        return Qt::WhatsThisCursor;
+    case crHandPoint:
+        return Qt::PointingHandCursor;
     case crDrag:
-    case crMultiDrag: return Qt::DragMoveCursor;
-    default: return Qt::ArrowCursor;
+    case crMultiDrag:
+        return Qt::DragMoveCursor;
+    default:
+        return Qt::ArrowCursor;
     }
 }
 } // namespace

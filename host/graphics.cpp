@@ -64,7 +64,16 @@ TFont::TFont(const TFont& Other)
       FColor(Other.FColor), FCharset(Other.FCharset), FPitch(Other.FPitch), FExtra(Other.FExtra) {}
 
 TFont& TFont::operator=(const TFont& Other) {
-    if (this != &Other) Assign(Other);
+    if (this == &Other) return *this;
+    FName = Other.FName;
+    FHeight = Other.FHeight;
+    FPixelsPerInch = Other.FPixelsPerInch;
+    FStyle = Other.FStyle;
+    FColor = Other.FColor;
+    FCharset = Other.FCharset;
+    FPitch = Other.FPitch;
+    FExtra = Other.FExtra;
+    Changed();
     return *this;
 }
 
@@ -72,8 +81,9 @@ TFont::~TFont() = default;
 
 void TFont::Assign(const TFont& Source) {
     FName = Source.FName;
-    FHeight = Source.FHeight;
-    FPixelsPerInch = Source.FPixelsPerInch;
+    // a font taken over from a device of another resolution keeps its size in points
+    FHeight = Source.FPixelsPerInch == FPixelsPerInch ? Source.FHeight
+                                                      : -MulDiv(Source.Size(), FPixelsPerInch, 72);
     FStyle = Source.FStyle;
     FColor = Source.FColor;
     FCharset = Source.FCharset;

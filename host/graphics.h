@@ -230,10 +230,12 @@ class TFont {
 public:
     TFont();
     TFont(const TFont& Other); // copies the description, not the change event
-    TFont& operator=(const TFont& Other);
+    TFont& operator=(const TFont& Other); // the whole description, resolution included; signals a change
     ~TFont();
 
-    void Assign(const TFont& Source); // copies the description and signals one change
+    // Copies the description and signals one change. The font keeps its own PixelsPerInch; from a
+    // font of another resolution it takes the size in points.
+    void Assign(const TFont& Source);
 
     const QString& Name() const { return FName; }
     void SetName(const QString& Value);

@@ -83,17 +83,23 @@ int DeliverPostedMessages() {
     return Delivered;
 }
 
-int PostedMessageCount() { return static_cast<int>(Queue().size()); }
+int PostedMessageCount() {
+    return static_cast<int>(Queue().size());
+}
 
 bool HasPostedMessage(const TComponent* Receiver, uint32_t Msg) {
-    return std::any_of(Queue().begin(), Queue().end(),
-                       [&](const TPostedMessage& E) { return E.Receiver == Receiver && E.Message.Msg == Msg; });
+    return std::any_of(Queue().begin(), Queue().end(), [&](const TPostedMessage& E) {
+        return E.Receiver == Receiver && E.Message.Msg == Msg;
+    });
 }
 
 void RemovePostedMessages(const TComponent* Component) {
     auto& Posted = Queue();
     if (Posted.empty()) return;
-    std::erase_if(Posted, [&](const TPostedMessage& E) { return E.Receiver == Component || E.Subject == Component; });
+    std::erase_if(Posted,
+                  [&](const TPostedMessage& E) { return E.Receiver == Component || E.Subject == Component; });
 }
 
-void ClearPostedMessages() { Queue().clear(); }
+void ClearPostedMessages() {
+    Queue().clear();
+}

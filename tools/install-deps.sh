@@ -5,9 +5,10 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
-  libcups2-dev cups cups-bsd printer-driver-cups-pdf
+  libcups2-dev cups cups-bsd cups-filters printer-driver-cups-pdf
   fonts-liberation2 fonts-dejavu-core fontconfig
   poppler-utils
+  qt6-svg-dev libemf2svg-dev libwmf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sqlite3 postgresql
 )

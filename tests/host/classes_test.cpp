@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-static void PrintTo(const QString& S, std::ostream* Out) { *Out << '"' << S.toStdString() << '"'; }
-static void PrintTo(const QStringList& L, std::ostream* Out) { *Out << L.join(QStringLiteral(" | ")).toStdString(); }
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+static void PrintTo(const QStringList& L, std::ostream* Out) {
+    *Out << L.join(QStringLiteral(" | ")).toStdString();
+}
 
 namespace {
 
@@ -181,7 +185,8 @@ TEST(Components, InvalidIdentifiersAreRefusedAsNames) {
 
 class TLoadRecorder : public TComponent {
 public:
-    TLoadRecorder(TComponent* AOwner, QStringList* ALog, const QString& AName) : TComponent(AOwner), FLog(ALog) {
+    TLoadRecorder(TComponent* AOwner, QStringList* ALog, const QString& AName)
+        : TComponent(AOwner), FLog(ALog) {
         SetName(AName);
     }
 

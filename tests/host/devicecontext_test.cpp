@@ -1,5 +1,10 @@
 #include "host/devicecontext.h"
+#include "host/mathutil.h"
 #include "support/pixelprobe.h"
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,6 +28,7 @@ struct TImageFixture {
         DeleteObject(RedBrush);
     }
     const QImage& Img() const { return *DC->Image(); }
+    void Clear() { DC->Image()->fill(Qt::white); }
 };
 
 } // namespace
@@ -223,4 +229,592 @@ TEST(DeviceContextShapes, PatternBrushUsesTextColourForZeroBitsAndBackgroundForO
     EXPECT_EQ(F.Img().pixel(8, 8), Black);
     EXPECT_EQ(CountColor(F.Img(), Black), 128);
     DeleteObject(B);
+}
+
+// ---- Text ----
+
+namespace {
+
+// Arial at Points on the device, selected; freed with the fixture.
+struct TFontFixture {
+    DeviceContext& DC;
+    HFONT Font;
+    TFontFixture(DeviceContext& ADC, int Points, int Escapement = 0, int Weight = FW_NORMAL) : DC(ADC) {
+        TLogFont Lf;
+        Lf.lfHeight = -MulDiv(Points, DC.GetDeviceCaps(LOGPIXELSY), 72);
+        Lf.lfEscapement = Escapement;
+        Lf.lfWeight = Weight;
+        Lf.lfFaceName = QStringLiteral("Arial");
+        Font = CreateFontIndirect(Lf);
+        DC.SelectObject(Font);
+    }
+    ~TFontFixture() {
+        DC.SelectObject(GetStockObject(SYSTEM_FONT));
+        DeleteObject(Font);
+    }
+};
+
+int HelloWorldWidth(int PPI) {
+    auto DC = DeviceContext::CreateImage(10, 10, PPI, PPI);
+    TFontFixture F(*DC, 10);
+    TSize S;
+    DC->GetTextExtentPoint32(u"Hello World", S);
+    return S.cx;
+}
+
+} // namespace
+
+TEST(DeviceContextText, HelloWorldMeasuresTheSameEveryTimeAtBothResolutions) {
+    int W96 = HelloWorldWidth(96), W300 = HelloWorldWidth(300);
+    ClearFontCache();
+    EXPECT_EQ(HelloWorldWidth(96), W96);
+    EXPECT_EQ(HelloWorldWidth(300), W300);
+    // Liberation Sans has the advance widths of the face it stands in for
+    EXPECT_EQ(W96, 66);
+    EXPECT_EQ(W300, 215);
+}
+
+TEST(DeviceContextText, DrawnWidthEqualsMeasuredWidth) {
+    for (int PPI : {96, 300}) {
+        TImageFixture F(PPI, 1000, 200);
+        TFontFixture Font(*F.DC, 10);
+        TSize S;
+        F.DC->GetTextExtentPoint32(u"Hello World", S);
+        // the opaque background is the text cell: exactly the measured extent
+        F.DC->SetBkColor(RGB(255, 0, 0));
+        F.DC->SetBkMode(OPAQUE);
+        F.DC->SetTextAlign(TA_UPDATECP);
+        F.DC->MoveToEx(20, 30);
+        F.DC->TextOut(0, 0, u"Hello World");
+        QRect Cell = InkBounds(F.Img());
+        EXPECT_EQ(Cell, QRect(20, 30, S.cx, S.cy)) << PPI;
+        TPoint Cp;
+        F.DC->GetCurrentPositionEx(Cp);
+        EXPECT_EQ(Cp, Point(20 + S.cx, 30)) << PPI;
+        // a second call continues where the first ended
+        F.DC->TextOut(0, 0, u"!");
+        TSize Bang;
+        F.DC->GetTextExtentPoint32(u"!", Bang);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(20, 30, S.cx + Bang.cx, S.cy)) << PPI;
+    }
+}
+
+TEST(DeviceContextText, MetricsAddUpAtBothResolutions) {
+    for (int PPI : {96, 300}) {
+        auto DC = DeviceContext::CreateImage(10, 10, PPI, PPI);
+        TFontFixture F(*DC, 10);
+        TTextMetric M;
+        DC->GetTextMetrics(M);
+        EXPECT_EQ(M.tmHeight, M.tmAscent + M.tmDescent);
+        EXPECT_EQ(M.tmHeight - M.tmInternalLeading, MulDiv(10, PPI, 72));
+        EXPECT_GT(M.tmAveCharWidth, 0);
+        EXPECT_TRUE(M.tmPitchAndFamily & TMPF_FIXED_PITCH); // proportional, as the flag has it
+    }
+    auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
+    TFontFixture F(*DC, 10);
+    TTextMetric M;
+    DC->GetTextMetrics(M);
+    EXPECT_EQ(M.tmAscent, 12);
+    EXPECT_EQ(M.tmDescent, 3);
+}
+
+TEST(DeviceContextText, PositiveHeightIsTheCellHeight) {
+    auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
+    TLogFont Lf;
+    Lf.lfHeight = 30;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    HFONT Font = CreateFontIndirect(Lf);
+    DC->SelectObject(Font);
+    TTextMetric M;
+    DC->GetTextMetrics(M);
+    EXPECT_NEAR(M.tmHeight, 30, 1);
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+}
+
+TEST(DeviceContextText, TransparentBackgroundLeavesTheCellAlone) {
+    TImageFixture F;
+    TFontFixture Font(*F.DC, 10);
+    F.DC->SetBkColor(RGB(255, 0, 0));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->TextOut(10, 10, u"Hello");
+    EXPECT_EQ(CountColor(F.Img(), Red), 0);
+    EXPECT_GT(CountColor(F.Img(), Black), 20);
+}
+
+TEST(DeviceContextText, AlignmentFlagsPlaceTheCell) {
+    TImageFixture F(96, 400, 200);
+    TFontFixture Font(*F.DC, 10);
+    TTextMetric M;
+    F.DC->GetTextMetrics(M);
+    TSize S;
+    F.DC->GetTextExtentPoint32(u"Total", S);
+    F.DC->SetBkColor(RGB(255, 0, 0));
+    struct TCase {
+        uint32_t Align;
+        QRect Cell;
+    } Cases[] = {
+        {TA_LEFT | TA_TOP, QRect(200, 100, S.cx, S.cy)},
+        {TA_RIGHT | TA_TOP, QRect(200 - S.cx, 100, S.cx, S.cy)},
+        {TA_CENTER | TA_TOP, QRect(200 - S.cx / 2, 100, S.cx, S.cy)},
+        {TA_LEFT | TA_BASELINE, QRect(200, 100 - M.tmAscent, S.cx, S.cy)},
+        {TA_LEFT | TA_BOTTOM, QRect(200, 100 - S.cy, S.cx, S.cy)},
+    };
+    for (const TCase& C : Cases) {
+        F.Clear();
+        F.DC->SetTextAlign(C.Align);
+        F.DC->TextOut(200, 100, u"Total");
+        EXPECT_EQ(InkBounds(F.Img()), C.Cell) << C.Align;
+    }
+    // glyphs sit on the baseline: nothing of "H" below it
+    F.Clear();
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->SetTextAlign(TA_BASELINE);
+    F.DC->TextOut(200, 100, u"H");
+    EXPECT_EQ(InkBounds(F.Img()).bottom(), 99);
+}
+
+TEST(DeviceContextText, RightAlignedUpdateCpMovesLeft) {
+    TImageFixture F;
+    TFontFixture Font(*F.DC, 10);
+    TSize S;
+    F.DC->GetTextExtentPoint32(u"abc", S);
+    F.DC->SetTextAlign(TA_RIGHT | TA_UPDATECP);
+    F.DC->MoveToEx(150, 20);
+    F.DC->TextOut(0, 0, u"abc");
+    TPoint Cp;
+    F.DC->GetCurrentPositionEx(Cp);
+    EXPECT_EQ(Cp, Point(150 - S.cx, 20));
+    F.DC->SetTextAlign(TA_CENTER | TA_UPDATECP);
+    F.DC->TextOut(0, 0, u"abc");
+    F.DC->GetCurrentPositionEx(Cp);
+    EXPECT_EQ(Cp, Point(150 - S.cx, 20));
+}
+
+TEST(DeviceContextText, EscapementRotatesTextCounterClockwise) {
+    TImageFixture F(96, 300, 300);
+    TFontFixture Font(*F.DC, 12, 900);
+    F.DC->SetBkMode(TRANSPARENT);
+    TSize S;
+    F.DC->GetTextExtentPoint32(u"Rotated", S);
+    F.DC->SetTextAlign(TA_BASELINE);
+    F.DC->TextOut(150, 200, u"Rotated");
+    QRect Ink = InkBounds(F.Img());
+    // read upwards from the reference point, the glyphs to its left
+    EXPECT_GT(Ink.height(), Ink.width());
+    EXPECT_LE(Ink.bottom(), 200);
+    EXPECT_GE(Ink.top(), 200 - S.cx - 1);
+    EXPECT_LE(Ink.right(), 150);
+    EXPECT_GE(Ink.left(), 150 - S.cy);
+}
+
+TEST(DeviceContextText, ExtTextOutClipsAndFillsItsRectangle) {
+    TImageFixture F;
+    TFontFixture Font(*F.DC, 20);
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->SetBkColor(RGB(255, 0, 0));
+    TRect R = Rect(10, 10, 40, 20);
+    F.DC->ExtTextOut(10, 5, ETO_CLIPPED | ETO_OPAQUE, &R, u"WWWWWW");
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 30, 10));
+    EXPECT_GT(CountColor(F.Img(), Black), 0);
+    // with spacing given, the characters go where the caller says
+    TImageFixture G;
+    TFontFixture Font2(*G.DC, 10);
+    const int Dx[3] = {30, 30, 30};
+    G.DC->SetBkMode(TRANSPARENT);
+    G.DC->ExtTextOut(10, 10, 0, nullptr, u"iii", Dx);
+    QRect Ink = InkBounds(G.Img());
+    EXPECT_GE(Ink.right(), 70);
+    EXPECT_LT(Ink.right(), 75);
+}
+
+TEST(DeviceContextText, ExtentExReportsHowManyCharactersFit) {
+    auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
+    TFontFixture F(*DC, 10);
+    TSize Whole, Part;
+    DC->GetTextExtentPoint32(u"Hello World", Whole);
+    DC->GetTextExtentPoint32(u"Hello", Part);
+    int Fit = 0;
+    int Dx[11];
+    TSize S;
+    DC->GetTextExtentExPoint(u"Hello World", Part.cx, &Fit, Dx, S);
+    EXPECT_EQ(Fit, 5);
+    EXPECT_EQ(Dx[4], Part.cx);
+    EXPECT_EQ(Dx[10], Whole.cx);
+    EXPECT_EQ(S.cx, Whole.cx);
+}
+
+// ---- State, mapping and clipping ----
+
+TEST(DeviceContextState, ClippingLimitsEveryDrawing) {
+    TImageFixture F;
+    F.DC->IntersectClipRect(10, 10, 20, 20);
+    F.DC->FillRect(Rect(0, 0, 100, 100), F.RedBrush);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 10));
+    F.DC->IntersectClipRect(15, 0, 100, 100);
+    F.Clear();
+    F.DC->Rectangle(0, 0, 100, 100);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(15, 10, 5, 10));
+    TRect Box;
+    EXPECT_EQ(F.DC->GetClipBox(Box), SIMPLEREGION);
+    EXPECT_EQ(Box, Rect(15, 10, 20, 20));
+    F.DC->SelectClipRgn(nullptr);
+    F.DC->ExcludeClipRect(0, 0, 50, 200);
+    F.Clear();
+    F.DC->FillRect(Rect(0, 0, 100, 100), F.RedBrush);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(50, 0, 50, 100));
+}
+
+TEST(DeviceContextState, RestoreDCBringsBackTheWholeState) {
+    TImageFixture F;
+    HPEN Blue = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    int Level = F.DC->SaveDC();
+    EXPECT_EQ(Level, 1);
+    F.DC->SelectObject(Blue);
+    F.DC->SetTextColor(RGB(1, 2, 3));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->SetTextAlign(TA_BASELINE | TA_RIGHT);
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(10, 10);
+    F.DC->SetViewportExtEx(20, 20);
+    F.DC->SetViewportOrgEx(5, 5);
+    F.DC->IntersectClipRect(0, 0, 1, 1);
+    F.DC->MoveToEx(7, 7);
+    EXPECT_EQ(F.DC->SaveDC(), 2);
+    F.DC->SetTextColor(RGB(9, 9, 9));
+    EXPECT_TRUE(F.DC->RestoreDC(-1));
+    EXPECT_EQ(F.DC->GetTextColor(), RGB(1, 2, 3));
+    EXPECT_TRUE(F.DC->RestoreDC(1));
+    EXPECT_EQ(F.DC->GetCurrentObject(OBJ_PEN), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(F.DC->GetTextColor(), RGB(0, 0, 0));
+    EXPECT_EQ(F.DC->GetBkMode(), OPAQUE);
+    EXPECT_EQ(F.DC->GetTextAlign(), TA_TOP | TA_LEFT);
+    EXPECT_EQ(F.DC->GetMapMode(), MM_TEXT);
+    TPoint Cp;
+    F.DC->GetCurrentPositionEx(Cp);
+    EXPECT_EQ(Cp, Point(0, 0));
+    F.DC->FillRect(Rect(0, 0, 10, 10), F.RedBrush); // clipping is gone too
+    EXPECT_EQ(InkBounds(F.Img()), QRect(0, 0, 10, 10));
+    EXPECT_FALSE(F.DC->RestoreDC(1)); // nothing saved any more
+    EXPECT_TRUE(DeleteObject(Blue)); // the restored state let go of it
+}
+
+TEST(DeviceContextState, AnisotropicMappingScalesAndMovesDrawing) {
+    TImageFixture F(96, 400, 400);
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(1000, 1000);
+    F.DC->SetViewportExtEx(100, 200);
+    F.DC->SetViewportOrgEx(10, 20);
+    F.DC->Rectangle(0, 0, 1000, 500);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 20, 100, 100));
+    TPoint P[1] = {Point(500, 500)};
+    F.DC->LPtoDP(P, 1);
+    EXPECT_EQ(P[0], Point(60, 120));
+    F.DC->DPtoLP(P, 1);
+    EXPECT_EQ(P[0], Point(500, 500));
+    // text follows the mapping: a 100-unit font is 20 pixels high here, and measures in units
+    TLogFont Lf;
+    Lf.lfHeight = -100;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    HFONT Font = CreateFontIndirect(Lf);
+    F.DC->SelectObject(Font);
+    TTextMetric M;
+    F.DC->GetTextMetrics(M);
+    EXPECT_EQ(F.DC->CurrentFont()->EmPixels(), 20);
+    EXPECT_NEAR(M.tmHeight - M.tmInternalLeading, 100, 5);
+    F.DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+    // back to text mode: one unit is one pixel again
+    F.DC->SetMapMode(MM_TEXT);
+    F.DC->SetViewportOrgEx(0, 0);
+    F.Clear();
+    F.DC->Rectangle(0, 0, 10, 10);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(0, 0, 10, 10));
+}
+
+TEST(DeviceContextState, DeviceCapsOfTheBackings) {
+    auto Img = DeviceContext::CreateImage(850, 1100, 100, 100);
+    EXPECT_EQ(Img->GetDeviceCaps(LOGPIXELSX), 100);
+    EXPECT_EQ(Img->GetDeviceCaps(HORZRES), 850);
+    EXPECT_EQ(Img->GetDeviceCaps(VERTRES), 1100);
+    EXPECT_EQ(Img->GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
+    TDeviceCaps C;
+    C.Technology = DT_RASPRINTER;
+    C.LogPixelsX = 600;
+    C.LogPixelsY = 300;
+    C.PhysicalWidth = 5100;
+    C.PhysicalHeight = 3300;
+    C.PhysicalOffsetX = 100;
+    C.PhysicalOffsetY = 50;
+    C.HorzRes = 4900;
+    C.VertRes = 3200;
+    auto Rec = DeviceContext::CreateRecording(C);
+    EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSY), 300);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALWIDTH), 5100);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALHEIGHT), 3300);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETX), 100);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETY), 50);
+    EXPECT_EQ(Rec->GetDeviceCaps(HORZRES), 4900);
+    EXPECT_EQ(Rec->GetDeviceCaps(VERTRES), 3200);
+    EXPECT_EQ(Rec->GetDeviceCaps(TECHNOLOGY) & 1, 0); // not a screen
+}
+
+// ---- Objects ----
+
+TEST(DeviceContextObjects, SelectReturnsThePreviousObjectOfThatKind) {
+    auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
+    HPEN Pen = CreatePen(PS_DASH, 2, RGB(1, 2, 3));
+    HBRUSH Brush = CreateHatchBrush(HS_CROSS, RGB(4, 5, 6));
+    EXPECT_EQ(DC->SelectObject(Pen), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(DC->SelectObject(Brush), GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(DC->SelectObject(GetStockObject(NULL_PEN)), Pen);
+    EXPECT_EQ(DC->GetCurrentObject(OBJ_BRUSH), Brush);
+    EXPECT_EQ(DC->SelectObject(0), 0u);
+    EXPECT_EQ(DC->SelectObject(0xDEAD), 0u);
+    TLogPen Lp;
+    ASSERT_TRUE(GetObject(Pen, Lp));
+    EXPECT_EQ(Lp, (TLogPen{PS_DASH, 2, RGB(1, 2, 3)}));
+    TLogBrush Lb;
+    ASSERT_TRUE(GetObject(Brush, Lb));
+    EXPECT_EQ(Lb, (TLogBrush{BS_HATCHED, RGB(4, 5, 6), HS_CROSS}));
+    DC->SelectObject(GetStockObject(NULL_BRUSH));
+    DeleteObject(Pen);
+    DeleteObject(Brush);
+}
+
+TEST(DeviceContextObjects, SelectedObjectIsNotFreedUntilDeselected) {
+    int Before = GdiObjectCount();
+    {
+        auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
+        TLogFont Lf;
+        Lf.lfHeight = -13;
+        Lf.lfFaceName = QStringLiteral("Arial");
+        HFONT Font = CreateFontIndirect(Lf);
+        DC->SelectObject(Font);
+        EXPECT_FALSE(DeleteObject(Font));
+        EXPECT_EQ(GetObjectType(Font), OBJ_FONT);
+        DC->SaveDC();
+        DC->SelectObject(GetStockObject(SYSTEM_FONT));
+        EXPECT_FALSE(DeleteObject(Font)); // the saved state still holds it
+        DC->RestoreDC(-1);
+        DC->SelectObject(GetStockObject(SYSTEM_FONT));
+        EXPECT_TRUE(DeleteObject(Font));
+        EXPECT_EQ(GetObjectType(Font), 0);
+        EXPECT_FALSE(DeleteObject(Font));
+        EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_PEN))); // stock objects stay
+        EXPECT_EQ(GetObjectType(GetStockObject(BLACK_PEN)), OBJ_PEN);
+        // a device context that goes away lets go of what it held
+        HPEN Pen = CreatePen(PS_SOLID, 1, 0);
+        DC->SelectObject(Pen);
+        DC.reset();
+        EXPECT_TRUE(DeleteObject(Pen));
+    }
+    EXPECT_EQ(GdiObjectCount(), Before);
+}
+
+TEST(DeviceContextObjects, StockObjectsHaveTheirRecords) {
+    TLogBrush B;
+    ASSERT_TRUE(GetObject(GetStockObject(NULL_BRUSH), B));
+    EXPECT_EQ(B.lbStyle, BS_NULL);
+    TLogPen P;
+    ASSERT_TRUE(GetObject(GetStockObject(BLACK_PEN), P));
+    EXPECT_EQ(P, (TLogPen{PS_SOLID, 0, 0}));
+    TLogFont F;
+    ASSERT_TRUE(GetObject(GetStockObject(SYSTEM_FONT), F));
+    EXPECT_EQ(F.lfWeight, FW_BOLD);
+    EXPECT_EQ(GetStockObject(9), 0u);
+    EXPECT_EQ(GetStockObject(99), 0u);
+}
+
+// ---- Recording ----
+
+TEST(DeviceContextRecording, LogShowsEveryCallWithItsArguments) {
+    TDeviceCaps C;
+    C.HorzRes = C.PhysicalWidth = 800;
+    C.VertRes = C.PhysicalHeight = 600;
+    auto DC = DeviceContext::CreateRecording(C);
+    TLogFont Lf;
+    Lf.lfHeight = -13;
+    Lf.lfEscapement = 900;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    HFONT Font = CreateFontIndirect(Lf);
+    HPEN Pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
+    DC->SelectObject(Font);
+    DC->SelectObject(Pen);
+    DC->SetTextAlign(TA_BASELINE);
+    DC->SetBkMode(TRANSPARENT);
+    DC->TextOut(10, 20, u"Sum \"A\"");
+    TRect R = Rect(1, 2, 3, 4);
+    DC->ExtTextOut(5, 6, ETO_CLIPPED, &R, u"x");
+    DC->MoveToEx(1, 1);
+    DC->LineTo(5, 1);
+    DC->Rectangle(0, 0, 10, 10);
+    TPoint Pts[3] = {{0, 0}, {5, 0}, {0, 5}};
+    DC->Polygon(Pts, 3);
+    DC->SelectObject(GetStockObject(BLACK_PEN));
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    TSize S;
+    DC->GetTextExtentPoint32(u"not logged", S);
+    EXPECT_EQ(DC->Log()->Text(), QStringLiteral("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
+                                                "SelectObject pen 0 2 0x0000FF\n"
+                                                "SetTextAlign 24\n"
+                                                "SetBkMode 1\n"
+                                                "TextOut 10 20 \"Sum \\\"A\\\"\"\n"
+                                                "ExtTextOut 5 6 4 1 2 3 4 \"x\"\n"
+                                                "MoveToEx 1 1\n"
+                                                "LineTo 5 1\n"
+                                                "Rectangle 0 0 10 10\n"
+                                                "Polygon 3 0,0 5,0 0,5\n"
+                                                "SelectObject stock 7\n"
+                                                "SelectObject stock 13"));
+    EXPECT_EQ(DC->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("Rectangle")}),
+              QStringList({QStringLiteral("LineTo 5 1"), QStringLiteral("Rectangle 0 0 10 10")}));
+    EXPECT_EQ(DC->Image(), nullptr);
+    DeleteObject(Font);
+    DeleteObject(Pen);
+}
+
+TEST(DeviceContextRecording, RecordingImageDrawsAndLogs) {
+    TDeviceCaps C;
+    C.HorzRes = 50;
+    C.VertRes = 40;
+    auto DC = DeviceContext::CreateRecordingImage(C);
+    DC->Rectangle(1, 1, 5, 5);
+    ASSERT_NE(DC->Image(), nullptr);
+    EXPECT_EQ(DC->Image()->size(), QSize(50, 40));
+    EXPECT_EQ(InkBounds(*DC->Image()), QRect(1, 1, 4, 4));
+    EXPECT_EQ(DC->Log()->Calls, QStringList({QStringLiteral("Rectangle 1 1 5 5")}));
+}
+
+// ---- Images ----
+
+TEST(DeviceContextImages, StretchDIBitsFillsTheDestinationExactly) {
+    TImageFixture F;
+    QImage Src(2, 2, QImage::Format_RGB32);
+    Src.setPixel(0, 0, Red);
+    Src.setPixel(1, 0, Blue);
+    Src.setPixel(0, 1, Blue);
+    Src.setPixel(1, 1, Red);
+    EXPECT_EQ(F.DC->StretchDIBits(10, 10, 20, 20, 0, 0, 2, 2, Src, SRCCOPY), 2);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 20, 20));
+    EXPECT_EQ(F.Img().pixel(10, 10), Red);
+    EXPECT_EQ(F.Img().pixel(29, 10), Blue);
+    EXPECT_EQ(F.Img().pixel(19, 19), Red);
+    EXPECT_EQ(F.Img().pixel(20, 19), Blue);
+    // a negative height turns the picture upside down
+    F.Clear();
+    F.DC->StretchDIBits(10, 30, 20, -20, 0, 0, 2, 2, Src, SRCCOPY);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 20, 20));
+    EXPECT_EQ(F.Img().pixel(10, 10), Blue);
+}
+
+TEST(DeviceContextImages, BitBltCopiesBetweenImageDevices) {
+    TImageFixture Src, Dst;
+    Src.DC->FillRect(Rect(5, 5, 10, 10), Src.RedBrush);
+    Dst.DC->BitBlt(20, 30, 10, 10, Src.DC.get(), 0, 0, SRCCOPY);
+    EXPECT_EQ(InkBounds(Dst.Img()), QRect(25, 35, 5, 5));
+    Dst.DC->BitBlt(0, 0, 5, 5, nullptr, 0, 0, BLACKNESS);
+    EXPECT_EQ(Dst.Img().pixel(4, 4), Black);
+}
+
+// ---- PDF ----
+
+namespace {
+QString RunTool(const QString& Program, const QStringList& Args) {
+    QProcess P;
+    P.start(Program, Args);
+    if (!P.waitForFinished(30000)) return QString();
+    return QString::fromUtf8(P.readAllStandardOutput());
+}
+} // namespace
+
+TEST(DeviceContextPdf, TwoPagesWithTextAndPaperSize) {
+    QTemporaryDir Dir;
+    QString File = Dir.filePath(QStringLiteral("test.pdf"));
+    {
+        auto DC = DeviceContext::CreatePdf(File, QSizeF(210, 297), 300);
+        EXPECT_EQ(DC->GetDeviceCaps(LOGPIXELSX), 300);
+        EXPECT_EQ(DC->GetDeviceCaps(PHYSICALWIDTH), 2480);
+        EXPECT_EQ(DC->GetDeviceCaps(PHYSICALHEIGHT), 3508);
+        EXPECT_EQ(DC->GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
+        TFontFixture F(*DC, 12);
+        DC->SetBkMode(TRANSPARENT);
+        DC->TextOut(300, 300, u"First page text");
+        DC->Rectangle(300, 400, 1000, 600);
+        EXPECT_TRUE(DC->NewPage());
+        DC->TextOut(300, 300, u"Second page Hello World");
+        DC->EndDoc();
+    }
+    QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
+    if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b")))) << Info.toStdString();
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
+        << Info.toStdString();
+    QString Page1 = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", File, "-"});
+    QString Page2 = RunTool(QStringLiteral("pdftotext"), {"-f", "2", "-l", "2", File, "-"});
+    EXPECT_EQ(Page1.trimmed(), QStringLiteral("First page text"));
+    EXPECT_EQ(Page2.trimmed(), QStringLiteral("Second page Hello World"));
+}
+
+TEST(DeviceContextPdf, LandscapePaperKeepsItsWidth) {
+    QTemporaryDir Dir;
+    QString File = Dir.filePath(QStringLiteral("wide.pdf"));
+    {
+        auto DC = DeviceContext::CreatePdf(File, QSizeF(297, 210), 72);
+        EXPECT_EQ(DC->GetDeviceCaps(HORZRES), 842);
+        EXPECT_EQ(DC->GetDeviceCaps(VERTRES), 595);
+        DC->EndDoc();
+    }
+    QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
+    if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
+        << Info.toStdString();
+}
+
+TEST(DeviceContextPdf, PaperChangesBetweenPagesAndPrintableAreaMovesTheOrigin) {
+    QTemporaryDir Dir;
+    QString File = Dir.filePath(QStringLiteral("mixed.pdf"));
+    {
+        auto Surface = std::make_unique<TPdfSurface>(File, QSizeF(210, 297), 72);
+        TPdfSurface* Pdf = Surface.get();
+        Pdf->SetPrintableArea(18, 18, 559, 806);
+        DeviceContext DC(std::move(Surface));
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALOFFSETX), 18);
+        EXPECT_EQ(DC.GetDeviceCaps(HORZRES), 559);
+        TFontFixture F(DC, 12);
+        DC.TextOut(0, 0, u"Portrait");
+        Pdf->SetPaper(QSizeF(297, 210));
+        Pdf->SetPrintableArea(0, 0, 0, 0);
+        DC.NewPage();
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALWIDTH), 842);
+        EXPECT_EQ(DC.GetDeviceCaps(PHYSICALOFFSETX), 0);
+        DC.TextOut(0, 0, u"Landscape");
+        DC.EndDoc();
+        DC.TextOut(0, 0, u"after the end"); // nothing more reaches the file
+    }
+    QString Info = RunTool(QStringLiteral("pdfinfo"), {"-f", "1", "-l", "2", File});
+    if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
+        << Info.toStdString();
+    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
+        << Info.toStdString();
+    // the text of page 1 starts at the printable offset: a quarter inch from the paper's edge
+    QString Box = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", "-bbox", File, "-"});
+    QRegularExpressionMatch M =
+        QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Portrait")).match(Box);
+    ASSERT_TRUE(M.hasMatch()) << Box.toStdString();
+    EXPECT_NEAR(M.captured(1).toDouble(), 18, 1.5);
+    EXPECT_NEAR(M.captured(2).toDouble(), 18, 1.5);
+    EXPECT_FALSE(RunTool(QStringLiteral("pdftotext"), {File, "-"}).contains(QStringLiteral("after")));
+}
+
+TEST(DeviceContextState, PaintWithWorksInLogicalUnitsInsideTheClip) {
+    TImageFixture F;
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(10, 10);
+    F.DC->SetViewportExtEx(20, 20);
+    F.DC->IntersectClipRect(0, 0, 5, 100);
+    F.DC->PaintWith([](QPainter& P) { P.fillRect(QRect(2, 2, 10, 3), Qt::red); }, QStringLiteral("bar"));
+    EXPECT_EQ(InkBounds(F.Img()), QRect(4, 4, 6, 6));
 }

@@ -52,7 +52,9 @@ const TScriptedDialogs::TShown& TScriptedDialogs::Last() const {
     return FShown.empty() ? None : FShown.back();
 }
 
-int TScriptedDialogs::Pending() const { return static_cast<int>(FAnswers.size()); }
+int TScriptedDialogs::Pending() const {
+    return static_cast<int>(FAnswers.size());
+}
 
 TScriptedDialogs::TAnswer TScriptedDialogs::Next(TShown::TKind Kind, const QString& What) {
     if (!FAnswers.empty() && FAnswers.front().Kind == Kind) {

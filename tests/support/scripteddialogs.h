@@ -19,7 +19,7 @@ public:
     struct TShown {
         enum TKind : uint8_t { skMessage, skForm, skFile } Kind = skMessage;
         QString Caption;
-        QString Text;       // message text, or the form's class name
+        QString Text; // message text, or the form's class name
         TMsgDlgType DlgType = mtCustom;
         TMsgDlgButtons Buttons = 0;
         TMsgDlgBtn DefaultButton = mbOK;

@@ -1,0 +1,68 @@
+// Costs of the component model at the sizes a large report form reaches: freeing a form whose
+// components all hear of each removal, and posting and delivering messages.
+#include "host/classes.h"
+#include "host/messages.h"
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Holds a reference to its predecessor and clears it on removal, as labels and variables do.
+class TLinked : public TComponent {
+public:
+    explicit TLinked(TComponent* AOwner, TComponent* ATarget) : TComponent(AOwner), FTarget(ATarget) {
+        if (ATarget) ATarget->FreeNotification(this);
+    }
+    void WndProc(TMessage& Message) override { FSum += Message.WParam; }
+    uintptr_t FSum = 0;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
+    }
+
+private:
+    TComponent* FTarget;
+};
+
+void BM_FreeFormWithLinkedComponents(benchmark::State& State) {
+    const int Count = static_cast<int>(State.range(0));
+    for (auto _ : State) {
+        State.PauseTiming();
+        auto* Form = new TComponent(nullptr);
+        TComponent* Previous = nullptr;
+        for (int i = 0; i < Count; ++i)
+            Previous = new TLinked(Form, Previous);
+        State.ResumeTiming();
+        delete Form;
+    }
+    State.SetComplexityN(Count);
+}
+BENCHMARK(BM_FreeFormWithLinkedComponents)->Arg(100)->Arg(1000)->Arg(5000)->Complexity();
+
+void BM_NameLookup(benchmark::State& State) {
+    const int Count = static_cast<int>(State.range(0));
+    TComponent Form(nullptr);
+    for (int i = 0; i < Count; ++i)
+        (new TComponent(&Form))->SetName(QStringLiteral("Label%1").arg(i));
+    const QString Last = QStringLiteral("LABEL%1").arg(Count - 1);
+    for (auto _ : State)
+        benchmark::DoNotOptimize(Form.FindComponent(Last));
+}
+BENCHMARK(BM_NameLookup)->Arg(100)->Arg(1000);
+
+void BM_PostAndDeliver(benchmark::State& State) {
+    TLinked Receiver(nullptr, nullptr);
+    const int Count = static_cast<int>(State.range(0));
+    for (auto _ : State) {
+        for (int i = 0; i < Count; ++i)
+            PostMessage(&Receiver, WM_USER + 1, 1);
+        benchmark::DoNotOptimize(DeliverPostedMessages());
+    }
+    State.SetItemsProcessed(State.iterations() * Count);
+}
+BENCHMARK(BM_PostAndDeliver)->Arg(1000);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,254 @@
+#include "host/printers.h"
+
+#include "host/cupsprinter.h"
+#include "host/exceptions.h"
+#include "host/mathutil.h"
+#include "host/pdfprinter.h"
+
+#include <utility>
+
+const char* const SNoDefaultPrinter = "There is no default printer currently selected";
+const char* const SPrinterIndexError = "Printer index out of range";
+const char* const SPrinting = "Printing in progress";
+const char* const SNotPrinting = "Printer is not currently printing";
+
+TPrinterBackend::~TPrinterBackend() = default;
+
+namespace {
+
+TPrinterListFactory& Factory() {
+    static TPrinterListFactory F;
+    return F;
+}
+
+// Letter, for a device mode that names no paper the printer has and no size of its own.
+const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(), QMargins()};
+
+QMargins Landscape(const QMargins& M) {
+    // The page turns a quarter counter-clockwise: the portrait's left edge becomes the bottom.
+    return QMargins(M.top(), M.right(), M.bottom(), M.left());
+}
+
+} // namespace
+
+TPrinterBackends MachinePrinters(int& DefaultIndex) {
+    TPrinterBackends List = CupsPrinters(DefaultIndex);
+    List.push_back(std::make_unique<TPdfFilePrinter>());
+    if (DefaultIndex < 0)
+        DefaultIndex = 0;
+    return List;
+}
+
+void SetPrinterListFactory(TPrinterListFactory Value) {
+    Factory() = std::move(Value);
+    Printer().Refresh();
+}
+
+TPrinter& Printer() {
+    static TPrinter P;
+    return P;
+}
+
+TPrinter::TPrinter() = default;
+
+TPrinter::~TPrinter() {
+    if (FPrinting && !FBackends.empty()) {
+        try {
+            FBackends[CurrentIndex()]->Abort();
+        } catch (...) {
+            // Leaving the process: a job that cannot be abandoned is dropped as it stands.
+        }
+    }
+}
+
+void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
+    CheckPrinting(false);
+    FBackends = std::move(Printers);
+    FNames.clear();
+    for (const auto& B : FBackends)
+        FNames.append(B->Name());
+    FDefaultIndex = (DefaultIndex >= 0 && DefaultIndex < int(FBackends.size())) ? DefaultIndex : -1;
+    FPrinterIndex = -1;
+    FDeviceMode.reset();
+    FListRead = true;
+}
+
+void TPrinter::Refresh() {
+    CheckPrinting(false);
+    FBackends.clear();
+    FNames.clear();
+    FDefaultIndex = -1;
+    FPrinterIndex = -1;
+    FDeviceMode.reset();
+    FListRead = false;
+}
+
+void TPrinter::EnsureList() {
+    if (FListRead)
+        return;
+    int DefaultIndex = -1;
+    TPrinterBackends List = Factory() ? Factory()(DefaultIndex) : MachinePrinters(DefaultIndex);
+    SetPrinters(std::move(List), DefaultIndex);
+}
+
+const QStringList& TPrinter::Printers() {
+    EnsureList();
+    return FNames;
+}
+
+int TPrinter::CurrentIndex() {
+    EnsureList();
+    if (FPrinterIndex >= 0)
+        return FPrinterIndex;
+    if (FDefaultIndex < 0)
+        throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+    return FDefaultIndex;
+}
+
+int TPrinter::PrinterIndex() { return CurrentIndex(); }
+
+void TPrinter::SetPrinterIndex(int Value) {
+    CheckPrinting(false);
+    EnsureList();
+    int Resolved = Value;
+    if (Value == -1) {
+        if (FDefaultIndex < 0)
+            throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+        Resolved = FDefaultIndex;
+    } else if (Value < 0 || Value >= int(FBackends.size())) {
+        throw Exception(QString::fromLatin1(SPrinterIndexError));
+    }
+    const int Old = FPrinterIndex >= 0 ? FPrinterIndex : FDefaultIndex;
+    if (Resolved != Old)
+        FDeviceMode.reset();
+    FPrinterIndex = Value;
+}
+
+QString TPrinter::DefaultPrinter() {
+    EnsureList();
+    return FDefaultIndex >= 0 ? FNames[FDefaultIndex] : QString();
+}
+
+TPrinterBackend* TPrinter::Backend() { return FBackends[CurrentIndex()].get(); }
+
+void TPrinter::GetPrinter(QString& Device, QString& Driver, QString& Port) {
+    TPrinterBackend* B = Backend();
+    Device = B->Name();
+    Driver = B->Driver();
+    Port = B->Port();
+}
+
+TDeviceMode& TPrinter::DeviceMode() {
+    TPrinterBackend* B = Backend();
+    if (!FDeviceMode) {
+        FDeviceMode = std::make_unique<TDeviceMode>(B->DefaultDeviceMode());
+        FDeviceMode->DeviceName = B->Name();
+    }
+    return *FDeviceMode;
+}
+
+void TPrinter::ResetDeviceMode() { FDeviceMode.reset(); }
+
+void TPrinter::ApplyDeviceMode() {
+    if (FPrinting)
+        FJobMode = DeviceMode();
+}
+
+TPrinterCapabilities TPrinter::Capabilities() { return Backend()->Capabilities(); }
+
+TPrinterDeviceCaps TPrinter::DeviceCaps() {
+    TPrinterBackend* B = Backend();
+    return PrinterDeviceCaps(FPrinting ? FJobMode : DeviceMode(), B->Capabilities());
+}
+
+QPainter* TPrinter::Painter() {
+    CheckPrinting(true);
+    return Backend()->Painter();
+}
+
+void TPrinter::CheckPrinting(bool Value) const {
+    if (FPrinting == Value)
+        return;
+    throw Exception(QString::fromLatin1(Value ? SNotPrinting : SPrinting));
+}
+
+void TPrinter::BeginDoc() {
+    CheckPrinting(false);
+    TPrinterBackend* B = Backend();
+    FJobMode = DeviceMode();
+    const TPrinterDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
+    FAborted = false;
+    FPageNumber = 1;
+    B->BeginDoc(FTitle, FJobMode, Caps);
+    FPrinting = true;
+}
+
+void TPrinter::NewPage() {
+    CheckPrinting(true);
+    TPrinterBackend* B = Backend();
+    B->NewPage(FJobMode, PrinterDeviceCaps(FJobMode, B->Capabilities()));
+    ++FPageNumber;
+}
+
+void TPrinter::EndDoc() {
+    CheckPrinting(true);
+    // The job is over whether or not the spooler takes it, so a failed submission never leaves
+    // the printer object stuck in the printing state.
+    FPrinting = false;
+    Backend()->EndDoc();
+}
+
+void TPrinter::Abort() {
+    CheckPrinting(true);
+    FPrinting = false;
+    FAborted = true;
+    Backend()->Abort();
+}
+
+const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
+    if (Mode.Has(dmfPaperSize))
+        for (const TPrinterPaper& P : Caps.Papers)
+            if (P.Number == uint16_t(Mode.PaperSize))
+                return &P;
+    if (Mode.Has(dmfFormName) && !Mode.FormName.isEmpty())
+        for (const TPrinterPaper& P : Caps.Papers)
+            if (P.Name.compare(Mode.FormName, Qt::CaseInsensitive) == 0)
+                return &P;
+    return nullptr;
+}
+
+TPrinterDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
+    TPrinterDeviceCaps D;
+    const int DefaultDpi = Caps.DefaultResolution > 0 ? Caps.DefaultResolution : 300;
+    const bool DpiGiven = Mode.Has(dmfPrintQuality) && Mode.PrintQuality > 0;
+    D.LogPixelsX = DpiGiven ? Mode.PrintQuality : DefaultDpi;
+    D.LogPixelsY = DpiGiven && Mode.Has(dmfYResolution) && Mode.YResolution > 0 ? Mode.YResolution : D.LogPixelsX;
+
+    const TPrinterPaper* Paper = FindModePaper(Mode, Caps);
+    QPoint Size;
+    QMargins Margins;
+    const bool OwnSize = Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 &&
+                         Mode.PaperWidth > 0;
+    if (OwnSize && (!Paper || Paper->Number == dmPaperUser)) {
+        Size = QPoint(Mode.PaperWidth, Mode.PaperLength);
+        if (Paper)
+            Margins = Paper->Margins;
+    } else {
+        if (!Paper)
+            Paper = Caps.Papers.empty() ? &FallbackPaper : &Caps.Papers.front();
+        Size = Paper->Size;
+        Margins = Paper->Margins;
+    }
+    if (Mode.Has(dmfOrientation) && Mode.Orientation == dmOrientLandscape) {
+        Size = QPoint(Size.y(), Size.x());
+        Margins = Landscape(Margins);
+    }
+
+    D.PhysicalWidth = MulDiv(Size.x(), D.LogPixelsX, 254);
+    D.PhysicalHeight = MulDiv(Size.y(), D.LogPixelsY, 254);
+    D.PhysicalOffsetX = MulDiv(Margins.left(), D.LogPixelsX, 2540);
+    D.PhysicalOffsetY = MulDiv(Margins.top(), D.LogPixelsY, 2540);
+    D.HorzRes = D.PhysicalWidth - D.PhysicalOffsetX - MulDiv(Margins.right(), D.LogPixelsX, 2540);
+    D.VertRes = D.PhysicalHeight - D.PhysicalOffsetY - MulDiv(Margins.bottom(), D.LogPixelsY, 2540);
+    return D;
+}

@@ -1,0 +1,745 @@
+#include "output/PimOut.h"
+
+#include "host/exceptions.h"
+#include "host/forms.h"
+#include "host/graphic.h"
+#include "host/mathutil.h"
+#include "host/printers.h"
+#include "output/PimCtrl.h"
+#include "output/PimFile.h"
+#include "output/PimImg.h"
+#include "output/PimRtfP.h"
+#include "output/PimSetup.h"
+
+#include <QPainter>
+#include <QPicture>
+
+int32_t PrintOffsetX = 0;
+int32_t PrintOffsetY = 0;
+TPimPrintOffsetEvent OnPrintOffset;
+
+void PimResetPrintOffset() {
+    PrintOffsetX = 0;
+    PrintOffsetY = 0;
+    OnPrintOffset = nullptr;
+}
+
+TPimJobViewer::~TPimJobViewer() = default;
+
+namespace {
+
+TPimViewerFactory& ViewerFactory() {
+    static TPimViewerFactory Factory;
+    return Factory;
+}
+
+const char* const SUntitledReport = "Untitled Report";
+
+} // namespace
+
+void SetPimViewerFactory(TPimViewerFactory Factory) { ViewerFactory() = std::move(Factory); }
+
+const TPimViewerFactory& PimViewerFactory() { return ViewerFactory(); }
+
+// ---------------------------------------------------------------------------------------------
+// TPimCanvas
+
+TPimCanvas::TPimCanvas()
+    : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>()),
+      FPixelsPerInchX(Screen()->PixelsPerInch()), FPixelsPerInchY(Screen()->PixelsPerInch()) {
+    AttachEvents();
+}
+
+TPimCanvas::~TPimCanvas() {
+    SetHandle(nullptr);
+    DetachEvents();
+    SetSelectFont(0);
+    SetSelectBrush(0);
+    SetSelectPen(0);
+}
+
+void TPimCanvas::AttachEvents() {
+    FFont->OnChange = [this](TFont*) { UpdateFont(); };
+    FPen->OnChange = [this](TPen*) { UpdatePen(); };
+    FBrush->OnChange = [this](TBrush*) { UpdateBrush(); };
+}
+
+void TPimCanvas::DetachEvents() {
+    FFont->OnChange = nullptr;
+    FPen->OnChange = nullptr;
+    FBrush->OnChange = nullptr;
+}
+
+TPimPimFile* TPimCanvas::Recorder() const {
+    if ((FDestination != adPimFile && FDestination != adPreview) || !FPimOutput)
+        return nullptr;
+    return FPimOutput->PimFile().get();
+}
+
+void TPimCanvas::SetFont(const TFont& Value) { FFont->Assign(Value); }
+
+// Assigning a pen or brush records it exactly once, whether or not the assignment changed it.
+void TPimCanvas::SetPen(const TPen& Value) {
+    DetachEvents();
+    FPen->Assign(Value);
+    AttachEvents();
+    UpdatePen();
+}
+
+void TPimCanvas::SetBrush(const TBrush& Value) {
+    DetachEvents();
+    FBrush->Assign(Value);
+    AttachEvents();
+    UpdateBrush();
+}
+
+void TPimCanvas::SetLogFont(const TLogFont& Value) {
+    FLogFont = Value;
+    // The height follows the size in points at this canvas's resolution, whatever resolution the
+    // font object was made for.
+    FLogFont.lfHeight = -MulDiv(FFont->Size(), FPixelsPerInchY, 72);
+    SetSelectFont(0);
+    FontChanged();
+}
+
+void TPimCanvas::SetLogPen(const TLogPen& Value) {
+    FLogPen = Value;
+    SetSelectPen(0);
+}
+
+void TPimCanvas::SetLogBrush(const TLogBrush& Value) {
+    FLogBrush = Value;
+    SetSelectBrush(0);
+}
+
+void TPimCanvas::ReleaseObject(HGDIOBJ& Cached, int Stock) {
+    if (!Cached)
+        return;
+    // An object still selected cannot be deleted: put the stock object in its place first.
+    if (FHandle)
+        FHandle->SelectObject(GetStockObject(Stock));
+    DeleteObject(Cached);
+    Cached = 0;
+}
+
+void TPimCanvas::SetSelectFont(HFONT Value) {
+    ReleaseObject(FSelectFont, SYSTEM_FONT);
+    FSelectFont = Value;
+}
+
+void TPimCanvas::SetSelectPen(HPEN Value) {
+    ReleaseObject(FSelectPen, BLACK_PEN);
+    FSelectPen = Value;
+}
+
+void TPimCanvas::SetSelectBrush(HBRUSH Value) {
+    ReleaseObject(FSelectBrush, NULL_BRUSH);
+    FSelectBrush = Value;
+}
+
+HFONT TPimCanvas::GetSelectFont() {
+    if (!FSelectFont)
+        FSelectFont = CreateFontIndirect(FLogFont);
+    return FSelectFont;
+}
+
+HPEN TPimCanvas::GetSelectPen() {
+    if (!FSelectPen)
+        FSelectPen = CreatePenIndirect(FLogPen);
+    return FSelectPen;
+}
+
+HBRUSH TPimCanvas::GetSelectBrush() {
+    if (!FSelectBrush)
+        FSelectBrush = CreateBrushIndirect(FLogBrush);
+    return FSelectBrush;
+}
+
+void TPimCanvas::UpdateFont() { SetLogFont(FFont->LogFont()); }
+
+void TPimCanvas::UpdatePen() {
+    SetLogPen(FPen->LogPen());
+    if (Prints())
+        FHandle->SelectObject(GetSelectPen());
+    else if (TPimPimFile* F = Recorder())
+        F->SetPen(*FPen);
+}
+
+void TPimCanvas::UpdateBrush() {
+    SetLogBrush(FBrush->LogBrush());
+    if (Prints()) {
+        FHandle->SelectObject(GetSelectBrush());
+        FHandle->SetBkColor(FLogBrush.lbColor);
+        FHandle->SetBkMode(FLogBrush.lbStyle == BS_SOLID ? OPAQUE : TRANSPARENT);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->SetBrush(*FBrush);
+    }
+}
+
+void TPimCanvas::SetHandle(DeviceContext* Value) {
+    DetachEvents();
+    SetSelectFont(0);
+    TLogFont StockFont;
+    GetObject(GetStockObject(SYSTEM_FONT), StockFont);
+    FFont->SetLogFont(StockFont);
+    SetSelectPen(0);
+    TLogPen StockPen;
+    GetObject(GetStockObject(BLACK_PEN), StockPen);
+    FPen->SetLogPen(StockPen);
+    SetSelectBrush(0);
+    TLogBrush StockBrush;
+    GetObject(GetStockObject(NULL_BRUSH), StockBrush);
+    FBrush->SetLogBrush(StockBrush);
+    AttachEvents();
+    FHandle = Value;
+}
+
+void TPimCanvas::SetPageHandle(DeviceContext* Value) {
+    DeviceContext* Old = FHandle;
+    SetSelectFont(0);
+    SetSelectPen(0);
+    SetSelectBrush(0);
+    FHandle = Value;
+    if (!Value)
+        return;
+    // A new page keeps the attributes of the one before, as a printer's device context does.
+    if (Old) {
+        Value->SetTextAlign(Old->GetTextAlign());
+        Value->SetTextColor(Old->GetTextColor());
+        Value->SetBkColor(Old->GetBkColor());
+        Value->SetBkMode(Old->GetBkMode());
+        Value->SetPolyFillMode(Old->GetPolyFillMode());
+        Value->SetROP2(Old->GetROP2());
+    }
+    if (FDestination == adPrinter) {
+        Value->SelectObject(GetSelectPen());
+        Value->SelectObject(GetSelectBrush());
+    }
+}
+
+void TPimCanvas::FontChanged() {
+    if (Prints()) {
+        FHandle->SelectObject(GetSelectFont());
+        FHandle->SetTextColor(ColorToRGB(FFont->Color()));
+    } else if (TPimPimFile* F = Recorder()) {
+        F->SetLogFont(*FFont, FLogFont);
+    }
+}
+
+void TPimCanvas::SetFontAngle(int Angle) {
+    FLogFont.lfEscapement = Angle * 10;
+    SetLogFont(FLogFont);
+}
+
+void TPimCanvas::SetBkColor(int32_t bkColor) {
+    if (Prints())
+        FHandle->SetBkColor(COLORREF(bkColor));
+    else if (TPimPimFile* F = Recorder())
+        F->SetBkColor(bkColor);
+}
+
+void TPimCanvas::SetTextAlign(uint16_t Flags) {
+    if (Prints())
+        FHandle->SetTextAlign(Flags);
+    else if (TPimPimFile* F = Recorder())
+        F->SetTextAlign(Flags);
+}
+
+void TPimCanvas::Textout(int x, int y, const QString& Text) {
+    if (Prints()) {
+        if (!Text.isEmpty())
+            FHandle->TextOut(x, y, Text);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->Textout(x, y, Text);
+    }
+}
+
+void TPimCanvas::PTextOut(int x, int y, const char16_t* Text, int Count) {
+    if (Prints())
+        FHandle->TextOut(x, y, QStringView(Text, std::max(Count, 0)));
+    else if (TPimPimFile* F = Recorder())
+        F->PTextout(x, y, Text, Count);
+}
+
+void TPimCanvas::ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text, int Count) {
+    if (Prints())
+        FHandle->ExtTextOut(x, y, Options, &Rect, QStringView(Text, std::max(Count, 0)));
+    else if (TPimPimFile* F = Recorder())
+        F->ExtTextout(x, y, Options, Rect, Text, Count);
+}
+
+void TPimCanvas::TextRect(const TRect& Rect, int x, int y, const QString& Text) {
+    if (Prints()) {
+        const uint32_t Options = FBrush->Style() == bsClear ? ETO_CLIPPED : ETO_CLIPPED | ETO_OPAQUE;
+        FHandle->ExtTextOut(x, y, Options, &Rect, Text);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->TextRect(Rect, x, y, Text);
+    }
+}
+
+void TPimCanvas::MoveTo(int x, int y) {
+    if (Prints())
+        FHandle->MoveToEx(x, y);
+    else if (TPimPimFile* F = Recorder())
+        F->MoveTo(x, y);
+}
+
+void TPimCanvas::LineTo(int x, int y) {
+    if (Prints())
+        FHandle->LineTo(x, y);
+    else if (TPimPimFile* F = Recorder())
+        F->LineTo(x, y);
+}
+
+void TPimCanvas::FillRect(const TRect& Rect) {
+    if (Prints())
+        FHandle->FillRect(Rect, GetSelectBrush());
+    else if (TPimPimFile* F = Recorder())
+        F->FillRect(Rect);
+}
+
+void TPimCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    if (Prints())
+        FHandle->Rectangle(x1, y1, x2, y2);
+    else if (TPimPimFile* F = Recorder())
+        F->Rectangle(x1, y1, x2, y2);
+}
+
+void TPimCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+    if (Prints())
+        FHandle->RoundRect(x1, y1, x2, y2, x3, y3);
+    else if (TPimPimFile* F = Recorder())
+        F->RoundRect(x1, y1, x2, y2, x3, y3);
+}
+
+void TPimCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    if (Prints())
+        FHandle->Ellipse(x1, y1, x2, y2);
+    else if (TPimPimFile* F = Recorder())
+        F->Ellipse(x1, y1, x2, y2);
+}
+
+void TPimCanvas::SetDrawColors() {
+    FHandle->SetBkColor(ColorToRGB(FBrush->Color()));
+    FHandle->SetTextColor(ColorToRGB(FFont->Color()));
+}
+
+void TPimCanvas::Draw(int x, int y, const TGraphic* Graphic) {
+    if (!Graphic || Graphic->Empty())
+        return;
+    if (Prints()) {
+        SetDrawColors();
+        PimDrawBitMap(*FHandle, x, y, Graphic);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->Draw(x, y, Graphic);
+    }
+}
+
+void TPimCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
+    if (!Graphic || Graphic->Empty())
+        return;
+    if (Prints()) {
+        SetDrawColors();
+        FHandle->PaintWith(
+            [&](QPainter& P) {
+                Graphic->Render(P, QRectF(Rect.Left, Rect.Top, Rect.Width(), Rect.Height()));
+            },
+            QStringLiteral("StretchDraw %1 %2 %3 %4").arg(Rect.Left).arg(Rect.Top).arg(Rect.Right).arg(Rect.Bottom));
+    } else if (TPimPimFile* F = Recorder()) {
+        F->StretchDraw(Rect, Graphic);
+    }
+}
+
+void TPimCanvas::ShadeRect(const TRect& Rect, TPimShadePercent Shade) {
+    if (Prints())
+        PimShadeRect(FHandle, Rect, Shade);
+    else if (TPimPimFile* F = Recorder())
+        F->ShadeRect(Rect, Shade);
+}
+
+void TPimCanvas::TextJustify(const TRect& Rect, int x, int y, const QString& Text, bool EndParagraph,
+                             const TRect& FullRect) {
+    if (Prints())
+        PimTextJustify(FHandle, Rect, x, y, Text, EndParagraph, FullRect);
+    else if (TPimPimFile* F = Recorder())
+        F->TextJustify(Rect, x, y, Text, EndParagraph, FullRect);
+}
+
+void TPimCanvas::DrawBitmap(int X, int Y, TStream* Stream) {
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (Prints()) {
+        SetDrawColors();
+        TPimBitmap Bitmap;
+        Stream->SetPosition(0);
+        Bitmap.LoadFromStream(Stream);
+        Bitmap.Draw(*FHandle, X, Y);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->DrawBitmap(X, Y, Stream);
+    }
+}
+
+void TPimCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (Prints()) {
+        SetDrawColors();
+        TPimBitmap Bitmap;
+        Stream->SetPosition(0);
+        Bitmap.LoadFromStream(Stream);
+        Bitmap.StretchDraw(*FHandle, Rect);
+    } else if (TPimPimFile* F = Recorder()) {
+        F->StretchDrawBitmap(Rect, Stream);
+    }
+}
+
+void TPimCanvas::RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont) {
+    if (!Stream || Stream->Size() == 0)
+        return;
+    if (Prints()) {
+        TPimRtfDraw Rtf;
+        Rtf.SetFont(*FFont);
+        Rtf.SetDefaultFont = SetDefFont;
+        Rtf.SetRangeStart(StartPos);
+        Rtf.SetRangeEnd(EndPos);
+        Rtf.SetPixelsPerInchX(FPixelsPerInchX);
+        Rtf.SetPixelsPerInchY(FPixelsPerInchY);
+        Rtf.SetOutRect(Rect);
+        Rtf.SetHandle(FHandle);
+        Rtf.LoadFromStream(*Stream);
+        SetDrawColors();
+        Rtf.Print();
+    } else if (TPimPimFile* F = Recorder()) {
+        F->RtfDraw(Rect, Stream, StartPos, EndPos, SetDefFont);
+    }
+}
+
+void TPimCanvas::DrawCheckBox(const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color, int Thickness) {
+    if (Prints())
+        PimDrawCheckBox(FHandle, Rect, CheckStyle, Color, Thickness);
+    else if (TPimPimFile* F = Recorder())
+        F->DrawCheckBox(Rect, CheckStyle, Color, Thickness);
+}
+
+void TPimCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    DrawShapeType(dtArc, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TPimCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    DrawShapeType(dtChord, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TPimCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    DrawShapeType(dtPie, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+}
+
+void TPimCanvas::DrawShapeType(TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    if (Prints())
+        PimDrawShapeType(FHandle, dt, x1, y1, x2, y2, x3, y3, x4, y4);
+    else if (TPimPimFile* F = Recorder())
+        F->DrawShapeType(dt, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TPimCanvas::Polygon(const TPoint* Points, int Count) { PolyDrawType(ptPolygon, Points, Count); }
+
+void TPimCanvas::Polyline(const TPoint* Points, int Count) { PolyDrawType(ptPolyLine, Points, Count); }
+
+void TPimCanvas::PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count) {
+    if (Prints())
+        PimPolyDrawType(FHandle, pt, Points, Count);
+    else if (TPimPimFile* F = Recorder())
+        F->PolyDrawType(pt, Points, Count);
+}
+
+void TPimCanvas::PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, int Height, int NarrowWidth,
+                              int WideWidth, bool Inches, bool Vertical, const QString& BarData) {
+    std::unique_ptr<TPimBarCode> Code;
+    if (ThreeOfNine)
+        Code = std::make_unique<TPim3of9BarCode>();
+    else
+        Code = std::make_unique<TPim2of5BarCode>();
+    Code->SetNarrowWidth(NarrowWidth);
+    Code->SetWideWidth(WideWidth);
+    Code->SetVertical(Vertical);
+    Code->SetWidthInInches_1000(Inches);
+    Code->SetWidth(Width);
+    Code->SetHeight(Height);
+    Code->PrintDC(*FHandle, GetSelectBrush(), Left, Top, BarData);
+}
+
+void TPimCanvas::Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                                  bool Inches, bool Vertical, const QString& BarData) {
+    if (Prints())
+        PrintBarcode(true, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    else if (TPimPimFile* F = Recorder())
+        F->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+void TPimCanvas::Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                                  bool Inches, bool Vertical, const QString& BarData) {
+    if (Prints())
+        PrintBarcode(false, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    else if (TPimPimFile* F = Recorder())
+        F->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The printer page
+
+namespace {
+
+// The device context of one printer page records its drawing as a picture; the picture goes to the
+// printer's own painter when the page ends, in the printer's device pixels.
+class TPictureSurface : public TDeviceSurface {
+public:
+    TPictureSurface(const TDeviceCaps& Caps, QPicture* Picture) : FCaps(Caps), FPicture(Picture) {}
+    TDeviceCaps Caps() const override { return FCaps; }
+    QPaintDevice* PaintDevice() override { return FPicture; }
+    bool IsRaster() const override { return false; }
+
+private:
+    TDeviceCaps FCaps;
+    QPicture* FPicture;
+};
+
+TDeviceCaps PrinterCaps(TPrinter& P) {
+    const TPrinterDeviceCaps C = P.DeviceCaps();
+    TDeviceCaps D;
+    D.Technology = DT_RASPRINTER;
+    D.LogPixelsX = C.LogPixelsX;
+    D.LogPixelsY = C.LogPixelsY;
+    D.PhysicalWidth = C.PhysicalWidth;
+    D.PhysicalHeight = C.PhysicalHeight;
+    D.PhysicalOffsetX = C.PhysicalOffsetX;
+    D.PhysicalOffsetY = C.PhysicalOffsetY;
+    D.HorzRes = C.HorzRes;
+    D.VertRes = C.VertRes;
+    D.BitsPixel = 24;
+    return D;
+}
+
+} // namespace
+
+class TPimOutput::TPrinterPage {
+public:
+    explicit TPrinterPage(TPrinter& P)
+        : DC(std::make_unique<DeviceContext>(std::make_unique<TPictureSurface>(PrinterCaps(P), &Picture))) {}
+
+    // Hands the page's drawing to the printer once.
+    void Send(TPrinter& P) {
+        if (Sent)
+            return;
+        Sent = true;
+        DC->EndDoc();
+        if (QPainter* Painter = P.Painter())
+            Painter->drawPicture(0, 0, Picture);
+    }
+
+    QPicture Picture;
+    std::unique_ptr<DeviceContext> DC;
+    bool Sent = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TPimOutput
+
+TPimOutput::TPimOutput()
+    : FPrinter(&::Printer()), FPimCanvas(std::make_unique<TPimCanvas>()),
+      FPimPrinterSetup(std::make_unique<TPimPrinterSetup>()), FPixelsPerInchX(Screen()->PixelsPerInch()),
+      FPixelsPerInchY(Screen()->PixelsPerInch()) {}
+
+TPimOutput::~TPimOutput() {
+    // The canvas lets go of the page's device context before the page goes.
+    FPimCanvas.reset();
+    if (FPage && FPrinter->Printing()) {
+        try {
+            FPrinter->Abort();
+        } catch (...) {
+        }
+    }
+    FPage.reset();
+}
+
+void TPimOutput::SetDestination(TPimDestination Value) {
+    FDestination = Value;
+    FPimCanvas->SetDestination(Value);
+}
+
+DeviceContext* TPimOutput::Handle() const {
+    if (FDestination == adPrinter)
+        return FPage ? FPage->DC.get() : nullptr;
+    return FHandle;
+}
+
+void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) { FPimPrinterSetup->Assign(Value); }
+
+void TPimOutput::OpenPrinterPage() {
+    auto Page = std::make_unique<TPrinterPage>(*FPrinter);
+    FPimCanvas->SetPageHandle(Page->DC.get());
+    FPage = std::move(Page);
+    FHandle = FPage->DC.get();
+}
+
+void TPimOutput::ClosePrinterPage() {
+    if (FPage)
+        FPage->Send(*FPrinter);
+}
+
+void TPimOutput::ReleasePrinterPage() {
+    if (FPimCanvas->Handle() == Handle())
+        FPimCanvas->SetHandle(nullptr);
+    FPage.reset();
+    FHandle = nullptr;
+}
+
+void TPimOutput::BeginDoc() {
+    FLoadPercent = 0;
+    FPimViewer = nullptr;
+    switch (FDestination) {
+    case adPrinter:
+        FPimPrinterSetup->SetData();
+        FPimPrinterSetup->GetData();
+        FPrinter->SetTitle(FDescription.isEmpty() ? QString::fromLatin1(SUntitledReport) : FDescription);
+        FPrinter->BeginDoc();
+        FPage = std::make_unique<TPrinterPage>(*FPrinter);
+        FHandle = FPage->DC.get();
+        FixupPage();
+        break;
+    case adPimFile:
+    case adPreview: {
+        FPimFile.reset();
+        auto Doc = std::make_shared<TPimPimFile>();
+        if (FDestination == adPimFile && !FFileName.isEmpty())
+            Doc->SetCreateFile(FCreateFile);
+        Doc->SetFileName(FFileName);
+        Doc->SetDescription(FDescription);
+        FHandle = nullptr;
+        FPimPrinterSetup->SetData();
+        FPimPrinterSetup->GetData();
+        Doc->SetPimPrinterSetup(FPimPrinterSetup.get());
+        Doc->SetPixelsPerInchX(FPixelsPerInchX);
+        Doc->SetPixelsPerInchY(FPixelsPerInchY);
+        Doc->BeginDoc();
+        FPimFile = std::move(Doc);
+        if (FDestination == adPreview && PimViewerFactory()) {
+            FPimViewer = PimViewerFactory()(Application());
+            if (FPimViewer) {
+                FPimViewer->SetGenerating(true);
+                FPimViewer->SetPimFile(FPimFile);
+                FPimViewer->Show();
+            }
+        }
+        break;
+    }
+    case adNoWhere: break;
+    }
+    FPimCanvas->SetPimOutput(this);
+    FPimCanvas->SetHandle(Handle());
+    FPimCanvas->SetPixelsPerInchX(FPixelsPerInchX);
+    FPimCanvas->SetPixelsPerInchY(FPixelsPerInchY);
+}
+
+void TPimOutput::FixupPage() {
+    DeviceContext* DC = Handle();
+    if (FDestination != adPrinter || !DC)
+        return;
+    FPixelsPerInchX = DC->GetDeviceCaps(LOGPIXELSX);
+    FPixelsPerInchY = DC->GetDeviceCaps(LOGPIXELSY);
+    DC->SetMapMode(MM_ANISOTROPIC);
+    if (OnPrintOffset)
+        OnPrintOffset();
+    const TPoint Res = PimGetResolution(DC);
+    DC->SetViewportOrgEx(
+        MulDiv(PrintOffsetX, Res.X, 300) - int(Round(FPixelsPerInchX * FPimPrinterSetup->LeftPrintArea())),
+        MulDiv(PrintOffsetY, Res.Y, 300) - int(Round(FPixelsPerInchY * FPimPrinterSetup->TopPrintArea())));
+}
+
+void TPimOutput::StartPage() {
+    switch (FDestination) {
+    case adPrinter:
+        if (!FPage || FPage->Sent) {
+            FPrinter->NewPage();
+            std::unique_ptr<TPrinterPage> Old = std::move(FPage);
+            OpenPrinterPage();
+            Old.reset();
+        }
+        FixupPage();
+        FPimCanvas->FontChanged();
+        break;
+    case adPimFile:
+    case adPreview:
+        if (FPimFile) {
+            FPimFile->SetPimPrinterSetup(FPimPrinterSetup.get());
+            FPimFile->NewPage();
+            FPimFile->SetPercentDone(FLoadPercent);
+        }
+        break;
+    case adNoWhere: break;
+    }
+}
+
+void TPimOutput::EndPage() {
+    if (FDestination == adPrinter)
+        ClosePrinterPage();
+}
+
+void TPimOutput::NewPage() {
+    EndPage();
+    StartPage();
+}
+
+void TPimOutput::EndDoc() {
+    FLoadPercent = 100;
+    FPimCanvas->SetHandle(nullptr);
+    switch (FDestination) {
+    case adPrinter:
+        try {
+            ClosePrinterPage();
+            FPrinter->EndDoc();
+        } catch (const Exception& E) {
+            FExceptionText = E.Message();
+        }
+        ReleasePrinterPage();
+        break;
+    case adPimFile:
+    case adPreview: CloseDocument(false); break;
+    case adNoWhere: break;
+    }
+}
+
+void TPimOutput::CloseDocument(bool Abandon) {
+    if (!FPimFile)
+        return;
+    // Whether or not the document closes cleanly, a viewer learns that generation is over and
+    // takes the document.
+    auto HandOver = [this] {
+        FPimFile->SetPercentDone(100);
+        if (FDestination == adPreview && FPimViewer) {
+            FPimFile.reset();
+            FPimViewer->SetGenerating(false);
+        }
+    };
+    try {
+        if (Abandon)
+            FPimFile->AbortDoc();
+        else
+            FPimFile->EndDoc();
+    } catch (...) {
+        HandOver();
+        throw;
+    }
+    HandOver();
+}
+
+void TPimOutput::Abort() {
+    FPimCanvas->SetHandle(nullptr);
+    if (FDestination == adPrinter) {
+        if (FPrinter->Printing())
+            FPrinter->Abort();
+        ReleasePrinterPage();
+        return;
+    }
+    FLoadPercent = 100;
+    if (FDestination != adNoWhere)
+        CloseDocument(true);
+}

@@ -1,0 +1,185 @@
+#include "host/cupsprinter.h"
+#include "host/exceptions.h"
+#include "host/printers.h"
+#include "support/cupsfixture.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The queues of the private scheduler: a colour laser with five bins and a duplexer, and a plain
+// PDF printer with no bins.
+class CupsPrinters : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Server = TCupsServer::Instance();
+        if (!Server)
+            return;
+        const QString Laser = FindPpd(QStringLiteral("pxlcolor.ppd"));
+        const QString Plain = FindPpd(QStringLiteral("Generic-PDF_Printer-PDF.ppd"));
+        if (Laser.isEmpty() || Plain.isEmpty()) {
+            Missing = QStringLiteral("the PPD files of cups-filters are not installed");
+            return;
+        }
+        try {
+            Server->AddQueue(QStringLiteral("Office"), Laser, {QStringLiteral("OptionDuplex=True")});
+            Server->AddQueue(QStringLiteral("Plain"), Plain);
+            Server->SetDefault(QStringLiteral("Office"));
+        } catch (const Exception& E) {
+            Missing = E.Message();
+        }
+    }
+    static void TearDownTestSuite() {
+        Printer().Refresh();
+        TCupsServer::Shutdown();
+    }
+    void SetUp() override {
+        if (!Server)
+            GTEST_SKIP() << "no private CUPS server: " << TCupsServer::SkipReason().toStdString();
+        if (!Missing.isEmpty())
+            GTEST_SKIP() << Missing.toStdString();
+        Printer().Refresh();
+    }
+    void TearDown() override { Printer().Refresh(); }
+
+    static TCupsServer* Server;
+    static QString Missing;
+};
+
+TCupsServer* CupsPrinters::Server = nullptr;
+QString CupsPrinters::Missing;
+
+const TPrinterBin* BinNamed(const TPrinterCapabilities& C, const QString& Source) {
+    for (const TPrinterBin& B : C.Bins)
+        if (B.Source == Source)
+            return &B;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(CupsKeywords, MediaAndSourcesMapOntoDeviceModeNumbers) {
+    EXPECT_EQ(CupsPaperNumber(QStringLiteral("na_letter_8.5x11in")), 1);
+    EXPECT_EQ(CupsPaperNumber(QStringLiteral("iso_a4_210x297mm")), 9);
+    EXPECT_EQ(CupsPaperNumber(QStringLiteral("na_number-10_4.125x9.5in")), 20);
+    EXPECT_EQ(CupsPaperNumber(QStringLiteral("om_small-photo_100x150mm")), 0);
+    EXPECT_EQ(CupsPaperName(QStringLiteral("iso_a4_210x297mm")), QStringLiteral("A4"));
+    EXPECT_EQ(CupsPaperName(QStringLiteral("custom_148.52x209.9mm_148.52x209.9mm")),
+              QStringLiteral("148.52x209.9mm 148.52x209.9mm"));
+    EXPECT_EQ(CupsBinNumber(QStringLiteral("auto")), dmBinAuto);
+    EXPECT_EQ(CupsBinNumber(QStringLiteral("manual")), dmBinManual);
+    EXPECT_EQ(CupsBinNumber(QStringLiteral("tray-3")), 0);
+    EXPECT_EQ(CupsBinName(QStringLiteral("tray-3")), QStringLiteral("Tray 3"));
+    EXPECT_EQ(CupsBinName(QStringLiteral("by-pass-tray")), QStringLiteral("By Pass Tray"));
+}
+
+TEST_F(CupsPrinters, QueuesAreListedWithTheDefaultAndPdfFileLast) {
+    const QStringList Names = Printer().Printers();
+    ASSERT_EQ(Names.size(), 3);
+    EXPECT_EQ(Names[0], QStringLiteral("Office"));
+    EXPECT_EQ(Names[1], QStringLiteral("Plain"));
+    EXPECT_EQ(Names[2], QStringLiteral("PDF file"));
+    EXPECT_EQ(Printer().DefaultPrinter(), QStringLiteral("Office"));
+    QString Device, Driver, Port;
+    Printer().GetPrinter(Device, Driver, Port);
+    EXPECT_EQ(Device, QStringLiteral("Office"));
+    EXPECT_EQ(Port, QStringLiteral("file:///dev/null"));
+    EXPECT_FALSE(Driver.isEmpty());
+}
+
+TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
+    const TPrinterCapabilities C = Printer().Capabilities();
+    EXPECT_TRUE(C.Duplex);
+    EXPECT_EQ(C.MaxCopies, 9999);
+    EXPECT_EQ(C.DefaultResolution, 600);
+    EXPECT_NE(std::find(C.Resolutions.begin(), C.Resolutions.end(), QPoint(1200, 1200)), C.Resolutions.end());
+
+    auto A4 = std::find_if(C.Papers.begin(), C.Papers.end(), [](const TPrinterPaper& P) { return P.Number == 9; });
+    ASSERT_NE(A4, C.Papers.end());
+    EXPECT_EQ(A4->Name, QStringLiteral("A4"));
+    EXPECT_EQ(A4->Media, QStringLiteral("iso_a4_210x297mm"));
+    EXPECT_EQ(A4->Size, QPoint(2099, 2970));
+    EXPECT_GT(A4->Margins.left(), 0);
+
+    // Automatic, manual, envelope and large-capacity feeds get their device-mode numbers, the
+    // queue's own trays numbers above 256; "auto" appears once although two slots map to it.
+    ASSERT_NE(BinNamed(C, QStringLiteral("auto")), nullptr);
+    EXPECT_EQ(BinNamed(C, QStringLiteral("auto"))->Number, dmBinAuto);
+    ASSERT_NE(BinNamed(C, QStringLiteral("manual")), nullptr);
+    EXPECT_EQ(BinNamed(C, QStringLiteral("manual"))->Number, dmBinManual);
+    ASSERT_NE(BinNamed(C, QStringLiteral("large-capacity")), nullptr);
+    EXPECT_EQ(BinNamed(C, QStringLiteral("large-capacity"))->Number, dmBinLargeCapacity);
+    EXPECT_GE(C.Bins.size(), 5u);
+    EXPECT_EQ(std::count_if(C.Bins.begin(), C.Bins.end(), [](const TPrinterBin& B) { return B.Source == "auto"; }), 1);
+
+    const TDeviceMode& M = Printer().DeviceMode();
+    EXPECT_EQ(M.PaperSize, dmPaperLetter);
+    EXPECT_EQ(M.FormName, QStringLiteral("Letter"));
+    EXPECT_EQ(M.Duplex, dmDupSimplex);
+    EXPECT_EQ(M.PrintQuality, 600);
+    EXPECT_EQ(M.Copies, 1);
+
+    Printer().SetPrinterIndex(1);
+    const TPrinterCapabilities P = Printer().Capabilities();
+    EXPECT_TRUE(P.Bins.empty());
+    EXPECT_NE(std::find_if(P.Papers.begin(), P.Papers.end(), [](const TPrinterPaper& X) { return X.Number == 70; }),
+              P.Papers.end()); // A6
+}
+
+TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {
+    TDeviceMode& Mode = Printer().DeviceMode();
+    Mode.Fields |= dmfCopies | dmfCollate | dmfDuplex | dmfPaperSize | dmfDefaultSource | dmfPrintQuality;
+    Mode.Copies = 2;
+    Mode.Collate = 1;
+    Mode.Duplex = dmDupVertical;
+    Mode.PaperSize = dmPaperA4;
+    Mode.DefaultSource = dmBinManual;
+    Mode.PrintQuality = dmResHigh;
+    Printer().SetTitle(QStringLiteral("Quarterly report"));
+    Printer().BeginDoc();
+    Printer().Painter()->drawText(100, 100, QStringLiteral("Page one"));
+    Printer().NewPage();
+    Printer().Painter()->drawText(100, 100, QStringLiteral("Page two"));
+    Printer().EndDoc();
+
+    auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());
+    ASSERT_NE(Office, nullptr);
+    ASSERT_GT(Office->LastJobId(), 0);
+    const QMap<QString, QString> A = Server->JobAttributes(Office->LastJobId());
+    EXPECT_EQ(A.value(QStringLiteral("job-name")), QStringLiteral("Quarterly report"));
+    EXPECT_EQ(A.value(QStringLiteral("copies")), QStringLiteral("2"));
+    EXPECT_EQ(A.value(QStringLiteral("multiple-document-handling")),
+              QStringLiteral("separate-documents-collated-copies"));
+    EXPECT_EQ(A.value(QStringLiteral("sides")), QStringLiteral("two-sided-long-edge"));
+    EXPECT_EQ(A.value(QStringLiteral("media")), QStringLiteral("iso_a4_210x297mm"));
+    EXPECT_EQ(A.value(QStringLiteral("media-source")), QStringLiteral("manual"));
+    EXPECT_EQ(A.value(QStringLiteral("print-quality")), QStringLiteral("high"));
+    EXPECT_EQ(A.value(QStringLiteral("document-format")), QStringLiteral("application/pdf"));
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "pdfinfo is not installed (Debian package poppler-utils)";
+    QProcess Info;
+    Info.start(QStringLiteral("pdfinfo"), {Server->JobDocument(Office->LastJobId())});
+    Info.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromUtf8(Info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
+}
+
+TEST_F(CupsPrinters, AQueueThatIsGoneGivesAClearMessage) {
+    TPrinterBackends L;
+    L.push_back(std::make_unique<TCupsPrinter>(QStringLiteral("NoSuchQueue")));
+    Printer().SetPrinters(std::move(L), 0);
+    try {
+        Printer().DeviceMode();
+        FAIL() << "no exception";
+    } catch (const Exception& E) {
+        EXPECT_TRUE(E.Message().startsWith(QStringLiteral("The printer NoSuchQueue is not available")))
+            << E.Message().toStdString();
+    }
+}

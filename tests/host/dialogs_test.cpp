@@ -1,0 +1,226 @@
+#include "host/dialogs.h"
+#include "host/forms.h"
+#include "support/scripteddialogs.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+static void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
+
+namespace {
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetApplication();
+        Application()->SetTitle(QStringLiteral("Pim Test"));
+    }
+    void TearDown() override {
+        SetUnattendedDialogs(false);
+        ResetApplication();
+    }
+};
+
+TEST_F(Dialogs, AScriptedAnswerReachesTheCaller) {
+    TScriptedDialogs Script;
+    Script.Answer(mrNo);
+    Script.Answer(mrCancel);
+    EXPECT_EQ(MessageDlg(QStringLiteral("Delete the band?"), mtConfirmation, mbYesNoCancel), mrNo);
+    EXPECT_EQ(MessageDlg(QStringLiteral("Again?"), mtWarning, mbOKCancel), mrCancel);
+    ASSERT_EQ(Script.MessageCount(), 2);
+    const auto& First = Script.Shown()[0];
+    EXPECT_EQ(First.Caption, QStringLiteral("Confirm"));
+    EXPECT_EQ(First.Text, QStringLiteral("Delete the band?"));
+    EXPECT_EQ(First.Buttons, mbYes | mbNo | mbCancel);
+    EXPECT_EQ(First.DefaultButton, mbYes);
+    EXPECT_EQ(Script.Last().Caption, QStringLiteral("Warning"));
+    EXPECT_EQ(Script.Last().DefaultButton, mbOK);
+}
+
+TEST_F(Dialogs, MessageBoxFlagsChooseButtonsIconAndDefault) {
+    TScriptedDialogs Script;
+    Script.Answer(IDYES);
+    EXPECT_EQ(MessageBox(QStringLiteral("Abort the report?"), QStringLiteral("Abort Report?"),
+                         MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2),
+              IDYES);
+    EXPECT_EQ(Script.Last().Buttons, mbYesNoCancel);
+    EXPECT_EQ(Script.Last().DlgType, mtConfirmation);
+    EXPECT_EQ(Script.Last().DefaultButton, mbNo);
+    EXPECT_EQ(Script.Last().Caption, QStringLiteral("Abort Report?"));
+
+    Script.Answer(IDRETRY);
+    EXPECT_EQ(MessageBox(QStringLiteral("x"), QString(), MB_RETRYCANCEL | MB_ICONHAND | MB_DEFBUTTON2),
+              IDRETRY);
+    EXPECT_EQ(Script.Last().Buttons, mbRetry | mbCancel);
+    EXPECT_EQ(Script.Last().DefaultButton, mbCancel);
+    EXPECT_EQ(Script.Last().DlgType, mtError);
+
+    // An answer that is not one of the box's buttons (the box was closed) never counts as consent.
+    Script.Answer(mrClose);
+    EXPECT_EQ(MessageBox(QStringLiteral("Delete?"), QStringLiteral("Delete?"), MB_YESNO), IDNO);
+    Script.Answer(mrClose);
+    EXPECT_EQ(MessageBox(QStringLiteral("Done"), QString(), MB_OK), IDOK);
+    EXPECT_EQ(Script.Last().DlgType, mtCustom);
+}
+
+// A form whose OnShow sets its caption, as the system's forms load theirs when shown.
+class TAskForm : public TForm {
+public:
+    explicit TAskForm(TComponent* AOwner) : TForm(AOwner) {
+        OnShow = [this](TComponent*) {
+            SetCaption(QStringLiteral("Page Movement"));
+            ++Shows;
+        };
+    }
+    int Shows = 0;
+    int Page = 0;
+};
+
+TEST_F(Dialogs, AModalFormIsShownAndAnsweredByScript) {
+    TScriptedDialogs Script;
+    auto* Form = Application()->CreateForm<TAskForm>();
+    Script.AnswerForm([](TCustomForm* F) {
+        auto* Ask = dynamic_cast<TAskForm*>(F);
+        EXPECT_TRUE(F->Visible());
+        EXPECT_TRUE(F->Modal());
+        Ask->Page = 12;
+        F->SetModalResult(mrOk);
+        return mrNone; // the form's own result ends the showing
+    });
+    Script.AnswerForm(mrCancel);
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Form->Page, 12);
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_FALSE(Form->Modal());
+    EXPECT_EQ(Script.Last().Caption, QStringLiteral("Page Movement"));
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(Form->Shows, 2);
+}
+
+TEST_F(Dialogs, AnExceptionInAFormScriptLeavesTheFormHidden) {
+    TScriptedDialogs Script;
+    TAskForm Form(nullptr);
+    Script.AnswerForm([](TCustomForm*) -> TModalResult {
+        throw EConvertError(QStringLiteral("'x' is not a valid integer value"));
+    });
+    EXPECT_THROW(Form.ShowModal(), EConvertError);
+    EXPECT_FALSE(Form.Visible());
+    EXPECT_FALSE(Form.Modal());
+}
+
+TEST_F(Dialogs, FileDialogsAreAnsweredByScript) {
+    TScriptedDialogs Script;
+    Script.AnswerFile(QStringLiteral("/tmp/out.pim"), 2);
+    Script.AnswerFile(QString());
+    TFileRequest Request;
+    Request.Filter = QStringLiteral("Text|*.txt|Pim files|*.pim");
+    Request.Save = true;
+    EXPECT_TRUE(DialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/out.pim"));
+    EXPECT_EQ(Request.FilterIndex, 2);
+    EXPECT_FALSE(DialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/out.pim"));
+}
+
+TEST_F(Dialogs, TheScriptedServiceIsInstalledOnlyWhileItLives) {
+    EXPECT_EQ(DialogService(), QtDialogService());
+    {
+        TScriptedDialogs Outer;
+        {
+            TScriptedDialogs Inner;
+            EXPECT_EQ(DialogService(), &Inner);
+        }
+        EXPECT_EQ(DialogService(), &Outer);
+        Outer.SetUnscriptedAnswer(mrYes);
+        EXPECT_EQ(MessageDlg(QStringLiteral("?"), mtConfirmation, mbYesNo), mrYes);
+    }
+    EXPECT_EQ(DialogService(), QtDialogService());
+}
+
+// Presses a button of the real message box once it is up.
+void PressWhenShown(QMessageBox::StandardButton Button) {
+    auto* Timer = new QTimer();
+    QObject::connect(Timer, &QTimer::timeout, [Timer, Button] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!Box) return;
+        Timer->stop();
+        Timer->deleteLater();
+        Box->button(Button)->click();
+    });
+    Timer->start(5);
+}
+
+TEST_F(Dialogs, TheQtMessageBoxAnswersWithThePressedButton) {
+    SetUnattendedDialogs(true);
+    PressWhenShown(QMessageBox::No);
+    EXPECT_EQ(MessageBox(QStringLiteral("Save changes?"), QStringLiteral("Confirm?"), MB_YESNOCANCEL), IDNO);
+    PressWhenShown(QMessageBox::Retry);
+    EXPECT_EQ(MessageDlg(QStringLiteral("Printer busy"), mtError, mbAbortRetryIgnore), mrRetry);
+}
+
+// A form shown in a real window.
+class TWindowForm : public TForm {
+public:
+    explicit TWindowForm(TComponent* AOwner) : TForm(AOwner), FWidget(std::make_unique<QWidget>()) {}
+    QWidget* Widget() const override { return FWidget.get(); }
+
+private:
+    std::unique_ptr<QWidget> FWidget;
+};
+
+void WhenVisible(TWindowForm* Form, std::function<void()> Action) {
+    auto* Timer = new QTimer();
+    QObject::connect(Timer, &QTimer::timeout, [Timer, Form, Action] {
+        if (!Form->Widget()->isVisible()) return;
+        Timer->stop();
+        Timer->deleteLater();
+        Action();
+    });
+    Timer->start(5);
+}
+
+TEST_F(Dialogs, TheRealModalLoopEndsWithTheFormsResult) {
+    SetUnattendedDialogs(true);
+    TWindowForm Form(nullptr);
+    int Queries = 0;
+    Form.OnCloseQuery = [&](TComponent*, bool& CanClose) { CanClose = ++Queries > 1; };
+    WhenVisible(&Form, [&] {
+        Form.SetModalResult(mrOk); // refused by OnCloseQuery: the loop goes on
+        WhenVisible(&Form, [&] { Form.SetModalResult(mrYes); });
+    });
+    EXPECT_EQ(QtDialogService()->ShowModal(&Form), mrYes);
+    EXPECT_EQ(Queries, 2);
+    EXPECT_FALSE(Form.Widget()->isVisible());
+
+    // Closing the window cancels.
+    Form.OnCloseQuery = nullptr;
+    WhenVisible(&Form, [&] { Form.Widget()->close(); });
+    EXPECT_EQ(QtDialogService()->ShowModal(&Form), mrCancel);
+    EXPECT_FALSE(Form.Visible());
+}
+
+TEST_F(Dialogs, AFormWithoutAWindowCannotBeShownModallyForReal) {
+    SetUnattendedDialogs(true);
+    TForm Form(nullptr);
+    EXPECT_THROW(QtDialogService()->ShowModal(&Form), EInvalidOperation);
+    EXPECT_FALSE(Form.Visible());
+}
+
+TEST_F(Dialogs, WithNobodyToAnswerTheQtServiceAnswersAsClosedInsteadOfWaiting) {
+    ASSERT_FALSE(DialogsCanBeAnswered()); // the tests run on the offscreen platform
+    EXPECT_EQ(MessageBox(QStringLiteral("Delete?"), QStringLiteral("Delete?"), MB_YESNO), IDNO);
+    EXPECT_EQ(MessageDlg(QStringLiteral("Abort?"), mtConfirmation, mbYesNoCancel), mrCancel);
+    TWindowForm Form(nullptr);
+    EXPECT_EQ(Form.ShowModal(), mrCancel);
+    TFileRequest Request;
+    EXPECT_FALSE(DialogService()->ExecuteFileDialog(Request));
+}
+
+} // namespace
