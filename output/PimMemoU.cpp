@@ -3,6 +3,7 @@
 #include "host/forms.h"
 #include "host/mathutil.h"
 #include "host/wordwrap.h"
+#include "output/PimOut.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -113,6 +114,34 @@ int TPimMemo::GetPrintHeight() const {
     RangeLines(First, Last);
     if (Last < First) return 0;
     return Clamp32((int64_t(Last) - First + 1) * FLineHeight);
+}
+
+void TPimMemo::Print(TPimCanvas* PimCanvas, int x, int y) {
+    if (!PimCanvas) return;
+    UpdateMemo();
+    PimCanvas->SetFont(FFont);
+    if (FMemoLines <= 0) return;
+    int First, Last;
+    RangeLines(First, Last);
+    for (int Spot = First; Spot <= Last; ++Spot) {
+        const int64_t Top = int64_t(y) + int64_t(FLineHeight) * (Spot - First);
+        const TRect Box = Rect(x, Clamp32(Top), Clamp32(int64_t(x) + FWidth), Clamp32(Top + FLineHeight));
+        PrintLine(PimCanvas, FMemoStrings->Strings(Spot), Box, Spot);
+    }
+}
+
+void TPimMemo::PrintLine(TPimCanvas* PimCanvas, const QString& Text, const TRect& Rect, int Spot) {
+    if (!PimCanvas) return;
+    PimCanvas->SetFont(FFont);
+    PimCanvas->SetTextAlign(FMemoAlignment == maCenter  ? uint16_t(TA_CENTER)
+                            : FMemoAlignment == maRight ? uint16_t(TA_RIGHT)
+                                                        : uint16_t(0));
+    for (const TPimMemoPlacement& P : PlaceLine(Text, Rect, Spot)) {
+        if (FTextDriverCompatibility)
+            PimCanvas->Textout(P.X, P.Y, P.Text);
+        else
+            PimCanvas->TextJustify(P.Box, P.X, P.Y, P.Text, P.EndParagraph, P.FullBox);
+    }
 }
 
 bool TPimMemo::JustifiesLine(int Spot) const {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+class TPimCanvas;
+
 // One piece of a line between tabs: where it starts, in pixels from the line's left edge, and how
 // wide its text is.
 class TPimTabStringPos {
@@ -47,6 +49,10 @@ public:
     // Height of the chosen range of the lines of the last wrap.
     int GetPrintHeight() const;
     int PrintHeight() const { return GetPrintHeight(); }
+    // Wraps, then draws the chosen range of lines from (x, y) down.
+    void Print(TPimCanvas* PimCanvas, int x, int y);
+    // Draws the wrapped line of index Spot in Rect.
+    void PrintLine(TPimCanvas* PimCanvas, const QString& Text, const TRect& Rect, int Spot);
     // Where PrintLine puts each tab part of a line; ParseString runs on Text first.
     std::vector<TPimMemoPlacement> PlaceLine(const QString& Text, const TRect& Rect, int Spot);
     // Whether line Spot is stretched to the full width when justified.

@@ -1,6 +1,7 @@
 #include "host/encoding.h"
 #include "host/wordwrap.h"
 #include "output/PimMemoU.h"
+#include "output/PimOut.h"
 
 #include <gtest/gtest.h>
 
@@ -269,4 +270,114 @@ TEST(PimMemo, PlacesThePartsOfEachAlignment) {
     EXPECT_EQ(J[1].X, 58);
     EXPECT_FALSE(J[1].EndParagraph);
     EXPECT_EQ(J[1].Box, Line);
+}
+
+namespace {
+
+TDeviceCaps Caps96() {
+    TDeviceCaps c;
+    c.Technology = DT_RASPRINTER;
+    c.PhysicalWidth = c.HorzRes = 816;
+    c.PhysicalHeight = c.VertRes = 1056;
+    return c;
+}
+
+// The drawing surface on a recording printer device at 96 pixels per inch.
+struct TDrawFixture {
+    std::unique_ptr<DeviceContext> DC = DeviceContext::CreateRecording(Caps96());
+    TPimCanvas Canvas;
+    TDrawFixture() {
+        Canvas.SetHandle(DC.get());
+        DC->Log()->Clear();
+    }
+    ~TDrawFixture() { Canvas.SetHandle(nullptr); }
+    QStringList Texts() const { return DC->Log()->Only({QStringLiteral("TextOut")}); }
+};
+
+} // namespace
+
+QString T(int X, int Y, const char* Ch) {
+    return QStringLiteral("TextOut %1 %2 \"%3\"").arg(X).arg(Y).arg(QLatin1String(Ch));
+}
+
+TEST(PimMemoDrawing, EachAlignmentPlacesItsLinesInTheBox) {
+    // 12 pt at 96 pixels per inch in a box 60 wide from (10, 20): lines 17 pixels apart
+    TMemoFixture F(QStringLiteral("ab cd ef gh\r\nij"), 12, 96, 60);
+    TDrawFixture D;
+    auto Draw = [&](TPimMemoAlignment A) {
+        D.DC->Log()->Clear();
+        F.Memo.SetMemoAlignment(A);
+        F.Memo.Print(&D.Canvas, 10, 20);
+        return D.Texts();
+    };
+    EXPECT_EQ(Draw(maLeft), (QStringList{T(10, 20, "a"), T(19, 20, "b"), T(28, 20, " "), T(32, 20, "c"),
+                                         T(40, 20, "d"), T(49, 20, " "), T(53, 20, "e"), T(62, 20, "f"),
+                                         T(10, 37, "g"), T(19, 37, "h"), T(10, 54, "i"), T(14, 54, "j")}));
+    // centred on the box's middle (40), the trailing blank of a wrapped line left out
+    EXPECT_EQ(Draw(maCenter), (QStringList{T(12, 20, "a"), T(21, 20, "b"), T(30, 20, " "), T(34, 20, "c"),
+                                           T(42, 20, "d"), T(51, 20, " "), T(55, 20, "e"), T(64, 20, "f"),
+                                           T(31, 37, "g"), T(40, 37, "h"), T(36, 54, "i"), T(40, 54, "j")}));
+    EXPECT_EQ(D.DC->Log()->Only({QStringLiteral("SetTextAlign")}).first(), QStringLiteral("SetTextAlign 6"));
+    // right-aligned: drawn leftwards from the box's right edge (70)
+    EXPECT_EQ(Draw(maRight), (QStringList{T(70, 20, "f"), T(66, 20, "e"), T(57, 20, " "), T(53, 20, "d"),
+                                          T(44, 20, "c"), T(36, 20, " "), T(32, 20, "b"), T(23, 20, "a"),
+                                          T(70, 37, "h"), T(61, 37, "g"), T(70, 54, "j"), T(66, 54, "i")}));
+    // justified: the first line's gaps widen to reach the right edge; the paragraph's last line
+    // ("gh") and the text's last line keep their natural width
+    EXPECT_EQ(Draw(maJustify), (QStringList{T(10, 20, "a"), T(19, 20, "b"), T(28, 20, " "), T(34, 20, "c"),
+                                            T(42, 20, "d"), T(51, 20, " "), T(57, 20, "e"), T(66, 20, "f"),
+                                            T(10, 37, "g"), T(19, 37, "h"), T(10, 54, "i"), T(14, 54, "j")}));
+}
+
+TEST(PimMemoDrawing, JustifyLastLineStretchesTheTextsLastLineOnly) {
+    TMemoFixture F(QStringLiteral("ab cd ef gh\r\nij kl"), 12, 96, 60);
+    TDrawFixture D;
+    F.Memo.SetMemoAlignment(maJustify);
+    F.Memo.Print(&D.Canvas, 10, 20);
+    const QStringList Natural = D.Texts().mid(8);
+    EXPECT_EQ(Natural, (QStringList{T(10, 37, "g"), T(19, 37, "h"), T(10, 54, "i"), T(14, 54, "j"),
+                                    T(18, 54, " "), T(22, 54, "k"), T(30, 54, "l")}));
+    D.DC->Log()->Clear();
+    F.Memo.SetJustifyLastLine(true);
+    F.Memo.Print(&D.Canvas, 10, 20);
+    const QStringList Stretched = D.Texts().mid(8);
+    EXPECT_EQ(Stretched, (QStringList{T(10, 37, "g"), T(19, 37, "h"), T(10, 54, "i"), T(14, 54, "j"),
+                                      T(18, 54, " "), T(58, 54, "k"), T(66, 54, "l")}));
+}
+
+TEST(PimMemoDrawing, TabPartsDrawOnTheirStops) {
+    // "a" at the left edge, "bc" on the half-inch stop 48 pixels further
+    TMemoFixture F(QStringLiteral("a\tbc"), 12, 96, 200);
+    TDrawFixture D;
+    F.Memo.Print(&D.Canvas, 10, 20);
+    EXPECT_EQ(D.Texts(), (QStringList{T(10, 20, "a"), T(58, 20, "b"), T(67, 20, "c")}));
+}
+
+TEST(PimMemoDrawing, RangeAndPlainTextOutput) {
+    // lines "a<tab>", "bc", "x<tab>y ", "z"; from line 1 on, each part as one plain text call
+    TMemoFixture F(QStringLiteral("a\tbc\r\nx\ty z"), 12, 96, 60);
+    TDrawFixture D;
+    F.Memo.SetTextDriverCompatibility(true);
+    F.Memo.SetMemoAlignment(maCenter);
+    F.Memo.SetRangeBegin(1);
+    F.Memo.Print(&D.Canvas, 10, 20);
+    EXPECT_EQ(D.Texts(), (QStringList{T(39, 20, "bc"), T(14, 37, "x"), T(64, 37, "y "), T(40, 54, "z")}));
+    EXPECT_EQ(F.Memo.PrintHeight(), 3 * 17);
+    D.DC->Log()->Clear();
+    F.Memo.SetRangeEnd(1);
+    F.Memo.SetMemoAlignment(maLeft);
+    F.Memo.Print(&D.Canvas, 0, 0);
+    EXPECT_EQ(D.Texts(), QStringList{T(0, 0, "bc")});
+}
+
+TEST(PimMemoDrawing, AnEmptyTextDrawsNothingButSetsTheFont) {
+    TMemoFixture F{QString()};
+    F.SetBytes(QByteArray());
+    TDrawFixture D;
+    F.Memo.Print(&D.Canvas, 10, 20);
+    EXPECT_TRUE(D.Texts().isEmpty());
+    EXPECT_EQ(D.DC->Log()->Only({QStringLiteral("SelectObject")}).last(),
+              QStringLiteral("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=0"));
+    EXPECT_EQ(D.Canvas.Font().Size(), 10);
+    F.Memo.Print(nullptr, 0, 0); // no surface: nothing at all
 }
