@@ -73,12 +73,13 @@ void WrapParagraphs(benchmark::State& State) {
 }
 BENCHMARK(WrapParagraphs)->Arg(maLeft)->Arg(maJustify)->Unit(benchmark::kMillisecond);
 
-// Wraps and draws every paragraph on a page image at 96 pixels per inch, going down the page.
-void WrapAndDrawParagraphs(benchmark::State& State) {
+// Wraps and draws every paragraph going down a page at 96 pixels per inch: on a page image, or on a
+// device without pixels, which leaves the cost of the memo, the surface and the justified-text
+// drawing without the glyphs themselves.
+void DrawOn(benchmark::State& State, std::unique_ptr<DeviceContext> DC) {
     const auto& P = Paragraphs();
     TPimMemo Memo;
     Prepare(Memo, TPimMemoAlignment(State.range(0)));
-    auto DC = DeviceContext::CreateImage(816, 1056, 96, 96, DT_RASPRINTER);
     TPimCanvas Canvas;
     Canvas.SetHandle(DC.get());
     for (auto _ : State) {
@@ -93,12 +94,29 @@ void WrapAndDrawParagraphs(benchmark::State& State) {
     Canvas.SetHandle(nullptr);
     State.SetItemsProcessed(State.iterations() * ParagraphCount);
 }
+
+TDeviceCaps PageCaps() {
+    TDeviceCaps c;
+    c.Technology = DT_RASPRINTER;
+    c.PhysicalWidth = c.HorzRes = 816;
+    c.PhysicalHeight = c.VertRes = 1056;
+    return c;
+}
+
+void WrapAndDrawParagraphs(benchmark::State& State) {
+    DrawOn(State, DeviceContext::CreateImage(816, 1056, 96, 96, DT_RASPRINTER));
+}
 BENCHMARK(WrapAndDrawParagraphs)
     ->Arg(maLeft)
     ->Arg(maCenter)
     ->Arg(maRight)
     ->Arg(maJustify)
     ->Unit(benchmark::kMillisecond);
+
+void WrapAndDrawParagraphsWithoutPixels(benchmark::State& State) {
+    DrawOn(State, std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(PageCaps())));
+}
+BENCHMARK(WrapAndDrawParagraphsWithoutPixels)->Arg(maLeft)->Arg(maJustify)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
