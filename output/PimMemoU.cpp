@@ -1,0 +1,231 @@
+#include "output/PimMemoU.h"
+#include "host/encoding.h"
+#include "host/forms.h"
+#include "host/mathutil.h"
+#include "host/wordwrap.h"
+#include "output/PimOut.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Positions are sums of caller's values (box, width) and measured widths; they are worked out wide
+// and brought back into range rather than left to overflow.
+int Clamp32(int64_t v) {
+    return static_cast<int>(
+        std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+void TPimMemo::SetFont(const TFont& Value) {
+    FFont.Assign(Value);
+}
+
+TPimMemo::TPimMemo()
+    : FPixelsPerInch(Screen()->PixelsPerInch()), FWidth(FPixelsPerInch),
+      FMemoStrings(std::make_unique<TStringList>()), FMemoStream(std::make_unique<TMemoryStream>()) {}
+
+TPimMemo::~TPimMemo() {
+    ClearParts();
+}
+
+void TPimMemo::SetPixelsPerInch(int Value) {
+    if (Value < 1) return;
+    FPixelsPerInch = Value;
+}
+
+void TPimMemo::SetMemoStream(TStream* Value) {
+    FMemoStream->Clear();
+    if (Value) FMemoStream->CopyFrom(*Value, 0);
+    FMemoStream->SetPosition(0);
+}
+
+void TPimMemo::PrepareMeasuring() const {
+    MeasuringContext()->Prepare(FFont, FPixelsPerInch);
+}
+
+// The text as the string list would load it: a byte-order mark chooses UTF-16 or UTF-8, anything
+// else is ANSI.
+QString TPimMemo::ReadText() const {
+    TMemoryStream& S = *FMemoStream;
+    const int64_t n = S.Size();
+    if (n <= 0) return QString();
+    return DecodeText(QByteArray(reinterpret_cast<const char*>(S.Memory()), qsizetype(n)));
+}
+
+// Removing a line moves the paragraph ends after it up by one; an end on the line itself goes.
+void TPimMemo::DeleteLine(QStringList& Lines, int Index) {
+    Lines.removeAt(Index);
+    std::vector<int>& L = FCarriageReturnList;
+    L.erase(std::remove(L.begin(), L.end(), Index), L.end());
+    for (int& k : L)
+        if (k > Index) --k;
+}
+
+void TPimMemo::UpdateMemo() {
+    FMemoStrings->Clear();
+    FMemoLines = 0;
+
+    PrepareMeasuring();
+    TMeasuringContext& M = *MeasuringContext();
+    FLineHeight = std::abs(M.TextMetrics().tmHeight);
+    FLineHeight = MulDiv(FLineHeight, FWrapHeightPercent, 100);
+    // Callers divide the space they have by the line height.
+    if (FLineHeight < 1) FLineHeight = 1;
+
+    const QString Text = ReadText();
+    const TWordWrap Wrap(M.FontInstance(), FWidth, FPixelsPerInch / 2);
+    TWrappedText W = Wrap.Wrap(Text);
+    FCarriageReturnList.clear();
+    if (FMemoAlignment == maJustify) FCarriageReturnList = W.ParagraphEnds;
+
+    QStringList& Lines = W.Lines;
+    if (FSuppressBlankLines) {
+        for (int i = 0; i < Lines.size();) {
+            if (Lines[i].isEmpty())
+                DeleteLine(Lines, i);
+            else
+                ++i;
+        }
+    }
+    if (FSuppressWhiteSpace) {
+        while (!Lines.isEmpty() && Lines.first().isEmpty())
+            DeleteLine(Lines, 0);
+        while (!Lines.isEmpty() && Lines.last().isEmpty())
+            DeleteLine(Lines, int(Lines.size()) - 1);
+    }
+
+    FMemoLines = int(Lines.size());
+    if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
+    for (const QString& L : Lines)
+        FMemoStrings->Add(L);
+}
+
+void TPimMemo::RangeLines(int& First, int& Last) const {
+    First = FRangeBegin < 0 ? 0 : FRangeBegin;
+    Last = (FRangeEnd < 0 || FRangeEnd >= FMemoLines) ? FMemoLines - 1 : FRangeEnd;
+}
+
+int TPimMemo::GetPrintHeight() const {
+    int First, Last;
+    RangeLines(First, Last);
+    if (Last < First) return 0;
+    return Clamp32((int64_t(Last) - First + 1) * FLineHeight);
+}
+
+void TPimMemo::Print(TPimCanvas* PimCanvas, int x, int y) {
+    if (!PimCanvas) return;
+    UpdateMemo();
+    PimCanvas->SetFont(FFont);
+    if (FMemoLines <= 0) return;
+    int First, Last;
+    RangeLines(First, Last);
+    for (int Spot = First; Spot <= Last; ++Spot) {
+        const int64_t Top = int64_t(y) + int64_t(FLineHeight) * (Spot - First);
+        const TRect Box = Rect(x, Clamp32(Top), Clamp32(int64_t(x) + FWidth), Clamp32(Top + FLineHeight));
+        PrintLine(PimCanvas, FMemoStrings->Strings(Spot), Box, Spot);
+    }
+}
+
+void TPimMemo::PrintLine(TPimCanvas* PimCanvas, const QString& Text, const TRect& Rect, int Spot) {
+    if (!PimCanvas) return;
+    PimCanvas->SetFont(FFont);
+    PimCanvas->SetTextAlign(FMemoAlignment == maCenter  ? uint16_t(TA_CENTER)
+                            : FMemoAlignment == maRight ? uint16_t(TA_RIGHT)
+                                                        : uint16_t(0));
+    for (const TPimMemoPlacement& P : PlaceLine(Text, Rect, Spot)) {
+        if (FTextDriverCompatibility)
+            PimCanvas->Textout(P.X, P.Y, P.Text);
+        else
+            PimCanvas->TextJustify(P.Box, P.X, P.Y, P.Text, P.EndParagraph, P.FullBox);
+    }
+}
+
+bool TPimMemo::JustifiesLine(int Spot) const {
+    if (FMemoAlignment != maJustify) return false;
+    if (FMemoLines == Spot + 1) return FJustifyLastLine;
+    const auto& L = FCarriageReturnList;
+    return std::find(L.begin(), L.end(), Spot) == L.end();
+}
+
+std::vector<TPimMemoPlacement> TPimMemo::PlaceLine(const QString& Text, const TRect& Rect, int Spot) {
+    std::vector<TPimMemoPlacement> R;
+    const bool Justify = JustifiesLine(Spot);
+    ParseString(Text);
+    R.reserve(FParts.size());
+    for (size_t i = 0; i < FParts.size(); ++i) {
+        const TPimTabStringPos& p = *FParts[i];
+        const int64_t w = p.Width;
+        int64_t x, Right;
+        switch (FMemoAlignment) {
+        case maCenter:
+            x = int64_t(Rect.Left) + p.Pos + w / 2 + (int64_t(FWidth) - FTextLen) / 2;
+            Right = x + w / 2;
+            break;
+        case maRight:
+            x = int64_t(Rect.Left) + p.Pos + w + FWidth - FTextLen;
+            Right = x;
+            break;
+        default:
+            x = int64_t(Rect.Left) + p.Pos;
+            Right = x + w;
+            break;
+        }
+        TPimMemoPlacement Place;
+        Place.Text = p.Text;
+        Place.X = Clamp32(x);
+        Place.Y = Rect.Top;
+        Place.FullBox = Rect;
+        if (Justify && i + 1 == FParts.size()) {
+            // the line's last part is stretched to the line's right edge
+            Place.Box = Rect;
+            Place.EndParagraph = false;
+        } else {
+            Place.Box = Rect;
+            Place.Box.Right = Clamp32(Right);
+            Place.EndParagraph = true;
+        }
+        R.push_back(std::move(Place));
+    }
+    return R;
+}
+
+void TPimMemo::FindCarriageReturns() {
+    FCarriageReturnList.clear();
+    if (FMemoAlignment != maJustify) return;
+    PrepareMeasuring();
+    const TWordWrap Wrap(MeasuringContext()->FontInstance(), FWidth, FPixelsPerInch / 2);
+    FCarriageReturnList = Wrap.Wrap(ReadText()).ParagraphEnds;
+}
+
+void TPimMemo::ParseString(const QString& S) {
+    ClearParts();
+    PrepareMeasuring();
+    TMeasuringContext& M = *MeasuringContext();
+    const int Tab = std::max(1, FPixelsPerInch / 2);
+    int64_t Position = 0;
+    auto AddPart = [&](qsizetype From, qsizetype To) {
+        auto p = std::make_unique<TPimTabStringPos>();
+        p->Pos = Clamp32(Position);
+        p->Text = S.mid(From, To - From);
+        p->Width = M.TextWidth(p->Text);
+        FParts.push_back(std::move(p));
+    };
+    qsizetype Start = 0;
+    for (qsizetype i = 0; i < S.size(); ++i) {
+        if (S[i] != u'\t') continue;
+        AddPart(Start, i);
+        // the next stop strictly right of the text
+        Position = ((Position + FParts.back()->Width) / Tab) * Tab + Tab;
+        Start = i + 1;
+    }
+    if (Start < S.size()) AddPart(Start, S.size());
+    FTextLen = FParts.empty() ? 0 : Clamp32(int64_t(FParts.back()->Pos) + FParts.back()->Width);
+}
+
+void TPimMemo::ClearParts() {
+    FParts.clear();
+}
