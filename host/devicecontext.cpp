@@ -850,6 +850,12 @@ int DeviceContext::GetSystemPaletteEntries(int Start, int Count, TPaletteEntry* 
 // ---------------------------------------------------------------------------------------------
 // Attributes
 
+int DeviceContext::SetMode(int& Field, int Value, bool Valid, const char* Call) {
+    if (!Valid) return 0;
+    Note(QStringLiteral("%1 %2").arg(QLatin1String(Call)).arg(Value));
+    return std::exchange(Field, Value);
+}
+
 COLORREF DeviceContext::SetTextColor(COLORREF Color) {
     Note(QStringLiteral("SetTextColor ") + Hex(Color));
     return std::exchange(FState->TextColor, Color);
@@ -867,9 +873,7 @@ COLORREF DeviceContext::GetBkColor() const {
 }
 
 int DeviceContext::SetBkMode(int Mode) {
-    if (Mode != TRANSPARENT && Mode != OPAQUE) return 0;
-    Note(QStringLiteral("SetBkMode %1").arg(Mode));
-    return std::exchange(FState->BkMode, Mode);
+    return SetMode(FState->BkMode, Mode, Mode == TRANSPARENT || Mode == OPAQUE, "SetBkMode");
 }
 int DeviceContext::GetBkMode() const {
     return FState->BkMode;
@@ -884,36 +888,29 @@ uint32_t DeviceContext::GetTextAlign() const {
 }
 
 int DeviceContext::SetROP2(int Rop2) {
-    if (Rop2 < R2_BLACK || Rop2 > R2_WHITE) return 0;
-    Note(QStringLiteral("SetROP2 %1").arg(Rop2));
-    return std::exchange(FState->Rop2, Rop2);
+    return SetMode(FState->Rop2, Rop2, Rop2 >= R2_BLACK && Rop2 <= R2_WHITE, "SetROP2");
 }
 int DeviceContext::GetROP2() const {
     return FState->Rop2;
 }
 
 int DeviceContext::SetPolyFillMode(int Mode) {
-    if (Mode != ALTERNATE && Mode != WINDING) return 0;
-    Note(QStringLiteral("SetPolyFillMode %1").arg(Mode));
-    return std::exchange(FState->PolyFill, Mode);
+    return SetMode(FState->PolyFill, Mode, Mode == ALTERNATE || Mode == WINDING, "SetPolyFillMode");
 }
 int DeviceContext::GetPolyFillMode() const {
     return FState->PolyFill;
 }
 
 int DeviceContext::SetArcDirection(int Direction) {
-    if (Direction != AD_COUNTERCLOCKWISE && Direction != AD_CLOCKWISE) return 0;
-    Note(QStringLiteral("SetArcDirection %1").arg(Direction));
-    return std::exchange(FState->ArcDirection, Direction);
+    return SetMode(FState->ArcDirection, Direction,
+                   Direction == AD_COUNTERCLOCKWISE || Direction == AD_CLOCKWISE, "SetArcDirection");
 }
 int DeviceContext::GetArcDirection() const {
     return FState->ArcDirection;
 }
 
 int DeviceContext::SetStretchBltMode(int Mode) {
-    if (Mode < BLACKONWHITE || Mode > HALFTONE) return 0;
-    Note(QStringLiteral("SetStretchBltMode %1").arg(Mode));
-    return std::exchange(FState->StretchMode, Mode);
+    return SetMode(FState->StretchMode, Mode, Mode >= BLACKONWHITE && Mode <= HALFTONE, "SetStretchBltMode");
 }
 int DeviceContext::GetStretchBltMode() const {
     return FState->StretchMode;

@@ -467,6 +467,8 @@ private:
     QPainter* Painter();
     void EndPainter();
     void Note(const QString& Line) const;
+    // A mode out of its range answers 0 and changes nothing; a valid one is logged as Call.
+    int SetMode(int& Field, int Value, bool Valid, const char* Call);
     QString Describe(HGDIOBJ Object) const;
     void Retain(const TState& State);
     void Release(const TState& State);
