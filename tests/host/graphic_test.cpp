@@ -1,3 +1,4 @@
+#include "host/forms.h"
 #include "host/graphic.h"
 #include "support/bytes.h"
 
@@ -167,6 +168,19 @@ TEST(Graphic, PlaceableMetafileIsSizedByItsBoxAndDrawn) {
     const QImage Image = m.ToImage(96, 96);
     EXPECT_EQ(Image.pixel(48, 48), qRgb(255, 0, 0));
     EXPECT_EQ(qAlpha(Image.pixel(2, 2)), 0);
+}
+
+TEST(Graphic, MetafileSizesFollowTheScreensPixelsPerInch) {
+    Screen()->SetPixelsPerInch(120);
+    TMetafile m;
+    TMemoryStream s = StreamOf(RedSquareWmf());
+    m.LoadFromStream(s);
+    EXPECT_EQ(TGraphic::ScreenPixelsPerInch(), 120);
+    EXPECT_EQ(m.Width(), 120);
+    TGraphic::SetScreenPixelsPerInch(0);
+    EXPECT_EQ(Screen()->PixelsPerInch(), 96);
+    ResetApplication();
+    EXPECT_EQ(TGraphic::ScreenPixelsPerInch(), 96);
 }
 
 TEST(Graphic, MetafileWithZeroUnitsPerInchHasNoSize) {
