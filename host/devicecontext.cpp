@@ -965,36 +965,36 @@ int DeviceContext::GetMapMode() const {
     return FState->MapMode;
 }
 
-bool DeviceContext::SetWindowExtEx(int X, int Y, TSize* Old) {
-    Note(QStringLiteral("SetWindowExtEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->WinExt;
+bool DeviceContext::SetExtent(TSize& Field, int X, int Y, TSize* Old, const char* Call) {
+    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (Old) *Old = Field;
     if (FState->MapMode == MM_TEXT) return true; // extents are fixed in this mode
     if (X == 0 || Y == 0) return false;
-    FState->WinExt = TSize{X, Y};
+    Field = TSize{X, Y};
     return true;
+}
+
+bool DeviceContext::SetOrigin(TPoint& Field, int X, int Y, TPoint* Old, const char* Call) {
+    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (Old) *Old = Field;
+    Field = Point(X, Y);
+    return true;
+}
+
+bool DeviceContext::SetWindowExtEx(int X, int Y, TSize* Old) {
+    return SetExtent(FState->WinExt, X, Y, Old, "SetWindowExtEx");
 }
 
 bool DeviceContext::SetWindowOrgEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("SetWindowOrgEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->WinOrg;
-    FState->WinOrg = Point(X, Y);
-    return true;
+    return SetOrigin(FState->WinOrg, X, Y, Old, "SetWindowOrgEx");
 }
 
 bool DeviceContext::SetViewportExtEx(int X, int Y, TSize* Old) {
-    Note(QStringLiteral("SetViewportExtEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->VpExt;
-    if (FState->MapMode == MM_TEXT) return true;
-    if (X == 0 || Y == 0) return false;
-    FState->VpExt = TSize{X, Y};
-    return true;
+    return SetExtent(FState->VpExt, X, Y, Old, "SetViewportExtEx");
 }
 
 bool DeviceContext::SetViewportOrgEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("SetViewportOrgEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->VpOrg;
-    FState->VpOrg = Point(X, Y);
-    return true;
+    return SetOrigin(FState->VpOrg, X, Y, Old, "SetViewportOrgEx");
 }
 
 bool DeviceContext::OffsetViewportOrgEx(int DX, int DY, TPoint* Old) {
