@@ -841,8 +841,13 @@ TDataSet::~TDataSet() {
     FFields.clear();
     const std::vector<TDataSource*> Sources = FDataSources;
     FDataSources.clear();
-    for (TDataSource* s : Sources)
-        s->DataSetDestroyed();
+    // A handler that raises here has nobody left to tell, and the other sources must still let go.
+    for (TDataSource* s : Sources) {
+        try {
+            s->DataSetDestroyed();
+        } catch (...) {
+        }
+    }
 }
 
 void TDataSet::CheckActive() const {
@@ -1168,7 +1173,10 @@ void TDataSet::RowsChanged() {
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
-    SetDataSet(nullptr);
+    try {
+        SetDataSet(nullptr); // the links' handlers run and may raise
+    } catch (...) {
+    }
     const std::vector<TDataLink*> Links = FLinks;
     FLinks.clear();
     for (TDataLink* l : Links)
