@@ -632,6 +632,18 @@ const TRowStore& TField::Store() const {
     return FDataSet->Rows();
 }
 
+int64_t TField::StoredInt() const {
+    return Store().Int(Row(), FIndex);
+}
+
+double TField::StoredFloat() const {
+    return Store().Float(Row(), FIndex);
+}
+
+QString TField::StoredText() const {
+    return Store().Text(Row(), FIndex);
+}
+
 void TField::AccessError(const QString& TypeName) const {
     throw EDatabaseError(QStringLiteral("Cannot access field '%s' as type %s"), {FFieldName, TypeName});
 }
@@ -643,21 +655,18 @@ bool TField::IsNull() const {
 
 QString TField::RawText() const {
     if (IsNull()) return QString();
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        if (FDataType == ftBoolean)
-            return s.Int(r, FIndex) ? QStringLiteral("True") : QStringLiteral("False");
-        if (FDataType == ftCurrency) return CurrencyToText(s.Int(r, FIndex));
-        return QString::number(s.Int(r, FIndex));
+        if (FDataType == ftBoolean) return StoredInt() ? QStringLiteral("True") : QStringLiteral("False");
+        if (FDataType == ftCurrency) return CurrencyToText(StoredInt());
+        return QString::number(StoredInt());
     case skFloat:
-        if (IsDateTimeType(FDataType)) return DateTimeToText(FDataType, s.Float(r, FIndex));
-        return FloatToText(s.Float(r, FIndex));
+        if (IsDateTimeType(FDataType)) return DateTimeToText(FDataType, StoredFloat());
+        return FloatToText(StoredFloat());
     case skText:
-        return s.Text(r, FIndex);
+        return StoredText();
     case skBytes:
-        return QString::fromLatin1(s.Bytes(r, FIndex));
+        return QString::fromLatin1(Store().Bytes(Row(), FIndex));
     }
     return QString();
 }
@@ -695,17 +704,15 @@ int32_t TField::AsInteger() const {
 
 int64_t TField::AsLargeInt() const {
     if (IsNull()) return 0;
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        return FDataType == ftCurrency ? CurrencyToWhole(s.Int(r, FIndex)) : s.Int(r, FIndex);
+        return FDataType == ftCurrency ? CurrencyToWhole(StoredInt()) : StoredInt();
     case skFloat:
         if (IsDateTimeType(FDataType)) break;
-        return DoubleToWhole(s.Float(r, FIndex), FFieldName);
+        return DoubleToWhole(StoredFloat(), FFieldName);
     case skText: {
         bool Ok = false;
-        const QString Text = s.Text(r, FIndex).trimmed();
+        const QString Text = StoredText().trimmed();
         const qlonglong n = Text.toLongLong(&Ok);
         if (!Ok) throw EConvertError(QStringLiteral("'%s' is not a valid integer value"), {Text});
         return n;
@@ -718,14 +725,12 @@ int64_t TField::AsLargeInt() const {
 
 bool TField::AsBoolean() const {
     if (IsNull()) return false;
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        return s.Int(r, FIndex) != 0;
+        return StoredInt() != 0;
     case skText: {
         bool b = false;
-        const QString Text = s.Text(r, FIndex);
+        const QString Text = StoredText();
         if (!ParseBoolean(Text, b))
             throw EConvertError(QStringLiteral("'%s' is not a valid boolean value"), {Text});
         return b;
@@ -738,17 +743,15 @@ bool TField::AsBoolean() const {
 
 double TField::AsFloat() const {
     if (IsNull()) return 0;
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        if (FDataType == ftCurrency) return static_cast<double>(s.Int(r, FIndex)) / CurrencyScale;
-        return static_cast<double>(s.Int(r, FIndex));
+        if (FDataType == ftCurrency) return static_cast<double>(StoredInt()) / CurrencyScale;
+        return static_cast<double>(StoredInt());
     case skFloat:
-        return s.Float(r, FIndex);
+        return StoredFloat();
     case skText: {
         bool Ok = false;
-        const QString Text = s.Text(r, FIndex).trimmed();
+        const QString Text = StoredText().trimmed();
         const double d = Text.toDouble(&Ok);
         if (!Ok) throw EConvertError(QStringLiteral("'%s' is not a valid floating point value"), {Text});
         return d;
@@ -761,18 +764,16 @@ double TField::AsFloat() const {
 
 int64_t TField::AsCurrency() const {
     if (IsNull()) return 0;
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
         if (FDataType == ftBoolean) break;
-        return FDataType == ftCurrency ? s.Int(r, FIndex) : CheckedCurrency(s.Int(r, FIndex), FFieldName);
+        return FDataType == ftCurrency ? StoredInt() : CheckedCurrency(StoredInt(), FFieldName);
     case skFloat:
         if (IsDateTimeType(FDataType)) break;
-        return DoubleToCurrency(s.Float(r, FIndex), FFieldName);
+        return DoubleToCurrency(StoredFloat(), FFieldName);
     case skText: {
         int64_t c = 0;
-        const QString Text = s.Text(r, FIndex);
+        const QString Text = StoredText();
         if (!ParseCurrency(Text, c))
             throw EConvertError(QStringLiteral("'%s' is not a valid currency value"), {Text});
         return c;
@@ -785,12 +786,10 @@ int64_t TField::AsCurrency() const {
 
 double TField::AsDateTime() const {
     if (IsNull()) return 0;
-    const TRowStore& s = Store();
-    const int64_t r = Row();
-    if (IsDateTimeType(FDataType)) return s.Float(r, FIndex);
+    if (IsDateTimeType(FDataType)) return StoredFloat();
     if (StoreKindOf(FDataType) == skText) {
         double d = 0;
-        const QString Text = s.Text(r, FIndex);
+        const QString Text = StoredText();
         if (!ParseIsoDateTime(Text, d))
             throw EConvertError(QStringLiteral("'%s' is not a valid date and time"), {Text});
         return d;
@@ -806,27 +805,25 @@ QByteArray TField::AsBytes() const {
 
 QVariant TField::Value() const {
     if (IsNull()) return QVariant();
-    const TRowStore& s = Store();
-    const int64_t r = Row();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        if (FDataType == ftBoolean) return QVariant(s.Int(r, FIndex) != 0);
-        if (FDataType == ftCurrency) return QVariant(static_cast<double>(s.Int(r, FIndex)) / CurrencyScale);
-        return QVariant(static_cast<qlonglong>(s.Int(r, FIndex)));
+        if (FDataType == ftBoolean) return QVariant(StoredInt() != 0);
+        if (FDataType == ftCurrency) return QVariant(static_cast<double>(StoredInt()) / CurrencyScale);
+        return QVariant(static_cast<qlonglong>(StoredInt()));
     case skFloat:
         if (IsDateTimeType(FDataType)) {
             QDate d;
             QTime t;
-            DecodeDateTime(s.Float(r, FIndex), d, t);
+            DecodeDateTime(StoredFloat(), d, t);
             if (FDataType == ftDate) return QVariant(d);
             if (FDataType == ftTime) return QVariant(t);
             return QVariant(QDateTime(d, t));
         }
-        return QVariant(s.Float(r, FIndex));
+        return QVariant(StoredFloat());
     case skText:
-        return QVariant(s.Text(r, FIndex));
+        return QVariant(StoredText());
     case skBytes:
-        return QVariant(s.Bytes(r, FIndex));
+        return QVariant(Store().Bytes(Row(), FIndex));
     }
     return QVariant();
 }
@@ -844,8 +841,13 @@ TDataSet::~TDataSet() {
     FFields.clear();
     const std::vector<TDataSource*> Sources = FDataSources;
     FDataSources.clear();
-    for (TDataSource* s : Sources)
-        s->DataSetDestroyed();
+    // A handler that raises here has nobody left to tell, and the other sources must still let go.
+    for (TDataSource* s : Sources) {
+        try {
+            s->DataSetDestroyed();
+        } catch (...) {
+        }
+    }
 }
 
 void TDataSet::CheckActive() const {
@@ -1171,7 +1173,10 @@ void TDataSet::RowsChanged() {
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
-    SetDataSet(nullptr);
+    try {
+        SetDataSet(nullptr); // the links' handlers run and may raise
+    } catch (...) {
+    }
     const std::vector<TDataLink*> Links = FLinks;
     FLinks.clear();
     for (TDataLink* l : Links)

@@ -228,6 +228,10 @@ private:
     [[noreturn]] void AccessError(const QString& TypeName) const;
     int64_t Row() const;
     const TRowStore& Store() const;
+    // The field's cell in the current row, as the store keeps it.
+    int64_t StoredInt() const;
+    double StoredFloat() const;
+    QString StoredText() const;
     QString RawText() const;
 
     TDataSet* FDataSet;

@@ -850,6 +850,12 @@ int DeviceContext::GetSystemPaletteEntries(int Start, int Count, TPaletteEntry* 
 // ---------------------------------------------------------------------------------------------
 // Attributes
 
+int DeviceContext::SetMode(int& Field, int Value, bool Valid, const char* Call) {
+    if (!Valid) return 0;
+    Note(QStringLiteral("%1 %2").arg(QLatin1String(Call)).arg(Value));
+    return std::exchange(Field, Value);
+}
+
 COLORREF DeviceContext::SetTextColor(COLORREF Color) {
     Note(QStringLiteral("SetTextColor ") + Hex(Color));
     return std::exchange(FState->TextColor, Color);
@@ -867,9 +873,7 @@ COLORREF DeviceContext::GetBkColor() const {
 }
 
 int DeviceContext::SetBkMode(int Mode) {
-    if (Mode != TRANSPARENT && Mode != OPAQUE) return 0;
-    Note(QStringLiteral("SetBkMode %1").arg(Mode));
-    return std::exchange(FState->BkMode, Mode);
+    return SetMode(FState->BkMode, Mode, Mode == TRANSPARENT || Mode == OPAQUE, "SetBkMode");
 }
 int DeviceContext::GetBkMode() const {
     return FState->BkMode;
@@ -884,36 +888,29 @@ uint32_t DeviceContext::GetTextAlign() const {
 }
 
 int DeviceContext::SetROP2(int Rop2) {
-    if (Rop2 < R2_BLACK || Rop2 > R2_WHITE) return 0;
-    Note(QStringLiteral("SetROP2 %1").arg(Rop2));
-    return std::exchange(FState->Rop2, Rop2);
+    return SetMode(FState->Rop2, Rop2, Rop2 >= R2_BLACK && Rop2 <= R2_WHITE, "SetROP2");
 }
 int DeviceContext::GetROP2() const {
     return FState->Rop2;
 }
 
 int DeviceContext::SetPolyFillMode(int Mode) {
-    if (Mode != ALTERNATE && Mode != WINDING) return 0;
-    Note(QStringLiteral("SetPolyFillMode %1").arg(Mode));
-    return std::exchange(FState->PolyFill, Mode);
+    return SetMode(FState->PolyFill, Mode, Mode == ALTERNATE || Mode == WINDING, "SetPolyFillMode");
 }
 int DeviceContext::GetPolyFillMode() const {
     return FState->PolyFill;
 }
 
 int DeviceContext::SetArcDirection(int Direction) {
-    if (Direction != AD_COUNTERCLOCKWISE && Direction != AD_CLOCKWISE) return 0;
-    Note(QStringLiteral("SetArcDirection %1").arg(Direction));
-    return std::exchange(FState->ArcDirection, Direction);
+    return SetMode(FState->ArcDirection, Direction,
+                   Direction == AD_COUNTERCLOCKWISE || Direction == AD_CLOCKWISE, "SetArcDirection");
 }
 int DeviceContext::GetArcDirection() const {
     return FState->ArcDirection;
 }
 
 int DeviceContext::SetStretchBltMode(int Mode) {
-    if (Mode < BLACKONWHITE || Mode > HALFTONE) return 0;
-    Note(QStringLiteral("SetStretchBltMode %1").arg(Mode));
-    return std::exchange(FState->StretchMode, Mode);
+    return SetMode(FState->StretchMode, Mode, Mode >= BLACKONWHITE && Mode <= HALFTONE, "SetStretchBltMode");
 }
 int DeviceContext::GetStretchBltMode() const {
     return FState->StretchMode;
@@ -968,36 +965,36 @@ int DeviceContext::GetMapMode() const {
     return FState->MapMode;
 }
 
-bool DeviceContext::SetWindowExtEx(int X, int Y, TSize* Old) {
-    Note(QStringLiteral("SetWindowExtEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->WinExt;
+bool DeviceContext::SetExtent(TSize& Field, int X, int Y, TSize* Old, const char* Call) {
+    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (Old) *Old = Field;
     if (FState->MapMode == MM_TEXT) return true; // extents are fixed in this mode
     if (X == 0 || Y == 0) return false;
-    FState->WinExt = TSize{X, Y};
+    Field = TSize{X, Y};
     return true;
+}
+
+bool DeviceContext::SetOrigin(TPoint& Field, int X, int Y, TPoint* Old, const char* Call) {
+    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (Old) *Old = Field;
+    Field = Point(X, Y);
+    return true;
+}
+
+bool DeviceContext::SetWindowExtEx(int X, int Y, TSize* Old) {
+    return SetExtent(FState->WinExt, X, Y, Old, "SetWindowExtEx");
 }
 
 bool DeviceContext::SetWindowOrgEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("SetWindowOrgEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->WinOrg;
-    FState->WinOrg = Point(X, Y);
-    return true;
+    return SetOrigin(FState->WinOrg, X, Y, Old, "SetWindowOrgEx");
 }
 
 bool DeviceContext::SetViewportExtEx(int X, int Y, TSize* Old) {
-    Note(QStringLiteral("SetViewportExtEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->VpExt;
-    if (FState->MapMode == MM_TEXT) return true;
-    if (X == 0 || Y == 0) return false;
-    FState->VpExt = TSize{X, Y};
-    return true;
+    return SetExtent(FState->VpExt, X, Y, Old, "SetViewportExtEx");
 }
 
 bool DeviceContext::SetViewportOrgEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("SetViewportOrgEx ") + Ints({X, Y}));
-    if (Old) *Old = FState->VpOrg;
-    FState->VpOrg = Point(X, Y);
-    return true;
+    return SetOrigin(FState->VpOrg, X, Y, Old, "SetViewportOrgEx");
 }
 
 bool DeviceContext::OffsetViewportOrgEx(int DX, int DY, TPoint* Old) {

@@ -467,6 +467,11 @@ private:
     QPainter* Painter();
     void EndPainter();
     void Note(const QString& Line) const;
+    // A mode out of its range answers 0 and changes nothing; a valid one is logged as Call.
+    int SetMode(int& Field, int Value, bool Valid, const char* Call);
+    // The window's or the viewport's extent or origin, logged as Call.
+    bool SetExtent(TSize& Field, int X, int Y, TSize* Old, const char* Call);
+    bool SetOrigin(TPoint& Field, int X, int Y, TPoint* Old, const char* Call);
     QString Describe(HGDIOBJ Object) const;
     void Retain(const TState& State);
     void Release(const TState& State);

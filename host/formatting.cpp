@@ -1040,10 +1040,7 @@ double StrToFloat(const QString& S, const TFormatSettings& Settings) {
 }
 
 Currency StrToCurr(const QString& S, const TFormatSettings& Settings) {
-    double v;
-    if (!TryStrToFloat(S, v, Settings))
-        throw EConvertError(QStringLiteral("'%s' is not a valid floating point value"), {S});
-    return Currency::FromDouble(v);
+    return Currency::FromDouble(StrToFloat(S, Settings));
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "host/graphic.h"
 
+#include "host/forms.h"
 #include "host/mathutil.h"
 
 #include <QBuffer>
@@ -19,8 +20,6 @@
 #endif
 
 namespace {
-
-int GScreenPixelsPerInch = 96;
 
 // Sizes of pictures are kept within what a 32-bit size field and a painter can take.
 constexpr int64_t MaxGraphicBytes = int64_t(1) << 30;
@@ -115,11 +114,11 @@ void TGraphic::StretchDrawOn(DeviceContext& DC, const TRect& Rect) const {
 }
 
 int TGraphic::ScreenPixelsPerInch() {
-    return GScreenPixelsPerInch;
+    return Screen()->PixelsPerInch();
 }
 
 void TGraphic::SetScreenPixelsPerInch(int Value) {
-    GScreenPixelsPerInch = Value > 0 ? Value : 96;
+    Screen()->SetPixelsPerInch(Value > 0 ? Value : 96);
 }
 
 int64_t TGraphic::TakeCount(TStream&, int64_t Available) const {

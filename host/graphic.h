@@ -43,7 +43,8 @@ public:
     // The picture as pixels of the given size (its own size when either is 0 or less).
     virtual QImage ToImage(int W = 0, int H = 0) const;
 
-    // The screen's pixels per inch that picture sizes are measured at; 96 unless set.
+    // The screen's pixels per inch that picture sizes are measured at: the host screen's, so that a
+    // picture and the text beside it agree; ResetApplication puts it back.
     static int ScreenPixelsPerInch();
     static void SetScreenPixelsPerInch(int Value);
 

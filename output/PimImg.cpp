@@ -1,6 +1,7 @@
 #include "output/PimImg.h"
 
 #include "host/mathutil.h"
+#include "output/PimTypes.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -81,7 +82,7 @@ bool PimIsPlaceWMF(TStream* Stream) {
     if (Stream == nullptr || BytesLeft(*Stream) <= 22) return false;
     uint8_t Header[22];
     if (Peek(*Stream, Header, sizeof Header) != int64_t(sizeof Header)) return false;
-    if (GetUInt32LE(Header) != PimPlaceMetaKey) return false;
+    if (GetUInt32LE(Header) != PimPlaceHeadKey) return false;
     uint16_t Sum = 0;
     for (int i = 0; i < 10; ++i)
         Sum ^= GetUInt16LE(Header + 2 * i);

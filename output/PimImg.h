@@ -25,8 +25,6 @@ bool PimIsIcon(TStream* Stream);
 // afterwards, also when drawing fails; a nil graphic draws nothing.
 void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic);
 
-constexpr uint32_t PimPlaceMetaKey = 0x9AC6CDD7;
-
 enum TPimBitmapType : uint8_t { abtNone, abtWindows, abtPresMan };
 
 struct TPimBitmapFileHeader {

@@ -1,53 +1,11 @@
 #include "report/VyrCalc.h"
 
-TVyrCalc::TVyrCalc() { Reset(); }
-
-TVyrCalc::~TVyrCalc() = default;
-
-void TVyrCalc::NewVal(double V) {
+template <typename T> void TVyrCalcOf<T>::NewVal(T V) {
     FValue = V;
     Update();
 }
 
-void TVyrCalc::Update() {
-    FSum += FValue;
-    if (FCount == 0) {
-        FMax = FValue;
-        FMin = FValue;
-    }
-    if (FValue > FMax) FMax = FValue;
-    if (FValue < FMin) FMin = FValue;
-    ++FCount;
-}
-
-void TVyrCalc::Reset() {
-    FValue = 0;
-    FSum = 0;
-    FMin = 0;
-    FMax = 0;
-    FCount = 0;
-}
-
-double TVyrCalc::GetAverage() const { return FCount == 0 ? 0 : FSum / FCount; }
-
-void TVyrCalc::Assign(const TVyrCalc& Source) {
-    FValue = Source.FValue;
-    FSum = Source.FSum;
-    FMin = Source.FMin;
-    FMax = Source.FMax;
-    FCount = Source.FCount;
-}
-
-TVyrCurrCalc::TVyrCurrCalc() { Reset(); }
-
-TVyrCurrCalc::~TVyrCurrCalc() = default;
-
-void TVyrCurrCalc::NewVal(Currency V) {
-    FValue = V;
-    Update();
-}
-
-void TVyrCurrCalc::Update() {
+template <typename T> void TVyrCalcOf<T>::Update() {
     // The sum is checked first, so a refused value leaves sum, count and extremes as they were.
     FSum = FSum + FValue;
     if (FCount == 0) {
@@ -59,20 +17,46 @@ void TVyrCurrCalc::Update() {
     ++FCount;
 }
 
-void TVyrCurrCalc::Reset() {
-    FValue = Currency();
-    FSum = Currency();
-    FMin = Currency();
-    FMax = Currency();
+template <typename T> void TVyrCalcOf<T>::Reset() {
+    FValue = T();
+    FSum = T();
+    FMin = T();
+    FMax = T();
     FCount = 0;
 }
 
-Currency TVyrCurrCalc::GetAverage() const { return FCount == 0 ? Currency() : FSum / FCount; }
+template <typename T> T TVyrCalcOf<T>::GetAverage() const {
+    return FCount == 0 ? T() : FSum / FCount;
+}
 
-void TVyrCurrCalc::Assign(const TVyrCurrCalc& Source) {
+template <typename T> void TVyrCalcOf<T>::Assign(const TVyrCalcOf& Source) {
     FValue = Source.FValue;
     FSum = Source.FSum;
     FMin = Source.FMin;
     FMax = Source.FMax;
     FCount = Source.FCount;
 }
+
+template <typename T> T TVyrCalcOf<T>::Total(TVyrTotalType Type) const {
+    switch (Type) {
+    case ttSum:
+        return Sum();
+    case ttCount:
+        if constexpr (std::is_arithmetic_v<T>)
+            return T(FCount);
+        else
+            return T::FromInt(FCount);
+    case ttMax:
+        return Max();
+    case ttMin:
+        return Min();
+    case ttAverage:
+        return Average();
+    case ttValue:
+        break;
+    }
+    return Value();
+}
+
+template class TVyrCalcOf<double>;
+template class TVyrCalcOf<Currency>;

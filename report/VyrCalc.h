@@ -2,62 +2,45 @@
 #include "host/currency.h"
 
 #include <cstdint>
+#include <type_traits>
 
 // What a numeric value object reports of its accumulator.
 enum TVyrTotalType : uint8_t { ttSum, ttCount, ttMax, ttMin, ttAverage, ttValue };
 
-// A running accumulator of doubles: the last value, the sum, the count, the minimum and the maximum
-// of all values since the last reset.
-class TVyrCalc {
+// A running accumulator: the last value, the sum, the count, the minimum and the maximum of all values
+// since the last reset. Doubles and currency accumulate alike; only the arithmetic of T differs.
+template <typename T> class TVyrCalcOf {
 public:
-    TVyrCalc();
-    virtual ~TVyrCalc();
+    TVyrCalcOf() { Reset(); }
+    virtual ~TVyrCalcOf() = default;
 
-    void NewVal(double V);
+    void NewVal(T V);
     virtual void Update();
     void Reset();
-    double GetAverage() const;
-    void Assign(const TVyrCalc& Source);
+    // The sum over the count; for currency to the nearest unit, halves to even.
+    T GetAverage() const;
+    void Assign(const TVyrCalcOf& Source);
+    // What a value object of total type Type reports; the count as a value of T.
+    T Total(TVyrTotalType Type) const;
 
-    double Value() const { return FValue; }
-    double Sum() const { return FSum; }
+    T Value() const { return FValue; }
+    T Sum() const { return FSum; }
     int Count() const { return FCount; }
-    double Min() const { return FMin; }
-    double Max() const { return FMax; }
-    double Average() const { return GetAverage(); }
+    T Min() const { return FMin; }
+    T Max() const { return FMax; }
+    T Average() const { return GetAverage(); }
 
 private:
-    double FValue = 0;
-    double FSum = 0;
-    double FMin = 0;
-    double FMax = 0;
+    T FValue{};
+    T FSum{};
+    T FMin{};
+    T FMax{};
     int32_t FCount = 0;
 };
 
-// The same over currency. A sum that leaves the currency range raises EConvertError.
-class TVyrCurrCalc {
-public:
-    TVyrCurrCalc();
-    virtual ~TVyrCurrCalc();
+extern template class TVyrCalcOf<double>;
+extern template class TVyrCalcOf<Currency>;
 
-    void NewVal(Currency V);
-    virtual void Update();
-    void Reset();
-    // The sum over the count to the nearest unit, halves to even.
-    Currency GetAverage() const;
-    void Assign(const TVyrCurrCalc& Source);
-
-    Currency Value() const { return FValue; }
-    Currency Sum() const { return FSum; }
-    int Count() const { return FCount; }
-    Currency Min() const { return FMin; }
-    Currency Max() const { return FMax; }
-    Currency Average() const { return GetAverage(); }
-
-private:
-    Currency FValue;
-    Currency FSum;
-    Currency FMin;
-    Currency FMax;
-    int32_t FCount = 0;
-};
+using TVyrCalc = TVyrCalcOf<double>;
+// A currency sum that leaves the currency range raises EConvertError.
+using TVyrCurrCalc = TVyrCalcOf<Currency>;

@@ -12,17 +12,7 @@ double TVyrCurrency::GetValueFloat() {
 
 void TVyrCurrency::SetValueFloat(double Value) { FCalc->NewVal(Currency::FromDouble(Value)); }
 
-Currency TVyrCurrency::GetValueCurrency() {
-    switch (FTotalType) {
-    case ttSum: return FCalc->Sum();
-    case ttCount: return Currency::FromInt(FCalc->Count());
-    case ttMax: return FCalc->Max();
-    case ttMin: return FCalc->Min();
-    case ttAverage: return FCalc->Average();
-    case ttValue: break;
-    }
-    return FCalc->Value();
-}
+Currency TVyrCurrency::GetValueCurrency() { return FCalc->Total(FTotalType); }
 
 void TVyrCurrency::SetValueCurrency(Currency Value) { FCalc->NewVal(Value); }
 

@@ -4,17 +4,7 @@ TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat), FCalc(std::make_unique<TVyrCalc>(
 
 TVyrFloat::~TVyrFloat() = default;
 
-double TVyrFloat::GetValueFloat() {
-    switch (FTotalType) {
-    case ttSum: return FCalc->Sum();
-    case ttCount: return FCalc->Count();
-    case ttMax: return FCalc->Max();
-    case ttMin: return FCalc->Min();
-    case ttAverage: return FCalc->Average();
-    case ttValue: break;
-    }
-    return FCalc->Value();
-}
+double TVyrFloat::GetValueFloat() { return FCalc->Total(FTotalType); }
 
 void TVyrFloat::SetValueFloat(double Value) { FCalc->NewVal(Value); }
 

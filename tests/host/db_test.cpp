@@ -463,6 +463,34 @@ TEST(DataLink, FreeingEitherEndClearsTheReferences) {
     EXPECT_EQ(Source.State(), dsBrowse);
 }
 
+TEST(DataLink, AHandlerThatRaisesWhileEitherEndIsFreedStaysInside) {
+    int Calls = 0;
+    auto Refuse = [&Calls](TDataSource*) {
+        ++Calls;
+        throw Exception(QStringLiteral("refused"));
+    };
+    TDataSource Source;
+    {
+        TMemDataSet ds;
+        MakePeople(ds);
+        Source.SetDataSet(&ds);
+        ds.Open();
+        Source.OnStateChange = Refuse;
+    }
+    EXPECT_EQ(Source.DataSet(), nullptr);
+    EXPECT_GT(Calls, 0);
+
+    TMemDataSet ds;
+    MakePeople(ds);
+    {
+        TDataSource Other;
+        Other.SetDataSet(&ds);
+        Other.OnStateChange = Refuse;
+    }
+    EXPECT_NO_THROW(ds.Open()); // the freed source is no longer among the set's sources
+    Source.OnStateChange = nullptr;
+}
+
 TEST(RowStore, KeepsTextBytesAndNullsApart) {
     TRowStore s;
     s.Reset({skText, skBytes, skInteger, skFloat});

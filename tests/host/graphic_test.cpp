@@ -1,18 +1,11 @@
+#include "host/forms.h"
 #include "host/graphic.h"
+#include "support/bytes.h"
 
-#include <QBuffer>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Encode(const QImage& Image, const char* Format) {
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(Image.save(&Buffer, Format));
-    return Bytes;
-}
 
 QImage Sample(int W, int H) {
     QImage Image(W, H, QImage::Format_RGB32);
@@ -21,26 +14,10 @@ QImage Sample(int W, int H) {
     return Image;
 }
 
-TMemoryStream StreamOf(const QByteArray& Bytes) {
-    TMemoryStream s;
-    s.WriteBuffer(Bytes.constData(), Bytes.size());
-    s.SetPosition(0);
-    return s;
-}
-
 QByteArray Saved(const TGraphic& g) {
     TMemoryStream Out;
     g.SaveToStream(Out);
     return QByteArray(reinterpret_cast<const char*>(Out.Memory()), Out.Size());
-}
-
-void Put32(QByteArray& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char(v >> (8 * i)));
-}
-void Put16(QByteArray& b, uint16_t v) {
-    b.append(char(v));
-    b.append(char(v >> 8));
 }
 
 // A 100 x 100 pixel enhanced metafile (at 96 ppi) with a red square from 10 to 90.
@@ -80,15 +57,7 @@ QByteArray RedSquareEmf() {
 
 // A placeable metafile of one inch square (1440 units to the inch) with a red square in its middle.
 QByteArray RedSquareWmf() {
-    QByteArray b;
-    Put32(b, 0x9AC6CDD7);
-    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440})
-        Put16(b, v);
-    Put32(b, 0);
-    uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i)
-        Sum ^= uint16_t(uint8_t(b[2 * i]) | uint8_t(b[2 * i + 1]) << 8);
-    Put16(b, Sum);
+    QByteArray b = PlaceableHeader(0, 0, 1440, 1440, 1440);
     QByteArray r;
     auto Record = [&r](uint16_t Function, std::initializer_list<uint16_t> Params) {
         Put32(r, 3 + uint32_t(Params.size()));
@@ -199,6 +168,19 @@ TEST(Graphic, PlaceableMetafileIsSizedByItsBoxAndDrawn) {
     const QImage Image = m.ToImage(96, 96);
     EXPECT_EQ(Image.pixel(48, 48), qRgb(255, 0, 0));
     EXPECT_EQ(qAlpha(Image.pixel(2, 2)), 0);
+}
+
+TEST(Graphic, MetafileSizesFollowTheScreensPixelsPerInch) {
+    Screen()->SetPixelsPerInch(120);
+    TMetafile m;
+    TMemoryStream s = StreamOf(RedSquareWmf());
+    m.LoadFromStream(s);
+    EXPECT_EQ(TGraphic::ScreenPixelsPerInch(), 120);
+    EXPECT_EQ(m.Width(), 120);
+    TGraphic::SetScreenPixelsPerInch(0);
+    EXPECT_EQ(Screen()->PixelsPerInch(), 96);
+    ResetApplication();
+    EXPECT_EQ(TGraphic::ScreenPixelsPerInch(), 96);
 }
 
 TEST(Graphic, MetafileWithZeroUnitsPerInchHasNoSize) {

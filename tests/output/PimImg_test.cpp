@@ -1,37 +1,13 @@
 #include "output/PimImg.h"
+#include "support/bytes.h"
 
-#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
 
-void Put32(QByteArray& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char(v >> (8 * i)));
-}
-void Put16(QByteArray& b, uint16_t v) {
-    b.append(char(v));
-    b.append(char(v >> 8));
-}
-
-TMemoryStream StreamOf(const QByteArray& Bytes) {
-    TMemoryStream s;
-    s.WriteBuffer(Bytes.constData(), Bytes.size());
-    s.SetPosition(0);
-    return s;
-}
-
-QByteArray Encode(const QImage& Image, const char* Format) {
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(Image.save(&Buffer, Format));
-    return Bytes;
-}
-
 // A Windows bitmap file with an info header of HeaderSize bytes, bottom-up rows, the given colour
 // table (blue, green, red, 0 each) and the pixel rows as given, each padded to four bytes.
-struct BmpSpec {
+struct BmpLayout {
     uint32_t HeaderSize = 40;
     int32_t Width = 2;
     int32_t Height = 2;
@@ -44,7 +20,7 @@ struct BmpSpec {
     std::vector<QByteArray> Rows;  // bottom row first, unpadded
 };
 
-QByteArray MakeBmp(const BmpSpec& s) {
+QByteArray MakeBmp(const BmpLayout& s) {
     QByteArray Info;
     Put32(Info, s.HeaderSize);
     Put32(Info, uint32_t(s.Width));
@@ -82,8 +58,8 @@ QByteArray MakeBmp(const BmpSpec& s) {
 }
 
 // 2 x 2, 24 bits: bottom row red, blue; top row green, white.
-BmpSpec TrueColour() {
-    BmpSpec s;
+BmpLayout TrueColour() {
+    BmpLayout s;
     s.Rows = {QByteArray::fromHex("0000ffff0000"), QByteArray::fromHex("00ff00ffffff")};
     return s;
 }
@@ -184,17 +160,9 @@ TEST(PimGetGraphic, EnhancedMetafileNeedsItsSignatureAndMoreThan108Bytes) {
 }
 
 TEST(PimGetGraphic, PlaceableMetafileNeedsItsChecksum) {
-    QByteArray Header;
-    Put32(Header, PimPlaceMetaKey);
-    for (uint16_t v : {0, 0, 0, 1440, 1440, 1440})
-        Put16(Header, v);
-    Put32(Header, 0);
-    uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i)
-        Sum ^= uint16_t(uint8_t(Header[2 * i]) | uint8_t(Header[2 * i + 1]) << 8);
-    QByteArray Good = Header, Bad = Header;
-    Put16(Good, Sum);
-    Put16(Bad, uint16_t(Sum ^ 1));
+    const QByteArray Good = PlaceableHeader(0, 0, 1440, 1440, 1440);
+    QByteArray Bad = Good;
+    Bad[20] = char(Bad[20] ^ 1); // the checksum's low byte
     // A minimal metafile body: header and the end record.
     QByteArray Body = QByteArray::fromHex("010009000003"
                                           "0c000000"
@@ -225,7 +193,7 @@ TEST(PimGetGraphic, IconTestLooksAtTheResourceTypeOnly) {
 }
 
 TEST(PimBitmap, ResolutionOfTheFileSetsThePhysicalSize) {
-    BmpSpec s = TrueColour();
+    BmpLayout s = TrueColour();
     s.Width = 600;
     s.Height = 3;
     s.XPelsPerMeter = s.YPelsPerMeter = 11811;
@@ -241,7 +209,7 @@ TEST(PimBitmap, ResolutionOfTheFileSetsThePhysicalSize) {
 
 TEST(PimBitmap, ZeroOrNegativeResolutionFallsBackToScreenPixelsPerInch) {
     for (int32_t Res : {0, -3780, 1}) {
-        BmpSpec s = TrueColour();
+        BmpLayout s = TrueColour();
         s.XPelsPerMeter = s.YPelsPerMeter = Res;
         TMemoryStream m = StreamOf(MakeBmp(s));
         TPimBitmap b;
@@ -272,7 +240,7 @@ TEST(PimBitmap, TrueColourWithoutTableHasNoPalette) {
 }
 
 TEST(PimBitmap, ColourTableBecomesThePalette) {
-    BmpSpec s;
+    BmpLayout s;
     s.Bits = 8;
     s.ClrUsed = 3;
     s.Colours = {0x000000, 0xFF0000, 0x00FF00};
@@ -328,7 +296,7 @@ TEST(PimBitmap, CoreHeaderBitmapReadsItsTriples) {
 
 TEST(PimBitmap, NewerHeadersAreDrawn) {
     for (uint32_t Size : {108u, 124u}) {
-        BmpSpec s = TrueColour();
+        BmpLayout s = TrueColour();
         s.HeaderSize = Size;
         TMemoryStream m = StreamOf(MakeBmp(s));
         TPimBitmap b;
@@ -347,7 +315,7 @@ TEST(PimBitmap, DamagedFilesLeaveItEmpty) {
             b[At + i] = char(v >> (8 * i));
         return b;
     };
-    BmpSpec Pal;
+    BmpLayout Pal;
     Pal.Bits = 8;
     Pal.ClrUsed = 2;
     Pal.Colours = {0, 0xFFFFFF};
@@ -404,7 +372,7 @@ TEST(PimBitmap, GapBeforeTheBitsIsHonouredWhenItStaysInside) {
 }
 
 TEST(PimBitmap, RunLengthBitsAreReadAndACutRunIsHarmless) {
-    BmpSpec s;
+    BmpLayout s;
     s.Bits = 8;
     s.Compression = BI_RLE8;
     s.ClrUsed = 3;
@@ -450,7 +418,7 @@ std::string Lines(const QStringList& Calls) {
 } // namespace
 
 TEST(PimBitmapDraw, PhysicalSizeIsDrawnOnePixelWiderAndHigher) {
-    BmpSpec s = TrueColour();
+    BmpLayout s = TrueColour();
     s.Width = 600;
     s.Height = 300;
     s.XPelsPerMeter = s.YPelsPerMeter = 11811;
@@ -472,7 +440,7 @@ TEST(PimBitmapDraw, PhysicalSizeIsDrawnOnePixelWiderAndHigher) {
 TEST(PimBitmapDraw, ColourTableIsSelectedAsBackgroundPaletteOnce) {
     const int Before = GdiObjectCount();
     {
-        BmpSpec s;
+        BmpLayout s;
         s.Bits = 8;
         s.ClrUsed = 3;
         s.Colours = {0x000000, 0xFF0000, 0x00FF00};
@@ -518,7 +486,7 @@ TEST(PimBitmapDraw, MonochromeKeepsTheDeviceStretchModeAndEmptyDrawsNothing) {
 
 TEST(PimBitmapDraw, PixelsLandUprightInTheStretchedBox) {
     for (bool TopDown : {false, true}) {
-        BmpSpec s = TrueColour();
+        BmpLayout s = TrueColour();
         if (TopDown) {
             s.Height = -2;
             std::swap(s.Rows[0], s.Rows[1]);
@@ -559,15 +527,7 @@ TEST(PimDrawBitMapTest, RasterAtItsSizeMetafileStretchedStateRestored) {
     PimDrawBitMap(*DC, 5, 6, g.get());
     EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "StretchDIBits 5 6 3 2 0 0 3 2 3 2 0x00CC0020", "RestoreDC -1"}));
 
-    QByteArray Wmf;
-    Put32(Wmf, PimPlaceMetaKey);
-    for (uint16_t v : {0, 0, 0, 720, 360, 1440})
-        Put16(Wmf, v);
-    Put32(Wmf, 0);
-    uint16_t Sum = 0;
-    for (int i = 0; i < 10; ++i)
-        Sum ^= uint16_t(uint8_t(Wmf[2 * i]) | uint8_t(Wmf[2 * i + 1]) << 8);
-    Put16(Wmf, Sum);
+    QByteArray Wmf = PlaceableHeader(0, 0, 720, 360, 1440);
     Wmf += QByteArray::fromHex("010009000003"
                                "0c000000"
                                "0000"
