@@ -1,4 +1,5 @@
 #include "host/classes.h"
+#include "host/forms.h"
 #include "host/messages.h"
 #include "host/streams.h"
 #include <QHash>
@@ -158,6 +159,25 @@ void TComponent::CallLoaded() {
         FComponents[i]->CallLoaded();
 }
 
+namespace {
+
+// A removal must reach every holder of a reference, and it often happens inside a destructor, so
+// a handler that raises must neither stop the others being told nor escape: its error goes to the
+// application's handler, as an error of an event handler does.
+void DeliverRemoval(TComponent* Receiver, TComponent* Removed) {
+    try {
+        Receiver->Notification(Removed, opRemove);
+    } catch (const EAbort&) {
+    } catch (...) {
+        try {
+            Application()->HandleException(Receiver, std::current_exception());
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace
+
 void TComponent::InsertComponent(TComponent* AComponent) {
     if (!AComponent || AComponent->FOwner == this) return;
     for (TComponent* Up = this; Up; Up = Up->FOwner)
@@ -173,7 +193,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
     if (!AComponent || AComponent->FOwner != this) return;
-    Notification(AComponent, opRemove);
+    DeliverRemoval(this, AComponent);
     Remove(AComponent);
 }
 
@@ -279,7 +299,11 @@ void TComponent::NotifyAll(TComponent* AComponent, TOperation Operation) {
     // Handlers may free components of this owner, so the index is brought back into range each turn.
     int i = ComponentCount() - 1;
     while (i >= 0) {
-        FComponents[static_cast<size_t>(i)]->Notification(AComponent, Operation);
+        TComponent* Receiver = FComponents[static_cast<size_t>(i)];
+        if (Operation == opRemove)
+            DeliverRemoval(Receiver, AComponent);
+        else
+            Receiver->Notification(AComponent, Operation);
         --i;
         if (i >= ComponentCount()) i = ComponentCount() - 1;
     }
@@ -291,7 +315,7 @@ void TComponent::RemoveFreeNotifications() {
         FFreeNotifies.pop_back();
         std::erase(Other->FFreeNotifies, this);
         if (Other->FFreeNotifies.empty()) Other->ExcludeState(csFreeNotification);
-        Other->Notification(this, opRemove);
+        DeliverRemoval(Other, this);
     }
     ExcludeState(csFreeNotification);
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
 }
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
+    if (Count < 0) throw EReadError(QStringLiteral("Stream read error"));
     if (Count == 0) {
         Source.SetPosition(0);
         Count = Source.Size();
@@ -163,10 +165,16 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 }
 
 void TMemoryStream::Grow(int64_t NewSize) {
-    if (NewSize > static_cast<int64_t>(FData.size())) {
-        // Grow by a quarter at least, so a stream written piece by piece is not copied each time.
-        const int64_t Wanted = std::max<int64_t>(NewSize, static_cast<int64_t>(FData.size()) * 5 / 4 + 8192);
+    if (NewSize <= static_cast<int64_t>(FData.size())) return;
+    // Grow by a quarter at least, so a stream written piece by piece is not copied each time.
+    const int64_t Wanted = std::max<int64_t>(NewSize, static_cast<int64_t>(FData.size()) * 5 / 4 + 8192);
+    try {
+        // Past a terabyte the request can only be a wild position, never data the system holds.
+        if (Wanted > (int64_t(1) << 40)) throw std::length_error("memory stream");
         FData.resize(static_cast<size_t>(Wanted));
+    } catch (const std::exception&) {
+        // A position far past the end asks for more than the machine has: say so in the system's words.
+        throw EWriteError(QStringLiteral("Out of memory while expanding memory stream"));
     }
 }
 

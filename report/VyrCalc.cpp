@@ -1,8 +1,15 @@
 #include "report/VyrCalc.h"
 
 template <typename T> void TVyrCalcOf<T>::NewVal(T V) {
+    // A value the sum refuses is not taken at all, so the total stays consistent.
+    const T Old = FValue;
     FValue = V;
-    Update();
+    try {
+        Update();
+    } catch (...) {
+        FValue = Old;
+        throw;
+    }
 }
 
 template <typename T> void TVyrCalcOf<T>::Update() {

@@ -1,4 +1,5 @@
 #include "host/classes.h"
+#include "host/forms.h"
 #include "host/streams.h"
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -409,3 +410,42 @@ TEST(ClassRegistry, ClassNamesAreTheNamesInTheSource) {
 }
 
 } // namespace
+
+namespace {
+
+// Raises from its notification, as a careless event handler might.
+class TRaisingHolder : public TRefHolder {
+public:
+    using TRefHolder::TRefHolder;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override {
+        TRefHolder::Notification(AComponent, Operation);
+        if (Operation == opRemove) throw Exception(QStringLiteral("refused"));
+    }
+};
+
+} // namespace
+
+TEST(Components, ARemovalThatARaisingHandlerRefusesStillReachesEveryHolder) {
+    QStringList Errors;
+    Application()->OnException = [&](TComponent*, const Exception& E) { Errors << E.Message(); };
+    {
+        TComponent Owner(nullptr);
+        auto* Target = new TComponent(&Owner);
+        auto* First = new TRaisingHolder(&Owner);
+        auto* Second = new TRefHolder(&Owner);
+        auto* Outside = new TRaisingHolder(nullptr);
+        First->SetTarget(Target);
+        Second->SetTarget(Target);
+        Outside->SetTarget(Target);
+        delete Target; // must not escape the destructor
+        EXPECT_EQ(First->Target(), nullptr);
+        EXPECT_EQ(Second->Target(), nullptr);
+        EXPECT_EQ(Outside->Target(), nullptr);
+        delete Outside;
+    }
+    Application()->OnException = nullptr;
+    EXPECT_FALSE(Errors.isEmpty());
+    for (const QString& E : Errors) EXPECT_EQ(E, "refused");
+}

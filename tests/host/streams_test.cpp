@@ -86,3 +86,13 @@ TEST(Streams, TemporaryFilesAreDistinctAndExist) {
     QFile::remove(a);
     QFile::remove(b);
 }
+
+TEST(Streams, AbsurdSizesAndCountsRaiseTheStreamErrors) {
+    TMemoryStream s;
+    s.WriteUInt32(1);
+    TMemoryStream t;
+    EXPECT_THROW(t.CopyFrom(s, -1), EReadError);
+    s.SetPosition(int64_t(1) << 62);
+    EXPECT_THROW(s.WriteUInt8(1), EWriteError);
+    EXPECT_EQ(s.Size(), 4);
+}

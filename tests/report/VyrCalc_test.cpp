@@ -136,4 +136,5 @@ TEST_F(Accumulators, UnsupportedConversionsAndOverflowRaise) {
     c.SetTotalType(ttSum);
     EXPECT_EQ(c.ValueCurrency().Units(), std::numeric_limits<int64_t>::max());
     EXPECT_EQ(c.Calc()->Count(), 1);
+    EXPECT_EQ(c.Calc()->Value().Units(), std::numeric_limits<int64_t>::max()); // the refused 1 is not kept
 }
