@@ -69,9 +69,23 @@ double CellRatio(const TLogFont& Lf, bool Raster) {
 using TCacheKey =
     std::tuple<QString, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int, int, bool>;
 
+// Bounded, so that a long run through many sizes and faces does not keep every font it ever made:
+// past the bound the font used longest ago goes (whoever still holds it keeps it alive).
 struct TFontCache {
+    struct TItem {
+        std::shared_ptr<const TFontInstance> Font;
+        uint64_t LastUse = 0;
+    };
     std::mutex Lock;
-    std::map<TCacheKey, std::shared_ptr<const TFontInstance>> Items;
+    std::map<TCacheKey, TItem> Items;
+    uint64_t Clock = 0;
+
+    void DropOldest() {
+        auto Oldest = std::min_element(Items.begin(), Items.end(), [](const auto& A, const auto& B) {
+            return A.second.LastUse < B.second.LastUse;
+        });
+        if (Oldest != Items.end()) Items.erase(Oldest);
+    }
 };
 
 TFontCache& Cache() {
@@ -91,6 +105,10 @@ QString SubstituteFontName(const QString& Name) {
 
 TFontInstance::TFontInstance(const TLogFont& LogFont, int EmPixels, int WidthPixels, bool Raster)
     : FLogFont(LogFont), FEmPixels(std::max(1, EmPixels)) {
+    for (auto& A : FLatinAdvances)
+        A.store(-1, std::memory_order_relaxed);
+    for (auto& G : FLatinGlyphs)
+        G.store(-1, std::memory_order_relaxed);
     FFont = MakeQFont(LogFont, FEmPixels, Raster);
     if (WidthPixels > 0) {
         double Natural = QFontMetricsF(FFont).averageCharWidth();
@@ -122,17 +140,18 @@ TFontInstance::TFontInstance(const TLogFont& LogFont, int EmPixels, int WidthPix
     FLineWidth = std::max(1.0, M.lineWidth());
 }
 
-int TFontInstance::Advance(char32_t Ch) const {
+int TFontInstance::MeasureAdvance(char32_t Ch) const {
     std::lock_guard<std::mutex> G(FLock);
     auto It = FAdvances.constFind(Ch);
     if (It != FAdvances.constEnd()) return *It;
     QFontMetricsF M(FFont);
     int A = int(Round(M.horizontalAdvance(QString::fromUcs4(&Ch, 1))));
     FAdvances.insert(Ch, A);
+    if (Ch < LatinEnd && A >= 0) FLatinAdvances[Ch].store(A, std::memory_order_relaxed);
     return A;
 }
 
-quint32 TFontInstance::Glyph(char32_t Ch) const {
+quint32 TFontInstance::FindGlyph(char32_t Ch) const {
     std::lock_guard<std::mutex> G(FLock);
     auto It = FGlyphs.constFind(Ch);
     if (It != FGlyphs.constEnd()) return *It;
@@ -142,6 +161,7 @@ quint32 TFontInstance::Glyph(char32_t Ch) const {
         if (L.size() == 1) Index = L[0];
     }
     FGlyphs.insert(Ch, Index);
+    if (Ch < LatinEnd) FLatinGlyphs[Ch].store(Index, std::memory_order_relaxed);
     return Index;
 }
 
@@ -175,7 +195,10 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
     TFontCache& C = Cache();
     std::lock_guard<std::mutex> G(C.Lock);
     auto It = C.Items.find(Key);
-    if (It != C.Items.end()) return It->second;
+    if (It != C.Items.end()) {
+        It->second.LastUse = ++C.Clock;
+        return It->second.Font;
+    }
     int64_t Em;
     if (HeightPixels < 0)
         Em = -int64_t(HeightPixels);
@@ -186,8 +209,16 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
     Em = std::clamp<int64_t>(Em, 1, MaxEmPixels);
     auto Inst = std::make_shared<const TFontInstance>(LogFont, int(Em),
                                                       std::clamp(WidthPixels, 0, MaxEmPixels * 4), Raster);
-    C.Items.emplace(Key, Inst);
+    while (C.Items.size() >= size_t(MaxCachedFonts))
+        C.DropOldest();
+    C.Items.emplace(Key, TFontCache::TItem{Inst, ++C.Clock});
     return Inst;
+}
+
+int FontCacheCount() {
+    TFontCache& C = Cache();
+    std::lock_guard<std::mutex> G(C.Lock);
+    return int(C.Items.size());
 }
 
 void ClearFontCache() {

@@ -5,6 +5,8 @@
 #include <QRawFont>
 #include <QString>
 #include <QStringView>
+#include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -55,9 +57,21 @@ public:
     const TTextMetric& Metrics() const { return FMetrics; }
 
     // Advance of one character (a whole code point) in pixels.
-    int Advance(char32_t Ch) const;
+    int Advance(char32_t Ch) const {
+        if (Ch < LatinEnd) {
+            int32_t A = FLatinAdvances[Ch].load(std::memory_order_relaxed);
+            if (A >= 0) return A;
+        }
+        return MeasureAdvance(Ch);
+    }
     // The face's glyph for a character; 0 when the face has none (another face must draw it).
-    quint32 Glyph(char32_t Ch) const;
+    quint32 Glyph(char32_t Ch) const {
+        if (Ch < LatinEnd) {
+            int64_t G = FLatinGlyphs[Ch].load(std::memory_order_relaxed);
+            if (G >= 0) return quint32(G);
+        }
+        return FindGlyph(Ch);
+    }
     // The face itself, for drawing glyph runs.
     const QRawFont& RawFont() const { return FRaw; }
     // Sum of the advances of Text; surrogate pairs count once.
@@ -73,6 +87,9 @@ public:
     const QString& FamilyUsed() const { return FFamilyUsed; }
 
 private:
+    int MeasureAdvance(char32_t Ch) const;
+    quint32 FindGlyph(char32_t Ch) const;
+
     TLogFont FLogFont;
     QFont FFont;
     int FEmPixels;
@@ -81,6 +98,10 @@ private:
     double FStrikeOutPos = 0;
     double FLineWidth = 1;
     QString FFamilyUsed;
+    // Latin-1, nearly all of a report's text, is looked up without the lock; -1 = not yet known.
+    static constexpr char32_t LatinEnd = 0x100;
+    mutable std::array<std::atomic<int32_t>, LatinEnd> FLatinAdvances;
+    mutable std::array<std::atomic<int64_t>, LatinEnd> FLatinGlyphs;
     mutable std::mutex FLock;
     mutable QHash<char32_t, int> FAdvances;
     mutable QHash<char32_t, quint32> FGlyphs;
@@ -105,5 +126,9 @@ inline char32_t CodePointAt(QStringView Text, qsizetype Index, qsizetype& Units)
     return C;
 }
 
+// How many instances FontInstance() keeps at most; past that the one used longest ago goes.
+constexpr int MaxCachedFonts = 256;
+// Instances kept now (tests).
+int FontCacheCount();
 // Drops every cached instance (tests, and after fonts were installed).
 void ClearFontCache();

@@ -62,3 +62,23 @@ TEST(FontResolution, WidthStretchesTheFace) {
     EXPECT_NEAR(Wide->TextWidth(u"Hello World"), 2 * Normal->TextWidth(u"Hello World"),
                 12); // the average width is whole pixels
 }
+
+TEST(FontResolution, CacheKeepsItsBoundAndDropsTheFontUsedLongestAgo) {
+    ClearFontCache();
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    auto First = FontInstance(Lf, -1, 0, 96, true);
+    auto Second = FontInstance(Lf, -2, 0, 96, true);
+    for (int i = 3; i <= MaxCachedFonts; ++i)
+        FontInstance(Lf, -i, 0, 96, true);
+    EXPECT_EQ(FontCacheCount(), MaxCachedFonts);
+    EXPECT_EQ(FontInstance(Lf, -1, 0, 96, true), First); // used again: now the newest
+    FontInstance(Lf, -(MaxCachedFonts + 1), 0, 96, true);
+    EXPECT_EQ(FontCacheCount(), MaxCachedFonts);
+    EXPECT_EQ(FontInstance(Lf, -1, 0, 96, true), First);
+    auto SecondAgain = FontInstance(Lf, -2, 0, 96, true); // was dropped: made anew, alike
+    EXPECT_NE(SecondAgain, Second);
+    EXPECT_EQ(SecondAgain->TextWidth(u"Hello"), Second->TextWidth(u"Hello"));
+    ClearFontCache();
+    EXPECT_EQ(FontCacheCount(), 0);
+}
