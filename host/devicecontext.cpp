@@ -134,13 +134,28 @@ HGDIOBJ AddObject(TGdiObject O) {
     return H;
 }
 
-// A copy of the object, or one of Type 0 for an invalid handle.
-TGdiObject FindObject(HGDIOBJ H) {
+// Hands the object (nullptr for an invalid handle) to Read under the table's lock, so that a caller
+// that needs one field does not copy the whole object, patterns and palettes included.
+template <class TRead> auto ReadObject(HGDIOBJ H, TRead Read) {
     TGdiTable& T = Table();
     std::lock_guard<std::mutex> G(T.Lock);
     MakeStock(T);
     auto It = T.Objects.find(H);
-    return It == T.Objects.end() ? TGdiObject{} : It->second;
+    return Read(It == T.Objects.end() ? nullptr : &It->second);
+}
+
+// A copy of the object, or one of Type 0 for an invalid handle.
+TGdiObject FindObject(HGDIOBJ H) {
+    return ReadObject(H, [](const TGdiObject* O) { return O ? *O : TGdiObject{}; });
+}
+
+// Copies the record of an object of Type into Record.
+template <class TRecord> bool ReadRecord(HGDIOBJ H, int Type, TRecord TGdiObject::*Field, TRecord& Record) {
+    return ReadObject(H, [&](const TGdiObject* O) {
+        if (!O || O->Type != Type) return false;
+        Record = O->*Field;
+        return true;
+    });
 }
 
 void AddUse(HGDIOBJ H, int Delta) {
@@ -336,35 +351,23 @@ bool DeleteObject(HGDIOBJ Object) {
 }
 
 int GetObjectType(HGDIOBJ Object) {
-    return FindObject(Object).Type;
+    return ReadObject(Object, [](const TGdiObject* O) { return O ? O->Type : 0; });
 }
 
 bool GetObject(HGDIOBJ Font, TLogFont& LogFont) {
-    TGdiObject O = FindObject(Font);
-    if (O.Type != OBJ_FONT) return false;
-    LogFont = O.Font;
-    return true;
+    return ReadRecord(Font, OBJ_FONT, &TGdiObject::Font, LogFont);
 }
 
 bool GetObject(HGDIOBJ Pen, TLogPen& LogPen) {
-    TGdiObject O = FindObject(Pen);
-    if (O.Type != OBJ_PEN) return false;
-    LogPen = O.Pen;
-    return true;
+    return ReadRecord(Pen, OBJ_PEN, &TGdiObject::Pen, LogPen);
 }
 
 bool GetObject(HGDIOBJ Brush, TLogBrush& LogBrush) {
-    TGdiObject O = FindObject(Brush);
-    if (O.Type != OBJ_BRUSH) return false;
-    LogBrush = O.Brush;
-    return true;
+    return ReadRecord(Brush, OBJ_BRUSH, &TGdiObject::Brush, LogBrush);
 }
 
 bool GetObject(HGDIOBJ Palette, std::vector<TPaletteEntry>& Entries) {
-    TGdiObject O = FindObject(Palette);
-    if (O.Type != OBJ_PAL) return false;
-    Entries = O.Palette;
-    return true;
+    return ReadRecord(Palette, OBJ_PAL, &TGdiObject::Palette, Entries);
 }
 
 int GdiObjectCount() {
@@ -585,6 +588,8 @@ void DeviceContext::StartLog() {
     if (!FLog) FLog = std::make_unique<TDeviceLog>();
 }
 
+// Callers test FLog before they build the line: most devices keep no log, and building the text of
+// every call would cost more than drawing it.
 void DeviceContext::Note(const QString& Line) const {
     if (FLog) FLog->Calls << Line;
 }
@@ -693,7 +698,7 @@ void DeviceContext::PrepareClip(QPainter& P) const {
 }
 
 bool DeviceContext::NewPage() {
-    Note(QStringLiteral("NewPage"));
+    if (FLog) Note(QStringLiteral("NewPage"));
     QPainter* P = Painter();
     if (!P) return false;
     bool Done = FSurface->NewPage();
@@ -702,7 +707,7 @@ bool DeviceContext::NewPage() {
 }
 
 void DeviceContext::EndDoc() {
-    Note(QStringLiteral("EndDoc"));
+    if (FLog) Note(QStringLiteral("EndDoc"));
     if (FEnded) return;
     Painter(); // a document without drawing still gets its one empty page
     EndPainter();
@@ -712,6 +717,7 @@ void DeviceContext::EndDoc() {
 
 void DeviceContext::ResetDC() {
     FCaps = FSurface->Caps();
+    FFontsMade.clear(); // the default size follows the resolution
 }
 
 int DeviceContext::GetDeviceCaps(int Index) const {
@@ -791,7 +797,7 @@ HGDIOBJ DeviceContext::SelectObject(HGDIOBJ Object) {
     default:
         return 0; // palettes go through SelectPalette
     }
-    Note(QStringLiteral("SelectObject ") + Describe(Object));
+    if (FLog) Note(QStringLiteral("SelectObject ") + Describe(Object));
     HGDIOBJ Old = *Slot;
     if (Old == Object) return Old;
     AddUse(Object, 1);
@@ -817,7 +823,8 @@ HGDIOBJ DeviceContext::GetCurrentObject(int ObjectType) const {
 
 HPALETTE DeviceContext::SelectPalette(HPALETTE Palette, bool ForceBackground) {
     if (GetObjectType(Palette) != OBJ_PAL) return 0;
-    Note(QStringLiteral("SelectPalette ") + Describe(Palette) + (ForceBackground ? " background" : ""));
+    if (FLog)
+        Note(QStringLiteral("SelectPalette ") + Describe(Palette) + (ForceBackground ? " background" : ""));
     HPALETTE Old = FState->Palette;
     if (Old != Palette) {
         AddUse(Palette, 1);
@@ -828,7 +835,7 @@ HPALETTE DeviceContext::SelectPalette(HPALETTE Palette, bool ForceBackground) {
 }
 
 int DeviceContext::RealizePalette() {
-    Note(QStringLiteral("RealizePalette"));
+    if (FLog) Note(QStringLiteral("RealizePalette"));
     return 0; // true-colour devices map nothing
 }
 
@@ -852,12 +859,12 @@ int DeviceContext::GetSystemPaletteEntries(int Start, int Count, TPaletteEntry* 
 
 int DeviceContext::SetMode(int& Field, int Value, bool Valid, const char* Call) {
     if (!Valid) return 0;
-    Note(QStringLiteral("%1 %2").arg(QLatin1String(Call)).arg(Value));
+    if (FLog) Note(QStringLiteral("%1 %2").arg(QLatin1String(Call)).arg(Value));
     return std::exchange(Field, Value);
 }
 
 COLORREF DeviceContext::SetTextColor(COLORREF Color) {
-    Note(QStringLiteral("SetTextColor ") + Hex(Color));
+    if (FLog) Note(QStringLiteral("SetTextColor ") + Hex(Color));
     return std::exchange(FState->TextColor, Color);
 }
 COLORREF DeviceContext::GetTextColor() const {
@@ -865,7 +872,7 @@ COLORREF DeviceContext::GetTextColor() const {
 }
 
 COLORREF DeviceContext::SetBkColor(COLORREF Color) {
-    Note(QStringLiteral("SetBkColor ") + Hex(Color));
+    if (FLog) Note(QStringLiteral("SetBkColor ") + Hex(Color));
     return std::exchange(FState->BkColor, Color);
 }
 COLORREF DeviceContext::GetBkColor() const {
@@ -880,7 +887,7 @@ int DeviceContext::GetBkMode() const {
 }
 
 uint32_t DeviceContext::SetTextAlign(uint32_t Flags) {
-    Note(QStringLiteral("SetTextAlign %1").arg(Flags));
+    if (FLog) Note(QStringLiteral("SetTextAlign %1").arg(Flags));
     return std::exchange(FState->TextAlign, Flags & (TA_UPDATECP | TA_CENTER | TA_BASELINE));
 }
 uint32_t DeviceContext::GetTextAlign() const {
@@ -917,7 +924,7 @@ int DeviceContext::GetStretchBltMode() const {
 }
 
 bool DeviceContext::SetBrushOrgEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("SetBrushOrgEx ") + Ints({X, Y}));
+    if (FLog) Note(QStringLiteral("SetBrushOrgEx ") + Ints({X, Y}));
     if (Old) *Old = FState->BrushOrg;
     FState->BrushOrg = Point(X, Y);
     return true;
@@ -927,14 +934,14 @@ bool DeviceContext::SetBrushOrgEx(int X, int Y, TPoint* Old) {
 // State
 
 int DeviceContext::SaveDC() {
-    Note(QStringLiteral("SaveDC"));
+    if (FLog) Note(QStringLiteral("SaveDC"));
     FSaved.push_back(*FState);
     Retain(FSaved.back());
     return int(FSaved.size());
 }
 
 bool DeviceContext::RestoreDC(int Level) {
-    Note(QStringLiteral("RestoreDC %1").arg(Level));
+    if (FLog) Note(QStringLiteral("RestoreDC %1").arg(Level));
     int N = int(FSaved.size());
     int Target = Level < 0 ? N + Level + 1 : Level; // the level to return to
     if (Target < 1 || Target > N) return false;
@@ -952,7 +959,7 @@ bool DeviceContext::RestoreDC(int Level) {
 
 int DeviceContext::SetMapMode(int Mode) {
     if (Mode != MM_TEXT && Mode != MM_ISOTROPIC && Mode != MM_ANISOTROPIC) return 0;
-    Note(QStringLiteral("SetMapMode %1").arg(Mode));
+    if (FLog) Note(QStringLiteral("SetMapMode %1").arg(Mode));
     int Old = FState->MapMode;
     FState->MapMode = Mode;
     if (Mode == MM_TEXT) {
@@ -966,7 +973,7 @@ int DeviceContext::GetMapMode() const {
 }
 
 bool DeviceContext::SetExtent(TSize& Field, int X, int Y, TSize* Old, const char* Call) {
-    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (FLog) Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
     if (Old) *Old = Field;
     if (FState->MapMode == MM_TEXT) return true; // extents are fixed in this mode
     if (X == 0 || Y == 0) return false;
@@ -975,7 +982,7 @@ bool DeviceContext::SetExtent(TSize& Field, int X, int Y, TSize* Old, const char
 }
 
 bool DeviceContext::SetOrigin(TPoint& Field, int X, int Y, TPoint* Old, const char* Call) {
-    Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
+    if (FLog) Note(QString::fromLatin1(Call) + u' ' + Ints({X, Y}));
     if (Old) *Old = Field;
     Field = Point(X, Y);
     return true;
@@ -998,7 +1005,7 @@ bool DeviceContext::SetViewportOrgEx(int X, int Y, TPoint* Old) {
 }
 
 bool DeviceContext::OffsetViewportOrgEx(int DX, int DY, TPoint* Old) {
-    Note(QStringLiteral("OffsetViewportOrgEx ") + Ints({DX, DY}));
+    if (FLog) Note(QStringLiteral("OffsetViewportOrgEx ") + Ints({DX, DY}));
     if (Old) *Old = FState->VpOrg;
     FState->VpOrg.X += DX;
     FState->VpOrg.Y += DY;
@@ -1092,19 +1099,20 @@ static int RegionKind(const QRegion& R) {
 int DeviceContext::SelectClipRgn(const QRegion* DeviceRegion) {
     if (DeviceRegion) {
         const QRect B = DeviceRegion->boundingRect();
-        Note(QStringLiteral("SelectClipRgn ") + Ints({B.left(), B.top(), B.right() + 1, B.bottom() + 1}));
+        if (FLog)
+            Note(QStringLiteral("SelectClipRgn ") + Ints({B.left(), B.top(), B.right() + 1, B.bottom() + 1}));
         FState->Clipped = true;
         FState->Clip = *DeviceRegion;
         return RegionKind(FState->Clip);
     }
-    Note(QStringLiteral("SelectClipRgn nil"));
+    if (FLog) Note(QStringLiteral("SelectClipRgn nil"));
     FState->Clipped = false;
     FState->Clip = QRegion();
     return SIMPLEREGION;
 }
 
 int DeviceContext::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
-    Note(QStringLiteral("IntersectClipRect ") + Ints({Left, Top, Right, Bottom}));
+    if (FLog) Note(QStringLiteral("IntersectClipRect ") + Ints({Left, Top, Right, Bottom}));
     QRegion R(ToDeviceRect(Left, Top, Right, Bottom));
     if (FState->Clipped)
         FState->Clip = FState->Clip.intersected(R);
@@ -1115,7 +1123,7 @@ int DeviceContext::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
 }
 
 int DeviceContext::ExcludeClipRect(int Left, int Top, int Right, int Bottom) {
-    Note(QStringLiteral("ExcludeClipRect ") + Ints({Left, Top, Right, Bottom}));
+    if (FLog) Note(QStringLiteral("ExcludeClipRect ") + Ints({Left, Top, Right, Bottom}));
     QRegion All =
         FState->Clipped ? FState->Clip : QRegion(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25); // everything
     FState->Clip = All.subtracted(QRegion(ToDeviceRect(Left, Top, Right, Bottom)));
@@ -1248,6 +1256,26 @@ void DeviceContext::FillShape(QPainter& P, const QPainterPath& Path, HBRUSH Brus
     P.drawPath(Path);
 }
 
+// A box in a solid colour on a raster device is the same pixels as the path of the box, at a
+// fraction of the cost; paged devices keep the path.
+void DeviceContext::FillBox(QPainter& P, const QRect& Box, HBRUSH Brush) {
+    if (FSurface->IsRaster()) {
+        COLORREF Color = 0;
+        bool Solid = ReadObject(Brush, [&](const TGdiObject* O) {
+            if (!O || O->Type != OBJ_BRUSH || O->Brush.lbStyle != BS_SOLID) return false;
+            Color = O->Brush.lbColor;
+            return true;
+        });
+        if (Solid) {
+            P.fillRect(Box, ToQColor(Color));
+            return;
+        }
+    }
+    QPainterPath Path;
+    Path.addRect(QRectF(Box));
+    FillShape(P, Path, Brush);
+}
+
 // Fills the pen's area: everything inside Outer and outside Inner.
 void DeviceContext::StrokePath(QPainter& P, const QPainterPath& Outer, const QPainterPath& Inner) {
     QPainterPath Ring = Outer;
@@ -1354,7 +1382,7 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
 // Lines
 
 bool DeviceContext::MoveToEx(int X, int Y, TPoint* Old) {
-    Note(QStringLiteral("MoveToEx ") + Ints({X, Y}));
+    if (FLog) Note(QStringLiteral("MoveToEx ") + Ints({X, Y}));
     if (Old) *Old = FState->Cp;
     FState->Cp = Point(X, Y);
     return true;
@@ -1366,7 +1394,7 @@ bool DeviceContext::GetCurrentPositionEx(TPoint& Pt) const {
 }
 
 bool DeviceContext::LineTo(int X, int Y) {
-    Note(QStringLiteral("LineTo ") + Ints({X, Y}));
+    if (FLog) Note(QStringLiteral("LineTo ") + Ints({X, Y}));
     TPoint From = FState->Cp;
     FState->Cp = Point(X, Y);
     if (!PenVisible()) return true;
@@ -1401,7 +1429,7 @@ static QString PointList(const TPoint* Points, int Count) {
 
 bool DeviceContext::Polyline(const TPoint* Points, int Count) {
     if (!Points || Count < 2) return false;
-    Note(QStringLiteral("Polyline %1 ").arg(Count) + PointList(Points, Count));
+    if (FLog) Note(QStringLiteral("Polyline %1 ").arg(Count) + PointList(Points, Count));
     if (!PenVisible()) return true;
     TPainterGuard G(*this);
     if (!G) return true;
@@ -1429,7 +1457,7 @@ bool DeviceContext::Polyline(const TPoint* Points, int Count) {
 
 bool DeviceContext::Polygon(const TPoint* Points, int Count) {
     if (!Points || Count < 2) return false;
-    Note(QStringLiteral("Polygon %1 ").arg(Count) + PointList(Points, Count));
+    if (FLog) Note(QStringLiteral("Polygon %1 ").arg(Count) + PointList(Points, Count));
     TPainterGuard G(*this);
     if (!G) return true;
     QPainterPath Area;
@@ -1647,53 +1675,53 @@ bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int 
 }
 
 bool DeviceContext::Rectangle(int Left, int Top, int Right, int Bottom) {
-    Note(QStringLiteral("Rectangle ") + Ints({Left, Top, Right, Bottom}));
+    if (FLog) Note(QStringLiteral("Rectangle ") + Ints({Left, Top, Right, Bottom}));
     return DrawClosedShape(skRectangle, Left, Top, Right, Bottom, 0, 0, 0, 0);
 }
 
 bool DeviceContext::RoundRect(int Left, int Top, int Right, int Bottom, int Width, int Height) {
-    Note(QStringLiteral("RoundRect ") + Ints({Left, Top, Right, Bottom, Width, Height}));
+    if (FLog) Note(QStringLiteral("RoundRect ") + Ints({Left, Top, Right, Bottom, Width, Height}));
     return DrawClosedShape(skRoundRect, Left, Top, Right, Bottom, Width, Height, 0, 0);
 }
 
 bool DeviceContext::Ellipse(int Left, int Top, int Right, int Bottom) {
-    Note(QStringLiteral("Ellipse ") + Ints({Left, Top, Right, Bottom}));
+    if (FLog) Note(QStringLiteral("Ellipse ") + Ints({Left, Top, Right, Bottom}));
     return DrawClosedShape(skEllipse, Left, Top, Right, Bottom, 0, 0, 0, 0);
 }
 
 bool DeviceContext::Arc(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
                         int YEnd) {
-    Note(QStringLiteral("Arc ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
+    if (FLog) Note(QStringLiteral("Arc ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skArc, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
 bool DeviceContext::Chord(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
                           int YEnd) {
-    Note(QStringLiteral("Chord ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
+    if (FLog) Note(QStringLiteral("Chord ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skChord, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
 bool DeviceContext::Pie(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
                         int YEnd) {
-    Note(QStringLiteral("Pie ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
+    if (FLog) Note(QStringLiteral("Pie ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skPie, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
 bool DeviceContext::FillRect(const TRect& R, HBRUSH Brush) {
-    Note(QStringLiteral("FillRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
-         Describe(Brush));
+    if (FLog)
+        Note(QStringLiteral("FillRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
+             Describe(Brush));
     if (GetObjectType(Brush) != OBJ_BRUSH) return false;
     TPainterGuard G(*this);
     if (!G) return true;
-    QPainterPath Path;
-    Path.addRect(QRectF(ToDeviceRect(R.Left, R.Top, R.Right, R.Bottom)));
-    FillShape(*G.P, Path, Brush);
+    FillBox(*G.P, ToDeviceRect(R.Left, R.Top, R.Right, R.Bottom), Brush);
     return true;
 }
 
 bool DeviceContext::FrameRect(const TRect& R, HBRUSH Brush) {
-    Note(QStringLiteral("FrameRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
-         Describe(Brush));
+    if (FLog)
+        Note(QStringLiteral("FrameRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
+             Describe(Brush));
     if (GetObjectType(Brush) != OBJ_BRUSH) return false;
     TPainterGuard G(*this);
     if (!G) return true;
@@ -1708,7 +1736,7 @@ bool DeviceContext::FrameRect(const TRect& R, HBRUSH Brush) {
 }
 
 bool DeviceContext::PatBlt(int X, int Y, int Width, int Height, uint32_t Rop) {
-    Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop, 8));
+    if (FLog) Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop, 8));
     TPainterGuard G(*this);
     if (!G) return true;
     PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
@@ -1729,17 +1757,14 @@ void DeviceContext::PatFill(QPainter& P, const QRect& Box, uint32_t Rop) {
             P.fillRect(Box, Qt::black);
         }
         break;
-    default: {
-        QPainterPath Path;
-        Path.addRect(QRectF(Box));
-        FillShape(P, Path, FState->Brush);
+    default:
+        FillBox(P, Box, FState->Brush);
         break;
-    }
     }
 }
 
 bool DeviceContext::SetPixel(int X, int Y, COLORREF Color) {
-    Note(QStringLiteral("SetPixel ") + Ints({X, Y}) + QLatin1Char(' ') + Hex(Color));
+    if (FLog) Note(QStringLiteral("SetPixel ") + Ints({X, Y}) + QLatin1Char(' ') + Hex(Color));
     TPainterGuard G(*this);
     if (!G) return true;
     QPointF D = ToDevice(X, Y);
@@ -1761,49 +1786,69 @@ COLORREF DeviceContext::GetPixel(int X, int Y) const {
 // ---------------------------------------------------------------------------------------------
 // Text
 
-std::shared_ptr<const TFontInstance> DeviceContext::CurrentFont() const {
+const DeviceContext::TMadeFont& DeviceContext::SelectedFont() const {
     double SX = ScaleX(), SY = ScaleY();
-    if (FFontMade && FFontKey == FState->Font && FFontScaleX == SX && FFontScaleY == SY) return FFontMade;
+    HFONT H = FState->Font;
+    auto Same = [&](const TMadeFont& M) { return M.ScaleX == SX && M.ScaleY == SY; };
+    auto Use = [&](std::vector<TMadeFont>::iterator It) -> const TMadeFont& {
+        std::rotate(FFontsMade.begin(), It, It + 1);
+        return FFontsMade.front();
+    };
+    if (!FFontsMade.empty() && FFontsMade.front().Handle == H && Same(FFontsMade.front()))
+        return FFontsMade.front();
+    for (auto It = FFontsMade.begin(); It != FFontsMade.end(); ++It)
+        if (It->Handle == H && Same(*It)) return Use(It);
     TLogFont F;
-    if (!GetObject(FState->Font, F)) F = StockFont(SYSTEM_FONT);
-    int H = F.lfHeight == 0 ? 0 : DevRound(F.lfHeight * std::fabs(ScaleY()));
-    if (F.lfHeight != 0 && H == 0) H = F.lfHeight < 0 ? -1 : 1;
-    int W = F.lfWidth == 0 ? 0 : std::max(1, DevRound(std::abs(F.lfWidth) * std::fabs(ScaleX())));
-    FFontMade = FontInstance(F, H, W, FCaps.LogPixelsY, FSurface->IsRaster());
-    FFontKey = FState->Font;
-    FFontScaleX = SX;
-    FFontScaleY = SY;
-    return FFontMade;
+    if (!GetObject(H, F)) F = StockFont(SYSTEM_FONT);
+    for (auto It = FFontsMade.begin(); It != FFontsMade.end(); ++It)
+        if (It->LogFont == F && Same(*It)) {
+            It->Handle = H;
+            return Use(It);
+        }
+    int PH = F.lfHeight == 0 ? 0 : DevRound(F.lfHeight * std::fabs(SY));
+    if (F.lfHeight != 0 && PH == 0) PH = F.lfHeight < 0 ? -1 : 1;
+    int PW = F.lfWidth == 0 ? 0 : std::max(1, DevRound(std::abs(F.lfWidth) * std::fabs(SX)));
+    TMadeFont M{H, SX, SY, F, FontInstance(F, PH, PW, FCaps.LogPixelsY, FSurface->IsRaster())};
+    if (FFontsMade.size() >= MaxMadeFonts) FFontsMade.pop_back();
+    FFontsMade.insert(FFontsMade.begin(), std::move(M));
+    return FFontsMade.front();
+}
+
+std::shared_ptr<const TFontInstance> DeviceContext::CurrentFont() const {
+    return SelectedFont().Font;
 }
 
 bool DeviceContext::TextOut(int X, int Y, QStringView Text) {
-    Note(QStringLiteral("TextOut ") + Ints({X, Y}) + QLatin1Char(' ') + Quote(Text));
+    if (FLog) Note(QStringLiteral("TextOut ") + Ints({X, Y}) + QLatin1Char(' ') + Quote(Text));
     DrawText(X, Y, 0, nullptr, Text, nullptr);
     return true;
 }
 
 bool DeviceContext::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, QStringView Text,
                                const int* Dx) {
-    QString Line = QStringLiteral("ExtTextOut ") + Ints({X, Y, int(Options)}) + QLatin1Char(' ') +
-                   (R ? Ints({R->Left, R->Top, R->Right, R->Bottom}) : QStringLiteral("nil")) +
-                   QLatin1Char(' ') + Quote(Text);
-    if (Dx) {
-        QStringList L;
-        for (qsizetype i = 0; i < Text.size(); ++i)
-            L << QString::number(Dx[i]);
-        Line += QStringLiteral(" dx=") + L.join(QLatin1Char(','));
+    if (FLog) {
+        QString Line = QStringLiteral("ExtTextOut ") + Ints({X, Y, int(Options)}) + QLatin1Char(' ') +
+                       (R ? Ints({R->Left, R->Top, R->Right, R->Bottom}) : QStringLiteral("nil")) +
+                       QLatin1Char(' ') + Quote(Text);
+        if (Dx) {
+            QStringList L;
+            for (qsizetype i = 0; i < Text.size(); ++i)
+                L << QString::number(Dx[i]);
+            Line += QStringLiteral(" dx=") + L.join(QLatin1Char(','));
+        }
+        Note(Line);
     }
-    Note(Line);
     DrawText(X, Y, Options, R, Text, Dx);
     return true;
 }
 
 void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QStringView Text,
                              const int* Dx) {
-    auto Font = CurrentFont();
+    const TMadeFont& Made = SelectedFont();
+    std::shared_ptr<const TFontInstance> Font = Made.Font;
     const TTextMetric& M = Font->Metrics();
-    TLogFont LogFont;
-    if (!GetObject(FState->Font, LogFont)) LogFont = StockFont(SYSTEM_FONT);
+    const int Escapement = Made.LogFont.lfEscapement;
+    const bool Underline = Made.LogFont.lfUnderline, StrikeOut = Made.LogFont.lfStrikeOut;
     uint32_t Align = FState->TextAlign;
     bool UpdateCp = Align & TA_UPDATECP;
 
@@ -1829,7 +1874,7 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
 
     TPoint Ref = UpdateCp ? FState->Cp : Point(X, Y);
     QPointF Origin = ToDevice(Ref.X, Ref.Y);
-    double Angle = LogFont.lfEscapement / 10.0;
+    double Angle = Escapement / 10.0;
 
     int StartX = 0;
     switch (Align & TA_CENTER) {
@@ -1893,12 +1938,16 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
     if (FState->BkMode == OPAQUE)
         P.fillRect(QRect(StartX, Baseline - M.tmAscent, Width, M.tmHeight), ToQColor(FState->BkColor));
 
-    P.setFont(Font->Font());
-    P.setPen(ToQColor(FState->TextColor));
+    const QColor Ink = ToQColor(FState->TextColor);
+    P.setPen(Ink);
     // Glyphs of the face go out as one run at their whole-pixel positions; a character the face
-    // lacks is drawn on its own so that the font machinery can find another face for it.
+    // lacks is drawn on its own so that the font machinery can find another face for it. Only
+    // that needs the painter's font, and setting it costs more than the run.
+    bool FontSet = false;
     QList<quint32> Glyphs;
     QList<QPointF> Positions;
+    Glyphs.reserve(Text.size());
+    Positions.reserve(Text.size());
     int Pos = StartX;
     for (qsizetype Index = 0, Len = 1; Index < Text.size(); Index += Len) {
         char32_t Ch = CodePointAt(Text, Index, Len);
@@ -1911,6 +1960,8 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
                 Glyphs << Glyph;
                 Positions << QPointF(Pos, 0);
             } else {
+                if (!FontSet) P.setFont(Font->Font());
+                FontSet = true;
                 P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
             }
         }
@@ -1924,16 +1975,14 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
         P.drawGlyphRun(QPointF(0, Baseline), Run);
     }
     int Line = std::max(1, DevRound(Font->LineWidth()));
-    if (LogFont.lfUnderline)
-        P.fillRect(QRect(StartX, Baseline + DevRound(Font->UnderlinePos()) - Line / 2, Width, Line),
-                   ToQColor(FState->TextColor));
-    if (LogFont.lfStrikeOut)
-        P.fillRect(QRect(StartX, Baseline - DevRound(Font->StrikeOutPos()) - Line / 2, Width, Line),
-                   ToQColor(FState->TextColor));
+    if (Underline)
+        P.fillRect(QRect(StartX, Baseline + DevRound(Font->UnderlinePos()) - Line / 2, Width, Line), Ink);
+    if (StrikeOut)
+        P.fillRect(QRect(StartX, Baseline - DevRound(Font->StrikeOutPos()) - Line / 2, Width, Line), Ink);
 }
 
 bool DeviceContext::GetTextExtentPoint32(QStringView Text, TSize& Size) const {
-    auto Font = CurrentFont();
+    const TFontInstance* Font = SelectedFont().Font.get();
     int W = Font->TextWidth(Text);
     Size.cx = DevRound(W / std::fabs(ScaleX()));
     Size.cy = DevRound(Font->Metrics().tmHeight / std::fabs(ScaleY()));
@@ -1942,7 +1991,7 @@ bool DeviceContext::GetTextExtentPoint32(QStringView Text, TSize& Size) const {
 
 bool DeviceContext::GetTextExtentExPoint(QStringView Text, int MaxExtent, int* Fit, int* Dx,
                                          TSize& Size) const {
-    auto Font = CurrentFont();
+    const TFontInstance* Font = SelectedFont().Font.get();
     std::vector<int> Adv = Font->Advances(Text);
     double SX = std::fabs(ScaleX());
     int Dev = 0, Count = 0;
@@ -1961,7 +2010,7 @@ bool DeviceContext::GetTextExtentExPoint(QStringView Text, int MaxExtent, int* F
 }
 
 bool DeviceContext::GetTextMetrics(TTextMetric& Metrics) const {
-    Metrics = CurrentFont()->Metrics();
+    Metrics = SelectedFont().Font->Metrics();
     if (FState->MapMode != MM_TEXT) {
         double SX = std::fabs(ScaleX()), SY = std::fabs(ScaleY());
         Metrics.tmHeight = DevRound(Metrics.tmHeight / SY);
@@ -1983,7 +2032,7 @@ QString DeviceContext::GetTextFace() const {
 
 bool DeviceContext::GetCharWidth32(char32_t First, char32_t Last, int* Widths) const {
     if (!Widths || Last < First) return false;
-    auto Font = CurrentFont();
+    const TFontInstance* Font = SelectedFont().Font.get();
     double SX = std::fabs(ScaleX());
     for (char32_t C = First; C <= Last; ++C)
         Widths[C - First] = DevRound(Font->Advance(C) / SX);
@@ -1995,10 +2044,11 @@ bool DeviceContext::GetCharWidth32(char32_t First, char32_t Last, int* Widths) c
 
 int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
                                  int SrcWidth, int SrcHeight, const QImage& Bits, uint32_t Rop) {
-    Note(QStringLiteral("StretchDIBits ") +
-         Ints({XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, Bits.width(),
-               Bits.height()}) +
-         QLatin1Char(' ') + Hex(Rop, 8));
+    if (FLog)
+        Note(QStringLiteral("StretchDIBits ") +
+             Ints({XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, Bits.width(),
+                   Bits.height()}) +
+             QLatin1Char(' ') + Hex(Rop, 8));
     if (Bits.isNull() || SrcWidth == 0 || SrcHeight == 0) return 0;
     TPainterGuard G(*this);
     if (!G) return SrcHeight;
@@ -2041,8 +2091,9 @@ bool DeviceContext::StretchDraw(const TRect& R, const QImage& Image) {
 
 bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc,
                            int YSrc, uint32_t Rop) {
-    Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') +
-         Hex(Rop, 8));
+    if (FLog)
+        Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') +
+             Hex(Rop, 8));
     if (Rop == BLACKNESS || Rop == WHITENESS || Rop == PATCOPY || Rop == DSTINVERT) {
         TPainterGuard G(*this);
         if (G) PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
@@ -2079,7 +2130,7 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
 }
 
 void DeviceContext::PaintWith(const std::function<void(QPainter&)>& Paint, const QString& What) {
-    Note(QStringLiteral("PaintWith ") + Quote(What));
+    if (FLog) Note(QStringLiteral("PaintWith ") + Quote(What));
     if (!Paint) return;
     TPainterGuard G(*this);
     if (!G) return;

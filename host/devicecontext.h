@@ -487,6 +487,7 @@ private:
     void PrepareClip(QPainter& P) const;
     void PatFill(QPainter& P, const QRect& Box, uint32_t Rop);
     void FillShape(QPainter& P, const QPainterPath& Path, HBRUSH Brush);
+    void FillBox(QPainter& P, const QRect& Box, HBRUSH Brush);
     void StrokePath(QPainter& P, const QPainterPath& Outer, const QPainterPath& Inner);
     void DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool LastPixel);
     bool PenVisible() const;
@@ -503,9 +504,16 @@ private:
     std::unique_ptr<TState> FState;
     std::vector<TState> FSaved;
     bool FEnded = false; // after EndDoc nothing more is drawn
-    // the font last made for this device: handles are never reused, so the handle and the
-    // scale identify it
-    mutable HFONT FFontKey = 0;
-    mutable double FFontScaleX = 0, FFontScaleY = 0;
-    mutable std::shared_ptr<const TFontInstance> FFontMade;
+    // Fonts made for this device, the one in use first. Handles are never reused, so a handle
+    // and the scale identify a font; a new handle with a known record (a canvas that makes its
+    // font again) finds it by the record. Reports switch between a few fonts, so a few suffice.
+    struct TMadeFont {
+        HFONT Handle = 0;
+        double ScaleX = 0, ScaleY = 0;
+        TLogFont LogFont; // as selected, escapement included
+        std::shared_ptr<const TFontInstance> Font;
+    };
+    static constexpr size_t MaxMadeFonts = 8;
+    mutable std::vector<TMadeFont> FFontsMade;
+    const TMadeFont& SelectedFont() const;
 };

@@ -972,3 +972,92 @@ TEST(DeviceContextObjects, ClearingTheTableSparesSelectedAndStockObjects) {
     DC->SelectObject(GetStockObject(BLACK_PEN));
     EXPECT_TRUE(DeleteObject(Kept));
 }
+
+TEST(DeviceContextRecording, LogStartsWhereAskedAndShowsAdvancesAndBrushes) {
+    TImageFixture F;
+    F.DC->TextOut(1, 2, u"before");
+    F.DC->FillRect(Rect(0, 0, 5, 5), F.RedBrush);
+    EXPECT_EQ(F.DC->Log(), nullptr);
+    F.DC->StartLog();
+    const int Dx[3] = {7, 8, 9};
+    F.DC->ExtTextOut(3, 4, ETO_OPAQUE, nullptr, u"a\"b", Dx);
+    F.DC->FillRect(Rect(10, 20, 30, 40), F.RedBrush);
+    F.DC->PatBlt(1, 2, 3, 4, PATCOPY);
+    EXPECT_EQ(F.DC->Log()->Text().toStdString(), std::string("ExtTextOut 3 4 2 nil \"a\\\"b\" dx=7,8,9\n"
+                                                             "FillRect 10 20 30 40 brush 0 0x0000FF 0\n"
+                                                             "PatBlt 1 2 3 4 0x00F00021"));
+}
+
+TEST(DeviceContextShapes, SolidFillsCoverExactlyTheirBoxUnderMapping) {
+    TImageFixture F;
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(2, 2);
+    F.DC->SetViewportExtEx(3, -3);
+    F.DC->SetViewportOrgEx(10, 150);
+    F.DC->FillRect(Rect(0, 0, 20, 40), F.RedBrush);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 90, 30, 60));
+    EXPECT_EQ(CountColor(F.Img(), Red), 30 * 60);
+    F.Clear();
+    F.DC->PatBlt(0, 0, 20, 40, PATCOPY); // with the selected brush
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 90, 30, 60));
+    EXPECT_EQ(CountColor(F.Img(), Red), 30 * 60);
+    F.DC->SetMapMode(MM_TEXT);
+}
+
+TEST(DeviceContextText, FontsDifferingOnlyInEscapementKeepTheirOwnAngle) {
+    TImageFixture F(96, 300, 300);
+    F.DC->SetBkMode(TRANSPARENT);
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    Lf.lfHeight = -16;
+    HFONT Level = CreateFontIndirect(Lf);
+    Lf.lfEscapement = 900;
+    HFONT Upright = CreateFontIndirect(Lf);
+    auto Draw = [&](HFONT Font) {
+        F.Clear();
+        F.DC->SelectObject(Font);
+        F.DC->TextOut(150, 150, u"HHHHHHHH");
+        return InkBounds(F.Img());
+    };
+    for (int Round = 0; Round < 2; ++Round) {
+        QRect A = Draw(Level), B = Draw(Upright);
+        EXPECT_GT(A.width(), 2 * A.height()) << Round;
+        EXPECT_GT(B.height(), 2 * B.width()) << Round;
+        EXPECT_NEAR(A.width(), B.height(), 2) << Round;
+    }
+    F.DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Level);
+    DeleteObject(Upright);
+}
+
+namespace {
+
+// A device whose resolution changes under it, as a printer's does between jobs.
+class TChangingSurface : public TDeviceSurface {
+public:
+    TDeviceCaps C;
+    TDeviceCaps Caps() const override { return C; }
+    QPaintDevice* PaintDevice() override { return nullptr; }
+    bool IsRaster() const override { return true; }
+};
+
+} // namespace
+
+TEST(DeviceContextText, DefaultSizeFollowsTheResolutionAfterResetDC) {
+    auto Owned = std::make_unique<TChangingSurface>();
+    TChangingSurface* Surface = Owned.get();
+    DeviceContext DC(std::move(Owned));
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial"); // height 0: the default size of 12 points
+    HFONT Font = CreateFontIndirect(Lf);
+    DC.SelectObject(Font);
+    TTextMetric At96, At192;
+    DC.GetTextMetrics(At96);
+    Surface->C.LogPixelsX = Surface->C.LogPixelsY = 192;
+    DC.ResetDC();
+    DC.GetTextMetrics(At192);
+    EXPECT_EQ(At96.tmHeight - At96.tmInternalLeading, 16);
+    EXPECT_EQ(At192.tmHeight - At192.tmInternalLeading, 32);
+    DC.SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+}
