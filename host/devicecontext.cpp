@@ -661,7 +661,22 @@ QPainter* DeviceContext::Painter() {
     FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     QPoint Origin = FSurface->Origin();
     if (!Origin.isNull()) FPainter->translate(Origin);
+    FBaseTransform = FPainter->worldTransform();
+    FBaseBrushOrigin = FPainter->brushOrigin();
     return FPainter.get();
+}
+
+// Puts back what drawing calls change and do not set themselves each time. Each call sets its own
+// pen, brush and font before it uses them, so those stay; saving and restoring the whole painter
+// instead would cost more than drawing a short text.
+void DeviceContext::ResetPainter(QPainter& P) const {
+    if (P.worldTransform() != FBaseTransform) P.setWorldTransform(FBaseTransform);
+    if (P.compositionMode() != QPainter::CompositionMode_SourceOver)
+        P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (P.brushOrigin() != FBaseBrushOrigin) P.setBrushOrigin(FBaseBrushOrigin);
+    if (P.testRenderHint(QPainter::SmoothPixmapTransform))
+        P.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    PrepareClip(P);
 }
 
 void DeviceContext::EndPainter() {
@@ -675,17 +690,19 @@ bool DeviceContext::Draws() const {
     return FSurface->PaintDevice() != nullptr;
 }
 
-// Every drawing call runs on a painter whose state is put back afterwards, with the clipping of
-// the device context applied.
+// Every drawing call starts on a painter in the device context's base state, with its clipping
+// applied. Code that is not ours (Full) gets a saved state, put back afterwards, so whatever it
+// changes cannot leak into the next call.
 struct DeviceContext::TPainterGuard {
     QPainter* P;
-    explicit TPainterGuard(DeviceContext& DC) : P(DC.Painter()) {
+    bool Full;
+    explicit TPainterGuard(DeviceContext& DC, bool AFull = false) : P(DC.Painter()), Full(AFull) {
         if (!P) return;
-        P->save();
-        DC.PrepareClip(*P);
+        DC.ResetPainter(*P);
+        if (Full) P->save();
     }
     ~TPainterGuard() {
-        if (P) P->restore();
+        if (P && Full) P->restore();
     }
     explicit operator bool() const { return P != nullptr; }
 };
@@ -1853,9 +1870,9 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
     bool UpdateCp = Align & TA_UPDATECP;
 
     // advances in device pixels, one per UTF-16 unit
-    std::vector<int> Adv;
+    std::vector<int>& Adv = FAdvanceBuffer;
+    Adv.assign(size_t(Text.size()), 0);
     if (Dx) {
-        Adv.resize(size_t(Text.size()));
         double SX = std::fabs(ScaleX());
         int64_t Logical = 0;
         int Prev = 0;
@@ -1866,7 +1883,8 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
             Prev = Dev;
         }
     } else {
-        Adv = Font->Advances(Text);
+        for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units)
+            Adv[size_t(i)] = Font->Advance(CodePointAt(Text, i, Units));
     }
     int Width = 0;
     for (int A : Adv)
@@ -1933,21 +1951,30 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
     }
     if (Text.isEmpty()) return;
 
-    P.translate(Origin);
-    if (Angle != 0) P.rotate(-Angle);
+    // Level text is placed by moving its coordinates to the whole-pixel origin rather than the
+    // painter: every change of the painter's transform makes it prepare its pen and glyphs anew.
+    QPoint Shift;
+    if (Angle != 0) {
+        P.translate(Origin);
+        P.rotate(-Angle);
+    } else {
+        Shift = Origin.toPoint();
+    }
     if (FState->BkMode == OPAQUE)
-        P.fillRect(QRect(StartX, Baseline - M.tmAscent, Width, M.tmHeight), ToQColor(FState->BkColor));
+        P.fillRect(QRect(StartX, Baseline - M.tmAscent, Width, M.tmHeight).translated(Shift),
+                   ToQColor(FState->BkColor));
 
     const QColor Ink = ToQColor(FState->TextColor);
-    P.setPen(Ink);
+    if (FInkPen.color() != Ink) FInkPen = QPen(Ink);
+    P.setPen(FInkPen);
     // Glyphs of the face go out as one run at their whole-pixel positions; a character the face
     // lacks is drawn on its own so that the font machinery can find another face for it. Only
     // that needs the painter's font, and setting it costs more than the run.
     bool FontSet = false;
-    QList<quint32> Glyphs;
-    QList<QPointF> Positions;
-    Glyphs.reserve(Text.size());
-    Positions.reserve(Text.size());
+    QList<quint32>& Glyphs = FGlyphBuffer;
+    QList<QPointF>& Positions = FPositionBuffer;
+    Glyphs.clear();
+    Positions.clear();
     int Pos = StartX;
     for (qsizetype Index = 0, Len = 1; Index < Text.size(); Index += Len) {
         char32_t Ch = CodePointAt(Text, Index, Len);
@@ -1962,7 +1989,7 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
             } else {
                 if (!FontSet) P.setFont(Font->Font());
                 FontSet = true;
-                P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
+                P.drawText(QPointF(Pos, Baseline) + Shift, Text.mid(Index, Len).toString());
             }
         }
         Pos += A;
@@ -1972,13 +1999,17 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
         Run.setRawFont(Font->RawFont());
         Run.setGlyphIndexes(Glyphs);
         Run.setPositions(Positions);
-        P.drawGlyphRun(QPointF(0, Baseline), Run);
+        P.drawGlyphRun(QPointF(Shift.x(), Shift.y() + Baseline), Run);
     }
     int Line = std::max(1, DevRound(Font->LineWidth()));
     if (Underline)
-        P.fillRect(QRect(StartX, Baseline + DevRound(Font->UnderlinePos()) - Line / 2, Width, Line), Ink);
+        P.fillRect(QRect(StartX, Baseline + DevRound(Font->UnderlinePos()) - Line / 2, Width, Line)
+                       .translated(Shift),
+                   Ink);
     if (StrikeOut)
-        P.fillRect(QRect(StartX, Baseline - DevRound(Font->StrikeOutPos()) - Line / 2, Width, Line), Ink);
+        P.fillRect(QRect(StartX, Baseline - DevRound(Font->StrikeOutPos()) - Line / 2, Width, Line)
+                       .translated(Shift),
+                   Ink);
 }
 
 bool DeviceContext::GetTextExtentPoint32(QStringView Text, TSize& Size) const {
@@ -2132,7 +2163,7 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
 void DeviceContext::PaintWith(const std::function<void(QPainter&)>& Paint, const QString& What) {
     if (FLog) Note(QStringLiteral("PaintWith ") + Quote(What));
     if (!Paint) return;
-    TPainterGuard G(*this);
+    TPainterGuard G(*this, true);
     if (!G) return;
     double SX = ScaleX(), SY = ScaleY();
     QTransform T(SX, 0, 0, SY, FState->VpOrg.X - FState->WinOrg.X * SX,

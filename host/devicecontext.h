@@ -3,7 +3,9 @@
 #include "host/graphics.h"
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPainterPath>
+#include <QPen>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -12,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QTransform>
 #include <QVector>
 #include <cstdint>
 #include <functional>
@@ -466,6 +469,7 @@ private:
 
     QPainter* Painter();
     void EndPainter();
+    void ResetPainter(QPainter& P) const;
     void Note(const QString& Line) const;
     // A mode out of its range answers 0 and changes nothing; a valid one is logged as Call.
     int SetMode(int& Field, int Value, bool Valid, const char* Call);
@@ -499,6 +503,13 @@ private:
 
     std::unique_ptr<TDeviceSurface> FSurface;
     std::unique_ptr<QPainter> FPainter;
+    QTransform FBaseTransform; // of FPainter, as begun: device pixels on the paint device
+    QPointF FBaseBrushOrigin;
+    // DrawText's working lists, kept so that a call does not allocate them again
+    std::vector<int> FAdvanceBuffer;
+    QList<quint32> FGlyphBuffer;
+    QList<QPointF> FPositionBuffer;
+    QPen FInkPen; // the text colour's pen, kept so that the painter sees the same pen again
     std::unique_ptr<TDeviceLog> FLog;
     TDeviceCaps FCaps;
     std::unique_ptr<TState> FState;

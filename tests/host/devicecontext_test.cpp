@@ -1061,3 +1061,42 @@ TEST(DeviceContextText, DefaultSizeFollowsTheResolutionAfterResetDC) {
     DC.SelectObject(GetStockObject(SYSTEM_FONT));
     DeleteObject(Font);
 }
+
+TEST(DeviceContextState, PainterSettingsOfOneCallDoNotReachTheNext) {
+    TImageFixture F(96, 300, 200);
+    auto Source = DeviceContext::CreateImage(10, 10, 96, 96);
+    F.DC->BitBlt(0, 0, 10, 10, Source.get(), 0, 0, SRCINVERT); // white on white: black
+    EXPECT_EQ(CountColor(F.Img(), Black), 100);
+    F.Clear();
+    // a rotated text, a stretched image and foreign painting first ...
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    Lf.lfHeight = -16;
+    Lf.lfEscapement = 450;
+    HFONT Slanted = CreateFontIndirect(Lf);
+    F.DC->SelectObject(Slanted);
+    F.DC->TextOut(150, 100, u"Slanted");
+    F.DC->SetStretchBltMode(HALFTONE);
+    F.DC->StretchDraw(Rect(0, 0, 20, 20), QImage(2, 2, QImage::Format_RGB32));
+    F.DC->PaintWith([](QPainter& P) {
+        P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        P.setOpacity(0.5);
+        P.translate(40, 40);
+    });
+    F.Clear();
+    F.DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Slanted);
+    // ... leave the next calls exactly where and as they draw on a fresh device
+    F.DC->FillRect(Rect(10, 10, 20, 30), F.RedBrush);
+    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 20));
+    EXPECT_EQ(CountColor(F.Img(), Red), 200);
+    F.Clear();
+    TFontFixture Font(*F.DC, 12);
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->TextOut(20, 20, u"Level");
+    auto Fresh = DeviceContext::CreateImage(300, 200, 96, 96);
+    TFontFixture FreshFont(*Fresh, 12);
+    Fresh->SetBkMode(TRANSPARENT);
+    Fresh->TextOut(20, 20, u"Level");
+    EXPECT_EQ(F.Img(), *Fresh->Image());
+}
