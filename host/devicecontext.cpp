@@ -1556,6 +1556,25 @@ QPointF OnEllipse(QPointF Centre, double RX, double RY, double A) {
 
 } // namespace
 
+// A rectangle with a solid outline on a raster device, as boxes: the same pixels as its paths.
+// Inner is the part the brush fills, Outer less Inner the outline (none without a pen, where
+// Inner is Outer).
+void DeviceContext::DrawPlainRectangle(QPainter& P, const QRect& Outer, const QRect& Inner, bool Pen) {
+    ApplyRop(P);
+    bool HasInner = Inner.width() > 0 && Inner.height() > 0;
+    if (HasInner) FillBox(P, Inner, FState->Brush);
+    if (!Pen || Outer.width() <= 0 || Outer.height() <= 0) return;
+    QColor Color = PenColor();
+    if (!HasInner) {
+        P.fillRect(Outer, Color);
+        return;
+    }
+    P.fillRect(QRect(Outer.left(), Outer.top(), Outer.width(), Inner.top() - Outer.top()), Color);
+    P.fillRect(QRect(Outer.left(), Inner.bottom() + 1, Outer.width(), Outer.bottom() - Inner.bottom()), Color);
+    P.fillRect(QRect(Outer.left(), Inner.top(), Inner.left() - Outer.left(), Inner.height()), Color);
+    P.fillRect(QRect(Inner.right() + 1, Inner.top(), Outer.right() - Inner.right(), Inner.height()), Color);
+}
+
 bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int Bottom, int A, int B, int C,
                                     int D) {
     TPainterGuard G(*this);
@@ -1579,6 +1598,10 @@ bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int 
         int Before = W / 2, After = W - 1 - W / 2;
         Outer = QRectF(Box).adjusted(-Before, -Before, After, After);
         Inner = Outer.adjusted(W, W, -W, -W);
+    }
+    if (Kind == skRectangle && FSurface->IsRaster() && (!Pen || W > 1 || DashPattern(Style).empty())) {
+        DrawPlainRectangle(P, Outer.toRect(), Inner.toRect(), Pen);
+        return true;
     }
     double RX = Kind == skRoundRect ? A / 2.0 * std::fabs(ScaleX()) : 0;
     double RY = Kind == skRoundRect ? B / 2.0 * std::fabs(ScaleY()) : 0;

@@ -498,6 +498,7 @@ private:
     int PenDeviceWidth() const;
     QColor PenColor() const;
     void ApplyRop(QPainter& P) const;
+    void DrawPlainRectangle(QPainter& P, const QRect& Outer, const QRect& Inner, bool Pen);
     bool DrawClosedShape(int Kind, int Left, int Top, int Right, int Bottom, int A, int B, int C, int D);
     void DrawText(int X, int Y, uint32_t Options, const TRect* Rect, QStringView Text, const int* Dx);
 

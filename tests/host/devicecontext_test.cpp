@@ -1100,3 +1100,22 @@ TEST(DeviceContextState, PainterSettingsOfOneCallDoNotReachTheNext) {
     Fresh->TextOut(20, 20, u"Level");
     EXPECT_EQ(F.Img(), *Fresh->Image());
 }
+
+TEST(DeviceContextShapes, XorRectangleDrawnTwiceLeavesNoTrace) {
+    TImageFixture F;
+    F.DC->FillRect(Rect(30, 30, 60, 60), F.RedBrush); // something underneath to mix with
+    QImage Before = F.Img().copy();
+    F.DC->SetROP2(R2_XORPEN);
+    for (int Width : {1, 5}) {
+        HPEN Pen = CreatePen(PS_SOLID, Width, RGB(0, 0, 255));
+        F.DC->SelectObject(Pen);
+        F.DC->Rectangle(10, 20, 90, 70);
+        EXPECT_NE(F.Img(), Before) << Width;
+        EXPECT_EQ(F.Img().pixel(10, 20), qRgb(0, 0, 255) ^ 0x00FFFFFF) << Width; // blue on white
+        F.DC->Rectangle(10, 20, 90, 70);
+        EXPECT_EQ(F.Img(), Before) << Width;
+        F.DC->SelectObject(GetStockObject(BLACK_PEN));
+        DeleteObject(Pen);
+    }
+    F.DC->SetROP2(R2_COPYPEN);
+}
