@@ -1570,7 +1570,8 @@ void DeviceContext::DrawPlainRectangle(QPainter& P, const QRect& Outer, const QR
         return;
     }
     P.fillRect(QRect(Outer.left(), Outer.top(), Outer.width(), Inner.top() - Outer.top()), Color);
-    P.fillRect(QRect(Outer.left(), Inner.bottom() + 1, Outer.width(), Outer.bottom() - Inner.bottom()), Color);
+    P.fillRect(QRect(Outer.left(), Inner.bottom() + 1, Outer.width(), Outer.bottom() - Inner.bottom()),
+               Color);
     P.fillRect(QRect(Outer.left(), Inner.top(), Inner.left() - Outer.left(), Inner.height()), Color);
     P.fillRect(QRect(Inner.right() + 1, Inner.top(), Outer.right() - Inner.right(), Inner.height()), Color);
 }
@@ -1954,9 +1955,11 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
             Advance = Width;
             break;
         }
+        // level text, nearly all of it, moves along x alone: no need for the sine and cosine
         double Rad = qDegreesToRadians(Angle);
-        TPoint NewCp[1] = {Point(DevRound(Origin.x() + Advance * std::cos(Rad)),
-                                 DevRound(Origin.y() - Advance * std::sin(Rad)))};
+        double CosA = Angle == 0 ? 1.0 : std::cos(Rad), SinA = Angle == 0 ? 0.0 : std::sin(Rad);
+        TPoint NewCp[1] = {
+            Point(DevRound(Origin.x() + Advance * CosA), DevRound(Origin.y() - Advance * SinA))};
         DPtoLP(NewCp, 1);
         FState->Cp = NewCp[0];
     }
