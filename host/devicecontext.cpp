@@ -2021,11 +2021,16 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
         Pos += A;
     }
     if (!Glyphs.isEmpty()) {
-        QGlyphRun Run;
-        Run.setRawFont(Font->RawFont());
-        Run.setGlyphIndexes(Glyphs);
-        Run.setPositions(Positions);
-        P.drawGlyphRun(QPointF(Shift.x(), Shift.y() + Baseline), Run);
+        if (FRunFont != Font) {
+            FRun.setRawFont(Font->RawFont());
+            FRunFont = Font;
+        }
+        FRun.setGlyphIndexes(Glyphs);
+        FRun.setPositions(Positions);
+        P.drawGlyphRun(QPointF(Shift.x(), Shift.y() + Baseline), FRun);
+        // let go of the lists, so that the next call fills them without copying
+        FRun.setGlyphIndexes({});
+        FRun.setPositions({});
     }
     int Line = std::max(1, DevRound(Font->LineWidth()));
     if (Underline)

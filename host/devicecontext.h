@@ -2,6 +2,7 @@
 #include "host/fonts.h"
 #include "host/graphics.h"
 #include <QColor>
+#include <QGlyphRun>
 #include <QImage>
 #include <QList>
 #include <QPainterPath>
@@ -511,6 +512,9 @@ private:
     QList<quint32> FGlyphBuffer;
     QList<QPointF> FPositionBuffer;
     QPen FInkPen; // the text colour's pen, kept so that the painter sees the same pen again
+    // a glyph run costs more to make than to draw; FRunFont keeps its face alive
+    QGlyphRun FRun;
+    std::shared_ptr<const TFontInstance> FRunFont;
     std::unique_ptr<TDeviceLog> FLog;
     TDeviceCaps FCaps;
     std::unique_ptr<TState> FState;
