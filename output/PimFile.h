@@ -10,6 +10,8 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class TGraphic;
@@ -199,10 +201,10 @@ public:
     void DrawCheckBox(const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color, int Thickness);
     void DrawShapeType(TPimDrawType dt, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
     void PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count);
-    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
-    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
+    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
+    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
     void WritePrinterInfo(const TPimFilePrinterInfo& Info);
 
     // Primitives at the page stream's position, for custom records.
@@ -309,12 +311,15 @@ private:
     void SetDescriptionField();
     int FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                   const TPimLogBrush* Brush);
+    static std::string ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
+                                 const TPimLogBrush* Brush);
     void SelectObject(int Index);
     void WriteGraphic(uint16_t Type, const TRect* Rect, int X, int Y, const TGraphic* Graphic);
     void WriteBarcode(uint16_t Type, int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
                       bool Inches, bool Vertical, const QString& BarData);
 
     std::unique_ptr<TPimPimFileObjects> FObjects;
+    std::unordered_map<std::string, int> FObjectIndex; // identity of each entry to its index
     QString FFileName;
     int FLastFont = -1;
     int FLastPen = -1;

@@ -561,18 +561,16 @@ TEST(PimFileFormat, PagePrinterInfoReadsAnOldPrinterInfoRecord) {
 TEST(PimFileFormat, RecordingMoreObjectsThanASmallIntCanSelectRaises) {
     TPimPimFile F;
     F.BeginDoc();
+    TBrush Brush;
     for (int i = 0; i < TPimPimFile::MaxObjects; ++i) {
-        auto O = std::make_unique<TPimPimFileObject>();
-        O->ObjectType = aotBrush;
-        O->LogBrush.Color = i;
-        F.Objects()->push_back(std::move(O));
+        Brush.SetColor(i);
+        F.SetBrush(Brush);
     }
     TPen Pen;
     const int64_t Before = F.Stream()->Size();
     EXPECT_THROW(F.SetPen(Pen), Exception);
     EXPECT_EQ(F.Stream()->Size(), Before);
     // One already in the table is still selected.
-    TBrush Brush;
     Brush.SetColor(TPimPimFile::MaxObjects - 1);
     F.SetBrush(Brush);
     EXPECT_EQ(F.CurrBrush(), TPimPimFile::MaxObjects - 1);
