@@ -973,7 +973,13 @@ bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
     struct TKeep {
         TPimStream& S;
         int64_t Pos;
-        ~TKeep() { S.SetPosition(Pos); }
+        // Seeking within what the stream already holds does not fail; a destructor must not throw.
+        ~TKeep() {
+            try {
+                S.SetPosition(Pos);
+            } catch (...) {
+            }
+        }
     } Keep{S, S.Position()};
     S.SetPosition(PagePosition(Page - 1)->Pos);
     switch (ReadType()) {

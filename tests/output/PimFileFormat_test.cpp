@@ -352,6 +352,25 @@ TEST(PimFileFormat, RecordingAfterLoadingAnOlderFileWritesVersionFive) {
     EXPECT_EQ(G.ReadString(), QStringLiteral("new"));
 }
 
+TEST(PimFileFormat, ADocumentIsReadAndWrittenAtTheStreamsPosition) {
+    for (float Version : {3.0f, 5.0f}) {
+        SCOPED_TRACE(Version);
+        const QByteArray File = HandBuiltFile(Version);
+        TMemoryStream In;
+        In.WriteBuffer("prefix", 6);
+        In.WriteBuffer(File.constData(), File.size());
+        In.SetPosition(6);
+        TPimPimFile F;
+        F.LoadFromStream(In);
+        EXPECT_EQ(F.Description(), QStringLiteral("Café report"));
+        EXPECT_EQ(F.PageCount(), 1);
+        TMemoryStream Out;
+        Out.WriteBuffer("xy", 2);
+        F.SaveToStream(Out);
+        EXPECT_EQ(BytesOf(Out).mid(2).toHex(' '), File.toHex(' '));
+    }
+}
+
 TEST(PimFileFormat, NewerVersionsAndForeignFilesAreRefused) {
     auto Refusal = [](const QByteArray& File) {
         return MessageOf<Exception>([&] {
