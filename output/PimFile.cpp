@@ -307,8 +307,9 @@ void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) 
 
 void TPimPimFile::SaveToFile(const QString& FileName) {
     if (FRunning || !FStream) return;
-    TFileStream File(FileName, fmCreate);
-    SaveToStream(File);
+    // The same path as a job's own file, so a file that cannot be written whole is not left behind.
+    SetDescriptionField();
+    WriteFileTo(FileName, *FPimPrinterSetup);
 }
 
 void TPimPimFile::SaveToStream(TStream& SaveStream) {

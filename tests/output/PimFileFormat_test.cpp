@@ -255,6 +255,16 @@ TEST(PimFileFormat, EndDocWritesTheSameFileAsSaving) {
     EXPECT_EQ(Saved(G), BytesOf(Written));
 }
 
+TEST(PimFileFormat, AFileThatCannotBeMadeOrOpenedRaises) {
+    QTemporaryDir Dir;
+    const QString Missing = Dir.filePath(QStringLiteral("no/such/dir/doc.pim"));
+    auto F = Recorded();
+    EXPECT_THROW(F->SaveToFile(Missing), Exception);
+    TPimPimFile G;
+    EXPECT_THROW(G.LoadFromFile(Missing), Exception);
+    EXPECT_EQ(G.Stream(), nullptr);
+}
+
 TEST(PimFileFormat, SavingWhileRunningOrBeforeAnyDocumentWritesNothing) {
     TPimPimFile Fresh;
     EXPECT_TRUE(Saved(Fresh).isEmpty());
