@@ -1,5 +1,6 @@
 #include "output/PimFile.h"
 
+#include "host/encoding.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/graphic.h"
@@ -262,18 +263,18 @@ void TPimPimFile::SetDescriptionField() {
 
 void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) {
     const int64_t Start = Target.Position();
-    PimWriteFileHeader(Target, PimFileHeader);
+    WriteFileHeader(Target);
     PimWriteFileInfo(Target, PimFileInfo);
-    Setup.WriteToStream(Target);
+    WriteSetupPart(Target, Setup);
     WriteWholeStream(Target, *FUserStream);
     for (int i = 0; i < PageCount(); ++i)
         Target.WriteInt32(PagePosition(i)->Pos);
     if (FObjects)
         for (const auto& Object : *FObjects)
-            Object->Write(Target);
+            WriteObjectEntry(Target, *Object);
     PimFileHeader.HeaderLen = int32_t(Target.Position() - Start);
     Target.SetPosition(Start);
-    PimWriteFileHeader(Target, PimFileHeader);
+    WriteFileHeader(Target);
     Target.Seek(0, soEnd);
     if (FStream && FStream->Size() > 0) {
         const int64_t Pos = FStream->Position();
@@ -364,10 +365,21 @@ int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
         throw Exception(QString::fromLatin1(SNotRecording));
     // The table is searched through an index of its entries' identities, which finds the same first
     // equal entry a scan from index 0 would.
+    TPimPimFileObjects& Table = *FObjects;
+    // Entries put into the table through Objects() are indexed before the search.
+    if (FObjectIndex.size() != Table.size()) {
+        FObjectIndex.clear();
+        for (size_t i = 0; i < Table.size(); ++i) {
+            const TPimPimFileObject& E = *Table[i];
+            FObjectIndex.emplace(ObjectKey(E.ObjectType, E.ObjectType == aotFont ? &E.LogFont : nullptr,
+                                           E.ObjectType == aotPen ? &E.LogPen : nullptr,
+                                           E.ObjectType == aotBrush ? &E.LogBrush : nullptr),
+                                 int(i));
+        }
+    }
     const std::string Key = ObjectKey(Kind, Font, Pen, Brush);
     if (auto It = FObjectIndex.find(Key); It != FObjectIndex.end())
         return It->second;
-    TPimPimFileObjects& Table = *FObjects;
     if (int(Table.size()) >= MaxObjects)
         throw Exception(FormatText(QString::fromLatin1(STooManyObjects), {QString::number(MaxObjects)}));
     auto O = std::make_unique<TPimPimFileObject>();
@@ -661,6 +673,8 @@ TRect TPimPimFile::ReadRect() {
 }
 
 QString TPimPimFile::ReadString() {
+    if (IsOldFormat())
+        return ReadAnsiString();
     TPimStream& S = PageStream();
     const int32_t N = S.ReadInt32();
     if (N < 0 || N > S.Size() - S.Position())
@@ -688,7 +702,12 @@ void TPimPimFile::ReadStream(TStream& S) {
         S.CopyFrom(P, N);
 }
 
-void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) { PimReadFilePrinterInfo(PageStream(), Info); }
+void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
+    const bool WithCollate = !IsOldFormat() || PimFileHeader.Version >= PimVersionCollate;
+    PimReadFilePrinterInfo(PageStream(), Info, WithCollate);
+    if (!WithCollate)
+        Info.CollatedCopies = true;
+}
 
 // Sending
 
@@ -719,6 +738,239 @@ void TPimPimFile::SetUserStream(TStream& Value) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The document file
+
+namespace {
+
+const char* const SNotPimFile = "ERROR: not an PIM file";
+const char* const SVersionNotSupported = "This PIM File Version is not supported";
+
+// A loaded file is untrusted: a count, length or offset that reaches past what the stream holds is a
+// file cut short or damaged, reported as the short read it would otherwise become, before anything
+// is allocated for it.
+[[noreturn]] void DamagedFile() { throw EReadError(QStringLiteral("Stream read error")); }
+
+int64_t Remaining(TStream& S) { return S.Size() - S.Position(); }
+
+void CheckAvailable(TStream& S, int64_t Count) {
+    if (Count < 0 || Count > Remaining(S))
+        DamagedFile();
+}
+
+// The 36-byte printer info of files before 3.0: the 37-byte form without its collation byte.
+void WriteOldPrinterInfo(TStream& Target, const TPimFilePrinterInfo& Info) {
+    TMemoryStream Full;
+    PimWriteFilePrinterInfo(Full, Info);
+    Target.WriteBuffer(Full.Memory(), PimOldPrinterInfoSize);
+}
+
+} // namespace
+
+void TPimPimFile::LoadFromFile(const QString& FileName) {
+    TFileStream File(FileName, fmOpenRead | fmShareDenyNone);
+    LoadFromStream(File);
+}
+
+void TPimPimFile::LoadFromStream(TStream& LoadStream) {
+    // A document still recording is given up: what it holds is replaced.
+    FRunning = false;
+    FPimStartPrinterSetup.reset();
+    Clear();
+    FStream = std::make_unique<TPimStream>();
+    FObjects = std::make_unique<TPimPimFileObjects>();
+    try {
+        ReadDocument(LoadStream);
+    } catch (...) {
+        // Nothing half-checked may be played or saved.
+        Clear();
+        throw;
+    }
+    FPercentDone = 100;
+}
+
+void TPimPimFile::ReadDocument(TStream& LoadStream) {
+    const int64_t Start = LoadStream.Position();
+    TPimFileHeader Header;
+    PimReadFileHeaderStart(LoadStream, Header);
+    if (Header.Key != PimFileKey)
+        throw Exception(QString::fromLatin1(SNotPimFile));
+    // Written so that a version that is not a number is refused too.
+    if (!(Header.Version <= PimFileVersion))
+        throw Exception(QString::fromLatin1(SVersionNotSupported));
+    if (Header.Version < PimFileVersion) {
+        PimReadAnsiFileHeaderRest(LoadStream, Header);
+    } else {
+        LoadStream.SetPosition(Start);
+        PimReadFileHeader(LoadStream, Header);
+    }
+    PimFileHeader = Header;
+    PimReadFileInfo(LoadStream, PimFileInfo);
+    ReadSetupPart(LoadStream);
+
+    const int32_t UserSize = LoadStream.ReadInt32();
+    CheckAvailable(LoadStream, UserSize);
+    if (UserSize > 0)
+        FUserStream->CopyFrom(LoadStream, UserSize);
+    FUserStream->SetPosition(0);
+
+    CheckAvailable(LoadStream, int64_t(PimFileInfo.Pages) * 4);
+    for (int i = 0; i < PimFileInfo.Pages; ++i)
+        AddPage(LoadStream.ReadInt32());
+    ReadObjectTable(LoadStream);
+
+    const int64_t PageData = Remaining(LoadStream);
+    if (PageData > 0)
+        FStream->CopyFrom(LoadStream, PageData);
+    FStream->SetPosition(0);
+    CheckPageOffsets();
+    TakeTitle();
+}
+
+void TPimPimFile::ReadSetupPart(TStream& LoadStream) {
+    // The setup starts from its defaults, so nothing of a document read before survives in it; the
+    // bridge to the printer is kept.
+    TPimPrinterSetup Fresh;
+    Fresh.PrinterSettings()->Assign(FPimPrinterSetup->PrinterSettings());
+    FPimPrinterSetup->Assign(&Fresh);
+    const float Version = PimFileHeader.Version;
+    if (Version < PimVersionSetupBlock) {
+        PimFilePrinterInfo = TPimFilePrinterInfo();
+        const bool WithCollate = Version >= PimVersionCollate;
+        PimReadFilePrinterInfo(LoadStream, PimFilePrinterInfo, WithCollate);
+        if (!WithCollate)
+            PimFilePrinterInfo.CollatedCopies = true;
+        FPimPrinterSetup->SetPrintInfo(PimFilePrinterInfo);
+    } else {
+        LoadStream.ReadUInt16();
+        FPimPrinterSetup->ReadFromStream(LoadStream);
+    }
+}
+
+void TPimPimFile::ReadObjectTable(TStream& LoadStream) {
+    // Every entry holds at least its kind.
+    CheckAvailable(LoadStream, int64_t(PimFileInfo.Objects) * 2);
+    const bool Ansi = IsOldFormat();
+    FObjects->reserve(PimFileInfo.Objects);
+    for (int i = 0; i < PimFileInfo.Objects; ++i) {
+        auto Object = std::make_unique<TPimPimFileObject>();
+        switch (LoadStream.ReadUInt16()) {
+        case TPimPimFileObject::FontCode:
+            Object->ObjectType = aotFont;
+            if (Ansi)
+                PimReadAnsiLogFont(LoadStream, Object->LogFont);
+            else
+                PimReadLogFont(LoadStream, Object->LogFont);
+            break;
+        case TPimPimFileObject::PenCode:
+            Object->ObjectType = aotPen;
+            PimReadLogPen(LoadStream, Object->LogPen);
+            break;
+        case TPimPimFileObject::BrushCode:
+            Object->ObjectType = aotBrush;
+            PimReadLogBrush(LoadStream, Object->LogBrush);
+            break;
+        default: Object->ObjectType = aotNone; break;
+        }
+        FObjects->push_back(std::move(Object));
+    }
+}
+
+void TPimPimFile::CheckPageOffsets() {
+    // Each page must hold at least the type of its first record.
+    const int64_t Size = FStream->Size();
+    for (int i = 0; i < PageCount(); ++i) {
+        const int32_t Pos = PagePosition(i)->Pos;
+        if (Pos < 0 || Pos + int64_t(2) > Size)
+            DamagedFile();
+    }
+}
+
+void TPimPimFile::TakeTitle() {
+    const QString Title = PimWideFieldText(PimFileHeader.Description, PimDescriptionLength + 1);
+    if (FDescription.isEmpty() || FDescription == FLoadedDescription)
+        FDescription = Title;
+    FLoadedDescription = Title;
+}
+
+void TPimPimFile::WriteFileHeader(TStream& Target) {
+    if (IsOldFormat())
+        PimWriteAnsiFileHeader(Target, PimFileHeader);
+    else
+        PimWriteFileHeader(Target, PimFileHeader);
+}
+
+void TPimPimFile::WriteSetupPart(TStream& Target, const TPimPrinterSetup& Setup) {
+    if (!IsOldFormat() || PimFileHeader.Version >= PimVersionSetupBlock) {
+        Setup.WriteToStream(Target);
+        return;
+    }
+    TPimFilePrinterInfo Info;
+    Setup.GetPrintInfo(Info);
+    if (PimFileHeader.Version >= PimVersionCollate)
+        PimWriteFilePrinterInfo(Target, Info);
+    else
+        WriteOldPrinterInfo(Target, Info);
+}
+
+void TPimPimFile::WriteObjectEntry(TStream& Target, const TPimPimFileObject& Object) {
+    switch (Object.ObjectType) {
+    case aotFont:
+        if (IsOldFormat()) {
+            Target.WriteUInt16(TPimPimFileObject::FontCode);
+            PimWriteAnsiLogFont(Target, Object.LogFont);
+        } else {
+            Object.Write(Target);
+        }
+        break;
+    case aotNone:
+        // An entry of a kind this reader did not know keeps its place, so that the indexes of the
+        // entries after it stay right and the count in the file info stays true.
+        Target.WriteUInt16(0);
+        break;
+    default: Object.Write(Target); break;
+    }
+}
+
+QString TPimPimFile::ReadAnsiString() {
+    TPimStream& S = PageStream();
+    const int64_t N = PimFileHeader.Version < PimVersionSetupBlock ? int64_t(S.ReadUInt16()) : S.ReadInt32();
+    CheckAvailable(S, N);
+    QByteArray Bytes(N, '\0');
+    S.ReadBuffer(Bytes.data(), N);
+    return AnsiToString(Bytes);
+}
+
+bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
+    if (!Setup)
+        return false;
+    const int Count = PageCount();
+    if (!FStream || Count == 0 || (FRunning && Count < 2)) {
+        Setup->Assign(FPimPrinterSetup.get());
+        return false;
+    }
+    // While recording, the last page is still growing and has no settled start yet to trust.
+    Page = std::clamp(Page, 1, FRunning ? Count - 1 : Count);
+    TPimStream& S = *FStream;
+    // The recorder appends at the position it left, so it is put back whatever happens here.
+    struct TKeep {
+        TPimStream& S;
+        int64_t Pos;
+        ~TKeep() { S.SetPosition(Pos); }
+    } Keep{S, S.Position()};
+    S.SetPosition(PagePosition(Page - 1)->Pos);
+    switch (ReadType()) {
+    case rtPrinterInfo: {
+        TPimFilePrinterInfo Info;
+        ReadPrinterInfo(Info);
+        Setup->SetPrintInfo(Info);
+        return true;
+    }
+    case rtPrinterSetup: return Setup->ReadFromStream(S);
+    default: return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Playing, custom record types, printing and the holders of documents
 
 #include "host/canvas.h"
@@ -726,10 +978,9 @@ void TPimPimFile::SetUserStream(TStream& Value) {
 #include "output/PimImg.h"
 #include "output/PimOut.h"
 #include "output/PimRtfP.h"
+#include "output/PimXport.h"
 
 namespace {
-
-const char* const SNotAPimFile = "ERROR: not an PIM file";
 
 std::vector<TPimRecType>& RecordTypes() {
     static std::vector<TPimRecType> Types;
@@ -839,7 +1090,7 @@ void TPimPimFileObject::DeleteObject() {
 
 void TPimPimFile::PlayPage(DeviceContext* DC, int Page) {
     const int Count = PageCount();
-    if (Count == 0 || !FStream || !DC)
+    if (Count == 0 || !FStream || (!DC && !PlayFilter()))
         return;
     // While recording, the last page is still growing.
     if (FRunning ? (Count < 2 || Page < 1 || Page >= Count) : (Page < 1 || Page > Count))
@@ -866,6 +1117,10 @@ void TPimPimFile::PlayPage(DeviceContext* DC, int Page) {
     }
     ReleasePlayObjects(DC);
     S.SetPosition(Saved);
+}
+
+TPimExportFilter* TPimPimFile::PlayFilter() const {
+    return FExporting && FExportFilter && !FExportFilter->IsGraphicExport() ? FExportFilter : nullptr;
 }
 
 void TPimPimFile::SetPlayDevice(DeviceContext* DC) {
@@ -928,20 +1183,32 @@ void TPimPimFile::PlaySelectObject(DeviceContext* DC) {
     const int Index = ReadSmallInt();
     TPimPimFileObject& O = PlayObject(Index);
     O.CreateObject(FPlayY);
+    TPimExportFilter* Filter = PlayFilter();
     switch (O.ObjectType) {
     case aotBrush:
-        DC->SelectObject(O.SelectBrush);
-        DC->SetBkColor(ColorToRGB(O.LogBrush.Color));
-        DC->SetBkMode(O.LogBrush.Style == bsSolid ? OPAQUE : TRANSPARENT);
+        if (Filter) {
+            Filter->SetBrush(*O.Brush);
+        } else {
+            DC->SelectObject(O.SelectBrush);
+            DC->SetBkColor(ColorToRGB(O.LogBrush.Color));
+            DC->SetBkMode(O.LogBrush.Style == bsSolid ? OPAQUE : TRANSPARENT);
+        }
         FLastBrush = Index;
         break;
     case aotFont:
-        DC->SelectObject(O.SelectFont);
-        DC->SetTextColor(ColorToRGB(O.LogFont.Color));
+        if (Filter) {
+            Filter->SetLogFont(*O.Font, O.LogFont);
+        } else {
+            DC->SelectObject(O.SelectFont);
+            DC->SetTextColor(ColorToRGB(O.LogFont.Color));
+        }
         FLastFont = Index;
         break;
     case aotPen:
-        DC->SelectObject(O.SelectPen);
+        if (Filter)
+            Filter->SetPen(*O.Pen);
+        else
+            DC->SelectObject(O.SelectPen);
         FLastPen = Index;
         break;
     case aotNone: break;
@@ -990,7 +1257,10 @@ void TPimPimFile::PlayGraphic(DeviceContext* DC, const TRect* Rect, int X, int Y
         R = *Rect;
     else
         R = TRect{X, Y, Short(X + PlayX(Graphic->Width())), Short(Y + PlayY(Graphic->Height()))};
-    StretchDrawGraphic(*DC, R, *Graphic);
+    if (TPimExportFilter* Filter = PlayFilter())
+        Filter->StretchDraw(R, Graphic.get());
+    else
+        StretchDrawGraphic(*DC, R, *Graphic);
 }
 
 void TPimPimFile::PlayRtf(DeviceContext* DC) {
@@ -1001,6 +1271,11 @@ void TPimPimFile::PlayRtf(DeviceContext* DC) {
     const int32_t EndPos = ReadLongInt();
     TMemoryStream Text;
     ReadStream(Text);
+    Text.SetPosition(0);
+    if (TPimExportFilter* Filter = PlayFilter()) {
+        Filter->RtfDraw(Rect, &Text, StartPos, EndPos, SetDefFont);
+        return;
+    }
     if (FPlayX <= 0 || FPlayY <= 0)
         return;
     // Rich text before any font was chosen takes the default font.
@@ -1021,7 +1296,6 @@ void TPimPimFile::PlayRtf(DeviceContext* DC) {
     Rtf.SetPixelsPerInchX(FPlayX);
     Rtf.SetPixelsPerInchY(FPlayY);
     Rtf.SetOutRect(Rect);
-    Text.SetPosition(0);
     Rtf.LoadFromStream(Text);
     Rtf.Print();
 }
@@ -1037,12 +1311,21 @@ void TPimPimFile::PlayBarcode(uint16_t RecType, DeviceContext* DC) {
     const bool Vertical = ReadBoolean();
     const QString BarData = ReadString();
     // Thousandths of an inch need no scaling on paper.
-    if (!(Inches && !PimIsScreen(DC))) {
+    if (!(Inches && !(DC && PimIsScreen(DC)))) {
         NarrowWidth = Short(Vertical ? PlayY(NarrowWidth) : PlayX(NarrowWidth));
         WideWidth = Short(Vertical ? PlayY(WideWidth) : PlayX(WideWidth));
     }
     if (FLastBrush == -1)
         return;
+    TPimPimFileObject& O = PlayObject(FLastBrush);
+    O.CreateObject(FPlayY);
+    if (TPimExportFilter* Filter = PlayFilter()) {
+        if (RecType == rtPrint3of9Barcode)
+            Filter->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+        else
+            Filter->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+        return;
+    }
     std::unique_ptr<TPimBarCode> Code;
     if (RecType == rtPrint3of9Barcode)
         Code = std::make_unique<TPim3of9BarCode>();
@@ -1054,13 +1337,12 @@ void TPimPimFile::PlayBarcode(uint16_t RecType, DeviceContext* DC) {
     Code->SetWideWidth(WideWidth);
     Code->SetWidthInInches_1000(Inches);
     Code->SetVertical(Vertical);
-    TPimPimFileObject& O = PlayObject(FLastBrush);
-    O.CreateObject(FPlayY);
     Code->PrintDC(*DC, O.SelectBrush, Left, Top, BarData);
 }
 
 bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
-    if (!DC || !FStream)
+    TPimExportFilter* Filter = PlayFilter();
+    if ((!DC && !Filter) || !FStream)
         return false;
     auto X = [this] { return Short(PlayX(ReadSmallInt())); };
     auto Y = [this] { return Short(PlayY(ReadSmallInt())); };
@@ -1068,26 +1350,41 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
     case rtSelectObject: PlaySelectObject(DC); return true;
     case rtStartPage:
     case rtEndPage: return true;
-    case rtSetTextAlign: DC->SetTextAlign(ReadWord()); return true;
+    case rtSetTextAlign: {
+        const uint16_t Flags = ReadWord();
+        if (Filter)
+            Filter->SetTextAlign(Flags);
+        else
+            DC->SetTextAlign(Flags);
+        return true;
+    }
     case rtTextout: {
         const int PX = X(), PY = Y();
-        DC->TextOut(PX, PY, ReadString());
+        const QString Text = ReadString();
+        if (Filter)
+            Filter->Textout(PX, PY, Text);
+        else
+            DC->TextOut(PX, PY, Text);
         return true;
     }
-    case rtMoveTo: {
-        const int PX = X(), PY = Y();
-        DC->MoveToEx(PX, PY);
-        return true;
-    }
+    case rtMoveTo:
     case rtLineTo: {
         const int PX = X(), PY = Y();
-        DC->LineTo(PX, PY);
+        if (Filter)
+            RecType == rtMoveTo ? Filter->MoveTo(PX, PY) : Filter->LineTo(PX, PY);
+        else if (RecType == rtMoveTo)
+            DC->MoveToEx(PX, PY);
+        else
+            DC->LineTo(PX, PY);
         return true;
     }
     case rtPTextout: {
         const int PX = X(), PY = Y();
         const QString Text = ReadPlayChars(ReadLongInt());
-        DC->TextOut(PX, PY, Text);
+        if (Filter)
+            Filter->PTextout(PX, PY, reinterpret_cast<const char16_t*>(Text.utf16()), int(Text.size()));
+        else
+            DC->TextOut(PX, PY, Text);
         return true;
     }
     case rtExtTextout: {
@@ -1095,7 +1392,11 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         const uint16_t Options = ReadWord();
         const TRect R = ReadPlayRect();
         const QString Text = ReadPlayChars(ReadLongInt());
-        DC->ExtTextOut(PX, PY, Options, &R, Text);
+        if (Filter)
+            Filter->ExtTextout(PX, PY, Options, R, reinterpret_cast<const char16_t*>(Text.utf16()),
+                               int(Text.size()));
+        else
+            DC->ExtTextOut(PX, PY, Options, &R, Text);
         return true;
     }
     case rtTextRect: {
@@ -1109,13 +1410,16 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
             if (O.LogBrush.Style != bsClear)
                 Options |= ETO_OPAQUE;
         }
-        DC->ExtTextOut(PX, PY, Options, &R, Text);
+        if (Filter)
+            Filter->TextRect(R, PX, PY, Text);
+        else
+            DC->ExtTextOut(PX, PY, Options, &R, Text);
         return true;
     }
     case rtFillRect: {
         TRect R = ReadPlayRect();
         // A screen shows at least one pixel of a fill that scaled down to nothing.
-        if (PimIsScreen(DC)) {
+        if (DC && PimIsScreen(DC)) {
             if (R.Left >= R.Right)
                 R.Right = R.Left + 1;
             if (R.Top >= R.Bottom)
@@ -1124,24 +1428,33 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         if (FLastBrush != -1) {
             TPimPimFileObject& O = PlayObject(FLastBrush);
             O.CreateObject(FPlayY);
-            DC->FillRect(R, O.SelectBrush);
+            if (Filter)
+                Filter->FillRect(R);
+            else
+                DC->FillRect(R, O.SelectBrush);
         }
         return true;
     }
     case rtRectangle:
     case rtEllipse: {
         const int X1 = X(), Y1 = Y(), X2 = X(), Y2 = Y();
-        PlayShape(DC, [&] {
-            if (RecType == rtRectangle)
-                DC->Rectangle(X1, Y1, X2, Y2);
-            else
-                DC->Ellipse(X1, Y1, X2, Y2);
-        });
+        if (Filter)
+            RecType == rtRectangle ? Filter->Rectangle(X1, Y1, X2, Y2) : Filter->Ellipse(X1, Y1, X2, Y2);
+        else
+            PlayShape(DC, [&] {
+                if (RecType == rtRectangle)
+                    DC->Rectangle(X1, Y1, X2, Y2);
+                else
+                    DC->Ellipse(X1, Y1, X2, Y2);
+            });
         return true;
     }
     case rtRoundRect: {
         const int X1 = X(), Y1 = Y(), X2 = X(), Y2 = Y(), X3 = X(), Y3 = Y();
-        PlayShape(DC, [&] { DC->RoundRect(X1, Y1, X2, Y2, X3, Y3); });
+        if (Filter)
+            Filter->RoundRect(X1, Y1, X2, Y2, X3, Y3);
+        else
+            PlayShape(DC, [&] { DC->RoundRect(X1, Y1, X2, Y2, X3, Y3); });
         return true;
     }
     case rtDraw:
@@ -1163,11 +1476,22 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
     case rtShadeRect: {
         const TRect R = ReadPlayRect();
         const int Shade = ReadSmallInt();
-        if (Shade >= spNone && Shade <= spLight)
+        if (Shade < spNone || Shade > spLight)
+            return true;
+        if (Filter)
+            Filter->ShadeRect(R, TPimShadePercent(Shade));
+        else
             PimShadeRect(DC, R, TPimShadePercent(Shade));
         return true;
     }
-    case rtSetBkColor: DC->SetBkColor(COLORREF(ReadLongInt())); return true;
+    case rtSetBkColor: {
+        const int32_t Color = ReadLongInt();
+        if (Filter)
+            Filter->SetBkColor(Color);
+        else
+            DC->SetBkColor(COLORREF(Color));
+        return true;
+    }
     case rtTextJustify: {
         const TRect R = ReadPlayRect();
         const int PX = X(), PY = Y();
@@ -1175,7 +1499,11 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         const bool EndParagraph = ReadBoolean();
         // Files of the first versions had no outer box.
         const TRect Full = PimFileHeader.Version > 1.0f ? ReadPlayRect() : R;
-        if (FLastFont != -1)
+        if (FLastFont == -1)
+            return true;
+        if (Filter)
+            Filter->TextJustify(R, PX, PY, Text, EndParagraph, Full);
+        else
             PimTextJustify(DC, R, PX, PY, Text, EndParagraph, Full);
         return true;
     }
@@ -1192,6 +1520,13 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         TMemoryStream Image;
         ReadStream(Image);
         Image.SetPosition(0);
+        if (Filter) {
+            if (RecType == rtDrawBitmap)
+                Filter->DrawBitmap(PX, PY, &Image);
+            else
+                Filter->StretchDrawBitmap(R, &Image);
+            return true;
+        }
         TPimBitmap Bitmap;
         Bitmap.LoadFromStream(&Image);
         if (Bitmap.Empty())
@@ -1213,7 +1548,10 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         const int Style = ReadSmallInt();
         const TColor Color = ReadLongInt();
         const int Thickness = Short(PlayX(ReadSmallInt()));
-        PimDrawCheckBox(DC, R, TPimCheckStyle(Style), Color, Thickness);
+        if (Filter)
+            Filter->DrawCheckBox(R, TPimCheckStyle(Style), Color, Thickness);
+        else
+            PimDrawCheckBox(DC, R, TPimCheckStyle(Style), Color, Thickness);
         return true;
     }
     case rtDrawShapeType: {
@@ -1223,9 +1561,12 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
             V = Short(PlayX(ReadLongInt()));
         for (int& V : Ys)
             V = Short(PlayY(ReadLongInt()));
-        PlayShape(DC, [&] {
-            PimDrawShapeType(DC, TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3], Ys[3]);
-        });
+        if (Filter)
+            Filter->DrawShapeType(TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3], Ys[3]);
+        else
+            PlayShape(DC, [&] {
+                PimDrawShapeType(DC, TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3], Ys[3]);
+            });
         return true;
     }
     case rtPolyDrawType: {
@@ -1238,7 +1579,10 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
             P.X = PlayX(ReadLongInt());
             P.Y = PlayY(ReadLongInt());
         }
-        PlayShape(DC, [&] { PimPolyDrawType(DC, TPimPolyType(pt), Points.data(), N); });
+        if (Filter)
+            Filter->PolyDrawType(TPimPolyType(pt), Points.data(), N);
+        else
+            PlayShape(DC, [&] { PimPolyDrawType(DC, TPimPolyType(pt), Points.data(), N); });
         return true;
     }
     case rtPrint3of9Barcode:
@@ -1272,37 +1616,6 @@ int ClampPage(TPimFile* PimFile, int Page) {
         Page = Count;
     }
     return std::max(Page, 1);
-}
-
-// The printer settings recorded at the start of a page.
-bool PageSetup(TPimPimFile& Doc, TPimPrinterSetup& Setup, int Page) {
-    const int Count = Doc.PageCount();
-    TPimStream* S = Doc.Stream();
-    if (Count == 0 || !S || (Doc.Running() && Count < 2)) {
-        Setup.Assign(Doc.PimPrinterSetup());
-        return false;
-    }
-    Page = std::max(Page, 1);
-    Page = std::min(Page, Doc.Running() ? Count - 1 : Count);
-    const int64_t Saved = S->Position();
-    bool Found = false;
-    try {
-        S->SetPosition(Doc.PagePosition(Page - 1)->Pos);
-        const uint16_t Type = Doc.ReadType();
-        if (Type == TPimPimFile::rtPrinterInfo) {
-            TPimFilePrinterInfo Info;
-            Doc.ReadPrinterInfo(Info);
-            Setup.SetPrintInfo(Info);
-            Found = true;
-        } else if (Type == TPimPimFile::rtPrinterSetup) {
-            Found = Setup.ReadFromStream(*S);
-        }
-    } catch (...) {
-        S->SetPosition(Saved);
-        throw;
-    }
-    S->SetPosition(Saved);
-    return Found;
 }
 
 } // namespace
@@ -1349,7 +1662,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
     }
     Output.SetDescription(Doc->Description());
     Output.SetDestination(adPrinter);
-    PageSetup(*Doc, Setup, StartPage);
+    Doc->GetPagePrinterInfo(&Setup, StartPage);
 
     // The printer always prints one copy; the loop makes the copies.
     int Copies = 1;
@@ -1394,7 +1707,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
             Status();
             if (!FAbortPrinting && !FStopPrinting) {
                 if (DuplexNewJob && LastDuplex != -1) {
-                    PageSetup(*Doc, Setup, Page);
+                    Doc->GetPagePrinterInfo(&Setup, Page);
                     if (Setup.Duplex() != LastDuplex)
                         NewJob();
                 }
@@ -1402,9 +1715,9 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
                     if (!FIgnorePrinterSettings && (Copy == 0 || Collated)) {
                         bool Changed = true;
                         Setup.SetCopies(Copies);
-                        PageSetup(*Doc, Setup, Page);
+                        Doc->GetPagePrinterInfo(&Setup, Page);
                         if (Page > StartPage) {
-                            PageSetup(*Doc, Prev, Page - 1);
+                            Doc->GetPagePrinterInfo(&Prev, Page - 1);
                             Prev.SetCopies(1);
                             Changed = !Prev.IsRunningEqual(Setup);
                         }
@@ -1494,10 +1807,10 @@ void TPimFiler::LoadFromStream(TStream& Stream) {
     TPimFileHeader Header;
     const int64_t Start = Stream.Position();
     if (Stream.Size() - Start < PimFileHeaderSize)
-        throw Exception(QString::fromLatin1(SNotAPimFile));
+        throw Exception(QString::fromLatin1(SNotPimFile));
     PimReadFileHeader(Stream, Header);
     if (Header.Key != PimFileKey)
-        throw Exception(QString::fromLatin1(SNotAPimFile));
+        throw Exception(QString::fromLatin1(SNotPimFile));
     auto Doc = std::make_shared<TPimPimFile>();
     SetPimFile(Doc);
     Stream.SetPosition(Start);

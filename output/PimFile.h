@@ -241,6 +241,34 @@ public:
     // Nothing while running or before the document was started or loaded.
     void SaveToFile(const QString& FileName) override;
     void SaveToStream(TStream& SaveStream) override;
+    // The document file. A file older than 5.0 keeps its version when loaded: its page stream holds
+    // ANSI strings that ReadString reads by that version, and saving it again writes the old layout
+    // around the unchanged page stream. Recording always starts a 5.0 document.
+    void LoadFromFile(const QString& FileName) override;
+    // Every count, length and offset is checked against what the stream holds; a damaged file raises
+    // a read error and leaves the document cleared. The title of the file becomes Description unless
+    // the caller set one of its own.
+    void LoadFromStream(TStream& LoadStream) override;
+    // Reads the printer settings recorded at the start of page Page (1-based, brought into the pages
+    // there are) into Setup; false when that page records none. The page stream keeps its position.
+    bool GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page);
+    // Whether the page stream is in the form of a file older than 5.0.
+    bool IsOldFormat() const { return PimFileHeader.Key == PimFileKey && PimFileHeader.Version < PimFileVersion; }
+
+private:
+    void ReadDocument(TStream& LoadStream);
+    void ReadSetupPart(TStream& LoadStream);
+    void ReadObjectTable(TStream& LoadStream);
+    void CheckPageOffsets();
+    void TakeTitle();
+    void WriteFileHeader(TStream& Target);
+    void WriteSetupPart(TStream& Target, const TPimPrinterSetup& Setup);
+    void WriteObjectEntry(TStream& Target, const TPimPimFileObject& Object);
+    QString ReadAnsiString();
+
+    QString FLoadedDescription; // the title of the file loaded last
+
+public:
 
     double PercentDone() const { return FPercentDone; }
     void SetPercentDone(double Value) { FPercentDone = float(Value); }
@@ -325,6 +353,8 @@ private:
     TPimExportFilter* FExportFilter = nullptr; // not owned
 
     // Playing.
+    // The filter that takes the drawing while exporting, instead of the device context.
+    TPimExportFilter* PlayFilter() const;
     void SetPlayDevice(DeviceContext* DC);
     TPimPimFileObject& PlayObject(int Index);
     TRect ReadPlayRect();

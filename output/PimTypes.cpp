@@ -1,5 +1,6 @@
 #include "output/PimTypes.h"
 
+#include "host/encoding.h"
 #include "host/streams.h"
 #include "output/PimSetup.h"
 
@@ -165,4 +166,105 @@ bool PimLogFontEqual(const TPimLogFont& A, const TPimLogFont& B) {
             return true;
     }
     return true;
+}
+
+namespace {
+
+// A fixed ANSI field: the text cut to Size - 1 bytes, zero-terminated, the rest zero.
+void WriteAnsiField(TStream& Stream, const QString& Text, int Size) {
+    QByteArray Bytes = StringToAnsi(Text).left(Size - 1);
+    Bytes.append(QByteArray(Size - Bytes.size(), '\0'));
+    Stream.WriteBuffer(Bytes.constData(), Size);
+}
+
+// The text of a fixed ANSI field up to its first zero.
+QString ReadAnsiField(TStream& Stream, int Size) {
+    QByteArray Bytes(Size, '\0');
+    Stream.ReadBuffer(Bytes.data(), Size);
+    const qsizetype Zero = Bytes.indexOf('\0');
+    return AnsiToString(Bytes.constData(), Zero < 0 ? Size : Zero);
+}
+
+} // namespace
+
+void PimReadFileHeaderStart(TStream& Stream, TPimFileHeader& Header) {
+    Stream.ReadBuffer(Header.Name, 3);
+    Header.Key = Stream.ReadInt32();
+    Header.Version = Stream.ReadSingle();
+    Header.HeaderLen = Stream.ReadInt32();
+}
+
+void PimWriteAnsiFileHeader(TStream& Stream, const TPimFileHeader& Header) {
+    Stream.WriteBuffer(Header.Name, 3);
+    Stream.WriteInt32(Header.Key);
+    Stream.WriteSingle(Header.Version);
+    Stream.WriteInt32(Header.HeaderLen);
+    WriteAnsiField(Stream, PimWideFieldText(Header.Description, PimDescriptionLength + 1),
+                   PimDescriptionLength + 1);
+}
+
+void PimReadAnsiFileHeaderRest(TStream& Stream, TPimFileHeader& Header) {
+    PimSetWideField(Header.Description, PimDescriptionLength + 1, ReadAnsiField(Stream, PimDescriptionLength + 1));
+}
+
+void PimWriteAnsiLogFont(TStream& Stream, const TPimLogFont& Font) {
+    Stream.WriteInt32(Font.Color);
+    Stream.WriteUInt16(Font.Size);
+    Stream.WriteUInt8(Font.Italic);
+    Stream.WriteUInt8(Font.Underline);
+    Stream.WriteUInt8(Font.StrikeOut);
+    Stream.WriteUInt16(Font.Escapement);
+    Stream.WriteUInt16(Font.Weight);
+    Stream.WriteUInt8(Font.CharSet);
+    Stream.WriteUInt8(Font.OutPrecision);
+    Stream.WriteUInt8(Font.ClipPrecision);
+    Stream.WriteUInt8(Font.Quality);
+    Stream.WriteUInt8(Font.PitchAndFamily);
+    WriteAnsiField(Stream, PimWideFieldText(Font.Name, PimFontNameLength), PimFontNameLength);
+}
+
+void PimReadAnsiLogFont(TStream& Stream, TPimLogFont& Font) {
+    Font.Color = Stream.ReadInt32();
+    Font.Size = Stream.ReadUInt16();
+    Font.Italic = Stream.ReadUInt8();
+    Font.Underline = Stream.ReadUInt8();
+    Font.StrikeOut = Stream.ReadUInt8();
+    Font.Escapement = Stream.ReadUInt16();
+    Font.Weight = Stream.ReadUInt16();
+    Font.CharSet = Stream.ReadUInt8();
+    Font.OutPrecision = Stream.ReadUInt8();
+    Font.ClipPrecision = Stream.ReadUInt8();
+    Font.Quality = Stream.ReadUInt8();
+    Font.PitchAndFamily = Stream.ReadUInt8();
+    PimSetWideField(Font.Name, PimFontNameLength, ReadAnsiField(Stream, PimFontNameLength));
+}
+
+void PimWriteMetaHeader(TStream& Stream, const TPimMetaHeader& Header) {
+    Stream.WriteUInt16(Header.mtType);
+    Stream.WriteUInt16(Header.mtHeaderSize);
+    Stream.WriteUInt16(Header.mtVersion);
+    Stream.WriteInt32(Header.mtSize);
+    Stream.WriteUInt16(Header.mtNoObjects);
+    Stream.WriteInt32(Header.mtMaxRecord);
+    Stream.WriteUInt16(Header.mtNoParameters);
+}
+
+void PimReadMetaHeader(TStream& Stream, TPimMetaHeader& Header) {
+    Header.mtType = Stream.ReadUInt16();
+    Header.mtHeaderSize = Stream.ReadUInt16();
+    Header.mtVersion = Stream.ReadUInt16();
+    Header.mtSize = Stream.ReadInt32();
+    Header.mtNoObjects = Stream.ReadUInt16();
+    Header.mtMaxRecord = Stream.ReadInt32();
+    Header.mtNoParameters = Stream.ReadUInt16();
+}
+
+void PimWriteMetaRecordHead(TStream& Stream, const TPimMetaRecord& Record) {
+    Stream.WriteInt32(Record.rdSize);
+    Stream.WriteUInt16(Record.rdFunction);
+}
+
+void PimReadMetaRecordHead(TStream& Stream, TPimMetaRecord& Record) {
+    Record.rdSize = Stream.ReadInt32();
+    Record.rdFunction = Stream.ReadUInt16();
 }

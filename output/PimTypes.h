@@ -109,3 +109,49 @@ bool PimLogFontEqual(const TPimLogFont& A, const TPimLogFont& B);
 // Sets a zero-terminated name field of Size characters from Text, cut to Size - 1 characters.
 void PimSetWideField(char16_t* Field, int Size, const QString& Text);
 QString PimWideFieldText(const char16_t* Field, int Size);
+
+// Files before 5.0 keep their texts as ANSI (Windows-1252): a 116-byte header whose title is 101
+// single bytes, and 50-byte font records whose name is 32 single bytes. The first 15 bytes of both
+// headers are the same, so a reader decides between them after those.
+inline constexpr int PimFileHeaderStartSize = 15;
+inline constexpr int PimAnsiFileHeaderSize = 116;
+inline constexpr int PimAnsiLogFontSize = 50;
+inline constexpr int PimOldPrinterInfoSize = 36;
+
+// The versions whose layout differs; a file is read by the newest of these not above its own.
+inline constexpr float PimVersionNoFullRect = 1.0f; // record 37 without its full rectangle
+inline constexpr float PimVersionCollate = 3.0f;    // printer info gains the collation byte
+inline constexpr float PimVersionSetupBlock = 4.0f; // tagged printer setup, LongInt string counts
+
+// Name, key, version and data offset: the part both header forms share.
+void PimReadFileHeaderStart(TStream& Stream, TPimFileHeader& Header);
+// The ANSI header of an old file into the wide record and back; characters with no place in the
+// code page become '?'.
+void PimWriteAnsiFileHeader(TStream& Stream, const TPimFileHeader& Header);
+void PimReadAnsiFileHeaderRest(TStream& Stream, TPimFileHeader& Header);
+void PimWriteAnsiLogFont(TStream& Stream, const TPimLogFont& Font);
+void PimReadAnsiLogFont(TStream& Stream, TPimLogFont& Font);
+
+// 18 bytes: the header at the start of a Windows metafile.
+struct TPimMetaHeader {
+    uint16_t mtType = 0;
+    uint16_t mtHeaderSize = 0;
+    uint16_t mtVersion = 0;
+    int32_t mtSize = 0;
+    uint16_t mtNoObjects = 0;
+    int32_t mtMaxRecord = 0;
+    uint16_t mtNoParameters = 0;
+};
+inline constexpr int PimMetaHeaderSize = 18;
+
+// The fixed 6 bytes in front of each metafile record; rdSize counts Words, the parameters included.
+struct TPimMetaRecord {
+    int32_t rdSize = 0;
+    uint16_t rdFunction = 0;
+};
+inline constexpr int PimMetaRecordHeadSize = 6;
+
+void PimWriteMetaHeader(TStream& Stream, const TPimMetaHeader& Header);
+void PimReadMetaHeader(TStream& Stream, TPimMetaHeader& Header);
+void PimWriteMetaRecordHead(TStream& Stream, const TPimMetaRecord& Record);
+void PimReadMetaRecordHead(TStream& Stream, TPimMetaRecord& Record);

@@ -1,0 +1,636 @@
+#include "host/exceptions.h"
+#include "host/graphics.h"
+#include "host/streams.h"
+#include "output/PimFile.h"
+#include "output/PimTypes.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+
+namespace {
+
+QByteArray Hex(const char* Text) {
+    return QByteArray::fromHex(Text);
+}
+
+QByteArray BytesOf(TMemoryStream& M) {
+    return QByteArray(reinterpret_cast<const char*>(M.Memory()), int(M.Size()));
+}
+
+QByteArray Saved(TPimPimFile& F) {
+    TMemoryStream M;
+    F.SaveToStream(M);
+    return BytesOf(M);
+}
+
+void Load(TPimPimFile& F, const QByteArray& Bytes) {
+    TMemoryStream M;
+    M.WriteBuffer(Bytes.constData(), Bytes.size());
+    M.SetPosition(0);
+    F.LoadFromStream(M);
+}
+
+QByteArray PageData(TPimPimFile& F) {
+    TPimStream& S = *F.Stream();
+    QByteArray B(int(S.Size()), '\0');
+    S.SetPosition(0);
+    S.ReadBuffer(B.data(), B.size());
+    return B;
+}
+
+QByteArray Utf16Field(const QString& Text, int Chars) {
+    QByteArray B(Chars * 2, '\0');
+    for (int i = 0; i < Text.size(); ++i) {
+        B[2 * i] = char(Text[i].unicode() & 0xFF);
+        B[2 * i + 1] = char(Text[i].unicode() >> 8);
+    }
+    return B;
+}
+
+// A two-page document with one font, one pen, user data and a title.
+std::unique_ptr<TPimPimFile> Recorded() {
+    auto F = std::make_unique<TPimPimFile>();
+    F->SetPixelsPerInchX(600);
+    F->SetPixelsPerInchY(300);
+    F->SetDescription(QStringLiteral("Quarterly figures"));
+    F->BeginDoc();
+    TMemoryStream User;
+    User.WriteBuffer("abc", 3);
+    User.SetPosition(0);
+    F->SetUserStream(User);
+    TFont Font;
+    Font.SetName(QStringLiteral("Arial"));
+    Font.SetSize(12);
+    Font.SetColor(clRed);
+    F->SetFont(Font);
+    F->Textout(10, 20, QStringLiteral("Grüße"));
+    TPen Pen;
+    Pen.SetWidth(3);
+    F->SetPen(Pen);
+    F->LineTo(100, 200);
+    F->NewPage();
+    F->TextJustify(Rect(1, 2, 3, 4), 5, 6, QStringLiteral("x"), true, Rect(7, 8, 9, 10));
+    F->EndDoc();
+    return F;
+}
+
+// A file as an older version wrote it, or a 5.0 file built by hand: one page holding a font
+// selection, a Textout "Grüß" and a TextJustify "Ende", with printer settings of copies 2 and no
+// collation (which files before 3.0 cannot say).
+QByteArray HandBuiltFile(float Version) {
+    const bool Wide = Version >= 5.0f;
+    const bool Block = Version >= 4.0f;
+    TMemoryStream M;
+    M.WriteBuffer("PIM", 3);
+    M.WriteInt32(101071);
+    M.WriteSingle(Version);
+    M.WriteInt32(0);
+    if (Wide) {
+        const QByteArray T = Utf16Field(QStringLiteral("Café report"), 101);
+        M.WriteBuffer(T.constData(), T.size());
+    } else {
+        QByteArray T("Caf\xe9 report");
+        T.append(QByteArray(101 - T.size(), '\0'));
+        M.WriteBuffer(T.constData(), T.size());
+    }
+    M.WriteInt32(1);
+    M.WriteUInt16(2);
+    M.WriteUInt16(300);
+    M.WriteUInt16(300);
+
+    TPimPrinterSetup Setup;
+    Setup.SetCopies(2);
+    Setup.SetCollatedCopies(false);
+    TPimFilePrinterInfo Info;
+    Setup.GetPrintInfo(Info);
+    const int InfoSize = Version < 3.0f ? 36 : 37;
+    auto WriteSetup = [&](TStream& S, bool AsRecord) {
+        if (Block) {
+            Setup.WriteToStream(S);
+        } else {
+            if (AsRecord) S.WriteUInt16(100);
+            TMemoryStream I;
+            PimWriteFilePrinterInfo(I, Info);
+            S.WriteBuffer(I.Memory(), InfoSize);
+        }
+    };
+    WriteSetup(M, false);
+    M.WriteInt32(2);
+    M.WriteBuffer("ud", 2);
+    M.WriteInt32(0);
+
+    M.WriteUInt16(1);
+    M.WriteInt32(0x0000FF);
+    M.WriteUInt16(10);
+    M.WriteBuffer("\x01\x00\x00", 3);
+    M.WriteUInt16(900);
+    M.WriteUInt16(700);
+    M.WriteBuffer("\x00\x00\x00\x02\x22", 5);
+    if (Wide) {
+        const QByteArray N = Utf16Field(QStringLiteral("Tímes"), 32);
+        M.WriteBuffer(N.constData(), N.size());
+    } else {
+        QByteArray N("T\xedmes");
+        N.append(QByteArray(32 - N.size(), '\0'));
+        M.WriteBuffer(N.constData(), N.size());
+    }
+    M.WriteUInt16(3);
+    M.WriteInt32(0x00FF00);
+    M.WriteUInt8(2);
+
+    const int64_t HeaderLen = M.Position();
+    M.SetPosition(11);
+    M.WriteInt32(int32_t(HeaderLen));
+    M.SetPosition(HeaderLen);
+
+    auto WriteText = [&](const QString& Text) {
+        if (Wide) {
+            M.WriteInt32(int32_t(Text.size() * 2));
+            const QByteArray B = Utf16Field(Text, int(Text.size()));
+            M.WriteBuffer(B.constData(), B.size());
+            return;
+        }
+        const QByteArray B = Text == QStringLiteral("Grüß") ? QByteArray("Gr\xfc\xdf") : Text.toLatin1();
+        if (Block)
+            M.WriteInt32(int32_t(B.size()));
+        else
+            M.WriteUInt16(uint16_t(B.size()));
+        M.WriteBuffer(B.constData(), B.size());
+    };
+    WriteSetup(M, true);
+    M.WriteUInt16(5);
+    M.WriteUInt16(4);
+    M.WriteUInt16(0);
+    M.WriteUInt16(21);
+    M.WriteUInt16(10);
+    M.WriteUInt16(20);
+    WriteText(QStringLiteral("Grüß"));
+    M.WriteUInt16(37);
+    for (int V : {1, 2, 3, 4, 5, 6})
+        M.WriteUInt16(uint16_t(V));
+    WriteText(QStringLiteral("Ende"));
+    M.WriteUInt8(1);
+    if (Version > 1.0f)
+        for (int V : {7, 8, 9, 10})
+            M.WriteUInt16(uint16_t(V));
+    M.WriteUInt16(6);
+    return BytesOf(M);
+}
+
+template <typename E> QString MessageOf(const std::function<void()>& F) {
+    try {
+        F();
+    } catch (const E& Error) {
+        return Error.Message();
+    }
+    return QStringLiteral("<no exception>");
+}
+
+} // namespace
+
+TEST(PimFileFormat, EachPartStandsAtItsOffset) {
+    auto F = Recorded();
+    const QByteArray File = Saved(*F);
+    const int32_t Page2 = F->PagePosition(1)->Pos;
+
+    EXPECT_EQ(File.mid(0, 15).toHex(' '), Hex("50494d cf8a0100 0000a040 66010000").toHex(' '));
+    EXPECT_EQ(File.mid(15, 202), Utf16Field(QStringLiteral("Quarterly figures"), 101));
+    EXPECT_EQ(File.mid(217, 10).toHex(' '), Hex("02000000 0200 5802 2c01").toHex(' '));
+    EXPECT_EQ(File.mid(227, 22).toHex(' '),
+              Hex("6500 10000000 0000 0100 0100 0100 0600 0100 0900 0100").toHex(' '));
+    EXPECT_EQ(File.mid(249, 7).toHex(' '), Hex("03000000 616263").toHex(' '));
+    QByteArray Offsets = Hex("00000000 00000000");
+    PutUInt32LE(reinterpret_cast<uint8_t*>(Offsets.data() + 4), uint32_t(Page2));
+    EXPECT_EQ(File.mid(256, 8).toHex(' '), Offsets.toHex(' '));
+    // The font entry: kind, colour, size 12, no italic/underline/strike-out, then its name at 18.
+    EXPECT_EQ(File.mid(264, 11).toHex(' '), Hex("0100 ff000000 0c00 000000").toHex(' '));
+    EXPECT_EQ(File.mid(284, 64), Utf16Field(QStringLiteral("Arial"), 32));
+    EXPECT_EQ(File.mid(348, 10).toHex(' '), Hex("0200 00000000 00 0300 04").toHex(' '));
+    EXPECT_EQ(File.mid(358), PageData(*F));
+    EXPECT_EQ(File.mid(358 + Page2, 2).toHex(), "6500");
+}
+
+TEST(PimFileFormat, SavingALoadedDocumentGivesTheSameBytes) {
+    auto F = Recorded();
+    const QByteArray File = Saved(*F);
+    TPimPimFile G;
+    Load(G, File);
+    EXPECT_EQ(Saved(G), File);
+    EXPECT_EQ(G.PageCount(), 2);
+    EXPECT_EQ(G.PagePosition(1)->Pos, F->PagePosition(1)->Pos);
+    ASSERT_NE(G.Objects(), nullptr);
+    EXPECT_EQ(G.Objects()->size(), 2u);
+    EXPECT_EQ(G.PixelsPerInchX(), 600);
+    EXPECT_EQ(G.PixelsPerInchY(), 300);
+    EXPECT_EQ(BytesOf(*G.UserStream()), QByteArray("abc"));
+    EXPECT_EQ(G.PercentDone(), 100);
+    EXPECT_FALSE(G.Running());
+}
+
+TEST(PimFileFormat, EndDocWritesTheSameFileAsSaving) {
+    QTemporaryDir Dir;
+    auto F = std::make_unique<TPimPimFile>();
+    F->SetFileName(Dir.filePath(QStringLiteral("doc.pim")));
+    F->SetCreateFile(true);
+    F->BeginDoc();
+    F->Textout(1, 2, QStringLiteral("only"));
+    F->EndDoc();
+    TMemoryStream Written;
+    Written.LoadFromFile(F->FileName());
+    EXPECT_EQ(BytesOf(Written), Saved(*F));
+
+    const QString Copy = Dir.filePath(QStringLiteral("copy.pim"));
+    F->SaveToFile(Copy);
+    TPimPimFile G;
+    G.LoadFromFile(Copy);
+    EXPECT_EQ(Saved(G), BytesOf(Written));
+}
+
+TEST(PimFileFormat, SavingWhileRunningOrBeforeAnyDocumentWritesNothing) {
+    TPimPimFile Fresh;
+    EXPECT_TRUE(Saved(Fresh).isEmpty());
+    TPimPimFile F;
+    F.BeginDoc();
+    EXPECT_TRUE(Saved(F).isEmpty());
+    F.EndDoc();
+    EXPECT_FALSE(Saved(F).isEmpty());
+}
+
+TEST(PimFileFormat, EveryOlderVersionLoadsItsStringsFontsAndCollation) {
+    for (float Version : {1.0f, 2.0f, 3.0f, 4.0f, 4.5f, 5.0f}) {
+        SCOPED_TRACE(Version);
+        TPimPimFile F;
+        Load(F, HandBuiltFile(Version));
+        EXPECT_EQ(F.Description(), QStringLiteral("Café report"));
+        EXPECT_EQ(F.PimFileHeader.Version, Version);
+        EXPECT_EQ(BytesOf(*F.UserStream()), QByteArray("ud"));
+        ASSERT_EQ(F.Objects()->size(), 2u);
+        const TPimPimFileObject& Font = *(*F.Objects())[0];
+        EXPECT_EQ(Font.ObjectType, aotFont);
+        EXPECT_EQ(PimWideFieldText(Font.LogFont.Name, PimFontNameLength), QStringLiteral("Tímes"));
+        EXPECT_EQ(Font.LogFont.Weight, 700);
+        EXPECT_EQ(Font.LogFont.Escapement, 900);
+        EXPECT_EQ(Font.LogFont.PitchAndFamily, 0x22);
+        EXPECT_EQ((*F.Objects())[1]->ObjectType, aotBrush);
+        EXPECT_EQ((*F.Objects())[1]->LogBrush.Color, 0x00FF00);
+
+        TPimPrinterSetup* Setup = F.PimPrinterSetup();
+        EXPECT_EQ(Setup->Copies(), 2);
+        EXPECT_EQ(Setup->CollatedCopies(), Version < 3.0f);
+        EXPECT_TRUE(Setup->PrintSet(apsCollate));
+
+        TPimStream& S = *F.Stream();
+        S.SetPosition(F.PagePosition(0)->Pos);
+        if (Version < 4.0f) {
+            ASSERT_EQ(F.ReadType(), 100);
+            TPimFilePrinterInfo Info;
+            F.ReadPrinterInfo(Info);
+            EXPECT_EQ(Info.Copies, 2);
+            EXPECT_EQ(Info.CollatedCopies, Version < 3.0f);
+        } else {
+            ASSERT_EQ(F.ReadType(), 101);
+            TPimPrinterSetup Page;
+            EXPECT_TRUE(Page.ReadFromStream(S));
+        }
+        EXPECT_EQ(F.ReadType(), 5);
+        EXPECT_EQ(F.ReadType(), 4);
+        EXPECT_EQ(F.ReadSmallInt(), 0);
+        EXPECT_EQ(F.ReadType(), 21);
+        EXPECT_EQ(F.ReadSmallInt(), 10);
+        EXPECT_EQ(F.ReadSmallInt(), 20);
+        EXPECT_EQ(F.ReadString(), QStringLiteral("Grüß"));
+        EXPECT_EQ(F.ReadType(), 37);
+        EXPECT_EQ(F.ReadRect(), Rect(1, 2, 3, 4));
+        EXPECT_EQ(F.ReadSmallInt(), 5);
+        EXPECT_EQ(F.ReadSmallInt(), 6);
+        EXPECT_EQ(F.ReadString(), QStringLiteral("Ende"));
+        EXPECT_TRUE(F.ReadBoolean());
+        if (Version > 1.0f) {
+            EXPECT_EQ(F.ReadRect(), Rect(7, 8, 9, 10));
+        }
+        EXPECT_EQ(F.ReadType(), 6);
+        EXPECT_EQ(S.Position(), S.Size());
+    }
+}
+
+TEST(PimFileFormat, AnOlderFileIsSavedAgainInItsOwnVersion) {
+    for (float Version : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f}) {
+        SCOPED_TRACE(Version);
+        const QByteArray File = HandBuiltFile(Version);
+        TPimPimFile F;
+        Load(F, File);
+        EXPECT_EQ(Saved(F).toHex(' '), File.toHex(' '));
+    }
+}
+
+TEST(PimFileFormat, RecordingAfterLoadingAnOlderFileWritesVersionFive) {
+    TPimPimFile F;
+    Load(F, HandBuiltFile(3.0f));
+    F.BeginDoc();
+    F.Textout(0, 0, QStringLiteral("new"));
+    F.EndDoc();
+    const QByteArray File = Saved(F);
+    EXPECT_EQ(File.mid(7, 4).toHex(), "0000a040");
+    TPimPimFile G;
+    Load(G, File);
+    G.Stream()->SetPosition(G.PagePosition(0)->Pos);
+    G.ReadType();
+    G.PimPrinterSetup()->ReadFromStream(*G.Stream());
+    EXPECT_EQ(G.ReadType(), 5);
+    EXPECT_EQ(G.ReadType(), 21);
+    G.ReadSmallInt();
+    G.ReadSmallInt();
+    EXPECT_EQ(G.ReadString(), QStringLiteral("new"));
+}
+
+TEST(PimFileFormat, NewerVersionsAndForeignFilesAreRefused) {
+    auto Refusal = [](const QByteArray& File) {
+        return MessageOf<Exception>([&] {
+            TPimPimFile F;
+            Load(F, File);
+        });
+    };
+    QByteArray V55 = HandBuiltFile(5.0f);
+    const float Five5 = 5.5f;
+    std::memcpy(V55.data() + 7, &Five5, 4);
+    EXPECT_EQ(Refusal(V55), QStringLiteral("This PIM File Version is not supported"));
+    QByteArray NaN = HandBuiltFile(5.0f);
+    NaN.replace(7, 4, Hex("0000c07f"));
+    EXPECT_EQ(Refusal(NaN), QStringLiteral("This PIM File Version is not supported"));
+    QByteArray Foreign = HandBuiltFile(5.0f);
+    Foreign[3] = 0;
+    EXPECT_EQ(Refusal(Foreign), QStringLiteral("ERROR: not an PIM file"));
+
+    // A refused file leaves the document empty, not holding the one before.
+    auto F = Recorded();
+    EXPECT_THROW(Load(*F, V55), Exception);
+    EXPECT_EQ(F->PageCount(), 0);
+    EXPECT_EQ(F->Objects(), nullptr);
+    EXPECT_TRUE(Saved(*F).isEmpty());
+}
+
+TEST(PimFileFormat, ASmallOldFileIsNotReadAsAWideHeader) {
+    // Shorter than the 217 bytes of a 5.0 header.
+    TPimPimFile F;
+    QByteArray File = Hex("50494d cf8a0100 00004040 00000000");
+    File.append(QByteArray(101, '\0'));
+    File.append(Hex("00000000 0000 6000 6000"));
+    File.append(QByteArray(37, '\0'));
+    File.append(Hex("00000000"));
+    ASSERT_LT(File.size(), 217);
+    Load(F, File);
+    EXPECT_EQ(F.PageCount(), 0);
+    EXPECT_EQ(F.PixelsPerInchX(), 96);
+}
+
+TEST(PimFileFormat, TheTitleOfALoadedFileIsKeptForSavingAgain) {
+    const QByteArray File = Saved(*Recorded());
+    TPimPimFile F;
+    Load(F, File);
+    EXPECT_EQ(F.Description(), QStringLiteral("Quarterly figures"));
+    EXPECT_EQ(Saved(F), File);
+
+    // A title the caller set stays; one that only came from the last file gives way to the next.
+    TPimPimFile Own;
+    Own.SetDescription(QStringLiteral("Mine"));
+    Load(Own, File);
+    EXPECT_EQ(Own.Description(), QStringLiteral("Mine"));
+    Load(F, HandBuiltFile(4.0f));
+    EXPECT_EQ(F.Description(), QStringLiteral("Café report"));
+}
+
+TEST(PimFileFormat, LoadingStartsFromDefaultPrinterSettings) {
+    TPimPimFile F;
+    Load(F, HandBuiltFile(4.0f));
+    EXPECT_EQ(F.PimPrinterSetup()->Copies(), 2);
+    auto Plain = std::make_unique<TPimPimFile>();
+    Plain->BeginDoc();
+    Plain->EndDoc();
+    Load(F, Saved(*Plain));
+    EXPECT_EQ(F.PimPrinterSetup()->Copies(), 1);
+    EXPECT_FALSE(F.PimPrinterSetup()->PrintSet(apsCopies));
+    EXPECT_TRUE(F.PimPrinterSetup()->CollatedCopies());
+}
+
+TEST(PimFileFormat, AnUnknownObjectKindKeepsItsPlaceInTheTable) {
+    // Kind 9 is read as an entry of no kind with nothing after it; the brush behind it is still found.
+    QByteArray File = Saved(*Recorded());
+    const int Objects = 217 + 4;
+    File[Objects] = 3;
+    File.insert(264, Hex("0900"));
+    File[11] = char(uint8_t(File[11]) + 2);
+    TPimPimFile F;
+    Load(F, File);
+    ASSERT_EQ(F.Objects()->size(), 3u);
+    EXPECT_EQ((*F.Objects())[0]->ObjectType, aotNone);
+    EXPECT_EQ((*F.Objects())[1]->ObjectType, aotFont);
+    EXPECT_EQ((*F.Objects())[2]->ObjectType, aotPen);
+    const QByteArray Again = Saved(F);
+    EXPECT_EQ(Again.mid(264, 4).toHex(), "00000100");
+    TPimPimFile G;
+    Load(G, Again);
+    EXPECT_EQ(Saved(G), Again);
+}
+
+TEST(PimFileFormat, DamagedCountsAndOffsetsRaiseAReadError) {
+    const QByteArray Good = Saved(*Recorded());
+    struct TCase {
+        const char* Name;
+        int Offset;
+        const char* Bytes;
+    };
+    const TCase Cases[] = {
+        {"pages beyond the file", 217, "ffffff0f"}, {"negative pages", 217, "ffffffff"},
+        {"objects beyond the file", 221, "ffff"},   {"user data beyond the file", 249, "ffffff7f"},
+        {"negative user data", 249, "feffffff"},    {"page offset past the page data", 260, "ffffff00"},
+        {"negative page offset", 256, "ffffffff"},  {"setup block running off the end", 229, "ffffff7f"},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QByteArray File = Good;
+        const QByteArray Patch = Hex(C.Bytes);
+        File.replace(C.Offset, Patch.size(), Patch);
+        TPimPimFile F;
+        EXPECT_EQ(MessageOf<EReadError>([&] { Load(F, File); }), QStringLiteral("Stream read error"));
+        EXPECT_EQ(F.PageCount(), 0);
+        EXPECT_EQ(F.Stream(), nullptr);
+    }
+}
+
+TEST(PimFileFormat, EveryCutOfAFileRaisesOrLoadsWhatItHolds) {
+    const QByteArray Good = Saved(*Recorded());
+    for (int Size = 0; Size < Good.size(); ++Size) {
+        TPimPimFile F;
+        try {
+            Load(F, Good.left(Size));
+            // Only a cut inside the last page's records can still load.
+            EXPECT_GT(Size, 358 + F.PagePosition(1)->Pos);
+        } catch (const EReadError&) {
+        }
+    }
+}
+
+TEST(PimFileFormat, AStringLongerThanThePageDataRaisesAReadError) {
+    for (float Version : {3.0f, 4.0f, 5.0f}) {
+        SCOPED_TRACE(Version);
+        QByteArray File = HandBuiltFile(Version);
+        TPimPimFile F;
+        Load(F, File);
+        // Walk to the Textout's count.
+        TPimStream& S = *F.Stream();
+        if (F.ReadType() == 100) {
+            TPimFilePrinterInfo Info;
+            F.ReadPrinterInfo(Info);
+        } else {
+            TPimPrinterSetup Page;
+            Page.ReadFromStream(S);
+        }
+        for (int Type : {5, 4})
+            ASSERT_EQ(F.ReadType(), Type);
+        F.ReadSmallInt();
+        ASSERT_EQ(F.ReadType(), 21);
+        F.ReadSmallInt();
+        F.ReadSmallInt();
+        const int64_t Count = S.Position();
+        const int HeaderLen = int(GetUInt32LE(reinterpret_cast<const uint8_t*>(File.constData() + 11)));
+        File.replace(HeaderLen + int(Count), Version < 4.0f ? 2 : 4,
+                     Version < 4.0f ? Hex("ffff") : Hex("ffffff7f"));
+        Load(F, File);
+        F.Stream()->SetPosition(Count);
+        EXPECT_EQ(MessageOf<EReadError>([&] { F.ReadString(); }), QStringLiteral("Stream read error"));
+    }
+}
+
+TEST(PimFileFormat, PagePrinterInfoClampsThePage) {
+    TPimPimFile F;
+    F.BeginDoc();
+    auto CopiesOf = [&](int Page) {
+        TPimPrinterSetup Into;
+        EXPECT_TRUE(F.GetPagePrinterInfo(&Into, Page));
+        return Into.Copies();
+    };
+    for (int Page = 2; Page <= 5; ++Page) {
+        F.PimPrinterSetup()->SetCopies(Page);
+        F.NewPage();
+        if (Page == 3) {
+            // Running with three pages: the third is still being recorded.
+            EXPECT_EQ(CopiesOf(3), 2);
+            const int64_t End = F.Stream()->Position();
+            EXPECT_EQ(End, F.Stream()->Size());
+        }
+    }
+    F.EndDoc();
+    EXPECT_EQ(CopiesOf(0), 1);
+    EXPECT_EQ(CopiesOf(1), 1);
+    EXPECT_EQ(CopiesOf(4), 4);
+    EXPECT_EQ(CopiesOf(9), 5);
+}
+
+TEST(PimFileFormat, PagePrinterInfoWithoutAFinishedPageGivesTheDocumentSetup) {
+    TPimPimFile F;
+    F.PimPrinterSetup()->SetCopies(7);
+    F.BeginDoc();
+    TPimPrinterSetup Into;
+    EXPECT_FALSE(F.GetPagePrinterInfo(&Into, 1));
+    EXPECT_EQ(Into.Copies(), 7);
+    F.EndDoc();
+    TPimPimFile Empty;
+    EXPECT_FALSE(Empty.GetPagePrinterInfo(&Into, 1));
+}
+
+TEST(PimFileFormat, PagePrinterInfoReadsAnOldPrinterInfoRecord) {
+    TPimPimFile F;
+    Load(F, HandBuiltFile(2.0f));
+    TPimPrinterSetup Into;
+    EXPECT_TRUE(F.GetPagePrinterInfo(&Into, 1));
+    EXPECT_EQ(Into.Copies(), 2);
+    EXPECT_TRUE(Into.CollatedCopies());
+    EXPECT_TRUE(Into.PrintSet(apsScale));
+    EXPECT_EQ(F.Stream()->Position(), 0);
+}
+
+TEST(PimFileFormat, RecordingMoreObjectsThanASmallIntCanSelectRaises) {
+    TPimPimFile F;
+    F.BeginDoc();
+    for (int i = 0; i < TPimPimFile::MaxObjects; ++i) {
+        auto O = std::make_unique<TPimPimFileObject>();
+        O->ObjectType = aotBrush;
+        O->LogBrush.Color = i;
+        F.Objects()->push_back(std::move(O));
+    }
+    TPen Pen;
+    const int64_t Before = F.Stream()->Size();
+    EXPECT_THROW(F.SetPen(Pen), Exception);
+    EXPECT_EQ(F.Stream()->Size(), Before);
+    // One already in the table is still selected.
+    TBrush Brush;
+    Brush.SetColor(TPimPimFile::MaxObjects - 1);
+    F.SetBrush(Brush);
+    EXPECT_EQ(F.CurrBrush(), TPimPimFile::MaxObjects - 1);
+    F.EndDoc();
+}
+
+TEST(PimFileRecords, AnsiHeaderAndFontHaveTheirOldLayout) {
+    TPimFileHeader H;
+    H.Key = PimFileKey;
+    H.Version = 3.0f;
+    H.HeaderLen = 0x1234;
+    PimSetWideField(H.Description, PimDescriptionLength + 1, QStringLiteral("Résumé€"));
+    TMemoryStream M;
+    PimWriteAnsiFileHeader(M, H);
+    ASSERT_EQ(M.Size(), PimAnsiFileHeaderSize);
+    QByteArray Expected = Hex("50494d cf8a0100 00004040 34120000 52e973756de980");
+    Expected.append(QByteArray(PimAnsiFileHeaderSize - Expected.size(), '\0'));
+    EXPECT_EQ(BytesOf(M).toHex(' '), Expected.toHex(' '));
+
+    TPimLogFont Font;
+    Font.Color = -16777208;
+    Font.Size = 9;
+    Font.Weight = 400;
+    PimSetWideField(Font.Name, PimFontNameLength, QStringLiteral("Ärial"));
+    TMemoryStream A;
+    PimWriteAnsiLogFont(A, Font);
+    ASSERT_EQ(A.Size(), PimAnsiLogFontSize);
+    EXPECT_EQ(BytesOf(A).left(23).toHex(' '),
+              Hex("080000ff 0900 000000 0000 9001 0000000000 c4726961 6c").toHex(' '));
+    A.SetPosition(0);
+    TPimLogFont Back;
+    PimReadAnsiLogFont(A, Back);
+    EXPECT_TRUE(PimLogFontEqual(Back, Font));
+}
+
+TEST(PimFileRecords, MetafileHeaderAndRecordHeadAreLittleEndian) {
+    TPimMetaHeader H;
+    H.mtType = 1;
+    H.mtHeaderSize = 9;
+    H.mtVersion = 0x300;
+    H.mtSize = 0x01020304;
+    H.mtNoObjects = 2;
+    H.mtMaxRecord = 0x0A0B0C0D;
+    H.mtNoParameters = 0;
+    TMemoryStream M;
+    PimWriteMetaHeader(M, H);
+    TPimMetaRecord R;
+    R.rdSize = 3;
+    R.rdFunction = 0;
+    PimWriteMetaRecordHead(M, R);
+    EXPECT_EQ(BytesOf(M).toHex(' '),
+              Hex("0100 0900 0003 04030201 0200 0d0c0b0a 0000 03000000 0000").toHex(' '));
+    M.SetPosition(0);
+    TPimMetaHeader Back;
+    PimReadMetaHeader(M, Back);
+    EXPECT_EQ(Back.mtSize, H.mtSize);
+    EXPECT_EQ(Back.mtMaxRecord, H.mtMaxRecord);
+    TPimMetaRecord RBack;
+    PimReadMetaRecordHead(M, RBack);
+    EXPECT_EQ(RBack.rdSize, 3);
+}
