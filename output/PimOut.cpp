@@ -527,8 +527,16 @@ public:
             return;
         Sent = true;
         DC->EndDoc();
-        if (QPainter* Painter = P.Painter())
+        if (QPainter* Painter = P.Painter()) {
+            // A picture plays back enlarged from the resolution it claims to that of the target,
+            // but its coordinates are the printer's pixels already.
+            Painter->save();
+            if (const QPaintDevice* Target = Painter->device())
+                Painter->scale(double(Picture.logicalDpiX()) / Target->logicalDpiX(),
+                               double(Picture.logicalDpiY()) / Target->logicalDpiY());
             Painter->drawPicture(0, 0, Picture);
+            Painter->restore();
+        }
     }
 
     QPicture Picture;
