@@ -2,10 +2,14 @@
 #include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/streams.h"
+#include "host/tempfiles.h"
 #include "output/PimFile.h"
 #include "output/PimSetup.h"
+#include "output/PimUtil.h"
+#include "output/PimXport.h"
 #include "support/fakeprinter.h"
 
+#include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -132,6 +136,34 @@ protected:
     std::vector<int> Pages;
 };
 
+// Notes every operation it is handed.
+class TLogFilter : public TPimExportFilter {
+public:
+    TLogFilter() : TPimExportFilter(nullptr) {}
+    void SetLogFont(const TFont& Font, const TPimLogFont& LogFont) override {
+        Calls << QStringLiteral("SetLogFont %1 %2 %3").arg(Font.Name()).arg(Font.Height()).arg(LogFont.Size);
+    }
+    void SetPen(const TPen& Pen) override { Calls << QStringLiteral("SetPen %1").arg(Pen.Width()); }
+    void SetBrush(const TBrush& Brush) override { Calls << QStringLiteral("SetBrush %1").arg(Brush.Color()); }
+    void SetTextAlign(uint16_t Flags) override { Calls << QStringLiteral("SetTextAlign %1").arg(Flags); }
+    void Textout(int X, int Y, const QString& Text) override {
+        Calls << QStringLiteral("Textout %1 %2 %3").arg(X).arg(Y).arg(Text);
+    }
+    void MoveTo(int X, int Y) override { Calls << QStringLiteral("MoveTo %1 %2").arg(X).arg(Y); }
+    void LineTo(int X, int Y) override { Calls << QStringLiteral("LineTo %1 %2").arg(X).arg(Y); }
+    void ExtTextout(int X, int Y, uint16_t Options, const TRect& R, const char16_t* Text, int Count) override {
+        Calls << QStringLiteral("ExtTextout %1 %2 %3 %4 %5 %6").arg(X).arg(Y).arg(Options).arg(R.Left).arg(R.Right)
+                     .arg(QString::fromUtf16(Text, Count));
+    }
+    void FillRect(const TRect& R) override {
+        Calls << QStringLiteral("FillRect %1 %2 %3 %4").arg(R.Left).arg(R.Top).arg(R.Right).arg(R.Bottom);
+    }
+    void Rectangle(int X1, int Y1, int X2, int Y2) override {
+        Calls << QStringLiteral("Rectangle %1 %2 %3 %4").arg(X1).arg(Y1).arg(X2).arg(Y2);
+    }
+    QStringList Calls;
+};
+
 } // namespace
 
 TEST_F(PimPlayback, PlayingAtTheRecordedResolutionGivesTheRecordedCalls) {
@@ -184,6 +216,39 @@ TEST_F(PimPlayback, PlayingAtAnotherResolutionOrZoomScalesCoordinatesFontsAndPen
     F.SetHorzScale(200);
     F.SetVertScale(200);
     EXPECT_EQ(Played(F, 1, 96), Expected);
+}
+
+TEST_F(PimPlayback, ExportingHandsEveryRecordToTheFilterInsteadOfTheDevice) {
+    TPimPimFile F;
+    F.BeginDoc();
+    RecordDrawing(F);
+    F.EndDoc();
+    TLogFilter Filter;
+    F.SetExporting(true);
+    F.SetExportFilter(&Filter);
+    F.SetHorzScale(200);
+    F.SetVertScale(200);
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96));
+    F.PlayPage(DC.get(), 1);
+    EXPECT_EQ(Filter.Calls, QStringList({
+                                "SetLogFont Arial -27 10",
+                                "SetPen 2",
+                                "SetBrush 65535",
+                                "SetTextAlign 24",
+                                "Textout 30 60 Total",
+                                "MoveTo 10 14",
+                                "LineTo 100 14",
+                                "FillRect 20 20 42 42",
+                                "Rectangle 20 80 120 140",
+                                "ExtTextout 6 8 6 2 60 abc",
+                            }));
+    EXPECT_TRUE(DC->Log()->Only({QStringLiteral("TextOut"), QStringLiteral("Rectangle"),
+                                 QStringLiteral("FillRect"), QStringLiteral("LineTo")})
+                    .isEmpty());
+    // Without a device context the filter still gets the page.
+    Filter.Calls.clear();
+    F.PlayPage(nullptr, 1);
+    EXPECT_EQ(Filter.Calls.size(), 10);
 }
 
 TEST_F(PimPlayback, TextInABoxIsOpaqueOnlyAfterAVisibleBrush) {
@@ -365,6 +430,47 @@ TEST_F(PimPlayback, AFilerRefusesWhatIsNotADocumentAndLetsGoWithoutFreeing) {
     EXPECT_EQ(Filer.PimFile(), Doc);
     Filer.SetPimFile(nullptr);
     EXPECT_EQ(Doc.use_count(), 1);
+}
+
+TEST_F(PimPrinting, AFilerLoadsADocumentAndSendsItsPages) {
+    auto F = Pages5();
+    TMemoryStream Saved;
+    F->SaveToStream(Saved);
+    Saved.SetPosition(0);
+    TPimFiler Filer;
+    Filer.LoadFromStream(Saved);
+    ASSERT_TRUE(Filer.PimFile());
+    EXPECT_EQ(Filer.PimFile()->PageCount(), 5);
+    TPimPrinter P;
+    Filer.SendPages(&P, 4, 9);
+    EXPECT_EQ(Pages, std::vector<int>({4, 5}));
+
+    // A file cut short drops the half-read document and passes the error on.
+    TMemoryStream Cut;
+    Saved.SetPosition(0);
+    Cut.CopyFrom(Saved, PimFileHeaderSize + 20);
+    Cut.SetPosition(0);
+    EXPECT_THROW(Filer.LoadFromStream(Cut), Exception);
+    EXPECT_FALSE(Filer.PimFile());
+}
+
+TEST_F(PimPrinting, PrintingAStoredFilePrintsEveryPageAndReportsErrors) {
+    const QString FileName = PimGetTempFile(QStringLiteral("Pim"));
+    Pages5()->SaveToFile(FileName);
+    PimFilePrint(FileName);
+    EXPECT_EQ(Pages, std::vector<int>({1, 2, 3, 4, 5}));
+    ASSERT_EQ(Fake->Jobs.size(), 1u);
+    EXPECT_TRUE(Fake->Jobs[0].Ended);
+
+    Fake->FailAt = TFakePrinter::fpEndDoc;
+    try {
+        PimFilePrint(FileName);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), Fake->FailMessage);
+    }
+    QFile::remove(FileName);
+    EXPECT_THROW(PimFilePrint(FileName), Exception);
 }
 
 TEST_F(PimPrinting, APageRangePrintsOnlyItsPages) {
