@@ -215,7 +215,7 @@ void ShapesPage(TPimCanvas& C) {
     C.Arc(Left + 340, Y, Left + 480, Y + 110, Left + 480, Y + 55, Left + 340, Y + 55);
     C.SetPen(Pen(clNavy, 2));
     C.SetBrush(Brush(clCream));
-    const TPoint Star[] = {{600, Y},       {620, Y + 40}, {665, Y + 40}, {630, Y + 65}, {645, Y + 110},
+    const TPoint Star[] = {{600, Y},      {620, Y + 40},  {665, Y + 40}, {630, Y + 65}, {645, Y + 110},
                            {600, Y + 82}, {555, Y + 110}, {570, Y + 65}, {535, Y + 40}, {580, Y + 40}};
     C.Polygon(Star, 10);
     Y += 140;
@@ -308,9 +308,10 @@ void PicturesPage(TPimCanvas& C) {
     C.Print3of9Barcode(Left, 480, 50, 0, 10, 25, true, true, QStringLiteral("42"));
 
     TMemoryStream Rtf;
-    const QByteArray Text("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}{\\colortbl;\\red192\\green0\\blue0;}"
-                          "\\f0\\fs24 Rich text: "
-                          "{\\b bold}, {\\i italic} and {\\cf1 coloured} words in one paragraph.}");
+    const QByteArray Text(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}{\\colortbl;\\red192\\green0\\blue0;}"
+        "\\f0\\fs24 Rich text: "
+        "{\\b bold}, {\\i italic} and {\\cf1 coloured} words in one paragraph.}");
     Rtf.WriteBuffer(Text.constData(), Text.size());
     C.SetFont(Font(QStringLiteral("Times New Roman"), 12, 0, clBlack));
     C.SetBrush(Brush(clWhite, bsClear));
@@ -320,12 +321,10 @@ void PicturesPage(TPimCanvas& C) {
 // Selects the "PDF file" printer and sends its jobs to FileName.
 void UsePdfPrinter(const QString& FileName) {
     const int Index = Printer().Printers().indexOf(QStringLiteral("PDF file"));
-    if (Index < 0)
-        throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    if (Index < 0) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
     Printer().SetPrinterIndex(Index);
     auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
-    if (!Pdf)
-        throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
     Pdf->SetFileName(FileName);
 }
 
@@ -347,13 +346,14 @@ void Record(const QString& FileName) {
     Output.EndDoc();
 }
 
-qint64 SizeOf(const QString& FileName) { return QFileInfo(FileName).size(); }
+qint64 SizeOf(const QString& FileName) {
+    return QFileInfo(FileName).size();
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication App(argc, argv);
     const QDir Out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("out"));
     QDir().mkpath(Out.path());
@@ -366,20 +366,19 @@ int main(int argc, char** argv) {
 
         auto Doc = std::make_shared<TPimPimFile>();
         Doc->LoadFromFile(PimName);
-        std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(), SizeOf(PimName));
+        std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(),
+                    SizeOf(PimName));
 
         TPimPrinter Print;
         Doc->SendPages(&Print, 1, Doc->PageCount());
-        if (!Print.ExceptionText().isEmpty())
-            throw Exception(Print.ExceptionText());
+        if (!Print.ExceptionText().isEmpty()) throw Exception(Print.ExceptionText());
         std::printf("wrote %s (%d pages printed on \"PDF file\", %lld bytes)\n", qPrintable(PdfName),
                     Doc->PageCount(), SizeOf(PdfName));
 
         auto DC = DeviceContext::CreateImage(Doc->PageWidth(), Doc->PageHeight(), 96, 96);
         Doc->PlayPage(DC.get(), 1);
         DC->EndDoc();
-        if (!DC->Image()->save(PngName, "PNG"))
-            throw Exception(QStringLiteral("Cannot write %s"), {PngName});
+        if (!DC->Image()->save(PngName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {PngName});
         std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName),
                     DC->Image()->width(), DC->Image()->height());
     } catch (const Exception& E) {

@@ -93,7 +93,8 @@ protected:
         L.push_back(TFakePrinter::Office());
         Printers = std::make_unique<TFakePrinterList>(std::move(L));
         Fake = (*Printers)[0];
-        PimAddRecordType(PageMark, [this](DeviceContext*, TPimPimFile* F) { Pages.push_back(F->ReadSmallInt()); });
+        PimAddRecordType(PageMark,
+                         [this](DeviceContext*, TPimPimFile* F) { Pages.push_back(F->ReadSmallInt()); });
     }
     void TearDown() override {
         Printers.reset();
@@ -101,7 +102,8 @@ protected:
     }
 
     // Pages with the duplex settings given, one per page, and the copies of the document.
-    std::shared_ptr<TPimPimFile> Document(const std::vector<int>& Duplex, int Copies = 1, bool Collated = true) {
+    std::shared_ptr<TPimPimFile> Document(const std::vector<int>& Duplex, int Copies = 1,
+                                          bool Collated = true) {
         auto F = std::make_shared<TPimPimFile>();
         TPimPrinterSetup* Setup = F->PimPrinterSetup();
         Setup->SetCopies(Copies);
@@ -151,8 +153,14 @@ public:
     }
     void MoveTo(int X, int Y) override { Calls << QStringLiteral("MoveTo %1 %2").arg(X).arg(Y); }
     void LineTo(int X, int Y) override { Calls << QStringLiteral("LineTo %1 %2").arg(X).arg(Y); }
-    void ExtTextout(int X, int Y, uint16_t Options, const TRect& R, const char16_t* Text, int Count) override {
-        Calls << QStringLiteral("ExtTextout %1 %2 %3 %4 %5 %6").arg(X).arg(Y).arg(Options).arg(R.Left).arg(R.Right)
+    void ExtTextout(int X, int Y, uint16_t Options, const TRect& R, const char16_t* Text,
+                    int Count) override {
+        Calls << QStringLiteral("ExtTextout %1 %2 %3 %4 %5 %6")
+                     .arg(X)
+                     .arg(Y)
+                     .arg(Options)
+                     .arg(R.Left)
+                     .arg(R.Right)
                      .arg(QString::fromUtf16(Text, Count));
     }
     void FillRect(const TRect& R) override {
@@ -242,8 +250,9 @@ TEST_F(PimPlayback, ExportingHandsEveryRecordToTheFilterInsteadOfTheDevice) {
                                 "Rectangle 20 80 120 140",
                                 "ExtTextout 6 8 6 2 60 abc",
                             }));
-    EXPECT_TRUE(DC->Log()->Only({QStringLiteral("TextOut"), QStringLiteral("Rectangle"),
-                                 QStringLiteral("FillRect"), QStringLiteral("LineTo")})
+    EXPECT_TRUE(DC->Log()
+                    ->Only({QStringLiteral("TextOut"), QStringLiteral("Rectangle"),
+                            QStringLiteral("FillRect"), QStringLiteral("LineTo")})
                     .isEmpty());
     // Without a device context the filter still gets the page.
     Filter.Calls.clear();
@@ -539,14 +548,32 @@ TEST_F(PimPrinting, ADuplexChangeStartsANewJobOnlyWhenAsked) {
         EXPECT_TRUE(J.Ended);
 }
 
+TEST_F(PimPrinting, EachPageTakesItsRecordedSettingsUnlessTheyAreIgnored) {
+    auto F = Document({1, 2, 2});
+    TPimPrinter P;
+    F->SendPages(&P, 1, 3);
+    ASSERT_EQ(Fake->Jobs.size(), 1u);
+    ASSERT_EQ(Fake->Jobs[0].Pages.size(), 3u);
+    EXPECT_EQ(Fake->Jobs[0].Pages[0].Mode.Duplex, 1);
+    EXPECT_EQ(Fake->Jobs[0].Pages[1].Mode.Duplex, 2);
+    EXPECT_EQ(Fake->Jobs[0].Pages[2].Mode.Duplex, 2);
+
+    Fake->Jobs.clear();
+    Printer().ResetDeviceMode();
+    P.SetIgnorePrinterSettings(true);
+    F->SendPages(&P, 1, 3);
+    ASSERT_EQ(Fake->Jobs.size(), 1u);
+    for (const TFakePage& Page : Fake->Jobs[0].Pages)
+        EXPECT_EQ(Page.Mode.Duplex, 1);
+}
+
 TEST_F(PimPrinting, StatusComesForEveryPageAndAbortAbandonsTheJob) {
     auto F = Pages5();
     TPimPrinter P;
     std::vector<int> Status;
     P.OnStatus = [&](TPimPrinter* Sender) {
         Status.push_back(Sender->PageNumber());
-        if (Sender->PageNumber() == 2)
-            Sender->SetAbortPrinting(true);
+        if (Sender->PageNumber() == 2) Sender->SetAbortPrinting(true);
     };
     F->SendPages(&P, 1, 3);
     EXPECT_EQ(Status, std::vector<int>({1, 1, 2, 3, 3}));
@@ -557,7 +584,8 @@ TEST_F(PimPrinting, StatusComesForEveryPageAndAbortAbandonsTheJob) {
 }
 
 TEST_F(PimPrinting, AFailingPageClosesThePrintJob) {
-    PimAddRecordType(701, [](DeviceContext*, TPimPimFile*) { throw Exception(QStringLiteral("page broke")); });
+    PimAddRecordType(701,
+                     [](DeviceContext*, TPimPimFile*) { throw Exception(QStringLiteral("page broke")); });
     auto F = std::make_shared<TPimPimFile>();
     F->BeginDoc();
     F->Textout(0, 0, QStringLiteral("fine"));

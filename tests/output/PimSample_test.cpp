@@ -24,8 +24,7 @@ QRect HeadingBox(const QImage& Image) {
     for (int Y = 0; Y < std::min(Image.height(), 72); ++Y)
         for (int X = 0; X < Image.width(); ++X) {
             const QRgb P = Image.pixel(X, Y);
-            if (qBlue(P) > 90 && qRed(P) < 70 && qGreen(P) < 70)
-                Box |= QRect(X, Y, 1, 1);
+            if (qBlue(P) > 90 && qRed(P) < 70 && qGreen(P) < 70) Box |= QRect(X, Y, 1, 1);
         }
     return Box;
 }
@@ -35,8 +34,7 @@ QRect HeadingBox(const QImage& Image) {
 // The sample program is the main job: its PDF has all its pages and the texts drawn on them.
 TEST(PimSample, TheMainJobWritesADocumentAPdfAndAnImage) {
     const QString Program = QCoreApplication::applicationDirPath() + QStringLiteral("/../examples/pimsample");
-    if (!QFileInfo::exists(Program))
-        GTEST_SKIP() << "the sample program is not built";
+    if (!QFileInfo::exists(Program)) GTEST_SKIP() << "the sample program is not built";
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
@@ -64,10 +62,10 @@ TEST(PimSample, TheMainJobWritesADocumentAPdfAndAnImage) {
     ASSERT_FALSE(Heading.isEmpty());
     EXPECT_NEAR(Heading.left(), 48, 3);
     // The printed page has the heading where the screen image has it.
-    Tool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"),
-                                      QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
-                                      QStringLiteral("-png"), QStringLiteral("-singlefile"), Pdf,
-                                      Dir.filePath(QStringLiteral("printed"))});
+    Tool(QStringLiteral("pdftoppm"),
+         {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"), QStringLiteral("1"),
+          QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+          Pdf, Dir.filePath(QStringLiteral("printed"))});
     const QImage Printed(Dir.filePath(QStringLiteral("printed.png")));
     ASSERT_FALSE(Printed.isNull());
     const QRect PrintedHeading = HeadingBox(Printed);
