@@ -13,7 +13,8 @@ QByteArray LongRtf(int Paragraphs) {
                    "{\\colortbl;\\red200\\green0\\blue0;}";
     for (int i = 0; i < Paragraphs; ++i) {
         r += i % 2 ? "\\pard\\qj\\li360 " : "\\pard\\f1\\fs22 ";
-        for (int w = 0; w < 80; ++w) r += w % 9 == 4 ? "{\\b caf\\'e9} " : w % 13 == 6 ? "{\\cf1\\u8364?} " : "word ";
+        for (int w = 0; w < 80; ++w)
+            r += w % 9 == 4 ? "{\\b caf\\'e9} " : w % 13 == 6 ? "{\\cf1\\u8364?} " : "word ";
         r += "\\par ";
     }
     return r + "}";
@@ -41,7 +42,8 @@ void SplitIntoPages(benchmark::State& State) {
     int Pages = 0;
     for (auto _ : State) {
         Pages = 0;
-        for (int Pos = 0; Pos < t.TextLength(); ++Pages) Pos += Layout.Measure(Pos, -1, Page).Count;
+        for (int Pos = 0; Pos < t.TextLength(); ++Pages)
+            Pos += Layout.Measure(Pos, -1, Page).Count;
     }
     State.counters["pages"] = Pages;
 }

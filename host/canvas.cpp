@@ -9,16 +9,26 @@ TCanvas::TCanvas() {
     FBrush.OnChange = [this](TBrush*) { FState &= uint8_t(~csBrushValid); };
 }
 
-TCanvas::TCanvas(DeviceContext* DC) : TCanvas() { SetHandle(DC); }
+TCanvas::TCanvas(DeviceContext* DC) : TCanvas() {
+    SetHandle(DC);
+}
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+    SetHandle(nullptr);
+}
 
 void TCanvas::SetHandle(DeviceContext* Value) {
     if (Value == FHandle) return;
     if (FHandle) DeselectHandles();
     FHandle = Value;
     FState = Value ? csHandleValid : 0;
-    if (Value) FFont.SetPixelsPerInch(Value->GetDeviceCaps(LOGPIXELSY));
+    int PPI = Value ? Value->GetDeviceCaps(LOGPIXELSY) : 0;
+    if (PPI > 0 && PPI != FFont.PixelsPerInch()) {
+        // the font keeps its size in points on a device of another resolution
+        int Size = FFont.Size();
+        FFont.SetPixelsPerInch(PPI);
+        FFont.SetSize(Size);
+    }
 }
 
 // Selects the stock objects so that the canvas's own objects can be freed.
@@ -90,7 +100,9 @@ TPoint TCanvas::PenPos() const {
     return P;
 }
 
-void TCanvas::SetPenPos(TPoint Value) { MoveTo(Value.X, Value.Y); }
+void TCanvas::SetPenPos(TPoint Value) {
+    MoveTo(Value.X, Value.Y);
+}
 
 void TCanvas::MoveTo(int X, int Y) {
     if (FHandle) FHandle->MoveToEx(X, Y);
@@ -189,6 +201,9 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
     Changing();
     RequiredState(csFontValid | csBrushValid);
     FHandle->ExtTextOut(X, Y, FTextFlags, nullptr, Text);
+    TSize S;
+    FHandle->GetTextExtentPoint32(Text, S);
+    FHandle->MoveToEx(X + S.cx, Y); // the pen waits at the end of the text
     Changed();
 }
 

@@ -11,7 +11,7 @@ class TDrawable {
 public:
     virtual ~TDrawable();
     virtual bool Empty() const = 0;
-    virtual int Width() const = 0;  // device pixels at the drawable's own resolution
+    virtual int Width() const = 0; // device pixels at the drawable's own resolution
     virtual int Height() const = 0;
     virtual void StretchDrawOn(DeviceContext& DC, const TRect& Rect) const = 0;
 };
@@ -20,7 +20,8 @@ public:
 // device context only when something is drawn after they changed. The canvas owns the drawing
 // objects it made and deletes them when they change or when it lets go of the device context (it
 // selects stock objects first, so nothing of it stays selected). The device context itself is not
-// owned: the caller keeps it alive while it is the canvas's Handle.
+// owned: the caller keeps it alive while it is the canvas's Handle. On a device of another
+// resolution the font keeps its size in points.
 class TCanvas {
 public:
     TCanvas();
@@ -62,7 +63,7 @@ public:
     void FrameRect(const TRect& R);
 
     // Text in the font's colour; the background is filled in the brush colour unless the brush is
-    // clear.
+    // clear. TextOut leaves the pen position at the end of the text.
     void TextOut(int X, int Y, const QString& Text);
     void TextRect(const TRect& R, int X, int Y, const QString& Text);
     TSize TextExtent(const QString& Text);
@@ -98,7 +99,7 @@ private:
     TBrush FBrush;
     uint8_t FState = 0;
     uint32_t FTextFlags = 0;
-    HFONT FFontHandle = 0;  // owned
-    HPEN FPenHandle = 0;    // owned
+    HFONT FFontHandle = 0;   // owned
+    HPEN FPenHandle = 0;     // owned
     HBRUSH FBrushHandle = 0; // owned
 };

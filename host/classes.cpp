@@ -109,9 +109,7 @@ void TComponent::SetComponentIndex(int Value) {
 
 TComponent* TComponent::FindComponent(const QString& AName) const {
     if (AName.isEmpty()) return nullptr;
-    for (TComponent* Component : FComponents)
-        if (Component->FName.compare(AName, Qt::CaseInsensitive) == 0) return Component;
-    return nullptr;
+    return FNameIndex.value(AName.toUpper(), nullptr);
 }
 
 void TComponent::SetName(const QString& NewName) {
@@ -255,13 +253,25 @@ void TComponent::ValidateRename(TComponent* AComponent, const QString& CurName, 
 
 void TComponent::ValidateInsert(TComponent*) {}
 
+void TComponent::ChangeName(const QString& NewName) {
+    if (FOwner) {
+        if (!FName.isEmpty()) FOwner->FNameIndex.remove(FName.toUpper());
+        if (!NewName.isEmpty()) FOwner->FNameIndex.insert(NewName.toUpper(), this);
+    }
+    FName = NewName;
+}
+
 void TComponent::Insert(TComponent* AComponent) {
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
+    if (!AComponent->FName.isEmpty()) FNameIndex.insert(AComponent->FName.toUpper(), AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-    std::erase(FComponents, AComponent);
+    // Removed from the back when an owner frees its components, so the search is short then.
+    auto It = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+    if (It != FComponents.rend()) FComponents.erase(std::next(It).base());
+    if (!AComponent->FName.isEmpty()) FNameIndex.remove(AComponent->FName.toUpper());
     AComponent->FOwner = nullptr;
 }
 
@@ -303,6 +313,24 @@ bool IsValidIdent(const QString& Ident) {
     for (QChar c : Ident)
         if (!IsAlpha(c) && !(c >= u'0' && c <= u'9')) return false;
     return true;
+}
+
+// TFreeWatch
+
+TFreeWatch::TFreeWatch() : TComponent(nullptr) {}
+
+TFreeWatch::~TFreeWatch() = default;
+
+void TFreeWatch::SetTarget(TComponent* Value) {
+    if (Value == FTarget) return;
+    if (FTarget) RemoveFreeNotification(FTarget);
+    FTarget = Value;
+    if (FTarget) FTarget->FreeNotification(this);
+}
+
+void TFreeWatch::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
 }
 
 // Class registry

@@ -1,9 +1,11 @@
 #pragma once
 #include "host/exceptions.h"
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <new>
 #include <type_traits>
 #include <typeinfo>
@@ -116,8 +118,10 @@ using TComponentState = uint16_t;
 // BeforeDestruction, with every override in place), then the destructors. The teardown marks the
 // component and everything it owns as destroying, tells every component that asked for a free
 // notification, frees the owned components (last first, each announced to the rest), and leaves the
-// owner, which tells its other components. A component made on the stack gets the same steps from
-// its base destructor, where only its own overrides of Notification are no longer in force.
+// owner, which tells its other components. This holds also when the object is deleted through a
+// pointer to another base class (a Qt parent freeing a child window that is also a component). A
+// component made on the stack gets the same steps from its base destructor, where only its own
+// overrides are no longer in force.
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* AOwner);
@@ -181,7 +185,7 @@ protected:
     // The owner's check of a rename of one of its components; raises on a clash.
     virtual void ValidateRename(TComponent* AComponent, const QString& CurName, const QString& NewName);
     virtual void ValidateInsert(TComponent* AComponent);
-    void ChangeName(const QString& NewName) { FName = NewName; }
+    void ChangeName(const QString& NewName);
 
 private:
     void Insert(TComponent* AComponent);
@@ -195,12 +199,53 @@ private:
     QString FName;
     intptr_t FTag = 0;
     std::vector<TComponent*> FComponents;   // owned
+    QHash<QString, TComponent*> FNameIndex; // upper-cased names of the owned components
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
     TComponentState FComponentState = 0;
     bool FTornDown = false;
 };
 
 bool IsValidIdent(const QString& Ident);
+
+// Watches one component through a free notification and forgets it when it is freed.
+class TFreeWatch : public TComponent {
+public:
+    TFreeWatch();
+    ~TFreeWatch() override;
+    TComponent* Target() const { return FTarget; }
+    void SetTarget(TComponent* Value);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TComponent* FTarget = nullptr;
+};
+
+// A reference to a component that reads nullptr once the component is freed; for holders that are
+// not components themselves, or that would otherwise override Notification for it alone.
+template <class T> class TComponentRef {
+public:
+    TComponentRef() = default;
+    explicit TComponentRef(T* Target) { Set(Target); }
+    TComponentRef(const TComponentRef&) = delete;
+    TComponentRef& operator=(const TComponentRef&) = delete;
+
+    T* Get() const { return FWatch && FWatch->Target() ? FTyped : nullptr; }
+    T* operator->() const { return Get(); }
+    explicit operator bool() const { return Get() != nullptr; }
+    void Set(T* Target) {
+        if (!FWatch) FWatch = std::make_unique<TFreeWatch>();
+        FTyped = Target;
+        FWatch->SetTarget(Target);
+    }
+    TComponentRef& operator=(T* Target) {
+        Set(Target);
+        return *this;
+    }
+
+private:
+    std::unique_ptr<TFreeWatch> FWatch;
+    T* FTyped = nullptr;
+};
 
 // The registry of classes that stored forms name. Registering a class twice keeps the first.
 struct TClassInfo {

@@ -21,6 +21,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+    Destroying();
     DetachFromParent();
 }
 
@@ -173,6 +174,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
     // Only reached with children when the control was not freed with delete.
+    Destroying();
     while (!FControls.empty())
         delete FControls.back();
 }

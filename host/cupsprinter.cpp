@@ -102,33 +102,28 @@ QString KeywordText(const QString& Keyword) {
 
 int CupsPaperNumber(const QString& Media) {
     for (const TMediaName& M : MediaNames)
-        if (Media == QLatin1String(M.Media))
-            return M.Number;
+        if (Media == QLatin1String(M.Media)) return M.Number;
     return 0;
 }
 
 QString CupsPaperName(const QString& Media) {
     for (const TMediaName& M : MediaNames)
-        if (Media == QLatin1String(M.Media))
-            return QString::fromLatin1(M.Name);
+        if (Media == QLatin1String(M.Media)) return QString::fromLatin1(M.Name);
     // "custom_148.52x209.9mm_148.52x209.9mm" and the like: the class and size, without the repeat.
     QStringList Parts = Media.split(u'_');
-    if (Parts.size() >= 3)
-        return KeywordText(Parts[1]) + u' ' + Parts[2];
+    if (Parts.size() >= 3) return KeywordText(Parts[1]) + u' ' + Parts[2];
     return Media;
 }
 
 int CupsBinNumber(const QString& Source) {
     for (const TSourceName& S : SourceNames)
-        if (Source == QLatin1String(S.Source))
-            return S.Number;
+        if (Source == QLatin1String(S.Source)) return S.Number;
     return 0;
 }
 
 QString CupsBinName(const QString& Source) {
     for (const TSourceName& S : SourceNames)
-        if (Source == QLatin1String(S.Source))
-            return QString::fromLatin1(S.Name);
+        if (Source == QLatin1String(S.Source)) return QString::fromLatin1(S.Name);
     return KeywordText(Source);
 }
 
@@ -170,14 +165,14 @@ public:
         if (const char* V = cupsGetOption(Option, FDest->num_options, FDest->options))
             return QString::fromUtf8(V);
         ipp_attribute_t* A = cupsFindDestDefault(CUPS_HTTP_DEFAULT, FDest, FInfo, Option);
-        if (!A)
-            return QString();
+        if (!A) return QString();
         char Buffer[1024];
         ippAttributeString(A, Buffer, sizeof Buffer);
         return QString::fromUtf8(Buffer);
     }
     bool Media(const char* Name, cups_size_t& Size) const {
-        return cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, FDest, FInfo, Name, CUPS_MEDIA_FLAGS_DEFAULT, &Size) != 0;
+        return cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, FDest, FInfo, Name, CUPS_MEDIA_FLAGS_DEFAULT,
+                                      &Size) != 0;
     }
 
 private:
@@ -187,17 +182,17 @@ private:
 
 QStringList Keywords(ipp_attribute_t* A) {
     QStringList L;
-    if (!A)
-        return L;
+    if (!A) return L;
     for (int I = 0; I < ippGetCount(A); ++I) {
         const QString V = QString::fromUtf8(ippGetString(A, I, nullptr));
-        if (!V.isEmpty() && !L.contains(V))
-            L.append(V);
+        if (!V.isEmpty() && !L.contains(V)) L.append(V);
     }
     return L;
 }
 
-int Dpi(int Value, ipp_res_t Units) { return Units == IPP_RES_PER_CM ? int(Value * 2.54 + 0.5) : Value; }
+int Dpi(int Value, ipp_res_t Units) {
+    return Units == IPP_RES_PER_CM ? int(Value * 2.54 + 0.5) : Value;
+}
 
 } // namespace
 
@@ -208,13 +203,12 @@ TPrinterBackends CupsPrinters(int& DefaultIndex) {
     const int Count = cupsGetDests2(CUPS_HTTP_DEFAULT, &Dests);
     for (int I = 0; I < Count; ++I) {
         const cups_dest_t& D = Dests[I];
-        if (D.instance)
-            continue;
+        if (D.instance) continue;
         const char* Model = cupsGetOption("printer-make-and-model", D.num_options, D.options);
         const char* Uri = cupsGetOption("device-uri", D.num_options, D.options);
-        if (D.is_default)
-            DefaultIndex = int(List.size());
-        List.push_back(std::make_unique<TCupsPrinter>(QString::fromUtf8(D.name), QString::fromUtf8(Model ? Model : ""),
+        if (D.is_default) DefaultIndex = int(List.size());
+        List.push_back(std::make_unique<TCupsPrinter>(QString::fromUtf8(D.name),
+                                                      QString::fromUtf8(Model ? Model : ""),
                                                       QString::fromUtf8(Uri ? Uri : "")));
     }
     cupsFreeDests(Count, Dests);
@@ -265,18 +259,19 @@ void TCupsPrinter::ReadDestination() {
         C.MaxCopies = Upper;
     }
     for (const QString& Sides : Keywords(Dest.Supported("sides")))
-        if (Sides != QLatin1String("one-sided"))
-            C.Duplex = true;
+        if (Sides != QLatin1String("one-sided")) C.Duplex = true;
 
     TDeviceMode M;
     M.Fields = dmfOrientation | dmfScale | dmfCopies | dmfColor | dmfCollate;
     M.Orientation = dmOrientPortrait;
     M.Scale = 100;
     M.Copies = int16_t(qBound(1, Dest.Default("copies").toInt(), 9999));
-    M.Color = Dest.Default("print-color-mode") == QLatin1String("monochrome") ? dmColorMonochrome : dmColorColor;
-    M.Collate = Dest.Default("multiple-document-handling") == QLatin1String("separate-documents-uncollated-copies")
-                    ? 0
-                    : 1;
+    M.Color =
+        Dest.Default("print-color-mode") == QLatin1String("monochrome") ? dmColorMonochrome : dmColorColor;
+    M.Collate =
+        Dest.Default("multiple-document-handling") == QLatin1String("separate-documents-uncollated-copies")
+            ? 0
+            : 1;
     const QString Media = Dest.Default("media");
     for (const TPrinterPaper& P : C.Papers)
         if (P.Media == Media) {
@@ -318,39 +313,41 @@ void TCupsPrinter::ReadDestination() {
 }
 
 TPrinterCapabilities TCupsPrinter::Capabilities() {
-    if (!FCaps)
-        ReadDestination();
+    if (!FCaps) ReadDestination();
     return *FCaps;
 }
 
 TDeviceMode TCupsPrinter::DefaultDeviceMode() {
-    if (!FDefaults)
-        ReadDestination();
+    if (!FDefaults) ReadDestination();
     return *FDefaults;
 }
 
 std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceMode& Mode) {
     const TPrinterCapabilities Caps = Capabilities();
     std::vector<std::pair<QString, QString>> O;
-    auto Add = [&O](const char* Name, const QString& Value) { O.emplace_back(QString::fromLatin1(Name), Value); };
+    auto Add = [&O](const char* Name, const QString& Value) {
+        O.emplace_back(QString::fromLatin1(Name), Value);
+    };
 
-    if (Mode.Has(dmfCopies) && Mode.Copies > 0)
-        Add("copies", QString::number(Mode.Copies));
+    if (Mode.Has(dmfCopies) && Mode.Copies > 0) Add("copies", QString::number(Mode.Copies));
     if (Mode.Has(dmfCollate)) {
         Add("collate", Mode.Collate ? QStringLiteral("true") : QStringLiteral("false"));
-        Add("multiple-document-handling", Mode.Collate ? QStringLiteral("separate-documents-collated-copies")
-                                                       : QStringLiteral("separate-documents-uncollated-copies"));
+        Add("multiple-document-handling", Mode.Collate
+                                              ? QStringLiteral("separate-documents-collated-copies")
+                                              : QStringLiteral("separate-documents-uncollated-copies"));
     }
     if (Mode.Has(dmfDuplex))
         Add("sides", Mode.Duplex == dmDupVertical     ? QStringLiteral("two-sided-long-edge")
                      : Mode.Duplex == dmDupHorizontal ? QStringLiteral("two-sided-short-edge")
                                                       : QStringLiteral("one-sided"));
     const TPrinterPaper* Paper = FindModePaper(Mode, Caps);
-    if (Paper && !Paper->Media.isEmpty() && !(Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) &&
-                                              Paper->Number == dmPaperUser))
+    if (Paper && !Paper->Media.isEmpty() &&
+        !(Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Paper->Number == dmPaperUser))
         Add("media", Paper->Media);
-    else if (Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 && Mode.PaperWidth > 0) {
-        const QString Size = QStringLiteral("%1x%2mm").arg(Mode.PaperWidth / 10.0).arg(Mode.PaperLength / 10.0);
+    else if (Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 &&
+             Mode.PaperWidth > 0) {
+        const QString Size =
+            QStringLiteral("%1x%2mm").arg(Mode.PaperWidth / 10.0).arg(Mode.PaperLength / 10.0);
         Add("media", QStringLiteral("custom_") + Size + u'_' + Size);
     }
     if (Mode.Has(dmfDefaultSource))
@@ -363,7 +360,8 @@ std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceM
         if (Mode.PrintQuality < 0)
             Add("print-quality", QString::number(QualityOfResolution(Mode.PrintQuality)));
         else if (Mode.PrintQuality > 0) {
-            const int Y = Mode.Has(dmfYResolution) && Mode.YResolution > 0 ? Mode.YResolution : Mode.PrintQuality;
+            const int Y =
+                Mode.Has(dmfYResolution) && Mode.YResolution > 0 ? Mode.YResolution : Mode.PrintQuality;
             Add("printer-resolution", Y == Mode.PrintQuality
                                           ? QStringLiteral("%1dpi").arg(Mode.PrintQuality)
                                           : QStringLiteral("%1x%2dpi").arg(Mode.PrintQuality).arg(Y));
@@ -375,7 +373,7 @@ std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceM
     return O;
 }
 
-void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) {
+void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) {
     const QString File = CreateTempFileName();
     FTitle = Title;
     FJobMode = Mode;
@@ -387,7 +385,9 @@ void TCupsPrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const
     }
 }
 
-void TCupsPrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps& Caps) { FJob.NewPage(Caps); }
+void TCupsPrinter::NewPage(const TDeviceMode&, const TDeviceCaps& Caps) {
+    FJob.NewPage(Caps);
+}
 
 void TCupsPrinter::EndDoc() {
     FJob.End();
@@ -402,17 +402,19 @@ void TCupsPrinter::EndDoc() {
         QFile::remove(File);
         throw;
     }
-    const int Id = cupsPrintFile2(CUPS_HTTP_DEFAULT, FName.toUtf8().constData(), QFile::encodeName(File).constData(),
-                                  FTitle.toUtf8().constData(), Count, Options);
+    const int Id =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, FName.toUtf8().constData(), QFile::encodeName(File).constData(),
+                       FTitle.toUtf8().constData(), Count, Options);
     const QString Message = QString::fromUtf8(cupsLastErrorString());
     cupsFreeOptions(Count, Options);
     QFile::remove(File);
-    if (Id == 0)
-        throw Exception(QStringLiteral("The printer %s did not take the job: %s"), {FName, Message});
+    if (Id == 0) throw Exception(QStringLiteral("The printer %s did not take the job: %s"), {FName, Message});
     FLastJobId = Id;
 }
 
-void TCupsPrinter::Abort() { FJob.Abort(); }
+void TCupsPrinter::Abort() {
+    FJob.Abort();
+}
 
 #else
 
@@ -422,15 +424,22 @@ TPrinterBackends CupsPrinters(int& DefaultIndex) {
 }
 
 TPrinterCapabilities TCupsPrinter::Capabilities() {
-    throw Exception(QStringLiteral("The printer %s is not available: %s"), {FName, QStringLiteral("no CUPS")});
+    throw Exception(QStringLiteral("The printer %s is not available: %s"),
+                    {FName, QStringLiteral("no CUPS")});
 }
 
-TDeviceMode TCupsPrinter::DefaultDeviceMode() { return Capabilities(), TDeviceMode(); }
+TDeviceMode TCupsPrinter::DefaultDeviceMode() {
+    return Capabilities(), TDeviceMode();
+}
 
-std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceMode&) { return {}; }
+std::vector<std::pair<QString, QString>> TCupsPrinter::JobOptions(const TDeviceMode&) {
+    return {};
+}
 
-void TCupsPrinter::BeginDoc(const QString&, const TDeviceMode&, const TPrinterDeviceCaps&) { Capabilities(); }
-void TCupsPrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps&) {}
+void TCupsPrinter::BeginDoc(const QString&, const TDeviceMode&, const TDeviceCaps&) {
+    Capabilities();
+}
+void TCupsPrinter::NewPage(const TDeviceMode&, const TDeviceCaps&) {}
 void TCupsPrinter::EndDoc() {}
 void TCupsPrinter::Abort() {}
 

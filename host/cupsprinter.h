@@ -10,7 +10,8 @@
 // to a PDF file and submitted with its options when it ends.
 class TCupsPrinter : public TPrinterBackend {
 public:
-    explicit TCupsPrinter(const QString& Name, const QString& Driver = QString(), const QString& Port = QString());
+    explicit TCupsPrinter(const QString& Name, const QString& Driver = QString(),
+                          const QString& Port = QString());
     ~TCupsPrinter() override;
 
     QString Name() const override { return FName; }
@@ -20,11 +21,11 @@ public:
     TPrinterCapabilities Capabilities() override;
     TDeviceMode DefaultDeviceMode() override;
 
-    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
-    void NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
+    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
+    void NewPage(const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
     void EndDoc() override;
     void Abort() override;
-    QPainter* Painter() override { return FJob.Painter(); }
+    QPaintDevice* PaintDevice() override { return FJob.Device(); }
 
     // The job options a device mode gives, as name and value pairs in the order they are sent.
     std::vector<std::pair<QString, QString>> JobOptions(const TDeviceMode& Mode);

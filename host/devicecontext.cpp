@@ -1,5 +1,6 @@
 #include "host/devicecontext.h"
 #include "host/mathutil.h"
+#include <QGlyphRun>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 
@@ -112,11 +114,13 @@ void MakeStock(TGdiTable& T) {
         TGdiObject O;
         O.Type = OBJ_PAL;
         const COLORREF Static[20] = {
-            RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),   RGB(0, 0, 128),
-            RGB(128, 0, 128),   RGB(0, 128, 128),   RGB(192, 192, 192), RGB(192, 220, 192), RGB(166, 202, 240),
-            RGB(255, 251, 240), RGB(160, 160, 164), RGB(128, 128, 128), RGB(255, 0, 0),     RGB(0, 255, 0),
-            RGB(255, 255, 0),   RGB(0, 0, 255),     RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255)};
-        for (COLORREF C : Static) O.Palette.push_back(TPaletteEntry{GetRValue(C), GetGValue(C), GetBValue(C), 0});
+            RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),
+            RGB(0, 0, 128),     RGB(128, 0, 128),   RGB(0, 128, 128),   RGB(192, 192, 192),
+            RGB(192, 220, 192), RGB(166, 202, 240), RGB(255, 251, 240), RGB(160, 160, 164),
+            RGB(128, 128, 128), RGB(255, 0, 0),     RGB(0, 255, 0),     RGB(255, 255, 0),
+            RGB(0, 0, 255),     RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255)};
+        for (COLORREF C : Static)
+            O.Palette.push_back(TPaletteEntry{GetRValue(C), GetGValue(C), GetBValue(C), 0});
         Add(DEFAULT_PALETTE, O);
     }
 }
@@ -147,7 +151,9 @@ void AddUse(HGDIOBJ H, int Delta) {
     if (It != T.Objects.end()) It->second.Uses += Delta;
 }
 
-QColor ToQColor(COLORREF C) { return QColor(GetRValue(C), GetGValue(C), GetBValue(C)); }
+QColor ToQColor(COLORREF C) {
+    return QColor(GetRValue(C), GetGValue(C), GetBValue(C));
+}
 
 QString Quote(QStringView S) {
     QString R = S.toString();
@@ -156,17 +162,31 @@ QString Quote(QStringView S) {
     return QLatin1Char('"') + R + QLatin1Char('"');
 }
 
-QString Hex(uint32_t V) {
-    return QStringLiteral("0x") + QString::number(V, 16).rightJustified(6, QLatin1Char('0')).toUpper();
+QString Hex(uint32_t V, int Digits = 6) {
+    return QStringLiteral("0x") + QString::number(V, 16).rightJustified(Digits, QLatin1Char('0')).toUpper();
 }
 
 QString Ints(std::initializer_list<int> Values) {
     QStringList L;
-    for (int V : Values) L << QString::number(V);
+    for (int V : Values)
+        L << QString::number(V);
     return L.join(QLatin1Char(' '));
 }
 
-int DevRound(double V) { return int(std::floor(V + 0.5)); }
+// Device coordinates stay far inside the range where integer and painter arithmetic is exact, so
+// absurd input gives an absurd picture rather than overflow.
+constexpr double DeviceLimit = double(1 << 26);
+
+int DevRound(double V) {
+    if (std::isnan(V)) return 0;
+    return int(std::floor(std::clamp(V, -DeviceLimit, DeviceLimit) + 0.5));
+}
+
+// A + B without overflow.
+int Sum(int A, int B) {
+    return int(std::clamp<int64_t>(int64_t(A) + B, std::numeric_limits<int>::min(),
+                                   std::numeric_limits<int>::max()));
+}
 
 // The dash patterns of one-pixel pens, in pixels on and off.
 const std::vector<int>& DashPattern(uint32_t Style) {
@@ -177,12 +197,18 @@ const std::vector<int>& DashPattern(uint32_t Style) {
     static const std::vector<int> DashDotDot{9, 3, 3, 3, 3, 3};
     static const std::vector<int> Alternate{1, 1};
     switch (Style & PS_STYLE_MASK) {
-    case PS_DASH: return Dash;
-    case PS_DOT: return Dot;
-    case PS_DASHDOT: return DashDot;
-    case PS_DASHDOTDOT: return DashDotDot;
-    case PS_ALTERNATE: return Alternate;
-    default: return Solid;
+    case PS_DASH:
+        return Dash;
+    case PS_DOT:
+        return Dot;
+    case PS_DASHDOT:
+        return DashDot;
+    case PS_DASHDOTDOT:
+        return DashDotDot;
+    case PS_ALTERNATE:
+        return Alternate;
+    default:
+        return Solid;
     }
 }
 
@@ -194,13 +220,26 @@ void HatchRows(int Hatch, uint8_t Rows[8]) {
             bool On = false;
             bool H = y == 0, V = x == 0, F = ((x - y) & 7) == 0, B = ((x + y) & 7) == 7;
             switch (Hatch) {
-            case HS_HORIZONTAL: On = H; break;
-            case HS_VERTICAL: On = V; break;
-            case HS_FDIAGONAL: On = F; break;
-            case HS_BDIAGONAL: On = B; break;
-            case HS_CROSS: On = H || V; break;
-            case HS_DIAGCROSS: On = F || B; break;
-            default: break;
+            case HS_HORIZONTAL:
+                On = H;
+                break;
+            case HS_VERTICAL:
+                On = V;
+                break;
+            case HS_FDIAGONAL:
+                On = F;
+                break;
+            case HS_BDIAGONAL:
+                On = B;
+                break;
+            case HS_CROSS:
+                On = H || V;
+                break;
+            case HS_DIAGCROSS:
+                On = F || B;
+                break;
+            default:
+                break;
             }
             if (On) R |= uint8_t(0x80 >> x);
         }
@@ -227,7 +266,9 @@ HPEN CreatePenIndirect(const TLogPen& LogPen) {
     return AddObject(std::move(O));
 }
 
-HPEN CreatePen(uint32_t Style, int Width, COLORREF Color) { return CreatePenIndirect(TLogPen{Style, Width, Color}); }
+HPEN CreatePen(uint32_t Style, int Width, COLORREF Color) {
+    return CreatePenIndirect(TLogPen{Style, Width, Color});
+}
 
 HBRUSH CreateBrushIndirect(const TLogBrush& LogBrush) {
     TGdiObject O;
@@ -239,7 +280,9 @@ HBRUSH CreateBrushIndirect(const TLogBrush& LogBrush) {
     return AddObject(std::move(O));
 }
 
-HBRUSH CreateSolidBrush(COLORREF Color) { return CreateBrushIndirect(TLogBrush{BS_SOLID, Color, 0}); }
+HBRUSH CreateSolidBrush(COLORREF Color) {
+    return CreateBrushIndirect(TLogBrush{BS_SOLID, Color, 0});
+}
 
 HBRUSH CreateHatchBrush(int Hatch, COLORREF Color) {
     if (Hatch < HS_HORIZONTAL || Hatch > HS_DIAGCROSS) return 0;
@@ -292,7 +335,9 @@ bool DeleteObject(HGDIOBJ Object) {
     return true;
 }
 
-int GetObjectType(HGDIOBJ Object) { return FindObject(Object).Type; }
+int GetObjectType(HGDIOBJ Object) {
+    return FindObject(Object).Type;
+}
 
 bool GetObject(HGDIOBJ Font, TLogFont& LogFont) {
     TGdiObject O = FindObject(Font);
@@ -331,6 +376,13 @@ int GdiObjectCount() {
     return N;
 }
 
+int ClearGdiObjects() {
+    TGdiTable& T = Table();
+    std::lock_guard<std::mutex> G(T.Lock);
+    return int(std::erase_if(T.Objects,
+                             [](const auto& Item) { return !Item.second.Stock && Item.second.Uses <= 0; }));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Surfaces
 
@@ -353,7 +405,8 @@ TImageSurface::TImageSurface(QImage* Image, int PixelsPerInchX, int PixelsPerInc
 }
 
 TImageSurface::TImageSurface(const TDeviceCaps& Caps)
-    : FOwned(std::make_unique<QImage>(std::max(1, Caps.HorzRes), std::max(1, Caps.VertRes), QImage::Format_RGB32)),
+    : FOwned(std::make_unique<QImage>(std::max(1, Caps.HorzRes), std::max(1, Caps.VertRes),
+                                      QImage::Format_RGB32)),
       FImage(FOwned.get()), FCaps(Caps), FFixedCaps(true) {
     FImage->fill(Qt::white);
 }
@@ -367,10 +420,13 @@ TDeviceCaps TImageSurface::Caps() const {
     return C;
 }
 
-QPaintDevice* TImageSurface::PaintDevice() { return FImage; }
+QPaintDevice* TImageSurface::PaintDevice() {
+    return FImage;
+}
 
 TPdfSurface::TPdfSurface(const QString& FileName, QSizeF PaperMM, int Resolution, const QString& Title)
-    : FWriter(std::make_unique<QPdfWriter>(FileName)), FPaperMM(PaperMM), FResolution(Resolution > 0 ? Resolution : 300) {
+    : FWriter(std::make_unique<QPdfWriter>(FileName)), FPaperMM(PaperMM),
+      FResolution(Resolution > 0 ? Resolution : 300) {
     FWriter->setResolution(FResolution);
     if (!Title.isEmpty()) FWriter->setTitle(Title);
     FWriter->setCreator(QStringLiteral("pimrun"));
@@ -415,11 +471,17 @@ TDeviceCaps TPdfSurface::Caps() const {
     return C;
 }
 
-QPoint TPdfSurface::Origin() const { return FPrintable.isEmpty() ? QPoint() : FPrintable.topLeft(); }
+QPoint TPdfSurface::Origin() const {
+    return FPrintable.isEmpty() ? QPoint() : FPrintable.topLeft();
+}
 
-QPaintDevice* TPdfSurface::PaintDevice() { return FWriter.get(); }
+QPaintDevice* TPdfSurface::PaintDevice() {
+    return FWriter.get();
+}
 
-bool TPdfSurface::NewPage() { return FWriter->newPage(); }
+bool TPdfSurface::NewPage() {
+    return FWriter->newPage();
+}
 
 void TPdfSurface::Finish() {}
 
@@ -472,7 +534,8 @@ DeviceContext::DeviceContext(std::unique_ptr<TDeviceSurface> Surface)
 DeviceContext::~DeviceContext() {
     EndPainter();
     if (!FEnded) FSurface->Finish();
-    for (const TState& S : FSaved) Release(S);
+    for (const TState& S : FSaved)
+        Release(S);
     Release(*FState);
 }
 
@@ -482,15 +545,24 @@ std::unique_ptr<DeviceContext> DeviceContext::CreateImage(int Width, int Height,
         std::make_unique<TImageSurface>(Width, Height, PixelsPerInchX, PixelsPerInchY, Technology));
 }
 
-std::unique_ptr<DeviceContext> DeviceContext::CreateForImage(QImage* Image, int PixelsPerInchX, int PixelsPerInchY,
-                                                             int Technology) {
+std::unique_ptr<DeviceContext> DeviceContext::CreateForImage(QImage* Image, int PixelsPerInchX,
+                                                             int PixelsPerInchY, int Technology) {
     return std::make_unique<DeviceContext>(
         std::make_unique<TImageSurface>(Image, PixelsPerInchX, PixelsPerInchY, Technology));
 }
 
-std::unique_ptr<DeviceContext> DeviceContext::CreatePdf(const QString& FileName, QSizeF PaperMM, int Resolution,
-                                                        const QString& Title) {
-    return std::make_unique<DeviceContext>(std::make_unique<TPdfSurface>(FileName, PaperMM, Resolution, Title));
+std::unique_ptr<DeviceContext> DeviceContext::CreatePdf(const QString& FileName, QSizeF PaperMM,
+                                                        int Resolution, const QString& Title) {
+    return std::make_unique<DeviceContext>(
+        std::make_unique<TPdfSurface>(FileName, PaperMM, Resolution, Title));
+}
+
+std::unique_ptr<DeviceContext> DeviceContext::CreateMeasuring(int PixelsPerInchX, int PixelsPerInchY) {
+    TDeviceCaps C;
+    C.Technology = DT_RASPRINTER;
+    C.LogPixelsX = PixelsPerInchX > 0 ? PixelsPerInchX : 96;
+    C.LogPixelsY = PixelsPerInchY > 0 ? PixelsPerInchY : 96;
+    return std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(C));
 }
 
 std::unique_ptr<DeviceContext> DeviceContext::CreateRecording(const TDeviceCaps& Caps) {
@@ -505,7 +577,9 @@ std::unique_ptr<DeviceContext> DeviceContext::CreateRecordingImage(const TDevice
     return DC;
 }
 
-QImage* DeviceContext::Image() const { return FSurface->Image(); }
+QImage* DeviceContext::Image() const {
+    return FSurface->Image();
+}
 
 void DeviceContext::StartLog() {
     if (!FLog) FLog = std::make_unique<TDeviceLog>();
@@ -516,27 +590,37 @@ void DeviceContext::Note(const QString& Line) const {
 }
 
 QString DeviceContext::Describe(HGDIOBJ Object) const {
-    if (Object >= FirstStock && Object < FirstCreated) return QStringLiteral("stock %1").arg(Object - FirstStock);
+    if (Object >= FirstStock && Object < FirstCreated)
+        return QStringLiteral("stock %1").arg(Object - FirstStock);
     TGdiObject O = FindObject(Object);
     switch (O.Type) {
     case OBJ_FONT:
         return QStringLiteral("font %1 %2")
-            .arg(Quote(O.Font.lfFaceName),
-                 Ints({O.Font.lfHeight, O.Font.lfWidth, O.Font.lfWeight, O.Font.lfItalic, O.Font.lfUnderline,
-                       O.Font.lfStrikeOut, O.Font.lfCharSet})) +
+                   .arg(Quote(O.Font.lfFaceName),
+                        Ints({O.Font.lfHeight, O.Font.lfWidth, O.Font.lfWeight, O.Font.lfItalic,
+                              O.Font.lfUnderline, O.Font.lfStrikeOut, O.Font.lfCharSet})) +
                QStringLiteral(" esc=%1").arg(O.Font.lfEscapement);
     case OBJ_PEN:
-        return QStringLiteral("pen %1 %2 %3").arg(O.Pen.lopnStyle).arg(O.Pen.lopnWidth).arg(Hex(O.Pen.lopnColor));
+        return QStringLiteral("pen %1 %2 %3")
+            .arg(O.Pen.lopnStyle)
+            .arg(O.Pen.lopnWidth)
+            .arg(Hex(O.Pen.lopnColor));
     case OBJ_BRUSH:
         if (O.MonoPattern) {
             QString Bits;
-            for (uint8_t R : O.Rows) Bits += QStringLiteral("%1").arg(R, 2, 16, QLatin1Char('0')).toUpper();
+            for (uint8_t R : O.Rows)
+                Bits += QStringLiteral("%1").arg(R, 2, 16, QLatin1Char('0')).toUpper();
             return QStringLiteral("brush pattern ") + Bits;
         }
         if (O.Brush.lbStyle == BS_PATTERN) return QStringLiteral("brush pattern image");
-        return QStringLiteral("brush %1 %2 %3").arg(O.Brush.lbStyle).arg(Hex(O.Brush.lbColor)).arg(O.Brush.lbHatch);
-    case OBJ_PAL: return QStringLiteral("palette %1").arg(O.Palette.size());
-    default: return QStringLiteral("invalid");
+        return QStringLiteral("brush %1 %2 %3")
+            .arg(O.Brush.lbStyle)
+            .arg(Hex(O.Brush.lbColor))
+            .arg(O.Brush.lbHatch);
+    case OBJ_PAL:
+        return QStringLiteral("palette %1").arg(O.Palette.size());
+    default:
+        return QStringLiteral("invalid");
     }
 }
 
@@ -582,7 +666,9 @@ void DeviceContext::EndPainter() {
     }
 }
 
-bool DeviceContext::Draws() const { return FSurface->PaintDevice() != nullptr; }
+bool DeviceContext::Draws() const {
+    return FSurface->PaintDevice() != nullptr;
+}
 
 // Every drawing call runs on a painter whose state is put back afterwards, with the clipping of
 // the device context applied.
@@ -624,39 +710,65 @@ void DeviceContext::EndDoc() {
     FEnded = true;
 }
 
-void DeviceContext::ResetDC() { FCaps = FSurface->Caps(); }
+void DeviceContext::ResetDC() {
+    FCaps = FSurface->Caps();
+}
 
 int DeviceContext::GetDeviceCaps(int Index) const {
     const TDeviceCaps& C = FCaps;
     switch (Index) {
-    case DRIVERVERSION: return 0x400;
-    case TECHNOLOGY: return C.Technology;
-    case HORZSIZE: return C.LogPixelsX > 0 ? MulDiv(C.HorzRes, 254, C.LogPixelsX * 10) : 0;
-    case VERTSIZE: return C.LogPixelsY > 0 ? MulDiv(C.VertRes, 254, C.LogPixelsY * 10) : 0;
-    case HORZRES: return C.HorzRes;
-    case VERTRES: return C.VertRes;
-    case BITSPIXEL: return C.BitsPixel;
-    case PLANES: return 1;
+    case DRIVERVERSION:
+        return 0x400;
+    case TECHNOLOGY:
+        return C.Technology;
+    case HORZSIZE:
+        return C.LogPixelsX > 0 ? MulDiv(C.HorzRes, 254, C.LogPixelsX * 10) : 0;
+    case VERTSIZE:
+        return C.LogPixelsY > 0 ? MulDiv(C.VertRes, 254, C.LogPixelsY * 10) : 0;
+    case HORZRES:
+        return C.HorzRes;
+    case VERTRES:
+        return C.VertRes;
+    case BITSPIXEL:
+        return C.BitsPixel;
+    case PLANES:
+        return 1;
     case NUMBRUSHES:
     case NUMPENS:
-    case NUMCOLORS: return -1;
-    case NUMFONTS: return 0;
-    case RASTERCAPS: return 0x7E99; // bitblt, stretching, DIBs, large bitmaps and fonts
+    case NUMCOLORS:
+        return -1;
+    case NUMFONTS:
+        return 0;
+    case RASTERCAPS:
+        return 0x7E99; // bitblt, stretching, DIBs, large bitmaps and fonts
     case ASPECTX:
-    case ASPECTY: return 36;
-    case ASPECTXY: return 51;
-    case LOGPIXELSX: return C.LogPixelsX;
-    case LOGPIXELSY: return C.LogPixelsY;
-    case SIZEPALETTE: return C.SizePalette;
-    case NUMRESERVED: return 20;
-    case COLORRES: return 24;
-    case PHYSICALWIDTH: return C.PhysicalWidth;
-    case PHYSICALHEIGHT: return C.PhysicalHeight;
-    case PHYSICALOFFSETX: return C.PhysicalOffsetX;
-    case PHYSICALOFFSETY: return C.PhysicalOffsetY;
+    case ASPECTY:
+        return 36;
+    case ASPECTXY:
+        return 51;
+    case LOGPIXELSX:
+        return C.LogPixelsX;
+    case LOGPIXELSY:
+        return C.LogPixelsY;
+    case SIZEPALETTE:
+        return C.SizePalette;
+    case NUMRESERVED:
+        return 20;
+    case COLORRES:
+        return 24;
+    case PHYSICALWIDTH:
+        return C.PhysicalWidth;
+    case PHYSICALHEIGHT:
+        return C.PhysicalHeight;
+    case PHYSICALOFFSETX:
+        return C.PhysicalOffsetX;
+    case PHYSICALOFFSETY:
+        return C.PhysicalOffsetY;
     case SCALINGFACTORX:
-    case SCALINGFACTORY: return 0;
-    default: return 0;
+    case SCALINGFACTORY:
+        return 0;
+    default:
+        return 0;
     }
 }
 
@@ -667,10 +779,17 @@ HGDIOBJ DeviceContext::SelectObject(HGDIOBJ Object) {
     int Type = GetObjectType(Object);
     HGDIOBJ* Slot = nullptr;
     switch (Type) {
-    case OBJ_FONT: Slot = &FState->Font; break;
-    case OBJ_PEN: Slot = &FState->Pen; break;
-    case OBJ_BRUSH: Slot = &FState->Brush; break;
-    default: return 0; // palettes go through SelectPalette
+    case OBJ_FONT:
+        Slot = &FState->Font;
+        break;
+    case OBJ_PEN:
+        Slot = &FState->Pen;
+        break;
+    case OBJ_BRUSH:
+        Slot = &FState->Brush;
+        break;
+    default:
+        return 0; // palettes go through SelectPalette
     }
     Note(QStringLiteral("SelectObject ") + Describe(Object));
     HGDIOBJ Old = *Slot;
@@ -683,11 +802,16 @@ HGDIOBJ DeviceContext::SelectObject(HGDIOBJ Object) {
 
 HGDIOBJ DeviceContext::GetCurrentObject(int ObjectType) const {
     switch (ObjectType) {
-    case OBJ_FONT: return FState->Font;
-    case OBJ_PEN: return FState->Pen;
-    case OBJ_BRUSH: return FState->Brush;
-    case OBJ_PAL: return FState->Palette;
-    default: return 0;
+    case OBJ_FONT:
+        return FState->Font;
+    case OBJ_PEN:
+        return FState->Pen;
+    case OBJ_BRUSH:
+        return FState->Brush;
+    case OBJ_PAL:
+        return FState->Palette;
+    default:
+        return 0;
     }
 }
 
@@ -730,54 +854,70 @@ COLORREF DeviceContext::SetTextColor(COLORREF Color) {
     Note(QStringLiteral("SetTextColor ") + Hex(Color));
     return std::exchange(FState->TextColor, Color);
 }
-COLORREF DeviceContext::GetTextColor() const { return FState->TextColor; }
+COLORREF DeviceContext::GetTextColor() const {
+    return FState->TextColor;
+}
 
 COLORREF DeviceContext::SetBkColor(COLORREF Color) {
     Note(QStringLiteral("SetBkColor ") + Hex(Color));
     return std::exchange(FState->BkColor, Color);
 }
-COLORREF DeviceContext::GetBkColor() const { return FState->BkColor; }
+COLORREF DeviceContext::GetBkColor() const {
+    return FState->BkColor;
+}
 
 int DeviceContext::SetBkMode(int Mode) {
     if (Mode != TRANSPARENT && Mode != OPAQUE) return 0;
     Note(QStringLiteral("SetBkMode %1").arg(Mode));
     return std::exchange(FState->BkMode, Mode);
 }
-int DeviceContext::GetBkMode() const { return FState->BkMode; }
+int DeviceContext::GetBkMode() const {
+    return FState->BkMode;
+}
 
 uint32_t DeviceContext::SetTextAlign(uint32_t Flags) {
     Note(QStringLiteral("SetTextAlign %1").arg(Flags));
     return std::exchange(FState->TextAlign, Flags & (TA_UPDATECP | TA_CENTER | TA_BASELINE));
 }
-uint32_t DeviceContext::GetTextAlign() const { return FState->TextAlign; }
+uint32_t DeviceContext::GetTextAlign() const {
+    return FState->TextAlign;
+}
 
 int DeviceContext::SetROP2(int Rop2) {
     if (Rop2 < R2_BLACK || Rop2 > R2_WHITE) return 0;
     Note(QStringLiteral("SetROP2 %1").arg(Rop2));
     return std::exchange(FState->Rop2, Rop2);
 }
-int DeviceContext::GetROP2() const { return FState->Rop2; }
+int DeviceContext::GetROP2() const {
+    return FState->Rop2;
+}
 
 int DeviceContext::SetPolyFillMode(int Mode) {
     if (Mode != ALTERNATE && Mode != WINDING) return 0;
     Note(QStringLiteral("SetPolyFillMode %1").arg(Mode));
     return std::exchange(FState->PolyFill, Mode);
 }
-int DeviceContext::GetPolyFillMode() const { return FState->PolyFill; }
+int DeviceContext::GetPolyFillMode() const {
+    return FState->PolyFill;
+}
 
 int DeviceContext::SetArcDirection(int Direction) {
     if (Direction != AD_COUNTERCLOCKWISE && Direction != AD_CLOCKWISE) return 0;
     Note(QStringLiteral("SetArcDirection %1").arg(Direction));
     return std::exchange(FState->ArcDirection, Direction);
 }
-int DeviceContext::GetArcDirection() const { return FState->ArcDirection; }
+int DeviceContext::GetArcDirection() const {
+    return FState->ArcDirection;
+}
 
 int DeviceContext::SetStretchBltMode(int Mode) {
     if (Mode < BLACKONWHITE || Mode > HALFTONE) return 0;
     Note(QStringLiteral("SetStretchBltMode %1").arg(Mode));
     return std::exchange(FState->StretchMode, Mode);
 }
-int DeviceContext::GetStretchBltMode() const { return FState->StretchMode; }
+int DeviceContext::GetStretchBltMode() const {
+    return FState->StretchMode;
+}
 
 bool DeviceContext::SetBrushOrgEx(int X, int Y, TPoint* Old) {
     Note(QStringLiteral("SetBrushOrgEx ") + Ints({X, Y}));
@@ -804,7 +944,8 @@ bool DeviceContext::RestoreDC(int Level) {
     Release(*FState);
     *FState = FSaved[size_t(Target - 1)];
     // the restored state takes over the saved state's hold on its objects
-    for (int i = N - 1; i >= Target; --i) Release(FSaved[size_t(i)]);
+    for (int i = N - 1; i >= Target; --i)
+        Release(FSaved[size_t(i)]);
     FSaved.resize(size_t(Target - 1));
     return true;
 }
@@ -823,7 +964,9 @@ int DeviceContext::SetMapMode(int Mode) {
     }
     return Old;
 }
-int DeviceContext::GetMapMode() const { return FState->MapMode; }
+int DeviceContext::GetMapMode() const {
+    return FState->MapMode;
+}
 
 bool DeviceContext::SetWindowExtEx(int X, int Y, TSize* Old) {
     Note(QStringLiteral("SetWindowExtEx ") + Ints({X, Y}));
@@ -904,8 +1047,12 @@ double DeviceContext::ScaleY() const {
     return Y;
 }
 
-double DeviceContext::ToDeviceX(double X) const { return (X - FState->WinOrg.X) * ScaleX() + FState->VpOrg.X; }
-double DeviceContext::ToDeviceY(double Y) const { return (Y - FState->WinOrg.Y) * ScaleY() + FState->VpOrg.Y; }
+double DeviceContext::ToDeviceX(double X) const {
+    return (X - FState->WinOrg.X) * ScaleX() + FState->VpOrg.X;
+}
+double DeviceContext::ToDeviceY(double Y) const {
+    return (Y - FState->WinOrg.Y) * ScaleY() + FState->VpOrg.Y;
+}
 
 QPointF DeviceContext::ToDevice(int X, int Y) const {
     return QPointF(DevRound(ToDeviceX(X)), DevRound(ToDeviceY(Y)));
@@ -972,8 +1119,8 @@ int DeviceContext::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
 
 int DeviceContext::ExcludeClipRect(int Left, int Top, int Right, int Bottom) {
     Note(QStringLiteral("ExcludeClipRect ") + Ints({Left, Top, Right, Bottom}));
-    QRegion All = FState->Clipped ? FState->Clip
-                                  : QRegion(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25); // everything
+    QRegion All =
+        FState->Clipped ? FState->Clip : QRegion(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25); // everything
     FState->Clip = All.subtracted(QRegion(ToDeviceRect(Left, Top, Right, Bottom)));
     FState->Clipped = true;
     return RegionKind(FState->Clip);
@@ -987,7 +1134,8 @@ int DeviceContext::GetClipBox(TRect& R) const {
         B = QRect(0, 0, FCaps.HorzRes, FCaps.VertRes);
     TPoint P[2] = {Point(B.left(), B.top()), Point(B.left() + B.width(), B.top() + B.height())};
     DPtoLP(P, 2);
-    R = Rect(std::min(P[0].X, P[1].X), std::min(P[0].Y, P[1].Y), std::max(P[0].X, P[1].X), std::max(P[0].Y, P[1].Y));
+    R = Rect(std::min(P[0].X, P[1].X), std::min(P[0].Y, P[1].Y), std::max(P[0].X, P[1].X),
+             std::max(P[0].Y, P[1].Y));
     return FState->Clipped ? RegionKind(FState->Clip) : SIMPLEREGION;
 }
 
@@ -1025,19 +1173,44 @@ void DeviceContext::ApplyRop(QPainter& P) const {
     if (!FSurface->IsRaster()) return; // paged devices draw every mode as a plain copy
     QPainter::CompositionMode M = QPainter::CompositionMode_SourceOver;
     switch (FState->Rop2) {
-    case R2_NOTMERGEPEN: M = QPainter::RasterOp_NotSourceAndNotDestination; break;
-    case R2_MASKNOTPEN: M = QPainter::RasterOp_NotSourceAndDestination; break;
-    case R2_NOTCOPYPEN: M = QPainter::RasterOp_NotSource; break;
-    case R2_MASKPENNOT: M = QPainter::RasterOp_SourceAndNotDestination; break;
-    case R2_NOT: M = QPainter::RasterOp_NotDestination; break;
-    case R2_XORPEN: M = QPainter::RasterOp_SourceXorDestination; break;
-    case R2_NOTMASKPEN: M = QPainter::RasterOp_NotSourceOrNotDestination; break;
-    case R2_MASKPEN: M = QPainter::RasterOp_SourceAndDestination; break;
-    case R2_NOTXORPEN: M = QPainter::RasterOp_NotSourceXorDestination; break;
-    case R2_MERGENOTPEN: M = QPainter::RasterOp_NotSourceOrDestination; break;
-    case R2_MERGEPENNOT: M = QPainter::RasterOp_SourceOrNotDestination; break;
-    case R2_MERGEPEN: M = QPainter::RasterOp_SourceOrDestination; break;
-    default: break;
+    case R2_NOTMERGEPEN:
+        M = QPainter::RasterOp_NotSourceAndNotDestination;
+        break;
+    case R2_MASKNOTPEN:
+        M = QPainter::RasterOp_NotSourceAndDestination;
+        break;
+    case R2_NOTCOPYPEN:
+        M = QPainter::RasterOp_NotSource;
+        break;
+    case R2_MASKPENNOT:
+        M = QPainter::RasterOp_SourceAndNotDestination;
+        break;
+    case R2_NOT:
+        M = QPainter::RasterOp_NotDestination;
+        break;
+    case R2_XORPEN:
+        M = QPainter::RasterOp_SourceXorDestination;
+        break;
+    case R2_NOTMASKPEN:
+        M = QPainter::RasterOp_NotSourceOrNotDestination;
+        break;
+    case R2_MASKPEN:
+        M = QPainter::RasterOp_SourceAndDestination;
+        break;
+    case R2_NOTXORPEN:
+        M = QPainter::RasterOp_NotSourceXorDestination;
+        break;
+    case R2_MERGENOTPEN:
+        M = QPainter::RasterOp_NotSourceOrDestination;
+        break;
+    case R2_MERGEPENNOT:
+        M = QPainter::RasterOp_SourceOrNotDestination;
+        break;
+    case R2_MERGEPEN:
+        M = QPainter::RasterOp_SourceOrDestination;
+        break;
+    default:
+        break;
     }
     P.setCompositionMode(M);
 }
@@ -1111,16 +1284,58 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
         P.fillRect(R, On);
         return;
     }
+    if (!FSurface->IsRaster() && Steps > 0) {
+        // paged devices get a real line, from the centre of the first pixel to that of the last
+        QPen Line(On, 1, Qt::SolidLine, Qt::FlatCap);
+        if (!Dashes.empty()) {
+            QVector<qreal> Pattern;
+            for (int V : Dashes)
+                Pattern << V;
+            Line.setDashPattern(Pattern);
+        }
+        QPointF A = QPointF(From) + QPointF(0.5, 0.5), B = QPointF(To) + QPointF(0.5, 0.5);
+        double Length = std::hypot(B.x() - A.x(), B.y() - A.y());
+        if (!LastPixel && Length > 0) B = A + (B - A) * ((Length - 0.5) / Length);
+        P.setPen(Line);
+        P.drawLine(QLineF(A, B));
+        return;
+    }
+    if (Steps > 1 << 16) {
+        // far longer than any page: leave the pixel rules to the painter rather than step for ages
+        QPen Long(On, 0);
+        P.setPen(Long);
+        P.drawLine(From, To);
+        return;
+    }
     int X = From.x(), Y = From.y();
     int Err = DX - DY;
     size_t DashIndex = 0;
     int DashLeft = Dashes.empty() ? 0 : Dashes[0];
+    // neighbouring pixels of one colour in a row or a column go out as one rectangle
+    QRect Span;
+    int SpanKind = 0; // 1 pen colour, 2 gap colour
+    auto Flush = [&] {
+        if (SpanKind) P.fillRect(Span, SpanKind == 1 ? On : Off);
+        SpanKind = 0;
+    };
+    auto Plot = [&](int PX, int PY, int Kind) {
+        if (Kind == SpanKind) {
+            QRect Grown = Span.united(QRect(PX, PY, 1, 1));
+            bool Adjacent = (Grown.height() == 1 && Grown.width() == Span.width() + 1) ||
+                            (Grown.width() == 1 && Grown.height() == Span.height() + 1);
+            if (Adjacent) {
+                Span = Grown;
+                return;
+            }
+        }
+        Flush();
+        if (!Kind) return;
+        Span = QRect(PX, PY, 1, 1);
+        SpanKind = Kind;
+    };
     for (int i = 0; i < Steps; ++i) {
         bool Drawn = Dashes.empty() || DashIndex % 2 == 0;
-        if (Drawn)
-            P.fillRect(QRect(X, Y, 1, 1), On);
-        else if (PaintGaps)
-            P.fillRect(QRect(X, Y, 1, 1), Off);
+        Plot(X, Y, Drawn ? 1 : PaintGaps ? 2 : 0);
         if (!Dashes.empty() && --DashLeft == 0) {
             DashIndex = (DashIndex + 1) % Dashes.size();
             DashLeft = Dashes[DashIndex];
@@ -1135,6 +1350,7 @@ void DeviceContext::DrawLinePixels(QPainter& P, QPoint From, QPoint To, bool Las
             Y += SY;
         }
     }
+    Flush();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1181,7 +1397,8 @@ bool DeviceContext::LineTo(int X, int Y) {
 
 static QString PointList(const TPoint* Points, int Count) {
     QStringList L;
-    for (int i = 0; i < Count; ++i) L << QStringLiteral("%1,%2").arg(Points[i].X).arg(Points[i].Y);
+    for (int i = 0; i < Count; ++i)
+        L << QStringLiteral("%1,%2").arg(Points[i].X).arg(Points[i].Y);
     return L.join(QLatin1Char(' '));
 }
 
@@ -1200,7 +1417,8 @@ bool DeviceContext::Polyline(const TPoint* Points, int Count) {
     }
     QPainterPath Line;
     Line.moveTo(ToDevice(Points[0].X, Points[0].Y) + QPointF(0.5, 0.5));
-    for (int i = 1; i < Count; ++i) Line.lineTo(ToDevice(Points[i].X, Points[i].Y) + QPointF(0.5, 0.5));
+    for (int i = 1; i < Count; ++i)
+        Line.lineTo(ToDevice(Points[i].X, Points[i].Y) + QPointF(0.5, 0.5));
     QPainterPathStroker S;
     S.setWidth(W);
     S.setCapStyle(Qt::RoundCap);
@@ -1219,7 +1437,8 @@ bool DeviceContext::Polygon(const TPoint* Points, int Count) {
     if (!G) return true;
     QPainterPath Area;
     Area.moveTo(ToDevice(Points[0].X, Points[0].Y));
-    for (int i = 1; i < Count; ++i) Area.lineTo(ToDevice(Points[i].X, Points[i].Y));
+    for (int i = 1; i < Count; ++i)
+        Area.lineTo(ToDevice(Points[i].X, Points[i].Y));
     Area.closeSubpath();
     Area.setFillRule(FState->PolyFill == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     ApplyRop(*G.P);
@@ -1236,7 +1455,8 @@ bool DeviceContext::Polygon(const TPoint* Points, int Count) {
     }
     QPainterPath Line;
     Line.moveTo(ToDevice(Points[0].X, Points[0].Y) + QPointF(0.5, 0.5));
-    for (int i = 1; i < Count; ++i) Line.lineTo(ToDevice(Points[i].X, Points[i].Y) + QPointF(0.5, 0.5));
+    for (int i = 1; i < Count; ++i)
+        Line.lineTo(ToDevice(Points[i].X, Points[i].Y) + QPointF(0.5, 0.5));
     Line.closeSubpath();
     QPainterPathStroker S;
     S.setWidth(W);
@@ -1262,7 +1482,8 @@ QPainterPath ShapePath(int Kind, const QRectF& Box, double RX, double RY) {
     if (Kind == skRectangle)
         P.addRect(Box);
     else if (Kind == skRoundRect)
-        P.addRoundedRect(Box, std::max(0.0, std::min(RX, Box.width() / 2)), std::max(0.0, std::min(RY, Box.height() / 2)));
+        P.addRoundedRect(Box, std::max(0.0, std::min(RX, Box.width() / 2)),
+                         std::max(0.0, std::min(RY, Box.height() / 2)));
     else
         P.addEllipse(Box);
     return P;
@@ -1293,7 +1514,8 @@ QPointF OnEllipse(QPointF Centre, double RX, double RY, double A) {
 
 } // namespace
 
-bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int Bottom, int A, int B, int C, int D) {
+bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int Bottom, int A, int B, int C,
+                                    int D) {
     TPainterGuard G(*this);
     if (!G) return true;
     QPainter& P = *G.P;
@@ -1332,13 +1554,16 @@ bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int 
         double AE = qRadiansToDegrees(std::atan2(-(E.y() - Centre.y()), E.x() - Centre.x()));
         double Sweep = AE - AS;
         if (FState->ArcDirection == AD_CLOCKWISE) {
-            while (Sweep >= 0) Sweep -= 360;
+            while (Sweep >= 0)
+                Sweep -= 360;
         } else {
-            while (Sweep <= 0) Sweep += 360;
+            while (Sweep <= 0)
+                Sweep += 360;
         }
         double Radius = std::max(Box.width(), Box.height());
         // the radial ends on the centre line of the pen
-        double RXc = (Outer.width() + Inner.width()) / 4 - 0.5, RYc = (Outer.height() + Inner.height()) / 4 - 0.5;
+        double RXc = (Outer.width() + Inner.width()) / 4 - 0.5,
+               RYc = (Outer.height() + Inner.height()) / 4 - 0.5;
         QPointF PixCentre = Centre - QPointF(0.5, 0.5);
         StartPt = OnEllipse(PixCentre, RXc, RYc, AS);
         EndPt = OnEllipse(PixCentre, RXc, RYc, AE);
@@ -1372,7 +1597,8 @@ bool DeviceContext::DrawClosedShape(int Kind, int Left, int Top, int Right, int 
         QP.setWidth(1);
         QP.setCapStyle(Qt::FlatCap);
         QVector<qreal> Pattern;
-        for (int V : DashPattern(Style)) Pattern << V;
+        for (int V : DashPattern(Style))
+            Pattern << V;
         QP.setDashPattern(Pattern);
         QPainterPath Centre1 = ShapePath(PathKind, QRectF(Box).adjusted(0.5, 0.5, -0.5, -0.5), RX, RY);
         if (!Part.isEmpty()) Centre1 = Centre1.intersected(Part);
@@ -1438,23 +1664,27 @@ bool DeviceContext::Ellipse(int Left, int Top, int Right, int Bottom) {
     return DrawClosedShape(skEllipse, Left, Top, Right, Bottom, 0, 0, 0, 0);
 }
 
-bool DeviceContext::Arc(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd, int YEnd) {
+bool DeviceContext::Arc(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
+                        int YEnd) {
     Note(QStringLiteral("Arc ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skArc, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
-bool DeviceContext::Chord(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd, int YEnd) {
+bool DeviceContext::Chord(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
+                          int YEnd) {
     Note(QStringLiteral("Chord ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skChord, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
-bool DeviceContext::Pie(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd, int YEnd) {
+bool DeviceContext::Pie(int Left, int Top, int Right, int Bottom, int XStart, int YStart, int XEnd,
+                        int YEnd) {
     Note(QStringLiteral("Pie ") + Ints({Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd}));
     return DrawClosedShape(skPie, Left, Top, Right, Bottom, XStart, YStart, XEnd, YEnd);
 }
 
 bool DeviceContext::FillRect(const TRect& R, HBRUSH Brush) {
-    Note(QStringLiteral("FillRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') + Describe(Brush));
+    Note(QStringLiteral("FillRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
+         Describe(Brush));
     if (GetObjectType(Brush) != OBJ_BRUSH) return false;
     TPainterGuard G(*this);
     if (!G) return true;
@@ -1465,7 +1695,8 @@ bool DeviceContext::FillRect(const TRect& R, HBRUSH Brush) {
 }
 
 bool DeviceContext::FrameRect(const TRect& R, HBRUSH Brush) {
-    Note(QStringLiteral("FrameRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') + Describe(Brush));
+    Note(QStringLiteral("FrameRect ") + Ints({R.Left, R.Top, R.Right, R.Bottom}) + QLatin1Char(' ') +
+         Describe(Brush));
     if (GetObjectType(Brush) != OBJ_BRUSH) return false;
     TPainterGuard G(*this);
     if (!G) return true;
@@ -1480,17 +1711,21 @@ bool DeviceContext::FrameRect(const TRect& R, HBRUSH Brush) {
 }
 
 bool DeviceContext::PatBlt(int X, int Y, int Width, int Height, uint32_t Rop) {
-    Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop));
+    Note(QStringLiteral("PatBlt ") + Ints({X, Y, Width, Height}) + QLatin1Char(' ') + Hex(Rop, 8));
     TPainterGuard G(*this);
     if (!G) return true;
-    PatFill(*G.P, ToDeviceRect(X, Y, X + Width, Y + Height), Rop);
+    PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
     return true;
 }
 
 void DeviceContext::PatFill(QPainter& P, const QRect& Box, uint32_t Rop) {
     switch (Rop) {
-    case BLACKNESS: P.fillRect(Box, Qt::black); break;
-    case WHITENESS: P.fillRect(Box, Qt::white); break;
+    case BLACKNESS:
+        P.fillRect(Box, Qt::black);
+        break;
+    case WHITENESS:
+        P.fillRect(Box, Qt::white);
+        break;
     case DSTINVERT:
         if (FSurface->IsRaster()) {
             P.setCompositionMode(QPainter::RasterOp_NotDestination);
@@ -1530,12 +1765,18 @@ COLORREF DeviceContext::GetPixel(int X, int Y) const {
 // Text
 
 std::shared_ptr<const TFontInstance> DeviceContext::CurrentFont() const {
+    double SX = ScaleX(), SY = ScaleY();
+    if (FFontMade && FFontKey == FState->Font && FFontScaleX == SX && FFontScaleY == SY) return FFontMade;
     TLogFont F;
     if (!GetObject(FState->Font, F)) F = StockFont(SYSTEM_FONT);
     int H = F.lfHeight == 0 ? 0 : DevRound(F.lfHeight * std::fabs(ScaleY()));
     if (F.lfHeight != 0 && H == 0) H = F.lfHeight < 0 ? -1 : 1;
     int W = F.lfWidth == 0 ? 0 : std::max(1, DevRound(std::abs(F.lfWidth) * std::fabs(ScaleX())));
-    return FontInstance(F, H, W, FCaps.LogPixelsY, FSurface->IsRaster());
+    FFontMade = FontInstance(F, H, W, FCaps.LogPixelsY, FSurface->IsRaster());
+    FFontKey = FState->Font;
+    FFontScaleX = SX;
+    FFontScaleY = SY;
+    return FFontMade;
 }
 
 bool DeviceContext::TextOut(int X, int Y, QStringView Text) {
@@ -1544,13 +1785,15 @@ bool DeviceContext::TextOut(int X, int Y, QStringView Text) {
     return true;
 }
 
-bool DeviceContext::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, QStringView Text, const int* Dx) {
+bool DeviceContext::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, QStringView Text,
+                               const int* Dx) {
     QString Line = QStringLiteral("ExtTextOut ") + Ints({X, Y, int(Options)}) + QLatin1Char(' ') +
-                   (R ? Ints({R->Left, R->Top, R->Right, R->Bottom}) : QStringLiteral("nil")) + QLatin1Char(' ') +
-                   Quote(Text);
+                   (R ? Ints({R->Left, R->Top, R->Right, R->Bottom}) : QStringLiteral("nil")) +
+                   QLatin1Char(' ') + Quote(Text);
     if (Dx) {
         QStringList L;
-        for (qsizetype i = 0; i < Text.size(); ++i) L << QString::number(Dx[i]);
+        for (qsizetype i = 0; i < Text.size(); ++i)
+            L << QString::number(Dx[i]);
         Line += QStringLiteral(" dx=") + L.join(QLatin1Char(','));
     }
     Note(Line);
@@ -1558,7 +1801,8 @@ bool DeviceContext::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, Q
     return true;
 }
 
-void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QStringView Text, const int* Dx) {
+void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QStringView Text,
+                             const int* Dx) {
     auto Font = CurrentFont();
     const TTextMetric& M = Font->Metrics();
     TLogFont LogFont;
@@ -1571,10 +1815,11 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
     if (Dx) {
         Adv.resize(size_t(Text.size()));
         double SX = std::fabs(ScaleX());
-        int Logical = 0, Prev = 0;
+        int64_t Logical = 0;
+        int Prev = 0;
         for (qsizetype i = 0; i < Text.size(); ++i) {
             Logical += Dx[i];
-            int Dev = DevRound(Logical * SX);
+            int Dev = DevRound(double(Logical) * SX);
             Adv[size_t(i)] = Dev - Prev;
             Prev = Dev;
         }
@@ -1582,7 +1827,8 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
         Adv = Font->Advances(Text);
     }
     int Width = 0;
-    for (int A : Adv) Width += A;
+    for (int A : Adv)
+        Width += A;
 
     TPoint Ref = UpdateCp ? FState->Cp : Point(X, Y);
     QPointF Origin = ToDevice(Ref.X, Ref.Y);
@@ -1590,23 +1836,40 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
 
     int StartX = 0;
     switch (Align & TA_CENTER) {
-    case TA_RIGHT: StartX = -Width; break;
-    case TA_CENTER: StartX = -(Width / 2); break;
-    default: break;
+    case TA_RIGHT:
+        StartX = -Width;
+        break;
+    case TA_CENTER:
+        StartX = -(Width / 2);
+        break;
+    default:
+        break;
     }
     int Baseline = 0;
     switch (Align & TA_BASELINE) {
-    case TA_BASELINE: Baseline = 0; break;
-    case TA_BOTTOM: Baseline = -M.tmDescent; break;
-    default: Baseline = M.tmAscent; break;
+    case TA_BASELINE:
+        Baseline = 0;
+        break;
+    case TA_BOTTOM:
+        Baseline = -M.tmDescent;
+        break;
+    default:
+        Baseline = M.tmAscent;
+        break;
     }
 
     if (UpdateCp) {
         int Advance = 0;
         switch (Align & TA_CENTER) {
-        case TA_RIGHT: Advance = -Width; break;
-        case TA_CENTER: Advance = 0; break;
-        default: Advance = Width; break;
+        case TA_RIGHT:
+            Advance = -Width;
+            break;
+        case TA_CENTER:
+            Advance = 0;
+            break;
+        default:
+            Advance = Width;
+            break;
         }
         double Rad = qDegreesToRadians(Angle);
         TPoint NewCp[1] = {Point(DevRound(Origin.x() + Advance * std::cos(Rad)),
@@ -1635,13 +1898,33 @@ void DeviceContext::DrawText(int X, int Y, uint32_t Options, const TRect* R, QSt
 
     P.setFont(Font->Font());
     P.setPen(ToQColor(FState->TextColor));
+    // Glyphs of the face go out as one run at their whole-pixel positions; a character the face
+    // lacks is drawn on its own so that the font machinery can find another face for it.
+    QList<quint32> Glyphs;
+    QList<QPointF> Positions;
     int Pos = StartX;
     for (qsizetype Index = 0, Len = 1; Index < Text.size(); Index += Len) {
         char32_t Ch = CodePointAt(Text, Index, Len);
         int A = 0;
-        for (qsizetype k = 0; k < Len; ++k) A += Adv[size_t(Index + k)];
-        if (Ch != U' ' && Ch >= 0x20) P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
+        for (qsizetype k = 0; k < Len; ++k)
+            A += Adv[size_t(Index + k)];
+        if (Ch != U' ' && Ch >= 0x20) {
+            quint32 Glyph = Font->Glyph(Ch);
+            if (Glyph != 0) {
+                Glyphs << Glyph;
+                Positions << QPointF(Pos, 0);
+            } else {
+                P.drawText(QPointF(Pos, Baseline), Text.mid(Index, Len).toString());
+            }
+        }
         Pos += A;
+    }
+    if (!Glyphs.isEmpty()) {
+        QGlyphRun Run;
+        Run.setRawFont(Font->RawFont());
+        Run.setGlyphIndexes(Glyphs);
+        Run.setPositions(Positions);
+        P.drawGlyphRun(QPointF(0, Baseline), Run);
     }
     int Line = std::max(1, DevRound(Font->LineWidth()));
     if (LogFont.lfUnderline)
@@ -1660,7 +1943,8 @@ bool DeviceContext::GetTextExtentPoint32(QStringView Text, TSize& Size) const {
     return true;
 }
 
-bool DeviceContext::GetTextExtentExPoint(QStringView Text, int MaxExtent, int* Fit, int* Dx, TSize& Size) const {
+bool DeviceContext::GetTextExtentExPoint(QStringView Text, int MaxExtent, int* Fit, int* Dx,
+                                         TSize& Size) const {
     auto Font = CurrentFont();
     std::vector<int> Adv = Font->Advances(Text);
     double SX = std::fabs(ScaleX());
@@ -1704,7 +1988,8 @@ bool DeviceContext::GetCharWidth32(char32_t First, char32_t Last, int* Widths) c
     if (!Widths || Last < First) return false;
     auto Font = CurrentFont();
     double SX = std::fabs(ScaleX());
-    for (char32_t C = First; C <= Last; ++C) Widths[C - First] = DevRound(Font->Advance(C) / SX);
+    for (char32_t C = First; C <= Last; ++C)
+        Widths[C - First] = DevRound(Font->Advance(C) / SX);
     return true;
 }
 
@@ -1714,44 +1999,56 @@ bool DeviceContext::GetCharWidth32(char32_t First, char32_t Last, int* Widths) c
 int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
                                  int SrcWidth, int SrcHeight, const QImage& Bits, uint32_t Rop) {
     Note(QStringLiteral("StretchDIBits ") +
-         Ints({XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, Bits.width(), Bits.height()}) +
-         QLatin1Char(' ') + Hex(Rop));
+         Ints({XDest, YDest, DestWidth, DestHeight, XSrc, YSrc, SrcWidth, SrcHeight, Bits.width(),
+               Bits.height()}) +
+         QLatin1Char(' ') + Hex(Rop, 8));
     if (Bits.isNull() || SrcWidth == 0 || SrcHeight == 0) return 0;
     TPainterGuard G(*this);
     if (!G) return SrcHeight;
     QPainter& P = *G.P;
     double L = ToDeviceX(XDest), T = ToDeviceY(YDest);
-    double R = ToDeviceX(XDest + DestWidth), B = ToDeviceY(YDest + DestHeight);
+    double R = ToDeviceX(double(XDest) + DestWidth), B = ToDeviceY(double(YDest) + DestHeight);
     QImage Img = Bits;
     if ((R < L) != (SrcWidth < 0) || (B < T) != (SrcHeight < 0))
         Img = Img.mirrored((R < L) != (SrcWidth < 0), (B < T) != (SrcHeight < 0));
-    QRectF Dest(DevRound(std::min(L, R)), DevRound(std::min(T, B)), DevRound(std::max(L, R)) - DevRound(std::min(L, R)),
+    QRectF Dest(DevRound(std::min(L, R)), DevRound(std::min(T, B)),
+                DevRound(std::max(L, R)) - DevRound(std::min(L, R)),
                 DevRound(std::max(T, B)) - DevRound(std::min(T, B)));
-    QRectF Src(std::min(XSrc, XSrc + SrcWidth), std::min(YSrc, YSrc + SrcHeight), std::abs(SrcWidth),
-               std::abs(SrcHeight));
+    double SL = XSrc, ST = YSrc, SW = SrcWidth, SH = SrcHeight;
+    QRectF Src(std::min(SL, SL + SW), std::min(ST, ST + SH), std::fabs(SW), std::fabs(SH));
     if (FSurface->IsRaster()) {
         switch (Rop) {
-        case SRCAND: P.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
-        case SRCPAINT: P.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
-        case SRCINVERT: P.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-        default: break;
+        case SRCAND:
+            P.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+            break;
+        case SRCPAINT:
+            P.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+            break;
+        case SRCINVERT:
+            P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            break;
+        default:
+            break;
         }
     }
     P.setRenderHint(QPainter::SmoothPixmapTransform, FState->StretchMode == HALFTONE);
     P.drawImage(Dest, Img, Src);
-    return std::abs(SrcHeight);
+    return int(std::fabs(SH) > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                               : std::fabs(SH));
 }
 
 bool DeviceContext::StretchDraw(const TRect& R, const QImage& Image) {
-    return StretchDIBits(R.Left, R.Top, R.Width(), R.Height(), 0, 0, Image.width(), Image.height(), Image, SRCCOPY) != 0;
+    return StretchDIBits(R.Left, R.Top, R.Width(), R.Height(), 0, 0, Image.width(), Image.height(), Image,
+                         SRCCOPY) != 0;
 }
 
-bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc,
-                           uint32_t Rop) {
-    Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') + Hex(Rop));
+bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc,
+                           int YSrc, uint32_t Rop) {
+    Note(QStringLiteral("BitBlt ") + Ints({X, Y, Width, Height, XSrc, YSrc}) + QLatin1Char(' ') +
+         Hex(Rop, 8));
     if (Rop == BLACKNESS || Rop == WHITENESS || Rop == PATCOPY || Rop == DSTINVERT) {
         TPainterGuard G(*this);
-        if (G) PatFill(*G.P, ToDeviceRect(X, Y, X + Width, Y + Height), Rop);
+        if (G) PatFill(*G.P, ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height)), Rop);
         return true;
     }
     if (!Source) return false;
@@ -1767,13 +2064,20 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
     QPainter& P = *G.P;
     if (FSurface->IsRaster()) {
         switch (Rop) {
-        case SRCAND: P.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
-        case SRCPAINT: P.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
-        case SRCINVERT: P.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-        default: break;
+        case SRCAND:
+            P.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+            break;
+        case SRCPAINT:
+            P.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+            break;
+        case SRCINVERT:
+            P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            break;
+        default:
+            break;
         }
     }
-    P.drawImage(QRectF(ToDeviceRect(X, Y, X + Width, Y + Height)), Part);
+    P.drawImage(QRectF(ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height))), Part);
     return true;
 }
 
@@ -1783,7 +2087,8 @@ void DeviceContext::PaintWith(const std::function<void(QPainter&)>& Paint, const
     TPainterGuard G(*this);
     if (!G) return;
     double SX = ScaleX(), SY = ScaleY();
-    QTransform T(SX, 0, 0, SY, FState->VpOrg.X - FState->WinOrg.X * SX, FState->VpOrg.Y - FState->WinOrg.Y * SY);
+    QTransform T(SX, 0, 0, SY, FState->VpOrg.X - FState->WinOrg.X * SX,
+                 FState->VpOrg.Y - FState->WinOrg.Y * SY);
     G.P->setWorldTransform(T, true);
     Paint(*G.P);
 }

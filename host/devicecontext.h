@@ -90,6 +90,9 @@ bool GetObject(HGDIOBJ Brush, TLogBrush& LogBrush);
 bool GetObject(HGDIOBJ Palette, std::vector<TPaletteEntry>& Entries);
 // Objects alive that are not stock objects: tests use it to find leaks.
 int GdiObjectCount();
+// Frees every object that is neither a stock object nor selected anywhere (the table's reset for
+// tests); returns how many were freed.
+int ClearGdiObjects();
 
 // ---- Device context constants ----
 
@@ -230,7 +233,8 @@ public:
 // handed in by pointer, in which case the caller keeps it alive for the device's life.
 class TImageSurface : public TDeviceSurface {
 public:
-    TImageSurface(int Width, int Height, int PixelsPerInchX, int PixelsPerInchY, int Technology = DT_RASDISPLAY);
+    TImageSurface(int Width, int Height, int PixelsPerInchX, int PixelsPerInchY,
+                  int Technology = DT_RASDISPLAY);
     TImageSurface(QImage* Image, int PixelsPerInchX, int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     // An image of the printable size (HorzRes x VertRes) of a device that reports Caps as given.
     explicit TImageSurface(const TDeviceCaps& Caps);
@@ -328,10 +332,13 @@ public:
     static std::unique_ptr<DeviceContext> CreateImage(int Width, int Height, int PixelsPerInchX,
                                                       int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     // Draws into the caller's image, which must outlive the device context.
-    static std::unique_ptr<DeviceContext> CreateForImage(QImage* Image, int PixelsPerInchX, int PixelsPerInchY,
-                                                         int Technology = DT_RASDISPLAY);
+    static std::unique_ptr<DeviceContext> CreateForImage(QImage* Image, int PixelsPerInchX,
+                                                         int PixelsPerInchY, int Technology = DT_RASDISPLAY);
     static std::unique_ptr<DeviceContext> CreatePdf(const QString& FileName, QSizeF PaperMM, int Resolution,
                                                     const QString& Title = QString());
+    // A device that only measures: text extents and metrics at the given resolution, no pixels,
+    // no log. Word wrapping and rich-text layout measure on it.
+    static std::unique_ptr<DeviceContext> CreateMeasuring(int PixelsPerInchX, int PixelsPerInchY);
     // A device that draws nothing and logs every call; Log() is never null on it.
     static std::unique_ptr<DeviceContext> CreateRecording(const TDeviceCaps& Caps);
     // A recording device that also draws into an owned image of the printable size, for tests that
@@ -379,7 +386,7 @@ public:
     bool SetBrushOrgEx(int X, int Y, TPoint* Old = nullptr);
 
     // State
-    int SaveDC(); // the new state's level, 1 for the first
+    int SaveDC();              // the new state's level, 1 for the first
     bool RestoreDC(int Level); // a negative level counts back from the newest saved state
 
     // Mapping
@@ -425,7 +432,8 @@ public:
     // Text
     bool TextOut(int X, int Y, QStringView Text);
     // Dx, when given, holds the advance of every character in logical units.
-    bool ExtTextOut(int X, int Y, uint32_t Options, const TRect* Rect, QStringView Text, const int* Dx = nullptr);
+    bool ExtTextOut(int X, int Y, uint32_t Options, const TRect* Rect, QStringView Text,
+                    const int* Dx = nullptr);
     bool GetTextExtentPoint32(QStringView Text, TSize& Size) const;
     // How many characters fit in MaxExtent (Fit) and the extent after each character (Dx).
     bool GetTextExtentExPoint(QStringView Text, int MaxExtent, int* Fit, int* Dx, TSize& Size) const;
@@ -440,7 +448,8 @@ public:
                       int SrcHeight, const QImage& Bits, uint32_t Rop);
     // The whole image into Rect (right and bottom excluded).
     bool StretchDraw(const TRect& Rect, const QImage& Image);
-    bool BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc, uint32_t Rop);
+    bool BitBlt(int X, int Y, int Width, int Height, const DeviceContext* Source, int XSrc, int YSrc,
+                uint32_t Rop);
 
     // The selected font as made for this device (never null).
     std::shared_ptr<const TFontInstance> CurrentFont() const;
@@ -489,4 +498,9 @@ private:
     std::unique_ptr<TState> FState;
     std::vector<TState> FSaved;
     bool FEnded = false; // after EndDoc nothing more is drawn
+    // the font last made for this device: handles are never reused, so the handle and the
+    // scale identify it
+    mutable HFONT FFontKey = 0;
+    mutable double FFontScaleX = 0, FFontScaleY = 0;
+    mutable std::shared_ptr<const TFontInstance> FFontMade;
 };

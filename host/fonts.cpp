@@ -16,21 +16,29 @@ struct TSubstitution {
     const char* To;
 };
 constexpr TSubstitution Substitutions[] = {
-    {"arial", "Liberation Sans"},
-    {"times new roman", "Liberation Serif"},
-    {"courier new", "Liberation Mono"},
-    {"system", "Liberation Sans"},
+    {"arial", "Liberation Sans"},         {"times new roman", "Liberation Serif"},
+    {"courier new", "Liberation Mono"},   {"system", "Liberation Sans"},
     {"ms sans serif", "Liberation Sans"},
 };
 
+// Larger glyphs than this are drawn at this size: nothing on a page needs more, and a wild height
+// must not make the glyph cache allocate without end.
+constexpr int MaxEmPixels = 8192;
+
 QFont::StyleHint HintOfFamily(uint8_t PitchAndFamily) {
     switch (PitchAndFamily & 0xF0) {
-    case FF_ROMAN: return QFont::Serif;
-    case FF_SWISS: return QFont::SansSerif;
-    case FF_MODERN: return QFont::Monospace;
-    case FF_SCRIPT: return QFont::Cursive;
-    case FF_DECORATIVE: return QFont::Decorative;
-    default: return (PitchAndFamily & 0x03) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle;
+    case FF_ROMAN:
+        return QFont::Serif;
+    case FF_SWISS:
+        return QFont::SansSerif;
+    case FF_MODERN:
+        return QFont::Monospace;
+    case FF_SCRIPT:
+        return QFont::Cursive;
+    case FF_DECORATIVE:
+        return QFont::Decorative;
+    default:
+        return (PitchAndFamily & 0x03) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle;
     }
 }
 
@@ -58,7 +66,8 @@ double CellRatio(const TLogFont& Lf, bool Raster) {
     return Cell > 0 ? Cell / 1000.0 : 1.0;
 }
 
-using TCacheKey = std::tuple<QString, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int, int, bool>;
+using TCacheKey =
+    std::tuple<QString, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int, int, bool>;
 
 struct TFontCache {
     std::mutex Lock;
@@ -89,6 +98,7 @@ TFontInstance::TFontInstance(const TLogFont& LogFont, int EmPixels, int WidthPix
     }
     QFontMetricsF M(FFont);
     FFamilyUsed = QFontInfo(FFont).family();
+    FRaw = QRawFont::fromFont(FFont);
     TTextMetric& T = FMetrics;
     T.tmAscent = int(Round(M.ascent()));
     T.tmDescent = int(Round(M.descent()));
@@ -122,15 +132,30 @@ int TFontInstance::Advance(char32_t Ch) const {
     return A;
 }
 
+quint32 TFontInstance::Glyph(char32_t Ch) const {
+    std::lock_guard<std::mutex> G(FLock);
+    auto It = FGlyphs.constFind(Ch);
+    if (It != FGlyphs.constEnd()) return *It;
+    quint32 Index = 0;
+    if (FRaw.isValid()) {
+        QList<quint32> L = FRaw.glyphIndexesForString(QString::fromUcs4(&Ch, 1));
+        if (L.size() == 1) Index = L[0];
+    }
+    FGlyphs.insert(Ch, Index);
+    return Index;
+}
+
 int TFontInstance::TextWidth(QStringView Text) const {
     int W = 0;
-    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units) W += Advance(CodePointAt(Text, i, Units));
+    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units)
+        W += Advance(CodePointAt(Text, i, Units));
     return W;
 }
 
 std::vector<int> TFontInstance::Advances(QStringView Text) const {
     std::vector<int> R(size_t(Text.size()), 0);
-    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units) R[size_t(i)] = Advance(CodePointAt(Text, i, Units));
+    for (qsizetype i = 0, Units = 1; i < Text.size(); i += Units)
+        R[size_t(i)] = Advance(CodePointAt(Text, i, Units));
     return R;
 }
 
@@ -151,14 +176,16 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
     std::lock_guard<std::mutex> G(C.Lock);
     auto It = C.Items.find(Key);
     if (It != C.Items.end()) return It->second;
-    int Em;
+    int64_t Em;
     if (HeightPixels < 0)
-        Em = -HeightPixels;
+        Em = -int64_t(HeightPixels);
     else if (HeightPixels > 0)
-        Em = int(Round(HeightPixels / CellRatio(LogFont, Raster)));
+        Em = Round(HeightPixels / CellRatio(LogFont, Raster));
     else
         Em = MulDiv(12, PixelsPerInchY > 0 ? PixelsPerInchY : 96, 72); // the default size is 12 points
-    auto Inst = std::make_shared<const TFontInstance>(LogFont, Em, WidthPixels, Raster);
+    Em = std::clamp<int64_t>(Em, 1, MaxEmPixels);
+    auto Inst = std::make_shared<const TFontInstance>(LogFont, int(Em),
+                                                      std::clamp(WidthPixels, 0, MaxEmPixels * 4), Raster);
     C.Items.emplace(Key, Inst);
     return Inst;
 }

@@ -2,6 +2,7 @@
 #include "host/graphics.h"
 #include <QFont>
 #include <QHash>
+#include <QRawFont>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -55,6 +56,10 @@ public:
 
     // Advance of one character (a whole code point) in pixels.
     int Advance(char32_t Ch) const;
+    // The face's glyph for a character; 0 when the face has none (another face must draw it).
+    quint32 Glyph(char32_t Ch) const;
+    // The face itself, for drawing glyph runs.
+    const QRawFont& RawFont() const { return FRaw; }
     // Sum of the advances of Text; surrogate pairs count once.
     int TextWidth(QStringView Text) const;
     // The advance of every UTF-16 unit of Text (the second unit of a surrogate pair gets 0).
@@ -78,6 +83,8 @@ private:
     QString FFamilyUsed;
     mutable std::mutex FLock;
     mutable QHash<char32_t, int> FAdvances;
+    mutable QHash<char32_t, quint32> FGlyphs;
+    QRawFont FRaw;
 };
 
 // The shared instance for a log-font record at a device: HeightPixels is the record's height
@@ -89,7 +96,8 @@ std::shared_ptr<const TFontInstance> FontInstance(const TLogFont& LogFont, int H
 // The code point at Index of Text and how many UTF-16 units it takes (2 for a surrogate pair).
 inline char32_t CodePointAt(QStringView Text, qsizetype Index, qsizetype& Units) {
     char16_t C = Text[Index].unicode();
-    if (QChar::isHighSurrogate(C) && Index + 1 < Text.size() && QChar::isLowSurrogate(Text[Index + 1].unicode())) {
+    if (QChar::isHighSurrogate(C) && Index + 1 < Text.size() &&
+        QChar::isLowSurrogate(Text[Index + 1].unicode())) {
         Units = 2;
         return QChar::surrogateToUcs4(C, Text[Index + 1].unicode());
     }

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
@@ -24,7 +25,11 @@ public:
             FForm->Close();
             return true;
         }
-        if (Event->type() == QEvent::Hide && FForm->ModalResult() == mrNone) FForm->SetModalResult(mrCancel);
+        if (Event->type() == QEvent::Hide && FForm->ModalResult() == mrNone) {
+            // A Qt dialog that accepted or rejected itself has hidden its window.
+            auto* Dialog = qobject_cast<QDialog*>(FForm->Widget());
+            FForm->SetModalResult(Dialog && Dialog->result() == QDialog::Accepted ? mrOk : mrCancel);
+        }
         return false;
     }
 
@@ -186,7 +191,8 @@ void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error)
 
 void TApplication::ShowException(const Exception& E) {
     QString Text = E.Message();
-    if (!Text.isEmpty() && !Text.endsWith(u'.')) Text += u'.';
+    // A sentence gets its full stop; a text that already ends in punctuation keeps it.
+    if (!Text.isEmpty() && Text.back().isLetterOrNumber()) Text += u'.';
     MessageBox(Text, FTitle, MB_OK | MB_ICONSTOP);
 }
 

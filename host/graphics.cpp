@@ -82,8 +82,8 @@ TFont::~TFont() = default;
 void TFont::Assign(const TFont& Source) {
     FName = Source.FName;
     // a font taken over from a device of another resolution keeps its size in points
-    FHeight = Source.FPixelsPerInch == FPixelsPerInch ? Source.FHeight
-                                                      : -MulDiv(Source.Size(), FPixelsPerInch, 72);
+    FHeight =
+        Source.FPixelsPerInch == FPixelsPerInch ? Source.FHeight : -MulDiv(Source.Size(), FPixelsPerInch, 72);
     FStyle = Source.FStyle;
     FColor = Source.FColor;
     FCharset = Source.FCharset;
@@ -98,9 +98,13 @@ void TFont::SetName(const QString& Value) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+}
 
 void TFont::SetHeight(int Value) {
     if (Value == FHeight) return;
@@ -146,10 +150,9 @@ TLogFont TFont::LogFont() const {
     R.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
     R.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
     R.lfCharSet = FCharset;
-    R.lfPitchAndFamily = uint8_t((R.lfPitchAndFamily & 0xF0) |
-                                 (FPitch == fpFixed      ? FIXED_PITCH
-                                  : FPitch == fpVariable ? VARIABLE_PITCH
-                                                         : DEFAULT_PITCH));
+    R.lfPitchAndFamily = uint8_t((R.lfPitchAndFamily & 0xF0) | (FPitch == fpFixed      ? FIXED_PITCH
+                                                                : FPitch == fpVariable ? VARIABLE_PITCH
+                                                                                       : DEFAULT_PITCH));
     R.lfFaceName = FName.left(LF_FACESIZE - 1);
     return R;
 }
@@ -166,9 +169,15 @@ void TFont::SetLogFont(const TLogFont& Value) {
     FStyle = S;
     FCharset = Value.lfCharSet;
     switch (Value.lfPitchAndFamily & 0x03) {
-    case FIXED_PITCH: FPitch = fpFixed; break;
-    case VARIABLE_PITCH: FPitch = fpVariable; break;
-    default: FPitch = fpDefault; break;
+    case FIXED_PITCH:
+        FPitch = fpFixed;
+        break;
+    case VARIABLE_PITCH:
+        FPitch = fpVariable;
+        break;
+    default:
+        FPitch = fpDefault;
+        break;
     }
     Changed();
 }
@@ -287,8 +296,12 @@ TLogBrush TBrush::LogBrush() const {
     TLogBrush R;
     R.lbColor = ColorToRGB(FColor);
     switch (FStyle) {
-    case bsSolid: R.lbStyle = BS_SOLID; break;
-    case bsClear: R.lbStyle = BS_NULL; break;
+    case bsSolid:
+        R.lbStyle = BS_SOLID;
+        break;
+    case bsClear:
+        R.lbStyle = BS_NULL;
+        break;
     default:
         R.lbStyle = BS_HATCHED;
         R.lbHatch = int32_t(FStyle) - int32_t(bsHorizontal); // bsHorizontal..bsDiagCross = HS_*

@@ -25,16 +25,29 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    int Width() const { return int(Clamp((long long)Right - Left)); }
+    int Height() const { return int(Clamp((long long)Bottom - Top)); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     bool operator==(const TRect&) const = default;
+
+private:
+    static constexpr long long Clamp(long long V) {
+        return V > 2147483647LL ? 2147483647LL : V < -2147483648LL ? -2147483648LL : V;
+    }
 };
 
-constexpr TPoint Point(int X, int Y) { return TPoint{X, Y}; }
-constexpr TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+constexpr TPoint Point(int X, int Y) {
+    return TPoint{X, Y};
+}
+constexpr TRect Rect(int Left, int Top, int Right, int Bottom) {
+    return TRect{Left, Top, Right, Bottom};
+}
 constexpr TRect Bounds(int Left, int Top, int Width, int Height) {
-    return TRect{Left, Top, Left + Width, Top + Height};
+    auto Add = [](int A, int B) {
+        long long S = (long long)A + B;
+        return int(S > 2147483647LL ? 2147483647LL : S < -2147483648LL ? -2147483648LL : S);
+    };
+    return TRect{Left, Top, Add(Left, Width), Add(Top, Height)};
 }
 
 // A colour is 0x00BBGGRR; a negative value names a system colour whose index is in the low byte.
@@ -45,9 +58,15 @@ using COLORREF = uint32_t;
 constexpr COLORREF RGB(uint8_t R, uint8_t G, uint8_t B) {
     return COLORREF(R) | (COLORREF(G) << 8) | (COLORREF(B) << 16);
 }
-constexpr uint8_t GetRValue(COLORREF C) { return uint8_t(C & 0xFF); }
-constexpr uint8_t GetGValue(COLORREF C) { return uint8_t((C >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(COLORREF C) { return uint8_t((C >> 16) & 0xFF); }
+constexpr uint8_t GetRValue(COLORREF C) {
+    return uint8_t(C & 0xFF);
+}
+constexpr uint8_t GetGValue(COLORREF C) {
+    return uint8_t((C >> 8) & 0xFF);
+}
+constexpr uint8_t GetBValue(COLORREF C) {
+    return uint8_t((C >> 16) & 0xFF);
+}
 
 // Indices of the system colour table.
 enum : int {
@@ -149,7 +168,8 @@ COLORREF ColorToRGB(TColor Color);
 
 // ---- Log records: what a device needs to make a font, pen or brush ----
 
-constexpr int32_t FW_DONTCARE = 0, FW_THIN = 100, FW_LIGHT = 300, FW_NORMAL = 400, FW_BOLD = 700, FW_HEAVY = 900;
+constexpr int32_t FW_DONTCARE = 0, FW_THIN = 100, FW_LIGHT = 300, FW_NORMAL = 400, FW_BOLD = 700,
+                  FW_HEAVY = 900;
 constexpr uint8_t ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, OEM_CHARSET = 255;
 constexpr uint8_t OUT_DEFAULT_PRECIS = 0, CLIP_DEFAULT_PRECIS = 0, DEFAULT_QUALITY = 0;
 // Pitch (low bits) and family (high bits) are or-ed into one byte.
@@ -159,8 +179,8 @@ constexpr uint8_t FF_DONTCARE = 0x00, FF_ROMAN = 0x10, FF_SWISS = 0x20, FF_MODER
 constexpr int LF_FACESIZE = 32; // the face name holds at most 31 characters
 
 struct TLogFont {
-    int32_t lfHeight = 0; // negative: character height; positive: cell height; 0: default size
-    int32_t lfWidth = 0;  // average character width; 0: the face's own proportions
+    int32_t lfHeight = 0;     // negative: character height; positive: cell height; 0: default size
+    int32_t lfWidth = 0;      // average character width; 0: the face's own proportions
     int32_t lfEscapement = 0; // tenths of a degree, counter-clockwise
     int32_t lfOrientation = 0;
     int32_t lfWeight = FW_NORMAL;
@@ -223,13 +243,14 @@ using TFontStyles = uint8_t; // bit i stands for the style of ordinal i, as the 
 enum TFontPitch : uint8_t { fpDefault, fpVariable, fpFixed };
 using TFontCharset = uint8_t;
 
-// A font described by name, size and style. The size is kept as a height in pixels at
+// A font described by name, size and style; a new one is Arial, 8 points at 96 pixels per inch, in
+// the window text colour. The size is kept as a height in pixels at
 // PixelsPerInch (negative = character height), the way the platform's font object keeps it, so
 // Size and Height stay consistent when either is set.
 class TFont {
 public:
     TFont();
-    TFont(const TFont& Other); // copies the description, not the change event
+    TFont(const TFont& Other);            // copies the description, not the change event
     TFont& operator=(const TFont& Other); // the whole description, resolution included; signals a change
     ~TFont();
 

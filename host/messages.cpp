@@ -1,4 +1,5 @@
 #include "host/messages.h"
+#include "host/controls.h"
 #include "host/forms.h"
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -36,8 +37,14 @@ void ScheduleDelivery() {
         Qt::QueuedConnection);
 }
 
+// A windowed receiver gets its handle when the first message is addressed to it.
+void TargetNeeded(TComponent* Receiver) {
+    if (auto* Window = dynamic_cast<TWinControl*>(Receiver)) Window->HandleNeeded();
+}
+
 bool Post(TComponent* Receiver, const TComponent* Subject, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
     if (!Receiver) return false;
+    TargetNeeded(Receiver);
     TPostedMessage Entry{Receiver, Subject, TMessage{}};
     Entry.Message.Msg = Msg;
     Entry.Message.WParam = WParam;
@@ -51,6 +58,7 @@ bool Post(TComponent* Receiver, const TComponent* Subject, uint32_t Msg, WPARAM 
 
 LRESULT SendMessage(TComponent* Receiver, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
     if (!Receiver) return 0;
+    TargetNeeded(Receiver);
     try {
         return Receiver->Perform(Msg, WParam, LParam);
     } catch (...) {

@@ -7,16 +7,16 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QStandardPaths>
 
 namespace {
 
-QPageLayout LayoutFor(const TPrinterDeviceCaps& Caps) {
+QPageLayout LayoutFor(const TDeviceCaps& Caps) {
     auto Mm = [](int Pixels, int Dpi) { return Dpi > 0 ? Pixels * 25.4 / Dpi : 0.0; };
     const QSizeF Paper(Mm(Caps.PhysicalWidth, Caps.LogPixelsX), Mm(Caps.PhysicalHeight, Caps.LogPixelsY));
-    const QMarginsF Margins(Mm(Caps.PhysicalOffsetX, Caps.LogPixelsX), Mm(Caps.PhysicalOffsetY, Caps.LogPixelsY),
+    const QMarginsF Margins(Mm(Caps.PhysicalOffsetX, Caps.LogPixelsX),
+                            Mm(Caps.PhysicalOffsetY, Caps.LogPixelsY),
                             Mm(Caps.PhysicalWidth - Caps.PhysicalOffsetX - Caps.HorzRes, Caps.LogPixelsX),
                             Mm(Caps.PhysicalHeight - Caps.PhysicalOffsetY - Caps.VertRes, Caps.LogPixelsY));
     // The margins put the painter's origin on the corner of the printable area, where the printer
@@ -28,8 +28,7 @@ QPageLayout LayoutFor(const TPrinterDeviceCaps& Caps) {
 QString SafeFileTitle(const QString& Title) {
     QString S = Title.trimmed();
     for (QChar& C : S)
-        if (C == u'/' || C == u'\\' || C == u':' || C.unicode() < 32)
-            C = u'_';
+        if (C == u'/' || C == u'\\' || C == u':' || C.unicode() < 32) C = u'_';
     return S.isEmpty() ? QStringLiteral("Untitled") : S;
 }
 
@@ -38,64 +37,54 @@ QString SafeFileTitle(const QString& Title) {
 TPdfJobWriter::TPdfJobWriter() = default;
 
 TPdfJobWriter::~TPdfJobWriter() {
-    if (Active())
-        Abort();
+    if (Active()) Abort();
 }
 
-void TPdfJobWriter::Begin(const QString& FileName, const QString& Title, const TPrinterDeviceCaps& Caps) {
+void TPdfJobWriter::Begin(const QString& FileName, const QString& Title, const TDeviceCaps& Caps) {
     if (Caps.LogPixelsX <= 0 || Caps.LogPixelsY <= 0 || Caps.PhysicalWidth <= 0 || Caps.PhysicalHeight <= 0)
         throw Exception(QStringLiteral("The printer reports no page size"));
+    // Fail here, with the file's name, rather than later when the first page is painted.
+    QFile Probe(FileName);
+    if (!Probe.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("Cannot create file \"%s\". %s"), {FileName, Probe.errorString()});
+    Probe.close();
     FFileName = FileName;
     FWriter = std::make_unique<QPdfWriter>(FileName);
     FWriter->setTitle(Title);
     FWriter->setCreator(QStringLiteral("pimrun"));
     FWriter->setResolution(Caps.LogPixelsX);
-    SetLayout(Caps);
-    FPainter = std::make_unique<QPainter>();
-    if (!FPainter->begin(FWriter.get())) {
-        FPainter.reset();
-        FWriter.reset();
-        throw Exception(QStringLiteral("Cannot create the file %s"), {FileName});
-    }
-    SetScale(Caps);
-}
-
-void TPdfJobWriter::SetLayout(const TPrinterDeviceCaps& Caps) {
     FWriter->setPageLayout(LayoutFor(Caps));
 }
 
-void TPdfJobWriter::SetScale(const TPrinterDeviceCaps& Caps) {
-    FPainter->resetTransform();
-    if (Caps.LogPixelsY != Caps.LogPixelsX)
-        FPainter->scale(1.0, double(Caps.LogPixelsX) / Caps.LogPixelsY);
+QPaintDevice* TPdfJobWriter::Device() const {
+    return FWriter.get();
 }
 
-void TPdfJobWriter::NewPage(const TPrinterDeviceCaps& Caps) {
-    if (!Active())
-        return;
-    SetLayout(Caps);
+void TPdfJobWriter::NewPage(const TDeviceCaps& Caps) {
+    if (!Active()) return;
+    FWriter->setPageLayout(LayoutFor(Caps));
     FWriter->newPage();
-    SetScale(Caps);
 }
 
 void TPdfJobWriter::End() {
-    if (!Active())
-        return;
-    FPainter->end();
-    FPainter.reset();
     FWriter.reset();
 }
 
 void TPdfJobWriter::Abort() {
+    const bool WasActive = Active();
     End();
-    QFile::remove(FFileName);
+    if (WasActive) QFile::remove(FFileName);
 }
 
 TPdfFilePrinter::TPdfFilePrinter() = default;
 TPdfFilePrinter::~TPdfFilePrinter() = default;
 
-QString TPdfFilePrinter::Name() const { return QStringLiteral("PDF file"); }
-QString TPdfFilePrinter::Driver() const { return QStringLiteral("pdf"); }
+QString TPdfFilePrinter::Name() const {
+    return QStringLiteral("PDF file");
+}
+QString TPdfFilePrinter::Driver() const {
+    return QStringLiteral("pdf");
+}
 
 std::vector<TPrinterPaper> StandardPapers() {
     auto Inch = [](double W, double L) { return QPoint(int(W * 254 + 0.5), int(L * 254 + 0.5)); };
@@ -109,7 +98,11 @@ std::vector<TPrinterPaper> StandardPapers() {
         {11, QStringLiteral("A5"), QPoint(1480, 2100), QStringLiteral("iso_a5_148x210mm"), {}},
         {70, QStringLiteral("A6"), QPoint(1050, 1480), QStringLiteral("iso_a6_105x148mm"), {}},
         {13, QStringLiteral("B5 (JIS)"), QPoint(1820, 2570), QStringLiteral("jis_b5_182x257mm"), {}},
-        {20, QStringLiteral("Envelope #10"), Inch(4.125, 9.5), QStringLiteral("na_number-10_4.125x9.5in"), {}},
+        {20,
+         QStringLiteral("Envelope #10"),
+         Inch(4.125, 9.5),
+         QStringLiteral("na_number-10_4.125x9.5in"),
+         {}},
         {27, QStringLiteral("Envelope DL"), QPoint(1100, 2200), QStringLiteral("iso_dl_110x220mm"), {}},
         {28, QStringLiteral("Envelope C5"), QPoint(1620, 2290), QStringLiteral("iso_c5_162x229mm"), {}},
         {256, QStringLiteral("Custom"), Inch(8.5, 11), QString(), {}},
@@ -128,8 +121,8 @@ TPrinterCapabilities TPdfFilePrinter::Capabilities() {
 
 TDeviceMode TPdfFilePrinter::DefaultDeviceMode() {
     TDeviceMode M;
-    M.Fields = dmfOrientation | dmfPaperSize | dmfFormName | dmfScale | dmfCopies | dmfPrintQuality | dmfColor |
-               dmfYResolution | dmfCollate;
+    M.Fields = dmfOrientation | dmfPaperSize | dmfFormName | dmfScale | dmfCopies | dmfPrintQuality |
+               dmfColor | dmfYResolution | dmfCollate;
     M.Orientation = dmOrientPortrait;
     const bool Us = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
     M.PaperSize = Us ? dmPaperLetter : dmPaperA4;
@@ -143,20 +136,26 @@ TDeviceMode TPdfFilePrinter::DefaultDeviceMode() {
     return M;
 }
 
-void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const TPrinterDeviceCaps& Caps) {
+void TPdfFilePrinter::BeginDoc(const QString& Title, const TDeviceMode&, const TDeviceCaps& Caps) {
     QString Target = FFileName;
     if (Target.isEmpty()) {
         QString Dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (Dir.isEmpty())
-            Dir = QDir::homePath();
+        if (Dir.isEmpty()) Dir = QDir::homePath();
+        QDir().mkpath(Dir);
         Target = QDir(Dir).filePath(SafeFileTitle(Title) + QStringLiteral(".pdf"));
     }
     FJob.Begin(Target, Title, Caps);
     FLastFileName = Target;
 }
 
-void TPdfFilePrinter::NewPage(const TDeviceMode&, const TPrinterDeviceCaps& Caps) { FJob.NewPage(Caps); }
+void TPdfFilePrinter::NewPage(const TDeviceMode&, const TDeviceCaps& Caps) {
+    FJob.NewPage(Caps);
+}
 
-void TPdfFilePrinter::EndDoc() { FJob.End(); }
+void TPdfFilePrinter::EndDoc() {
+    FJob.End();
+}
 
-void TPdfFilePrinter::Abort() { FJob.Abort(); }
+void TPdfFilePrinter::Abort() {
+    FJob.Abort();
+}

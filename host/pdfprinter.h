@@ -5,29 +5,26 @@
 
 class QPdfWriter;
 
-// Renders the pages of one job into a PDF file: each page gets the paper, orientation and
-// printable area of the device mode in force when it begins.
+// The pages of one job as a PDF file: each page gets the paper, orientation and printable area of
+// the device mode in force when it begins. The printer's device context paints on Device(); the
+// file is complete once its painter has ended and End is called.
 class TPdfJobWriter {
 public:
     TPdfJobWriter();
     ~TPdfJobWriter();
 
-    void Begin(const QString& FileName, const QString& Title, const TPrinterDeviceCaps& Caps);
-    void NewPage(const TPrinterDeviceCaps& Caps);
+    void Begin(const QString& FileName, const QString& Title, const TDeviceCaps& Caps);
+    void NewPage(const TDeviceCaps& Caps);
     void End();
     // Ends the file and removes it.
     void Abort();
-    QPainter* Painter() const { return FPainter.get(); }
-    bool Active() const { return FPainter != nullptr; }
+    QPaintDevice* Device() const;
+    bool Active() const { return FWriter != nullptr; }
     const QString& FileName() const { return FFileName; }
 
 private:
-    void SetLayout(const TPrinterDeviceCaps& Caps);
-    void SetScale(const TPrinterDeviceCaps& Caps);
-
     QString FFileName;
     std::unique_ptr<QPdfWriter> FWriter;
-    std::unique_ptr<QPainter> FPainter;
 };
 
 // The printer that writes every job to a PDF file, as a desktop's print-to-file does. The file is
@@ -49,11 +46,11 @@ public:
     TPrinterCapabilities Capabilities() override;
     TDeviceMode DefaultDeviceMode() override;
 
-    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
-    void NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
+    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
+    void NewPage(const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
     void EndDoc() override;
     void Abort() override;
-    QPainter* Painter() override { return FJob.Painter(); }
+    QPaintDevice* PaintDevice() override { return FJob.Device(); }
 
 private:
     QString FFileName;

@@ -5,6 +5,7 @@
 #include "host/mathutil.h"
 #include "host/pdfprinter.h"
 
+#include <algorithm>
 #include <utility>
 
 const char* const SNoDefaultPrinter = "There is no default printer currently selected";
@@ -22,7 +23,8 @@ TPrinterListFactory& Factory() {
 }
 
 // Letter, for a device mode that names no paper the printer has and no size of its own.
-const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(), QMargins()};
+const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(),
+                                  QMargins()};
 
 QMargins Landscape(const QMargins& M) {
     // The page turns a quarter counter-clockwise: the portrait's left edge becomes the bottom.
@@ -34,8 +36,7 @@ QMargins Landscape(const QMargins& M) {
 TPrinterBackends MachinePrinters(int& DefaultIndex) {
     TPrinterBackends List = CupsPrinters(DefaultIndex);
     List.push_back(std::make_unique<TPdfFilePrinter>());
-    if (DefaultIndex < 0)
-        DefaultIndex = 0;
+    if (DefaultIndex < 0) DefaultIndex = 0;
     return List;
 }
 
@@ -45,24 +46,58 @@ void SetPrinterListFactory(TPrinterListFactory Value) {
 }
 
 TPrinter& Printer() {
-    static TPrinter P;
-    return P;
+    // Never destroyed: a device context still held at exit must not outlive the drawing objects'
+    // table it refers to. Refresh is the way back to a clean state.
+    static TPrinter* P = new TPrinter;
+    return *P;
 }
+
+// The printer's pages as a surface for its device context: the backend's paint device, and a new
+// page from the backend whenever the device context asks for one.
+class TPrinterSurface : public TDeviceSurface {
+public:
+    explicit TPrinterSurface(TPrinter& Owner) : FOwner(Owner) {}
+    TDeviceCaps Caps() const override { return FOwner.FPageCaps; }
+    QPaintDevice* PaintDevice() override { return FOwner.Backend()->PaintDevice(); }
+    bool IsRaster() const override { return false; }
+    bool NewPage() override {
+        FOwner.AdvancePage();
+        return true;
+    }
+
+private:
+    TPrinter& FOwner;
+};
+
+// Nothing to paint on: the printer's figures for measuring outside a job.
+class TPrinterInfoSurface : public TDeviceSurface {
+public:
+    explicit TPrinterInfoSurface(TPrinter& Owner) : FOwner(Owner) {}
+    TDeviceCaps Caps() const override { return FOwner.FInfoCaps; }
+    QPaintDevice* PaintDevice() override { return nullptr; }
+    bool IsRaster() const override { return false; }
+
+private:
+    TPrinter& FOwner;
+};
 
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
+    FHandle.reset();
+    FInfoHandle.reset();
     if (FPrinting && !FBackends.empty()) {
         try {
             FBackends[CurrentIndex()]->Abort();
         } catch (...) {
-            // Leaving the process: a job that cannot be abandoned is dropped as it stands.
+            // Going away: a job that cannot be abandoned is dropped as it stands.
         }
     }
 }
 
 void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
     CheckPrinting(false);
+    FInfoHandle.reset();
     FBackends = std::move(Printers);
     FNames.clear();
     for (const auto& B : FBackends)
@@ -75,6 +110,7 @@ void TPrinter::SetPrinters(TPrinterBackends Printers, int DefaultIndex) {
 
 void TPrinter::Refresh() {
     CheckPrinting(false);
+    FInfoHandle.reset();
     FBackends.clear();
     FNames.clear();
     FDefaultIndex = -1;
@@ -84,8 +120,7 @@ void TPrinter::Refresh() {
 }
 
 void TPrinter::EnsureList() {
-    if (FListRead)
-        return;
+    if (FListRead) return;
     int DefaultIndex = -1;
     TPrinterBackends List = Factory() ? Factory()(DefaultIndex) : MachinePrinters(DefaultIndex);
     SetPrinters(std::move(List), DefaultIndex);
@@ -98,29 +133,27 @@ const QStringList& TPrinter::Printers() {
 
 int TPrinter::CurrentIndex() {
     EnsureList();
-    if (FPrinterIndex >= 0)
-        return FPrinterIndex;
-    if (FDefaultIndex < 0)
-        throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+    if (FPrinterIndex >= 0) return FPrinterIndex;
+    if (FDefaultIndex < 0) throw Exception(QString::fromLatin1(SNoDefaultPrinter));
     return FDefaultIndex;
 }
 
-int TPrinter::PrinterIndex() { return CurrentIndex(); }
+int TPrinter::PrinterIndex() {
+    return CurrentIndex();
+}
 
 void TPrinter::SetPrinterIndex(int Value) {
     CheckPrinting(false);
     EnsureList();
     int Resolved = Value;
     if (Value == -1) {
-        if (FDefaultIndex < 0)
-            throw Exception(QString::fromLatin1(SNoDefaultPrinter));
+        if (FDefaultIndex < 0) throw Exception(QString::fromLatin1(SNoDefaultPrinter));
         Resolved = FDefaultIndex;
     } else if (Value < 0 || Value >= int(FBackends.size())) {
         throw Exception(QString::fromLatin1(SPrinterIndexError));
     }
     const int Old = FPrinterIndex >= 0 ? FPrinterIndex : FDefaultIndex;
-    if (Resolved != Old)
-        FDeviceMode.reset();
+    if (Resolved != Old) FDeviceMode.reset();
     FPrinterIndex = Value;
 }
 
@@ -129,7 +162,9 @@ QString TPrinter::DefaultPrinter() {
     return FDefaultIndex >= 0 ? FNames[FDefaultIndex] : QString();
 }
 
-TPrinterBackend* TPrinter::Backend() { return FBackends[CurrentIndex()].get(); }
+TPrinterBackend* TPrinter::Backend() {
+    return FBackends[CurrentIndex()].get();
+}
 
 void TPrinter::GetPrinter(QString& Device, QString& Driver, QString& Port) {
     TPrinterBackend* B = Backend();
@@ -147,28 +182,45 @@ TDeviceMode& TPrinter::DeviceMode() {
     return *FDeviceMode;
 }
 
-void TPrinter::ResetDeviceMode() { FDeviceMode.reset(); }
-
-void TPrinter::ApplyDeviceMode() {
-    if (FPrinting)
-        FJobMode = DeviceMode();
+void TPrinter::ResetDeviceMode() {
+    FDeviceMode.reset();
 }
 
-TPrinterCapabilities TPrinter::Capabilities() { return Backend()->Capabilities(); }
+void TPrinter::ApplyDeviceMode() {
+    if (FPrinting) FJobMode = DeviceMode();
+}
 
-TPrinterDeviceCaps TPrinter::DeviceCaps() {
+TPrinterCapabilities TPrinter::Capabilities() {
+    return Backend()->Capabilities();
+}
+
+TDeviceCaps TPrinter::DeviceCaps() {
     TPrinterBackend* B = Backend();
     return PrinterDeviceCaps(FPrinting ? FJobMode : DeviceMode(), B->Capabilities());
 }
 
-QPainter* TPrinter::Painter() {
-    CheckPrinting(true);
-    return Backend()->Painter();
+DeviceContext* TPrinter::Handle() {
+    if (FPrinting) return FHandle.get();
+    const TDeviceCaps Caps = DeviceCaps();
+    const auto Same = [](const TDeviceCaps& A, const TDeviceCaps& B) {
+        return A.LogPixelsX == B.LogPixelsX && A.LogPixelsY == B.LogPixelsY &&
+               A.PhysicalWidth == B.PhysicalWidth && A.PhysicalHeight == B.PhysicalHeight &&
+               A.PhysicalOffsetX == B.PhysicalOffsetX && A.PhysicalOffsetY == B.PhysicalOffsetY &&
+               A.HorzRes == B.HorzRes && A.VertRes == B.VertRes;
+    };
+    if (!FInfoHandle) {
+        FInfoCaps = Caps;
+        FInfoHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterInfoSurface>(*this));
+    } else if (!Same(Caps, FInfoCaps)) {
+        // The same object with new figures, so that whoever holds it keeps a valid handle.
+        FInfoCaps = Caps;
+        FInfoHandle->ResetDC();
+    }
+    return FInfoHandle.get();
 }
 
 void TPrinter::CheckPrinting(bool Value) const {
-    if (FPrinting == Value)
-        return;
+    if (FPrinting == Value) return;
     throw Exception(QString::fromLatin1(Value ? SNotPrinting : SPrinting));
 }
 
@@ -176,18 +228,33 @@ void TPrinter::BeginDoc() {
     CheckPrinting(false);
     TPrinterBackend* B = Backend();
     FJobMode = DeviceMode();
-    const TPrinterDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
+    const TDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
     FAborted = false;
     FPageNumber = 1;
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
+    FPageCaps = Caps;
+    FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this));
+}
+
+void TPrinter::AdvancePage() {
+    TPrinterBackend* B = Backend();
+    const TDeviceCaps Caps = PrinterDeviceCaps(FJobMode, B->Capabilities());
+    B->NewPage(FJobMode, Caps);
+    ++FPageNumber;
+    FAdvanced = true;
+    // A device mode applied during the job gives the new page other figures.
+    FPageCaps = Caps;
+    if (FHandle) FHandle->ResetDC();
 }
 
 void TPrinter::NewPage() {
     CheckPrinting(true);
-    TPrinterBackend* B = Backend();
-    B->NewPage(FJobMode, PrinterDeviceCaps(FJobMode, B->Capabilities()));
-    ++FPageNumber;
+    // The device context ends the page it paints and asks its surface for the next; a device
+    // context that has nothing to paint on leaves that to us.
+    FAdvanced = false;
+    FHandle->NewPage();
+    if (!FAdvanced) AdvancePage();
 }
 
 void TPrinter::EndDoc() {
@@ -195,6 +262,9 @@ void TPrinter::EndDoc() {
     // The job is over whether or not the spooler takes it, so a failed submission never leaves
     // the printer object stuck in the printing state.
     FPrinting = false;
+    std::unique_ptr<DeviceContext> Job = std::move(FHandle);
+    Job->EndDoc();
+    Job.reset();
     Backend()->EndDoc();
 }
 
@@ -202,40 +272,44 @@ void TPrinter::Abort() {
     CheckPrinting(true);
     FPrinting = false;
     FAborted = true;
+    FHandle.reset();
     Backend()->Abort();
 }
 
 const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
     if (Mode.Has(dmfPaperSize))
         for (const TPrinterPaper& P : Caps.Papers)
-            if (P.Number == uint16_t(Mode.PaperSize))
-                return &P;
+            if (P.Number == uint16_t(Mode.PaperSize)) return &P;
     if (Mode.Has(dmfFormName) && !Mode.FormName.isEmpty())
         for (const TPrinterPaper& P : Caps.Papers)
-            if (P.Name.compare(Mode.FormName, Qt::CaseInsensitive) == 0)
-                return &P;
+            if (P.Name.compare(Mode.FormName, Qt::CaseInsensitive) == 0) return &P;
     return nullptr;
 }
 
-TPrinterDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
-    TPrinterDeviceCaps D;
+TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps) {
+    TDeviceCaps D;
+    D.Technology = DT_RASPRINTER;
+    D.BitsPixel = 24;
     const int DefaultDpi = Caps.DefaultResolution > 0 ? Caps.DefaultResolution : 300;
     const bool DpiGiven = Mode.Has(dmfPrintQuality) && Mode.PrintQuality > 0;
     D.LogPixelsX = DpiGiven ? Mode.PrintQuality : DefaultDpi;
-    D.LogPixelsY = DpiGiven && Mode.Has(dmfYResolution) && Mode.YResolution > 0 ? Mode.YResolution : D.LogPixelsX;
+    // A y resolution of its own only where the printer offers that pair.
+    D.LogPixelsY = D.LogPixelsX;
+    if (DpiGiven && Mode.Has(dmfYResolution) && Mode.YResolution > 0 &&
+        std::find(Caps.Resolutions.begin(), Caps.Resolutions.end(), QPoint(D.LogPixelsX, Mode.YResolution)) !=
+            Caps.Resolutions.end())
+        D.LogPixelsY = Mode.YResolution;
 
     const TPrinterPaper* Paper = FindModePaper(Mode, Caps);
     QPoint Size;
     QMargins Margins;
-    const bool OwnSize = Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 &&
-                         Mode.PaperWidth > 0;
+    const bool OwnSize =
+        Mode.Has(dmfPaperLength) && Mode.Has(dmfPaperWidth) && Mode.PaperLength > 0 && Mode.PaperWidth > 0;
     if (OwnSize && (!Paper || Paper->Number == dmPaperUser)) {
         Size = QPoint(Mode.PaperWidth, Mode.PaperLength);
-        if (Paper)
-            Margins = Paper->Margins;
+        if (Paper) Margins = Paper->Margins;
     } else {
-        if (!Paper)
-            Paper = Caps.Papers.empty() ? &FallbackPaper : &Caps.Papers.front();
+        if (!Paper) Paper = Caps.Papers.empty() ? &FallbackPaper : &Caps.Papers.front();
         Size = Paper->Size;
         Margins = Paper->Margins;
     }

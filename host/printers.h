@@ -1,4 +1,6 @@
 #pragma once
+#include "host/devicecontext.h"
+
 #include <QList>
 #include <QMargins>
 #include <QPoint>
@@ -9,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-class QPainter;
+class QPaintDevice;
 
 // Which members of a device-mode record carry a value. A member whose bit is clear is left to the
 // printer's own choice.
@@ -117,19 +119,6 @@ struct TPrinterCapabilities {
     int DefaultResolution = 300;
 };
 
-// The figures a device context of the printer reports for the device mode in force: dots per inch,
-// the paper in device pixels and where on it the printable area lies.
-struct TPrinterDeviceCaps {
-    int LogPixelsX = 0;
-    int LogPixelsY = 0;
-    int PhysicalWidth = 0;
-    int PhysicalHeight = 0;
-    int PhysicalOffsetX = 0;
-    int PhysicalOffsetY = 0;
-    int HorzRes = 0;
-    int VertRes = 0;
-};
-
 // One printer. The printer object keeps the device mode; a backend turns it into capabilities and
 // jobs. Every job call may raise the system's Exception with the driver's message.
 class TPrinterBackend {
@@ -143,14 +132,16 @@ public:
     virtual TPrinterCapabilities Capabilities() = 0;
     virtual TDeviceMode DefaultDeviceMode() = 0;
 
-    // A job: pages are painted through Painter() in device pixels of the job's resolution, with
-    // (0, 0) at the top left corner of the printable area. NewPage gets the device mode in force
-    // for the page that begins, so a mode changed while the job runs takes effect there.
-    virtual void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) = 0;
-    virtual void NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) = 0;
+    // A job: pages are painted on PaintDevice() in device pixels of the job's resolution, with
+    // (0, 0) at the top left corner of the printable area. NewPage is called while a painter is
+    // active on that device and gets the device mode in force for the page that begins, so a mode
+    // changed while the job runs takes effect there. EndDoc and Abort come after the last painter
+    // has ended.
+    virtual void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) = 0;
+    virtual void NewPage(const TDeviceMode& Mode, const TDeviceCaps& Caps) = 0;
     virtual void EndDoc() = 0;
     virtual void Abort() = 0;
-    virtual QPainter* Painter() = 0;
+    virtual QPaintDevice* PaintDevice() = 0;
 };
 
 using TPrinterBackends = std::vector<std::unique_ptr<TPrinterBackend>>;
@@ -191,14 +182,18 @@ public:
     void ApplyDeviceMode();
 
     TPrinterCapabilities Capabilities();
-    TPrinterDeviceCaps DeviceCaps();
+    TDeviceCaps DeviceCaps();
 
     const QString& Title() const { return FTitle; }
     void SetTitle(const QString& Value) { FTitle = Value; }
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
     int PageNumber() const { return FPageNumber; }
-    QPainter* Painter();
+    // The printer's device context. While a job runs it draws on the job's pages and stays the
+    // same object from BeginDoc to EndDoc; otherwise it is another one that only measures and
+    // answers device capabilities for the device mode as it stands, and stays the same object
+    // until the printer list is replaced.
+    DeviceContext* Handle();
 
     void BeginDoc();
     void NewPage();
@@ -206,6 +201,9 @@ public:
     void Abort();
 
 private:
+    friend class TPrinterSurface;
+    friend class TPrinterInfoSurface;
+    void AdvancePage();
     void CheckPrinting(bool Value) const;
     void EnsureList();
     int CurrentIndex();
@@ -221,6 +219,11 @@ private:
     bool FPrinting = false;
     bool FAborted = false;
     int FPageNumber = 0;
+    bool FAdvanced = false;
+    std::unique_ptr<DeviceContext> FHandle; // the running job's
+    TDeviceCaps FPageCaps;                  // the figures of the job's current page
+    std::unique_ptr<DeviceContext> FInfoHandle;
+    TDeviceCaps FInfoCaps;
 };
 
 TPrinter& Printer();
@@ -230,7 +233,7 @@ void SetPrinterListFactory(TPrinterListFactory Factory);
 TPrinterBackends MachinePrinters(int& DefaultIndex);
 
 // The figures a device context reports for a paper, resolution and orientation.
-TPrinterDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);
+TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);
 // The paper a device mode asks for: its number first, then its form name; nullptr when the
 // printer has neither.
 const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);

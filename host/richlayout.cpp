@@ -13,7 +13,9 @@
 
 TRichCanvas::~TRichCanvas() = default;
 
-void TPainterRichCanvas::FillBackground(const QRect& Rect, const QColor& Color) { FPainter.fillRect(Rect, Color); }
+void TPainterRichCanvas::FillBackground(const QRect& Rect, const QColor& Color) {
+    FPainter.fillRect(Rect, Color);
+}
 
 void TPainterRichCanvas::DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
                                   const std::vector<int>&) {
@@ -31,7 +33,8 @@ TDeviceRichCanvas::TDeviceRichCanvas(DeviceContext& DC) : FDC(DC) {
 
 TDeviceRichCanvas::~TDeviceRichCanvas() {
     if (FSelected) FDC.SelectObject(FOldFont);
-    for (const auto& f : FFonts) DeleteObject(f.second);
+    for (const auto& f : FFonts)
+        DeleteObject(f.second);
     FDC.SetTextColor(FOldColor);
     FDC.SetTextAlign(FOldAlign);
     FDC.SetBkMode(FOldBkMode);
@@ -45,7 +48,8 @@ void TDeviceRichCanvas::FillBackground(const QRect& Rect, const QColor& Color) {
 
 void TDeviceRichCanvas::DrawText(int X, int Baseline, const QString& Text, const TRichFont& Font,
                                  const std::vector<int>& Advances) {
-    auto Made = std::find_if(FFonts.begin(), FFonts.end(), [&](const auto& f) { return f.first == Font.LogFont; });
+    auto Made =
+        std::find_if(FFonts.begin(), FFonts.end(), [&](const auto& f) { return f.first == Font.LogFont; });
     if (Made == FFonts.end()) {
         FFonts.emplace_back(Font.LogFont, CreateFontIndirect(Font.LogFont));
         Made = FFonts.end() - 1;
@@ -94,6 +98,12 @@ struct TRichLayout::TParagraph {
     int Left = 0, Right = 0, FirstIndent = 0, SpaceBefore = 0, SpaceAfter = 0;
     int Spacing = 0;
     bool SpacingMultiple = false;
+    // A bullet drawn before the first line, and where that line's text then starts.
+    QString Bullet;
+    TRichFont BulletFont;
+    std::vector<int> BulletAdvances;
+    int BulletX = 0;
+    int FirstTextX = 0;
     std::unique_ptr<QTextLayout> Layout;
     std::vector<TRun> Runs;
 };
@@ -112,7 +122,8 @@ struct TRichLayout::TPiece {
     bool Forced = false;
 };
 
-TRichLayout::TRichLayout(const TRichText& Text, const TRichLayoutOptions& Options) : FText(Text), FOptions(Options) {
+TRichLayout::TRichLayout(const TRichText& Text, const TRichLayoutOptions& Options)
+    : FText(Text), FOptions(Options) {
     if (FOptions.PixelsPerInchX <= 0) FOptions.PixelsPerInchX = 96;
     if (FOptions.PixelsPerInchY <= 0) FOptions.PixelsPerInchY = 96;
     if (FOptions.ContentPixelsPerInchX <= 0) FOptions.ContentPixelsPerInchX = FOptions.PixelsPerInchX;
@@ -139,6 +150,9 @@ int TRichLayout::Render(TRichCanvas& Canvas, int From, int To, const QRect& Rect
     for (const TLine& l : p.Lines) {
         const QTextLine Line = l.Para->Layout->lineAt(l.Index);
         const int Base = l.Para->Base;
+        if (l.Para->First && l.Index == 0 && !l.Para->Bullet.isEmpty())
+            Canvas.DrawText(r.left() + l.Para->BulletX, r.top() + l.Baseline, l.Para->Bullet,
+                            l.Para->BulletFont, l.Para->BulletAdvances);
         for (const TRun& Run : l.Para->Runs) {
             const int a = std::max({l.Start, Base + Run.Start, From});
             const int b = std::min({l.End, Base + Run.Start + Run.Length, Last});
@@ -148,7 +162,8 @@ int TRichLayout::Render(TRichCanvas& Canvas, int From, int To, const QRect& Rect
             // split at spaces, since their spaces are wider than the font's.
             int s = a;
             while (s < b) {
-                while (s < b && IsBreakCharacter(Text[s - Base])) ++s;
+                while (s < b && IsBreakCharacter(Text[s - Base]))
+                    ++s;
                 if (s >= b) break;
                 int e = s;
                 while (e < b && !IsBreakCharacter(Text[e - Base])) {
@@ -167,9 +182,10 @@ int TRichLayout::Render(TRichCanvas& Canvas, int From, int To, const QRect& Rect
                     Previous = x;
                 }
                 if (Run.Back.isValid())
-                    Canvas.FillBackground(QRect(r.left() + Left, r.top() + l.Top, Previous - Left, l.Height), Run.Back);
-                Canvas.DrawText(r.left() + Left, r.top() + l.Baseline + Run.Rise, Text.mid(s - Base, e - s), Run.Font,
-                                Advances);
+                    Canvas.FillBackground(QRect(r.left() + Left, r.top() + l.Top, Previous - Left, l.Height),
+                                          Run.Back);
+                Canvas.DrawText(r.left() + Left, r.top() + l.Baseline + Run.Rise, Text.mid(s - Base, e - s),
+                                Run.Font, Advances);
                 s = e;
             }
         }
@@ -198,7 +214,7 @@ TRichLayout::TPiece TRichLayout::LayOut(int From, int To, int Width, int Limit) 
             QTextLine Line = Layout.createLine();
             if (!Line.isValid()) break;
             const bool FirstOfPara = Para->First && Index == 0;
-            const int x = Para->Left + (FirstOfPara ? Para->FirstIndent : 0);
+            const int x = FirstOfPara ? Para->FirstTextX : Para->Left;
             // The position goes first: tab stops count from the rectangle's left edge.
             Line.setPosition(QPointF(x, 0));
             Line.setLineWidth(std::max(1, Width - x - Para->Right));
@@ -212,9 +228,12 @@ TRichLayout::TPiece TRichLayout::LayOut(int From, int To, int Width, int Limit) 
             const int Descent = static_cast<int>(std::ceil(Line.descent()));
             const int Natural = static_cast<int>(std::ceil(Line.ascent())) + Descent;
             int h = Natural;
-            if (Para->SpacingMultiple && Para->Spacing > 0) h = MulDiv(Natural, Para->Spacing, 240);
-            else if (Para->Spacing > 0) h = std::max(Natural, Para->Spacing);
-            else if (Para->Spacing < 0) h = -Para->Spacing;
+            if (Para->SpacingMultiple && Para->Spacing > 0)
+                h = MulDiv(Natural, Para->Spacing, 240);
+            else if (Para->Spacing > 0)
+                h = std::max(Natural, Para->Spacing);
+            else if (Para->Spacing < 0)
+                h = -Para->Spacing;
             const int Before = FirstOfPara ? Para->SpaceBefore : 0;
             const int After = LastOfPara ? Para->SpaceAfter : 0;
             const int Total = Before + h + After;
@@ -264,6 +283,8 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     Para->Spacing = Para->SpacingMultiple ? Spacing : (Spacing < 0 ? -ContentY(-Spacing) : ContentY(Spacing));
     const Qt::Alignment Align = bf.alignment() & Qt::AlignHorizontal_Mask;
     Para->Justify = Align == Qt::AlignJustify;
+    Para->FirstTextX = Para->Left + Para->FirstIndent;
+    if (Para->First && bf.hasProperty(rbpBulletText)) PlaceBullet(*Para, bf);
 
     int Rise = 0;
     const TRichFont BlockFont = ResolveFont(Block.charFormat(), Rise);
@@ -299,6 +320,31 @@ std::shared_ptr<TRichLayout::TParagraph> TRichLayout::LayOutParagraph(int BlockN
     return Para;
 }
 
+// The bullet hangs at the first line's indent; a tab after it moves the text on to the paragraph's
+// indent when that lies further right, else to the next default tab stop.
+void TRichLayout::PlaceBullet(TParagraph& Para, const QTextBlockFormat& Format) const {
+    QString Bullet = Format.stringProperty(rbpBulletText);
+    const bool Tab = Bullet.endsWith(u'\t');
+    while (Bullet.endsWith(u'\t'))
+        Bullet.chop(1);
+    int Rise = 0;
+    Para.BulletFont = ResolveFont(Format.property(rbpBulletFormat).value<QTextFormat>().toCharFormat(), Rise);
+    const auto Instance = FontInstance(Para.BulletFont.LogFont, Para.BulletFont.LogFont.lfHeight, 0,
+                                       FOptions.ContentPixelsPerInchY, false);
+    Para.Bullet = Bullet;
+    Para.BulletAdvances = Instance->Advances(Bullet);
+    Para.BulletX = Para.Left + Para.FirstIndent;
+    const int End = Para.BulletX + Instance->TextWidth(Bullet);
+    if (!Tab)
+        Para.FirstTextX = End;
+    else if (End < Para.Left)
+        Para.FirstTextX = Para.Left;
+    else {
+        const int Step = std::max(1, ContentX(FText.DefaultTab()));
+        Para.FirstTextX = (End / Step + 1) * Step;
+    }
+}
+
 // Sizes become whole units the way a device font is made: height = size * pixels per inch / 72. The
 // layout measures with the very face a device context draws the record with.
 TRichFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) const {
@@ -306,14 +352,19 @@ TRichFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) con
     const TFont& d = FOptions.DefaultFont;
     const TFontStyles Styles = Use ? d.Style() : 0;
     QString Family;
-    if (Format.hasProperty(rcpHasFamily)) Family = Format.fontFamilies().toStringList().value(0);
-    else if (Use) Family = d.Name();
-    else Family = FText.DefaultFamily();
+    if (Format.hasProperty(rcpHasFamily))
+        Family = Format.fontFamilies().toStringList().value(0);
+    else if (Use)
+        Family = d.Name();
+    else
+        Family = FText.DefaultFamily();
     if (Family.isEmpty()) Family = FallbackFamily;
 
     double Points = FallbackPointSize;
-    if (Format.hasProperty(rcpHasSize)) Points = Format.fontPointSize();
-    else if (Use && d.Size() > 0) Points = d.Size();
+    if (Format.hasProperty(rcpHasSize))
+        Points = Format.fontPointSize();
+    else if (Use && d.Size() > 0)
+        Points = d.Size();
     const int HalfPoints = static_cast<int>(Round(Points * 2));
     int Pixels = std::max(1, MulDiv(HalfPoints, FOptions.ContentPixelsPerInchY, 144));
     Rise = 0;
@@ -330,18 +381,24 @@ TRichFont TRichLayout::ResolveFont(const QTextCharFormat& Format, int& Rise) con
     TLogFont& lf = f.LogFont;
     lf.lfFaceName = Family;
     lf.lfHeight = -Pixels;
-    const bool Bold = Format.hasProperty(rcpHasBold) ? Format.fontWeight() >= QFont::Bold : (Styles & fsBold) != 0;
+    const bool Bold =
+        Format.hasProperty(rcpHasBold) ? Format.fontWeight() >= QFont::Bold : (Styles & fsBold) != 0;
     lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = Format.hasProperty(rcpHasItalic) ? Format.fontItalic() : (Styles & fsItalic) != 0;
-    lf.lfUnderline = Format.hasProperty(rcpHasUnderline) ? Format.fontUnderline() : (Styles & fsUnderline) != 0;
-    lf.lfStrikeOut = Format.hasProperty(rcpHasStrikeOut) ? Format.fontStrikeOut() : (Styles & fsStrikeOut) != 0;
+    lf.lfUnderline =
+        Format.hasProperty(rcpHasUnderline) ? Format.fontUnderline() : (Styles & fsUnderline) != 0;
+    lf.lfStrikeOut =
+        Format.hasProperty(rcpHasStrikeOut) ? Format.fontStrikeOut() : (Styles & fsStrikeOut) != 0;
     f.Font = FontInstance(lf, lf.lfHeight, 0, FOptions.ContentPixelsPerInchY, false)->Font();
     f.Font.setUnderline(lf.lfUnderline != 0);
     f.Font.setStrikeOut(lf.lfStrikeOut != 0);
-    if (Format.hasProperty(rcpHasColor)) f.Color = Format.foreground().color();
-    else if (Use) f.Color = QColor::fromRgb(ColorToRGB(d.Color()) & 0xFF, (ColorToRGB(d.Color()) >> 8) & 0xFF,
-                                            (ColorToRGB(d.Color()) >> 16) & 0xFF);
-    else f.Color = FOptions.TextColor;
+    if (Format.hasProperty(rcpHasColor))
+        f.Color = Format.foreground().color();
+    else if (Use)
+        f.Color = QColor::fromRgb(ColorToRGB(d.Color()) & 0xFF, (ColorToRGB(d.Color()) >> 8) & 0xFF,
+                                  (ColorToRGB(d.Color()) >> 16) & 0xFF);
+    else
+        f.Color = FOptions.TextColor;
     return f;
 }
 
@@ -355,6 +412,10 @@ QRect TRichLayout::ToUnits(const QRect& RectTwips) const {
                  MulDiv(RectTwips.bottom() - RectTwips.top() + 1, py, TwipsPerInch));
 }
 
-int TRichLayout::ContentX(int Twips) const { return MulDiv(Twips, FOptions.ContentPixelsPerInchX, TwipsPerInch); }
+int TRichLayout::ContentX(int Twips) const {
+    return MulDiv(Twips, FOptions.ContentPixelsPerInchX, TwipsPerInch);
+}
 
-int TRichLayout::ContentY(int Twips) const { return MulDiv(Twips, FOptions.ContentPixelsPerInchY, TwipsPerInch); }
+int TRichLayout::ContentY(int Twips) const {
+    return MulDiv(Twips, FOptions.ContentPixelsPerInchY, TwipsPerInch);
+}

@@ -79,9 +79,9 @@ struct TRichLayoutOptions {
 };
 
 struct TRichMeasure {
-    int Count = 0;        // characters from the first position that fit
-    int Height = 0;       // their height in the target's units
-    bool Forced = false;  // not even one line fitted; the first line was taken all the same
+    int Count = 0;       // characters from the first position that fit
+    int Height = 0;      // their height in the target's units
+    bool Forced = false; // not even one line fitted; the first line was taken all the same
 };
 
 // Lays rich text out in a rectangle given in twips. Measuring and rendering go through the same
@@ -109,6 +109,7 @@ private:
 
     TPiece LayOut(int From, int To, int Width, int Limit) const;
     std::shared_ptr<TParagraph> LayOutParagraph(int Block, int Offset) const;
+    void PlaceBullet(TParagraph& Para, const class QTextBlockFormat& Format) const;
     TRichFont ResolveFont(const class QTextCharFormat& Format, int& Rise) const;
     QRect ToUnits(const QRect& RectTwips) const;
     int ContentX(int Twips) const;

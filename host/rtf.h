@@ -30,6 +30,8 @@ enum TRichBlockProperty : int {
     rbpSpaceAfter,
     rbpLineSpacing,         // twips; positive = at least, negative = exactly
     rbpLineSpacingMultiple, // true: the spacing is a multiple of single spacing, in 240ths
+    rbpBulletText,          // the bullet or number drawn before the paragraph; not part of the text
+    rbpBulletFormat,        // its character format
 };
 
 // Formatted text loaded from RTF, or from plain text when the bytes hold no RTF header. Positions

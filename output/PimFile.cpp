@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -22,19 +23,11 @@ class TRecord {
 public:
     explicit TRecord(uint16_t Type) { Word(Type); }
 
-    void Word(uint16_t V) {
-        uint8_t B[2];
-        PutUInt16LE(B, V);
-        Bytes(B, 2);
-    }
+    void Word(uint16_t V) { PutUInt16LE(Room(2), V); }
     // An Integer stored in a SmallInt field keeps its low 16 bits.
     void SmallInt(int V) { Word(uint16_t(uint32_t(V) & 0xFFFF)); }
-    void LongInt(int32_t V) {
-        uint8_t B[4];
-        PutUInt32LE(B, uint32_t(V));
-        Bytes(B, 4);
-    }
-    void Boolean(bool V) { FData.push_back(V ? 1 : 0); }
+    void LongInt(int32_t V) { PutUInt32LE(Room(4), uint32_t(V)); }
+    void Boolean(bool V) { *Room(1) = V ? 1 : 0; }
     void Rect(const TRect& R) {
         SmallInt(R.Left);
         SmallInt(R.Top);
@@ -42,21 +35,42 @@ public:
         SmallInt(R.Bottom);
     }
     void Chars(const char16_t* Text, int Count) {
+        if (Count <= 0)
+            return;
+        uint8_t* P = Room(size_t(Count) * 2);
         for (int i = 0; i < Count; ++i)
-            Word(Text[i]);
+            PutUInt16LE(P + 2 * i, Text[i]);
     }
     void String(const QString& Text) {
         LongInt(int32_t(Text.size() * 2));
         Chars(reinterpret_cast<const char16_t*>(Text.utf16()), int(Text.size()));
     }
     void Bytes(const void* P, size_t N) {
-        const auto* B = static_cast<const uint8_t*>(P);
-        FData.insert(FData.end(), B, B + N);
+        if (N > 0)
+            std::memcpy(Room(N), P, N);
     }
-    void WriteTo(TStream& Stream) const { Stream.WriteBuffer(FData.data(), int64_t(FData.size())); }
+    void WriteTo(TStream& Stream) const { Stream.WriteBuffer(Data(), int64_t(FLength)); }
 
 private:
-    std::vector<uint8_t> FData;
+    const uint8_t* Data() const { return FHeap ? FHeap.get() : FInline; }
+    // N more bytes at the end of the record.
+    uint8_t* Room(size_t N) {
+        if (FLength + N > FCapacity) {
+            const size_t Capacity = std::max(FLength + N, FCapacity * 2);
+            auto Heap = std::make_unique<uint8_t[]>(Capacity);
+            std::memcpy(Heap.get(), Data(), FLength);
+            FHeap = std::move(Heap);
+            FCapacity = Capacity;
+        }
+        uint8_t* P = (FHeap ? FHeap.get() : FInline) + FLength;
+        FLength += N;
+        return P;
+    }
+
+    uint8_t FInline[256];
+    std::unique_ptr<uint8_t[]> FHeap;
+    size_t FCapacity = sizeof(FInline);
+    size_t FLength = 0;
 };
 
 // The whole of a stream from its start, with its size in front.
@@ -70,16 +84,15 @@ void WriteWholeStream(TStream& Target, TStream& S) {
 }
 
 uint16_t GraphicKind(const TGraphic* Graphic) {
-    if (dynamic_cast<const TBitmap*>(Graphic))
-        return 1;
-    if (dynamic_cast<const TIcon*>(Graphic))
-        return 0;
-    if (dynamic_cast<const TMetafile*>(Graphic))
-        return 2;
+    if (dynamic_cast<const TBitmap*>(Graphic)) return 1;
+    if (dynamic_cast<const TIcon*>(Graphic)) return 0;
+    if (dynamic_cast<const TMetafile*>(Graphic)) return 2;
     return 3;
 }
 
-bool HasData(TStream* Stream) { return Stream && Stream->Size() > 0; }
+bool HasData(TStream* Stream) {
+    return Stream && Stream->Size() > 0;
+}
 
 } // namespace
 
@@ -88,7 +101,9 @@ bool HasData(TStream* Stream) { return Stream && Stream->Size() > 0; }
 
 TPimFile::TPimFile() : FPimPrinterSetup(std::make_unique<TPimPrinterSetup>()) {}
 
-TPimFile::~TPimFile() { TPimFile::Clear(); }
+TPimFile::~TPimFile() {
+    TPimFile::Clear();
+}
 
 void TPimFile::LoadPimFile(TPimFile*) {}
 void TPimFile::LoadPage(TPimFile*, int) {}
@@ -127,8 +142,7 @@ TPimPimFileObject::TPimPimFileObject() = default;
 
 TPimPimFileObject::~TPimPimFileObject() {
     for (HGDIOBJ H : {SelectFont, SelectBrush, SelectPen})
-        if (H)
-            ::DeleteObject(H);
+        if (H) ::DeleteObject(H);
 }
 
 void TPimPimFileObject::Write(TStream& Str) const {
@@ -145,7 +159,8 @@ void TPimPimFileObject::Write(TStream& Str) const {
         Str.WriteUInt16(BrushCode);
         PimWriteLogBrush(Str, LogBrush);
         break;
-    case aotNone: break;
+    case aotNone:
+        break;
     }
 }
 
@@ -163,7 +178,9 @@ void TPimPimFileObject::Read(TStream& Str) {
         ObjectType = aotBrush;
         PimReadLogBrush(Str, LogBrush);
         break;
-    default: ObjectType = aotNone; break;
+    default:
+        ObjectType = aotNone;
+        break;
     }
 }
 
@@ -175,7 +192,9 @@ TPimPimFile::TPimPimFile() : FUserStream(std::make_unique<TMemoryStream>()) {
     SetPixelsPerInchY(Screen()->PixelsPerInch());
 }
 
-TPimPimFile::~TPimPimFile() { TPimPimFile::Clear(); }
+TPimPimFile::~TPimPimFile() {
+    TPimPimFile::Clear();
+}
 
 void TPimPimFile::Clear() {
     TPimFile::Clear();
@@ -187,8 +206,7 @@ void TPimPimFile::Clear() {
 }
 
 TPimStream& TPimPimFile::PageStream() {
-    if (!FStream)
-        throw Exception(QString::fromLatin1(SNotRecording));
+    if (!FStream) throw Exception(QString::fromLatin1(SNotRecording));
     return *FStream;
 }
 
@@ -216,17 +234,19 @@ void TPimPimFile::NewPage() {
     FPimPrinterSetup->WriteToStream(S);
     WriteType(rtStartPage);
     for (int Index : {FCurrFont, FCurrPen, FCurrBrush})
-        if (Index != -1)
-            SelectObject(Index);
+        if (Index != -1) SelectObject(Index);
 }
 
-void TPimPimFile::EndDoc() { Finish(FCreateFile); }
+void TPimPimFile::EndDoc() {
+    Finish(FCreateFile);
+}
 
-void TPimPimFile::AbortDoc() { Finish(false); }
+void TPimPimFile::AbortDoc() {
+    Finish(false);
+}
 
 void TPimPimFile::Finish(bool WriteFile) {
-    if (!FRunning)
-        return;
+    if (!FRunning) return;
     // Whatever happens below, the document is closed: a job that failed to write its file must not
     // leave a document that records for ever.
     struct TStop {
@@ -258,7 +278,8 @@ void TPimPimFile::WriteFileTo(const QString& FileName, const TPimPrinterSetup& S
 }
 
 void TPimPimFile::SetDescriptionField() {
-    PimSetWideField(PimFileHeader.Description, PimDescriptionLength + 1, FDescription.left(PimDescriptionLength));
+    PimSetWideField(PimFileHeader.Description, PimDescriptionLength + 1,
+                    FDescription.left(PimDescriptionLength));
 }
 
 void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) {
@@ -285,22 +306,22 @@ void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) 
 }
 
 void TPimPimFile::SaveToFile(const QString& FileName) {
-    if (FRunning || !FStream)
-        return;
+    if (FRunning || !FStream) return;
     TFileStream File(FileName, fmCreate);
     SaveToStream(File);
 }
 
 void TPimPimFile::SaveToStream(TStream& SaveStream) {
-    if (FRunning || !FStream)
-        return;
+    if (FRunning || !FStream) return;
     SetDescriptionField();
     WriteDocument(SaveStream, *FPimPrinterSetup);
 }
 
 // Object selection
 
-void TPimPimFile::SetFont(const TFont& Font) { SetLogFont(Font, Font.LogFont()); }
+void TPimPimFile::SetFont(const TFont& Font) {
+    SetLogFont(Font, Font.LogFont());
+}
 
 void TPimPimFile::SetLogFont(const TFont& Font, const TLogFont& LogFont) {
     TPimLogFont F;
@@ -341,8 +362,8 @@ void TPimPimFile::SetBrush(const TBrush& Brush) {
 
 // The identity of an object in the table: its kind and the bytes that decide equality (a font's
 // name only up to its terminator).
-std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
-                                   const TPimLogBrush* Brush) {
+std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
+                                   const TPimLogPen* Pen, const TPimLogBrush* Brush) {
     TMemoryStream M;
     M.WriteUInt8(Kind);
     if (Font) {
@@ -352,17 +373,14 @@ std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFon
             ++N;
         M.SetSize(1 + 18 + 2 * N);
     }
-    if (Pen)
-        PimWriteLogPen(M, *Pen);
-    if (Brush)
-        PimWriteLogBrush(M, *Brush);
+    if (Pen) PimWriteLogPen(M, *Pen);
+    if (Brush) PimWriteLogBrush(M, *Brush);
     return std::string(reinterpret_cast<const char*>(M.Memory()), size_t(M.Size()));
 }
 
 int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                            const TPimLogBrush* Brush) {
-    if (!FObjects)
-        throw Exception(QString::fromLatin1(SNotRecording));
+    if (!FObjects) throw Exception(QString::fromLatin1(SNotRecording));
     // The table is searched through an index of its entries' identities, which finds the same first
     // equal entry a scan from index 0 would.
     TPimPimFileObjects& Table = *FObjects;
@@ -378,18 +396,14 @@ int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
         }
     }
     const std::string Key = ObjectKey(Kind, Font, Pen, Brush);
-    if (auto It = FObjectIndex.find(Key); It != FObjectIndex.end())
-        return It->second;
+    if (auto It = FObjectIndex.find(Key); It != FObjectIndex.end()) return It->second;
     if (int(Table.size()) >= MaxObjects)
         throw Exception(FormatText(QString::fromLatin1(STooManyObjects), {QString::number(MaxObjects)}));
     auto O = std::make_unique<TPimPimFileObject>();
     O->ObjectType = Kind;
-    if (Font)
-        O->LogFont = *Font;
-    if (Pen)
-        O->LogPen = *Pen;
-    if (Brush)
-        O->LogBrush = *Brush;
+    if (Font) O->LogFont = *Font;
+    if (Pen) O->LogPen = *Pen;
+    if (Brush) O->LogBrush = *Brush;
     Table.push_back(std::move(O));
     const int Index = int(Table.size()) - 1;
     FObjectIndex.emplace(Key, Index);
@@ -427,7 +441,8 @@ void TPimPimFile::PTextout(int X, int Y, const char16_t* Text, int Count) {
     R.WriteTo(PageStream());
 }
 
-void TPimPimFile::ExtTextout(int X, int Y, uint16_t Options, const TRect& Rect, const char16_t* Text, int Count) {
+void TPimPimFile::ExtTextout(int X, int Y, uint16_t Options, const TRect& Rect, const char16_t* Text,
+                             int Count) {
     TRecord R(rtExtTextout);
     R.SmallInt(X);
     R.SmallInt(Y);
@@ -489,12 +504,10 @@ void TPimPimFile::Ellipse(int X1, int Y1, int X2, int Y2) {
 }
 
 void TPimPimFile::WriteGraphic(uint16_t Type, const TRect* Rect, int X, int Y, const TGraphic* Graphic) {
-    if (!Graphic)
-        return;
+    if (!Graphic) return;
     TMemoryStream Image;
     Graphic->SaveToStream(Image);
-    if (Image.Size() == 0)
-        return;
+    if (Image.Size() == 0) return;
     TRecord R(Type);
     if (Rect) {
         R.Rect(*Rect);
@@ -508,7 +521,9 @@ void TPimPimFile::WriteGraphic(uint16_t Type, const TRect* Rect, int X, int Y, c
     R.WriteTo(PageStream());
 }
 
-void TPimPimFile::Draw(int X, int Y, const TGraphic* Graphic) { WriteGraphic(rtDraw, nullptr, X, Y, Graphic); }
+void TPimPimFile::Draw(int X, int Y, const TGraphic* Graphic) {
+    WriteGraphic(rtDraw, nullptr, X, Y, Graphic);
+}
 
 void TPimPimFile::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
     WriteGraphic(rtStretchDraw, &Rect, 0, 0, Graphic);
@@ -540,8 +555,7 @@ void TPimPimFile::TextJustify(const TRect& Rect, int X, int Y, const QString& Te
 }
 
 void TPimPimFile::DrawBitmap(int X, int Y, TStream* Stream) {
-    if (!HasData(Stream))
-        return;
+    if (!HasData(Stream)) return;
     TPimStream& S = PageStream();
     TRecord R(rtDrawBitmap);
     R.SmallInt(X);
@@ -551,8 +565,7 @@ void TPimPimFile::DrawBitmap(int X, int Y, TStream* Stream) {
 }
 
 void TPimPimFile::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
-    if (!HasData(Stream))
-        return;
+    if (!HasData(Stream)) return;
     TPimStream& S = PageStream();
     TRecord R(rtStretchDrawBitmap);
     R.Rect(Rect);
@@ -561,8 +574,7 @@ void TPimPimFile::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
 }
 
 void TPimPimFile::RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont) {
-    if (!HasData(Stream))
-        return;
+    if (!HasData(Stream)) return;
     TPimStream& S = PageStream();
     TRecord R(rtRtfDraw);
     // The length counts itself, the Rect, the Boolean, both positions and the stream's own length
@@ -585,7 +597,8 @@ void TPimPimFile::DrawCheckBox(const TRect& Rect, TPimCheckStyle CheckStyle, TCo
     R.WriteTo(PageStream());
 }
 
-void TPimPimFile::DrawShapeType(TPimDrawType dt, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TPimPimFile::DrawShapeType(TPimDrawType dt, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4,
+                                int Y4) {
     TRecord R(rtDrawShapeType);
     R.SmallInt(dt);
     for (int V : {X1, X2, X3, X4, Y1, Y2, Y3, Y4})
@@ -617,12 +630,14 @@ void TPimPimFile::WriteBarcode(uint16_t Type, int Left, int Top, int Width, int 
 
 void TPimPimFile::Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
                                    bool Inches, bool Vertical, const QString& BarData) {
-    WriteBarcode(rtPrint3of9Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    WriteBarcode(rtPrint3of9Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical,
+                 BarData);
 }
 
 void TPimPimFile::Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
                                    bool Inches, bool Vertical, const QString& BarData) {
-    WriteBarcode(rtPrint2of5Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+    WriteBarcode(rtPrint2of5Barcode, Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical,
+                 BarData);
 }
 
 void TPimPimFile::WritePrinterInfo(const TPimFilePrinterInfo& Info) {
@@ -633,10 +648,18 @@ void TPimPimFile::WritePrinterInfo(const TPimFilePrinterInfo& Info) {
 
 // Primitives
 
-void TPimPimFile::WriteWord(uint16_t Value) { PageStream().WriteUInt16(Value); }
-void TPimPimFile::WriteSmallInt(int Value) { PageStream().WriteUInt16(uint16_t(uint32_t(Value) & 0xFFFF)); }
-void TPimPimFile::WriteLongInt(int32_t Value) { PageStream().WriteInt32(Value); }
-void TPimPimFile::WriteBoolean(bool Value) { PageStream().WriteUInt8(Value ? 1 : 0); }
+void TPimPimFile::WriteWord(uint16_t Value) {
+    PageStream().WriteUInt16(Value);
+}
+void TPimPimFile::WriteSmallInt(int Value) {
+    PageStream().WriteUInt16(uint16_t(uint32_t(Value) & 0xFFFF));
+}
+void TPimPimFile::WriteLongInt(int32_t Value) {
+    PageStream().WriteInt32(Value);
+}
+void TPimPimFile::WriteBoolean(bool Value) {
+    PageStream().WriteUInt8(Value ? 1 : 0);
+}
 
 void TPimPimFile::WriteRect(const TRect& Rect) {
     for (int V : {Rect.Left, Rect.Top, Rect.Right, Rect.Bottom})
@@ -656,12 +679,22 @@ void TPimPimFile::WritePChar(const char16_t* Text, int Count) {
         S.WriteUInt16(Text[i]);
 }
 
-void TPimPimFile::WriteStream(TStream& S) { WriteWholeStream(PageStream(), S); }
+void TPimPimFile::WriteStream(TStream& S) {
+    WriteWholeStream(PageStream(), S);
+}
 
-uint16_t TPimPimFile::ReadWord() { return PageStream().ReadUInt16(); }
-int16_t TPimPimFile::ReadSmallInt() { return PageStream().ReadInt16(); }
-int32_t TPimPimFile::ReadLongInt() { return PageStream().ReadInt32(); }
-bool TPimPimFile::ReadBoolean() { return PageStream().ReadUInt8() != 0; }
+uint16_t TPimPimFile::ReadWord() {
+    return PageStream().ReadUInt16();
+}
+int16_t TPimPimFile::ReadSmallInt() {
+    return PageStream().ReadInt16();
+}
+int32_t TPimPimFile::ReadLongInt() {
+    return PageStream().ReadInt32();
+}
+bool TPimPimFile::ReadBoolean() {
+    return PageStream().ReadUInt8() != 0;
+}
 
 TRect TPimPimFile::ReadRect() {
     TRect R;
@@ -677,13 +710,11 @@ QString TPimPimFile::ReadString() {
         return ReadAnsiString();
     TPimStream& S = PageStream();
     const int32_t N = S.ReadInt32();
-    if (N < 0 || N > S.Size() - S.Position())
-        throw EReadError(QStringLiteral("Stream read error"));
+    if (N < 0 || N > S.Size() - S.Position()) throw EReadError(QStringLiteral("Stream read error"));
     QString Text(N / 2, Qt::Uninitialized);
     for (int i = 0; i < N / 2; ++i)
         Text[i] = QChar(S.ReadUInt16());
-    if (N % 2)
-        S.ReadUInt8();
+    if (N % 2) S.ReadUInt8();
     return Text;
 }
 
@@ -696,10 +727,8 @@ void TPimPimFile::ReadPChar(char16_t* Buffer, int Count) {
 void TPimPimFile::ReadStream(TStream& S) {
     TPimStream& P = PageStream();
     const int32_t N = P.ReadInt32();
-    if (N < 0 || N > P.Size() - P.Position())
-        throw EReadError(QStringLiteral("Stream read error"));
-    if (N > 0)
-        S.CopyFrom(P, N);
+    if (N < 0 || N > P.Size() - P.Position()) throw EReadError(QStringLiteral("Stream read error"));
+    if (N > 0) S.CopyFrom(P, N);
 }
 
 void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
@@ -712,29 +741,29 @@ void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
 // Sending
 
 void TPimPimFile::Send(TPimFile* PimFile) {
-    if (PimFile)
-        PimFile->LoadPimFile(this);
+    if (PimFile) PimFile->LoadPimFile(this);
 }
 
 void TPimPimFile::SendPage(TPimFile* PimFile, int Page) {
-    if (PimFile)
-        PimFile->LoadPage(this, Page);
+    if (PimFile) PimFile->LoadPage(this, Page);
 }
 
 void TPimPimFile::SendPages(TPimFile* PimFile, int StartPage, int EndPage) {
-    if (PimFile)
-        PimFile->LoadPages(this, StartPage, EndPage);
+    if (PimFile) PimFile->LoadPages(this, StartPage, EndPage);
 }
 
-int TPimPimFile::PageWidth() const { return int(Round(PixelsPerInchX() * FPimPrinterSetup->Width())); }
+int TPimPimFile::PageWidth() const {
+    return int(Round(PixelsPerInchX() * FPimPrinterSetup->Width()));
+}
 
-int TPimPimFile::PageHeight() const { return int(Round(PixelsPerInchY() * FPimPrinterSetup->Length())); }
+int TPimPimFile::PageHeight() const {
+    return int(Round(PixelsPerInchY() * FPimPrinterSetup->Length()));
+}
 
 void TPimPimFile::SetUserStream(TStream& Value) {
     FUserStream->Clear();
     const int64_t N = Value.Size();
-    if (N > 0)
-        FUserStream->CopyFrom(Value, N);
+    if (N > 0) FUserStream->CopyFrom(Value, N);
 }
 
 // ---------------------------------------------------------------------------------------------

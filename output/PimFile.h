@@ -206,10 +206,10 @@ public:
     void DrawCheckBox(const TRect& Rect, TPimCheckStyle CheckStyle, TColor Color, int Thickness);
     void DrawShapeType(TPimDrawType dt, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
     void PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count);
-    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
-    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
+    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
+    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
     void WritePrinterInfo(const TPimFilePrinterInfo& Info);
 
     // Primitives at the page stream's position, for custom records.

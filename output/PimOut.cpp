@@ -11,9 +11,6 @@
 #include "output/PimRtfP.h"
 #include "output/PimSetup.h"
 
-#include <QPainter>
-#include <QPicture>
-
 int32_t PrintOffsetX = 0;
 int32_t PrintOffsetY = 0;
 TPimPrintOffsetEvent OnPrintOffset;
@@ -37,9 +34,13 @@ const char* const SUntitledReport = "Untitled Report";
 
 } // namespace
 
-void SetPimViewerFactory(TPimViewerFactory Factory) { ViewerFactory() = std::move(Factory); }
+void SetPimViewerFactory(TPimViewerFactory Factory) {
+    ViewerFactory() = std::move(Factory);
+}
 
-const TPimViewerFactory& PimViewerFactory() { return ViewerFactory(); }
+const TPimViewerFactory& PimViewerFactory() {
+    return ViewerFactory();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TPimCanvas
@@ -71,12 +72,13 @@ void TPimCanvas::DetachEvents() {
 }
 
 TPimPimFile* TPimCanvas::Recorder() const {
-    if ((FDestination != adPimFile && FDestination != adPreview) || !FPimOutput)
-        return nullptr;
+    if ((FDestination != adPimFile && FDestination != adPreview) || !FPimOutput) return nullptr;
     return FPimOutput->PimFile().get();
 }
 
-void TPimCanvas::SetFont(const TFont& Value) { FFont->Assign(Value); }
+void TPimCanvas::SetFont(const TFont& Value) {
+    FFont->Assign(Value);
+}
 
 // Assigning a pen or brush records it exactly once, whether or not the assignment changed it.
 void TPimCanvas::SetPen(const TPen& Value) {
@@ -113,11 +115,9 @@ void TPimCanvas::SetLogBrush(const TLogBrush& Value) {
 }
 
 void TPimCanvas::ReleaseObject(HGDIOBJ& Cached, int Stock) {
-    if (!Cached)
-        return;
+    if (!Cached) return;
     // An object still selected cannot be deleted: put the stock object in its place first.
-    if (FHandle)
-        FHandle->SelectObject(GetStockObject(Stock));
+    if (FHandle) FHandle->SelectObject(GetStockObject(Stock));
     DeleteObject(Cached);
     Cached = 0;
 }
@@ -138,24 +138,23 @@ void TPimCanvas::SetSelectBrush(HBRUSH Value) {
 }
 
 HFONT TPimCanvas::GetSelectFont() {
-    if (!FSelectFont)
-        FSelectFont = CreateFontIndirect(FLogFont);
+    if (!FSelectFont) FSelectFont = CreateFontIndirect(FLogFont);
     return FSelectFont;
 }
 
 HPEN TPimCanvas::GetSelectPen() {
-    if (!FSelectPen)
-        FSelectPen = CreatePenIndirect(FLogPen);
+    if (!FSelectPen) FSelectPen = CreatePenIndirect(FLogPen);
     return FSelectPen;
 }
 
 HBRUSH TPimCanvas::GetSelectBrush() {
-    if (!FSelectBrush)
-        FSelectBrush = CreateBrushIndirect(FLogBrush);
+    if (!FSelectBrush) FSelectBrush = CreateBrushIndirect(FLogBrush);
     return FSelectBrush;
 }
 
-void TPimCanvas::UpdateFont() { SetLogFont(FFont->LogFont()); }
+void TPimCanvas::UpdateFont() {
+    SetLogFont(FFont->LogFont());
+}
 
 void TPimCanvas::UpdatePen() {
     SetLogPen(FPen->LogPen());
@@ -194,29 +193,6 @@ void TPimCanvas::SetHandle(DeviceContext* Value) {
     FHandle = Value;
 }
 
-void TPimCanvas::SetPageHandle(DeviceContext* Value) {
-    DeviceContext* Old = FHandle;
-    SetSelectFont(0);
-    SetSelectPen(0);
-    SetSelectBrush(0);
-    FHandle = Value;
-    if (!Value)
-        return;
-    // A new page keeps the attributes of the one before, as a printer's device context does.
-    if (Old) {
-        Value->SetTextAlign(Old->GetTextAlign());
-        Value->SetTextColor(Old->GetTextColor());
-        Value->SetBkColor(Old->GetBkColor());
-        Value->SetBkMode(Old->GetBkMode());
-        Value->SetPolyFillMode(Old->GetPolyFillMode());
-        Value->SetROP2(Old->GetROP2());
-    }
-    if (FDestination == adPrinter) {
-        Value->SelectObject(GetSelectPen());
-        Value->SelectObject(GetSelectBrush());
-    }
-}
-
 void TPimCanvas::FontChanged() {
     if (Prints()) {
         FHandle->SelectObject(GetSelectFont());
@@ -247,8 +223,7 @@ void TPimCanvas::SetTextAlign(uint16_t Flags) {
 
 void TPimCanvas::Textout(int x, int y, const QString& Text) {
     if (Prints()) {
-        if (!Text.isEmpty())
-            FHandle->TextOut(x, y, Text);
+        if (!Text.isEmpty()) FHandle->TextOut(x, y, Text);
     } else if (TPimPimFile* F = Recorder()) {
         F->Textout(x, y, Text);
     }
@@ -261,7 +236,8 @@ void TPimCanvas::PTextOut(int x, int y, const char16_t* Text, int Count) {
         F->PTextout(x, y, Text, Count);
 }
 
-void TPimCanvas::ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text, int Count) {
+void TPimCanvas::ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text,
+                            int Count) {
     if (Prints())
         FHandle->ExtTextOut(x, y, Options, &Rect, QStringView(Text, std::max(Count, 0)));
     else if (TPimPimFile* F = Recorder())
@@ -325,8 +301,7 @@ void TPimCanvas::SetDrawColors() {
 }
 
 void TPimCanvas::Draw(int x, int y, const TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty())
-        return;
+    if (!Graphic || Graphic->Empty()) return;
     if (Prints()) {
         SetDrawColors();
         PimDrawBitMap(*FHandle, x, y, Graphic);
@@ -336,8 +311,7 @@ void TPimCanvas::Draw(int x, int y, const TGraphic* Graphic) {
 }
 
 void TPimCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty())
-        return;
+    if (!Graphic || Graphic->Empty()) return;
     if (Prints()) {
         SetDrawColors();
         Graphic->StretchDrawOn(*FHandle, Rect);
@@ -362,8 +336,7 @@ void TPimCanvas::TextJustify(const TRect& Rect, int x, int y, const QString& Tex
 }
 
 void TPimCanvas::DrawBitmap(int X, int Y, TStream* Stream) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         SetDrawColors();
         TPimBitmap Bitmap;
@@ -376,8 +349,7 @@ void TPimCanvas::DrawBitmap(int X, int Y, TStream* Stream) {
 }
 
 void TPimCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         SetDrawColors();
         TPimBitmap Bitmap;
@@ -390,8 +362,7 @@ void TPimCanvas::StretchDrawBitmap(const TRect& Rect, TStream* Stream) {
 }
 
 void TPimCanvas::RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont) {
-    if (!Stream || Stream->Size() == 0)
-        return;
+    if (!Stream || Stream->Size() == 0) return;
     if (Prints()) {
         TPimRtfDraw Rtf;
         Rtf.SetFont(*FFont);
@@ -429,16 +400,21 @@ void TPimCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int
     DrawShapeType(dtPie, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
-void TPimCanvas::DrawShapeType(TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+void TPimCanvas::DrawShapeType(TPimDrawType dt, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
+                               int y4) {
     if (Prints())
         PimDrawShapeType(FHandle, dt, x1, y1, x2, y2, x3, y3, x4, y4);
     else if (TPimPimFile* F = Recorder())
         F->DrawShapeType(dt, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
-void TPimCanvas::Polygon(const TPoint* Points, int Count) { PolyDrawType(ptPolygon, Points, Count); }
+void TPimCanvas::Polygon(const TPoint* Points, int Count) {
+    PolyDrawType(ptPolygon, Points, Count);
+}
 
-void TPimCanvas::Polyline(const TPoint* Points, int Count) { PolyDrawType(ptPolyLine, Points, Count); }
+void TPimCanvas::Polyline(const TPoint* Points, int Count) {
+    PolyDrawType(ptPolyLine, Points, Count);
+}
 
 void TPimCanvas::PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count) {
     if (Prints())
@@ -480,71 +456,6 @@ void TPimCanvas::Print2of5Barcode(int Left, int Top, int Width, int Height, int 
 }
 
 // ---------------------------------------------------------------------------------------------
-// The printer page
-
-namespace {
-
-// The device context of one printer page records its drawing as a picture; the picture goes to the
-// printer's own painter when the page ends, in the printer's device pixels.
-class TPictureSurface : public TDeviceSurface {
-public:
-    TPictureSurface(const TDeviceCaps& Caps, QPicture* Picture) : FCaps(Caps), FPicture(Picture) {}
-    TDeviceCaps Caps() const override { return FCaps; }
-    QPaintDevice* PaintDevice() override { return FPicture; }
-    bool IsRaster() const override { return false; }
-
-private:
-    TDeviceCaps FCaps;
-    QPicture* FPicture;
-};
-
-TDeviceCaps PrinterCaps(TPrinter& P) {
-    const TPrinterDeviceCaps C = P.DeviceCaps();
-    TDeviceCaps D;
-    D.Technology = DT_RASPRINTER;
-    D.LogPixelsX = C.LogPixelsX;
-    D.LogPixelsY = C.LogPixelsY;
-    D.PhysicalWidth = C.PhysicalWidth;
-    D.PhysicalHeight = C.PhysicalHeight;
-    D.PhysicalOffsetX = C.PhysicalOffsetX;
-    D.PhysicalOffsetY = C.PhysicalOffsetY;
-    D.HorzRes = C.HorzRes;
-    D.VertRes = C.VertRes;
-    D.BitsPixel = 24;
-    return D;
-}
-
-} // namespace
-
-class TPimOutput::TPrinterPage {
-public:
-    explicit TPrinterPage(TPrinter& P)
-        : DC(std::make_unique<DeviceContext>(std::make_unique<TPictureSurface>(PrinterCaps(P), &Picture))) {}
-
-    // Hands the page's drawing to the printer once.
-    void Send(TPrinter& P) {
-        if (Sent)
-            return;
-        Sent = true;
-        DC->EndDoc();
-        if (QPainter* Painter = P.Painter()) {
-            // A picture plays back enlarged from the resolution it claims to that of the target,
-            // but its coordinates are the printer's pixels already.
-            Painter->save();
-            if (const QPaintDevice* Target = Painter->device())
-                Painter->scale(double(Picture.logicalDpiX()) / Target->logicalDpiX(),
-                               double(Picture.logicalDpiY()) / Target->logicalDpiY());
-            Painter->drawPicture(0, 0, Picture);
-            Painter->restore();
-        }
-    }
-
-    QPicture Picture;
-    std::unique_ptr<DeviceContext> DC;
-    bool Sent = false;
-};
-
-// ---------------------------------------------------------------------------------------------
 // TPimOutput
 
 TPimOutput::TPimOutput()
@@ -553,15 +464,14 @@ TPimOutput::TPimOutput()
       FPixelsPerInchY(Screen()->PixelsPerInch()) {}
 
 TPimOutput::~TPimOutput() {
-    // The canvas lets go of the page's device context before the page goes.
+    // The canvas lets go of the printer's device context before a job still running is abandoned.
     FPimCanvas.reset();
-    if (FPage && FPrinter->Printing()) {
+    if (FDestination == adPrinter && FPrinter->Printing()) {
         try {
             FPrinter->Abort();
         } catch (...) {
         }
     }
-    FPage.reset();
 }
 
 void TPimOutput::SetDestination(TPimDestination Value) {
@@ -570,51 +480,34 @@ void TPimOutput::SetDestination(TPimDestination Value) {
 }
 
 DeviceContext* TPimOutput::Handle() const {
-    if (FDestination == adPrinter)
-        return FPage ? FPage->DC.get() : nullptr;
+    if (FDestination == adPrinter) return FPrinter->Printing() ? FPrinter->Handle() : FHandle;
     return FHandle;
 }
 
-void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) { FPimPrinterSetup->Assign(Value); }
-
-void TPimOutput::OpenPrinterPage() {
-    auto Page = std::make_unique<TPrinterPage>(*FPrinter);
-    FPimCanvas->SetPageHandle(Page->DC.get());
-    FPage = std::move(Page);
-    FHandle = FPage->DC.get();
-}
-
-void TPimOutput::ClosePrinterPage() {
-    if (FPage)
-        FPage->Send(*FPrinter);
-}
-
-void TPimOutput::ReleasePrinterPage() {
-    if (FPimCanvas->Handle() == Handle())
-        FPimCanvas->SetHandle(nullptr);
-    FPage.reset();
-    FHandle = nullptr;
+void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) {
+    FPimPrinterSetup->Assign(Value);
 }
 
 void TPimOutput::BeginDoc() {
     FLoadPercent = 0;
     FPimViewer = nullptr;
+    // A canvas still attached to an earlier job must not outlive that job's device context.
+    FPimCanvas->SetHandle(nullptr);
     switch (FDestination) {
     case adPrinter:
         FPimPrinterSetup->SetData();
         FPimPrinterSetup->GetData();
         FPrinter->SetTitle(FDescription.isEmpty() ? QString::fromLatin1(SUntitledReport) : FDescription);
         FPrinter->BeginDoc();
-        FPage = std::make_unique<TPrinterPage>(*FPrinter);
-        FHandle = FPage->DC.get();
+        FHandle = FPrinter->Handle();
+        FPageOpen = true;
         FixupPage();
         break;
     case adPimFile:
     case adPreview: {
         FPimFile.reset();
         auto Doc = std::make_shared<TPimPimFile>();
-        if (FDestination == adPimFile && !FFileName.isEmpty())
-            Doc->SetCreateFile(FCreateFile);
+        if (FDestination == adPimFile && !FFileName.isEmpty()) Doc->SetCreateFile(FCreateFile);
         Doc->SetFileName(FFileName);
         Doc->SetDescription(FDescription);
         FHandle = nullptr;
@@ -635,7 +528,8 @@ void TPimOutput::BeginDoc() {
         }
         break;
     }
-    case adNoWhere: break;
+    case adNoWhere:
+        break;
     }
     FPimCanvas->SetPimOutput(this);
     FPimCanvas->SetHandle(Handle());
@@ -645,13 +539,11 @@ void TPimOutput::BeginDoc() {
 
 void TPimOutput::FixupPage() {
     DeviceContext* DC = Handle();
-    if (FDestination != adPrinter || !DC)
-        return;
+    if (FDestination != adPrinter || !DC) return;
     FPixelsPerInchX = DC->GetDeviceCaps(LOGPIXELSX);
     FPixelsPerInchY = DC->GetDeviceCaps(LOGPIXELSY);
     DC->SetMapMode(MM_ANISOTROPIC);
-    if (OnPrintOffset)
-        OnPrintOffset();
+    if (OnPrintOffset) OnPrintOffset();
     const TPoint Res = PimGetResolution(DC);
     DC->SetViewportOrgEx(
         MulDiv(PrintOffsetX, Res.X, 300) - int(Round(FPixelsPerInchX * FPimPrinterSetup->LeftPrintArea())),
@@ -661,11 +553,10 @@ void TPimOutput::FixupPage() {
 void TPimOutput::StartPage() {
     switch (FDestination) {
     case adPrinter:
-        if (!FPage || FPage->Sent) {
+        // The printer's job begins with its first page open; every later page starts here.
+        if (!FPageOpen && FPrinter->Printing()) {
             FPrinter->NewPage();
-            std::unique_ptr<TPrinterPage> Old = std::move(FPage);
-            OpenPrinterPage();
-            Old.reset();
+            FPageOpen = true;
         }
         FixupPage();
         FPimCanvas->FontChanged();
@@ -678,13 +569,13 @@ void TPimOutput::StartPage() {
             FPimFile->SetPercentDone(FLoadPercent);
         }
         break;
-    case adNoWhere: break;
+    case adNoWhere:
+        break;
     }
 }
 
 void TPimOutput::EndPage() {
-    if (FDestination == adPrinter)
-        ClosePrinterPage();
+    if (FDestination == adPrinter) FPageOpen = false;
 }
 
 void TPimOutput::NewPage() {
@@ -697,23 +588,25 @@ void TPimOutput::EndDoc() {
     FPimCanvas->SetHandle(nullptr);
     switch (FDestination) {
     case adPrinter:
+        FHandle = nullptr;
+        FPageOpen = false;
         try {
-            ClosePrinterPage();
             FPrinter->EndDoc();
         } catch (const Exception& E) {
             FExceptionText = E.Message();
         }
-        ReleasePrinterPage();
         break;
     case adPimFile:
-    case adPreview: CloseDocument(false); break;
-    case adNoWhere: break;
+    case adPreview:
+        CloseDocument(false);
+        break;
+    case adNoWhere:
+        break;
     }
 }
 
 void TPimOutput::CloseDocument(bool Abandon) {
-    if (!FPimFile)
-        return;
+    if (!FPimFile) return;
     // Whether or not the document closes cleanly, a viewer learns that generation is over and
     // takes the document.
     auto HandOver = [this] {
@@ -738,12 +631,11 @@ void TPimOutput::CloseDocument(bool Abandon) {
 void TPimOutput::Abort() {
     FPimCanvas->SetHandle(nullptr);
     if (FDestination == adPrinter) {
-        if (FPrinter->Printing())
-            FPrinter->Abort();
-        ReleasePrinterPage();
+        FHandle = nullptr;
+        FPageOpen = false;
+        if (FPrinter->Printing()) FPrinter->Abort();
         return;
     }
     FLoadPercent = 100;
-    if (FDestination != adNoWhere)
-        CloseDocument(true);
+    if (FDestination != adNoWhere) CloseDocument(true);
 }

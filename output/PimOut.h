@@ -71,8 +71,6 @@ public:
     DeviceContext* Handle() const { return FHandle; }
     // Detaches the objects, leaves them holding the stock font, pen and brush and attaches Value.
     void SetHandle(DeviceContext* Value);
-    // Moves to the device context of the next printer page, selecting the pen and brush in force.
-    void SetPageHandle(DeviceContext* Value);
     TPimDestination Destination() const { return FDestination; }
     void SetDestination(TPimDestination Value) { FDestination = Value; }
     int PixelsPerInchX() const { return FPixelsPerInchX; }
@@ -104,7 +102,8 @@ public:
     void Draw(int x, int y, const TGraphic* Graphic);
     void StretchDraw(const TRect& Rect, const TGraphic* Graphic);
     void ShadeRect(const TRect& Rect, TPimShadePercent Shade);
-    void TextJustify(const TRect& Rect, int x, int y, const QString& Text, bool EndParagraph, const TRect& FullRect);
+    void TextJustify(const TRect& Rect, int x, int y, const QString& Text, bool EndParagraph,
+                     const TRect& FullRect);
     void DrawBitmap(int X, int Y, TStream* Stream);
     void StretchDrawBitmap(const TRect& Rect, TStream* Stream);
     void RtfDraw(const TRect& Rect, TStream* Stream, int StartPos, int EndPos, bool SetDefFont);
@@ -116,10 +115,10 @@ public:
     void Polygon(const TPoint* Points, int Count);
     void Polyline(const TPoint* Points, int Count);
     void PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count);
-    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
-    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth, bool Inches,
-                          bool Vertical, const QString& BarData);
+    void Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
+    void Print2of5Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
+                          bool Inches, bool Vertical, const QString& BarData);
 
 private:
     void UpdateFont();
@@ -132,8 +131,8 @@ private:
     TPimPimFile* Recorder() const;
     void ReleaseObject(HGDIOBJ& Cached, int Stock);
     void SetDrawColors();
-    void PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,
-                      bool Inches, bool Vertical, const QString& BarData);
+    void PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, int Height, int NarrowWidth,
+                      int WideWidth, bool Inches, bool Vertical, const QString& BarData);
 
     TPimOutput* FPimOutput = nullptr; // not owned
     std::unique_ptr<TFont> FFont;
@@ -172,7 +171,7 @@ public:
     TPimDestination Destination() const { return FDestination; }
     void SetDestination(TPimDestination Value);
     TPimCanvas* PimCanvas() const { return FPimCanvas.get(); }
-    // The printer page's device context while a printer job runs, else the job's own handle.
+    // The printer's device context for a printer job, else the job's own handle.
     DeviceContext* Handle() const;
     TPrinter* Printer() const { return FPrinter; }
     const QString& FileName() const { return FFileName; }
@@ -192,11 +191,6 @@ public:
     void SetCreateFile(bool Value) { FCreateFile = Value; }
 
 private:
-    class TPrinterPage;
-
-    void OpenPrinterPage();
-    void ClosePrinterPage();
-    void ReleasePrinterPage();
     void CloseDocument(bool Abandon);
 
     TPrinter* FPrinter = nullptr; // not owned
@@ -213,7 +207,7 @@ private:
     QString FDescription;
     bool FCreateFile = true;
     QString FExceptionText;
-    // The device context of the printer page being drawn, and whether that page went to the
-    // printer already.
-    std::unique_ptr<TPrinterPage> FPage;
+    // Whether the printer page is open for drawing: EndPage closes it, the next StartPage opens
+    // the printer's next page.
+    bool FPageOpen = false;
 };

@@ -33,36 +33,145 @@ private:
 };
 
 const char* const PaperNames[] = {
-    nullptr, "Letter", "LETTER SMALL", "TABLOID", "LEDGER", "Legal", "STATEMENT", "Executive", "A3", "A4",
-    "A4 SMALL", "A5", "B4", "B5", "FOLIO", "QUARTO", "10 14", "11 17", "NOTE", "ENV 9", "ENV 10", "ENV 11",
-    "ENV 12", "ENV 14", "C SHEET", "D SHEET", "E SHEET", "ENV_DL", "ENV_C5", "ENV_C3", "ENV_C4", "ENV_C6",
-    "ENV_C65", "ENV_B4", "ENV_B5", "ENV_B6", "ENV_ITALY", "ENV_MONARCH", "ENV_PERSONAL", "FANFOLD_US",
-    "FANFOLD_STD_GERMAN", "FANFOLD_LGL_GERMAN", "ISO_B4", "JAPANESE_POSTCARD", "9X11", "10X11", "15X11",
-    "ENV_INVITE", nullptr, nullptr, "LETTER_EXTRA", "LEGAL_EXTRA", "TABLOID_EXTRA", "A4_EXTRA",
-    "LETTER_TRANSVERSE", "A4_TRANSVERSE", "LETTER_EXTRA_TRANSVERSE", "A_PLUS", "B_PLUS", "LETTER_PLUS",
-    "A4_PLUS", "A5_TRANSVERSE", "B5_TRANSVERSE", "A3_EXTRA", "A5_EXTRA", "B5_EXTRA", "A2", "A3_TRANSVERSE",
-    "A3_EXTRA_TRANSVERSE", "DBL_JAPANESE_POSTCARD", "A6", nullptr, nullptr, nullptr, nullptr, "LETTER_ROTATED",
-    "A3_ROTATED", "A4_ROTATED", "A5_ROTATED", "B4_JIS_ROTATED", "B5_JIS_ROTATED", "JAPANESE_POSTCARD_ROTATED",
-    "DBL_JAPANESE_POSTCARD_ROTATED", "A6_ROTATED", nullptr, nullptr, nullptr, nullptr, "B6_JIS",
-    "B6_JIS_ROTATED", "12X11", nullptr, nullptr, "P16K", "P32K", "P32KBIG", "PENV_1", "PENV_2", "PENV_3",
-    "PENV_4", "PENV_5", "PENV_6", "PENV_7", "PENV_8", "PENV_9", "PENV_10", nullptr, nullptr, nullptr,
-    "PENV_1_ROTATED", "PENV_2_ROTATED", "PENV_3_ROTATED", "PENV_4_ROTATED", "PENV_5_ROTATED", "PENV_6_ROTATED",
-    "PENV_7_ROTATED", "PENV_8_ROTATED", "PENV_9_ROTATED", "PENV_10_ROTATED",
+    nullptr,
+    "Letter",
+    "LETTER SMALL",
+    "TABLOID",
+    "LEDGER",
+    "Legal",
+    "STATEMENT",
+    "Executive",
+    "A3",
+    "A4",
+    "A4 SMALL",
+    "A5",
+    "B4",
+    "B5",
+    "FOLIO",
+    "QUARTO",
+    "10 14",
+    "11 17",
+    "NOTE",
+    "ENV 9",
+    "ENV 10",
+    "ENV 11",
+    "ENV 12",
+    "ENV 14",
+    "C SHEET",
+    "D SHEET",
+    "E SHEET",
+    "ENV_DL",
+    "ENV_C5",
+    "ENV_C3",
+    "ENV_C4",
+    "ENV_C6",
+    "ENV_C65",
+    "ENV_B4",
+    "ENV_B5",
+    "ENV_B6",
+    "ENV_ITALY",
+    "ENV_MONARCH",
+    "ENV_PERSONAL",
+    "FANFOLD_US",
+    "FANFOLD_STD_GERMAN",
+    "FANFOLD_LGL_GERMAN",
+    "ISO_B4",
+    "JAPANESE_POSTCARD",
+    "9X11",
+    "10X11",
+    "15X11",
+    "ENV_INVITE",
+    nullptr,
+    nullptr,
+    "LETTER_EXTRA",
+    "LEGAL_EXTRA",
+    "TABLOID_EXTRA",
+    "A4_EXTRA",
+    "LETTER_TRANSVERSE",
+    "A4_TRANSVERSE",
+    "LETTER_EXTRA_TRANSVERSE",
+    "A_PLUS",
+    "B_PLUS",
+    "LETTER_PLUS",
+    "A4_PLUS",
+    "A5_TRANSVERSE",
+    "B5_TRANSVERSE",
+    "A3_EXTRA",
+    "A5_EXTRA",
+    "B5_EXTRA",
+    "A2",
+    "A3_TRANSVERSE",
+    "A3_EXTRA_TRANSVERSE",
+    "DBL_JAPANESE_POSTCARD",
+    "A6",
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    "LETTER_ROTATED",
+    "A3_ROTATED",
+    "A4_ROTATED",
+    "A5_ROTATED",
+    "B4_JIS_ROTATED",
+    "B5_JIS_ROTATED",
+    "JAPANESE_POSTCARD_ROTATED",
+    "DBL_JAPANESE_POSTCARD_ROTATED",
+    "A6_ROTATED",
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    "B6_JIS",
+    "B6_JIS_ROTATED",
+    "12X11",
+    nullptr,
+    nullptr,
+    "P16K",
+    "P32K",
+    "P32KBIG",
+    "PENV_1",
+    "PENV_2",
+    "PENV_3",
+    "PENV_4",
+    "PENV_5",
+    "PENV_6",
+    "PENV_7",
+    "PENV_8",
+    "PENV_9",
+    "PENV_10",
+    nullptr,
+    nullptr,
+    nullptr,
+    "PENV_1_ROTATED",
+    "PENV_2_ROTATED",
+    "PENV_3_ROTATED",
+    "PENV_4_ROTATED",
+    "PENV_5_ROTATED",
+    "PENV_6_ROTATED",
+    "PENV_7_ROTATED",
+    "PENV_8_ROTATED",
+    "PENV_9_ROTATED",
+    "PENV_10_ROTATED",
 };
 static_assert(std::size(PaperNames) == 119);
 
-QString CurrentPrinterName() { return Printer().Printers()[Printer().PrinterIndex()]; }
+QString CurrentPrinterName() {
+    return Printer().Printers()[Printer().PrinterIndex()];
+}
 
 } // namespace
 
-int PimGetPrinterCount() { return Printer().PrinterCount(); }
+int PimGetPrinterCount() {
+    return Printer().PrinterCount();
+}
 
 // The platform this runs on has one kind only, the one with form names in the device mode.
-TPimWinVersion PimWinVersion() { return awvWinNT; }
+TPimWinVersion PimWinVersion() {
+    return awvWinNT;
+}
 
 void PimResetPrinter() {
-    if (PimGetPrinterCount() <= 0 || Printer().Printing())
-        return;
+    if (PimGetPrinterCount() <= 0 || Printer().Printing()) return;
     const int Index = Printer().PrinterIndex();
     try {
         Printer().SetPrinterIndex(-1);
@@ -74,24 +183,23 @@ void PimResetPrinter() {
 }
 
 bool PimWordMatch(const QString& Asked, const QString& Candidate) {
-    if (Asked.isEmpty())
-        return false;
+    if (Asked.isEmpty()) return false;
     const QString Name = Candidate.toUpper();
     for (const QString& Word : Asked.toUpper().split(u' '))
-        if (!Name.contains(Word))
-            return false;
+        if (!Name.contains(Word)) return false;
     return true;
 }
 
-void PimClearPrinterInfoCache() { Cache().clear(); }
+void PimClearPrinterInfoCache() {
+    Cache().clear();
+}
 
 // TPimPrinterSettings
 
 TPimPrinterSettings::TPimPrinterSettings() = default;
 
 void TPimPrinterSettings::Assign(const TPimPrinterSettings* Source) {
-    if (!Source)
-        return;
+    if (!Source) return;
     FPSProperties = Source->FPSProperties;
     FPrintSet = Source->FPrintSet;
     FFormName = Source->FFormName;
@@ -111,12 +219,10 @@ void TPimPrinterSettings::SetFormName(const QString& Value) {
 void TPimPrinterSettings::GetValues() {
     TPimPrinterInfo Info;
     TDeviceModeOpen Open(Info, false);
-    if (!Info.DeviceMode)
-        return;
+    if (!Info.DeviceMode) return;
     const TDeviceMode& Dm = *Info.DeviceMode;
     TPimPaper* Paper = nullptr;
-    if (Dm.Has(dmfOrientation))
-        SetPSProperty(apsOrientation, Dm.Orientation);
+    if (Dm.Has(dmfOrientation)) SetPSProperty(apsOrientation, Dm.Orientation);
     if (Dm.Has(dmfPaperSize)) {
         SetPSProperty(apsPaperSize, uint16_t(Dm.PaperSize));
         Paper = Info.GetPaperByNum(uint16_t(Dm.PaperSize));
@@ -125,32 +231,20 @@ void TPimPrinterSettings::GetValues() {
         FFormName = Dm.FormName;
         Paper = Info.GetPaperByName(FFormName);
     }
-    if (Dm.Has(dmfScale))
-        SetPSProperty(apsScale, Dm.Scale);
-    if (Dm.Has(dmfCopies))
-        SetPSProperty(apsCopies, Dm.Copies);
-    if (Dm.Has(dmfDefaultSource))
-        SetPSProperty(apsDefaultSource, uint16_t(Dm.DefaultSource));
-    if (Dm.Has(dmfPrintQuality))
-        SetPSProperty(apsPrintQuality, Dm.PrintQuality);
-    if (Dm.Has(dmfColor))
-        SetPSProperty(apsColor, Dm.Color);
-    if (Dm.Has(dmfDuplex))
-        SetPSProperty(apsDuplex, Dm.Duplex);
-    if (Dm.Has(dmfYResolution))
-        SetPSProperty(apsYResolution, Dm.YResolution);
-    if (Dm.Has(dmfTTOption))
-        SetPSProperty(apsTTOption, Dm.TTOption);
-    if (Dm.Has(dmfCollate))
-        SetPSProperty(apsCollate, Dm.Collate);
-    if (!Paper)
-        return;
+    if (Dm.Has(dmfScale)) SetPSProperty(apsScale, Dm.Scale);
+    if (Dm.Has(dmfCopies)) SetPSProperty(apsCopies, Dm.Copies);
+    if (Dm.Has(dmfDefaultSource)) SetPSProperty(apsDefaultSource, uint16_t(Dm.DefaultSource));
+    if (Dm.Has(dmfPrintQuality)) SetPSProperty(apsPrintQuality, Dm.PrintQuality);
+    if (Dm.Has(dmfColor)) SetPSProperty(apsColor, Dm.Color);
+    if (Dm.Has(dmfDuplex)) SetPSProperty(apsDuplex, Dm.Duplex);
+    if (Dm.Has(dmfYResolution)) SetPSProperty(apsYResolution, Dm.YResolution);
+    if (Dm.Has(dmfTTOption)) SetPSProperty(apsTTOption, Dm.TTOption);
+    if (Dm.Has(dmfCollate)) SetPSProperty(apsCollate, Dm.Collate);
+    if (!Paper) return;
     if (Paper->PaperNum == dmPaperUser) {
         FCustomPaperSize = true;
-        if (Dm.Has(dmfPaperLength))
-            SetPSProperty(apsPaperLength, Dm.PaperLength);
-        if (Dm.Has(dmfPaperWidth))
-            SetPSProperty(apsPaperWidth, Dm.PaperWidth);
+        if (Dm.Has(dmfPaperLength)) SetPSProperty(apsPaperLength, Dm.PaperLength);
+        if (Dm.Has(dmfPaperWidth)) SetPSProperty(apsPaperWidth, Dm.PaperWidth);
     } else if (Orientation() == dmOrientPortrait) {
         SetPSProperty(apsPaperLength, Paper->PaperSize.y());
         SetPSProperty(apsPaperWidth, Paper->PaperSize.x());
@@ -163,8 +257,7 @@ void TPimPrinterSettings::GetValues() {
 void TPimPrinterSettings::SetValues(bool Reset) {
     TPimPrinterInfo Info;
     TDeviceModeOpen Open(Info, Reset);
-    if (!Info.DeviceMode)
-        return;
+    if (!Info.DeviceMode) return;
     TDeviceMode& Dm = *Info.DeviceMode;
     const TPimPrinterSettings& Defaults = *Info.PrinterSettings();
     // A setting of our own wins; otherwise the printer's default stands in, when it has one.
@@ -192,19 +285,15 @@ void TPimPrinterSettings::SetValues(bool Reset) {
         QString Name;
         if (FPrintSet[apsFormName]) {
             Name = FFormName;
-            if (!Name.isEmpty())
-                Paper = Info.GetPaperByName(Name);
+            if (!Name.isEmpty()) Paper = Info.GetPaperByName(Name);
         } else {
             Name = Defaults.FFormName;
         }
         int32_t Size = 0;
         const bool SizeAvailable = Available(apsPaperSize, Size);
-        if (!Paper && SizeAvailable)
-            Paper = Info.GetPaperByNum(Size);
-        if (!Paper && SizeAvailable)
-            Paper = Info.FindPaperByName(TPimPrinterInfo::GetPaperName(Size));
-        if (!Paper && !Name.isEmpty())
-            Paper = Info.GetPaperByName(Name);
+        if (!Paper && SizeAvailable) Paper = Info.GetPaperByNum(Size);
+        if (!Paper && SizeAvailable) Paper = Info.FindPaperByName(TPimPrinterInfo::GetPaperName(Size));
+        if (!Paper && !Name.isEmpty()) Paper = Info.GetPaperByName(Name);
         Dm.Fields &= ~uint32_t(dmfPaperSize | dmfFormName);
         if (Paper) {
             if (FPrintSet[apsFormName] && PimWinVersion() == awvWinNT) {
@@ -213,46 +302,37 @@ void TPimPrinterSettings::SetValues(bool Reset) {
             }
             Put(dmfPaperSize, Dm.PaperSize, Paper->PaperNum);
             if (Paper->PaperNum == dmPaperUser || FCustomPaperSize) {
-                if (Available(apsPaperLength, V))
-                    Put(dmfPaperLength, Dm.PaperLength, V);
-                if (Available(apsPaperWidth, V))
-                    Put(dmfPaperWidth, Dm.PaperWidth, V);
+                if (Available(apsPaperLength, V)) Put(dmfPaperLength, Dm.PaperLength, V);
+                if (Available(apsPaperWidth, V)) Put(dmfPaperWidth, Dm.PaperWidth, V);
             }
         }
     }
 
-    if (Available(apsScale, V))
-        Put(dmfScale, Dm.Scale, V);
-    if (Available(apsCopies, V))
-        Put(dmfCopies, Dm.Copies, V);
+    if (Available(apsScale, V)) Put(dmfScale, Dm.Scale, V);
+    if (Available(apsCopies, V)) Put(dmfCopies, Dm.Copies, V);
     if (Available(apsDefaultSource, V))
-        if (TPimBinInfo* Bin = Info.FindBinByNum(V))
-            Put(dmfDefaultSource, Dm.DefaultSource, Bin->binNumber);
+        if (TPimBinInfo* Bin = Info.FindBinByNum(V)) Put(dmfDefaultSource, Dm.DefaultSource, Bin->binNumber);
     if (Available(apsPrintQuality, V) && V >= dmResHigh && V <= dmResDraft)
         Put(dmfPrintQuality, Dm.PrintQuality, V);
-    if (Available(apsColor, V) && (V == dmColorMonochrome || V == dmColorColor))
-        Put(dmfColor, Dm.Color, V);
-    if (Available(apsDuplex, V))
-        Put(dmfDuplex, Dm.Duplex, V);
-    if (Info.TrueType() > 0 && Available(apsTTOption, V))
-        Put(dmfTTOption, Dm.TTOption, V);
-    if (Available(apsCollate, V))
-        Put(dmfCollate, Dm.Collate, V);
+    if (Available(apsColor, V) && (V == dmColorMonochrome || V == dmColorColor)) Put(dmfColor, Dm.Color, V);
+    if (Available(apsDuplex, V)) Put(dmfDuplex, Dm.Duplex, V);
+    if (Info.TrueType() > 0 && Available(apsTTOption, V)) Put(dmfTTOption, Dm.TTOption, V);
+    if (Available(apsCollate, V)) Put(dmfCollate, Dm.Collate, V);
 
-    if (Printer().Printing())
-        Printer().ApplyDeviceMode();
+    if (Printer().Printing()) Printer().ApplyDeviceMode();
 }
 
 // TPimPrinterInfo
 
-TPimPrinterInfo::TPimPrinterInfo() : FPrinterSettings(std::make_unique<TPimPrinterSettings>()) { ReadFromCache(); }
+TPimPrinterInfo::TPimPrinterInfo() : FPrinterSettings(std::make_unique<TPimPrinterSettings>()) {
+    ReadFromCache();
+}
 
 TPimPrinterInfo::~TPimPrinterInfo() = default;
 
 void TPimPrinterInfo::ReadFromCache() {
     // With no printer there is nothing to read, and an empty object is the honest answer.
-    if (GInCache || PimGetPrinterCount() <= 0)
-        return;
+    if (GInCache || PimGetPrinterCount() <= 0) return;
     TCacheGuard Guard;
     const QString Name = CurrentPrinterName();
     TPimPrinterInfo* Entry = nullptr;
@@ -272,8 +352,7 @@ void TPimPrinterInfo::ReadFromCache() {
 }
 
 void TPimPrinterInfo::Assign(const TPimPrinterInfo* Source) {
-    if (!Source || Source == this)
-        return;
+    if (!Source || Source == this) return;
     FBinList.clear();
     for (const auto& B : Source->FBinList)
         FBinList.push_back(std::make_unique<TPimBinInfo>(*B));
@@ -291,15 +370,15 @@ void TPimPrinterInfo::Assign(const TPimPrinterInfo* Source) {
 }
 
 void TPimPrinterInfo::GetDeviceMode(bool Reset) {
-    if (DeviceMode || PimGetPrinterCount() <= 0)
-        return;
-    if (Reset)
-        PimResetPrinter();
+    if (DeviceMode || PimGetPrinterCount() <= 0) return;
+    if (Reset) PimResetPrinter();
     Printer().GetPrinter(Device, Driver, Port);
     DeviceMode = &Printer().DeviceMode();
 }
 
-void TPimPrinterInfo::ReleaseDeviceMode() { DeviceMode = nullptr; }
+void TPimPrinterInfo::ReleaseDeviceMode() {
+    DeviceMode = nullptr;
+}
 
 bool TPimPrinterInfo::PrinterChanged() {
     return PimGetPrinterCount() > 0 && CurrentPrinterName() != FPrinterName;
@@ -307,8 +386,7 @@ bool TPimPrinterInfo::PrinterChanged() {
 
 void TPimPrinterInfo::Update() {
     TDeviceModeOpen Open(*this, false);
-    if (!DeviceMode)
-        return;
+    if (!DeviceMode) return;
     FBinList.clear();
     FResolutions.clear();
     FPaperList.clear();
@@ -318,8 +396,7 @@ void TPimPrinterInfo::Update() {
     FCopies = Caps.MaxCopies;
     // The driver's lists are read into buffers of 256 bins.
     for (const TPrinterBin& B : Caps.Bins) {
-        if (FBinList.size() >= 256)
-            break;
+        if (FBinList.size() >= 256) break;
         auto Bin = std::make_unique<TPimBinInfo>();
         Bin->binName = B.Name.left(23);
         Bin->binNumber = B.Number;
@@ -344,28 +421,24 @@ void TPimPrinterInfo::Update() {
 
 TPimPaper* TPimPrinterInfo::GetPaperByNum(int Value) const {
     for (const auto& P : FPaperList)
-        if (P->PaperNum == Value)
-            return P.get();
+        if (P->PaperNum == Value) return P.get();
     return nullptr;
 }
 
 TPimPaper* TPimPrinterInfo::GetPaperByName(const QString& FormName) const {
     for (const auto& P : FPaperList)
-        if (P->PaperName.compare(FormName, Qt::CaseInsensitive) == 0)
-            return P.get();
+        if (P->PaperName.compare(FormName, Qt::CaseInsensitive) == 0) return P.get();
     return nullptr;
 }
 
 TPimPaper* TPimPrinterInfo::FindPaperByName(const QString& FormName) const {
     for (const auto& P : FPaperList)
-        if (PimWordMatch(FormName, P->PaperName))
-            return P.get();
+        if (PimWordMatch(FormName, P->PaperName)) return P.get();
     return nullptr;
 }
 
 QString TPimPrinterInfo::GetPaperName(int Value) {
-    if (Value == dmPaperUser)
-        return QStringLiteral("Custom");
+    if (Value == dmPaperUser) return QStringLiteral("Custom");
     if (Value > 0 && Value < int(std::size(PaperNames)) && PaperNames[Value])
         return QString::fromLatin1(PaperNames[Value]);
     return QStringLiteral("Letter");
@@ -373,8 +446,7 @@ QString TPimPrinterInfo::GetPaperName(int Value) {
 
 TPimBinInfo* TPimPrinterInfo::GetBinByNum(int Value) const {
     for (const auto& B : FBinList)
-        if (B->binNumber == Value)
-            return B.get();
+        if (B->binNumber == Value) return B.get();
     return nullptr;
 }
 
@@ -413,23 +485,19 @@ QString TPimPrinterInfo::GetBinName(int Value) {
 
 TPimBinInfo* TPimPrinterInfo::FindBinByName(const QString& BinName) const {
     for (const auto& B : FBinList)
-        if (PimWordMatch(BinName, B->binName))
-            return B.get();
+        if (PimWordMatch(BinName, B->binName)) return B.get();
     return nullptr;
 }
 
 TPimBinInfo* TPimPrinterInfo::FindBinByNum(int BinNum) const {
-    if (TPimBinInfo* B = GetBinByNum(BinNum))
-        return B;
+    if (TPimBinInfo* B = GetBinByNum(BinNum)) return B;
     return FindBinByName(GetBinName(BinNum));
 }
 
 TPimResolution* TPimPrinterInfo::GetResolution(int HorzRes, int VertRes) const {
-    if (FResolutions.empty())
-        return nullptr;
+    if (FResolutions.empty()) return nullptr;
     TPimResolution* Found = nullptr;
     for (const auto& R : FResolutions)
-        if (R->HorzRes >= HorzRes && R->VertRes >= VertRes)
-            Found = R.get();
+        if (R->HorzRes >= HorzRes && R->VertRes >= VertRes) Found = R.get();
     return Found ? Found : FResolutions.front().get();
 }

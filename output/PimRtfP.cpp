@@ -12,13 +12,19 @@ constexpr int TwipsPerInch = 1440;
 // Rendering lets the character range, not the rectangle, end the output.
 constexpr int RenderExtraTwips = 5000;
 
-bool IsScreenDevice(const DeviceContext& DC) { return (DC.GetDeviceCaps(TECHNOLOGY) & 1) != 0; }
+bool IsScreenDevice(const DeviceContext& DC) {
+    return (DC.GetDeviceCaps(TECHNOLOGY) & 1) != 0;
+}
 
-QRect TwipsToQRect(const TRect& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right, r.Bottom)); }
+QRect TwipsToQRect(const TRect& r) {
+    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right, r.Bottom));
+}
 
 } // namespace
 
-TPimRtfDraw::TPimRtfDraw() : FRichEdit(std::make_unique<TRichText>()), FFont(std::make_unique<TFont>()) { Reset(); }
+TPimRtfDraw::TPimRtfDraw() : FRichEdit(std::make_unique<TRichText>()), FFont(std::make_unique<TFont>()) {
+    Reset();
+}
 
 TPimRtfDraw::~TPimRtfDraw() = default;
 
@@ -117,7 +123,9 @@ void TPimRtfDraw::Print() {
     FPrintCount = 0;
 }
 
-void TPimRtfDraw::SetHandle(DeviceContext* Value) { FHandle = Value; }
+void TPimRtfDraw::SetHandle(DeviceContext* Value) {
+    FHandle = Value;
+}
 
 int TPimRtfDraw::Height() {
     if (FHeight == 0) SetCountHeight();
@@ -140,7 +148,9 @@ void TPimRtfDraw::SetPosition(int Value) {
     FHeight = 0;
 }
 
-void TPimRtfDraw::SetFont(const TFont& Value) { FFont->Assign(Value); }
+void TPimRtfDraw::SetFont(const TFont& Value) {
+    FFont->Assign(Value);
+}
 
 // Measures at the asked resolution alone: no printer, no device of any kind. When not even one
 // line fits, the first line is reported with its full height, so a text split over pages always
@@ -153,7 +163,8 @@ void TPimRtfDraw::SetCountHeight() {
     Options.PixelsPerInchX = FPixelsPerInchX;
     Options.PixelsPerInchY = FPixelsPerInchY;
     const TRect Twips = ScaleRect(FOutRect);
-    const TRichMeasure m = TRichLayout(*FRichEdit, Options).Measure(RangeFirst(), FRangeEnd, TwipsToQRect(Twips));
+    const TRichMeasure m =
+        TRichLayout(*FRichEdit, Options).Measure(RangeFirst(), FRangeEnd, TwipsToQRect(Twips));
     FPrintCount = m.Count;
     const int Bottom = Twips.Top + MulDiv(m.Height, TwipsPerInch, FPixelsPerInchY);
     FHeight = MulDiv(Bottom - Twips.Top + 1, FPixelsPerInchY, TwipsPerInch);
@@ -165,4 +176,6 @@ void TPimRtfDraw::FillOptions(TRichLayoutOptions& Options) const {
     Options.UseDefaultFont = SetDefaultFont;
 }
 
-int TPimRtfDraw::RangeFirst() const { return std::max(FPosition, FRangeStart); }
+int TPimRtfDraw::RangeFirst() const {
+    return std::max(FPosition, FRangeStart);
+}

@@ -8,7 +8,9 @@
 namespace {
 
 // Inches to the tenths of a millimetre the block and the device mode count in.
-int32_t TenthsMm(double Inches) { return int32_t(Round(Inches * 254)); }
+int32_t TenthsMm(double Inches) {
+    return int32_t(Round(Inches * 254));
+}
 
 } // namespace
 
@@ -17,8 +19,7 @@ TPimPrinterSetup::TPimPrinterSetup() : FPrinterSettings(std::make_unique<TPimPri
 TPimPrinterSetup::~TPimPrinterSetup() = default;
 
 void TPimPrinterSetup::Assign(const TPimPrinterSetup* Source) {
-    if (!Source || Source == this)
-        return;
+    if (!Source || Source == this) return;
     FOrientation = Source->FOrientation;
     FPaperSize = Source->FPaperSize;
     FLength = Source->FLength;
@@ -37,7 +38,9 @@ void TPimPrinterSetup::Assign(const TPimPrinterSetup* Source) {
     FPrinterSettings->Assign(Source->FPrinterSettings.get());
 }
 
-void TPimPrinterSetup::ClearSettings() { FPrintSet.fill(false); }
+void TPimPrinterSetup::ClearSettings() {
+    FPrintSet.fill(false);
+}
 
 void TPimPrinterSetup::SetPrintInfo(const TPimFilePrinterInfo& pinfo) {
     FOrientation = pinfo.Orientation;
@@ -76,8 +79,8 @@ bool TPimPrinterSetup::IsEqual(const TPimPrinterSetup& ps) const {
     return FOrientation == ps.FOrientation && FPaperSize == ps.FPaperSize && FLength == ps.FLength &&
            FWidth == ps.FWidth && FScale == ps.FScale && FCopies == ps.FCopies && FSource == ps.FSource &&
            FPrintQuality == ps.FPrintQuality && FColor == ps.FColor && FDuplex == ps.FDuplex &&
-           FYResolution == ps.FYResolution && FTTOption == ps.FTTOption && FCollatedCopies == ps.FCollatedCopies &&
-           FFormName == ps.FFormName;
+           FYResolution == ps.FYResolution && FTTOption == ps.FTTOption &&
+           FCollatedCopies == ps.FCollatedCopies && FFormName == ps.FFormName;
 }
 
 bool TPimPrinterSetup::IsRunningEqual(const TPimPrinterSetup& ps) const {
@@ -87,14 +90,12 @@ bool TPimPrinterSetup::IsRunningEqual(const TPimPrinterSetup& ps) const {
 }
 
 void TPimPrinterSetup::CopyToPrinterSettings() {
-    const int32_t Values[12] = {FOrientation, FPaperSize, TenthsMm(FLength), TenthsMm(FWidth), FScale, FCopies,
-                                FSource,      FPrintQuality, FColor,          FDuplex,         FYResolution,
-                                FTTOption};
+    const int32_t Values[12] = {FOrientation, FPaperSize, TenthsMm(FLength), TenthsMm(FWidth),
+                                FScale,       FCopies,    FSource,           FPrintQuality,
+                                FColor,       FDuplex,    FYResolution,      FTTOption};
     for (int I = 0; I < 12; ++I)
-        if (FPrintSet[I])
-            FPrinterSettings->SetPSProperty(TPimPrintSettings(I), Values[I]);
-    if (FPrintSet[apsFormName])
-        FPrinterSettings->SetFormName(FFormName);
+        if (FPrintSet[I]) FPrinterSettings->SetPSProperty(TPimPrintSettings(I), Values[I]);
+    if (FPrintSet[apsFormName]) FPrinterSettings->SetFormName(FFormName);
 }
 
 void TPimPrinterSetup::CopyFromPrinterSettings() {
@@ -120,26 +121,22 @@ void TPimPrinterSetup::CopyFromPrinterSettings() {
 
 void TPimPrinterSetup::SetData() {
     CopyToPrinterSettings();
-    if (PimGetPrinterCount() > 0)
-        FPrinterSettings->SetValues(false);
+    if (PimGetPrinterCount() > 0) FPrinterSettings->SetValues(false);
     GetData();
 }
 
 void TPimPrinterSetup::SetDataReset() {
     CopyToPrinterSettings();
-    if (PimGetPrinterCount() > 0)
-        FPrinterSettings->SetValues(true);
+    if (PimGetPrinterCount() > 0) FPrinterSettings->SetValues(true);
     GetData();
 }
 
 void TPimPrinterSetup::GetData() {
-    if (PimGetPrinterCount() <= 0)
-        return;
+    if (PimGetPrinterCount() <= 0) return;
     FPrinterSettings->GetValues();
     CopyFromPrinterSettings();
-    const TPrinterDeviceCaps C = Printer().DeviceCaps();
-    if (C.LogPixelsX <= 0 || C.LogPixelsY <= 0)
-        return;
+    const TDeviceCaps C = Printer().DeviceCaps();
+    if (C.LogPixelsX <= 0 || C.LogPixelsY <= 0) return;
     FLeftPrintArea = double(C.PhysicalOffsetX) / C.LogPixelsX;
     FTopPrintArea = double(C.PhysicalOffsetY) / C.LogPixelsY;
     FRightPrintArea = double(C.PhysicalWidth - C.PhysicalOffsetX - C.HorzRes) / C.LogPixelsX;
@@ -162,24 +159,16 @@ void TPimPrinterSetup::WriteToStream(TStream& Stream) const {
     };
     Word(apsOrientation, FOrientation);
     Word(apsPaperSize, FPaperSize);
-    if (FPrintSet[apsPaperLength])
-        Long(apsPaperLength, TenthsMm(FLength));
-    if (FPrintSet[apsPaperWidth])
-        Long(apsPaperWidth, TenthsMm(FWidth));
-    if (FPrintSet[apsScale])
-        Word(apsScale, FScale);
-    if (FPrintSet[apsCopies])
-        Word(apsCopies, FCopies);
+    if (FPrintSet[apsPaperLength]) Long(apsPaperLength, TenthsMm(FLength));
+    if (FPrintSet[apsPaperWidth]) Long(apsPaperWidth, TenthsMm(FWidth));
+    if (FPrintSet[apsScale]) Word(apsScale, FScale);
+    if (FPrintSet[apsCopies]) Word(apsCopies, FCopies);
     Word(apsDefaultSource, FSource);
-    if (FPrintSet[apsPrintQuality])
-        Word(apsPrintQuality, FPrintQuality);
-    if (FPrintSet[apsColor])
-        Word(apsColor, FColor);
+    if (FPrintSet[apsPrintQuality]) Word(apsPrintQuality, FPrintQuality);
+    if (FPrintSet[apsColor]) Word(apsColor, FColor);
     Word(apsDuplex, FDuplex);
-    if (FPrintSet[apsYResolution])
-        Word(apsYResolution, FYResolution);
-    if (FPrintSet[apsTTOption])
-        Word(apsTTOption, FTTOption);
+    if (FPrintSet[apsYResolution]) Word(apsYResolution, FYResolution);
+    if (FPrintSet[apsTTOption]) Word(apsTTOption, FTTOption);
     if (FPrintSet[apsCollate]) {
         Stream.WriteUInt16(apsCollate);
         Stream.WriteUInt8(FCollatedCopies ? 1 : 0);
@@ -202,8 +191,7 @@ void TPimPrinterSetup::WriteToStream(TStream& Stream) const {
 
 bool TPimPrinterSetup::ReadFromStream(TStream& Stream) {
     const int32_t L = Stream.ReadInt32();
-    if (L <= 0)
-        return false;
+    if (L <= 0) return false;
     const int64_t Start = Stream.Position();
     const int64_t End = Start + L;
     while (Stream.Position() < End) {
@@ -281,33 +269,63 @@ void TPimPrinterSetup::ReadEntry(uint16_t Tag, TStream& Stream) {
 }
 
 template <typename T> void TPimPrinterSetup::Store(T& Field, const T& Value, TPimPrintSettings Index) {
-    if (Field == Value)
-        return;
+    if (Field == Value) return;
     Field = Value;
     FPrintSet[Index] = true;
 }
 
-void TPimPrinterSetup::SetOrientation(int32_t Value) { Store(FOrientation, Value, apsOrientation); }
-void TPimPrinterSetup::SetPaperSize(int32_t Value) { Store(FPaperSize, Value, apsPaperSize); }
-void TPimPrinterSetup::SetLength(double Value) { Store(FLength, Value, apsPaperLength); }
-void TPimPrinterSetup::SetWidth(double Value) { Store(FWidth, Value, apsPaperWidth); }
-void TPimPrinterSetup::SetScale(int32_t Value) { Store(FScale, Value, apsScale); }
-void TPimPrinterSetup::SetCopies(int32_t Value) { Store(FCopies, Value, apsCopies); }
-void TPimPrinterSetup::SetSource(int32_t Value) { Store(FSource, Value, apsDefaultSource); }
-void TPimPrinterSetup::SetPrintQuality(int32_t Value) { Store(FPrintQuality, Value, apsPrintQuality); }
-void TPimPrinterSetup::SetColor(int32_t Value) { Store(FColor, Value, apsColor); }
-void TPimPrinterSetup::SetDuplex(int32_t Value) { Store(FDuplex, Value, apsDuplex); }
-void TPimPrinterSetup::SetYResolution(int32_t Value) { Store(FYResolution, Value, apsYResolution); }
-void TPimPrinterSetup::SetTTOption(int32_t Value) { Store(FTTOption, Value, apsTTOption); }
-void TPimPrinterSetup::SetCollatedCopies(bool Value) { Store(FCollatedCopies, Value, apsCollate); }
-void TPimPrinterSetup::SetFormName(const QString& Value) { Store(FFormName, Value, apsFormName); }
+void TPimPrinterSetup::SetOrientation(int32_t Value) {
+    Store(FOrientation, Value, apsOrientation);
+}
+void TPimPrinterSetup::SetPaperSize(int32_t Value) {
+    Store(FPaperSize, Value, apsPaperSize);
+}
+void TPimPrinterSetup::SetLength(double Value) {
+    Store(FLength, Value, apsPaperLength);
+}
+void TPimPrinterSetup::SetWidth(double Value) {
+    Store(FWidth, Value, apsPaperWidth);
+}
+void TPimPrinterSetup::SetScale(int32_t Value) {
+    Store(FScale, Value, apsScale);
+}
+void TPimPrinterSetup::SetCopies(int32_t Value) {
+    Store(FCopies, Value, apsCopies);
+}
+void TPimPrinterSetup::SetSource(int32_t Value) {
+    Store(FSource, Value, apsDefaultSource);
+}
+void TPimPrinterSetup::SetPrintQuality(int32_t Value) {
+    Store(FPrintQuality, Value, apsPrintQuality);
+}
+void TPimPrinterSetup::SetColor(int32_t Value) {
+    Store(FColor, Value, apsColor);
+}
+void TPimPrinterSetup::SetDuplex(int32_t Value) {
+    Store(FDuplex, Value, apsDuplex);
+}
+void TPimPrinterSetup::SetYResolution(int32_t Value) {
+    Store(FYResolution, Value, apsYResolution);
+}
+void TPimPrinterSetup::SetTTOption(int32_t Value) {
+    Store(FTTOption, Value, apsTTOption);
+}
+void TPimPrinterSetup::SetCollatedCopies(bool Value) {
+    Store(FCollatedCopies, Value, apsCollate);
+}
+void TPimPrinterSetup::SetFormName(const QString& Value) {
+    Store(FFormName, Value, apsFormName);
+}
 
 int TPimPrinterSetup::GetPrinterCount() const {
-    if (Printer().DefaultPrinter().isEmpty())
-        return 0;
+    if (Printer().DefaultPrinter().isEmpty()) return 0;
     return Printer().PrinterCount();
 }
 
-int TPimPrinterSetup::PixelsPerInchX() const { return PimGetPrinterCount() > 0 ? Printer().DeviceCaps().LogPixelsX : 0; }
+int TPimPrinterSetup::PixelsPerInchX() const {
+    return PimGetPrinterCount() > 0 ? Printer().DeviceCaps().LogPixelsX : 0;
+}
 
-int TPimPrinterSetup::PixelsPerInchY() const { return PimGetPrinterCount() > 0 ? Printer().DeviceCaps().LogPixelsY : 0; }
+int TPimPrinterSetup::PixelsPerInchY() const {
+    return PimGetPrinterCount() > 0 ? Printer().DeviceCaps().LogPixelsY : 0;
+}

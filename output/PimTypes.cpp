@@ -149,8 +149,7 @@ void PimReadFilePrinterInfo(TStream& Stream, TPimFilePrinterInfo& Info, bool Wit
     Info.Duplex = Stream.ReadUInt16();
     Info.YResolution = Stream.ReadUInt16();
     Info.TTOption = Stream.ReadUInt16();
-    if (WithCollate)
-        Info.CollatedCopies = Stream.ReadUInt8() != 0;
+    if (WithCollate) Info.CollatedCopies = Stream.ReadUInt8() != 0;
 }
 
 bool PimLogFontEqual(const TPimLogFont& A, const TPimLogFont& B) {
@@ -160,10 +159,8 @@ bool PimLogFontEqual(const TPimLogFont& A, const TPimLogFont& B) {
         A.Quality != B.Quality || A.PitchAndFamily != B.PitchAndFamily)
         return false;
     for (int i = 0; i < PimFontNameLength; ++i) {
-        if (A.Name[i] != B.Name[i])
-            return false;
-        if (A.Name[i] == 0)
-            return true;
+        if (A.Name[i] != B.Name[i]) return false;
+        if (A.Name[i] == 0) return true;
     }
     return true;
 }

@@ -31,8 +31,15 @@ protected:
             Log->append(QStringLiteral("%1 %2 %3")
                             .arg(Name(), Operation == opRemove ? QStringLiteral("-") : QStringLiteral("+"),
                                  AComponent->Name()));
-        if (Operation == opRemove && AComponent == FTarget) FTarget = nullptr;
+        if (Operation == opRemove && AComponent == FTarget) {
+            // Its class is still known only while the removed component is whole.
+            TargetClass = AComponent->ClassName();
+            FTarget = nullptr;
+        }
     }
+
+public:
+    QString TargetClass;
 
 private:
     TComponent* FTarget = nullptr;
@@ -69,6 +76,25 @@ TEST(Components, FreeingAComponentClearsEveryReferenceToIt) {
     EXPECT_EQ(FormA.ComponentCount(), 1);
     EXPECT_FALSE(Unowned->HasState(csFreeNotification));
     delete Unowned;
+}
+
+TEST(Components, AComponentReferenceReadsNullOnceTheComponentIsFreed) {
+    auto* Form = new TComponent(nullptr);
+    auto* A = new TRefHolder(Form);
+    auto* B = new TComponent(Form);
+    TComponentRef<TRefHolder> Ref(A);
+    TComponentRef<TComponent> Other;
+    EXPECT_FALSE(Other);
+    Other = B;
+    EXPECT_EQ(Ref.Get(), A);
+    EXPECT_EQ(Ref->Target(), nullptr);
+    Ref = nullptr; // no longer watching A
+    Ref = A;
+    delete A;
+    EXPECT_EQ(Ref.Get(), nullptr);
+    EXPECT_EQ(Other.Get(), B);
+    delete Form;
+    EXPECT_FALSE(Other);
 }
 
 TEST(Components, FreeNotificationEndsWhenTheHolderGoesFirst) {
@@ -167,6 +193,14 @@ TEST(Components, NamesAreUniqueWithinTheOwnerWithoutRegardToCase) {
     EXPECT_EQ(C->Owner(), &Form);
     EXPECT_EQ(Other.ComponentCount(), 0);
     EXPECT_THROW(A->InsertComponent(&Form), EComponentError);
+    // Renames and moves keep the lookup right.
+    A->SetName(QStringLiteral("Header"));
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("band1")), nullptr);
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("HEADER")), A);
+    B->SetName(QStringLiteral("Band1"));
+    Other.InsertComponent(C);
+    EXPECT_EQ(Form.FindComponent(QStringLiteral("Band2")), nullptr);
+    EXPECT_EQ(Other.FindComponent(QStringLiteral("Band2")), C);
 }
 
 TEST(Components, InvalidIdentifiersAreRefusedAsNames) {
@@ -250,6 +284,15 @@ TEST(Components, AComponentThatIsNotTheFirstBaseIsFreedWhole) {
     EXPECT_NE(static_cast<void*>(AsComponent), static_cast<void*>(Mixed));
     delete AsComponent;
     EXPECT_EQ(Form.ComponentCount(), 0);
+    // Freed through its other base, as a Qt parent frees its children: the owner still hears of it
+    // while the object is whole.
+    auto* Holder = new TRefHolder(&Form);
+    TWidgetBase* AsWidget = new TSecondBase(&Form);
+    Holder->SetTarget(dynamic_cast<TComponent*>(AsWidget));
+    delete AsWidget;
+    EXPECT_EQ(Holder->Target(), nullptr);
+    EXPECT_TRUE(Holder->TargetClass.endsWith(QStringLiteral("TSecondBase")));
+    EXPECT_EQ(Form.ComponentCount(), 1);
     new TSecondBase(&Form); // freed by its owner
 }
 

@@ -204,6 +204,10 @@ TEST(Controls, AContainerIsToldWhenChildrenComeAndGoAndHasAHandleOnDemand) {
     EXPECT_EQ(Box.Handle(), H);
     TWinControl Other(nullptr);
     EXPECT_NE(Other.Handle(), H);
+    // A message addressed to a control makes its handle.
+    TWinControl Addressed(nullptr);
+    SendMessage(&Addressed, WM_USER);
+    EXPECT_TRUE(Addressed.HandleAllocated());
     EXPECT_TRUE(Box.ContainsControl(B));
     EXPECT_EQ(B->ClientToParent(QPoint(1, 1)), QPoint(1, 1));
 }

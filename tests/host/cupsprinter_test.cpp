@@ -1,10 +1,10 @@
 #include "host/cupsprinter.h"
+#include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/printers.h"
 #include "support/cupsfixture.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -19,8 +19,7 @@ class CupsPrinters : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         Server = TCupsServer::Instance();
-        if (!Server)
-            return;
+        if (!Server) return;
         const QString Laser = FindPpd(QStringLiteral("pxlcolor.ppd"));
         const QString Plain = FindPpd(QStringLiteral("Generic-PDF_Printer-PDF.ppd"));
         if (Laser.isEmpty() || Plain.isEmpty()) {
@@ -40,10 +39,8 @@ protected:
         TCupsServer::Shutdown();
     }
     void SetUp() override {
-        if (!Server)
-            GTEST_SKIP() << "no private CUPS server: " << TCupsServer::SkipReason().toStdString();
-        if (!Missing.isEmpty())
-            GTEST_SKIP() << Missing.toStdString();
+        if (!Server) GTEST_SKIP() << "no private CUPS server: " << TCupsServer::SkipReason().toStdString();
+        if (!Missing.isEmpty()) GTEST_SKIP() << Missing.toStdString();
         Printer().Refresh();
     }
     void TearDown() override { Printer().Refresh(); }
@@ -57,8 +54,7 @@ QString CupsPrinters::Missing;
 
 const TPrinterBin* BinNamed(const TPrinterCapabilities& C, const QString& Source) {
     for (const TPrinterBin& B : C.Bins)
-        if (B.Source == Source)
-            return &B;
+        if (B.Source == Source) return &B;
     return nullptr;
 }
 
@@ -100,7 +96,8 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     EXPECT_EQ(C.DefaultResolution, 600);
     EXPECT_NE(std::find(C.Resolutions.begin(), C.Resolutions.end(), QPoint(1200, 1200)), C.Resolutions.end());
 
-    auto A4 = std::find_if(C.Papers.begin(), C.Papers.end(), [](const TPrinterPaper& P) { return P.Number == 9; });
+    auto A4 =
+        std::find_if(C.Papers.begin(), C.Papers.end(), [](const TPrinterPaper& P) { return P.Number == 9; });
     ASSERT_NE(A4, C.Papers.end());
     EXPECT_EQ(A4->Name, QStringLiteral("A4"));
     EXPECT_EQ(A4->Media, QStringLiteral("iso_a4_210x297mm"));
@@ -116,7 +113,9 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     ASSERT_NE(BinNamed(C, QStringLiteral("large-capacity")), nullptr);
     EXPECT_EQ(BinNamed(C, QStringLiteral("large-capacity"))->Number, dmBinLargeCapacity);
     EXPECT_GE(C.Bins.size(), 5u);
-    EXPECT_EQ(std::count_if(C.Bins.begin(), C.Bins.end(), [](const TPrinterBin& B) { return B.Source == "auto"; }), 1);
+    EXPECT_EQ(
+        std::count_if(C.Bins.begin(), C.Bins.end(), [](const TPrinterBin& B) { return B.Source == "auto"; }),
+        1);
 
     const TDeviceMode& M = Printer().DeviceMode();
     EXPECT_EQ(M.PaperSize, dmPaperLetter);
@@ -128,8 +127,9 @@ TEST_F(CupsPrinters, CapabilitiesComeFromTheQueue) {
     Printer().SetPrinterIndex(1);
     const TPrinterCapabilities P = Printer().Capabilities();
     EXPECT_TRUE(P.Bins.empty());
-    EXPECT_NE(std::find_if(P.Papers.begin(), P.Papers.end(), [](const TPrinterPaper& X) { return X.Number == 70; }),
-              P.Papers.end()); // A6
+    EXPECT_NE(
+        std::find_if(P.Papers.begin(), P.Papers.end(), [](const TPrinterPaper& X) { return X.Number == 70; }),
+        P.Papers.end()); // A6
 }
 
 TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {
@@ -143,9 +143,9 @@ TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {
     Mode.PrintQuality = dmResHigh;
     Printer().SetTitle(QStringLiteral("Quarterly report"));
     Printer().BeginDoc();
-    Printer().Painter()->drawText(100, 100, QStringLiteral("Page one"));
+    Printer().Handle()->TextOut(100, 100, u"Page one");
     Printer().NewPage();
-    Printer().Painter()->drawText(100, 100, QStringLiteral("Page two"));
+    Printer().Handle()->TextOut(100, 100, u"Page two");
     Printer().EndDoc();
 
     auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());
@@ -182,4 +182,37 @@ TEST_F(CupsPrinters, AQueueThatIsGoneGivesAClearMessage) {
         EXPECT_TRUE(E.Message().startsWith(QStringLiteral("The printer NoSuchQueue is not available")))
             << E.Message().toStdString();
     }
+}
+
+TEST_F(CupsPrinters, DeviceModeSettingsBecomeJobOptions) {
+    auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());
+    ASSERT_NE(Office, nullptr);
+    TDeviceMode M;
+    M.Fields = dmfCopies | dmfCollate | dmfDuplex | dmfPaperSize | dmfDefaultSource | dmfPrintQuality |
+               dmfYResolution | dmfColor;
+    M.Copies = 3;
+    M.Collate = 0;
+    M.Duplex = dmDupHorizontal;
+    M.PaperSize = 999; // no such paper: no media option
+    M.DefaultSource = 12345;
+    M.PrintQuality = 1200;
+    M.YResolution = 1200;
+    M.Color = dmColorMonochrome;
+    using TOptions = std::vector<std::pair<QString, QString>>;
+    EXPECT_EQ(Office->JobOptions(M),
+              TOptions({{"copies", "3"},
+                        {"collate", "false"},
+                        {"multiple-document-handling", "separate-documents-uncollated-copies"},
+                        {"sides", "two-sided-short-edge"},
+                        {"printer-resolution", "1200dpi"},
+                        {"print-color-mode", "monochrome"}}));
+
+    // A size of its own goes out as a custom medium.
+    TDeviceMode U;
+    U.Fields = dmfPaperSize | dmfPaperLength | dmfPaperWidth;
+    U.PaperSize = dmPaperUser;
+    U.PaperLength = 2000;
+    U.PaperWidth = 1000;
+    EXPECT_EQ(Office->JobOptions(U), TOptions({{"media", "custom_100x200mm_100x200mm"}}));
+    EXPECT_TRUE(Office->JobOptions(TDeviceMode()).empty());
 }

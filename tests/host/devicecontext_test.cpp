@@ -1,11 +1,13 @@
 #include "host/devicecontext.h"
 #include "host/mathutil.h"
+#include "support/devices.h"
 #include "support/pixelprobe.h"
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -34,14 +36,18 @@ struct TImageFixture {
 } // namespace
 
 TEST(DeviceContextShapes, RectangleExcludesRightAndBottomAndKeepsOnePixelPenInside) {
-    TImageFixture F;
-    F.DC->Rectangle(10, 10, 20, 15);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 5)) << PixelMap(F.Img(), QRect(8, 8, 14, 9)).toStdString();
-    EXPECT_EQ(F.Img().pixel(10, 10), Black);
-    EXPECT_EQ(F.Img().pixel(19, 14), Black);
-    EXPECT_EQ(F.Img().pixel(11, 11), Red);
-    EXPECT_EQ(F.Img().pixel(18, 13), Red);
-    EXPECT_EQ(CountColor(F.Img(), Red), 8 * 3);
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Rectangle(10, 10, 20, 15);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 10, 5))
+            << PixelMap(F.Img(), QRect(8, 8, 14, 9)).toStdString();
+        EXPECT_EQ(F.Img().pixel(10, 10), Black);
+        EXPECT_EQ(F.Img().pixel(19, 14), Black);
+        EXPECT_EQ(F.Img().pixel(11, 11), Red);
+        EXPECT_EQ(F.Img().pixel(18, 13), Red);
+        EXPECT_EQ(CountColor(F.Img(), Red), 8 * 3);
+    }
 }
 
 TEST(DeviceContextShapes, NullPenRectangleIsOnePixelSmaller) {
@@ -72,13 +78,17 @@ TEST(DeviceContextShapes, WidePensAreCentredUnlessInsideFrame) {
 }
 
 TEST(DeviceContextShapes, EllipseStaysInsideItsBox) {
-    TImageFixture F;
-    F.DC->Ellipse(10, 10, 50, 30);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 40, 20)) << PixelMap(F.Img(), QRect(8, 8, 44, 24)).toStdString();
-    EXPECT_EQ(F.Img().pixel(30, 20), Red);
-    EXPECT_FALSE(Inked(F.Img(), 10, 10)); // corners stay empty
-    EXPECT_EQ(F.Img().pixel(30, 10), Black);
-    EXPECT_EQ(F.Img().pixel(30, 29), Black);
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Ellipse(10, 10, 50, 30);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(10, 10, 40, 20))
+            << PixelMap(F.Img(), QRect(8, 8, 44, 24)).toStdString();
+        EXPECT_EQ(F.Img().pixel(30, 20), Red);
+        EXPECT_FALSE(Inked(F.Img(), 10, 10)); // corners stay empty
+        EXPECT_EQ(F.Img().pixel(30, 10), Black);
+        EXPECT_EQ(F.Img().pixel(30, 29), Black);
+    }
 }
 
 TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
@@ -92,21 +102,24 @@ TEST(DeviceContextShapes, RoundRectStaysInsideItsBoxWithEmptyCorners) {
 }
 
 TEST(DeviceContextShapes, LineToLeavesOutTheEndPixel) {
-    TImageFixture F;
-    F.DC->MoveToEx(5, 5);
-    F.DC->LineTo(15, 5);
-    EXPECT_EQ(InkBounds(F.Img()), QRect(5, 5, 10, 1));
-    F.DC->MoveToEx(50, 50);
-    F.DC->LineTo(60, 60);
-    EXPECT_TRUE(Inked(F.Img(), 59, 59));
-    EXPECT_FALSE(Inked(F.Img(), 60, 60));
-    EXPECT_EQ(CountColor(F.Img(), Black, QRect(40, 40, 40, 40)), 10);
-    F.DC->MoveToEx(100, 20);
-    F.DC->LineTo(100, 10); // upwards
-    EXPECT_EQ(InkBounds(F.Img(), White, QRect(90, 0, 20, 40)), QRect(100, 11, 1, 10));
-    TPoint Cp;
-    F.DC->GetCurrentPositionEx(Cp);
-    EXPECT_EQ(Cp, Point(100, 10));
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->MoveToEx(5, 5);
+        F.DC->LineTo(15, 5);
+        EXPECT_EQ(InkBounds(F.Img()), QRect(5, 5, 10, 1));
+        F.DC->MoveToEx(50, 50);
+        F.DC->LineTo(60, 60);
+        EXPECT_TRUE(Inked(F.Img(), 59, 59));
+        EXPECT_FALSE(Inked(F.Img(), 60, 60));
+        EXPECT_EQ(CountColor(F.Img(), Black, QRect(40, 40, 40, 40)), 10);
+        F.DC->MoveToEx(100, 20);
+        F.DC->LineTo(100, 10); // upwards
+        EXPECT_EQ(InkBounds(F.Img(), White, QRect(90, 0, 20, 40)), QRect(100, 11, 1, 10));
+        TPoint Cp;
+        F.DC->GetCurrentPositionEx(Cp);
+        EXPECT_EQ(Cp, Point(100, 10));
+    }
 }
 
 TEST(DeviceContextShapes, PolylineJoinsSegmentsWithoutTheLastPixel) {
@@ -145,7 +158,8 @@ TEST(DeviceContextShapes, ArcRunsCounterClockwiseBetweenTheRadials) {
     EXPECT_LE(Ink.bottom(), 51);
     EXPECT_TRUE(Inked(F.Img(), 100, 49) || Inked(F.Img(), 100, 50));
     EXPECT_TRUE(Inked(F.Img(), 50, 0) || Inked(F.Img(), 51, 0));
-    EXPECT_TRUE(Inked(F.Img(), 85, 15) || Inked(F.Img(), 86, 14) || Inked(F.Img(), 85, 14) || Inked(F.Img(), 86, 15));
+    EXPECT_TRUE(Inked(F.Img(), 85, 15) || Inked(F.Img(), 86, 14) || Inked(F.Img(), 85, 14) ||
+                Inked(F.Img(), 86, 15));
     EXPECT_EQ(CountColor(F.Img(), Red), 0); // an arc fills nothing
     // the other way round gives the other three quarters
     TImageFixture G;
@@ -157,14 +171,17 @@ TEST(DeviceContextShapes, ArcRunsCounterClockwiseBetweenTheRadials) {
 }
 
 TEST(DeviceContextShapes, PieFillsTheWedgeAndDrawsBothRadii) {
-    TImageFixture F;
-    F.DC->Pie(0, 0, 101, 101, 100, 50, 50, 0);
-    EXPECT_EQ(F.Img().pixel(70, 30), Red);
-    EXPECT_EQ(F.Img().pixel(30, 70), White);
-    EXPECT_EQ(F.Img().pixel(30, 30), White);
-    EXPECT_EQ(F.Img().pixel(75, 50), Black); // the horizontal radius
-    EXPECT_EQ(F.Img().pixel(50, 25), Black); // the vertical radius
-    EXPECT_EQ(F.Img().pixel(25, 50), White);
+    for (int PPI : {96, 300}) {
+        SCOPED_TRACE(PPI);
+        TImageFixture F(PPI);
+        F.DC->Pie(0, 0, 101, 101, 100, 50, 50, 0);
+        EXPECT_EQ(F.Img().pixel(70, 30), Red);
+        EXPECT_EQ(F.Img().pixel(30, 70), White);
+        EXPECT_EQ(F.Img().pixel(30, 30), White);
+        EXPECT_EQ(F.Img().pixel(75, 50), Black); // the horizontal radius
+        EXPECT_EQ(F.Img().pixel(50, 25), Black); // the vertical radius
+        EXPECT_EQ(F.Img().pixel(25, 50), White);
+    }
 }
 
 TEST(DeviceContextShapes, ChordFillsTheSegmentCutByItsLine) {
@@ -202,7 +219,8 @@ TEST(DeviceContextShapes, HatchesRepeatEveryEightDevicePixels) {
     HBRUSH V = CreateHatchBrush(HS_VERTICAL, RGB(0, 0, 0));
     F.DC->SetBkMode(TRANSPARENT);
     F.DC->FillRect(Rect(3, 3, 35, 35), H);
-    for (int y = 3; y < 35; ++y) EXPECT_EQ(Inked(F.Img(), 10, y), y % 8 == 0) << y;
+    for (int y = 3; y < 35; ++y)
+        EXPECT_EQ(Inked(F.Img(), 10, y), y % 8 == 0) << y;
     EXPECT_EQ(CountColor(F.Img(), Black), 4 * 32);
     // opaque background fills the gaps with the background colour
     F.DC->SetBkMode(OPAQUE);
@@ -496,7 +514,7 @@ TEST(DeviceContextState, RestoreDCBringsBackTheWholeState) {
     F.DC->FillRect(Rect(0, 0, 10, 10), F.RedBrush); // clipping is gone too
     EXPECT_EQ(InkBounds(F.Img()), QRect(0, 0, 10, 10));
     EXPECT_FALSE(F.DC->RestoreDC(1)); // nothing saved any more
-    EXPECT_TRUE(DeleteObject(Blue)); // the restored state let go of it
+    EXPECT_TRUE(DeleteObject(Blue));  // the restored state let go of it
 }
 
 TEST(DeviceContextState, AnisotropicMappingScalesAndMovesDrawing) {
@@ -538,25 +556,18 @@ TEST(DeviceContextState, DeviceCapsOfTheBackings) {
     EXPECT_EQ(Img->GetDeviceCaps(HORZRES), 850);
     EXPECT_EQ(Img->GetDeviceCaps(VERTRES), 1100);
     EXPECT_EQ(Img->GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
-    TDeviceCaps C;
-    C.Technology = DT_RASPRINTER;
-    C.LogPixelsX = 600;
+    TDeviceCaps C = PrinterCaps(600, 8.5, 5.5, 0.25);
     C.LogPixelsY = 300;
-    C.PhysicalWidth = 5100;
-    C.PhysicalHeight = 3300;
-    C.PhysicalOffsetX = 100;
     C.PhysicalOffsetY = 50;
-    C.HorzRes = 4900;
-    C.VertRes = 3200;
     auto Rec = DeviceContext::CreateRecording(C);
     EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSX), 600);
     EXPECT_EQ(Rec->GetDeviceCaps(LOGPIXELSY), 300);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALWIDTH), 5100);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALHEIGHT), 3300);
-    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETX), 100);
+    EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETX), 150);
     EXPECT_EQ(Rec->GetDeviceCaps(PHYSICALOFFSETY), 50);
-    EXPECT_EQ(Rec->GetDeviceCaps(HORZRES), 4900);
-    EXPECT_EQ(Rec->GetDeviceCaps(VERTRES), 3200);
+    EXPECT_EQ(Rec->GetDeviceCaps(HORZRES), 4800);
+    EXPECT_EQ(Rec->GetDeviceCaps(VERTRES), 3000);
     EXPECT_EQ(Rec->GetDeviceCaps(TECHNOLOGY) & 1, 0); // not a screen
 }
 
@@ -584,7 +595,7 @@ TEST(DeviceContextObjects, SelectReturnsThePreviousObjectOfThatKind) {
 }
 
 TEST(DeviceContextObjects, SelectedObjectIsNotFreedUntilDeselected) {
-    int Before = GdiObjectCount();
+    TGdiLeakCheck Leaks;
     {
         auto DC = DeviceContext::CreateImage(10, 10, 96, 96);
         TLogFont Lf;
@@ -610,7 +621,7 @@ TEST(DeviceContextObjects, SelectedObjectIsNotFreedUntilDeselected) {
         DC.reset();
         EXPECT_TRUE(DeleteObject(Pen));
     }
-    EXPECT_EQ(GdiObjectCount(), Before);
+    EXPECT_EQ(Leaks.Leaked(), 0);
 }
 
 TEST(DeviceContextObjects, StockObjectsHaveTheirRecords) {
@@ -656,18 +667,19 @@ TEST(DeviceContextRecording, LogShowsEveryCallWithItsArguments) {
     DC->SelectObject(GetStockObject(SYSTEM_FONT));
     TSize S;
     DC->GetTextExtentPoint32(u"not logged", S);
-    EXPECT_EQ(DC->Log()->Text(), QStringLiteral("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
-                                                "SelectObject pen 0 2 0x0000FF\n"
-                                                "SetTextAlign 24\n"
-                                                "SetBkMode 1\n"
-                                                "TextOut 10 20 \"Sum \\\"A\\\"\"\n"
-                                                "ExtTextOut 5 6 4 1 2 3 4 \"x\"\n"
-                                                "MoveToEx 1 1\n"
-                                                "LineTo 5 1\n"
-                                                "Rectangle 0 0 10 10\n"
-                                                "Polygon 3 0,0 5,0 0,5\n"
-                                                "SelectObject stock 7\n"
-                                                "SelectObject stock 13"));
+    EXPECT_EQ(DC->Log()->Text().toStdString(),
+              std::string("SelectObject font \"Arial\" -13 0 400 0 0 0 1 esc=900\n"
+                          "SelectObject pen 0 2 0x0000FF\n"
+                          "SetTextAlign 24\n"
+                          "SetBkMode 1\n"
+                          "TextOut 10 20 \"Sum \\\"A\\\"\"\n"
+                          "ExtTextOut 5 6 4 1 2 3 4 \"x\"\n"
+                          "MoveToEx 1 1\n"
+                          "LineTo 5 1\n"
+                          "Rectangle 0 0 10 10\n"
+                          "Polygon 3 0,0 5,0 0,5\n"
+                          "SelectObject stock 7\n"
+                          "SelectObject stock 13"));
     EXPECT_EQ(DC->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("Rectangle")}),
               QStringList({QStringLiteral("LineTo 5 1"), QStringLiteral("Rectangle 0 0 10 10")}));
     EXPECT_EQ(DC->Image(), nullptr);
@@ -749,7 +761,8 @@ TEST(DeviceContextPdf, TwoPagesWithTextAndPaperSize) {
     QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b")))) << Info.toStdString();
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
+    EXPECT_TRUE(Info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
         << Info.toStdString();
     QString Page1 = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", File, "-"});
     QString Page2 = RunTool(QStringLiteral("pdftotext"), {"-f", "2", "-l", "2", File, "-"});
@@ -768,7 +781,8 @@ TEST(DeviceContextPdf, LandscapePaperKeepsItsWidth) {
     }
     QString Info = RunTool(QStringLiteral("pdfinfo"), {File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
+    EXPECT_TRUE(Info.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
         << Info.toStdString();
 }
 
@@ -795,9 +809,11 @@ TEST(DeviceContextPdf, PaperChangesBetweenPagesAndPrintableAreaMovesTheOrigin) {
     }
     QString Info = RunTool(QStringLiteral("pdfinfo"), {"-f", "1", "-l", "2", File});
     if (Info.isEmpty()) GTEST_SKIP() << "pdfinfo is not installed";
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
+    EXPECT_TRUE(
+        Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12]"))))
         << Info.toStdString();
-    EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
+    EXPECT_TRUE(
+        Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595"))))
         << Info.toStdString();
     // the text of page 1 starts at the printable offset: a quarter inch from the paper's edge
     QString Box = RunTool(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", "-bbox", File, "-"});
@@ -817,4 +833,142 @@ TEST(DeviceContextState, PaintWithWorksInLogicalUnitsInsideTheClip) {
     F.DC->IntersectClipRect(0, 0, 5, 100);
     F.DC->PaintWith([](QPainter& P) { P.fillRect(QRect(2, 2, 10, 3), Qt::red); }, QStringLiteral("bar"));
     EXPECT_EQ(InkBounds(F.Img()), QRect(4, 4, 6, 6));
+}
+
+TEST(DeviceContextState, AbsurdArgumentsDrawWithoutFaults) {
+    const int Big = std::numeric_limits<int>::max(), Small = std::numeric_limits<int>::min();
+    TImageFixture F(96, 50, 50);
+    F.DC->Rectangle(Small, Small, Big, Big);
+    F.DC->Ellipse(Small, 0, Big, 10);
+    F.DC->MoveToEx(Small, Small);
+    F.DC->LineTo(Big, Big - 7);
+    F.DC->Pie(Small, Small, Big, Big, 0, 0, 0, 0);
+    F.DC->PatBlt(Big, Big, Big, Big, WHITENESS);
+    TRect R = Rect(Small, Small, Big, Big);
+    F.DC->FillRect(R, F.RedBrush);
+    EXPECT_EQ(CountColor(F.Img(), Red), 50 * 50);
+    QImage Pic(1, 1, QImage::Format_RGB32);
+    F.DC->StretchDIBits(0, 0, Big, Big, 0, 0, Small, Small, Pic, SRCCOPY);
+    EXPECT_TRUE(F.DC->SetWindowExtEx(0, 5)); // text mode ignores extents
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    EXPECT_FALSE(F.DC->SetWindowExtEx(0, 5));
+    EXPECT_FALSE(F.DC->SetViewportExtEx(5, 0));
+    F.DC->SetWindowExtEx(1, 1);
+    F.DC->SetViewportExtEx(Big, Big);
+    F.DC->Rectangle(0, 0, 5, 5);
+    TLogFont Lf;
+    Lf.lfHeight = Small;
+    Lf.lfWidth = Big;
+    Lf.lfEscapement = Big;
+    Lf.lfWeight = Big;
+    HFONT Font = CreateFontIndirect(Lf);
+    F.DC->SelectObject(Font);
+    F.DC->TextOut(0, 0, u"x");
+    TSize S;
+    F.DC->GetTextExtentPoint32(u"x", S);
+    F.DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+    EXPECT_EQ(Rect(Small, 0, Big, 0).Width(), Big);
+    EXPECT_EQ(Bounds(Big, 0, 10, 0).Right, Big);
+}
+
+TEST(DeviceContextText, SwitchingFontsMeasuresWithTheSelectedOne) {
+    auto DC = DeviceContext::CreateMeasuring(96, 96);
+    TLogFont Lf;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    Lf.lfHeight = -13;
+    HFONT Small = CreateFontIndirect(Lf);
+    Lf.lfHeight = -26;
+    HFONT Large = CreateFontIndirect(Lf);
+    TSize A, B, C;
+    DC->SelectObject(Small);
+    DC->GetTextExtentPoint32(u"Hello World", A);
+    DC->SelectObject(Large);
+    DC->GetTextExtentPoint32(u"Hello World", B);
+    DC->SelectObject(Small);
+    DC->GetTextExtentPoint32(u"Hello World", C);
+    EXPECT_EQ(A, C);
+    EXPECT_NEAR(B.cx, 2 * A.cx, 3);
+    // a font freed and made again is measured afresh
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Small);
+    DeleteObject(Large);
+    Lf.lfHeight = -13;
+    HFONT Again = CreateFontIndirect(Lf);
+    DC->SelectObject(Again);
+    DC->GetTextExtentPoint32(u"Hello World", C);
+    EXPECT_EQ(A, C);
+    DC->SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Again);
+}
+
+TEST(DeviceContextText, ImageDevicesDrawGlyphsWithoutAntialiasing) {
+    for (int PPI : {96, 300}) {
+        TImageFixture F(PPI, 600, 200);
+        TFontFixture Font(*F.DC, 10, 300);
+        F.DC->SetBkMode(TRANSPARENT);
+        F.DC->TextOut(20, 100, u"Hello World, 0123456789");
+        int Ink = CountColor(F.Img(), Black);
+        EXPECT_GT(Ink, 50);
+        EXPECT_EQ(Ink + CountColor(F.Img(), White), F.Img().width() * F.Img().height()) << PPI;
+    }
+}
+
+TEST(DeviceContextShapes, HatchSpacingStaysInDevicePixelsUnderMapping) {
+    TImageFixture F(300);
+    HBRUSH H = CreateHatchBrush(HS_VERTICAL, RGB(0, 0, 0));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(1, 1);
+    F.DC->SetViewportExtEx(4, 4); // one unit is four pixels
+    F.DC->FillRect(Rect(0, 0, 10, 10), H);
+    for (int x = 0; x < 40; ++x)
+        EXPECT_EQ(Inked(F.Img(), x, 5), x % 8 == 0) << x;
+    F.DC->SetMapMode(MM_TEXT);
+    DeleteObject(H);
+}
+
+TEST(DeviceContextText, GlyphsTakeTheTextColour) {
+    TImageFixture F;
+    TFontFixture Font(*F.DC, 12);
+    F.DC->SetTextColor(RGB(0, 0, 255));
+    F.DC->SetBkMode(TRANSPARENT);
+    F.DC->TextOut(10, 10, u"Blue");
+    EXPECT_GT(CountColor(F.Img(), Blue), 20);
+    EXPECT_EQ(CountColor(F.Img(), Blue) + CountColor(F.Img(), White), 200 * 200);
+}
+
+TEST(DeviceContextImages, IndexedImagesDrawWithTheirColourTable) {
+    TImageFixture F;
+    QImage Pic(2, 1, QImage::Format_Indexed8);
+    Pic.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    Pic.setPixel(0, 0, 1);
+    Pic.setPixel(1, 0, 0);
+    HPALETTE Pal = CreatePalette({TPaletteEntry{255, 0, 0, 0}, TPaletteEntry{0, 0, 255, 0}});
+    F.DC->StartLog();
+    HPALETTE Old = F.DC->SelectPalette(Pal, true);
+    F.DC->RealizePalette();
+    F.DC->StretchDIBits(0, 0, 4, 2, 0, 0, 2, 1, Pic, SRCCOPY);
+    F.DC->SelectPalette(Old, true);
+    EXPECT_EQ(F.Img().pixel(0, 0), Blue);
+    EXPECT_EQ(F.Img().pixel(1, 1), Blue);
+    EXPECT_EQ(F.Img().pixel(2, 0), Red);
+    EXPECT_EQ(F.DC->Log()->Text().toStdString(), std::string("SelectPalette palette 2 background\n"
+                                                             "RealizePalette\n"
+                                                             "StretchDIBits 0 0 4 2 0 0 2 1 2 1 0x00CC0020\n"
+                                                             "SelectPalette stock 15 background"));
+    EXPECT_TRUE(DeleteObject(Pal));
+}
+
+TEST(DeviceContextObjects, ClearingTheTableSparesSelectedAndStockObjects) {
+    auto DC = DeviceContext::CreateMeasuring(96, 96);
+    HPEN Kept = CreatePen(PS_SOLID, 1, 0);
+    HPEN Dropped = CreatePen(PS_SOLID, 2, 0);
+    DC->SelectObject(Kept);
+    EXPECT_GE(ClearGdiObjects(), 1);
+    EXPECT_EQ(GetObjectType(Dropped), 0);
+    EXPECT_EQ(GetObjectType(Kept), OBJ_PEN);
+    EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), OBJ_BRUSH);
+    DC->SelectObject(GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(DeleteObject(Kept));
 }

@@ -3,10 +3,12 @@
 #include "support/scripteddialogs.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -129,6 +131,21 @@ TEST_F(Dialogs, FileDialogsAreAnsweredByScript) {
     EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/out.pim"));
 }
 
+TEST_F(Dialogs, AnUnscriptedDialogOrAnUnusedAnswerFailsTheTest) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            TScriptedDialogs Script;
+            MessageDlg(QStringLiteral("Surprise"), mtWarning, mbOK);
+        },
+        "unscripted dialog: Warning: Surprise");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            TScriptedDialogs Script;
+            Script.Answer(mrYes);
+        },
+        "scripted answers left unused");
+}
+
 TEST_F(Dialogs, TheScriptedServiceIsInstalledOnlyWhileItLives) {
     EXPECT_EQ(DialogService(), QtDialogService());
     {
@@ -165,10 +182,11 @@ TEST_F(Dialogs, TheQtMessageBoxAnswersWithThePressedButton) {
     EXPECT_EQ(MessageDlg(QStringLiteral("Printer busy"), mtError, mbAbortRetryIgnore), mrRetry);
 }
 
-// A form shown in a real window.
+// A form shown in a real window, a plain widget or a Qt dialog.
 class TWindowForm : public TForm {
 public:
-    explicit TWindowForm(TComponent* AOwner) : TForm(AOwner), FWidget(std::make_unique<QWidget>()) {}
+    explicit TWindowForm(TComponent* AOwner, bool AsDialog = false)
+        : TForm(AOwner), FWidget(AsDialog ? new QDialog() : new QWidget()) {}
     QWidget* Widget() const override { return FWidget.get(); }
 
 private:
@@ -204,6 +222,16 @@ TEST_F(Dialogs, TheRealModalLoopEndsWithTheFormsResult) {
     WhenVisible(&Form, [&] { Form.Widget()->close(); });
     EXPECT_EQ(QtDialogService()->ShowModal(&Form), mrCancel);
     EXPECT_FALSE(Form.Visible());
+}
+
+TEST_F(Dialogs, AQtDialogThatAcceptsItselfEndsTheModalShowingWithOk) {
+    SetUnattendedDialogs(true);
+    TWindowForm Form(nullptr, true);
+    auto* Dialog = static_cast<QDialog*>(Form.Widget());
+    WhenVisible(&Form, [&] { Dialog->accept(); });
+    EXPECT_EQ(QtDialogService()->ShowModal(&Form), mrOk);
+    WhenVisible(&Form, [&] { Dialog->reject(); });
+    EXPECT_EQ(QtDialogService()->ShowModal(&Form), mrCancel);
 }
 
 TEST_F(Dialogs, AFormWithoutAWindowCannotBeShownModallyForReal) {

@@ -13,7 +13,9 @@ TEST(FontResolution, FacesResolveThroughFontconfig) {
     struct TCase {
         const char* Face;
         const char* Family;
-    } Cases[] = {{"Arial", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"}};
+    } Cases[] = {{"Arial", "Liberation Sans"},
+                 {"Times New Roman", "Liberation Serif"},
+                 {"Courier New", "Liberation Mono"}};
     for (const TCase& C : Cases) {
         TLogFont Lf;
         Lf.lfFaceName = QString::fromLatin1(C.Face);
@@ -42,7 +44,8 @@ TEST(FontResolution, WidthsAreWholePixelsPerCharacterAndSurrogatesCountOnce) {
     auto F = FontInstance(Lf, -13, 0, 96, true);
     std::vector<int> A = F->Advances(u"Hello");
     int Sum = 0;
-    for (int V : A) Sum += V;
+    for (int V : A)
+        Sum += V;
     EXPECT_EQ(Sum, F->TextWidth(u"Hello"));
     std::vector<int> B = F->Advances(u"a\U0001D400b");
     ASSERT_EQ(B.size(), 4u);
@@ -56,5 +59,6 @@ TEST(FontResolution, WidthStretchesTheFace) {
     auto Normal = FontInstance(Lf, -20, 0, 96, true);
     Lf.lfWidth = Normal->Metrics().tmAveCharWidth * 2;
     auto Wide = FontInstance(Lf, -20, Lf.lfWidth, 96, true);
-    EXPECT_NEAR(Wide->TextWidth(u"Hello World"), 2 * Normal->TextWidth(u"Hello World"), 12); // the average width is whole pixels
+    EXPECT_NEAR(Wide->TextWidth(u"Hello World"), 2 * Normal->TextWidth(u"Hello World"),
+                12); // the average width is whole pixels
 }

@@ -224,7 +224,7 @@ TEST(Graphic, DrawingGoesThroughTheDeviceContextAtTheRectanglesDeviceSize) {
     TCanvas Canvas(DC.get());
     Canvas.Draw(10, 10, m);
     EXPECT_EQ(DC->Log()->Only({"StretchDIBits"}).join(' ').toStdString(),
-              "StretchDIBits 10 10 100 100 0 0 200 200 200 200 0xCC0020");
+              "StretchDIBits 10 10 100 100 0 0 200 200 200 200 0x00CC0020");
     if (TMetafile::CanDrawEnhanced()) {
         EXPECT_EQ(DC->Image()->pixel(120, 120), qRgb(255, 0, 0));
         EXPECT_EQ(DC->Image()->pixel(25, 25), qRgb(255, 255, 255));
@@ -235,7 +235,7 @@ TEST(Graphic, DrawingGoesThroughTheDeviceContextAtTheRectanglesDeviceSize) {
     DC->Log()->Clear();
     Canvas.StretchDraw(Rect(0, 0, 10, 14), p);
     EXPECT_EQ(DC->Log()->Only({"StretchDIBits"}).join(' ').toStdString(),
-              "StretchDIBits 0 0 10 14 0 0 5 7 5 7 0xCC0020");
+              "StretchDIBits 0 0 10 14 0 0 5 7 5 7 0x00CC0020");
     EXPECT_EQ(DC->Image()->pixel(5, 9),
               qRgb(255, 0, 0)); // source pixel (1, 2), doubled by the stretch and by the mapping
     EXPECT_EQ(DC->Image()->pixel(9, 9), qRgb(255, 255, 255));

@@ -1,10 +1,10 @@
+#include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/pdfprinter.h"
 #include "host/printers.h"
 #include "support/fakeprinter.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -56,7 +56,8 @@ TEST(Printers, WithNoPrinterEveryPathGivesTheMessage) {
 
 TEST(Printers, IndexMinusOneIsTheDefaultAndChangingPrinterReadsItsDefaults) {
     TFakePrinterList List(TwoPrinters(), 1);
-    EXPECT_EQ(Printer().Printers(), QStringList({QStringLiteral("Office Laser"), QStringLiteral("Label Printer")}));
+    EXPECT_EQ(Printer().Printers(),
+              QStringList({QStringLiteral("Office Laser"), QStringLiteral("Label Printer")}));
     EXPECT_EQ(Printer().DefaultPrinter(), QStringLiteral("Label Printer"));
     EXPECT_EQ(Printer().PrinterIndex(), 1);
     EXPECT_EQ(Printer().DeviceMode().DeviceName, QStringLiteral("Label Printer"));
@@ -84,7 +85,7 @@ TEST(Printers, IndexMinusOneIsTheDefaultAndChangingPrinterReadsItsDefaults) {
 TEST(Printers, DeviceCapsFollowPaperOrientationAndResolution) {
     TFakePrinterList List(TwoPrinters(), 0);
     TDeviceMode& Mode = Printer().DeviceMode();
-    TPrinterDeviceCaps C = Printer().DeviceCaps();
+    TDeviceCaps C = Printer().DeviceCaps();
     // Letter at 600 dpi with a quarter inch all round.
     EXPECT_EQ(C.LogPixelsX, 600);
     EXPECT_EQ(C.LogPixelsY, 600);
@@ -105,10 +106,12 @@ TEST(Printers, DeviceCapsFollowPaperOrientationAndResolution) {
     Mode.PaperSize = dmPaperA4;
     Mode.PrintQuality = 300;
     Mode.YResolution = 150;
+    EXPECT_EQ(Printer().DeviceCaps().LogPixelsY, 300) << "only a pair the printer offers";
+    List[0]->Caps.Resolutions.push_back(QPoint(300, 150));
     C = Printer().DeviceCaps();
     EXPECT_EQ(C.LogPixelsX, 300);
     EXPECT_EQ(C.LogPixelsY, 150);
-    EXPECT_EQ(C.PhysicalWidth, 2480); // 210 mm at 300 dpi
+    EXPECT_EQ(C.PhysicalWidth, 2480);  // 210 mm at 300 dpi
     EXPECT_EQ(C.PhysicalHeight, 1754); // 297 mm at 150 dpi
     EXPECT_EQ(C.PhysicalOffsetY, 38);
 
@@ -140,15 +143,29 @@ TEST(Printers, FakeJobRecordsPagesCopiesAndModeChangedWhileRunning) {
     Printer().SetTitle(QStringLiteral("Invoices"));
     Printer().BeginDoc();
     EXPECT_TRUE(Printer().Printing());
-    Printer().Painter()->drawLine(0, 0, 100, 100);
+    DeviceContext* Dc = Printer().Handle();
+    Dc->StartLog();
+    Dc->MoveToEx(0, 0);
+    Dc->LineTo(100, 100);
 
     // An edit alone changes nothing for the running job; applied, it holds from the next page.
     Mode.PaperSize = dmPaperLegal;
     Printer().NewPage();
     Printer().ApplyDeviceMode();
     EXPECT_EQ(Printer().DeviceCaps().PhysicalHeight, 8400);
-    Printer().NewPage();
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 6600) << "the page under way keeps its paper";
+    Dc->Rectangle(10, 10, 50, 50);
+    Dc->NewPage(); // the device context's own page break reaches the printer too
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 8400);
     EXPECT_EQ(Printer().PageNumber(), 3);
+    EXPECT_EQ(Printer().Handle(), Dc) << "one device context for the whole job";
+    EXPECT_EQ(Dc->GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALOFFSETX), 150);
+    EXPECT_EQ(Dc->GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
+    EXPECT_EQ(
+        Dc->Log()->Only({QStringLiteral("LineTo"), QStringLiteral("NewPage"), QStringLiteral("Rectangle")}),
+        QStringList({QStringLiteral("LineTo 100 100"), QStringLiteral("NewPage"),
+                     QStringLiteral("Rectangle 10 10 50 50"), QStringLiteral("NewPage")}));
     Printer().EndDoc();
     EXPECT_FALSE(Printer().Printing());
 
@@ -164,7 +181,7 @@ TEST(Printers, FakeJobRecordsPagesCopiesAndModeChangedWhileRunning) {
     EXPECT_EQ(Job.Pages[1].Mode.PaperSize, dmPaperLetter);
     EXPECT_EQ(Job.Pages[2].Mode.PaperSize, dmPaperLegal);
     EXPECT_EQ(Job.Pages[2].Caps.PhysicalHeight, 8400);
-    EXPECT_GT(Job.Pages[0].Picture.size(), 0u);
+    EXPECT_GT(Job.Picture.size(), 0u);
 }
 
 TEST(Printers, FailuresOnDemandLeaveThePrinterReady) {
@@ -204,17 +221,21 @@ TEST(Printers, PdfFilePrinterWritesEachPageWithItsPaper) {
     Mode.PaperSize = dmPaperA4;
     Printer().SetTitle(QStringLiteral("Two pages"));
     Printer().BeginDoc();
-    QFont Font(QStringLiteral("Liberation Sans"));
-    Font.setPixelSize(100);
-    Printer().Painter()->setFont(Font);
-    Printer().Painter()->drawText(100, 200, QStringLiteral("First page"));
+    DeviceContext* Dc = Printer().Handle();
+    TLogFont Lf;
+    Lf.lfHeight = -100;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    const HFONT Font = CreateFontIndirect(Lf);
+    const HGDIOBJ Old = Dc->SelectObject(Font);
+    Dc->TextOut(100, 200, u"First page");
     Mode.PaperSize = dmPaperLetter;
     Mode.Orientation = dmOrientLandscape;
     Printer().ApplyDeviceMode();
     Printer().NewPage();
-    Printer().Painter()->setFont(Font);
-    Printer().Painter()->drawText(100, 200, QStringLiteral("Second page"));
+    Dc->TextOut(100, 200, u"Second page");
+    Dc->SelectObject(Old);
     Printer().EndDoc();
+    EXPECT_TRUE(DeleteObject(Font));
     const QString Written = P->LastFileName();
     Printer().Refresh();
 
@@ -224,8 +245,9 @@ TEST(Printers, PdfFilePrinterWritesEachPageWithItsPaper) {
     EXPECT_TRUE(F.read(5) == "%PDF-");
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         GTEST_SKIP() << "pdfinfo is not installed (Debian package poppler-utils)";
-    const QString Info = Tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
-                                                          QStringLiteral("-l"), QStringLiteral("2"), F.fileName()});
+    const QString Info =
+        Tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                         QStringLiteral("2"), F.fileName()});
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595 x 842"))));
     EXPECT_TRUE(Info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+792 x 612"))));
@@ -243,8 +265,30 @@ TEST(Printers, AbortedPdfJobLeavesNoFile) {
     L.push_back(std::move(Pdf));
     Printer().SetPrinters(std::move(L), 0);
     Printer().BeginDoc();
-    Printer().Painter()->drawRect(10, 10, 100, 100);
+    Printer().Handle()->Rectangle(10, 10, 100, 100);
     Printer().Abort();
     Printer().Refresh();
     EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("gone.pdf"))));
+}
+
+TEST(Printers, HandleOutsideAJobAnswersForTheDeviceModeInForce) {
+    TFakePrinterList List(TwoPrinters(), 0);
+    DeviceContext* Dc = Printer().Handle();
+    EXPECT_EQ(Dc->GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 6600);
+    EXPECT_EQ(Dc->GetDeviceCaps(VERTRES), 6300);
+    EXPECT_EQ(Printer().Handle(), Dc);
+    Printer().DeviceMode().PaperSize = dmPaperLegal;
+    EXPECT_EQ(Printer().Handle(), Dc) << "a holder of the handle keeps a valid one";
+    EXPECT_EQ(Dc->GetDeviceCaps(PHYSICALHEIGHT), 8400);
+    Printer().BeginDoc();
+    EXPECT_NE(Printer().Handle(), Dc);
+    Printer().EndDoc();
+    EXPECT_EQ(Printer().Handle(), Dc);
+    TSize Size;
+    EXPECT_TRUE(Printer().Handle()->GetTextExtentPoint32(u"Total", Size));
+    EXPECT_GT(Size.cx, 0);
+
+    TFakePrinterList None;
+    EXPECT_EQ(MessageOf([] { Printer().Handle(); }), QString::fromLatin1(SNoDefaultPrinter));
 }

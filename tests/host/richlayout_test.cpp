@@ -24,7 +24,8 @@ public:
     }
     QString All() const {
         QString s;
-        for (const TDrawn& d : Texts) s += d.Text;
+        for (const TDrawn& d : Texts)
+            s += d.Text;
         return s;
     }
     std::vector<std::pair<QRect, QColor>> Fills;
@@ -39,17 +40,22 @@ QByteArray LongRtf() {
         r += "\\pard";
         if (i % 3 == 1) r += "\\qj\\li360\\fi360";
         if (i % 3 == 2) r += "\\qc\\sb120\\sa120";
-        r += "\\f" + QByteArray::number(i % 3) + "\\fs" + QByteArray::number(18 + 4 * (i % 4)) + " Paragraph " +
-             QByteArray::number(i) + ": ";
-        for (int w = 0; w < 30 + i; ++w) r += (w % 7 == 3 ? "{\\b bold} " : w % 11 == 5 ? "{\\cf1 red}\\tab " : "word ");
-        if (i == 5) r += "\\line after a break\\par\\par";
-        else r += "\\par ";
+        r += "\\f" + QByteArray::number(i % 3) + "\\fs" + QByteArray::number(18 + 4 * (i % 4)) +
+             " Paragraph " + QByteArray::number(i) + ": ";
+        for (int w = 0; w < 30 + i; ++w)
+            r += (w % 7 == 3 ? "{\\b bold} " : w % 11 == 5 ? "{\\cf1 red}\\tab " : "word ");
+        if (i == 5)
+            r += "\\line after a break\\par\\par";
+        else
+            r += "\\par ";
     }
     return r + "}";
 }
 
 // Twips of a rectangle of the given pixel size at 96 pixels per inch.
-QRect TwipsRect(int Width, int Height) { return QRect(QPoint(0, 0), QPoint(Width * 15 - 1, Height * 15 - 1)); }
+QRect TwipsRect(int Width, int Height) {
+    return QRect(QPoint(0, 0), QPoint(Width * 15 - 1, Height * 15 - 1));
+}
 
 QString WithoutLayoutCharacters(QString s) {
     s.remove(u'\r');
@@ -77,7 +83,8 @@ TEST(RichLayout, PiecesOfAFixedHeightJoinWithoutGapOrOverlap) {
         TRecordingCanvas c;
         EXPECT_EQ(Layout.Render(c, Pos, Pos + m.Count, Rect, 5000), Pos + m.Count);
         EXPECT_EQ(c.All(), WithoutLayoutCharacters(t.Text(Pos, Pos + m.Count)));
-        for (const TDrawn& d : c.Texts) EXPECT_LT(d.Baseline, 120);
+        for (const TDrawn& d : c.Texts)
+            EXPECT_LT(d.Baseline, 120);
         Joined += t.Text(Pos, Pos + m.Count);
         Pos += m.Count;
         ++Pieces;
@@ -89,7 +96,8 @@ TEST(RichLayout, PiecesOfAFixedHeightJoinWithoutGapOrOverlap) {
 
 TEST(RichLayout, RenderingDrawsExactlyTheAskedRange) {
     TRichText t;
-    t.Load("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 alpha beta gamma\\par delta {\\b epsilon} zeta\\par eta}");
+    t.Load(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 alpha beta gamma\\par delta {\\b epsilon} zeta\\par eta}");
     TRichLayout Layout(t, TRichLayoutOptions());
     TRecordingCanvas c;
     // From inside "beta" to inside "epsilon": nothing before or after is drawn.
@@ -113,6 +121,32 @@ TEST(RichLayout, AnEmbeddedObjectKeepsItsPlaceButIsNotDrawnAsText) {
     ASSERT_EQ(c.Texts.size(), 2u);
     EXPECT_EQ(c.Texts[0].Text, "left");
     EXPECT_EQ(c.Texts[1].Text, "right");
+}
+
+TEST(RichLayout, BulletsHangBeforeTheFirstLineOfTheirParagraph) {
+    TRichText t;
+    t.Load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\fs20"
+           "\\pard{\\pntext\\f1\\'b7\\tab}\\fi-360\\li720\\f0 one\\par{\\pntext\\f1\\'b7\\tab}two}");
+    TRichLayout Layout(t, TRichLayoutOptions());
+    TRecordingCanvas c;
+    Layout.Render(c, 0, -1, TwipsRect(400, 100));
+    ASSERT_EQ(c.Texts.size(), 4u);
+    EXPECT_EQ(c.Texts[0].Text, QString::fromUtf8("•"));
+    EXPECT_EQ(c.Texts[0].X, 24);
+    EXPECT_EQ(c.Texts[1].Text, "one");
+    EXPECT_EQ(c.Texts[1].X, 48);
+    EXPECT_EQ(c.Texts[0].Baseline, c.Texts[1].Baseline);
+    // A piece that starts with the second paragraph draws its bullet; one that starts inside a
+    // paragraph does not.
+    TRecordingCanvas d;
+    Layout.Render(d, 4, -1, TwipsRect(400, 100));
+    ASSERT_EQ(d.Texts.size(), 2u);
+    EXPECT_EQ(d.Texts[0].Text, QString::fromUtf8("•"));
+    TRecordingCanvas e;
+    Layout.Render(e, 5, -1, TwipsRect(400, 100));
+    ASSERT_EQ(e.Texts.size(), 1u);
+    EXPECT_EQ(e.Texts[0].Text, "wo");
+    EXPECT_EQ(e.Texts[0].X, 48);
 }
 
 TEST(RichLayout, AnEmptyRectangleStillTakesOneLine) {
@@ -170,12 +204,14 @@ TEST(RichLayout, AlignmentIndentsAndTabStopsPlaceTheText) {
     EXPECT_EQ(c.Texts[4].X, 100 + 192);
     EXPECT_NEAR(c.Texts[6].X + fm.horizontalAdvance("d"), 100 + 288, 2);
     EXPECT_GT(c.Texts[0].Baseline, 20);
-    for (std::size_t i = 1; i < 4; ++i) EXPECT_GT(c.Texts[i].Baseline, c.Texts[i - 1].Baseline);
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_GT(c.Texts[i].Baseline, c.Texts[i - 1].Baseline);
 }
 
 TEST(RichLayout, DefaultFontFillsWhatTheTextLeavesOpen) {
     TRichText t;
-    t.Load("{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red0\\green128\\blue0;}plain {\\f0\\fs40\\cf1 own}}");
+    t.Load("{\\rtf1{\\fonttbl{\\f0 Courier New;}}{\\colortbl;\\red0\\green128\\blue0;}plain {\\f0\\fs40\\cf1 "
+           "own}}");
     TRichLayoutOptions o;
     o.DefaultFont.SetName("Times New Roman");
     o.DefaultFont.SetSize(9);
@@ -210,7 +246,8 @@ TEST(RichLayout, PainterCanvasPutsInkInsideTheRectangle) {
     {
         QPainter p(&Image);
         TPainterRichCanvas c(p);
-        TRichLayout(t, TRichLayoutOptions()).Render(c, 0, -1, QRect(QPoint(300, 300), QPoint(300 + 1499, 300 + 899)));
+        TRichLayout(t, TRichLayoutOptions())
+            .Render(c, 0, -1, QRect(QPoint(300, 300), QPoint(300 + 1499, 300 + 899)));
     }
     int MinX = 1000, MinY = 1000, MaxY = -1;
     for (int y = 0; y < Image.height(); ++y)

@@ -22,7 +22,9 @@ QTextCharFormat FormatAt(const TRichText& t, int Pos) {
     return QTextCharFormat();
 }
 
-QString FamilyAt(const TRichText& t, int Pos) { return FormatAt(t, Pos).fontFamilies().toStringList().value(0); }
+QString FamilyAt(const TRichText& t, int Pos) {
+    return FormatAt(t, Pos).fontFamilies().toStringList().value(0);
+}
 
 } // namespace
 
@@ -30,7 +32,8 @@ TEST(RtfReader, FontAndColourTablesGiveEachRunItsFontSizeAndColour) {
     TRichText t;
     t.Load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman Times New Roman;}}"
            "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
-           "\\pard\\f0\\fs20 Plain \\f1\\fs32\\cf1 red \\cf2\\b blue\\b0  \\i it\\i0  \\ul u\\ulnone  \\strike s\\strike0"
+           "\\pard\\f0\\fs20 Plain \\f1\\fs32\\cf1 red \\cf2\\b blue\\b0  \\i it\\i0  \\ul u\\ulnone  "
+           "\\strike s\\strike0"
            "  x\\super 2\\nosupersub\\par}");
     EXPECT_EQ(t.Text(), "Plain red blue it u s x2");
     EXPECT_EQ(t.TextLength(), 24);
@@ -74,6 +77,32 @@ TEST(RtfReader, UnknownAndSkippedDestinationsLeaveNoText) {
               "ABlinkCD");
 }
 
+TEST(RtfReader, BulletsBelongToTheirParagraphButTakeNoPosition) {
+    TRichText t;
+    t.Load(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+        "\\pard{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}\\fi-360\\li720\\f0 one\\par"
+        "{\\pntext\\f1\\'b7\\tab}two\\par\\pard plain\\par{\\listtext 1.\\tab}three}");
+    EXPECT_EQ(t.Text(), "one\rtwo\rplain\rthree");
+    const auto Bullet = [&](int Block) {
+        return t.Document().findBlockByNumber(Block).blockFormat().stringProperty(rbpBulletText);
+    };
+    EXPECT_EQ(Bullet(0), QString::fromUtf8("•\t"));
+    EXPECT_EQ(Bullet(1), QString::fromUtf8("•\t"));
+    EXPECT_EQ(Bullet(2), "");
+    EXPECT_EQ(Bullet(3), "1.\t");
+    const QTextCharFormat f = t.Document()
+                                  .findBlockByNumber(0)
+                                  .blockFormat()
+                                  .property(rbpBulletFormat)
+                                  .value<QTextFormat>()
+                                  .toCharFormat();
+    // The symbol font's characters are read as Unicode, so the face itself is not kept.
+    EXPECT_FALSE(f.hasProperty(rcpHasFamily));
+    EXPECT_EQ(Loaded("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}{\\f1 abp\\'b7W}}"),
+              QString::fromUtf8("αβπ•Ω"));
+}
+
 TEST(RtfReader, APictureOrObjectTakesOnePosition) {
     TRichText t;
     t.Load("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0102}}b"
@@ -99,15 +128,17 @@ TEST(RtfReader, HexBytesAreReadInTheCodePageOfDocumentAndFont) {
     EXPECT_EQ(Loaded("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial CE;}}\\f0\\'e8\\f1\\'e8}"),
               QString::fromUtf8("èč"));
     // Double-byte code pages take their second byte also when it is plain ASCII.
-    EXPECT_EQ(Loaded("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0 \\'93\\'fa\\'96\\'7b\\'8c\\'ea\\'83A}"),
+    EXPECT_EQ(Loaded("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0 "
+                     "\\'93\\'fa\\'96\\'7b\\'8c\\'ea\\'83A}"),
               QString::fromUtf8("日本語ア"));
     // Raw bytes above 127 count as bytes of the code page too.
     EXPECT_EQ(Loaded("{\\rtf1 na\xEFve}"), QString::fromUtf8("naïve"));
 }
 
 TEST(RtfReader, EscapedBracesBackslashesAndSpecialCharacters) {
-    EXPECT_EQ(Loaded("{\\rtf1 \\{a\\}\\\\b\\~c\\_d\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"),
-              QString::fromUtf8("{a}\\b\u00A0c\u2011d—–•‘’“”"));
+    EXPECT_EQ(
+        Loaded("{\\rtf1 \\{a\\}\\\\b\\~c\\_d\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"),
+        QString::fromUtf8("{a}\\b\u00A0c\u2011d—–•‘’“”"));
 }
 
 TEST(RtfReader, ParagraphsBreaksAndTabsCountOnePositionEach) {
@@ -146,7 +177,8 @@ TEST(RtfReader, ParagraphFormatsAreKeptInTwips) {
     EXPECT_EQ(Tabs[1].type, QTextOption::RightTab);
     EXPECT_EQ(Tabs[2].type, QTextOption::DelimiterTab);
     // The last paragraph takes the formats in force when the document ends.
-    EXPECT_EQ(t.Document().findBlockByNumber(2).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(t.Document().findBlockByNumber(2).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
     EXPECT_EQ(t.DefaultTab(), 360);
 }
 
@@ -155,11 +187,13 @@ TEST(RtfReader, TextWithoutRtfHeaderLoadsAsPlainText) {
     t.Load("first line\r\nsecond\tline\r\n");
     EXPECT_EQ(t.Text(), "first line\rsecond\tline");
     EXPECT_FALSE(FormatAt(t, 0).hasProperty(rcpHasFamily));
-    EXPECT_EQ(Loaded(StringToUtf16LE(QString::fromUtf8("Grüße\nzwei"), true)), QString::fromUtf8("Grüße\rzwei"));
+    EXPECT_EQ(Loaded(StringToUtf16LE(QString::fromUtf8("Grüße\nzwei"), true)),
+              QString::fromUtf8("Grüße\rzwei"));
     // Braces and backslashes of plain text are just characters.
     EXPECT_EQ(Loaded("a {\\b} c"), "a {\\b} c");
     // RTF stored as UTF-16 text is still read as RTF.
-    EXPECT_EQ(Loaded(StringToUtf16LE(QString::fromUtf8("{\\rtf1 Tschüß\\par}"), true)), QString::fromUtf8("Tschüß"));
+    EXPECT_EQ(Loaded(StringToUtf16LE(QString::fromUtf8("{\\rtf1 Tschüß\\par}"), true)),
+              QString::fromUtf8("Tschüß"));
     EXPECT_TRUE(IsRtf("{\\rtf1 x}"));
     EXPECT_FALSE(IsRtf("rtf"));
     EXPECT_EQ(Loaded(""), "");
@@ -173,6 +207,7 @@ TEST(RtfReader, DamagedRtfGivesWhatCouldBeReadWithoutFailing) {
     EXPECT_EQ(Loaded("{\\rtf1 x\\u"), "x");
     EXPECT_EQ(Loaded("{\\rtf1 \\fs99999999999999 big\\"), "big");
     EXPECT_EQ(Loaded("{\\rtf1 {{{{{{{{{{{{{{{{{{{{deep}"), "deep");
+    EXPECT_EQ(Loaded("{\\rtf1 a" + QByteArray(100000, '{') + "b" + QByteArray(100000, '}') + "c}"), "abc");
 }
 
 // Bytes cut from a real document at every length and shuffled RTF-like noise: the reader keeps
@@ -182,7 +217,8 @@ TEST(RtfReader, AnyBytesLoadWithConsistentPositions) {
                               "{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\qc\\f0\\fs20 Caf\\'e9 "
                               "{\\b\\cf1 bold}\\tab\\u8364?\\line x\\par{\\*\\x{y}}\\'8\\uc2\\u1234\\'41";
     std::vector<QByteArray> Inputs;
-    for (int n = 0; n <= Sample.size(); ++n) Inputs.push_back(Sample.left(n));
+    for (int n = 0; n <= Sample.size(); ++n)
+        Inputs.push_back(Sample.left(n));
     uint32_t Seed = 12345;
     const char Pieces[] = "{}\\'abcu-9 0;*\r\n\x80\xFF";
     for (int i = 0; i < 300; ++i) {

@@ -8,14 +8,16 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QImage>
 #include <QFile>
+#include <QImage>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray Hex(const char* Text) { return QByteArray::fromHex(Text); }
+QByteArray Hex(const char* Text) {
+    return QByteArray::fromHex(Text);
+}
 
 QByteArray AllOf(TStream& S) {
     const int64_t Pos = S.Position();
@@ -96,7 +98,8 @@ TEST(PimTypes, RecordsHaveTheirExactBytes) {
     PimWriteFilePrinterInfo(Q, I);
     EXPECT_EQ(Q.Size(), PimFilePrinterInfoSize);
     EXPECT_EQ(AllOf(Q).toHex(' '),
-              Hex("0200 0900 0000000000002640 0000000000002140 0000 0300 0000 fcff 0000 0000 0000 0000 01").toHex(' '));
+              Hex("0200 0900 0000000000002640 0000000000002140 0000 0300 0000 fcff 0000 0000 0000 0000 01")
+                  .toHex(' '));
     Q.SetPosition(0);
     TPimFilePrinterInfo Back;
     PimReadFilePrinterInfo(Q, Back);
@@ -218,23 +221,28 @@ TEST(PimPimFile, ObjectTableRefusesMoreEntriesThanAnIndexCanCarry) {
 TEST(PimPimFile, RecordWritersWriteTheirPayloads) {
     const TRect R = Rect(1, 2, 3, 4);
     const QByteArray RB = Hex("0100 0200 0300 0400");
-    auto Check = [](const QByteArray& Got, const QByteArray& Want) { EXPECT_EQ(Got.toHex(' '), Want.toHex(' ')); };
+    auto Check = [](const QByteArray& Got, const QByteArray& Want) {
+        EXPECT_EQ(Got.toHex(' '), Want.toHex(' '));
+    };
 
     Check(Recorded([](TPimPimFile& F) { F.SetTextAlign(24); }), Hex("1400 1800"));
     Check(Recorded([](TPimPimFile& F) { F.Textout(-1, 70000, QString()); }), Hex("1500 ffff 7011 00000000"));
     const char16_t Abc[] = u"abc";
-    Check(Recorded([&](TPimPimFile& F) { F.PTextout(5, 6, Abc, 2); }), Hex("1900 0500 0600 02000000 6100 6200"));
+    Check(Recorded([&](TPimPimFile& F) { F.PTextout(5, 6, Abc, 2); }),
+          Hex("1900 0500 0600 02000000 6100 6200"));
     Check(Recorded([&](TPimPimFile& F) { F.ExtTextout(5, 6, 6, R, Abc, 1); }),
           Hex("1a00 0500 0600 0600") + RB + Hex("01000000 6100"));
     Check(Recorded([&](TPimPimFile& F) { F.TextRect(R, 7, 8, QStringLiteral("A")); }),
           Hex("1b00") + RB + Hex("0700 0800 02000000 4100"));
     Check(Recorded([&](TPimPimFile& F) { F.FillRect(R); }), Hex("1c00") + RB);
     Check(Recorded([](TPimPimFile& F) { F.Rectangle(1, 2, 3, 4); }), Hex("1d00 0100 0200 0300 0400"));
-    Check(Recorded([](TPimPimFile& F) { F.RoundRect(1, 2, 3, 4, 5, 6); }), Hex("1e00 0100 0200 0300 0400 0500 0600"));
+    Check(Recorded([](TPimPimFile& F) { F.RoundRect(1, 2, 3, 4, 5, 6); }),
+          Hex("1e00 0100 0200 0300 0400 0500 0600"));
     Check(Recorded([](TPimPimFile& F) { F.Ellipse(1, 2, 3, 4); }), Hex("1f00 0100 0200 0300 0400"));
     Check(Recorded([&](TPimPimFile& F) { F.ShadeRect(R, spMedium); }), Hex("2200") + RB + Hex("0400"));
     Check(Recorded([](TPimPimFile& F) { F.SetBkColor(0x00ABCDEF); }), Hex("2300 efcdab00"));
-    Check(Recorded([&](TPimPimFile& F) { F.TextJustify(R, 9, 10, QStringLiteral("B"), true, Rect(5, 6, 7, 8)); }),
+    Check(Recorded(
+              [&](TPimPimFile& F) { F.TextJustify(R, 9, 10, QStringLiteral("B"), true, Rect(5, 6, 7, 8)); }),
           Hex("2500") + RB + Hex("0900 0a00 02000000 4200 01 0500 0600 0700 0800"));
     Check(Recorded([&](TPimPimFile& F) { F.DrawCheckBox(R, acsCheck, clRed, 3); }),
           Hex("2900") + RB + Hex("0100 ff000000 0300"));
@@ -243,7 +251,8 @@ TEST(PimPimFile, RecordWritersWriteTheirPayloads) {
     const TPoint Pts[3] = {{1, 2}, {3, 4}, {-5, 6}};
     Check(Recorded([&](TPimPimFile& F) { F.PolyDrawType(ptPolygon, Pts, 3); }),
           Hex("2b00 0000 0300 01000000 02000000 03000000 04000000 fbffffff 06000000"));
-    Check(Recorded([](TPimPimFile& F) { F.Print3of9Barcode(1, 2, 3, 4, 5, 6, true, false, QStringLiteral("7")); }),
+    Check(Recorded(
+              [](TPimPimFile& F) { F.Print3of9Barcode(1, 2, 3, 4, 5, 6, true, false, QStringLiteral("7")); }),
           Hex("2c00 0100 0200 0300 0400 0500 0600 01 00 02000000 3700"));
     Check(Recorded([](TPimPimFile& F) { F.Print2of5Barcode(1, 2, 3, 4, 5, 6, false, true, QString()); }),
           Hex("2d00 0100 0200 0300 0400 0500 0600 00 01 00000000"));

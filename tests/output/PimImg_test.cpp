@@ -464,7 +464,7 @@ TEST(PimBitmapDraw, PhysicalSizeIsDrawnOnePixelWiderAndHigher) {
     b.Draw(*DC, 10, 20);
     EXPECT_EQ(Drawing(*DC),
               Lines({"SaveDC", "SetStretchBltMode 3",
-                     "StretchDIBits 10 20 193 97 0 0 600 300 600 300 0xCC0020", "RestoreDC -1"}));
+                     "StretchDIBits 10 20 193 97 0 0 600 300 600 300 0x00CC0020", "RestoreDC -1"}));
     EXPECT_EQ(b.DC(), DC.get());
     EXPECT_EQ(b.Palette(), 0u);
 }
@@ -485,7 +485,7 @@ TEST(PimBitmapDraw, ColourTableIsSelectedAsBackgroundPaletteOnce) {
         b.StretchDraw(*DC, Rect(0, 0, 9, 9));
         EXPECT_EQ(Drawing(*DC, 7),
                   Lines({"SaveDC", "SetStretchBltMode 3", "SelectPalette palette 3 background",
-                         "RealizePalette", "StretchDIBits 0 0 10 10 0 0 2 2 2 2 0xCC0020",
+                         "RealizePalette", "StretchDIBits 0 0 10 10 0 0 2 2 2 2 0x00CC0020",
                          "SelectPalette stock 15 background", "RestoreDC -1"}));
         ASSERT_NE(b.Palette(), 0u);
         std::vector<TPaletteEntry> Entries;
@@ -508,7 +508,7 @@ TEST(PimBitmapDraw, MonochromeKeepsTheDeviceStretchModeAndEmptyDrawsNothing) {
     auto DC = DeviceContext::CreateRecording(Caps(96));
     b.Draw(*DC, 0, 0);
     EXPECT_TRUE(DC->Log()->Only({"SetStretchBltMode"}).isEmpty());
-    EXPECT_EQ(Lines(DC->Log()->Only({"StretchDIBits"})), "StretchDIBits 0 0 4 2 0 0 3 1 3 1 0xCC0020");
+    EXPECT_EQ(Lines(DC->Log()->Only({"StretchDIBits"})), "StretchDIBits 0 0 4 2 0 0 3 1 3 1 0x00CC0020");
     DC->Log()->Clear();
     TPimBitmap Empty;
     Empty.Draw(*DC, 0, 0);
@@ -557,7 +557,7 @@ TEST(PimDrawBitMapTest, RasterAtItsSizeMetafileStretchedStateRestored) {
     auto g = PimGetGraphic(&Png);
     auto DC = DeviceContext::CreateRecording(Caps(300));
     PimDrawBitMap(*DC, 5, 6, g.get());
-    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "StretchDIBits 5 6 3 2 0 0 3 2 3 2 0xCC0020", "RestoreDC -1"}));
+    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "StretchDIBits 5 6 3 2 0 0 3 2 3 2 0x00CC0020", "RestoreDC -1"}));
 
     QByteArray Wmf;
     Put32(Wmf, PimPlaceMetaKey);

@@ -1,9 +1,14 @@
-#include "output/PimRtfP.h"
 #include "host/encoding.h"
 #include "host/rtf.h"
+#include "output/PimRtfP.h"
 #include "support/pixelprobe.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,7 +33,8 @@ QByteArray LongRtf() {
                    "{\\colortbl;\\red0\\green0\\blue160;}";
     for (int i = 0; i < 9; ++i) {
         r += i % 2 ? "\\pard\\qj\\fi400\\f1\\fs22 " : "\\pard\\sa100\\f0\\fs20 ";
-        for (int w = 0; w < 40; ++w) r += w % 6 == 2 ? "{\\b strong} " : w % 10 == 7 ? "{\\cf1 caf\\'e9}\\tab " : "word ";
+        for (int w = 0; w < 40; ++w)
+            r += w % 6 == 2 ? "{\\b strong} " : w % 10 == 7 ? "{\\cf1 caf\\'e9}\\tab " : "word ";
         r += "\\par ";
     }
     return r + "}";
@@ -77,7 +83,8 @@ TEST(PimRtfDraw, PScaleRectMapsAScreenToThePaperSizeOfItsText) {
     // 96 * 10 / 9 = 107 differs from 96: anisotropic mapping over the full resolution, and left,
     // top and width grow by 10/9 while the bottom stays.
     const TRect t = r.PScaleRect(Rect(90, 45, 180, 300), Screen.get());
-    EXPECT_EQ(Screen->Log()->Calls, QStringList({"SetMapMode 8", "SetWindowExtEx 768 960", "SetViewportExtEx 689 861"}));
+    EXPECT_EQ(Screen->Log()->Calls,
+              QStringList({"SetMapMode 8", "SetWindowExtEx 768 960", "SetViewportExtEx 689 861"}));
     EXPECT_EQ(Screen->GetMapMode(), MM_ANISOTROPIC);
     EXPECT_EQ(t, r.ScaleRect(Rect(100, 50, 200, 300)));
     // A renderer already at the screen's enlarged resolution leaves the mapping alone.
@@ -225,7 +232,8 @@ TEST(PimRtfDraw, PrintedPiecesAddUpToTheWholeText) {
         EXPECT_EQ(Piece.Position(), p + n);
         // Nothing of the piece falls below its rectangle.
         const QStringList Texts = Printer->Log()->Only({"ExtTextOut"});
-        for (qsizetype i = Before; i < Texts.size(); ++i) EXPECT_LT(Texts[i].split(' ')[2].toInt(), 300);
+        for (qsizetype i = Before; i < Texts.size(); ++i)
+            EXPECT_LT(Texts[i].split(' ')[2].toInt(), 300);
         Measurer.SetPosition(p + n);
     }
     EXPECT_EQ(DrawnText(*Printer->Log()), WithoutLayoutCharacters(Measurer.RichEdit()->Text()));
@@ -296,4 +304,55 @@ TEST(PimRtfDraw, NothingIsDrawnWithoutADeviceOrText) {
     EXPECT_TRUE(Printer->Log()->Calls.isEmpty());
     EXPECT_EQ(r.PrintCount(), 0);
     EXPECT_EQ(r.Height(), 0);
+}
+
+// Drawing a piece is not a point where the application handles its events.
+TEST(PimRtfDraw, PrintingHandlesNoPendingEvents) {
+    struct TReceiver : QObject {
+        int Count = 0;
+        bool event(QEvent* e) override {
+            if (e->type() != QEvent::User) return QObject::event(e);
+            ++Count;
+            return true;
+        }
+    } Receiver;
+    QCoreApplication::postEvent(&Receiver, new QEvent(QEvent::User));
+    auto Printer = DeviceContext::CreateRecording(Caps(DT_RASPRINTER, 96));
+    TPimRtfDraw r;
+    r.SetPixelsPerInchX(96);
+    r.SetPixelsPerInchY(96);
+    r.SetOutRect(Bounds(0, 0, 300, 300));
+    r.SetHandle(Printer.get());
+    LoadBytes(r, LongRtf());
+    EXPECT_GT(r.PrintCount(), 0);
+    r.Print();
+    EXPECT_EQ(Receiver.Count, 0);
+    QCoreApplication::sendPostedEvents(&Receiver);
+    EXPECT_EQ(Receiver.Count, 1);
+}
+
+TEST(PimRtfDraw, PrintingIntoAPdfKeepsTheWordsInOrder) {
+    const QString Tool = QStandardPaths::findExecutable("pdftotext");
+    if (Tool.isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath("rich.pdf");
+    {
+        auto Pdf = DeviceContext::CreatePdf(File, QSizeF(210, 297), 300);
+        TPimRtfDraw r;
+        r.SetPixelsPerInchX(300);
+        r.SetPixelsPerInchY(300);
+        r.SetOutRect(Bounds(150, 150, 1800, 1200));
+        r.SetHandle(Pdf.get());
+        LoadBytes(r, "{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 Caf\\'e9 au lait,{\\b  bold} and "
+                     "\\u8364? prices.\\par\\qr Right side}");
+        r.Print();
+        EXPECT_EQ(r.Position(), r.TextLength());
+        Pdf->EndDoc();
+    }
+    QProcess p;
+    p.start(Tool, {"-layout", File, "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString Text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(Text.contains(QString::fromUtf8("Café au lait, bold and € prices."))) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("Right side")) << Text.toStdString();
 }

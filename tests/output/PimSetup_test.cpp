@@ -14,7 +14,9 @@ QByteArray BlockOf(const TPimPrinterSetup& S) {
     return QByteArray(reinterpret_cast<const char*>(M.Memory()), int(M.Size()));
 }
 
-QByteArray Hex(const char* Text) { return QByteArray::fromHex(Text); }
+QByteArray Hex(const char* Text) {
+    return QByteArray::fromHex(Text);
+}
 
 // A stream that stands after the record type of the given block bytes.
 std::unique_ptr<TMemoryStream> AfterType(const QByteArray& Block) {
@@ -68,7 +70,11 @@ TEST(PimSetupBlock, EachFlaggedSettingAddsItsEntry) {
          "6500 13000000 0000 0100 0100 0100 0600 0100 0900 0100 0c00 00"},
         {"form name", [](TPimPrinterSetup& S) { S.SetFormName(QStringLiteral("A4")); },
          "6500 18000000 0000 0100 0100 0100 0600 0100 0900 0100 0d00 0400 4100 3400"},
-        {"duplex and bin", [](TPimPrinterSetup& S) { S.SetDuplex(2); S.SetSource(15); },
+        {"duplex and bin",
+         [](TPimPrinterSetup& S) {
+             S.SetDuplex(2);
+             S.SetSource(15);
+         },
          "6500 10000000 0000 0100 0100 0100 0600 0f00 0900 0200"},
     };
     for (const TCase& C : Cases) {
@@ -280,7 +286,7 @@ TEST_F(PimSetup, SetDataThenGetDataThroughAFakePrinter) {
     EXPECT_DOUBLE_EQ(S.LeftPrintArea(), 0.25);
     EXPECT_DOUBLE_EQ(S.TopPrintArea(), 0.25);
     // 297 mm across at the printer's default 600 dpi is 7015.7 pixels, kept as 7016.
-    const TPrinterDeviceCaps C = Printer().DeviceCaps();
+    const TDeviceCaps C = Printer().DeviceCaps();
     EXPECT_EQ(C.LogPixelsX, 600) << "a quality code leaves the printer's default resolution";
     EXPECT_EQ(C.PhysicalWidth, 7016);
     EXPECT_EQ(C.PhysicalHeight, 4961);

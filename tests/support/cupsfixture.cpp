@@ -45,15 +45,13 @@ void WriteFile(const QString& Path, const QString& Text) {
 QString FindPpd(const QString& FileName) {
     for (const QString& Root : {QStringLiteral("/usr/share/ppd"), QStringLiteral("/usr/share/cups/model")}) {
         QDirIterator It(Root, {FileName}, QDir::Files, QDirIterator::Subdirectories);
-        if (It.hasNext())
-            return It.next();
+        if (It.hasNext()) return It.next();
     }
     return QString();
 }
 
 TCupsServer* TCupsServer::Instance() {
-    if (Tried)
-        return Server().get();
+    if (Tried) return Server().get();
     Tried = true;
 #ifndef PIM_HAVE_CUPS
     Reason() = QStringLiteral("built without libcups");
@@ -75,9 +73,13 @@ TCupsServer* TCupsServer::Instance() {
 #endif
 }
 
-QString TCupsServer::SkipReason() { return Reason(); }
+QString TCupsServer::SkipReason() {
+    return Reason();
+}
 
-void TCupsServer::Shutdown() { Server().reset(); }
+void TCupsServer::Shutdown() {
+    Server().reset();
+}
 
 TCupsServer::TCupsServer() = default;
 
@@ -95,13 +97,14 @@ TCupsServer::~TCupsServer() {
 #endif
 }
 
-QString TCupsServer::Directory() const { return FDir ? FDir->path() : QString(); }
+QString TCupsServer::Directory() const {
+    return FDir ? FDir->path() : QString();
+}
 
 void TCupsServer::Start() {
     // A short path: the socket's name must fit the 108 bytes of a socket address.
     FDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/PimCups-XXXXXX"));
-    if (!FDir->isValid())
-        throw Exception(QStringLiteral("cannot make a directory for cupsd"));
+    if (!FDir->isValid()) throw Exception(QStringLiteral("cannot make a directory for cupsd"));
     const QString D = FDir->path();
     for (const char* Sub : {"spool", "spool/tmp", "cache", "state", "log", "ppd"})
         QDir(D).mkpath(QString::fromLatin1(Sub));
@@ -112,22 +115,22 @@ void TCupsServer::Start() {
     FSocket = D + QStringLiteral("/cups.sock");
 
     WriteFile(D + QStringLiteral("/cupsd.conf"), QStringLiteral("LogLevel warn\n"
-                                                                 "Listen %1\n"
-                                                                 "Browsing No\n"
-                                                                 "DefaultAuthType None\n"
-                                                                 "WebInterface No\n"
-                                                                 "PreserveJobHistory Yes\n"
-                                                                 "PreserveJobFiles Yes\n"
-                                                                 "<Location />\n"
-                                                                 "Order allow,deny\n"
-                                                                 "Allow all\n"
-                                                                 "</Location>\n"
-                                                                 "<Policy default>\n"
-                                                                 "<Limit All>\n"
-                                                                 "Order deny,allow\n"
-                                                                 "Allow all\n"
-                                                                 "</Limit>\n"
-                                                                 "</Policy>\n")
+                                                                "Listen %1\n"
+                                                                "Browsing No\n"
+                                                                "DefaultAuthType None\n"
+                                                                "WebInterface No\n"
+                                                                "PreserveJobHistory Yes\n"
+                                                                "PreserveJobFiles Yes\n"
+                                                                "<Location />\n"
+                                                                "Order allow,deny\n"
+                                                                "Allow all\n"
+                                                                "</Location>\n"
+                                                                "<Policy default>\n"
+                                                                "<Limit All>\n"
+                                                                "Order deny,allow\n"
+                                                                "Allow all\n"
+                                                                "</Limit>\n"
+                                                                "</Policy>\n")
                                                      .arg(FSocket));
     WriteFile(D + QStringLiteral("/cups-files.conf"), QStringLiteral("ServerRoot %1\n"
                                                                      "RequestRoot %1/spool\n"
@@ -148,8 +151,7 @@ void TCupsServer::Start() {
     FDaemon->start(Executable(QStringLiteral("cupsd")),
                    {QStringLiteral("-f"), QStringLiteral("-c"), D + QStringLiteral("/cupsd.conf"),
                     QStringLiteral("-s"), D + QStringLiteral("/cups-files.conf")});
-    if (!FDaemon->waitForStarted(5000))
-        throw Exception(QStringLiteral("cupsd did not start"));
+    if (!FDaemon->waitForStarted(5000)) throw Exception(QStringLiteral("cupsd did not start"));
 
     qputenv("CUPS_SERVER", FSocket.toUtf8());
 #ifdef PIM_HAVE_CUPS
@@ -159,7 +161,8 @@ void TCupsServer::Start() {
     Timer.start();
     while (Timer.elapsed() < 15000) {
         if (FDaemon->state() == QProcess::NotRunning)
-            throw Exception(QStringLiteral("cupsd stopped: %s"), {QString::fromLocal8Bit(FDaemon->readAll())});
+            throw Exception(QStringLiteral("cupsd stopped: %s"),
+                            {QString::fromLocal8Bit(FDaemon->readAll())});
         QProcess Probe;
         Probe.start(Executable(QStringLiteral("lpstat")), {QStringLiteral("-r")});
         Probe.waitForFinished(5000);
@@ -181,14 +184,16 @@ void TCupsServer::Run(const QString& Program, const QStringList& Arguments) cons
 
 void TCupsServer::AddQueue(const QString& Name, const QString& Ppd, const QStringList& Options) {
     QStringList Args = {QStringLiteral("-p"), Name, QStringLiteral("-v"), QStringLiteral("file:///dev/null"),
-                        QStringLiteral("-P"), Ppd, QStringLiteral("-E")};
+                        QStringLiteral("-P"), Ppd,  QStringLiteral("-E")};
     for (const QString& O : Options)
         Args << QStringLiteral("-o") << O;
     Run(QStringLiteral("lpadmin"), Args);
     Run(QStringLiteral("cupsdisable"), {Name});
 }
 
-void TCupsServer::SetDefault(const QString& Name) { Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), Name}); }
+void TCupsServer::SetDefault(const QString& Name) {
+    Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), Name});
+}
 
 QMap<QString, QString> TCupsServer::JobAttributes(int JobId) const {
     QMap<QString, QString> Result;
@@ -199,8 +204,7 @@ QMap<QString, QString> TCupsServer::JobAttributes(int JobId) const {
     ippAddString(Request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ipp_t* Response = cupsDoRequest(CUPS_HTTP_DEFAULT, Request, "/");
     for (ipp_attribute_t* A = ippFirstAttribute(Response); A; A = ippNextAttribute(Response)) {
-        if (!ippGetName(A))
-            continue;
+        if (!ippGetName(A)) continue;
         char Buffer[1024];
         ippAttributeString(A, Buffer, sizeof Buffer);
         Result.insert(QString::fromUtf8(ippGetName(A)), QString::fromUtf8(Buffer));

@@ -2,10 +2,9 @@
 
 #include "host/exceptions.h"
 
-#include <QPainter>
-
 TFakePrinter::TFakePrinter(const QString& Name) : FName(Name) {
-    Caps.Papers = {{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QStringLiteral("letter"), {}}};
+    Caps.Papers = {
+        {dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QStringLiteral("letter"), {}}};
     Caps.Resolutions = {QPoint(300, 300)};
     Caps.MaxCopies = 1;
     Caps.DefaultResolution = 300;
@@ -55,8 +54,7 @@ std::unique_ptr<TFakePrinter> TFakePrinter::Office(const QString& Name) {
 }
 
 void TFakePrinter::Fail(TFailPoint Point) const {
-    if (FailAt == Point)
-        throw Exception(FailMessage);
+    if (FailAt == Point) throw Exception(FailMessage);
 }
 
 TPrinterCapabilities TFakePrinter::Capabilities() {
@@ -65,40 +63,33 @@ TPrinterCapabilities TFakePrinter::Capabilities() {
     return Caps;
 }
 
-TDeviceMode TFakePrinter::DefaultDeviceMode() { return Defaults; }
-
-void TFakePrinter::StartPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
-    TFakeJob& Job = Jobs.back();
-    Job.Pages.push_back({Mode, PageCaps, QPicture()});
-    FPainter = std::make_unique<QPainter>(&Job.Pages.back().Picture);
+TDeviceMode TFakePrinter::DefaultDeviceMode() {
+    return Defaults;
 }
 
-void TFakePrinter::FinishPage() {
-    if (FPainter)
-        FPainter->end();
-    FPainter.reset();
+QPaintDevice* TFakePrinter::PaintDevice() {
+    return FPrinting ? &Jobs.back().Picture : nullptr;
 }
 
-void TFakePrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
+void TFakePrinter::BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& PageCaps) {
     Fail(fpBeginDoc);
-    Jobs.push_back({Title, Mode, {}, false, false});
-    StartPage(Mode, PageCaps);
+    Jobs.push_back({Title, Mode, {{Mode, PageCaps}}, QPicture(), false, false});
+    FPrinting = true;
 }
 
-void TFakePrinter::NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& PageCaps) {
+void TFakePrinter::NewPage(const TDeviceMode& Mode, const TDeviceCaps& PageCaps) {
     Fail(fpNewPage);
-    FinishPage();
-    StartPage(Mode, PageCaps);
+    Jobs.back().Pages.push_back({Mode, PageCaps});
 }
 
 void TFakePrinter::EndDoc() {
-    FinishPage();
+    FPrinting = false;
     Jobs.back().Ended = true;
     Fail(fpEndDoc);
 }
 
 void TFakePrinter::Abort() {
-    FinishPage();
+    FPrinting = false;
     Jobs.back().Aborted = true;
 }
 
@@ -111,11 +102,12 @@ TFakePrinterList::TFakePrinterList(std::vector<std::unique_ptr<TFakePrinter>> Pr
     Printer().SetPrinters(std::move(List), DefaultIndex);
 }
 
-TFakePrinterList::TFakePrinterList() { Printer().SetPrinters({}, -1); }
+TFakePrinterList::TFakePrinterList() {
+    Printer().SetPrinters({}, -1);
+}
 
 TFakePrinterList::~TFakePrinterList() {
-    if (Printer().Printing())
-        Printer().Abort();
+    if (Printer().Printing()) Printer().Abort();
     Printer().SetTitle(QString());
     Printer().Refresh();
 }

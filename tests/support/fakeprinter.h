@@ -6,17 +6,17 @@
 #include <vector>
 
 // One page as the fake printer received it: the device mode and device figures in force when the
-// page began, and everything painted on it.
+// page began.
 struct TFakePage {
     TDeviceMode Mode;
-    TPrinterDeviceCaps Caps;
-    QPicture Picture;
+    TDeviceCaps Caps;
 };
 
 struct TFakeJob {
     QString Title;
     TDeviceMode Mode; // the mode the job began with, which carries copies, collation and duplex
     std::vector<TFakePage> Pages;
+    QPicture Picture; // everything painted in the job; the device context's log tells pages apart
     bool Ended = false;
     bool Aborted = false;
 
@@ -45,11 +45,11 @@ public:
     TPrinterCapabilities Capabilities() override;
     TDeviceMode DefaultDeviceMode() override;
 
-    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
-    void NewPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps) override;
+    void BeginDoc(const QString& Title, const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
+    void NewPage(const TDeviceMode& Mode, const TDeviceCaps& Caps) override;
     void EndDoc() override;
     void Abort() override;
-    QPainter* Painter() override { return FPainter.get(); }
+    QPaintDevice* PaintDevice() override;
 
     TPrinterCapabilities Caps;
     TDeviceMode Defaults;
@@ -63,11 +63,9 @@ public:
 
 private:
     void Fail(TFailPoint Point) const;
-    void StartPage(const TDeviceMode& Mode, const TPrinterDeviceCaps& Caps);
-    void FinishPage();
 
     QString FName;
-    std::unique_ptr<QPainter> FPainter;
+    bool FPrinting = false;
 };
 
 // Puts the given printers in place of the machine's for the life of the object; the machine's

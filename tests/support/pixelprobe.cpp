@@ -4,7 +4,9 @@ namespace {
 QRect Area(const QImage& Image, QRect Within) {
     return Within.isEmpty() ? Image.rect() : Within.intersected(Image.rect());
 }
-bool Same(QRgb A, QRgb B) { return (A & 0xFFFFFF) == (B & 0xFFFFFF); }
+bool Same(QRgb A, QRgb B) {
+    return (A & 0xFFFFFF) == (B & 0xFFFFFF);
+}
 } // namespace
 
 QRect InkBounds(const QImage& Image, QRgb Background, QRect Within) {
@@ -33,7 +35,8 @@ QString PixelMap(const QImage& Image, QRect Within, QRgb Background) {
     QRect A = Area(Image, Within);
     QString S;
     for (int y = A.top(); y <= A.bottom(); ++y) {
-        for (int x = A.left(); x <= A.right(); ++x) S += Same(Image.pixel(x, y), Background) ? '.' : '#';
+        for (int x = A.left(); x <= A.right(); ++x)
+            S += Same(Image.pixel(x, y), Background) ? '.' : '#';
         S += '\n';
     }
     return S;
