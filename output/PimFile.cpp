@@ -307,8 +307,9 @@ void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) 
 
 void TPimPimFile::SaveToFile(const QString& FileName) {
     if (FRunning || !FStream) return;
-    TFileStream File(FileName, fmCreate);
-    SaveToStream(File);
+    // The same path as a job's own file, so a file that cannot be written whole is not left behind.
+    SetDescriptionField();
+    WriteFileTo(FileName, *FPimPrinterSetup);
 }
 
 void TPimPimFile::SaveToStream(TStream& SaveStream) {
@@ -984,7 +985,13 @@ bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
     struct TKeep {
         TPimStream& S;
         int64_t Pos;
-        ~TKeep() { S.SetPosition(Pos); }
+        // Seeking within what the stream already holds does not fail; a destructor must not throw.
+        ~TKeep() {
+            try {
+                S.SetPosition(Pos);
+            } catch (...) {
+            }
+        }
     } Keep{S, S.Position()};
     S.SetPosition(PagePosition(Page - 1)->Pos);
     switch (ReadType()) {
