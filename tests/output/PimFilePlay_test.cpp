@@ -1,6 +1,7 @@
 #include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
+#include "host/graphic.h"
 #include "host/streams.h"
 #include "host/tempfiles.h"
 #include "output/PimFile.h"
@@ -9,7 +10,9 @@
 #include "output/PimXport.h"
 #include "support/fakeprinter.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -143,7 +146,11 @@ class TLogFilter : public TPimExportFilter {
 public:
     TLogFilter() : TPimExportFilter(nullptr) {}
     void SetLogFont(const TFont& Font, const TPimLogFont& LogFont) override {
-        Calls << QStringLiteral("SetLogFont %1 %2 %3").arg(Font.Name()).arg(Font.Height()).arg(LogFont.Size);
+        Calls << QStringLiteral("SetLogFont %1 %2 %3 %4")
+                     .arg(Font.Name())
+                     .arg(Font.Height())
+                     .arg(LogFont.Size)
+                     .arg((Font.Style() & fsBold) ? QStringLiteral("bold") : QStringLiteral("plain"));
     }
     void SetPen(const TPen& Pen) override { Calls << QStringLiteral("SetPen %1").arg(Pen.Width()); }
     void SetBrush(const TBrush& Brush) override { Calls << QStringLiteral("SetBrush %1").arg(Brush.Color()); }
@@ -239,7 +246,7 @@ TEST_F(PimPlayback, ExportingHandsEveryRecordToTheFilterInsteadOfTheDevice) {
     auto DC = DeviceContext::CreateRecording(ScreenCaps(96));
     F.PlayPage(DC.get(), 1);
     EXPECT_EQ(Filter.Calls, QStringList({
-                                "SetLogFont Arial -27 10",
+                                "SetLogFont Arial -27 10 bold",
                                 "SetPen 2",
                                 "SetBrush 65535",
                                 "SetTextAlign 24",
@@ -274,6 +281,51 @@ TEST_F(PimPlayback, TextInABoxIsOpaqueOnlyAfterAVisibleBrush) {
     EXPECT_EQ(DC->Log()->Only({QStringLiteral("ExtTextOut")}),
               QStringList({"ExtTextOut 1 1 4 0 0 50 10 \"none\"", "ExtTextOut 1 1 4 0 0 50 10 \"clear\"",
                            "ExtTextOut 1 1 6 0 0 50 10 \"solid\""}));
+}
+
+TEST_F(PimPlayback, AFillScaledToNothingShowsOnAScreenButNotOnPaper) {
+    TPimPimFile F;
+    F.BeginDoc();
+    F.SetBrush(MakeBrush(clRed, bsSolid));
+    F.FillRect(TRect{10, 10, 10, 30});
+    F.EndDoc();
+    auto Screen = DeviceContext::CreateRecording(ScreenCaps(96));
+    F.PlayPage(Screen.get(), 1);
+    EXPECT_EQ(Screen->Log()->Only({QStringLiteral("FillRect")}),
+              QStringList({"FillRect 10 10 11 30 brush 0 0x0000FF 0"}));
+    TDeviceCaps Paper = ScreenCaps(96);
+    Paper.Technology = DT_RASPRINTER;
+    auto Printer = DeviceContext::CreateRecording(Paper);
+    F.PlayPage(Printer.get(), 1);
+    EXPECT_EQ(Printer->Log()->Only({QStringLiteral("FillRect")}),
+              QStringList({"FillRect 10 10 10 30 brush 0 0x0000FF 0"}));
+}
+
+TEST_F(PimPlayback, APictureIsPlacedAndSizedAtTheDeviceResolution) {
+    QImage Image(30, 15, QImage::Format_RGB32);
+    Image.fill(Qt::blue);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "PNG");
+    TMemoryStream Png;
+    Png.WriteBuffer(Bytes.constData(), Bytes.size());
+    Png.SetPosition(0);
+    TPngImage Graphic;
+    Graphic.LoadFromStream(Png);
+    TPimPimFile F;
+    F.BeginDoc();
+    F.Draw(10, 20, &Graphic);
+    F.StretchDraw(TRect{0, 0, 50, 40}, &Graphic);
+    F.EndDoc();
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(192));
+    F.PlayPage(DC.get(), 1);
+    const QStringList Drawn = DC->Log()->Only({QStringLiteral("StretchDIBits")});
+    ASSERT_EQ(Drawn.size(), 2);
+    EXPECT_TRUE(Drawn[0].startsWith(QStringLiteral("StretchDIBits 20 40 60 30 0 0 30 15")))
+        << Drawn[0].toStdString();
+    EXPECT_TRUE(Drawn[1].startsWith(QStringLiteral("StretchDIBits 0 0 100 80 0 0 30 15")))
+        << Drawn[1].toStdString();
 }
 
 TEST_F(PimPlayback, CustomRecordsPlayThroughTheFirstHandlerOfTheirType) {
