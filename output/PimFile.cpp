@@ -1692,8 +1692,11 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
     TPimPrinterSetup& Setup = *Doc->PimPrinterSetup();
     TPimPrinterSetup Prev;
     TPimOutput Output;
+    // A document still being recorded has no title in its header yet and keeps its own.
     try {
-        Doc->SetDescription(PimWideFieldText(Doc->PimFileHeader.Description, PimDescriptionLength + 1));
+        const QString Title = PimWideFieldText(Doc->PimFileHeader.Description, PimDescriptionLength + 1);
+        if (!Title.isEmpty())
+            Doc->SetDescription(Title);
     } catch (...) {
     }
     Output.SetDescription(Doc->Description());

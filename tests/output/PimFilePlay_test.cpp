@@ -551,6 +551,24 @@ TEST_F(PimPrinting, APageRangePrintsOnlyItsPages) {
     EXPECT_EQ(Pages, std::vector<int>({1}));
 }
 
+TEST_F(PimPrinting, ADocumentBeingRecordedPrintsItsFinishedPagesUnderItsTitle) {
+    auto F = std::make_shared<TPimPimFile>();
+    F->SetDescription(QStringLiteral("Weekly sales"));
+    F->BeginDoc();
+    for (int Page = 1; Page <= 5; ++Page) {
+        if (Page > 1) F->NewPage();
+        F->WriteType(uint16_t(PageMark));
+        F->WriteSmallInt(Page);
+    }
+    TPimPrinter P;
+    F->SendPages(&P, 1, 99);
+    EXPECT_EQ(Pages, std::vector<int>({1, 2, 3, 4}));
+    ASSERT_EQ(Fake->Jobs.size(), 1u);
+    EXPECT_EQ(Fake->Jobs[0].Title, QStringLiteral("Weekly sales"));
+    EXPECT_EQ(F->Description(), QStringLiteral("Weekly sales"));
+    F->EndDoc();
+}
+
 TEST_F(PimPrinting, UncollatedCopiesRepeatEachPage) {
     auto F = Pages5(2, false);
     TPimPrinter P;
