@@ -454,6 +454,45 @@ TEST_F(PimPlayback, RichTextBeforeAnyFontAndAZeroResolutionStillPlay) {
     EXPECT_NO_THROW(G.PlayPage(Image.get(), 1));
 }
 
+TEST_F(PimPlayback, DamagedPagesRaiseTheReadErrorOrEndCleanly) {
+    TPimPimFile F;
+    F.BeginDoc();
+    RecordDrawing(F);
+    F.TextJustify(TRect{0, 0, 200, 20}, 0, 0, QStringLiteral("a b c"), false, TRect{0, 0, 200, 20});
+    const TPoint Points[] = {{1, 1}, {20, 5}, {9, 30}};
+    F.PolyDrawType(ptPolygon, Points, 3);
+    F.DrawShapeType(dtPie, 0, 0, 40, 40, 40, 0, 0, 40);
+    F.DrawCheckBox(TRect{0, 0, 10, 10}, acsCheck, clRed, 2);
+    F.ShadeRect(TRect{0, 0, 30, 30}, spMedium);
+    F.Print3of9Barcode(10, 10, 0, 30, 1, 3, false, false, QStringLiteral("AB12"));
+    F.EndDoc();
+    const int64_t Size = F.Stream()->Size();
+    const int64_t Start = F.PagePosition(0)->Pos;
+    QByteArray Page(int(Size), '\0');
+    F.Stream()->SetPosition(0);
+    F.Stream()->ReadBuffer(Page.data(), Size);
+    auto DC = DeviceContext::CreateRecordingImage(ScreenCaps(96));
+    uint32_t Seed = 12345;
+    auto Next = [&Seed] {
+        Seed = Seed * 1103515245u + 12345u;
+        return Seed >> 8;
+    };
+    for (int Round = 0; Round < 300; ++Round) {
+        QByteArray Damaged = Page;
+        for (int i = 0; i < 3; ++i)
+            Damaged[int(Start + Next() % uint32_t(Size - Start))] = char(Next() & 0xFF);
+        F.Stream()->SetPosition(0);
+        F.Stream()->WriteBuffer(Damaged.constData(), Damaged.size());
+        F.Stream()->SetPosition(0);
+        try {
+            F.PlayPage(DC.get(), 1);
+        } catch (const Exception&) {
+        }
+        EXPECT_EQ(F.Stream()->Position(), 0);
+        DC->Log()->Clear();
+    }
+}
+
 TEST_F(PimPlayback, ADeviceContextSinkPlaysTheClampedPage) {
     TPimPimFile F;
     F.BeginDoc();
