@@ -1001,7 +1001,7 @@ bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
         Setup->SetPrintInfo(Info);
         return true;
     }
-    case rtPrinterSetup: return Setup->ReadFromStream(S);
+    case rtPrinterSetup: return Setup->ReadFromPimFile(this);
     default: return false;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "host/mathutil.h"
 #include "host/streams.h"
+#include "output/PimFile.h"
 
 #include <QByteArray>
 
@@ -328,4 +329,12 @@ int TPimPrinterSetup::PixelsPerInchX() const {
 
 int TPimPrinterSetup::PixelsPerInchY() const {
     return PimGetPrinterCount() > 0 ? Printer().DeviceCaps().LogPixelsY : 0;
+}
+
+void TPimPrinterSetup::WriteToPimFile(TPimFile* af) const {
+    if (af && af->Stream()) WriteToStream(*af->Stream());
+}
+
+bool TPimPrinterSetup::ReadFromPimFile(TPimFile* af) {
+    return af && af->Stream() && ReadFromStream(*af->Stream());
 }

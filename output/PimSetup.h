@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+class TPimFile;
 class TStream;
 
 // The printer settings a document page was recorded with, as the document file keeps them: 37
@@ -58,6 +59,10 @@ public:
     void WriteToStream(TStream& Stream) const;
     // The stream stands after the record type; false when the block holds nothing.
     bool ReadFromStream(TStream& Stream);
+    // The same block at the position of a document's page stream; a document without one gets
+    // nothing written and reads as holding nothing.
+    void WriteToPimFile(TPimFile* af) const;
+    bool ReadFromPimFile(TPimFile* af);
 
     bool PrintSet(TPimPrintSettings Index) const { return FPrintSet[Index]; }
 

@@ -587,6 +587,24 @@ TEST(PimFileFormat, PagePrinterInfoReadsAnOldPrinterInfoRecord) {
     EXPECT_EQ(F.Stream()->Position(), 0);
 }
 
+TEST(PimFileFormat, TheSetupBlockGoesToAndFromADocumentsPageStream) {
+    TPimPimFile F;
+    TPimPrinterSetup Setup;
+    Setup.SetCopies(4);
+    Setup.WriteToPimFile(&F);
+    EXPECT_FALSE(Setup.ReadFromPimFile(&F));
+    F.BeginDoc();
+    const int64_t At = F.Stream()->Position();
+    Setup.WriteToPimFile(&F);
+    F.Stream()->SetPosition(At);
+    EXPECT_EQ(F.ReadType(), 101);
+    TPimPrinterSetup Back;
+    EXPECT_TRUE(Back.ReadFromPimFile(&F));
+    EXPECT_EQ(Back.Copies(), 4);
+    EXPECT_EQ(F.Stream()->Position(), F.Stream()->Size());
+    F.EndDoc();
+}
+
 TEST(PimFileFormat, RecordingMoreObjectsThanASmallIntCanSelectRaises) {
     TPimPimFile F;
     F.BeginDoc();
