@@ -1624,7 +1624,7 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
     case rtPrint3of9Barcode:
     case rtPrint2of5Barcode: PlayBarcode(RecType, DC); return true;
     case rtPrinterInfo: ReadPrinterInfo(PimFilePrinterInfo); return true;
-    case rtPrinterSetup: FPimPrinterSetup->ReadFromStream(*FStream); return true;
+    case rtPrinterSetup: FPimPrinterSetup->ReadFromPimFile(this); return true;
     default: break;
     }
     for (const TPimRecType& Entry : RecordTypes())
