@@ -692,6 +692,21 @@ TEST_F(PimPrinting, StatusComesForEveryPageAndAbortAbandonsTheJob) {
     EXPECT_FALSE(Printer().Printing());
 }
 
+TEST_F(PimPrinting, StopEndsTheJobWithThePagesPrintedSoFar) {
+    auto F = Pages5(2, true);
+    TPimPrinter P;
+    P.OnStatus = [&](TPimPrinter* Sender) {
+        if (Pages.size() == 3)
+            Sender->SetStopPrinting(true);
+    };
+    F->SendPages(&P, 1, 5);
+    EXPECT_EQ(Pages, std::vector<int>({1, 2, 3}));
+    ASSERT_EQ(Fake->Jobs.size(), 1u);
+    EXPECT_TRUE(Fake->Jobs[0].Ended);
+    EXPECT_FALSE(Fake->Jobs[0].Aborted);
+    EXPECT_EQ(Fake->Jobs[0].Pages.size(), 3u);
+}
+
 TEST_F(PimPrinting, AFailingPageClosesThePrintJob) {
     PimAddRecordType(701,
                      [](DeviceContext*, TPimPimFile*) { throw Exception(QStringLiteral("page broke")); });
