@@ -707,8 +707,7 @@ TRect TPimPimFile::ReadRect() {
 }
 
 QString TPimPimFile::ReadString() {
-    if (IsOldFormat())
-        return ReadAnsiString();
+    if (IsOldFormat()) return ReadAnsiString();
     TPimStream& S = PageStream();
     const int32_t N = S.ReadInt32();
     if (N < 0 || N > S.Size() - S.Position()) throw EReadError(QStringLiteral("Stream read error"));
@@ -735,8 +734,7 @@ void TPimPimFile::ReadStream(TStream& S) {
 void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
     const bool WithCollate = !IsOldFormat() || PimFileHeader.Version >= PimVersionCollate;
     PimReadFilePrinterInfo(PageStream(), Info, WithCollate);
-    if (!WithCollate)
-        Info.CollatedCopies = true;
+    if (!WithCollate) Info.CollatedCopies = true;
 }
 
 // Sending
@@ -778,13 +776,16 @@ const char* const SVersionNotSupported = "This PIM File Version is not supported
 // A loaded file is untrusted: a count, length or offset that reaches past what the stream holds is a
 // file cut short or damaged, reported as the short read it would otherwise become, before anything
 // is allocated for it.
-[[noreturn]] void DamagedFile() { throw EReadError(QStringLiteral("Stream read error")); }
+[[noreturn]] void DamagedFile() {
+    throw EReadError(QStringLiteral("Stream read error"));
+}
 
-int64_t Remaining(TStream& S) { return S.Size() - S.Position(); }
+int64_t Remaining(TStream& S) {
+    return S.Size() - S.Position();
+}
 
 void CheckAvailable(TStream& S, int64_t Count) {
-    if (Count < 0 || Count > Remaining(S))
-        DamagedFile();
+    if (Count < 0 || Count > Remaining(S)) DamagedFile();
 }
 
 // The 36-byte printer info of files before 3.0: the 37-byte form without its collation byte.
@@ -822,11 +823,9 @@ void TPimPimFile::ReadDocument(TStream& LoadStream) {
     const int64_t Start = LoadStream.Position();
     TPimFileHeader Header;
     PimReadFileHeaderStart(LoadStream, Header);
-    if (Header.Key != PimFileKey)
-        throw Exception(QString::fromLatin1(SNotPimFile));
+    if (Header.Key != PimFileKey) throw Exception(QString::fromLatin1(SNotPimFile));
     // Written so that a version that is not a number is refused too.
-    if (!(Header.Version <= PimFileVersion))
-        throw Exception(QString::fromLatin1(SVersionNotSupported));
+    if (!(Header.Version <= PimFileVersion)) throw Exception(QString::fromLatin1(SVersionNotSupported));
     if (Header.Version < PimFileVersion) {
         PimReadAnsiFileHeaderRest(LoadStream, Header);
     } else {
@@ -839,8 +838,7 @@ void TPimPimFile::ReadDocument(TStream& LoadStream) {
 
     const int32_t UserSize = LoadStream.ReadInt32();
     CheckAvailable(LoadStream, UserSize);
-    if (UserSize > 0)
-        FUserStream->CopyFrom(LoadStream, UserSize);
+    if (UserSize > 0) FUserStream->CopyFrom(LoadStream, UserSize);
     FUserStream->SetPosition(0);
 
     CheckAvailable(LoadStream, int64_t(PimFileInfo.Pages) * 4);
@@ -849,8 +847,7 @@ void TPimPimFile::ReadDocument(TStream& LoadStream) {
     ReadObjectTable(LoadStream);
 
     const int64_t PageData = Remaining(LoadStream);
-    if (PageData > 0)
-        FStream->CopyFrom(LoadStream, PageData);
+    if (PageData > 0) FStream->CopyFrom(LoadStream, PageData);
     FStream->SetPosition(0);
     CheckPageOffsets();
     TakeTitle();
@@ -867,8 +864,7 @@ void TPimPimFile::ReadSetupPart(TStream& LoadStream) {
         PimFilePrinterInfo = TPimFilePrinterInfo();
         const bool WithCollate = Version >= PimVersionCollate;
         PimReadFilePrinterInfo(LoadStream, PimFilePrinterInfo, WithCollate);
-        if (!WithCollate)
-            PimFilePrinterInfo.CollatedCopies = true;
+        if (!WithCollate) PimFilePrinterInfo.CollatedCopies = true;
         FPimPrinterSetup->SetPrintInfo(PimFilePrinterInfo);
     } else {
         LoadStream.ReadUInt16();
@@ -899,7 +895,9 @@ void TPimPimFile::ReadObjectTable(TStream& LoadStream) {
             Object->ObjectType = aotBrush;
             PimReadLogBrush(LoadStream, Object->LogBrush);
             break;
-        default: Object->ObjectType = aotNone; break;
+        default:
+            Object->ObjectType = aotNone;
+            break;
         }
         FObjects->push_back(std::move(Object));
     }
@@ -910,15 +908,13 @@ void TPimPimFile::CheckPageOffsets() {
     const int64_t Size = FStream->Size();
     for (int i = 0; i < PageCount(); ++i) {
         const int32_t Pos = PagePosition(i)->Pos;
-        if (Pos < 0 || Pos + int64_t(2) > Size)
-            DamagedFile();
+        if (Pos < 0 || Pos + int64_t(2) > Size) DamagedFile();
     }
 }
 
 void TPimPimFile::TakeTitle() {
     const QString Title = PimWideFieldText(PimFileHeader.Description, PimDescriptionLength + 1);
-    if (FDescription.isEmpty() || FDescription == FLoadedDescription)
-        FDescription = Title;
+    if (FDescription.isEmpty() || FDescription == FLoadedDescription) FDescription = Title;
     FLoadedDescription = Title;
 }
 
@@ -957,7 +953,9 @@ void TPimPimFile::WriteObjectEntry(TStream& Target, const TPimPimFileObject& Obj
         // entries after it stay right and the count in the file info stays true.
         Target.WriteUInt16(0);
         break;
-    default: Object.Write(Target); break;
+    default:
+        Object.Write(Target);
+        break;
     }
 }
 
@@ -971,8 +969,7 @@ QString TPimPimFile::ReadAnsiString() {
 }
 
 bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
-    if (!Setup)
-        return false;
+    if (!Setup) return false;
     const int Count = PageCount();
     if (!FStream || Count == 0 || (FRunning && Count < 2)) {
         Setup->Assign(FPimPrinterSetup.get());
@@ -1001,8 +998,10 @@ bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
         Setup->SetPrintInfo(Info);
         return true;
     }
-    case rtPrinterSetup: return Setup->ReadFromPimFile(this);
-    default: return false;
+    case rtPrinterSetup:
+        return Setup->ReadFromPimFile(this);
+    default:
+        return false;
     }
 }
 

@@ -201,7 +201,8 @@ void PimWriteAnsiFileHeader(TStream& Stream, const TPimFileHeader& Header) {
 }
 
 void PimReadAnsiFileHeaderRest(TStream& Stream, TPimFileHeader& Header) {
-    PimSetWideField(Header.Description, PimDescriptionLength + 1, ReadAnsiField(Stream, PimDescriptionLength + 1));
+    PimSetWideField(Header.Description, PimDescriptionLength + 1,
+                    ReadAnsiField(Stream, PimDescriptionLength + 1));
 }
 
 void PimWriteAnsiLogFont(TStream& Stream, const TPimLogFont& Font) {
