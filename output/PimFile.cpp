@@ -1022,7 +1022,9 @@ std::vector<TPimRecType>& RecordTypes() {
     return Types;
 }
 
-void ThrowReadError() { throw EReadError(QStringLiteral("Stream read error")); }
+void ThrowReadError() {
+    throw EReadError(QStringLiteral("Stream read error"));
+}
 
 // Stretches a picture into Rect and leaves the device context's state as it was, also on errors.
 void StretchDrawGraphic(DeviceContext& DC, const TRect& Rect, const TGraphic& Graphic) {
@@ -1038,7 +1040,9 @@ void StretchDrawGraphic(DeviceContext& DC, const TRect& Rect, const TGraphic& Gr
 }
 
 // Played coordinates are kept in 16 bits, as the records carry them.
-int Short(int Value) { return int16_t(uint16_t(uint32_t(Value) & 0xFFFF)); }
+int Short(int Value) {
+    return int16_t(uint16_t(uint32_t(Value) & 0xFFFF));
+}
 
 } // namespace
 
@@ -1048,7 +1052,9 @@ void PimAddRecordType(int16_t RecType, TPimRecordPrintEvent Event) {
     RecordTypes().push_back(TPimRecType{RecType, std::move(Event)});
 }
 
-void PimResetRecordTypes() { RecordTypes().clear(); }
+void PimResetRecordTypes() {
+    RecordTypes().clear();
+}
 
 // TPimPimFileObject: the objects a played record selects
 
@@ -1060,12 +1066,10 @@ void TPimPimFileObject::CreateObject(int PixelsPerInchY) {
             Brush->SetColor(LogBrush.Color);
             Brush->SetStyle(TBrushStyle(LogBrush.Style));
         }
-        if (!SelectBrush)
-            SelectBrush = CreateBrushIndirect(Brush->LogBrush());
+        if (!SelectBrush) SelectBrush = CreateBrushIndirect(Brush->LogBrush());
         break;
     case aotFont: {
-        if (SelectFont && Font)
-            break;
+        if (SelectFont && Font) break;
         TLogFont LF;
         LF.lfHeight = -MulDiv(LogFont.Size, PixelsPerInchY, 72);
         LF.lfWidth = 0;
@@ -1082,8 +1086,7 @@ void TPimPimFileObject::CreateObject(int PixelsPerInchY) {
         LF.lfQuality = LogFont.Quality;
         LF.lfPitchAndFamily = LogFont.PitchAndFamily;
         LF.lfFaceName = PimWideFieldText(LogFont.Name, PimFontNameLength).left(LF_FACESIZE - 1);
-        if (!SelectFont)
-            SelectFont = CreateFontIndirect(LF);
+        if (!SelectFont) SelectFont = CreateFontIndirect(LF);
         if (!Font) {
             Font = std::make_unique<TFont>();
             Font->SetPixelsPerInch(PixelsPerInchY);
@@ -1103,17 +1106,16 @@ void TPimPimFileObject::CreateObject(int PixelsPerInchY) {
             Pen->SetMode(TPenMode(LogPen.Mode));
             Pen->SetStyle(TPenStyle(LogPen.Style));
         }
-        if (!SelectPen)
-            SelectPen = CreatePenIndirect(Pen->LogPen());
+        if (!SelectPen) SelectPen = CreatePenIndirect(Pen->LogPen());
         break;
-    case aotNone: break;
+    case aotNone:
+        break;
     }
 }
 
 void TPimPimFileObject::DeleteObject() {
     for (HGDIOBJ* H : {&SelectFont, &SelectBrush, &SelectPen}) {
-        if (*H)
-            ::DeleteObject(*H);
+        if (*H) ::DeleteObject(*H);
         *H = 0;
     }
     Font.reset();
@@ -1125,11 +1127,9 @@ void TPimPimFileObject::DeleteObject() {
 
 void TPimPimFile::PlayPage(DeviceContext* DC, int Page) {
     const int Count = PageCount();
-    if (Count == 0 || !FStream || (!DC && !PlayFilter()))
-        return;
+    if (Count == 0 || !FStream || (!DC && !PlayFilter())) return;
     // While recording, the last page is still growing.
-    if (FRunning ? (Count < 2 || Page < 1 || Page >= Count) : (Page < 1 || Page > Count))
-        return;
+    if (FRunning ? (Count < 2 || Page < 1 || Page >= Count) : (Page < 1 || Page > Count)) return;
     TPimStream& S = *FStream;
     const int64_t Saved = S.Position();
     // Every page reselects its objects at its start, so nothing selected on a page played before
@@ -1142,8 +1142,7 @@ void TPimPimFile::PlayPage(DeviceContext* DC, int Page) {
         while (S.Position() < Size) {
             const uint16_t Type = ReadType();
             // An unknown record's length is unknown too: what follows it cannot be read as records.
-            if (Type == rtEndPage || !PlayRecord(Type, DC))
-                break;
+            if (Type == rtEndPage || !PlayRecord(Type, DC)) break;
         }
     } catch (...) {
         ReleasePlayObjects(DC);
@@ -1161,10 +1160,8 @@ TPimExportFilter* TPimPimFile::PlayFilter() const {
 void TPimPimFile::SetPlayDevice(DeviceContext* DC) {
     FPlayX = DC ? DC->GetDeviceCaps(LOGPIXELSX) : PixelsPerInchX();
     FPlayY = DC ? DC->GetDeviceCaps(LOGPIXELSY) : PixelsPerInchY();
-    if (FHorzScale != 100)
-        FPlayX = MulDiv(FPlayX, FHorzScale, 100);
-    if (FVertScale != 100)
-        FPlayY = MulDiv(FPlayY, FVertScale, 100);
+    if (FHorzScale != 100) FPlayX = MulDiv(FPlayX, FHorzScale, 100);
+    if (FVertScale != 100) FPlayY = MulDiv(FPlayY, FVertScale, 100);
     FPlayX = std::max(FPlayX, 0);
     FPlayY = std::max(FPlayY, 0);
 }
@@ -1207,8 +1204,7 @@ TRect TPimPimFile::ReadPlayRect() {
 
 QString TPimPimFile::ReadPlayChars(int32_t Count) {
     TPimStream& S = *FStream;
-    if (Count < 0 || int64_t(Count) * 2 > S.Size() - S.Position())
-        ThrowReadError();
+    if (Count < 0 || int64_t(Count) * 2 > S.Size() - S.Position()) ThrowReadError();
     QString Text(Count, Qt::Uninitialized);
     ReadPChar(reinterpret_cast<char16_t*>(Text.data()), Count);
     return Text;
@@ -1246,7 +1242,8 @@ void TPimPimFile::PlaySelectObject(DeviceContext* DC) {
             DC->SelectObject(O.SelectPen);
         FLastPen = Index;
         break;
-    case aotNone: break;
+    case aotNone:
+        break;
     }
 }
 
@@ -1285,8 +1282,7 @@ void TPimPimFile::PlayGraphic(DeviceContext* DC, const TRect* Rect, int X, int Y
     } catch (const Exception&) {
         return; // a picture nothing can read draws nothing
     }
-    if (!Graphic || Graphic->Empty())
-        return;
+    if (!Graphic || Graphic->Empty()) return;
     TRect R;
     if (Rect)
         R = *Rect;
@@ -1311,16 +1307,14 @@ void TPimPimFile::PlayRtf(DeviceContext* DC) {
         Filter->RtfDraw(Rect, &Text, StartPos, EndPos, SetDefFont);
         return;
     }
-    if (FPlayX <= 0 || FPlayY <= 0)
-        return;
+    if (FPlayX <= 0 || FPlayY <= 0) return;
     // Rich text before any font was chosen takes the default font.
     TFont Default;
     const TFont* Font = &Default;
     if (FLastFont != -1) {
         TPimPimFileObject& O = PlayObject(FLastFont);
         O.CreateObject(FPlayY);
-        if (O.Font)
-            Font = O.Font.get();
+        if (O.Font) Font = O.Font.get();
     }
     TPimRtfDraw Rtf;
     Rtf.SetFont(*Font);
@@ -1350,15 +1344,16 @@ void TPimPimFile::PlayBarcode(uint16_t RecType, DeviceContext* DC) {
         NarrowWidth = Short(Vertical ? PlayY(NarrowWidth) : PlayX(NarrowWidth));
         WideWidth = Short(Vertical ? PlayY(WideWidth) : PlayX(WideWidth));
     }
-    if (FLastBrush == -1)
-        return;
+    if (FLastBrush == -1) return;
     TPimPimFileObject& O = PlayObject(FLastBrush);
     O.CreateObject(FPlayY);
     if (TPimExportFilter* Filter = PlayFilter()) {
         if (RecType == rtPrint3of9Barcode)
-            Filter->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+            Filter->Print3of9Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical,
+                                     BarData);
         else
-            Filter->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical, BarData);
+            Filter->Print2of5Barcode(Left, Top, Width, Height, NarrowWidth, WideWidth, Inches, Vertical,
+                                     BarData);
         return;
     }
     std::unique_ptr<TPimBarCode> Code;
@@ -1377,14 +1372,16 @@ void TPimPimFile::PlayBarcode(uint16_t RecType, DeviceContext* DC) {
 
 bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
     TPimExportFilter* Filter = PlayFilter();
-    if ((!DC && !Filter) || !FStream)
-        return false;
+    if ((!DC && !Filter) || !FStream) return false;
     auto X = [this] { return Short(PlayX(ReadSmallInt())); };
     auto Y = [this] { return Short(PlayY(ReadSmallInt())); };
     switch (RecType) {
-    case rtSelectObject: PlaySelectObject(DC); return true;
+    case rtSelectObject:
+        PlaySelectObject(DC);
+        return true;
     case rtStartPage:
-    case rtEndPage: return true;
+    case rtEndPage:
+        return true;
     case rtSetTextAlign: {
         const uint16_t Flags = ReadWord();
         if (Filter)
@@ -1442,8 +1439,7 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         if (FLastBrush != -1) {
             TPimPimFileObject& O = PlayObject(FLastBrush);
             O.CreateObject(FPlayY);
-            if (O.LogBrush.Style != bsClear)
-                Options |= ETO_OPAQUE;
+            if (O.LogBrush.Style != bsClear) Options |= ETO_OPAQUE;
         }
         if (Filter)
             Filter->TextRect(R, PX, PY, Text);
@@ -1455,10 +1451,8 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         TRect R = ReadPlayRect();
         // A screen shows at least one pixel of a fill that scaled down to nothing.
         if (DC && PimIsScreen(DC)) {
-            if (R.Left >= R.Right)
-                R.Right = R.Left + 1;
-            if (R.Top >= R.Bottom)
-                R.Bottom = R.Top + 1;
+            if (R.Left >= R.Right) R.Right = R.Left + 1;
+            if (R.Top >= R.Bottom) R.Bottom = R.Top + 1;
         }
         if (FLastBrush != -1) {
             TPimPimFileObject& O = PlayObject(FLastBrush);
@@ -1511,8 +1505,7 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
     case rtShadeRect: {
         const TRect R = ReadPlayRect();
         const int Shade = ReadSmallInt();
-        if (Shade < spNone || Shade > spLight)
-            return true;
+        if (Shade < spNone || Shade > spLight) return true;
         if (Filter)
             Filter->ShadeRect(R, TPimShadePercent(Shade));
         else
@@ -1534,8 +1527,7 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         const bool EndParagraph = ReadBoolean();
         // Files of the first versions had no outer box.
         const TRect Full = PimFileHeader.Version > 1.0f ? ReadPlayRect() : R;
-        if (FLastFont == -1)
-            return true;
+        if (FLastFont == -1) return true;
         if (Filter)
             Filter->TextJustify(R, PX, PY, Text, EndParagraph, Full);
         else
@@ -1564,8 +1556,7 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         }
         TPimBitmap Bitmap;
         Bitmap.LoadFromStream(&Image);
-        if (Bitmap.Empty())
-            return true;
+        if (Bitmap.Empty()) return true;
         const int Ppi = PixelsPerInchX() > 0 ? PixelsPerInchX() : std::max(FPlayX, 1);
         if (RecType == rtDrawBitmap) {
             // A zoomed page shows the bitmap larger: it pretends to a lower resolution.
@@ -1577,7 +1568,9 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         }
         return true;
     }
-    case rtRtfDraw: PlayRtf(DC); return true;
+    case rtRtfDraw:
+        PlayRtf(DC);
+        return true;
     case rtDrawCheckBox: {
         const TRect R = ReadPlayRect();
         const int Style = ReadSmallInt();
@@ -1600,15 +1593,15 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
             Filter->DrawShapeType(TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3], Ys[3]);
         else
             PlayShape(DC, [&] {
-                PimDrawShapeType(DC, TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3], Ys[3]);
+                PimDrawShapeType(DC, TPimDrawType(dt), Xs[0], Ys[0], Xs[1], Ys[1], Xs[2], Ys[2], Xs[3],
+                                 Ys[3]);
             });
         return true;
     }
     case rtPolyDrawType: {
         const int pt = ReadSmallInt();
         const int N = ReadSmallInt();
-        if (N < 0 || int64_t(N) * 8 > FStream->Size() - FStream->Position())
-            ThrowReadError();
+        if (N < 0 || int64_t(N) * 8 > FStream->Size() - FStream->Position()) ThrowReadError();
         std::vector<TPoint> Points(static_cast<size_t>(N));
         for (TPoint& P : Points) {
             P.X = PlayX(ReadLongInt());
@@ -1621,15 +1614,21 @@ bool TPimPimFile::PlayRecord(uint16_t RecType, DeviceContext* DC) {
         return true;
     }
     case rtPrint3of9Barcode:
-    case rtPrint2of5Barcode: PlayBarcode(RecType, DC); return true;
-    case rtPrinterInfo: ReadPrinterInfo(PimFilePrinterInfo); return true;
-    case rtPrinterSetup: FPimPrinterSetup->ReadFromPimFile(this); return true;
-    default: break;
+    case rtPrint2of5Barcode:
+        PlayBarcode(RecType, DC);
+        return true;
+    case rtPrinterInfo:
+        ReadPrinterInfo(PimFilePrinterInfo);
+        return true;
+    case rtPrinterSetup:
+        FPimPrinterSetup->ReadFromPimFile(this);
+        return true;
+    default:
+        break;
     }
     for (const TPimRecType& Entry : RecordTypes())
         if (int(Entry.RecordType) == int(RecType)) {
-            if (Entry.RecordPrintEvent)
-                Entry.RecordPrintEvent(DC, this);
+            if (Entry.RecordPrintEvent) Entry.RecordPrintEvent(DC, this);
             return true;
         }
     return false;
@@ -1645,8 +1644,7 @@ int ClampPage(TPimFile* PimFile, int Page) {
     const auto* Doc = dynamic_cast<const TPimPimFile*>(PimFile);
     const int Count = PimFile->PageCount();
     if (Doc && Doc->Running()) {
-        if (Page >= Count)
-            Page = Count - 1;
+        if (Page >= Count) Page = Count - 1;
     } else if (Page > Count) {
         Page = Count;
     }
@@ -1660,13 +1658,11 @@ TPimPrinter::TPimPrinter() = default;
 TPimPrinter::~TPimPrinter() = default;
 
 void TPimPrinter::Status() {
-    if (OnStatus)
-        OnStatus(this);
+    if (OnStatus) OnStatus(this);
 }
 
 void TPimPrinter::LoadPage(TPimFile* PimFile, int Page) {
-    if (!PimFile)
-        return;
+    if (!PimFile) return;
     Page = ClampPage(PimFile, Page);
     LoadPages(PimFile, Page, Page);
 }
@@ -1678,15 +1674,13 @@ void TPimPrinter::LoadFromFile(const QString& FileName) {
 
 void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
     auto* Doc = dynamic_cast<TPimPimFile*>(PimFile);
-    if (!Doc)
-        return;
+    if (!Doc) return;
     FAbortPrinting = false;
     FStopPrinting = false;
     const int Count = Doc->PageCount();
     EndPage = std::min(EndPage, Doc->Running() ? Count - 1 : Count);
     StartPage = std::max(StartPage, 1);
-    if (StartPage > EndPage)
-        return;
+    if (StartPage > EndPage) return;
 
     TPimPrinterSetup& Setup = *Doc->PimPrinterSetup();
     TPimPrinterSetup Prev;
@@ -1694,8 +1688,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
     // A document still being recorded has no title in its header yet and keeps its own.
     try {
         const QString Title = PimWideFieldText(Doc->PimFileHeader.Description, PimDescriptionLength + 1);
-        if (!Title.isEmpty())
-            Doc->SetDescription(Title);
+        if (!Title.isEmpty()) Doc->SetDescription(Title);
     } catch (...) {
     }
     Output.SetDescription(Doc->Description());
@@ -1746,8 +1739,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
             if (!FAbortPrinting && !FStopPrinting) {
                 if (DuplexNewJob && LastDuplex != -1) {
                     Doc->GetPagePrinterInfo(&Setup, Page);
-                    if (Setup.Duplex() != LastDuplex)
-                        NewJob();
+                    if (Setup.Duplex() != LastDuplex) NewJob();
                 }
                 if (Page > StartPage || Copy > 0) {
                     if (!FIgnorePrinterSettings && (Copy == 0 || Collated)) {
@@ -1760,8 +1752,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
                             Changed = !Prev.IsRunningEqual(Setup);
                         }
                         if (Changed) {
-                            if (!Collated)
-                                Copies = Setup.Copies();
+                            if (!Collated) Copies = Setup.Copies();
                             Setup.SetCopies(1);
                             Setup.SetData();
                         }
@@ -1787,8 +1778,7 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
                 if (++Copy < Copies) {
                     Page = StartPage;
                     // Each collated copy begins on a sheet of its own.
-                    if (Setup.Duplex() != 1 && !FAbortPrinting && !FStopPrinting)
-                        NewJob();
+                    if (Setup.Duplex() != 1 && !FAbortPrinting && !FStopPrinting) NewJob();
                 }
             }
             LastDuplex = Setup.Duplex();
@@ -1806,12 +1796,10 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
             Output.Abort();
         } catch (...) {
         }
-        if (!Output.ExceptionText().isEmpty())
-            FExceptionText = Output.ExceptionText();
+        if (!Output.ExceptionText().isEmpty()) FExceptionText = Output.ExceptionText();
         throw;
     }
-    if (!Output.ExceptionText().isEmpty())
-        FExceptionText = Output.ExceptionText();
+    if (!Output.ExceptionText().isEmpty()) FExceptionText = Output.ExceptionText();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1822,8 +1810,7 @@ TPimDeviceContext::TPimDeviceContext() = default;
 TPimDeviceContext::~TPimDeviceContext() = default;
 
 void TPimDeviceContext::LoadPage(TPimFile* PimFile, int Page) {
-    if (!PimFile)
-        return;
+    if (!PimFile) return;
     PimFile->PlayPage(FDC, ClampPage(PimFile, Page));
 }
 
@@ -1839,16 +1826,16 @@ TPimFiler::TPimFiler() = default;
 
 TPimFiler::~TPimFiler() = default;
 
-void TPimFiler::SetPimFile(std::shared_ptr<TPimFile> Value) { FPimFile = std::move(Value); }
+void TPimFiler::SetPimFile(std::shared_ptr<TPimFile> Value) {
+    FPimFile = std::move(Value);
+}
 
 void TPimFiler::LoadFromStream(TStream& Stream) {
     TPimFileHeader Header;
     const int64_t Start = Stream.Position();
-    if (Stream.Size() - Start < PimFileHeaderSize)
-        throw Exception(QString::fromLatin1(SNotPimFile));
+    if (Stream.Size() - Start < PimFileHeaderSize) throw Exception(QString::fromLatin1(SNotPimFile));
     PimReadFileHeader(Stream, Header);
-    if (Header.Key != PimFileKey)
-        throw Exception(QString::fromLatin1(SNotPimFile));
+    if (Header.Key != PimFileKey) throw Exception(QString::fromLatin1(SNotPimFile));
     auto Doc = std::make_shared<TPimPimFile>();
     SetPimFile(Doc);
     Stream.SetPosition(Start);
@@ -1866,26 +1853,21 @@ void TPimFiler::LoadFromFile(const QString& FileName) {
 }
 
 void TPimFiler::SaveToFile(const QString& FileName) {
-    if (FPimFile)
-        FPimFile->SaveToFile(FileName);
+    if (FPimFile) FPimFile->SaveToFile(FileName);
 }
 
 void TPimFiler::SaveToStream(TStream& Stream) {
-    if (FPimFile)
-        FPimFile->SaveToStream(Stream);
+    if (FPimFile) FPimFile->SaveToStream(Stream);
 }
 
 void TPimFiler::Send(TPimFile* AF) {
-    if (FPimFile)
-        FPimFile->Send(AF);
+    if (FPimFile) FPimFile->Send(AF);
 }
 
 void TPimFiler::SendPage(TPimFile* AF, int Page) {
-    if (FPimFile)
-        FPimFile->SendPage(AF, Page);
+    if (FPimFile) FPimFile->SendPage(AF, Page);
 }
 
 void TPimFiler::SendPages(TPimFile* AF, int StartPage, int EndPage) {
-    if (FPimFile)
-        FPimFile->SendPages(AF, StartPage, EndPage);
+    if (FPimFile) FPimFile->SendPages(AF, StartPage, EndPage);
 }

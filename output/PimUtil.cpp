@@ -594,6 +594,5 @@ void PimFilePrint(const QString& FileName) {
     Doc->LoadFromFile(FileName);
     TPimPrinter Printer;
     Printer.LoadPages(Doc.get(), 1, Doc->PageCount());
-    if (!Printer.ExceptionText().isEmpty())
-        throw Exception(Printer.ExceptionText());
+    if (!Printer.ExceptionText().isEmpty()) throw Exception(Printer.ExceptionText());
 }
