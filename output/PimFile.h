@@ -113,6 +113,11 @@ public:
     TPimLogPen LogPen;
     TPimLogBrush LogBrush;
     TPimLogFont LogFont;
+
+    // Makes the drawing objects of the entry once, a font at PixelsPerInchY; kept until DeleteObject.
+    void CreateObject(int PixelsPerInchY);
+    // Frees the objects; none of them may still be selected into a device context.
+    void DeleteObject();
 };
 
 using TPimPimFileObjects = std::vector<std::unique_ptr<TPimPimFileObject>>;
@@ -299,6 +304,17 @@ public:
     TPimExportFilter* ExportFilter() const { return FExportFilter; }
     void SetExportFilter(TPimExportFilter* Value) { FExportFilter = Value; }
 
+    // Draws page Page (1-based) into DC, every coordinate taken from the document's resolution to
+    // the device's times HorzScale and VertScale. Nothing for a page that does not exist or is
+    // still being recorded. The page stream's position is as before afterwards, on every path.
+    void PlayPage(DeviceContext* DC, int Page) override;
+    // Plays one record whose type code has been read; the page stream stands at its payload. False
+    // for a code that neither the player nor a registered handler knows: its payload stays unread.
+    bool PlayRecord(uint16_t RecType, DeviceContext* DC);
+    // A document coordinate at the resolution of the device being played on, for record handlers.
+    int PlayX(int Value) const;
+    int PlayY(int Value) const;
+
     TPimFileHeader PimFileHeader;
     TPimFileInfo PimFileInfo;
     TPimFilePrinterInfo PimFilePrinterInfo;
@@ -335,4 +351,109 @@ private:
     std::unique_ptr<TPimPrinterSetup> FPimStartPrinterSetup;
     bool FExporting = false;
     TPimExportFilter* FExportFilter = nullptr; // not owned
+
+    // Playing.
+    // The filter that takes the drawing while exporting, instead of the device context.
+    TPimExportFilter* PlayFilter() const;
+    void SetPlayDevice(DeviceContext* DC);
+    TPimPimFileObject& PlayObject(int Index);
+    TRect ReadPlayRect();
+    QString ReadPlayChars(int32_t Count);
+    void PlaySelectObject(DeviceContext* DC);
+    void PlayShape(DeviceContext* DC, const std::function<void()>& Draw);
+    void PlayGraphic(DeviceContext* DC, const TRect* Rect, int X, int Y, TStream& Image);
+    void PlayRtf(DeviceContext* DC);
+    void PlayBarcode(uint16_t RecType, DeviceContext* DC);
+    void ReleasePlayObjects(DeviceContext* DC);
+    int FPlayX = 0; // the device's resolution times the scales, while a page plays
+    int FPlayY = 0;
+};
+
+// A record type of the application's own, with the handler that plays it. The handler reads its
+// payload with the document's read primitives.
+using TPimRecordPrintEvent = std::function<void(DeviceContext* DC, TPimPimFile* PimFile)>;
+
+struct TPimRecType {
+    int16_t RecordType = 0;
+    TPimRecordPrintEvent RecordPrintEvent;
+};
+
+// Registers a handler; when two handle the same type, the first registered plays it.
+void PimAddRecordType(int16_t RecType, TPimRecordPrintEvent Event);
+// Forgets every handler, as the process starts.
+void PimResetRecordTypes();
+
+// When set, printing starts a new print job wherever the duplex setting changes between pages.
+extern bool DuplexNewJob;
+
+// Prints a page range of a document through a print job: makes the copies itself, collated or not,
+// follows the printer settings recorded for each page and starts new jobs where duplex demands it.
+// Made for one print run.
+class TPimPrinter : public TPimFile {
+public:
+    TPimPrinter();
+    ~TPimPrinter() override;
+
+    void LoadPage(TPimFile* PimFile, int Page) override;
+    void LoadPages(TPimFile* PimFile, int StartPage, int EndPage) override;
+    void LoadFromFile(const QString& FileName) override;
+
+    // Set by the caller between pages, typically from OnStatus: abort ends with the job abandoned,
+    // stop ends it normally with the pages printed so far.
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) { FAbortPrinting = Value; }
+    bool StopPrinting() const { return FStopPrinting; }
+    void SetStopPrinting(bool Value) { FStopPrinting = Value; }
+    int PageNumber() const { return FPageNumber; }
+
+    // Before every page, once at the start and once at the end of a run.
+    std::function<void(TPimPrinter* Sender)> OnStatus;
+
+private:
+    void Status();
+
+    bool FAbortPrinting = false;
+    bool FStopPrinting = false;
+    int FPageNumber = 0;
+};
+
+// Plays single pages into a device context it does not own: the preview's paint path.
+class TPimDeviceContext : public TPimFile {
+public:
+    TPimDeviceContext();
+    ~TPimDeviceContext() override;
+
+    void LoadPage(TPimFile* PimFile, int Page) override;
+    void LoadFromFile(const QString& FileName) override;
+
+    DeviceContext* DC() const { return FDC; }
+    void SetDC(DeviceContext* Value) { FDC = Value; }
+
+private:
+    DeviceContext* FDC = nullptr; // not owned
+};
+
+// Holds the one document of a preview or viewer and forwards loading, saving and sending to it.
+class TPimFiler {
+public:
+    TPimFiler();
+    virtual ~TPimFiler();
+    TPimFiler(const TPimFiler&) = delete;
+    TPimFiler& operator=(const TPimFiler&) = delete;
+
+    const std::shared_ptr<TPimFile>& PimFile() const { return FPimFile; }
+    // Another document replaces the held one; nullptr only lets go of it.
+    virtual void SetPimFile(std::shared_ptr<TPimFile> Value);
+    // Refuses a stream that is not a document before the held one changes; a document that fails to
+    // load half-way is dropped and the error passes on.
+    virtual void LoadFromStream(TStream& Stream);
+    virtual void LoadFromFile(const QString& FileName);
+    virtual void SaveToFile(const QString& FileName);
+    virtual void SaveToStream(TStream& Stream);
+    virtual void Send(TPimFile* AF);
+    virtual void SendPage(TPimFile* AF, int Page);
+    virtual void SendPages(TPimFile* AF, int StartPage, int EndPage);
+
+private:
+    std::shared_ptr<TPimFile> FPimFile;
 };

@@ -584,3 +584,15 @@ int PimAskAbort() {
         LoadStr(SAbortYes) + QChar(13) + LoadStr(SAbortNo) + QChar(13) + LoadStr(SAbortCancel);
     return Application()->MessageBox(Text, LoadStr(SAbortCaption), MB_YESNOCANCEL);
 }
+
+// Printing a stored document
+
+#include "output/PimFile.h"
+
+void PimFilePrint(const QString& FileName) {
+    auto Doc = std::make_shared<TPimPimFile>();
+    Doc->LoadFromFile(FileName);
+    TPimPrinter Printer;
+    Printer.LoadPages(Doc.get(), 1, Doc->PageCount());
+    if (!Printer.ExceptionText().isEmpty()) throw Exception(Printer.ExceptionText());
+}

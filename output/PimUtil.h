@@ -104,3 +104,6 @@ int PimGetForm(const QString& Name);
 bool PimIsAncestor(const TComponent* Component);
 // Asks whether to discard, keep or go on with a report being made; IDYES, IDNO or IDCANCEL.
 int PimAskAbort();
+// Prints every page of a stored document on the current printer. Load errors, and a message the
+// printer gave when its job ended, reach the caller as exceptions.
+void PimFilePrint(const QString& FileName);
