@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QImage>
 #include <functional>
+#include "support/devices.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,29 +25,6 @@ TDeviceCaps ScreenCaps(int Ppi) {
     C.HorzRes = C.PhysicalWidth = 8 * Ppi;
     C.VertRes = C.PhysicalHeight = 11 * Ppi;
     return C;
-}
-
-TFont MakeFont(const QString& Name, int Size, TFontStyles Style = 0, TColor Color = clBlack) {
-    TFont Font;
-    Font.SetName(Name);
-    Font.SetSize(Size);
-    Font.SetStyle(Style);
-    Font.SetColor(Color);
-    return Font;
-}
-
-TPen MakePen(TColor Color, int Width) {
-    TPen Pen;
-    Pen.SetColor(Color);
-    Pen.SetWidth(Width);
-    return Pen;
-}
-
-TBrush MakeBrush(TColor Color, TBrushStyle Style) {
-    TBrush Brush;
-    Brush.SetColor(Color);
-    Brush.SetStyle(Style);
-    return Brush;
 }
 
 // What a page played into a recording device of the given resolution called, without the clean-up

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <functional>
+#include "support/devices.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,28 +40,6 @@ QByteArray Recorded(const std::function<void(TPimPimFile&)>& Call) {
     const int64_t Before = F.Stream()->Size();
     Call(F);
     return AllOf(*F.Stream()).mid(int(Before));
-}
-
-TFont MakeFont(const QString& Name, int Size, TFontStyles Style = 0) {
-    TFont Font;
-    Font.SetName(Name);
-    Font.SetSize(Size);
-    Font.SetStyle(Style);
-    return Font;
-}
-
-TPen MakePen(TColor Color, int Width) {
-    TPen Pen;
-    Pen.SetColor(Color);
-    Pen.SetWidth(Width);
-    return Pen;
-}
-
-TBrush MakeBrush(TColor Color, TBrushStyle Style) {
-    TBrush Brush;
-    Brush.SetColor(Color);
-    Brush.SetStyle(Style);
-    return Brush;
 }
 
 } // namespace

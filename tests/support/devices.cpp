@@ -22,3 +22,26 @@ TDeviceCaps ScreenCaps(int PPI, int Width, int Height) {
     C.PhysicalHeight = C.VertRes = Height;
     return C;
 }
+
+TFont MakeFont(const QString& Name, int Size, TFontStyles Style, TColor Color) {
+    TFont Font;
+    Font.SetName(Name);
+    Font.SetSize(Size);
+    Font.SetStyle(Style);
+    Font.SetColor(Color);
+    return Font;
+}
+
+TPen MakePen(TColor Color, int Width) {
+    TPen Pen;
+    Pen.SetColor(Color);
+    Pen.SetWidth(Width);
+    return Pen;
+}
+
+TBrush MakeBrush(TColor Color, TBrushStyle Style) {
+    TBrush Brush;
+    Brush.SetColor(Color);
+    Brush.SetStyle(Style);
+    return Brush;
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/devicecontext.h"
+#include "host/graphics.h"
 
 // Capabilities of a printer page at PPI with unprintable margins all round (Letter by default), for
 // recording devices that stand in for printers.
@@ -17,3 +18,8 @@ public:
 private:
     int FBefore;
 };
+
+// Graphics objects set up in one call, for tests that record or draw with several of them.
+TFont MakeFont(const QString& Name, int Size, TFontStyles Style = 0, TColor Color = clBlack);
+TPen MakePen(TColor Color, int Width);
+TBrush MakeBrush(TColor Color, TBrushStyle Style);
