@@ -1026,19 +1026,6 @@ void ThrowReadError() {
     throw EReadError(QStringLiteral("Stream read error"));
 }
 
-// Stretches a picture into Rect and leaves the device context's state as it was, also on errors.
-void StretchDrawGraphic(DeviceContext& DC, const TRect& Rect, const TGraphic& Graphic) {
-    DC.SaveDC();
-    try {
-        TCanvas Canvas(&DC);
-        Canvas.StretchDraw(Rect, Graphic);
-    } catch (...) {
-        DC.RestoreDC(-1);
-        throw;
-    }
-    DC.RestoreDC(-1);
-}
-
 // Played coordinates are kept in 16 bits, as the records carry them.
 int Short(int Value) {
     return int16_t(uint16_t(uint32_t(Value) & 0xFFFF));
@@ -1291,7 +1278,7 @@ void TPimPimFile::PlayGraphic(DeviceContext* DC, const TRect* Rect, int X, int Y
     if (TPimExportFilter* Filter = PlayFilter())
         Filter->StretchDraw(R, Graphic.get());
     else
-        StretchDrawGraphic(*DC, R, *Graphic);
+        PimStretchDrawBitMap(*DC, R, Graphic.get());
 }
 
 void TPimPimFile::PlayRtf(DeviceContext* DC) {

@@ -112,19 +112,38 @@ std::unique_ptr<TGraphic> PimGetGraphic(TStream* Stream) {
     return Result;
 }
 
-void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic) {
-    if (Graphic == nullptr) return;
+namespace {
+
+// Draws through a temporary host canvas and leaves the device context's state as it was, also
+// when drawing raises.
+template <typename Paint> void WithCanvasOn(DeviceContext& DC, Paint&& PaintOn) {
     struct TStateGuard {
         DeviceContext& DC;
         explicit TStateGuard(DeviceContext& D) : DC(D) { DC.SaveDC(); }
         ~TStateGuard() { DC.RestoreDC(-1); }
     } Guard(DC);
     TCanvas Canvas(&DC);
-    if (dynamic_cast<const TMetafile*>(Graphic) != nullptr)
-        Canvas.StretchDraw(Bounds(X, Y, std::abs(Graphic->Width()), std::abs(Graphic->Height())), *Graphic);
-    else
-        Canvas.Draw(X, Y, *Graphic);
+    PaintOn(Canvas);
 }
+
+} // namespace
+
+void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic) {
+    if (Graphic == nullptr) return;
+    WithCanvasOn(DC, [&](TCanvas& Canvas) {
+        if (dynamic_cast<const TMetafile*>(Graphic) != nullptr)
+            Canvas.StretchDraw(Bounds(X, Y, std::abs(Graphic->Width()), std::abs(Graphic->Height())), *Graphic);
+        else
+            Canvas.Draw(X, Y, *Graphic);
+    });
+}
+
+void PimStretchDrawBitMap(DeviceContext& DC, const TRect& Rect, const TGraphic* Graphic) {
+    if (Graphic == nullptr) return;
+    WithCanvasOn(DC, [&](TCanvas& Canvas) { Canvas.StretchDraw(Rect, *Graphic); });
+}
+
+void PimDrawMetaFile(DeviceContext&, const TRect&, const TMetafile*) {}
 
 // TPimImage
 

@@ -24,6 +24,10 @@ bool PimIsIcon(TStream* Stream);
 // width and height, anything else at its own size. The device context's state is as before
 // afterwards, also when drawing fails; a nil graphic draws nothing.
 void PimDrawBitMap(DeviceContext& DC, int X, int Y, const TGraphic* Graphic);
+// The same with the picture stretched into Rect.
+void PimStretchDrawBitMap(DeviceContext& DC, const TRect& Rect, const TGraphic* Graphic);
+// Kept for callers of the old metafile path; metafiles draw through the two routines above.
+void PimDrawMetaFile(DeviceContext& DC, const TRect& Rect, const TMetafile* Metafile);
 
 enum TPimBitmapType : uint8_t { abtNone, abtWindows, abtPresMan };
 

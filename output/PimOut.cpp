@@ -314,7 +314,7 @@ void TPimCanvas::StretchDraw(const TRect& Rect, const TGraphic* Graphic) {
     if (!Graphic || Graphic->Empty()) return;
     if (Prints()) {
         SetDrawColors();
-        Graphic->StretchDrawOn(*FHandle, Rect);
+        PimStretchDrawBitMap(*FHandle, Rect, Graphic);
     } else if (TPimPimFile* F = Recorder()) {
         F->StretchDraw(Rect, Graphic);
     }

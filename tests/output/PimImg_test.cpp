@@ -554,3 +554,20 @@ TEST(PimDrawBitMapTest, RasterAtItsSizeMetafileStretchedStateRestored) {
     EXPECT_EQ(DC->SaveDC(), 1);
     PimDrawBitMap(*DC, 0, 0, nullptr);
 }
+
+TEST(PimDrawBitMapTest, StretchedDrawFillsTheRectangleAndRestoresTheStateOnFailure) {
+    QImage Image(3, 2, QImage::Format_RGB32);
+    Image.fill(Qt::red);
+    TMemoryStream Png = StreamOf(Encode(Image, "png"));
+    auto g = PimGetGraphic(&Png);
+    auto DC = DeviceContext::CreateRecording(Caps(300));
+    PimStretchDrawBitMap(*DC, Rect(10, 20, 40, 30), g.get());
+    EXPECT_EQ(Drawing(*DC), Lines({"SaveDC", "StretchDIBits 10 20 30 10 0 0 3 2 3 2 0x00CC0020", "RestoreDC -1"}));
+    TFailingGraphic Broken;
+    Png.SetPosition(0);
+    Broken.LoadFromStream(Png);
+    DC->Log()->Clear();
+    EXPECT_THROW(PimStretchDrawBitMap(*DC, Rect(0, 0, 5, 5), &Broken), Exception);
+    EXPECT_EQ(Lines(DC->Log()->Only({"SaveDC", "RestoreDC"})), Lines({"SaveDC", "RestoreDC -1"}));
+    PimStretchDrawBitMap(*DC, Rect(0, 0, 5, 5), nullptr);
+}
