@@ -20,6 +20,10 @@ QString TempDirectory() {
 namespace {
 
 int MakeTempFile(const QString& Prefix, QString& FileName) {
+    // A prefix names files, never folders: one with a separator could leave the temporary directory.
+    if (Prefix.contains(u'/') || Prefix.contains(QChar(0)))
+        throw EFCreateError(QStringLiteral("Cannot create temporary file in \"%s\". %s"),
+                            {TempDirectory(), QStringLiteral("Invalid file name prefix")});
     QByteArray Template = QFile::encodeName(TempDirectory() + Prefix + QStringLiteral("XXXXXX.tmp"));
     const int Handle = ::mkostemps(Template.data(), 4, O_CLOEXEC);
     if (Handle < 0)

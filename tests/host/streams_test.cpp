@@ -96,3 +96,8 @@ TEST(Streams, AbsurdSizesAndCountsRaiseTheStreamErrors) {
     EXPECT_THROW(s.WriteUInt8(1), EWriteError);
     EXPECT_EQ(s.Size(), 4);
 }
+
+TEST(Streams, ATemporaryFilePrefixCannotLeaveTheTemporaryDirectory) {
+    EXPECT_THROW(CreateTempFileName("../Pim"), EFCreateError);
+    EXPECT_THROW(CreateTempFileName("sub/Pim"), EFCreateError);
+}
