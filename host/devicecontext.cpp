@@ -2104,6 +2104,20 @@ bool DeviceContext::GetCharWidth32(char32_t First, char32_t Last, int* Widths) c
 // ---------------------------------------------------------------------------------------------
 // Images
 
+namespace {
+
+// Raster operations that combine a picture with what is already there; only pixel surfaces have them.
+void SetImageRop(QPainter& P, uint32_t Rop) {
+    switch (Rop) {
+    case SRCAND: P.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+    case SRCPAINT: P.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+    case SRCINVERT: P.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+    default: break;
+    }
+}
+
+} // namespace
+
 int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
                                  int SrcWidth, int SrcHeight, const QImage& Bits, uint32_t Rop) {
     if (FLog)
@@ -2125,21 +2139,7 @@ int DeviceContext::StretchDIBits(int XDest, int YDest, int DestWidth, int DestHe
                 DevRound(std::max(T, B)) - DevRound(std::min(T, B)));
     double SL = XSrc, ST = YSrc, SW = SrcWidth, SH = SrcHeight;
     QRectF Src(std::min(SL, SL + SW), std::min(ST, ST + SH), std::fabs(SW), std::fabs(SH));
-    if (FSurface->IsRaster()) {
-        switch (Rop) {
-        case SRCAND:
-            P.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            break;
-        case SRCPAINT:
-            P.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-            break;
-        case SRCINVERT:
-            P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            break;
-        default:
-            break;
-        }
-    }
+    if (FSurface->IsRaster()) SetImageRop(P, Rop);
     P.setRenderHint(QPainter::SmoothPixmapTransform, FState->StretchMode == HALFTONE);
     P.drawImage(Dest, Img, Src);
     return int(std::fabs(SH) > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
@@ -2172,21 +2172,7 @@ bool DeviceContext::BitBlt(int X, int Y, int Width, int Height, const DeviceCont
     TPainterGuard G(*this);
     if (!G) return true;
     QPainter& P = *G.P;
-    if (FSurface->IsRaster()) {
-        switch (Rop) {
-        case SRCAND:
-            P.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            break;
-        case SRCPAINT:
-            P.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-            break;
-        case SRCINVERT:
-            P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            break;
-        default:
-            break;
-        }
-    }
+    if (FSurface->IsRaster()) SetImageRop(P, Rop);
     P.drawImage(QRectF(ToDeviceRect(X, Y, Sum(X, Width), Sum(Y, Height))), Part);
     return true;
 }
