@@ -1673,11 +1673,8 @@ void TPimPrinter::LoadPages(TPimFile* PimFile, int StartPage, int EndPage) {
     TPimPrinterSetup Prev;
     TPimOutput Output;
     // A document still being recorded has no title in its header yet and keeps its own.
-    try {
-        const QString Title = PimWideFieldText(Doc->PimFileHeader.Description, PimDescriptionLength + 1);
-        if (!Title.isEmpty()) Doc->SetDescription(Title);
-    } catch (...) {
-    }
+    const QString Title = PimWideFieldText(Doc->PimFileHeader.Description, PimDescriptionLength + 1);
+    if (!Title.isEmpty()) Doc->SetDescription(Title);
     Output.SetDescription(Doc->Description());
     Output.SetDestination(adPrinter);
     Doc->GetPagePrinterInfo(&Setup, StartPage);
