@@ -21,6 +21,10 @@ struct TPimPlaceMetaHeader {
 inline constexpr int PimPlaceMetaHeaderSize = 22;
 inline constexpr uint32_t PimPlaceHeadKey = 0x9AC6CDD7u;
 
+// The zoom setting of a preview. Its ordinal is also the row of the viewer's zoom list and the stored
+// value of a report's preview settings, so the order never changes.
+enum TPimZoom : uint8_t { az200, az150, az100, az75, az50, az25, az10, azWidth, azHeight, azPage };
+
 class TStream;
 struct TPimFilePrinterInfo;
 
