@@ -1,9 +1,7 @@
 #include "host/printers.h"
 
-#include "host/cupsprinter.h"
 #include "host/exceptions.h"
 #include "host/mathutil.h"
-#include "host/pdfprinter.h"
 
 #include <algorithm>
 #include <utility>
@@ -22,6 +20,17 @@ TPrinterListFactory& Factory() {
     return F;
 }
 
+struct TPrinterSource {
+    int Rank;
+    TPrinterListFactory Make;
+};
+
+// Filled while the library loads, before anything reads it.
+std::vector<TPrinterSource>& Sources() {
+    static std::vector<TPrinterSource> List;
+    return List;
+}
+
 // Letter, for a device mode that names no paper the printer has and no size of its own.
 const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(),
                                   QMargins()};
@@ -33,10 +42,25 @@ QMargins Landscape(const QMargins& M) {
 
 } // namespace
 
+void AddMachinePrinterSource(int Rank, TPrinterListFactory Source) {
+    auto& List = Sources();
+    auto At = std::upper_bound(List.begin(), List.end(), Rank,
+                               [](int R, const TPrinterSource& S) { return R < S.Rank; });
+    List.insert(At, TPrinterSource{Rank, std::move(Source)});
+}
+
 TPrinterBackends MachinePrinters(int& DefaultIndex) {
-    TPrinterBackends List = CupsPrinters(DefaultIndex);
-    List.push_back(std::make_unique<TPdfFilePrinter>());
-    if (DefaultIndex < 0) DefaultIndex = 0;
+    DefaultIndex = -1;
+    TPrinterBackends List;
+    for (const TPrinterSource& Source : Sources()) {
+        int SourceDefault = -1;
+        TPrinterBackends Part = Source.Make(SourceDefault);
+        if (DefaultIndex < 0 && SourceDefault >= 0 && SourceDefault < int(Part.size()))
+            DefaultIndex = int(List.size()) + SourceDefault;
+        for (auto& Backend : Part)
+            List.push_back(std::move(Backend));
+    }
+    if (DefaultIndex < 0 && !List.empty()) DefaultIndex = 0;
     return List;
 }
 

@@ -230,7 +230,12 @@ TPrinter& Printer();
 // The factory the global printer object reads its list from; an empty function restores the
 // machine's printers (CUPS queues and the "PDF file" printer).
 void SetPrinterListFactory(TPrinterListFactory Factory);
+// The machine's printers: what every registered source gives, in the order of their ranks. The
+// default is the first default a source names, else the first printer.
 TPrinterBackends MachinePrinters(int& DefaultIndex);
+// Registers a source of the machine's printers; each kind of printer adds its own when the library
+// loads, so the printer object knows them only as backends.
+void AddMachinePrinterSource(int Rank, TPrinterListFactory Source);
 
 // The figures a device context reports for a paper, resolution and orientation.
 TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);
