@@ -84,6 +84,7 @@ public:
     TDeviceCaps Caps() const override { return FOwner.FPageCaps; }
     QPaintDevice* PaintDevice() override { return FOwner.Backend()->PaintDevice(); }
     bool IsRaster() const override { return false; }
+    double Zoom() const override { return FOwner.FPageZoom; }
     bool NewPage() override {
         FOwner.AdvancePage();
         return true;
@@ -220,7 +221,8 @@ TPrinterCapabilities TPrinter::Capabilities() {
 
 TDeviceCaps TPrinter::DeviceCaps() {
     TPrinterBackend* B = Backend();
-    return PrinterDeviceCaps(FPrinting ? FJobMode : DeviceMode(), B->Capabilities());
+    const TDeviceMode& Mode = FPrinting ? FJobMode : DeviceMode();
+    return ScaledDeviceCaps(PrinterDeviceCaps(Mode, B->Capabilities()), Mode);
 }
 
 DeviceContext* TPrinter::Handle() {
@@ -257,7 +259,8 @@ void TPrinter::BeginDoc() {
     FPageNumber = 1;
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
-    FPageCaps = Caps;
+    FPageCaps = ScaledDeviceCaps(Caps, FJobMode);
+    FPageZoom = DeviceModeScale(FJobMode) / 100.0;
     FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this));
 }
 
@@ -268,7 +271,8 @@ void TPrinter::AdvancePage() {
     ++FPageNumber;
     FAdvanced = true;
     // A device mode applied during the job gives the new page other figures.
-    FPageCaps = Caps;
+    FPageCaps = ScaledDeviceCaps(Caps, FJobMode);
+    FPageZoom = DeviceModeScale(FJobMode) / 100.0;
     if (FHandle) FHandle->ResetDC();
 }
 
@@ -348,5 +352,23 @@ TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilitie
     D.PhysicalOffsetY = MulDiv(Margins.top(), D.LogPixelsY, 2540);
     D.HorzRes = D.PhysicalWidth - D.PhysicalOffsetX - MulDiv(Margins.right(), D.LogPixelsX, 2540);
     D.VertRes = D.PhysicalHeight - D.PhysicalOffsetY - MulDiv(Margins.bottom(), D.LogPixelsY, 2540);
+    return D;
+}
+
+int DeviceModeScale(const TDeviceMode& Mode) {
+    return Mode.Has(dmfScale) && Mode.Scale > 0 ? Mode.Scale : 100;
+}
+
+TDeviceCaps ScaledDeviceCaps(const TDeviceCaps& Paper, const TDeviceMode& Mode) {
+    const int Scale = DeviceModeScale(Mode);
+    if (Scale == 100) return Paper;
+    TDeviceCaps D = Paper;
+    auto Grow = [Scale](int Pixels) { return MulDiv(Pixels, 100, Scale); };
+    D.PhysicalWidth = Grow(Paper.PhysicalWidth);
+    D.PhysicalHeight = Grow(Paper.PhysicalHeight);
+    D.PhysicalOffsetX = Grow(Paper.PhysicalOffsetX);
+    D.PhysicalOffsetY = Grow(Paper.PhysicalOffsetY);
+    D.HorzRes = Grow(Paper.HorzRes);
+    D.VertRes = Grow(Paper.VertRes);
     return D;
 }
