@@ -2,6 +2,7 @@
 
 #include "host/exceptions.h"
 #include "host/mathutil.h"
+#include "host/properties.h"
 #include "output/PimSetup.h"
 #include "output/PimUtil.h"
 
@@ -37,6 +38,130 @@ constexpr std::array<int, 4> QualityIds = {-4, -3, -2, -1};
 TVyrPaperOrientation OrientationOf(int Id) {
     return Id == OrientLandscape ? poLandscape : poPortrait;
 }
+
+// Names of the enumerations as stored forms write them.
+TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
+    QStringList L;
+    for (const char* V : Values)
+        L << QString::fromLatin1(V);
+    return TEnumInfo(QString::fromLatin1(Type), L);
+}
+
+const TEnumInfo& PaperSizeNames() {
+    // clang-format off
+    static const TEnumInfo N = Names("TVyrPaperSize", {
+        "psLetter", "psExecutive", "psLegal", "psA4", "psCustom", "psLetterSmall", "psTabloid", "psLedger",
+        "psStatement", "psA3", "psA4Small", "psA5", "psB4", "psB5", "psFolio", "psQuarto", "ps10x14",
+        "ps11x17", "psNote", "psEnv_9", "psEnv_10", "psEnv_11", "psEnv_12", "psEnv_14", "psCSheet",
+        "psDSheet", "psESheet", "psUseCurrent", "psENV_DL", "psENV_C5", "psENV_C3", "psENV_C4", "psENV_C6",
+        "psENV_C65", "psENV_B4", "psENV_B5", "psENV_B6", "psENV_ITALY", "psENV_MONARCH", "psENV_PERSONAL",
+        "psFANFOLD_US", "psFANFOLD_STD_GERMAN", "psFANFOLD_LGL_GERMAN", "psISO_B4", "psJAPANESE_POSTCARD",
+        "ps9X11", "ps10X11", "ps15X11", "psENV_INVITE", "psLETTER_EXTRA", "psLEGAL_EXTRA",
+        "psTABLOID_EXTRA", "psA4_EXTRA", "psLETTER_TRANSVERSE", "psA4_TRANSVERSE",
+        "psLETTER_EXTRA_TRANSVERSE", "psA_PLUS", "psB_PLUS", "psLETTER_PLUS", "psA4_PLUS",
+        "psA5_TRANSVERSE", "psB5_TRANSVERSE", "psA3_EXTRA", "psA5_EXTRA", "psB5_EXTRA", "psA2",
+        "psA3_TRANSVERSE", "psA3_EXTRA_TRANSVERSE", "psDBL_JAPANESE_POSTCARD", "psA6", "psLETTER_ROTATED",
+        "psA3_ROTATED", "psA4_ROTATED", "psA5_ROTATED", "psB4_JIS_ROTATED", "psB5_JIS_ROTATED",
+        "psJAPANESE_POSTCARD_ROTATED", "psDBL_JAPANESE_POSTCARD_ROTATED", "psA6_ROTATED", "psB6_JIS",
+        "psB6_JIS_ROTATED", "ps12X11", "psP16K", "psP32K", "psP32KBIG", "psPENV_1", "psPENV_2",
+        "psPENV_3", "psPENV_4", "psPENV_5", "psPENV_6", "psPENV_7", "psPENV_8", "psPENV_9", "psPENV_10",
+        "psPENV_1_ROTATED", "psPENV_2_ROTATED", "psPENV_3_ROTATED", "psPENV_4_ROTATED",
+        "psPENV_5_ROTATED", "psPENV_6_ROTATED", "psPENV_7_ROTATED", "psPENV_8_ROTATED",
+        "psPENV_9_ROTATED", "psPENV_10_ROTATED"});
+    // clang-format on
+    return N;
+}
+
+const bool PropertiesDeclared = [] {
+    static const TEnumInfo ModalNames = Names("TVyrModalPreview", {"mpModal", "mpNonModal", "mpDefault"});
+    static const TEnumInfo OwnerNames = Names("TVyrPreviewOwner", {"poFormOwned", "poAppOwned", "poDefault"});
+    static const TEnumInfo StyleNames =
+        Names("TVyrFormStyle", {"pfsNormal", "pfsMDIChild", "pfsStayOnTop", "pfsDefault"});
+    static const TEnumInfo StateNames = Names("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
+    static const TEnumInfo ZoomNames = Names("TPimZoom", {"az200", "az150", "az100", "az75", "az50", "az25",
+                                                          "az10", "azWidth", "azHeight", "azPage"});
+    using S = TVyrPreviewSettings;
+    DeclareProperties<S>()
+        .Enumeration("ModalPreview", ModalNames, &S::ModalPreview, &S::SetModalPreview)
+        .Default(mpDefault)
+        .Enumeration("PreviewOwner", OwnerNames, &S::PreviewOwner, &S::SetPreviewOwner)
+        .Default(poDefault)
+        .Enumeration("FormStyle", StyleNames, &S::FormStyle, &S::SetFormStyle)
+        .Default(pfsDefault)
+        .Enumeration("WindowState", StateNames, &S::WindowState, &S::SetWindowState)
+        .Default(wsMaximized)
+        .Enumeration("Zoom", ZoomNames, &S::Zoom, &S::SetZoom)
+        .Default(az100);
+
+    static const TEnumInfo OrientationNames =
+        Names("TVyrPaperOrientation", {"poPortrait", "poLandscape", "poUseCurrent"});
+    static const TEnumInfo SourceNames = Names(
+        "TVyrPaperSource", {"psUpper", "psLower", "psAuto", "psManual", "psEnvelope", "psEnvelopeManual",
+                            "psCassette", "psMiddle", "psSmallFmt", "psLargeCapacity", "psTractor",
+                            "psLargeFmt", "ppsUseCurrent", "psOverride"});
+    static const TEnumInfo DuplexNames =
+        Names("TVyrPaperDuplex", {"pdSimplex", "pdDuplexLongEdge", "pdDuplexShortEdge", "pdUseCurrent"});
+    static const TEnumInfo QualityNames =
+        Names("TVyrPrintQuality", {"pqHigh", "pqMedium", "pqLow", "pqDraft", "pqCustom", "pqUseCurrent"});
+    static const TEnumInfo TrueTypeNames = Names(
+        "TVyrTrueTypeOption", {"ttBitmap", "ttDownLoad", "ttSubDev", "ttDownLoadOutline", "ttUseCurrent"});
+    static const TEnumInfo UnitNames =
+        Names("TVyrUnits", {"unitInches", "unitMiliMeters", "unitCentiMeters"});
+    static const TEnumInfo DestinationNames =
+        Names("TVyrDestination", {"destPrinter", "destScreen", "destFile"});
+    using P = TVyrPageSetup;
+    DeclareProperties<P>()
+        .Enumeration("Orientation", OrientationNames, &P::Orientation, &P::SetOrientation)
+        .Default(poUseCurrent)
+        .Enumeration("Size", PaperSizeNames(), &P::Size, &P::SetSize)
+        .Default(psUseCurrent)
+        .Enumeration("Source", SourceNames, &P::Source, &P::SetSource)
+        .Default(ppsUseCurrent)
+        .Integer("SourceNum", &P::SourceNum, &P::SetSourceNum)
+        .Default(0)
+        .Enumeration("Duplex", DuplexNames, &P::Duplex, &P::SetDuplex)
+        .Default(pdUseCurrent)
+        .Integer("Copies", &P::Copies, &P::SetCopies)
+        .Range(0, VyrMaxCopies)
+        .Default(1)
+        .Float("Height", &P::Height, &P::SetHeight)
+        .Float("Width", &P::Width, &P::SetWidth)
+        .Enumeration("PrintQuality", QualityNames, &P::PrintQuality, &P::SetPrintQuality)
+        .Default(pqUseCurrent)
+        .Enumeration("TrueTypeOption", TrueTypeNames, &P::TrueTypeOption, &P::SetTrueTypeOption)
+        .Default(ttUseCurrent)
+        // Margins are stored among the named extras, where a margin of a half is left out.
+        .Float("LeftMargin", &P::LeftMargin, &P::SetLeftMargin)
+        .Stored(false)
+        .Float("RightMargin", &P::RightMargin, &P::SetRightMargin)
+        .Stored(false)
+        .Float("TopMargin", &P::TopMargin, &P::SetTopMargin)
+        .Stored(false)
+        .Float("BottomMargin", &P::BottomMargin, &P::SetBottomMargin)
+        .Stored(false)
+        .Boolean("Color", &P::Color, &P::SetColor)
+        .Default(true)
+        .Enumeration("Units", UnitNames, &P::Units, &P::SetUnits)
+        .Default(unitInches)
+        .Integer("RangeStart", &P::RangeStart, &P::SetRangeStart)
+        .Default(0)
+        .Integer("RangeEnd", &P::RangeEnd, &P::SetRangeEnd)
+        .Default(0)
+        .Enumeration("Destination", DestinationNames, &P::Destination, &P::SetDestination)
+        .Default(destScreen)
+        .Boolean("AdjustMargin", &P::AdjustMargin, &P::SetAdjustMargin)
+        .Default(true)
+        .Object("PreviewSettings", &P::PreviewSettings)
+        .Boolean("TextDriverCompatibility", &P::TextDriverCompatibility, &P::SetTextDriverCompatibility)
+        .Default(false)
+        .Boolean("DirectPrinter", &P::DirectPrinter, &P::SetDirectPrinter)
+        .Default(false)
+        .Boolean("CollatedCopies", &P::CollatedCopies, &P::SetCollatedCopies)
+        .Default(true)
+        .String("FormName", &P::FormName, &P::SetFormName)
+        .Default(QString());
+    return true;
+}();
 
 } // namespace
 

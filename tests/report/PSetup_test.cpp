@@ -1,5 +1,6 @@
 #include "host/classes.h"
 #include "host/exceptions.h"
+#include "host/properties.h"
 #include "output/PimSetup.h"
 #include "report/PSetup.h"
 #include "support/fakeprinter.h"
@@ -352,4 +353,37 @@ TEST_F(PageSetup, OnlyMarginsOtherThanAHalfAreStoredAndAStoredResolutionIsDroppe
     EXPECT_EQ(R.LeftMargin(), 0.25);
     EXPECT_EQ(R.RightMargin(), 0.5);
     EXPECT_EQ(R.PixelsPerUnit(), 300);
+}
+
+TEST_F(PageSetup, PublishedPropertiesComeInStreamOrderAndOnlyChangedOnesAreStored) {
+    TFakePrinterList None;
+    TVyrPageSetup S;
+    const auto Names = [](TPersistent* Object, bool StoredOnly) {
+        QStringList Result;
+        for (const TPropInfo* Info : GetPropList(Object)->Published())
+            if (!StoredOnly || IsStoredProp(ErasedPointer(Object), *Info)) Result << Info->Name;
+        return Result;
+    };
+    EXPECT_EQ(Names(&S, false).join(u' '),
+              "Orientation Size Source SourceNum Duplex Copies Height Width PrintQuality TrueTypeOption "
+              "LeftMargin RightMargin TopMargin BottomMargin Color Units RangeStart RangeEnd Destination "
+              "AdjustMargin PreviewSettings TextDriverCompatibility DirectPrinter CollatedCopies FormName");
+    EXPECT_EQ(Names(&S, true).join(u' '), "Height Width PreviewSettings");
+    EXPECT_EQ(Names(S.PreviewSettings(), false).join(u' '),
+              "ModalPreview PreviewOwner FormStyle WindowState Zoom");
+    EXPECT_TRUE(Names(S.PreviewSettings(), true).isEmpty());
+
+    SetPropValue(&S, QStringLiteral("Size"), QStringLiteral("psENV_DL"));
+    SetPropValue(&S, QStringLiteral("Copies"), 0);
+    SetPropValue(&S, QStringLiteral("LeftMargin"), 0.25);
+    SetPropValue(&S, QStringLiteral("Units"), QStringLiteral("unitCentiMeters"));
+    SetPropValue(&S, QStringLiteral("PreviewSettings.Zoom"), QStringLiteral("azPage"));
+    SetPropValue(&S, QStringLiteral("CollatedCopies"), false);
+    EXPECT_EQ(S.Size(), psENV_DL);
+    EXPECT_EQ(S.Copies(), 0);
+    EXPECT_EQ(S.PreviewSettings()->Zoom(), azPage);
+    EXPECT_EQ(Names(&S, true).join(u' '), "Size Copies Height Width Units PreviewSettings CollatedCopies");
+    EXPECT_EQ(Names(S.PreviewSettings(), true).join(u' '), "Zoom");
+    EXPECT_THROW(SetPropValue(&S, QStringLiteral("Copies"), 10000), EPropertyError);
+    EXPECT_THROW(SetPropValue(&S, QStringLiteral("Size"), QStringLiteral("psA9")), Exception);
 }
