@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+    const QDir Source(QStringLiteral(PIM_SOURCE_DIR));
+    return Source.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
