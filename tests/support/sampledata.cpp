@@ -2,11 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+    // The compiler cache may hand __FILE__ over relative to the build tree, which is not where the
+    // tests run; the source tree's path is given at build time.
+    const QDir Source(QStringLiteral(PIM_SOURCE_DIR));
+    return Source.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
