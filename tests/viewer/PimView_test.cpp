@@ -136,6 +136,9 @@ TEST_F(Viewer, IsMadeWithItsControlsTextsAndFactory) {
     EXPECT_EQ(Find<QAction>(V, "TwoPages")->text(), QStringLiteral("Two Pa&ge"));
     EXPECT_FALSE(Find(V, "Stop")->isEnabled());
     EXPECT_FALSE(Find(V, "RightPreview")->isVisible());
+    EXPECT_TRUE(Find(V, "LeftPreview")->isVisible());
+    EXPECT_TRUE(Find(V, "LoadMeter")->isVisible());
+    EXPECT_EQ(Find(V, "LoadMeter")->geometry(), QRect(472, 6, 97, 25));
     EXPECT_EQ(Find<QComboBox>(V, "ZoomValues")->itemText(azPage), QStringLiteral("Whole Page"));
 
     // A job to the screen gets a viewer through the factory the library installed.
