@@ -5,8 +5,9 @@
 #include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+    // The source tree's own path: a compiler cache may hand out __FILE__ relative to the build folder.
+    const QDir Root(QStringLiteral(PIM_SOURCE_DIR));
+    return Root.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
