@@ -2,12 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    // The compiler cache may hand __FILE__ over relative to the build tree, which is not where the
-    // tests run; the source tree's path is given at build time.
-    const QDir Source(QStringLiteral(PIM_SOURCE_DIR));
-    return Source.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
+    // The source tree's own path: a compiler cache may hand out __FILE__ relative to the build folder.
+    const QDir Root(QStringLiteral(PIM_SOURCE_DIR));
+    return Root.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
