@@ -143,7 +143,7 @@ public:
             auto* W = qobject_cast<QWidget*>(Watched);
             if (!W || W->window() != V.FWindow.get()) return false;
             // A key typed into the zoom list belongs to it.
-            if (W == V.FZoomValues) return false;
+            if (W == V.FZoomValues || qobject_cast<QMenuBar*>(W)) return false;
             auto* K = static_cast<QKeyEvent*>(Event);
             bool Used = false;
             CallEventHandler(&V, [&] { Used = V.FormKeyDown(K->key(), K->modifiers()); });

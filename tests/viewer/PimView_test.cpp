@@ -120,8 +120,12 @@ protected:
     TFakePrinterList Printers{OfficeOnly()};
 };
 
+TEST(ViewerFactory, IsInstalledWhenTheLibraryLoads) {
+    // Nothing in this program replaces it, so it stands as the library left it.
+    EXPECT_TRUE(PimViewerFactory());
+}
+
 TEST_F(Viewer, IsMadeWithItsControlsTextsAndFactory) {
-    ASSERT_TRUE(PimViewerFactory());
     TPimViewer* V = Open(nullptr);
     EXPECT_EQ(V->Caption(), QStringLiteral("Pim Viewer"));
     EXPECT_EQ(V->Widget()->windowTitle(), QStringLiteral("Pim Viewer"));
@@ -140,6 +144,17 @@ TEST_F(Viewer, IsMadeWithItsControlsTextsAndFactory) {
     EXPECT_TRUE(Find(V, "LoadMeter")->isVisible());
     EXPECT_EQ(Find(V, "LoadMeter")->geometry(), QRect(472, 6, 97, 25));
     EXPECT_EQ(Find<QComboBox>(V, "ZoomValues")->itemText(azPage), QStringLiteral("Whole Page"));
+    {
+        TScriptedDialogs Script;
+        Script.Answer(mrOk);
+        Find<QAction>(V, "KeyboardHelp1")->trigger();
+        const QString Help = Script.Last().Text;
+        EXPECT_TRUE(
+            Help.startsWith(QStringLiteral("Keyboard Navigation in the PIM Previewer\n\nUP - scroll current "
+                                           "page up one line\nCTRL-UP - scroll")));
+        EXPECT_TRUE(Help.endsWith(QStringLiteral("\nEND - move screen to right edge of page\n")));
+        EXPECT_EQ(Help.count(u'\n'), 16);
+    }
 
     // A job to the screen gets a viewer through the factory the library installed.
     TPimOutput O;
