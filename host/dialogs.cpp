@@ -139,8 +139,13 @@ public:
         QFileDialog Dialog(nullptr, Request.Title, Request.InitialDir);
         const QStringList Parts = Request.Filter.split(u'|');
         QStringList Filters;
-        for (qsizetype i = 0; i + 1 < Parts.size(); i += 2)
-            Filters << QStringLiteral("%1 (%2)").arg(Parts[i], QString(Parts[i + 1]).replace(u';', u' '));
+        for (qsizetype i = 0; i + 1 < Parts.size(); i += 2) {
+            const QString Masks = QString(Parts[i + 1]).replace(u';', u' ');
+            // "Pim File (*.pim)" already shows its masks; Qt reads them from the brackets either way.
+            Filters << (Parts[i].endsWith(u'(' + Masks + u')')
+                            ? Parts[i]
+                            : QStringLiteral("%1 (%2)").arg(Parts[i], Masks));
+        }
         Dialog.setNameFilters(Filters);
         if (Request.FilterIndex >= 1 && Request.FilterIndex <= Filters.size())
             Dialog.selectNameFilter(Filters[Request.FilterIndex - 1]);
@@ -153,7 +158,8 @@ public:
             // Only Qt's own dialog lets a change of type rename the file in its name box.
             Dialog.setOption(QFileDialog::DontUseNativeDialog);
             QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&](const QString& Filter) {
-                const int Index = static_cast<int>(Filters.indexOf(Filter)) + 1;
+                // Qt may have tidied the filter texts it was given; its own list has them as shown.
+                const int Index = static_cast<int>(Dialog.nameFilters().indexOf(Filter)) + 1;
                 if (Index < 1) return;
                 auto* NameBox = Dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
                 Request.FilterIndex = Index;

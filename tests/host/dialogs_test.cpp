@@ -1,16 +1,20 @@
 #include "host/dialogs.h"
-#include "host/forms.h"
 #include "host/exceptions.h"
+#include "host/forms.h"
 #include "host/printers.h"
 #include "host/printsetup.h"
 #include "support/fakeprinter.h"
 #include "support/scripteddialogs.h"
-#include <QComboBox>
-#include <QRadioButton>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -270,7 +274,8 @@ TEST_F(Dialogs, ThePrinterSetupDialogSetsThePrinterAndItsDeviceMode) {
         TPrinterSetupDialog Dialog;
         auto* Names = Dialog.findChild<QComboBox*>(QStringLiteral("Printer"));
         ASSERT_EQ(Names->count(), 2);
-        EXPECT_EQ(Dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentText(), QStringLiteral("Letter"));
+        EXPECT_EQ(Dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentText(),
+                  QStringLiteral("Letter"));
         Names->setCurrentIndex(1);
         EXPECT_EQ(Printer().PrinterIndex(), 1); // the papers and bins offered are the new printer's
         Dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->setCurrentIndex(1);
@@ -317,6 +322,35 @@ TEST_F(Dialogs, AScriptedTypeChangeRunsTheRequestsHandler) {
     ASSERT_TRUE(DialogService()->ExecuteFileDialog(Request));
     EXPECT_EQ(Types, std::vector<int>{3});
     EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/chosen.pim"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Dialogs, TheQtFileDialogRenamesTheFileWhenTheTypeChanges) {
+    SetUnattendedDialogs(true);
+    TFileRequest Request;
+    Request.Save = true;
+    Request.Filter = QStringLiteral("Pim File (*.pim)|*.pim|Text File|*.txt");
+    Request.InitialDir = QDir::tempPath();
+    Request.FileName = QStringLiteral("report.pim");
+    Request.OnTypeChange = [](TFileRequest& R) {
+        if (R.FilterIndex == 2) R.FileName.replace(QStringLiteral(".pim"), QStringLiteral(".txt"));
+    };
+    QString Shown;
+    QTimer::singleShot(0, [&] {
+        auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(Dialog, nullptr);
+        auto* Types = Dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(Types, nullptr);
+        QKeyEvent Down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier); // the user picks the next type
+        QCoreApplication::sendEvent(Types, &Down);
+        Shown = Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        Dialog->reject();
+    });
+    EXPECT_FALSE(QtDialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Shown, QStringLiteral("report.txt"));
 }
 
 } // namespace
