@@ -242,6 +242,29 @@ TEST_F(PimPreview, TheViewportShowsThePagePlayedAtTheZoomCutAtTheScrollPosition)
     EXPECT_EQ(Doc->VertScale(), 100);
 }
 
+TEST_F(PimPreview, EitherTheWindowOrThePreviewMayGoFirst) {
+    auto Doc = Document(2);
+    {
+        auto* Window = new QWidget();
+        auto* P = new TPimPreview(nullptr);
+        P->Widget()->setParent(Window);
+        P->LoadFromPimFile(Doc);
+        delete Window; // frees the scroll area under the preview
+        EXPECT_EQ(P->Widget(), nullptr);
+        P->SetZoom(50);
+        P->SetPage(2);
+        P->PaintPage(P->PaintBox2());
+        EXPECT_FALSE(P->PaintImage().isNull());
+        delete P;
+    }
+    QWidget Window;
+    auto* P = new TPimPreview(nullptr);
+    P->Widget()->setParent(&Window);
+    delete P;
+    EXPECT_TRUE(Window.findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(Doc.use_count(), 1); // the previews let go of the document they shared
+}
+
 TEST_F(PimPreview, ScrollMessagesMoveByIncrementPageAndPositionWithinTheRange) {
     TPimPreview P(nullptr);
     P.SetBounds(0, 0, 400, 300);
