@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -150,6 +151,19 @@ TEST_F(PimPreview, FitZoomsFollowTheControlAndThePaperAndNeverFallBelowOne) {
     EXPECT_GE(P.Zoom(), 1);
     P.SetZoom(-5);
     EXPECT_EQ(P.Zoom(), 1);
+
+    // A window's layout sizing the scroll area refits the zoom as well.
+    P.SetPimPrinterSetup(&Landscape);
+    P.SetPimZoom(azWidth);
+    QWidget Window;
+    auto* Layout = new QVBoxLayout(&Window);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(P.Widget());
+    Window.resize(1200, 500);
+    Window.show();
+    EXPECT_EQ(P.Width(), 1200);
+    EXPECT_EQ(P.Height(), 500);
+    EXPECT_EQ(P.Zoom(), 112); // Round(1200 * 100 / (96 * 11)) - 2
 
     // Without a document a zoom is only stored; the paint box keeps no size.
     P.SetPimZoom(az150);
