@@ -44,18 +44,20 @@ TPimMeter::TPimMeter(TComponent* AOwner) : TGraphicControl(AOwner) {
 }
 
 TPimMeter::~TPimMeter() {
-    if (FWidget) {
-        FWidget->FMeter = nullptr;
-        delete FWidget.data();
-    }
+    DropWidget();
 }
 
 void TPimMeter::BeforeDestruction() {
-    if (FWidget) {
-        FWidget->FMeter = nullptr;
-        delete FWidget.data();
-    }
+    DropWidget();
     TGraphicControl::BeforeDestruction();
+}
+
+void TPimMeter::DropWidget() {
+    if (!FWidget) return;
+    TPimMeterWidget* Widget = FWidget;
+    FWidget = nullptr;
+    Widget->FMeter = nullptr;
+    delete Widget;
 }
 
 QWidget* TPimMeter::Widget() const {

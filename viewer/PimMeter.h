@@ -58,6 +58,7 @@ public:
 
 private:
     template <typename T> void Change(T& Field, T Value);
+    void DropWidget();
 
     TColor FMeterColor = clRed;
     TColor FBackGroundColor = clWhite;

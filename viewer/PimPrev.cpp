@@ -39,7 +39,8 @@ protected:
 
     void resizeEvent(QResizeEvent* Event) override {
         QAbstractScrollArea::resizeEvent(Event);
-        if (FPreview) FPreview->AreaResized(Event->size().width(), Event->size().height());
+        // The viewport's resizes arrive here too: the area's own size is what the preview takes.
+        if (FPreview) FPreview->AreaResized(width(), height());
     }
 
     void scrollContentsBy(int DX, int DY) override {

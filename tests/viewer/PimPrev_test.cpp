@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -151,6 +152,19 @@ TEST_F(PimPreview, FitZoomsFollowTheControlAndThePaperAndNeverFallBelowOne) {
     P.SetZoom(-5);
     EXPECT_EQ(P.Zoom(), 1);
 
+    // A window's layout sizing the scroll area refits the zoom as well.
+    P.SetPimPrinterSetup(&Landscape);
+    P.SetPimZoom(azWidth);
+    QWidget Window;
+    auto* Layout = new QVBoxLayout(&Window);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(P.Widget());
+    Window.resize(1200, 500);
+    Window.show();
+    EXPECT_EQ(P.Width(), 1200);
+    EXPECT_EQ(P.Height(), 500);
+    EXPECT_EQ(P.Zoom(), 112); // Round(1200 * 100 / (96 * 11)) - 2
+
     // Without a document a zoom is only stored; the paint box keeps no size.
     P.SetPimZoom(az150);
     EXPECT_EQ(P.Zoom(), 150);
@@ -240,6 +254,29 @@ TEST_F(PimPreview, TheViewportShowsThePagePlayedAtTheZoomCutAtTheScrollPosition)
     EXPECT_EQ(Played, std::vector<int>({2}));
     EXPECT_EQ(Doc->HorzScale(), 100);
     EXPECT_EQ(Doc->VertScale(), 100);
+}
+
+TEST_F(PimPreview, EitherTheWindowOrThePreviewMayGoFirst) {
+    auto Doc = Document(2);
+    {
+        auto* Window = new QWidget();
+        auto* P = new TPimPreview(nullptr);
+        P->Widget()->setParent(Window);
+        P->LoadFromPimFile(Doc);
+        delete Window; // frees the scroll area under the preview
+        EXPECT_EQ(P->Widget(), nullptr);
+        P->SetZoom(50);
+        P->SetPage(2);
+        P->PaintPage(P->PaintBox2());
+        EXPECT_FALSE(P->PaintImage().isNull());
+        delete P;
+    }
+    QWidget Window;
+    auto* P = new TPimPreview(nullptr);
+    P->Widget()->setParent(&Window);
+    delete P;
+    EXPECT_TRUE(Window.findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(Doc.use_count(), 1); // the previews let go of the document they shared
 }
 
 TEST_F(PimPreview, ScrollMessagesMoveByIncrementPageAndPositionWithinTheRange) {
