@@ -12,6 +12,23 @@ class TWinControl;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+
+// Keys and buttons held during a key or mouse event, as bit flags.
+enum : uint16_t {
+    ssShift = 0x01,
+    ssAlt = 0x02,
+    ssCtrl = 0x04,
+    ssLeft = 0x08,
+    ssRight = 0x10,
+    ssMiddle = 0x20,
+    ssDouble = 0x40,
+};
+using TShiftState = uint16_t;
+
+using TMouseEvent = std::function<void(TComponent* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TComponent* Sender, TShiftState Shift, int X, int Y)>;
+
 // Notifications a control sends to itself (through Perform) when one of its properties changed, so
 // that a class can react in its WndProc.
 enum : uint32_t {
@@ -100,7 +117,15 @@ public:
     std::function<void(TComponent* Sender)> OnClick;
     std::function<void(TComponent* Sender)> OnDblClick;
     std::function<void(TComponent* Sender)> OnResize;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
     virtual void Click();
+    virtual void DblClick();
+    // Mouse handling in the control's coordinates; the base fires the events.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
 
 protected:
     virtual void FontChanged();

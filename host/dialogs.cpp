@@ -1,10 +1,13 @@
 #include "host/dialogs.h"
 #include "host/forms.h"
+#include "host/printsetup.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDebug>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <array>
@@ -136,8 +139,13 @@ public:
         QFileDialog Dialog(nullptr, Request.Title, Request.InitialDir);
         const QStringList Parts = Request.Filter.split(u'|');
         QStringList Filters;
-        for (qsizetype i = 0; i + 1 < Parts.size(); i += 2)
-            Filters << QStringLiteral("%1 (%2)").arg(Parts[i], QString(Parts[i + 1]).replace(u';', u' '));
+        for (qsizetype i = 0; i + 1 < Parts.size(); i += 2) {
+            const QString Masks = QString(Parts[i + 1]).replace(u';', u' ');
+            // "Pim File (*.pim)" already shows its masks; Qt reads them from the brackets either way.
+            Filters << (Parts[i].endsWith(u'(' + Masks + u')')
+                            ? Parts[i]
+                            : QStringLiteral("%1 (%2)").arg(Parts[i], Masks));
+        }
         Dialog.setNameFilters(Filters);
         if (Request.FilterIndex >= 1 && Request.FilterIndex <= Filters.size())
             Dialog.selectNameFilter(Filters[Request.FilterIndex - 1]);
@@ -146,6 +154,20 @@ public:
         if (!Request.OverwritePrompt) Dialog.setOption(QFileDialog::DontConfirmOverwrite);
         Dialog.setDefaultSuffix(Request.DefaultExt);
         if (!Request.FileName.isEmpty()) Dialog.selectFile(Request.FileName);
+        if (Request.OnTypeChange) {
+            // Only Qt's own dialog lets a change of type rename the file in its name box.
+            Dialog.setOption(QFileDialog::DontUseNativeDialog);
+            QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&](const QString& Filter) {
+                // Qt may have tidied the filter texts it was given; its own list has them as shown.
+                const int Index = static_cast<int>(Dialog.nameFilters().indexOf(Filter)) + 1;
+                if (Index < 1) return;
+                auto* NameBox = Dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                Request.FilterIndex = Index;
+                if (NameBox) Request.FileName = NameBox->text();
+                Request.OnTypeChange(Request);
+                if (NameBox) NameBox->setText(QFileInfo(Request.FileName).fileName());
+            });
+        }
         if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return false;
         Request.FileName = Dialog.selectedFiles().constFirst();
         Request.FilterIndex = static_cast<int>(Filters.indexOf(Dialog.selectedNameFilter())) + 1;
@@ -183,6 +205,24 @@ TModalResult ModalResultOf(TMsgDlgBtn Button) {
 }
 
 TDialogService::~TDialogService() = default;
+
+bool TDialogService::ExecutePrinterSetup() {
+    TPrinterSetupDialog Dialog;
+    if (!DialogsCanBeAnswered()) {
+        qWarning().noquote() << "Printer setup not shown (no display)";
+        return false;
+    }
+    if (Dialog.exec() != QDialog::Accepted) {
+        Dialog.Revert();
+        return false;
+    }
+    Dialog.Apply();
+    return true;
+}
+
+bool ExecutePrinterSetupDialog() {
+    return DialogService()->ExecutePrinterSetup();
+}
 
 bool DialogsCanBeAnswered() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;

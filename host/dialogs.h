@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class TCustomForm;
 
@@ -93,6 +94,9 @@ struct TFileRequest {
     QString DefaultExt;
     bool Save = false;
     bool OverwritePrompt = true;
+    // Called while the dialog is open whenever the user picks another type: FilterIndex already
+    // holds the new type and FileName the name in the dialog; the handler may rename the file.
+    std::function<void(TFileRequest& Request)> OnTypeChange;
 };
 
 // Everything the system shows modally goes through this service, so that tests can answer by script.
@@ -106,6 +110,10 @@ public:
     virtual TModalResult ShowModal(TCustomForm* Form) = 0;
     // Fills in Request.FileName and FilterIndex and returns true when a file was chosen.
     virtual bool ExecuteFileDialog(TFileRequest& Request) = 0;
+    // Lets the user choose the current printer and its paper, bin, orientation and duplex, which go
+    // into Printer()'s device mode; returns true when the choice was confirmed. The default shows
+    // the Qt printer-setup dialog.
+    virtual bool ExecutePrinterSetup();
 };
 
 // Whether the Qt service can show a dialog that somebody could answer. On the offscreen and minimal
@@ -122,6 +130,9 @@ TDialogService* DialogService();
 TDialogService* SetDialogService(TDialogService* Service);
 // The service that shows real Qt dialogs.
 TDialogService* QtDialogService();
+
+// The printer-setup dialog of the service in use.
+bool ExecutePrinterSetupDialog();
 
 // The caption used when a message box has none: the application's title.
 TModalResult MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);

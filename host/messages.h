@@ -18,8 +18,11 @@ struct TMessage {
 // Numbers of the messages the system exchanges or simulates. Own messages are WM_USER + n.
 enum : uint32_t {
     WM_NULL = 0x0000,
+    WM_SIZE = 0x0005,
     WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010,
+    WM_ERASEBKGND = 0x0014,
+    WM_GETDLGCODE = 0x0087,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_HSCROLL = 0x0114,
@@ -38,6 +41,39 @@ enum : uint16_t { VK_F11 = 0x7A };
 // writes the message to the log.
 using TMessageExceptionHandler = std::function<void(TComponent* Sender)>;
 void SetMessageExceptionHandler(TMessageExceptionHandler Handler);
+
+// Requests of WM_HSCROLL and WM_VSCROLL, in the low word of WParam; the high word carries the position
+// of SB_THUMBPOSITION and SB_THUMBTRACK.
+enum : uint16_t {
+    SB_LINEUP = 0,
+    SB_LINELEFT = 0,
+    SB_LINEDOWN = 1,
+    SB_LINERIGHT = 1,
+    SB_PAGEUP = 2,
+    SB_PAGELEFT = 2,
+    SB_PAGEDOWN = 3,
+    SB_PAGERIGHT = 3,
+    SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5,
+    SB_TOP = 6,
+    SB_LEFT = 6,
+    SB_BOTTOM = 7,
+    SB_RIGHT = 7,
+    SB_ENDSCROLL = 8,
+};
+
+// Answers to WM_GETDLGCODE.
+enum : LRESULT { DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004 };
+
+constexpr WPARAM MAKEWPARAM(uint16_t Low, uint16_t High) {
+    return WPARAM(Low) | (WPARAM(High) << 16);
+}
+constexpr uint16_t LOWORD(uintptr_t Value) {
+    return uint16_t(Value & 0xFFFF);
+}
+constexpr uint16_t HIWORD(uintptr_t Value) {
+    return uint16_t((Value >> 16) & 0xFFFF);
+}
 
 // Sends a message: the receiver handles it at once, before this returns. As with a message sent to a
 // window, an exception of the handler goes to the application's exception handler and the result is 0.

@@ -21,6 +21,8 @@ void PimResetPrintOffset() {
     OnPrintOffset = nullptr;
 }
 
+TPimJobViewer::TPimJobViewer() : FAlive(std::make_shared<int>(0)) {}
+
 TPimJobViewer::~TPimJobViewer() = default;
 
 namespace {
@@ -491,6 +493,7 @@ void TPimOutput::SetPimPrinterSetup(const TPimPrinterSetup* Value) {
 void TPimOutput::BeginDoc() {
     FLoadPercent = 0;
     FPimViewer = nullptr;
+    FViewerAlive.reset();
     // A canvas still attached to an earlier job must not outlive that job's device context.
     FPimCanvas->SetHandle(nullptr);
     switch (FDestination) {
@@ -521,9 +524,10 @@ void TPimOutput::BeginDoc() {
         if (FDestination == adPreview && PimViewerFactory()) {
             FPimViewer = PimViewerFactory()(Application());
             if (FPimViewer) {
+                FViewerAlive = FPimViewer->Alive();
                 FPimViewer->SetGenerating(true);
-                FPimViewer->SetPimFile(FPimFile);
-                FPimViewer->Show();
+                if (TPimJobViewer* V = PimViewer()) V->SetPimFile(FPimFile);
+                if (TPimJobViewer* V = PimViewer()) V->Show();
             }
         }
         break;
@@ -567,6 +571,7 @@ void TPimOutput::StartPage() {
             FPimFile->SetPimPrinterSetup(FPimPrinterSetup.get());
             FPimFile->NewPage();
             FPimFile->SetPercentDone(FLoadPercent);
+            if (TPimJobViewer* V = PimViewer()) V->UpdatePage();
         }
         break;
     case adNoWhere:
@@ -612,8 +617,11 @@ void TPimOutput::CloseDocument(bool Abandon) {
     auto HandOver = [this] {
         FPimFile->SetPercentDone(100);
         if (FDestination == adPreview && FPimViewer) {
+            // A viewer the user has closed took nothing: the job keeps its document.
+            TPimJobViewer* V = PimViewer();
+            if (!V) return;
             FPimFile.reset();
-            FPimViewer->SetGenerating(false);
+            V->SetGenerating(false);
         }
     };
     try {

@@ -32,10 +32,24 @@ void PimResetPrintOffset();
 // layer implements it and installs the factory; the window belongs to the application object.
 class TPimJobViewer {
 public:
+    TPimJobViewer();
     virtual ~TPimJobViewer();
     virtual void SetGenerating(bool Value) = 0;
     virtual void SetPimFile(std::shared_ptr<TPimPimFile> Value) = 0;
     virtual void Show() = 0;
+    // A page of the document was begun: the window shows the new page count.
+    virtual void UpdatePage() {}
+
+    // Expires when the window is closed or freed: a job holding a plain pointer to it checks this
+    // before every call, since the user may close the window while the job runs.
+    std::weak_ptr<void> Alive() const { return FAlive; }
+
+protected:
+    // The window was closed for good: the job must not call it any more.
+    void Detach() { FAlive.reset(); }
+
+private:
+    std::shared_ptr<void> FAlive;
 };
 
 // Makes the viewer of a preview job with the given owner; nullptr means no viewer, in which case the
@@ -178,7 +192,8 @@ public:
     void SetFileName(const QString& Value) { FFileName = Value; }
     const std::shared_ptr<TPimPimFile>& PimFile() const { return FPimFile; }
     void SetPimFile(std::shared_ptr<TPimPimFile> Value) { FPimFile = std::move(Value); }
-    TPimJobViewer* PimViewer() const { return FPimViewer; }
+    // The viewer of a preview job while it is open; nullptr once the user has closed it.
+    TPimJobViewer* PimViewer() const { return FViewerAlive.expired() ? nullptr : FPimViewer; }
     int PixelsPerInchX() const { return FPixelsPerInchX; }
     int PixelsPerInchY() const { return FPixelsPerInchY; }
     TPimPrinterSetup* PimPrinterSetup() const { return FPimPrinterSetup.get(); }
@@ -204,6 +219,7 @@ private:
     int FPixelsPerInchY = 96;
     float FLoadPercent = 0;
     TPimJobViewer* FPimViewer = nullptr; // not owned: the application owns the window
+    std::weak_ptr<void> FViewerAlive;
     QString FDescription;
     bool FCreateFile = true;
     QString FExceptionText;

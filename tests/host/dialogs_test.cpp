@@ -1,10 +1,20 @@
 #include "host/dialogs.h"
+#include "host/exceptions.h"
 #include "host/forms.h"
+#include "host/printers.h"
+#include "host/printsetup.h"
+#include "support/fakeprinter.h"
 #include "support/scripteddialogs.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -249,6 +259,98 @@ TEST_F(Dialogs, WithNobodyToAnswerTheQtServiceAnswersAsClosedInsteadOfWaiting) {
     EXPECT_EQ(Form.ShowModal(), mrCancel);
     TFileRequest Request;
     EXPECT_FALSE(DialogService()->ExecuteFileDialog(Request));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Dialogs, ThePrinterSetupDialogSetsThePrinterAndItsDeviceMode) {
+    std::vector<std::unique_ptr<TFakePrinter>> List;
+    List.push_back(TFakePrinter::Office(QStringLiteral("First")));
+    List.push_back(TFakePrinter::Office(QStringLiteral("Second")));
+    TFakePrinterList Printers(std::move(List));
+    {
+        TPrinterSetupDialog Dialog;
+        auto* Names = Dialog.findChild<QComboBox*>(QStringLiteral("Printer"));
+        ASSERT_EQ(Names->count(), 2);
+        EXPECT_EQ(Dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->currentText(),
+                  QStringLiteral("Letter"));
+        Names->setCurrentIndex(1);
+        EXPECT_EQ(Printer().PrinterIndex(), 1); // the papers and bins offered are the new printer's
+        Dialog.findChild<QComboBox*>(QStringLiteral("Paper"))->setCurrentIndex(1);
+        Dialog.findChild<QComboBox*>(QStringLiteral("Bin"))->setCurrentIndex(2);
+        Dialog.findChild<QRadioButton*>(QStringLiteral("Landscape"))->setChecked(true);
+        Dialog.findChild<QComboBox*>(QStringLiteral("Duplex"))->setCurrentIndex(1);
+        Dialog.Apply();
+    }
+    const TDeviceMode& Mode = Printer().DeviceMode();
+    EXPECT_EQ(Printer().PrinterIndex(), 1);
+    EXPECT_EQ(Mode.PaperSize, dmPaperLegal);
+    EXPECT_FALSE(Mode.Has(dmfFormName)); // a paper by name would override the one chosen
+    EXPECT_EQ(Mode.DefaultSource, 261);
+    EXPECT_EQ(Mode.Orientation, dmOrientLandscape);
+    EXPECT_EQ(Mode.Duplex, dmDupVertical);
+
+    // A cancelled dialog puts the former printer back.
+    TPrinterSetupDialog Cancelled;
+    Cancelled.findChild<QComboBox*>(QStringLiteral("Printer"))->setCurrentIndex(0);
+    Cancelled.Revert();
+    EXPECT_EQ(Printer().PrinterIndex(), 1);
+
+    TFakePrinterList None;
+    EXPECT_THROW(TPrinterSetupDialog(), Exception);
+}
+
+TEST_F(Dialogs, AScriptedTypeChangeRunsTheRequestsHandler) {
+    TScriptedDialogs Script;
+    Script.AnswerFile(QString(), 3);
+    Script.AnswerFile(QStringLiteral("/tmp/chosen.pim"), 1);
+    TFileRequest Request;
+    Request.FileName = QStringLiteral("/tmp/report.pim");
+    std::vector<int> Types;
+    Request.OnTypeChange = [&](TFileRequest& R) {
+        Types.push_back(R.FilterIndex);
+        R.FileName.replace(QStringLiteral(".pim"), QStringLiteral(".txt"));
+    };
+    ASSERT_TRUE(DialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/report.txt"));
+    EXPECT_EQ(Request.FilterIndex, 3);
+    EXPECT_EQ(Script.Last().Renamed, QStringLiteral("/tmp/report.txt"));
+    // The same type again is no change.
+    Request.FilterIndex = 1;
+    ASSERT_TRUE(DialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Types, std::vector<int>{3});
+    EXPECT_EQ(Request.FileName, QStringLiteral("/tmp/chosen.pim"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Dialogs, TheQtFileDialogRenamesTheFileWhenTheTypeChanges) {
+    SetUnattendedDialogs(true);
+    TFileRequest Request;
+    Request.Save = true;
+    Request.Filter = QStringLiteral("Pim File (*.pim)|*.pim|Text File|*.txt");
+    Request.InitialDir = QDir::tempPath();
+    Request.FileName = QStringLiteral("report.pim");
+    Request.OnTypeChange = [](TFileRequest& R) {
+        if (R.FilterIndex == 2) R.FileName.replace(QStringLiteral(".pim"), QStringLiteral(".txt"));
+    };
+    QString Shown;
+    QTimer::singleShot(0, [&] {
+        auto* Dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(Dialog, nullptr);
+        auto* Types = Dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(Types, nullptr);
+        QKeyEvent Down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier); // the user picks the next type
+        QCoreApplication::sendEvent(Types, &Down);
+        Shown = Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        Dialog->reject();
+    });
+    EXPECT_FALSE(QtDialogService()->ExecuteFileDialog(Request));
+    EXPECT_EQ(Shown, QStringLiteral("report.txt"));
 }
 
 } // namespace

@@ -268,6 +268,25 @@ TEST_F(PimOutput, PreviewHandsItsDocumentToTheViewer) {
     EXPECT_FALSE(Viewer->Document->Running());
 }
 
+TEST_F(PimOutput, AViewerClosedWhileTheJobRunsIsNeverCalledAgain) {
+    TFakePrinterList Printers;
+    auto Viewer = std::make_unique<TTestViewer>();
+    SetPimViewerFactory([&](TComponent*) { return Viewer.get(); });
+    TPimOutput O;
+    O.SetDestination(adPreview);
+    O.BeginDoc();
+    O.NewPage();
+    Viewer.reset(); // the user closed the window, which freed it
+    EXPECT_EQ(O.PimViewer(), nullptr);
+    O.NewPage();
+    O.PimCanvas()->Textout(1, 1, QStringLiteral("after the window went"));
+    O.EndDoc();
+    // Nobody took the document: the job still holds it, complete.
+    ASSERT_NE(O.PimFile(), nullptr);
+    EXPECT_FALSE(O.PimFile()->Running());
+    EXPECT_EQ(O.PimFile()->PageCount(), 3);
+}
+
 TEST_F(PimOutput, PreviewWithoutAViewerKeepsItsDocument) {
     TFakePrinterList Printers;
     TPimOutput O;

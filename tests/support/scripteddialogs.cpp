@@ -35,6 +35,14 @@ void TScriptedDialogs::AnswerFile(const QString& FileName, int FilterIndex) {
     FAnswers.push_back(std::move(A));
 }
 
+void TScriptedDialogs::AnswerPrinterSetup(std::function<void()> Script, bool Confirm) {
+    TAnswer A;
+    A.Kind = TShown::skPrinterSetup;
+    A.Setup = std::move(Script);
+    A.Result = Confirm ? mrOk : mrCancel;
+    FAnswers.push_back(std::move(A));
+}
+
 void TScriptedDialogs::SetUnscriptedAnswer(TModalResult Result) {
     FUnscriptedAllowed = true;
     FUnscripted = Result;
@@ -66,6 +74,7 @@ TScriptedDialogs::TAnswer TScriptedDialogs::Next(TShown::TKind Kind, const QStri
     TAnswer A;
     A.Kind = Kind;
     A.Result = FUnscripted;
+    A.FilterIndex = 0; // an unscripted file dialog leaves the type alone
     return A;
 }
 
@@ -114,12 +123,29 @@ bool TScriptedDialogs::ExecuteFileDialog(TFileRequest& Request) {
     S.Caption = Request.Title;
     S.Text = Request.FileName;
     TAnswer A = Next(TShown::skFile, Request.Title);
-    const bool Chosen = !A.FileName.isEmpty();
+    bool Chosen = !A.FileName.isEmpty();
+    if (A.FilterIndex > 0 && A.FilterIndex != Request.FilterIndex && Request.OnTypeChange) {
+        Request.FilterIndex = A.FilterIndex;
+        Request.OnTypeChange(Request);
+        S.Renamed = Request.FileName;
+        Chosen = Chosen || !Request.FileName.isEmpty();
+    }
     if (Chosen) {
-        Request.FileName = A.FileName;
+        if (!A.FileName.isEmpty()) Request.FileName = A.FileName;
         Request.FilterIndex = A.FilterIndex;
     }
     S.Result = Chosen ? mrOk : mrCancel;
     FShown.push_back(S);
     return Chosen;
+}
+
+bool TScriptedDialogs::ExecutePrinterSetup() {
+    TShown S;
+    S.Kind = TShown::skPrinterSetup;
+    S.Caption = QStringLiteral("Printer Setup");
+    TAnswer A = Next(TShown::skPrinterSetup, S.Caption);
+    if (A.Setup) A.Setup();
+    S.Result = A.Result == mrOk ? mrOk : mrCancel;
+    FShown.push_back(S);
+    return S.Result == mrOk;
 }

@@ -17,13 +17,15 @@ class TScriptedDialogs : public TDialogService {
 public:
     // What the user was shown, in order.
     struct TShown {
-        enum TKind : uint8_t { skMessage, skForm, skFile } Kind = skMessage;
+        enum TKind : uint8_t { skMessage, skForm, skFile, skPrinterSetup } Kind = skMessage;
         QString Caption;
         QString Text; // message text, or the form's class name
         TMsgDlgType DlgType = mtCustom;
         TMsgDlgButtons Buttons = 0;
         TMsgDlgBtn DefaultButton = mbOK;
         TModalResult Result = mrNone;
+        // A file dialog whose answer picked another type: the name the type change left in it.
+        QString Renamed;
     };
     using TFormScript = std::function<TModalResult(TCustomForm* Form)>;
 
@@ -38,8 +40,13 @@ public:
     // result when the script returns mrNone, ends the showing.
     void AnswerForm(TFormScript Script);
     void AnswerForm(TModalResult Result);
-    // The next file dialog returns FileName (an empty name = cancelled).
+    // The next file dialog returns FileName (an empty name = cancelled). When FilterIndex differs
+    // from the type the dialog opened with, the request's type-change handler runs first, as if the
+    // user had picked that type; an empty FileName then takes the name the handler left.
     void AnswerFile(const QString& FileName, int FilterIndex = 1);
+    // The next printer-setup dialog runs Script on Printer() while shown (choosing a printer, editing
+    // its device mode) and is confirmed, or cancelled when Confirm is false.
+    void AnswerPrinterSetup(std::function<void()> Script, bool Confirm = true);
     // Answer for anything shown beyond the script instead of failing the test.
     void SetUnscriptedAnswer(TModalResult Result);
 
@@ -52,6 +59,7 @@ public:
     TModalResult MessageDlg(const TMessageRequest& Request) override;
     TModalResult ShowModal(TCustomForm* Form) override;
     bool ExecuteFileDialog(TFileRequest& Request) override;
+    bool ExecutePrinterSetup() override;
 
 private:
     struct TAnswer {
@@ -60,6 +68,7 @@ private:
         TFormScript Script;
         QString FileName;
         int FilterIndex = 1;
+        std::function<void()> Setup;
     };
     TAnswer Next(TShown::TKind Kind, const QString& What);
 
