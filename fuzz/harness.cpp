@@ -1,0 +1,38 @@
+#include "fuzz/harness.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+// Drawing and measuring need the headless application object of the tests, at the tests' fixed
+// pixels per inch, made once for the whole run.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_FONT_DPI", "96");
+    static int Argc = 1;
+    static char Name[] = "pimfuzz";
+    static char* Argv[] = {Name, nullptr};
+    static QApplication App(Argc, Argv);
+    return 0;
+}
+
+TMemoryStream FuzzStream(const uint8_t* Data, size_t Size) {
+    TMemoryStream Stream;
+    if (Size > 0) Stream.WriteBuffer(Data, int64_t(Size));
+    Stream.SetPosition(0);
+    return Stream;
+}
+
+QByteArray FuzzBytes(const uint8_t* Data, size_t Size) {
+    return QByteArray(reinterpret_cast<const char*>(Data), qsizetype(Size));
+}
+
+QString FuzzText(const uint8_t* Data, size_t Size) {
+    QString Text(qsizetype(Size / 2), Qt::Uninitialized);
+    for (size_t i = 0; i + 1 < Size; i += 2)
+        Text[qsizetype(i / 2)] = QChar(char16_t(Data[i] | Data[i + 1] << 8));
+    return Text;
+}
+
+std::unique_ptr<DeviceContext> FuzzPage() {
+    return DeviceContext::CreateImage(160, 200, 48, 48);
+}
