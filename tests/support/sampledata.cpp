@@ -2,11 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+    const QDir Root(QStringLiteral(PIM_SOURCE_DIR));
+    return Root.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {

@@ -1,0 +1,306 @@
+#include "output/PimFile.h"
+
+#include "host/encoding.h"
+#include "host/exceptions.h"
+#include "host/streams.h"
+#include "output/PimFileInternal.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace PimFileInternal;
+
+// ---------------------------------------------------------------------------------------------
+// TPimPimFile: writing the document file
+
+void TPimPimFile::WriteFileTo(const QString& FileName, const TPimPrinterSetup& Setup) {
+    try {
+        TFileStream File(FileName, fmCreate);
+        WriteDocument(File, Setup);
+    } catch (...) {
+        QFile::remove(FileName);
+        throw;
+    }
+}
+
+void TPimPimFile::SetDescriptionField() {
+    PimSetWideField(PimFileHeader.Description, PimDescriptionLength + 1,
+                    FDescription.left(PimDescriptionLength));
+}
+
+void TPimPimFile::WriteDocument(TStream& Target, const TPimPrinterSetup& Setup) {
+    const int64_t Start = Target.Position();
+    WriteFileHeader(Target);
+    PimWriteFileInfo(Target, PimFileInfo);
+    WriteSetupPart(Target, Setup);
+    WriteWholeStream(Target, *FUserStream);
+    for (int i = 0; i < PageCount(); ++i)
+        Target.WriteInt32(PagePosition(i)->Pos);
+    if (FObjects)
+        for (const auto& Object : *FObjects)
+            WriteObjectEntry(Target, *Object);
+    PimFileHeader.HeaderLen = int32_t(Target.Position() - Start);
+    Target.SetPosition(Start);
+    WriteFileHeader(Target);
+    Target.Seek(0, soEnd);
+    if (FStream && FStream->Size() > 0) {
+        const int64_t Pos = FStream->Position();
+        FStream->SetPosition(0);
+        Target.CopyFrom(*FStream, FStream->Size());
+        FStream->SetPosition(Pos);
+    }
+}
+
+void TPimPimFile::SaveToFile(const QString& FileName) {
+    if (FRunning || !FStream) return;
+    // The same path as a job's own file, so a file that cannot be written whole is not left behind.
+    SetDescriptionField();
+    WriteFileTo(FileName, *FPimPrinterSetup);
+}
+
+void TPimPimFile::SaveToStream(TStream& SaveStream) {
+    if (FRunning || !FStream) return;
+    SetDescriptionField();
+    WriteDocument(SaveStream, *FPimPrinterSetup);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The document file
+
+namespace {
+
+const char* const SVersionNotSupported = "This PIM File Version is not supported";
+
+// A loaded file is untrusted: a count, length or offset that reaches past what the stream holds is a
+// file cut short or damaged, reported as the short read it would otherwise become, before anything
+// is allocated for it.
+[[noreturn]] void DamagedFile() {
+    throw EReadError(QStringLiteral("Stream read error"));
+}
+
+int64_t Remaining(TStream& S) {
+    return S.Size() - S.Position();
+}
+
+void CheckAvailable(TStream& S, int64_t Count) {
+    if (Count < 0 || Count > Remaining(S)) DamagedFile();
+}
+
+// The 36-byte printer info of files before 3.0: the 37-byte form without its collation byte.
+void WriteOldPrinterInfo(TStream& Target, const TPimFilePrinterInfo& Info) {
+    TMemoryStream Full;
+    PimWriteFilePrinterInfo(Full, Info);
+    Target.WriteBuffer(Full.Memory(), PimOldPrinterInfoSize);
+}
+
+} // namespace
+
+void TPimPimFile::LoadFromFile(const QString& FileName) {
+    TFileStream File(FileName, fmOpenRead | fmShareDenyNone);
+    LoadFromStream(File);
+}
+
+void TPimPimFile::LoadFromStream(TStream& LoadStream) {
+    // A document still recording is given up: what it holds is replaced.
+    FRunning = false;
+    FPimStartPrinterSetup.reset();
+    Clear();
+    FStream = std::make_unique<TPimStream>();
+    FObjects = std::make_unique<TPimPimFileObjects>();
+    try {
+        ReadDocument(LoadStream);
+    } catch (...) {
+        // Nothing half-checked may be played or saved.
+        Clear();
+        throw;
+    }
+    FPercentDone = 100;
+}
+
+void TPimPimFile::ReadDocument(TStream& LoadStream) {
+    const int64_t Start = LoadStream.Position();
+    TPimFileHeader Header;
+    PimReadFileHeaderStart(LoadStream, Header);
+    if (Header.Key != PimFileKey) throw Exception(QString::fromLatin1(SNotPimFile));
+    // Written so that a version that is not a number is refused too.
+    if (!(Header.Version <= PimFileVersion)) throw Exception(QString::fromLatin1(SVersionNotSupported));
+    if (Header.Version < PimFileVersion) {
+        PimReadAnsiFileHeaderRest(LoadStream, Header);
+    } else {
+        LoadStream.SetPosition(Start);
+        PimReadFileHeader(LoadStream, Header);
+    }
+    PimFileHeader = Header;
+    PimReadFileInfo(LoadStream, PimFileInfo);
+    ReadSetupPart(LoadStream);
+
+    const int32_t UserSize = LoadStream.ReadInt32();
+    CheckAvailable(LoadStream, UserSize);
+    if (UserSize > 0) FUserStream->CopyFrom(LoadStream, UserSize);
+    FUserStream->SetPosition(0);
+
+    CheckAvailable(LoadStream, int64_t(PimFileInfo.Pages) * 4);
+    for (int i = 0; i < PimFileInfo.Pages; ++i)
+        AddPage(LoadStream.ReadInt32());
+    ReadObjectTable(LoadStream);
+
+    const int64_t PageData = Remaining(LoadStream);
+    if (PageData > 0) FStream->CopyFrom(LoadStream, PageData);
+    FStream->SetPosition(0);
+    CheckPageOffsets();
+    TakeTitle();
+}
+
+void TPimPimFile::ReadSetupPart(TStream& LoadStream) {
+    // The setup starts from its defaults, so nothing of a document read before survives in it; the
+    // bridge to the printer is kept.
+    TPimPrinterSetup Fresh;
+    Fresh.PrinterSettings()->Assign(FPimPrinterSetup->PrinterSettings());
+    FPimPrinterSetup->Assign(&Fresh);
+    const float Version = PimFileHeader.Version;
+    if (Version < PimVersionSetupBlock) {
+        PimFilePrinterInfo = TPimFilePrinterInfo();
+        const bool WithCollate = Version >= PimVersionCollate;
+        PimReadFilePrinterInfo(LoadStream, PimFilePrinterInfo, WithCollate);
+        if (!WithCollate) PimFilePrinterInfo.CollatedCopies = true;
+        FPimPrinterSetup->SetPrintInfo(PimFilePrinterInfo);
+    } else {
+        LoadStream.ReadUInt16();
+        FPimPrinterSetup->ReadFromStream(LoadStream);
+    }
+}
+
+void TPimPimFile::ReadObjectTable(TStream& LoadStream) {
+    // Every entry holds at least its kind.
+    CheckAvailable(LoadStream, int64_t(PimFileInfo.Objects) * 2);
+    const bool Ansi = IsOldFormat();
+    FObjects->reserve(PimFileInfo.Objects);
+    for (int i = 0; i < PimFileInfo.Objects; ++i) {
+        auto Object = std::make_unique<TPimPimFileObject>();
+        switch (LoadStream.ReadUInt16()) {
+        case TPimPimFileObject::FontCode:
+            Object->ObjectType = aotFont;
+            if (Ansi)
+                PimReadAnsiLogFont(LoadStream, Object->LogFont);
+            else
+                PimReadLogFont(LoadStream, Object->LogFont);
+            break;
+        case TPimPimFileObject::PenCode:
+            Object->ObjectType = aotPen;
+            PimReadLogPen(LoadStream, Object->LogPen);
+            break;
+        case TPimPimFileObject::BrushCode:
+            Object->ObjectType = aotBrush;
+            PimReadLogBrush(LoadStream, Object->LogBrush);
+            break;
+        default:
+            Object->ObjectType = aotNone;
+            break;
+        }
+        FObjects->push_back(std::move(Object));
+    }
+}
+
+void TPimPimFile::CheckPageOffsets() {
+    // Each page must hold at least the type of its first record.
+    const int64_t Size = FStream->Size();
+    for (int i = 0; i < PageCount(); ++i) {
+        const int32_t Pos = PagePosition(i)->Pos;
+        if (Pos < 0 || Pos + int64_t(2) > Size) DamagedFile();
+    }
+}
+
+void TPimPimFile::TakeTitle() {
+    const QString Title = PimWideFieldText(PimFileHeader.Description, PimDescriptionLength + 1);
+    if (FDescription.isEmpty() || FDescription == FLoadedDescription) FDescription = Title;
+    FLoadedDescription = Title;
+}
+
+void TPimPimFile::WriteFileHeader(TStream& Target) {
+    if (IsOldFormat())
+        PimWriteAnsiFileHeader(Target, PimFileHeader);
+    else
+        PimWriteFileHeader(Target, PimFileHeader);
+}
+
+void TPimPimFile::WriteSetupPart(TStream& Target, const TPimPrinterSetup& Setup) {
+    if (!IsOldFormat() || PimFileHeader.Version >= PimVersionSetupBlock) {
+        Setup.WriteToStream(Target);
+        return;
+    }
+    TPimFilePrinterInfo Info;
+    Setup.GetPrintInfo(Info);
+    if (PimFileHeader.Version >= PimVersionCollate)
+        PimWriteFilePrinterInfo(Target, Info);
+    else
+        WriteOldPrinterInfo(Target, Info);
+}
+
+void TPimPimFile::WriteObjectEntry(TStream& Target, const TPimPimFileObject& Object) {
+    switch (Object.ObjectType) {
+    case aotFont:
+        if (IsOldFormat()) {
+            Target.WriteUInt16(TPimPimFileObject::FontCode);
+            PimWriteAnsiLogFont(Target, Object.LogFont);
+        } else {
+            Object.Write(Target);
+        }
+        break;
+    case aotNone:
+        // An entry of a kind this reader did not know keeps its place, so that the indexes of the
+        // entries after it stay right and the count in the file info stays true.
+        Target.WriteUInt16(0);
+        break;
+    default:
+        Object.Write(Target);
+        break;
+    }
+}
+
+QString TPimPimFile::ReadAnsiString() {
+    TPimStream& S = PageStream();
+    const int64_t N = PimFileHeader.Version < PimVersionSetupBlock ? int64_t(S.ReadUInt16()) : S.ReadInt32();
+    CheckAvailable(S, N);
+    QByteArray Bytes(N, '\0');
+    S.ReadBuffer(Bytes.data(), N);
+    return AnsiToString(Bytes);
+}
+
+bool TPimPimFile::GetPagePrinterInfo(TPimPrinterSetup* Setup, int Page) {
+    if (!Setup) return false;
+    const int Count = PageCount();
+    if (!FStream || Count == 0 || (FRunning && Count < 2)) {
+        Setup->Assign(FPimPrinterSetup.get());
+        return false;
+    }
+    // While recording, the last page is still growing and has no settled start yet to trust.
+    Page = std::clamp(Page, 1, FRunning ? Count - 1 : Count);
+    TPimStream& S = *FStream;
+    // The recorder appends at the position it left, so it is put back whatever happens here.
+    struct TKeep {
+        TPimStream& S;
+        int64_t Pos;
+        // Seeking within what the stream already holds does not fail; a destructor must not throw.
+        ~TKeep() {
+            try {
+                S.SetPosition(Pos);
+            } catch (...) {
+            }
+        }
+    } Keep{S, S.Position()};
+    S.SetPosition(PagePosition(Page - 1)->Pos);
+    switch (ReadType()) {
+    case rtPrinterInfo: {
+        TPimFilePrinterInfo Info;
+        ReadPrinterInfo(Info);
+        Setup->SetPrintInfo(Info);
+        return true;
+    }
+    case rtPrinterSetup:
+        return Setup->ReadFromPimFile(this);
+    default:
+        return false;
+    }
+}
