@@ -292,6 +292,27 @@ TEST(DeviceContextText, HelloWorldMeasuresTheSameEveryTimeAtBothResolutions) {
     EXPECT_EQ(W300, 215);
 }
 
+TEST(DeviceContextText, ACharacterIsNeverMadeTallerThanThePage) {
+    // A font of some 26,000 points, turned, drawing a character no face has: made as high as the
+    // page at most, on a device with a page and on one that only measures (the tallest paper).
+    auto CharacterHeight = [](DeviceContext& DC) {
+        TFontFixture F(DC, 26478, 900);
+        EXPECT_TRUE(DC.TextOut(10, 90, QString::fromUcs4(U"\U000E0001x")));
+        TTextMetric M;
+        EXPECT_TRUE(DC.GetTextMetrics(M));
+        return M.tmHeight - M.tmInternalLeading;
+    };
+    TImageFixture Page(96, 300, 100);
+    EXPECT_EQ(CharacterHeight(*Page.DC), 300);
+    auto Measuring = DeviceContext::CreateMeasuring(96, 96);
+    EXPECT_EQ(CharacterHeight(*Measuring), 64 * 96);
+    // A font that fits is made as asked.
+    TFontFixture Small(*Page.DC, 72);
+    TTextMetric M;
+    Page.DC->GetTextMetrics(M);
+    EXPECT_EQ(M.tmHeight - M.tmInternalLeading, 96);
+}
+
 TEST(DeviceContextText, DrawnWidthEqualsMeasuredWidth) {
     for (int PPI : {96, 300}) {
         TImageFixture F(PPI, 1000, 200);
