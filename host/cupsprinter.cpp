@@ -444,3 +444,8 @@ void TCupsPrinter::EndDoc() {}
 void TCupsPrinter::Abort() {}
 
 #endif
+
+namespace {
+// The spooler's queues come first in the machine's printer list.
+[[maybe_unused]] const bool CupsQueuesListed = (AddMachinePrinterSource(0, CupsPrinters), true);
+} // namespace

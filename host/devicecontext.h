@@ -226,6 +226,9 @@ public:
     virtual QImage* Image() { return nullptr; }
     // Where device pixel (0, 0), the top left corner of the printable area, lies on PaintDevice().
     virtual QPoint Origin() const { return QPoint(); }
+    // How large a device pixel is drawn on PaintDevice(): a printer printing at a scale below 100
+    // percent draws the page smaller, as its driver would. Read when a painter begins and at ResetDC.
+    virtual double Zoom() const { return 1.0; }
     // Ends the current page and starts an empty one; false when the surface has no pages.
     // Called while a painter is active on PaintDevice().
     virtual bool NewPage() { return false; }

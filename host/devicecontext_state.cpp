@@ -137,6 +137,20 @@ void DeviceContext::Release(const TState& S) {
 // ---------------------------------------------------------------------------------------------
 // Painting on the surface
 
+namespace {
+
+// Device pixels onto the surface's paint device.
+QTransform SurfaceTransform(const TDeviceSurface& Surface) {
+    QTransform T;
+    const QPoint Origin = Surface.Origin();
+    if (!Origin.isNull()) T.translate(Origin.x(), Origin.y());
+    const double Zoom = Surface.Zoom();
+    if (Zoom > 0 && Zoom != 1.0) T.scale(Zoom, Zoom);
+    return T;
+}
+
+} // namespace
+
 QPainter* DeviceContext::Painter() {
     if (FPainter) return FPainter.get();
     if (FEnded) return nullptr;
@@ -150,8 +164,7 @@ QPainter* DeviceContext::Painter() {
     FPainter->setRenderHint(QPainter::Antialiasing, false);
     FPainter->setRenderHint(QPainter::TextAntialiasing, !FSurface->IsRaster());
     FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    QPoint Origin = FSurface->Origin();
-    if (!Origin.isNull()) FPainter->translate(Origin);
+    FPainter->setWorldTransform(SurfaceTransform(*FSurface));
     FBaseTransform = FPainter->worldTransform();
     FBaseBrushOrigin = FPainter->brushOrigin();
     return FPainter.get();
@@ -208,6 +221,11 @@ void DeviceContext::EndDoc() {
 
 void DeviceContext::ResetDC() {
     FCaps = FSurface->Caps();
+    if (FPainter) {
+        // A page begun at another scale draws at that scale from its first call.
+        FBaseTransform = SurfaceTransform(*FSurface);
+        FPainter->setWorldTransform(FBaseTransform);
+    }
     FFontsMade.clear(); // the default size follows the resolution
 }
 

@@ -153,9 +153,13 @@ void TCustomForm::DoClose(TCloseAction& Action) {
 
 // TApplication
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+    SetMessageExceptionHandler([this](TComponent* Sender) { HandleException(Sender); });
+}
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication() {
+    SetMessageExceptionHandler(nullptr);
+}
 
 void TApplication::ProcessMessages() {
     DeliverPostedMessages();

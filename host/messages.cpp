@@ -1,8 +1,9 @@
 #include "host/messages.h"
 #include "host/controls.h"
-#include "host/forms.h"
+#include "host/exceptions.h"
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QtDebug>
 #include <algorithm>
 #include <deque>
 
@@ -21,6 +22,29 @@ std::deque<TPostedMessage>& Queue() {
 }
 
 bool DeliveryScheduled = false;
+
+TMessageExceptionHandler& ExceptionHandler() {
+    static auto* Handler = new TMessageExceptionHandler();
+    return *Handler;
+}
+
+// Without an application object nobody can show the error, but it must not vanish unseen.
+void HandleException(TComponent* Sender) {
+    if (ExceptionHandler()) {
+        ExceptionHandler()(Sender);
+        return;
+    }
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const Exception& E) {
+        qWarning().noquote() << E.Message();
+    } catch (const std::exception& E) {
+        qWarning() << E.what();
+    } catch (...) {
+        qWarning() << "Unknown exception";
+    }
+}
 
 // Under a running Qt event loop nobody may call ProcessMessages, so one delivery is queued with Qt
 // whenever the queue fills.
@@ -56,13 +80,17 @@ bool Post(TComponent* Receiver, const TComponent* Subject, uint32_t Msg, WPARAM 
 
 } // namespace
 
+void SetMessageExceptionHandler(TMessageExceptionHandler Handler) {
+    ExceptionHandler() = std::move(Handler);
+}
+
 LRESULT SendMessage(TComponent* Receiver, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
     if (!Receiver) return 0;
     TargetNeeded(Receiver);
     try {
         return Receiver->Perform(Msg, WParam, LParam);
     } catch (...) {
-        Application()->HandleException(Receiver);
+        HandleException(Receiver);
         return 0;
     }
 }
@@ -85,7 +113,7 @@ int DeliverPostedMessages() {
         try {
             Entry.Receiver->WndProc(Entry.Message);
         } catch (...) {
-            Application()->HandleException(Entry.Receiver);
+            HandleException(Entry.Receiver);
         }
     }
     return Delivered;

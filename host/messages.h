@@ -1,6 +1,7 @@
 #pragma once
 #include "host/classes.h"
 #include <cstdint>
+#include <functional>
 
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
@@ -31,6 +32,12 @@ enum : uint32_t {
 };
 
 enum : uint16_t { VK_F11 = 0x7A };
+
+// Takes the exception a message handler raised (called inside the catch block). The application object
+// installs its exception handler here when it is made; an empty handler puts back the default, which
+// writes the message to the log.
+using TMessageExceptionHandler = std::function<void(TComponent* Sender)>;
+void SetMessageExceptionHandler(TMessageExceptionHandler Handler);
 
 // Sends a message: the receiver handles it at once, before this returns. As with a message sent to a
 // window, an exception of the handler goes to the application's exception handler and the result is 0.

@@ -159,3 +159,16 @@ void TPdfFilePrinter::EndDoc() {
 void TPdfFilePrinter::Abort() {
     FJob.Abort();
 }
+
+namespace {
+// The "PDF file" printer closes the machine's printer list, after every spooler's queues.
+[[maybe_unused]] const bool PdfFilePrinterListed =
+    (AddMachinePrinterSource(1000,
+                             [](int& DefaultIndex) {
+                                 DefaultIndex = -1;
+                                 TPrinterBackends List;
+                                 List.push_back(std::make_unique<TPdfFilePrinter>());
+                                 return List;
+                             }),
+     true);
+} // namespace

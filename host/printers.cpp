@@ -1,9 +1,7 @@
 #include "host/printers.h"
 
-#include "host/cupsprinter.h"
 #include "host/exceptions.h"
 #include "host/mathutil.h"
-#include "host/pdfprinter.h"
 
 #include <algorithm>
 #include <utility>
@@ -22,6 +20,17 @@ TPrinterListFactory& Factory() {
     return F;
 }
 
+struct TPrinterSource {
+    int Rank;
+    TPrinterListFactory Make;
+};
+
+// Filled while the library loads, before anything reads it.
+std::vector<TPrinterSource>& Sources() {
+    static std::vector<TPrinterSource> List;
+    return List;
+}
+
 // Letter, for a device mode that names no paper the printer has and no size of its own.
 const TPrinterPaper FallbackPaper{dmPaperLetter, QStringLiteral("Letter"), QPoint(2159, 2794), QString(),
                                   QMargins()};
@@ -33,10 +42,25 @@ QMargins Landscape(const QMargins& M) {
 
 } // namespace
 
+void AddMachinePrinterSource(int Rank, TPrinterListFactory Source) {
+    auto& List = Sources();
+    auto At = std::upper_bound(List.begin(), List.end(), Rank,
+                               [](int R, const TPrinterSource& S) { return R < S.Rank; });
+    List.insert(At, TPrinterSource{Rank, std::move(Source)});
+}
+
 TPrinterBackends MachinePrinters(int& DefaultIndex) {
-    TPrinterBackends List = CupsPrinters(DefaultIndex);
-    List.push_back(std::make_unique<TPdfFilePrinter>());
-    if (DefaultIndex < 0) DefaultIndex = 0;
+    DefaultIndex = -1;
+    TPrinterBackends List;
+    for (const TPrinterSource& Source : Sources()) {
+        int SourceDefault = -1;
+        TPrinterBackends Part = Source.Make(SourceDefault);
+        if (DefaultIndex < 0 && SourceDefault >= 0 && SourceDefault < int(Part.size()))
+            DefaultIndex = int(List.size()) + SourceDefault;
+        for (auto& Backend : Part)
+            List.push_back(std::move(Backend));
+    }
+    if (DefaultIndex < 0 && !List.empty()) DefaultIndex = 0;
     return List;
 }
 
@@ -60,6 +84,7 @@ public:
     TDeviceCaps Caps() const override { return FOwner.FPageCaps; }
     QPaintDevice* PaintDevice() override { return FOwner.Backend()->PaintDevice(); }
     bool IsRaster() const override { return false; }
+    double Zoom() const override { return FOwner.FPageZoom; }
     bool NewPage() override {
         FOwner.AdvancePage();
         return true;
@@ -196,7 +221,8 @@ TPrinterCapabilities TPrinter::Capabilities() {
 
 TDeviceCaps TPrinter::DeviceCaps() {
     TPrinterBackend* B = Backend();
-    return PrinterDeviceCaps(FPrinting ? FJobMode : DeviceMode(), B->Capabilities());
+    const TDeviceMode& Mode = FPrinting ? FJobMode : DeviceMode();
+    return ScaledDeviceCaps(PrinterDeviceCaps(Mode, B->Capabilities()), Mode);
 }
 
 DeviceContext* TPrinter::Handle() {
@@ -233,7 +259,8 @@ void TPrinter::BeginDoc() {
     FPageNumber = 1;
     B->BeginDoc(FTitle, FJobMode, Caps);
     FPrinting = true;
-    FPageCaps = Caps;
+    FPageCaps = ScaledDeviceCaps(Caps, FJobMode);
+    FPageZoom = DeviceModeScale(FJobMode) / 100.0;
     FHandle = std::make_unique<DeviceContext>(std::make_unique<TPrinterSurface>(*this));
 }
 
@@ -244,7 +271,8 @@ void TPrinter::AdvancePage() {
     ++FPageNumber;
     FAdvanced = true;
     // A device mode applied during the job gives the new page other figures.
-    FPageCaps = Caps;
+    FPageCaps = ScaledDeviceCaps(Caps, FJobMode);
+    FPageZoom = DeviceModeScale(FJobMode) / 100.0;
     if (FHandle) FHandle->ResetDC();
 }
 
@@ -324,5 +352,23 @@ TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilitie
     D.PhysicalOffsetY = MulDiv(Margins.top(), D.LogPixelsY, 2540);
     D.HorzRes = D.PhysicalWidth - D.PhysicalOffsetX - MulDiv(Margins.right(), D.LogPixelsX, 2540);
     D.VertRes = D.PhysicalHeight - D.PhysicalOffsetY - MulDiv(Margins.bottom(), D.LogPixelsY, 2540);
+    return D;
+}
+
+int DeviceModeScale(const TDeviceMode& Mode) {
+    return Mode.Has(dmfScale) && Mode.Scale > 0 ? Mode.Scale : 100;
+}
+
+TDeviceCaps ScaledDeviceCaps(const TDeviceCaps& Paper, const TDeviceMode& Mode) {
+    const int Scale = DeviceModeScale(Mode);
+    if (Scale == 100) return Paper;
+    TDeviceCaps D = Paper;
+    auto Grow = [Scale](int Pixels) { return MulDiv(Pixels, 100, Scale); };
+    D.PhysicalWidth = Grow(Paper.PhysicalWidth);
+    D.PhysicalHeight = Grow(Paper.PhysicalHeight);
+    D.PhysicalOffsetX = Grow(Paper.PhysicalOffsetX);
+    D.PhysicalOffsetY = Grow(Paper.PhysicalOffsetY);
+    D.HorzRes = Grow(Paper.HorzRes);
+    D.VertRes = Grow(Paper.VertRes);
     return D;
 }

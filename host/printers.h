@@ -222,6 +222,7 @@ private:
     bool FAdvanced = false;
     std::unique_ptr<DeviceContext> FHandle; // the running job's
     TDeviceCaps FPageCaps;                  // the figures of the job's current page
+    double FPageZoom = 1.0;                 // how large the current page is drawn: its Scale
     std::unique_ptr<DeviceContext> FInfoHandle;
     TDeviceCaps FInfoCaps;
 };
@@ -230,10 +231,22 @@ TPrinter& Printer();
 // The factory the global printer object reads its list from; an empty function restores the
 // machine's printers (CUPS queues and the "PDF file" printer).
 void SetPrinterListFactory(TPrinterListFactory Factory);
+// The machine's printers: what every registered source gives, in the order of their ranks. The
+// default is the first default a source names, else the first printer.
 TPrinterBackends MachinePrinters(int& DefaultIndex);
+// Registers a source of the machine's printers; each kind of printer adds its own when the library
+// loads, so the printer object knows them only as backends.
+void AddMachinePrinterSource(int Rank, TPrinterListFactory Source);
 
-// The figures a device context reports for a paper, resolution and orientation.
+// The figures of the paper, resolution and orientation a device mode asks for, as the printer
+// prints them: what a backend gets with a job.
 TDeviceCaps PrinterDeviceCaps(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);
+// The device mode's Scale in percent; 100 when it sets none.
+int DeviceModeScale(const TDeviceMode& Mode);
+// The figures a device context reports for a page printed at the device mode's Scale: as a driver
+// does it, the page is drawn smaller, so the paper and the printable area measured in the same
+// device pixels grow to match; the resolution stays.
+TDeviceCaps ScaledDeviceCaps(const TDeviceCaps& Paper, const TDeviceMode& Mode);
 // The paper a device mode asks for: its number first, then its form name; nullptr when the
 // printer has neither.
 const TPrinterPaper* FindModePaper(const TDeviceMode& Mode, const TPrinterCapabilities& Caps);

@@ -1,6 +1,7 @@
 #include "output/PimCtrl.h"
 
 #include "host/mathutil.h"
+#include "output/PimOut.h"
 
 #include <algorithm>
 
@@ -42,6 +43,11 @@ int TPimBarCode::PixelsPerInchAlong(const DeviceContext& Handle) const {
 
 int TPimBarCode::BarCodeLength(DeviceContext& Handle, const QString& Code) const {
     return BarCodeLengthAt(PixelsPerInchAlong(Handle), Code);
+}
+
+void TPimBarCode::Print(TPimCanvas* PimCanvas, int x, int y, const QString& Str) const {
+    if (!PimCanvas || !PimCanvas->Handle()) return;
+    PrintDC(*PimCanvas->Handle(), PimCanvas->GetSelectBrush(), x, y, Str);
 }
 
 void TPimBarCode::PrintDC(DeviceContext& Handle, HBRUSH BrushHandle, int x, int y, const QString& Str) const {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+class TPimCanvas;
+
 // One element of a drawn bar code: a bar (filled) or a space (left untouched), narrow or wide.
 struct TPimBarElement {
     bool Bar = false;
@@ -20,6 +22,9 @@ public:
 
     // Extent of the code along its direction in pixels of the device: exactly what PrintDC covers.
     virtual int BarCodeLength(DeviceContext& Handle, const QString& Code) const;
+    // Draws on the canvas's device context with the canvas's current brush, as PrintDC does; a
+    // canvas without a device context draws nothing.
+    virtual void Print(TPimCanvas* PimCanvas, int x, int y, const QString& Str) const;
     // Fills the bars with Brush, the top left corner of the code at x, y; spaces are left untouched.
     virtual void PrintDC(DeviceContext& Handle, HBRUSH BrushHandle, int x, int y, const QString& Str) const;
 

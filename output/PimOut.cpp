@@ -436,7 +436,7 @@ void TPimCanvas::PrintBarcode(bool ThreeOfNine, int Left, int Top, int Width, in
     Code->SetWidthInInches_1000(Inches);
     Code->SetWidth(Width);
     Code->SetHeight(Height);
-    Code->PrintDC(*FHandle, GetSelectBrush(), Left, Top, BarData);
+    Code->Print(this, Left, Top, BarData);
 }
 
 void TPimCanvas::Print3of9Barcode(int Left, int Top, int Width, int Height, int NarrowWidth, int WideWidth,

@@ -171,6 +171,50 @@ TEST_F(CupsPrinters, TwoPageJobReachesTheQueueWithItsOptions) {
                     .contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
 }
 
+// The PDF the queue receives at Scale 50 holds the page at half the size it has at Scale 100: the
+// distance between two words and their widths, in points on the paper, halve.
+TEST_F(CupsPrinters, ScaleReachesThePagesTheQueueReceives) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+    auto* Office = dynamic_cast<TCupsPrinter*>(Printer().Backend());
+    ASSERT_NE(Office, nullptr);
+    // Per scale: the left word's left edge and width, the distance to the right word's edges.
+    std::vector<QRectF> Words[2];
+    const int Scales[] = {100, 50};
+    for (int i = 0; i < 2; ++i) {
+        TDeviceMode& Mode = Printer().DeviceMode();
+        Mode.Fields |= dmfScale;
+        Mode.Scale = int16_t(Scales[i]);
+        Printer().BeginDoc();
+        DeviceContext* Dc = Printer().Handle();
+        const int Dpi = Dc->GetDeviceCaps(LOGPIXELSX);
+        Dc->TextOut(Dpi, Dpi, u"Alpha");
+        Dc->TextOut(4 * Dpi, 3 * Dpi, u"Omega");
+        Printer().EndDoc();
+        QProcess Text;
+        Text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-bbox"), Server->JobDocument(Office->LastJobId()), QStringLiteral("-")});
+        Text.waitForFinished(30000);
+        const QString Html = QString::fromUtf8(Text.readAllStandardOutput());
+        static const QRegularExpression Word(QStringLiteral(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(\w+)</word>)re"));
+        for (auto M = Word.globalMatch(Html); M.hasNext();) {
+            const auto W = M.next();
+            Words[i].push_back(QRectF(QPointF(W.captured(1).toDouble(), W.captured(2).toDouble()),
+                                      QPointF(W.captured(3).toDouble(), W.captured(4).toDouble())));
+        }
+        ASSERT_EQ(Words[i].size(), 2u) << Html.toStdString();
+    }
+    const QPointF Apart[] = {Words[0][1].topLeft() - Words[0][0].topLeft(),
+                             Words[1][1].topLeft() - Words[1][0].topLeft()};
+    EXPECT_NEAR(Apart[0].x(), 216.0, 0.5) << "three inches at full size";
+    EXPECT_NEAR(Apart[0].y(), 144.0, 0.5);
+    EXPECT_NEAR(Apart[1].x(), Apart[0].x() / 2, 0.5);
+    EXPECT_NEAR(Apart[1].y(), Apart[0].y() / 2, 0.5);
+    EXPECT_NEAR(Words[1][0].width(), Words[0][0].width() / 2, 0.5);
+    EXPECT_NEAR(Words[1][0].height(), Words[0][0].height() / 2, 0.5);
+}
+
 TEST_F(CupsPrinters, AQueueThatIsGoneGivesAClearMessage) {
     TPrinterBackends L;
     L.push_back(std::make_unique<TCupsPrinter>(QStringLiteral("NoSuchQueue")));

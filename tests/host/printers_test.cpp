@@ -9,7 +9,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace {
 
@@ -182,6 +184,40 @@ TEST(Printers, FakeJobRecordsPagesCopiesAndModeChangedWhileRunning) {
     EXPECT_EQ(Job.Pages[2].Mode.PaperSize, dmPaperLegal);
     EXPECT_EQ(Job.Pages[2].Caps.PhysicalHeight, 8400);
     EXPECT_GT(Job.Picture.size(), 0u);
+}
+
+// A job at Scale 50 draws its pages at half size on the paper it asked for, and the area the
+// system measures doubles; a Scale applied while the job runs holds from the next page.
+TEST(Printers, ScaleShrinksWhatIsDrawnAndGrowsTheMeasuredArea) {
+    TFakePrinterList List(TwoPrinters(), 0);
+    TFakePrinter* Fake = List[0];
+    TDeviceMode& Mode = Printer().DeviceMode();
+    const TDeviceCaps Full = Printer().DeviceCaps();
+
+    Printer().BeginDoc();
+    Printer().Handle()->Rectangle(600, 1200, 1800, 3000);
+    Printer().EndDoc();
+
+    Printer().BeginDoc();
+    Mode.Scale = 50;
+    Printer().ApplyDeviceMode();
+    Printer().NewPage();
+    DeviceContext* Dc = Printer().Handle();
+    Dc->Rectangle(600, 1200, 1800, 3000);
+    const int Measured[] = {Dc->GetDeviceCaps(LOGPIXELSX),     Dc->GetDeviceCaps(PHYSICALWIDTH),
+                            Dc->GetDeviceCaps(PHYSICALHEIGHT), Dc->GetDeviceCaps(PHYSICALOFFSETX),
+                            Dc->GetDeviceCaps(HORZRES),        Dc->GetDeviceCaps(VERTRES)};
+    Printer().EndDoc();
+
+    const int Doubled[] = {Full.LogPixelsX,          2 * Full.PhysicalWidth, 2 * Full.PhysicalHeight,
+                           2 * Full.PhysicalOffsetX, 2 * Full.HorzRes,       2 * Full.VertRes};
+    EXPECT_TRUE(std::equal(std::begin(Measured), std::end(Measured), std::begin(Doubled)));
+    EXPECT_EQ(Printer().DeviceCaps().HorzRes, 2 * Full.HorzRes) << "measured outside a job as well";
+    ASSERT_EQ(Fake->Jobs.size(), 2u);
+    ASSERT_EQ(Fake->Jobs[1].Pages.size(), 2u);
+    EXPECT_EQ(Fake->Jobs[1].Pages[1].Caps.PhysicalWidth, Full.PhysicalWidth) << "the paper stays";
+    EXPECT_EQ(Fake->Jobs[0].Picture.boundingRect(), QRect(600, 1200, 1200, 1800));
+    EXPECT_EQ(Fake->Jobs[1].Picture.boundingRect(), QRect(300, 600, 600, 900));
 }
 
 TEST(Printers, FailuresOnDemandLeaveThePrinterReady) {

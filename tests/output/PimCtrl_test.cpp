@@ -1,4 +1,5 @@
 #include "output/PimCtrl.h"
+#include "output/PimOut.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -162,6 +163,29 @@ TEST(BarCodePrint, Code39BarsAreFilledAndSpacesSkipped) {
     EXPECT_EQ(Last.section(QLatin1Char(' '), 3, 3).toInt(), 10 + 3 * 16 - 1);
     EXPECT_EQ(c.BarCodeLength(*DC, "A"), 48);
     EXPECT_TRUE(Last.endsWith("brush 0 0x000000 0")) << Last.toStdString();
+}
+
+TEST(BarCodePrint, OnACanvasDrawsWithItsCurrentBrush) {
+    auto Plain = DeviceContext::CreateRecording(Caps(96, 96));
+    TPim2of5BarCode c;
+    c.SetHeight(8);
+    TBrushFixture B;
+    c.PrintDC(*Plain, B.Brush, 3, 4, "12");
+    auto DC = DeviceContext::CreateRecording(Caps(96, 96));
+    {
+        TPimCanvas Canvas;
+        Canvas.SetHandle(DC.get());
+        TBrush Red;
+        Red.SetColor(clRed);
+        Canvas.SetBrush(Red);
+        c.Print(&Canvas, 3, 4, "12");
+        Canvas.SetHandle(nullptr);
+    }
+    EXPECT_EQ(Fills(*DC), Fills(*Plain));
+    for (const QString& Call : DC->Log()->Only({"FillRect"}))
+        EXPECT_TRUE(Call.endsWith("brush 0 0x0000FF 0")) << Call.toStdString();
+    TPimCanvas Detached;
+    c.Print(&Detached, 3, 4, "12"); // no device context: nothing to draw on, no fault
 }
 
 TEST(BarCodePrint, TwoOf5DrawsStartPairsAndStop) {

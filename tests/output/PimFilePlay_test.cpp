@@ -10,11 +10,13 @@
 #include "output/PimXport.h"
 #include "support/fakeprinter.h"
 
+#include "support/devices.h"
+#include "support/pixelprobe.h"
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <algorithm>
 #include <functional>
-#include "support/devices.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,8 +31,10 @@ TDeviceCaps ScreenCaps(int Ppi) {
 
 // What a page played into a recording device of the given resolution called, without the clean-up
 // selections the player makes at the end of every page.
-QStringList Played(TPimPimFile& F, int Page, int Ppi = 96) {
-    auto DC = DeviceContext::CreateRecording(ScreenCaps(Ppi));
+QStringList Played(TPimPimFile& F, int Page, int Ppi = 96, int Technology = DT_RASDISPLAY) {
+    TDeviceCaps Caps = ScreenCaps(Ppi);
+    Caps.Technology = Technology;
+    auto DC = DeviceContext::CreateRecording(Caps);
     F.PlayPage(DC.get(), Page);
     QStringList Calls = DC->Log()->Calls;
     while (!Calls.isEmpty() && Calls.last().startsWith(QStringLiteral("SelectObject stock")))
@@ -51,6 +55,45 @@ void RecordDrawing(TPimPimFile& F) {
     F.Rectangle(10, 40, 60, 70);
     const char16_t Text[] = u"abc";
     F.ExtTextout(3, 4, 6, TRect{1, 2, 30, 12}, Text, 3);
+}
+
+// A BMP file of a 10 x 5 picture.
+TMemoryStream& SmallBmp(TMemoryStream& S) {
+    QImage Image(10, 5, QImage::Format_RGB32);
+    Image.fill(Qt::green);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "BMP");
+    // No resolution of its own: the player's pixels per inch size it.
+    std::fill_n(Bytes.data() + 38, 8, '\0');
+    S.WriteBuffer(Bytes.constData(), Bytes.size());
+    return S;
+}
+
+// One recorded page with the drawing records the first page leaves out: text by count, round and
+// elliptic shapes, shading, a centred line held inside its outer box, bitmaps, a check box, a pie
+// and a polygon with a wide pen, and two bar codes.
+void RecordEveryOtherDrawing(TPimPimFile& F) {
+    F.SetFont(MakeFont(QStringLiteral("Arial"), 10));
+    F.SetPen(MakePen(clBlue, 2));
+    F.SetBrush(MakeBrush(clBlack, bsSolid));
+    F.PTextout(5, 6, u"pq", 2);
+    F.RoundRect(1, 2, 31, 22, 6, 4);
+    F.Ellipse(3, 4, 13, 14);
+    F.ShadeRect(TRect{0, 0, 30, 30}, spMedium);
+    F.SetTextAlign(TA_CENTER);
+    F.TextJustify(TRect{40, 50, 100, 60}, 25, 50, QStringLiteral("Wide"), true, TRect{20, 50, 200, 60});
+    F.SetTextAlign(TA_LEFT);
+    TMemoryStream Bmp;
+    F.DrawBitmap(10, 20, &SmallBmp(Bmp));
+    F.StretchDrawBitmap(TRect{30, 20, 50, 30}, &Bmp);
+    F.DrawCheckBox(TRect{0, 100, 10, 110}, acsCross, clRed, 1);
+    F.DrawShapeType(dtPie, 0, 120, 40, 160, 40, 120, 0, 160);
+    const TPoint Points[] = {{1, 1}, {20, 5}, {9, 30}};
+    F.PolyDrawType(ptPolygon, Points, 3);
+    F.Print3of9Barcode(10, 200, 0, 5, 1, 2, false, false, QStringLiteral("1"));
+    F.Print2of5Barcode(30, 200, 4, 0, 1, 3, false, true, QStringLiteral("12"));
 }
 
 // Every page carries a record of type 700 with its number, which the handler notes when the page
@@ -154,6 +197,79 @@ public:
     void Rectangle(int X1, int Y1, int X2, int Y2) override {
         Calls << QStringLiteral("Rectangle %1 %2 %3 %4").arg(X1).arg(Y1).arg(X2).arg(Y2);
     }
+    void PTextout(int X, int Y, const char16_t* Text, int Count) override {
+        Calls << QStringLiteral("PTextout %1 %2 %3").arg(X).arg(Y).arg(QString::fromUtf16(Text, Count));
+    }
+    void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) override {
+        Calls << QStringLiteral("RoundRect ") + Ints({X1, Y1, X2, Y2, X3, Y3});
+    }
+    void Ellipse(int X1, int Y1, int X2, int Y2) override {
+        Calls << QStringLiteral("Ellipse ") + Ints({X1, Y1, X2, Y2});
+    }
+    void StretchDraw(const TRect& R, const TGraphic* Graphic) override {
+        Calls << QStringLiteral("StretchDraw ") + Box(R) +
+                     QStringLiteral(" of %1x%2").arg(Graphic->Width()).arg(Graphic->Height());
+    }
+    void DrawBitmap(int X, int Y, TStream* Stream) override {
+        Calls << QStringLiteral("DrawBitmap %1 %2 %3 bytes").arg(X).arg(Y).arg(Stream->Size());
+    }
+    void StretchDrawBitmap(const TRect& R, TStream* Stream) override {
+        Calls << QStringLiteral("StretchDrawBitmap ") + Box(R) +
+                     QStringLiteral(" %1 bytes").arg(Stream->Size());
+    }
+    void ShadeRect(const TRect& R, TPimShadePercent Shade) override {
+        Calls << QStringLiteral("ShadeRect ") + Box(R) + QStringLiteral(" %1").arg(int(Shade));
+    }
+    void TextJustify(const TRect& R, int X, int Y, const QString& Text, bool EndParagraph,
+                     const TRect& Full) override {
+        Calls << QStringLiteral("TextJustify ") + Box(R) +
+                     QStringLiteral(" %1 %2 %3 %4 ").arg(X).arg(Y).arg(Text).arg(EndParagraph) + Box(Full);
+    }
+    void RtfDraw(const TRect& R, TStream* Stream, int StartPos, int EndPos, bool SetDefFont) override {
+        Stream->SetPosition(0);
+        QByteArray Text(int(Stream->Size()), '\0');
+        Stream->ReadBuffer(Text.data(), Text.size());
+        Calls << QStringLiteral("RtfDraw ") + Box(R) +
+                     QStringLiteral(" %1 %2 %3 %4")
+                         .arg(QString::fromLatin1(Text))
+                         .arg(StartPos)
+                         .arg(EndPos)
+                         .arg(SetDefFont);
+    }
+    void DrawCheckBox(const TRect& R, TPimCheckStyle Style, TColor Color, int Thickness) override {
+        Calls << QStringLiteral("DrawCheckBox ") + Box(R) +
+                     QStringLiteral(" %1 %2 %3").arg(int(Style)).arg(Color).arg(Thickness);
+    }
+    void DrawShapeType(TPimDrawType dt, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4,
+                       int Y4) override {
+        Calls << QStringLiteral("DrawShapeType %1 ").arg(int(dt)) + Ints({X1, Y1, X2, Y2, X3, Y3, X4, Y4});
+    }
+    void PolyDrawType(TPimPolyType pt, const TPoint* Points, int Count) override {
+        QString Line = QStringLiteral("PolyDrawType %1").arg(int(pt));
+        for (int i = 0; i < Count; ++i)
+            Line += QStringLiteral(" %1,%2").arg(Points[i].X).arg(Points[i].Y);
+        Calls << Line;
+    }
+    void Print3of9Barcode(int Left, int Top, int Width, int Height, int Narrow, int Wide, bool Inches,
+                          bool Vertical, const QString& Data) override {
+        Calls << QStringLiteral("Print3of9Barcode ") +
+                     Ints({Left, Top, Width, Height, Narrow, Wide, Inches, Vertical}) + QLatin1Char(' ') +
+                     Data;
+    }
+    void Print2of5Barcode(int Left, int Top, int Width, int Height, int Narrow, int Wide, bool Inches,
+                          bool Vertical, const QString& Data) override {
+        Calls << QStringLiteral("Print2of5Barcode ") +
+                     Ints({Left, Top, Width, Height, Narrow, Wide, Inches, Vertical}) + QLatin1Char(' ') +
+                     Data;
+    }
+    static QString Ints(std::initializer_list<int> Values) {
+        QStringList L;
+        for (int V : Values)
+            L << QString::number(V);
+        return L.join(QLatin1Char(' '));
+    }
+    static QString Box(const TRect& R) { return Ints({R.Left, R.Top, R.Right, R.Bottom}); }
+    void SetGraphicExport(bool Value) { FIsGraphicExport = Value; }
     QStringList Calls;
 };
 
@@ -243,6 +359,260 @@ TEST_F(PimPlayback, ExportingHandsEveryRecordToTheFilterInsteadOfTheDevice) {
     Filter.Calls.clear();
     F.PlayPage(nullptr, 1);
     EXPECT_EQ(Filter.Calls.size(), 10);
+}
+
+// Twice the resolution or a zoom of 200 doubles every coordinate, pen width, font and picture
+// alike: the page plays the same either way on paper. A bitmap without a resolution of its own
+// takes the document's, lowered by the zoom.
+TEST_F(PimPlayback, EveryOtherDrawingRecordPlaysAtTwiceTheResolutionOrTheZoom) {
+    TPimPimFile F;
+    F.BeginDoc();
+    RecordEveryOtherDrawing(F);
+    F.EndDoc();
+    QStringList Expected({
+        "SelectObject font \"Arial\" -27 0 400 0 0 0 1 esc=0",
+        "SetTextColor 0x000000",
+        "SelectObject pen 0 2 0xFF0000",
+        "SelectObject brush 0 0x000000 0",
+        "SetBkColor 0x000000",
+        "SetBkMode 2",
+        "TextOut 10 12 \"pq\"",
+        "SelectObject pen 0 4 0xFF0000",
+        "RoundRect 2 4 62 44 12 8",
+        "SelectObject pen 0 2 0xFF0000",
+        "SelectObject pen 0 4 0xFF0000",
+        "Ellipse 6 8 26 28",
+        "SelectObject pen 0 2 0xFF0000",
+        "SetBkMode 1",
+        "FillRect 0 0 60 60 brush pattern FBF7BEDFFB7DEFBF",
+        "SetTextAlign 6",
+        // Centred on x = 50, the line would begin left of its outer box: it begins at the box.
+        "SetTextAlign 0",
+        "SetTextAlign 1",
+        "MoveToEx 40 100",
+        "TextOut 40 100 \"W\"",
+    });
+    const QStringList Tail({
+        "SetTextAlign 0",
+        "SetTextAlign 6",
+        "SetTextAlign 0",
+        "SaveDC",
+        "SetStretchBltMode 3",
+        "StretchDIBits 20 40 21 11 0 0 10 5 10 5 0x00CC0020",
+        "RestoreDC -1",
+        "SaveDC",
+        "SetStretchBltMode 3",
+        "StretchDIBits 60 40 41 21 0 0 10 5 10 5 0x00CC0020",
+        "RestoreDC -1",
+        "SelectObject pen 0 2 0x0000FF",
+        "SetROP2 13",
+        "MoveToEx 2 202",
+        "LineTo 19 219",
+        "MoveToEx 19 202",
+        "LineTo 2 219",
+        "SelectObject pen 0 2 0xFF0000",
+        "SelectObject pen 0 4 0xFF0000",
+        "Pie 0 240 80 320 80 240 0 320",
+        "SelectObject pen 0 2 0xFF0000",
+        "SelectObject pen 0 4 0xFF0000",
+        "Polygon 3 2,2 40,10 18,60",
+        "SelectObject pen 0 2 0xFF0000",
+        // "*1*" in Code 39, narrow 2 and wide 4, each character followed by its narrow gap.
+        "FillRect 20 400 22 410",
+        "FillRect 26 400 28 410",
+        "FillRect 30 400 34 410",
+        "FillRect 36 400 40 410",
+        "FillRect 42 400 44 410",
+        "FillRect 46 400 50 410",
+        "FillRect 52 400 54 410",
+        "FillRect 58 400 60 410",
+        "FillRect 62 400 64 410",
+        "FillRect 66 400 70 410",
+        "FillRect 72 400 74 410",
+        "FillRect 78 400 80 410",
+        "FillRect 82 400 86 410",
+        "FillRect 88 400 92 410",
+        "FillRect 94 400 96 410",
+        // "12" in 2 of 5 running down, narrow 2 and wide 6: start, the pair, stop.
+        "FillRect 60 400 68 402",
+        "FillRect 60 404 68 406",
+        "FillRect 60 408 68 414",
+        "FillRect 60 416 68 418",
+        "FillRect 60 424 68 426",
+        "FillRect 60 428 68 430",
+        "FillRect 60 432 68 438",
+        "FillRect 60 444 68 450",
+        "FillRect 60 452 68 454",
+    });
+    // The letters after the first follow the font's own advances.
+    const auto Check = [&](const QStringList& Got) {
+        const qsizetype Letters = Expected.size();
+        ASSERT_GT(Got.size(), Letters + 3);
+        EXPECT_EQ(Got.mid(0, Letters), Expected);
+        const QStringList Rest = Got.mid(Letters + 3);
+        QStringList Shown = Rest;
+        for (QString& L : Shown)
+            if (L.startsWith(QStringLiteral("FillRect")) && L.endsWith(QStringLiteral("brush 0 0x000000 0")))
+                L.chop(QStringLiteral(" brush 0 0x000000 0").size());
+        EXPECT_EQ(Shown, Tail);
+    };
+    Check(Played(F, 1, 192, DT_RASPRINTER));
+    F.SetHorzScale(200);
+    F.SetVertScale(200);
+    Check(Played(F, 1, 96, DT_RASPRINTER));
+
+    // Rich text on a screen covers twice the pixels at twice the zoom, and the same at twice the
+    // resolution.
+    TPimPimFile R;
+    R.BeginDoc();
+    R.SetFont(MakeFont(QStringLiteral("Arial"), 10));
+    TMemoryStream Rtf;
+    const QByteArray Text("{\\rtf1 Hello world}");
+    Rtf.WriteBuffer(Text.constData(), Text.size());
+    R.RtfDraw(TRect{10, 20, 150, 60}, &Rtf, 0, -1, true);
+    R.EndDoc();
+    const auto Ink = [&](int Ppi, int Zoom) {
+        auto DC = DeviceContext::CreateImage(400, 200, Ppi, Ppi);
+        R.SetHorzScale(Zoom);
+        R.SetVertScale(Zoom);
+        R.PlayPage(DC.get(), 1);
+        return InkBounds(*DC->Image());
+    };
+    const QRect Plain = Ink(96, 100), Zoomed = Ink(96, 200), Fine = Ink(192, 100);
+    ASSERT_FALSE(Plain.isEmpty());
+    EXPECT_NEAR(Zoomed.left(), 2 * Plain.left(), 2);
+    EXPECT_NEAR(Zoomed.top(), 2 * Plain.top(), 2);
+    EXPECT_NEAR(Zoomed.width(), 2 * Plain.width(), 3);
+    EXPECT_NEAR(Zoomed.height(), 2 * Plain.height(), 3);
+    EXPECT_NEAR(Fine.left(), Zoomed.left(), 1);
+    EXPECT_NEAR(Fine.width(), Zoomed.width(), 2);
+}
+
+// Widths in thousandths of an inch are the printer's to convert; a screen scales them with the page.
+TEST_F(PimPlayback, BarWidthsInInchesKeepTheirSizeOnPaperOnly) {
+    TPimPimFile F;
+    F.BeginDoc();
+    F.SetBrush(MakeBrush(clBlack, bsSolid));
+    F.Print2of5Barcode(10, 10, 0, 20, 10, 30, true, false, QStringLiteral("12"));
+    F.EndDoc();
+    F.SetHorzScale(200);
+    F.SetVertScale(200);
+    const auto Bars = [&](int Technology) {
+        QStringList Boxes;
+        for (const QString& Call : Played(F, 1, 96, Technology))
+            if (Call.startsWith(QStringLiteral("FillRect"))) Boxes << Call.section(QLatin1Char(' '), 1, 4);
+        return Boxes.join(QLatin1Char('|'));
+    };
+    // 10 thousandths at 96 pixels per inch are one pixel on paper; on a screen the 20 they become
+    // at twice the zoom are two.
+    EXPECT_EQ(Bars(DT_RASPRINTER), "20 20 21 60|22 20 23 60|24 20 27 60|28 20 29 60|32 20 33 60|34 20 35 60|"
+                                   "36 20 39 60|42 20 45 60|46 20 47 60");
+    EXPECT_EQ(Bars(DT_RASDISPLAY), "20 20 22 60|24 20 26 60|28 20 34 60|36 20 38 60|44 20 46 60|48 20 50 60|"
+                                   "52 20 58 60|64 20 70 60|72 20 74 60");
+}
+
+// Printer records met on a page leave their settings with the document: the last page played
+// decides its printer setup and printer info.
+TEST_F(PimPlayback, PrinterRecordsMetWhilePlayingTakeThePagesSettings) {
+    TPimPimFile F;
+    F.PimPrinterSetup()->SetCopies(2);
+    F.BeginDoc();
+    TPimFilePrinterInfo Info;
+    Info.Orientation = 2;
+    Info.PaperSize = 9;
+    Info.Length = 11.69;
+    Info.Width = 8.27;
+    Info.Scale = 75;
+    Info.Copies = 4;
+    Info.CollatedCopies = true;
+    F.WritePrinterInfo(Info);
+    F.Textout(1, 1, QStringLiteral("after the info"));
+    F.PimPrinterSetup()->SetCopies(3);
+    F.NewPage();
+    F.EndDoc();
+    ASSERT_EQ(F.PimPrinterSetup()->Copies(), 2);
+    EXPECT_EQ(Played(F, 2), QStringList());
+    EXPECT_EQ(F.PimPrinterSetup()->Copies(), 3);
+    EXPECT_EQ(Played(F, 1), QStringList({"TextOut 1 1 \"after the info\""}));
+    EXPECT_EQ(F.PimPrinterSetup()->Copies(), 2);
+    const TPimFilePrinterInfo& Got = F.PimFilePrinterInfo;
+    EXPECT_EQ(Got.Orientation, 2);
+    EXPECT_EQ(Got.PaperSize, 9);
+    EXPECT_DOUBLE_EQ(Got.Length, 11.69);
+    EXPECT_DOUBLE_EQ(Got.Width, 8.27);
+    EXPECT_EQ(Got.Scale, 75);
+    EXPECT_EQ(Got.Copies, 4);
+    EXPECT_TRUE(Got.CollatedCopies);
+}
+
+// Exporting hands pictures, rich text, bar codes, check boxes, shapes and polygons to the filter,
+// scaled; a filter that draws for itself gets nothing and the page goes to its device context.
+TEST_F(PimPlayback, ExportingRoutesEveryOtherRecordUnlessTheFilterDrawsItself) {
+    QImage Image(30, 15, QImage::Format_RGB32);
+    Image.fill(Qt::blue);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "PNG");
+    TMemoryStream Png;
+    Png.WriteBuffer(Bytes.constData(), Bytes.size());
+    Png.SetPosition(0);
+    TPngImage Graphic;
+    Graphic.LoadFromStream(Png);
+    TPimPimFile F;
+    F.BeginDoc();
+    RecordEveryOtherDrawing(F);
+    F.Draw(10, 20, &Graphic);
+    F.StretchDraw(TRect{0, 0, 50, 40}, &Graphic);
+    TMemoryStream Rtf;
+    Rtf.WriteBuffer("{\\rtf1 Hi}", 10);
+    F.RtfDraw(TRect{10, 70, 110, 90}, &Rtf, 1, 5, true);
+    F.DrawCheckBox(TRect{0, 100, 10, 110}, acsCheck, clGreen, 3);
+    F.EndDoc();
+    F.SetHorzScale(200);
+    F.SetVertScale(200);
+    const QStringList Unrouted = Played(F, 1, 96);
+
+    TLogFilter Filter;
+    F.SetExporting(true);
+    F.SetExportFilter(&Filter);
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96));
+    F.PlayPage(DC.get(), 1);
+    TMemoryStream Bmp;
+    const int64_t BmpSize = SmallBmp(Bmp).Size();
+    EXPECT_EQ(Filter.Calls, QStringList({
+                                "SetLogFont Arial -27 10 plain",
+                                "SetPen 2",
+                                "SetBrush 0",
+                                "PTextout 10 12 pq",
+                                "RoundRect 2 4 62 44 12 8",
+                                "Ellipse 6 8 26 28",
+                                "ShadeRect 0 0 60 60 4",
+                                "SetTextAlign 6",
+                                "TextJustify 80 100 200 120 50 100 Wide 1 40 100 400 120",
+                                "SetTextAlign 0",
+                                QStringLiteral("DrawBitmap 20 40 %1 bytes").arg(BmpSize),
+                                QStringLiteral("StretchDrawBitmap 60 40 100 60 %1 bytes").arg(BmpSize),
+                                "DrawCheckBox 0 200 20 220 0 255 2",
+                                "DrawShapeType 2 0 240 80 320 80 240 0 320",
+                                "PolyDrawType 0 2,2 40,10 18,60",
+                                "Print3of9Barcode 20 400 0 10 2 4 0 0 1",
+                                "Print2of5Barcode 60 400 8 0 2 6 0 1 12",
+                                "StretchDraw 20 40 80 70 of 30x15",
+                                "StretchDraw 0 0 100 80 of 30x15",
+                                "RtfDraw 20 140 220 180 {\\rtf1 Hi} 1 5 1",
+                                "DrawCheckBox 0 200 20 220 1 32768 6",
+                            }));
+    EXPECT_TRUE(DC->Log()
+                    ->Only({"TextOut", "RoundRect", "Ellipse", "FillRect", "StretchDIBits", "Pie", "Polygon",
+                            "LineTo", "ExtTextOut"})
+                    .isEmpty());
+
+    TLogFilter Graphic2;
+    Graphic2.SetGraphicExport(true);
+    F.SetExportFilter(&Graphic2);
+    EXPECT_EQ(Played(F, 1, 96), Unrouted);
+    EXPECT_TRUE(Graphic2.Calls.isEmpty());
 }
 
 TEST_F(PimPlayback, TextInABoxIsOpaqueOnlyAfterAVisibleBrush) {
@@ -688,8 +1058,7 @@ TEST_F(PimPrinting, StopEndsTheJobWithThePagesPrintedSoFar) {
     auto F = Pages5(2, true);
     TPimPrinter P;
     P.OnStatus = [&](TPimPrinter* Sender) {
-        if (Pages.size() == 3)
-            Sender->SetStopPrinting(true);
+        if (Pages.size() == 3) Sender->SetStopPrinting(true);
     };
     F->SendPages(&P, 1, 5);
     EXPECT_EQ(Pages, std::vector<int>({1, 2, 3}));
