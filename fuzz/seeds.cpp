@@ -26,7 +26,7 @@ void Put(const QString& Harness, const QString& Name, const QByteArray& Bytes) {
     }
 }
 
-QByteArray BytesOf(const TMemoryStream& M) {
+QByteArray BytesOf(TMemoryStream& M) {
     return QByteArray(reinterpret_cast<const char*>(M.Memory()), qsizetype(M.Size()));
 }
 
