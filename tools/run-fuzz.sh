@@ -25,8 +25,9 @@ failed=()
 for h in "${HARNESSES[@]}"; do
   mkdir -p "$FUZZ/corpus/$h"
   echo "== $h: $SECONDS_EACH s"
-  # Each input must finish in a few seconds and a few hundred megabytes, as a viewer needs.
-  if ! "$FUZZ/$h" "$FUZZ/corpus/$h" "$FUZZ/seeds/$h" -max_total_time="$SECONDS_EACH" -timeout=10 \
+  # Each input must finish in seconds and a few hundred megabytes, as a viewer needs; the bound leaves
+  # room for a loaded machine and the sanitizers.
+  if ! "$FUZZ/$h" "$FUZZ/corpus/$h" "$FUZZ/seeds/$h" -max_total_time="$SECONDS_EACH" -timeout=20 \
       -rss_limit_mb=2048 -malloc_limit_mb=512 -max_len=65536 -print_final_stats=1 \
       -artifact_prefix="$FUZZ/artifacts/$h-" > "$FUZZ/$h.log" 2>&1; then
     failed+=("$h")
