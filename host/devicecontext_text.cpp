@@ -13,11 +13,13 @@ namespace {
 
 // A character taller than the device's page cannot be shown whole, and the text engine's glyph
 // caches grow with the square of its height: a height from a damaged file is bounded by the page, as
-// coordinates are by DeviceLimit. A device without a page (one that only measures) gets the tallest
-// paper.
+// coordinates are by DeviceLimit; a device smaller than a sheet of SheetInches (a bitmap to measure
+// on, one that only measures) bounds them as if it were a sheet.
+constexpr int SheetInches = 12;
+
 int LargestCharacter(const TDeviceCaps& C) {
     const int Page = std::max({C.PhysicalWidth, C.PhysicalHeight, C.HorzRes, C.VertRes});
-    return Page > 0 ? Page : MaxCharacterInches * std::max({C.LogPixelsX, C.LogPixelsY, 1});
+    return std::max(Page, SheetInches * std::max({C.LogPixelsX, C.LogPixelsY, 1}));
 }
 
 } // namespace
