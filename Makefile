@@ -1,23 +1,34 @@
 # The two set-up commands: `make demo` runs the main job, `make test` builds and passes the tests.
 # Both install the Debian packages they need first, so each works alone on a fresh machine.
+# `make fuzz` (not part of `make test`) builds the fuzzing harnesses with clang in their own tree and
+# runs each for FUZZ_SECONDS; what they find lands in build/fuzz/artifacts.
 
 JOBS ?= $(shell nproc)
 BUILD_TEST := build/test
 BUILD_REL := build/release
+BUILD_FUZZ := build/fuzz
+FUZZ_SECONDS ?= 60
 OUT := out
 
-.PHONY: all deps demo test bench clean
+.PHONY: all deps fuzz-deps demo test bench fuzz clean
 
 all: test
 
 deps:
 	@bash tools/install-deps.sh
 
+fuzz-deps:
+	@bash tools/install-deps.sh clang libclang-rt-14-dev
+
 $(BUILD_TEST)/build.ninja: CMakeLists.txt | deps
 	cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIM_SANITIZE=ON -DPIM_TESTS=ON
 
 $(BUILD_REL)/build.ninja: CMakeLists.txt | deps
 	cmake -S . -B $(BUILD_REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIM_TESTS=OFF -DPIM_BENCH=ON
+
+$(BUILD_FUZZ)/build.ninja: CMakeLists.txt | deps fuzz-deps
+	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DPIM_TESTS=OFF -DPIM_FUZZ=ON
 
 test: deps $(BUILD_TEST)/build.ninja
 	cmake --build $(BUILD_TEST) -j $(JOBS)
@@ -30,6 +41,10 @@ demo: deps $(BUILD_REL)/build.ninja
 
 bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
+
+fuzz: deps fuzz-deps $(BUILD_FUZZ)/build.ninja
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	bash tools/run-fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build $(OUT)

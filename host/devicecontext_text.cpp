@@ -1,5 +1,6 @@
 #include "host/devicecontext.h"
 #include "host/devicecontext_internal.h"
+#include "host/fonts.h"
 #include <QGlyphRun>
 #include <QtMath>
 
@@ -7,6 +8,21 @@ using namespace DeviceContextInternal;
 
 // ---------------------------------------------------------------------------------------------
 // Text
+
+namespace {
+
+// A character taller than the device's page cannot be shown whole, and the text engine's glyph
+// caches grow with the square of its height: a height from a damaged file is bounded by the page, as
+// coordinates are by DeviceLimit; a device smaller than a sheet of SheetInches (a bitmap to measure
+// on, one that only measures) bounds them as if it were a sheet.
+constexpr int SheetInches = 12;
+
+int LargestCharacter(const TDeviceCaps& C) {
+    const int Page = std::max({C.PhysicalWidth, C.PhysicalHeight, C.HorzRes, C.VertRes});
+    return std::max(Page, SheetInches * std::max({C.LogPixelsX, C.LogPixelsY, 1}));
+}
+
+} // namespace
 
 const DeviceContext::TMadeFont& DeviceContext::SelectedFont() const {
     double SX = ScaleX(), SY = ScaleY();
@@ -30,6 +46,9 @@ const DeviceContext::TMadeFont& DeviceContext::SelectedFont() const {
     int PH = F.lfHeight == 0 ? 0 : DevRound(F.lfHeight * std::fabs(SY));
     if (F.lfHeight != 0 && PH == 0) PH = F.lfHeight < 0 ? -1 : 1;
     int PW = F.lfWidth == 0 ? 0 : std::max(1, DevRound(std::abs(F.lfWidth) * std::fabs(SX)));
+    const int Largest = LargestCharacter(FCaps);
+    PH = std::clamp(PH, -Largest, Largest);
+    PW = std::min(PW, Largest);
     TMadeFont M{H, SX, SY, F, FontInstance(F, PH, PW, FCaps.LogPixelsY, FSurface->IsRaster())};
     if (FFontsMade.size() >= MaxMadeFonts) FFontsMade.pop_back();
     FFontsMade.insert(FFontsMade.begin(), std::move(M));

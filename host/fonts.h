@@ -126,6 +126,10 @@ inline char32_t CodePointAt(QStringView Text, qsizetype Index, qsizetype& Units)
     return C;
 }
 
+// The tallest character worth making, in inches: no paper is taller, and the text engine's glyph
+// caches grow with the square of the height, so heights from damaged files are bounded by it.
+constexpr int MaxCharacterInches = 64;
+
 // How many instances FontInstance() keeps at most; past that the one used longest ago goes.
 constexpr int MaxCachedFonts = 256;
 // Instances kept now (tests).

@@ -133,7 +133,19 @@ void TGraphic::DecodeImage(const char* Format, const char* What) {
     QImage Image;
     if (!Reader.read(&Image) || Image.isNull())
         throw EInvalidGraphic(QStringLiteral("%1 image is not valid").arg(QLatin1String(What)));
+    PadColorTable(Image);
     FImage = std::move(Image);
+}
+
+void PadColorTable(QImage& Image) {
+    const QImage::Format Format = Image.format();
+    if (Format != QImage::Format_Indexed8 && Format != QImage::Format_Mono && Format != QImage::Format_MonoLSB)
+        return;
+    const qsizetype Needed = qsizetype(1) << Image.depth();
+    QList<QRgb> Table = Image.colorTable();
+    if (Table.size() >= Needed) return;
+    Table.resize(Needed, qRgb(0, 0, 0));
+    Image.setColorTable(Table);
 }
 
 // Raster kinds

@@ -60,6 +60,11 @@ protected:
     QImage FImage;
 };
 
+// Fills the colour table of an indexed image up to every value its pixels can hold, the added
+// entries black: the image readers keep a file's short table as it is, and drawing would look the
+// colours of larger indices up past its end.
+void PadColorTable(QImage& Image);
+
 class TBitmap : public TGraphic {
 public:
     TBitmap();

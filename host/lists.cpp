@@ -310,8 +310,10 @@ void TStringList::SetCommaText(const QString& Value) {
     FItems.clear();
     qsizetype i = 0;
     const qsizetype n = Value.size();
+    // A NUL is a blank like any other control character: it ends an unquoted item and is skipped
+    // between items, so every pass of the loop below consumes at least one character.
     auto SkipBlanks = [&] {
-        while (i < n && Value[i].unicode() > 0 && Value[i].unicode() <= ' ') ++i;
+        while (i < n && Value[i].unicode() <= ' ') ++i;
     };
     SkipBlanks();
     while (i < n) {

@@ -689,10 +689,11 @@ void TPimPimFile::ReadStream(TStream& S) {
     if (N > 0) S.CopyFrom(P, N);
 }
 
+// A printer-info record on a page has its collation byte in files of every version; only the file's
+// own printer info before 3.0 goes without it.
 void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
-    const bool WithCollate = !IsOldFormat() || PimFileHeader.Version >= PimVersionCollate;
-    PimReadFilePrinterInfo(PageStream(), Info, WithCollate);
-    if (!WithCollate) Info.CollatedCopies = true;
+    PimReadFilePrinterInfo(PageStream(), Info, true);
+    CheckPaperSize(Info);
 }
 
 // Sending

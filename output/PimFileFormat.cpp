@@ -88,6 +88,10 @@ void CheckAvailable(TStream& S, int64_t Count) {
     if (Count < 0 || Count > Remaining(S)) DamagedFile();
 }
 
+// Far beyond any paper, and small enough that a page's size in units of any resolution fits an
+// Integer.
+constexpr double MaxPaperInches = 32767.0;
+
 // The 36-byte printer info of files before 3.0: the 37-byte form without its collation byte.
 void WriteOldPrinterInfo(TStream& Target, const TPimFilePrinterInfo& Info) {
     TMemoryStream Full;
@@ -96,6 +100,12 @@ void WriteOldPrinterInfo(TStream& Target, const TPimFilePrinterInfo& Info) {
 }
 
 } // namespace
+
+void PimFileInternal::CheckPaperSize(const TPimFilePrinterInfo& Info) {
+    // Written so that a size that is not a number fails too.
+    if (!(Info.Length >= 0 && Info.Length <= MaxPaperInches && Info.Width >= 0 && Info.Width <= MaxPaperInches))
+        DamagedFile();
+}
 
 void TPimPimFile::LoadFromFile(const QString& FileName) {
     TFileStream File(FileName, fmOpenRead | fmShareDenyNone);
@@ -124,8 +134,10 @@ void TPimPimFile::ReadDocument(TStream& LoadStream) {
     TPimFileHeader Header;
     PimReadFileHeaderStart(LoadStream, Header);
     if (Header.Key != PimFileKey) throw Exception(QString::fromLatin1(SNotPimFile));
-    // Written so that a version that is not a number is refused too.
-    if (!(Header.Version <= PimFileVersion)) throw Exception(QString::fromLatin1(SVersionNotSupported));
+    // Written so that a version that is not a number is refused too; no version was ever 0 or less, so
+    // such a number is damage, not the oldest layout.
+    if (!(Header.Version > 0 && Header.Version <= PimFileVersion))
+        throw Exception(QString::fromLatin1(SVersionNotSupported));
     if (Header.Version < PimFileVersion) {
         PimReadAnsiFileHeaderRest(LoadStream, Header);
     } else {
@@ -165,6 +177,7 @@ void TPimPimFile::ReadSetupPart(TStream& LoadStream) {
         const bool WithCollate = Version >= PimVersionCollate;
         PimReadFilePrinterInfo(LoadStream, PimFilePrinterInfo, WithCollate);
         if (!WithCollate) PimFilePrinterInfo.CollatedCopies = true;
+        CheckPaperSize(PimFilePrinterInfo);
         FPimPrinterSetup->SetPrintInfo(PimFilePrinterInfo);
     } else {
         LoadStream.ReadUInt16();

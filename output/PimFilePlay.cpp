@@ -3,6 +3,7 @@
 #include "host/canvas.h"
 #include "host/encoding.h"
 #include "host/exceptions.h"
+#include "host/fonts.h"
 #include "host/graphic.h"
 #include "host/mathutil.h"
 #include "host/streams.h"
@@ -60,8 +61,10 @@ void TPimPimFileObject::CreateObject(int PixelsPerInchY) {
         break;
     case aotFont: {
         if (SelectFont && Font) break;
+        // A size from a damaged file is bounded by the tallest character a page can show.
+        const int Size = std::min<int>(LogFont.Size, MaxCharacterInches * 72);
         TLogFont LF;
-        LF.lfHeight = -MulDiv(LogFont.Size, PixelsPerInchY, 72);
+        LF.lfHeight = -MulDiv(Size, PixelsPerInchY, 72);
         LF.lfWidth = 0;
         // The record keeps the low 16 bits; a clockwise angle was negative.
         LF.lfEscapement = int16_t(LogFont.Escapement);
@@ -83,7 +86,7 @@ void TPimPimFileObject::CreateObject(int PixelsPerInchY) {
             Font->SetLogFont(LF);
             Font->SetName(LF.lfFaceName);
             Font->SetColor(LogFont.Color);
-            Font->SetSize(LogFont.Size);
+            Font->SetSize(Size);
             Font->SetHeight(LF.lfHeight);
         }
         break;

@@ -381,6 +381,9 @@ QImage TPimBitmap::ToImage() const {
     Buffer.open(QIODevice::ReadOnly);
     QImageReader Reader(&Buffer, "bmp");
     QImage Image;
-    if (Reader.read(&Image)) FImage = Image;
+    if (Reader.read(&Image)) {
+        PadColorTable(Image);
+        FImage = Image;
+    }
     return FImage;
 }

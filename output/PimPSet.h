@@ -98,7 +98,6 @@ private:
     std::array<int32_t, 13> FPSProperties{};
     QString FFormName;
     std::array<bool, PropCount> FPrintSet{};
-    int32_t FPropCount = PropCount;
     bool FCustomPaperSize = false;
 };
 

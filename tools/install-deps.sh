@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the main job need; only what is missing.
+# Packages named on the command line are wanted as well (the fuzzing build asks for its compiler).
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +13,7 @@ PACKAGES=(
   qt6-svg-dev libemf2svg-dev libwmf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sqlite3 libsqlite3-dev postgresql
+  "$@"
 )
 
 missing=()

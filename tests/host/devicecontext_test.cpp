@@ -292,6 +292,29 @@ TEST(DeviceContextText, HelloWorldMeasuresTheSameEveryTimeAtBothResolutions) {
     EXPECT_EQ(W300, 215);
 }
 
+TEST(DeviceContextText, ACharacterIsNeverMadeTallerThanThePage) {
+    // A font of some 26,000 points, turned, drawing a character no face has: made as high as the
+    // page at most, or as a sheet of 12 inches on a smaller device and on one that only measures.
+    auto CharacterHeight = [](DeviceContext& DC) {
+        TFontFixture F(DC, 26478, 900);
+        EXPECT_TRUE(DC.TextOut(10, 90, QString::fromUcs4(U"\U000E0001x")));
+        TTextMetric M;
+        EXPECT_TRUE(DC.GetTextMetrics(M));
+        return M.tmHeight - M.tmInternalLeading;
+    };
+    TImageFixture Page(96, 1500, 100);
+    EXPECT_EQ(CharacterHeight(*Page.DC), 1500);
+    TImageFixture Small(96, 300, 100);
+    EXPECT_EQ(CharacterHeight(*Small.DC), 12 * 96);
+    auto Measuring = DeviceContext::CreateMeasuring(96, 96);
+    EXPECT_EQ(CharacterHeight(*Measuring), 12 * 96);
+    // A font that fits is made as asked.
+    TFontFixture Fits(*Page.DC, 72);
+    TTextMetric M;
+    Page.DC->GetTextMetrics(M);
+    EXPECT_EQ(M.tmHeight - M.tmInternalLeading, 96);
+}
+
 TEST(DeviceContextText, DrawnWidthEqualsMeasuredWidth) {
     for (int PPI : {96, 300}) {
         TImageFixture F(PPI, 1000, 200);

@@ -73,6 +73,23 @@ TEST(StringList, SortedFindNamesAndCommaText) {
     EXPECT_THROW(v.Strings(3), EListError);
 }
 
+TEST(StringList, CommaTextConsumesControlCharactersAndKeepsQuotedOnes) {
+    // A lone NUL once made the reader append empty items for ever.
+    TStringList l;
+    l.SetCommaText(QString(QChar(0)));
+    EXPECT_EQ(l.Count(), 0);
+    l.SetCommaText(QString::fromUtf16(u"a\0b,\0,\x01" u"c", 8));
+    EXPECT_EQ(l.ToStringList(), QStringList({"a", "b", "", "c"}));
+    // Items holding NULs and other control characters come back whole from their comma text.
+    TStringList w;
+    w.Add(QString::fromUtf16(u"x\0y", 3));
+    w.Add(QString(QChar(0)));
+    w.Add(QStringLiteral("\t"));
+    TStringList r;
+    r.SetCommaText(w.CommaText());
+    EXPECT_EQ(r.ToStringList(), w.ToStringList());
+}
+
 TEST(List, IndexErrorsRaiseAndMovesKeepOrder) {
     int a, b, c;
     TList l;

@@ -1,8 +1,11 @@
+#include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/graphics.h"
+#include "host/mathutil.h"
 #include "host/streams.h"
 #include "output/PimFile.h"
 #include "output/PimTypes.h"
+#include "support/devices.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -83,12 +86,77 @@ std::unique_ptr<TPimPimFile> Recorded() {
     return F;
 }
 
-// A file as an older version wrote it, or a 5.0 file built by hand: one page holding a font
+// A file as an older version wrote it, or a 5.0 file built by hand: a page holding a font
 // selection, a Textout "Grüß" and a TextJustify "Ende", with printer settings of copies 2 and no
-// collation (which files before 3.0 cannot say).
-QByteArray HandBuiltFile(float Version) {
+// collation (which the file's own printer info before 3.0 cannot say; the record that opens each
+// page can). A second page, when asked for, selects the font again and holds a Textout "Seite 2" and
+// a justified line.
+QByteArray HandBuiltFile(float Version, int Pages = 1) {
     const bool Wide = Version >= 5.0f;
     const bool Block = Version >= 4.0f;
+    TPimPrinterSetup Setup;
+    Setup.SetCopies(2);
+    Setup.SetCollatedCopies(false);
+    TPimFilePrinterInfo Info;
+    Setup.GetPrintInfo(Info);
+    auto WriteSetup = [&](TStream& S, bool AsRecord) {
+        if (Block) {
+            Setup.WriteToStream(S);
+        } else {
+            if (AsRecord) S.WriteUInt16(100);
+            TMemoryStream I;
+            PimWriteFilePrinterInfo(I, Info);
+            S.WriteBuffer(I.Memory(), !AsRecord && Version < 3.0f ? 36 : 37);
+        }
+    };
+
+    TMemoryStream P;
+    auto WriteText = [&](const QString& Text) {
+        if (Wide) {
+            P.WriteInt32(int32_t(Text.size() * 2));
+            const QByteArray B = Utf16Field(Text, int(Text.size()));
+            P.WriteBuffer(B.constData(), B.size());
+            return;
+        }
+        const QByteArray B = Text == QStringLiteral("Grüß") ? QByteArray("Gr\xfc\xdf") : Text.toLatin1();
+        if (Block)
+            P.WriteInt32(int32_t(B.size()));
+        else
+            P.WriteUInt16(uint16_t(B.size()));
+        P.WriteBuffer(B.constData(), B.size());
+    };
+    auto Justify = [&](std::initializer_list<int> Head, const QString& Text, bool End,
+                       std::initializer_list<int> Full) {
+        P.WriteUInt16(37);
+        for (int V : Head)
+            P.WriteUInt16(uint16_t(V));
+        WriteText(Text);
+        P.WriteUInt8(End ? 1 : 0);
+        if (Version > 1.0f)
+            for (int V : Full)
+                P.WriteUInt16(uint16_t(V));
+    };
+    std::vector<int32_t> Offsets;
+    auto Page = [&](const QString& Text, int X, int Y) {
+        Offsets.push_back(int32_t(P.Position()));
+        WriteSetup(P, true);
+        P.WriteUInt16(5);
+        P.WriteUInt16(4);
+        P.WriteUInt16(0);
+        P.WriteUInt16(21);
+        P.WriteUInt16(uint16_t(X));
+        P.WriteUInt16(uint16_t(Y));
+        WriteText(Text);
+    };
+    Page(QStringLiteral("Grüß"), 10, 20);
+    Justify({1, 2, 3, 4, 5, 6}, QStringLiteral("Ende"), true, {7, 8, 9, 10});
+    P.WriteUInt16(6);
+    if (Pages > 1) {
+        Page(QStringLiteral("Seite 2"), 300, 150);
+        Justify({300, 400, 1500, 460, 300, 400}, QStringLiteral("one two three"), false, {300, 400, 1500, 900});
+        P.WriteUInt16(6);
+    }
+
     TMemoryStream M;
     M.WriteBuffer("PIM", 3);
     M.WriteInt32(101071);
@@ -102,31 +170,15 @@ QByteArray HandBuiltFile(float Version) {
         T.append(QByteArray(101 - T.size(), '\0'));
         M.WriteBuffer(T.constData(), T.size());
     }
-    M.WriteInt32(1);
+    M.WriteInt32(int32_t(Offsets.size()));
     M.WriteUInt16(2);
     M.WriteUInt16(300);
     M.WriteUInt16(300);
-
-    TPimPrinterSetup Setup;
-    Setup.SetCopies(2);
-    Setup.SetCollatedCopies(false);
-    TPimFilePrinterInfo Info;
-    Setup.GetPrintInfo(Info);
-    const int InfoSize = Version < 3.0f ? 36 : 37;
-    auto WriteSetup = [&](TStream& S, bool AsRecord) {
-        if (Block) {
-            Setup.WriteToStream(S);
-        } else {
-            if (AsRecord) S.WriteUInt16(100);
-            TMemoryStream I;
-            PimWriteFilePrinterInfo(I, Info);
-            S.WriteBuffer(I.Memory(), InfoSize);
-        }
-    };
     WriteSetup(M, false);
     M.WriteInt32(2);
     M.WriteBuffer("ud", 2);
-    M.WriteInt32(0);
+    for (int32_t Offset : Offsets)
+        M.WriteInt32(Offset);
 
     M.WriteUInt16(1);
     M.WriteInt32(0x0000FF);
@@ -151,38 +203,7 @@ QByteArray HandBuiltFile(float Version) {
     M.SetPosition(11);
     M.WriteInt32(int32_t(HeaderLen));
     M.SetPosition(HeaderLen);
-
-    auto WriteText = [&](const QString& Text) {
-        if (Wide) {
-            M.WriteInt32(int32_t(Text.size() * 2));
-            const QByteArray B = Utf16Field(Text, int(Text.size()));
-            M.WriteBuffer(B.constData(), B.size());
-            return;
-        }
-        const QByteArray B = Text == QStringLiteral("Grüß") ? QByteArray("Gr\xfc\xdf") : Text.toLatin1();
-        if (Block)
-            M.WriteInt32(int32_t(B.size()));
-        else
-            M.WriteUInt16(uint16_t(B.size()));
-        M.WriteBuffer(B.constData(), B.size());
-    };
-    WriteSetup(M, true);
-    M.WriteUInt16(5);
-    M.WriteUInt16(4);
-    M.WriteUInt16(0);
-    M.WriteUInt16(21);
-    M.WriteUInt16(10);
-    M.WriteUInt16(20);
-    WriteText(QStringLiteral("Grüß"));
-    M.WriteUInt16(37);
-    for (int V : {1, 2, 3, 4, 5, 6})
-        M.WriteUInt16(uint16_t(V));
-    WriteText(QStringLiteral("Ende"));
-    M.WriteUInt8(1);
-    if (Version > 1.0f)
-        for (int V : {7, 8, 9, 10})
-            M.WriteUInt16(uint16_t(V));
-    M.WriteUInt16(6);
+    M.WriteBuffer(P.Memory(), P.Size());
     return BytesOf(M);
 }
 
@@ -305,7 +326,8 @@ TEST(PimFileFormat, EveryOlderVersionLoadsItsStringsFontsAndCollation) {
             TPimFilePrinterInfo Info;
             F.ReadPrinterInfo(Info);
             EXPECT_EQ(Info.Copies, 2);
-            EXPECT_EQ(Info.CollatedCopies, Version < 3.0f);
+            // The record on the page has its collation byte in every version.
+            EXPECT_FALSE(Info.CollatedCopies);
         } else {
             ASSERT_EQ(F.ReadType(), 101);
             TPimPrinterSetup Page;
@@ -329,6 +351,37 @@ TEST(PimFileFormat, EveryOlderVersionLoadsItsStringsFontsAndCollation) {
         }
         EXPECT_EQ(F.ReadType(), 6);
         EXPECT_EQ(S.Position(), S.Size());
+    }
+}
+
+TEST(PimFileFormat, OldDocumentsPlayTheirPagesInTheirFontAndTheSameWhenSavedAgain) {
+    auto Played = [](TPimPimFile& F, int Page) {
+        auto DC = DeviceContext::CreateRecording(PrinterCaps(300));
+        F.PlayPage(DC.get(), Page);
+        return DC->Log()->Calls;
+    };
+    TPimPimFile Five;
+    Load(Five, HandBuiltFile(5.0f, 2));
+    for (float Version : {1.0f, 2.0f}) {
+        SCOPED_TRACE(Version);
+        TPimPimFile F;
+        Load(F, HandBuiltFile(Version, 2));
+        const QStringList Page1 = Played(F, 1), Page2 = Played(F, 2);
+        // The bold font of 10 points at 300 pixels per inch, turned by 90 degrees, on both pages.
+        const QString Font = QStringLiteral("SelectObject font \"Tímes\" -42 0 700 1 0 0 0 esc=900");
+        EXPECT_EQ(Page1.mid(0, 3), QStringList({Font, "SetTextColor 0x0000FF", "TextOut 10 20 \"Grüß\""}));
+        EXPECT_TRUE(Page1.contains("TextOut 5 6 \"E\""));
+        EXPECT_EQ(Page2.mid(0, 3), QStringList({Font, "SetTextColor 0x0000FF", "TextOut 300 150 \"Seite 2\""}));
+        // The justified line starts its words at the left edge, in the middle and where the last
+        // word ends at the right edge: the same as the current version plays it.
+        EXPECT_EQ(Page2.filter("MoveToEx"), QStringList({"MoveToEx 300 400", "MoveToEx 836 400", "MoveToEx 1373 400"}));
+        EXPECT_EQ(Page2, Played(Five, 2));
+
+        TPimPimFile Again;
+        Load(Again, Saved(F));
+        EXPECT_EQ(Again.PimFileHeader.Version, Version);
+        EXPECT_EQ(Played(Again, 1), Page1);
+        EXPECT_EQ(Played(Again, 2), Page2);
     }
 }
 
@@ -405,6 +458,49 @@ TEST(PimFileFormat, NewerVersionsAndForeignFilesAreRefused) {
     EXPECT_EQ(F->PageCount(), 0);
     EXPECT_EQ(F->Objects(), nullptr);
     EXPECT_TRUE(Saved(*F).isEmpty());
+}
+
+TEST(PimFileFormat, PaperSizesThatAreNoPaperAndVersionsBelowOneAreDamage) {
+    auto WithDouble = [](QByteArray File, int At, double Value) {
+        std::memcpy(File.data() + At, &Value, sizeof Value);
+        return File;
+    };
+    const double Bad[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(), -1.0, 1e300};
+    for (float Version : {1.0f, 2.0f, 3.0f}) {
+        SCOPED_TRACE(Version);
+        const QByteArray Good = HandBuiltFile(Version, 2);
+        // The file's own printer info follows the 116-byte header and the 10-byte info: length at 4
+        // and width at 12 within it.
+        for (int At : {126 + 4, 126 + 12})
+            for (double Value : Bad) {
+                TPimPimFile F;
+                EXPECT_EQ(MessageOf<EReadError>([&] { Load(F, WithDouble(Good, At, Value)); }),
+                          QStringLiteral("Stream read error"))
+                    << At << " " << Value;
+                EXPECT_EQ(F.PageCount(), 0);
+            }
+        // The same in the record that opens a page: the page cannot be played or printed.
+        const int Page = int(GetUInt32LE(reinterpret_cast<const uint8_t*>(Good.constData() + 11)));
+        TPimPimFile F;
+        Load(F, WithDouble(Good, Page + 2 + 4, 1e300));
+        auto DC = DeviceContext::CreateRecording(PrinterCaps(300));
+        EXPECT_THROW(F.PlayPage(DC.get(), 1), EReadError);
+        TPimPrinterSetup Setup;
+        EXPECT_THROW(F.GetPagePrinterInfo(&Setup, 1), EReadError);
+        // A size of nothing is no damage.
+        Load(F, WithDouble(Good, 126 + 4, 0.0));
+        EXPECT_EQ(F.PageHeight(), 0);
+        EXPECT_EQ(F.PageWidth(), Round(300 * F.PimPrinterSetup()->Width()));
+    }
+    for (float Version : {0.0f, -0.0f, -2.0f}) {
+        QByteArray File = HandBuiltFile(3.0f);
+        std::memcpy(File.data() + 7, &Version, 4);
+        TPimPimFile F;
+        EXPECT_EQ(MessageOf<Exception>([&] { Load(F, File); }),
+                  QStringLiteral("This PIM File Version is not supported"))
+            << Version;
+    }
 }
 
 TEST(PimFileFormat, ASmallOldFileIsNotReadAsAWideHeader) {
@@ -582,7 +678,7 @@ TEST(PimFileFormat, PagePrinterInfoReadsAnOldPrinterInfoRecord) {
     TPimPrinterSetup Into;
     EXPECT_TRUE(F.GetPagePrinterInfo(&Into, 1));
     EXPECT_EQ(Into.Copies(), 2);
-    EXPECT_TRUE(Into.CollatedCopies());
+    EXPECT_FALSE(Into.CollatedCopies());
     EXPECT_TRUE(Into.PrintSet(apsScale));
     EXPECT_EQ(F.Stream()->Position(), 0);
 }

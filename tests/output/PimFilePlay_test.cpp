@@ -802,6 +802,20 @@ TEST_F(PimPlayback, RichTextBeforeAnyFontAndAZeroResolutionStillPlay) {
     EXPECT_NO_THROW(G.PlayPage(Image.get(), 1));
 }
 
+TEST_F(PimPlayback, AFontRecordOfAnyHeightIsMadeNoTallerThanThePaper) {
+    TPimPimFile F;
+    F.BeginDoc();
+    TLogFont Turned;
+    Turned.lfEscapement = 900;
+    F.SetLogFont(MakeFont(QStringLiteral("Arial"), 65535), Turned);
+    F.Textout(10, 500, QString::fromUcs4(U"\U000E0001"));
+    F.EndDoc();
+    // 64 inches at 96 pixels per inch; the page device bounds it further to its own page.
+    EXPECT_EQ(Played(F, 1).first().toStdString(), "SelectObject font \"Arial\" -6144 0 400 0 0 0 1 esc=900");
+    auto Page = DeviceContext::CreateImage(816, 1056, 96, 96);
+    EXPECT_NO_THROW(F.PlayPage(Page.get(), 1));
+}
+
 TEST_F(PimPlayback, DamagedPagesRaiseTheReadErrorOrEndCleanly) {
     TPimPimFile F;
     F.BeginDoc();

@@ -1,3 +1,4 @@
+#include "output/PimFile.h"
 #include "output/PimImg.h"
 #include "support/bytes.h"
 
@@ -570,4 +571,52 @@ TEST(PimDrawBitMapTest, StretchedDrawFillsTheRectangleAndRestoresTheStateOnFailu
     EXPECT_THROW(PimStretchDrawBitMap(*DC, Rect(0, 0, 5, 5), &Broken), Exception);
     EXPECT_EQ(Lines(DC->Log()->Only({"SaveDC", "RestoreDC"})), Lines({"SaveDC", "RestoreDC -1"}));
     PimStretchDrawBitMap(*DC, Rect(0, 0, 5, 5), nullptr);
+}
+
+TEST(PimBitmapDraw, IndicesBeyondTheColourTableDrawBlackWhicheverWayThePictureComes) {
+    // Four run-length pixels: two of colour 0 (blue), two of colour 200 where the table has one entry.
+    BmpLayout s;
+    s.Width = 4;
+    s.Height = 1;
+    s.Bits = 8;
+    s.Compression = BI_RLE8;
+    s.ClrUsed = 1;
+    s.Colours = {0x0000FF};
+    s.Rows = {QByteArray::fromHex("0200 02c8 0001")};
+    const QByteArray Bmp = MakeBmp(s);
+    auto Check = [](const DeviceContext& DC, const char* Way) {
+        const QImage& Img = *DC.Image();
+        EXPECT_EQ(Img.pixel(0, 0), qRgb(0, 0, 255)) << Way;
+        EXPECT_EQ(Img.pixel(3, 0), qRgb(0, 0, 0)) << Way;
+        EXPECT_EQ(Img.pixel(6, 0), qRgb(255, 255, 255)) << Way;
+    };
+
+    TMemoryStream m = StreamOf(Bmp);
+    TPimBitmap b;
+    b.LoadFromStream(&m);
+    ASSERT_EQ(b.BitmapType(), abtWindows);
+    // Qt's drawing looks colours up without a bound, so the table must cover every index.
+    EXPECT_EQ(b.ToImage().colorTable().size(), 256);
+    auto Direct = DeviceContext::CreateImage(8, 2, 96, 96);
+    b.StretchDraw(*Direct, Rect(0, 0, 3, 0));
+    Check(*Direct, "bitmap");
+
+    m.SetPosition(0);
+    auto Graphic = PimGetGraphic(&m);
+    ASSERT_TRUE(Is<TBitmap>(Graphic));
+    EXPECT_EQ(Graphic->ToImage().colorTable().size(), 256);
+    auto Host = DeviceContext::CreateImage(8, 2, 96, 96);
+    PimStretchDrawBitMap(*Host, Rect(0, 0, 4, 1), Graphic.get());
+    Check(*Host, "graphic");
+
+    TPimPimFile F;
+    F.SetPixelsPerInchX(96);
+    F.SetPixelsPerInchY(96);
+    F.BeginDoc();
+    m.SetPosition(0);
+    F.DrawBitmap(0, 0, &m);
+    F.EndDoc();
+    auto Played = DeviceContext::CreateImage(8, 2, 96, 96);
+    F.PlayPage(Played.get(), 1);
+    Check(*Played, "document");
 }
