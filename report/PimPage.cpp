@@ -3,7 +3,6 @@
 #include "host/mathutil.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
-#include "host/stdctrls.h"
 #include "report/PimDS.h"
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"

@@ -2,7 +2,6 @@
 #include "host/dialogs.h"
 #include "host/forms.h"
 #include "host/properties.h"
-#include "host/stdctrls.h"
 #include "host/resstrings.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"

@@ -1,7 +1,6 @@
 #include "host/forms.h"
 #include "host/messages.h"
 #include "host/resstrings.h"
-#include "host/stdctrls.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrVar.h"
