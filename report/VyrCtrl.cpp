@@ -680,6 +680,7 @@ const TEnumInfo& HorizontalAlignNames() {
         .Default(clBtnFace)
         .Publish("Font")
         .Publish("ParentColor")
+        .Default(true)
         .Publish("ParentFont");
     DeclareProperties<TVyrSubBand, TVyrBand>()
         .Boolean("Above", &TVyrSubBand::Above, &TVyrSubBand::SetAbove)

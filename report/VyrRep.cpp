@@ -22,7 +22,8 @@ TVyrRptDsgn::~TVyrRptDsgn() = default;
 // TVyrReport
 
 TVyrReport::TVyrReport(TComponent* AOwner) : TScrollBox(AOwner) {
-    SetBounds(Left(), Top(), 400, 200);
+    // The box's first size is not the size it is restored to.
+    TScrollBox::SetBounds(Left(), Top(), 400, 200);
     if (HasState(csDesigning)) {
         HorzScrollBar().Visible = false;
         VertScrollBar().Visible = false;
@@ -107,12 +108,11 @@ bool TVyrReport::GetAllowDelete() const {
 }
 
 void TVyrReport::SaveToFile(const QString& FileName) const {
-    (void)FileName; // PENDING stored forms
-    // WriteComponentFile(FileName, Owner() ? Owner() : const_cast<TVyrReport*>(this));
+    WriteComponentFile(FileName, Owner() ? Owner() : const_cast<TVyrReport*>(this));
 }
 
 TVyrReport* TVyrReport::LoadReport(const QString& FileName, TComponent* Owner) {
-    (void)FileName; // PENDING ReadComponentFile(FileName, Owner);
+    ReadComponentFile(FileName, Owner);
     for (int i = 0; i < Owner->ComponentCount(); ++i)
         if (auto* R = dynamic_cast<TVyrReport*>(Owner->Components(i))) return R;
     return nullptr;

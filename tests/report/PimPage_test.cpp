@@ -348,8 +348,7 @@ TEST(VyrPage, TwoRequestsForMainBandsMakeFiveStackedBands) {
 
     // Clicking a strip's box sets the band's flag.
     TCheckBox* Stretch = P->HeadOf(P->Detail())->StretchCheck();
-    Stretch->SetChecked(true);
-    Stretch->Click();
+    Stretch->Toggle();
     EXPECT_TRUE(P->Detail()->Stretch());
     P->Detail()->SetNewPage(true);
     EXPECT_TRUE(P->HeadOf(P->Detail())->NewPageCheck()->Checked());
