@@ -85,7 +85,8 @@ TVyrBandHead::~TVyrBandHead() = default;
 TVyrPage::TVyrPage(TComponent* AOwner)
     : TScrollBox(AOwner), FDataLink(std::make_unique<TDataLink>()), FFullDSList(std::make_unique<TList>()),
       FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
-      FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+      FPageSetup(std::make_unique<TVyrPageSetup>()), FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+    FPageSetup->SetPage(this);
     SetColor(clWhite);
     SetBounds(Left(), Top(), 9 * Screen()->PixelsPerInch(), 400);
     FStartDateTime = QDate(1899, 12, 30).daysTo(QDate::currentDate());
@@ -675,8 +676,25 @@ int TVyrPage::getppi() const {
 }
 
 int TVyrPage::getpagewidth() const {
-    // Letter paper with half-inch margins until the page has its page setup.
-    return Round(7.5 * getppi());
+    double Inches = FPageSetup->PrintWidth();
+    if (FPageSetup->Units() != unitInches) Inches = FPageSetup->UM()->ToIn(Inches, FPageSetup->Units());
+    return static_cast<int>(Round(Inches * getppi()));
+}
+
+void TVyrPage::SetPageSetup(const TVyrPageSetup* Value) {
+    FPageSetup->Assign(Value);
+    // Assigning copies the other setup's page too; this one stays with this page.
+    FPageSetup->SetPage(this);
+}
+
+void TVyrPage::PageSetupChanged() {
+    if (FReport) FReport->PositionButtons();
+    ArrangeBands();
+    Invalidate();
+    if (FReport && FReport->RepDesign()) FReport->RepDesign()->RulerInvalid();
+    if (FBands)
+        for (TVyrBand* B : *FBands)
+            B->Invalidate();
 }
 
 bool TVyrPage::GetAllowDelete() const {
@@ -862,6 +880,7 @@ const TEnumInfo& OutputTypeNames() {
         .Default(false)
         .Enumeration("BorderType", VyrBorderTypeNames(), &TVyrPage::BorderType, &TVyrPage::SetBorderType)
         .Default(btNone)
+        .Object("PageSetup", &TVyrPage::PageSetup)
         .Event("OnPreview", &TVyrPage::OnPreview)
         .Event("OnUpdateStatus", &TVyrPage::OnUpdateStatus)
         .String("PimFileName", &TVyrPage::PimFileName, &TVyrPage::SetPimFileName)

@@ -2,6 +2,7 @@
 #include "host/controls.h"
 #include "host/db.h"
 #include "host/lists.h"
+#include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
 
@@ -76,7 +77,7 @@ using TVyrOnUpdateStatus = std::function<void(TVyrPage* Page, TVyrStatus Stat)>;
 
 // The container of one band layout: registries of its bands, groups, labels, variables, levels and
 // data-source guides, the ordered band flow and the design-time stacking of the bands.
-class TVyrPage : public TScrollBox {
+class TVyrPage : public TScrollBox, public TVyrPageSetupHost {
 public:
     explicit TVyrPage(TComponent* AOwner);
     ~TVyrPage() override;
@@ -164,6 +165,10 @@ public:
     virtual void SetOrder(int Pos);
     const QString& PageName() const { return FPageName; }
     virtual void SetPageName(const QString& Name) { FPageName = Name; }
+    // The page's paper, margins and destination; the page owns it.
+    TVyrPageSetup* PageSetup() const { return FPageSetup.get(); }
+    void SetPageSetup(const TVyrPageSetup* Value);
+    void PageSetupChanged() override;
     TComponent* PageManager() const { return FPageManager; }
     void SetPageManager(TComponent* Value);
     TPimDataSourceManager* DataSourceManager() const { return FDataSourceManager.get(); }
@@ -289,6 +294,7 @@ private:
     bool FAllowDelete = false;
     bool FClipLabels = false;
     QString FPageName;
+    std::unique_ptr<TVyrPageSetup> FPageSetup;
     double FStartDateTime = 0;
     TVyrBorderType FBorderType = btNone;
     TVyrOutputType FOutputType = otNormal;

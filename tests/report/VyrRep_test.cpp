@@ -51,6 +51,7 @@ TVyrReport* BuildReport(TComponent* F) {
     TVyrGrouppage* P = AddPage(F, Report, QStringLiteral("ReportPage"));
     TVyrGrouppage* P2 = AddPage(F, Report, QStringLiteral("ReportPage1"));
     P2->SetDescription(QStringLiteral("Second"));
+    P2->PageSetup()->SetLeftMargin(0.25);
     P->SetDataSource(DS);
     P->NoDsgList()->Add(QStringLiteral("dsLines"));
     P->NoDsgList()->Add(QStringLiteral("dsNotes"));
@@ -159,7 +160,10 @@ TEST(VyrReport, ReportSavedLoadedAndSavedAgainIsTheSameReport) {
     EXPECT_EQ(P->DataSource(), Loaded.FindComponent(QStringLiteral("dsOrders")));
     EXPECT_EQ(P->NoDsgList()->ToStringList(), QStringList({"dsLines", "dsNotes"}));
     EXPECT_EQ(P->Order(), 0);
-    EXPECT_EQ(static_cast<TVyrPage*>(Loaded.FindComponent(QStringLiteral("ReportPage1")))->Order(), 1);
+    auto* P2 = static_cast<TVyrPage*>(Loaded.FindComponent(QStringLiteral("ReportPage1")));
+    EXPECT_EQ(P2->Order(), 1);
+    EXPECT_EQ(P2->PageSetup()->LeftMargin(), 0.25);
+    EXPECT_EQ(P2->PageSetup()->Page(), P2);
     auto* Label = static_cast<TTestLabel*>(Loaded.FindComponent(QStringLiteral("Label1")));
     EXPECT_EQ(Label->Caption(), OddCaption);
     EXPECT_EQ(Label->Blob, QByteArray::fromHex("00ff10"));
@@ -221,6 +225,8 @@ TEST(VyrReport, SmallFormIsWrittenExactly) {
                                                        "    SAlign = alNone\n"
                                                        "    Version = vPim1_0\n"
                                                        "    object ReportPage: TVyrGrouppage\n"
+                                                       "      PageSetup.Height = 11\n"
+                                                       "      PageSetup.Width = 8.5\n"
                                                        "      Detail = DetailBand\n"
                                                        "      Order = 3\n"
                                                        "      object DetailBand: TVyrBand\n"
