@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <random>
 #include <gtest/gtest.h>
 
 namespace {
@@ -316,4 +317,61 @@ TEST(VyrReport, OlderFormsAndBadIdentifiersAreReadAsTheyDeserve) {
     EXPECT_EQ(Message.toStdString(), "Error reading Var1.ID on line 6: Cannot find vidFoo in TVyrVarId");
     EXPECT_EQ(Other.ComponentCount(), 0);
     ClearPostedMessages();
+}
+
+TEST(VyrReport, DamagedReportFormsRaiseOrLoadAndNeverCrash) {
+    RegisterReportTestClasses();
+    ResetStoredForms();
+    QByteArray Text;
+    {
+        TReportTestForm Form;
+        Form.SetName(QStringLiteral("ReportForm"));
+        BuildReport(&Form);
+        Text = WriteComponentText(&Form);
+    }
+    ClearPostedMessages();
+    const QList<QByteArray> Lines = Text.split('\n');
+    std::mt19937 Random(18);
+    auto Pick = [&](qsizetype Count) { return static_cast<qsizetype>(Random() % static_cast<uint32_t>(Count)); };
+    int Loaded = 0;
+    for (int i = 0; i < 1000; ++i) {
+        QByteArray Damaged;
+        switch (i % 4) {
+        case 0: Damaged = Text.left(Pick(Text.size())); break;
+        case 1: {
+            QList<QByteArray> L = Lines;
+            L.removeAt(Pick(L.size()));
+            Damaged = L.join('\n');
+            break;
+        }
+        case 2: {
+            QList<QByteArray> L = Lines;
+            L.swapItemsAt(Pick(L.size()), Pick(L.size()));
+            Damaged = L.join('\n');
+            break;
+        }
+        default:
+            Damaged = Text;
+            Damaged[Pick(Damaged.size())] = static_cast<char>(32 + Pick(95));
+            break;
+        }
+        auto Form = std::make_unique<TReportTestForm>();
+        // Every other form is designed, so the design-time upkeep runs on what was read as well.
+        if (i % 2) Form->SetDesigning(true);
+        if (ReadError(Damaged, Form.get()).isEmpty()) {
+            ++Loaded;
+            DeliverPostedMessages();
+            for (int c = 0; c < Form->ComponentCount(); ++c)
+                if (auto* P = dynamic_cast<TVyrPage*>(Form->Components(c))) {
+                    P->OrderBands();
+                    P->ArrangeBands();
+                }
+            WriteComponentText(Form.get());
+        } else {
+            EXPECT_EQ(Form->ComponentCount(), 0);
+        }
+        Form.reset();
+        ClearPostedMessages();
+    }
+    EXPECT_GT(Loaded, 100);
 }
