@@ -60,7 +60,11 @@ public:
     TVyrPage* Page = nullptr;
     std::vector<std::pair<TDataSource*, QString>> Sources;
     int UpdateVarsCount = 0;
+    int UpdateFormCount = 0;
+    int VarChangedCount = 0;
     void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_VYR_UPDATEFORM) ++UpdateFormCount;
+        if (Message.Msg == WM_VYR_VARCHANGED) ++VarChangedCount;
         if (Message.Msg == WM_VYR_SETDATALISTS)
             for (auto& [DS, Name] : Sources) {
                 Page->FullDSList()->Add(DS);
@@ -395,6 +399,12 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     EXPECT_EQ(Guide->DataSource(), Orders);
     EXPECT_EQ(Guide->UpdateLevel(), P->Detail()->UpdateLevel());
     EXPECT_EQ(Manager.UpdateVarsCount, 1);
+    // The band manager hears of new components by post and of variable changes at once.
+    DeliverPostedMessages();
+    EXPECT_GT(Manager.UpdateFormCount, 0);
+    const int Changes = Manager.VarChangedCount;
+    DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
+    EXPECT_EQ(Manager.VarChangedCount, Changes + 1);
 
     // A second run finds everything in place.
     P->UpdateVarList();

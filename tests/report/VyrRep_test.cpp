@@ -153,6 +153,22 @@ TEST(VyrReport, ReportSavedLoadedAndSavedAgainIsTheSameReport) {
     ASSERT_NE(Copy, nullptr);
     EXPECT_EQ(WriteComponentText(&Loaded).toStdString(), Text.toStdString());
 
+    // Loaded into a designed form, the pages order and stack their bands with a strip under each.
+    TReportTestForm Designed;
+    Designed.SetDesigning(true);
+    ReadComponentText(Text, &Designed);
+    Application()->ProcessMessages();
+    auto* DesignedPage = static_cast<TVyrPage*>(Designed.FindComponent(QStringLiteral("ReportPage")));
+    auto* Original = static_cast<TVyrPage*>(Form.FindComponent(QStringLiteral("ReportPage")));
+    Original->OrderBands();
+    EXPECT_EQ(NamesOf(DesignedPage->Bands()), NamesOf(Original->Bands()));
+    int y = 0;
+    for (TVyrBand* B : *DesignedPage->Bands()) {
+        EXPECT_EQ(B->Top(), y) << B->Name().toStdString();
+        EXPECT_EQ(DesignedPage->HeadOf(B)->Top(), y + B->Height());
+        y += B->Height() + 15;
+    }
+
     ASSERT_EQ(NamesOf(Copy->Pages()), NamesOf(Report->Pages()));
     for (size_t i = 0; i < Report->Pages()->size(); ++i)
         EXPECT_EQ(Registries((*Copy->Pages())[i]), Registries((*Report->Pages())[i]));
