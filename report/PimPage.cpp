@@ -47,28 +47,44 @@ enum THeadCheck { hcVisible, hcNewPage, hcNewPageRepeat, hcStretch };
 
 TCheckBox* HeadCheck(const TVyrBandHead* Strip, int Which) {
     switch (Which) {
-    case hcVisible: return Strip->VisibleCheck();
-    case hcNewPage: return Strip->NewPageCheck();
-    case hcNewPageRepeat: return Strip->NewPageRepeatCheck();
-    default: return Strip->StretchCheck();
+    case hcVisible:
+        return Strip->VisibleCheck();
+    case hcNewPage:
+        return Strip->NewPageCheck();
+    case hcNewPageRepeat:
+        return Strip->NewPageRepeatCheck();
+    default:
+        return Strip->StretchCheck();
     }
 }
 
 bool BandFlag(const TVyrBand* Band, int Which) {
     switch (Which) {
-    case hcVisible: return Band->Visible();
-    case hcNewPage: return Band->NewPage();
-    case hcNewPageRepeat: return Band->NewPageRepeat();
-    default: return Band->Stretch();
+    case hcVisible:
+        return Band->Visible();
+    case hcNewPage:
+        return Band->NewPage();
+    case hcNewPageRepeat:
+        return Band->NewPageRepeat();
+    default:
+        return Band->Stretch();
     }
 }
 
 void SetBandFlag(TVyrBand* Band, int Which, bool Value) {
     switch (Which) {
-    case hcVisible: Band->SetVisible(Value); break;
-    case hcNewPage: Band->SetNewPage(Value); break;
-    case hcNewPageRepeat: Band->SetNewPageRepeat(Value); break;
-    default: Band->SetStretch(Value); break;
+    case hcVisible:
+        Band->SetVisible(Value);
+        break;
+    case hcNewPage:
+        Band->SetNewPage(Value);
+        break;
+    case hcNewPageRepeat:
+        Band->SetNewPageRepeat(Value);
+        break;
+    default:
+        Band->SetStretch(Value);
+        break;
     }
 }
 
@@ -85,7 +101,8 @@ TVyrBandHead::~TVyrBandHead() = default;
 TVyrPage::TVyrPage(TComponent* AOwner)
     : TScrollBox(AOwner), FDataLink(std::make_unique<TDataLink>()), FFullDSList(std::make_unique<TList>()),
       FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
-      FPageSetup(std::make_unique<TVyrPageSetup>()), FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+      FPageSetup(std::make_unique<TVyrPageSetup>()),
+      FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
     FPageSetup->SetPage(this);
     SetColor(clWhite);
     SetBounds(Left(), Top(), 9 * Screen()->PixelsPerInch(), 400);
@@ -372,8 +389,8 @@ public:
         if (ListHas(P->FBands, Band) && Appended.insert(Band).second) {
             NewBands.push_back(Band);
             if (P->Designing() && P->FBandHeads) {
-                const auto Index = static_cast<size_t>(
-                    std::find(P->FBands->begin(), P->FBands->end(), Band) - P->FBands->begin());
+                const auto Index = static_cast<size_t>(std::find(P->FBands->begin(), P->FBands->end(), Band) -
+                                                       P->FBands->begin());
                 if (Index < P->FBandHeads->size()) NewHeads.push_back((*P->FBandHeads)[Index]);
             }
         }
@@ -390,7 +407,8 @@ public:
         while (!List.empty()) {
             size_t Best = 0;
             for (size_t i = 1; i < List.size(); ++i)
-                if (TiesToLast ? List[i]->Order() <= List[Best]->Order() : List[i]->Order() < List[Best]->Order())
+                if (TiesToLast ? List[i]->Order() <= List[Best]->Order()
+                               : List[i]->Order() < List[Best]->Order())
                     Best = i;
             TVyrBand* B = List[Best];
             List.erase(List.begin() + static_cast<std::ptrdiff_t>(Best));
@@ -454,7 +472,8 @@ void TVyrPage::OrderBands() {
     if (Designing() && FBandHeads) {
         std::vector<TVyrBandHead*> Dropped;
         for (TVyrBandHead* Strip : *FBandHeads)
-            if (std::find(B.NewHeads.begin(), B.NewHeads.end(), Strip) == B.NewHeads.end()) Dropped.push_back(Strip);
+            if (std::find(B.NewHeads.begin(), B.NewHeads.end(), Strip) == B.NewHeads.end())
+                Dropped.push_back(Strip);
         *FBandHeads = B.NewHeads;
         for (TVyrBandHead* Strip : Dropped) {
             Strip->SetParent(nullptr);
@@ -502,8 +521,8 @@ void TVyrPage::ArrangeBands() {
 
 // Main bands
 
-TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase, int Height,
-                                 int Top, bool BandVisible, bool IsHeader) {
+TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase,
+                                 int Height, int Top, bool BandVisible, bool IsHeader) {
     auto* Band = new TVyrBand(Owner());
     Field = Band;
     Band->SetParent(this);
@@ -583,8 +602,9 @@ void TVyrPage::UpdateVarList() {
 
     for (int i = 0; i < FFullDSList->Count(); ++i) {
         auto* DS = static_cast<TDataSource*>(FFullDSList->Items(i));
-        const bool Guided = FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
-                                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
+        const bool Guided =
+            FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
+                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
         if (Guided) continue;
         const QString Name = i < FFullDSNames->Count() ? FFullDSNames->Strings(i) : QString();
         bool Excluded = false;
@@ -698,17 +718,11 @@ void TVyrPage::PageSetupChanged() {
 }
 
 bool TVyrPage::GetAllowDelete() const {
-    const bool FormGoing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
-    return !Designing() || FAllowDelete || FormGoing || !Parent();
+    return !Designing() || FAllowDelete || VyrFormGoing(this) || !Parent();
 }
 
 void TVyrPage::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrPage::CheckDelete() {
@@ -720,7 +734,8 @@ void TVyrPage::DesignerModified() {
     if (!DesignerModifiedHook()) return;
     // A frame's page belongs to the form that holds the frame.
     TComponent* Form = Owner();
-    while (Form && Form->Owner() && !dynamic_cast<TCustomForm*>(Form)) Form = Form->Owner();
+    while (Form && Form->Owner() && !dynamic_cast<TCustomForm*>(Form))
+        Form = Form->Owner();
     DesignerModifiedHook()(Form);
 }
 
@@ -801,7 +816,8 @@ void TVyrPage::DefineProperties(TFiler* Filer) {
         QStringLiteral("Order"), [this](const QVariant& Value) { FOrder = Value.toInt(); },
         [this] { return QVariant(FOrder); }, true);
     // Older forms name the master data set; it comes from the data source now.
-    Filer->DefineProperty(QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
+    Filer->DefineProperty(
+        QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
     Filer->DefineProperty(
         QStringLiteral("NoDsgList"),
         [this](const QVariant& Value) {
@@ -840,9 +856,14 @@ void TVyrPage::HandleUpdateVarList() {
 
 void TVyrPage::WndProc(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_VYR_ADDBANDS: HandleAddBands(); return;
-    case WM_VYR_UPDATEVARLIST: HandleUpdateVarList(); return;
-    default: TScrollBox::WndProc(Message);
+    case WM_VYR_ADDBANDS:
+        HandleAddBands();
+        return;
+    case WM_VYR_UPDATEVARLIST:
+        HandleUpdateVarList();
+        return;
+    default:
+        TScrollBox::WndProc(Message);
     }
 }
 
@@ -865,7 +886,8 @@ void TVyrPage::BeforeDestruction() {
 namespace {
 
 const TEnumInfo& OutputTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrOutputType"), {QStringLiteral("otNormal"), QStringLiteral("otRichText")});
+    static const TEnumInfo Names(QStringLiteral("TVyrOutputType"),
+                                 {QStringLiteral("otNormal"), QStringLiteral("otRichText")});
     return Names;
 }
 

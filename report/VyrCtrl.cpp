@@ -8,15 +8,6 @@
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
-namespace {
-
-// The form is being freed: its components go without asking.
-bool FormGoing(const TComponent* Component) {
-    return Component->HasState(csDestroying) || (Component->Owner() && Component->Owner()->HasState(csDestroying));
-}
-
-} // namespace
-
 // TVyrReserveSpace
 
 TVyrReserveSpace::TVyrReserveSpace(TVyrBand* AOwner) : FOwner(AOwner) {}
@@ -144,17 +135,11 @@ int TVyrBand::getppi() const {
 }
 
 bool TVyrBand::GetAllowDelete() const {
-    return !HasState(csDesigning) || FAllowDelete || FormGoing(this) || !Parent() || PimIsAncestor(this);
+    return !HasState(csDesigning) || FAllowDelete || VyrFormGoing(this) || !Parent() || PimIsAncestor(this);
 }
 
 void TVyrBand::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        // Still here: the refusal goes no further.
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrBand::CheckDelete() {
@@ -235,7 +220,8 @@ TVyrBand* MainOf(TVyrBand* Attached) {
     // A chain of attachments that loops back ends where it started.
     TVyrBand* B = Attached;
     for (int Guard = 0; Guard < 1000 && B && B->Band() && B->Band() != Attached; ++Guard) {
-        if (dynamic_cast<TVyrSubBand*>(B) || dynamic_cast<TVyrSubDataBand*>(B) || dynamic_cast<TVyrDataHeadBand*>(B))
+        if (dynamic_cast<TVyrSubBand*>(B) || dynamic_cast<TVyrSubDataBand*>(B) ||
+            dynamic_cast<TVyrDataHeadBand*>(B))
             B = B->Band();
         else
             break;
@@ -334,7 +320,8 @@ void TVyrSubDataBand::Notification(TComponent* AComponent, TOperation Operation)
 void TVyrSubDataBand::DefineProperties(TFiler* Filer) {
     TVyrBand::DefineProperties(Filer);
     // Older forms name the data set; it comes from the data source now.
-    Filer->DefineProperty(QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
+    Filer->DefineProperty(
+        QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
 }
 
 void TVyrSubDataBand::InsertKind(TVyrPage* Page) {
@@ -445,16 +432,11 @@ void TVyrGroup::DeleteBands() {
 }
 
 bool TVyrGroup::GetAllowDelete() const {
-    return !HasState(csDesigning) || FAllowDelete || FormGoing(this) || !Parent() || PimIsAncestor(this);
+    return !HasState(csDesigning) || FAllowDelete || VyrFormGoing(this) || !Parent() || PimIsAncestor(this);
 }
 
 void TVyrGroup::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrGroup::CheckDelete() {
@@ -497,7 +479,7 @@ void TVyrGroup::DefineProperties(TFiler* Filer) {
 }
 
 void TVyrGroup::BeforeDestruction() {
-    if (FAllowDelete && !FormGoing(this)) DeleteBands();
+    if (FAllowDelete && !VyrFormGoing(this)) DeleteBands();
     if (TVyrPage* P = getpage()) P->RemoveGroup(this);
     TControl::BeforeDestruction();
 }
@@ -506,7 +488,8 @@ void TVyrGroup::BeforeDestruction() {
 
 TVyrLabel::TVyrLabel(TComponent* AOwner)
     : TGraphicControl(AOwner), FBrush(std::make_unique<TBrush>()), FBrushSet(std::make_unique<TBrush>()),
-      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()), FBorderPen(std::make_unique<TPen>()) {
+      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()),
+      FBorderPen(std::make_unique<TPen>()) {
     SetBounds(0, 0, 65, 17);
 }
 
@@ -607,8 +590,9 @@ void TVyrLabel::BeforeDestruction() {
 // Published properties and classes of stored forms
 
 const TEnumInfo& VyrBorderTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrBorderType"), {QStringLiteral("btNone"), QStringLiteral("btSingle"),
-                                                                    QStringLiteral("btUnderLine"), QStringLiteral("btSmall")});
+    static const TEnumInfo Names(QStringLiteral("TVyrBorderType"),
+                                 {QStringLiteral("btNone"), QStringLiteral("btSingle"),
+                                  QStringLiteral("btUnderLine"), QStringLiteral("btSmall")});
     return Names;
 }
 
@@ -622,28 +606,31 @@ namespace {
 
 const TEnumInfo& ShadeNames() {
     static const TEnumInfo Names(QStringLiteral("TPimShadePercent"),
-                                 {QStringLiteral("spNone"), QStringLiteral("spVeryDark"), QStringLiteral("spDark"),
-                                  QStringLiteral("spMedDark"), QStringLiteral("spMedium"), QStringLiteral("spMedLight"),
+                                 {QStringLiteral("spNone"), QStringLiteral("spVeryDark"),
+                                  QStringLiteral("spDark"), QStringLiteral("spMedDark"),
+                                  QStringLiteral("spMedium"), QStringLiteral("spMedLight"),
                                   QStringLiteral("spLight")});
     return Names;
 }
 
 const TEnumInfo& ClipTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrClipTypes"),
-                                 {QStringLiteral("ctDefault"), QStringLiteral("ctClip"), QStringLiteral("ctNoClip")});
+    static const TEnumInfo Names(
+        QStringLiteral("TVyrClipTypes"),
+        {QStringLiteral("ctDefault"), QStringLiteral("ctClip"), QStringLiteral("ctNoClip")});
     return Names;
 }
 
 const TEnumInfo& VerticalAlignNames() {
     static const TEnumInfo Names(QStringLiteral("TVyrVerticalAlign"),
-                                 {QStringLiteral("laTop"), QStringLiteral("laMiddle"), QStringLiteral("laBottom"),
-                                  QStringLiteral("laCenterVert")});
+                                 {QStringLiteral("laTop"), QStringLiteral("laMiddle"),
+                                  QStringLiteral("laBottom"), QStringLiteral("laCenterVert")});
     return Names;
 }
 
 const TEnumInfo& HorizontalAlignNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrHorizontalAlign"),
-                                 {QStringLiteral("laLeft"), QStringLiteral("laCenter"), QStringLiteral("laRight")});
+    static const TEnumInfo Names(
+        QStringLiteral("TVyrHorizontalAlign"),
+        {QStringLiteral("laLeft"), QStringLiteral("laCenter"), QStringLiteral("laRight")});
     return Names;
 }
 
@@ -702,7 +689,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Default(0);
     DeclareProperties<TVyrSubDataBand, TVyrBand>()
         .Reference("DataSource", &TVyrSubDataBand::DataSource, &TVyrSubDataBand::SetDataSource)
-        .Enumeration("DataRange", VyrDataRangeNames(), &TVyrSubDataBand::DataRange, &TVyrSubDataBand::SetDataRange)
+        .Enumeration("DataRange", VyrDataRangeNames(), &TVyrSubDataBand::DataRange,
+                     &TVyrSubDataBand::SetDataRange)
         .Default(drAllRecords)
         .Boolean("CloseDataSet", &TVyrSubDataBand::CloseDataSet, &TVyrSubDataBand::SetCloseDataSet)
         .Default(false)
@@ -739,7 +727,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Enumeration("ClipType", ClipTypeNames(), &TVyrLabel::ClipType, &TVyrLabel::SetClipType)
         .Default(ctDefault)
         .NotPublished()
-        .Enumeration("AlignVertical", VerticalAlignNames(), &TVyrLabel::AlignVertical, &TVyrLabel::SetVerticalAlign)
+        .Enumeration("AlignVertical", VerticalAlignNames(), &TVyrLabel::AlignVertical,
+                     &TVyrLabel::SetVerticalAlign)
         .Default(laBottom)
         .NotPublished()
         .Enumeration("AlignHorizontal", HorizontalAlignNames(), &TVyrLabel::AlignHorizontal,
@@ -774,8 +763,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Boolean("IsVisible", &TVyrLabel::IsVisible, &TVyrLabel::SetIsVisible)
         .Default(true)
         .NotPublished();
-    RegisterClasses<TVyrBand, TVyrSubBand, TVyrOverlayBand, TVyrSubDataBand, TVyrDataHeadBand, TVyrDataFootBand,
-                    TVyrGroup>();
+    RegisterClasses<TVyrBand, TVyrSubBand, TVyrOverlayBand, TVyrSubDataBand, TVyrDataHeadBand,
+                    TVyrDataFootBand, TVyrGroup>();
     return true;
 }();
 

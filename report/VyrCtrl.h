@@ -245,7 +245,7 @@ protected:
     bool AcceptsPage(const TWinControl* AParent) const override;
 
 private:
-    TDataSet* FDataSet = nullptr;          // not owned; cleared on removal
+    TDataSet* FDataSet = nullptr;         // not owned; cleared on removal
     std::unique_ptr<TDataLink> FDataLink; // owned
     bool FDataIsFinished = false;
     TVyrDataRange FDataRange = drAllRecords;

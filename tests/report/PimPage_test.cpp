@@ -11,15 +11,8 @@
 
 namespace {
 
-template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
-    auto* C = new T(Owner);
-    C->SetName(Name);
-    if constexpr (std::is_base_of_v<TControl, T>)
-        if (Parent) C->SetParent(Parent);
-    return C;
-}
-
-template <class T> T* Attached(TComponent* Owner, const QString& Name, TVyrPage* Page, TVyrBand* To, int Order) {
+template <class T>
+T* Attached(TComponent* Owner, const QString& Name, TVyrPage* Page, TVyrBand* To, int Order) {
     auto* B = Make<T>(Owner, Name, Page);
     B->SetBand(To);
     B->SetOrderDirect(Order);
@@ -130,7 +123,9 @@ TEST(VyrPage, OrderBandsBuildsTheFlowOfGroupsCompanionsAndOverlays) {
     for (TVyrGroup* G : *P->Groups())
         Levels << G->GroupName();
     EXPECT_EQ(Levels.join(u','), QStringLiteral("Group: 0,Group: 1,Group: 2,Group: 3"));
-    auto OrderOf = [&](const char* Name) { return static_cast<TVyrBand*>(F->FindComponent(QString::fromLatin1(Name)))->Order(); };
+    auto OrderOf = [&](const char* Name) {
+        return static_cast<TVyrBand*>(F->FindComponent(QString::fromLatin1(Name)))->Order();
+    };
     EXPECT_EQ(OrderOf("SA2"), 0);
     EXPECT_EQ(OrderOf("SA1"), 1);
     EXPECT_EQ(OrderOf("SB1"), 0);
@@ -333,12 +328,11 @@ TEST(VyrPage, TwoRequestsForMainBandsMakeFiveStackedBands) {
     }
     // The designer stacks the bands with a strip of 15 under each, as wide as the printable width
     // (7.5 in at 96 pixels per inch) and 50 more.
-    EXPECT_EQ(Facts.join(u'\n'),
-              QStringLiteral("Report Header 1 0,0,770,5 0 5 0011 Report Header7701\n"
-                             "Page Header 1 0,20,770,20 1 40 1001 Page Header7701\n"
-                             "Detail 0 0,55,770,20 1 75 1111 Detail7701\n"
-                             "Page Footer 0 0,90,770,20 1 110 1000 Page Footer7701\n"
-                             "Report Footer 0 0,125,770,20 1 145 1111 Report Footer7701"));
+    EXPECT_EQ(Facts.join(u'\n'), QStringLiteral("Report Header 1 0,0,770,5 0 5 0011 Report Header7701\n"
+                                                "Page Header 1 0,20,770,20 1 40 1001 Page Header7701\n"
+                                                "Detail 0 0,55,770,20 1 75 1111 Detail7701\n"
+                                                "Page Footer 0 0,90,770,20 1 110 1000 Page Footer7701\n"
+                                                "Report Footer 0 0,125,770,20 1 145 1111 Report Footer7701"));
     EXPECT_EQ(P->VertScrollBar().Range, 170);
 
     // Scrolled: every band and strip moves by the scroll positions.

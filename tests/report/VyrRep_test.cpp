@@ -10,18 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <random>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
-
-template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
-    auto* C = new T(Owner);
-    C->SetName(Name);
-    if constexpr (std::is_base_of_v<TControl, T>)
-        if (Parent) C->SetParent(Parent);
-    return C;
-}
 
 TVyrGrouppage* AddPage(TComponent* Form, TVyrReport* Report, const QString& Name) {
     auto* P = Make<TVyrGrouppage>(Form, Name, Report);
@@ -34,15 +26,17 @@ TVyrGrouppage* AddPage(TComponent* Form, TVyrReport* Report, const QString& Name
 QString Registries(TVyrPage* P) {
     P->OrderBands();
     QStringList Parts;
-    Parts << NamesOf(P->Bands()).join(u' ') << NamesOf(P->Groups()).join(u' ') << NamesOf(P->Labels()).join(u' ')
-          << NamesOf(P->Vars()).join(u' ') << NamesOf(P->TotalVars()).join(u' ') << NamesOf(P->Levels()).join(u' ')
+    Parts << NamesOf(P->Bands()).join(u' ') << NamesOf(P->Groups()).join(u' ')
+          << NamesOf(P->Labels()).join(u' ') << NamesOf(P->Vars()).join(u' ')
+          << NamesOf(P->TotalVars()).join(u' ') << NamesOf(P->Levels()).join(u' ')
           << NamesOf(P->DataSourceList()).join(u' ') << NamesOf(P->SubBands()).join(u' ')
           << NamesOf(P->SubDataBands()).join(u' ') << NamesOf(P->DataHFBands()).join(u' ')
           << NamesOf(P->OverLayBands()).join(u' ');
     return Parts.join(u'\n');
 }
 
-const QString OddCaption = QStringLiteral("It's \"quoted\"\r\nnext line é 中 ") + QString::fromUtf8("\xF0\x9F\x98\x80");
+const QString OddCaption =
+    QStringLiteral("It's \"quoted\"\r\nnext line é 中 ") + QString::fromUtf8("\xF0\x9F\x98\x80");
 
 // A report with two pages and a component of every kind on the first.
 TVyrReport* BuildReport(TComponent* F) {
@@ -348,12 +342,16 @@ TEST(VyrReport, DamagedReportFormsRaiseOrLoadAndNeverCrash) {
     ClearPostedMessages();
     const QList<QByteArray> Lines = Text.split('\n');
     std::mt19937 Random(18);
-    auto Pick = [&](qsizetype Count) { return static_cast<qsizetype>(Random() % static_cast<uint32_t>(Count)); };
+    auto Pick = [&](qsizetype Count) {
+        return static_cast<qsizetype>(Random() % static_cast<uint32_t>(Count));
+    };
     int Loaded = 0;
     for (int i = 0; i < 1000; ++i) {
         QByteArray Damaged;
         switch (i % 4) {
-        case 0: Damaged = Text.left(Pick(Text.size())); break;
+        case 0:
+            Damaged = Text.left(Pick(Text.size()));
+            break;
         case 1: {
             QList<QByteArray> L = Lines;
             L.removeAt(Pick(L.size()));
