@@ -135,9 +135,9 @@ void TVyrRtfFont::SetFont(const TFont& Value) {
     const HFONT Handle = CreateFontIndirect(Lf);
     if (PimGetObject(Handle, Lf) == 0) Lf = Value.LogFont();
     DeleteObject(Handle);
-    PitchAndFamily = Lf.lfPitchAndFamily;
-    CharSet = Lf.lfCharSet;
-    Name = Lf.lfFaceName;
+    FPitchAndFamily = Lf.lfPitchAndFamily;
+    FCharSet = Lf.lfCharSet;
+    FName = Lf.lfFaceName;
 }
 
 void TVyrRtfFont::Assign(const TVyrRtfFont* Source) {
@@ -155,13 +155,13 @@ bool TVyrRtfFont::DefinitionSame(const TFont& Value) const {
 }
 
 void TVyrRtfFont::WriteHeader(TStream& Stream) const {
-    const QByteArray Rtf = "{\\f" + Num(Number) + "\\f" + FamilyName(PitchAndFamily) + "\\fcharset0\\fprq" +
-                           Num(PitchNumber(PitchAndFamily)) + " " + VyrRtfText(Name) + ";}";
+    const QByteArray Rtf = "{\\f" + Num(FNumber) + "\\f" + FamilyName(FPitchAndFamily) + "\\fcharset0\\fprq" +
+                           Num(PitchNumber(FPitchAndFamily)) + " " + VyrRtfText(FName) + ";}";
     Stream.WriteBuffer(Rtf.constData(), Rtf.size());
 }
 
 void TVyrRtfFont::WriteFont(TVyrRtfFile& File) const {
-    QByteArray Rtf = "\\f" + Num(Number) + "\\fs" + Num(2 * FFont->Size());
+    QByteArray Rtf = "\\f" + Num(FNumber) + "\\fs" + Num(2 * FFont->Size());
     const TFontStyles Style = FFont->Style();
     if (Style & fsBold) Rtf.append("\\b");
     if (Style & fsItalic) Rtf.append("\\i");
@@ -229,7 +229,7 @@ void TVyrRtfFile::SetRtfFont(TVyrRtfFont* Value) {
 void TVyrRtfFile::AddFont(std::unique_ptr<TVyrRtfFont> Value) {
     FFontList.push_back(std::move(Value));
     FRtfFont = FFontList.back().get();
-    FRtfFont->Number = int32_t(FFontList.size());
+    FRtfFont->SetNumber(int32_t(FFontList.size()));
 }
 
 void TVyrRtfFile::SetFont(const TFont& Value) {

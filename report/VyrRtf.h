@@ -38,13 +38,19 @@ public:
     // The character format of the entry's font: face, size, bold, italic, underline.
     void WriteFont(TVyrRtfFile& File) const;
 
-    int32_t Number = 0;
-    uint8_t PitchAndFamily = 0;
-    uint8_t CharSet = 0;
-    QString Name;
+    // The entry's number in the table, from 1.
+    int32_t Number() const { return FNumber; }
+    void SetNumber(int32_t Value) { FNumber = Value; }
+    uint8_t PitchAndFamily() const { return FPitchAndFamily; }
+    uint8_t CharSet() const { return FCharSet; }
+    const QString& Name() const { return FName; }
     const TFont& Font() const { return *FFont; }
 
 private:
+    int32_t FNumber = 0;
+    uint8_t FPitchAndFamily = 0;
+    uint8_t FCharSet = 0;
+    QString FName;
     std::unique_ptr<TFont> FFont;
 };
 

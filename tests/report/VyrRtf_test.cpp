@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -255,6 +256,12 @@ TEST_F(RtfFile, AReportReadsBackWithItsTextFontsTabsAndPages) {
 
 TEST_F(RtfFile, FailuresRaiseAndKeepTheEarlierFile) {
     EXPECT_THROW(TVyrRtfFile(Path("no such folder/out.rtf")), EFCreateError);
+    // A folder in the file's place cannot be replaced; it stays, and no partial file is left.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("taken.rtf")));
+    TVyrRtfFile Taken(Path("taken.rtf"));
+    EXPECT_THROW(Taken.Close(), EFCreateError);
+    EXPECT_TRUE(QFileInfo(Path("taken.rtf")).isDir());
+    EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
 
     const QString Name = Path("out.rtf");
     {
