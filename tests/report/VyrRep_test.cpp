@@ -346,7 +346,7 @@ TEST(VyrReport, DamagedReportFormsRaiseOrLoadAndNeverCrash) {
         return static_cast<qsizetype>(Random() % static_cast<uint32_t>(Count));
     };
     int Loaded = 0;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 500; ++i) {
         QByteArray Damaged;
         switch (i % 4) {
         case 0:
