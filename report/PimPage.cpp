@@ -358,6 +358,52 @@ void TVyrPage::PaintArrow(TComponent* Sender) {
     C->Polygon({TPoint{1, H - 1}, TPoint{W / 2, 1}, TPoint{W - 1, H - 1}});
 }
 
+// Update-level wiring
+
+std::vector<TVyrVar*> TVyrPage::VarsOf(const TVyrLevel* Level) const {
+    std::vector<TVyrVar*> Result;
+    if (FVars)
+        for (TVyrVar* V : *FVars)
+            if (V->UpdateLevel() == Level) Result.push_back(V);
+    return Result;
+}
+
+void TVyrPage::UpdateVars(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateLast();
+}
+
+void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateData();
+}
+
+void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->ResetData();
+}
+
+void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->ReverseUpdate();
+}
+
+void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
+    if (!FTotalVars) return;
+    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    for (TVyrTotalvar* T : Totals)
+        T->ResetLevel(Level);
+}
+
+void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->SetUpdateMode(Mode);
+}
+
 // Band order
 
 // Builds the new band flow: each band is attached once, with its companions in their order.
@@ -839,6 +885,11 @@ void TVyrPage::Loaded() {
         for (size_t i = 0; i < FBands->size() && i < FBandHeads->size(); ++i)
             SetBandLabels((*FBands)[i], (*FBandHeads)[i]);
     SetBandChecks();
+}
+
+void TVyrPage::Resize() {
+    TScrollBox::Resize();
+    ArrangeBands();
 }
 
 void TVyrPage::HandleAddBands() {

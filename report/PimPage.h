@@ -5,6 +5,7 @@
 #include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrVar.h"
 
 #include <functional>
 #include <memory>
@@ -119,6 +120,14 @@ public:
     // A band being freed leaves every band registry and main-band field of the page.
     void ForgetBand(TVyrBand* Band);
 
+    // What a level update does to the variables of that level, in list order.
+    virtual void UpdateVars(TVyrLevel* Level);
+    void UpdateDataLevel(TVyrLevel* Level);
+    void ResetDataLevel(TVyrLevel* Level);
+    void ReverseUpdateDataLevel(TVyrLevel* Level);
+    void ResetTotalLevel(TVyrLevel* Level);
+    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+
     // Turns the registered bands into the one ordered flow that generation walks.
     virtual void OrderBands();
     // Stacks the bands and their head strips at design time.
@@ -232,6 +241,10 @@ public:
     void CheckDelete() override;
     void BeforeDestruction() override;
 
+protected:
+    void Resize() override;
+
+public:
     TVyrOnUpdateStatus OnUpdateStatus;
     TNotifyEvent OnPreview;
     TNotifyEvent OnUpdate;
@@ -259,7 +272,8 @@ private:
                            int Top, bool BandVisible, bool IsHeader);
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
-    TVyrLevel* LevelOf(const TVyrBand* Band) const;
+    // The variables of a level, copied: an update may add or free variables.
+    std::vector<TVyrVar*> VarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;

@@ -74,6 +74,14 @@ public:
     // The page the variable is registered with: its parent when that is a page.
     TVyrPage* Page() const;
 
+    // The steps a level update drives. Here only what every kind shares: the update mode passes
+    // from umNeedUpdate to umNoUpdate, and the values are copied or reset where they exist; the
+    // kinds compute their values.
+    virtual void UpdateData();
+    virtual void UpdateLast();
+    virtual void ReverseUpdate();
+    virtual void ResetData();
+
     void SetParent(TWinControl* AParent) override;
     void SetName(const QString& NewName) override;
     void DefineProperties(TFiler* Filer) override;
@@ -153,6 +161,8 @@ public:
     bool IgnoreNulls() const { return FIgnoreNulls; }
     void SetIgnoreNulls(bool Value) { FIgnoreNulls = Value; }
     bool IsCurrency() const { return FIsCurrency; }
+    // Marks the accumulator of a level for reset before its next value.
+    void ResetLevel(TVyrLevel* Level);
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
 

@@ -400,6 +400,13 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
     EXPECT_EQ(Manager.VarChangedCount, Changes + 1);
 
+    // A level update reaches only the variables of its level.
+    P->VarMarkUpdate(P->Head()->UpdateLevel(), umNeedUpdate);
+    EXPECT_EQ(DateVar->UpdateMode(), umNeedUpdate);
+    EXPECT_EQ(PageVar->UpdateMode(), umNoUpdate);
+    P->UpdateDataLevel(P->Head()->UpdateLevel());
+    EXPECT_EQ(DateVar->UpdateMode(), umNoUpdate);
+
     // A second run finds everything in place.
     P->UpdateVarList();
     EXPECT_EQ(P->Vars()->size(), 2u);
