@@ -251,6 +251,8 @@ void TWriter::WriteExtras(TPersistent* Instance, const QString& Prefix) {
             case QMetaType::Int:
             case QMetaType::UInt:
             case QMetaType::LongLong:
+            case QMetaType::Long:
+            case QMetaType::ULong:
             case QMetaType::Short:
             case QMetaType::UShort:
             case QMetaType::UChar:
