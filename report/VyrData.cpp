@@ -568,67 +568,46 @@ void ReadMemoLines(const TField& Field, TVyrData& Value) {
 
 void VyrReadField(const TField& Field, TVyrData& Value) {
     Value.SetIsNull(false);
-    switch (Field.DataType()) {
-    case ftUnknown:
-        Value.Reset();
+    const TFieldType Type = Field.DataType();
+    switch (GetPimDataType(Type)) {
+    case dtypeString:
+        // The wide fixed and memo kinds give their plain value, without the field's text handler.
+        Value.SetAsString(Type == ftFixedWideChar || Type == ftWideMemo ? Field.Value().toString() : Field.AsString());
         break;
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-        Value.SetAsString(Field.AsString());
-        break;
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftLongWord:
-    case ftShortint:
-    case ftByte:
+    case dtypeInteger:
         if (auto* Integer = dynamic_cast<TVyrInteger*>(&Value))
             Integer->SetValueInteger(Field.AsLargeInt());
         else
             Value.SetAsInteger(Field.AsInteger());
         break;
-    case ftBoolean:
+    case dtypeBoolean:
         Value.SetAsBoolean(Field.AsBoolean());
         break;
-    case ftCurrency:
+    case dtypeCurrency:
         // Through a double, four decimals of a large amount would not come out exact.
         if (auto* Money = dynamic_cast<TVyrCurrency*>(&Value)) {
             Money->SetValueCurrency(Currency::FromUnits(Field.AsCurrency()));
             break;
         }
         [[fallthrough]];
-    case ftFloat:
-    case ftBCD:
-    case ftFMTBcd:
-    case ftSingle:
+    case dtypeFloat:
         Value.SetAsFloat(Field.AsFloat());
         break;
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-    case ftTimeStamp:
-    case ftOraTimeStamp:
+    case dtypeDateTime:
         Value.SetAsDateTime(Field.AsDateTime());
         break;
-    case ftMemo:
+    case dtypeMemo:
         Value.Reset();
         ReadMemoLines(Field, Value);
         break;
-    case ftFixedWideChar:
-    case ftWideMemo:
-        Value.SetAsString(Field.Value().toString());
-        break;
-    case ftOraInterval:
-    case ftExtended:
-    case ftTimeStampOffset:
-        break;
-    default:
-        if (Field.DataType() > ftSingle) break;
+    case dtypeBlob:
+    case dtypeGraphic:
         Value.Reset();
         Field.SaveToStream(*Value.AsStream());
+        break;
+    case dtypeUnknown:
+        // A field of no known type empties the value; the types the report cannot show leave it.
+        if (Type == ftUnknown) Value.Reset();
         break;
     }
 }
