@@ -1,6 +1,7 @@
 #include "host/classes.h"
 #include "host/forms.h"
 #include "host/messages.h"
+#include "host/storedforms.h"
 #include "host/streams.h"
 #include <QHash>
 #include <algorithm>
@@ -64,6 +65,11 @@ void TPersistent::AssignError(const TPersistent* Source) const {
 TFiler::~TFiler() = default;
 
 // TComponent
+
+struct TComponent::TMethods {
+    QHash<QString, std::pair<QString, std::any>> Handlers; // upper-cased name -> (name, handler)
+    QHash<QString, QString> Bindings;                      // upper-cased event name -> handler name
+};
 
 TComponent::TComponent(TComponent* AOwner) {
     if (AOwner) AOwner->InsertComponent(this);
@@ -253,6 +259,47 @@ QString TComponent::GetNamePath() const {
 
 void TComponent::BeforeDestruction() {
     Teardown();
+}
+
+void TComponent::CheckDelete() {}
+
+void TComponent::Free() {
+    CheckDelete();
+    delete this;
+}
+
+void TComponent::WriteState(TWriter* Writer) {
+    Writer->WriteProperties(this);
+}
+
+void TComponent::DefineMethod(const QString& Name, std::any Handler) {
+    if (!FMethods) FMethods = std::make_unique<TMethods>();
+    FMethods->Handlers.insert(Name.toUpper(), {Name, std::move(Handler)});
+}
+
+const std::any* TComponent::MethodAddress(const QString& Name) const {
+    if (!FMethods) return nullptr;
+    auto It = FMethods->Handlers.constFind(Name.toUpper());
+    return It == FMethods->Handlers.constEnd() ? nullptr : &It->second;
+}
+
+QString TComponent::MethodName(const QString& Name) const {
+    if (!FMethods) return QString();
+    auto It = FMethods->Handlers.constFind(Name.toUpper());
+    return It == FMethods->Handlers.constEnd() ? QString() : It->first;
+}
+
+QString TComponent::EventBinding(const QString& Event) const {
+    return FMethods ? FMethods->Bindings.value(Event.toUpper()) : QString();
+}
+
+void TComponent::SetEventBinding(const QString& Event, const QString& Handler) {
+    if (Handler.isEmpty()) {
+        if (FMethods) FMethods->Bindings.remove(Event.toUpper());
+        return;
+    }
+    if (!FMethods) FMethods = std::make_unique<TMethods>();
+    FMethods->Bindings.insert(Event.toUpper(), Handler);
 }
 
 void TComponent::Loaded() {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 class TComponent;
 class TFiler;
 class TStream;
+class TWriter;
 struct TMessage;
 
 // Raised by an operation that a class declares but does not provide.
@@ -173,6 +175,28 @@ public:
     // Runs the teardown described above; called by delete before any destructor.
     virtual void BeforeDestruction();
 
+    // Raises to refuse being freed by Free (a designer's delete); owners, and a stored-form reader
+    // cleaning up after an error, delete without asking.
+    virtual void CheckDelete();
+    // CheckDelete, then delete. Nothing is freed when the check raises.
+    void Free();
+
+    // Writes this component's properties into a stored form; the writer calls it for every
+    // component it writes, and an override may act after calling the inherited one.
+    virtual void WriteState(TWriter* Writer);
+
+    // The table of named event handlers of a root (a form). A handler is the std::function of the
+    // event's exact type held in a std::any; a second definition of a name replaces the first.
+    void DefineMethod(const QString& Name, std::any Handler);
+    // nullptr when the table has no handler of that name (case is ignored).
+    const std::any* MethodAddress(const QString& Name) const;
+    // The name a handler was defined with, spelled as defined; empty when unknown.
+    QString MethodName(const QString& Name) const;
+    // The handler name an event property of this component is bound to (empty: none), which stored
+    // forms write. A handler assigned directly to the std::function has no name and is not written.
+    QString EventBinding(const QString& Event) const;
+    void SetEventBinding(const QString& Event, const QString& Handler);
+
     // Called after the component was read from a stored form; the base clears csLoading.
     virtual void Loaded();
     // Told when a component comes (opInsert) or goes (opRemove). The base forwards to every owned
@@ -201,6 +225,8 @@ private:
     std::vector<TComponent*> FComponents;   // owned
     QHash<QString, TComponent*> FNameIndex; // upper-cased names of the owned components
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
+    struct TMethods;
+    std::unique_ptr<TMethods> FMethods; // handler table and event bindings, made on first use
     TComponentState FComponentState = 0;
     bool FTornDown = false;
 };
