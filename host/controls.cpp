@@ -398,3 +398,40 @@ void TScrollBox::ScrollBy(int DeltaX, int DeltaY) {
     }
     EnableAlign();
 }
+
+// TPaintBox
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner), FCanvas(std::make_unique<TCanvas>()) {
+    SetBounds(0, 0, 105, 105);
+}
+
+TPaintBox::~TPaintBox() = default;
+
+void TPaintBox::Paint() {
+    if (OnPaint) OnPaint(this);
+}
+
+// TLabel
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(0, 0, 65, 17);
+}
+
+void TLabel::SetTransparent(bool Value) {
+    if (Value == FTransparent) return;
+    FTransparent = Value;
+    Invalidate();
+}
+
+// TCheckBox
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::SetChecked(bool Value) {
+    if (Value == FChecked) return;
+    FChecked = Value;
+    Invalidate();
+    Click();
+}

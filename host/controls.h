@@ -1,4 +1,5 @@
 #pragma once
+#include "host/canvas.h"
 #include "host/classes.h"
 #include "host/graphics.h"
 #include "host/messages.h"
@@ -231,4 +232,44 @@ public:
 private:
     TControlScrollBar FHorzScrollBar;
     TControlScrollBar FVertScrollBar;
+};
+
+// Controls without a widget of their own, for strips and panels that a design view draws itself.
+
+// A surface painted by its OnPaint handler on Canvas, whose device context the painter supplies.
+class TPaintBox : public TGraphicControl {
+public:
+    explicit TPaintBox(TComponent* AOwner);
+    ~TPaintBox() override;
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    void Paint() override;
+
+    std::function<void(TComponent* Sender)> OnPaint;
+
+private:
+    std::unique_ptr<TCanvas> FCanvas; // owned
+};
+
+// A caption shown on its parent.
+class TLabel : public TGraphicControl {
+public:
+    explicit TLabel(TComponent* AOwner);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+private:
+    bool FTransparent = false;
+};
+
+// A box that is checked or not; a change of Checked, by code or by a click, runs OnClick.
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    // What a user's click does: the opposite state.
+    void Toggle() { SetChecked(!FChecked); }
+
+private:
+    bool FChecked = false;
 };

@@ -53,6 +53,8 @@ private:
     void WriteObjectProperties(void* Object, const TPropList* List, TPersistent* Persistent,
                                const QString& Prefix);
     void WriteExtras(TPersistent* Instance, const QString& Prefix);
+    void WriteBinary(const QString& Name, const QByteArray& Bytes);
+    static QString FormatScalar(const TPropInfo& Info, const QVariant& Value);
     void WriteLine(const QString& Line);
     QString ReferenceName(const TComponent* Target) const;
 

@@ -1,4 +1,7 @@
 #include "report/PimDS.h"
+#include "host/properties.h"
+#include "report/PimPage.h"
+#include "report/VyrVar.h"
 
 #include <algorithm>
 
@@ -162,3 +165,96 @@ void TPimDataSourceManager::Notification(TComponent* AComponent, TOperation Oper
         return !Item->FDataSource && Item->FOpenedDataSets.empty();
     });
 }
+
+// TPimDataLink
+
+void TPimDataLink::ActiveChanged() {
+    TDataLink::ActiveChanged();
+    if (!DSG || !DSG->HasState(csDesigning)) return;
+    TVyrPage* Page = DSG->Page();
+    if (Page && !Page->HasState(csDestroying)) Page->Redraw();
+}
+
+// TVyrDSGuide
+
+TVyrDSGuide::TVyrDSGuide(TComponent* AOwner) : TControl(AOwner), FDataLink(std::make_unique<TPimDataLink>(this)) {
+    SetBounds(0, 0, 0, 0);
+    TControl::SetVisible(false);
+}
+
+TVyrDSGuide::~TVyrDSGuide() = default;
+
+TVyrPage* TVyrDSGuide::Page() const {
+    return dynamic_cast<TVyrPage*>(Parent());
+}
+
+bool TVyrDSGuide::PageGoing() const {
+    TVyrPage* P = Page();
+    return !P || P->HasState(csDestroying);
+}
+
+void TVyrDSGuide::SetCreateVariables(bool Value) {
+    if (Value == FCreateVariables) return;
+    FCreateVariables = Value;
+    if (!PageGoing()) Page()->VarChanged();
+}
+
+void TVyrDSGuide::SetUpdateLevel(TVyrLevel* Value) {
+    if (Value == FUpdateLevel) return;
+    FUpdateLevel = Value;
+    // A guide without a level falls back to the detail band's; a page without a detail band
+    // leaves it without one.
+    if (!FUpdateLevel && !PageGoing() && Page()->Detail()) FUpdateLevel = Page()->Detail()->UpdateLevel();
+    if (FUpdateLevel) FUpdateLevel->FreeNotification(this);
+    if (PageGoing()) return;
+    Page()->PostUpdateVarlist();
+    Page()->VarChanged();
+}
+
+void TVyrDSGuide::SetDataSource(TDataSource* Value) {
+    FDataLink->SetDataSource(Value);
+    if (Value) Value->FreeNotification(this);
+}
+
+void TVyrDSGuide::SetParent(TWinControl* AParent) {
+    if (AParent == Parent()) return;
+    auto* NewPage = dynamic_cast<TVyrGrouppage*>(AParent);
+    if (AParent && !NewPage) Abort();
+    // A guide moved straight to another page leaves the old one first.
+    if (TVyrPage* Old = Page()) Old->RemoveDataSourceGuide(this);
+    if (NewPage) NewPage->InsertDataSourceGuide(this);
+    TControl::SetParent(AParent);
+}
+
+void TVyrDSGuide::Notification(TComponent* AComponent, TOperation Operation) {
+    TControl::Notification(AComponent, Operation);
+    if (Operation != opRemove || !AComponent) return;
+    if (AComponent == FUpdateLevel) {
+        SetUpdateLevel(nullptr);
+        // The fallback may be the very level that goes.
+        if (FUpdateLevel == AComponent) FUpdateLevel = nullptr;
+    }
+    if (AComponent == FDataLink->DataSource()) FDataLink->SetDataSource(nullptr);
+}
+
+void TVyrDSGuide::BeforeDestruction() {
+    if (TVyrPage* P = Page()) P->RemoveDataSourceGuide(this);
+    TControl::BeforeDestruction();
+}
+
+// Published properties and classes of stored forms
+
+namespace {
+
+[[maybe_unused]] const bool Declared = [] {
+    DeclareProperties<TVyrDSGuide, TControl>()
+        .Boolean("CreateVariables", &TVyrDSGuide::CreateVariables, &TVyrDSGuide::SetCreateVariables)
+        .Default(true)
+        .Reference("UpdateLevel", &TVyrDSGuide::UpdateLevel, &TVyrDSGuide::SetUpdateLevel)
+        .Reference("DataSource", &TVyrDSGuide::DataSource, &TVyrDSGuide::SetDataSource);
+    DeclareProperties<TVyrDataSourceGuide, TVyrDSGuide>();
+    RegisterClasses<TVyrDSGuide, TVyrDataSourceGuide>();
+    return true;
+}();
+
+} // namespace

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/classes.h"
+#include "host/controls.h"
 #include "host/db.h"
 
 #include <memory>
@@ -71,4 +72,51 @@ private:
     bool Refers(const TComponent* Component) const;
 
     std::vector<std::unique_ptr<TPimDataSource>> FDSList;
+};
+
+class TVyrDSGuide;
+class TVyrLevel;
+class TVyrPage;
+
+// The data link of a guide: the page redraws when the guide's data set opens or closes.
+class TPimDataLink : public TDataLink {
+public:
+    explicit TPimDataLink(TVyrDSGuide* Guide) : DSG(Guide) {}
+    TVyrDSGuide* DSG;
+
+protected:
+    void ActiveChanged() override;
+};
+
+// Stands for one data source of the form at design time: the level at which its automatic
+// variables are updated, and whether they are made at all. Lives only on a group page.
+class TVyrDSGuide : public TControl {
+public:
+    explicit TVyrDSGuide(TComponent* AOwner);
+    ~TVyrDSGuide() override;
+
+    bool CreateVariables() const { return FCreateVariables; }
+    virtual void SetCreateVariables(bool Value);
+    TVyrLevel* UpdateLevel() const { return FUpdateLevel; }
+    virtual void SetUpdateLevel(TVyrLevel* Value);
+    virtual TDataSource* GetDataSource() const { return FDataLink->DataSource(); }
+    TDataSource* DataSource() const { return GetDataSource(); }
+    virtual void SetDataSource(TDataSource* Value);
+    TVyrPage* Page() const;
+
+    void SetParent(TWinControl* AParent) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void BeforeDestruction() override;
+
+private:
+    bool PageGoing() const;
+
+    bool FCreateVariables = true;
+    TVyrLevel* FUpdateLevel = nullptr; // not owned; cleared on removal
+    std::unique_ptr<TPimDataLink> FDataLink;
+};
+
+class TVyrDataSourceGuide : public TVyrDSGuide {
+public:
+    using TVyrDSGuide::TVyrDSGuide;
 };

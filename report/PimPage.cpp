@@ -1,0 +1,910 @@
+#include "report/PimPage.h"
+#include "host/forms.h"
+#include "host/mathutil.h"
+#include "host/properties.h"
+#include "host/resstrings.h"
+#include "report/PimDS.h"
+#include "report/VyrUtil.h"
+#include "report/VyrVar.h"
+
+#include <QDate>
+#include <unordered_set>
+
+namespace {
+
+std::function<void(TComponent*)>& DesignerModifiedHook() {
+    static auto* Hook = new std::function<void(TComponent*)>();
+    return *Hook;
+}
+
+// Sets a flag of the page state for the length of a call, also when the call raises.
+class TStateGuard {
+public:
+    TStateGuard(TVyrPageState& State, TVyrPageState Flag) : FState(State), FFlag(Flag) { FState |= Flag; }
+    ~TStateGuard() { FState &= static_cast<TVyrPageState>(~FFlag); }
+    TStateGuard(const TStateGuard&) = delete;
+    TStateGuard& operator=(const TStateGuard&) = delete;
+
+private:
+    TVyrPageState& FState;
+    TVyrPageState FFlag;
+};
+
+class TBoolGuard {
+public:
+    explicit TBoolGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TBoolGuard() { FFlag = false; }
+    TBoolGuard(const TBoolGuard&) = delete;
+    TBoolGuard& operator=(const TBoolGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+constexpr int HeadHeight = 15;
+
+enum THeadCheck { hcVisible, hcNewPage, hcNewPageRepeat, hcStretch };
+
+TCheckBox* HeadCheck(const TVyrBandHead* Strip, int Which) {
+    switch (Which) {
+    case hcVisible: return Strip->VisibleCheck();
+    case hcNewPage: return Strip->NewPageCheck();
+    case hcNewPageRepeat: return Strip->NewPageRepeatCheck();
+    default: return Strip->StretchCheck();
+    }
+}
+
+bool BandFlag(const TVyrBand* Band, int Which) {
+    switch (Which) {
+    case hcVisible: return Band->Visible();
+    case hcNewPage: return Band->NewPage();
+    case hcNewPageRepeat: return Band->NewPageRepeat();
+    default: return Band->Stretch();
+    }
+}
+
+void SetBandFlag(TVyrBand* Band, int Which, bool Value) {
+    switch (Which) {
+    case hcVisible: Band->SetVisible(Value); break;
+    case hcNewPage: Band->SetNewPage(Value); break;
+    case hcNewPageRepeat: Band->SetNewPageRepeat(Value); break;
+    default: Band->SetStretch(Value); break;
+    }
+}
+
+} // namespace
+
+// TVyrBandHead
+
+TVyrBandHead::TVyrBandHead(TComponent* AOwner) : TCustomPanel(AOwner) {}
+
+TVyrBandHead::~TVyrBandHead() = default;
+
+// TVyrPage
+
+TVyrPage::TVyrPage(TComponent* AOwner)
+    : TScrollBox(AOwner), FDataLink(std::make_unique<TDataLink>()), FFullDSList(std::make_unique<TList>()),
+      FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
+      FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+    SetColor(clWhite);
+    SetBounds(Left(), Top(), 9 * Screen()->PixelsPerInch(), 400);
+    FStartDateTime = QDate(1899, 12, 30).daysTo(QDate::currentDate());
+    if (Designing()) FBandHeads = std::make_unique<std::vector<TVyrBandHead*>>();
+}
+
+TVyrPage::~TVyrPage() = default;
+
+void TVyrPage::SetDesignerModifiedHook(std::function<void(TComponent*)> Hook) {
+    DesignerModifiedHook() = std::move(Hook);
+}
+
+// Registries
+
+void TVyrPage::InsertLabel(TVyrLabel* Label) {
+    AddToList(FLabels, Label);
+}
+
+void TVyrPage::RemoveLabel(TVyrLabel* Label) {
+    RemoveFromList(FLabels, Label);
+}
+
+void TVyrPage::InsertVar(TVyrVar* Var) {
+    AddToList(FVars, Var);
+    if (auto* Total = dynamic_cast<TVyrTotalvar*>(Var)) AddToList(FTotalVars, Total);
+}
+
+void TVyrPage::RemoveVar(TVyrVar* Var) {
+    RemoveFromList(FVars, Var);
+    if (!FTotalVars) return;
+    std::erase_if(*FTotalVars, [Var](TVyrTotalvar* Total) { return static_cast<TVyrVar*>(Total) == Var; });
+    if (FTotalVars->empty()) FTotalVars.reset();
+}
+
+void TVyrPage::InsertLevel(TVyrLevel* Level) {
+    AddToList(FLevels, Level);
+}
+
+void TVyrPage::RemoveLevel(TVyrLevel* Level) {
+    RemoveFromList(FLevels, Level);
+}
+
+void TVyrPage::InsertGroup(TVyrGroup* Group) {
+    AddToList(FGroups, Group);
+}
+
+void TVyrPage::RemoveGroup(TVyrGroup* Group) {
+    RemoveFromList(FGroups, Group);
+}
+
+void TVyrPage::InsertSubBand(TVyrBand* Band) {
+    AddToList(FSubBands, Band);
+    Band->SetCaption(QStringLiteral(" "));
+}
+
+void TVyrPage::RemoveSubBand(TVyrBand* Band) {
+    RemoveFromList(FSubBands, Band);
+}
+
+void TVyrPage::InsertOverLayBand(TVyrBand* Band) {
+    AddToList(FOverLayBands, Band);
+    Band->SetCaption(QStringLiteral(" "));
+}
+
+void TVyrPage::RemoveOverLayBand(TVyrBand* Band) {
+    RemoveFromList(FOverLayBands, Band);
+}
+
+void TVyrPage::InsertSubDataBand(TVyrBand* Band) {
+    AddToList(FSubDataBands, Band);
+    Band->SetCaption(QStringLiteral(" "));
+}
+
+void TVyrPage::RemoveSubDataBand(TVyrBand* Band) {
+    RemoveFromList(FSubDataBands, Band);
+}
+
+void TVyrPage::InsertDataHFBand(TVyrBand* Band) {
+    AddToList(FDataHFBands, Band);
+    Band->SetCaption(QStringLiteral(" "));
+}
+
+void TVyrPage::RemoveDataHFBand(TVyrBand* Band) {
+    RemoveFromList(FDataHFBands, Band);
+}
+
+void TVyrPage::InsertDataSourceGuide(TVyrDSGuide* Guide) {
+    AddToList(FDataSourceList, Guide);
+}
+
+void TVyrPage::RemoveDataSourceGuide(TVyrDSGuide* Guide) {
+    RemoveFromList(FDataSourceList, Guide);
+}
+
+void TVyrPage::InsertBand(TVyrBand* Band) {
+    if (FPageState & psInsertBand) return;
+    TStateGuard Guard(FPageState, psInsertBand);
+    const bool Listed = ListHas(FBands, Band);
+    AddToList(FBands, Band);
+    if (Designing() && !Listed) MakeBandHead(Band);
+}
+
+void TVyrPage::RemoveBand(TVyrBand* Band) {
+    if (!FBands) return;
+    auto It = std::find(FBands->begin(), FBands->end(), Band);
+    if (It == FBands->end()) return;
+    const auto Index = static_cast<int>(It - FBands->begin());
+    RemoveFromList(FBands, Band);
+    if (Designing() && !HasState(csDestroying)) FreeBandHead(Index);
+}
+
+void TVyrPage::ForgetBand(TVyrBand* Band) {
+    RemoveBand(Band);
+    RemoveSubBand(Band);
+    RemoveOverLayBand(Band);
+    RemoveSubDataBand(Band);
+    RemoveDataHFBand(Band);
+    // A freed main band must not stay behind as one: the page would then order and print it.
+    for (TVyrBand** Field : {&FDetail, &FHead, &FFoot, &FPageHead, &FPageFoot})
+        if (*Field == Band) *Field = nullptr;
+}
+
+TVyrBandHead* TVyrPage::HeadOf(const TVyrBand* Band) const {
+    if (!FBands || !FBandHeads) return nullptr;
+    auto It = std::find(FBands->begin(), FBands->end(), Band);
+    if (It == FBands->end()) return nullptr;
+    const auto Index = static_cast<size_t>(It - FBands->begin());
+    return Index < FBandHeads->size() ? (*FBandHeads)[Index] : nullptr;
+}
+
+// Head strips
+
+void TVyrPage::MakeBandHead(TVyrBand* Band) {
+    if (!FBandHeads) FBandHeads = std::make_unique<std::vector<TVyrBandHead*>>();
+    auto* Strip = new TVyrBandHead(nullptr);
+    Strip->SetTop(Band->Top() + Band->Height());
+    Strip->SetParent(this);
+    Strip->SetAlign(alNone);
+    Strip->SetCaption(QStringLiteral(" "));
+    Strip->SetHeight(HeadHeight);
+    Strip->SetBevelOuter(bvNone);
+    FBandHeads->push_back(Strip);
+
+    const int H = Strip->Height() - 1;
+    Strip->FArrow = new TPaintBox(Strip);
+    Strip->FArrow->SetParent(Strip);
+    Strip->FArrow->SetBounds(25, 0, H, H);
+    Strip->FArrow->OnPaint = [this](TComponent* Sender) { PaintArrow(Sender); };
+
+    Strip->Fnamelabel = new TLabel(Strip);
+    Strip->Fnamelabel->SetParent(Strip);
+    Strip->Fnamelabel->SetTransparent(true);
+    Strip->Fnamelabel->SetBounds(50, 0, 100, H);
+    Strip->Fnamelabel->Font()->SetName(QStringLiteral("Arial"));
+    Strip->Fnamelabel->Font()->SetSize(7);
+    Strip->Fnamelabel->SetCaption(QStringLiteral("Band Label"));
+
+    auto MakeCheck = [&](int Left, const QString& Caption, int Which) {
+        auto* Box = new TCheckBox(Strip);
+        Box->SetParent(Strip);
+        Box->SetBounds(Left, 0, 75, H);
+        Box->Font()->SetName(QStringLiteral("Arial"));
+        Box->Font()->SetSize(7);
+        Box->SetCaption(Caption);
+        Box->SetChecked(BandFlag(Band, Which));
+        Box->OnClick = [this, Which](TComponent* Sender) { Flip(Sender, Which); };
+        return Box;
+    };
+    Strip->Fvisiblecheck = MakeCheck(175, QStringLiteral("Visible"), hcVisible);
+    Strip->FNewPageCheck = MakeCheck(275, QStringLiteral("New Page"), hcNewPage);
+    Strip->FNewPageRepeatCheck = MakeCheck(375, QStringLiteral("Repeat"), hcNewPageRepeat);
+    Strip->FStretchCheck = MakeCheck(475, QStringLiteral("Stretch"), hcStretch);
+    SetBandLabels(Band, Strip);
+}
+
+void TVyrPage::FreeBandHead(int Index) {
+    if (!FBandHeads || Index < 0 || Index >= static_cast<int>(FBandHeads->size())) return;
+    TVyrBandHead* Strip = (*FBandHeads)[static_cast<size_t>(Index)];
+    FBandHeads->erase(FBandHeads->begin() + Index);
+    Strip->SetParent(nullptr);
+    delete Strip;
+}
+
+void TVyrPage::SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip) {
+    if (!Band || !Strip) return;
+    auto Hide = [](TCheckBox* Box) { Box->SetVisible(false); };
+    if (Band == FPageHead) {
+        Hide(Strip->NewPageCheck());
+        Hide(Strip->NewPageRepeatCheck());
+    } else if (Band == FHead) {
+        Hide(Strip->NewPageCheck());
+    } else if (Band == FPageFoot || dynamic_cast<TVyrOverlayBand*>(Band)) {
+        Hide(Strip->NewPageCheck());
+        Hide(Strip->NewPageRepeatCheck());
+        Hide(Strip->StretchCheck());
+    } else if (dynamic_cast<TVyrSubDataBand*>(Band)) {
+        Hide(Strip->NewPageRepeatCheck());
+    }
+}
+
+void TVyrPage::SetBandChecks() {
+    if (!FBands || !FBandHeads) return;
+    for (size_t i = 0; i < FBands->size() && i < FBandHeads->size(); ++i)
+        for (int Which = hcVisible; Which <= hcStretch; ++Which)
+            SetCheck(HeadCheck((*FBandHeads)[i], Which), BandFlag((*FBands)[i], Which));
+}
+
+void TVyrPage::SetCheck(TCheckBox* Box, bool Value) {
+    if (Box && Box->Checked() != Value) Box->SetChecked(Value);
+}
+
+void TVyrPage::Flip(TComponent* Sender, int Which) {
+    if (!FBands || !FBandHeads) return;
+    for (size_t i = 0; i < FBandHeads->size() && i < FBands->size(); ++i) {
+        auto* Box = HeadCheck((*FBandHeads)[i], Which);
+        if (Box != Sender) continue;
+        TVyrBand* Band = (*FBands)[i];
+        if (BandFlag(Band, Which) != Box->Checked()) {
+            SetBandFlag(Band, Which, Box->Checked());
+            DesignerModified();
+        }
+        return;
+    }
+}
+
+void TVyrPage::FlipVisible(TComponent* Sender) {
+    Flip(Sender, hcVisible);
+}
+
+void TVyrPage::FlipNewPage(TComponent* Sender) {
+    Flip(Sender, hcNewPage);
+}
+
+void TVyrPage::FlipNewPageRepeat(TComponent* Sender) {
+    Flip(Sender, hcNewPageRepeat);
+}
+
+void TVyrPage::FlipStretch(TComponent* Sender) {
+    Flip(Sender, hcStretch);
+}
+
+void TVyrPage::PaintArrow(TComponent* Sender) {
+    auto* Box = dynamic_cast<TPaintBox*>(Sender);
+    if (!Box || !Box->Canvas()) return;
+    TCanvas* C = Box->Canvas();
+    C->Pen().SetColor(clBlack);
+    C->Pen().SetWidth(1);
+    C->Brush().SetColor(clBlack);
+    C->Brush().SetStyle(bsSolid);
+    const int W = Box->Width();
+    const int H = Box->Height();
+    C->Polygon({TPoint{1, H - 1}, TPoint{W / 2, 1}, TPoint{W - 1, H - 1}});
+}
+
+// Band order
+
+// Builds the new band flow: each band is attached once, with its companions in their order.
+class TVyrPage::TOrderBuilder {
+public:
+    explicit TOrderBuilder(TVyrPage* Page) : P(Page) {}
+
+    void AddSubBand(TVyrBand* Band) {
+        if (!Band || !Visited.insert(Band).second) return;
+        const bool SubData = dynamic_cast<TVyrSubDataBand*>(Band) != nullptr;
+        if (SubData)
+            for (TVyrBand* B : Copy(P->FDataHFBands))
+                if (B->Band() == Band && !dynamic_cast<TVyrDataFootBand*>(B)) AddSubBand(B);
+        std::vector<TVyrBand*> Above, Below;
+        for (TVyrBand* B : Copy(P->FSubBands)) {
+            if (B->Band() != Band) continue;
+            auto* Sub = dynamic_cast<TVyrSubBand*>(B);
+            (Sub && Sub->Above() ? Above : Below).push_back(B);
+        }
+        TakeByOrder(Above, true, [this](TVyrBand* B) { AddBand(B); });
+        AddBand(Band);
+        TakeByOrder(Below, true, [this](TVyrBand* B) { AddBand(B); });
+        if (SubData)
+            for (TVyrBand* B : Copy(P->FDataHFBands))
+                if (B->Band() == Band && dynamic_cast<TVyrDataFootBand*>(B)) AddSubBand(B);
+    }
+
+    void AddBand(TVyrBand* Band) {
+        if (ListHas(P->FBands, Band) && Appended.insert(Band).second) {
+            NewBands.push_back(Band);
+            if (P->Designing() && P->FBandHeads) {
+                const auto Index = static_cast<size_t>(
+                    std::find(P->FBands->begin(), P->FBands->end(), Band) - P->FBands->begin());
+                if (Index < P->FBandHeads->size()) NewHeads.push_back((*P->FBandHeads)[Index]);
+            }
+        }
+        std::vector<TVyrBand*> SubData;
+        for (TVyrBand* B : Copy(P->FSubDataBands))
+            if (B->Band() == Band) SubData.push_back(B);
+        TakeByOrder(SubData, false, [this](TVyrBand* B) { AddSubBand(B); });
+    }
+
+    // Takes the entries by ascending Order, renumbering them from 0; equal orders go to the last
+    // listed or to the first listed one.
+    template <class F> static void TakeByOrder(std::vector<TVyrBand*>& List, bool TiesToLast, F Attach) {
+        int Running = 0;
+        while (!List.empty()) {
+            size_t Best = 0;
+            for (size_t i = 1; i < List.size(); ++i)
+                if (TiesToLast ? List[i]->Order() <= List[Best]->Order() : List[i]->Order() < List[Best]->Order())
+                    Best = i;
+            TVyrBand* B = List[Best];
+            List.erase(List.begin() + static_cast<std::ptrdiff_t>(Best));
+            B->SetOrderDirect(Running++);
+            Attach(B);
+        }
+    }
+
+    static std::vector<TVyrBand*> Copy(const std::unique_ptr<std::vector<TVyrBand*>>& List) {
+        return List ? *List : std::vector<TVyrBand*>();
+    }
+
+    TVyrPage* P;
+    std::vector<TVyrBand*> NewBands;
+    std::vector<TVyrBandHead*> NewHeads;
+    std::unordered_set<TVyrBand*> Visited;
+    std::unordered_set<TVyrBand*> Appended;
+};
+
+void TVyrPage::OrderBands() {
+    if (LoadingOrReading() || (FPageState & psInsertBand) || !FBands) return;
+    if (!FDetail || !FHead || !FFoot || !FPageHead || !FPageFoot) return;
+
+    if (FGroups) {
+        std::vector<TVyrGroup*> Work = *FGroups;
+        FGroups->clear();
+        int Running = 0;
+        while (!Work.empty()) {
+            size_t Best = 0;
+            for (size_t i = 1; i < Work.size(); ++i)
+                if (Work[i]->Level() < Work[Best]->Level()) Best = i;
+            TVyrGroup* G = Work[Best];
+            Work.erase(Work.begin() + static_cast<std::ptrdiff_t>(Best));
+            G->SetLevel(Running++);
+            FGroups->push_back(G);
+        }
+    }
+
+    TOrderBuilder B(this);
+    B.AddSubBand(FHead);
+    B.AddSubBand(FPageHead);
+    if (FGroups)
+        for (TVyrGroup* G : *FGroups)
+            B.AddSubBand(G->Header());
+    B.AddSubBand(FDetail);
+    if (FGroups)
+        for (auto It = FGroups->rbegin(); It != FGroups->rend(); ++It)
+            B.AddSubBand((*It)->Footer());
+    B.AddSubBand(FPageFoot);
+    B.AddSubBand(FFoot);
+
+    std::vector<TVyrBand*> First, Last;
+    for (TVyrBand* O : TOrderBuilder::Copy(FOverLayBands)) {
+        auto* Overlay = dynamic_cast<TVyrOverlayBand*>(O);
+        (Overlay && Overlay->First() ? First : Last).push_back(O);
+    }
+    TOrderBuilder::TakeByOrder(First, true, [&](TVyrBand* O) { B.AddBand(O); });
+    TOrderBuilder::TakeByOrder(Last, true, [&](TVyrBand* O) { B.AddBand(O); });
+
+    // Bands the flow does not reach leave the list, and at design time their strips go with them.
+    if (Designing() && FBandHeads) {
+        std::vector<TVyrBandHead*> Dropped;
+        for (TVyrBandHead* Strip : *FBandHeads)
+            if (std::find(B.NewHeads.begin(), B.NewHeads.end(), Strip) == B.NewHeads.end()) Dropped.push_back(Strip);
+        *FBandHeads = B.NewHeads;
+        for (TVyrBandHead* Strip : Dropped) {
+            Strip->SetParent(nullptr);
+            delete Strip;
+        }
+    }
+    if (B.NewBands.empty())
+        FBands.reset();
+    else
+        *FBands = B.NewBands;
+}
+
+// Design-time stacking
+
+void TVyrPage::ArrangeBands() {
+    if (!Designing() || !FBandHeads) return;
+    if (FPageState & (psArrangeBands | psInsertBand)) return;
+    if (LoadingOrReading() || !FBands || FBands->size() < 5) return;
+    TStateGuard Guard(FPageState, psArrangeBands);
+    const int H = HorzScrollBar().Position;
+    const int V = VertScrollBar().Position;
+    const int PrintWidth = getpagewidth();
+    int y = -V;
+    TVyrBandHead* LastStrip = nullptr;
+    for (size_t i = 0; i < FBands->size(); ++i) {
+        TVyrBand* Band = (*FBands)[i];
+        const int W = PrintWidth < Width() + H ? Width() + H + 50 : PrintWidth + 50;
+        Band->SetBounds(-H, y, W, Band->Height());
+        int StripHeight = 0;
+        if (i < FBandHeads->size()) {
+            TVyrBandHead* Strip = (*FBandHeads)[i];
+            Strip->NameLabel()->SetCaption(Band->BandName());
+            Strip->SetBounds(-H, y + Band->Height(), W, Strip->Height());
+            StripHeight = Strip->Height();
+            LastStrip = Strip;
+        }
+        y += StripHeight + Band->Height();
+    }
+    // The page keeps its size; the bands that do not fit are reached by scrolling.
+    if (LastStrip) {
+        const int Bottom = LastStrip->Top() + LastStrip->Height();
+        if (Bottom > Height() - 10) VertScrollBar().Range = std::max(VertScrollBar().Range, Bottom + V + 10);
+    }
+}
+
+// Main bands
+
+TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase, int Height,
+                                 int Top, bool BandVisible, bool IsHeader) {
+    auto* Band = new TVyrBand(Owner());
+    Field = Band;
+    Band->SetParent(this);
+    VyrAutoSetComponentName(Band, NameBase, false);
+    Band->SetBandName(BandName);
+    Band->SetCaption(QStringLiteral(" "));
+    Band->SetVisible(BandVisible);
+    Band->SetBounds(Band->Left(), Top, Width() - 3, Height);
+    auto* Level = new TVyrLevel(Band->Owner());
+    Level->SetParent(this);
+    Band->SetUpdateLevel(Level);
+    VyrAutoSetComponentName(Level, Band->Name() + QStringLiteral("level"), false);
+    Level->SetIsHeader(IsHeader);
+    return Band;
+}
+
+void TVyrPage::AddMainBands() {
+    struct TMain {
+        TVyrBand*& Field;
+        const char16_t* BandName;
+        const char16_t* NameBase;
+        int Height;
+        bool Visible;
+        bool IsHeader;
+    };
+    TMain Mains[] = {
+        {FHead, u"Report Header", u"ReportHeaderBand", 5, false, true},
+        {FPageHead, u"Page Header", u"PageHeaderBand", 20, true, true},
+        {FDetail, u"Detail", u"DetailBand", 20, true, false},
+        {FPageFoot, u"Page Footer", u"PageFooterBand", 20, true, false},
+        {FFoot, u"Report Footer", u"ReportFooterBand", 20, true, false},
+    };
+    int Top = 20;
+    for (const TMain& M : Mains) {
+        TVyrBand* Band = MakeMainBand(M.Field, QString::fromUtf16(M.BandName), QString::fromUtf16(M.NameBase),
+                                      M.Height, Top, M.Visible, M.IsHeader);
+        Top += M.Height + 15;
+        (void)Band;
+    }
+    SetBandChecks();
+}
+
+// Design-time upkeep of variables and guides
+
+void TVyrPage::UpdateVarList() {
+    if ((FPageState & psUpdateVarList) || FInUpdateDataLists) return;
+    TStateGuard Guard(FPageState, psUpdateVarList);
+
+    auto HasId = [this](TVyrVarId Id) {
+        return FVars && std::any_of(FVars->begin(), FVars->end(), [Id](TVyrVar* V) { return V->Id() == Id; });
+    };
+    if (!HasId(vidDateTimeVar)) {
+        auto* V = new TVyrDateTimeVar(Owner());
+        VyrAutoSetComponentName(V, QStringLiteral("svarDateTime"), false);
+        V->SetParent(this);
+        V->SetAutoVar(true);
+    }
+    if (!HasId(vidPageVar)) {
+        auto* V = new TVyrPageVar(Owner());
+        VyrAutoSetComponentName(V, QStringLiteral("svarPage"), false);
+        V->SetParent(this);
+        V->SetAutoVar(true);
+        // Without a page header the variable waits for a level instead of taking a freed one.
+        V->SetUpdateLevel(FPageHead ? FPageHead->UpdateLevel() : nullptr);
+    }
+
+    UpdateDataLists();
+
+    if (FDataSourceList) {
+        const std::vector<TVyrDSGuide*> Guides = *FDataSourceList;
+        for (TVyrDSGuide* G : Guides)
+            if (!G->DataSource() && !PimIsAncestor(G)) {
+                G->SetParent(nullptr);
+                delete G;
+            }
+    }
+
+    for (int i = 0; i < FFullDSList->Count(); ++i) {
+        auto* DS = static_cast<TDataSource*>(FFullDSList->Items(i));
+        const bool Guided = FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
+                                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
+        if (Guided) continue;
+        const QString Name = i < FFullDSNames->Count() ? FFullDSNames->Strings(i) : QString();
+        bool Excluded = false;
+        for (int j = 0; j < FNoDsgList->Count() && !Excluded; ++j)
+            Excluded = FNoDsgList->Strings(j).compare(Name, Qt::CaseInsensitive) == 0;
+        if (!Excluded) AddDataSource(DS);
+    }
+
+    std::vector<TVyrDBVar*> Orphans;
+    if (FVars)
+        for (TVyrVar* V : *FVars) {
+            auto* DB = dynamic_cast<TVyrDBVar*>(V);
+            if (DB && DB->Id() == vidAutoDataVar && (!DB->DataSource() || !DB->DataSource()->DataSet()) &&
+                !PimIsAncestor(DB))
+                Orphans.push_back(DB);
+        }
+    for (TVyrDBVar* V : Orphans) {
+        V->SetParent(nullptr);
+        delete V;
+    }
+
+    if (FPageManager) SendMessage(FPageManager, WM_VYR_DATAUPDATEVARS);
+}
+
+void TVyrPage::UpdateDataLists() {
+    if (FInUpdateDataLists) return;
+    TBoolGuard Guard(FInUpdateDataLists);
+    if (!FLetUpdateDataList) return;
+    FFullDSList->Clear();
+    FFullDSNames->Clear();
+    if (FReport && FReport->RepDesign()) FReport->RepDesign()->CreatePageManager();
+    if (FPageManager) SendMessage(FPageManager, WM_VYR_SETDATALISTS);
+}
+
+void TVyrPage::AddDataSource(TDataSource* DataSource) {
+    if (!Designing() || HasState(csLoading)) return;
+    // Guides live only on a group page; another page would refuse the parent.
+    if (!dynamic_cast<TVyrGrouppage*>(this)) return;
+    auto* Guide = new TVyrDataSourceGuide(Owner());
+    Guide->SetParent(this);
+    VyrAutoSetComponentName(Guide, Guide->ClassName(), true);
+    Guide->SetDataSource(DataSource);
+    Guide->SetUpdateLevel(FDetail ? FDetail->UpdateLevel() : nullptr);
+    UpdatePageManager();
+}
+
+void TVyrPage::DeleteAllGroups() {
+    if (!FGroups) return;
+    const std::vector<TVyrGroup*> Groups = *FGroups;
+    for (TVyrGroup* G : Groups)
+        if (G) G->SafeDelete();
+}
+
+void TVyrPage::UpdatePageManager() {
+    if (!Designing() || HasState(csLoading | csDestroying) || !FPageManager) return;
+    PostMessage(FPageManager, WM_VYR_UPDATEFORM);
+}
+
+void TVyrPage::PostUpdateVarlist() {
+    if (!Designing() || HasState(csLoading)) return;
+    PostMessage(this, WM_VYR_UPDATEVARLIST);
+}
+
+void TVyrPage::VarChanged() {
+    if (HasState(csDestroying) || !FPageManager) return;
+    SendMessage(FPageManager, WM_VYR_VARCHANGED);
+}
+
+void TVyrPage::SetDataSource(TDataSource* Value) {
+    FDataLink->SetDataSource(Value);
+    if (Value) Value->FreeNotification(this);
+}
+
+void TVyrPage::SetOrder(int Pos) {
+    FOrder = Pos;
+    SetPageName(QStringLiteral("Page: ") + QString::number(Pos));
+}
+
+void TVyrPage::SetPageManager(TComponent* Value) {
+    if (Value == FPageManager) return;
+    if (FPageManager) FPageManager->RemoveFreeNotification(this);
+    FPageManager = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+int TVyrPage::getppi() const {
+    auto* R = dynamic_cast<TVyrReport*>(Parent());
+    return R ? R->PixelsPerInch() : Screen()->PixelsPerInch();
+}
+
+int TVyrPage::getpagewidth() const {
+    // Letter paper with half-inch margins until the page has its page setup.
+    return Round(7.5 * getppi());
+}
+
+bool TVyrPage::GetAllowDelete() const {
+    const bool FormGoing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
+    return !Designing() || FAllowDelete || FormGoing || !Parent();
+}
+
+void TVyrPage::SafeDelete() {
+    FAllowDelete = true;
+    try {
+        Free();
+    } catch (...) {
+        FAllowDelete = false;
+    }
+}
+
+void TVyrPage::CheckDelete() {
+    TScrollBox::CheckDelete();
+    if (!GetAllowDelete()) throw Exception(LoadStr(SNoDeleteGroupPage));
+}
+
+void TVyrPage::DesignerModified() {
+    if (!DesignerModifiedHook()) return;
+    // A frame's page belongs to the form that holds the frame.
+    TComponent* Form = Owner();
+    while (Form && Form->Owner() && !dynamic_cast<TCustomForm*>(Form)) Form = Form->Owner();
+    DesignerModifiedHook()(Form);
+}
+
+void TVyrPage::Redraw() {
+    if (!Designing()) return;
+    Invalidate();
+    if (FBands)
+        for (TVyrBand* B : *FBands)
+            B->Invalidate();
+}
+
+// Component model
+
+void TVyrPage::SetParent(TWinControl* AParent) {
+    auto* NewReport = dynamic_cast<TVyrReport*>(AParent);
+    if (AParent && !NewReport) Abort();
+    if (AParent != Parent()) {
+        // A page moved straight to another report leaves the old one first.
+        if (FReport) FReport->RemovePage(this);
+        if (NewReport) NewReport->InsertPage(this);
+        TScrollBox::SetParent(AParent);
+    }
+    if (AParent) PostMessage(this, WM_VYR_ADDBANDS);
+}
+
+void TVyrPage::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (LoadingOrReading()) return;
+    // The report places its page; the page's own bounds are never its choice.
+    if (TWinControl* P = Parent())
+        TScrollBox::SetBounds(35, 55, P->Width() - 55, P->Height() - 75);
+    else
+        TScrollBox::SetBounds(35, 55, AWidth, AHeight);
+    (void)ALeft;
+    (void)ATop;
+}
+
+void TVyrPage::Notification(TComponent* AComponent, TOperation Operation) {
+    TScrollBox::Notification(AComponent, Operation);
+    if (!AComponent) return;
+    if (Operation == opInsert) {
+        // A component being inserted is still being built, so its class cannot be asked yet; a
+        // new data source may be among them.
+        UpdatePageManager();
+        return;
+    }
+    if (AComponent == FPageManager) FPageManager = nullptr;
+    if (dynamic_cast<TDataSource*>(AComponent)) {
+        UpdatePageManager();
+        if (AComponent == DataSource()) {
+            SetDataSource(nullptr);
+            FDataSet = nullptr;
+        }
+    }
+    if (AComponent == FDataSet) FDataSet = nullptr;
+    if (auto* L = dynamic_cast<TVyrLabel*>(AComponent); L && ListHas(FLabels, L)) {
+        RemoveLabel(L);
+        UpdatePageManager();
+    } else if (auto* V = dynamic_cast<TVyrVar*>(AComponent); V && ListHas(FVars, V)) {
+        RemoveVar(V);
+        UpdatePageManager();
+    } else if (auto* Lv = dynamic_cast<TVyrLevel*>(AComponent); Lv && ListHas(FLevels, Lv)) {
+        RemoveLevel(Lv);
+        UpdatePageManager();
+    } else if (auto* G = dynamic_cast<TVyrDSGuide*>(AComponent); G && ListHas(FDataSourceList, G)) {
+        RemoveDataSourceGuide(G);
+        UpdatePageManager();
+    } else if (auto* Gr = dynamic_cast<TVyrGroup*>(AComponent); Gr && ListHas(FGroups, Gr)) {
+        RemoveGroup(Gr);
+        UpdatePageManager();
+    } else if (auto* B = dynamic_cast<TVyrBand*>(AComponent)) {
+        ForgetBand(B);
+    }
+}
+
+void TVyrPage::DefineProperties(TFiler* Filer) {
+    TScrollBox::DefineProperties(Filer);
+    Filer->DefineProperty(
+        QStringLiteral("Order"), [this](const QVariant& Value) { FOrder = Value.toInt(); },
+        [this] { return QVariant(FOrder); }, true);
+    // Older forms name the master data set; it comes from the data source now.
+    Filer->DefineProperty(QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
+    Filer->DefineProperty(
+        QStringLiteral("NoDsgList"),
+        [this](const QVariant& Value) {
+            FNoDsgList->Clear();
+            for (const QString& S : Value.toStringList())
+                FNoDsgList->Add(S);
+        },
+        [this] { return QVariant(FNoDsgList->ToStringList()); }, FNoDsgList->Count() > 0);
+}
+
+void TVyrPage::Loaded() {
+    TScrollBox::Loaded();
+    if (!Designing()) return;
+    SetBounds(Left(), Top(), Width(), Height());
+    OrderBands();
+    ArrangeBands();
+    if (FReport && FReport->RepDesign()) FReport->RepDesign()->RulerUpdate();
+    if (FBands && FBandHeads)
+        for (size_t i = 0; i < FBands->size() && i < FBandHeads->size(); ++i)
+            SetBandLabels((*FBands)[i], (*FBandHeads)[i]);
+    SetBandChecks();
+}
+
+void TVyrPage::HandleAddBands() {
+    if (!Designing() || LoadingOrReading() || FBands) return;
+    TComponentRef<TVyrPage> Self(this);
+    Application()->ProcessMessages();
+    // Pumping may free the page, or deliver a second request that has made the bands already.
+    if (!Self || FBands || HasState(csDestroying)) return;
+    AddMainBands();
+}
+
+void TVyrPage::HandleUpdateVarList() {
+    if (Designing() && !HasState(csLoading | csDestroying)) UpdateVarList();
+}
+
+void TVyrPage::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_VYR_ADDBANDS: HandleAddBands(); return;
+    case WM_VYR_UPDATEVARLIST: HandleUpdateVarList(); return;
+    default: TScrollBox::WndProc(Message);
+    }
+}
+
+void TVyrPage::BeforeDestruction() {
+    if (FAllowDelete) DeleteAllGroups();
+    Destroying();
+    // The strips are children and go with the other children; the list must not outlive them.
+    FBandHeads.reset();
+    if (FReport) FReport->RemovePage(this);
+    if (FPageManager) {
+        TComponent* Manager = FPageManager;
+        SetPageManager(nullptr);
+        delete Manager;
+    }
+    TScrollBox::BeforeDestruction();
+}
+
+// Published properties and classes of stored forms
+
+namespace {
+
+const TEnumInfo& OutputTypeNames() {
+    static const TEnumInfo Names(QStringLiteral("TVyrOutputType"), {QStringLiteral("otNormal"), QStringLiteral("otRichText")});
+    return Names;
+}
+
+[[maybe_unused]] const bool Declared = [] {
+    // The report places its page, so the page's bounds are never stored.
+    DeclareProperties<TVyrPage, TControl>()
+        .Unpublish("Left")
+        .Unpublish("Top")
+        .Unpublish("Width")
+        .Unpublish("Height")
+        .Boolean("ClipLabels", &TVyrPage::ClipLabels, &TVyrPage::SetClipLabels)
+        .Default(false)
+        .Enumeration("BorderType", VyrBorderTypeNames(), &TVyrPage::BorderType, &TVyrPage::SetBorderType)
+        .Default(btNone)
+        .Event("OnPreview", &TVyrPage::OnPreview)
+        .Event("OnUpdateStatus", &TVyrPage::OnUpdateStatus)
+        .String("PimFileName", &TVyrPage::PimFileName, &TVyrPage::SetPimFileName)
+        .Default(QString())
+        .String("Description", &TVyrPage::Description, &TVyrPage::SetDescription)
+        .Default(QString())
+        .Boolean("TwoPass", &TVyrPage::TwoPass, &TVyrPage::SetTwoPass)
+        .Default(false)
+        .Enumeration("OutputType", OutputTypeNames(), &TVyrPage::OutputType, &TVyrPage::SetOutputType)
+        .Default(otNormal)
+        .String("RtfFile", &TVyrPage::RtfFile, &TVyrPage::SetRtfFile)
+        .Default(QString())
+        .Boolean("CloseDataSources", &TVyrPage::CloseDataSources, &TVyrPage::SetCloseDataSources)
+        .Default(true)
+        .Boolean("NoDataQuit", &TVyrPage::NoDataQuit, &TVyrPage::SetNoDataQuit)
+        .Default(false)
+        .Boolean("OmitLastPgFt", &TVyrPage::OmitLastPgFt, &TVyrPage::SetOmitLastPgFt)
+        .Default(false)
+        .Boolean("GroupPageBreaks", &TVyrPage::GroupPageBreaks, &TVyrPage::SetGroupPageBreaks)
+        .Default(false)
+        .Event("OnNoData", &TVyrPage::OnNoData)
+        .Event("OnNewPage", &TVyrPage::OnNewPage)
+        .Event("OnBeforeNewPage", &TVyrPage::OnBeforeNewPage)
+        .Reference("DataSource", &TVyrPage::DataSource, &TVyrPage::SetDataSource)
+        .Enumeration("DataRange", VyrDataRangeNames(), &TVyrPage::DataRange, &TVyrPage::SetDataRange)
+        .Default(drAllRecords)
+        .Boolean("CloseDataSet", &TVyrPage::CloseDataSet, &TVyrPage::SetCloseDataSet)
+        .Default(false)
+        .Boolean("NoRecordCount", &TVyrPage::NoRecordCount, &TVyrPage::SetNoRecordCount)
+        .Default(false)
+        .Event("OnDataStart", &TVyrPage::OnDataStart)
+        .Event("OnDataSkip", &TVyrPage::OnDataSkip)
+        .Event("OnDataFinish", &TVyrPage::OnDataFinish)
+        .Event("OnDataFilter", &TVyrPage::OnDataFilter)
+        .Event("OnAfterDataSkip", &TVyrPage::OnAfterDataSkip)
+        .Reference("Detail", &TVyrPage::Detail, &TVyrPage::SetDetail)
+        .Reference("Head", &TVyrPage::Head, &TVyrPage::SetHead)
+        .Reference("Foot", &TVyrPage::Foot, &TVyrPage::SetFoot)
+        .Reference("PageHead", &TVyrPage::PageHead, &TVyrPage::SetPageHead)
+        .Reference("PageFoot", &TVyrPage::PageFoot, &TVyrPage::SetPageFoot);
+    DeclareProperties<TVyrGrouppage, TVyrPage>();
+    RegisterClasses<TVyrPage, TVyrGrouppage>();
+    return true;
+}();
+
+} // namespace

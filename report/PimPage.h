@@ -1,0 +1,315 @@
+#pragma once
+#include "host/controls.h"
+#include "host/db.h"
+#include "host/lists.h"
+#include "report/VyrCtrl.h"
+#include "report/VyrRep.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCheckBox;
+class TLabel;
+class TPaintBox;
+class TPimDataSourceManager;
+class TVyrDataSourceGuide;
+class TVyrDSGuide;
+class TVyrDBVar;
+class TVyrGroup;
+class TVyrGrouppage;
+class TVyrLevel;
+class TVyrPageSetup;
+class TVyrTotalvar;
+class TVyrVar;
+
+// The page's messages to itself and to its band manager; the numbers are part of the interface
+// with the design package.
+enum : uint32_t {
+    WM_VYR_UPDATEVARLIST = WM_USER + 0,
+    WM_VYR_REFRESHVARLISTS = WM_USER + 0,
+    WM_VYR_UPDATEFORM = WM_USER + 1,
+    WM_VYR_SETDATALISTS = WM_USER + 2,
+    WM_VYR_CREATEPAGE = WM_USER + 3,
+    WM_VYR_ADDBANDS = WM_USER + 4,
+    WM_VYR_SELECTGROUPPAGE = WM_USER + 5,
+    WM_VYR_DODATACONTROL = WM_USER + 8,
+    WM_VYR_DATAUPDATEVARS = WM_USER + 9,
+    WM_VYR_VARCHANGED = WM_USER + 10,
+    WM_VYR_RUNOVERREPORT = WM_USER + 11,
+    WM_VYR_RUNDIAGREPORT = WM_USER + 12,
+    WM_VYR_LABEL = WM_USER + 13,
+    WM_VYR_NOCOPYREPORT = WM_USER + 14,
+};
+
+enum TVyrPageStateFlag : uint8_t { psArrangeBands = 0x01, psUpdateVarList = 0x02, psInsertBand = 0x04 };
+using TVyrPageState = uint8_t;
+
+enum TVyrStatus : uint8_t { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
+enum TVyrOutputType : uint8_t { otNormal, otRichText };
+
+// The design-time strip under a band: its name, an arrow and the check boxes of its four flags.
+// Nobody owns it; the page frees it with its band.
+class TVyrBandHead : public TCustomPanel {
+public:
+    explicit TVyrBandHead(TComponent* AOwner);
+    ~TVyrBandHead() override;
+
+    TLabel* NameLabel() const { return Fnamelabel; }
+    TPaintBox* Arrow() const { return FArrow; }
+    TCheckBox* VisibleCheck() const { return Fvisiblecheck; }
+    TCheckBox* NewPageCheck() const { return FNewPageCheck; }
+    TCheckBox* NewPageRepeatCheck() const { return FNewPageRepeatCheck; }
+    TCheckBox* StretchCheck() const { return FStretchCheck; }
+
+private:
+    friend class TVyrPage;
+    TLabel* Fnamelabel = nullptr; // owned through the component model
+    TPaintBox* FArrow = nullptr;
+    TCheckBox* Fvisiblecheck = nullptr;
+    TCheckBox* FNewPageCheck = nullptr;
+    TCheckBox* FNewPageRepeatCheck = nullptr;
+    TCheckBox* FStretchCheck = nullptr;
+};
+
+using TVyrOnUpdateStatus = std::function<void(TVyrPage* Page, TVyrStatus Stat)>;
+
+// The container of one band layout: registries of its bands, groups, labels, variables, levels and
+// data-source guides, the ordered band flow and the design-time stacking of the bands.
+class TVyrPage : public TScrollBox {
+public:
+    explicit TVyrPage(TComponent* AOwner);
+    ~TVyrPage() override;
+
+    // Registries: the page refers to its components, never owns them.
+    const std::vector<TVyrLabel*>* Labels() const { return FLabels.get(); }
+    const std::vector<TVyrVar*>* Vars() const { return FVars.get(); }
+    const std::vector<TVyrTotalvar*>* TotalVars() const { return FTotalVars.get(); }
+    const std::vector<TVyrBand*>* Bands() const { return FBands.get(); }
+    const std::vector<TVyrBandHead*>* BandHeads() const { return FBandHeads.get(); }
+    const std::vector<TVyrLevel*>* Levels() const { return FLevels.get(); }
+    const std::vector<TVyrDSGuide*>* DataSourceList() const { return FDataSourceList.get(); }
+    const std::vector<TVyrGroup*>* Groups() const { return FGroups.get(); }
+    const std::vector<TVyrBand*>* SubBands() const { return FSubBands.get(); }
+    const std::vector<TVyrBand*>* SubDataBands() const { return FSubDataBands.get(); }
+    const std::vector<TVyrBand*>* DataHFBands() const { return FDataHFBands.get(); }
+    const std::vector<TVyrBand*>* OverLayBands() const { return FOverLayBands.get(); }
+
+    void InsertLabel(TVyrLabel* Label);
+    void RemoveLabel(TVyrLabel* Label);
+    void InsertVar(TVyrVar* Var);
+    void RemoveVar(TVyrVar* Var);
+    void InsertLevel(TVyrLevel* Level);
+    void RemoveLevel(TVyrLevel* Level);
+    virtual void InsertGroup(TVyrGroup* Group);
+    virtual void RemoveGroup(TVyrGroup* Group);
+    void InsertSubBand(TVyrBand* Band);
+    void RemoveSubBand(TVyrBand* Band);
+    void InsertOverLayBand(TVyrBand* Band);
+    void RemoveOverLayBand(TVyrBand* Band);
+    void InsertSubDataBand(TVyrBand* Band);
+    void RemoveSubDataBand(TVyrBand* Band);
+    void InsertDataHFBand(TVyrBand* Band);
+    void RemoveDataHFBand(TVyrBand* Band);
+    void InsertDataSourceGuide(TVyrDSGuide* Guide);
+    void RemoveDataSourceGuide(TVyrDSGuide* Guide);
+    virtual void InsertBand(TVyrBand* Band);
+    virtual void RemoveBand(TVyrBand* Band);
+    // A band being freed leaves every band registry and main-band field of the page.
+    void ForgetBand(TVyrBand* Band);
+
+    // Turns the registered bands into the one ordered flow that generation walks.
+    virtual void OrderBands();
+    // Stacks the bands and their head strips at design time.
+    virtual void ArrangeBands();
+    void AddMainBands();
+    virtual void UpdateVarList();
+    void UpdateDataLists();
+    virtual void AddDataSource(TDataSource* DataSource);
+    void DeleteAllGroups();
+    void UpdatePageManager();
+    void PostUpdateVarlist();
+    void VarChanged();
+    void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
+    // Sets the four check boxes of every head strip from its band.
+    void SetBandChecks();
+    virtual void FlipVisible(TComponent* Sender);
+    void FlipNewPage(TComponent* Sender);
+    void FlipNewPageRepeat(TComponent* Sender);
+    void FlipStretch(TComponent* Sender);
+    virtual void PaintArrow(TComponent* Sender);
+    // The head strip of a band; nil at run time or for a band that is not listed.
+    TVyrBandHead* HeadOf(const TVyrBand* Band) const;
+
+    TDataSource* GetDataSource() const { return FDataLink->DataSource(); }
+    TDataSource* DataSource() const { return GetDataSource(); }
+    void SetDataSource(TDataSource* Value);
+    TDataSet* DataSet() const { return FDataSet; }
+    void SetDataSet(TDataSet* Value) { FDataSet = Value; }
+
+    TVyrBand* Detail() const { return FDetail; }
+    void SetDetail(TVyrBand* Value) { FDetail = Value; }
+    TVyrBand* Head() const { return FHead; }
+    void SetHead(TVyrBand* Value) { FHead = Value; }
+    TVyrBand* Foot() const { return FFoot; }
+    void SetFoot(TVyrBand* Value) { FFoot = Value; }
+    TVyrBand* PageHead() const { return FPageHead; }
+    void SetPageHead(TVyrBand* Value) { FPageHead = Value; }
+    TVyrBand* PageFoot() const { return FPageFoot; }
+    void SetPageFoot(TVyrBand* Value) { FPageFoot = Value; }
+
+    TVyrReport* Report() const { return FReport; }
+    void SetReport(TVyrReport* Value) { FReport = Value; }
+    int Order() const { return FOrder; }
+    virtual void SetOrder(int Pos);
+    const QString& PageName() const { return FPageName; }
+    virtual void SetPageName(const QString& Name) { FPageName = Name; }
+    TComponent* PageManager() const { return FPageManager; }
+    void SetPageManager(TComponent* Value);
+    TPimDataSourceManager* DataSourceManager() const { return FDataSourceManager.get(); }
+    TList* FullDSList() const { return FFullDSList.get(); }
+    TStringList* FullDSNames() const { return FFullDSNames.get(); }
+    TStringList* NoDsgList() const { return FNoDsgList.get(); }
+    bool LetUpdateDataList() const { return FLetUpdateDataList; }
+    void SetLetUpdateDataList(bool Value) { FLetUpdateDataList = Value; }
+    TVyrPageState PageState() const { return FPageState; }
+
+    bool ClipLabels() const { return FClipLabels; }
+    void SetClipLabels(bool Value) { FClipLabels = Value; }
+    TVyrBorderType BorderType() const { return FBorderType; }
+    void SetBorderType(TVyrBorderType Value) { FBorderType = Value; }
+    TVyrOutputType OutputType() const { return FOutputType; }
+    void SetOutputType(TVyrOutputType Value) { FOutputType = Value; }
+    bool TwoPass() const { return FTwoPass; }
+    void SetTwoPass(bool Value) { FTwoPass = Value; }
+    const QString& PimFileName() const { return FPimFileName; }
+    void SetPimFileName(const QString& Value) { FPimFileName = Value; }
+    const QString& Description() const { return FDescription; }
+    void SetDescription(const QString& Value) { FDescription = Value; }
+    const QString& RtfFile() const { return FRtfFile; }
+    void SetRtfFile(const QString& Value) { FRtfFile = Value; }
+    bool CloseDataSources() const { return FCloseDataSources; }
+    void SetCloseDataSources(bool Value) { FCloseDataSources = Value; }
+    bool NoDataQuit() const { return FNoDataQuit; }
+    void SetNoDataQuit(bool Value) { FNoDataQuit = Value; }
+    bool OmitLastPgFt() const { return FOmitLastPgFt; }
+    void SetOmitLastPgFt(bool Value) { FOmitLastPgFt = Value; }
+    bool GroupPageBreaks() const { return FGroupPageBreaks; }
+    void SetGroupPageBreaks(bool Value) { FGroupPageBreaks = Value; }
+    TVyrDataRange DataRange() const { return FDataRange; }
+    void SetDataRange(TVyrDataRange Value) { FDataRange = Value; }
+    bool CloseDataSet() const { return FCloseDataSet; }
+    void SetCloseDataSet(bool Value) { FCloseDataSet = Value; }
+    bool NoRecordCount() const { return FNoRecordCount; }
+    void SetNoRecordCount(bool Value) { FNoRecordCount = Value; }
+    bool Printing() const { return FPrinting; }
+    bool AllowDelete() const { return FAllowDelete; }
+    void SetAllowDelete(bool Value) { FAllowDelete = Value; }
+
+    int getppi() const;
+    int PixelsPerInch() const { return getppi(); }
+    int getpagewidth() const;
+    int PageWidth() const { return getpagewidth(); }
+    bool GetAllowDelete() const;
+    bool OkDelete() const { return GetAllowDelete(); }
+    // Frees the page even at design time; a failure to free is swallowed.
+    void SafeDelete();
+    // Tells the form designer that the form changed.
+    void DesignerModified();
+    virtual void Redraw();
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineProperties(TFiler* Filer) override;
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
+    void CheckDelete() override;
+    void BeforeDestruction() override;
+
+    TVyrOnUpdateStatus OnUpdateStatus;
+    TNotifyEvent OnPreview;
+    TNotifyEvent OnUpdate;
+    TNotifyEvent OnNoData;
+    TNotifyEvent OnDataStart;
+    TNotifyEvent OnDataSkip;
+    TNotifyEvent OnDataFinish;
+    TVyrDataFilterEvent OnDataFilter;
+    std::function<void(TVyrPage* Page)> OnAfterDataSkip;
+    std::function<void(TVyrGrouppage* Page, TComponent* PimOutput, int PageNum)> OnNewPage;
+    std::function<void(TVyrPage* Page, bool& DoNewPage)> OnBeforeNewPage;
+
+    // The designer's "form changed" call; the design package installs it, nullptr removes it.
+    static void SetDesignerModifiedHook(std::function<void(TComponent* Form)> Hook);
+
+private:
+    class TOrderBuilder;
+    bool Designing() const { return HasState(csDesigning); }
+    bool LoadingOrReading() const { return HasState(csLoading | csReading); }
+    void MakeBandHead(TVyrBand* Band);
+    void FreeBandHead(int Index);
+    void HandleAddBands();
+    void HandleUpdateVarList();
+    TVyrBand* MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase, int Height,
+                           int Top, bool BandVisible, bool IsHeader);
+    void SetCheck(TCheckBox* Box, bool Value);
+    void Flip(TComponent* Sender, int Which);
+    TVyrLevel* LevelOf(const TVyrBand* Band) const;
+
+    std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
+    std::unique_ptr<std::vector<TVyrVar*>> FVars;
+    std::unique_ptr<std::vector<TVyrTotalvar*>> FTotalVars;
+    std::unique_ptr<std::vector<TVyrBand*>> FBands;
+    std::unique_ptr<std::vector<TVyrBandHead*>> FBandHeads; // design time; strips freed by the page
+    std::unique_ptr<std::vector<TVyrLevel*>> FLevels;
+    int FOrder = 0;
+    TComponent* FPageManager = nullptr; // the band manager form; freed with the page
+    TDataSet* FDataSet = nullptr;       // not owned; cleared on removal
+    std::unique_ptr<TDataLink> FDataLink;
+    TVyrBand* FDetail = nullptr;
+    TVyrBand* FHead = nullptr;
+    TVyrBand* FFoot = nullptr;
+    TVyrBand* FPageHead = nullptr;
+    TVyrBand* FPageFoot = nullptr;
+    std::unique_ptr<std::vector<TVyrDSGuide*>> FDataSourceList;
+    std::unique_ptr<std::vector<TVyrGroup*>> FGroups;
+    std::unique_ptr<std::vector<TVyrBand*>> FSubBands;
+    std::unique_ptr<std::vector<TVyrBand*>> FSubDataBands;
+    std::unique_ptr<std::vector<TVyrBand*>> FDataHFBands;
+    std::unique_ptr<std::vector<TVyrBand*>> FOverLayBands;
+    std::unique_ptr<TList> FFullDSList;
+    std::unique_ptr<TStringList> FFullDSNames;
+    std::unique_ptr<TStringList> FNoDsgList;
+    bool FInUpdateDataLists = false;
+    bool FLetUpdateDataList = true;
+    TVyrPageState FPageState = 0;
+
+    // The output side; the run itself is added with printing.
+    TVyrReport* FReport = nullptr;
+    bool FAllowDelete = false;
+    bool FClipLabels = false;
+    QString FPageName;
+    double FStartDateTime = 0;
+    TVyrBorderType FBorderType = btNone;
+    TVyrOutputType FOutputType = otNormal;
+    bool FTwoPass = false;
+    QString FPimFileName;
+    QString FDescription;
+    std::unique_ptr<TPimDataSourceManager> FDataSourceManager;
+    QString FRtfFile;
+    bool FCloseDataSources = true;
+    bool FNoDataQuit = false;
+    bool FOmitLastPgFt = false;
+    bool FGroupPageBreaks = false;
+    TVyrDataRange FDataRange = drAllRecords;
+    bool FCloseDataSet = false;
+    bool FNoRecordCount = false;
+    bool FPrinting = false;
+    bool FFirstTime = true;
+};
+
+// The page kind that a report holds; band kinds, groups and guides live only on it.
+class TVyrGrouppage : public TVyrPage {
+public:
+    using TVyrPage::TVyrPage;
+};

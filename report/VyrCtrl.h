@@ -1,0 +1,415 @@
+#pragma once
+#include "host/controls.h"
+#include "host/db.h"
+#include "host/graphics.h"
+#include "output/PimOut.h"
+#include "output/PimUtil.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TEnumInfo;
+class TVyrBand;
+class TVyrLabel;
+class TVyrLevel;
+class TVyrPage;
+class TVyrReport;
+class TVyrVar;
+
+enum TVyrBorderType : uint8_t { btNone, btSingle, btUnderLine, btSmall };
+
+enum TVyrBandStateFlag : uint8_t { bsPrinting = 0x01 };
+using TVyrBandState = uint8_t;
+
+enum TVyrDataRange : uint8_t { drAllRecords, drSingleRecord };
+
+// The stored names of the enumerations that several classes publish.
+const TEnumInfo& VyrBorderTypeNames();
+const TEnumInfo& VyrDataRangeNames();
+
+using TVyrPrintWhenEvent = std::function<void(TVyrBand* Band, bool& Result)>;
+using TVyrBandPrintEvent = std::function<void(TVyrBand* Band)>;
+using TNotifyEvent = std::function<void(TComponent* Sender)>;
+
+// How much room must stay free below a band before it may start on the current page.
+class TVyrReserveSpace : public TPersistent {
+public:
+    explicit TVyrReserveSpace(TVyrBand* AOwner = nullptr);
+    ~TVyrReserveSpace() override;
+    void Assign(const TPersistent* Source) override;
+
+    TVyrBand* Band() const { return FBand; }
+    void SetBand(TVyrBand* Value) { FBand = Value; }
+    int BandCount() const { return FBandCount; }
+    void SetBandCount(int Value) { FBandCount = Value; }
+    int Space() const { return FSpace; }
+    void SetSpace(int Value) { FSpace = Value; }
+    TVyrBand* Owner() const { return FOwner; }
+    int GetReserve() const;
+    int Reserve() const { return GetReserve(); }
+    QString GetNamePath() const override;
+
+private:
+    TVyrBand* FBand = nullptr; // not owned; the owning band clears it on removal
+    int FBandCount = 1;
+    int FSpace = 0;
+    TVyrBand* FOwner;
+};
+
+// A horizontal strip of a page that holds labels. Its own Visible flag decides whether it prints;
+// it never hides the band on the form.
+class TVyrBand : public TCustomPanel {
+public:
+    explicit TVyrBand(TComponent* AOwner);
+    ~TVyrBand() override;
+
+    const std::vector<TVyrLabel*>* Labels() const { return FLabels.get(); }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value) override;
+    bool Stretch() const { return FStretch; }
+    virtual void SetStretch(bool Value);
+    const QString& BandName() const { return FBandName; }
+    void SetBandName(const QString& Value);
+    bool AllowDelete() const { return FAllowDelete; }
+    void SetAllowDelete(bool Value) { FAllowDelete = Value; }
+    TVyrPage* Page() const { return FPage; }
+    TVyrLevel* UpdateLevel() const { return FUpdateLevel; }
+    void SetUpdateLevel(TVyrLevel* Value);
+    bool NewPage() const { return FNewPage; }
+    virtual void SetNewPage(bool Value);
+    bool NewPageRepeat() const { return FNewPageRepeat; }
+    virtual void SetNewPageRepeat(bool Value);
+    TVyrBandState BandState() const { return FBandState; }
+    bool Continued() const { return FContinued; }
+    void SetContinued(bool Value) { FContinued = Value; }
+    TBrush* Brush() const { return FBrush.get(); }
+    TPen* Pen() const { return FPen.get(); }
+    TVyrBorderType BorderType() const { return FBorderType; }
+    virtual void SetBorderType(TVyrBorderType Value);
+    TVyrReserveSpace* ReserveSpace() const { return FReserveSpace.get(); }
+    void SetReserveSpace(const TVyrReserveSpace* Value) { FReserveSpace->Assign(Value); }
+    int Order() const { return FOrder; }
+    virtual void SetOrder(int Value);
+    // Stores the order without reordering the page; the page's own renumbering uses it.
+    void SetOrderDirect(int Value) { FOrder = Value; }
+    TVyrBand* Band() const { return FBand; }
+    void SetBand(TVyrBand* Value);
+    bool KeepTogether() const { return FKeepTogether; }
+    void SetKeepTogether(bool Value) { FKeepTogether = Value; }
+    TPimShadePercent Shade() const { return FShade; }
+    virtual void SetShade(TPimShadePercent Value);
+    int ListPos() const { return FListPos; }
+    void SetListPos(int Value) { FListPos = Value; }
+    bool EndPrint() const { return FEndPrint; }
+    bool FirstPass() const { return FFirstPass; }
+
+    // The main band this band prints with: the band itself; attached kinds follow their band.
+    virtual TVyrBand* GetMainBand();
+    TVyrBand* MainBand() { return GetMainBand(); }
+    TVyrReport* GetReport() const;
+    int getppi() const;
+    bool GetAllowDelete() const;
+    bool OkDelete() const { return GetAllowDelete(); }
+    // Frees the band even at design time; a failure to free is swallowed.
+    void SafeDelete();
+
+    // Band and page label registries; called by the label's parenting.
+    void InsertLabel(TVyrLabel* Label);
+    void RemoveLabel(TVyrLabel* Label);
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void SetName(const QString& NewName) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CheckDelete() override;
+    void BeforeDestruction() override;
+
+    TVyrPrintWhenEvent OnPrintWhen;
+    TVyrBandPrintEvent OnBeforePrint;
+    TVyrBandPrintEvent OnAfterPrint;
+
+protected:
+    // The kind registry of the page: a kind joins and leaves it around the band's own parenting.
+    virtual void InsertKind(TVyrPage*) {}
+    virtual void RemoveKind(TVyrPage*) {}
+    virtual bool AcceptsPage(const TWinControl* AParent) const;
+    // Reorders and restacks the page after a change of the band's place in the flow.
+    void Reorder();
+    // Sets one check box of the band's head strip from a flag.
+    void UpdateHeadCheck(int Which, bool Value);
+
+private:
+    std::unique_ptr<std::vector<TVyrLabel*>> FLabels; // not owned; made on demand
+    bool FVisible = true;
+    bool FStretch = false;
+    QString FBandName;
+    bool FAllowDelete = false;
+    TVyrPage* FPage = nullptr;
+    TVyrLevel* FUpdateLevel = nullptr; // not owned; cleared on removal
+    bool FEndPrint = false;
+    bool FFirstPass = false;
+    int FListPos = 0;
+    bool FNewPage = false;
+    bool FNewPageRepeat = false;
+    TVyrBandState FBandState = 0;
+    bool FContinued = false;
+    std::unique_ptr<TBrush> FBrush;
+    std::unique_ptr<TPen> FPen;
+    TVyrBorderType FBorderType = btNone;
+    std::unique_ptr<TVyrReserveSpace> FReserveSpace;
+    int FOrder = 0;
+    TVyrBand* FBand = nullptr; // not owned; cleared on removal
+    bool FKeepTogether = false;
+    bool FSaveNewPage = false;
+    TPimDestination FSaveOutputDest = adPrinter;
+    TPimShadePercent FShade = spNone;
+};
+
+// A band printed directly above or below the band it is attached to.
+class TVyrSubBand : public TVyrBand {
+public:
+    explicit TVyrSubBand(TComponent* AOwner);
+    bool Above() const { return FAbove; }
+    virtual void SetAbove(bool Value);
+    TVyrBand* GetMainBand() override;
+
+protected:
+    void InsertKind(TVyrPage* Page) override;
+    void RemoveKind(TVyrPage* Page) override;
+    bool AcceptsPage(const TWinControl* AParent) const override;
+
+private:
+    bool FAbove = false;
+};
+
+// A band printed at a fixed place at the start or the end of every page.
+class TVyrOverlayBand : public TVyrBand {
+public:
+    explicit TVyrOverlayBand(TComponent* AOwner);
+    bool First() const { return FFirst; }
+    virtual void SetFirst(bool Value);
+    int TopOffset() const { return FTopOffset; }
+    void SetTopOffset(int Value) { FTopOffset = Value; }
+    int LeftOffset() const { return FLeftOffset; }
+    void SetLeftOffset(int Value) { FLeftOffset = Value; }
+    bool UseMargins() const { return FUseMargins; }
+    void SetUseMargins(bool Value) { FUseMargins = Value; }
+
+protected:
+    void InsertKind(TVyrPage* Page) override;
+    void RemoveKind(TVyrPage* Page) override;
+    bool AcceptsPage(const TWinControl* AParent) const override;
+
+private:
+    bool FFirst = true;
+    int FTopOffset = 0;
+    int FLeftOffset = 0;
+    bool FUseMargins = true;
+};
+
+class TVyrSubDataBand;
+using TVyrBandAfterSkipEvent = std::function<void(TVyrSubDataBand* Band)>;
+using TVyrDataFilterEvent = std::function<void(TComponent* Sender, bool& Result)>;
+
+// A band that loops over a data source of its own once per print of its band.
+class TVyrSubDataBand : public TVyrBand {
+public:
+    explicit TVyrSubDataBand(TComponent* AOwner);
+    ~TVyrSubDataBand() override;
+
+    TDataSource* DataSource() const { return FDataLink->DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    TDataSet* DataSet() const;
+    bool DataIsFinished() const { return FDataIsFinished; }
+    void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
+    TVyrDataRange DataRange() const { return FDataRange; }
+    void SetDataRange(TVyrDataRange Value) { FDataRange = Value; }
+    bool CloseDataSet() const { return FCloseDataSet; }
+    void SetCloseDataSet(bool Value) { FCloseDataSet = Value; }
+    TVyrBand* GetMainBand() override;
+    void SetNewPageRepeat(bool Value) override;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineProperties(TFiler* Filer) override;
+
+    TNotifyEvent OnDataStart;
+    TNotifyEvent OnDataSkip;
+    TNotifyEvent OnDataFinish;
+    TVyrBandAfterSkipEvent OnAfterDataSkip;
+    TVyrDataFilterEvent OnDataFilter;
+
+protected:
+    void InsertKind(TVyrPage* Page) override;
+    void RemoveKind(TVyrPage* Page) override;
+    bool AcceptsPage(const TWinControl* AParent) const override;
+
+private:
+    TDataSet* FDataSet = nullptr;          // not owned; cleared on removal
+    std::unique_ptr<TDataLink> FDataLink; // owned
+    bool FDataIsFinished = false;
+    TVyrDataRange FDataRange = drAllRecords;
+    bool FCloseDataSet = false;
+};
+
+// Printed before the data loop of the sub data band it is attached to.
+class TVyrDataHeadBand : public TVyrBand {
+public:
+    explicit TVyrDataHeadBand(TComponent* AOwner);
+    TVyrBand* GetMainBand() override;
+
+protected:
+    void InsertKind(TVyrPage* Page) override;
+    void RemoveKind(TVyrPage* Page) override;
+    bool AcceptsPage(const TWinControl* AParent) const override;
+};
+
+// Printed after the data loop of the sub data band it is attached to.
+class TVyrDataFootBand : public TVyrDataHeadBand {
+public:
+    using TVyrDataHeadBand::TVyrDataHeadBand;
+};
+
+// Breaks the master data into runs of records with the same value of one variable; owns a header
+// and a footer band. Never visible and always of size 0.
+class TVyrGroup : public TControl {
+public:
+    explicit TVyrGroup(TComponent* AOwner);
+    ~TVyrGroup() override;
+
+    TVyrVar* Variable() const { return FVariable; }
+    void SetVariable(TVyrVar* Value);
+    TVyrBand* Header() const { return FHeader; }
+    void SetHeader(TVyrBand* Value);
+    TVyrBand* Footer() const { return FFooter; }
+    void SetFooter(TVyrBand* Value);
+    bool Broken() const { return FBroken; }
+    void SetBroken(bool Value) { FBroken = Value; }
+    int Level() const { return FLevel; }
+    virtual void SetLevel(int Value);
+    const QString& GroupName() const { return FGroupName; }
+    virtual void SetGroupName(const QString& Value) { FGroupName = Value; }
+    bool AllowDelete() const { return FAllowDelete; }
+    void SetAllowDelete(bool Value) { FAllowDelete = Value; }
+    TVyrPage* getpage() const;
+    TVyrPage* Page() const { return getpage(); }
+
+    // Makes the header and footer bands with their levels on BandParent.
+    void AddBands(TWinControl* BandParent);
+    void DeleteBands();
+    bool GetAllowDelete() const;
+    bool OkDelete() const { return GetAllowDelete(); }
+    void SafeDelete();
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void SetName(const QString& NewName) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineProperties(TFiler* Filer) override;
+    void CheckDelete() override;
+    void BeforeDestruction() override;
+
+    TNotifyEvent OnCheckBroken;
+
+private:
+    // The header and footer take their display names from the group's name.
+    void NameBands();
+
+    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
+    TVyrBand* FHeader = nullptr;  // not owned (the form owns it); cleared on removal
+    TVyrBand* FFooter = nullptr;
+    bool FBroken = false;
+    int FLevel = 0;
+    QString FGroupName;
+    bool FAllowDelete = false;
+};
+
+enum TVyrClipTypes : uint8_t { ctDefault, ctClip, ctNoClip };
+enum TVyrVerticalAlign : uint8_t { laTop, laMiddle, laBottom, laCenterVert };
+enum TVyrHorizontalAlign : uint8_t { laLeft, laCenter, laRight };
+
+using TVyrLabelPrintWhenEvent = std::function<void(TVyrLabel* lb, bool& Result)>;
+using TVyrLabelPrintEvent = std::function<void(TVyrLabel* lb)>;
+
+// Base of every printable item on a band. Labels accept only a band as parent and register with
+// the band and its page.
+class TVyrLabel : public TGraphicControl {
+public:
+    explicit TVyrLabel(TComponent* AOwner);
+    ~TVyrLabel() override;
+
+    TVyrClipTypes ClipType() const { return FClipType; }
+    void SetClipType(TVyrClipTypes Value);
+    TVyrVerticalAlign AlignVertical() const { return FVerticalAlign; }
+    void SetVerticalAlign(TVyrVerticalAlign Value);
+    TVyrHorizontalAlign AlignHorizontal() const { return FHorizontalAlign; }
+    void SetHorizontalAlign(TVyrHorizontalAlign Value);
+    bool WrapText() const { return FWrapText; }
+    virtual void SetWrapText(bool Value);
+    bool Stretch() const { return FStretch; }
+    virtual void SetStretch(bool Value);
+    TVyrBorderType BorderType() const { return FBorderType; }
+    virtual void SetBorderType(TVyrBorderType Value);
+    TBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(const TBrush& Value) { FBrush->Assign(Value); }
+    TPen* Pen() const { return FPen.get(); }
+    void SetPen(const TPen& Value) { FPen->Assign(Value); }
+    TPen* BorderPen() const { return FBorderPen.get(); }
+    int Row() const { return FRow; }
+    void SetRow(int Value) { FRow = Value; }
+    bool RtfPrint() const { return FRtfPrint; }
+    void SetRtfPrint(bool Value) { FRtfPrint = Value; }
+    int RotateFont() const { return FRotateFont; }
+    virtual void SetRotateFont(int Value);
+    TPimShadePercent Shade() const { return FShade; }
+    virtual void SetShade(TPimShadePercent Value);
+    int BorderMargin() const { return FBorderMargin; }
+    void SetBorderMargin(int Value);
+    bool IsVisible() const { return FIsVisible; }
+    void SetIsVisible(bool Value) { FIsVisible = Value; }
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    bool Transparent() const { return !FOpaque; }
+    void SetTransparent(bool Value);
+    bool EndPrint() const { return FEndPrint; }
+    bool FirstTime() const { return FFirstTime; }
+
+    // The band's page; nil without a parent.
+    TVyrPage* getpage() const;
+    TVyrPage* Page() const { return getpage(); }
+    TVyrBand* Band() const;
+    int GetPPI() const;
+
+    void SetParent(TWinControl* AParent) override;
+    void BeforeDestruction() override;
+    virtual void LabelChanged();
+
+    TVyrLabelPrintWhenEvent LabelPrintWhen;
+    TVyrLabelPrintEvent OnBeforePrint;
+    TVyrLabelPrintEvent OnAfterPrint;
+
+private:
+    TWinControl* FPage = nullptr; // declared for the kinds; the page is found through the band
+    TVyrClipTypes FClipType = ctDefault;
+    TVyrVerticalAlign FVerticalAlign = laBottom;
+    TVyrHorizontalAlign FHorizontalAlign = laLeft;
+    bool FEndPrint = false;
+    bool FFirstTime = false;
+    bool FWrapText = false;
+    bool FStretch = false;
+    TVyrBorderType FBorderType = btNone;
+    std::unique_ptr<TBrush> FBrush;
+    std::unique_ptr<TBrush> FBrushSet;
+    std::unique_ptr<TPen> FPen;
+    std::unique_ptr<TPen> FPenSet;
+    std::unique_ptr<TPen> FBorderPen;
+    int FRow = 0;
+    bool FRtfPrint = true;
+    int FRotateFont = 0;
+    TPimShadePercent FShade = spNone;
+    bool FPainting = false;
+    int FBorderMargin = 2;
+    bool FIsVisible = true;
+    bool FAutoSize = false;
+    bool FOpaque = false; // a new label is transparent
+};

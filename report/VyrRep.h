@@ -1,0 +1,138 @@
+#pragma once
+#include "host/controls.h"
+#include "host/messages.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TVyrGrouppage;
+class TVyrPage;
+class TVyrReport;
+
+// The registries of the report engine: a list made on the first insert that holds each entry once,
+// and is freed again when its last entry leaves.
+template <class T, class U> void AddToList(std::unique_ptr<std::vector<T*>>& List, U* Item) {
+    if (!Item) return;
+    if (!List) List = std::make_unique<std::vector<T*>>();
+    if (std::find(List->begin(), List->end(), Item) == List->end()) List->push_back(Item);
+}
+
+template <class T, class U> void RemoveFromList(std::unique_ptr<std::vector<T*>>& List, U* Item) {
+    if (!List || !Item) return;
+    std::erase(*List, static_cast<T*>(Item));
+    if (List->empty()) List.reset();
+}
+
+template <class T, class U> bool ListHas(const std::unique_ptr<std::vector<T*>>& List, const U* Item) {
+    return List && std::find(List->begin(), List->end(), Item) != List->end();
+}
+
+// What the design package does for a report being designed. The runtime calls these and expects
+// nothing of them: every body here is empty.
+class TVyrRptDsgn {
+public:
+    virtual ~TVyrRptDsgn();
+    virtual void RepositionButtons() {}
+    virtual void SetMinMax() {}
+    // On return the page's band manager is set when one could be made.
+    virtual void CreatePageManager() {}
+    virtual void RedrawRuler() {}
+    virtual void RulerXY(int, int) {}
+    virtual void RulerUpdate() {}
+    virtual void RulerInvalid() {}
+    virtual bool VyrDropOK(TComponent*) { return false; }
+    virtual void VyrDroplabels(TComponent*, TComponent*, int, int) {}
+};
+
+enum TVyrVersion : uint8_t { vPIM1_0 };
+
+using TVyrPromptPrintEvent = std::function<void(TVyrPage* Page, bool& Result)>;
+using TVyrReportPrintEvent = std::function<void(TVyrReport* Report)>;
+
+// The component an application drops on a form: it holds the report's pages and the geometry of
+// its design box. The run itself comes with printing.
+class TVyrReport : public TScrollBox {
+public:
+    explicit TVyrReport(TComponent* AOwner);
+    ~TVyrReport() override;
+
+    // The design companion; the report owns it. Nothing at run time.
+    TVyrRptDsgn* RepDesign() const { return FRepDesign.get(); }
+    void SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value);
+    const std::vector<TVyrPage*>* Pages() const { return FPages.get(); }
+    TVyrPage* Page() const { return FPage; }
+    bool Prompt() const { return FPrompt; }
+    void SetPrompt(bool Value) { FPrompt = Value; }
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int Value);
+    bool AutoRun() const { return FAutoRun; }
+    void SetAutoRun(bool Value) { FAutoRun = Value; }
+    int STop() const { return FSTop; }
+    int SLeft() const { return FSLeft; }
+    int SWidth() const { return FSWidth; }
+    int SHeight() const { return FSHeight; }
+    int MTop() const { return FMTop; }
+    int MLeft() const { return FMLeft; }
+    TAlign SAlign() const { return FSAlign; }
+    bool Minimized() const { return FMinimized; }
+    void SetMinimized(bool Value);
+    TVyrVersion Version() const { return FVersion; }
+    bool CancelPrintJob() const { return FCancelPrintJob; }
+    bool DesignPreview() const { return FDesignPreview; }
+    void SetDesignPreview(bool Value) { FDesignPreview = Value; }
+    bool SuppressStatus() const { return FSuppressStatus; }
+    void SetSuppressStatus(bool Value) { FSuppressStatus = Value; }
+    bool Printing() const { return FPrinting; }
+    const QString& ExceptionText() const { return FExceptionText; }
+
+    void InsertPage(TVyrPage* APage);
+    void RemovePage(TVyrPage* APage);
+    // Adds a group page named from "ReportPage".
+    TVyrGrouppage* ToolAddPage(TComponent* Sender = nullptr);
+    void PositionButtons();
+    void Redraw();
+    bool GetAllowDelete() const;
+
+    // Writes the form that holds the report; loading reads such a form into Owner and returns the
+    // report it holds.
+    void SaveToFile(const QString& FileName) const;
+    static TVyrReport* LoadReport(const QString& FileName, TComponent* Owner);
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineProperties(TFiler* Filer) override;
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
+    void CheckDelete() override;
+    void BeforeDestruction() override;
+
+    TVyrPromptPrintEvent OnPromptPrint;
+    TVyrReportPrintEvent OnBeforePrint;
+    TVyrReportPrintEvent OnAfterPrint;
+
+private:
+    std::unique_ptr<TVyrRptDsgn> FRepDesign;
+    std::unique_ptr<std::vector<TVyrPage*>> FPages;
+    TVyrPage* FPage = nullptr;
+    bool FPrompt = true;
+    int FPixelsPerInch = 96;
+    bool FAutoRun = false;
+    int FSTop = 0;
+    int FSLeft = 0;
+    int FSWidth = 800;
+    int FSHeight = 400;
+    int FMTop = 0;
+    int FMLeft = 0;
+    TAlign FSAlign = alNone;
+    bool FMinimized = false;
+    TVyrVersion FVersion = vPIM1_0;
+    bool FCancelPrintJob = false;
+    bool FDesignPreview = false;
+    bool FSuppressStatus = false;
+    bool FPrinting = false;
+    QString FExceptionText;
+    bool FPimDestroying = false;
+};

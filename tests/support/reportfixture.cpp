@@ -1,0 +1,28 @@
+#include "support/reportfixture.h"
+#include "host/properties.h"
+#include "host/streams.h"
+
+TReportTestForm::TReportTestForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TTestLabel::TTestLabel(TComponent* AOwner) : TVyrLabel(AOwner) {}
+
+void TTestLabel::DefineProperties(TFiler* Filer) {
+    TVyrLabel::DefineProperties(Filer);
+    Filer->DefineBinaryProperty(
+        QStringLiteral("Blob"),
+        [this](TStream& Stream) {
+            Blob.resize(static_cast<qsizetype>(Stream.Size() - Stream.Position()));
+            Stream.ReadBuffer(Blob.data(), Blob.size());
+        },
+        [this](TStream& Stream) { Stream.WriteBuffer(Blob.constData(), Blob.size()); }, !Blob.isEmpty());
+}
+
+void RegisterReportTestClasses() {
+    static const bool Done = [] {
+        DeclareProperties<TReportTestForm, TControl>();
+        DeclareProperties<TTestLabel, TVyrLabel>().Publish("Caption").Publish("Font").Publish("ParentFont");
+        RegisterClasses<TReportTestForm, TTestLabel>();
+        return true;
+    }();
+    (void)Done;
+}

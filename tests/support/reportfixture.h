@@ -1,0 +1,40 @@
+#pragma once
+#include "host/forms.h"
+#include "report/PimPage.h"
+#include "report/VyrCtrl.h"
+#include "report/VyrRep.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <ostream>
+
+// The form that holds a report in tests; stored forms name it as their root class.
+class TReportTestForm : public TForm {
+public:
+    explicit TReportTestForm(TComponent* AOwner = nullptr);
+};
+
+// A label kind for tests: publishes its caption and font and stores a few bytes as a binary extra.
+class TTestLabel : public TVyrLabel {
+public:
+    explicit TTestLabel(TComponent* AOwner);
+    void DefineProperties(TFiler* Filer) override;
+    QByteArray Blob;
+};
+
+// Registers the two classes with the stored forms (once).
+void RegisterReportTestClasses();
+
+// Names of components, for comparing registries and band flows.
+template <class T> QStringList NamesOf(const std::vector<T*>* List) {
+    QStringList Names;
+    if (List)
+        for (const T* C : *List)
+            Names << C->Name();
+    return Names;
+}
+
+// Shows texts readably in failed expectations.
+inline void PrintTo(const QString& S, std::ostream* Out) {
+    *Out << '"' << S.toStdString() << '"';
+}
