@@ -2,11 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();
-    return Here.absoluteFilePath(QStringLiteral("../../examples/data/sample-%1.sql").arg(Dialect));
+    // The source folder comes from the build; a compiler cache may make __FILE__ relative to the build
+    // folder, which is not where the tests run.
+    const QDir Sources(QStringLiteral(PIM_SOURCE_DIR));
+    return Sources.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
