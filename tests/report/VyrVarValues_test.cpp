@@ -109,6 +109,10 @@ TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
         V->SetDataField(QLatin1String(Field));
         Vars.push_back(V);
     }
+    // Before the run the set is closed: the types come from its field definitions.
+    EXPECT_EQ(Vars[1]->FieldDataType(), ftLongWord);
+    EXPECT_EQ(Vars[8]->FieldDataType(), ftUnknown);
+    EXPECT_FALSE(Vars[1]->Active());
     StartRunVariables(*R.Page);
     EXPECT_TRUE(Set.Active()); // opened for the run by the page's manager
     R.Page->UpdateDataLevel(R.Detail());
@@ -271,6 +275,13 @@ TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
     EXPECT_EQ(Twice->AsInteger(), 20);
     EXPECT_EQ(Calls, 2);
     EXPECT_EQ(OtherCalls, 0); // other levels are left alone
+
+    // A level whose data ran out: the values go empty and null, the previous ones kept as last.
+    R.Page->ResetDataLevel(R.Detail());
+    EXPECT_TRUE(Id->IsNull());
+    EXPECT_EQ(Id->AsInteger(), 0);
+    EXPECT_EQ(Id->DataLast()->AsInteger(), 10);
+    EXPECT_EQ(Calls, 2);
 }
 
 TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
