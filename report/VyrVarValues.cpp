@@ -334,6 +334,9 @@ bool TVyrTotalvar::GetActive() const {
 
 void TVyrTotalvar::Initialize() {
     AddLevels();
+    // Never read as values (a plain read raises); they only keep DataLast an empty total.
+    FDataNow = NewAccumulator(FIsCurrency);
+    FDataLast = NewAccumulator(FIsCurrency);
     if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
     FInitialized = true;
 }
@@ -357,6 +360,10 @@ void TVyrTotalvar::DeleteLevels() {
     FResetLastList.clear();
     FEmpty.reset();
     FIsCurrency = false;
+}
+
+void TVyrTotalvar::EnsureValues() {
+    if (!FInitialized) Initialize();
 }
 
 int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {

@@ -377,6 +377,8 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
               QStringLiteral("Invalid access to totalvar: Total1"));
     EXPECT_EQ(MessageOf([&] { (void)Totals[0]->IsNull(); }),
               QStringLiteral("Invalid access to totalvar: Total1"));
+    EXPECT_EQ(Totals[0]->DataLast()->AsFloat(), 0); // and the levels are kept
+    EXPECT_EQ(Sum(0, 0), 40);
 
     // A level added after Initialize, or none, has no accumulators: it reads empty and takes nothing.
     auto* Late = Make<TVyrLevel>(&Form, QStringLiteral("Late"), Page);
