@@ -272,7 +272,7 @@ const QHash<QByteArray, char16_t>& SpecialCharacters() {
 }
 
 const QSet<QByteArray>& ParagraphBreaks() {
-    static const QSet<QByteArray> Names = {"par", "page", "sect", "row", "nestrow"};
+    static const QSet<QByteArray> Names = {"par", "sect", "row", "nestrow"};
     return Names;
 }
 
@@ -306,6 +306,7 @@ private:
     void FlushRun();
     void StartPendingParagraph();
     void EndParagraph();
+    void BreakPage();
     void FinishLastParagraph();
     void Finish();
 
@@ -343,6 +344,7 @@ private:
     bool FHaveCachedFormat = false;
     bool FHaveRunFormat = false;
     bool FParagraphPending = false;
+    bool FPageBreakPending = false;
     bool FFinished = false;
     bool FStarPending = false;
     QString FBullet;
@@ -573,6 +575,10 @@ void TRtfReader::HandleWord(const QByteArray& Word, bool HasParam, int Param) {
         EndParagraph();
         return;
     }
+    if (Word == "page") {
+        BreakPage();
+        return;
+    }
     const auto Special = SpecialCharacters().constFind(Word);
     if (Special != SpecialCharacters().constEnd()) {
         AddChar(QChar(*Special));
@@ -793,6 +799,15 @@ void TRtfReader::EndParagraph() {
     FParagraphPending = true;
 }
 
+// The paragraph after a page break starts a page. A break amid a paragraph's text ends that
+// paragraph; one at the start of a paragraph makes no empty paragraph of its own.
+void TRtfReader::BreakPage() {
+    if (Top().Dest != dText) return;
+    FlushBytes();
+    if (!FParagraphPending && (!FRun.isEmpty() || FCursor.block().length() > 1)) EndParagraph();
+    FPageBreakPending = true;
+}
+
 void TRtfReader::FinishLastParagraph() {
     if (FFinished) return;
     FFinished = true;
@@ -908,6 +923,10 @@ QTextBlockFormat TRtfReader::BlockFormat() {
     for (const TTabStop& t : p.Tabs)
         Tabs.append(QTextOption::Tab(t.Position, Kinds[t.Kind], t.Kind == 3 ? QChar(u'.') : QChar()));
     f.setTabPositions(Tabs);
+    if (FPageBreakPending) {
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        FPageBreakPending = false;
+    }
     // The bullet read before the paragraph's text belongs to this paragraph alone.
     if (!FBullet.isEmpty()) {
         f.setProperty(rbpBulletText, FBullet);

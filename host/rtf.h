@@ -37,6 +37,7 @@ enum TRichBlockProperty : int {
 // Formatted text loaded from RTF, or from plain text when the bytes hold no RTF header. Positions
 // count one per UTF-16 character and one per paragraph end between paragraphs, the way ranges of
 // characters are stored in documents; a forced line break within a paragraph is one character too.
+// A paragraph that follows a page break has the page-break-before policy in its block format.
 class TRichText {
 public:
     TRichText();

@@ -57,7 +57,8 @@ QString FormatSet(const TEnumInfo& Names, qint64 Bits) {
         if (!((Bits >> i) & 1)) continue;
         const QString Name = Names.NameOf(i);
         if (Name.isEmpty())
-            throw EWriteError(QStringLiteral("Value %s of %s has no name"), {QString::number(i), Names.TypeName()});
+            throw EWriteError(QStringLiteral("Value %s of %s has no name"),
+                              {QString::number(i), Names.TypeName()});
         Items << Name;
     }
     return u'[' + Items.join(QStringLiteral(", ")) + u']';
@@ -66,7 +67,8 @@ QString FormatSet(const TEnumInfo& Names, qint64 Bits) {
 QString FormatEnum(const TEnumInfo& Names, int Value) {
     const QString Name = Names.NameOf(Value);
     if (Name.isEmpty())
-        throw EWriteError(QStringLiteral("Value %s of %s has no name"), {QString::number(Value), Names.TypeName()});
+        throw EWriteError(QStringLiteral("Value %s of %s has no name"),
+                          {QString::number(Value), Names.TypeName()});
     return Name;
 }
 
@@ -144,7 +146,8 @@ void TWriter::WriteObjectProperties(void* Object, const TPropList* List, TPersis
         case pkObject: {
             void* Nested = Info->Object(Object);
             if (!Nested) break;
-            TPersistent* NestedPersistent = Info->ObjectIsPersistent ? static_cast<TPersistent*>(Nested) : nullptr;
+            TPersistent* NestedPersistent =
+                Info->ObjectIsPersistent ? static_cast<TPersistent*>(Nested) : nullptr;
             WriteObjectProperties(Nested, Info->ObjectProps(Nested), NestedPersistent, Name + u'.');
             if (NestedPersistent) WriteExtras(NestedPersistent, Name + u'.');
             break;
@@ -154,19 +157,9 @@ void TWriter::WriteObjectProperties(void* Object, const TPropList* List, TPersis
             if (!Handler.isEmpty()) WriteLine(Name + QStringLiteral(" = ") + Handler);
             break;
         }
-        case pkStrings: {
-            const QStringList Items = Info->Get(Object).toStringList();
-            if (Items.isEmpty()) {
-                WriteLine(Name + QStringLiteral(" = ()"));
-                break;
-            }
-            WriteLine(Name + QStringLiteral(" = ("));
-            ++FLevel;
-            for (qsizetype i = 0; i < Items.size(); ++i)
-                WriteLine(QuoteString(Items[i]) + (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
-            --FLevel;
+        case pkStrings:
+            WriteStrings(Name, Info->Get(Object).toStringList());
             break;
-        }
         case pkBinary:
             WriteBinary(Name, Info->Get(Object).toByteArray());
             break;
@@ -206,6 +199,18 @@ QString TWriter::FormatScalar(const TPropInfo& Info, const QVariant& Value) {
     default:
         throw EWriteError(QStringLiteral("Property %s cannot be written"), {Info.Name});
     }
+}
+
+void TWriter::WriteStrings(const QString& Name, const QStringList& Items) {
+    if (Items.isEmpty()) {
+        WriteLine(Name + QStringLiteral(" = ()"));
+        return;
+    }
+    WriteLine(Name + QStringLiteral(" = ("));
+    ++FLevel;
+    for (qsizetype i = 0; i < Items.size(); ++i)
+        WriteLine(QuoteString(Items[i]) + (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
+    --FLevel;
 }
 
 void TWriter::WriteBinary(const QString& Name, const QByteArray& Bytes) {
@@ -262,19 +267,9 @@ void TWriter::WriteExtras(TPersistent* Instance, const QString& Prefix) {
             case QMetaType::QByteArray:
                 WriteBinary(Name, V.toByteArray());
                 continue;
-            case QMetaType::QStringList: {
-                const QStringList Items = V.toStringList();
-                if (Items.isEmpty()) {
-                    WriteLine(Name + QStringLiteral(" = ()"));
-                    continue;
-                }
-                WriteLine(Name + QStringLiteral(" = ("));
-                ++FLevel;
-                for (qsizetype i = 0; i < Items.size(); ++i)
-                    WriteLine(QuoteString(Items[i]) + (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
-                --FLevel;
+            case QMetaType::QStringList:
+                WriteStrings(Name, V.toStringList());
                 continue;
-            }
             default:
                 throw EWriteError(QStringLiteral("Property %s cannot be written"), {Name});
             }
@@ -359,7 +354,9 @@ private:
     char16_t Peek(qsizetype Ahead = 0) const {
         return FPos + Ahead < FText.size() ? FText[FPos + Ahead].unicode() : char16_t(0);
     }
-    [[noreturn]] void Fail(const QString& Cause) const { throw TFormError{ErrorText(Cause, FLine, QString())}; }
+    [[noreturn]] void Fail(const QString& Cause) const {
+        throw TFormError{ErrorText(Cause, FLine, QString())};
+    }
 
     void SkipBlanks() {
         while (!AtEnd()) {
@@ -377,12 +374,15 @@ private:
             ++FPos;
     }
 
-    static bool IsIdentStart(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; }
+    static bool IsIdentStart(char16_t c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+    }
     static bool IsIdentChar(char16_t c) { return IsIdentStart(c) || (c >= u'0' && c <= u'9'); }
 
     // A name, with dots between its parts when Dotted.
     QString ParseIdent(bool Dotted) {
-        if (!IsIdentStart(Peek())) Fail(AtEnd() ? QStringLiteral("Unexpected end of text") : QStringLiteral("Identifier expected"));
+        if (!IsIdentStart(Peek()))
+            Fail(AtEnd() ? QStringLiteral("Unexpected end of text") : QStringLiteral("Identifier expected"));
         const qsizetype Start = FPos;
         while (true) {
             while (IsIdentChar(Peek()))
@@ -398,7 +398,9 @@ private:
 
     void Expect(char16_t c, const char* What) {
         SkipSpaces();
-        if (Peek() != c) Fail(AtEnd() ? QStringLiteral("Unexpected end of text") : QStringLiteral("%1 expected").arg(QLatin1String(What)));
+        if (Peek() != c)
+            Fail(AtEnd() ? QStringLiteral("Unexpected end of text")
+                         : QStringLiteral("%1 expected").arg(QLatin1String(What)));
         ++FPos;
     }
 
@@ -407,7 +409,8 @@ private:
         TObjNode Node;
         Node.Line = FLine;
         const QString Keyword = ParseIdent(false);
-        if (Keyword.compare(QLatin1String("object"), Qt::CaseInsensitive) != 0) Fail(QStringLiteral("'object' expected"));
+        if (Keyword.compare(QLatin1String("object"), Qt::CaseInsensitive) != 0)
+            Fail(QStringLiteral("'object' expected"));
         SkipSpaces();
         QString First = ParseIdent(false);
         SkipSpaces();
@@ -489,7 +492,9 @@ private:
             while (true) {
                 SkipBlanks();
                 if (Peek() == u')') break;
-                if (Peek() != u'\'' && Peek() != u'#') Fail(AtEnd() ? QStringLiteral("Unexpected end of text") : QStringLiteral("String expected"));
+                if (Peek() != u'\'' && Peek() != u'#')
+                    Fail(AtEnd() ? QStringLiteral("Unexpected end of text")
+                                 : QStringLiteral("String expected"));
                 V.Items << ParseString();
             }
             ++FPos;
@@ -510,7 +515,8 @@ private:
             if (Hex.size() % 2) Fail(QStringLiteral("Invalid binary value"));
             V.Bytes = QByteArray::fromHex(Hex);
         } else {
-            Fail(AtEnd() || c == u'\n' ? QStringLiteral("Value expected") : QStringLiteral("Invalid property value"));
+            Fail(AtEnd() || c == u'\n' ? QStringLiteral("Value expected")
+                                       : QStringLiteral("Invalid property value"));
         }
         return V;
     }
@@ -542,7 +548,8 @@ private:
                     ++FPos;
                 }
                 const qsizetype Start = FPos;
-                while (Hex ? std::isxdigit(Peek() < 128 ? int(Peek()) : 0) : (Peek() >= u'0' && Peek() <= u'9'))
+                while (Hex ? std::isxdigit(Peek() < 128 ? int(Peek()) : 0)
+                           : (Peek() >= u'0' && Peek() <= u'9'))
                     ++FPos;
                 bool Ok = false;
                 const uint Code = FText.mid(Start, FPos - Start).toUInt(&Ok, Hex ? 16 : 10);
@@ -578,9 +585,11 @@ private:
             ++FPos;
             if (IsIdentStart(Peek())) {
                 const QString Word = ParseIdent(false);
-                if (Word.compare(QLatin1String("INF"), Qt::CaseInsensitive) != 0) Fail(QStringLiteral("Invalid number"));
+                if (Word.compare(QLatin1String("INF"), Qt::CaseInsensitive) != 0)
+                    Fail(QStringLiteral("Invalid number"));
                 V.Kind = TValue::vFloat;
-                V.Float = Negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+                V.Float = Negative ? -std::numeric_limits<double>::infinity()
+                                   : std::numeric_limits<double>::infinity();
                 return;
             }
         }
@@ -669,7 +678,8 @@ QVariant PublishedValue(const TPropInfo& Info, const TValue& V) {
         InvalidValue();
     case pkFloat:
         if (V.Kind == TValue::vFloat) return QVariant(V.Float);
-        if (V.Kind == TValue::vInteger) return QVariant(V.Text.startsWith(u'-') && V.Int == 0 ? -0.0 : double(V.Int));
+        if (V.Kind == TValue::vInteger)
+            return QVariant(V.Text.startsWith(u'-') && V.Int == 0 ? -0.0 : double(V.Int));
         if (V.Kind == TValue::vIdent && V.Text.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0)
             return QVariant(std::numeric_limits<double>::quiet_NaN());
         if (V.Kind == TValue::vIdent && V.Text.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0)
@@ -701,7 +711,8 @@ QVariant PublishedValue(const TPropInfo& Info, const TValue& V) {
     case pkColor:
         if (V.Kind == TValue::vIdent) {
             auto C = ColorNames().Find(V.Text);
-            if (!C) throw EReadError(QStringLiteral("Cannot find %s in %s"), {V.Text, QStringLiteral("TColor")});
+            if (!C)
+                throw EReadError(QStringLiteral("Cannot find %s in %s"), {V.Text, QStringLiteral("TColor")});
             return QVariant(static_cast<qint64>(*C));
         }
         if (V.Kind == TValue::vInteger) return QVariant(V.Int);
@@ -795,6 +806,7 @@ struct TReader::TImpl {
     std::vector<TFixup> Fixups;
     std::vector<TWaitingReference> Waiting;
     QSet<TComponent*> Before;
+    QString StoredRootName; // the root's name in the text, which may differ from the root's own
 
     explicit TImpl(TComponent* ARoot) : Root(ARoot) {
         for (int i = 0; i < Root->ComponentCount(); ++i)
@@ -802,7 +814,8 @@ struct TReader::TImpl {
     }
 
     [[noreturn]] static void Fail(const Exception& E, int Line, const QString& Path) {
-        throw TFormError{ErrorText(E.Message(), Line, Path), dynamic_cast<const EClassNotFound*>(&E) != nullptr};
+        throw TFormError{ErrorText(E.Message(), Line, Path),
+                         dynamic_cast<const EClassNotFound*>(&E) != nullptr};
     }
 
     TComponent* MakeObject(const TObjNode& Node, TComponent* Enclosing, TWinControl* TopParent) {
@@ -896,6 +909,10 @@ struct TReader::TImpl {
         }
     }
 
+    bool IsRootName(const QString& Name) const {
+        return SameName(Name, Root->Name()) || (!StoredRootName.isEmpty() && SameName(Name, StoredRootName));
+    }
+
     // Fixes up the references once every object exists; those into forms not loaded yet wait.
     void FixUp() {
         for (const TFixup& F : Fixups) {
@@ -905,18 +922,18 @@ struct TReader::TImpl {
                 if (Dot >= 0) {
                     const QString Module = F.Target.left(Dot);
                     const QString Name = F.Target.mid(Dot + 1);
-                    if (SameName(Module, Root->Name())) {
+                    if (IsRootName(Module)) {
                         Target = Root->FindComponent(Name);
                     } else if (TComponent* Other = FindRoot(Module)) {
                         Target = Other->FindComponent(Name);
                     } else {
-                        Waiting.push_back({std::make_unique<TComponentRef<TComponent>>(F.Holder), F.Object, F.Info,
-                                           Module, Name});
+                        Waiting.push_back({std::make_unique<TComponentRef<TComponent>>(F.Holder), F.Object,
+                                           F.Info, Module, Name});
                         continue;
                     }
                 } else {
                     Target = Root->FindComponent(F.Target);
-                    if (!Target && SameName(F.Target, Root->Name())) Target = Root;
+                    if (!Target && IsRootName(F.Target)) Target = Root;
                     if (!Target) Target = FindRoot(F.Target);
                 }
                 if (!Target) throw EReadError(QStringLiteral("Cannot find component %s"), {F.Target});
@@ -997,6 +1014,7 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
     }
     const TObjNode& Node = Nodes.front();
     TImpl Impl(FRoot);
+    Impl.StoredRootName = Node.Name;
     const QString OldName = FRoot->Name();
     const bool WasLoading = FRoot->HasState(csLoading);
     const bool WasReading = FRoot->HasState(csReading);
@@ -1013,8 +1031,9 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
     };
     try {
         if (!FRoot->ClassNameIs(Node.ClassName))
-            throw TFormError{ErrorText(QStringLiteral("The form holds a %1, not a %2").arg(Node.ClassName, FRoot->ClassName()),
-                                       Node.Line, Node.Name)};
+            throw TFormError{ErrorText(
+                QStringLiteral("The form holds a %1, not a %2").arg(Node.ClassName, FRoot->ClassName()),
+                Node.Line, Node.Name)};
         FRoot->IncludeState(csLoading | csReading);
         if (FRoot->Name().isEmpty() && !Node.Name.isEmpty()) {
             try {

@@ -496,7 +496,7 @@ constexpr PaperEntry PaperTable[] = {
     {13, 257, 182, puMM},       {14, 13, 8.5, puInch},      {15, 275, 215, puMM},
     {16, 14, 10, puInch},       {17, 17, 11, puInch},       {18, 11, 8.5, puInch},
     {19, 8.875, 3.875, puInch}, {20, 9.5, 4.125, puInch},   {21, 10.375, 4.5, puInch},
-    {22, 11, 4.75, puInch},     {23, 11.5, 5, puInch},      {24, 22, 17, puInch},
+    {22, 11, 4.5, puInch},      {23, 11.5, 5, puInch},      {24, 22, 17, puInch},
     {25, 34, 22, puInch},       {26, 44, 34, puInch},       {27, 220, 110, puMM},
     {28, 229, 162, puMM},       {29, 458, 324, puMM},       {30, 324, 229, puMM},
     {31, 162, 114, puMM},       {32, 229, 114, puMM},       {33, 353, 250, puMM},

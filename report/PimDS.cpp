@@ -177,7 +177,8 @@ void TPimDataLink::ActiveChanged() {
 
 // TVyrDSGuide
 
-TVyrDSGuide::TVyrDSGuide(TComponent* AOwner) : TControl(AOwner), FDataLink(std::make_unique<TPimDataLink>(this)) {
+TVyrDSGuide::TVyrDSGuide(TComponent* AOwner)
+    : TControl(AOwner), FDataLink(std::make_unique<TPimDataLink>(this)) {
     SetBounds(0, 0, 0, 0);
     TControl::SetVisible(false);
 }

@@ -47,28 +47,44 @@ enum THeadCheck { hcVisible, hcNewPage, hcNewPageRepeat, hcStretch };
 
 TCheckBox* HeadCheck(const TVyrBandHead* Strip, int Which) {
     switch (Which) {
-    case hcVisible: return Strip->VisibleCheck();
-    case hcNewPage: return Strip->NewPageCheck();
-    case hcNewPageRepeat: return Strip->NewPageRepeatCheck();
-    default: return Strip->StretchCheck();
+    case hcVisible:
+        return Strip->VisibleCheck();
+    case hcNewPage:
+        return Strip->NewPageCheck();
+    case hcNewPageRepeat:
+        return Strip->NewPageRepeatCheck();
+    default:
+        return Strip->StretchCheck();
     }
 }
 
 bool BandFlag(const TVyrBand* Band, int Which) {
     switch (Which) {
-    case hcVisible: return Band->Visible();
-    case hcNewPage: return Band->NewPage();
-    case hcNewPageRepeat: return Band->NewPageRepeat();
-    default: return Band->Stretch();
+    case hcVisible:
+        return Band->Visible();
+    case hcNewPage:
+        return Band->NewPage();
+    case hcNewPageRepeat:
+        return Band->NewPageRepeat();
+    default:
+        return Band->Stretch();
     }
 }
 
 void SetBandFlag(TVyrBand* Band, int Which, bool Value) {
     switch (Which) {
-    case hcVisible: Band->SetVisible(Value); break;
-    case hcNewPage: Band->SetNewPage(Value); break;
-    case hcNewPageRepeat: Band->SetNewPageRepeat(Value); break;
-    default: Band->SetStretch(Value); break;
+    case hcVisible:
+        Band->SetVisible(Value);
+        break;
+    case hcNewPage:
+        Band->SetNewPage(Value);
+        break;
+    case hcNewPageRepeat:
+        Band->SetNewPageRepeat(Value);
+        break;
+    default:
+        Band->SetStretch(Value);
+        break;
     }
 }
 
@@ -85,7 +101,9 @@ TVyrBandHead::~TVyrBandHead() = default;
 TVyrPage::TVyrPage(TComponent* AOwner)
     : TScrollBox(AOwner), FDataLink(std::make_unique<TDataLink>()), FFullDSList(std::make_unique<TList>()),
       FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
+      FPageSetup(std::make_unique<TVyrPageSetup>()),
       FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+    FPageSetup->SetPage(this);
     SetColor(clWhite);
     SetBounds(Left(), Top(), 9 * Screen()->PixelsPerInch(), 400);
     FStartDateTime = QDate(1899, 12, 30).daysTo(QDate::currentDate());
@@ -340,6 +358,52 @@ void TVyrPage::PaintArrow(TComponent* Sender) {
     C->Polygon({TPoint{1, H - 1}, TPoint{W / 2, 1}, TPoint{W - 1, H - 1}});
 }
 
+// Update-level wiring
+
+std::vector<TVyrVar*> TVyrPage::VarsOf(const TVyrLevel* Level) const {
+    std::vector<TVyrVar*> Result;
+    if (FVars)
+        for (TVyrVar* V : *FVars)
+            if (V->UpdateLevel() == Level) Result.push_back(V);
+    return Result;
+}
+
+void TVyrPage::UpdateVars(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateLast();
+}
+
+void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateData();
+}
+
+void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->ResetData();
+}
+
+void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->ReverseUpdate();
+}
+
+void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
+    if (!FTotalVars) return;
+    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    for (TVyrTotalvar* T : Totals)
+        T->ResetLevel(Level);
+}
+
+void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->SetUpdateMode(Mode);
+}
+
 // Band order
 
 // Builds the new band flow: each band is attached once, with its companions in their order.
@@ -371,8 +435,8 @@ public:
         if (ListHas(P->FBands, Band) && Appended.insert(Band).second) {
             NewBands.push_back(Band);
             if (P->Designing() && P->FBandHeads) {
-                const auto Index = static_cast<size_t>(
-                    std::find(P->FBands->begin(), P->FBands->end(), Band) - P->FBands->begin());
+                const auto Index = static_cast<size_t>(std::find(P->FBands->begin(), P->FBands->end(), Band) -
+                                                       P->FBands->begin());
                 if (Index < P->FBandHeads->size()) NewHeads.push_back((*P->FBandHeads)[Index]);
             }
         }
@@ -389,7 +453,8 @@ public:
         while (!List.empty()) {
             size_t Best = 0;
             for (size_t i = 1; i < List.size(); ++i)
-                if (TiesToLast ? List[i]->Order() <= List[Best]->Order() : List[i]->Order() < List[Best]->Order())
+                if (TiesToLast ? List[i]->Order() <= List[Best]->Order()
+                               : List[i]->Order() < List[Best]->Order())
                     Best = i;
             TVyrBand* B = List[Best];
             List.erase(List.begin() + static_cast<std::ptrdiff_t>(Best));
@@ -453,7 +518,8 @@ void TVyrPage::OrderBands() {
     if (Designing() && FBandHeads) {
         std::vector<TVyrBandHead*> Dropped;
         for (TVyrBandHead* Strip : *FBandHeads)
-            if (std::find(B.NewHeads.begin(), B.NewHeads.end(), Strip) == B.NewHeads.end()) Dropped.push_back(Strip);
+            if (std::find(B.NewHeads.begin(), B.NewHeads.end(), Strip) == B.NewHeads.end())
+                Dropped.push_back(Strip);
         *FBandHeads = B.NewHeads;
         for (TVyrBandHead* Strip : Dropped) {
             Strip->SetParent(nullptr);
@@ -501,8 +567,8 @@ void TVyrPage::ArrangeBands() {
 
 // Main bands
 
-TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase, int Height,
-                                 int Top, bool BandVisible, bool IsHeader) {
+TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, const QString& NameBase,
+                                 int Height, int Top, bool BandVisible, bool IsHeader) {
     auto* Band = new TVyrBand(Owner());
     Field = Band;
     Band->SetParent(this);
@@ -582,8 +648,9 @@ void TVyrPage::UpdateVarList() {
 
     for (int i = 0; i < FFullDSList->Count(); ++i) {
         auto* DS = static_cast<TDataSource*>(FFullDSList->Items(i));
-        const bool Guided = FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
-                                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
+        const bool Guided =
+            FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
+                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
         if (Guided) continue;
         const QString Name = i < FFullDSNames->Count() ? FFullDSNames->Strings(i) : QString();
         bool Excluded = false;
@@ -652,55 +719,6 @@ void TVyrPage::VarChanged() {
     SendMessage(FPageManager, WM_VYR_VARCHANGED);
 }
 
-std::vector<TVyrVar*> TVyrPage::VarsAt(const TVyrLevel* Level) const {
-    std::vector<TVyrVar*> Result;
-    if (!Level || !FVars) return Result;
-    // A copy: a handler run by an update may add or free variables.
-    for (TVyrVar* Var : *FVars)
-        if (Var->UpdateLevel() == Level) Result.push_back(Var);
-    return Result;
-}
-
-void TVyrPage::UpdateVars(TVyrLevel* Level) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->UpdateLast();
-}
-
-void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
-    UpdateVars(Level);
-    const std::vector<TVyrVar*> Vars = VarsAt(Level);
-    for (TVyrVar* Var : Vars)
-        Var->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* Var : Vars)
-        Var->UpdateData();
-}
-
-void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
-    UpdateVars(Level);
-    const std::vector<TVyrVar*> Vars = VarsAt(Level);
-    for (TVyrVar* Var : Vars)
-        Var->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* Var : Vars)
-        Var->ResetData();
-}
-
-void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->ReverseUpdate();
-}
-
-void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
-    if (!FTotalVars) return;
-    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
-    for (TVyrTotalvar* Total : Totals)
-        Total->ResetLevel(Level);
-}
-
-void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->SetUpdateMode(Mode);
-}
-
 void TVyrPage::UpdateData() {
     if (!FVars) return;
     const std::vector<TVyrVar*> Vars = *FVars;
@@ -731,22 +749,33 @@ int TVyrPage::getppi() const {
 }
 
 int TVyrPage::getpagewidth() const {
-    // Letter paper with half-inch margins until the page has its page setup.
-    return Round(7.5 * getppi());
+    double Inches = FPageSetup->PrintWidth();
+    if (FPageSetup->Units() != unitInches) Inches = FPageSetup->UM()->ToIn(Inches, FPageSetup->Units());
+    return static_cast<int>(Round(Inches * getppi()));
+}
+
+void TVyrPage::SetPageSetup(const TVyrPageSetup* Value) {
+    FPageSetup->Assign(Value);
+    // Assigning copies the other setup's page too; this one stays with this page.
+    FPageSetup->SetPage(this);
+}
+
+void TVyrPage::PageSetupChanged() {
+    if (FReport) FReport->PositionButtons();
+    ArrangeBands();
+    Invalidate();
+    if (FReport && FReport->RepDesign()) FReport->RepDesign()->RulerInvalid();
+    if (FBands)
+        for (TVyrBand* B : *FBands)
+            B->Invalidate();
 }
 
 bool TVyrPage::GetAllowDelete() const {
-    const bool FormGoing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
-    return !Designing() || FAllowDelete || FormGoing || !Parent();
+    return !Designing() || FAllowDelete || VyrFormGoing(this) || !Parent();
 }
 
 void TVyrPage::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrPage::CheckDelete() {
@@ -758,7 +787,8 @@ void TVyrPage::DesignerModified() {
     if (!DesignerModifiedHook()) return;
     // A frame's page belongs to the form that holds the frame.
     TComponent* Form = Owner();
-    while (Form && Form->Owner() && !dynamic_cast<TCustomForm*>(Form)) Form = Form->Owner();
+    while (Form && Form->Owner() && !dynamic_cast<TCustomForm*>(Form))
+        Form = Form->Owner();
     DesignerModifiedHook()(Form);
 }
 
@@ -839,7 +869,8 @@ void TVyrPage::DefineProperties(TFiler* Filer) {
         QStringLiteral("Order"), [this](const QVariant& Value) { FOrder = Value.toInt(); },
         [this] { return QVariant(FOrder); }, true);
     // Older forms name the master data set; it comes from the data source now.
-    Filer->DefineProperty(QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
+    Filer->DefineProperty(
+        QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
     Filer->DefineProperty(
         QStringLiteral("NoDsgList"),
         [this](const QVariant& Value) {
@@ -863,6 +894,11 @@ void TVyrPage::Loaded() {
     SetBandChecks();
 }
 
+void TVyrPage::Resize() {
+    TScrollBox::Resize();
+    ArrangeBands();
+}
+
 void TVyrPage::HandleAddBands() {
     if (!Designing() || LoadingOrReading() || FBands) return;
     TComponentRef<TVyrPage> Self(this);
@@ -878,9 +914,14 @@ void TVyrPage::HandleUpdateVarList() {
 
 void TVyrPage::WndProc(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_VYR_ADDBANDS: HandleAddBands(); return;
-    case WM_VYR_UPDATEVARLIST: HandleUpdateVarList(); return;
-    default: TScrollBox::WndProc(Message);
+    case WM_VYR_ADDBANDS:
+        HandleAddBands();
+        return;
+    case WM_VYR_UPDATEVARLIST:
+        HandleUpdateVarList();
+        return;
+    default:
+        TScrollBox::WndProc(Message);
     }
 }
 
@@ -903,7 +944,8 @@ void TVyrPage::BeforeDestruction() {
 namespace {
 
 const TEnumInfo& OutputTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrOutputType"), {QStringLiteral("otNormal"), QStringLiteral("otRichText")});
+    static const TEnumInfo Names(QStringLiteral("TVyrOutputType"),
+                                 {QStringLiteral("otNormal"), QStringLiteral("otRichText")});
     return Names;
 }
 
@@ -918,6 +960,7 @@ const TEnumInfo& OutputTypeNames() {
         .Default(false)
         .Enumeration("BorderType", VyrBorderTypeNames(), &TVyrPage::BorderType, &TVyrPage::SetBorderType)
         .Default(btNone)
+        .Object("PageSetup", &TVyrPage::PageSetup)
         .Event("OnPreview", &TVyrPage::OnPreview)
         .Event("OnUpdateStatus", &TVyrPage::OnUpdateStatus)
         .String("PimFileName", &TVyrPage::PimFileName, &TVyrPage::SetPimFileName)

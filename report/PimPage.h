@@ -2,8 +2,10 @@
 #include "host/controls.h"
 #include "host/db.h"
 #include "host/lists.h"
+#include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrVar.h"
 
 #include <functional>
 #include <memory>
@@ -22,7 +24,6 @@ class TVyrLevel;
 class TVyrPageSetup;
 class TVyrTotalvar;
 class TVyrVar;
-enum TVyrUpdateMode : uint8_t;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -77,7 +78,7 @@ using TVyrOnUpdateStatus = std::function<void(TVyrPage* Page, TVyrStatus Stat)>;
 
 // The container of one band layout: registries of its bands, groups, labels, variables, levels and
 // data-source guides, the ordered band flow and the design-time stacking of the bands.
-class TVyrPage : public TScrollBox {
+class TVyrPage : public TScrollBox, public TVyrPageSetupHost {
 public:
     explicit TVyrPage(TComponent* AOwner);
     ~TVyrPage() override;
@@ -119,6 +120,16 @@ public:
     // A band being freed leaves every band registry and main-band field of the page.
     void ForgetBand(TVyrBand* Band);
 
+    // What a level update does to the variables of that level, in list order.
+    virtual void UpdateVars(TVyrLevel* Level);
+    void UpdateDataLevel(TVyrLevel* Level);
+    void ResetDataLevel(TVyrLevel* Level);
+    void ReverseUpdateDataLevel(TVyrLevel* Level);
+    void ResetTotalLevel(TVyrLevel* Level);
+    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+    // Every variable of the page computes what is marked.
+    void UpdateData();
+
     // Turns the registered bands into the one ordered flow that generation walks.
     virtual void OrderBands();
     // Stacks the bands and their head strips at design time.
@@ -131,18 +142,6 @@ public:
     void UpdatePageManager();
     void PostUpdateVarlist();
     void VarChanged();
-
-    // The level wiring of the variables: each acts on the variables whose update level is Level, in
-    // list order; a nil level has none.
-    virtual void UpdateVars(TVyrLevel* Level);
-    void UpdateDataLevel(TVyrLevel* Level);
-    void ResetDataLevel(TVyrLevel* Level);
-    void ReverseUpdateDataLevel(TVyrLevel* Level);
-    // Marks Level of every total variable for reset, whatever the total's own level.
-    void ResetTotalLevel(TVyrLevel* Level);
-    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
-    // Every variable of the page computes what is marked.
-    void UpdateData();
 
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.
@@ -178,6 +177,10 @@ public:
     virtual void SetOrder(int Pos);
     const QString& PageName() const { return FPageName; }
     virtual void SetPageName(const QString& Name) { FPageName = Name; }
+    // The page's paper, margins and destination; the page owns it.
+    TVyrPageSetup* PageSetup() const { return FPageSetup.get(); }
+    void SetPageSetup(const TVyrPageSetup* Value);
+    void PageSetupChanged() override;
     TComponent* PageManager() const { return FPageManager; }
     void SetPageManager(TComponent* Value);
     TPimDataSourceManager* DataSourceManager() const { return FDataSourceManager.get(); }
@@ -241,6 +244,10 @@ public:
     void CheckDelete() override;
     void BeforeDestruction() override;
 
+protected:
+    void Resize() override;
+
+public:
     TVyrOnUpdateStatus OnUpdateStatus;
     TNotifyEvent OnPreview;
     TNotifyEvent OnUpdate;
@@ -268,8 +275,8 @@ private:
                            int Top, bool BandVisible, bool IsHeader);
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
-    TVyrLevel* LevelOf(const TVyrBand* Band) const;
-    std::vector<TVyrVar*> VarsAt(const TVyrLevel* Level) const;
+    // The variables of a level, copied: an update may add or free variables.
+    std::vector<TVyrVar*> VarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;
@@ -304,6 +311,7 @@ private:
     bool FAllowDelete = false;
     bool FClipLabels = false;
     QString FPageName;
+    std::unique_ptr<TVyrPageSetup> FPageSetup;
     double FStartDateTime = 0;
     TVyrBorderType FBorderType = btNone;
     TVyrOutputType FOutputType = otNormal;

@@ -8,15 +8,6 @@
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
-namespace {
-
-// The form is being freed: its components go without asking.
-bool FormGoing(const TComponent* Component) {
-    return Component->HasState(csDestroying) || (Component->Owner() && Component->Owner()->HasState(csDestroying));
-}
-
-} // namespace
-
 // TVyrReserveSpace
 
 TVyrReserveSpace::TVyrReserveSpace(TVyrBand* AOwner) : FOwner(AOwner) {}
@@ -144,22 +135,41 @@ int TVyrBand::getppi() const {
 }
 
 bool TVyrBand::GetAllowDelete() const {
-    return !HasState(csDesigning) || FAllowDelete || FormGoing(this) || !Parent() || PimIsAncestor(this);
+    return !HasState(csDesigning) || FAllowDelete || VyrFormGoing(this) || !Parent() || PimIsAncestor(this);
 }
 
 void TVyrBand::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        // Still here: the refusal goes no further.
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrBand::CheckDelete() {
     TCustomPanel::CheckDelete();
     if (!GetAllowDelete()) throw Exception(LoadStr(SNoDeleteBand));
+}
+
+namespace {
+
+// The design companion of the report a control lies in, at design time only.
+TVyrRptDsgn* DesignOf(const TComponent* Control, TVyrReport* Report) {
+    if (!Control->HasState(csDesigning) || !Report) return nullptr;
+    return Report->RepDesign();
+}
+
+} // namespace
+
+bool TVyrBand::BandDragOver(TComponent* Source, int X, int Y) {
+    TVyrRptDsgn* Design = DesignOf(this, GetReport());
+    const bool Accept = Design && Design->VyrDropOK(Source);
+    if (Accept) Design->RulerXY(X, Top() + Y);
+    return Accept;
+}
+
+void TVyrBand::BandDragDrop(TComponent* Source, int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->VyrDroplabels(Source, this, X, Y);
+}
+
+void TVyrBand::MouseMovement(int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->RulerXY(X, Top() + Y);
 }
 
 void TVyrBand::InsertLabel(TVyrLabel* Label) {
@@ -235,7 +245,8 @@ TVyrBand* MainOf(TVyrBand* Attached) {
     // A chain of attachments that loops back ends where it started.
     TVyrBand* B = Attached;
     for (int Guard = 0; Guard < 1000 && B && B->Band() && B->Band() != Attached; ++Guard) {
-        if (dynamic_cast<TVyrSubBand*>(B) || dynamic_cast<TVyrSubDataBand*>(B) || dynamic_cast<TVyrDataHeadBand*>(B))
+        if (dynamic_cast<TVyrSubBand*>(B) || dynamic_cast<TVyrSubDataBand*>(B) ||
+            dynamic_cast<TVyrDataHeadBand*>(B))
             B = B->Band();
         else
             break;
@@ -334,7 +345,8 @@ void TVyrSubDataBand::Notification(TComponent* AComponent, TOperation Operation)
 void TVyrSubDataBand::DefineProperties(TFiler* Filer) {
     TVyrBand::DefineProperties(Filer);
     // Older forms name the data set; it comes from the data source now.
-    Filer->DefineProperty(QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
+    Filer->DefineProperty(
+        QStringLiteral("DataSet"), [](const QVariant&) {}, [] { return QVariant(); }, false);
 }
 
 void TVyrSubDataBand::InsertKind(TVyrPage* Page) {
@@ -445,16 +457,11 @@ void TVyrGroup::DeleteBands() {
 }
 
 bool TVyrGroup::GetAllowDelete() const {
-    return !HasState(csDesigning) || FAllowDelete || FormGoing(this) || !Parent() || PimIsAncestor(this);
+    return !HasState(csDesigning) || FAllowDelete || VyrFormGoing(this) || !Parent() || PimIsAncestor(this);
 }
 
 void TVyrGroup::SafeDelete() {
-    FAllowDelete = true;
-    try {
-        Free();
-    } catch (...) {
-        FAllowDelete = false;
-    }
+    VyrSafeDelete(this);
 }
 
 void TVyrGroup::CheckDelete() {
@@ -497,7 +504,7 @@ void TVyrGroup::DefineProperties(TFiler* Filer) {
 }
 
 void TVyrGroup::BeforeDestruction() {
-    if (FAllowDelete && !FormGoing(this)) DeleteBands();
+    if (FAllowDelete && !VyrFormGoing(this)) DeleteBands();
     if (TVyrPage* P = getpage()) P->RemoveGroup(this);
     TControl::BeforeDestruction();
 }
@@ -506,7 +513,8 @@ void TVyrGroup::BeforeDestruction() {
 
 TVyrLabel::TVyrLabel(TComponent* AOwner)
     : TGraphicControl(AOwner), FBrush(std::make_unique<TBrush>()), FBrushSet(std::make_unique<TBrush>()),
-      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()), FBorderPen(std::make_unique<TPen>()) {
+      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()),
+      FBorderPen(std::make_unique<TPen>()) {
     SetBounds(0, 0, 65, 17);
 }
 
@@ -585,6 +593,13 @@ int TVyrLabel::GetPPI() const {
     return B ? B->getppi() : Screen()->PixelsPerInch();
 }
 
+void TVyrLabel::MouseMovement(int X, int Y) {
+    TVyrBand* B = Band();
+    if (!B) return;
+    if (TVyrRptDsgn* Design = DesignOf(this, B->GetReport()))
+        Design->RulerXY(Left() + X, B->Top() + Top() + Y);
+}
+
 void TVyrLabel::SetParent(TWinControl* AParent) {
     if (AParent == Parent()) return;
     auto* NewBand = dynamic_cast<TVyrBand*>(AParent);
@@ -607,8 +622,9 @@ void TVyrLabel::BeforeDestruction() {
 // Published properties and classes of stored forms
 
 const TEnumInfo& VyrBorderTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrBorderType"), {QStringLiteral("btNone"), QStringLiteral("btSingle"),
-                                                                    QStringLiteral("btUnderLine"), QStringLiteral("btSmall")});
+    static const TEnumInfo Names(QStringLiteral("TVyrBorderType"),
+                                 {QStringLiteral("btNone"), QStringLiteral("btSingle"),
+                                  QStringLiteral("btUnderLine"), QStringLiteral("btSmall")});
     return Names;
 }
 
@@ -622,28 +638,31 @@ namespace {
 
 const TEnumInfo& ShadeNames() {
     static const TEnumInfo Names(QStringLiteral("TPimShadePercent"),
-                                 {QStringLiteral("spNone"), QStringLiteral("spVeryDark"), QStringLiteral("spDark"),
-                                  QStringLiteral("spMedDark"), QStringLiteral("spMedium"), QStringLiteral("spMedLight"),
+                                 {QStringLiteral("spNone"), QStringLiteral("spVeryDark"),
+                                  QStringLiteral("spDark"), QStringLiteral("spMedDark"),
+                                  QStringLiteral("spMedium"), QStringLiteral("spMedLight"),
                                   QStringLiteral("spLight")});
     return Names;
 }
 
 const TEnumInfo& ClipTypeNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrClipTypes"),
-                                 {QStringLiteral("ctDefault"), QStringLiteral("ctClip"), QStringLiteral("ctNoClip")});
+    static const TEnumInfo Names(
+        QStringLiteral("TVyrClipTypes"),
+        {QStringLiteral("ctDefault"), QStringLiteral("ctClip"), QStringLiteral("ctNoClip")});
     return Names;
 }
 
 const TEnumInfo& VerticalAlignNames() {
     static const TEnumInfo Names(QStringLiteral("TVyrVerticalAlign"),
-                                 {QStringLiteral("laTop"), QStringLiteral("laMiddle"), QStringLiteral("laBottom"),
-                                  QStringLiteral("laCenterVert")});
+                                 {QStringLiteral("laTop"), QStringLiteral("laMiddle"),
+                                  QStringLiteral("laBottom"), QStringLiteral("laCenterVert")});
     return Names;
 }
 
 const TEnumInfo& HorizontalAlignNames() {
-    static const TEnumInfo Names(QStringLiteral("TVyrHorizontalAlign"),
-                                 {QStringLiteral("laLeft"), QStringLiteral("laCenter"), QStringLiteral("laRight")});
+    static const TEnumInfo Names(
+        QStringLiteral("TVyrHorizontalAlign"),
+        {QStringLiteral("laLeft"), QStringLiteral("laCenter"), QStringLiteral("laRight")});
     return Names;
 }
 
@@ -680,6 +699,7 @@ const TEnumInfo& HorizontalAlignNames() {
         .Default(clBtnFace)
         .Publish("Font")
         .Publish("ParentColor")
+        .Default(true)
         .Publish("ParentFont");
     DeclareProperties<TVyrSubBand, TVyrBand>()
         .Boolean("Above", &TVyrSubBand::Above, &TVyrSubBand::SetAbove)
@@ -701,7 +721,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Default(0);
     DeclareProperties<TVyrSubDataBand, TVyrBand>()
         .Reference("DataSource", &TVyrSubDataBand::DataSource, &TVyrSubDataBand::SetDataSource)
-        .Enumeration("DataRange", VyrDataRangeNames(), &TVyrSubDataBand::DataRange, &TVyrSubDataBand::SetDataRange)
+        .Enumeration("DataRange", VyrDataRangeNames(), &TVyrSubDataBand::DataRange,
+                     &TVyrSubDataBand::SetDataRange)
         .Default(drAllRecords)
         .Boolean("CloseDataSet", &TVyrSubDataBand::CloseDataSet, &TVyrSubDataBand::SetCloseDataSet)
         .Default(false)
@@ -738,7 +759,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Enumeration("ClipType", ClipTypeNames(), &TVyrLabel::ClipType, &TVyrLabel::SetClipType)
         .Default(ctDefault)
         .NotPublished()
-        .Enumeration("AlignVertical", VerticalAlignNames(), &TVyrLabel::AlignVertical, &TVyrLabel::SetVerticalAlign)
+        .Enumeration("AlignVertical", VerticalAlignNames(), &TVyrLabel::AlignVertical,
+                     &TVyrLabel::SetVerticalAlign)
         .Default(laBottom)
         .NotPublished()
         .Enumeration("AlignHorizontal", HorizontalAlignNames(), &TVyrLabel::AlignHorizontal,
@@ -773,8 +795,8 @@ const TEnumInfo& HorizontalAlignNames() {
         .Boolean("IsVisible", &TVyrLabel::IsVisible, &TVyrLabel::SetIsVisible)
         .Default(true)
         .NotPublished();
-    RegisterClasses<TVyrBand, TVyrSubBand, TVyrOverlayBand, TVyrSubDataBand, TVyrDataHeadBand, TVyrDataFootBand,
-                    TVyrGroup>();
+    RegisterClasses<TVyrBand, TVyrSubBand, TVyrOverlayBand, TVyrSubDataBand, TVyrDataHeadBand,
+                    TVyrDataFootBand, TVyrGroup>();
     return true;
 }();
 

@@ -13,7 +13,8 @@
 namespace {
 
 // The alignments the design box can have; another stored name leaves it as it is.
-const std::array<const char16_t*, 6> SAlignNames = {u"alNone", u"alTop", u"alBottom", u"alLeft", u"alRight", u"alClient"};
+const std::array<const char16_t*, 6> SAlignNames = {u"alNone", u"alTop",   u"alBottom",
+                                                    u"alLeft", u"alRight", u"alClient"};
 
 } // namespace
 
@@ -22,7 +23,8 @@ TVyrRptDsgn::~TVyrRptDsgn() = default;
 // TVyrReport
 
 TVyrReport::TVyrReport(TComponent* AOwner) : TScrollBox(AOwner) {
-    SetBounds(Left(), Top(), 400, 200);
+    // The box's first size is not the size it is restored to.
+    TScrollBox::SetBounds(Left(), Top(), 400, 200);
     if (HasState(csDesigning)) {
         HorzScrollBar().Visible = false;
         VertScrollBar().Visible = false;
@@ -102,17 +104,15 @@ void TVyrReport::Redraw() {
 }
 
 bool TVyrReport::GetAllowDelete() const {
-    const bool FormGoing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
-    return !HasState(csDesigning) || FormGoing || !Parent();
+    return !HasState(csDesigning) || VyrFormGoing(this) || !Parent();
 }
 
 void TVyrReport::SaveToFile(const QString& FileName) const {
-    (void)FileName; // PENDING stored forms
-    // WriteComponentFile(FileName, Owner() ? Owner() : const_cast<TVyrReport*>(this));
+    WriteComponentFile(FileName, Owner() ? Owner() : const_cast<TVyrReport*>(this));
 }
 
 TVyrReport* TVyrReport::LoadReport(const QString& FileName, TComponent* Owner) {
-    (void)FileName; // PENDING ReadComponentFile(FileName, Owner);
+    ReadComponentFile(FileName, Owner);
     for (int i = 0; i < Owner->ComponentCount(); ++i)
         if (auto* R = dynamic_cast<TVyrReport*>(Owner->Components(i))) return R;
     return nullptr;
@@ -144,14 +144,15 @@ void TVyrReport::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TVyrReport::Notification(TComponent* AComponent, TOperation Operation) {
     TScrollBox::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && ListHas(FPages, AComponent)) RemovePage(static_cast<TVyrPage*>(AComponent));
+    if (Operation == opRemove && AComponent && ListHas(FPages, AComponent))
+        RemovePage(static_cast<TVyrPage*>(AComponent));
 }
 
 void TVyrReport::DefineProperties(TFiler* Filer) {
     TScrollBox::DefineProperties(Filer);
     struct TIntProp {
         const char16_t* Name;
-        int TVyrReport::* Field;
+        int TVyrReport::*Field;
     };
     static const TIntProp Ints[] = {
         {u"PixelsPerInch", &TVyrReport::FPixelsPerInch},
@@ -165,7 +166,8 @@ void TVyrReport::DefineProperties(TFiler* Filer) {
     for (const TIntProp& P : Ints) {
         auto Field = P.Field;
         Filer->DefineProperty(
-            QString::fromUtf16(P.Name), [this, Field](const QVariant& Value) { this->*Field = Value.toInt(); },
+            QString::fromUtf16(P.Name),
+            [this, Field](const QVariant& Value) { this->*Field = Value.toInt(); },
             [this, Field] { return QVariant(this->*Field); }, true);
     }
     Filer->DefineProperty(
@@ -177,13 +179,15 @@ void TVyrReport::DefineProperties(TFiler* Filer) {
                     FSAlign = static_cast<TAlign>(i);
         },
         [this] {
-            return MakeIdent(QString::fromUtf16(FSAlign < SAlignNames.size() ? SAlignNames[FSAlign] : SAlignNames[0]));
+            return MakeIdent(
+                QString::fromUtf16(FSAlign < SAlignNames.size() ? SAlignNames[FSAlign] : SAlignNames[0]));
         },
         true);
     Filer->DefineProperty(
         QStringLiteral("Version"),
         [this](const QVariant& Value) {
-            if (IdentOf(Value).compare(QStringLiteral("vPim1_0"), Qt::CaseInsensitive) == 0) FVersion = vPIM1_0;
+            if (IdentOf(Value).compare(QStringLiteral("vPim1_0"), Qt::CaseInsensitive) == 0)
+                FVersion = vPIM1_0;
         },
         [] { return MakeIdent(QStringLiteral("vPim1_0")); }, true);
 }
@@ -206,14 +210,16 @@ void TVyrReport::WndProc(TMessage& Message) {
         // The box never shows at run time, whatever the form asks.
         if (TControl::Visible()) TScrollBox::SetVisible(false);
         return;
-    default: TScrollBox::WndProc(Message);
+    default:
+        TScrollBox::WndProc(Message);
     }
 }
 
 void TVyrReport::CheckDelete() {
     TScrollBox::CheckDelete();
     if (GetAllowDelete()) return;
-    if (Application()->MessageBox(LoadStr(SDeleteReport), LoadStr(SDeleteCaption), MB_YESNO) != IDYES) Abort();
+    if (Application()->MessageBox(LoadStr(SDeleteReport), LoadStr(SDeleteCaption), MB_YESNO) != IDYES)
+        Abort();
 }
 
 void TVyrReport::BeforeDestruction() {

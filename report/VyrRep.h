@@ -29,6 +29,23 @@ template <class T, class U> bool ListHas(const std::unique_ptr<std::vector<T*>>&
     return List && std::find(List->begin(), List->end(), Item) != List->end();
 }
 
+// The form that holds Component is being freed: its components go without asking.
+inline bool VyrFormGoing(const TComponent* Component) {
+    return Component->HasState(csDestroying) ||
+           (Component->Owner() && Component->Owner()->HasState(csDestroying));
+}
+
+// Frees a page, band or group that refuses to be deleted outside the band manager. When freeing is
+// refused all the same, the component stays, no longer allowed, and the refusal goes no further.
+template <class T> void VyrSafeDelete(T* Component) {
+    Component->SetAllowDelete(true);
+    try {
+        Component->Free();
+    } catch (...) {
+        Component->SetAllowDelete(false);
+    }
+}
+
 // What the design package does for a report being designed. The runtime calls these and expects
 // nothing of them: every body here is empty.
 class TVyrRptDsgn {

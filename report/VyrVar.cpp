@@ -6,9 +6,10 @@ namespace {
 
 const TEnumInfo& VarIdNames() {
     static const TEnumInfo Names(QStringLiteral("TVyrVarId"),
-                                 {QStringLiteral("vidAbstract"), QStringLiteral("vidDBVar"), QStringLiteral("vidExprVar"),
-                                  QStringLiteral("vidTotalVar"), QStringLiteral("vidAutoDataVar"),
-                                  QStringLiteral("vidDateTimeVar"), QStringLiteral("vidPageVar")});
+                                 {QStringLiteral("vidAbstract"), QStringLiteral("vidDBVar"),
+                                  QStringLiteral("vidExprVar"), QStringLiteral("vidTotalVar"),
+                                  QStringLiteral("vidAutoDataVar"), QStringLiteral("vidDateTimeVar"),
+                                  QStringLiteral("vidPageVar")});
     return Names;
 }
 
@@ -216,12 +217,12 @@ void TVyrTotalvar::Notification(TComponent* AComponent, TOperation Operation) {
 namespace {
 
 const TEnumInfo& DataTypeNames() {
-    static const TEnumInfo Names(
-        QStringLiteral("TVyrDataTypes"),
-        {QStringLiteral("dtypeUnknown"), QStringLiteral("dtypeString"), QStringLiteral("dtypeFloat"),
-         QStringLiteral("dtypeInteger"), QStringLiteral("dtypeBoolean"), QStringLiteral("dtypeDateTime"),
-         QStringLiteral("dtypeBlob"), QStringLiteral("dtypeMemo"), QStringLiteral("dtypeGraphic"),
-         QStringLiteral("dtypeCurrency")});
+    static const TEnumInfo Names(QStringLiteral("TVyrDataTypes"),
+                                 {QStringLiteral("dtypeUnknown"), QStringLiteral("dtypeString"),
+                                  QStringLiteral("dtypeFloat"), QStringLiteral("dtypeInteger"),
+                                  QStringLiteral("dtypeBoolean"), QStringLiteral("dtypeDateTime"),
+                                  QStringLiteral("dtypeBlob"), QStringLiteral("dtypeMemo"),
+                                  QStringLiteral("dtypeGraphic"), QStringLiteral("dtypeCurrency")});
     return Names;
 }
 

@@ -8,6 +8,7 @@ PACKAGES=(
   libcups2-dev cups cups-bsd cups-filters printer-driver-cups-pdf
   fonts-liberation2 fonts-dejavu-core fontconfig
   poppler-utils
+  libreoffice-writer-nogui
   qt6-svg-dev libemf2svg-dev libwmf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sqlite3 libsqlite3-dev postgresql

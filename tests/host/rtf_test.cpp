@@ -235,3 +235,14 @@ TEST(RtfReader, AnyBytesLoadWithConsistentPositions) {
         EXPECT_EQ(t.Text().size(), t.TextLength()) << In.constData();
     }
 }
+
+TEST(RtfReader, APageBreakMakesTheNextParagraphStartAPage) {
+    TRichText t;
+    // Amid text, after a paragraph end and at the very start; none of them adds an empty paragraph.
+    t.Load("{\\rtf1\\page a\\page b\\par\\pard \\page c\\par d\\par}");
+    EXPECT_EQ(t.Text(), "a\rb\rc\rd");
+    std::vector<bool> Starts;
+    for (QTextBlock b = t.Document().begin(); b.isValid(); b = b.next())
+        Starts.push_back(b.blockFormat().pageBreakPolicy() == QTextFormat::PageBreak_AlwaysBefore);
+    EXPECT_EQ(Starts, (std::vector<bool>{true, true, true, false}));
+}

@@ -193,7 +193,7 @@ TEST(PaperSizes, SizesMatchThePapersTheyName) {
         int Number;
         double Width, Height; // portrait, millimetres
     } Cases[] = {
-        {22, 4.75 * 25.4, 11 * 25.4}, // #12 envelope
+        {22, 4.5 * 25.4, 11 * 25.4},  // #12 envelope, as wide as #11
         {35, 125, 176},               // B6 envelope
         {50, 9.5 * 25.4, 12 * 25.4},  // letter extra
         {51, 9.5 * 25.4, 15 * 25.4},  // legal extra

@@ -11,15 +11,8 @@
 
 namespace {
 
-template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
-    auto* C = new T(Owner);
-    C->SetName(Name);
-    if constexpr (std::is_base_of_v<TControl, T>)
-        if (Parent) C->SetParent(Parent);
-    return C;
-}
-
-template <class T> T* Attached(TComponent* Owner, const QString& Name, TVyrPage* Page, TVyrBand* To, int Order) {
+template <class T>
+T* Attached(TComponent* Owner, const QString& Name, TVyrPage* Page, TVyrBand* To, int Order) {
     auto* B = Make<T>(Owner, Name, Page);
     B->SetBand(To);
     B->SetOrderDirect(Order);
@@ -60,7 +53,11 @@ public:
     TVyrPage* Page = nullptr;
     std::vector<std::pair<TDataSource*, QString>> Sources;
     int UpdateVarsCount = 0;
+    int UpdateFormCount = 0;
+    int VarChangedCount = 0;
     void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_VYR_UPDATEFORM) ++UpdateFormCount;
+        if (Message.Msg == WM_VYR_VARCHANGED) ++VarChangedCount;
         if (Message.Msg == WM_VYR_SETDATALISTS)
             for (auto& [DS, Name] : Sources) {
                 Page->FullDSList()->Add(DS);
@@ -126,7 +123,9 @@ TEST(VyrPage, OrderBandsBuildsTheFlowOfGroupsCompanionsAndOverlays) {
     for (TVyrGroup* G : *P->Groups())
         Levels << G->GroupName();
     EXPECT_EQ(Levels.join(u','), QStringLiteral("Group: 0,Group: 1,Group: 2,Group: 3"));
-    auto OrderOf = [&](const char* Name) { return static_cast<TVyrBand*>(F->FindComponent(QString::fromLatin1(Name)))->Order(); };
+    auto OrderOf = [&](const char* Name) {
+        return static_cast<TVyrBand*>(F->FindComponent(QString::fromLatin1(Name)))->Order();
+    };
     EXPECT_EQ(OrderOf("SA2"), 0);
     EXPECT_EQ(OrderOf("SA1"), 1);
     EXPECT_EQ(OrderOf("SB1"), 0);
@@ -329,12 +328,11 @@ TEST(VyrPage, TwoRequestsForMainBandsMakeFiveStackedBands) {
     }
     // The designer stacks the bands with a strip of 15 under each, as wide as the printable width
     // (7.5 in at 96 pixels per inch) and 50 more.
-    EXPECT_EQ(Facts.join(u'\n'),
-              QStringLiteral("Report Header 1 0,0,770,5 0 5 0011 Report Header7701\n"
-                             "Page Header 1 0,20,770,20 1 40 1001 Page Header7701\n"
-                             "Detail 0 0,55,770,20 1 75 1111 Detail7701\n"
-                             "Page Footer 0 0,90,770,20 1 110 1000 Page Footer7701\n"
-                             "Report Footer 0 0,125,770,20 1 145 1111 Report Footer7701"));
+    EXPECT_EQ(Facts.join(u'\n'), QStringLiteral("Report Header 1 0,0,770,5 0 5 0011 Report Header7701\n"
+                                                "Page Header 1 0,20,770,20 1 40 1001 Page Header7701\n"
+                                                "Detail 0 0,55,770,20 1 75 1111 Detail7701\n"
+                                                "Page Footer 0 0,90,770,20 1 110 1000 Page Footer7701\n"
+                                                "Report Footer 0 0,125,770,20 1 145 1111 Report Footer7701"));
     EXPECT_EQ(P->VertScrollBar().Range, 170);
 
     // Scrolled: every band and strip moves by the scroll positions.
@@ -348,8 +346,7 @@ TEST(VyrPage, TwoRequestsForMainBandsMakeFiveStackedBands) {
 
     // Clicking a strip's box sets the band's flag.
     TCheckBox* Stretch = P->HeadOf(P->Detail())->StretchCheck();
-    Stretch->SetChecked(true);
-    Stretch->Click();
+    Stretch->Toggle();
     EXPECT_TRUE(P->Detail()->Stretch());
     P->Detail()->SetNewPage(true);
     EXPECT_TRUE(P->HeadOf(P->Detail())->NewPageCheck()->Checked());
@@ -396,6 +393,19 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     EXPECT_EQ(Guide->DataSource(), Orders);
     EXPECT_EQ(Guide->UpdateLevel(), P->Detail()->UpdateLevel());
     EXPECT_EQ(Manager.UpdateVarsCount, 1);
+    // The band manager hears of new components by post and of variable changes at once.
+    DeliverPostedMessages();
+    EXPECT_GT(Manager.UpdateFormCount, 0);
+    const int Changes = Manager.VarChangedCount;
+    DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
+    EXPECT_EQ(Manager.VarChangedCount, Changes + 1);
+
+    // A level update reaches only the variables of its level.
+    P->VarMarkUpdate(P->Head()->UpdateLevel(), umNeedUpdate);
+    EXPECT_EQ(DateVar->UpdateMode(), umNeedUpdate);
+    EXPECT_EQ(PageVar->UpdateMode(), umNoUpdate);
+    P->UpdateDataLevel(P->Head()->UpdateLevel());
+    EXPECT_EQ(DateVar->UpdateMode(), umNoUpdate);
 
     // A second run finds everything in place.
     P->UpdateVarList();
@@ -417,5 +427,66 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     EXPECT_EQ(NewPageVar->UpdateLevel(), nullptr);
     ASSERT_EQ(P->DataSourceList()->size(), 1u);
     EXPECT_EQ((*P->DataSourceList())[0]->UpdateLevel(), nullptr);
+    P->SetPageManager(nullptr);
+}
+
+namespace {
+
+// A design companion that records what the runtime asks of it.
+class TRecordingDesign : public TVyrRptDsgn {
+public:
+    QStringList Calls;
+    TComponent* Droppable = nullptr;
+    std::function<void()> MakeManager;
+    void RepositionButtons() override { Calls << QStringLiteral("RepositionButtons"); }
+    void SetMinMax() override { Calls << QStringLiteral("SetMinMax"); }
+    void CreatePageManager() override {
+        Calls << QStringLiteral("CreatePageManager");
+        if (MakeManager) MakeManager();
+    }
+    void RulerXY(int X, int Y) override { Calls << QStringLiteral("RulerXY %1,%2").arg(X).arg(Y); }
+    void RulerInvalid() override { Calls << QStringLiteral("RulerInvalid"); }
+    bool VyrDropOK(TComponent* Source) override { return Source == Droppable; }
+    void VyrDroplabels(TComponent* Source, TComponent* Target, int X, int Y) override {
+        Calls << QStringLiteral("Droplabels %1 %2 %3,%4").arg(Source->Name(), Target->Name()).arg(X).arg(Y);
+    }
+};
+
+} // namespace
+
+TEST(VyrPage, DesignCompanionIsAskedForDropsRulersAndTheBandManager) {
+    TDesignedReport D;
+    TVyrPage* P = D.Page;
+    auto Owned = std::make_unique<TRecordingDesign>();
+    TRecordingDesign* Design = Owned.get();
+    D.Report->SetRepDesign(std::move(Owned));
+    TFakeManager Manager;
+    Manager.Page = P;
+    Design->MakeManager = [&] { P->SetPageManager(&Manager); };
+    auto* Source = Make<TDataSource>(D.Form.get(), QStringLiteral("dsDragged"), nullptr);
+    Design->Droppable = Source;
+    TVyrBand* Detail = P->Detail();
+    auto* Label = Make<TTestLabel>(D.Form.get(), QStringLiteral("Label1"), Detail);
+    Label->SetBounds(30, 4, 65, 17);
+
+    EXPECT_FALSE(Detail->BandDragOver(D.Report, 5, 6));
+    EXPECT_TRUE(Detail->BandDragOver(Source, 5, 6));
+    Detail->BandDragDrop(Source, 7, 8);
+    Label->MouseMovement(1, 2);
+    P->UpdateVarList();
+    P->PageSetup()->SetLeftMargin(1.0);
+    D.Report->SetMinimized(true);
+    EXPECT_EQ(D.Report->BoundsRect().size(), QSize(82, 44));
+    D.Report->SetMinimized(false);
+    EXPECT_EQ(D.Report->BoundsRect().size(), QSize(D.Report->SWidth(), D.Report->SHeight()));
+    const int Top = Detail->Top();
+    EXPECT_EQ(
+        Design->Calls.join(u'\n'),
+        QStringLiteral("RulerXY 5,%1\nDroplabels dsDragged DetailBand 7,8\nRulerXY 31,%2\nCreatePageManager\n"
+                       "RepositionButtons\nRulerInvalid\nSetMinMax\nRepositionButtons\nSetMinMax\n"
+                       "RepositionButtons")
+            .arg(Top + 6)
+            .arg(Top + 4 + 2));
+    EXPECT_EQ(Manager.UpdateVarsCount, 1);
     P->SetPageManager(nullptr);
 }

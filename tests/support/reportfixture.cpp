@@ -1,4 +1,5 @@
 #include "support/reportfixture.h"
+#include "host/db.h"
 #include "host/properties.h"
 #include "host/streams.h"
 
@@ -21,6 +22,7 @@ void RegisterReportTestClasses() {
     static const bool Done = [] {
         DeclareProperties<TReportTestForm, TControl>();
         DeclareProperties<TTestLabel, TVyrLabel>().Publish("Caption").Publish("Font").Publish("ParentFont");
+        if (!GetClass(QStringLiteral("TDataSource"))) RegisterClass<TDataSource>();
         RegisterClasses<TReportTestForm, TTestLabel>();
         return true;
     }();

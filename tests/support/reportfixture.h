@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <ostream>
+#include <type_traits>
 
 // The form that holds a report in tests; stored forms name it as their root class.
 class TReportTestForm : public TForm {
@@ -24,6 +25,15 @@ public:
 
 // Registers the two classes with the stored forms (once).
 void RegisterReportTestClasses();
+
+// A component of T owned by Owner, named, and placed on Parent when it is a control.
+template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
+    auto* C = new T(Owner);
+    C->SetName(Name);
+    if constexpr (std::is_base_of_v<TControl, T>)
+        if (Parent) C->SetParent(Parent);
+    return C;
+}
 
 // Names of components, for comparing registries and band flows.
 template <class T> QStringList NamesOf(const std::vector<T*>* List) {

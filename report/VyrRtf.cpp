@@ -1,0 +1,370 @@
+#include "report/VyrRtf.h"
+
+#include "host/devicecontext.h"
+#include "host/encoding.h"
+#include "host/exceptions.h"
+#include "host/mathutil.h"
+#include "host/streams.h"
+#include "output/PimUtil.h"
+#include "report/PSetup.h"
+
+#include <QFile>
+#include <QHash>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Characters above 127 that Windows-1252 holds, with their bytes.
+const QHash<char16_t, uint8_t>& AnsiBytes() {
+    static const QHash<char16_t, uint8_t> Table = [] {
+        QHash<char16_t, uint8_t> T;
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const char Byte = char(b);
+            const QString C = AnsiToString(&Byte, 1);
+            if (C.size() == 1) T.insert(C[0].unicode(), uint8_t(b));
+        }
+        return T;
+    }();
+    return Table;
+}
+
+QByteArray HexByte(uint8_t b) {
+    static const char Digits[] = "0123456789abcdef";
+    QByteArray R("\\'");
+    R.append(Digits[b >> 4]);
+    R.append(Digits[b & 15]);
+    return R;
+}
+
+QByteArray Num(int64_t N) {
+    return QByteArray::number(qlonglong(N));
+}
+
+// The decimal twips of a length, nothing for a length that comes to 0.
+QByteArray TwipsText(double Twips) {
+    if (Twips == 0) return QByteArray();
+    const int64_t N = Round(Twips);
+    return N == 0 ? QByteArray() : Num(N);
+}
+
+QByteArray FamilyName(uint8_t PitchAndFamily) {
+    if (PitchAndFamily >= 16 && PitchAndFamily <= 31) return "roman";
+    if (PitchAndFamily >= 32 && PitchAndFamily <= 47) return "swiss";
+    if (PitchAndFamily >= 48 && PitchAndFamily <= 63) return "modern";
+    if (PitchAndFamily >= 64 && PitchAndFamily <= 79) return "script";
+    if (PitchAndFamily >= 80 && PitchAndFamily <= 95) return "decor";
+    return "nil";
+}
+
+int PitchNumber(uint8_t PitchAndFamily) {
+    switch (PitchAndFamily & 3) {
+    case VARIABLE_PITCH:
+        return 2;
+    case FIXED_PITCH:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+[[noreturn]] void RaiseCreateError(const QString& FileName, int Error) {
+    throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"),
+                        {FileName, QString::fromLocal8Bit(std::strerror(Error))});
+}
+
+} // namespace
+
+QByteArray VyrRtfText(const QString& Text) {
+    QByteArray R;
+    R.reserve(Text.size());
+    const qsizetype n = Text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = Text[i].unicode();
+        switch (c) {
+        case u'\\':
+            R.append("\\\\");
+            continue;
+        case u'{':
+            R.append("\\{");
+            continue;
+        case u'}':
+            R.append("\\}");
+            continue;
+        case u'\t':
+            R.append("\\tab ");
+            continue;
+        case u'\r':
+            if (i + 1 < n && Text[i + 1] == u'\n') ++i;
+            R.append("\\line ");
+            continue;
+        case u'\n':
+        case u'\v':
+            R.append("\\line ");
+            continue;
+        default:
+            break;
+        }
+        if (c < 0x20)
+            R.append(HexByte(uint8_t(c)));
+        else if (c < 0x80)
+            R.append(char(c));
+        else if (const auto b = AnsiBytes().constFind(c); b != AnsiBytes().constEnd())
+            R.append(HexByte(*b));
+        else
+            // Each half of a surrogate pair goes out on its own, as RTF counts in UTF-16 units.
+            R.append("\\u" + Num(int16_t(c)) + "?");
+    }
+    return R;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Font-table entries
+
+TVyrRtfFont::TVyrRtfFont() : FFont(std::make_unique<TFont>()) {}
+
+TVyrRtfFont::~TVyrRtfFont() = default;
+
+void TVyrRtfFont::SetFont(const TFont& Value) {
+    FFont->Assign(Value);
+    TLogFont Lf = Value.LogFont();
+    // The record as the platform makes the font from it, so the table names what is drawn.
+    const HFONT Handle = CreateFontIndirect(Lf);
+    if (PimGetObject(Handle, Lf) == 0) Lf = Value.LogFont();
+    DeleteObject(Handle);
+    FPitchAndFamily = Lf.lfPitchAndFamily;
+    FCharSet = Lf.lfCharSet;
+    FName = Lf.lfFaceName;
+}
+
+void TVyrRtfFont::Assign(const TVyrRtfFont* Source) {
+    if (Source && Source != this) SetFont(*Source->FFont);
+}
+
+bool TVyrRtfFont::FontSame(const TFont& Value) const {
+    return FFont->Style() == Value.Style() && FFont->Size() == Value.Size() &&
+           FFont->Color() == Value.Color() && FFont->Pitch() == Value.Pitch() &&
+           FFont->Name() == Value.Name();
+}
+
+bool TVyrRtfFont::DefinitionSame(const TFont& Value) const {
+    return FFont->Pitch() == Value.Pitch() && FFont->Name() == Value.Name();
+}
+
+void TVyrRtfFont::WriteHeader(TStream& Stream) const {
+    const QByteArray Rtf = "{\\f" + Num(FNumber) + "\\f" + FamilyName(FPitchAndFamily) + "\\fcharset0\\fprq" +
+                           Num(PitchNumber(FPitchAndFamily)) + " " + VyrRtfText(FName) + ";}";
+    Stream.WriteBuffer(Rtf.constData(), Rtf.size());
+}
+
+void TVyrRtfFont::WriteFont(TVyrRtfFile& File) const {
+    QByteArray Rtf = "\\f" + Num(FNumber) + "\\fs" + Num(2 * FFont->Size());
+    const TFontStyles Style = FFont->Style();
+    if (Style & fsBold) Rtf.append("\\b");
+    if (Style & fsItalic) Rtf.append("\\i");
+    if (Style & fsUnderline) Rtf.append("\\ul");
+    Rtf.append(' ');
+    File.Write(Rtf);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The file
+
+TVyrRtfFile::TVyrRtfFile(const QString& FileName)
+    : FFileName(FileName), FStream(std::make_unique<TMemoryStream>()), FFont(std::make_unique<TFont>()),
+      FPageSetup(std::make_unique<TVyrPageSetup>()) {
+    auto First = std::make_unique<TVyrRtfFont>();
+    First->SetFont(TFont());
+    AddFont(std::move(First));
+
+    QByteArray Part = QFile::encodeName(FileName) + ".XXXXXX";
+    const int Handle = ::mkstemp(Part.data());
+    if (Handle < 0) RaiseCreateError(FileName, errno);
+    // mkstemp keeps the file private; the finished file gets the permissions any new file gets.
+    const mode_t Mask = ::umask(0);
+    ::umask(Mask);
+    ::fchmod(Handle, 0666 & ~Mask);
+    FPartName = QFile::decodeName(Part);
+    FWriteStream = std::make_unique<TFileStream>(Handle, FPartName);
+
+    Write("\\pard\\plain ");
+    FRtfFont->WriteFont(*this);
+}
+
+TVyrRtfFile::~TVyrRtfFile() {
+    if (FClosed) return;
+    try {
+        Close();
+    } catch (...) {
+        // A destructor reports nothing; Close has removed the partial file.
+    }
+}
+
+void TVyrRtfFile::Close() {
+    if (FClosed) return;
+    FClosed = true;
+    try {
+        while (FBraceCount > 0)
+            PopBrace();
+        Write("}");
+        WriteFile();
+        PutInPlace();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void TVyrRtfFile::SetPageSetup(const TVyrPageSetup* Value) {
+    FPageSetup->Assign(Value);
+}
+
+void TVyrRtfFile::SetRtfFont(TVyrRtfFont* Value) {
+    FRtfFont = Value;
+}
+
+void TVyrRtfFile::AddFont(std::unique_ptr<TVyrRtfFont> Value) {
+    FFontList.push_back(std::move(Value));
+    FRtfFont = FFontList.back().get();
+    FRtfFont->SetNumber(int32_t(FFontList.size()));
+}
+
+void TVyrRtfFile::SetFont(const TFont& Value) {
+    if (FRtfFont && FRtfFont->FontSame(Value)) return;
+    TVyrRtfFont* Shared = nullptr;
+    for (const auto& Entry : FFontList)
+        if (Entry->DefinitionSame(Value)) {
+            Shared = Entry.get();
+            break;
+        }
+    if (Shared)
+        SetRtfFont(Shared);
+    else
+        AddFont(std::make_unique<TVyrRtfFont>());
+    FFont->Assign(Value);
+    FRtfFont->SetFont(Value);
+    PopBrace();
+    PushBrace();
+    // The group inherits the paragraph's character format; without the reset a bold entry written
+    // there would carry over into every text of the same face.
+    Write("\\plain");
+    FRtfFont->WriteFont(*this);
+}
+
+void TVyrRtfFile::Write(const QByteArray& Rtf) {
+    FStream->WriteBuffer(Rtf.constData(), Rtf.size());
+}
+
+void TVyrRtfFile::StartBorder() {
+    FBorder = true;
+}
+
+void TVyrRtfFile::EndBorder() {
+    FBorder = false;
+    if (FBorderType == rbtBottom) return;
+    ParagraphDefault();
+    NewParagraph();
+}
+
+void TVyrRtfFile::TextOut(const QString& Text) {
+    Write(VyrRtfText(Text));
+}
+
+void TVyrRtfFile::TextOutStream(TStream& Stream) {
+    FStream->CopyFrom(Stream, 0);
+}
+
+void TVyrRtfFile::WriteFile() {
+    TVyrPageSetup& P = *FPageSetup;
+    WriteHeaderText("{\\rtf1\\ansi {\\fonttbl");
+    for (const auto& Entry : FFontList)
+        Entry->WriteHeader(*FWriteStream);
+    WriteHeaderText("}");
+
+    const auto Twips = [&P](double Length) { return P.UM()->ToIn(Length, P.Units()) * 1440; };
+    const QByteArray PaperId = Num(VyrPaperSizeId(P.Size()));
+    if (P.Size() == psCustom)
+        WriteHeaderText("\\paperw" + Num(Round(Twips(P.Width()))) + "\\paperh" +
+                        Num(Round(Twips(P.Height()))) + "\\psz" + PaperId);
+    else if (P.Size() != psUseCurrent)
+        WriteHeaderText("\\paperh" + TwipsText(Twips(P.Height())) + "\\paperw" + TwipsText(Twips(P.Width())) +
+                        "\\psz" + PaperId);
+    WriteHeaderText("\\margl" + TwipsText(Twips(P.LeftMargin())) + "\\margr" +
+                    TwipsText(Twips(P.RightMargin())) + "\\margt" + TwipsText(Twips(P.TopMargin())) +
+                    "\\margb" + TwipsText(Twips(P.BottomMargin())));
+    if (P.Orientation() == poLandscape) WriteHeaderText("\\landscape");
+    WriteHeaderText(" ");
+    FWriteStream->CopyFrom(*FStream, 0);
+}
+
+void TVyrRtfFile::NewParagraph() {
+    Write("\\par ");
+}
+
+void TVyrRtfFile::PushBrace() {
+    ++FBraceCount;
+    Write("{");
+}
+
+void TVyrRtfFile::PopBrace() {
+    if (FBraceCount <= 0) return;
+    --FBraceCount;
+    Write("}");
+}
+
+void TVyrRtfFile::DefineTab(int XPos, TVyrTabAlignment Alignment) {
+    if (Alignment == taCenter)
+        Write("\\tqc");
+    else if (Alignment == taRight)
+        Write("\\tqr");
+    Write("\\tx" + Num(XPos) + " ");
+}
+
+void TVyrRtfFile::Tab() {
+    Write("\\tab ");
+}
+
+void TVyrRtfFile::ParagraphDefault() {
+    PopBrace();
+    Write("\\pard");
+    if (FPageBreak) Write(" \\page");
+    if (FBorder) Write(FBorderType == rbtBox ? "\\box\\brdrs " : "\\brdrb\\brdrs ");
+    FRtfFont = FFontList.front().get();
+    Write("\\plain");
+    FRtfFont->WriteFont(*this);
+}
+
+void TVyrRtfFile::StartFrame(int X, int Y, int W, int H) {
+    ParagraphDefault();
+    QByteArray Rtf = "\\posyt\\phmrg\\posx" + Num(X) + "\\posy" + Num(Y);
+    if (W > 0) Rtf.append("\\absw" + Num(W));
+    if (H > 0) Rtf.append("\\absh" + Num(H));
+    Rtf.append("\\dxfrtext180\\dfrmtxtx180\\dfrmtxty0 ");
+    Write(Rtf);
+}
+
+void TVyrRtfFile::EndFrame() {
+    NewParagraph();
+    ParagraphDefault();
+}
+
+void TVyrRtfFile::WriteHeaderText(const QByteArray& Rtf) {
+    FWriteStream->WriteBuffer(Rtf.constData(), Rtf.size());
+}
+
+void TVyrRtfFile::PutInPlace() {
+    if (::fsync(FWriteStream->Handle()) != 0) throw EWriteError(QStringLiteral("Stream write error"));
+    FWriteStream.reset();
+    if (::rename(QFile::encodeName(FPartName).constData(), QFile::encodeName(FFileName).constData()) != 0)
+        RaiseCreateError(FFileName, errno);
+    FPartName.clear();
+}
+
+void TVyrRtfFile::Discard() noexcept {
+    FWriteStream.reset();
+    if (!FPartName.isEmpty()) QFile::remove(FPartName);
+    FPartName.clear();
+}
