@@ -719,6 +719,13 @@ void TVyrPage::VarChanged() {
     SendMessage(FPageManager, WM_VYR_VARCHANGED);
 }
 
+void TVyrPage::UpdateData() {
+    if (!FVars) return;
+    const std::vector<TVyrVar*> Vars = *FVars;
+    for (TVyrVar* Var : Vars)
+        Var->UpdateData();
+}
+
 void TVyrPage::SetDataSource(TDataSource* Value) {
     FDataLink->SetDataSource(Value);
     if (Value) Value->FreeNotification(this);

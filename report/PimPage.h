@@ -127,6 +127,8 @@ public:
     void ReverseUpdateDataLevel(TVyrLevel* Level);
     void ResetTotalLevel(TVyrLevel* Level);
     void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+    // Every variable of the page computes what is marked.
+    void UpdateData();
 
     // Turns the registered bands into the one ordered flow that generation walks.
     virtual void OrderBands();
@@ -140,6 +142,7 @@ public:
     void UpdatePageManager();
     void PostUpdateVarlist();
     void VarChanged();
+
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.
     void SetBandChecks();

@@ -88,30 +88,6 @@ void TVyrVar::SetUpdateLevel(TVyrLevel* Value) {
     Changed();
 }
 
-void TVyrVar::UpdateData() {
-    if (FUpdateMode != umNeedUpdate) return;
-    FUpdateMode = umUpdating;
-    FUpdateMode = umNoUpdate;
-}
-
-void TVyrVar::UpdateLast() {
-    if (FDataLast && FDataNow) FDataLast->SetData(FDataNow.get());
-}
-
-void TVyrVar::ReverseUpdate() {
-    if (FDataLast && FDataNow) FDataNow->SetData(FDataLast.get());
-}
-
-void TVyrVar::ResetData() {
-    if (FUpdateMode != umNeedUpdate) return;
-    FUpdateMode = umUpdating;
-    if (FDataNow) {
-        FDataNow->Reset();
-        FDataNow->SetIsNull(true);
-    }
-    FUpdateMode = umNoUpdate;
-}
-
 void TVyrVar::Changed() {
     if (TVyrPage* P = Page()) P->VarChanged();
 }
@@ -161,9 +137,12 @@ void TVyrVar::BeforeDestruction() {
 TVyrDBVar::TVyrDBVar(TComponent* AOwner) : TVyrVar(AOwner), FDataLink(std::make_unique<TFieldDataLink>()) {
     FId = vidDBVar;
     FActive = false;
+    FDataLink->OnActiveChange = [this](TFieldDataLink*) { ActiveChanged(); };
 }
 
-TVyrDBVar::~TVyrDBVar() = default;
+TVyrDBVar::~TVyrDBVar() {
+    FDataLink->OnActiveChange = nullptr;
+}
 
 void TVyrDBVar::SetDataSource(TDataSource* Value) {
     FDataLink->SetDataSource(Value);
@@ -226,12 +205,6 @@ void TVyrTotalvar::SetVariable(TVyrVar* Value) {
     FVariable = Value;
     if (Value) Value->FreeNotification(this);
     Changed();
-}
-
-void TVyrTotalvar::ResetLevel(TVyrLevel* Level) {
-    if (!Level || Level->Level() < 0) return;
-    const auto Index = static_cast<size_t>(Level->Level());
-    if (Index < FResetNowList.size()) FResetNowList[Index] = true;
 }
 
 void TVyrTotalvar::Notification(TComponent* AComponent, TOperation Operation) {
