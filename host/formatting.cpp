@@ -3,6 +3,7 @@
 #include "host/mathutil.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 
 #include <algorithm>
@@ -832,6 +833,31 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec) {
     if (!TryEncodeTime(Hour, Min, Sec, MSec, R)) InvalidDate();
     return R;
 }
+
+namespace {
+
+std::function<TDateTime()>& NowClock() {
+    static std::function<TDateTime()> Clock;
+    return Clock;
+}
+
+TDateTime SystemNow() {
+    const QDateTime Local = QDateTime::currentDateTime();
+    const QDate d = Local.date();
+    const QTime t = Local.time();
+    return EncodeDate(d.year(), d.month(), d.day()) + EncodeTime(t.hour(), t.minute(), t.second(), t.msec());
+}
+
+} // namespace
+
+TDateTime Now() {
+    const auto& Clock = NowClock();
+    return Clock ? Clock() : SystemNow();
+}
+
+void SetNowClock(std::function<TDateTime()> Clock) { NowClock() = std::move(Clock); }
+
+void ResetNowClock() { NowClock() = nullptr; }
 
 void DecodeDate(TDateTime Value, int& Year, int& Month, int& Day) {
     const TParts p = PartsOf(Value);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QLocale;
 
@@ -98,6 +99,12 @@ void DecodeDate(TDateTime Value, int& Year, int& Month, int& Day);
 void DecodeTime(TDateTime Value, int& Hour, int& Min, int& Sec, int& MSec);
 // 1 = Sunday .. 7 = Saturday.
 int DayOfWeek(TDateTime Value);
+
+// The local date and time, to the millisecond. A run stamps its start with it, so tests install a
+// clock of their own with SetNowClock; ResetNowClock goes back to the system's clock.
+TDateTime Now();
+void SetNowClock(std::function<TDateTime()> Clock);
+void ResetNowClock();
 
 // Edit masks: "mask;save literals;blank". The value is laid into the mask's placeholders; literals
 // come from the mask. Missing characters print as spaces, leading ones when the mask has "!".

@@ -21,6 +21,12 @@ bool TPimDataSource::Opened(const TDataSet* DataSet) const {
     return std::find(FOpenedDataSets.begin(), FOpenedDataSets.end(), DataSet) != FOpenedDataSets.end();
 }
 
+QString TPimDataSource::TakeErrorMessage() {
+    if (!FUnableToActivate || FErrorTaken) return QString();
+    FErrorTaken = true;
+    return FErrorMessage;
+}
+
 bool TPimDataSource::OpenSource() {
     if (!FDataSource || !FDataSource->DataSet()) return false;
     TDataSet* DataSet = FDataSource->DataSet();
@@ -37,10 +43,12 @@ bool TPimDataSource::OpenSource() {
         const Exception* Own = dynamic_cast<const Exception*>(&e);
         FErrorMessage = Own ? Own->Message() : QString::fromUtf8(e.what());
         FUnableToActivate = true;
+        FErrorTaken = false;
         return false;
     } catch (...) {
         FErrorMessage = QStringLiteral("Unknown error");
         FUnableToActivate = true;
+        FErrorTaken = false;
         return false;
     }
     const bool Open = DataSet->Active();

@@ -21,6 +21,10 @@ public:
     // The message of the last failed opening; empty when opening did not fail.
     const QString& ErrorMessage() const { return FErrorMessage; }
 
+    // The message of a failed opening the first time it is asked for; empty afterwards, so a failure
+    // that several variables meet is told once.
+    QString TakeErrorMessage();
+
     bool OpenSource();
     // Closes only the data sets this object opened, whatever the data source points to now.
     void CloseSource();
@@ -34,6 +38,7 @@ private:
     bool FCloseDataSource = false;
     bool FUnableToActivate = false;
     QString FErrorMessage;
+    bool FErrorTaken = false;
     TPimDataSourceManager* FManager;
     std::vector<TDataSet*> FOpenedDataSets; // opened here, closed by CloseSource
     TDataSet* FFoundOpen = nullptr;         // open before the first activation: never closed here

@@ -673,6 +673,62 @@ void TVyrPage::VarChanged() {
     SendMessage(FPageManager, WM_VYR_VARCHANGED);
 }
 
+std::vector<TVyrVar*> TVyrPage::VarsAt(const TVyrLevel* Level) const {
+    std::vector<TVyrVar*> Result;
+    if (!Level || !FVars) return Result;
+    // A copy: a handler run by an update may add or free variables.
+    for (TVyrVar* Var : *FVars)
+        if (Var->UpdateLevel() == Level) Result.push_back(Var);
+    return Result;
+}
+
+void TVyrPage::UpdateVars(TVyrLevel* Level) {
+    for (TVyrVar* Var : VarsAt(Level))
+        Var->UpdateLast();
+}
+
+void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    const std::vector<TVyrVar*> Vars = VarsAt(Level);
+    for (TVyrVar* Var : Vars)
+        Var->SetUpdateMode(umNeedUpdate);
+    for (TVyrVar* Var : Vars)
+        Var->UpdateData();
+}
+
+void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    const std::vector<TVyrVar*> Vars = VarsAt(Level);
+    for (TVyrVar* Var : Vars)
+        Var->SetUpdateMode(umNeedUpdate);
+    for (TVyrVar* Var : Vars)
+        Var->ResetData();
+}
+
+void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
+    for (TVyrVar* Var : VarsAt(Level))
+        Var->ReverseUpdate();
+}
+
+void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
+    if (!FTotalVars) return;
+    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    for (TVyrTotalvar* Total : Totals)
+        Total->ResetLevel(Level);
+}
+
+void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
+    for (TVyrVar* Var : VarsAt(Level))
+        Var->SetUpdateMode(Mode);
+}
+
+void TVyrPage::UpdateData() {
+    if (!FVars) return;
+    const std::vector<TVyrVar*> Vars = *FVars;
+    for (TVyrVar* Var : Vars)
+        Var->UpdateData();
+}
+
 void TVyrPage::SetDataSource(TDataSource* Value) {
     FDataLink->SetDataSource(Value);
     if (Value) Value->FreeNotification(this);

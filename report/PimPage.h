@@ -23,6 +23,7 @@ class TVyrLevel;
 class TVyrPageSetup;
 class TVyrTotalvar;
 class TVyrVar;
+enum TVyrUpdateMode : uint8_t;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -131,6 +132,19 @@ public:
     void UpdatePageManager();
     void PostUpdateVarlist();
     void VarChanged();
+
+    // The level wiring of the variables: each acts on the variables whose update level is Level, in
+    // list order; a nil level has none.
+    virtual void UpdateVars(TVyrLevel* Level);
+    void UpdateDataLevel(TVyrLevel* Level);
+    void ResetDataLevel(TVyrLevel* Level);
+    void ReverseUpdateDataLevel(TVyrLevel* Level);
+    // Marks Level of every total variable for reset, whatever the total's own level.
+    void ResetTotalLevel(TVyrLevel* Level);
+    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+    // Every variable of the page computes what is marked.
+    void UpdateData();
+
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.
     void SetBandChecks();
@@ -260,6 +274,7 @@ private:
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
     TVyrLevel* LevelOf(const TVyrBand* Band) const;
+    std::vector<TVyrVar*> VarsAt(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;

@@ -1,12 +1,16 @@
 #include "report/VyrData.h"
 #include "host/controls.h"
+#include "host/db.h"
 #include "host/encoding.h"
 #include "host/lists.h"
 #include "host/mathutil.h"
 #include "host/streams.h"
+#include "report/VyrCurr.h"
+#include "report/VyrFloat.h"
 #include "report/VyrUtil.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -138,8 +142,14 @@ void TVyrString::Reset() {
 TVyrInteger::TVyrInteger() : TVyrData(dtypeInteger) {}
 
 QString TVyrInteger::GetAsString() { return QString::number(FValueInteger); }
-int TVyrInteger::GetAsInteger() { return FValueInteger; }
-double TVyrInteger::GetAsFloat() { return FValueInteger; }
+
+int TVyrInteger::GetAsInteger() {
+    if (FValueInteger < std::numeric_limits<int32_t>::min() || FValueInteger > std::numeric_limits<int32_t>::max())
+        throw EConvertError(QStringLiteral("%s is out of the integer range"), {QString::number(FValueInteger)});
+    return static_cast<int>(FValueInteger);
+}
+
+double TVyrInteger::GetAsFloat() { return static_cast<double>(FValueInteger); }
 Currency TVyrInteger::GetAsCurrency() { return Currency::FromInt(FValueInteger); }
 bool TVyrInteger::GetAsBoolean() { return FValueInteger != 0; }
 void TVyrInteger::SetAsString(const QString& Value) { FValueInteger = StrToInt(Value); }
@@ -148,12 +158,16 @@ void TVyrInteger::SetAsFloat(double Value) { FValueInteger = VyrTruncToInt(Value
 void TVyrInteger::SetAsBoolean(bool Value) { FValueInteger = Value ? 1 : 0; }
 
 void TVyrInteger::SetValue(const void* Value) {
-    if (Value) FValueInteger = *static_cast<const int*>(Value);
+    if (Value) FValueInteger = *static_cast<const int64_t*>(Value);
 }
 
 void TVyrInteger::SetData(TVyrData* Value) {
     if (!Value) throw EInvalidCast();
-    FValueInteger = Value->AsInteger();
+    // Between integers all 64 bits go across; other kinds give what they read as an integer.
+    if (auto* Other = dynamic_cast<TVyrInteger*>(Value))
+        FValueInteger = Other->FValueInteger;
+    else
+        FValueInteger = Value->AsInteger();
     FIsNull = Value->IsNull();
 }
 
@@ -464,4 +478,136 @@ QString VyrHoursMinutes(double Days) {
 QString VyrHoursMinutes(Currency Days) {
     // 1440 minutes a day over 10000 units: 144 / 1000, rounded halves to even.
     return HoursMinutesOf((Days * 144 / 1000).Units());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Values of fields
+
+std::unique_ptr<TVyrData> VyrCreateData(TVyrDataTypes DataType) {
+    switch (DataType) {
+    case dtypeString:
+        return std::make_unique<TVyrString>();
+    case dtypeFloat:
+        return std::make_unique<TVyrFloat>();
+    case dtypeInteger:
+        return std::make_unique<TVyrInteger>();
+    case dtypeBoolean:
+        return std::make_unique<TVyrBoolean>();
+    case dtypeDateTime:
+        return std::make_unique<TVyrDateTime>();
+    case dtypeBlob:
+        return std::make_unique<TVyrBlob>();
+    case dtypeMemo:
+        return std::make_unique<TVyrMemo>();
+    case dtypeGraphic:
+        return std::make_unique<TVyrGraphic>();
+    case dtypeCurrency:
+        return std::make_unique<TVyrCurrency>();
+    case dtypeUnknown:
+        break;
+    }
+    return std::make_unique<TVyrUnknown>();
+}
+
+TVyrDataTypes GetPimDataType(TFieldType FieldType) {
+    switch (FieldType) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftWideMemo:
+        return dtypeString;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+        return dtypeInteger;
+    case ftBoolean:
+        return dtypeBoolean;
+    case ftFloat:
+    case ftBCD:
+    case ftFMTBcd:
+    case ftSingle:
+        return dtypeFloat;
+    case ftCurrency:
+        return dtypeCurrency;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+        return dtypeDateTime;
+    case ftMemo:
+        return dtypeMemo;
+    case ftGraphic:
+        return dtypeGraphic;
+    case ftUnknown:
+    case ftOraInterval:
+    case ftExtended:
+    case ftTimeStampOffset:
+        return dtypeUnknown;
+    default:
+        return FieldType > ftSingle ? dtypeUnknown : dtypeBlob;
+    }
+}
+
+namespace {
+
+// A memo's lines as a memo control shows them: CR LF between lines, none after the last.
+void ReadMemoLines(const TField& Field, TVyrData& Value) {
+    TStringList Lines;
+    Lines.SetText(Field.AsString());
+    Value.SetAsString(Lines.ToStringList().join(QStringLiteral("\r\n")));
+}
+
+} // namespace
+
+void VyrReadField(const TField& Field, TVyrData& Value) {
+    Value.SetIsNull(false);
+    const TFieldType Type = Field.DataType();
+    switch (GetPimDataType(Type)) {
+    case dtypeString:
+        // The wide fixed and memo kinds give their plain value, without the field's text handler.
+        Value.SetAsString(Type == ftFixedWideChar || Type == ftWideMemo ? Field.Value().toString() : Field.AsString());
+        break;
+    case dtypeInteger:
+        if (auto* Integer = dynamic_cast<TVyrInteger*>(&Value))
+            Integer->SetValueInteger(Field.AsLargeInt());
+        else
+            Value.SetAsInteger(Field.AsInteger());
+        break;
+    case dtypeBoolean:
+        Value.SetAsBoolean(Field.AsBoolean());
+        break;
+    case dtypeCurrency:
+        // Through a double, four decimals of a large amount would not come out exact.
+        if (auto* Money = dynamic_cast<TVyrCurrency*>(&Value)) {
+            Money->SetValueCurrency(Currency::FromUnits(Field.AsCurrency()));
+            break;
+        }
+        [[fallthrough]];
+    case dtypeFloat:
+        Value.SetAsFloat(Field.AsFloat());
+        break;
+    case dtypeDateTime:
+        Value.SetAsDateTime(Field.AsDateTime());
+        break;
+    case dtypeMemo:
+        Value.Reset();
+        ReadMemoLines(Field, Value);
+        break;
+    case dtypeBlob:
+    case dtypeGraphic:
+        Value.Reset();
+        Field.SaveToStream(*Value.AsStream());
+        break;
+    case dtypeUnknown:
+        // A field of no known type empties the value; the types the report cannot show leave it.
+        if (Type == ftUnknown) Value.Reset();
+        break;
+    }
 }

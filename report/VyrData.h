@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <memory>
 
+class TField;
 class TStream;
 class TMemoryStream;
 class TStringList;
 class TVyrRootFormat;
+enum TFieldType : uint8_t;
 
 enum TVyrDataTypes : uint8_t {
     dtypeUnknown,
@@ -71,7 +73,7 @@ public:
     virtual void SetAsBoolean(bool Value);
     virtual void SetAsStream(TStream* Value);
     virtual void SetAsStrings(TStringList* Value);
-    // Value points to a value of the kind's own type (QString, int, TDateTime, bool, TStream,
+    // Value points to a value of the kind's own type (QString, int64_t, TDateTime, bool, TStream,
     // double, Currency).
     virtual void SetValue(const void* Value);
     virtual void SetData(TVyrData* Value);
@@ -114,12 +116,14 @@ private:
     QString FValueString;
 };
 
+// Holds 64 bits, so large and unsigned 32-bit fields keep their values; reading one that does not
+// fit 32 bits as an integer raises EConvertError.
 class TVyrInteger : public TVyrData {
 public:
     TVyrInteger();
 
-    int ValueInteger() const { return FValueInteger; }
-    void SetValueInteger(int Value) { FValueInteger = Value; }
+    int64_t ValueInteger() const { return FValueInteger; }
+    void SetValueInteger(int64_t Value) { FValueInteger = Value; }
 
     QString GetAsString() override;
     int GetAsInteger() override;
@@ -135,7 +139,7 @@ public:
     void Reset() override;
 
 private:
-    int32_t FValueInteger = 0;
+    int64_t FValueInteger = 0;
 };
 
 class TVyrDateTime : public TVyrData {
@@ -293,3 +297,15 @@ int VyrTruncToInt(double Value);
 // Days as hours and minutes ("36:00" for 1.5), the sign printed once in front.
 QString VyrHoursMinutes(double Days);
 QString VyrHoursMinutes(Currency Days);
+
+// A new value object of the kind that holds values of type DataType.
+std::unique_ptr<TVyrData> VyrCreateData(TVyrDataTypes DataType);
+
+// The value type that holds what a field of the given type gives; dtypeUnknown for the types
+// whose values the report cannot show (extended floats, intervals, time stamps with offset).
+TVyrDataTypes GetPimDataType(TFieldType FieldType);
+
+// Fills Value, made for the field's value type, from the field's current record and clears its
+// null flag. Memo lines are kept as UTF-16 with the byte-order mark, joined by CR LF. Raises
+// what the field raises; the caller decides what a failed read leaves.
+void VyrReadField(const TField& Field, TVyrData& Value);

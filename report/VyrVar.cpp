@@ -137,9 +137,12 @@ void TVyrVar::BeforeDestruction() {
 TVyrDBVar::TVyrDBVar(TComponent* AOwner) : TVyrVar(AOwner), FDataLink(std::make_unique<TFieldDataLink>()) {
     FId = vidDBVar;
     FActive = false;
+    FDataLink->OnActiveChange = [this](TFieldDataLink*) { ActiveChanged(); };
 }
 
-TVyrDBVar::~TVyrDBVar() = default;
+TVyrDBVar::~TVyrDBVar() {
+    FDataLink->OnActiveChange = nullptr;
+}
 
 void TVyrDBVar::SetDataSource(TDataSource* Value) {
     FDataLink->SetDataSource(Value);

@@ -1,11 +1,13 @@
 #pragma once
 #include "host/controls.h"
 #include "host/db.h"
+#include "report/VyrCalc.h"
 #include "report/VyrData.h"
 
 #include <functional>
 #include <memory>
 
+class TPimDataSourceManager;
 class TVyrPage;
 class TVyrVar;
 
@@ -56,11 +58,24 @@ public:
     explicit TVyrVar(TComponent* AOwner);
     ~TVyrVar() override;
 
-    TVyrData* DataNow() const { return FDataNow.get(); }
-    TVyrData* DataLast() const { return FDataLast.get(); }
+    // The current value, computed first when its level marked it for update. A variable read
+    // before any Initialize makes its values then.
+    TVyrData* DataNow() { return GetDataNow(); }
+    TVyrData* DataLast();
+    TVyrData* Data() { return GetData(); }
+    QString AsString() { return GetAsString(); }
+    int AsInteger() { return GetAsInteger(); }
+    double AsFloat() { return GetAsFloat(); }
+    Currency AsCurrency() { return GetAsCurrency(); }
+    TDateTime AsDateTime() { return GetAsDateTime(); }
+    bool AsBoolean() { return GetAsBoolean(); }
+    TStream* AsStream() { return GetAsStream(); }
+    TStringList* AsStrings() { return GetAsStrings(); }
+    bool IsNull();
+    void SetIsNull(bool Value);
     bool AutoVar() const { return FAutovar; }
     void SetAutoVar(bool Value) { FAutovar = Value; }
-    TVyrDataTypes DataType() const { return FDataType; }
+    TVyrDataTypes DataType() const { return GetDataType(); }
     virtual void SetDataType(TVyrDataTypes Value);
     TVyrUpdateMode UpdateMode() const { return FUpdateMode; }
     void SetUpdateMode(TVyrUpdateMode Value) { FUpdateMode = Value; }
@@ -68,9 +83,11 @@ public:
     void SetUpdateLevel(TVyrLevel* Value);
     TVyrVarId Id() const { return FId; }
     void SetId(TVyrVarId Value) { FId = Value; }
-    bool Active() const { return FActive; }
+    bool Active() const { return GetActive(); }
     bool Initialized() const { return FInitialized; }
     bool Running() const { return FRunning; }
+    // Switching a run off initializes the variable again.
+    void SetRunning(bool Value);
     // The page the variable is registered with: its parent when that is a page.
     TVyrPage* Page() const;
 
@@ -81,9 +98,44 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void BeforeDestruction() override;
 
+    virtual QString GetAsString();
+    virtual int GetAsInteger();
+    virtual double GetAsFloat();
+    virtual Currency GetAsCurrency();
+    virtual TDateTime GetAsDateTime();
+    virtual bool GetAsBoolean();
+    virtual TStream* GetAsStream();
+    virtual TStringList* GetAsStrings();
+    virtual void SetAsString(const QString& Value);
+    virtual void SetAsInteger(int Value);
+    virtual void SetAsFloat(double Value);
+    virtual void SetAsCurrency(Currency Value);
+    virtual void SetAsDateTime(TDateTime Value);
+    virtual void SetAsBoolean(bool Value);
+    virtual void SetAsStream(TStream* Value);
+    virtual void SetAsStrings(TStringList* Value);
+    virtual TVyrDataTypes GetDataType() const;
+    virtual TVyrData* GetDataNow();
+    virtual TVyrData* GetData();
+    virtual bool GetActive() const;
+    // Computes the value when the mode is umNeedUpdate.
+    virtual void UpdateData();
+    // DataLast takes a copy of the current value; ReverseUpdate copies it back.
+    virtual void UpdateLast();
+    virtual void ReverseUpdate();
+    // Makes a new pair of values for the variable's type.
+    virtual void Initialize();
+    virtual void Reset();
+    // Empties a value marked for update and marks it null.
+    virtual void ResetData();
+
 protected:
     // The page asks its band manager to refresh after a change that the data control centre shows.
     void Changed();
+    void EnsureValues();
+    // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
+    // to umNoUpdate before it goes on, so the next level update computes again.
+    void Compute(const std::function<void()>& Step);
 
     std::unique_ptr<TVyrData> FDataLast; // owned
     std::unique_ptr<TVyrData> FDataNow;  // owned
@@ -109,10 +161,23 @@ public:
     void SetDataField(const QString& Value);
     int FieldNo() const { return FFieldNo; }
     const QString& DisplayText() const { return FDisplayText; }
+    // The bound field; nil while the variable has none.
+    TField* Field() const;
+    // The field's type, else that of the data set's field definition of the name, else ftUnknown.
+    virtual TFieldType GetFieldDataType() const;
+    TFieldType FieldDataType() const { return GetFieldDataType(); }
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    TVyrDataTypes GetDataType() const override;
+    void UpdateData() override;
+    void Initialize() override;
 
 private:
+    void Bind();
+    void ReportFailedSource(TPimDataSourceManager* Manager);
+    void ActiveChanged();
+    void ReadField();
+
     int FFieldNo = -1;
     QString FDataField;
     std::unique_ptr<TFieldDataLink> FDataLink; // owned
@@ -125,6 +190,7 @@ using TGetDataEvent = std::function<void(TVyrVar* Sender)>;
 class TVyrExprVar : public TVyrVar {
 public:
     explicit TVyrExprVar(TComponent* AOwner);
+    void UpdateData() override;
     TGetDataEvent OnGetData;
 };
 
@@ -133,6 +199,7 @@ class TVyrDateTimeVar : public TVyrVar {
 public:
     explicit TVyrDateTimeVar(TComponent* AOwner);
     void Loaded() override;
+    void Initialize() override;
 };
 
 // Counts its updates; on the page header's level it counts pages.
@@ -140,6 +207,7 @@ class TVyrPageVar : public TVyrVar {
 public:
     explicit TVyrPageVar(TComponent* AOwner);
     void Loaded() override;
+    void UpdateData() override;
 };
 
 // Sums another variable once per level of the page.
@@ -154,9 +222,39 @@ public:
     void SetIgnoreNulls(bool Value) { FIgnoreNulls = Value; }
     bool IsCurrency() const { return FIsCurrency; }
 
+    // The accumulators of a level, reporting TotalType. A level the lists do not reach (added
+    // since the last Initialize, or nil) reads as an empty total.
+    TVyrData* Getlevel(TVyrLevel* Level, TVyrTotalType TotalType) { return GetLevelNow(Level, TotalType); }
+    TVyrData* GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType);
+    TVyrData* GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType);
+    // Marks the level for a reset that happens just before its next value is added.
+    void ResetLevel(TVyrLevel* Level);
+    void ResetMarkedLevel(TVyrLevel* Level);
+    void ResetAtlevel(TVyrLevel* Level);
+    // The level's last accumulator takes a copy of its current one.
+    void UpdateAtlevel(TVyrLevel* Level);
+    void AddLevels();
+    void DeleteLevels();
+
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    TVyrDataTypes GetDataType() const override;
+    // Totals are read per level; a plain read raises "Invalid access to totalvar".
+    TVyrData* GetDataNow() override;
+    bool GetActive() const override;
+    void UpdateData() override;
+    void UpdateLast() override;
+    void ReverseUpdate() override;
+    void Initialize() override;
+    void Reset() override;
+    void ResetData() override;
 
 private:
+    int IndexOf(const TVyrLevel* Level) const;
+    TVyrData* EmptyTotal(TVyrTotalType TotalType);
+    void ApplyReset(size_t Index);
+    void Accumulate();
+    bool SourceDelivers();
+
     TVyrVar* FVariable = nullptr; // not owned; cleared on removal
     // One accumulator pair and one pair of reset flags per level of the page; made for a run.
     std::vector<std::unique_ptr<TVyrData>> FDataNowList;
@@ -165,4 +263,5 @@ private:
     std::vector<bool> FResetLastList;
     bool FIgnoreNulls = false;
     bool FIsCurrency = false;
+    std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads
 };

@@ -1,6 +1,7 @@
 #include "host/exceptions.h"
 #include "host/formatting.h"
 
+#include <QDate>
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -211,6 +212,18 @@ TEST(DateTimePattern, CalendarRoundTrips) {
     }
     EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+}
+
+TEST(DateTimePattern, NowFollowsAnInstalledClockUntilReset) {
+    const TDateTime Fixed = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
+    SetNowClock([Fixed] { return Fixed; });
+    EXPECT_EQ(Now(), Fixed);
+    ResetNowClock();
+    // The system clock again: today's date, so not the fixed day of the past.
+    const QDate Today = QDate::currentDate();
+    const TDateTime Real = Now();
+    EXPECT_GE(Real, EncodeDate(Today.year(), Today.month(), Today.day()));
+    EXPECT_LT(Real, EncodeDate(Today.year(), Today.month(), Today.day()) + 2);
 }
 
 TEST(TextConversion, IntegersAndTheirErrors) {

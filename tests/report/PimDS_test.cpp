@@ -73,6 +73,8 @@ TEST(PimDataSourceManager, TriesAFailingSetOnceAndKeepsItsMessage) {
     ASSERT_NE(Entry, nullptr);
     EXPECT_TRUE(Entry->UnableToActivate());
     EXPECT_EQ(Entry->ErrorMessage(), QStringLiteral("no such table: orders"));
+    EXPECT_EQ(Entry->TakeErrorMessage(), QStringLiteral("no such table: orders"));
+    EXPECT_EQ(Entry->TakeErrorMessage(), QString()); // told once
     m.CloseDataSources();
     c.Fail = false;
     EXPECT_TRUE(m.ActivateDataSource(&Source)); // a new run tries again

@@ -1,4 +1,5 @@
 #include "host/controls.h"
+#include "host/memdataset.h"
 #include "host/lists.h"
 #include "host/streams.h"
 #include "report/VyrCurr.h"
@@ -6,7 +7,9 @@
 #include "report/VyrFloat.h"
 
 #include <gtest/gtest.h>
+#include <QDate>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -455,4 +458,106 @@ TEST_F(Values, ChangedSettingsRepaintTheLabelOnce) {
     Label.EndLoading();
     EXPECT_EQ(Repaints, 3); // nothing is drawn while the label is being read
     SetInvalidateHook(nullptr);
+}
+
+TEST_F(Values, IntegersHold64BitsAndRefuseThemAsA32BitInteger) {
+    TVyrInteger Big;
+    const int64_t Three = 3000000000;
+    Big.SetValue(&Three);
+    EXPECT_EQ(Big.AsString(), QStringLiteral("3000000000"));
+    EXPECT_EQ(Big.AsFloat(), 3e9);
+    EXPECT_EQ(Big.AsCurrency().Units(), 30000000000000);
+    try {
+        Big.AsInteger();
+        ADD_FAILURE() << "no exception";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("3000000000 is out of the integer range"));
+    }
+    TVyrInteger Copy;
+    Copy.SetData(&Big); // between integers nothing is cut, nothing raises
+    EXPECT_EQ(Copy.ValueInteger(), Three);
+    Big.SetValueInteger(-2147483648LL);
+    EXPECT_EQ(Big.AsInteger(), -2147483647 - 1);
+}
+
+TEST(FieldValues, ValueTypeOfEveryFieldTypeNumber) {
+    // Row i is field type i; above 51 every number is unknown.
+    const char* Expected = "USIIIBFCFDDDbbIbMGbbbbbSSIbbbbbbbbbbDFSSDUIIIUbbbUbF";
+    ASSERT_EQ(strlen(Expected), 52u);
+    auto Letter = [](TVyrDataTypes t) {
+        return "USFIBDbMGC"[t];
+    };
+    for (int t = 0; t < 60; ++t) {
+        const char Want = t < 52 ? Expected[t] : 'U';
+        EXPECT_EQ(Letter(GetPimDataType(static_cast<TFieldType>(t))), Want) << "field type " << t;
+        EXPECT_EQ(VyrCreateData(GetPimDataType(static_cast<TFieldType>(t)))->DataType(),
+                  GetPimDataType(static_cast<TFieldType>(t)));
+    }
+}
+
+TEST(FieldValues, EachFieldTypeIsReadIntoItsValueExactly) {
+    TFormatSettingsScope Scope{TFormatSettings::Fixed()};
+    TMemDataSet ds;
+    struct TCase {
+        TFieldType Type;
+        QVariant Stored;
+        QString Read; // AsString of the value, or the hex of its stream for the blob kinds
+    };
+    const QByteArray Raw("\x00\x01\xFF\x80", 4);
+    const std::vector<TCase> Cases = {
+        {ftString, QStringLiteral("abc"), QStringLiteral("abc")},
+        {ftWideString, QStringLiteral("中é"), QStringLiteral("中é")},
+        {ftSmallint, -7, QStringLiteral("-7")},
+        {ftLargeint, qlonglong(3000000000), QStringLiteral("3000000000")},
+        {ftLongWord, qlonglong(4000000000), QStringLiteral("4000000000")},
+        {ftByte, 200, QStringLiteral("200")},
+        {ftBoolean, true, QStringLiteral("True")},
+        {ftSingle, 1.5, QStringLiteral("1.5")},
+        {ftFloat, -0.25, QStringLiteral("-0.25")},
+        {ftCurrency, QStringLiteral("12.3456"), QStringLiteral("12.3456")},
+        {ftDate, QDate(2024, 3, 5), QStringLiteral("3/5/2024")},
+        {ftMemo, QStringLiteral("ab\r\ncd\r\n"), QStringLiteral("FF FE 61 00 62 00 0D 00 0A 00 63 00 64 00")},
+        {ftMemo, QStringLiteral("x\ny"), QStringLiteral("FF FE 78 00 0D 00 0A 00 79 00")},
+        {ftWideMemo, QStringLiteral("long text"), QStringLiteral("long text")},
+        {ftBlob, Raw, QStringLiteral("00 01 FF 80")},
+        {ftGraphic, Raw, QStringLiteral("00 01 FF 80")},
+        {ftExtended, 2.5, QStringLiteral("")}, // not read: the value stays empty
+    };
+    for (size_t i = 0; i < Cases.size(); ++i)
+        ds.FieldDefs().Add(QStringLiteral("F%1").arg(i), Cases[i].Type);
+    QVariantList Row;
+    for (const TCase& c : Cases) Row.push_back(c.Stored);
+    ds.AppendRecord(Row);
+    ds.Open();
+    for (size_t i = 0; i < Cases.size(); ++i) {
+        const TField& Field = *ds.Fields(static_cast<int>(i));
+        const std::unique_ptr<TVyrData> Value = VyrCreateData(GetPimDataType(Field.DataType()));
+        Value->SetIsNull(true);
+        VyrReadField(Field, *Value);
+        EXPECT_FALSE(Value->IsNull()) << i;
+        QString Got;
+        if (auto* Blob = dynamic_cast<TVyrBlob*>(Value.get()); Blob && Value->DataType() != dtypeUnknown)
+            Got = Hex(Blob->ValueStream());
+        else if (Value->DataType() != dtypeUnknown)
+            Got = Value->AsString();
+        EXPECT_EQ(Got, Cases[i].Read) << "field " << i;
+    }
+    // Exact values and types where text would hide a difference.
+    auto Read = [&](int i) {
+        std::unique_ptr<TVyrData> v = VyrCreateData(GetPimDataType(ds.Fields(i)->DataType()));
+        VyrReadField(*ds.Fields(i), *v);
+        return v;
+    };
+    EXPECT_EQ(static_cast<TVyrInteger&>(*Read(4)).ValueInteger(), 4000000000);
+    EXPECT_EQ(Read(7)->DataType(), dtypeFloat);
+    EXPECT_EQ(Read(7)->AsFloat(), 1.5);
+    EXPECT_EQ(Read(9)->DataType(), dtypeCurrency);
+    EXPECT_EQ(static_cast<TVyrCurrency&>(*Read(9)).ValueCurrency().Units(), 123456);
+    EXPECT_EQ(Read(10)->AsDateTime(), EncodeDate(2024, 3, 5));
+    EXPECT_EQ(Read(16)->DataType(), dtypeUnknown);
+    // A field that cannot give the value raises; the caller decides what the value keeps.
+    TVyrInteger Small;
+    TVyrString NotABlob;
+    EXPECT_NO_THROW(VyrReadField(*ds.Fields(14), NotABlob)); // bytes into a text value go nowhere
+    EXPECT_THROW(VyrReadField(*ds.Fields(0), Small), EConvertError); // "abc" is no integer
 }

@@ -1,0 +1,440 @@
+#include "report/VyrVar.h"
+#include "host/forms.h"
+#include "host/formatting.h"
+#include "host/properties.h"
+#include "host/resstrings.h"
+#include "report/PimDS.h"
+#include "report/PimPage.h"
+#include "report/VyrCurr.h"
+#include "report/VyrFloat.h"
+
+// The values of variables and how each kind computes them. The classes, their parenting and their
+// stored form live in VyrVar.cpp.
+
+namespace {
+
+// A total's accumulator reports what the total label asks for.
+void SetTotalType(TVyrData* Value, TVyrTotalType Type) {
+    if (auto* f = dynamic_cast<TVyrFloat*>(Value))
+        f->SetTotalType(Type);
+    else if (auto* c = dynamic_cast<TVyrCurrency*>(Value))
+        c->SetTotalType(Type);
+}
+
+std::unique_ptr<TVyrData> NewAccumulator(bool IsCurrency) {
+    return IsCurrency ? std::unique_ptr<TVyrData>(std::make_unique<TVyrCurrency>())
+                      : std::unique_ptr<TVyrData>(std::make_unique<TVyrFloat>());
+}
+
+// Data sets of the class named "TTable" whose published "TableType" has ordinal 4 keep null
+// fields as values; any other data set, or one without that property, reports them as null.
+bool NullFieldsAreValues(const TDataSet* DataSet) {
+    if (!DataSet || !DataSet->ClassNameIs(QStringLiteral("TTable"))) return false;
+    const TPropList* Props = GetPropList(DataSet);
+    if (!Props || !Props->Find(QStringLiteral("TableType"), true)) return false;
+    return GetPropValue(DataSet, QStringLiteral("TableType")).toInt() == 4;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TVyrVar
+
+QString TVyrVar::GetAsString() { return GetData()->AsString(); }
+int TVyrVar::GetAsInteger() { return GetData()->AsInteger(); }
+double TVyrVar::GetAsFloat() { return GetData()->AsFloat(); }
+Currency TVyrVar::GetAsCurrency() { return GetData()->AsCurrency(); }
+TDateTime TVyrVar::GetAsDateTime() { return GetData()->AsDateTime(); }
+bool TVyrVar::GetAsBoolean() { return GetData()->AsBoolean(); }
+TStream* TVyrVar::GetAsStream() { return GetData()->AsStream(); }
+TStringList* TVyrVar::GetAsStrings() { return GetData()->AsStrings(); }
+void TVyrVar::SetAsString(const QString& Value) { GetDataNow()->SetAsString(Value); }
+void TVyrVar::SetAsInteger(int Value) { GetDataNow()->SetAsInteger(Value); }
+void TVyrVar::SetAsFloat(double Value) { GetDataNow()->SetAsFloat(Value); }
+void TVyrVar::SetAsCurrency(Currency Value) { GetDataNow()->SetAsCurrency(Value); }
+void TVyrVar::SetAsDateTime(TDateTime Value) { GetDataNow()->SetAsDateTime(Value); }
+void TVyrVar::SetAsBoolean(bool Value) { GetDataNow()->SetAsBoolean(Value); }
+void TVyrVar::SetAsStream(TStream* Value) { GetDataNow()->SetAsStream(Value); }
+void TVyrVar::SetAsStrings(TStringList* Value) { GetDataNow()->SetAsStrings(Value); }
+
+bool TVyrVar::IsNull() { return GetDataNow()->IsNull(); }
+void TVyrVar::SetIsNull(bool Value) { GetDataNow()->SetIsNull(Value); }
+
+TVyrDataTypes TVyrVar::GetDataType() const { return FDataType; }
+
+TVyrData* TVyrVar::GetDataNow() {
+    EnsureValues();
+    if (FUpdateMode == umNeedUpdate) UpdateData();
+    return FDataNow.get();
+}
+
+TVyrData* TVyrVar::GetData() { return GetDataNow(); }
+
+bool TVyrVar::GetActive() const { return FActive; }
+
+TVyrData* TVyrVar::DataLast() {
+    EnsureValues();
+    return FDataLast.get();
+}
+
+void TVyrVar::EnsureValues() {
+    // A label may read a variable that no run has initialized yet.
+    if (!FDataNow || !FDataLast) Initialize();
+}
+
+void TVyrVar::Compute(const std::function<void()>& Step) {
+    FUpdateMode = umUpdating;
+    try {
+        Step();
+    } catch (...) {
+        // The error goes on, but the variable is left ready for the next update, not stuck
+        // half-way where every later read would take it for a circular reference.
+        if (FDataNow) FDataNow->Reset();
+        FUpdateMode = umNoUpdate;
+        throw;
+    }
+    FUpdateMode = umNoUpdate;
+}
+
+void TVyrVar::UpdateData() {
+    if (FUpdateMode != umNeedUpdate) return;
+    FUpdateMode = umNoUpdate;
+}
+
+void TVyrVar::UpdateLast() {
+    TVyrData* Now = GetDataNow();
+    FDataLast->SetData(Now);
+}
+
+void TVyrVar::ReverseUpdate() {
+    TVyrData* Now = GetDataNow();
+    Now->SetData(FDataLast.get());
+}
+
+void TVyrVar::Initialize() {
+    FDataNow.reset();
+    FDataLast.reset();
+    FInitialized = true;
+    const TVyrDataTypes Type = GetDataType();
+    FDataNow = VyrCreateData(Type);
+    FDataLast = VyrCreateData(Type);
+    if (Type == dtypeUnknown) FInitialized = false;
+    if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
+}
+
+void TVyrVar::Reset() { GetDataNow()->Reset(); }
+
+void TVyrVar::ResetData() {
+    if (FUpdateMode != umNeedUpdate) return;
+    EnsureValues();
+    Compute([this] {
+        FDataNow->Reset();
+        FDataNow->SetIsNull(true);
+    });
+}
+
+void TVyrVar::SetRunning(bool Value) {
+    if (Value == FRunning) return;
+    FRunning = Value;
+    if (!Value) Initialize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrDBVar
+
+TField* TVyrDBVar::Field() const { return FFieldNo != -1 ? FDataLink->Field() : nullptr; }
+
+TFieldType TVyrDBVar::GetFieldDataType() const {
+    if (TField* f = Field()) return f->DataType();
+    try {
+        if (TDataSet* ds = FDataLink->DataSet())
+            if (const TFieldDef* Def = ds->FieldDefs().Find(FDataField)) return Def->DataType();
+    } catch (...) {
+        // A data set that cannot list its definitions has none of that name.
+    }
+    return ftUnknown;
+}
+
+TVyrDataTypes TVyrDBVar::GetDataType() const {
+    TField* f = Field();
+    return f ? GetPimDataType(f->DataType()) : dtypeUnknown;
+}
+
+void TVyrDBVar::Initialize() {
+    FActive = false;
+    FFieldNo = -1;
+    try {
+        Bind();
+    } catch (...) {
+        // A source that cannot be bound leaves the variable inactive or without its field.
+    }
+    TVyrVar::Initialize();
+}
+
+void TVyrDBVar::Bind() {
+    TDataSource* Source = DataSource();
+    TDataSet* DataSet = Source ? Source->DataSet() : nullptr;
+    if (!DataSet) return;
+    TPimDataSourceManager* Manager = Page() ? Page()->DataSourceManager() : nullptr;
+    if (FRunning && Manager) {
+        FActive = Manager->ActivateDataSource(Source);
+        if (!FActive) ReportFailedSource(Manager);
+    } else {
+        FActive = DataSet->Active();
+    }
+    if (!FActive) return;
+    const TField* Found = DataSet->FindField(FDataField);
+    FFieldNo = Found ? Found->Index() : -1;
+}
+
+void TVyrDBVar::ReportFailedSource(TPimDataSourceManager* Manager) {
+    TPimDataSource* Entry = Manager->Find(DataSource());
+    const QString Message = Entry ? Entry->TakeErrorMessage() : QString();
+    if (Message.isEmpty()) return;
+    // The run goes on without this source's data; the application hears why, once per run.
+    Application()->HandleException(this, std::make_exception_ptr(Exception(Message)));
+}
+
+void TVyrDBVar::ActiveChanged() {
+    FActive = FDataLink->Active();
+    // While the form is freed its data sets close too; nothing is worth recomputing then.
+    if (HasState(csDestroying)) return;
+    if (FActive) {
+        Initialize();
+    } else {
+        FFieldNo = -1;
+        Reset();
+    }
+}
+
+void TVyrDBVar::UpdateData() {
+    if (FUpdateMode != umNeedUpdate) return;
+    EnsureValues();
+    Compute([this] { ReadField(); });
+}
+
+void TVyrDBVar::ReadField() {
+    TField* f = Field();
+    if (!f) {
+        FDataNow->Reset();
+        return;
+    }
+    FDisplayText = f->DisplayText();
+    if (f->IsNull() && !NullFieldsAreValues(f->DataSet())) {
+        FDataNow->Reset();
+        FDataNow->SetIsNull(true);
+        return;
+    }
+    try {
+        VyrReadField(*f, *FDataNow);
+    } catch (...) {
+        // A value the field cannot give prints empty rather than stopping the report.
+        FDataNow->Reset();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrExprVar
+
+void TVyrExprVar::UpdateData() {
+    if (FUpdateMode == umUpdating) Exception::CreateResFmt(SCircularVariable, {Name()});
+    if (FUpdateMode != umNeedUpdate) return;
+    if (!FDataNow) {
+        FUpdateMode = umNoUpdate;
+        Exception::CreateResFmt(SBadDatatype, {Name()});
+    }
+    Compute([this] {
+        if (!OnGetData) return;
+        // Reads and writes inside the handler see this reset value and start no second update.
+        FDataNow->Reset();
+        OnGetData(this);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrDateTimeVar
+
+void TVyrDateTimeVar::Initialize() {
+    TVyrVar::Initialize();
+    FDataNow->SetAsDateTime(Now());
+    UpdateLast();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrPageVar
+
+void TVyrPageVar::UpdateData() {
+    if (FUpdateMode != umNeedUpdate) return;
+    EnsureValues();
+    Compute([this] { FDataNow->SetAsInteger(FDataNow->AsInteger() + 1); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVyrTotalvar
+
+TVyrDataTypes TVyrTotalvar::GetDataType() const {
+    if (!FInitialized && FVariable) return FVariable->DataType() == dtypeCurrency ? dtypeCurrency : dtypeFloat;
+    return FIsCurrency ? dtypeCurrency : dtypeFloat;
+}
+
+TVyrData* TVyrTotalvar::GetDataNow() { Exception::CreateResFmt(SInvalidTotalVar, {Name()}); }
+
+bool TVyrTotalvar::GetActive() const { return FVariable ? FVariable->Active() : FActive; }
+
+void TVyrTotalvar::Initialize() {
+    AddLevels();
+    if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
+    FInitialized = true;
+}
+
+void TVyrTotalvar::AddLevels() {
+    DeleteLevels();
+    FIsCurrency = FVariable && FVariable->DataType() == dtypeCurrency;
+    const size_t Count = Page() && Page()->Levels() ? Page()->Levels()->size() : 0;
+    for (size_t i = 0; i < Count; ++i) {
+        FDataNowList.push_back(NewAccumulator(FIsCurrency));
+        FDataLastList.push_back(NewAccumulator(FIsCurrency));
+    }
+    FResetNowList.assign(Count, false);
+    FResetLastList.assign(Count, false);
+}
+
+void TVyrTotalvar::DeleteLevels() {
+    FDataNowList.clear();
+    FDataLastList.clear();
+    FResetNowList.clear();
+    FResetLastList.clear();
+    FEmpty.reset();
+    FIsCurrency = false;
+}
+
+int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
+    // Levels are numbered at the start of a run; a level added or moved since then has no
+    // accumulator of its own yet, whatever number it carries.
+    if (!Level || Level->Level() < 0 || static_cast<size_t>(Level->Level()) >= FDataNowList.size()) return -1;
+    const std::vector<TVyrLevel*>* Levels = Page() ? Page()->Levels() : nullptr;
+    const auto n = static_cast<size_t>(Level->Level());
+    if (!Levels || n >= Levels->size() || (*Levels)[n] != Level) return -1;
+    return Level->Level();
+}
+
+TVyrData* TVyrTotalvar::EmptyTotal(TVyrTotalType TotalType) {
+    if (!FEmpty) FEmpty = NewAccumulator(FIsCurrency);
+    FEmpty->Reset();
+    SetTotalType(FEmpty.get(), TotalType);
+    return FEmpty.get();
+}
+
+TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
+    if (FUpdateMode == umNeedUpdate) UpdateData();
+    const int i = IndexOf(Level);
+    if (i < 0) return EmptyTotal(TotalType);
+    TVyrData* Total = FDataNowList[static_cast<size_t>(i)].get();
+    SetTotalType(Total, TotalType);
+    return Total;
+}
+
+TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) {
+    const int i = IndexOf(Level);
+    if (i < 0) return EmptyTotal(TotalType);
+    TVyrData* Total = FDataLastList[static_cast<size_t>(i)].get();
+    SetTotalType(Total, TotalType);
+    return Total;
+}
+
+void TVyrTotalvar::ResetLevel(TVyrLevel* Level) {
+    const int i = IndexOf(Level);
+    if (i >= 0) FResetNowList[static_cast<size_t>(i)] = true;
+}
+
+void TVyrTotalvar::ResetMarkedLevel(TVyrLevel* Level) {
+    const int i = IndexOf(Level);
+    if (i >= 0) ApplyReset(static_cast<size_t>(i));
+}
+
+void TVyrTotalvar::ResetAtlevel(TVyrLevel* Level) {
+    const int i = IndexOf(Level);
+    if (i >= 0) FDataNowList[static_cast<size_t>(i)]->Reset();
+}
+
+void TVyrTotalvar::UpdateAtlevel(TVyrLevel* Level) {
+    const int i = IndexOf(Level);
+    if (i >= 0) FDataLastList[static_cast<size_t>(i)]->SetData(FDataNowList[static_cast<size_t>(i)].get());
+}
+
+void TVyrTotalvar::ApplyReset(size_t Index) {
+    if (!FResetNowList[Index]) return;
+    FDataNowList[Index]->Reset();
+    FResetNowList[Index] = false;
+}
+
+void TVyrTotalvar::UpdateData() {
+    if (FUpdateMode == umUpdating) Exception::CreateResFmt(SCircularVariable, {Name()});
+    if (FUpdateMode != umNeedUpdate) return;
+    Compute([this] { Accumulate(); });
+}
+
+void TVyrTotalvar::Accumulate() {
+    double Value = 0;
+    Currency Money;
+    bool Null = false;
+    if (FVariable && SourceDelivers()) {
+        Null = FVariable->IsNull();
+        switch (FVariable->DataType()) {
+        case dtypeFloat:
+        case dtypeInteger:
+        case dtypeCurrency:
+            if (FIsCurrency)
+                Money = FVariable->AsCurrency();
+            else
+                Value = FVariable->AsFloat();
+            break;
+        case dtypeBoolean:
+            if (FVariable->AsBoolean()) {
+                Value = 1.0;
+                Money = Currency::FromInt(1);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    const std::vector<TVyrLevel*>* Levels = Page() ? Page()->Levels() : nullptr;
+    for (size_t i = 0; i < FDataNowList.size(); ++i) {
+        ApplyReset(i);
+        const bool Header = Levels && i < Levels->size() && (*Levels)[i]->IsHeader();
+        if (Header || (FIgnoreNulls && Null)) continue;
+        if (FIsCurrency)
+            FDataNowList[i]->SetValue(&Money);
+        else
+            FDataNowList[i]->SetValue(&Value);
+    }
+}
+
+bool TVyrTotalvar::SourceDelivers() {
+    if (!HasState(csDesigning)) return true;
+    if (!FVariable->Initialized()) FVariable->Initialize();
+    return FVariable->Active();
+}
+
+void TVyrTotalvar::ResetData() {
+    if (FUpdateMode != umNeedUpdate) return;
+    for (size_t i = 0; i < FDataNowList.size(); ++i)
+        ApplyReset(i);
+    // Nothing is added for this update: a level whose data ran out counts no record.
+    FUpdateMode = umNoUpdate;
+}
+
+void TVyrTotalvar::UpdateLast() {
+    for (size_t i = 0; i < FDataNowList.size(); ++i)
+        FDataLastList[i]->SetData(FDataNowList[i].get());
+    FResetLastList = FResetNowList;
+}
+
+void TVyrTotalvar::ReverseUpdate() {
+    for (size_t i = 0; i < FDataNowList.size(); ++i)
+        FDataNowList[i]->SetData(FDataLastList[i].get());
+    FResetNowList = FResetLastList;
+}
+
+void TVyrTotalvar::Reset() {}

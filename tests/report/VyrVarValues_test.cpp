@@ -1,0 +1,421 @@
+#include "host/forms.h"
+#include "host/formatting.h"
+#include "host/memdataset.h"
+#include "host/messages.h"
+#include "host/properties.h"
+#include "host/streams.h"
+#include "report/PimDS.h"
+#include "report/PimPage.h"
+#include "report/VyrCurr.h"
+#include "report/VyrFloat.h"
+#include "report/VyrVar.h"
+#include "support/reportfixture.h"
+#include "support/runvars.h"
+
+#include <gtest/gtest.h>
+#include <functional>
+#include <optional>
+
+// A data set of the class whose null fields count as values when its "TableType" is 4.
+class TTable : public TMemDataSet {
+public:
+    using TMemDataSet::TMemDataSet;
+    int TableType() const { return FTableType; }
+    void SetTableType(int Value) { FTableType = Value; }
+
+private:
+    int FTableType = 0;
+};
+
+namespace {
+
+[[maybe_unused]] const bool TableDeclared = [] {
+    DeclareProperties<TTable, TComponent>().Integer("TableType", &TTable::TableType, &TTable::SetTableType);
+    return true;
+}();
+
+template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
+    auto* C = new T(Owner);
+    C->SetName(Name);
+    if (Parent) C->SetParent(Parent);
+    return C;
+}
+
+// A run-time report page with its five main bands, each with its level.
+struct TReportPage {
+    std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
+    TVyrReport* Report = Make<TVyrReport>(Form.get(), QStringLiteral("Report1"), nullptr);
+    TVyrGrouppage* Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
+    TReportPage() {
+        ClearPostedMessages();
+        Page->AddMainBands();
+    }
+    TVyrLevel* Detail() const { return Page->Detail()->UpdateLevel(); }
+    template <class V> V* Var(const QString& Name, TVyrLevel* Level) {
+        auto* v = Make<V>(Form.get(), Name, Page);
+        v->SetUpdateLevel(Level);
+        return v;
+    }
+};
+
+QString Hex(TVyrData* Value) {
+    auto* Blob = dynamic_cast<TVyrBlob*>(Value);
+    if (!Blob) return QStringLiteral("not a blob");
+    const QByteArray Bytes(reinterpret_cast<const char*>(Blob->ValueStream()->Memory()),
+                           static_cast<qsizetype>(Blob->ValueStream()->Size()));
+    return QString::fromLatin1(Bytes.toHex(' ').toUpper());
+}
+
+QString MessageOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QStringLiteral("no exception");
+}
+
+// Collects what reaches the application's exception handler, and lets go of it afterwards.
+struct TToldErrors {
+    QStringList Messages;
+    TToldErrors() {
+        Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
+    }
+    ~TToldErrors() { Application()->OnException = nullptr; }
+};
+
+} // namespace
+
+TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
+    TFormatSettingsScope Scope{TFormatSettings::Fixed()};
+    TTable Set;
+    Set.FieldDefs().Add(QStringLiteral("Big"), ftLargeint);
+    Set.FieldDefs().Add(QStringLiteral("Long"), ftLongWord);
+    Set.FieldDefs().Add(QStringLiteral("Single"), ftSingle);
+    Set.FieldDefs().Add(QStringLiteral("Ext"), ftExtended);
+    Set.FieldDefs().Add(QStringLiteral("Money"), ftCurrency);
+    Set.FieldDefs().Add(QStringLiteral("Notes"), ftMemo);
+    Set.FieldDefs().Add(QStringLiteral("Picture"), ftBlob);
+    Set.FieldDefs().Add(QStringLiteral("Name"), ftString, 20);
+    Set.AppendRecord({qlonglong(3000000000), qlonglong(4000000000), 1.5, 2.5, QStringLiteral("12.3456"),
+                      QStringLiteral("ab\r\ncd"), QByteArray("\x00\xFF\x10", 3), QVariant()});
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    TReportPage R;
+    std::vector<TVyrDBVar*> Vars;
+    for (const char* Field : {"Big", "Long", "Single", "Ext", "Money", "Notes", "Picture", "Name", "Nope"}) {
+        auto* V = R.Var<TVyrDBVar>(QStringLiteral("v") + QLatin1String(Field), R.Detail());
+        V->SetDataSource(&Source);
+        V->SetDataField(QLatin1String(Field));
+        Vars.push_back(V);
+    }
+    StartRunVariables(*R.Page);
+    EXPECT_TRUE(Set.Active()); // opened for the run by the page's manager
+    R.Page->UpdateDataLevel(R.Detail());
+
+    EXPECT_EQ(Vars[0]->DataType(), dtypeInteger);
+    EXPECT_EQ(static_cast<TVyrInteger*>(Vars[0]->DataNow())->ValueInteger(), 3000000000);
+    EXPECT_EQ(static_cast<TVyrInteger*>(Vars[1]->DataNow())->ValueInteger(), 4000000000);
+    EXPECT_EQ(Vars[1]->AsString(), QStringLiteral("4000000000"));
+    EXPECT_THROW(Vars[1]->AsInteger(), EConvertError);
+    EXPECT_EQ(Vars[2]->DataType(), dtypeFloat);
+    EXPECT_EQ(Vars[2]->AsFloat(), 1.5);
+    EXPECT_EQ(Vars[3]->DataType(), dtypeUnknown);
+    EXPECT_EQ(Vars[4]->DataType(), dtypeCurrency);
+    EXPECT_EQ(static_cast<TVyrCurrency*>(Vars[4]->DataNow())->ValueCurrency().Units(), 123456);
+    EXPECT_EQ(Vars[4]->DisplayText(), Set.FieldByName(QStringLiteral("Money"))->DisplayText());
+    EXPECT_EQ(Vars[5]->DataType(), dtypeMemo);
+    EXPECT_EQ(Hex(Vars[5]->DataNow()), QStringLiteral("FF FE 61 00 62 00 0D 00 0A 00 63 00 64 00"));
+    EXPECT_EQ(Vars[6]->DataType(), dtypeBlob);
+    EXPECT_EQ(Hex(Vars[6]->DataNow()), QStringLiteral("00 FF 10"));
+    EXPECT_TRUE(Vars[7]->IsNull());
+    EXPECT_EQ(Vars[7]->AsString(), QString());
+
+    // A field the data set lacks leaves the variable without a field; each update empties it.
+    TVyrDBVar* Missing = Vars[8];
+    EXPECT_TRUE(Missing->Active());
+    EXPECT_EQ(Missing->FieldNo(), -1);
+    EXPECT_EQ(Missing->DataType(), dtypeUnknown);
+    Missing->SetAsString(QStringLiteral("left over"));
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(Hex(Missing->DataNow()), QString());
+    EXPECT_EQ(Missing->AsString(), QStringLiteral("Unknown type, check to see if field exists."));
+
+    // On the table kind whose type is 4 the same null field is a value.
+    Set.SetTableType(4);
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_FALSE(Vars[7]->IsNull());
+    Set.SetTableType(3);
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_TRUE(Vars[7]->IsNull());
+}
+
+TEST(DatabaseVariables, ShareOneOpeningAndAFailingSourceIsToldOncePerRun) {
+    TMemDataSet Good, Bad;
+    int Opens = 0;
+    for (TMemDataSet* Set : {&Good, &Bad}) {
+        Set->FieldDefs().Add(QStringLiteral("Id"), ftInteger);
+        Set->AppendRecord({7});
+    }
+    Good.AfterOpen = [&](TDataSet*) { ++Opens; };
+    Bad.BeforeOpen = [](TDataSet*) { throw EDatabaseError(QStringLiteral("no such table: orders")); };
+    TDataSource GoodSource, BadSource;
+    GoodSource.SetDataSet(&Good);
+    BadSource.SetDataSet(&Bad);
+    TReportPage R;
+    std::vector<TVyrDBVar*> Vars;
+    for (TDataSource* Source : {&GoodSource, &GoodSource, &BadSource, &BadSource}) {
+        auto* V = R.Var<TVyrDBVar>(QStringLiteral("v%1").arg(Vars.size()), R.Detail());
+        V->SetDataSource(Source);
+        V->SetDataField(QStringLiteral("Id"));
+        Vars.push_back(V);
+    }
+    TToldErrors Told;
+    for (int Run = 1; Run <= 2; ++Run) {
+        StartRunVariables(*R.Page);
+        R.Page->UpdateDataLevel(R.Detail());
+        EXPECT_EQ(Opens, Run);
+        EXPECT_TRUE(Vars[0]->Active() && Vars[1]->Active());
+        EXPECT_EQ(Vars[1]->AsInteger(), 7);
+        EXPECT_FALSE(Vars[2]->Active() || Vars[3]->Active());
+        EXPECT_EQ(Vars[3]->DataType(), dtypeUnknown);
+        EXPECT_EQ(Told.Messages.size(), Run);
+        EndRunVariables(*R.Page);
+        R.Page->DataSourceManager()->CloseDataSources();
+        EXPECT_FALSE(Good.Active());
+        EXPECT_FALSE(Vars[0]->Active()); // the closing reached the variables through their links
+    }
+    EXPECT_EQ(Told.Messages, QStringList({QStringLiteral("no such table: orders"), QStringLiteral("no such table: orders")}));
+}
+
+TEST(ExpressionVariables, HandlerSeesTheResetValueAndAnErrorLeavesTheVariableReady) {
+    TReportPage R;
+    auto* V = R.Var<TVyrExprVar>(QStringLiteral("Var1"), R.Detail());
+    V->SetDataType(dtypeString);
+    int Calls = 0;
+    QString Seen;
+    bool Recurse = false, Raise = false;
+    V->OnGetData = [&](TVyrVar* Self) {
+        ++Calls;
+        Seen = Self->AsString();
+        if (Recurse) Self->UpdateData();
+        if (Raise) throw Exception(QStringLiteral("bad row"));
+        Self->SetAsString(QStringLiteral("row%1").arg(Calls));
+    };
+    EXPECT_EQ(V->AsString(), QString()); // read before any run: values made on demand
+    StartRunVariables(*R.Page);
+    V->SetAsString(QStringLiteral("stale"));
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(Seen, QString());
+    EXPECT_EQ(V->AsString(), QStringLiteral("row1"));
+
+    Recurse = true;
+    EXPECT_EQ(MessageOf([&] { R.Page->UpdateDataLevel(R.Detail()); }),
+              QStringLiteral("Circular variable reference for variable: Var1"));
+    EXPECT_EQ(V->UpdateMode(), umNoUpdate);
+    Recurse = false;
+    Raise = true;
+    EXPECT_EQ(MessageOf([&] { R.Page->UpdateDataLevel(R.Detail()); }), QStringLiteral("bad row"));
+    EXPECT_EQ(V->UpdateMode(), umNoUpdate);
+    EXPECT_EQ(V->AsString(), QString());
+    Raise = false;
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(V->AsString(), QStringLiteral("row4"));
+    EXPECT_TRUE(V->Active());
+
+    TReportTestForm Designed;
+    Designed.SetDesigning(true);
+    EXPECT_FALSE(TVyrExprVar(&Designed).Active());
+}
+
+TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
+    TMemDataSet Set;
+    Set.FieldDefs().Add(QStringLiteral("Id"), ftInteger);
+    for (int i = 1; i <= 3; ++i)
+        Set.AppendRecord({i * 10});
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    TReportPage R;
+    auto* Id = R.Var<TVyrDBVar>(QStringLiteral("Id"), R.Detail());
+    Id->SetDataSource(&Source);
+    Id->SetDataField(QStringLiteral("Id"));
+    auto* Twice = R.Var<TVyrExprVar>(QStringLiteral("Twice"), R.Detail());
+    Twice->SetDataType(dtypeInteger);
+    int Calls = 0;
+    Twice->OnGetData = [&](TVyrVar* Self) {
+        ++Calls;
+        Self->SetAsInteger(Id->AsInteger() * 2);
+    };
+    auto* Other = R.Var<TVyrExprVar>(QStringLiteral("Other"), R.Page->PageHead()->UpdateLevel());
+    int OtherCalls = 0;
+    Other->OnGetData = [&](TVyrVar*) { ++OtherCalls; };
+    StartRunVariables(*R.Page);
+
+    R.Page->VarMarkUpdate(R.Detail(), umNeedUpdate);
+    EXPECT_EQ(Calls, 0);
+    EXPECT_EQ(Twice->AsInteger(), 20);
+    EXPECT_EQ(Twice->AsInteger(), 20);
+    EXPECT_EQ(Calls, 1);
+
+    Set.Next();
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(Calls, 2);
+    EXPECT_EQ(Twice->AsInteger(), 40);
+    EXPECT_EQ(Id->AsInteger(), 20);
+    EXPECT_EQ(Calls, 2);
+    EXPECT_EQ(Id->DataLast()->AsInteger(), 10);
+    EXPECT_EQ(Twice->DataLast()->AsInteger(), 20);
+    R.Page->ReverseUpdateDataLevel(R.Detail());
+    EXPECT_EQ(Id->AsInteger(), 10);
+    EXPECT_EQ(Twice->AsInteger(), 20);
+    EXPECT_EQ(Calls, 2);
+    EXPECT_EQ(OtherCalls, 0); // other levels are left alone
+}
+
+TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
+    TReportTestForm Form;
+    auto* Page = Make<TVyrGrouppage>(&Form, QStringLiteral("P"), nullptr);
+    std::vector<TVyrLevel*> L;
+    for (int i = 0; i < 3; ++i) {
+        L.push_back(Make<TVyrLevel>(&Form, QStringLiteral("L%1").arg(i), Page));
+        L.back()->SetIsHeader(i == 1);
+    }
+    // Each source gives the value of the current row of its column; nullopt is a null.
+    struct TColumn {
+        TVyrDataTypes Type;
+        std::vector<std::optional<QVariant>> Rows;
+    };
+    const std::vector<TColumn> Columns = {
+        {dtypeFloat, {5.0, -2.0, 7.0}},
+        {dtypeFloat, {5.0, std::nullopt, 7.0}},
+        {dtypeFloat, {5.0, std::nullopt, 7.0}},
+        {dtypeBoolean, {true, false, true}},
+        {dtypeString, {QStringLiteral("9"), QStringLiteral("x"), QStringLiteral("1")}},
+        {dtypeCurrency, std::vector<std::optional<QVariant>>(10, QVariant(0.1))},
+    };
+    size_t Row = 0;
+    std::vector<TVyrTotalvar*> Totals;
+    for (size_t c = 0; c < Columns.size(); ++c) {
+        auto* Source = Make<TVyrExprVar>(&Form, QStringLiteral("Source%1").arg(c), Page);
+        Source->SetDataType(Columns[c].Type);
+        Source->SetUpdateLevel(L[2]);
+        Source->OnGetData = [&Columns, &Row, c](TVyrVar* Self) {
+            const auto& Rows = Columns[c].Rows;
+            const std::optional<QVariant>& v = Rows[Row % Rows.size()];
+            if (!v) Self->SetIsNull(true);
+            else if (v->typeId() == QMetaType::Bool) Self->SetAsBoolean(v->toBool());
+            else if (v->typeId() == QMetaType::QString) Self->SetAsString(v->toString());
+            else Self->SetAsFloat(v->toDouble());
+        };
+        auto* Total = Make<TVyrTotalvar>(&Form, QStringLiteral("Total%1").arg(c + 1), Page);
+        Total->SetVariable(Source);
+        Total->SetUpdateLevel(L[2]);
+        Total->SetIgnoreNulls(c == 1);
+        Totals.push_back(Total);
+    }
+    StartRunVariables(*Page);
+    for (Row = 0; Row < 3; ++Row)
+        Page->UpdateDataLevel(L[2]);
+
+    auto Sum = [&](int t, int Level, TVyrTotalType Type = ttSum) { return Totals[t]->GetLevelNow(L[Level], Type)->AsFloat(); };
+    EXPECT_EQ(Sum(0, 0), 10);
+    EXPECT_EQ(Sum(0, 0, ttCount), 3);
+    EXPECT_EQ(Sum(0, 0, ttMax), 7);
+    EXPECT_EQ(Sum(0, 2, ttMin), -2);
+    EXPECT_EQ(Totals[0]->Getlevel(L[2], ttValue)->AsFloat(), 7);
+    EXPECT_EQ(Sum(0, 1), 0); // the header level takes nothing
+    EXPECT_EQ(Sum(0, 1, ttCount), 0);
+    EXPECT_EQ(Sum(1, 0), 12); // nulls skipped
+    EXPECT_EQ(Sum(1, 0, ttCount), 2);
+    EXPECT_EQ(Sum(2, 0), 12); // nulls add their empty value and count
+    EXPECT_EQ(Sum(2, 0, ttCount), 3);
+    EXPECT_EQ(Sum(3, 0), 2);
+    EXPECT_EQ(Sum(4, 0), 0);
+    EXPECT_EQ(Sum(4, 0, ttCount), 3);
+    EXPECT_FALSE(Totals[0]->IsCurrency());
+    EXPECT_TRUE(Totals[5]->IsCurrency());
+    for (Row = 3; Row < 10; ++Row)
+        Page->UpdateDataLevel(L[2]);
+    auto* Money = dynamic_cast<TVyrCurrency*>(Totals[5]->GetLevelNow(L[0], ttSum));
+    ASSERT_NE(Money, nullptr);
+    EXPECT_EQ(Money->ValueCurrency().Units(), 10000); // ten times 0.1 is exactly 1.0000
+
+    // After a band printed: the old total still reads until the next value arrives.
+    Page->ResetTotalLevel(L[2]);
+    Totals[0]->UpdateAtlevel(L[2]);
+    EXPECT_EQ(Sum(0, 2), 35); // three rounds of 5, -2, 7 and one 5
+    EXPECT_EQ(Totals[0]->GetLevelLast(L[2], ttSum)->AsFloat(), 35);
+    Row = 1; // -2
+    Page->UpdateDataLevel(L[2]);
+    EXPECT_EQ(Sum(0, 2), -2);
+    EXPECT_EQ(Sum(0, 2, ttCount), 1);
+    Row = 2; // 7: the reset happened once
+    Page->UpdateDataLevel(L[2]);
+    EXPECT_EQ(Sum(0, 2), 5);
+    EXPECT_EQ(Sum(0, 2, ttCount), 2);
+    EXPECT_EQ(Sum(0, 0), 40);
+
+    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->AsString(); }), QStringLiteral("Invalid access to totalvar: Total1"));
+    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->IsNull(); }), QStringLiteral("Invalid access to totalvar: Total1"));
+
+    // A level added after Initialize, or none, has no accumulators: it reads empty and takes nothing.
+    auto* Late = Make<TVyrLevel>(&Form, QStringLiteral("Late"), Page);
+    for (TVyrLevel* Level : {Late, static_cast<TVyrLevel*>(nullptr)}) {
+        Page->ResetTotalLevel(Level);
+        Totals[0]->UpdateAtlevel(Level);
+        Totals[0]->ResetAtlevel(Level);
+        Totals[0]->ResetMarkedLevel(Level);
+        EXPECT_EQ(Totals[0]->GetLevelNow(Level, ttCount)->AsFloat(), 0);
+        EXPECT_EQ(Totals[0]->GetLevelLast(Level, ttSum)->AsFloat(), 0);
+    }
+    EXPECT_EQ(Sum(0, 0), 40); // level 0 untouched, though the late level is numbered 0 too
+}
+
+TEST(PageAndDateTimeVariables, CountPagesAndKeepTheStartTime) {
+    const TDateTime Start = EncodeDate(2024, 3, 5) + EncodeTime(9, 30, 0, 0);
+    TDateTime Clock = Start;
+    SetNowClock([&Clock] { return Clock; });
+    TReportPage R;
+    TVyrLevel* PageHead = R.Page->PageHead()->UpdateLevel();
+    TVyrLevel* Head = R.Page->Head()->UpdateLevel();
+    auto* PageNo = R.Var<TVyrPageVar>(QStringLiteral("svarPage"), PageHead);
+    auto* Caption = R.Var<TVyrExprVar>(QStringLiteral("Caption"), PageHead);
+    Caption->SetDataType(dtypeString);
+    Caption->OnGetData = [&](TVyrVar* Self) { Self->SetAsString(QStringLiteral("Page ") + PageNo->AsString()); };
+    auto* Started = R.Var<TVyrDateTimeVar>(QStringLiteral("svarDateTime"), Head);
+    EXPECT_EQ(PageNo->AsInteger(), 0);
+    StartRunVariables(*R.Page);
+    Clock = Start + 1;
+    for (int i = 0; i < 3; ++i)
+        R.Page->UpdateDataLevel(PageHead);
+    EXPECT_EQ(PageNo->AsInteger(), 3);
+    EXPECT_EQ(Caption->AsString(), QStringLiteral("Page 3"));
+    R.Page->UpdateDataLevel(Head);
+    R.Page->ReverseUpdateDataLevel(Head);
+    EXPECT_EQ(Started->AsDateTime(), Start);
+    EXPECT_EQ(Started->DataLast()->AsDateTime(), Start);
+
+    EndRunVariables(*R.Page); // stopping initializes again
+    EXPECT_FALSE(PageNo->Running());
+    EXPECT_EQ(PageNo->AsInteger(), 0);
+    EXPECT_EQ(Started->AsDateTime(), Start + 1);
+    ResetNowClock();
+}
+
+TEST(VariableLevels, LoadedTakesTheMainBandsLevelsOrStaysNil) {
+    TReportPage R;
+    TReportTestForm Bare;
+    auto* Empty = Make<TVyrGrouppage>(&Bare, QStringLiteral("Empty"), nullptr);
+    for (TVyrPage* Page : {static_cast<TVyrPage*>(R.Page), static_cast<TVyrPage*>(Empty)}) {
+        TComponent* Owner = Page->Owner();
+        auto* Db = Make<TVyrDBVar>(Owner, QStringLiteral("Db"), Page);
+        auto* Started = Make<TVyrDateTimeVar>(Owner, QStringLiteral("Started"), Page);
+        auto* PageNo = Make<TVyrPageVar>(Owner, QStringLiteral("PageNo"), Page);
+        for (TVyrVar* V : {static_cast<TVyrVar*>(Db), static_cast<TVyrVar*>(Started), static_cast<TVyrVar*>(PageNo)})
+            V->Loaded();
+        const bool Bands = Page == R.Page;
+        EXPECT_EQ(Db->UpdateLevel(), Bands ? R.Detail() : nullptr);
+        EXPECT_EQ(Started->UpdateLevel(), Bands ? R.Page->Head()->UpdateLevel() : nullptr);
+        EXPECT_EQ(PageNo->UpdateLevel(), Bands ? R.Page->PageHead()->UpdateLevel() : nullptr);
+    }
+}
