@@ -945,6 +945,11 @@ void TVyrPage::Loaded() {
     SetBandChecks();
 }
 
+void TVyrPage::Resize() {
+    TScrollBox::Resize();
+    ArrangeBands();
+}
+
 void TVyrPage::HandleAddBands() {
     if (!Designing() || LoadingOrReading() || FBands) return;
     TComponentRef<TVyrPage> Self(this);

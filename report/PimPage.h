@@ -5,6 +5,7 @@
 #include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrVar.h"
 
 #include <functional>
 #include <memory>
@@ -289,6 +290,10 @@ public:
     void CheckDelete() override;
     void BeforeDestruction() override;
 
+protected:
+    void Resize() override;
+
+public:
     TVyrOnUpdateStatus OnUpdateStatus;
     TNotifyEvent OnPreview;
     TNotifyEvent OnUpdate;

@@ -156,6 +156,31 @@ void TVyrBand::CheckDelete() {
     if (!GetAllowDelete()) throw Exception(LoadStr(SNoDeleteBand));
 }
 
+namespace {
+
+// The design companion of the report a control lies in, at design time only.
+TVyrRptDsgn* DesignOf(const TComponent* Control, TVyrReport* Report) {
+    if (!Control->HasState(csDesigning) || !Report) return nullptr;
+    return Report->RepDesign();
+}
+
+} // namespace
+
+bool TVyrBand::BandDragOver(TComponent* Source, int X, int Y) {
+    TVyrRptDsgn* Design = DesignOf(this, GetReport());
+    const bool Accept = Design && Design->VyrDropOK(Source);
+    if (Accept) Design->RulerXY(X, Top() + Y);
+    return Accept;
+}
+
+void TVyrBand::BandDragDrop(TComponent* Source, int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->VyrDroplabels(Source, this, X, Y);
+}
+
+void TVyrBand::MouseMovement(int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->RulerXY(X, Top() + Y);
+}
+
 void TVyrBand::InsertLabel(TVyrLabel* Label) {
     AddToList(FLabels, Label);
     if (FPage) FPage->InsertLabel(Label);
@@ -231,13 +256,10 @@ void TVyrBand::Loaded() {
 
 void TVyrBand::Resize() {
     TCustomPanel::Resize();
-    // SetBounds has the page arrange its bands; what follows the band's height is told here.
-    if (!FPage) return;
-    if (FLabels)
-        for (TVyrLabel* L : std::vector<TVyrLabel*>(*FLabels))
-            L->BandResized(Height());
-    // The design buttons follow; at run time the page keeps the size it was given.
-    if (TVyrReport* R = GetReport(); R && HasState(csDesigning)) R->PositionButtons();
+    // SetBounds has the page arrange its bands; the labels that follow the band's height are told.
+    if (!FLabels) return;
+    for (TVyrLabel* L : std::vector<TVyrLabel*>(*FLabels))
+        L->BandResized(Height());
 }
 
 // Printing
@@ -906,6 +928,13 @@ TVyrPage* TVyrLabel::getpage() const {
 int TVyrLabel::GetPPI() const {
     TVyrBand* B = Band();
     return B ? B->getppi() : Screen()->PixelsPerInch();
+}
+
+void TVyrLabel::MouseMovement(int X, int Y) {
+    TVyrBand* B = Band();
+    if (!B) return;
+    if (TVyrRptDsgn* Design = DesignOf(this, B->GetReport()))
+        Design->RulerXY(Left() + X, B->Top() + Top() + Y);
 }
 
 void TVyrLabel::SetParent(TWinControl* AParent) {
