@@ -68,15 +68,6 @@ QString MessageOf(const std::function<void()>& Action) {
     return QStringLiteral("no exception");
 }
 
-// Collects what reaches the application's exception handler, and lets go of it afterwards.
-struct TToldErrors {
-    QStringList Messages;
-    TToldErrors() {
-        Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
-    }
-    ~TToldErrors() { Application()->OnException = nullptr; }
-};
-
 } // namespace
 
 TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
