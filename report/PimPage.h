@@ -237,6 +237,20 @@ public:
     void DesignerModified();
     virtual void Redraw();
 
+    // The master data loop: the page walks its data set record by record.
+    TDataSet* GetDataSet() const;
+    bool DataIsFinished() const { return FDataIsFinished; }
+    void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
+    int Skipped() const { return FSkipped; }
+    int Records() const { return FRecords; }
+    float PercentDone() const { return FPercentDone; }
+    void DataStart();
+    void DataSkip();
+    void DoSkip();
+    void DataFinish();
+    void AfterDataSkip();
+    bool DoOnDataFilter();
+
     void SetParent(TWinControl* AParent) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -304,6 +318,11 @@ private:
     bool FLetUpdateDataList = true;
     TVyrPageState FPageState = 0;
 
+    bool FDataIsFinished = false;
+    int FSkipped = 0;
+    int FRecords = 0;
+    float FPercentDone = 0;
+
     // The output side; the run itself is added with printing.
     TVyrReport* FReport = nullptr;
     bool FAllowDelete = false;
@@ -334,3 +353,8 @@ class TVyrGrouppage : public TVyrPage {
 public:
     using TVyrPage::TVyrPage;
 };
+
+// True for a query data set: its class or an ancestor is named "TQUERY" in any letter case.
+bool IsQueryDataSet(const TPersistent* DataSet);
+// The records a data set holds; 0 for an object that is no data set or a query that is not open.
+int DataSetRecordCount(TPersistent* DataSet);
