@@ -2,9 +2,11 @@
 #include "host/controls.h"
 #include "host/db.h"
 #include "host/lists.h"
+#include "output/PimOut.h"
 #include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrRtf.h"
 
 #include <functional>
 #include <memory>
@@ -12,6 +14,8 @@
 
 class TCheckBox;
 class TLabel;
+class TPimCanvas;
+class TPimOutput;
 class TPaintBox;
 class TPimDataSourceManager;
 class TVyrDataSourceGuide;
@@ -24,6 +28,7 @@ class TVyrPageSetup;
 class TVyrTotalvar;
 class TVyrVar;
 enum TVyrUpdateMode : uint8_t;
+class TPimPrinter;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -75,6 +80,32 @@ private:
 };
 
 using TVyrOnUpdateStatus = std::function<void(TVyrPage* Page, TVyrStatus Stat)>;
+
+// What a page asks of the window that shows its document while it is generated. The viewer layer
+// implements it and installs the factory; without a factory the screen shows nothing.
+class TVyrPageViewer : public TPimJobViewer {
+public:
+    // The form style, or no call to leave the viewer's own.
+    virtual void SetFormStyle(TFormStyle Value) = 0;
+    virtual void SetWindowState(TWindowState Value) = 0;
+    virtual void SetZoom(TPimZoom Value) = 0;
+    // Refreshes the page count and progress shown.
+    virtual void UpdatePage() = 0;
+    // Shows the viewer modally; it frees itself when closed, as a viewer shown by Show does.
+    virtual void ShowModal() = 0;
+
+    // The Stop button, or closing while generating; the page sets and clears it.
+    TNotifyEvent OnAbort;
+    // The page generating into the viewer; cleared when the page lets go of it.
+    TVyrPage* Page = nullptr;
+};
+
+// Makes a viewer owned by Owner; nullptr for none.
+using TVyrPageViewerFactory = std::function<TVyrPageViewer*(TComponent* Owner)>;
+void SetVyrPageViewerFactory(TVyrPageViewerFactory Factory);
+const TVyrPageViewerFactory& VyrPageViewerFactory();
+// No factory, as the process starts.
+void ResetVyrPageViewerFactory();
 
 // The container of one band layout: registries of its bands, groups, labels, variables, levels and
 // data-source guides, the ordered band flow and the design-time stacking of the bands.
@@ -229,6 +260,47 @@ public:
     int PixelsPerInch() const { return getppi(); }
     int getpagewidth() const;
     int PageWidth() const { return getpagewidth(); }
+    int getpageheight() const;
+    int PageHeight() const { return getpageheight(); }
+    TVyrUnits GetUnits() const { return FPageSetup->Units(); }
+    TVyrUnits Units() const { return GetUnits(); }
+
+    // The output side of a run. Positions are pixels at getppi and include the margins.
+    TPimOutput* PrintTo() const { return FPrintTo; }
+    void SetPrintTo(TPimOutput* Value) { FPrintTo = Value; }
+    int XPos() const { return FxPos; }
+    void SetXPos(int Value) { FxPos = Value; }
+    int YPos() const { return FyPos; }
+    void SetYPos(int Value) { FyPos = Value; }
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) { FAbortPrinting = Value; }
+    int PageNumber() const { return FPageNumber; }
+    void SetPageNumber(int Value) { FPageNumber = Value; }
+    int PagesPrinted() const { return FPagesPrinted; }
+    void SetPagesPrinted(int Value) { FPagesPrinted = Value; }
+    int PgNum() const { return FPgNum; }
+    void SetPgNum(int Value) { FPgNum = Value; }
+    // The top of the page body: YPos just after the page header and the repeated bands.
+    int LastPagePos() const { return FLastPagePos; }
+    void SetLastPagePos(int Value) { FLastPagePos = Value; }
+    // True until the first band other than the page header has printed; a band's NewPage is
+    // ignored while it holds.
+    bool FirstNewPage() const { return FFirstNewPage; }
+    void SetFirstNewPage(bool Value) { FFirstNewPage = Value; }
+    TPen* Pen() const { return FPen.get(); }
+    // Sets the print position: x and y from the top-left corner of the margins.
+    void Position(int x, int y);
+    // Whether the current physical page lies in the print range; past its end it also stops
+    // generation.
+    bool GetPrintOk();
+    bool PrintOk() { return GetPrintOk(); }
+    // Drawing relative to the print position, only on pages that are output.
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void FillRect(const TRect& Rect);
+    // The output's canvas; nil without an output.
+    TPimCanvas* GetCanvas() const;
+    TPimCanvas* Canvas() const { return GetCanvas(); }
     bool GetAllowDelete() const;
     bool OkDelete() const { return GetAllowDelete(); }
     // Frees the page even at design time; a failure to free is swallowed.
@@ -236,6 +308,26 @@ public:
     // Tells the form designer that the form changed.
     void DesignerModified();
     virtual void Redraw();
+
+    // The output side of a pass: PageStart, BeginDoc, generation, EndDoc, PageEnd.
+    void PageStart();
+    void PageEnd();
+    void BeginDoc();
+    void EndDoc();
+    void Preview();
+    virtual void UpdateStatus(TVyrStatus Stat);
+    void PrintingStatus(TPimPrinter* Sender);
+    void AbortGeneration(TComponent* Sender);
+    void SetPercentDone(float Value) { FPercentDone = Value; }
+    int PageCount() const { return FPageCount; }
+    TVyrPageViewer* PimViewer() const { return FPimViewer; }
+    // The rich-text writer of a rich-text pass; nil otherwise.
+    TVyrRtfFile* Rtf() const { return FRtf.get(); }
+    bool Continuous() const { return FContinuous; }
+    // Begins and ends a pass: the rich-text writer, the data loop and the variables. Generation
+    // goes on only when InitReport returns true.
+    bool InitReport();
+    void UnInitReport();
 
     // The master data loop: the page walks its data set record by record.
     TDataSet* GetDataSet() const;
@@ -322,6 +414,13 @@ private:
     int FSkipped = 0;
     int FRecords = 0;
     float FPercentDone = 0;
+    int FPageCount = 0;
+    TVyrUnits SaveUnits = unitInches;
+    TVyrPageViewer* FPimViewer = nullptr; // owned by its owner component; frees itself when closed
+    std::unique_ptr<TVyrRtfFile> FRtf;
+    bool FContinuous = false;
+    // Set by AbortGeneration: OnUpdateStatus stays quiet for the rest of the pass.
+    bool FStatusMuted = false;
 
     // The output side; the run itself is added with printing.
     TVyrReport* FReport = nullptr;
@@ -346,6 +445,17 @@ private:
     bool FNoRecordCount = false;
     bool FPrinting = false;
     bool FFirstTime = true;
+
+    TPimOutput* FPrintTo = nullptr; // the run's output; not owned
+    int FxPos = 0;
+    int FyPos = 0;
+    bool FAbortPrinting = false;
+    int FPageNumber = 0;
+    int FPagesPrinted = 0;
+    int FPgNum = 0;
+    int FLastPagePos = 0;
+    bool FFirstNewPage = true;
+    std::unique_ptr<TPen> FPen;
 };
 
 // The page kind that a report holds; band kinds, groups and guides live only on it.
