@@ -35,6 +35,11 @@ public:
 
 // A page with its output, its statuses noted, and the viewers the factory made.
 struct TOutputPage {
+    static std::vector<std::unique_ptr<TFakePrinter>> PrintersFor(bool WithPrinter) {
+        std::vector<std::unique_ptr<TFakePrinter>> List;
+        if (WithPrinter) List.push_back(TFakePrinter::Office());
+        return List;
+    }
     TFakePrinterList Printers;
     std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
     TVyrReport* Report = Make<TVyrReport>(Form.get(), QStringLiteral("Report1"), nullptr);
@@ -43,7 +48,7 @@ struct TOutputPage {
     QList<TVyrStatus> Statuses;
     std::vector<std::unique_ptr<TTestPageViewer>> Viewers;
     QList<TComponent*> ViewerOwners;
-    TOutputPage() {
+    explicit TOutputPage(bool WithPrinter = false) : Printers(PrintersFor(WithPrinter)) {
         Output.SetDestination(adPimFile);
         Page->SetPrintTo(&Output);
         Page->OnUpdateStatus = [this](TVyrPage*, TVyrStatus Stat) { Statuses << Stat; };
@@ -194,4 +199,30 @@ TEST(PageOutput, RichTextPassStartsVariablesAfterAStaleEndAndReportsAFileItCanno
     EXPECT_EQ(P.Page->Rtf(), nullptr);
     EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
     P.Page->SetDataSource(nullptr);
+}
+
+TEST(PageOutput, PrinterGetsTheRecordedDocumentAndItsErrorReachesTheReport) {
+    TOutputPage P(true);
+    TFakePrinter* Printer = P.Printers[0];
+    Printer->FailAt = TFakePrinter::fpEndDoc;
+    P.Page->PageSetup()->SetDestination(destPrinter);
+    QList<int> Numbers;
+    QList<float> Percents;
+    P.Page->OnUpdateStatus = [&](TVyrPage* Page, TVyrStatus Stat) {
+        if (Stat != ssPrinting) return;
+        Numbers << Page->PageNumber();
+        Percents << Page->PercentDone();
+    };
+    P.Page->BeginDoc();
+    P.Output.NewPage();
+    P.Page->SetPageNumber(2);
+    P.Page->EndDoc();
+    EXPECT_EQ(P.Page->PageCount(), 2);
+    ASSERT_EQ(Printer->Jobs.size(), 1u);
+    EXPECT_EQ(Printer->Jobs[0].Pages.size(), 2u);
+    ASSERT_FALSE(Numbers.isEmpty());
+    EXPECT_EQ(Numbers.last(), 2);
+    EXPECT_EQ(Percents.last(), 100);
+    EXPECT_EQ(P.Report->ExceptionText(), Printer->FailMessage);
+    EXPECT_EQ(P.Output.PimFile(), nullptr);
 }
