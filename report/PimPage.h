@@ -29,6 +29,7 @@ class TVyrTotalvar;
 class TVyrVar;
 enum TVyrUpdateMode : uint8_t;
 class TPimPrinter;
+class TVyrSubDataBand;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -54,6 +55,21 @@ using TVyrPageState = uint8_t;
 
 enum TVyrStatus : uint8_t { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
 enum TVyrOutputType : uint8_t { otNormal, otRichText };
+
+// The sections of a page being printed, one bit each.
+enum TVyrGroupPageStateFlag : uint16_t {
+    gpsPrintHead = 1,
+    gpsPrintPageHead = 2,
+    gpsPrintDetail = 4,
+    gpsPrintPageFoot = 8,
+    gpsPrintFoot = 16,
+    gpsPrintRepeats = 32,
+    gpsPrintGroupHead = 64,
+    gpsPrintGroupFoot = 128,
+    gpsPrintOverLays = 256,
+};
+using TVyrGroupPageState = uint16_t;
+using TVyrBandList = std::vector<TVyrBand*>;
 
 // The design-time strip under a band: its name, an arrow and the check boxes of its four flags.
 // Nobody owns it; the page frees it with its band.
@@ -309,6 +325,38 @@ public:
     void DesignerModified();
     virtual void Redraw();
 
+    // Generation: StartReport, Process once per record while Printing, EndReport.
+    void StartReport();
+    void Process();
+    void EndReport();
+    void NewPage();
+    void CheckHeight(int nH);
+    void CheckBandHeight(TVyrBand* Band);
+    void PrintBand(TVyrBand* Band, bool PageFootBand);
+    void PrintBandList(TVyrBand* Band, bool PageFootBand);
+    void PrintGroupHeads(int GroupLevel);
+    void PrintGroupFeet(int GroupLevel);
+    void PrintPageFoot();
+    void PrintOverLays(bool First);
+    void PrintBorder();
+    void PrintNewPageRepeats();
+    void AddUpdateBand(TVyrBand* Band);
+    void MakeList();
+    void MakeBandList(TVyrBand* Band);
+    int GetPageFootHeight() const;
+    int GetBandListHeight(TVyrBand* Band);
+    void BandListSaveNewPage(TVyrBand* Band, bool Restore);
+    TVyrGroupPageState GroupPageState() const { return FGroupPageState; }
+    int AtGroupLevel() const { return FAtGroupLevel; }
+    int PFHeight() const { return FPFHeight; }
+    const TVyrBandList& MainList() const { return FMainList; }
+    const TVyrBandList& OverLayList() const { return FOverLayList; }
+    const TVyrBandList& PrintList() const { return FPrintList; }
+    const std::vector<TVyrSubDataBand*>& PrintDataList() const { return FPrintDataList; }
+    const std::vector<TVyrLevel*>& UpdateBandLevelList() const { return FUpdateBandLevelList; }
+    // The band list Band heads; nil when it heads none.
+    const TVyrBandList* ListOf(const TVyrBand* Band) const;
+
     // The output side of a pass: PageStart, BeginDoc, generation, EndDoc, PageEnd.
     void PageStart();
     void PageEnd();
@@ -421,6 +469,24 @@ private:
     bool FContinuous = false;
     // Set by AbortGeneration: OnUpdateStatus stays quiet for the rest of the pass.
     bool FStatusMuted = false;
+
+    void RemoveUpdateLevel(TVyrLevel* Level);
+    void UpdateTotalsAt(TVyrLevel* Level);
+    int TopMarginPixels() const;
+    std::vector<std::unique_ptr<TVyrBandList>> FPageList;
+    bool FHasLists = false;
+    TVyrBandList FMainList;
+    int FPFHeight = 0;
+    TVyrBandList FOverLayList;
+    bool FFirstBorder = true;
+    bool FPrintedHead = false;
+    TVyrGroupPageState FGroupPageState = 0;
+    int FAtGroupLevel = -1;
+    std::vector<TVyrSubDataBand*> FPrintDataList;
+    TVyrBandList FPrintList;
+    std::vector<TVyrLevel*> FUpdateBandLevelList;
+    bool FInProcess = false;
+    TVyrBandList FListing; // bands whose lists are being made
 
     // The output side; the run itself is added with printing.
     TVyrReport* FReport = nullptr;
