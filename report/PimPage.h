@@ -329,7 +329,7 @@ public:
     void StartReport();
     void Process();
     void EndReport();
-    void NewPage();
+    virtual void NewPage();
     void CheckHeight(int nH);
     void CheckBandHeight(TVyrBand* Band);
     void PrintBand(TVyrBand* Band, bool PageFootBand);
@@ -337,10 +337,10 @@ public:
     void PrintGroupHeads(int GroupLevel);
     void PrintGroupFeet(int GroupLevel);
     void PrintPageFoot();
-    void PrintOverLays(bool First);
+    virtual void PrintOverLays(bool First);
     void PrintBorder();
     void PrintNewPageRepeats();
-    void AddUpdateBand(TVyrBand* Band);
+    virtual void AddUpdateBand(TVyrBand* Band);
     void MakeList();
     void MakeBandList(TVyrBand* Band);
     int GetPageFootHeight() const;
