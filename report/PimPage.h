@@ -473,6 +473,11 @@ private:
     void RemoveUpdateLevel(TVyrLevel* Level);
     void UpdateTotalsAt(TVyrLevel* Level);
     int TopMarginPixels() const;
+    bool InPrintList(const TVyrBand* Band) const;
+    bool IsInnermost(const TVyrBand* Band) const;
+    void PrintRepeats(TVyrBand* Band);
+    void RepeatPrintBandList(TVyrBand* Band);
+    void RepeatPrintBand(TVyrBand* Band);
     std::vector<std::unique_ptr<TVyrBandList>> FPageList;
     bool FHasLists = false;
     TVyrBandList FMainList;

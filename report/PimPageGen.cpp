@@ -587,4 +587,124 @@ void TVyrPage::PrintBorder() {
 }
 
 void TVyrPage::PrintNewPageRepeats() {
+    if (FGroupPageState & gpsPrintRepeats) return;
+    TSection S(FGroupPageState, gpsPrintRepeats);
+    // Continued bands print only when they repeat; the mark holds only while the repeats print.
+    struct TContinued {
+        const std::vector<TVyrBand*>* Bands;
+        void Mark(bool Value) const {
+            if (Bands)
+                for (TVyrBand* B : *Bands) B->SetContinued(Value);
+        }
+        ~TContinued() { Mark(false); }
+    } Continued{FBands.get()};
+    Continued.Mark(true);
+    if (FGroupPageState & gpsPrintHead) PrintRepeats(FHead);
+    const int GroupCount = FGroups ? static_cast<int>(FGroups->size()) : 0;
+    const bool InGroup = FAtGroupLevel >= 0 && FAtGroupLevel < GroupCount;
+    if (InGroup)
+        for (int i = 0; i <= FAtGroupLevel; ++i) PrintRepeats((*FGroups)[i]->Header());
+    // The detail repeats only while its own list prints, not during the group break before it.
+    if ((FGroupPageState & gpsPrintDetail) && InPrintList(FDetail)) PrintRepeats(FDetail);
+    // Only the footer being printed: the outer ones print after it anyway.
+    if (InGroup && (FGroupPageState & gpsPrintGroupFoot)) PrintRepeats((*FGroups)[FAtGroupLevel]->Footer());
+    if (FGroupPageState & gpsPrintFoot) PrintRepeats(FFoot);
+}
+
+bool TVyrPage::InPrintList(const TVyrBand* Band) const {
+    return Band && std::find(FPrintList.begin(), FPrintList.end(), Band) != FPrintList.end();
+}
+
+bool TVyrPage::IsInnermost(const TVyrBand* Band) const {
+    return !FPrintList.empty() && FPrintList.back() == Band;
+}
+
+void TVyrPage::PrintRepeats(TVyrBand* Band) {
+    if (!Band) return;
+    if (auto* Sub = dynamic_cast<TVyrSubDataBand*>(Band))
+        if (std::find(FPrintDataList.begin(), FPrintDataList.end(), Sub) == FPrintDataList.end()) return;
+    const TVyrBandList* Found = ListOf(Band);
+    bool Repeatable = !FPrintList.empty() && !IsInnermost(Band);
+    if (Repeatable && Found) {
+        auto At = std::find(FPrintList.begin(), FPrintList.end(), Band);
+        if (At != FPrintList.end())
+            for (TVyrBand* B : *Found) {
+                if (B == Band) break;
+                auto Deeper = std::find(FPrintList.begin(), FPrintList.end(), B);
+                if (Deeper != FPrintList.end() && Deeper > At) {
+                    Repeatable = false;
+                    break;
+                }
+            }
+    }
+    if (Repeatable && Band->NewPageRepeat()) {
+        RepeatPrintBandList(Band);
+        return;
+    }
+    if (!Found) return;
+    const TVyrBandList List = *Found;
+    for (TVyrBand* B : List) {
+        if (B == Band) continue;
+        const bool Last = IsInnermost(B);
+        if (B->NewPageRepeat())
+            RepeatPrintBandList(B);
+        else
+            PrintRepeats(B);
+        if (Last) break;
+    }
+}
+
+void TVyrPage::RepeatPrintBandList(TVyrBand* Band) {
+    const TVyrBandList* Found = ListOf(Band);
+    if (!Found) return;
+    const TVyrBandList List = *Found;
+    if (dynamic_cast<TVyrSubDataBand*>(Band)) {
+        // Running the loop again would move the data under the loop being printed: only the
+        // members repeat.
+        for (TVyrBand* B : List)
+            if (B != Band) RepeatPrintBandList(B);
+        return;
+    }
+    if (IsInnermost(Band) || FPrintList.empty()) return;
+    TVyrLevel* Level = BandLevel(Band);
+    const bool Tracked = Band->NewPageRepeat() && !dynamic_cast<TVyrSubBand*>(Band) && Band != FDetail;
+    if (Tracked) AddUpdateBand(Band);
+    for (TVyrBand* B : List) {
+        if (B != Band)
+            RepeatPrintBandList(B);
+        else if (Band->NewPageRepeat())
+            RepeatPrintBand(Band);
+    }
+    if (Tracked) {
+        // Printed: its level is no longer pending.
+        RemoveUpdateLevel(Level);
+        ResetTotalLevel(Level);
+        UpdateTotalsAt(Level);
+    }
+}
+
+void TVyrPage::RepeatPrintBand(TVyrBand* Band) {
+    if (!Band->GetPrintOk()) return;
+    if (!Band->Stretch()) {
+        CheckBandHeight(Band);
+        if (FOutputType == otRichText)
+            Band->PrintRtf(this, FRtf.get());
+        else
+            Band->Print(this);
+        if (!FContinuous) FyPos += Band->Height();
+        return;
+    }
+    Band->StartPrint();
+    do {
+        const int Space = FContinuous ? -1 : getpageheight() + TopMarginPixels() - FyPos - FPFHeight;
+        // A repeat has no next page to go on to.
+        if (!FContinuous && Space <= 0) break;
+        int h = 0;
+        if (FOutputType == otRichText)
+            Band->PrintRtf(this, FRtf.get());
+        else
+            h = Band->PrintHeight(this, Space);
+        FyPos += h;
+    } while (!Band->EndPrint());
+    Band->FinishedPrint();
 }

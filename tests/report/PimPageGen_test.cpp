@@ -80,3 +80,51 @@ TEST(Generation, DetailsFillEachPageAboveTheFooterAndTheLastFooterCanBeLeftOut) 
         EXPECT_EQ(H.Of(H.Page->PageFoot()->Name()).size(), Pages - 1) << Height;
     }
 }
+
+TEST(Generation, RepeatedDetailReturnsBelowThePageHeaderWhenItsOwnSubBandBreaksThePage) {
+    TGenPage G(2);
+    TVyrBand* Detail = G.Page->Detail();
+    Detail->SetNewPageRepeat(true);
+    auto* A = G.AddBand<TVyrSubBand>(QStringLiteral("SubA"), 200);
+    A->SetBand(Detail);
+    auto* B = G.AddBand<TVyrSubBand>(QStringLiteral("SubB"), 100);
+    B->SetBand(Detail);
+    B->SetOrderDirect(1);
+    G.Watch(A);
+    G.Watch(B);
+    G.Run();
+    const QString D = Detail->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    // 98 + 200 fits above the footer, 298 + 100 does not: page 2 opens with the detail again, and
+    // so does page 3, broken by the second record's first sub band.
+    EXPECT_EQ(G.Log, (QStringList{H + " 1 48", D + " 1 68", "SubA 1 98", F + " 1 312",
+                                  H + " 2 48", D + " 2 68", "SubB 2 98", D + " 2 198", F + " 2 312",
+                                  H + " 3 48", D + " 3 68", "SubA 3 98", F + " 3 312",
+                                  H + " 4 48", D + " 4 68", "SubB 4 98", F + " 4 312"}));
+    EXPECT_TRUE(G.Page->UpdateBandLevelList().empty());
+    EXPECT_EQ(G.Page->GroupPageState(), 0);
+}
+
+TEST(Generation, PrintRangeOutputsOnlyItsPagesAndStopsAfterIt) {
+    TGenPage G(48); // six pages of eight
+    G.Page->PageSetup()->SetRangeStart(3);
+    G.Page->PageSetup()->SetRangeEnd(4);
+    G.Run();
+    ASSERT_NE(G.Doc, nullptr);
+    EXPECT_EQ(G.Doc->PageCount(), 2);
+    EXPECT_EQ(G.Page->PagesPrinted(), 2);
+    // The first record of page 5 ends generation: nothing after it is laid out.
+    const QStringList Details = G.Of(G.Page->Detail()->Name());
+    EXPECT_EQ(Details.size(), 33);
+    EXPECT_TRUE(G.Page->AbortPrinting());
+
+    // A report header with something to print has its page to itself.
+    TGenPage R(3);
+    R.Page->Head()->SetVisible(true);
+    R.Page->Head()->SetHeight(40);
+    R.Run();
+    EXPECT_EQ(R.Log.mid(0, 3), (QStringList{R.Page->Head()->Name() + " 1 48", R.Page->PageHead()->Name() + " 2 48",
+                                            R.Page->Detail()->Name() + " 2 68"}));
+    EXPECT_EQ(R.Doc->PageCount(), 2);
+}
