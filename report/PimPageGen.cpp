@@ -245,7 +245,9 @@ void TVyrPage::StartReport() {
         GetPrintOk();
         if (!FAbortPrinting) ++FPageNumber;
         Position(0, 0);
-        if (!FAbortPrinting && FOutputType == otNormal && GetPrintOk() && FPrintTo) FPrintTo->NewPage();
+        // A header page outside the range was never output: the next page takes the open sheet.
+        if (!FAbortPrinting && FOutputType == otNormal && GetPrintOk() && FPrintTo && FPagesPrinted > 0)
+            FPrintTo->NewPage();
         UpdateStatus(ssGenerating);
     }
     if (FAbortPrinting) return;

@@ -1,5 +1,7 @@
 #include "host/forms.h"
 #include "host/memdataset.h"
+#include "host/resstrings.h"
+#include "report/VyrVar.h"
 #include "output/PimFile.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
@@ -127,4 +129,70 @@ TEST(Generation, PrintRangeOutputsOnlyItsPagesAndStopsAfterIt) {
     EXPECT_EQ(R.Log.mid(0, 3), (QStringList{R.Page->Head()->Name() + " 1 48", R.Page->PageHead()->Name() + " 2 48",
                                             R.Page->Detail()->Name() + " 2 68"}));
     EXPECT_EQ(R.Doc->PageCount(), 2);
+}
+
+TEST(Generation, GroupFootersShowTheOldValuesHeadersTheNewAndOnlyTheBrokenGroupStartsAPage) {
+    TGenPage G(0);
+    G.Set.Close();
+    G.Set.FieldDefs().Add(QStringLiteral("A"), ftInteger);
+    G.Set.FieldDefs().Add(QStringLiteral("B"), ftInteger);
+    G.Set.Open();
+    for (auto [A, B] : std::vector<std::pair<int, int>>{{1, 1}, {1, 1}, {1, 2}, {2, 2}, {2, 3}}) G.Set.AppendRecord({0, A, B});
+    G.Page->Detail()->SetHeight(10);
+    TVyrLevel* DetailLevel = G.Page->Detail()->UpdateLevel();
+    std::vector<TVyrVar*> Vars;
+    for (const char* Field : {"A", "B"}) {
+        auto* V = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("V%1").arg(QLatin1String(Field)), G.Page);
+        V->SetUpdateLevel(DetailLevel);
+        V->SetDataType(dtypeString);
+        V->OnGetData = [&G, Field](TVyrVar* Self) { Self->SetAsString(G.Set.FieldByName(QLatin1String(Field))->AsString()); };
+        Vars.push_back(V);
+    }
+    for (int i = 0; i < 2; ++i) {
+        auto* Group = Make<TVyrGroup>(G.Form.get(), QStringLiteral("G%1").arg(i + 1), G.Page);
+        Group->AddBands(G.Page);
+        Group->SetLevel(i);
+        Group->SetVariable(Vars[i]);
+        for (TVyrBand* B : {Group->Header(), Group->Footer()}) {
+            B->SetHeight(10);
+            B->OnBeforePrint = [&G, V = Vars[i]](TVyrBand* Band) {
+                G.Log << QStringLiteral("%1 %2 %3").arg(Band->Name()).arg(G.Page->PageNumber()).arg(V->AsString());
+            };
+        }
+    }
+    G.Page->Groups()->at(1)->Header()->SetNewPage(true);
+    G.Run();
+    const QStringList Groups = G.Log.filter(QRegularExpression(QStringLiteral("^G")));
+    EXPECT_EQ(Groups, (QStringList{"G1Header 1 1", "G2Header 1 1",                               //
+                                   "G2Footer 1 1", "G2Header 2 2",                               // B breaks
+                                   "G2Footer 2 2", "G1Footer 2 1", "G1Header 2 2", "G2Header 2 2", // A breaks
+                                   "G2Footer 2 2", "G2Header 3 3",                               // B breaks
+                                   "G2Footer 3 3", "G1Footer 3 2"}));
+    EXPECT_EQ(G.Page->PageCount(), 3);
+}
+
+TEST(Generation, WithoutDataTheMessageIsToldAndHeaderAndFooterStillPrint) {
+    TGenPage G(0);
+    G.Page->SetDataSource(nullptr);
+    QStringList Told;
+    Application()->OnException = [&Told](TComponent*, const Exception& E) { Told << E.Message(); };
+    G.Page->Head()->SetVisible(true);
+    G.Page->Foot()->SetVisible(true);
+    G.Page->Head()->SetHeight(40);
+    G.Page->Foot()->SetHeight(40);
+    G.Run();
+    Application()->OnException = nullptr;
+    EXPECT_EQ(Told, QStringList{LoadStr(SNoDataSource)});
+    EXPECT_EQ(G.Of(G.Page->Head()->Name()).size(), 1);
+    EXPECT_EQ(G.Of(G.Page->Foot()->Name()), QStringList{G.Page->Foot()->Name() + " 2 68"});
+    EXPECT_TRUE(G.Of(G.Page->Detail()->Name()).isEmpty());
+
+    // With NoDataQuit nothing is output; an OnNoData that fails is kept for the report to raise.
+    TGenPage Q(0);
+    Q.Page->SetNoDataQuit(true);
+    Q.Page->OnNoData = [](TComponent*) { throw Exception(QStringLiteral("no orders today")); };
+    Q.Run();
+    EXPECT_TRUE(Q.Log.isEmpty());
+    EXPECT_EQ(Q.Doc, nullptr);
+    EXPECT_EQ(Q.Report->ExceptionText(), QStringLiteral("no orders today"));
 }
