@@ -15,6 +15,21 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace {
+
+// Runs an event whose failure must not stop the run: the exception goes to the application's
+// handler and the caller goes on.
+template <class Event, class... Args> void GuardedEvent(TComponent* Sender, const Event& Handler, Args... A) {
+    if (!Handler) return;
+    try {
+        Handler(A...);
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+} // namespace
+
 // TVyrReserveSpace
 
 TVyrReserveSpace::TVyrReserveSpace(TVyrBand* AOwner) : FOwner(AOwner) {}
@@ -156,6 +171,31 @@ void TVyrBand::CheckDelete() {
     if (!GetAllowDelete()) throw Exception(LoadStr(SNoDeleteBand));
 }
 
+namespace {
+
+// The design companion of the report a control lies in, at design time only.
+TVyrRptDsgn* DesignOf(const TComponent* Control, TVyrReport* Report) {
+    if (!Control->HasState(csDesigning) || !Report) return nullptr;
+    return Report->RepDesign();
+}
+
+} // namespace
+
+bool TVyrBand::BandDragOver(TComponent* Source, int X, int Y) {
+    TVyrRptDsgn* Design = DesignOf(this, GetReport());
+    const bool Accept = Design && Design->VyrDropOK(Source);
+    if (Accept) Design->RulerXY(X, Top() + Y);
+    return Accept;
+}
+
+void TVyrBand::BandDragDrop(TComponent* Source, int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->VyrDroplabels(Source, this, X, Y);
+}
+
+void TVyrBand::MouseMovement(int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->RulerXY(X, Top() + Y);
+}
+
 void TVyrBand::InsertLabel(TVyrLabel* Label) {
     AddToList(FLabels, Label);
     if (FPage) FPage->InsertLabel(Label);
@@ -231,13 +271,10 @@ void TVyrBand::Loaded() {
 
 void TVyrBand::Resize() {
     TCustomPanel::Resize();
-    // SetBounds has the page arrange its bands; what follows the band's height is told here.
-    if (!FPage) return;
-    if (FLabels)
-        for (TVyrLabel* L : std::vector<TVyrLabel*>(*FLabels))
-            L->BandResized(Height());
-    // The design buttons follow; at run time the page keeps the size it was given.
-    if (TVyrReport* R = GetReport(); R && HasState(csDesigning)) R->PositionButtons();
+    // SetBounds has the page arrange its bands; the labels that follow the band's height are told.
+    if (!FLabels) return;
+    for (TVyrLabel* L : std::vector<TVyrLabel*>(*FLabels))
+        L->BandResized(Height());
 }
 
 // Printing
@@ -268,21 +305,11 @@ int TVyrBand::GetPrintHeight() {
 }
 
 void TVyrBand::BeforePrint() {
-    if (!OnBeforePrint) return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnBeforePrint, this);
 }
 
 void TVyrBand::AfterPrint() {
-    if (!OnAfterPrint) return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterPrint, this);
 }
 
 void TVyrBand::DrawBackground(TVyrPage* Page, int h, bool Piece) {
@@ -532,12 +559,7 @@ void TVyrSubDataBand::SetNewPageRepeat(bool Value) {
 }
 
 void TVyrSubDataBand::AfterDataSkip() {
-    if (!OnAfterDataSkip) return;
-    try {
-        OnAfterDataSkip(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterDataSkip, this);
 }
 
 bool TVyrSubDataBand::DoOnDataFilter() {
@@ -705,13 +727,7 @@ void TVyrGroup::SetFooter(TVyrBand* Value) {
 bool TVyrGroup::CheckBroken() {
     FBroken = false;
     if (FVariable) FBroken = FVariable->DataNow()->AsString() != FVariable->DataLast()->AsString();
-    if (OnCheckBroken) {
-        try {
-            OnCheckBroken(this);
-        } catch (...) {
-            Application()->HandleException(this);
-        }
-    }
+    GuardedEvent(this, OnCheckBroken, static_cast<TComponent*>(this));
     return FBroken;
 }
 
@@ -908,6 +924,13 @@ int TVyrLabel::GetPPI() const {
     return B ? B->getppi() : Screen()->PixelsPerInch();
 }
 
+void TVyrLabel::MouseMovement(int X, int Y) {
+    TVyrBand* B = Band();
+    if (!B) return;
+    if (TVyrRptDsgn* Design = DesignOf(this, B->GetReport()))
+        Design->RulerXY(Left() + X, B->Top() + Top() + Y);
+}
+
 void TVyrLabel::SetParent(TWinControl* AParent) {
     if (AParent == Parent()) return;
     auto* NewBand = dynamic_cast<TVyrBand*>(AParent);
@@ -1028,21 +1051,11 @@ void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
 }
 
 void TVyrLabel::DoBeforePrint() {
-    if (!OnBeforePrint) return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnBeforePrint, this);
 }
 
 void TVyrLabel::DoAfterPrint() {
-    if (!OnAfterPrint) return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterPrint, this);
 }
 
 // Borders of labels, bands and pages: filled strips, so that a border is as wide on every device.

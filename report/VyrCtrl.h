@@ -141,6 +141,12 @@ public:
     // Frees the band even at design time; a failure to free is swallowed.
     void SafeDelete();
 
+    // Design time: what the design companion says of items dragged over or dropped on the band, and
+    // the rulers following the mouse (X, Y in band coordinates).
+    bool BandDragOver(TComponent* Source, int X, int Y);
+    void BandDragDrop(TComponent* Source, int X, int Y);
+    void MouseMovement(int X, int Y);
+
     // Band and page label registries; called by the label's parenting.
     void InsertLabel(TVyrLabel* Label);
     void RemoveLabel(TVyrLabel* Label);
@@ -453,6 +459,9 @@ public:
     TVyrPage* Page() const { return getpage(); }
     TVyrBand* Band() const;
     int GetPPI() const;
+
+    // Design time: the rulers follow the mouse (X, Y in label coordinates).
+    void MouseMovement(int X, int Y);
 
     void SetParent(TWinControl* AParent) override;
     void BeforeDestruction() override;

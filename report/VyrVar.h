@@ -132,7 +132,8 @@ public:
 protected:
     // The page asks its band manager to refresh after a change that the data control centre shows.
     void Changed();
-    void EnsureValues();
+    // Makes the values on demand, for a variable read before any Initialize.
+    virtual void EnsureValues();
     // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
     // to umNoUpdate before it goes on, so the next level update computes again.
     void Compute(const std::function<void()>& Step);
@@ -249,6 +250,7 @@ public:
     void ResetData() override;
 
 private:
+    void EnsureValues() override;
     int IndexOf(const TVyrLevel* Level) const;
     TVyrData* EmptyTotal(TVyrTotalType TotalType);
     void ApplyReset(size_t Index);
