@@ -16,7 +16,8 @@ struct TDataLoop {
     TVyrGrouppage* Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("Page1"), nullptr);
     TMemDataSet Set;
     TDataSource Source;
-    QStringList Told;
+    TToldErrors Errors;
+    QStringList& Told = Errors.Messages;
     QList<int> Visited;
     explicit TDataLoop(int Count) {
         Set.FieldDefs().Add(QStringLiteral("N"), ftInteger);
@@ -24,13 +25,9 @@ struct TDataLoop {
         for (int i = 1; i <= Count; ++i) Set.AppendRecord({i});
         Source.SetDataSet(&Set);
         Page->SetDataSource(&Source);
-        Application()->OnException = [this](TComponent*, const Exception& E) { Told << E.Message(); };
         Page->OnAfterDataSkip = [this](TVyrPage*) { Visited << Set.FieldByName(QStringLiteral("N"))->AsInteger(); };
     }
-    ~TDataLoop() {
-        Page->SetDataSource(nullptr);
-        Application()->OnException = nullptr;
-    }
+    ~TDataLoop() { Page->SetDataSource(nullptr); }
     // The whole loop as generation drives it: one skip after each record until the data ends.
     void Walk(int Limit = 100) {
         Page->DataStart();

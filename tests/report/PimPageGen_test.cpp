@@ -174,15 +174,13 @@ TEST(Generation, GroupFootersShowTheOldValuesHeadersTheNewAndOnlyTheBrokenGroupS
 TEST(Generation, WithoutDataTheMessageIsToldAndHeaderAndFooterStillPrint) {
     TGenPage G(0);
     G.Page->SetDataSource(nullptr);
-    QStringList Told;
-    Application()->OnException = [&Told](TComponent*, const Exception& E) { Told << E.Message(); };
+    TToldErrors Told;
     G.Page->Head()->SetVisible(true);
     G.Page->Foot()->SetVisible(true);
     G.Page->Head()->SetHeight(40);
     G.Page->Foot()->SetHeight(40);
     G.Run();
-    Application()->OnException = nullptr;
-    EXPECT_EQ(Told, QStringList{LoadStr(SNoDataSource)});
+    EXPECT_EQ(Told.Messages, QStringList{LoadStr(SNoDataSource)});
     EXPECT_EQ(G.Of(G.Page->Head()->Name()).size(), 1);
     EXPECT_EQ(G.Of(G.Page->Foot()->Name()), QStringList{G.Page->Foot()->Name() + " 2 68"});
     EXPECT_TRUE(G.Of(G.Page->Detail()->Name()).isEmpty());
