@@ -194,3 +194,24 @@ TEST(Generation, WithoutDataTheMessageIsToldAndHeaderAndFooterStillPrint) {
     EXPECT_EQ(Q.Doc, nullptr);
     EXPECT_EQ(Q.Report->ExceptionText(), QStringLiteral("no orders today"));
 }
+
+TEST(Generation, OverlaysTakeNoSpaceAndTheSingleBorderFramesThePrintableArea) {
+    TGenPage G(10);
+    auto* Overlay = G.AddBand<TVyrOverlayBand>(QStringLiteral("Overlay"), 50);
+    Overlay->SetFirst(true);
+    Overlay->SetTopOffset(100);
+    G.Watch(Overlay);
+    G.Page->SetBorderType(btSingle);
+    G.Run();
+    const QString D = G.Page->Detail()->Name();
+    EXPECT_EQ(G.Log.mid(0, 3), (QStringList{"Overlay 1 148", G.Page->PageHead()->Name() + " 1 48", D + " 1 68"}));
+    EXPECT_EQ(G.Of(QStringLiteral("Overlay")), (QStringList{"Overlay 1 148", "Overlay 2 148"}));
+    EXPECT_EQ(G.Of(D).size(), 10);
+    EXPECT_EQ(G.Of(D)[7], D + " 1 278");
+    ASSERT_NE(G.Doc, nullptr);
+    // Left 48, top 48, 191 wide and 288 high, right and bottom edges inclusive.
+    const QStringList Fills = PlayedPage(*G.Doc, 2, {QStringLiteral("FillRect")});
+    for (const char* Edge : {"FillRect 48 48 240 49 ", "FillRect 239 48 240 336 ", "FillRect 48 48 49 336 ",
+                             "FillRect 48 336 240 337 "})
+        EXPECT_EQ(Fills.filter(QLatin1String(Edge)).size(), 1) << Edge << "\n" << Fills.join(QLatin1Char('\n')).toStdString();
+}
