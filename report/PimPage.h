@@ -2,9 +2,11 @@
 #include "host/controls.h"
 #include "host/db.h"
 #include "host/lists.h"
+#include "output/PimOut.h"
 #include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrRtf.h"
 #include "report/VyrVar.h"
 
 #include <functional>
@@ -26,6 +28,8 @@ class TVyrLevel;
 class TVyrPageSetup;
 class TVyrTotalvar;
 class TVyrVar;
+class TPimPrinter;
+class TVyrSubDataBand;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -52,6 +56,21 @@ using TVyrPageState = uint8_t;
 enum TVyrStatus : uint8_t { ssBegin, ssEnd, ssPrinting, ssNoWhere, ssGenerating };
 enum TVyrOutputType : uint8_t { otNormal, otRichText };
 
+// The sections of a page being printed, one bit each.
+enum TVyrGroupPageStateFlag : uint16_t {
+    gpsPrintHead = 1,
+    gpsPrintPageHead = 2,
+    gpsPrintDetail = 4,
+    gpsPrintPageFoot = 8,
+    gpsPrintFoot = 16,
+    gpsPrintRepeats = 32,
+    gpsPrintGroupHead = 64,
+    gpsPrintGroupFoot = 128,
+    gpsPrintOverLays = 256,
+};
+using TVyrGroupPageState = uint16_t;
+using TVyrBandList = std::vector<TVyrBand*>;
+
 // The design-time strip under a band: its name, an arrow and the check boxes of its four flags.
 // Nobody owns it; the page frees it with its band.
 class TVyrBandHead : public TCustomPanel {
@@ -77,6 +96,32 @@ private:
 };
 
 using TVyrOnUpdateStatus = std::function<void(TVyrPage* Page, TVyrStatus Stat)>;
+
+// What a page asks of the window that shows its document while it is generated. The viewer layer
+// implements it and installs the factory; without a factory the screen shows nothing.
+class TVyrPageViewer : public TPimJobViewer {
+public:
+    // The form style, or no call to leave the viewer's own.
+    virtual void SetFormStyle(TFormStyle Value) = 0;
+    virtual void SetWindowState(TWindowState Value) = 0;
+    virtual void SetZoom(TPimZoom Value) = 0;
+    // Refreshes the page count and progress shown.
+    virtual void UpdatePage() = 0;
+    // Shows the viewer modally; it frees itself when closed, as a viewer shown by Show does.
+    virtual void ShowModal() = 0;
+
+    // The Stop button, or closing while generating; the page sets and clears it.
+    TNotifyEvent OnAbort;
+    // The page generating into the viewer; cleared when the page lets go of it.
+    TVyrPage* Page = nullptr;
+};
+
+// Makes a viewer owned by Owner; nullptr for none.
+using TVyrPageViewerFactory = std::function<TVyrPageViewer*(TComponent* Owner)>;
+void SetVyrPageViewerFactory(TVyrPageViewerFactory Factory);
+const TVyrPageViewerFactory& VyrPageViewerFactory();
+// No factory, as the process starts.
+void ResetVyrPageViewerFactory();
 
 // The container of one band layout: registries of its bands, groups, labels, variables, levels and
 // data-source guides, the ordered band flow and the design-time stacking of the bands.
@@ -278,6 +323,72 @@ public:
     void DesignerModified();
     virtual void Redraw();
 
+    // Generation: StartReport, Process once per record while Printing, EndReport.
+    void StartReport();
+    void Process();
+    void EndReport();
+    virtual void NewPage();
+    void CheckHeight(int nH);
+    void CheckBandHeight(TVyrBand* Band);
+    void PrintBand(TVyrBand* Band, bool PageFootBand);
+    void PrintBandList(TVyrBand* Band, bool PageFootBand);
+    void PrintGroupHeads(int GroupLevel);
+    void PrintGroupFeet(int GroupLevel);
+    void PrintPageFoot();
+    virtual void PrintOverLays(bool First);
+    void PrintBorder();
+    void PrintNewPageRepeats();
+    virtual void AddUpdateBand(TVyrBand* Band);
+    void MakeList();
+    void MakeBandList(TVyrBand* Band);
+    int GetPageFootHeight() const;
+    int GetBandListHeight(TVyrBand* Band);
+    void BandListSaveNewPage(TVyrBand* Band, bool Restore);
+    TVyrGroupPageState GroupPageState() const { return FGroupPageState; }
+    int AtGroupLevel() const { return FAtGroupLevel; }
+    int PFHeight() const { return FPFHeight; }
+    const TVyrBandList& MainList() const { return FMainList; }
+    const TVyrBandList& OverLayList() const { return FOverLayList; }
+    const TVyrBandList& PrintList() const { return FPrintList; }
+    const std::vector<TVyrSubDataBand*>& PrintDataList() const { return FPrintDataList; }
+    const std::vector<TVyrLevel*>& UpdateBandLevelList() const { return FUpdateBandLevelList; }
+    // The band list Band heads; nil when it heads none.
+    const TVyrBandList* ListOf(const TVyrBand* Band) const;
+
+    // The output side of a pass: PageStart, BeginDoc, generation, EndDoc, PageEnd.
+    void PageStart();
+    void PageEnd();
+    void BeginDoc();
+    void EndDoc();
+    void Preview();
+    virtual void UpdateStatus(TVyrStatus Stat);
+    void PrintingStatus(TPimPrinter* Sender);
+    void AbortGeneration(TComponent* Sender);
+    void SetPercentDone(float Value) { FPercentDone = Value; }
+    int PageCount() const { return FPageCount; }
+    TVyrPageViewer* PimViewer() const { return FPimViewer; }
+    // The rich-text writer of a rich-text pass; nil otherwise.
+    TVyrRtfFile* Rtf() const { return FRtf.get(); }
+    bool Continuous() const { return FContinuous; }
+    // Begins and ends a pass: the rich-text writer, the data loop and the variables. Generation
+    // goes on only when InitReport returns true.
+    bool InitReport();
+    void UnInitReport();
+
+    // The master data loop: the page walks its data set record by record.
+    TDataSet* GetDataSet() const;
+    bool DataIsFinished() const { return FDataIsFinished; }
+    void SetDataIsFinished(bool Value) { FDataIsFinished = Value; }
+    int Skipped() const { return FSkipped; }
+    int Records() const { return FRecords; }
+    float PercentDone() const { return FPercentDone; }
+    void DataStart();
+    void DataSkip();
+    void DoSkip();
+    void DataFinish();
+    void AfterDataSkip();
+    bool DoOnDataFilter();
+
     void SetParent(TWinControl* AParent) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -349,6 +460,41 @@ private:
     bool FLetUpdateDataList = true;
     TVyrPageState FPageState = 0;
 
+    bool FDataIsFinished = false;
+    int FSkipped = 0;
+    int FRecords = 0;
+    float FPercentDone = 0;
+    int FPageCount = 0;
+    TVyrUnits SaveUnits = unitInches;
+    TVyrPageViewer* FPimViewer = nullptr; // owned by its owner component; frees itself when closed
+    std::unique_ptr<TVyrRtfFile> FRtf;
+    bool FContinuous = false;
+    // Set by AbortGeneration: OnUpdateStatus stays quiet for the rest of the pass.
+    bool FStatusMuted = false;
+
+    void RemoveUpdateLevel(TVyrLevel* Level);
+    void UpdateTotalsAt(TVyrLevel* Level);
+    int TopMarginPixels() const;
+    bool InPrintList(const TVyrBand* Band) const;
+    bool IsInnermost(const TVyrBand* Band) const;
+    void PrintRepeats(TVyrBand* Band);
+    void RepeatPrintBandList(TVyrBand* Band);
+    void RepeatPrintBand(TVyrBand* Band);
+    std::vector<std::unique_ptr<TVyrBandList>> FPageList;
+    bool FHasLists = false;
+    TVyrBandList FMainList;
+    int FPFHeight = 0;
+    TVyrBandList FOverLayList;
+    bool FFirstBorder = true;
+    bool FPrintedHead = false;
+    TVyrGroupPageState FGroupPageState = 0;
+    int FAtGroupLevel = -1;
+    std::vector<TVyrSubDataBand*> FPrintDataList;
+    TVyrBandList FPrintList;
+    std::vector<TVyrLevel*> FUpdateBandLevelList;
+    bool FInProcess = false;
+    TVyrBandList FListing; // bands whose lists are being made
+
     // The output side; the run itself is added with printing.
     TVyrReport* FReport = nullptr;
     bool FAllowDelete = false;
@@ -390,3 +536,8 @@ class TVyrGrouppage : public TVyrPage {
 public:
     using TVyrPage::TVyrPage;
 };
+
+// True for a query data set: its class or an ancestor is named "TQUERY" in any letter case.
+bool IsQueryDataSet(const TPersistent* DataSet);
+// The records a data set holds; 0 for an object that is no data set or a query that is not open.
+int DataSetRecordCount(TPersistent* DataSet);

@@ -249,3 +249,9 @@ namespace {
 }();
 
 } // namespace
+
+TVyrOverrideEvent CustomPreview;
+
+void ResetCustomHooks() {
+    CustomPreview = nullptr;
+}

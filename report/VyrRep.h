@@ -67,6 +67,12 @@ enum TVyrVersion : uint8_t { vPIM1_0 };
 
 using TVyrPromptPrintEvent = std::function<void(TVyrPage* Page, bool& Result)>;
 using TVyrReportPrintEvent = std::function<void(TVyrReport* Report)>;
+using TVyrOverrideEvent = std::function<void(TVyrPage* Page)>;
+
+// The application's replacement for the viewer of a screen run.
+extern TVyrOverrideEvent CustomPreview;
+// Clears the application's replacement hooks, as the process starts.
+void ResetCustomHooks();
 
 // The component an application drops on a form: it holds the report's pages and the geometry of
 // its design box. The run itself comes with printing.
@@ -103,6 +109,7 @@ public:
     void SetSuppressStatus(bool Value) { FSuppressStatus = Value; }
     bool Printing() const { return FPrinting; }
     const QString& ExceptionText() const { return FExceptionText; }
+    void SetExceptionText(const QString& Value) { FExceptionText = Value; }
 
     void InsertPage(TVyrPage* APage);
     void RemovePage(TVyrPage* APage);

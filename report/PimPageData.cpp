@@ -1,0 +1,136 @@
+// The page's master data loop: positioning, filtering and counting the records of its data set.
+#include "host/forms.h"
+#include "host/resstrings.h"
+#include "host/sqldataset.h"
+#include "report/PimDS.h"
+#include "report/PimPage.h"
+
+bool IsQueryDataSet(const TPersistent* DataSet) {
+    if (!DataSet) return false;
+    if (dynamic_cast<const TSqlDataSet*>(DataSet)) return true;
+    return DataSet->ClassName().compare(QStringLiteral("TQUERY"), Qt::CaseInsensitive) == 0;
+}
+
+int DataSetRecordCount(TPersistent* DataSet) {
+    auto* Set = dynamic_cast<TDataSet*>(DataSet);
+    if (!Set) return 0;
+    if (IsQueryDataSet(Set) && !Set->Active()) return 0;
+    return Set->RecordCount();
+}
+
+TDataSet* TVyrPage::GetDataSet() const {
+    if (TDataSource* Source = GetDataSource())
+        if (Source->DataSet()) return Source->DataSet();
+    return FDataSet;
+}
+
+void TVyrPage::DataStart() {
+    FSkipped = 0;
+    FRecords = 0;
+    FDataIsFinished = false;
+    try {
+        TDataSet* Set = GetDataSet();
+        if (FDataRange == drAllRecords && !Set && !OnDataStart) {
+            FDataIsFinished = true;
+            throw Exception(LoadStr(SNoDataSource));
+        }
+        if (OnDataStart)
+            OnDataStart(this);
+        else if (Set) {
+            FDataSourceManager->ActivateDataSource(GetDataSource());
+            if (FDataRange == drAllRecords) {
+                if (!FNoRecordCount) FRecords = DataSetRecordCount(Set);
+                Set->First();
+                FDataIsFinished = Set->Eof();
+            } else {
+                // A single record of an empty set is no record at all.
+                FDataIsFinished = Set->IsEmpty();
+            }
+        }
+        if (FDataIsFinished) return;
+        if (FDataRange == drSingleRecord) {
+            FSkipped = 1;
+            FRecords = 1;
+            FDataIsFinished = !DoOnDataFilter();
+            if (!FDataIsFinished) AfterDataSkip();
+        } else if (DoOnDataFilter())
+            AfterDataSkip();
+        else
+            DataSkip();
+    } catch (...) {
+        FDataIsFinished = true;
+        Application()->HandleException(this);
+    }
+}
+
+bool TVyrPage::DoOnDataFilter() {
+    if (!OnDataFilter) return true;
+    bool Result = false;
+    OnDataFilter(this, Result);
+    return Result;
+}
+
+void TVyrPage::DoSkip() {
+    ++FSkipped;
+    if (OnDataSkip) {
+        OnDataSkip(this);
+        return;
+    }
+    TDataSet* Set = GetDataSet();
+    // Without a data set there is nothing to move to.
+    if (!Set) {
+        FDataIsFinished = true;
+        return;
+    }
+    Set->Next();
+    FDataIsFinished = Set->Eof();
+}
+
+void TVyrPage::DataSkip() {
+    if (FDataRange == drSingleRecord)
+        FDataIsFinished = true;
+    else {
+        bool Moving = false;
+        auto Move = [&] {
+            Moving = true;
+            DoSkip();
+            Moving = false;
+        };
+        try {
+            Move();
+            while (!FDataIsFinished && !DoOnDataFilter()) Move();
+            if (!FDataIsFinished) AfterDataSkip();
+        } catch (...) {
+            // A move that fails would fail again on the same record: the data ends here, so the
+            // record is not printed over and over.
+            if (Moving) FDataIsFinished = true;
+            Application()->HandleException(this);
+        }
+    }
+    Application()->ProcessMessages();
+    if (FRecords > 0) {
+        FPercentDone = static_cast<float>(FSkipped) / static_cast<float>(FRecords) * 100.0f;
+        if (FPercentDone == 100.0f) FPercentDone = 99.0f;
+    }
+}
+
+void TVyrPage::DataFinish() {
+    FSkipped = FRecords;
+    try {
+        if (OnDataFinish)
+            OnDataFinish(this);
+        else if (TDataSet* Set = GetDataSet(); Set && FCloseDataSet)
+            Set->Close();
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TVyrPage::AfterDataSkip() {
+    if (!OnAfterDataSkip) return;
+    try {
+        OnAfterDataSkip(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}

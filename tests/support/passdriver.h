@@ -1,0 +1,9 @@
+#pragma once
+
+class TPimOutput;
+class TVyrPage;
+
+// Runs a page's passes in a report run's order onto Output: for each pass PageStart, InitReport,
+// BeginDoc, StartReport, Process while Printing, EndReport, EndDoc, PageEnd; then UnInitReport. A
+// two-pass page's first pass goes nowhere; every other pass records a document.
+void RunPasses(TVyrPage& Page, TPimOutput& Output);
