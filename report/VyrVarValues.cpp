@@ -115,6 +115,7 @@ void TVyrVar::Initialize() {
     FDataNow.reset();
     FDataLast.reset();
     FInitialized = true;
+    ++FInitializations;
     const TVyrDataTypes Type = GetDataType();
     FDataNow = VyrCreateData(Type);
     FDataLast = VyrCreateData(Type);
@@ -285,6 +286,7 @@ void TVyrTotalvar::Initialize() {
     AddLevels();
     if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
     FInitialized = true;
+    ++FInitializations;
 }
 
 void TVyrTotalvar::AddLevels() {

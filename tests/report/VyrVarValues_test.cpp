@@ -34,13 +34,6 @@ namespace {
     return true;
 }();
 
-template <class T> T* Make(TComponent* Owner, const QString& Name, TWinControl* Parent) {
-    auto* C = new T(Owner);
-    C->SetName(Name);
-    if (Parent) C->SetParent(Parent);
-    return C;
-}
-
 // A run-time report page with its five main bands, each with its level.
 struct TReportPage {
     std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
