@@ -157,19 +157,9 @@ void TWriter::WriteObjectProperties(void* Object, const TPropList* List, TPersis
             if (!Handler.isEmpty()) WriteLine(Name + QStringLiteral(" = ") + Handler);
             break;
         }
-        case pkStrings: {
-            const QStringList Items = Info->Get(Object).toStringList();
-            if (Items.isEmpty()) {
-                WriteLine(Name + QStringLiteral(" = ()"));
-                break;
-            }
-            WriteLine(Name + QStringLiteral(" = ("));
-            ++FLevel;
-            for (qsizetype i = 0; i < Items.size(); ++i)
-                WriteLine(QuoteString(Items[i]) + (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
-            --FLevel;
+        case pkStrings:
+            WriteStrings(Name, Info->Get(Object).toStringList());
             break;
-        }
         case pkBinary:
             WriteBinary(Name, Info->Get(Object).toByteArray());
             break;
@@ -211,6 +201,18 @@ QString TWriter::FormatScalar(const TPropInfo& Info, const QVariant& Value) {
     }
 }
 
+void TWriter::WriteStrings(const QString& Name, const QStringList& Items) {
+    if (Items.isEmpty()) {
+        WriteLine(Name + QStringLiteral(" = ()"));
+        return;
+    }
+    WriteLine(Name + QStringLiteral(" = ("));
+    ++FLevel;
+    for (qsizetype i = 0; i < Items.size(); ++i)
+        WriteLine(QuoteString(Items[i]) + (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
+    --FLevel;
+}
+
 void TWriter::WriteBinary(const QString& Name, const QByteArray& Bytes) {
     if (Bytes.isEmpty()) {
         WriteLine(Name + QStringLiteral(" = {}"));
@@ -249,6 +251,8 @@ void TWriter::WriteExtras(TPersistent* Instance, const QString& Prefix) {
             case QMetaType::Int:
             case QMetaType::UInt:
             case QMetaType::LongLong:
+            case QMetaType::Long:
+            case QMetaType::ULong:
             case QMetaType::Short:
             case QMetaType::UShort:
             case QMetaType::UChar:
@@ -265,20 +269,9 @@ void TWriter::WriteExtras(TPersistent* Instance, const QString& Prefix) {
             case QMetaType::QByteArray:
                 WriteBinary(Name, V.toByteArray());
                 continue;
-            case QMetaType::QStringList: {
-                const QStringList Items = V.toStringList();
-                if (Items.isEmpty()) {
-                    WriteLine(Name + QStringLiteral(" = ()"));
-                    continue;
-                }
-                WriteLine(Name + QStringLiteral(" = ("));
-                ++FLevel;
-                for (qsizetype i = 0; i < Items.size(); ++i)
-                    WriteLine(QuoteString(Items[i]) +
-                              (i + 1 == Items.size() ? QStringLiteral(")") : QString()));
-                --FLevel;
+            case QMetaType::QStringList:
+                WriteStrings(Name, V.toStringList());
                 continue;
-            }
             default:
                 throw EWriteError(QStringLiteral("Property %s cannot be written"), {Name});
             }
@@ -815,6 +808,7 @@ struct TReader::TImpl {
     std::vector<TFixup> Fixups;
     std::vector<TWaitingReference> Waiting;
     QSet<TComponent*> Before;
+    QString StoredRootName; // the root's name in the text, which may differ from the root's own
 
     explicit TImpl(TComponent* ARoot) : Root(ARoot) {
         for (int i = 0; i < Root->ComponentCount(); ++i)
@@ -917,6 +911,10 @@ struct TReader::TImpl {
         }
     }
 
+    bool IsRootName(const QString& Name) const {
+        return SameName(Name, Root->Name()) || (!StoredRootName.isEmpty() && SameName(Name, StoredRootName));
+    }
+
     // Fixes up the references once every object exists; those into forms not loaded yet wait.
     void FixUp() {
         for (const TFixup& F : Fixups) {
@@ -926,7 +924,7 @@ struct TReader::TImpl {
                 if (Dot >= 0) {
                     const QString Module = F.Target.left(Dot);
                     const QString Name = F.Target.mid(Dot + 1);
-                    if (SameName(Module, Root->Name())) {
+                    if (IsRootName(Module)) {
                         Target = Root->FindComponent(Name);
                     } else if (TComponent* Other = FindRoot(Module)) {
                         Target = Other->FindComponent(Name);
@@ -937,7 +935,7 @@ struct TReader::TImpl {
                     }
                 } else {
                     Target = Root->FindComponent(F.Target);
-                    if (!Target && SameName(F.Target, Root->Name())) Target = Root;
+                    if (!Target && IsRootName(F.Target)) Target = Root;
                     if (!Target) Target = FindRoot(F.Target);
                 }
                 if (!Target) throw EReadError(QStringLiteral("Cannot find component %s"), {F.Target});
@@ -1018,6 +1016,7 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
     }
     const TObjNode& Node = Nodes.front();
     TImpl Impl(FRoot);
+    Impl.StoredRootName = Node.Name;
     const QString OldName = FRoot->Name();
     const bool WasLoading = FRoot->HasState(csLoading);
     const bool WasReading = FRoot->HasState(csReading);

@@ -53,6 +53,7 @@ private:
     void WriteObjectProperties(void* Object, const TPropList* List, TPersistent* Persistent,
                                const QString& Prefix);
     void WriteExtras(TPersistent* Instance, const QString& Prefix);
+    void WriteStrings(const QString& Name, const QStringList& Items);
     void WriteBinary(const QString& Name, const QByteArray& Bytes);
     static QString FormatScalar(const TPropInfo& Info, const QVariant& Value);
     void WriteLine(const QString& Line);
@@ -68,7 +69,8 @@ private:
 // are fixed up once everything is read, then each object made gets Loaded and leaves its loading
 // state. Any error raises EReadError (EClassNotFound for an unknown class) whose message gives the
 // cause, the line and the object and property path; everything the reader made is freed then and
-// the root keeps the components it had.
+// the root keeps the components it had. An error raised by a Loaded comes out after every object made
+// has had its Loaded; the objects stay then.
 class TReader {
 public:
     explicit TReader(TComponent* Root);

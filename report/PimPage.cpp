@@ -3,6 +3,7 @@
 #include "host/mathutil.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
+#include "output/PimOut.h"
 #include "report/PimDS.h"
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
@@ -102,7 +103,7 @@ TVyrPage::TVyrPage(TComponent* AOwner)
     : TScrollBox(AOwner), FDataLink(std::make_unique<TDataLink>()), FFullDSList(std::make_unique<TList>()),
       FFullDSNames(std::make_unique<TStringList>()), FNoDsgList(std::make_unique<TStringList>()),
       FPageSetup(std::make_unique<TVyrPageSetup>()),
-      FDataSourceManager(std::make_unique<TPimDataSourceManager>()) {
+      FDataSourceManager(std::make_unique<TPimDataSourceManager>()), FPen(std::make_unique<TPen>()) {
     FPageSetup->SetPage(this);
     SetColor(clWhite);
     SetBounds(Left(), Top(), 9 * Screen()->PixelsPerInch(), 400);
@@ -751,10 +752,57 @@ int TVyrPage::getppi() const {
     return R ? R->PixelsPerInch() : Screen()->PixelsPerInch();
 }
 
+namespace {
+
+// A length of the page setup in pixels: converted to inches first, rounded once.
+int SetupPixels(const TVyrPageSetup& Setup, double Length, int PPI) {
+    if (Setup.Units() != unitInches) Length = Setup.UM()->ToIn(Length, Setup.Units());
+    return static_cast<int>(Round(Length * PPI));
+}
+
+} // namespace
+
 int TVyrPage::getpagewidth() const {
-    double Inches = FPageSetup->PrintWidth();
-    if (FPageSetup->Units() != unitInches) Inches = FPageSetup->UM()->ToIn(Inches, FPageSetup->Units());
-    return static_cast<int>(Round(Inches * getppi()));
+    return SetupPixels(*FPageSetup, FPageSetup->PrintWidth(), getppi());
+}
+
+int TVyrPage::getpageheight() const {
+    return SetupPixels(*FPageSetup, FPageSetup->PrintHeight(), getppi());
+}
+
+void TVyrPage::Position(int x, int y) {
+    const int PPI = getppi();
+    FxPos = x + static_cast<int>(Round(PPI * FPageSetup->LeftMargin()));
+    FyPos = y + static_cast<int>(Round(PPI * FPageSetup->TopMargin()));
+}
+
+bool TVyrPage::GetPrintOk() {
+    if (FPgNum < FPageSetup->RangeStart()) return false;
+    if (FPageSetup->RangeEnd() != 0 && FPgNum > FPageSetup->RangeEnd()) {
+        FAbortPrinting = true;
+        return false;
+    }
+    return true;
+}
+
+TPimCanvas* TVyrPage::GetCanvas() const {
+    return FPrintTo ? FPrintTo->PimCanvas() : nullptr;
+}
+
+void TVyrPage::MoveTo(int x, int y) {
+    TPimCanvas* C = GetCanvas();
+    if (C && GetPrintOk()) C->MoveTo(x + FxPos, y + FyPos);
+}
+
+void TVyrPage::LineTo(int x, int y) {
+    TPimCanvas* C = GetCanvas();
+    if (C && GetPrintOk()) C->LineTo(x + FxPos, y + FyPos);
+}
+
+void TVyrPage::FillRect(const TRect& Rect) {
+    TPimCanvas* C = GetCanvas();
+    if (C && GetPrintOk())
+        C->FillRect(TRect{Rect.Left + FxPos, Rect.Top + FyPos, Rect.Right + FxPos, Rect.Bottom + FyPos});
 }
 
 void TVyrPage::SetPageSetup(const TVyrPageSetup* Value) {
@@ -895,6 +943,11 @@ void TVyrPage::Loaded() {
         for (size_t i = 0; i < FBands->size() && i < FBandHeads->size(); ++i)
             SetBandLabels((*FBands)[i], (*FBandHeads)[i]);
     SetBandChecks();
+}
+
+void TVyrPage::Resize() {
+    TScrollBox::Resize();
+    ArrangeBands();
 }
 
 void TVyrPage::HandleAddBands() {

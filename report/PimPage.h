@@ -5,6 +5,7 @@
 #include "report/PSetup.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
+#include "report/VyrVar.h"
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,8 @@
 
 class TCheckBox;
 class TLabel;
+class TPimCanvas;
+class TPimOutput;
 class TPaintBox;
 class TPimDataSourceManager;
 class TVyrDataSourceGuide;
@@ -229,6 +232,47 @@ public:
     int PixelsPerInch() const { return getppi(); }
     int getpagewidth() const;
     int PageWidth() const { return getpagewidth(); }
+    int getpageheight() const;
+    int PageHeight() const { return getpageheight(); }
+    TVyrUnits GetUnits() const { return FPageSetup->Units(); }
+    TVyrUnits Units() const { return GetUnits(); }
+
+    // The output side of a run. Positions are pixels at getppi and include the margins.
+    TPimOutput* PrintTo() const { return FPrintTo; }
+    void SetPrintTo(TPimOutput* Value) { FPrintTo = Value; }
+    int XPos() const { return FxPos; }
+    void SetXPos(int Value) { FxPos = Value; }
+    int YPos() const { return FyPos; }
+    void SetYPos(int Value) { FyPos = Value; }
+    bool AbortPrinting() const { return FAbortPrinting; }
+    void SetAbortPrinting(bool Value) { FAbortPrinting = Value; }
+    int PageNumber() const { return FPageNumber; }
+    void SetPageNumber(int Value) { FPageNumber = Value; }
+    int PagesPrinted() const { return FPagesPrinted; }
+    void SetPagesPrinted(int Value) { FPagesPrinted = Value; }
+    int PgNum() const { return FPgNum; }
+    void SetPgNum(int Value) { FPgNum = Value; }
+    // The top of the page body: YPos just after the page header and the repeated bands.
+    int LastPagePos() const { return FLastPagePos; }
+    void SetLastPagePos(int Value) { FLastPagePos = Value; }
+    // True until the first band other than the page header has printed; a band's NewPage is
+    // ignored while it holds.
+    bool FirstNewPage() const { return FFirstNewPage; }
+    void SetFirstNewPage(bool Value) { FFirstNewPage = Value; }
+    TPen* Pen() const { return FPen.get(); }
+    // Sets the print position: x and y from the top-left corner of the margins.
+    void Position(int x, int y);
+    // Whether the current physical page lies in the print range; past its end it also stops
+    // generation.
+    bool GetPrintOk();
+    bool PrintOk() { return GetPrintOk(); }
+    // Drawing relative to the print position, only on pages that are output.
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void FillRect(const TRect& Rect);
+    // The output's canvas; nil without an output.
+    TPimCanvas* GetCanvas() const;
+    TPimCanvas* Canvas() const { return GetCanvas(); }
     bool GetAllowDelete() const;
     bool OkDelete() const { return GetAllowDelete(); }
     // Frees the page even at design time; a failure to free is swallowed.
@@ -246,6 +290,10 @@ public:
     void CheckDelete() override;
     void BeforeDestruction() override;
 
+protected:
+    void Resize() override;
+
+public:
     TVyrOnUpdateStatus OnUpdateStatus;
     TNotifyEvent OnPreview;
     TNotifyEvent OnUpdate;
@@ -327,6 +375,17 @@ private:
     bool FNoRecordCount = false;
     bool FPrinting = false;
     bool FFirstTime = true;
+
+    TPimOutput* FPrintTo = nullptr; // the run's output; not owned
+    int FxPos = 0;
+    int FyPos = 0;
+    bool FAbortPrinting = false;
+    int FPageNumber = 0;
+    int FPagesPrinted = 0;
+    int FPgNum = 0;
+    int FLastPagePos = 0;
+    bool FFirstNewPage = true;
+    std::unique_ptr<TPen> FPen;
 };
 
 // The page kind that a report holds; band kinds, groups and guides live only on it.

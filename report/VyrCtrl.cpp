@@ -3,10 +3,17 @@
 #include "host/forms.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
+#include "host/mathutil.h"
+#include "output/PimOut.h"
+#include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
+#include "report/VyrRtf.h"
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
+
+#include <algorithm>
+#include <cstdint>
 
 // TVyrReserveSpace
 
@@ -25,7 +32,9 @@ void TVyrReserveSpace::Assign(const TPersistent* Source) {
 }
 
 int TVyrReserveSpace::GetReserve() const {
-    return FBand ? FBand->Height() * FBandCount + FSpace : FSpace;
+    // Any count and space give a usable figure: the sum is taken wide and clamped.
+    const int64_t Sum = (FBand ? int64_t(FBand->Height()) * FBandCount : 0) + FSpace;
+    return int(std::clamp<int64_t>(Sum, INT32_MIN, INT32_MAX));
 }
 
 QString TVyrReserveSpace::GetNamePath() const {
@@ -147,6 +156,31 @@ void TVyrBand::CheckDelete() {
     if (!GetAllowDelete()) throw Exception(LoadStr(SNoDeleteBand));
 }
 
+namespace {
+
+// The design companion of the report a control lies in, at design time only.
+TVyrRptDsgn* DesignOf(const TComponent* Control, TVyrReport* Report) {
+    if (!Control->HasState(csDesigning) || !Report) return nullptr;
+    return Report->RepDesign();
+}
+
+} // namespace
+
+bool TVyrBand::BandDragOver(TComponent* Source, int X, int Y) {
+    TVyrRptDsgn* Design = DesignOf(this, GetReport());
+    const bool Accept = Design && Design->VyrDropOK(Source);
+    if (Accept) Design->RulerXY(X, Top() + Y);
+    return Accept;
+}
+
+void TVyrBand::BandDragDrop(TComponent* Source, int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->VyrDroplabels(Source, this, X, Y);
+}
+
+void TVyrBand::MouseMovement(int X, int Y) {
+    if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->RulerXY(X, Top() + Y);
+}
+
 void TVyrBand::InsertLabel(TVyrLabel* Label) {
     AddToList(FLabels, Label);
     if (FPage) FPage->InsertLabel(Label);
@@ -212,21 +246,232 @@ void TVyrBand::BeforeDestruction() {
     TCustomPanel::BeforeDestruction();
 }
 
+void TVyrBand::Loaded() {
+    TCustomPanel::Loaded();
+    // A font of its own keeps its height in pixels at the band's resolution.
+    if (HasState(csDesigning) || ParentFont() || getppi() == Font()->PixelsPerInch()) return;
+    Font()->SetPixelsPerInch(getppi());
+    FontChanged();
+}
+
+void TVyrBand::Resize() {
+    TCustomPanel::Resize();
+    // SetBounds has the page arrange its bands; the labels that follow the band's height are told.
+    if (!FLabels) return;
+    for (TVyrLabel* L : std::vector<TVyrLabel*>(*FLabels))
+        L->BandResized(Height());
+}
+
+// Printing
+
+std::vector<TVyrLabel*> TVyrBand::OwnLabels() const {
+    std::vector<TVyrLabel*> Own;
+    if (FLabels)
+        for (TVyrLabel* L : *FLabels)
+            if (L->Parent() == this) Own.push_back(L);
+    return Own;
+}
+
+bool TVyrBand::GetPrintOk() {
+    if (!FVisible || (FContinued && !FNewPageRepeat)) return false;
+    if (!OnPrintWhen) return true;
+    bool Result = false;
+    try {
+        OnPrintWhen(this, Result);
+    } catch (...) {
+        // A failing condition keeps the band off the page.
+        return false;
+    }
+    return Result;
+}
+
+int TVyrBand::GetPrintHeight() {
+    return GetPrintOk() ? Height() : 0;
+}
+
+void TVyrBand::BeforePrint() {
+    if (!OnBeforePrint) return;
+    try {
+        OnBeforePrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TVyrBand::AfterPrint() {
+    if (!OnAfterPrint) return;
+    try {
+        OnAfterPrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TVyrBand::DrawBackground(TVyrPage* Page, int h, bool Piece) {
+    TPimCanvas* C = Page->GetCanvas();
+    if (!C) return;
+    const int PPI = Page->getppi();
+    const int LM = static_cast<int>(Round(PPI * Page->PageSetup()->LeftMargin()));
+    const int W = Page->getpagewidth();
+    const int FillWidth = W + LM - Page->XPos() - 1;
+    // A fixed band frames the width it fills; a piece of a stretching band frames the printable width.
+    const TRect Frame = Bounds(Page->XPos(), Page->YPos(), Piece ? W - 1 : FillWidth, h);
+    const TRect ShadeArea = Piece ? Bounds(Page->XPos() + 1, Page->YPos() + 1, W - 2, h - 2)
+                                  : TRect{Frame.Left + 1, Frame.Top + 1, Frame.Right - 1, Frame.Bottom - 1};
+    FPen->SetWidth(1);
+    FPen->SetColor(clBlack);
+    C->SetPen(*FPen);
+    FBrush->SetColor(Color());
+    FBrush->SetStyle(bsSolid);
+    C->SetBrush(*FBrush);
+    // The colour goes under the shade, as on the designed form; white leaves the paper as it is.
+    if (Color() != clWhite) Page->FillRect(Bounds(0, 1, FillWidth, h));
+    if (FShade != spNone) {
+        C->SetFont(*Font());
+        C->Brush().SetColor(clWhite);
+        C->Brush().SetStyle(bsSolid);
+        C->ShadeRect(ShadeArea, FShade);
+        C->Brush().SetStyle(bsClear);
+    }
+    VyrDrawBorder(C, Frame, FBorderType, false);
+}
+
+void TVyrBand::Print(TVyrPage* Page) {
+    if (!GetPrintOk()) return;
+    BeforePrint();
+    FBandState |= bsPrinting;
+    if (Page->GetPrintOk()) {
+        DrawBackground(Page, Height(), false);
+        for (TVyrLabel* L : OwnLabels())
+            L->Print(Page, Height());
+    }
+    FBandState &= ~bsPrinting;
+    AfterPrint();
+}
+
+void TVyrBand::StartPrint() {
+    if (!GetPrintOk()) {
+        FEndPrint = true;
+        return;
+    }
+    BeforePrint();
+    FBandState |= bsPrinting;
+    for (TVyrLabel* L : OwnLabels())
+        L->StartPrint();
+    FEndPrint = false;
+    FFirstPass = true;
+}
+
+int TVyrBand::SpendHeight(TVyrPage* Page, int Space) {
+    if (!GetPrintOk()) return 0;
+    if (!FStretch) return Height() <= Space ? Height() : 0;
+    if (Height() > Space && Space != -1 && Page->LastPagePos() != Page->YPos()) return 0;
+    int h = 0;
+    for (TVyrLabel* L : OwnLabels())
+        if (!L->EndPrint()) h = std::max(h, L->SpendHeight(Page, Space));
+    return h;
+}
+
+int TVyrBand::PrintHeight(TVyrPage* Page, int Space) {
+    if (!GetPrintOk()) {
+        FEndPrint = true;
+        return 0;
+    }
+    // Less room than the band's height below the body top: the piece takes the rest of the page, so
+    // the caller breaks it. Nothing was printed, so the next piece is still the first.
+    if (Page->LastPagePos() != Page->YPos() && Space < Height()) return Space;
+    const std::vector<TVyrLabel*> Own = OwnLabels();
+    int h = 0;
+    for (TVyrLabel* L : Own)
+        if (!L->EndPrint()) h = std::max(h, L->SpendHeight(Page, Space));
+    if (h > 0 && Page->GetPrintOk()) {
+        if (FFirstPass) h = std::max(h, Height());
+        DrawBackground(Page, h, true);
+    }
+    PushDest();
+    for (TVyrLabel* L : Own)
+        h = std::max(h, L->PrintHeight(Page, Space, h));
+    PopDest();
+    FEndPrint = std::all_of(Own.begin(), Own.end(), [](TVyrLabel* L) { return L->EndPrint(); });
+    if (FFirstPass) h = std::max(h, Height());
+    FFirstPass = false;
+    if (FEndPrint) AfterPrint();
+    return h;
+}
+
+void TVyrBand::FinishedPrint() {
+    FBandState &= ~bsPrinting;
+}
+
+void TVyrBand::PushDest() {
+    TPimOutput* Out = FPage ? FPage->PrintTo() : nullptr;
+    if (!Out) return;
+    FSaveOutputDest = Out->Destination();
+    if (!FPage->GetPrintOk()) Out->SetDestination(adNoWhere);
+}
+
+void TVyrBand::PopDest() {
+    if (TPimOutput* Out = FPage ? FPage->PrintTo() : nullptr) Out->SetDestination(FSaveOutputDest);
+}
+
+void TVyrBand::PrintRtf(TVyrPage* Page, TVyrRtfFile* Rtf) {
+    if (GetPrintOk()) {
+        std::vector<TVyrLabel*> Sorted = OwnLabels();
+        for (TVyrLabel* L : Sorted)
+            L->StartPrint();
+        // Left to right by anchor; labels with equal anchors keep their list order.
+        std::stable_sort(Sorted.begin(), Sorted.end(), [](TVyrLabel* A, TVyrLabel* B) {
+            return A->GetTabPosition() < B->GetTabPosition();
+        });
+        BeforePrint();
+        FBandState |= bsPrinting;
+        Rtf->SetBorderType(FBorderType == btUnderLine ? rbtBottom : rbtBox);
+        if (FBorderType != btNone) Rtf->StartBorder();
+        // A label that stopped printing counts as ended, and no row is written past the last row a
+        // label names, or the rows would never end.
+        auto Ended = [](TVyrLabel* L) { return L->EndPrint() || !L->PrintOk(); };
+        int LastRow = 0;
+        for (TVyrLabel* L : Sorted)
+            LastRow = std::max(LastRow, L->Row());
+        int Row = 0;
+        do {
+            // The page break goes before the band's first row only.
+            Rtf->SetPageBreak(Row == 0 && FNewPage && !Page->FirstNewPage());
+            Rtf->ParagraphDefault();
+            for (TVyrLabel* L : Sorted)
+                L->PrintTab(Page, Rtf, Row);
+            for (TVyrLabel* L : Sorted)
+                L->PrintRtf(Page, Rtf, Row);
+            if (Height() > 0) Rtf->NewParagraph();
+            ++Row;
+        } while (Row <= LastRow && !std::all_of(Sorted.begin(), Sorted.end(), Ended));
+        Rtf->SetPageBreak(false);
+        if (FBorderType != btNone) Rtf->EndBorder();
+        FBandState &= ~bsPrinting;
+        AfterPrint();
+    }
+    FEndPrint = true;
+}
+
 // Band kinds
 
 namespace {
 
-TVyrBand* MainOf(TVyrBand* Attached) {
-    // A chain of attachments that loops back ends where it started.
-    TVyrBand* B = Attached;
-    for (int Guard = 0; Guard < 1000 && B && B->Band() && B->Band() != Attached; ++Guard) {
-        if (dynamic_cast<TVyrSubBand*>(B) || dynamic_cast<TVyrSubDataBand*>(B) ||
-            dynamic_cast<TVyrDataHeadBand*>(B))
-            B = B->Band();
-        else
-            break;
+bool IsAttachedKind(const TVyrBand* B) {
+    return dynamic_cast<const TVyrSubBand*>(B) || dynamic_cast<const TVyrSubDataBand*>(B) ||
+           dynamic_cast<const TVyrDataHeadBand*>(B);
+}
+
+// The main band at the end of a chain of attachments; nil for a kind attached to nothing or a chain
+// that loops. The walk is bounded, so no chain can hang it.
+TVyrBand* MainOf(TVyrBand* Start) {
+    TVyrBand* B = Start;
+    for (int Guard = 0; Guard < 1000; ++Guard) {
+        if (!IsAttachedKind(B)) return B;
+        B = B->Band();
+        if (!B || B == Start) return nullptr;
     }
-    return B ? B->GetMainBand() : nullptr;
+    return nullptr;
 }
 
 bool IsGroupPage(const TWinControl* AParent) {
@@ -244,7 +489,7 @@ void TVyrSubBand::SetAbove(bool Value) {
 }
 
 TVyrBand* TVyrSubBand::GetMainBand() {
-    return Band() ? MainOf(this) : this;
+    return MainOf(this);
 }
 
 void TVyrSubBand::InsertKind(TVyrPage* Page) {
@@ -294,16 +539,111 @@ TDataSet* TVyrSubDataBand::DataSet() const {
 }
 
 TVyrBand* TVyrSubDataBand::GetMainBand() {
-    return Band() ? MainOf(this) : this;
+    return MainOf(this);
 }
 
 void TVyrSubDataBand::SetNewPageRepeat(bool Value) {
     if (Value && HasState(csDesigning)) {
-        // Repeating a sub data band is set up by its events, never by the flag.
-        ShowMessage(QStringLiteral("Look in the help on how to set repeat on a subdata band."));
+        // Repeating a sub data band is set up by its events, never by the flag; a form being read
+        // is refused without a word.
+        if (!HasState(csLoading | csReading))
+            ShowMessage(QStringLiteral("Look in the help on how to set repeat on a subdata band."));
         return;
     }
     TVyrBand::SetNewPageRepeat(Value);
+}
+
+void TVyrSubDataBand::AfterDataSkip() {
+    if (!OnAfterDataSkip) return;
+    try {
+        OnAfterDataSkip(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+bool TVyrSubDataBand::DoOnDataFilter() {
+    bool Result = false;
+    OnDataFilter(this, Result);
+    return Result;
+}
+
+void TVyrSubDataBand::FilterFirst() {
+    if (OnDataFilter && !DoOnDataFilter())
+        DataSkip();
+    else
+        AfterDataSkip();
+}
+
+void TVyrSubDataBand::DataStart() {
+    FDataIsFinished = false;
+    try {
+        TDataSet* DS = DataSet();
+        if (OnDataStart) {
+            OnDataStart(this);
+            if (!FDataIsFinished) FilterFirst();
+        } else if (DS) {
+            if (TVyrPage* P = Page()) P->DataSourceManager()->ActivateDataSource(DataSource());
+            if (FDataRange == drAllRecords) {
+                DS->First();
+                FDataIsFinished = DS->Eof();
+                if (!FDataIsFinished) FilterFirst();
+            } else if (DS->Eof()) {
+                FDataIsFinished = true;
+            } else {
+                // One record, the current one: only the filter can refuse it.
+                if (OnDataFilter) FDataIsFinished = !DoOnDataFilter();
+                if (!FDataIsFinished) AfterDataSkip();
+            }
+        } else {
+            FDataIsFinished = true;
+        }
+    } catch (...) {
+        FDataIsFinished = true;
+        Application()->HandleException(this);
+    }
+}
+
+void TVyrSubDataBand::DataSkip() {
+    try {
+        TDataSet* DS = DataSet();
+        if (OnDataSkip) {
+            OnDataSkip(this);
+            if (OnDataFilter)
+                while (!FDataIsFinished && !DoOnDataFilter())
+                    OnDataSkip(this);
+            if (!FDataIsFinished) AfterDataSkip();
+        } else if (DS) {
+            if (FDataRange == drSingleRecord) {
+                FDataIsFinished = true;
+            } else {
+                DS->Next();
+                if (OnDataFilter)
+                    while (!FDataIsFinished && !DoOnDataFilter()) {
+                        DS->Next();
+                        FDataIsFinished = DS->Eof();
+                    }
+                if (DS->Eof())
+                    FDataIsFinished = true;
+                else
+                    AfterDataSkip();
+            }
+        }
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+    Application()->ProcessMessages();
+}
+
+void TVyrSubDataBand::DataFinish() {
+    try {
+        if (OnDataFinish)
+            OnDataFinish(this);
+        else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)
+            DS->Close();
+    } catch (...) {
+        Application()->HandleException(this);
+    }
 }
 
 void TVyrSubDataBand::Notification(TComponent* AComponent, TOperation Operation) {
@@ -339,7 +679,7 @@ bool TVyrSubDataBand::AcceptsPage(const TWinControl* AParent) const {
 TVyrDataHeadBand::TVyrDataHeadBand(TComponent* AOwner) : TVyrBand(AOwner) {}
 
 TVyrBand* TVyrDataHeadBand::GetMainBand() {
-    return Band() ? MainOf(this) : this;
+    return MainOf(this);
 }
 
 void TVyrDataHeadBand::InsertKind(TVyrPage* Page) {
@@ -382,6 +722,28 @@ void TVyrGroup::SetHeader(TVyrBand* Value) {
 void TVyrGroup::SetFooter(TVyrBand* Value) {
     FFooter = Value;
     if (Value) Value->FreeNotification(this);
+}
+
+bool TVyrGroup::CheckBroken() {
+    FBroken = false;
+    if (FVariable) FBroken = FVariable->DataNow()->AsString() != FVariable->DataLast()->AsString();
+    if (OnCheckBroken) {
+        try {
+            OnCheckBroken(this);
+        } catch (...) {
+            Application()->HandleException(this);
+        }
+    }
+    return FBroken;
+}
+
+void TVyrGroup::PrintHead(TVyrPage* Page) {
+    if (FHeader) FHeader->Print(Page);
+    FBroken = false;
+}
+
+void TVyrGroup::PrintFoot(TVyrPage* Page) {
+    if (FFooter) FFooter->Print(Page);
 }
 
 TVyrPage* TVyrGroup::getpage() const {
@@ -568,6 +930,13 @@ int TVyrLabel::GetPPI() const {
     return B ? B->getppi() : Screen()->PixelsPerInch();
 }
 
+void TVyrLabel::MouseMovement(int X, int Y) {
+    TVyrBand* B = Band();
+    if (!B) return;
+    if (TVyrRptDsgn* Design = DesignOf(this, B->GetReport()))
+        Design->RulerXY(Left() + X, B->Top() + Top() + Y);
+}
+
 void TVyrLabel::SetParent(TWinControl* AParent) {
     if (AParent == Parent()) return;
     auto* NewBand = dynamic_cast<TVyrBand*>(AParent);
@@ -585,6 +954,176 @@ void TVyrLabel::LabelChanged() {
 void TVyrLabel::BeforeDestruction() {
     if (TVyrBand* B = Band()) B->RemoveLabel(this);
     TGraphicControl::BeforeDestruction();
+}
+
+// The print protocol
+
+QString TVyrLabel::GetDataNow() {
+    return GetDisplayText();
+}
+
+QString TVyrLabel::GetDisplayText() {
+    return Caption();
+}
+
+bool TVyrLabel::PrintOk() {
+    if (!FIsVisible || FEndPrint) return false;
+    if (!LabelPrintWhen) return true;
+    bool Result = false;
+    try {
+        LabelPrintWhen(this, Result);
+    } catch (...) {
+        // A failing condition keeps the label off the page; the run goes on.
+        return false;
+    }
+    return Result;
+}
+
+void TVyrLabel::StartPrint() {
+    FEndPrint = false;
+    FEndPrint = !PrintOk();
+}
+
+int TVyrLabel::SpendHeight(TVyrPage*, int) {
+    return PrintOk() ? Top() + Height() : 0;
+}
+
+int TVyrLabel::PrintHeight(TVyrPage* oPage, int Space, int) {
+    int Result = 0;
+    if (PrintOk()) {
+        Print(oPage, Space);
+        Result = Top() + Height();
+    }
+    FEndPrint = true;
+    return Result;
+}
+
+void TVyrLabel::Print(TVyrPage* oPage, int Space) {
+    FEndPrint = false;
+    if (PrintOk()) {
+        DoBeforePrint();
+        const TRect R = Bounds(oPage->XPos() + Left(), oPage->YPos() + Top(), Width(), Height());
+        if (TPimCanvas* C = oPage->GetCanvas()) PrintLabel(C, R, Space);
+        DoAfterPrint();
+    }
+    FEndPrint = true;
+}
+
+void TVyrLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
+    // The kinds draw their contents; what every kind shares is its border.
+    VyrDrawBorder(PimCanvas, Rect, FBorderType, FPainting);
+}
+
+int TVyrLabel::GetTabPosition() const {
+    switch (FHorizontalAlign) {
+    case laCenter:
+        return Left() + Width() / 2;
+    case laRight:
+        return Left() + Width();
+    default:
+        return Left();
+    }
+}
+
+int TVyrLabel::GetTabKind() const {
+    return FHorizontalAlign == laCenter ? 1 : FHorizontalAlign == laRight ? 2 : 0;
+}
+
+void TVyrLabel::PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
+    if (!PrintOk() || PrintRow != FRow || !FRtfPrint) return;
+    const int PPI = oPage ? oPage->getppi() : GetPPI();
+    Rtf->DefineTab(static_cast<int>(Round(double(GetTabPosition()) / PPI * 1440)),
+                   static_cast<TVyrTabAlignment>(GetTabKind()));
+}
+
+void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
+    if (!PrintOk()) return;
+    if (!FRtfPrint) {
+        FEndPrint = true;
+        return;
+    }
+    if (PrintRow != FRow) return;
+    DoBeforePrint();
+    // The tab before the text is never underlined.
+    TFont Plain;
+    Plain.Assign(*Font());
+    Plain.SetStyle(Plain.Style() & ~fsUnderline);
+    Rtf->SetFont(Plain);
+    Rtf->Tab();
+    Rtf->SetFont(*Font());
+    Rtf->TextOut(GetDataNow());
+    DoAfterPrint();
+    FEndPrint = true;
+}
+
+void TVyrLabel::DoBeforePrint() {
+    if (!OnBeforePrint) return;
+    try {
+        OnBeforePrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+void TVyrLabel::DoAfterPrint() {
+    if (!OnAfterPrint) return;
+    try {
+        OnAfterPrint(this);
+    } catch (...) {
+        Application()->HandleException(this);
+    }
+}
+
+// Borders of labels, bands and pages: filled strips, so that a border is as wide on every device.
+
+void VyrDrawBorder(TPimCanvas* PimCanvas, const TRect& Rect, TVyrBorderType BorderType, bool Painting) {
+    if (!PimCanvas) return;
+    const int x0 = Rect.Left, y0 = Rect.Top, x1 = Rect.Right, y1 = Rect.Bottom;
+    auto Strip = [PimCanvas](int x, int y, int w, int h) { PimCanvas->FillRect(Bounds(x, y, w, h)); };
+    auto SmallBox = [&] {
+        const int w = x1 - x0, h = y1 - y0;
+        PimCanvas->Pen().SetStyle(psSolid);
+        PimCanvas->Brush().SetColor(TColor(0xC0C0C0));
+        PimCanvas->Brush().SetStyle(bsSolid);
+        Strip(x0, y0, w, 1);
+        Strip(x0 + w - 1, y0, 1, h);
+        Strip(x0, y0 + h, w, 1);
+        Strip(x0, y0, 1, h);
+    };
+    if (Painting && BorderType != btSingle) {
+        PimCanvas->Pen().SetWidth(1);
+        PimCanvas->Pen().SetMode(pmBlack);
+        PimCanvas->Pen().SetStyle(BorderType == btSmall ? psSolid : psDot);
+        if (BorderType == btSmall) {
+            SmallBox();
+        } else {
+            PimCanvas->Brush().SetStyle(bsClear);
+            PimCanvas->MoveTo(x0, y0);
+            PimCanvas->LineTo(x1, y0);
+            PimCanvas->LineTo(x1, y1);
+            PimCanvas->LineTo(x0, y1);
+            PimCanvas->LineTo(x0, y0);
+        }
+    }
+    switch (BorderType) {
+    case btSingle:
+    case btUnderLine:
+        PimCanvas->Brush().SetColor(clBlack);
+        PimCanvas->Brush().SetStyle(bsSolid);
+        if (BorderType == btSingle) {
+            Strip(x0, y0, x1 - x0 + 1, 1);
+            Strip(x1, y0, 1, y1 - y0);
+            Strip(x0, y0, 1, y1 - y0);
+        }
+        Strip(x0, y1, x1 - x0 + 1, 1);
+        PimCanvas->Brush().SetStyle(bsClear);
+        break;
+    case btSmall:
+        if (!Painting) SmallBox();
+        break;
+    case btNone:
+        break;
+    }
 }
 
 // Published properties and classes of stored forms

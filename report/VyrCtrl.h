@@ -10,7 +10,9 @@
 #include <vector>
 
 class TEnumInfo;
+class TPimCanvas;
 class TVyrBand;
+class TVyrRtfFile;
 class TVyrLabel;
 class TVyrLevel;
 class TVyrPage;
@@ -23,6 +25,10 @@ enum TVyrBandStateFlag : uint8_t { bsPrinting = 0x01 };
 using TVyrBandState = uint8_t;
 
 enum TVyrDataRange : uint8_t { drAllRecords, drSingleRecord };
+
+// Draws the border of a label, band or page into Rect (right and bottom inclusive). Painting marks
+// the designed form, where the sides a border lacks show as a dotted outline.
+void VyrDrawBorder(TPimCanvas* PimCanvas, const TRect& Rect, TVyrBorderType BorderType, bool Painting);
 
 // The stored names of the enumerations that several classes publish.
 const TEnumInfo& VyrBorderTypeNames();
@@ -103,6 +109,27 @@ public:
     void SetListPos(int Value) { FListPos = Value; }
     bool EndPrint() const { return FEndPrint; }
     bool FirstPass() const { return FFirstPass; }
+    bool SaveNewPage() const { return FSaveNewPage; }
+    void SetSaveNewPage(bool Value) { FSaveNewPage = Value; }
+
+    // Printing. A fixed band prints with Print; a stretching band with StartPrint, then PrintHeight
+    // once per piece (page) until EndPrint, then FinishedPrint. SpendHeight measures without drawing.
+    bool GetPrintOk();
+    bool PrintOk() { return GetPrintOk(); }
+    int GetPrintHeight();
+    int PHeight() { return GetPrintHeight(); }
+    void Print(TVyrPage* Page);
+    void StartPrint();
+    int SpendHeight(TVyrPage* Page, int Space);
+    virtual int PrintHeight(TVyrPage* Page, int Space);
+    void FinishedPrint();
+    // Rich-text output: the labels row by row.
+    void PrintRtf(TVyrPage* Page, TVyrRtfFile* Rtf);
+    // The output draws nowhere while the page lies outside the print range, and back.
+    void PushDest();
+    void PopDest();
+    void BeforePrint();
+    void AfterPrint();
 
     // The main band this band prints with: the band itself; attached kinds follow their band.
     virtual TVyrBand* GetMainBand();
@@ -114,6 +141,12 @@ public:
     // Frees the band even at design time; a failure to free is swallowed.
     void SafeDelete();
 
+    // Design time: what the design companion says of items dragged over or dropped on the band, and
+    // the rulers following the mouse (X, Y in band coordinates).
+    bool BandDragOver(TComponent* Source, int X, int Y);
+    void BandDragDrop(TComponent* Source, int X, int Y);
+    void MouseMovement(int X, int Y);
+
     // Band and page label registries; called by the label's parenting.
     void InsertLabel(TVyrLabel* Label);
     void RemoveLabel(TVyrLabel* Label);
@@ -124,6 +157,8 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void CheckDelete() override;
     void BeforeDestruction() override;
+    void Loaded() override;
+    void Resize() override;
 
     TVyrPrintWhenEvent OnPrintWhen;
     TVyrBandPrintEvent OnBeforePrint;
@@ -140,6 +175,12 @@ protected:
     void UpdateHeadCheck(int Which, bool Value);
 
 private:
+    // Background and frame of height h at the print position, of the whole band or of one piece of
+    // a stretching band.
+    void DrawBackground(TVyrPage* Page, int h, bool Piece);
+    // The labels whose parent is the band, in list order.
+    std::vector<TVyrLabel*> OwnLabels() const;
+
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels; // not owned; made on demand
     bool FVisible = true;
     bool FStretch = false;
@@ -230,6 +271,15 @@ public:
     TVyrBand* GetMainBand() override;
     void SetNewPageRepeat(bool Value) override;
 
+    // The data loop, once per print of the band's list: DataStart, then per record the list and
+    // DataSkip until DataIsFinished, then DataFinish. Failures of the events and the data set go
+    // to the application's handler: a failed start ends the loop, a failed skip goes on.
+    void DataStart();
+    void DataSkip();
+    void DataFinish();
+    void AfterDataSkip();
+    bool DoOnDataFilter();
+
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DefineProperties(TFiler* Filer) override;
 
@@ -245,6 +295,9 @@ protected:
     bool AcceptsPage(const TWinControl* AParent) const override;
 
 private:
+    // After the first record was reached: a rejected one is skipped, an accepted one announced.
+    void FilterFirst();
+
     TDataSet* FDataSet = nullptr;         // not owned; cleared on removal
     std::unique_ptr<TDataLink> FDataLink; // owned
     bool FDataIsFinished = false;
@@ -294,6 +347,12 @@ public:
     TVyrPage* getpage() const;
     TVyrPage* Page() const { return getpage(); }
 
+    // Whether the break variable's value changed from the last record; OnCheckBroken may decide.
+    bool CheckBroken();
+    bool IsBroken() { return CheckBroken(); }
+    // The header, then clears Broken; the footer. Each once at the page's print position.
+    void PrintHead(TVyrPage* Page);
+    void PrintFoot(TVyrPage* Page);
     // Makes the header and footer bands with their levels on BandParent.
     void AddBands(TWinControl* BandParent);
     void DeleteBands();
@@ -372,13 +431,37 @@ public:
     bool Transparent() const { return !FOpaque; }
     void SetTransparent(bool Value);
     bool EndPrint() const { return FEndPrint; }
+    void SetEndPrint(bool Value) { FEndPrint = Value; }
     bool FirstTime() const { return FFirstTime; }
+    void SetFirstTime(bool Value) { FFirstTime = Value; }
+    bool Painting() const { return FPainting; }
+
+    // The print protocol through which bands ask a label for its height and have it draw or write
+    // itself. Space is the room left below the band's print position; oPage the page generated.
+    virtual QString GetDataNow();
+    virtual QString GetDisplayText();
+    virtual bool PrintOk();
+    virtual void StartPrint();
+    virtual int SpendHeight(TVyrPage* oPage, int Space);
+    virtual int PrintHeight(TVyrPage* oPage, int Space, int Taking);
+    virtual void Print(TVyrPage* oPage, int Space);
+    virtual void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space);
+    virtual void PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow);
+    virtual void PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow);
+    // Called by the band after its height changed; kinds that follow the band's height take it.
+    virtual void BandResized(int BandHeight) { (void)BandHeight; }
+    // The rich-text tab stop in pixels from the band's left edge, and its kind (left, centre, right).
+    int GetTabPosition() const;
+    int GetTabKind() const;
 
     // The band's page; nil without a parent.
     TVyrPage* getpage() const;
     TVyrPage* Page() const { return getpage(); }
     TVyrBand* Band() const;
     int GetPPI() const;
+
+    // Design time: the rulers follow the mouse (X, Y in label coordinates).
+    void MouseMovement(int X, int Y);
 
     void SetParent(TWinControl* AParent) override;
     void BeforeDestruction() override;
@@ -387,6 +470,11 @@ public:
     TVyrLabelPrintWhenEvent LabelPrintWhen;
     TVyrLabelPrintEvent OnBeforePrint;
     TVyrLabelPrintEvent OnAfterPrint;
+
+protected:
+    // The events; an exception goes to the application's handler and printing goes on.
+    void DoBeforePrint();
+    void DoAfterPrint();
 
 private:
     TWinControl* FPage = nullptr; // declared for the kinds; the page is found through the band

@@ -224,7 +224,6 @@ public:
     bool IgnoreNulls() const { return FIgnoreNulls; }
     void SetIgnoreNulls(bool Value) { FIgnoreNulls = Value; }
     bool IsCurrency() const { return FIsCurrency; }
-
     // The accumulators of a level, reporting TotalType. A level the lists do not reach (added
     // since the last Initialize, or nil) reads as an empty total.
     TVyrData* Getlevel(TVyrLevel* Level, TVyrTotalType TotalType) { return GetLevelNow(Level, TotalType); }

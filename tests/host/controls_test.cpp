@@ -223,4 +223,30 @@ TEST(Controls, AScrollBoxMovesItsChildrenWhenScrolled) {
     EXPECT_EQ(C->ClientToParent(QPoint(2, 3)), QPoint(7, 8));
 }
 
+TEST(Controls, WindowlessStripControlsClickOnlyOnAChangeAndPaintThroughTheirHandler) {
+    TCustomPanel Strip(nullptr);
+    auto* Check = new TCheckBox(&Strip);
+    Check->SetParent(&Strip);
+    int Clicks = 0;
+    Check->OnClick = [&](TComponent* Sender) {
+        EXPECT_EQ(Sender, Check);
+        ++Clicks;
+    };
+    Check->SetChecked(false);
+    Check->SetChecked(true);
+    Check->SetChecked(true);
+    Check->Toggle();
+    EXPECT_EQ(Clicks, 2);
+    EXPECT_FALSE(Check->Checked());
+    EXPECT_FALSE(Check->HandleAllocated());
+    auto* Arrow = new TPaintBox(&Strip);
+    TCanvas* Painted = nullptr;
+    Arrow->OnPaint = [&](TComponent* Sender) { Painted = dynamic_cast<TPaintBox*>(Sender)->Canvas(); };
+    Arrow->Paint();
+    EXPECT_EQ(Painted, Arrow->Canvas());
+    auto* Label = new TLabel(&Strip);
+    Label->SetTransparent(true);
+    EXPECT_TRUE(Label->Transparent());
+}
+
 } // namespace

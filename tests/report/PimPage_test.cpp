@@ -400,6 +400,13 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
     EXPECT_EQ(Manager.VarChangedCount, Changes + 1);
 
+    // A level update reaches only the variables of its level.
+    P->VarMarkUpdate(P->Head()->UpdateLevel(), umNeedUpdate);
+    EXPECT_EQ(DateVar->UpdateMode(), umNeedUpdate);
+    EXPECT_EQ(PageVar->UpdateMode(), umNoUpdate);
+    P->UpdateDataLevel(P->Head()->UpdateLevel());
+    EXPECT_EQ(DateVar->UpdateMode(), umNoUpdate);
+
     // A second run finds everything in place.
     P->UpdateVarList();
     EXPECT_EQ(P->Vars()->size(), 2u);
@@ -420,5 +427,66 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     EXPECT_EQ(NewPageVar->UpdateLevel(), nullptr);
     ASSERT_EQ(P->DataSourceList()->size(), 1u);
     EXPECT_EQ((*P->DataSourceList())[0]->UpdateLevel(), nullptr);
+    P->SetPageManager(nullptr);
+}
+
+namespace {
+
+// A design companion that records what the runtime asks of it.
+class TRecordingDesign : public TVyrRptDsgn {
+public:
+    QStringList Calls;
+    TComponent* Droppable = nullptr;
+    std::function<void()> MakeManager;
+    void RepositionButtons() override { Calls << QStringLiteral("RepositionButtons"); }
+    void SetMinMax() override { Calls << QStringLiteral("SetMinMax"); }
+    void CreatePageManager() override {
+        Calls << QStringLiteral("CreatePageManager");
+        if (MakeManager) MakeManager();
+    }
+    void RulerXY(int X, int Y) override { Calls << QStringLiteral("RulerXY %1,%2").arg(X).arg(Y); }
+    void RulerInvalid() override { Calls << QStringLiteral("RulerInvalid"); }
+    bool VyrDropOK(TComponent* Source) override { return Source == Droppable; }
+    void VyrDroplabels(TComponent* Source, TComponent* Target, int X, int Y) override {
+        Calls << QStringLiteral("Droplabels %1 %2 %3,%4").arg(Source->Name(), Target->Name()).arg(X).arg(Y);
+    }
+};
+
+} // namespace
+
+TEST(VyrPage, DesignCompanionIsAskedForDropsRulersAndTheBandManager) {
+    TDesignedReport D;
+    TVyrPage* P = D.Page;
+    auto Owned = std::make_unique<TRecordingDesign>();
+    TRecordingDesign* Design = Owned.get();
+    D.Report->SetRepDesign(std::move(Owned));
+    TFakeManager Manager;
+    Manager.Page = P;
+    Design->MakeManager = [&] { P->SetPageManager(&Manager); };
+    auto* Source = Make<TDataSource>(D.Form.get(), QStringLiteral("dsDragged"), nullptr);
+    Design->Droppable = Source;
+    TVyrBand* Detail = P->Detail();
+    auto* Label = Make<TTestLabel>(D.Form.get(), QStringLiteral("Label1"), Detail);
+    Label->SetBounds(30, 4, 65, 17);
+
+    EXPECT_FALSE(Detail->BandDragOver(D.Report, 5, 6));
+    EXPECT_TRUE(Detail->BandDragOver(Source, 5, 6));
+    Detail->BandDragDrop(Source, 7, 8);
+    Label->MouseMovement(1, 2);
+    P->UpdateVarList();
+    P->PageSetup()->SetLeftMargin(1.0);
+    D.Report->SetMinimized(true);
+    EXPECT_EQ(D.Report->BoundsRect().size(), QSize(82, 44));
+    D.Report->SetMinimized(false);
+    EXPECT_EQ(D.Report->BoundsRect().size(), QSize(D.Report->SWidth(), D.Report->SHeight()));
+    const int Top = Detail->Top();
+    EXPECT_EQ(
+        Design->Calls.join(u'\n'),
+        QStringLiteral("RulerXY 5,%1\nDroplabels dsDragged DetailBand 7,8\nRulerXY 31,%2\nCreatePageManager\n"
+                       "RepositionButtons\nRulerInvalid\nSetMinMax\nRepositionButtons\nSetMinMax\n"
+                       "RepositionButtons")
+            .arg(Top + 6)
+            .arg(Top + 4 + 2));
+    EXPECT_EQ(Manager.UpdateVarsCount, 1);
     P->SetPageManager(nullptr);
 }

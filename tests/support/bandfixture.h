@@ -1,0 +1,75 @@
+#pragma once
+#include "output/PimFile.h"
+#include "output/PimOut.h"
+#include "report/PimPage.h"
+#include "report/VyrCtrl.h"
+#include "report/VyrRep.h"
+#include "support/reportfixture.h"
+
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// A report page to print bands on, recording into a document: custom paper of 3 x 4 in, margins of
+// 0.5 in, no margin adjustment, 96 pixels per inch. The body's top-left corner is (48, 48)
+// (LM = TM = 48), its width W 192 and its height PH 288. Made at run time, so nothing is restacked.
+class TBandPage {
+public:
+    TBandPage();
+    ~TBandPage();
+
+    // Starts the document and its first page: PgNum 1, Position (0, 0), LastPagePos := YPos.
+    void BeginDoc();
+    // Ends the document; Document() keeps it.
+    void EndDoc();
+    // The page break of generation, without footers and headers: nothing while nothing was printed
+    // below the body top; else the output's NewPage, PgNum + 1, Position (0, 0), LastPagePos := YPos.
+    void NewPage();
+    // Breaks the page when a height of nH no longer fits above the bottom of the body.
+    void CheckHeight(int nH);
+    // Prints a stretching band the way generation does, piece by piece across pages, and returns
+    // the height of each piece.
+    std::vector<int> PrintStretching(TVyrBand* Band);
+    // A band of the page, made at run time.
+    template <class T = TVyrBand> T* AddBand(const QString& Name, int Height) {
+        T* B = Make<T>(Form.get(), Name, Page);
+        B->SetHeight(Height);
+        return B;
+    }
+    std::shared_ptr<TPimPimFile> Document() const { return Output.PimFile(); }
+
+    std::unique_ptr<TReportTestForm> Form;
+    TVyrReport* Report = nullptr;
+    TVyrGrouppage* Page = nullptr;
+    TPimOutput Output;
+};
+
+// The calls page N (from 1) of a document made when played into a recording printer device of the
+// fixture's paper at 96 pixels per inch, without the player's clean-up selections at the end.
+QStringList PlayedPage(TPimPimFile& Document, int N);
+// Only the calls whose name is one of Names.
+QStringList PlayedPage(TPimPimFile& Document, int N, const QStringList& Names);
+
+// A label whose heights are scripted: it needs Need pixels below its Top in all, takes what fits
+// in each piece it is asked for, fills every piece it prints with Color and notes what it saw.
+class TScriptedLabel : public TVyrLabel {
+public:
+    explicit TScriptedLabel(TComponent* AOwner);
+
+    int Need = 0;
+    TColor Color = clRed;
+    std::vector<int> Pieces;                   // heights printed, one per piece
+    std::vector<int> Spaces;                   // Space of every Print and PrintHeight call
+    std::vector<TPimDestination> Destinations; // the output's destination when asked to print
+
+    void StartPrint() override;
+    int SpendHeight(TVyrPage* oPage, int Space) override;
+    int PrintHeight(TVyrPage* oPage, int Space, int Taking) override;
+    void Print(TVyrPage* oPage, int Space) override;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+
+private:
+    int Fits(int Space) const;
+    void Fill(TVyrPage* oPage, const TRect& Rect);
+    int FRemaining = 0;
+};
