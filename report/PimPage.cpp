@@ -359,6 +359,52 @@ void TVyrPage::PaintArrow(TComponent* Sender) {
     C->Polygon({TPoint{1, H - 1}, TPoint{W / 2, 1}, TPoint{W - 1, H - 1}});
 }
 
+// Update-level wiring
+
+std::vector<TVyrVar*> TVyrPage::VarsOf(const TVyrLevel* Level) const {
+    std::vector<TVyrVar*> Result;
+    if (FVars)
+        for (TVyrVar* V : *FVars)
+            if (V->UpdateLevel() == Level) Result.push_back(V);
+    return Result;
+}
+
+void TVyrPage::UpdateVars(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateLast();
+}
+
+void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->UpdateData();
+}
+
+void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
+    UpdateVars(Level);
+    VarMarkUpdate(Level, umNeedUpdate);
+    for (TVyrVar* V : VarsOf(Level))
+        V->ResetData();
+}
+
+void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->ReverseUpdate();
+}
+
+void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
+    if (!FTotalVars) return;
+    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    for (TVyrTotalvar* T : Totals)
+        T->ResetLevel(Level);
+}
+
+void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
+    for (TVyrVar* V : VarsOf(Level))
+        V->SetUpdateMode(Mode);
+}
+
 // Band order
 
 // Builds the new band flow: each band is attached once, with its companions in their order.
@@ -672,55 +718,6 @@ void TVyrPage::PostUpdateVarlist() {
 void TVyrPage::VarChanged() {
     if (HasState(csDestroying) || !FPageManager) return;
     SendMessage(FPageManager, WM_VYR_VARCHANGED);
-}
-
-std::vector<TVyrVar*> TVyrPage::VarsAt(const TVyrLevel* Level) const {
-    std::vector<TVyrVar*> Result;
-    if (!Level || !FVars) return Result;
-    // A copy: a handler run by an update may add or free variables.
-    for (TVyrVar* Var : *FVars)
-        if (Var->UpdateLevel() == Level) Result.push_back(Var);
-    return Result;
-}
-
-void TVyrPage::UpdateVars(TVyrLevel* Level) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->UpdateLast();
-}
-
-void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
-    UpdateVars(Level);
-    const std::vector<TVyrVar*> Vars = VarsAt(Level);
-    for (TVyrVar* Var : Vars)
-        Var->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* Var : Vars)
-        Var->UpdateData();
-}
-
-void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
-    UpdateVars(Level);
-    const std::vector<TVyrVar*> Vars = VarsAt(Level);
-    for (TVyrVar* Var : Vars)
-        Var->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* Var : Vars)
-        Var->ResetData();
-}
-
-void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->ReverseUpdate();
-}
-
-void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
-    if (!FTotalVars) return;
-    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
-    for (TVyrTotalvar* Total : Totals)
-        Total->ResetLevel(Level);
-}
-
-void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
-    for (TVyrVar* Var : VarsAt(Level))
-        Var->SetUpdateMode(Mode);
 }
 
 void TVyrPage::UpdateData() {

@@ -26,7 +26,6 @@ class TVyrLevel;
 class TVyrPageSetup;
 class TVyrTotalvar;
 class TVyrVar;
-enum TVyrUpdateMode : uint8_t;
 
 // The page's messages to itself and to its band manager; the numbers are part of the interface
 // with the design package.
@@ -123,6 +122,16 @@ public:
     // A band being freed leaves every band registry and main-band field of the page.
     void ForgetBand(TVyrBand* Band);
 
+    // What a level update does to the variables of that level, in list order.
+    virtual void UpdateVars(TVyrLevel* Level);
+    void UpdateDataLevel(TVyrLevel* Level);
+    void ResetDataLevel(TVyrLevel* Level);
+    void ReverseUpdateDataLevel(TVyrLevel* Level);
+    void ResetTotalLevel(TVyrLevel* Level);
+    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+    // Every variable of the page computes what is marked.
+    void UpdateData();
+
     // Turns the registered bands into the one ordered flow that generation walks.
     virtual void OrderBands();
     // Stacks the bands and their head strips at design time.
@@ -135,18 +144,6 @@ public:
     void UpdatePageManager();
     void PostUpdateVarlist();
     void VarChanged();
-
-    // The level wiring of the variables: each acts on the variables whose update level is Level, in
-    // list order; a nil level has none.
-    virtual void UpdateVars(TVyrLevel* Level);
-    void UpdateDataLevel(TVyrLevel* Level);
-    void ResetDataLevel(TVyrLevel* Level);
-    void ReverseUpdateDataLevel(TVyrLevel* Level);
-    // Marks Level of every total variable for reset, whatever the total's own level.
-    void ResetTotalLevel(TVyrLevel* Level);
-    void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
-    // Every variable of the page computes what is marked.
-    void UpdateData();
 
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.
@@ -321,8 +318,8 @@ private:
                            int Top, bool BandVisible, bool IsHeader);
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
-    TVyrLevel* LevelOf(const TVyrBand* Band) const;
-    std::vector<TVyrVar*> VarsAt(const TVyrLevel* Level) const;
+    // The variables of a level, copied: an update may add or free variables.
+    std::vector<TVyrVar*> VarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;

@@ -15,6 +15,21 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace {
+
+// Runs an event whose failure must not stop the run: the exception goes to the application's
+// handler and the caller goes on.
+template <class Event, class... Args> void GuardedEvent(TComponent* Sender, const Event& Handler, Args... A) {
+    if (!Handler) return;
+    try {
+        Handler(A...);
+    } catch (...) {
+        Application()->HandleException(Sender);
+    }
+}
+
+} // namespace
+
 // TVyrReserveSpace
 
 TVyrReserveSpace::TVyrReserveSpace(TVyrBand* AOwner) : FOwner(AOwner) {}
@@ -290,21 +305,11 @@ int TVyrBand::GetPrintHeight() {
 }
 
 void TVyrBand::BeforePrint() {
-    if (!OnBeforePrint) return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnBeforePrint, this);
 }
 
 void TVyrBand::AfterPrint() {
-    if (!OnAfterPrint) return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterPrint, this);
 }
 
 void TVyrBand::DrawBackground(TVyrPage* Page, int h, bool Piece) {
@@ -554,12 +559,7 @@ void TVyrSubDataBand::SetNewPageRepeat(bool Value) {
 }
 
 void TVyrSubDataBand::AfterDataSkip() {
-    if (!OnAfterDataSkip) return;
-    try {
-        OnAfterDataSkip(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterDataSkip, this);
 }
 
 bool TVyrSubDataBand::DoOnDataFilter() {
@@ -727,13 +727,7 @@ void TVyrGroup::SetFooter(TVyrBand* Value) {
 bool TVyrGroup::CheckBroken() {
     FBroken = false;
     if (FVariable) FBroken = FVariable->DataNow()->AsString() != FVariable->DataLast()->AsString();
-    if (OnCheckBroken) {
-        try {
-            OnCheckBroken(this);
-        } catch (...) {
-            Application()->HandleException(this);
-        }
-    }
+    GuardedEvent(this, OnCheckBroken, static_cast<TComponent*>(this));
     return FBroken;
 }
 
@@ -1059,21 +1053,11 @@ void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
 }
 
 void TVyrLabel::DoBeforePrint() {
-    if (!OnBeforePrint) return;
-    try {
-        OnBeforePrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnBeforePrint, this);
 }
 
 void TVyrLabel::DoAfterPrint() {
-    if (!OnAfterPrint) return;
-    try {
-        OnAfterPrint(this);
-    } catch (...) {
-        Application()->HandleException(this);
-    }
+    GuardedEvent(this, OnAfterPrint, this);
 }
 
 // Borders of labels, bands and pages: filled strips, so that a border is as wide on every device.

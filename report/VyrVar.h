@@ -134,7 +134,8 @@ public:
 protected:
     // The page asks its band manager to refresh after a change that the data control centre shows.
     void Changed();
-    void EnsureValues();
+    // Makes the values on demand, for a variable read before any Initialize.
+    virtual void EnsureValues();
     // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
     // to umNoUpdate before it goes on, so the next level update computes again.
     void Compute(const std::function<void()>& Step);
@@ -224,6 +225,7 @@ public:
     bool IgnoreNulls() const { return FIgnoreNulls; }
     void SetIgnoreNulls(bool Value) { FIgnoreNulls = Value; }
     bool IsCurrency() const { return FIsCurrency; }
+
     // The accumulators of a level, reporting TotalType. A level the lists do not reach (added
     // since the last Initialize, or nil) reads as an empty total.
     TVyrData* Getlevel(TVyrLevel* Level, TVyrTotalType TotalType) { return GetLevelNow(Level, TotalType); }
@@ -251,6 +253,7 @@ public:
     void ResetData() override;
 
 private:
+    void EnsureValues() override;
     int IndexOf(const TVyrLevel* Level) const;
     TVyrData* EmptyTotal(TVyrTotalType TotalType);
     void ApplyReset(size_t Index);

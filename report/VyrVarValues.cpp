@@ -1,12 +1,12 @@
-#include "report/VyrVar.h"
-#include "host/forms.h"
 #include "host/formatting.h"
+#include "host/forms.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCurr.h"
 #include "report/VyrFloat.h"
+#include "report/VyrVar.h"
 
 // The values of variables and how each kind computes them. The classes, their parenting and their
 // stored form live in VyrVar.cpp.
@@ -40,27 +40,65 @@ bool NullFieldsAreValues(const TDataSet* DataSet) {
 // ---------------------------------------------------------------------------------------------
 // TVyrVar
 
-QString TVyrVar::GetAsString() { return GetData()->AsString(); }
-int TVyrVar::GetAsInteger() { return GetData()->AsInteger(); }
-double TVyrVar::GetAsFloat() { return GetData()->AsFloat(); }
-Currency TVyrVar::GetAsCurrency() { return GetData()->AsCurrency(); }
-TDateTime TVyrVar::GetAsDateTime() { return GetData()->AsDateTime(); }
-bool TVyrVar::GetAsBoolean() { return GetData()->AsBoolean(); }
-TStream* TVyrVar::GetAsStream() { return GetData()->AsStream(); }
-TStringList* TVyrVar::GetAsStrings() { return GetData()->AsStrings(); }
-void TVyrVar::SetAsString(const QString& Value) { GetDataNow()->SetAsString(Value); }
-void TVyrVar::SetAsInteger(int Value) { GetDataNow()->SetAsInteger(Value); }
-void TVyrVar::SetAsFloat(double Value) { GetDataNow()->SetAsFloat(Value); }
-void TVyrVar::SetAsCurrency(Currency Value) { GetDataNow()->SetAsCurrency(Value); }
-void TVyrVar::SetAsDateTime(TDateTime Value) { GetDataNow()->SetAsDateTime(Value); }
-void TVyrVar::SetAsBoolean(bool Value) { GetDataNow()->SetAsBoolean(Value); }
-void TVyrVar::SetAsStream(TStream* Value) { GetDataNow()->SetAsStream(Value); }
-void TVyrVar::SetAsStrings(TStringList* Value) { GetDataNow()->SetAsStrings(Value); }
+QString TVyrVar::GetAsString() {
+    return GetData()->AsString();
+}
+int TVyrVar::GetAsInteger() {
+    return GetData()->AsInteger();
+}
+double TVyrVar::GetAsFloat() {
+    return GetData()->AsFloat();
+}
+Currency TVyrVar::GetAsCurrency() {
+    return GetData()->AsCurrency();
+}
+TDateTime TVyrVar::GetAsDateTime() {
+    return GetData()->AsDateTime();
+}
+bool TVyrVar::GetAsBoolean() {
+    return GetData()->AsBoolean();
+}
+TStream* TVyrVar::GetAsStream() {
+    return GetData()->AsStream();
+}
+TStringList* TVyrVar::GetAsStrings() {
+    return GetData()->AsStrings();
+}
+void TVyrVar::SetAsString(const QString& Value) {
+    GetDataNow()->SetAsString(Value);
+}
+void TVyrVar::SetAsInteger(int Value) {
+    GetDataNow()->SetAsInteger(Value);
+}
+void TVyrVar::SetAsFloat(double Value) {
+    GetDataNow()->SetAsFloat(Value);
+}
+void TVyrVar::SetAsCurrency(Currency Value) {
+    GetDataNow()->SetAsCurrency(Value);
+}
+void TVyrVar::SetAsDateTime(TDateTime Value) {
+    GetDataNow()->SetAsDateTime(Value);
+}
+void TVyrVar::SetAsBoolean(bool Value) {
+    GetDataNow()->SetAsBoolean(Value);
+}
+void TVyrVar::SetAsStream(TStream* Value) {
+    GetDataNow()->SetAsStream(Value);
+}
+void TVyrVar::SetAsStrings(TStringList* Value) {
+    GetDataNow()->SetAsStrings(Value);
+}
 
-bool TVyrVar::IsNull() { return GetDataNow()->IsNull(); }
-void TVyrVar::SetIsNull(bool Value) { GetDataNow()->SetIsNull(Value); }
+bool TVyrVar::IsNull() {
+    return GetDataNow()->IsNull();
+}
+void TVyrVar::SetIsNull(bool Value) {
+    GetDataNow()->SetIsNull(Value);
+}
 
-TVyrDataTypes TVyrVar::GetDataType() const { return FDataType; }
+TVyrDataTypes TVyrVar::GetDataType() const {
+    return FDataType;
+}
 
 TVyrData* TVyrVar::GetDataNow() {
     EnsureValues();
@@ -68,9 +106,13 @@ TVyrData* TVyrVar::GetDataNow() {
     return FDataNow.get();
 }
 
-TVyrData* TVyrVar::GetData() { return GetDataNow(); }
+TVyrData* TVyrVar::GetData() {
+    return GetDataNow();
+}
 
-bool TVyrVar::GetActive() const { return FActive; }
+bool TVyrVar::GetActive() const {
+    return FActive;
+}
 
 TVyrData* TVyrVar::DataLast() {
     EnsureValues();
@@ -123,7 +165,9 @@ void TVyrVar::Initialize() {
     if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
 }
 
-void TVyrVar::Reset() { GetDataNow()->Reset(); }
+void TVyrVar::Reset() {
+    GetDataNow()->Reset();
+}
 
 void TVyrVar::ResetData() {
     if (FUpdateMode != umNeedUpdate) return;
@@ -143,7 +187,9 @@ void TVyrVar::SetRunning(bool Value) {
 // ---------------------------------------------------------------------------------------------
 // TVyrDBVar
 
-TField* TVyrDBVar::Field() const { return FFieldNo != -1 ? FDataLink->Field() : nullptr; }
+TField* TVyrDBVar::Field() const {
+    return FFieldNo != -1 ? FDataLink->Field() : nullptr;
+}
 
 TFieldType TVyrDBVar::GetFieldDataType() const {
     if (TField* f = Field()) return f->DataType();
@@ -274,16 +320,24 @@ void TVyrPageVar::UpdateData() {
 // TVyrTotalvar
 
 TVyrDataTypes TVyrTotalvar::GetDataType() const {
-    if (!FInitialized && FVariable) return FVariable->DataType() == dtypeCurrency ? dtypeCurrency : dtypeFloat;
+    if (!FInitialized && FVariable)
+        return FVariable->DataType() == dtypeCurrency ? dtypeCurrency : dtypeFloat;
     return FIsCurrency ? dtypeCurrency : dtypeFloat;
 }
 
-TVyrData* TVyrTotalvar::GetDataNow() { Exception::CreateResFmt(SInvalidTotalVar, {Name()}); }
+TVyrData* TVyrTotalvar::GetDataNow() {
+    Exception::CreateResFmt(SInvalidTotalVar, {Name()});
+}
 
-bool TVyrTotalvar::GetActive() const { return FVariable ? FVariable->Active() : FActive; }
+bool TVyrTotalvar::GetActive() const {
+    return FVariable ? FVariable->Active() : FActive;
+}
 
 void TVyrTotalvar::Initialize() {
     AddLevels();
+    // Never read as values (a plain read raises); they only keep DataLast an empty total.
+    FDataNow = NewAccumulator(FIsCurrency);
+    FDataLast = NewAccumulator(FIsCurrency);
     if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
     FInitialized = true;
     ++FInitializations;
@@ -308,6 +362,10 @@ void TVyrTotalvar::DeleteLevels() {
     FResetLastList.clear();
     FEmpty.reset();
     FIsCurrency = false;
+}
+
+void TVyrTotalvar::EnsureValues() {
+    if (!FInitialized) Initialize();
 }
 
 int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {

@@ -206,7 +206,6 @@ TEST(VyrBand, RichTextRows) {
         const qsizetype Second = W.indexOf("second"), First = W.indexOf("first"), Right = W.indexOf("right");
         EXPECT_TRUE(Second >= 0 && Second < First && First < Right && Right < W.indexOf("\\par "));
         EXPECT_GT(W.indexOf("below"), W.indexOf("\\par "));
-        EXPECT_EQ(W.count("\\tab "), 4);
         EXPECT_EQ(W.count(" \\page"), 0);
         EXPECT_TRUE(R.B->EndPrint());
     }
@@ -237,14 +236,6 @@ TEST(VyrBand, RichTextRows) {
 }
 
 namespace {
-
-struct TToldErrors {
-    QStringList Messages;
-    TToldErrors() {
-        Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
-    }
-    ~TToldErrors() { Application()->OnException = nullptr; }
-};
 
 // A sub data band over three rows of an in-memory data set, and the loop that generation runs.
 struct TSubData {
@@ -419,10 +410,6 @@ TEST(VyrGroup, BandsReserveBoundsAndDeletion) {
     EXPECT_EQ(G->Footer()->Name(), QStringLiteral("Group1Footer"));
     EXPECT_EQ(G->Footer()->BandName(), QStringLiteral("Group1 Footer"));
     EXPECT_FALSE(G->Footer()->UpdateLevel()->IsHeader());
-    G->SetName(QStringLiteral("Orders"));
-    EXPECT_EQ(G->Footer()->BandName(), QStringLiteral("Orders Footer"));
-    G->SetLevel(2);
-    EXPECT_EQ(G->GroupName(), QStringLiteral("Group: 2"));
 
     auto* Extra = P.AddBand(QStringLiteral("Extra"), 18);
     TVyrReserveSpace* R = H->ReserveSpace();
@@ -477,7 +464,6 @@ TEST(VyrBand, MainBandOfAttachedKinds) {
     Head->SetBand(Sub);
     Child->SetBand(Head);
     EXPECT_EQ(Child->GetMainBand(), Detail);
-    EXPECT_EQ(Detail->GetMainBand(), Detail);
     EXPECT_EQ(Overlay->GetMainBand(), Overlay);
     Sub->SetBand(Child);
     EXPECT_EQ(Child->GetMainBand(), nullptr);

@@ -1,5 +1,5 @@
-#include "host/forms.h"
 #include "host/formatting.h"
+#include "host/forms.h"
 #include "host/memdataset.h"
 #include "host/messages.h"
 #include "host/properties.h"
@@ -12,8 +12,8 @@
 #include "support/reportfixture.h"
 #include "support/runvars.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 
 // A data set of the class whose null fields count as values when its "TableType" is 4.
@@ -68,15 +68,6 @@ QString MessageOf(const std::function<void()>& Action) {
     return QStringLiteral("no exception");
 }
 
-// Collects what reaches the application's exception handler, and lets go of it afterwards.
-struct TToldErrors {
-    QStringList Messages;
-    TToldErrors() {
-        Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
-    }
-    ~TToldErrors() { Application()->OnException = nullptr; }
-};
-
 } // namespace
 
 TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
@@ -102,6 +93,10 @@ TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
         V->SetDataField(QLatin1String(Field));
         Vars.push_back(V);
     }
+    // Before the run the set is closed: the types come from its field definitions.
+    EXPECT_EQ(Vars[1]->FieldDataType(), ftLongWord);
+    EXPECT_EQ(Vars[8]->FieldDataType(), ftUnknown);
+    EXPECT_FALSE(Vars[1]->Active());
     StartRunVariables(*R.Page);
     EXPECT_TRUE(Set.Active()); // opened for the run by the page's manager
     R.Page->UpdateDataLevel(R.Detail());
@@ -178,7 +173,8 @@ TEST(DatabaseVariables, ShareOneOpeningAndAFailingSourceIsToldOncePerRun) {
         EXPECT_FALSE(Good.Active());
         EXPECT_FALSE(Vars[0]->Active()); // the closing reached the variables through their links
     }
-    EXPECT_EQ(Told.Messages, QStringList({QStringLiteral("no such table: orders"), QStringLiteral("no such table: orders")}));
+    EXPECT_EQ(Told.Messages, QStringList({QStringLiteral("no such table: orders"),
+                                          QStringLiteral("no such table: orders")}));
 }
 
 TEST(ExpressionVariables, HandlerSeesTheResetValueAndAnErrorLeavesTheVariableReady) {
@@ -263,6 +259,13 @@ TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
     EXPECT_EQ(Twice->AsInteger(), 20);
     EXPECT_EQ(Calls, 2);
     EXPECT_EQ(OtherCalls, 0); // other levels are left alone
+
+    // A level whose data ran out: the values go empty and null, the previous ones kept as last.
+    R.Page->ResetDataLevel(R.Detail());
+    EXPECT_TRUE(Id->IsNull());
+    EXPECT_EQ(Id->AsInteger(), 0);
+    EXPECT_EQ(Id->DataLast()->AsInteger(), 10);
+    EXPECT_EQ(Calls, 2);
 }
 
 TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
@@ -295,10 +298,14 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
         Source->OnGetData = [&Columns, &Row, c](TVyrVar* Self) {
             const auto& Rows = Columns[c].Rows;
             const std::optional<QVariant>& v = Rows[Row % Rows.size()];
-            if (!v) Self->SetIsNull(true);
-            else if (v->typeId() == QMetaType::Bool) Self->SetAsBoolean(v->toBool());
-            else if (v->typeId() == QMetaType::QString) Self->SetAsString(v->toString());
-            else Self->SetAsFloat(v->toDouble());
+            if (!v)
+                Self->SetIsNull(true);
+            else if (v->typeId() == QMetaType::Bool)
+                Self->SetAsBoolean(v->toBool());
+            else if (v->typeId() == QMetaType::QString)
+                Self->SetAsString(v->toString());
+            else
+                Self->SetAsFloat(v->toDouble());
         };
         auto* Total = Make<TVyrTotalvar>(&Form, QStringLiteral("Total%1").arg(c + 1), Page);
         Total->SetVariable(Source);
@@ -310,7 +317,9 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
     for (Row = 0; Row < 3; ++Row)
         Page->UpdateDataLevel(L[2]);
 
-    auto Sum = [&](int t, int Level, TVyrTotalType Type = ttSum) { return Totals[t]->GetLevelNow(L[Level], Type)->AsFloat(); };
+    auto Sum = [&](int t, int Level, TVyrTotalType Type = ttSum) {
+        return Totals[t]->GetLevelNow(L[Level], Type)->AsFloat();
+    };
     EXPECT_EQ(Sum(0, 0), 10);
     EXPECT_EQ(Sum(0, 0, ttCount), 3);
     EXPECT_EQ(Sum(0, 0, ttMax), 7);
@@ -348,8 +357,12 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
     EXPECT_EQ(Sum(0, 2, ttCount), 2);
     EXPECT_EQ(Sum(0, 0), 40);
 
-    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->AsString(); }), QStringLiteral("Invalid access to totalvar: Total1"));
-    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->IsNull(); }), QStringLiteral("Invalid access to totalvar: Total1"));
+    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->AsString(); }),
+              QStringLiteral("Invalid access to totalvar: Total1"));
+    EXPECT_EQ(MessageOf([&] { (void)Totals[0]->IsNull(); }),
+              QStringLiteral("Invalid access to totalvar: Total1"));
+    EXPECT_EQ(Totals[0]->DataLast()->AsFloat(), 0); // and the levels are kept
+    EXPECT_EQ(Sum(0, 0), 40);
 
     // A level added after Initialize, or none, has no accumulators: it reads empty and takes nothing.
     auto* Late = Make<TVyrLevel>(&Form, QStringLiteral("Late"), Page);
@@ -374,7 +387,9 @@ TEST(PageAndDateTimeVariables, CountPagesAndKeepTheStartTime) {
     auto* PageNo = R.Var<TVyrPageVar>(QStringLiteral("svarPage"), PageHead);
     auto* Caption = R.Var<TVyrExprVar>(QStringLiteral("Caption"), PageHead);
     Caption->SetDataType(dtypeString);
-    Caption->OnGetData = [&](TVyrVar* Self) { Self->SetAsString(QStringLiteral("Page ") + PageNo->AsString()); };
+    Caption->OnGetData = [&](TVyrVar* Self) {
+        Self->SetAsString(QStringLiteral("Page ") + PageNo->AsString());
+    };
     auto* Started = R.Var<TVyrDateTimeVar>(QStringLiteral("svarDateTime"), Head);
     EXPECT_EQ(PageNo->AsInteger(), 0);
     StartRunVariables(*R.Page);
@@ -404,7 +419,8 @@ TEST(VariableLevels, LoadedTakesTheMainBandsLevelsOrStaysNil) {
         auto* Db = Make<TVyrDBVar>(Owner, QStringLiteral("Db"), Page);
         auto* Started = Make<TVyrDateTimeVar>(Owner, QStringLiteral("Started"), Page);
         auto* PageNo = Make<TVyrPageVar>(Owner, QStringLiteral("PageNo"), Page);
-        for (TVyrVar* V : {static_cast<TVyrVar*>(Db), static_cast<TVyrVar*>(Started), static_cast<TVyrVar*>(PageNo)})
+        for (TVyrVar* V :
+             {static_cast<TVyrVar*>(Db), static_cast<TVyrVar*>(Started), static_cast<TVyrVar*>(PageNo)})
             V->Loaded();
         const bool Bands = Page == R.Page;
         EXPECT_EQ(Db->UpdateLevel(), Bands ? R.Detail() : nullptr);

@@ -1,5 +1,7 @@
 #include "support/reportfixture.h"
 #include "host/db.h"
+#include "host/exceptions.h"
+#include "host/forms.h"
 #include "host/properties.h"
 #include "host/streams.h"
 
@@ -27,4 +29,12 @@ void RegisterReportTestClasses() {
         return true;
     }();
     (void)Done;
+}
+
+TToldErrors::TToldErrors() {
+    Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
+}
+
+TToldErrors::~TToldErrors() {
+    Application()->OnException = nullptr;
 }

@@ -44,6 +44,13 @@ template <class T> QStringList NamesOf(const std::vector<T*>* List) {
     return Names;
 }
 
+// Collects the messages of the exceptions that reach the application's handler while it lives.
+struct TToldErrors {
+    QStringList Messages;
+    TToldErrors();
+    ~TToldErrors();
+};
+
 // Shows texts readably in failed expectations.
 inline void PrintTo(const QString& S, std::ostream* Out) {
     *Out << '"' << S.toStdString() << '"';
