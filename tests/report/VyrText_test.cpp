@@ -17,15 +17,6 @@
 
 namespace {
 
-// Errors that reach the application's exception handler.
-struct TToldErrors {
-    QStringList Messages;
-    TToldErrors() {
-        Application()->OnException = [this](TComponent*, const Exception& E) { Messages << E.Message(); };
-    }
-    ~TToldErrors() { Application()->OnException = nullptr; }
-};
-
 // A label of the common placement: Left 10, Top 5, 100 x 17, border margin 2.
 template <class T = TVyrTextLabel>
 T* AddLabel(TBandPage& P, TVyrBand* Band, const QString& Name,
