@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -65,9 +66,31 @@ void TPimMemo::DeleteLine(QStringList& Lines, int Index) {
         if (k > Index) --k;
 }
 
+bool TPimMemo::SameWrap() const {
+    const TLastWrap& W = FLastWrap;
+    if (!W.Valid || W.PixelsPerInch != FPixelsPerInch || W.Width != FWidth ||
+        W.WrapHeightPercent != FWrapHeightPercent || W.WrapText != FWrapText ||
+        W.Alignment != FMemoAlignment || W.SuppressBlankLines != FSuppressBlankLines ||
+        W.SuppressWhiteSpace != FSuppressWhiteSpace || !(W.Font == FFont))
+        return false;
+    const int64_t n = FMemoStream->Size();
+    return n == W.Text.size() &&
+           (n == 0 || std::memcmp(FMemoStream->Memory(), W.Text.constData(), size_t(n)) == 0);
+}
+
 void TPimMemo::UpdateMemo() {
     FMemoStrings->Clear();
     FMemoLines = 0;
+
+    if (SameWrap()) {
+        FLineHeight = FLastWrap.LineHeight;
+        FCarriageReturnList = FLastWrap.ParagraphEnds;
+        FMemoLines = int(FLastWrap.Lines.size());
+        if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
+        for (const QString& L : FLastWrap.Lines)
+            FMemoStrings->Add(L);
+        return;
+    }
 
     PrepareMeasuring();
     TMeasuringContext& M = *MeasuringContext();
@@ -102,6 +125,21 @@ void TPimMemo::UpdateMemo() {
     if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
     for (const QString& L : Lines)
         FMemoStrings->Add(L);
+
+    TLastWrap& Last = FLastWrap;
+    Last.Valid = true;
+    Last.Text = QByteArray(reinterpret_cast<const char*>(FMemoStream->Memory()), qsizetype(FMemoStream->Size()));
+    Last.Font = FFont;
+    Last.PixelsPerInch = FPixelsPerInch;
+    Last.Width = FWidth;
+    Last.WrapHeightPercent = FWrapHeightPercent;
+    Last.WrapText = FWrapText;
+    Last.Alignment = FMemoAlignment;
+    Last.SuppressBlankLines = FSuppressBlankLines;
+    Last.SuppressWhiteSpace = FSuppressWhiteSpace;
+    Last.Lines = Lines;
+    Last.LineHeight = FLineHeight;
+    Last.ParagraphEnds = FCarriageReturnList;
 }
 
 void TPimMemo::RangeLines(int& First, int& Last) const {

@@ -3,7 +3,9 @@
 #include "host/lists.h"
 #include "host/streams.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -107,6 +109,8 @@ private:
     void PrepareMeasuring() const;
     QString ReadText() const;
     void DeleteLine(QStringList& Lines, int Index);
+    // Whether the text and everything the wrap depends on are as at the last wrap.
+    bool SameWrap() const;
     // First and last line of the range; Last < First when there is nothing to draw.
     void RangeLines(int& First, int& Last) const;
 
@@ -129,4 +133,23 @@ private:
     bool FTextDriverCompatibility = false;
     bool FSuppressBlankLines = false;
     bool FSuppressWhiteSpace = false;
+
+    // The last wrap: what it was made from and what it gave. Labels ask for a wrap at every
+    // measure and print; an unchanged text is not wrapped again.
+    struct TLastWrap {
+        bool Valid = false;
+        QByteArray Text;
+        TFont Font;
+        int PixelsPerInch = 0;
+        int Width = 0;
+        int WrapHeightPercent = 0;
+        bool WrapText = false;
+        TPimMemoAlignment Alignment = maLeft;
+        bool SuppressBlankLines = false;
+        bool SuppressWhiteSpace = false;
+        QStringList Lines;
+        int LineHeight = 0;
+        std::vector<int> ParagraphEnds;
+    };
+    TLastWrap FLastWrap;
 };

@@ -437,7 +437,7 @@ void TVyrBand::PrintRtf(TVyrPage* Page, TVyrRtfFile* Rtf) {
         auto Ended = [](TVyrLabel* L) { return L->EndPrint() || !L->PrintOk(); };
         int LastRow = 0;
         for (TVyrLabel* L : Sorted)
-            LastRow = std::max(LastRow, L->Row());
+            LastRow = std::max(LastRow, L->LastRtfRow());
         int Row = 0;
         do {
             // The page break goes before the band's first row only.
@@ -901,7 +901,10 @@ void TVyrLabel::SetShade(TPimShadePercent Value) {
 
 void TVyrLabel::SetBorderMargin(int Value) {
     FBorderMargin = Value;
-    Invalidate();
+    if (FAutoSize)
+        AdjustSize();
+    else
+        Invalidate();
 }
 
 void TVyrLabel::SetTransparent(bool Value) {
@@ -1004,8 +1007,7 @@ void TVyrLabel::Print(TVyrPage* oPage, int Space) {
 }
 
 void TVyrLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
-    // The kinds draw their contents; what every kind shares is its border.
-    VyrDrawBorder(PimCanvas, Rect, FBorderType, FPainting);
+    DrawText(PimCanvas, Rect, GetDataNow());
 }
 
 int TVyrLabel::GetTabPosition() const {

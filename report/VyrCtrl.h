@@ -415,7 +415,8 @@ public:
     void SetPen(const TPen& Value) { FPen->Assign(Value); }
     TPen* BorderPen() const { return FBorderPen.get(); }
     int Row() const { return FRow; }
-    void SetRow(int Value) { FRow = Value; }
+    // A row before the first would never be written, so it counts as the first.
+    void SetRow(int Value) { FRow = Value < 0 ? 0 : Value; }
     bool RtfPrint() const { return FRtfPrint; }
     void SetRtfPrint(bool Value) { FRtfPrint = Value; }
     int RotateFont() const { return FRotateFont; }
@@ -427,7 +428,7 @@ public:
     bool IsVisible() const { return FIsVisible; }
     void SetIsVisible(bool Value) { FIsVisible = Value; }
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool Value) { FAutoSize = Value; }
+    void SetAutoSize(bool Value);
     bool Transparent() const { return !FOpaque; }
     void SetTransparent(bool Value);
     bool EndPrint() const { return FEndPrint; }
@@ -450,6 +451,8 @@ public:
     virtual void PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow);
     // Called by the band after its height changed; kinds that follow the band's height take it.
     virtual void BandResized(int BandHeight) { (void)BandHeight; }
+    // The last rich-text row the label writes in; a label of several lines writes one a row.
+    virtual int LastRtfRow() { return Row(); }
     // The rich-text tab stop in pixels from the band's left edge, and its kind (left, centre, right).
     int GetTabPosition() const;
     int GetTabKind() const;
@@ -459,6 +462,23 @@ public:
     TVyrPage* Page() const { return getpage(); }
     TVyrBand* Band() const;
     int GetPPI() const;
+
+    // Where the text is anchored in a rectangle whose left (top) edge is x (y), by the alignment.
+    int GetXSpot(int x) const;
+    int GetYSpot(int y) const;
+    // The anchor within the band.
+    int XPos() const;
+    int YPos() const;
+    // The text-alignment flags that put the text's anchor on the spots.
+    uint16_t AlignFlags() const;
+    // Whether the text is clipped to the label's rectangle.
+    bool ClipRect() const;
+    // The control's own canvas; whoever paints the label gives it a device context.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    // Draws the label on the designed form through Canvas's device context.
+    void Paint() override;
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
 
     // Design time: the rulers follow the mouse (X, Y in label coordinates).
     void MouseMovement(int X, int Y);
@@ -500,4 +520,16 @@ private:
     bool FIsVisible = true;
     bool FAutoSize = false;
     bool FOpaque = false; // a new label is transparent
+    std::unique_ptr<TCanvas> FCanvas = std::make_unique<TCanvas>();
+
+protected:
+    // The background of the label's rectangle: nothing when transparent, else the shade or the
+    // colour; the brush is left clear for the text.
+    void InitPrint(TPimCanvas* PimCanvas, const TRect& Rect);
+    // One line of text in Rect with the label's font, alignment, angle, clipping, background and
+    // border.
+    void DrawText(TPimCanvas* PimCanvas, const TRect& Rect, const QString& Text);
+    // Sizes the label to its caption at design time.
+    void AdjustSize();
+    void FontChanged() override;
 };

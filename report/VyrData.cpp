@@ -4,6 +4,7 @@
 #include "host/encoding.h"
 #include "host/lists.h"
 #include "host/mathutil.h"
+#include "host/properties.h"
 #include "host/streams.h"
 #include "report/VyrCurr.h"
 #include "report/VyrFloat.h"
@@ -611,3 +612,51 @@ void VyrReadField(const TField& Field, TVyrData& Value) {
         break;
     }
 }
+
+// Published properties of the display formats
+
+namespace {
+
+const TEnumInfo& TextCaseNames() {
+    static const TEnumInfo Names(QStringLiteral("TVyrTextCase"),
+                                 {QStringLiteral("tcNone"), QStringLiteral("tcUpper"), QStringLiteral("tcLower")});
+    return Names;
+}
+
+const TEnumInfo& FloatFormatNames() {
+    static const TEnumInfo Names(QStringLiteral("TFloatFormat"),
+                                 {QStringLiteral("ffGeneral"), QStringLiteral("ffExponent"), QStringLiteral("ffFixed"),
+                                  QStringLiteral("ffNumber"), QStringLiteral("ffCurrency")});
+    return Names;
+}
+
+[[maybe_unused]] const bool Declared = [] {
+    DeclareProperties<TVyrRootFormat>()
+        .String("DisplayFormat", &TVyrRootFormat::DisplayFormat, &TVyrRootFormat::SetDisplayFormat)
+        .Default(QString())
+        .Integer("Width", &TVyrRootFormat::Width, &TVyrRootFormat::SetWidth)
+        .Default(15)
+        .Enumeration("TextCase", TextCaseNames(), &TVyrRootFormat::TextCase, &TVyrRootFormat::SetTextCase)
+        .Default(tcNone)
+        .Boolean("SuppressNulls", &TVyrRootFormat::SuppressNulls, &TVyrRootFormat::SetSuppressNulls)
+        .Default(false)
+        .Boolean("UseCurrencyDecimals", &TVyrRootFormat::UseCurrencyDecimals,
+                 &TVyrRootFormat::SetUseCurrencyDecimals)
+        .Default(false)
+        .Enumeration("FloatFormat", FloatFormatNames(), &TVyrRootFormat::FloatFormat,
+                     &TVyrRootFormat::SetFloatFormat)
+        .Default(ffGeneral)
+        .NotPublished()
+        .Integer("Digits", &TVyrRootFormat::Digits, &TVyrRootFormat::SetDigits)
+        .Default(0)
+        .NotPublished();
+    DeclareProperties<TVyrFormat, TVyrRootFormat>().Publish("FloatFormat").Publish("Digits");
+    DeclareProperties<TVyrFloatFormat, TVyrRootFormat>()
+        .Publish("FloatFormat")
+        .Default(ffNumber)
+        .Publish("Digits")
+        .Default(2);
+    return true;
+}();
+
+} // namespace

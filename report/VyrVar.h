@@ -85,6 +85,8 @@ public:
     void SetId(TVyrVarId Value) { FId = Value; }
     bool Active() const { return GetActive(); }
     bool Initialized() const { return FInitialized; }
+    // How often the variable made new values; a reader tells one run's values from another's.
+    int Initializations() const { return FInitializations; }
     bool Running() const { return FRunning; }
     // Switching a run off initializes the variable again.
     void SetRunning(bool Value);
@@ -148,6 +150,7 @@ protected:
     bool FActive = true;
     bool FInitialized = false;
     bool FRunning = false;
+    int FInitializations = 0;
 };
 
 // A variable that reads one field of a data set.

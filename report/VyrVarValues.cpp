@@ -157,6 +157,7 @@ void TVyrVar::Initialize() {
     FDataNow.reset();
     FDataLast.reset();
     FInitialized = true;
+    ++FInitializations;
     const TVyrDataTypes Type = GetDataType();
     FDataNow = VyrCreateData(Type);
     FDataLast = VyrCreateData(Type);
@@ -339,6 +340,7 @@ void TVyrTotalvar::Initialize() {
     FDataLast = NewAccumulator(FIsCurrency);
     if (HasState(csDesigning) && !FRunning) FUpdateMode = umNeedUpdate;
     FInitialized = true;
+    ++FInitializations;
 }
 
 void TVyrTotalvar::AddLevels() {

@@ -356,3 +356,49 @@ TEST(PimMemoDrawing, AnEmptyTextDrawsNothingButSetsTheFont) {
     EXPECT_EQ(D.Canvas.Font().Size(), 10);
     F.Memo.Print(nullptr, 0, 0); // no surface: nothing at all
 }
+
+TEST(PimMemo, WrapsAgainOnlyWhenSomethingItDependsOnChanged) {
+    TMemoFixture F(Fox);
+    F.Memo.UpdateMemo();
+    const QStringList Three = F.Lines();
+    ASSERT_EQ(Three.size(), 3);
+    // what a caller changed in the results is put back by the next wrap
+    F.Memo.MemoStrings().Clear();
+    F.Memo.SetLineHeight(99);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), Three);
+    EXPECT_EQ(F.Memo.LineHeight(), 15);
+    // each input counts: width, text, font, resolution, line height, wrap and suppress flags
+    F.Memo.SetWidth(1000);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), QStringList{Fox});
+    F.Memo.SetWidth(144);
+    F.SetText(Fox + QStringLiteral("\r\n\r\n"));
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.MemoLines(), 4);
+    F.Memo.SetSuppressWhiteSpace(true);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), Three);
+    F.Memo.SetSuppressWhiteSpace(false);
+    F.Memo.SetSuppressBlankLines(true);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), Three);
+    F.Memo.SetWrapText(false);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.MemoLines(), 1);
+    F.Memo.SetWrapHeightPercent(150);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.LineHeight(), 23);
+    F.Memo.Font().SetSize(20);
+    F.Memo.UpdateMemo();
+    EXPECT_GT(F.Memo.LineHeight(), 23);
+    F.Memo.Font().SetSize(10);
+    F.Memo.SetPixelsPerInch(192);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.LineHeight(), 45);
+    F.Memo.SetMemoAlignment(maJustify);
+    F.Memo.SetPixelsPerInch(96);
+    F.Memo.SetWrapText(true);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.CarriageReturnList(), std::vector<int>{2});
+}

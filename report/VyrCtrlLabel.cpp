@@ -1,0 +1,170 @@
+// The label base: where its text goes, how its background and text are drawn, painting on the
+// designed form and sizing to the caption.
+#include "host/devicecontext.h"
+#include "host/wordwrap.h"
+#include "report/PimPage.h"
+#include "report/VyrCtrl.h"
+
+#include <cstdlib>
+
+int TVyrLabel::GetXSpot(int x) const {
+    switch (FHorizontalAlign) {
+    case laCenter:
+        return x + Width() / 2;
+    case laRight:
+        return x + Width() - FBorderMargin;
+    default:
+        return x + FBorderMargin;
+    }
+}
+
+int TVyrLabel::GetYSpot(int y) const {
+    switch (FVerticalAlign) {
+    case laTop:
+        return y + FBorderMargin;
+    case laMiddle:
+        return y + Height() / 2;
+    case laCenterVert:
+        return y + (Height() - std::abs(Font()->Height()) * 4 / 3) / 2;
+    default:
+        return y + Height() - FBorderMargin;
+    }
+}
+
+int TVyrLabel::XPos() const {
+    switch (FHorizontalAlign) {
+    case laCenter:
+        return Left() + Width() / 2;
+    case laRight:
+        return Left() + Width() - 1;
+    default:
+        return Left() + 1;
+    }
+}
+
+int TVyrLabel::YPos() const {
+    switch (FVerticalAlign) {
+    case laTop:
+        return Top() + 1;
+    case laBottom:
+        return Top() + Height() - 1;
+    default:
+        return Top() + Height() / 2;
+    }
+}
+
+uint16_t TVyrLabel::AlignFlags() const {
+    uint16_t Flags = FVerticalAlign == laMiddle   ? TA_BASELINE
+                     : FVerticalAlign == laBottom ? TA_BOTTOM
+                                                  : TA_TOP;
+    if (FHorizontalAlign == laCenter)
+        Flags |= TA_CENTER;
+    else if (FHorizontalAlign == laRight)
+        Flags |= TA_RIGHT;
+    return Flags;
+}
+
+bool TVyrLabel::ClipRect() const {
+    if (FClipType == ctClip) return true;
+    if (FClipType != ctDefault) return false;
+    const TVyrPage* P = getpage();
+    return P && P->ClipLabels();
+}
+
+void TVyrLabel::InitPrint(TPimCanvas* PimCanvas, const TRect& Rect) {
+    if (!PimCanvas) return;
+    TBrush& B = *FBrushSet;
+    B.Assign(*FBrush);
+    if (Transparent()) {
+        B.SetColor(clWhite);
+        B.SetStyle(bsClear);
+        PimCanvas->SetBrush(B);
+        return;
+    }
+    B.SetStyle(bsSolid);
+    if (FShade != spNone) {
+        B.SetColor(clWhite);
+        PimCanvas->SetBrush(B);
+        PimCanvas->ShadeRect(Rect, FShade);
+    } else {
+        B.SetColor(Color());
+        PimCanvas->SetBrush(B);
+        PimCanvas->FillRect(Rect);
+    }
+    PimCanvas->Brush().SetStyle(bsClear);
+}
+
+void TVyrLabel::DrawText(TPimCanvas* PimCanvas, const TRect& Rect, const QString& Text) {
+    if (!PimCanvas) return;
+    const int x = GetXSpot(Rect.Left);
+    const int y = GetYSpot(Rect.Top);
+    // The font goes first: a shade is drawn in the text colour selected at the time.
+    PimCanvas->SetFont(*Font());
+    InitPrint(PimCanvas, Rect);
+    PimCanvas->SetTextAlign(AlignFlags());
+    PimCanvas->SetFontAngle(FRotateFont);
+    if (ClipRect())
+        PimCanvas->TextRect(Rect, x, y, Text);
+    else
+        PimCanvas->Textout(x, y, Text);
+    VyrDrawBorder(PimCanvas, Rect, FBorderType, FPainting);
+}
+
+void TVyrLabel::Paint() {
+    DeviceContext* DC = FCanvas->Handle();
+    if (!DC) return;
+    TPimCanvas C;
+    C.SetPixelsPerInchX(DC->GetDeviceCaps(LOGPIXELSX));
+    C.SetPixelsPerInchY(DC->GetDeviceCaps(LOGPIXELSY));
+    C.SetHandle(DC);
+    // Outlines and placeholders belong to painting alone, also when drawing fails.
+    struct TPaintingScope {
+        bool& Flag;
+        TPimCanvas& Canvas;
+        ~TPaintingScope() {
+            Flag = false;
+            Canvas.SetHandle(nullptr);
+        }
+    } Scope{FPainting, C};
+    FPainting = true;
+    PrintLabel(&C, TRect{0, 0, Width() - 1, Height() - 1}, Height());
+}
+
+void TVyrLabel::Loaded() {
+    TGraphicControl::Loaded();
+    if (HasState(csDesigning) || ParentFont()) return;
+    const int PPI = GetPPI();
+    if (Font()->PixelsPerInch() == PPI) return;
+    // The font keeps its height in pixels, now at the page's resolution.
+    const int PixelHeight = Font()->Height();
+    Font()->SetPixelsPerInch(PPI);
+    Font()->SetHeight(PixelHeight);
+    Perform(CM_FONTCHANGED);
+}
+
+void TVyrLabel::WndProc(TMessage& Message) {
+    TGraphicControl::WndProc(Message);
+    if (Message.Msg == CM_TEXTCHANGED) AdjustSize();
+}
+
+void TVyrLabel::FontChanged() {
+    TGraphicControl::FontChanged();
+    AdjustSize();
+}
+
+void TVyrLabel::SetAutoSize(bool Value) {
+    if (Value == FAutoSize) return;
+    FAutoSize = Value;
+    AdjustSize();
+}
+
+void TVyrLabel::AdjustSize() {
+    if (HasState(csReading) || !FAutoSize || !HasState(csDesigning)) return;
+    const TVyrPage* P = getpage();
+    if (!P || P->Printing()) return;
+    TMeasuringContext& M = *MeasuringContext();
+    M.Prepare(*Font(), Font()->PixelsPerInch());
+    const int h = std::abs(Font()->Height()) + 2 * FBorderMargin;
+    const int w = M.TextWidth(Caption()) + 2 * FBorderMargin + M.TextMetrics().tmMaxCharWidth;
+    SetBounds(Left(), Top(), w, h);
+}

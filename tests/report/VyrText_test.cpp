@@ -1,0 +1,454 @@
+#include "host/encoding.h"
+#include "host/forms.h"
+#include "host/lists.h"
+#include "host/storedforms.h"
+#include "host/wordwrap.h"
+#include "report/PimPage.h"
+#include "report/VyrRtf.h"
+#include "report/VyrText.h"
+#include "report/VyrVar.h"
+#include "support/bandfixture.h"
+#include "support/bytes.h"
+#include "support/devices.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A label of the common placement: Left 10, Top 5, 100 x 17, border margin 2.
+template <class T = TVyrTextLabel>
+T* AddLabel(TBandPage& P, TVyrBand* Band, const QString& Name,
+            const QString& Caption = QStringLiteral("Text")) {
+    auto* L = Make<T>(P.Form.get(), Name, Band);
+    L->SetBounds(10, 5, 100, 17);
+    L->SetCaption(Caption);
+    return L;
+}
+
+QString Lines(int Count, const QString& Prefix = QStringLiteral("Line ")) {
+    QStringList L;
+    for (int i = 0; i < Count; ++i)
+        L << Prefix + QString::number(i);
+    return L.join(QStringLiteral("\r\n"));
+}
+
+std::string Hex(TMemoryStream& S) {
+    return QByteArray(reinterpret_cast<const char*>(S.Memory()), qsizetype(S.Size()))
+        .toHex(' ')
+        .toUpper()
+        .toStdString();
+}
+
+const QStringList TextCalls{QStringLiteral("TextOut"), QStringLiteral("ExtTextOut")};
+
+} // namespace
+
+// The label protocol on a fixed band printed at (48, 68): a label at 10, 5 of 100 x 17 has the
+// rectangle 58 73 158 90.
+TEST(VyrTextLabel, HiddenRefusedOrFailingLabelsFollowTheProtocol) {
+    TToldErrors Told;
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Hidden = AddLabel(P, B, QStringLiteral("Hidden"), QStringLiteral("hidden"));
+    Hidden->SetIsVisible(false);
+    auto* Untouched = AddLabel(P, B, QStringLiteral("Untouched"), QStringLiteral("untouched"));
+    Untouched->LabelPrintWhen = [](TVyrLabel*, bool&) {};
+    auto* Raising = AddLabel(P, B, QStringLiteral("Raising"), QStringLiteral("raising"));
+    Raising->LabelPrintWhen = [](TVyrLabel*, bool&) { throw Exception(QStringLiteral("condition")); };
+    auto* Before = AddLabel(P, B, QStringLiteral("Before"), QStringLiteral("drawn"));
+    int Calls = 0;
+    Before->OnBeforePrint = [&](TVyrLabel*) {
+        ++Calls;
+        throw Exception(QStringLiteral("before"));
+    };
+    P.BeginDoc();
+    P.Page->Position(0, 20);
+    for (TVyrLabel* L : {static_cast<TVyrLabel*>(Hidden), static_cast<TVyrLabel*>(Untouched),
+                         static_cast<TVyrLabel*>(Raising)}) {
+        L->StartPrint();
+        EXPECT_TRUE(L->EndPrint()) << L->Name().toStdString();
+        EXPECT_EQ(L->SpendHeight(P.Page, 100), 0);
+        EXPECT_EQ(L->PrintHeight(P.Page, 100, 0), 0);
+        EXPECT_TRUE(L->EndPrint());
+    }
+    Before->StartPrint();
+    EXPECT_FALSE(Before->EndPrint());
+    EXPECT_EQ(Before->SpendHeight(P.Page, 100), 22);
+    EXPECT_EQ(Before->PrintHeight(P.Page, 100, 0), 22); // Top + Height
+    EXPECT_TRUE(Before->EndPrint());
+    P.EndDoc();
+    EXPECT_EQ(Calls, 1);
+    EXPECT_EQ(Told.Messages, QStringList{QStringLiteral("before")});
+    EXPECT_EQ(PlayedPage(*P.Document(), 1, TextCalls),
+              QStringList{QStringLiteral("TextOut 60 88 \"drawn\"")});
+}
+
+TEST(VyrTextLabel, OneLineLabelsDrawAtTheirSpotsWithClippingBackgroundAndBorder) {
+    TBandPage P;
+    P.Page->SetClipLabels(true);
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    B->SetColor(clWhite);
+    auto* Clip = AddLabel(P, B, QStringLiteral("Clip"), QStringLiteral("clip"));
+    Clip->SetClipType(ctClip);
+    Clip->SetBorderType(btSingle);
+    auto* Centre = AddLabel(P, B, QStringLiteral("Centre"), QStringLiteral("centre"));
+    Centre->SetHorizontalAlign(laCenter);
+    Centre->SetVerticalAlign(laMiddle);
+    Centre->SetClipType(ctNoClip);
+    Centre->SetBorderType(btUnderLine);
+    auto* Right = AddLabel(P, B, QStringLiteral("Right"), QStringLiteral("right"));
+    Right->SetHorizontalAlign(laRight);
+    Right->SetVerticalAlign(laTop);
+    Right->SetTransparent(false);
+    Right->SetParentColor(false);
+    Right->SetColor(clYellow);
+    auto* Vert = AddLabel(P, B, QStringLiteral("Vert"), QStringLiteral("vert"));
+    Vert->SetVerticalAlign(laCenterVert);
+    Vert->SetClipType(ctNoClip);
+    Vert->SetParentFont(false);
+    Vert->Font()->SetHeight(-12);
+    Vert->Font()->SetColor(clRed);
+    Vert->SetRotateFont(90);
+    auto* Shaded = AddLabel(P, B, QStringLiteral("Shaded"), QStringLiteral("shaded"));
+    Shaded->SetClipType(ctNoClip);
+    Shaded->SetShade(spMedium);
+    EXPECT_FALSE(Shaded->Transparent());
+    Shaded->SetBorderType(btSmall);
+    P.BeginDoc();
+    P.Page->Position(0, 20);
+    B->Print(P.Page);
+    P.EndDoc();
+    const QStringList Expected{
+        // left, bottom, clipped, transparent, single border
+        QStringLiteral("SetTextAlign 8"), QStringLiteral("ExtTextOut 60 88 4 58 73 158 90 \"clip\""),
+        QStringLiteral("FillRect 58 73 159 74 brush 0 0x000000 0"),
+        QStringLiteral("FillRect 158 73 159 90 brush 0 0x000000 0"),
+        QStringLiteral("FillRect 58 73 59 90 brush 0 0x000000 0"),
+        QStringLiteral("FillRect 58 90 159 91 brush 0 0x000000 0"),
+        // centre, middle on the baseline, not clipped although the page clips, underlined
+        QStringLiteral("SetTextAlign 30"), QStringLiteral("TextOut 108 81 \"centre\""),
+        QStringLiteral("FillRect 58 90 159 91 brush 0 0x000000 0"),
+        // right, top, filled in its colour, clipped as the page says
+        QStringLiteral("FillRect 58 73 158 90 brush 0 0x00FFFF 0"), QStringLiteral("SetTextAlign 2"),
+        QStringLiteral("ExtTextOut 156 75 4 58 73 158 90 \"right\""),
+        // centred vertically by a font of 12 pixels: (17 - 16) div 2 below the top
+        QStringLiteral("SetTextAlign 0"), QStringLiteral("TextOut 60 73 \"vert\""),
+        // shaded only, small border in silver
+        QStringLiteral("FillRect 58 73 158 90 brush pattern FBF7BEDFFB7DEFBF"),
+        QStringLiteral("SetTextAlign 8"), QStringLiteral("TextOut 60 88 \"shaded\""),
+        QStringLiteral("FillRect 58 73 158 74 brush 0 0xC0C0C0 0"),
+        QStringLiteral("FillRect 157 73 158 90 brush 0 0xC0C0C0 0"),
+        QStringLiteral("FillRect 58 90 158 91 brush 0 0xC0C0C0 0"),
+        QStringLiteral("FillRect 58 73 59 90 brush 0 0xC0C0C0 0")};
+    EXPECT_EQ(PlayedPage(*P.Document(), 1,
+                         {QStringLiteral("SetTextAlign"), QStringLiteral("TextOut"),
+                          QStringLiteral("ExtTextOut"), QStringLiteral("FillRect")}),
+              Expected);
+    // the rotated text has its own font; the shade after it is drawn in the shaded label's colour
+    const QStringList Played = PlayedPage(*P.Document(), 1);
+    const qsizetype Vertical = Played.indexOf(QStringLiteral("TextOut 60 73 \"vert\""));
+    ASSERT_GT(Vertical, 0);
+    EXPECT_EQ(Played[Vertical - 2], QStringLiteral("SelectObject font \"Arial\" -12 0 400 0 0 0 1 esc=900"));
+    const qsizetype Shade =
+        Played.indexOf(QStringLiteral("FillRect 58 73 158 90 brush pattern FBF7BEDFFB7DEFBF"));
+    QString Colour;
+    for (qsizetype i = Vertical; i < Shade; ++i)
+        if (Played[i].startsWith(QStringLiteral("SetTextColor"))) Colour = Played[i];
+    EXPECT_EQ(Colour, QStringLiteral("SetTextColor 0x000000"));
+}
+
+// A memo of 10 lines of 12 pixels in a stretching band of 17 printed at y 286, 50 pixels above the
+// bottom of the page body at 336.
+TEST(VyrTextLabel, StretchingMemoContinuesOnTheNextPageWithoutLosingALine) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 17);
+    B->SetStretch(true);
+    B->SetColor(clWhite);
+    auto* M = AddLabel(P, B, QStringLiteral("Memo"), Lines(10));
+    M->SetTop(0);
+    M->SetWidth(150);
+    M->SetWrapText(true);
+    EXPECT_TRUE(M->Stretch());
+    M->Font()->SetHeight(-11);
+    P.Page->PageSetup()->SetTextDriverCompatibility(true); // whole lines, not justified pieces
+    P.BeginDoc();
+    M->UpdateMemo();
+    ASSERT_EQ(M->PimMemo()->LineHeight(), 12);
+    P.Page->Position(0, 238);
+    // 3 lines, then the rest of page 1 left to the band, then the 7 lines and the pixel below them
+    EXPECT_EQ(P.PrintStretching(B), (std::vector<int>{40, 10, 89}));
+    P.EndDoc();
+    ASSERT_EQ(P.Document()->PageCount(), 2);
+    QStringList Page1, Page2;
+    for (int i = 0; i < 3; ++i)
+        Page1 << QStringLiteral("TextOut 60 %1 \"Line %2\"").arg(288 + 12 * i).arg(i);
+    for (int i = 3; i < 10; ++i)
+        Page2 << QStringLiteral("TextOut 60 %1 \"Line %2\"").arg(51 + 12 * (i - 3)).arg(i);
+    EXPECT_EQ(PlayedPage(*P.Document(), 1, TextCalls), Page1);
+    EXPECT_EQ(PlayedPage(*P.Document(), 2, TextCalls), Page2);
+}
+
+TEST(VyrTextLabel, MemoLinesTallerThanThePageBodyTakeOnePageEachAndAFixedMemoPrintsOneLine) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 17);
+    B->SetStretch(true);
+    auto* M = AddLabel(P, B, QStringLiteral("Memo"), Lines(3, QString()));
+    M->SetTop(0);
+    M->SetWidth(180);
+    M->SetWrapText(true);
+    M->Font()->SetSize(100);
+    M->SetWrapHeightPercent(300);
+    P.BeginDoc();
+    M->UpdateMemo();
+    ASSERT_GT(M->PimMemo()->LineHeight(), 288);
+    const std::vector<int> Pieces = P.PrintStretching(B);
+    EXPECT_EQ(Pieces.size(), 3u);
+    P.EndDoc();
+    ASSERT_EQ(P.Document()->PageCount(), 3);
+    for (int Page = 1; Page <= 3; ++Page)
+        EXPECT_EQ(PlayedPage(*P.Document(), Page, TextCalls).size(), 1) << Page;
+
+    // a fixed memo lower than one line still shows its first line
+    TBandPage F;
+    auto* Fixed = F.AddBand(QStringLiteral("Band1"), 30);
+    auto* Low = AddLabel(F, Fixed, QStringLiteral("Low"), Lines(3));
+    Low->SetWrapText(true);
+    Low->SetStretch(false);
+    Low->SetHeight(5);
+    F.Page->PageSetup()->SetTextDriverCompatibility(true);
+    F.BeginDoc();
+    Fixed->Print(F.Page);
+    F.EndDoc();
+    EXPECT_EQ(PlayedPage(*F.Document(), 1, TextCalls),
+              QStringList{QStringLiteral("TextOut 60 55 \"Line 0\"")});
+}
+
+TEST(VyrTextLabel, TextComesFromValueCaptionLinesOrPlaceholderAndMemosTakeTheirOwnPath) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Text = AddLabel(P, B, QStringLiteral("Text"), QStringLiteral("abc"));
+    Text->UpdateMemo();
+    EXPECT_EQ(Hex(Text->PimMemo()->MemoStream()), "FF FE 61 00 62 00 63 00");
+    EXPECT_EQ(Text->GetDataNow(), QStringLiteral("abc"));
+    Text->SetCaption(QString());
+    TStringList Two;
+    Two.Add(QStringLiteral("first"));
+    Two.Add(QStringLiteral("second"));
+    Text->SetLines(&Two);
+    EXPECT_EQ(Text->GetDataNow(), QStringLiteral("first"));
+    Text->SetWrapText(true);
+    Text->UpdateMemo();
+    EXPECT_EQ(Text->PimMemo()->MemoLines(), 2);
+    Text->Lines()->Clear();
+    EXPECT_EQ(Text->GetDataNow(), QString()); // the placeholder shows only on the designed form
+    Text->UpdateMemo();
+    EXPECT_EQ(Text->PimMemo()->MemoStream().Size(), 0);
+
+    auto* Var = Make<TVyrExprVar>(P.Form.get(), QStringLiteral("Amount"), P.Page);
+    Var->SetDataType(dtypeString);
+    Var->OnGetData = [](TVyrVar* V) { V->SetAsString(QStringLiteral("value")); };
+    auto* Value = AddLabel<TVyrvarlabel>(P, B, QStringLiteral("Value"), QStringLiteral("caption"));
+    EXPECT_EQ(Value->GetDataNow(), QStringLiteral("caption"));
+    EXPECT_EQ(Value->GetDisplayText(), QString());
+    Value->SetVariable(Var);
+    Var->SetUpdateMode(umNeedUpdate);
+    Value->DataFormat()->SetTextCase(tcUpper);
+    EXPECT_EQ(Value->GetDisplayText(), QStringLiteral("Amount"));
+    EXPECT_EQ(Value->GetDataNow(), QStringLiteral("VALUE"));
+    Value->UpdateMemo();
+    EXPECT_EQ(Hex(Value->PimMemo()->MemoStream()), "FF FE 56 00 41 00 4C 00 55 00 45 00");
+
+    // which labels print as memo lines
+    struct TCase {
+        bool VarLabel;
+        TVyrDataTypes Type; // dtypeUnknown: no variable
+        bool WrapText;
+        bool Memo;
+    };
+    const TCase Cases[] = {
+        {false, dtypeUnknown, false, false}, {false, dtypeUnknown, true, true},
+        {true, dtypeUnknown, false, false},  {true, dtypeUnknown, true, true},
+        {true, dtypeMemo, false, true},      {true, dtypeBlob, false, true},
+        {true, dtypeString, false, false},   {true, dtypeString, true, true},
+        {true, dtypeGraphic, false, false},
+    };
+    for (const TCase& C : Cases) {
+        TVyrTVLabel* L = C.VarLabel ? static_cast<TVyrTVLabel*>(Value) : Text;
+        Var->SetDataType(C.Type == dtypeUnknown ? dtypeString : C.Type);
+        L->SetVariable(C.Type == dtypeUnknown ? nullptr : Var);
+        L->SetWrapText(C.WrapText);
+        EXPECT_EQ(L->IsMemo(), C.Memo) << C.VarLabel << ' ' << int(C.Type) << ' ' << C.WrapText;
+    }
+
+    // a picture has no text: at run time it prints nothing rather than failing
+    Value->SetVariable(Var);
+    Value->SetWrapText(false);
+    Var->SetDataType(dtypeGraphic);
+    Var->OnGetData = nullptr;
+    Var->Initialize();
+    EXPECT_EQ(Value->GetDataNow(), QString());
+    Value->SetWrapText(true);
+    Value->UpdateMemo();
+    EXPECT_EQ(Value->PimMemo()->MemoLines(), 0);
+}
+
+TEST(VyrTextLabel, SuppressedRepeatsNeverHideTheFirstPrintOfARun) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    B->SetColor(clWhite);
+    auto* Var = Make<TVyrExprVar>(P.Form.get(), QStringLiteral("Name"), P.Page);
+    Var->SetDataType(dtypeString);
+    QStringList Values{QString(), QString(), QStringLiteral("B")};
+    int Row = 0;
+    Var->OnGetData = [&](TVyrVar* V) { V->SetAsString(Values[Row]); };
+    auto* L = AddLabel<TVyrvarlabel>(P, B, QStringLiteral("Value"), QString());
+    L->SetVariable(Var);
+    L->SetSuppressRepeats(true);
+    L->SetBorderType(btUnderLine);
+    Var->SetRunning(true);
+    Var->Initialize();
+    P.BeginDoc();
+    for (Row = 0; Row < 3; ++Row) {
+        Var->SetUpdateMode(umNeedUpdate);
+        P.Page->Position(0, 30 * Row);
+        B->Print(P.Page);
+        Var->UpdateLast();
+    }
+    P.EndDoc();
+    // the first value equals the reset value and still prints; the repeat prints nothing at all
+    const QStringList Expected{
+        QStringLiteral("TextOut 60 68 \"\""), QStringLiteral("FillRect 58 70 159 71 brush 0 0x000000 0"),
+        QStringLiteral("TextOut 60 128 \"B\""), QStringLiteral("FillRect 58 130 159 131 brush 0 0x000000 0")};
+    EXPECT_EQ(PlayedPage(*P.Document(), 1, {QStringLiteral("TextOut"), QStringLiteral("FillRect")}),
+              Expected);
+}
+
+TEST(VyrTextLabel, PaintingShowsPlaceholdersAndOutlinesOnlyWhilePainting) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Text = AddLabel(P, B, QStringLiteral("Text"), QString());
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 200, 100));
+    Text->Canvas()->SetHandle(DC.get());
+    Text->Paint();
+    EXPECT_FALSE(Text->Painting());
+    const QStringList Painted = DC->Log()->Only({QStringLiteral("TextOut"), QStringLiteral("MoveToEx"),
+                                                 QStringLiteral("LineTo"), QStringLiteral("FillRect")});
+    const QStringList Expected{QStringLiteral("TextOut 2 15 \"Fill in caption.\""),
+                               QStringLiteral("MoveToEx 0 0"),
+                               QStringLiteral("LineTo 99 0"),
+                               QStringLiteral("LineTo 99 16"),
+                               QStringLiteral("LineTo 0 16"),
+                               QStringLiteral("LineTo 0 0")};
+    EXPECT_EQ(Painted, Expected);
+    EXPECT_TRUE(DC->Log()->Calls.contains(QStringLiteral("SelectObject pen 2 1 0x000000"))); // dotted
+
+    // a value that cannot be read fails the painting, which leaves the label as it was
+    auto* Total = Make<TVyrTotalvar>(P.Form.get(), QStringLiteral("Total"), P.Page);
+    auto* Value = AddLabel<TVyrvarlabel>(P, B, QStringLiteral("Value"), QString());
+    Value->SetVariable(Total);
+    Value->Canvas()->SetHandle(DC.get());
+    EXPECT_THROW(Value->Paint(), Exception);
+    EXPECT_FALSE(Value->Painting());
+    Value->SetVariable(nullptr);
+    EXPECT_EQ(Value->GetDisplayText(), QString());
+    Text->Canvas()->SetHandle(nullptr);
+    Value->Canvas()->SetHandle(nullptr);
+}
+
+TEST(VyrTextLabel, StoredFormsDropTheOldSizeFlagOfVariableLabelsAndKeepRowsAtZeroOrMore) {
+    RegisterReportTestClasses();
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Text = AddLabel(P, B, QStringLiteral("Text"), QStringLiteral("abc"));
+    Text->SetAutoSize(true);
+    Text->SetRow(-1);
+    EXPECT_EQ(Text->Row(), 0);
+    auto* Value = AddLabel<TVyrvarlabel>(P, B, QStringLiteral("Value"), QString());
+    Value->DataFormat()->SetDisplayFormat(QStringLiteral("0.00"));
+    const QByteArray Stored = WriteComponentText(P.Form.get());
+    EXPECT_TRUE(Stored.contains("          AutoSize = True\n          Caption = 'abc'\n"));
+    EXPECT_TRUE(Stored.contains(
+        "object Value: TVyrvarlabel\n          Left = 10\n          Top = 5\n          Width = 100\n"
+        "          Height = 17\n          DataFormat.DisplayFormat = '0.00'\n        end"));
+    EXPECT_FALSE(Stored.contains("Row"));
+    // an older form: the variable label's size flag is read and dropped, a negative row is row 0
+    QByteArray Old = Stored;
+    Old.replace("          DataFormat.DisplayFormat",
+                "          AutoSize = True\n          Row = -1\n          DataFormat.DisplayFormat");
+    TReportTestForm Loaded;
+    ReadComponentText(Old, &Loaded);
+    auto* Read = dynamic_cast<TVyrvarlabel*>(Loaded.FindComponent(QStringLiteral("Value")));
+    ASSERT_NE(Read, nullptr);
+    EXPECT_EQ(Read->Row(), 0);
+    EXPECT_FALSE(Read->AutoSize());
+    EXPECT_EQ(Read->DataFormat()->DisplayFormat(), QStringLiteral("0.00"));
+    EXPECT_EQ(WriteComponentText(&Loaded).toStdString(), Stored.toStdString());
+}
+
+TEST(VyrTextLabel, RichTextWritesEachLabelInItsRowsAtItsTabStops) {
+    QTemporaryDir Dir;
+    TBandPage P;
+    P.Page->SetOutputType(otRichText);
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Tabs = AddLabel(P, B, QStringLiteral("Tabs"), QStringLiteral("a\tb"));
+    Tabs->SetWrapText(true);
+    auto* Under = AddLabel(P, B, QStringLiteral("Under"), QStringLiteral("u"));
+    Under->SetLeft(100);
+    Under->SetRow(1);
+    Under->SetParentFont(false);
+    Under->Font()->SetStyle(fsUnderline);
+    auto* Three = AddLabel(P, B, QStringLiteral("Three"), Lines(3));
+    Three->SetLeft(150);
+    Three->SetWrapText(true);
+    Three->SetRow(2);
+    auto* Off = AddLabel(P, B, QStringLiteral("Off"), QStringLiteral("off"));
+    Off->SetRtfPrint(false);
+    int Before = 0, After = 0, UnderBefore = 0;
+    Three->OnBeforePrint = [&](TVyrLabel*) { ++Before; };
+    Three->OnAfterPrint = [&](TVyrLabel*) { ++After; };
+    Under->OnBeforePrint = [&](TVyrLabel*) { ++UnderBefore; };
+    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
+    Rtf.SetPageSetup(P.Page->PageSetup());
+    B->PrintRtf(P.Page, &Rtf);
+    EXPECT_EQ(Before, 3);
+    EXPECT_EQ(After, 3);
+    EXPECT_EQ(UnderBefore, 1);
+    EXPECT_TRUE(Off->EndPrint());
+    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
+                          qsizetype(Rtf.Stream()->Size()));
+    Rtf.Close();
+    // row 0: the two parts of the tabbed line on their stops, (10 + 1 + 2) and (10 + 1 + 2 + 48) pixels
+    EXPECT_TRUE(Body.contains("\\tx195 \\tx915 \\tab a\\tab b\\par ")) << Body.constData();
+    // row 1: the tab without underline, then the underlined text
+    EXPECT_TRUE(Body.contains("\\tx1500 \\tab {\\plain\\f1\\fs16\\ul u")) << Body.constData();
+    // rows 2 to 4: the memo's lines, and no row after them
+    EXPECT_EQ(Body.count("\\tx2295 "), 3) << Body.constData();
+    EXPECT_TRUE(Body.indexOf("Line 0") < Body.indexOf("Line 1") &&
+                Body.indexOf("Line 1") < Body.indexOf("Line 2"));
+    EXPECT_EQ(Body.count("\\par "), 5) << Body.constData();
+    EXPECT_FALSE(Body.contains("off"));
+}
+
+TEST(VyrTextLabel, AutoSizeFitsTheCaptionOnlyOnTheDesignedForm) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Text = AddLabel(P, B, QStringLiteral("Text"), QStringLiteral("Caption"));
+    Text->SetParentFont(false);
+    Text->Font()->SetName(QStringLiteral("Arial"));
+    Text->Font()->SetHeight(-12);
+    Text->SetAutoSize(true);
+    EXPECT_EQ(Text->BoundsRect(), QRect(10, 5, 100, 17)); // at run time nothing moves
+    P.Form->SetDesigning(true);
+    Text->SetAutoSize(false);
+    Text->SetAutoSize(true);
+    TMeasuringContext& M = *MeasuringContext();
+    M.Prepare(*Text->Font(), 96);
+    const int Width = M.TextWidth(QStringLiteral("Caption")) + 4 + M.TextMetrics().tmMaxCharWidth;
+    EXPECT_EQ(Text->BoundsRect(), QRect(10, 5, Width, 16));
+    Text->SetBorderMargin(5);
+    EXPECT_EQ(Text->Height(), 22);
+    Text->SetCaption(QStringLiteral("Caption, longer"));
+    EXPECT_GT(Text->Width(), Width + 6);
+}
