@@ -130,7 +130,7 @@ TEST(VyrBand, PrintRangeAndPrintConditions) {
     EXPECT_EQ(P.PrintStretching(Tall), (std::vector<int>{40}));
     EXPECT_TRUE(FixedLabel->Spaces.empty());
     EXPECT_EQ(TallLabel->Destinations, (std::vector<TPimDestination>{adNoWhere}));
-    EXPECT_EQ(P.Output.Destination(), adPreview);
+    EXPECT_EQ(P.Output.Destination(), adPimFile);
     EXPECT_FALSE(P.Page->AbortPrinting());
     P.Page->PageSetup()->SetRangeEnd(1);
     P.Page->SetPgNum(2);

@@ -22,7 +22,8 @@ TBandPage::TBandPage() {
     Setup->SetTopMargin(0.5);
     Setup->SetRightMargin(0.5);
     Setup->SetBottomMargin(0.5);
-    Output.SetDestination(adPreview);
+    // A document job keeps its document for the tests to play; a screen job would hand it to a viewer.
+    Output.SetDestination(adPimFile);
     Page->SetPrintTo(&Output);
 }
 
