@@ -71,6 +71,20 @@ TMemoryStream& SmallBmp(TMemoryStream& S) {
     return S;
 }
 
+// A blue 30 x 15 PNG picture.
+void LoadBluePng(TPngImage& Graphic) {
+    QImage Image(30, 15, QImage::Format_RGB32);
+    Image.fill(Qt::blue);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "PNG");
+    TMemoryStream Png;
+    Png.WriteBuffer(Bytes.constData(), Bytes.size());
+    Png.SetPosition(0);
+    Graphic.LoadFromStream(Png);
+}
+
 // One recorded page with the drawing records the first page leaves out: text by count, round and
 // elliptic shapes, shading, a centred line held inside its outer box, bitmaps, a check box, a pie
 // and a polygon with a wide pen, and two bar codes.
@@ -548,17 +562,8 @@ TEST_F(PimPlayback, PrinterRecordsMetWhilePlayingTakeThePagesSettings) {
 // Exporting hands pictures, rich text, bar codes, check boxes, shapes and polygons to the filter,
 // scaled; a filter that draws for itself gets nothing and the page goes to its device context.
 TEST_F(PimPlayback, ExportingRoutesEveryOtherRecordUnlessTheFilterDrawsItself) {
-    QImage Image(30, 15, QImage::Format_RGB32);
-    Image.fill(Qt::blue);
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Image.save(&Buffer, "PNG");
-    TMemoryStream Png;
-    Png.WriteBuffer(Bytes.constData(), Bytes.size());
-    Png.SetPosition(0);
     TPngImage Graphic;
-    Graphic.LoadFromStream(Png);
+    LoadBluePng(Graphic);
     TPimPimFile F;
     F.BeginDoc();
     RecordEveryOtherDrawing(F);
@@ -650,17 +655,8 @@ TEST_F(PimPlayback, AFillScaledToNothingShowsOnAScreenButNotOnPaper) {
 }
 
 TEST_F(PimPlayback, APictureIsPlacedAndSizedAtTheDeviceResolution) {
-    QImage Image(30, 15, QImage::Format_RGB32);
-    Image.fill(Qt::blue);
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Image.save(&Buffer, "PNG");
-    TMemoryStream Png;
-    Png.WriteBuffer(Bytes.constData(), Bytes.size());
-    Png.SetPosition(0);
     TPngImage Graphic;
-    Graphic.LoadFromStream(Png);
+    LoadBluePng(Graphic);
     TPimPimFile F;
     F.BeginDoc();
     F.Draw(10, 20, &Graphic);
