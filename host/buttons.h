@@ -20,7 +20,8 @@ public:
     ~TBitBtn() override;
 
     TBitBtnKind Kind() const { return FKind; }
-    // Takes the kind's caption and modal result; bkCustom leaves both as they are.
+    // Takes the kind's caption and modal result; bkCustom, and a kind read from a stored form, leave
+    // both as they are.
     void SetKind(TBitBtnKind Value);
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value) { FModalResult = Value; }
