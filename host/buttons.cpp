@@ -34,8 +34,8 @@ TCustomForm* FormOf(TControl* Control) {
 
 const TEnumInfo& KindNames() {
     static const TEnumInfo Names(QStringLiteral("TBitBtnKind"),
-                                 {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort",
-                                  "bkRetry", "bkIgnore", "bkAll"});
+                                 {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose",
+                                  "bkAbort", "bkRetry", "bkIgnore", "bkAll"});
     return Names;
 }
 

@@ -195,8 +195,8 @@ TEST_F(Dialogs, TheQtMessageBoxAnswersWithThePressedButton) {
     // The system's texts break lines with a lone CR, which Qt would run together.
     QString Shown;
     PressWhenShown(QMessageBox::Cancel, &Shown);
-    EXPECT_EQ(MessageBox(QStringLiteral("Yes - discard\rNo - keep\r\nCancel - go on\n"), QStringLiteral("Abort?"),
-                         MB_YESNOCANCEL),
+    EXPECT_EQ(MessageBox(QStringLiteral("Yes - discard\rNo - keep\r\nCancel - go on\n"),
+                         QStringLiteral("Abort?"), MB_YESNOCANCEL),
               IDCANCEL);
     EXPECT_EQ(Shown, QStringLiteral("Yes - discard\nNo - keep\nCancel - go on\n"));
 }
