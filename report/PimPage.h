@@ -491,6 +491,8 @@ private:
     void RepeatPrintBand(TVyrBand* Band);
     // A repeated sub data band's loop from its first record, leaving the running loop as it was.
     void RepeatDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List);
+    // A sub data band's rows with its data head and foot; a repeat prints them as repeats do.
+    void SubDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List, bool Repeat, bool PageFootBand);
     std::vector<std::unique_ptr<TVyrBandList>> FPageList;
     bool FHasLists = false;
     TVyrBandList FMainList;

@@ -378,40 +378,8 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
         PrintBand(Band, PageFootBand);
     };
     if (auto* Sub = dynamic_cast<TVyrSubDataBand*>(Band)) {
-        TVyrBand* HeadBand = nullptr;
-        TVyrBand* FootBand = nullptr;
-        for (TVyrBand* B : List) {
-            if (dynamic_cast<TVyrDataFootBand*>(B))
-                FootBand = B;
-            else if (dynamic_cast<TVyrDataHeadBand*>(B))
-                HeadBand = B;
-        }
-        Sub->DataStart();
         FPrintDataList.push_back(Sub);
-        if (Sub->DataIsFinished()) {
-            ResetDataLevel(Level);
-            ResetTotalLevel(Level);
-            UpdateTotalsAt(Level);
-        } else {
-            if (HeadBand) {
-                UpdateDataLevel(Level);
-                PrintBandList(HeadBand, PageFootBand);
-                ReverseUpdateDataLevel(Level);
-            }
-            do {
-                AddUpdateBand(Sub);
-                for (TVyrBand* B : List) {
-                    if (B == Band)
-                        PrintOwn(true);
-                    else if (B != HeadBand && B != FootBand)
-                        PrintBandList(B, false);
-                }
-                ResetTotalLevel(Level);
-                UpdateTotalsAt(Level);
-                if (!FAbortPrinting) Sub->DataSkip();
-            } while (!Sub->DataIsFinished() && !FAbortPrinting);
-            if (FootBand) PrintBandList(FootBand, PageFootBand);
-        }
+        SubDataLoop(Sub, List, false, PageFootBand);
         Sub->DataFinish();
         auto It = std::find(FPrintDataList.begin(), FPrintDataList.end(), Sub);
         if (It != FPrintDataList.end()) FPrintDataList.erase(It);
@@ -757,45 +725,62 @@ void TVyrPage::RepeatDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List) {
         Place.Restore();
     };
     try {
-        TVyrLevel* Level = BandLevel(Sub);
-        TVyrBand* HeadBand = nullptr;
-        TVyrBand* FootBand = nullptr;
-        for (TVyrBand* B : List) {
-            if (dynamic_cast<TVyrDataFootBand*>(B))
-                FootBand = B;
-            else if (dynamic_cast<TVyrDataHeadBand*>(B))
-                HeadBand = B;
-        }
-        Sub->DataStart();
-        if (Sub->DataIsFinished()) {
-            ResetDataLevel(Level);
-            ResetTotalLevel(Level);
-            UpdateTotalsAt(Level);
-        } else {
-            if (HeadBand) {
-                UpdateDataLevel(Level);
-                RepeatPrintBandList(HeadBand);
-                ReverseUpdateDataLevel(Level);
-            }
-            do {
-                AddUpdateBand(Sub);
-                for (TVyrBand* B : List) {
-                    if (B == Sub) {
-                        CheckBandHeight(Sub);
-                        RepeatPrintBand(Sub);
-                    } else if (B != HeadBand && B != FootBand)
-                        RepeatPrintBandList(B);
-                }
-                RemoveUpdateLevel(Level);
-                ResetTotalLevel(Level);
-                UpdateTotalsAt(Level);
-                if (!FAbortPrinting) Sub->DataSkip();
-            } while (!Sub->DataIsFinished() && !FAbortPrinting);
-            if (FootBand) RepeatPrintBandList(FootBand);
-        }
+        SubDataLoop(Sub, List, true, false);
     } catch (...) {
         PutBack();
         throw;
     }
     PutBack();
+}
+
+void TVyrPage::SubDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List, bool Repeat, bool PageFootBand) {
+    TVyrLevel* Level = BandLevel(Sub);
+    TVyrBand* HeadBand = nullptr;
+    TVyrBand* FootBand = nullptr;
+    for (TVyrBand* B : List) {
+        if (dynamic_cast<TVyrDataFootBand*>(B))
+            FootBand = B;
+        else if (dynamic_cast<TVyrDataHeadBand*>(B))
+            HeadBand = B;
+    }
+    auto PrintPart = [&](TVyrBand* B, bool FootList) {
+        if (Repeat)
+            RepeatPrintBandList(B);
+        else
+            PrintBandList(B, FootList);
+    };
+    Sub->DataStart();
+    if (Sub->DataIsFinished()) {
+        ResetDataLevel(Level);
+        ResetTotalLevel(Level);
+        UpdateTotalsAt(Level);
+        return;
+    }
+    if (HeadBand) {
+        UpdateDataLevel(Level);
+        PrintPart(HeadBand, PageFootBand);
+        ReverseUpdateDataLevel(Level);
+    }
+    do {
+        AddUpdateBand(Sub);
+        for (TVyrBand* B : List) {
+            if (B == Sub) {
+                if (!Repeat && Sub->NewPage() && !FFirstNewPage)
+                    NewPage();
+                else
+                    CheckBandHeight(Sub);
+                if (Repeat)
+                    RepeatPrintBand(Sub);
+                else
+                    PrintBand(Sub, PageFootBand);
+            } else if (B != HeadBand && B != FootBand)
+                PrintPart(B, false);
+        }
+        // A repeat prints without the bookkeeping that takes the level off the pending list.
+        if (Repeat) RemoveUpdateLevel(Level);
+        ResetTotalLevel(Level);
+        UpdateTotalsAt(Level);
+        if (!FAbortPrinting) Sub->DataSkip();
+    } while (!Sub->DataIsFinished() && !FAbortPrinting);
+    if (FootBand) PrintPart(FootBand, PageFootBand);
 }
