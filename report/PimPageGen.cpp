@@ -717,11 +717,13 @@ void TVyrPage::RepeatDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List) {
     const TLoopPlace Place(Sub);
     std::vector<std::pair<TVyrVar*, TVyrVarState>> Vars;
     if (FVars)
-        for (TVyrVar* V : *FVars) Vars.emplace_back(V, V->SaveState());
+        for (TVyrVar* V : *FVars)
+            Vars.emplace_back(V, V->SaveState());
     const std::vector<TVyrLevel*> Pending = FUpdateBandLevelList;
     auto PutBack = [&] {
         FUpdateBandLevelList = Pending;
-        for (auto& [V, State] : Vars) V->RestoreState(State);
+        for (auto& [V, State] : Vars)
+            V->RestoreState(State);
         Place.Restore();
     };
     try {

@@ -523,8 +523,10 @@ void TVyrTotalvar::Reset() {}
 
 TVyrVarState TVyrTotalvar::SaveState() {
     TVyrVarState State = TVyrVar::SaveState();
-    for (const std::unique_ptr<TVyrData>& D : FDataNowList) State.NowList.push_back(CopyOf(D.get()));
-    for (const std::unique_ptr<TVyrData>& D : FDataLastList) State.LastList.push_back(CopyOf(D.get()));
+    for (const std::unique_ptr<TVyrData>& D : FDataNowList)
+        State.NowList.push_back(CopyOf(D.get()));
+    for (const std::unique_ptr<TVyrData>& D : FDataLastList)
+        State.LastList.push_back(CopyOf(D.get()));
     State.ResetNowList = FResetNowList;
     State.ResetLastList = FResetLastList;
     return State;

@@ -1,11 +1,11 @@
 #include "host/forms.h"
 #include "host/memdataset.h"
 #include "host/resstrings.h"
-#include "report/VyrVar.h"
 #include "output/PimFile.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrText.h"
+#include "report/VyrVar.h"
 #include "support/bandfixture.h"
 #include "support/fakeprinter.h"
 #include "support/passdriver.h"
@@ -62,7 +62,8 @@ struct TSubData {
     TSubData(TGenPage& G, const std::vector<int>& Rows) {
         Set.FieldDefs().Add(QStringLiteral("V"), ftInteger);
         Set.Open();
-        for (int Row : Rows) Set.AppendRecord({Row});
+        for (int Row : Rows)
+            Set.AppendRecord({Row});
         Source.SetDataSet(&Set);
         auto* Level = Make<TVyrLevel>(G.Form.get(), QStringLiteral("SubLevel"), G.Page);
         Sub = G.AddBand<TVyrSubDataBand>(QStringLiteral("Sub"), 20);
@@ -78,19 +79,27 @@ struct TSubData {
         auto* Row = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("Row"), G.Page);
         Row->SetUpdateLevel(Level);
         Row->SetDataType(dtypeFloat);
-        Row->OnGetData = [this](TVyrVar* V) { V->SetAsFloat(Set.FieldByName(QStringLiteral("V"))->AsInteger()); };
+        Row->OnGetData = [this](TVyrVar* V) {
+            V->SetAsFloat(Set.FieldByName(QStringLiteral("V"))->AsInteger());
+        };
         Total = Make<TVyrTotalvar>(G.Form.get(), QStringLiteral("Total"), G.Page);
         Total->SetVariable(Row);
         Total->SetUpdateLevel(Level);
         Sub->OnBeforePrint = [&G, this](TVyrBand* B) {
-            G.Log << QStringLiteral("%1 %2 %3 %4").arg(B->Name()).arg(G.Page->PageNumber()).arg(G.Page->YPos())
+            G.Log << QStringLiteral("%1 %2 %3 %4")
+                         .arg(B->Name())
+                         .arg(G.Page->PageNumber())
+                         .arg(G.Page->YPos())
                          .arg(Set.FieldByName(QStringLiteral("V"))->AsInteger());
         };
         TVyrBand* ReportFoot = G.Page->Foot();
         ReportFoot->SetVisible(true);
         ReportFoot->SetHeight(2);
         ReportFoot->OnBeforePrint = [&G, this](TVyrBand* B) {
-            G.Log << QStringLiteral("%1 %2 %3 total %4").arg(B->Name()).arg(G.Page->PageNumber()).arg(G.Page->YPos())
+            G.Log << QStringLiteral("%1 %2 %3 total %4")
+                         .arg(B->Name())
+                         .arg(G.Page->PageNumber())
+                         .arg(G.Page->YPos())
                          .arg(Total->GetLevelNow(B->UpdateLevel(), ttSum)->AsFloat());
         };
     }
@@ -300,9 +309,9 @@ TEST(Generation, SubDataLoopsPrintTheirRowsAndARepeatedOneRunsAgainWithoutDuplic
         if (Rows.empty())
             EXPECT_EQ(G.Log, (QStringList{H, D + " 1 68", D + " 1 98", RF + " 1 128 total 0", F}));
         else
-            EXPECT_EQ(G.Log, (QStringList{H, D + " 1 68", "SubHead 1 98", "Sub 1 108 10", "Sub 1 128 20", "SubFoot 1 148",
-                                          D + " 1 158", "SubHead 1 188", "Sub 1 198 10", "Sub 1 218 20", "SubFoot 1 238",
-                                          RF + " 1 248 total 60", F}));
+            EXPECT_EQ(G.Log, (QStringList{H, D + " 1 68", "SubHead 1 98", "Sub 1 108 10", "Sub 1 128 20",
+                                          "SubFoot 1 148", D + " 1 158", "SubHead 1 188", "Sub 1 198 10",
+                                          "Sub 1 218 20", "SubFoot 1 238", RF + " 1 248 total 60", F}));
     }
 
     // A repeated loop broken before its first row: each new page runs it again from its first row,
@@ -316,11 +325,12 @@ TEST(Generation, SubDataLoopsPrintTheirRowsAndARepeatedOneRunsAgainWithoutDuplic
     const QString D = G.Page->Detail()->Name();
     const QString H = G.Page->PageHead()->Name();
     const QString F = G.Page->PageFoot()->Name();
-    EXPECT_EQ(G.Log, (QStringList{H + " 1 48", D + " 1 68", "SubHead 1 268", F + " 1 312",     // row 1 does not fit
-                                  H + " 2 48", "Sub 2 68 10", "Sub 2 128 20",                  // the repeat
-                                  "Sub 2 188 10", "Sub 2 248 20", F + " 2 312",                // the loop goes on
-                                  H + " 3 48", "Sub 3 68 10", "Sub 3 128 20", "SubFoot 3 188", // repeated for its foot
-                                  G.Page->Foot()->Name() + " 3 198 total 30", F + " 3 312"}));
+    EXPECT_EQ(G.Log, (QStringList{
+                         H + " 1 48", D + " 1 68", "SubHead 1 268", F + " 1 312",     // row 1 does not fit
+                         H + " 2 48", "Sub 2 68 10", "Sub 2 128 20",                  // the repeat
+                         "Sub 2 188 10", "Sub 2 248 20", F + " 2 312",                // the loop goes on
+                         H + " 3 48", "Sub 3 68 10", "Sub 3 128 20", "SubFoot 3 188", // repeated for its foot
+                         G.Page->Foot()->Name() + " 3 198 total 30", F + " 3 312"}));
     EXPECT_TRUE(S.Set.Active());
     EXPECT_TRUE(G.Page->UpdateBandLevelList().empty());
 }
@@ -359,7 +369,8 @@ TEST(Generation, TwoPassesShowThePageCountOfTheFirstAndTheTotalsOfOne) {
 TEST(Generation, AMemoRunsOverThreePagesAndLinesTallerThanTheBodyStillEnd) {
     const QStringList TextCalls{QStringLiteral("TextOut"), QStringLiteral("ExtTextOut")};
     QStringList Lines;
-    for (int i = 0; i < 50; ++i) Lines << QStringLiteral("Line %1").arg(i);
+    for (int i = 0; i < 50; ++i)
+        Lines << QStringLiteral("Line %1").arg(i);
     TGenPage G(1);
     TVyrBand* Detail = G.Page->Detail();
     Detail->SetStretch(true);
@@ -399,7 +410,8 @@ TEST(Generation, AMemoRunsOverThreePagesAndLinesTallerThanTheBodyStillEnd) {
     T.Run();
     ASSERT_NE(T.Doc, nullptr);
     ASSERT_EQ(T.Doc->PageCount(), 2);
-    for (int Page = 1; Page <= 2; ++Page) EXPECT_EQ(PlayedPage(*T.Doc, Page, TextCalls).size(), 1) << Page;
+    for (int Page = 1; Page <= 2; ++Page)
+        EXPECT_EQ(PlayedPage(*T.Doc, Page, TextCalls).size(), 1) << Page;
 }
 
 TEST(Generation, AFailedRunOrARangeBeyondTheReportLeavesNoFileAndNothingPrinted) {
