@@ -111,7 +111,10 @@ TVyrPage::TVyrPage(TComponent* AOwner)
     if (Designing()) FBandHeads = std::make_unique<std::vector<TVyrBandHead*>>();
 }
 
-TVyrPage::~TVyrPage() = default;
+TVyrPage::~TVyrPage() {
+    // A screen run's viewer outlives its page: it must not call back into a freed one.
+    ReleaseViewer();
+}
 
 void TVyrPage::SetDesignerModifiedHook(std::function<void(TComponent*)> Hook) {
     DesignerModifiedHook() = std::move(Hook);

@@ -366,7 +366,9 @@ public:
     void AbortGeneration(TComponent* Sender);
     void SetPercentDone(float Value) { FPercentDone = Value; }
     int PageCount() const { return FPageCount; }
-    TVyrPageViewer* PimViewer() const { return FPimViewer; }
+    TVyrPageViewer* PimViewer() const { return FViewerAlive.expired() ? nullptr : FPimViewer; }
+    // Whether generation of the current pass ended by an error that the report keeps.
+    bool GenerationFailed() const;
     // The rich-text writer of a rich-text pass; nil otherwise.
     TVyrRtfFile* Rtf() const { return FRtf.get(); }
     bool Continuous() const { return FContinuous; }
@@ -467,6 +469,13 @@ private:
     int FPageCount = 0;
     TVyrUnits SaveUnits = unitInches;
     TVyrPageViewer* FPimViewer = nullptr; // owned by its owner component; frees itself when closed
+    std::weak_ptr<void> FViewerAlive;     // expires when the viewer goes
+    // The viewer no longer calls or shows this page; returns it when it is still there.
+    TVyrPageViewer* ReleaseViewer();
+    // Whether the current pass kept an error that ended its generation.
+    bool FGenerationFailed = false;
+    // Whether any page of the pass lies in the print range.
+    bool AnyPageOutput() const;
     std::unique_ptr<TVyrRtfFile> FRtf;
     bool FContinuous = false;
     // Set by AbortGeneration: OnUpdateStatus stays quiet for the rest of the pass.
@@ -480,6 +489,10 @@ private:
     void PrintRepeats(TVyrBand* Band);
     void RepeatPrintBandList(TVyrBand* Band);
     void RepeatPrintBand(TVyrBand* Band);
+    // A repeated sub data band's loop from its first record, leaving the running loop as it was.
+    void RepeatDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List);
+    // A sub data band's rows with its data head and foot; a repeat prints them as repeats do.
+    void SubDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List, bool Repeat, bool PageFootBand);
     std::vector<std::unique_ptr<TVyrBandList>> FPageList;
     bool FHasLists = false;
     TVyrBandList FMainList;

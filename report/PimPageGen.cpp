@@ -24,6 +24,7 @@ bool TVyrPage::InitReport() {
     // data has even started.
     FDataIsFinished = false;
     FStatusMuted = false;
+    FGenerationFailed = false;
     FRtf.reset();
     FContinuous = FOutputType == otRichText;
     if (FContinuous) {
@@ -83,6 +84,7 @@ bool TVyrPage::InitReport() {
         } catch (const Exception& E) {
             // The run stops here; its report raises the message once the pass has ended.
             FPrinting = false;
+            FGenerationFailed = true;
             if (!FReport) throw;
             FReport->SetExceptionText(E.Message());
             return false;
@@ -304,12 +306,14 @@ void TVyrPage::Process() {
         FInProcess = false;
         FPrinting = false;
         FAbortPrinting = true;
+        FGenerationFailed = true;
         if (!FReport) throw;
         FReport->SetExceptionText(E.Message());
     } catch (...) {
         FInProcess = false;
         FPrinting = false;
         FAbortPrinting = true;
+        FGenerationFailed = true;
         throw;
     }
 }
@@ -374,40 +378,8 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
         PrintBand(Band, PageFootBand);
     };
     if (auto* Sub = dynamic_cast<TVyrSubDataBand*>(Band)) {
-        TVyrBand* HeadBand = nullptr;
-        TVyrBand* FootBand = nullptr;
-        for (TVyrBand* B : List) {
-            if (dynamic_cast<TVyrDataFootBand*>(B))
-                FootBand = B;
-            else if (dynamic_cast<TVyrDataHeadBand*>(B))
-                HeadBand = B;
-        }
-        Sub->DataStart();
         FPrintDataList.push_back(Sub);
-        if (Sub->DataIsFinished()) {
-            ResetDataLevel(Level);
-            ResetTotalLevel(Level);
-            UpdateTotalsAt(Level);
-        } else {
-            if (HeadBand) {
-                UpdateDataLevel(Level);
-                PrintBandList(HeadBand, PageFootBand);
-                ReverseUpdateDataLevel(Level);
-            }
-            do {
-                AddUpdateBand(Sub);
-                for (TVyrBand* B : List) {
-                    if (B == Band)
-                        PrintOwn(true);
-                    else if (B != HeadBand && B != FootBand)
-                        PrintBandList(B, false);
-                }
-                ResetTotalLevel(Level);
-                UpdateTotalsAt(Level);
-                if (!FAbortPrinting) Sub->DataSkip();
-            } while (!Sub->DataIsFinished() && !FAbortPrinting);
-            if (FootBand) PrintBandList(FootBand, PageFootBand);
-        }
+        SubDataLoop(Sub, List, false, PageFootBand);
         Sub->DataFinish();
         auto It = std::find(FPrintDataList.begin(), FPrintDataList.end(), Sub);
         if (It != FPrintDataList.end()) FPrintDataList.erase(It);
@@ -517,7 +489,9 @@ void TVyrPage::NewPage() {
                     FPrintTo->PimPrinterSetup()->SetData();
                 }
             } catch (...) {
-                // The handler's page setup may be half applied; the page starts regardless.
+                // The handler's page setup may be half applied; the page starts regardless, and
+                // the application hears of the failure as it does of every other event's.
+                Application()->HandleException(this);
             }
             FPrintTo->StartPage();
             FPrintTo->SetLoadPercent(FPercentDone);
@@ -660,11 +634,12 @@ void TVyrPage::RepeatPrintBandList(TVyrBand* Band) {
     const TVyrBandList* Found = ListOf(Band);
     if (!Found) return;
     const TVyrBandList List = *Found;
-    if (dynamic_cast<TVyrSubDataBand*>(Band)) {
-        // Running the loop again would move the data under the loop being printed: only the
-        // members repeat.
-        for (TVyrBand* B : List)
-            if (B != Band) RepeatPrintBandList(B);
+    if (auto* Sub = dynamic_cast<TVyrSubDataBand*>(Band)) {
+        if (Sub->NewPageRepeat())
+            RepeatDataLoop(Sub, List);
+        else
+            for (TVyrBand* B : List)
+                if (B != Band) RepeatPrintBandList(B);
         return;
     }
     if (IsInnermost(Band) || FPrintList.empty()) return;
@@ -709,4 +684,105 @@ void TVyrPage::RepeatPrintBand(TVyrBand* Band) {
         FyPos += h;
     } while (!Band->EndPrint());
     Band->FinishedPrint();
+}
+
+namespace {
+
+// Where a sub data band's loop stands: its data position and whether it has ended.
+struct TLoopPlace {
+    explicit TLoopPlace(TVyrSubDataBand* Band) : Sub(Band), Finished(Band->DataIsFinished()) {
+        if (TDataSet* DS = Band->DataSet(); DS && DS->Active()) {
+            Mark = DS->GetBookmark();
+            Eof = DS->Eof();
+        }
+    }
+    void Restore() const {
+        Sub->SetDataIsFinished(Finished);
+        TDataSet* DS = Sub->DataSet();
+        if (!DS || !DS->Active() || Mark.isEmpty()) return;
+        DS->GotoBookmark(Mark);
+        if (Eof) DS->Next();
+    }
+    TVyrSubDataBand* Sub;
+    bool Finished;
+    TBookmark Mark;
+    bool Eof = false;
+};
+
+} // namespace
+
+void TVyrPage::RepeatDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List) {
+    // The loop being printed shares the band's data and variables: the repeat runs on them and
+    // puts them back, so no record is printed or counted twice and the set stays open.
+    const TLoopPlace Place(Sub);
+    std::vector<std::pair<TVyrVar*, TVyrVarState>> Vars;
+    if (FVars)
+        for (TVyrVar* V : *FVars)
+            Vars.emplace_back(V, V->SaveState());
+    const std::vector<TVyrLevel*> Pending = FUpdateBandLevelList;
+    auto PutBack = [&] {
+        FUpdateBandLevelList = Pending;
+        for (auto& [V, State] : Vars)
+            V->RestoreState(State);
+        Place.Restore();
+    };
+    try {
+        SubDataLoop(Sub, List, true, false);
+    } catch (...) {
+        PutBack();
+        throw;
+    }
+    PutBack();
+}
+
+void TVyrPage::SubDataLoop(TVyrSubDataBand* Sub, const TVyrBandList& List, bool Repeat, bool PageFootBand) {
+    TVyrLevel* Level = BandLevel(Sub);
+    TVyrBand* HeadBand = nullptr;
+    TVyrBand* FootBand = nullptr;
+    for (TVyrBand* B : List) {
+        if (dynamic_cast<TVyrDataFootBand*>(B))
+            FootBand = B;
+        else if (dynamic_cast<TVyrDataHeadBand*>(B))
+            HeadBand = B;
+    }
+    auto PrintPart = [&](TVyrBand* B, bool FootList) {
+        if (Repeat)
+            RepeatPrintBandList(B);
+        else
+            PrintBandList(B, FootList);
+    };
+    Sub->DataStart();
+    if (Sub->DataIsFinished()) {
+        ResetDataLevel(Level);
+        ResetTotalLevel(Level);
+        UpdateTotalsAt(Level);
+        return;
+    }
+    if (HeadBand) {
+        UpdateDataLevel(Level);
+        PrintPart(HeadBand, PageFootBand);
+        ReverseUpdateDataLevel(Level);
+    }
+    do {
+        AddUpdateBand(Sub);
+        for (TVyrBand* B : List) {
+            if (B == Sub) {
+                if (!Repeat && Sub->NewPage() && !FFirstNewPage)
+                    NewPage();
+                else
+                    CheckBandHeight(Sub);
+                if (Repeat)
+                    RepeatPrintBand(Sub);
+                else
+                    PrintBand(Sub, PageFootBand);
+            } else if (B != HeadBand && B != FootBand)
+                PrintPart(B, false);
+        }
+        // A repeat prints without the bookkeeping that takes the level off the pending list.
+        if (Repeat) RemoveUpdateLevel(Level);
+        ResetTotalLevel(Level);
+        UpdateTotalsAt(Level);
+        if (!FAbortPrinting) Sub->DataSkip();
+    } while (!Sub->DataIsFinished() && !FAbortPrinting);
+    if (FootBand) PrintPart(FootBand, PageFootBand);
 }

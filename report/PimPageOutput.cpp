@@ -96,16 +96,34 @@ void TVyrPage::Preview() {
     Viewer->Page = this;
     Viewer->SetGenerating(true);
     FPimViewer = Viewer;
+    FViewerAlive = Viewer->Alive();
     if (Settings->ModalPreview() != mpModal) Viewer->Show();
+}
+
+bool TVyrPage::GenerationFailed() const {
+    return FGenerationFailed || (FReport && !FReport->ExceptionText().isEmpty());
+}
+
+bool TVyrPage::AnyPageOutput() const {
+    if (FPagesPrinted > 0) return true;
+    const int RangeEnd = FPageSetup->RangeEnd();
+    return FPgNum >= FPageSetup->RangeStart() && (RangeEnd == 0 || FPgNum <= RangeEnd);
 }
 
 void TVyrPage::EndDoc() {
     FPageCount = FPageNumber;
     FPercentDone = 100;
     if (FOutputType == otRichText || !FPrintTo) return;
-    FPrintTo->EndPage();
-    FPrintTo->EndDoc();
-    const bool Recorded = FPrintTo->Destination() != adNoWhere;
+    // A failed generation, or a print range past the report's end, is no document: nothing is
+    // written or printed, and a viewer keeps the pages it already shows.
+    const bool Abandon = GenerationFailed() || !AnyPageOutput();
+    if (Abandon)
+        FPrintTo->Abort();
+    else {
+        FPrintTo->EndPage();
+        FPrintTo->EndDoc();
+    }
+    const bool Recorded = !Abandon && FPrintTo->Destination() != adNoWhere;
     if (Recorded && FPageSetup->Destination() == destPrinter) {
         FAbortPrinting = false;
         FPageNumber = 1;
@@ -119,14 +137,22 @@ void TVyrPage::EndDoc() {
     }
     // The screen's viewer holds its own reference; every other document ends here.
     FPrintTo->SetPimFile(nullptr);
-    if (TVyrPageViewer* Viewer = FPimViewer) {
-        FPimViewer = nullptr;
-        Viewer->OnAbort = nullptr;
-        Viewer->Page = nullptr;
+    if (TVyrPageViewer* Viewer = ReleaseViewer()) {
         Viewer->SetGenerating(false);
         Viewer->UpdatePage();
         if (FPageSetup->PreviewSettings()->ModalPreview() == mpModal) Viewer->ShowModal();
     }
+}
+
+TVyrPageViewer* TVyrPage::ReleaseViewer() {
+    TVyrPageViewer* Viewer = FViewerAlive.expired() ? nullptr : FPimViewer;
+    FPimViewer = nullptr;
+    FViewerAlive.reset();
+    if (Viewer) {
+        Viewer->OnAbort = nullptr;
+        Viewer->Page = nullptr;
+    }
+    return Viewer;
 }
 
 void TVyrPage::PrintingStatus(TPimPrinter* Sender) {
@@ -139,7 +165,7 @@ void TVyrPage::PrintingStatus(TPimPrinter* Sender) {
 
 void TVyrPage::UpdateStatus(TVyrStatus Stat) {
     if (!FReport || !FReport->SuppressStatus()) Application()->ProcessMessages();
-    if (FPimViewer) FPimViewer->UpdatePage();
+    if (TVyrPageViewer* Viewer = PimViewer()) Viewer->UpdatePage();
     if (OnUpdateStatus && !FStatusMuted) {
         // A rich-text run has no output to ask.
         if ((Stat == ssPrinting || Stat == ssNoWhere) && FPrintTo && FPrintTo->Destination() == adNoWhere)
@@ -166,9 +192,5 @@ void TVyrPage::AbortGeneration(TComponent* /*Sender*/) {
         FPrintTo->SetPimFile(nullptr);
         FPrintTo->SetDestination(adNoWhere);
     }
-    if (TVyrPageViewer* Viewer = FPimViewer) {
-        FPimViewer = nullptr;
-        Viewer->OnAbort = nullptr;
-        Viewer->Page = nullptr;
-    }
+    ReleaseViewer();
 }

@@ -6,12 +6,27 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TPimDataSourceManager;
 class TVyrPage;
 class TVyrVar;
 
 enum TVyrUpdateMode : uint8_t { umNeedUpdate, umUpdating, umNoUpdate };
+
+// What a variable holds between two updates: its values and update state. Printing that must
+// leave no trace on the run (a data loop printed again on a new page) takes it before and puts it
+// back after.
+struct TVyrVarState {
+    std::unique_ptr<TVyrData> Now;
+    std::unique_ptr<TVyrData> Last;
+    TVyrUpdateMode Mode = umNoUpdate;
+    // Totals: the accumulators and pending resets of every level.
+    std::vector<std::unique_ptr<TVyrData>> NowList;
+    std::vector<std::unique_ptr<TVyrData>> LastList;
+    std::vector<bool> ResetNowList;
+    std::vector<bool> ResetLastList;
+};
 
 enum TVyrVarId : uint8_t {
     vidAbstract,
@@ -130,6 +145,9 @@ public:
     virtual void Reset();
     // Empties a value marked for update and marks it null.
     virtual void ResetData();
+    // A copy of what the variable holds now, and that copy put back.
+    virtual TVyrVarState SaveState();
+    virtual void RestoreState(TVyrVarState& State);
 
 protected:
     // The page asks its band manager to refresh after a change that the data control centre shows.
@@ -251,6 +269,8 @@ public:
     void Initialize() override;
     void Reset() override;
     void ResetData() override;
+    TVyrVarState SaveState() override;
+    void RestoreState(TVyrVarState& State) override;
 
 private:
     void EnsureValues() override;

@@ -35,6 +35,14 @@ bool NullFieldsAreValues(const TDataSet* DataSet) {
     return GetPropValue(DataSet, QStringLiteral("TableType")).toInt() == 4;
 }
 
+// A copy of a value of the same kind, accumulators included; nil for none.
+std::unique_ptr<TVyrData> CopyOf(TVyrData* Value) {
+    if (!Value) return nullptr;
+    std::unique_ptr<TVyrData> Copy = VyrCreateData(Value->DataType());
+    Copy->SetData(Value);
+    return Copy;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -176,6 +184,20 @@ void TVyrVar::ResetData() {
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
     });
+}
+
+TVyrVarState TVyrVar::SaveState() {
+    TVyrVarState State;
+    State.Now = CopyOf(FDataNow.get());
+    State.Last = CopyOf(FDataLast.get());
+    State.Mode = FUpdateMode;
+    return State;
+}
+
+void TVyrVar::RestoreState(TVyrVarState& State) {
+    FDataNow = std::move(State.Now);
+    FDataLast = std::move(State.Last);
+    FUpdateMode = State.Mode;
 }
 
 void TVyrVar::SetRunning(bool Value) {
@@ -498,3 +520,22 @@ void TVyrTotalvar::ReverseUpdate() {
 }
 
 void TVyrTotalvar::Reset() {}
+
+TVyrVarState TVyrTotalvar::SaveState() {
+    TVyrVarState State = TVyrVar::SaveState();
+    for (const std::unique_ptr<TVyrData>& D : FDataNowList)
+        State.NowList.push_back(CopyOf(D.get()));
+    for (const std::unique_ptr<TVyrData>& D : FDataLastList)
+        State.LastList.push_back(CopyOf(D.get()));
+    State.ResetNowList = FResetNowList;
+    State.ResetLastList = FResetLastList;
+    return State;
+}
+
+void TVyrTotalvar::RestoreState(TVyrVarState& State) {
+    TVyrVar::RestoreState(State);
+    FDataNowList = std::move(State.NowList);
+    FDataLastList = std::move(State.LastList);
+    FResetNowList = std::move(State.ResetNowList);
+    FResetLastList = std::move(State.ResetLastList);
+}

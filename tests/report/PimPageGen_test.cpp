@@ -1,14 +1,18 @@
 #include "host/forms.h"
 #include "host/memdataset.h"
 #include "host/resstrings.h"
-#include "report/VyrVar.h"
 #include "output/PimFile.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
+#include "report/VyrText.h"
+#include "report/VyrVar.h"
 #include "support/bandfixture.h"
+#include "support/fakeprinter.h"
 #include "support/passdriver.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +51,72 @@ struct TGenPage : TBandPage {
     void Run() { RunPasses(*Page, Output); }
 };
 
+// A sub data band of height 20 under the detail, with a data head and a data foot of 10, over a
+// set of its own; a total sums the rows and the report footer (2 high) shows it. The band notes
+// "name page y value" when it prints.
+struct TSubData {
+    TMemDataSet Set;
+    TDataSource Source;
+    TVyrSubDataBand* Sub = nullptr;
+    TVyrTotalvar* Total = nullptr;
+    TSubData(TGenPage& G, const std::vector<int>& Rows) {
+        Set.FieldDefs().Add(QStringLiteral("V"), ftInteger);
+        Set.Open();
+        for (int Row : Rows)
+            Set.AppendRecord({Row});
+        Source.SetDataSet(&Set);
+        auto* Level = Make<TVyrLevel>(G.Form.get(), QStringLiteral("SubLevel"), G.Page);
+        Sub = G.AddBand<TVyrSubDataBand>(QStringLiteral("Sub"), 20);
+        Sub->SetBand(G.Page->Detail());
+        Sub->SetDataSource(&Source);
+        Sub->SetUpdateLevel(Level);
+        auto* Head = G.AddBand<TVyrDataHeadBand>(QStringLiteral("SubHead"), 10);
+        Head->SetBand(Sub);
+        auto* Foot = G.AddBand<TVyrDataFootBand>(QStringLiteral("SubFoot"), 10);
+        Foot->SetBand(Sub);
+        G.Watch(Head);
+        G.Watch(Foot);
+        auto* Row = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("Row"), G.Page);
+        Row->SetUpdateLevel(Level);
+        Row->SetDataType(dtypeFloat);
+        Row->OnGetData = [this](TVyrVar* V) {
+            V->SetAsFloat(Set.FieldByName(QStringLiteral("V"))->AsInteger());
+        };
+        Total = Make<TVyrTotalvar>(G.Form.get(), QStringLiteral("Total"), G.Page);
+        Total->SetVariable(Row);
+        Total->SetUpdateLevel(Level);
+        Sub->OnBeforePrint = [&G, this](TVyrBand* B) {
+            G.Log << QStringLiteral("%1 %2 %3 %4")
+                         .arg(B->Name())
+                         .arg(G.Page->PageNumber())
+                         .arg(G.Page->YPos())
+                         .arg(Set.FieldByName(QStringLiteral("V"))->AsInteger());
+        };
+        TVyrBand* ReportFoot = G.Page->Foot();
+        ReportFoot->SetVisible(true);
+        ReportFoot->SetHeight(2);
+        ReportFoot->OnBeforePrint = [&G, this](TVyrBand* B) {
+            G.Log << QStringLiteral("%1 %2 %3 total %4")
+                         .arg(B->Name())
+                         .arg(G.Page->PageNumber())
+                         .arg(G.Page->YPos())
+                         .arg(Total->GetLevelNow(B->UpdateLevel(), ttSum)->AsFloat());
+        };
+    }
+    ~TSubData() { Sub->SetDataSource(nullptr); }
+};
+
+// A label that fails to draw while FailNow says so.
+class TFailingLabel : public TScriptedLabel {
+public:
+    using TScriptedLabel::TScriptedLabel;
+    std::function<bool()> FailNow;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override {
+        if (FailNow && FailNow()) throw Exception(QStringLiteral("The label cannot draw"));
+        TScriptedLabel::PrintLabel(PimCanvas, Rect, Space);
+    }
+};
+
 } // namespace
 
 TEST(Generation, DetailsFillEachPageAboveTheFooterAndTheLastFooterCanBeLeftOut) {
@@ -81,6 +151,16 @@ TEST(Generation, DetailsFillEachPageAboveTheFooterAndTheLastFooterCanBeLeftOut) 
         EXPECT_EQ(H.Page->PageCount(), Pages) << Height;
         EXPECT_EQ(H.Of(H.Page->PageFoot()->Name()).size(), Pages - 1) << Height;
     }
+
+    // An OnNewPage that fails is told at each new page, and the pages still come.
+    TGenPage N(20);
+    TToldErrors Told;
+    N.Page->OnNewPage = [](TVyrGrouppage*, TComponent*, int) { throw Exception(QStringLiteral("No tray")); };
+    N.Run();
+    EXPECT_EQ(Told.Messages, (QStringList{"No tray", "No tray"}));
+    EXPECT_EQ(N.Page->PageCount(), 3);
+    ASSERT_NE(N.Doc, nullptr);
+    EXPECT_EQ(N.Doc->PageCount(), 3);
 }
 
 TEST(Generation, RepeatedDetailReturnsBelowThePageHeaderWhenItsOwnSubBandBreaksThePage) {
@@ -214,4 +294,170 @@ TEST(Generation, OverlaysTakeNoSpaceAndTheSingleBorderFramesThePrintableArea) {
     for (const char* Edge : {"FillRect 48 48 240 49 ", "FillRect 239 48 240 336 ", "FillRect 48 48 49 336 ",
                              "FillRect 48 336 240 337 "})
         EXPECT_EQ(Fills.filter(QLatin1String(Edge)).size(), 1) << Edge << "\n" << Fills.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(Generation, SubDataLoopsPrintTheirRowsAndARepeatedOneRunsAgainWithoutDuplicatingAny) {
+    // Two rows under each of two records; no rows: neither data head nor foot, total 0.
+    for (const std::vector<int>& Rows : {std::vector<int>{10, 20}, std::vector<int>{}}) {
+        TGenPage G(2);
+        TSubData S(G, Rows);
+        G.Run();
+        const QString D = G.Page->Detail()->Name();
+        const QString RF = G.Page->Foot()->Name();
+        const QString H = G.Page->PageHead()->Name() + " 1 48";
+        const QString F = G.Page->PageFoot()->Name() + " 1 312";
+        if (Rows.empty())
+            EXPECT_EQ(G.Log, (QStringList{H, D + " 1 68", D + " 1 98", RF + " 1 128 total 0", F}));
+        else
+            EXPECT_EQ(G.Log, (QStringList{H, D + " 1 68", "SubHead 1 98", "Sub 1 108 10", "Sub 1 128 20",
+                                          "SubFoot 1 148", D + " 1 158", "SubHead 1 188", "Sub 1 198 10",
+                                          "Sub 1 218 20", "SubFoot 1 238", RF + " 1 248 total 60", F}));
+    }
+
+    // A repeated loop broken before its first row: each new page runs it again from its first row,
+    // and then the loop being printed goes on from where it stood, every row once, counted once.
+    TGenPage G(1);
+    TSubData S(G, {10, 20});
+    G.Page->Detail()->SetHeight(200);
+    S.Sub->SetHeight(60);
+    S.Sub->SetNewPageRepeat(true);
+    G.Run();
+    const QString D = G.Page->Detail()->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    EXPECT_EQ(G.Log, (QStringList{
+                         H + " 1 48", D + " 1 68", "SubHead 1 268", F + " 1 312",     // row 1 does not fit
+                         H + " 2 48", "Sub 2 68 10", "Sub 2 128 20",                  // the repeat
+                         "Sub 2 188 10", "Sub 2 248 20", F + " 2 312",                // the loop goes on
+                         H + " 3 48", "Sub 3 68 10", "Sub 3 128 20", "SubFoot 3 188", // repeated for its foot
+                         G.Page->Foot()->Name() + " 3 198 total 30", F + " 3 312"}));
+    EXPECT_TRUE(S.Set.Active());
+    EXPECT_TRUE(G.Page->UpdateBandLevelList().empty());
+}
+
+TEST(Generation, TwoPassesShowThePageCountOfTheFirstAndTheTotalsOfOne) {
+    TGenPage G(20);
+    G.Page->SetTwoPass(true);
+    auto* PageOf = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("PageOf"), G.Page);
+    PageOf->SetUpdateLevel(G.Page->PageFoot()->UpdateLevel());
+    PageOf->SetDataType(dtypeString);
+    PageOf->OnGetData = [&G](TVyrVar* V) {
+        V->SetAsString(QStringLiteral("Page %1 of %2").arg(G.Page->PageNumber()).arg(G.Page->PageCount()));
+    };
+    auto* N = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("N"), G.Page);
+    N->SetUpdateLevel(G.Page->Detail()->UpdateLevel());
+    N->SetDataType(dtypeFloat);
+    N->OnGetData = [&G](TVyrVar* V) { V->SetAsFloat(G.Set.FieldByName(QStringLiteral("N"))->AsInteger()); };
+    auto* Total = Make<TVyrTotalvar>(G.Form.get(), QStringLiteral("Total"), G.Page);
+    Total->SetVariable(N);
+    Total->SetUpdateLevel(G.Page->Detail()->UpdateLevel());
+    QStringList Seen;
+    G.Page->PageFoot()->OnBeforePrint = [&](TVyrBand*) { Seen << PageOf->AsString(); };
+    G.Page->Foot()->SetVisible(true);
+    G.Page->Foot()->SetHeight(10);
+    G.Page->Foot()->OnBeforePrint = [&](TVyrBand* B) {
+        Seen << QStringLiteral("Total %1").arg(Total->GetLevelNow(B->UpdateLevel(), ttSum)->AsFloat());
+    };
+    G.Run();
+    // The first pass goes nowhere and knows no page count yet.
+    EXPECT_EQ(Seen, (QStringList{"Page 1 of 0", "Page 2 of 0", "Total 210", "Page 3 of 0", //
+                                 "Page 1 of 3", "Page 2 of 3", "Total 210", "Page 3 of 3"}));
+    ASSERT_NE(G.Doc, nullptr);
+    EXPECT_EQ(G.Doc->PageCount(), 3);
+}
+
+TEST(Generation, AMemoRunsOverThreePagesAndLinesTallerThanTheBodyStillEnd) {
+    const QStringList TextCalls{QStringLiteral("TextOut"), QStringLiteral("ExtTextOut")};
+    QStringList Lines;
+    for (int i = 0; i < 50; ++i)
+        Lines << QStringLiteral("Line %1").arg(i);
+    TGenPage G(1);
+    TVyrBand* Detail = G.Page->Detail();
+    Detail->SetStretch(true);
+    Detail->SetHeight(17);
+    auto* Memo = Make<TVyrTextLabel>(G.Form.get(), QStringLiteral("Memo"), Detail);
+    Memo->SetBounds(10, 0, 150, 17);
+    Memo->SetCaption(Lines.join(QStringLiteral("\r\n")));
+    Memo->SetWrapText(true);
+    Memo->Font()->SetHeight(-11);
+    G.Page->PageSetup()->SetTextDriverCompatibility(true);
+    G.Run();
+    ASSERT_NE(G.Doc, nullptr);
+    ASSERT_EQ(G.Doc->PageCount(), 3);
+    // Every line once, in order, between the page header (68) and the page footer (312).
+    QStringList Printed;
+    const QRegularExpression Text(QStringLiteral("^\\w+ \\d+ (\\d+) .*\"(Line \\d+)\"$"));
+    for (int Page = 1; Page <= 3; ++Page)
+        for (const QString& Call : PlayedPage(*G.Doc, Page, TextCalls)) {
+            const QRegularExpressionMatch M = Text.match(Call);
+            ASSERT_TRUE(M.hasMatch()) << Call.toStdString();
+            EXPECT_GE(M.captured(1).toInt(), 68) << Call.toStdString();
+            EXPECT_LE(M.captured(1).toInt() + 12, 312) << Call.toStdString();
+            Printed << M.captured(2);
+        }
+    EXPECT_EQ(Printed, Lines);
+    EXPECT_EQ(G.Of(G.Page->PageFoot()->Name()).size(), 3);
+
+    // Lines taller than the page body: one a page, and generation ends.
+    TGenPage T(1);
+    T.Page->Detail()->SetStretch(true);
+    auto* Tall = Make<TVyrTextLabel>(T.Form.get(), QStringLiteral("Tall"), T.Page->Detail());
+    Tall->SetBounds(10, 0, 180, 17);
+    Tall->SetCaption(QStringLiteral("A\r\nB"));
+    Tall->SetWrapText(true);
+    Tall->Font()->SetSize(100);
+    Tall->SetWrapHeightPercent(300);
+    T.Run();
+    ASSERT_NE(T.Doc, nullptr);
+    ASSERT_EQ(T.Doc->PageCount(), 2);
+    for (int Page = 1; Page <= 2; ++Page)
+        EXPECT_EQ(PlayedPage(*T.Doc, Page, TextCalls).size(), 1) << Page;
+}
+
+TEST(Generation, AFailedRunOrARangeBeyondTheReportLeavesNoFileAndNothingPrinted) {
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath(QStringLiteral("orders.pim"));
+    TGenPage G(10);
+    G.Page->PageSetup()->SetDestination(destFile);
+    G.Page->SetPimFileName(File);
+    auto* Label = Make<TFailingLabel>(G.Form.get(), QStringLiteral("Failing"), G.Page->Detail());
+    Label->SetBounds(0, 0, 10, 10);
+    bool Fail = true;
+    Label->FailNow = [&] { return Fail && G.Set.FieldByName(QStringLiteral("N"))->AsInteger() == 3; };
+    TToldErrors Told;
+    G.Run();
+    // Kept for the run to raise once; nobody was told on the way.
+    EXPECT_EQ(G.Report->ExceptionText(), QStringLiteral("The label cannot draw"));
+    EXPECT_TRUE(Told.Messages.isEmpty());
+    EXPECT_EQ(G.Of(G.Page->Detail()->Name()).size(), 3);
+    EXPECT_FALSE(QFile::exists(File));
+
+    // The next run starts clean and writes its file.
+    Fail = false;
+    G.Log.clear();
+    G.Run();
+    EXPECT_TRUE(G.Report->ExceptionText().isEmpty());
+    EXPECT_EQ(G.Of(G.Page->Detail()->Name()).size(), 10);
+    ASSERT_TRUE(QFile::exists(File));
+    TPimPimFile Read;
+    Read.LoadFromFile(File);
+    EXPECT_EQ(Read.PageCount(), 2);
+
+    // Pages 5.. of a report of 3: no file, no printing.
+    std::vector<std::unique_ptr<TFakePrinter>> List;
+    List.push_back(TFakePrinter::Office());
+    TFakePrinterList Printers(std::move(List));
+    for (TVyrDestination Destination : {destFile, destPrinter}) {
+        const QString Beyond = Dir.filePath(QStringLiteral("beyond.pim"));
+        TGenPage R(20);
+        R.Page->PageSetup()->SetDestination(Destination);
+        R.Page->PageSetup()->SetRangeStart(5);
+        R.Page->SetPimFileName(Beyond);
+        R.Run();
+        EXPECT_EQ(R.Page->PagesPrinted(), 0);
+        EXPECT_EQ(R.Of(R.Page->PageFoot()->Name()).size(), 3);
+        EXPECT_FALSE(QFile::exists(Beyond));
+        EXPECT_TRUE(Printers[0]->Jobs.empty());
+        EXPECT_TRUE(R.Report->ExceptionText().isEmpty());
+    }
 }

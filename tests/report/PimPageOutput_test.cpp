@@ -59,7 +59,7 @@ struct TOutputPage {
         });
     }
     ~TOutputPage() {
-        Page->SetPrintTo(nullptr);
+        if (Page) Page->SetPrintTo(nullptr);
         ResetVyrPageViewerFactory();
     }
 };
@@ -225,4 +225,19 @@ TEST(PageOutput, PrinterGetsTheRecordedDocumentAndItsErrorReachesTheReport) {
     EXPECT_EQ(Percents.last(), 100);
     EXPECT_EQ(P.Report->ExceptionText(), Printer->FailMessage);
     EXPECT_EQ(P.Output.PimFile(), nullptr);
+}
+
+// A page freed while its non-modal viewer still shows the run leaves the viewer nothing to call.
+TEST(PageOutput, AFreedPageLetsGoOfItsViewer) {
+    TOutputPage P;
+    P.Page->PageSetup()->PreviewSettings()->SetModalPreview(mpNonModal);
+    P.Page->BeginDoc();
+    ASSERT_EQ(P.Viewers.size(), 1u);
+    TTestPageViewer& V = *P.Viewers[0];
+    ASSERT_TRUE(V.OnAbort);
+    delete P.Page;
+    P.Page = nullptr;
+    EXPECT_FALSE(V.OnAbort);
+    EXPECT_EQ(V.Page, nullptr);
+    EXPECT_EQ(V.Document, P.Output.PimFile()); // the pages made so far stay with the viewer
 }

@@ -1,5 +1,4 @@
 #include "support/bandfixture.h"
-#include "host/mathutil.h"
 #include "host/messages.h"
 #include "report/PSetup.h"
 #include "support/devices.h"
@@ -35,6 +34,7 @@ void TBandPage::BeginDoc() {
     Output.BeginDoc();
     Page->SetPgNum(1);
     Page->SetPageNumber(1);
+    Page->SetPagesPrinted(0);
     Page->Position(0, 0);
     Page->SetLastPagePos(Page->YPos());
 }
@@ -43,43 +43,29 @@ void TBandPage::EndDoc() {
     Output.EndDoc();
 }
 
-void TBandPage::NewPage() {
-    if (Page->YPos() <= Page->LastPagePos()) return;
-    Output.NewPage();
-    Page->SetPgNum(Page->PgNum() + 1);
-    Page->SetPageNumber(Page->PageNumber() + 1);
-    Page->Position(0, 0);
-    Page->SetLastPagePos(Page->YPos());
-}
-
-namespace {
-
-int TopMargin(const TVyrPage& Page) {
-    return int(Round(Page.getppi() * Page.PageSetup()->TopMargin()));
-}
-
-} // namespace
-
-void TBandPage::CheckHeight(int nH) {
-    const int TM = TopMargin(*Page);
-    if (int64_t(Page->YPos()) + nH >= int64_t(Page->getpageheight()) + TM) NewPage();
-}
-
 std::vector<int> TBandPage::PrintStretching(TVyrBand* Band) {
-    const int PH = Page->getpageheight();
-    const int TM = TopMargin(*Page);
+    // Each page break is announced with the height reached on the page it closes; the band
+    // starts where the page stands, and after a break at the top of the new page's body.
     std::vector<int> Heights;
-    Band->StartPrint();
-    const int Space = Band->KeepTogether() ? PH : PH + TM - Page->YPos() - 1;
-    const int h = Band->SpendHeight(Page, Space);
-    CheckHeight(std::max(h, Band->ReserveSpace()->Reserve() + Band->Height()));
-    do {
-        CheckHeight(0);
-        const int Piece = Band->PrintHeight(Page, PH + TM - Page->YPos());
-        Page->SetYPos(Page->YPos() + Piece);
-        Heights.push_back(Piece);
-    } while (!Band->EndPrint());
-    Band->FinishedPrint();
+    const int Start = Page->YPos();
+    bool FirstPage = true;
+    auto Taken = [&] {
+        const int From = FirstPage ? Start : Page->LastPagePos();
+        if (Page->YPos() > From) Heights.push_back(Page->YPos() - From);
+        FirstPage = false;
+    };
+    std::function<void(TVyrPage*, bool&)> Before = Page->OnBeforeNewPage;
+    Page->OnBeforeNewPage = [&](TVyrPage* P, bool& DoNewPage) {
+        if (Before) Before(P, DoNewPage);
+        Taken();
+    };
+    struct TRestore {
+        TVyrPage* P;
+        std::function<void(TVyrPage*, bool&)>& Handler;
+        ~TRestore() { P->OnBeforeNewPage = std::move(Handler); }
+    } Restore{Page, Before};
+    Page->PrintBand(Band, false);
+    Taken();
     return Heights;
 }
 

@@ -18,17 +18,14 @@ public:
     TBandPage();
     ~TBandPage();
 
-    // Starts the document and its first page: PgNum 1, Position (0, 0), LastPagePos := YPos.
+    // Starts the document and its first page: PgNum and PageNumber 1, no page closed yet,
+    // Position (0, 0), LastPagePos := YPos.
     void BeginDoc();
     // Ends the document; Document() keeps it.
     void EndDoc();
-    // The page break of generation, without footers and headers: nothing while nothing was printed
-    // below the body top; else the output's NewPage, PgNum + 1, Position (0, 0), LastPagePos := YPos.
-    void NewPage();
-    // Breaks the page when a height of nH no longer fits above the bottom of the body.
-    void CheckHeight(int nH);
-    // Prints a stretching band the way generation does, piece by piece across pages, and returns
-    // the height of each piece.
+    // Prints a band through the page's own PrintBand (a stretching band piece by piece, breaking
+    // pages with the page's NewPage) and returns the height it took on each page it printed on;
+    // pieces that share a page add up.
     std::vector<int> PrintStretching(TVyrBand* Band);
     // A band of the page, made at run time.
     template <class T = TVyrBand> T* AddBand(const QString& Name, int Height) {

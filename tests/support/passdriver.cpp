@@ -4,6 +4,8 @@
 
 void RunPasses(TVyrPage& Page, TPimOutput& Output) {
     const int Passes = Page.TwoPass() ? 2 : 1;
+    // A run starts without the error of the last one.
+    if (TVyrReport* Report = Page.Report()) Report->SetExceptionText(QString());
     Page.SetPrintTo(&Output);
     for (int Pass = 1; Pass <= Passes; ++Pass) {
         Page.PageStart();
