@@ -532,4 +532,25 @@ protected:
     // Sizes the label to its caption at design time.
     void AdjustSize();
     void FontChanged() override;
+    // The working copies handed to the canvas while drawing; the stored brush and pen stay as set.
+    TBrush* BrushSet() const { return FBrushSet.get(); }
+    TPen* PenSet() const { return FPenSet.get(); }
+};
+
+enum TVyrLineType : uint8_t { ltHorizontal, ltVertical, ltDiagonalLeft, ltDiagonalRight };
+
+// A line in the pen: along the top, middle or bottom of the label, down its left, centre or right,
+// or from corner to corner.
+class TVyrLine : public TVyrLabel {
+public:
+    explicit TVyrLine(TComponent* AOwner);
+    TVyrLineType LineType() const { return FLineType; }
+    void SetLineType(TVyrLineType Value);
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    // A line has nothing to write into rich text.
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+
+private:
+    TVyrLineType FLineType = ltHorizontal;
 };
