@@ -1,8 +1,19 @@
+#include "host/formatting.h"
+#include "host/graphic.h"
 #include "host/storedforms.h"
+#include "output/PimCtrl.h"
+#include "output/PimImg.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
+#include "report/VyrData.h"
+#include "report/VyrRtf.h"
+#include "report/VyrVar.h"
 #include "support/bandfixture.h"
+#include "support/bytes.h"
+#include "support/devices.h"
+#include "support/runvars.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,6 +37,40 @@ std::string PrintedCalls(TBandPage& P, TVyrBand* Band, const QStringList& Names)
     Band->Print(P.Page);
     P.EndDoc();
     return Lines(PlayedPage(*P.Document(), 1, Names));
+}
+
+// Prints Band at y 20 of the first page and returns the records named in Names as an export filter
+// gets them, a line each.
+std::string ExportedCalls(TBandPage& P, TVyrBand* Band, const QStringList& Names) {
+    P.BeginDoc();
+    P.Page->Position(0, 20);
+    Band->Print(P.Page);
+    P.EndDoc();
+    QStringList Calls;
+    for (const QString& Call : ExportedPage(*P.Document(), 1))
+        if (Names.contains(Call.section(QLatin1Char(' '), 0, 0))) Calls << Call;
+    return Lines(Calls);
+}
+
+QByteArray PictureBytes(int Width, int Height, const char* Format) {
+    QImage Image(Width, Height, QImage::Format_RGB32);
+    Image.fill(Qt::blue);
+    return Encode(Image, Format);
+}
+
+std::unique_ptr<TGraphic> GraphicOf(const QByteArray& Bytes) {
+    TMemoryStream S = StreamOf(Bytes);
+    return PimGetGraphic(&S);
+}
+
+// A variable of the page whose value the test sets.
+TVyrExprVar* AddVariable(TBandPage& P, const QString& Name, TVyrDataTypes Type,
+                         std::function<void(TVyrVar*)> Value) {
+    auto* V = Make<TVyrExprVar>(P.Form.get(), Name, P.Page);
+    V->SetDataType(Type);
+    V->OnGetData = std::move(Value);
+    V->SetUpdateMode(umNeedUpdate);
+    return V;
 }
 
 // The same round trip of stored forms for every kind: written, read back and written again alike.
@@ -79,5 +124,154 @@ TEST(VyrLine, LinesFillInThePenColourAlongTheirEdgeOrJoinTheCorners) {
     // the fill colour was the working brush's: the stored one is saved unchanged
     EXPECT_EQ(Bottom->Brush()->Color(), clYellow);
     EXPECT_EQ(Right->Brush()->Color(), clWhite);
+    ExpectRoundTrip(P);
+}
+
+TEST(VyrShape, ShapesKeepTheirSquaresCentredInsideThePen) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 50);
+    auto Shape = [&](const QString& Name, TVyrShapeType Type, int PenWidth = 1) {
+        auto* S = AddKind<TVyrShape>(P, B, Name, 40);
+        S->SetShapeType(Type);
+        S->Pen()->SetWidth(PenWidth);
+        S->SetBorderType(btSingle); // shapes draw no border of the label
+        return S;
+    };
+    Shape(QStringLiteral("Rect"), sstRectangle);
+    Shape(QStringLiteral("Square"), sstSquare);
+    Shape(QStringLiteral("RoundRect"), sstRoundRect);
+    Shape(QStringLiteral("RoundSquare"), sstRoundSquare);
+    Shape(QStringLiteral("Circle"), sstCircle);
+    Shape(QStringLiteral("Ellipse"), sstEllipse);
+    Shape(QStringLiteral("Thick"), sstSquare, 3);
+    const QStringList Expected{
+        QStringLiteral("Rectangle 58 73 158 113"),       QStringLiteral("Rectangle 88 73 128 113"),
+        QStringLiteral("RoundRect 58 73 158 113 10 10"), QStringLiteral("RoundRect 88 73 128 113 10 10"),
+        QStringLiteral("Ellipse 88 73 128 113"),         QStringLiteral("Ellipse 58 73 158 113"),
+        QStringLiteral("Rectangle 89 74 127 112")};
+    EXPECT_EQ(ExportedCalls(P, B,
+                            {QStringLiteral("Rectangle"), QStringLiteral("RoundRect"),
+                             QStringLiteral("Ellipse"), QStringLiteral("FillRect")}),
+              Lines(Expected));
+    ExpectRoundTrip(P);
+}
+
+TEST(VyrImageLabel, PicturesDrawFromBlobsOrTheirOwnPictureAtTheirSizeOrStretched) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 120);
+    const QByteArray Png = PictureBytes(30, 15, "PNG");
+    // a blob field's picture behind its 8-byte header
+    QByteArray Blob;
+    Put16(Blob, 1);
+    Put16(Blob, 0x0100);
+    Put32(Blob, uint32_t(Png.size()));
+    Blob += Png;
+    auto* Var = AddVariable(P, QStringLiteral("Photo"), dtypeBlob, [&](TVyrVar* V) {
+        TMemoryStream S = StreamOf(Blob);
+        V->SetAsStream(&S);
+    });
+    auto* FromBlob = AddKind<TVyrImageLabel>(P, B, QStringLiteral("FromBlob"));
+    FromBlob->SetVariable(Var);
+    FromBlob->SetBorderType(btUnderLine);
+    // a bitmap of its own, drawn by the output
+    const QByteArray Bmp = PictureBytes(10, 5, "BMP");
+    auto* Own = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Own"));
+    Own->SetPicture(GraphicOf(Bmp).get());
+    // 200 x 100 stretched into 100 x 100, keeping its aspect, centred
+    auto* Wide = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Wide"), 100);
+    Wide->SetPicture(GraphicOf(PictureBytes(200, 100, "PNG")).get());
+    Wide->SetStretch(true);
+    Wide->SetKeepAspect(true);
+    Wide->SetCenter(true);
+    Wide->SetKeepBorderAspect(true);
+    Wide->SetBorderType(btUnderLine);
+    // nothing to draw, and no height to stretch into: the frame alone
+    auto* Empty = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Empty"));
+    Empty->SetBorderType(btUnderLine);
+    auto* Flat = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Flat"), 0);
+    Flat->SetPicture(Wide->Picture());
+    Flat->SetStretch(true);
+    Flat->SetKeepAspect(true);
+    Flat->SetBorderType(btUnderLine);
+
+    Var->Initialize();
+    EXPECT_EQ(FromBlob->GetDisplayText(), QStringLiteral("Photo"));
+    EXPECT_EQ(Empty->GetDisplayText(), QStringLiteral("Fill in variable."));
+    // heights: Top + the picture's own height unless stretched
+    EXPECT_EQ(FromBlob->SpendHeight(P.Page, 200), 5 + 15);
+    EXPECT_EQ(Own->SpendHeight(P.Page, 200), 5 + 5);
+    EXPECT_EQ(Wide->SpendHeight(P.Page, 200), 5 + 100);
+    EXPECT_EQ(Empty->SpendHeight(P.Page, 200), 5 + 17);
+    FromBlob->UpdateImage();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(FromBlob->ImageStream()->Memory()),
+                         qsizetype(FromBlob->ImageStream()->Size())),
+              Png);
+    EXPECT_NE(dynamic_cast<TPngImage*>(FromBlob->Data()), nullptr);
+    Own->UpdateImage();
+    ASSERT_NE(Own->PimBitmap(), nullptr);
+    EXPECT_EQ(Own->Data(), nullptr);
+
+    const QStringList Expected{
+        // the bare PNG at its size, underlined below its own rectangle
+        QStringLiteral("StretchDraw 58 73 88 88 of 30x15"), QStringLiteral("FillRect 58 89 90 90"),
+        QStringLiteral("DrawBitmap 58 73 %1 bytes").arg(Bmp.size()),
+        // 100 x 50, 25 pixels down, underlined below the picture
+        QStringLiteral("StretchDraw 58 98 158 148 of 200x100"), QStringLiteral("FillRect 58 148 159 149"),
+        QStringLiteral("FillRect 58 90 159 91"), QStringLiteral("FillRect 58 73 159 74")};
+    EXPECT_EQ(ExportedCalls(P, B,
+                            {QStringLiteral("StretchDraw"), QStringLiteral("DrawBitmap"),
+                             QStringLiteral("StretchDrawBitmap"), QStringLiteral("FillRect")}),
+              Lines(Expected));
+    EXPECT_EQ(Wide->PrintHeight(P.Page, 200, 0), 0); // printed: EndPrint
+    ExpectRoundTrip(P);
+}
+
+TEST(VyrVerticalDivider, ADividerRunsDownEveryPieceOfItsBandWithoutMakingItTaller) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    B->SetStretch(true);
+    auto* D = Make<TVyrVerticalDivider>(P.Form.get(), QStringLiteral("Divider"), B);
+    D->SetBounds(10, 7, 50, 5);
+    EXPECT_EQ(D->BoundsRect(), QRect(10, 1, 2, 29)); // only the place across the band is kept
+    D->SetDividerWidth(3);
+    D->SetDividerColor(clRed);
+    EXPECT_EQ(D->Width(), 4);
+    B->SetHeight(40);
+    EXPECT_EQ(D->Height(), 39); // follows its band
+    D->SetIsVisible(false);
+    EXPECT_EQ(D->SpendHeight(P.Page, 10), 39);
+    D->SetIsVisible(true);
+    int Before = 0, After = 0;
+    D->OnBeforePrint = [&](TVyrLabel*) { ++Before; };
+    D->OnAfterPrint = [&](TVyrLabel*) { ++After; };
+    // a label that needs 80 pixels makes the band print in two pieces, 50 and 30 high
+    auto* Tall = Make<TScriptedLabel>(P.Form.get(), QStringLiteral("Tall"), B);
+    Tall->SetBounds(50, 0, 20, 40);
+    Tall->Need = 80;
+    P.BeginDoc();
+    P.Page->Position(0, 238);
+    EXPECT_EQ(P.PrintStretching(B), (std::vector<int>{50, 30}));
+    P.EndDoc();
+    EXPECT_EQ(Before, 2);
+    EXPECT_EQ(After, 2);
+    const QStringList Bar{QStringLiteral("FillRect")};
+    EXPECT_EQ(Lines(PlayedPage(*P.Document(), 1, Bar).filter(QStringLiteral("0x0000FF"))),
+              "FillRect 58 286 61 336 brush 0 0x0000FF 0\nFillRect 98 286 118 336 brush 0 0x0000FF 0");
+    EXPECT_EQ(Lines(PlayedPage(*P.Document(), 2, Bar).filter(QStringLiteral("0x0000FF"))),
+              "FillRect 58 48 61 78 brush 0 0x0000FF 0\nFillRect 98 48 118 78 brush 0 0x0000FF 0");
+    D->StartPrint();
+    EXPECT_EQ(D->PrintHeight(P.Page, 100, 20), 0);
+    EXPECT_TRUE(D->EndPrint());
+
+    // painting the form fires no print events
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 200, 100));
+    D->Canvas()->SetHandle(DC.get());
+    D->Paint();
+    D->Canvas()->SetHandle(nullptr);
+    EXPECT_EQ(Before, 3);
+    EXPECT_EQ(
+        DC->Log()->Only({QStringLiteral("FillRect")}).value(0).section(QLatin1Char(' '), 0, 4).toStdString(),
+        "FillRect 0 -1 3 38");
+    delete Tall; // a test class, not stored
     ExpectRoundTrip(P);
 }
