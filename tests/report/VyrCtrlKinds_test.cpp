@@ -275,3 +275,235 @@ TEST(VyrVerticalDivider, ADividerRunsDownEveryPieceOfItsBandWithoutMakingItTalle
     delete Tall; // a test class, not stored
     ExpectRoundTrip(P);
 }
+
+TEST(VyrBarCodeLabel, CodesAreCapitalisedPlacedByTheirLengthOnThePageAndNeverNegative) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 40);
+    auto* Var = AddVariable(P, QStringLiteral("Code"), dtypeString,
+                            [](TVyrVar* V) { V->SetAsString(QStringLiteral("abc123")); });
+    auto* Centre = AddKind<TVyrBarCodeLabel>(P, B, QStringLiteral("Centre"), 30);
+    Centre->SetWidth(200);
+    Centre->SetVariable(Var);
+    Centre->SetHorizontalAlign(laCenter);
+    auto* Up = AddKind<TVyrBarCodeLabel>(P, B, QStringLiteral("Up"), 30);
+    Up->SetVariable(Var);
+    Up->SetBarCodeType(bct2of5);
+    Up->SetDirection(bdVertical);
+    Up->SetVerticalAlign(laTop);
+    auto* Unset = AddKind<TVyrBarCodeLabel>(P, B, QStringLiteral("Unset"));
+    auto* Low = AddKind<TVyrBarCodeLabel>(P, B, QStringLiteral("Low"), 4); // no room inside the margins
+    Low->SetVariable(Var);
+    Low->SetBorderType(btUnderLine);
+    Var->Initialize();
+    EXPECT_EQ(Centre->CodeText(), QStringLiteral("ABC123"));
+    EXPECT_EQ(Unset->GetDisplayText(), QStringLiteral("Fill in variable."));
+    // 8 characters with the start and stop of 3 wide and 6 narrow elements and a narrow gap: 128 pixels
+    const QStringList Expected{QStringLiteral("Print3of9Barcode 94 75 0 26 1 3 0 0 ABC123"),
+                               QStringLiteral("Print2of5Barcode 60 75 96 0 1 3 0 1 ABC123"),
+                               QStringLiteral("Textout 60 88 Fill in variable."),
+                               QStringLiteral("FillRect 58 77 159 78")};
+    EXPECT_EQ(ExportedCalls(P, B,
+                            {QStringLiteral("Print3of9Barcode"), QStringLiteral("Print2of5Barcode"),
+                             QStringLiteral("Textout"), QStringLiteral("FillRect")}),
+              Lines(Expected));
+
+    // thousandths of an inch are measured at the page's 300 pixels per inch: 10 and 30 are 3 and 9
+    // pixels, so the code is 8 x 48 = 384 long and a 400-pixel label centres it 8 pixels in
+    TBandPage Fine;
+    Fine.Report->SetPixelsPerInch(300);
+    auto* FineBand = Fine.AddBand(QStringLiteral("Band1"), 40);
+    auto* FineVar = AddVariable(Fine, QStringLiteral("Code"), dtypeString,
+                                [](TVyrVar* V) { V->SetAsString(QStringLiteral("abc123")); });
+    auto* Inches = AddKind<TVyrBarCodeLabel>(Fine, FineBand, QStringLiteral("Inches"), 30);
+    Inches->SetWidth(400);
+    Inches->SetVariable(FineVar);
+    Inches->SetHorizontalAlign(laCenter);
+    Inches->SetWidthInInches_1000(true);
+    Inches->SetNarrowWidth(10);
+    Inches->SetWideWidth(30);
+    FineVar->Initialize();
+    TPim3of9BarCode Code;
+    Code.SetNarrowWidth(10);
+    Code.SetWideWidth(30);
+    Code.SetWidthInInches_1000(true);
+    ASSERT_EQ(Code.BarCodeLengthAt(300, QStringLiteral("ABC123")), 384);
+    auto DC = DeviceContext::CreateRecording(PrinterCaps(300, 3, 4, 0));
+    TPimCanvas Canvas;
+    Canvas.SetPixelsPerInchX(300);
+    Canvas.SetPixelsPerInchY(300);
+    Canvas.SetHandle(DC.get());
+    Inches->PrintLabel(&Canvas, Bounds(160, 175, 400, 30), 30);
+    Canvas.SetHandle(nullptr);
+    // the start character's first bar, narrow, 8 pixels in, below the border margin
+    EXPECT_EQ(
+        DC->Log()->Only({QStringLiteral("FillRect")}).value(0).section(QLatin1Char(' '), 0, 4).toStdString(),
+        "FillRect 168 177 171 203");
+    ExpectRoundTrip(P);
+}
+
+TEST(VyrTotalvarLabel, TotalsReadTheBandsLevelOrTheirOwnAndShowThePlaceholderWithoutOne) {
+    TFormatSettingsScope Scope{TFormatSettings::Fixed()};
+    TBandPage P;
+    auto* Group = Make<TVyrLevel>(P.Form.get(), QStringLiteral("GroupLevel"), P.Page);
+    auto* Detail = Make<TVyrLevel>(P.Form.get(), QStringLiteral("DetailLevel"), P.Page);
+    auto* Doomed = Make<TVyrLevel>(P.Form.get(), QStringLiteral("Doomed"), P.Page);
+    double Amount = 0;
+    auto* Source =
+        AddVariable(P, QStringLiteral("Amount"), dtypeFloat, [&](TVyrVar* V) { V->SetAsFloat(Amount); });
+    Source->SetUpdateLevel(Detail);
+    auto* Total = Make<TVyrTotalvar>(P.Form.get(), QStringLiteral("Total"), P.Page);
+    Total->SetVariable(Source);
+    Total->SetUpdateLevel(Detail);
+    auto* B = P.AddBand(QStringLiteral("GroupFooter"), 30);
+    B->SetUpdateLevel(Group);
+    auto Label = [&](const QString& Name, TVyrLevel* Level, bool AutoLevel) {
+        auto* L = AddKind<TVyrTotalvarLabel>(P, B, Name);
+        L->SetTotalVariable(Total);
+        L->SetLevel(Level);
+        L->SetAutoLevel(AutoLevel);
+        return L;
+    };
+    auto* Auto = Label(QStringLiteral("Auto"), Detail, true); // the band's level wins
+    auto* Own = Label(QStringLiteral("Own"), Detail, false);
+    auto* Removed = Label(QStringLiteral("Removed"), Doomed, false);
+    auto* Late = Label(QStringLiteral("Late"), nullptr, false);
+    AddKind<TVyrTotalvarLabel>(P, B, QStringLiteral("Unset"));
+    EXPECT_EQ(Auto->AlignHorizontal(), laRight);
+    EXPECT_EQ(Auto->PrintLevel(), Group);
+    EXPECT_EQ(Own->PrintLevel(), Detail);
+    delete Doomed;
+    EXPECT_EQ(Removed->Level(), nullptr);
+    EXPECT_EQ(Removed->PrintLevel(), Group); // no level of its own: the band's
+    Removed->SetAutoLevel(false);
+    B->SetUpdateLevel(nullptr);
+    EXPECT_EQ(Removed->GetDataNow(), QStringLiteral("Total")); // no level at all
+    B->SetUpdateLevel(Group);
+
+    StartRunVariables(*P.Page);
+    // a level made after the run started has no accumulators
+    Late->SetLevel(Make<TVyrLevel>(P.Form.get(), QStringLiteral("LateLevel"), P.Page));
+    for (double v : {1000.0, 229.5}) {
+        Amount = v;
+        P.Page->UpdateDataLevel(Detail);
+    }
+    P.Page->ResetTotalLevel(Detail);
+    Amount = 5;
+    P.Page->UpdateDataLevel(Detail);
+    const QStringList Expected{
+        QStringLiteral("Textout 156 88 1,234.50"), QStringLiteral("Textout 156 88 5.00"),
+        QStringLiteral("Textout 156 88 1,234.50"), // the removed level's label now reads the band's
+        QStringLiteral("Textout 156 88 Total"), QStringLiteral("Textout 156 88 Fill in variable.")};
+    EXPECT_EQ(ExportedCalls(P, B, {QStringLiteral("Textout")}), Lines(Expected));
+}
+
+TEST(VyrCheckLabel, BoxesShowTheTruthAndWriteItIntoRichText) {
+    QTemporaryDir Dir;
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* No =
+        AddVariable(P, QStringLiteral("Paid"), dtypeBoolean, [](TVyrVar* V) { V->SetAsBoolean(false); });
+    auto* Yes =
+        AddVariable(P, QStringLiteral("Sent"), dtypeBoolean, [](TVyrVar* V) { V->SetAsBoolean(true); });
+    auto Check = [&](const QString& Name, TVyrVar* Variable, int Left) {
+        auto* C = Make<TVyrCheckLabel>(P.Form.get(), Name, B);
+        EXPECT_EQ(C->BoundsRect(), QRect(0, 0, 12, 12));
+        C->SetBounds(Left, 5, 12, 12);
+        C->SetVariable(Variable);
+        return C;
+    };
+    auto* Unset = Check(QStringLiteral("Unset"), nullptr, 10);
+    auto* False = Check(QStringLiteral("False"), No, 30);
+    auto* True = Check(QStringLiteral("True"), Yes, 50);
+    True->SetCheckStyle(csCheck);
+    True->Pen()->SetColor(clRed);
+    True->Pen()->SetWidth(2);
+    EXPECT_EQ(Unset->GetDisplayText(), QStringLiteral("Fill in variable."));
+    EXPECT_EQ(False->GetDisplayText(), QStringLiteral("Paid"));
+    No->Initialize();
+    Yes->Initialize();
+    // without a variable the box is checked; a false value draws no box
+    EXPECT_EQ(ExportedCalls(P, B, {QStringLiteral("DrawCheckBox")}),
+              "DrawCheckBox 58 73 70 85 0 0 1\nDrawCheckBox 98 73 110 85 1 255 2");
+
+    P.Page->SetOutputType(otRichText);
+    True->SetLeft(96); // one inch: 1440 twips
+    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
+    Rtf.SetPageSetup(P.Page->PageSetup());
+    B->PrintRtf(P.Page, &Rtf);
+    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
+                          qsizetype(Rtf.Stream()->Size()));
+    Rtf.Close();
+    // each at its own tab stop, from the left: 10, 30 and 96 pixels
+    EXPECT_TRUE(Body.contains("\\tx150 \\tab Y\\tx450 \\tab N\\tx1440 \\tab Y\\par ")) << Body.constData();
+    EXPECT_TRUE(Unset->EndPrint() && False->EndPrint() && True->EndPrint());
+}
+
+TEST(VyrCustomLabel, TheHandlerDrawsOnThePageCanvasInPagePixelsBetweenBackgroundAndBorder) {
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* L = AddKind<TVyrCustomLabel>(P, B, QStringLiteral("Custom"));
+    L->SetBorderType(btUnderLine);
+    TRect Seen{};
+    L->OnDraw = [&](TVyrLabel* lb, TPimCanvas* C, const TRect& R) {
+        EXPECT_EQ(lb, L);
+        Seen = R;
+        C->Ellipse(R.Left, R.Top, R.Left + 10, R.Top + 10);
+    };
+    EXPECT_EQ(ExportedCalls(P, B, {QStringLiteral("Ellipse"), QStringLiteral("FillRect")}),
+              "Ellipse 58 73 68 83\nFillRect 58 90 159 91");
+    EXPECT_EQ(Seen, (TRect{58, 73, 158, 90}));
+}
+
+// Every kind is stored, read and stored again alike; old forms' size flag on totals is dropped.
+TEST(VyrLabelKinds, StoredFormsKeepEveryKindAndDropTheTotalsSizeFlag) {
+    RegisterReportTestClasses();
+    TBandPage P;
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    auto* Var = AddVariable(P, QStringLiteral("Var1"), dtypeString, {});
+    auto* Level = Make<TVyrLevel>(P.Form.get(), QStringLiteral("Level1"), P.Page);
+    auto* Total = Make<TVyrTotalvar>(P.Form.get(), QStringLiteral("Total1"), P.Page);
+    auto* Check = AddKind<TVyrCheckLabel>(P, B, QStringLiteral("Check1"));
+    Check->SetVariable(Var);
+    Check->SetCheckStyle(csCheck);
+    auto* Sum = AddKind<TVyrTotalvarLabel>(P, B, QStringLiteral("Sum1"));
+    Sum->SetTotalVariable(Total);
+    Sum->SetLevel(Level);
+    Sum->SetAutoLevel(false);
+    Sum->SetTotalType(ttAverage);
+    Sum->DataFormat()->SetDigits(3);
+    AddKind<TVyrLine>(P, B, QStringLiteral("Line1"))->SetLineType(ltDiagonalRight);
+    AddKind<TVyrShape>(P, B, QStringLiteral("Shape1"))->SetShapeType(sstCircle);
+    auto* Image = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Image1"));
+    Image->SetPicture(GraphicOf(PictureBytes(3, 2, "PNG")).get());
+    Image->SetKeepAspect(true);
+    auto* Divider = Make<TVyrVerticalDivider>(P.Form.get(), QStringLiteral("Divider1"), B);
+    Divider->SetLeft(40);
+    Divider->SetDividerWidth(2);
+    auto* Bar = AddKind<TVyrBarCodeLabel>(P, B, QStringLiteral("Bar1"));
+    Bar->SetVariable(Var);
+    Bar->SetBarCodeType(bct2of5);
+    Bar->BarCodeBrush()->SetColor(clNavy);
+    AddKind<TVyrCustomLabel>(P, B, QStringLiteral("Custom1"))->SetShade(spLight);
+    const QByteArray Stored = WriteComponentText(P.Form.get());
+    for (const char* Text :
+         {"object Check1: TVyrCheckLabel", "CheckStyle = csCheck", "Variable = Var1", "TotalType = ttAverage",
+          "Level = Level1", "TotalVariable = Total1", "DataFormat.Digits = 3", "LineType = ltDiagonalRight",
+          "ShapeType = sstCircle", "Picture = {", "KeepAspect = True", "DividerWidth = 2",
+          "BarCodeType = bct2of5", "BarCodeBrush.Color = clNavy", "Shade = spLight"})
+        EXPECT_TRUE(Stored.contains(Text)) << Text << '\n' << Stored.constData();
+    QByteArray Old = Stored;
+    Old.replace("          TotalType = ttAverage",
+                "          AutoSize = True\n          TotalType = ttAverage");
+    ASSERT_NE(Old, Stored);
+    TReportTestForm Loaded;
+    ReadComponentText(Old, &Loaded);
+    auto* Read = dynamic_cast<TVyrTotalvarLabel*>(Loaded.FindComponent(QStringLiteral("Sum1")));
+    ASSERT_NE(Read, nullptr);
+    EXPECT_FALSE(Read->AutoSize());
+    EXPECT_EQ(Read->Level(), Loaded.FindComponent(QStringLiteral("Level1")));
+    auto* ReadImage = dynamic_cast<TVyrImageLabel*>(Loaded.FindComponent(QStringLiteral("Image1")));
+    ASSERT_NE(ReadImage, nullptr);
+    ASSERT_NE(ReadImage->Picture(), nullptr);
+    EXPECT_EQ(ReadImage->Picture()->Width(), 3);
+    EXPECT_EQ(WriteComponentText(&Loaded).toStdString(), Stored.toStdString());
+}
