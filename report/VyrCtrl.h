@@ -561,6 +561,20 @@ private:
     TVyrLineType FLineType = ltHorizontal;
 };
 
+// Base of the kinds that show one variable: the reference, cleared when the variable is removed,
+// and the placeholder that names it.
+class TVyrVarRefLabel : public TVyrLabel {
+public:
+    using TVyrLabel::TVyrLabel;
+    TVyrVar* Variable() const { return FVariable; }
+    void SetVariable(TVyrVar* Value);
+    QString GetDisplayText() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
+};
+
 enum TVyrShapeType : uint8_t { sstCircle, sstEllipse, sstRectangle, sstRoundRect, sstRoundSquare, sstSquare };
 
 // A rectangle, square, rounded box, circle or ellipse in the pen, filled with the brush.
@@ -580,23 +594,18 @@ private:
 enum TVyrCheckStyle : uint8_t { csCross, csCheck };
 
 // A box that shows a variable's truth with a cross or a check mark; "Y" or "N" in rich text.
-class TVyrCheckLabel : public TVyrLabel {
+class TVyrCheckLabel : public TVyrVarRefLabel {
 public:
     explicit TVyrCheckLabel(TComponent* AOwner);
-    TVyrVar* Variable() const { return FVariable; }
-    void SetVariable(TVyrVar* Value);
     TVyrCheckStyle CheckStyle() const { return FCheckStyle; }
     void SetCheckStyle(TVyrCheckStyle Value);
     // Whether the box shows checked now: always on the designed form and without a variable.
     bool Checked();
-    QString GetDisplayText() override;
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
     void PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
     TVyrCheckStyle FCheckStyle = csCross;
 };
 
@@ -632,12 +641,10 @@ private:
 
 // A picture from a graphic or blob variable, or the label's own picture; drawn at its size or
 // stretched into the label, keeping its aspect when asked.
-class TVyrImageLabel : public TVyrLabel {
+class TVyrImageLabel : public TVyrVarRefLabel {
 public:
     explicit TVyrImageLabel(TComponent* AOwner);
     ~TVyrImageLabel() override;
-    TVyrVar* Variable() const { return FVariable; }
-    void SetVariable(TVyrVar* Value);
     // The label's own picture; nil when it has none. Setting copies the picture.
     TGraphic* Picture() const { return FPicture.get(); }
     void SetPicture(const TGraphic* Value);
@@ -657,21 +664,18 @@ public:
 
     // Loads the picture to draw now from the variable or the label's own picture.
     void UpdateImage();
-    QString GetDisplayText() override;
     void StartPrint() override;
     int SpendHeight(TVyrPage* oPage, int Space) override;
     int PrintHeight(TVyrPage* oPage, int Space, int Taking) override;
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
     void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     // The loaded picture's size in pixels of the page; false when nothing is loaded.
     bool ImageSize(int& w, int& h) const;
     int ImageHeight();
 
-    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
     std::unique_ptr<TGraphic> FPicture;
     std::unique_ptr<TGraphic> FData;
     bool FCenter = false;
@@ -708,12 +712,10 @@ enum TVyrDirection : uint8_t { bdVertical, bdHorizontal };
 enum TVyrBarCodeType : uint8_t { bct3of9, bct2of5 };
 
 // A variable's text as a Code 39 or interleaved 2 of 5 bar code.
-class TVyrBarCodeLabel : public TVyrLabel {
+class TVyrBarCodeLabel : public TVyrVarRefLabel {
 public:
     explicit TVyrBarCodeLabel(TComponent* AOwner);
     ~TVyrBarCodeLabel() override;
-    TVyrVar* Variable() const { return FVariable; }
-    void SetVariable(TVyrVar* Value);
     TVyrDirection Direction() const { return FDirection; }
     void SetDirection(TVyrDirection Value);
     int NarrowWidth() const { return FNarrowWidth; }
@@ -728,14 +730,11 @@ public:
     void SetWidthInInches_1000(bool Value);
     // The text coded: the variable's, ASCII letters in capitals.
     QString CodeText();
-    QString GetDisplayText() override;
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
     void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
     TVyrDirection FDirection = bdHorizontal;
     int FNarrowWidth = 1;
     int FWideWidth = 3;

@@ -100,6 +100,22 @@ void TVyrLine::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
     VyrDrawBorder(PimCanvas, Rect, BorderType(), Painting());
 }
 
+// TVyrVarRefLabel
+
+void TVyrVarRefLabel::SetVariable(TVyrVar* Value) {
+    SetReference(this, FVariable, Value);
+    Invalidate();
+}
+
+void TVyrVarRefLabel::Notification(TComponent* AComponent, TOperation Operation) {
+    TVyrLabel::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FVariable) SetVariable(nullptr);
+}
+
+QString TVyrVarRefLabel::GetDisplayText() {
+    return VariablePlaceholder(FVariable);
+}
+
 // TVyrShape
 
 TVyrShape::TVyrShape(TComponent* AOwner) : TVyrLabel(AOwner) {}
@@ -147,15 +163,10 @@ void TVyrShape::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
 
 // TVyrCheckLabel
 
-TVyrCheckLabel::TVyrCheckLabel(TComponent* AOwner) : TVyrLabel(AOwner) {
+TVyrCheckLabel::TVyrCheckLabel(TComponent* AOwner) : TVyrVarRefLabel(AOwner) {
     SetColor(clWindow);
     SetParentColor(true);
     SetBounds(Left(), Top(), 12, 12);
-}
-
-void TVyrCheckLabel::SetVariable(TVyrVar* Value) {
-    SetReference(this, FVariable, Value);
-    Invalidate();
 }
 
 void TVyrCheckLabel::SetCheckStyle(TVyrCheckStyle Value) {
@@ -164,22 +175,14 @@ void TVyrCheckLabel::SetCheckStyle(TVyrCheckStyle Value) {
     Invalidate();
 }
 
-void TVyrCheckLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TVyrLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FVariable) SetVariable(nullptr);
-}
-
-QString TVyrCheckLabel::GetDisplayText() {
-    return VariablePlaceholder(FVariable);
-}
-
 bool TVyrCheckLabel::Checked() {
-    if (!FVariable) return true;
+    TVyrVar* V = Variable();
+    if (!V) return true;
     if (Painting()) {
-        if (!FVariable->Initialized()) FVariable->Initialize();
-        return !FVariable->Active() || FVariable->AsBoolean();
+        if (!V->Initialized()) V->Initialize();
+        return !V->Active() || V->AsBoolean();
     }
-    return FVariable->AsBoolean();
+    return V->AsBoolean();
 }
 
 void TVyrCheckLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
@@ -209,7 +212,7 @@ void TVyrCheckLabel::PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     Rtf->Tab();
     Rtf->SetFont(*Font());
     // Without a variable the box draws checked, so the text says so too.
-    Rtf->TextOut(!FVariable || FVariable->AsBoolean() ? QStringLiteral("Y") : QStringLiteral("N"));
+    Rtf->TextOut(!Variable() || Variable()->AsBoolean() ? QStringLiteral("Y") : QStringLiteral("N"));
     DoAfterPrint();
     SetEndPrint(true);
 }
@@ -292,14 +295,9 @@ QString TVyrTotalvarLabel::GetDataNow() {
 // TVyrImageLabel
 
 TVyrImageLabel::TVyrImageLabel(TComponent* AOwner)
-    : TVyrLabel(AOwner), FImageStream(std::make_unique<TMemoryStream>()) {}
+    : TVyrVarRefLabel(AOwner), FImageStream(std::make_unique<TMemoryStream>()) {}
 
 TVyrImageLabel::~TVyrImageLabel() = default;
-
-void TVyrImageLabel::SetVariable(TVyrVar* Value) {
-    SetReference(this, FVariable, Value);
-    Invalidate();
-}
 
 void TVyrImageLabel::SetPicture(const TGraphic* Value) {
     FPicture.reset();
@@ -345,27 +343,19 @@ void TVyrImageLabel::SetKeepBorderAspect(bool Value) {
     Invalidate();
 }
 
-void TVyrImageLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TVyrLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FVariable) SetVariable(nullptr);
-}
-
-QString TVyrImageLabel::GetDisplayText() {
-    return VariablePlaceholder(FVariable);
-}
-
 void TVyrImageLabel::UpdateImage() {
     FImageStream->Clear();
     FPimBitmap.reset();
     FData.reset();
-    if (FVariable && Painting() && !FVariable->Initialized()) {
-        FVariable->Initialize();
-        if (!FVariable->Active()) return;
+    TVyrVar* V = Variable();
+    if (V && Painting() && !V->Initialized()) {
+        V->Initialize();
+        if (!V->Active()) return;
     }
-    const TVyrDataTypes Type = FVariable ? FVariable->DataType() : dtypeUnknown;
-    if (!FVariable || (Type != dtypeGraphic && Type != dtypeBlob)) {
+    const TVyrDataTypes Type = V ? V->DataType() : dtypeUnknown;
+    if (!V || (Type != dtypeGraphic && Type != dtypeBlob)) {
         if (FPicture && !FPicture->Empty()) FPicture->SaveToStream(*FImageStream);
-    } else if (TStream* Value = FVariable->AsStream()) {
+    } else if (TStream* Value = V->AsStream()) {
         Value->SetPosition(0);
         PimIsBlob(Value); // leaves the position behind a blob header
         const int64_t Rest = Value->Size() - Value->Position();
@@ -554,7 +544,7 @@ void TVyrVerticalDivider::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, i
 // TVyrBarCodeLabel
 
 TVyrBarCodeLabel::TVyrBarCodeLabel(TComponent* AOwner)
-    : TVyrLabel(AOwner), FBarCodeBrush(std::make_unique<TBrush>()) {
+    : TVyrVarRefLabel(AOwner), FBarCodeBrush(std::make_unique<TBrush>()) {
     SetColor(clWindow);
     SetParentColor(true);
     FBarCodeBrush->SetColor(clBlack);
@@ -563,11 +553,6 @@ TVyrBarCodeLabel::TVyrBarCodeLabel(TComponent* AOwner)
 }
 
 TVyrBarCodeLabel::~TVyrBarCodeLabel() = default;
-
-void TVyrBarCodeLabel::SetVariable(TVyrVar* Value) {
-    SetReference(this, FVariable, Value);
-    Invalidate();
-}
 
 void TVyrBarCodeLabel::SetDirection(TVyrDirection Value) {
     if (Value == FDirection) return;
@@ -599,17 +584,8 @@ void TVyrBarCodeLabel::SetWidthInInches_1000(bool Value) {
     Invalidate();
 }
 
-void TVyrBarCodeLabel::Notification(TComponent* AComponent, TOperation Operation) {
-    TVyrLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FVariable) SetVariable(nullptr);
-}
-
-QString TVyrBarCodeLabel::GetDisplayText() {
-    return VariablePlaceholder(FVariable);
-}
-
 QString TVyrBarCodeLabel::CodeText() {
-    QString Code = FVariable ? FVariable->AsString() : QString();
+    QString Code = Variable() ? Variable()->AsString() : QString();
     for (QChar& Ch : Code)
         if (Ch >= u'a' && Ch <= u'z') Ch = QChar(Ch.unicode() - u'a' + u'A');
     return Code;
@@ -617,8 +593,9 @@ QString TVyrBarCodeLabel::CodeText() {
 
 void TVyrBarCodeLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
     if (!PimCanvas) return;
-    if (Painting() && FVariable && !FVariable->Initialized()) FVariable->Initialize();
-    if (!FVariable || !FVariable->Active()) {
+    TVyrVar* V = Variable();
+    if (Painting() && V && !V->Initialized()) V->Initialize();
+    if (!V || !V->Active()) {
         DrawText(PimCanvas, Rect, GetDataNow());
         return;
     }
@@ -702,7 +679,10 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
     static const TEnumInfo Directions = Names("TVyrDirection", {"bdVertical", "bdHorizontal"});
     static const TEnumInfo BarCodeTypes = Names("TVyrBarCodeType", {"bct3of9", "bct2of5"});
 
-    DeclareProperties<TVyrCheckLabel, TVyrLabel>()
+    DeclareProperties<TVyrVarRefLabel, TVyrLabel>()
+        .Reference("Variable", &TVyrVarRefLabel::Variable, &TVyrVarRefLabel::SetVariable)
+        .NotPublished();
+    DeclareProperties<TVyrCheckLabel, TVyrVarRefLabel>()
         .Publish("Align")
         .Publish("Color")
         .Default(clWindow)
@@ -714,7 +694,7 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
         .Publish("BorderType")
         .Publish("Shade")
         .Publish("Pen")
-        .Reference("Variable", &TVyrCheckLabel::Variable, &TVyrCheckLabel::SetVariable);
+        .Publish("Variable");
     DeclareProperties<TVyrTotalvarLabel, TVyrLabel>()
         .Boolean("AutoLevel", &TVyrTotalvarLabel::AutoLevel, &TVyrTotalvarLabel::SetAutoLevel)
         .Default(true)
@@ -752,7 +732,7 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
         .Default(sstRectangle)
         .Publish("Brush")
         .Publish("Pen");
-    DeclareProperties<TVyrImageLabel, TVyrLabel>()
+    DeclareProperties<TVyrImageLabel, TVyrVarRefLabel>()
         .Boolean("Center", &TVyrImageLabel::Center, &TVyrImageLabel::SetCenter)
         .Default(false)
         .Boolean("KeepAspect", &TVyrImageLabel::KeepAspect, &TVyrImageLabel::SetKeepAspect)
@@ -762,7 +742,7 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
         .Publish("Stretch")
         .Publish("BorderType")
         .Binary("Picture", &TVyrImageLabel::PictureData, &TVyrImageLabel::SetPictureData)
-        .Reference("Variable", &TVyrImageLabel::Variable, &TVyrImageLabel::SetVariable);
+        .Publish("Variable");
     DeclareProperties<TVyrVerticalDivider, TVyrLabel>()
         .Publish("Color")
         .Default(clWindow)
@@ -772,7 +752,7 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
         .Default(1)
         .Color("DividerColor", &TVyrVerticalDivider::DividerColor, &TVyrVerticalDivider::SetDividerColor)
         .Default(clBlack);
-    DeclareProperties<TVyrBarCodeLabel, TVyrLabel>()
+    DeclareProperties<TVyrBarCodeLabel, TVyrVarRefLabel>()
         .Publish("Align")
         .Publish("Color")
         .Default(clWindow)
@@ -796,7 +776,7 @@ TEnumInfo Names(const char* Type, std::initializer_list<const char*> Values) {
                  &TVyrBarCodeLabel::SetWidthInInches_1000)
         .Default(false)
         .Object("BarCodeBrush", &TVyrBarCodeLabel::BarCodeBrush)
-        .Reference("Variable", &TVyrBarCodeLabel::Variable, &TVyrBarCodeLabel::SetVariable);
+        .Publish("Variable");
     DeclareProperties<TVyrCustomLabel, TVyrLabel>()
         .Publish("Transparent")
         .Publish("BorderType")
