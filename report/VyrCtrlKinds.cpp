@@ -367,6 +367,8 @@ void TVyrImageLabel::UpdateImage() {
         FPimBitmap = std::make_unique<TPimBitmap>();
         FPimBitmap->LoadFromStream(FImageStream.get());
         FImageStream->SetPosition(0);
+        // A damaged bitmap is nothing to draw; the label keeps its own height.
+        if (FPimBitmap->Empty()) FPimBitmap.reset();
         return;
     }
     FData = PimGetGraphic(FImageStream.get());

@@ -193,8 +193,18 @@ TEST(VyrImageLabel, PicturesDrawFromBlobsOrTheirOwnPictureAtTheirSizeOrStretched
     Flat->SetStretch(true);
     Flat->SetKeepAspect(true);
     Flat->SetBorderType(btUnderLine);
+    // a blob that only looks like a bitmap
+    auto* Garbage = AddVariable(P, QStringLiteral("Garbage"), dtypeBlob, [](TVyrVar* V) {
+        TMemoryStream S = StreamOf(QByteArray("BM") + QByteArray(20, '\x7F'));
+        V->SetAsStream(&S);
+    });
+    auto* Damaged = AddKind<TVyrImageLabel>(P, B, QStringLiteral("Damaged"));
+    Damaged->SetVariable(Garbage);
+    Damaged->SetBorderType(btUnderLine);
 
     Var->Initialize();
+    Garbage->Initialize();
+    EXPECT_EQ(Damaged->SpendHeight(P.Page, 200), 5 + 17);
     EXPECT_EQ(FromBlob->GetDisplayText(), QStringLiteral("Photo"));
     EXPECT_EQ(Empty->GetDisplayText(), QStringLiteral("Fill in variable."));
     // heights: Top + the picture's own height unless stretched
@@ -217,7 +227,8 @@ TEST(VyrImageLabel, PicturesDrawFromBlobsOrTheirOwnPictureAtTheirSizeOrStretched
         QStringLiteral("DrawBitmap 58 73 %1 bytes").arg(Bmp.size()),
         // 100 x 50, 25 pixels down, underlined below the picture
         QStringLiteral("StretchDraw 58 98 158 148 of 200x100"), QStringLiteral("FillRect 58 148 159 149"),
-        QStringLiteral("FillRect 58 90 159 91"), QStringLiteral("FillRect 58 73 159 74")};
+        QStringLiteral("FillRect 58 90 159 91"), QStringLiteral("FillRect 58 73 159 74"),
+        QStringLiteral("FillRect 58 90 159 91")};
     EXPECT_EQ(ExportedCalls(P, B,
                             {QStringLiteral("StretchDraw"), QStringLiteral("DrawBitmap"),
                              QStringLiteral("StretchDrawBitmap"), QStringLiteral("FillRect")}),
