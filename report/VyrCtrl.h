@@ -599,7 +599,8 @@ public:
     explicit TVyrCheckLabel(TComponent* AOwner);
     TVyrCheckStyle CheckStyle() const { return FCheckStyle; }
     void SetCheckStyle(TVyrCheckStyle Value);
-    // Whether the box shows checked now: always on the designed form and without a variable.
+    // Whether the box shows checked now: without a variable always, on the designed form also while
+    // the variable has no value.
     bool Checked();
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
