@@ -495,6 +495,20 @@ TEST(VyrLabelKinds, StoredFormsKeepEveryKindAndDropTheTotalsSizeFlag) {
     Bar->SetBarCodeType(bct2of5);
     Bar->BarCodeBrush()->SetColor(clNavy);
     AddKind<TVyrCustomLabel>(P, B, QStringLiteral("Custom1"))->SetShade(spLight);
+    // every kind paints on the designed form, the variables not yet running, and fires no print events
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 200, 100));
+    int Events = 0;
+    for (TVyrLabel* L : *B->Labels()) {
+        L->OnBeforePrint = [&](TVyrLabel*) { ++Events; };
+        L->Canvas()->SetHandle(DC.get());
+        L->Paint();
+        L->Canvas()->SetHandle(nullptr);
+        L->OnBeforePrint = nullptr;
+    }
+    EXPECT_EQ(Events, 0);
+    // the total, read once its variable was initialized for painting: the average of nothing
+    EXPECT_TRUE(DC->Log()->Calls.contains(QStringLiteral("TextOut 98 15 \"0.000\"")))
+        << Lines(DC->Log()->Calls);
     const QByteArray Stored = WriteComponentText(P.Form.get());
     for (const char* Text :
          {"object Check1: TVyrCheckLabel", "CheckStyle = csCheck", "Variable = Var1", "TotalType = ttAverage",
