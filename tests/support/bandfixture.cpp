@@ -2,6 +2,7 @@
 #include "host/messages.h"
 #include "report/PSetup.h"
 #include "support/devices.h"
+#include "support/logfilter.h"
 
 #include <algorithm>
 
@@ -83,6 +84,17 @@ QStringList PlayedPage(TPimPimFile& Document, int N, const QStringList& Names) {
     for (const QString& Call : PlayedPage(Document, N))
         if (Names.contains(Call.section(QLatin1Char(' '), 0, 0))) Calls << Call;
     return Calls;
+}
+
+QStringList ExportedPage(TPimPimFile& Document, int N) {
+    TLogFilter Filter;
+    Document.SetExporting(true);
+    Document.SetExportFilter(&Filter);
+    auto DC = DeviceContext::CreateRecording(PrinterCaps(96, 3, 4, 0));
+    Document.PlayPage(DC.get(), N);
+    Document.SetExportFilter(nullptr);
+    Document.SetExporting(false);
+    return Filter.Calls;
 }
 
 // TScriptedLabel

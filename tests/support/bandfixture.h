@@ -47,6 +47,10 @@ QStringList PlayedPage(TPimPimFile& Document, int N);
 // Only the calls whose name is one of Names.
 QStringList PlayedPage(TPimPimFile& Document, int N, const QStringList& Names);
 
+// The records of page N (from 1) as an export filter is handed them: every call with its arguments
+// (see TLogFilter), unscaled.
+QStringList ExportedPage(TPimPimFile& Document, int N);
+
 // A label whose heights are scripted: it needs Need pixels below its Top in all, takes what fits
 // in each piece it is asked for, fills every piece it prints with Color and notes what it saw.
 class TScriptedLabel : public TVyrLabel {
