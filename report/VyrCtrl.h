@@ -532,4 +532,10 @@ protected:
     // Sizes the label to its caption at design time.
     void AdjustSize();
     void FontChanged() override;
+    // Whether the page's print position is the top of its body: a piece printed there that still
+    // left its text behind would ask for pages for ever, so it prints at least a line.
+    static bool AtBodyTop(const TVyrPage* oPage);
+    // Older forms stored a size-to-caption flag on labels that no longer have one; the kinds without
+    // it read the stored value and drop it.
+    static void DropStoredAutoSize(TFiler* Filer);
 };

@@ -168,3 +168,12 @@ void TVyrLabel::AdjustSize() {
     const int w = M.TextWidth(Caption()) + 2 * FBorderMargin + M.TextMetrics().tmMaxCharWidth;
     SetBounds(Left(), Top(), w, h);
 }
+
+bool TVyrLabel::AtBodyTop(const TVyrPage* oPage) {
+    return oPage && oPage->LastPagePos() == oPage->YPos();
+}
+
+void TVyrLabel::DropStoredAutoSize(TFiler* Filer) {
+    Filer->DefineProperty(
+        QStringLiteral("AutoSize"), [](const QVariant&) {}, nullptr, false);
+}

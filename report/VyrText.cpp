@@ -98,10 +98,8 @@ void TVyrTVLabel::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TVyrTVLabel::DefineProperties(TFiler* Filer) {
     TVyrLabel::DefineProperties(Filer);
-    // Older forms stored a size-to-caption flag on every text label; only text labels still have
-    // one, and they publish it, so for the others the stored value is dropped.
-    Filer->DefineProperty(
-        QStringLiteral("AutoSize"), [](const QVariant&) {}, nullptr, false);
+    // Only text labels still have the flag, and they publish it.
+    DropStoredAutoSize(Filer);
 }
 
 bool TVyrTVLabel::IsMemo() const {
@@ -183,10 +181,6 @@ void TVyrTVLabel::UpdateMemo() {
     }
     M.MemoStream().SetPosition(0);
     M.UpdateMemo();
-}
-
-bool TVyrTVLabel::AtBodyTop(TVyrPage* oPage) const {
-    return oPage && oPage->LastPagePos() == oPage->YPos();
 }
 
 int TVyrTVLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space) {
