@@ -75,6 +75,7 @@ std::vector<int> TBandPage::PrintStretching(TVyrBand* Band) {
     CheckHeight(std::max(h, Band->ReserveSpace()->Reserve() + Band->Height()));
     do {
         CheckHeight(0);
+        if (OnPiece) OnPiece(PH + TM - Page->YPos());
         const int Piece = Band->PrintHeight(Page, PH + TM - Page->YPos());
         Page->SetYPos(Page->YPos() + Piece);
         Heights.push_back(Piece);

@@ -7,6 +7,7 @@
 #include "support/reportfixture.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,8 +29,9 @@ public:
     // Breaks the page when a height of nH no longer fits above the bottom of the body.
     void CheckHeight(int nH);
     // Prints a stretching band the way generation does, piece by piece across pages, and returns
-    // the height of each piece.
+    // the height of each piece. OnPiece, when set, sees the Space of every piece before it prints.
     std::vector<int> PrintStretching(TVyrBand* Band);
+    std::function<void(int Space)> OnPiece;
     // A band of the page, made at run time.
     template <class T = TVyrBand> T* AddBand(const QString& Name, int Height) {
         T* B = Make<T>(Form.get(), Name, Page);
