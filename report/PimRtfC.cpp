@@ -26,11 +26,7 @@ TVyrRichTextLabel::TVyrRichTextLabel(TComponent* AOwner)
 TVyrRichTextLabel::~TVyrRichTextLabel() = default;
 
 void TVyrRichTextLabel::SetVariable(TVyrVar* Value) {
-    if (Value != FVariable) {
-        if (FVariable) FVariable->RemoveFreeNotification(this);
-        if (Value) Value->FreeNotification(this);
-    }
-    FVariable = Value;
+    Watch(FVariable, Value);
     SetCaption(GetDisplayText());
 }
 
@@ -105,16 +101,7 @@ TVyrRichTextLabel::TPiece TVyrRichTextLabel::MeasurePiece(int Room, bool AtTop) 
 }
 
 void TVyrRichTextLabel::StartPrint() {
-    SetEndPrint(false);
-    if (!PrintOk()) {
-        SetEndPrint(true);
-        return;
-    }
-    TVyrPage* P = Page();
-    if (!RtfPrint() && P && P->OutputType() == otRichText) {
-        SetEndPrint(true);
-        return;
-    }
+    if (!StartPass()) return;
     SetFirstTime(true);
     if (!HasText()) {
         SetEndPrint(true);
@@ -145,24 +132,9 @@ int TVyrRichTextLabel::PrintHeight(TVyrPage* oPage, int Space, int Taking) {
     }
     const bool First = FirstTime();
     if (First) DoBeforePrint();
-    const int X = oPage ? oPage->XPos() : 0;
-    const int Y = oPage ? oPage->YPos() : 0;
-    TRect R;
-    if (First) {
-        if (Space >= 0) Space -= Top();
-        R = Bounds(X + Left(), Y + Top(), Width(), Space);
-    } else {
-        R = Bounds(X + Left(), Y + 1, Width(), Space);
-    }
-    FBodyTop = AtBodyTop(oPage);
-    int h;
-    try {
-        h = PrintMemo(oPage ? oPage->Canvas() : nullptr, R, Space);
-    } catch (...) {
-        FBodyTop = false;
-        throw;
-    }
-    FBodyTop = false;
+    if (First && Space >= 0) Space -= Top();
+    int h = PrintPiece(oPage ? oPage->Canvas() : nullptr, PieceRect(oPage, First, Space), Space,
+                       AtBodyTop(oPage));
     if (First) h += Top();
     if (EndPrint()) DoAfterPrint();
     SetFirstTime(false);
@@ -173,20 +145,10 @@ void TVyrRichTextLabel::Print(TVyrPage* oPage, int Space) {
     SetEndPrint(false);
     if (PrintOk() && HasText()) {
         DoBeforePrint();
-        const int X = oPage ? oPage->XPos() : 0;
-        const int Y = oPage ? oPage->YPos() : 0;
         SetFirstTime(true);
         FreshRenderer();
         if (TStream* S = TextStream()) FRtfDraw->LoadFromStream(*S);
-        FBodyTop = true; // one piece: what does not fit has no next page to go to
-        try {
-            PrintLabel(oPage ? oPage->Canvas() : nullptr, Bounds(X + Left(), Y + Top(), Width(), Height()),
-                       Space - Top());
-        } catch (...) {
-            FBodyTop = false;
-            throw;
-        }
-        FBodyTop = false;
+        PrintLabel(oPage ? oPage->Canvas() : nullptr, PieceRect(oPage, true, Height()), Space - Top());
         DoAfterPrint();
     }
     SetEndPrint(true);
@@ -196,9 +158,14 @@ void TVyrRichTextLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int
     PrintMemo(PimCanvas, Rect, Space);
 }
 
+// A single print, or the designed form: what does not fit has no next page to go to.
 int TVyrRichTextLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space) {
+    return PrintPiece(PimCanvas, Rect, Space, true);
+}
+
+int TVyrRichTextLabel::PrintPiece(TPimCanvas* PimCanvas, const TRect& Rect, int Space, bool AtTop) {
     const int BM = BorderMargin();
-    const TPiece Piece = MeasurePiece(Stretch() ? Space : Height(), FBodyTop || !Stretch() || Painting());
+    const TPiece Piece = MeasurePiece(Stretch() ? Space : Height(), AtTop || !Stretch());
     int h;
     if (Stretch()) {
         h = Piece.Height;
@@ -212,24 +179,16 @@ int TVyrRichTextLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int S
     T.Bottom = std::max(T.Bottom, T.Top + Piece.TextHeight);
 
     if (PimCanvas) {
+        // The font goes first: the text takes it as its default, and a shade its colour.
         PimCanvas->SetFont(*Font());
         InitPrint(PimCanvas, TRect{Rect.Left, Rect.Top, Rect.Left + Width(), Rect.Top + h - 1});
     }
     if (TStream* S = TextStream()) {
         const int p = FRtfDraw->Position();
-        if (PimCanvas && Piece.Count > 0) {
-            PimCanvas->SetFont(*Font());
-            PimCanvas->RtfDraw(T, S, p, p + Piece.Count, FSetDefaultFont);
-        }
+        if (PimCanvas && Piece.Count > 0) PimCanvas->RtfDraw(T, S, p, p + Piece.Count, FSetDefaultFont);
         FRtfDraw->SetPosition(p + Piece.Count);
     }
-    if (PimCanvas) {
-        if (Painting())
-            VyrDrawBorder(PimCanvas, Rect, BorderType(), true);
-        else
-            VyrDrawBorder(PimCanvas, TRect{Rect.Left, Rect.Top, Rect.Left + Width(), Rect.Top + h},
-                          BorderType(), false);
-    }
+    if (PimCanvas) PieceBorder(PimCanvas, Rect, h);
     return h;
 }
 

@@ -52,6 +52,8 @@ private:
     // What the next piece holds and how high it is with Room pixels left for it (negative: no
     // limit). Spending and printing both measure here, so the height asked for is the height drawn.
     TPiece MeasurePiece(int Room, bool AtTop);
+    // The next piece; AtTop: it begins where a line that does not fit could not go to a later page.
+    int PrintPiece(TPimCanvas* PimCanvas, const TRect& Rect, int Space, bool AtTop);
     // The text prints only from a variable that is there and active; without one the label ends at
     // once, or it would never reach the end of its text.
     bool HasText() const;
@@ -63,5 +65,4 @@ private:
     std::unique_ptr<TPimRtfDraw> FRtfDraw;
     int FBottomMargin = 20;
     bool FSetDefaultFont = false;
-    bool FBodyTop = false; // the piece being printed begins at the top of a page body
 };

@@ -251,7 +251,7 @@ TEST(VyrRichTextLabel, FixedEmptyInactiveAndOversizedTextTakeTheRoomTheyShould) 
     EXPECT_EQ(Next, TextLength(Huge));
 }
 
-TEST(VyrRichTextLabel, StoredFormsKeepTheLabelAndDropTheOldSizeFlag) {
+TEST(VyrRichTextLabel, TheDesignedFormShowsTheTextAndStoredFormsKeepTheLabel) {
     RegisterReportTestClasses();
     TBandPage P;
     auto* B = P.AddBand(QStringLiteral("Band1"), 30);
@@ -259,6 +259,18 @@ TEST(VyrRichTextLabel, StoredFormsKeepTheLabelAndDropTheOldSizeFlag) {
     L->SetStretch(true);
     L->SetBottomMargin(10);
     L->SetSetDefaultFont(true);
+
+    // painted in its box, with the first line although the box is lower than a line and margins
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 200, 100));
+    L->Canvas()->SetHandle(DC.get());
+    L->Paint();
+    L->Canvas()->SetHandle(nullptr);
+    EXPECT_FALSE(L->Painting());
+    const QStringList Text = DC->Log()->Only({QStringLiteral("ExtTextOut")});
+    ASSERT_FALSE(Text.isEmpty());
+    EXPECT_TRUE(Text[0].contains(QStringLiteral("\"Paragraph 0: \""))) << Text[0].toStdString();
+    EXPECT_TRUE(DC->Log()->Calls.contains(QStringLiteral("LineTo 99 16"))); // the dotted outline
+
     const QByteArray Stored = WriteComponentText(P.Form.get());
     EXPECT_TRUE(Stored.contains("object Rich: TVyrRichTextLabel\n")) << Stored.constData();
     EXPECT_TRUE(Stored.contains("          Stretch = True\n")) << Stored.constData();
