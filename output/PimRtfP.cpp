@@ -137,6 +137,11 @@ int TPimRtfDraw::PrintCount() {
     return FPrintCount;
 }
 
+bool TPimRtfDraw::Forced() {
+    if (FPrintCount == 0) SetCountHeight();
+    return FForced;
+}
+
 int TPimRtfDraw::TextLength() {
     if (FTextLength == 0) FTextLength = FRichEdit->TextLength();
     return FTextLength;
@@ -156,6 +161,7 @@ void TPimRtfDraw::SetFont(const TFont& Value) {
 // line fits, the first line is reported with its full height, so a text split over pages always
 // moves on.
 void TPimRtfDraw::SetCountHeight() {
+    FForced = false;
     if (FPosition >= TextLength()) return;
     if (FPixelsPerInchX <= 0 || FPixelsPerInchY <= 0) return;
     TRichLayoutOptions Options;
@@ -166,6 +172,7 @@ void TPimRtfDraw::SetCountHeight() {
     const TRichMeasure m =
         TRichLayout(*FRichEdit, Options).Measure(RangeFirst(), FRangeEnd, TwipsToQRect(Twips));
     FPrintCount = m.Count;
+    FForced = m.Forced;
     const int Bottom = Twips.Top + MulDiv(m.Height, TwipsPerInch, FPixelsPerInchY);
     FHeight = MulDiv(Bottom - Twips.Top + 1, FPixelsPerInchY, TwipsPerInch);
     if (!m.Forced) FHeight = std::min(FHeight, FOutRect.Bottom - FOutRect.Top - 1);

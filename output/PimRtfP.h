@@ -37,6 +37,8 @@ public:
     void SetHandle(DeviceContext* Value);
     int Height();
     int PrintCount();
+    // Whether the measured range is a first line that did not fit, taken so that the text moves on.
+    bool Forced();
     int TextLength();
     int PixelsPerInchX() const { return FPixelsPerInchX; }
     void SetPixelsPerInchX(int Value) { FPixelsPerInchX = Value; }
@@ -70,5 +72,6 @@ private:
     int FRangeEnd = -1;
     int FPrintCount = 0;
     int FHeight = 0;
+    bool FForced = false;
     std::unique_ptr<TFont> FFont;
 };

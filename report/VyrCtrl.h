@@ -541,6 +541,29 @@ protected:
     // The working copies handed to the canvas while drawing; the stored brush and pen stay as set.
     TBrush* BrushSet() const { return FBrushSet.get(); }
     TPen* PenSet() const { return FPenSet.get(); }
+    // Starts a band pass of a kind that prints in pieces: a label that does not print now, or takes
+    // no part in the page's rich-text output, ends at once. Returns whether it goes on.
+    bool StartPass();
+    // The rectangle of a piece Height high: the first at the label's place in the band, a
+    // continuation one pixel below the band's position on its new page.
+    TRect PieceRect(const TVyrPage* oPage, bool First, int Height) const;
+    // The border of a piece h high drawn from Rect's top; on the designed form around Rect itself.
+    void PieceBorder(TPimCanvas* PimCanvas, const TRect& Rect, int h);
+    // Points Field at Value, watching Value so that the kind's Notification can clear the field
+    // when it is freed.
+    template <class T> void Watch(T*& Field, T* Value) {
+        if (Value != Field) {
+            if (Field) Field->RemoveFreeNotification(this);
+            if (Value) Value->FreeNotification(this);
+        }
+        Field = Value;
+    }
+    // Whether the page's print position is the top of its body: a piece printed there that still
+    // left its text behind would ask for pages for ever, so it prints at least a line.
+    static bool AtBodyTop(const TVyrPage* oPage);
+    // Older forms stored a size-to-caption flag on labels that no longer have one; the kinds without
+    // it read the stored value and drop it.
+    static void DropStoredAutoSize(TFiler* Filer);
 };
 
 enum TVyrLineType : uint8_t { ltHorizontal, ltVertical, ltDiagonalLeft, ltDiagonalRight };

@@ -168,3 +168,40 @@ void TVyrLabel::AdjustSize() {
     const int w = M.TextWidth(Caption()) + 2 * FBorderMargin + M.TextMetrics().tmMaxCharWidth;
     SetBounds(Left(), Top(), w, h);
 }
+
+bool TVyrLabel::AtBodyTop(const TVyrPage* oPage) {
+    return oPage && oPage->LastPagePos() == oPage->YPos();
+}
+
+void TVyrLabel::DropStoredAutoSize(TFiler* Filer) {
+    Filer->DefineProperty(
+        QStringLiteral("AutoSize"), [](const QVariant&) {}, nullptr, false);
+}
+
+bool TVyrLabel::StartPass() {
+    SetEndPrint(false);
+    if (!PrintOk()) {
+        SetEndPrint(true);
+        return false;
+    }
+    const TVyrPage* P = getpage();
+    if (!FRtfPrint && P && P->OutputType() == otRichText) {
+        SetEndPrint(true);
+        return false;
+    }
+    return true;
+}
+
+TRect TVyrLabel::PieceRect(const TVyrPage* oPage, bool First, int Height) const {
+    const int X = oPage ? oPage->XPos() : 0;
+    const int Y = oPage ? oPage->YPos() : 0;
+    return Bounds(X + Left(), First ? Y + Top() : Y + 1, Width(), Height);
+}
+
+void TVyrLabel::PieceBorder(TPimCanvas* PimCanvas, const TRect& Rect, int h) {
+    if (FPainting)
+        VyrDrawBorder(PimCanvas, Rect, FBorderType, true);
+    else
+        VyrDrawBorder(PimCanvas, TRect{Rect.Left, Rect.Top, Rect.Left + Width(), Rect.Top + h}, FBorderType,
+                      false);
+}

@@ -58,11 +58,7 @@ TVyrTVLabel::TVyrTVLabel(TComponent* AOwner)
 TVyrTVLabel::~TVyrTVLabel() = default;
 
 void TVyrTVLabel::SetVariable(TVyrVar* Value) {
-    if (Value != FVariable) {
-        if (FVariable) FVariable->RemoveFreeNotification(this);
-        if (Value) Value->FreeNotification(this);
-    }
-    FVariable = Value;
+    Watch(FVariable, Value);
     Invalidate();
 }
 
@@ -98,10 +94,8 @@ void TVyrTVLabel::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TVyrTVLabel::DefineProperties(TFiler* Filer) {
     TVyrLabel::DefineProperties(Filer);
-    // Older forms stored a size-to-caption flag on every text label; only text labels still have
-    // one, and they publish it, so for the others the stored value is dropped.
-    Filer->DefineProperty(
-        QStringLiteral("AutoSize"), [](const QVariant&) {}, nullptr, false);
+    // Only text labels still have the flag, and they publish it.
+    DropStoredAutoSize(Filer);
 }
 
 bool TVyrTVLabel::IsMemo() const {
@@ -185,10 +179,6 @@ void TVyrTVLabel::UpdateMemo() {
     M.UpdateMemo();
 }
 
-bool TVyrTVLabel::AtBodyTop(TVyrPage* oPage) const {
-    return oPage && oPage->LastPagePos() == oPage->YPos();
-}
-
 int TVyrTVLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space) {
     if (PimCanvas) {
         PimCanvas->SetFont(*Font());
@@ -227,11 +217,7 @@ int TVyrTVLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space) 
             M.SetRangeEnd(FDataRow + n - 1);
             M.Print(PimCanvas, Rect.Left + BM, Rect.Top + BM);
         }
-        if (Painting())
-            VyrDrawBorder(PimCanvas, Rect, BorderType(), true);
-        else
-            VyrDrawBorder(PimCanvas, TRect{Rect.Left, Rect.Top, Rect.Left + Width(), Rect.Top + h},
-                          BorderType(), false);
+        PieceBorder(PimCanvas, Rect, h);
     }
     FDataRow += n;
     return h;
@@ -258,16 +244,7 @@ int TVyrTVLabel::SpendMemo(TVyrPage* oPage, int Space) {
 }
 
 void TVyrTVLabel::StartPrint() {
-    SetEndPrint(false);
-    if (!PrintOk()) {
-        SetEndPrint(true);
-        return;
-    }
-    TVyrPage* P = Page();
-    if (!RtfPrint() && P && P->OutputType() == otRichText) {
-        SetEndPrint(true);
-        return;
-    }
+    if (!StartPass()) return;
     FDataRow = 0;
     SetFirstTime(true);
     TFont& CanvasFont = Canvas()->Font();
@@ -293,15 +270,8 @@ int TVyrTVLabel::PrintHeight(TVyrPage* oPage, int Space, int Taking) {
     if (IsMemo()) {
         const bool First = FirstTime();
         if (First) DoBeforePrint();
-        const int X = oPage ? oPage->XPos() : 0;
-        const int Y = oPage ? oPage->YPos() : 0;
-        TRect R;
-        if (First) {
-            R = TRect{X + Left(), Y + Top(), X + Left() + Width(), Y + Top() + Height()};
-            Space -= Top();
-        } else {
-            R = TRect{X + Left(), Y + 1, X + Left() + Width(), Y + 1 + Height()};
-        }
+        const TRect R = PieceRect(oPage, First, Height());
+        if (First) Space -= Top();
         FBodyTop = !First && AtBodyTop(oPage);
         try {
             h = PrintMemo(oPage ? oPage->Canvas() : nullptr, R, Space);

@@ -73,9 +73,6 @@ private:
     QString RtfText();
     int TabPartPosition(const TPimTabStringPos& Part, bool Last, int Parts) const;
     void WriteText(const QString& Text, bool MarkEmpty);
-    // A continued piece that begins at the top of a page body prints at least one line, or it
-    // would ask for pages for ever.
-    bool AtBodyTop(TVyrPage* oPage) const;
 
     TVyrVar* FVariable = nullptr; // not owned; cleared on removal
     int FDataRow = 0;
