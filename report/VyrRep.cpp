@@ -12,6 +12,8 @@
 #include "output/PimSetup.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
+#include "report/VyrDest.h"
+#include "report/VyrStat.h"
 #include "report/VyrUtil.h"
 #include "viewer/PimView.h"
 
@@ -195,7 +197,9 @@ bool TVyrReport::PromptPrint(TVyrPage* APage) {
         if (!CallEventHandler(this, [&] { CustomPrompt(APage, Result); })) return false;
         return Result;
     }
-    return true;
+    auto Dialog = std::make_unique<TVyrReportDestination>(Application());
+    Dialog->SetPageSetup(APage->PageSetup());
+    return Dialog->ShowModal() == mrOk;
 }
 
 void TVyrReport::ProcessReport() {
@@ -295,22 +299,21 @@ void TVyrReport::ShowStatus() {
         CallEventHandler(this, [Page] { CustomStatus(Page); });
         return;
     }
+    auto* Status = new TFormPrintStatus(Application());
+    Status->SetReport(this);
+    Status->OnAbort = [this](TVyrPage* Page, bool Discard) {
+        if (Discard) FCancelPrintJob = true;
+        if (Page) Page->SetAbortPrinting(true);
+    };
+    FStatusWin = Status;
+    // The window listens to the page's status before the page's own handler, which it keeps.
+    Status->Start(FGroupPage);
 }
 
 void TVyrReport::CloseStatus() {
-    if (FStatusHooked) {
-        FStatusHooked = false;
-        if (FGroupPage) FGroupPage->OnUpdateStatus = std::move(FUserUpdateStatus);
-        FUserUpdateStatus = nullptr;
-    }
-    if (TComponent* Window = FStatusWin) {
-        FStatusWin = nullptr;
-        Window->RemoveFreeNotification(this);
-        try {
-            Window->Free();
-        } catch (...) {
-        }
-    }
+    // The window closes itself at the pass's end status; a pass that ended otherwise closes it here.
+    if (TFormPrintStatus* Status = FStatusWin.Get()) Status->Finish();
+    FStatusWin = nullptr;
 }
 
 void TVyrReport::EndReport() {
@@ -466,12 +469,7 @@ void TVyrReport::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TVyrReport::Notification(TComponent* AComponent, TOperation Operation) {
     TScrollBox::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent) {
-        if (AComponent == FGroupPage) {
-            FGroupPage = nullptr;
-            FStatusHooked = false;
-            FUserUpdateStatus = nullptr;
-        }
-        if (AComponent == FStatusWin) FStatusWin = nullptr;
+        if (AComponent == FGroupPage) FGroupPage = nullptr;
     }
     if (Operation == opRemove && AComponent && ListHas(FPages, AComponent))
         RemovePage(static_cast<TVyrPage*>(AComponent));

@@ -7,12 +7,12 @@
 #include <memory>
 #include <vector>
 
+class TFormPrintStatus;
 class TPimOutput;
 class TVyrGrouppage;
 class TVyrPage;
 class TVyrPageSetup;
 class TVyrReport;
-enum TVyrStatus : uint8_t;
 
 // The registries of the report engine: a list made on the first insert that holds each entry once,
 // and is freed again when its last entry leaves.
@@ -204,10 +204,7 @@ private:
     bool FPromptSaved = false;
     std::unique_ptr<TVyrPageSetup> FSaveSetup;
     std::unique_ptr<TPimOutput> FPrintTo;
-    TComponent* FStatusWin = nullptr; // frees itself at the end of a pass; cleared on removal
-    // The page's own OnUpdateStatus while the status window listens too.
-    std::function<void(TVyrPage*, TVyrStatus)> FUserUpdateStatus;
-    bool FStatusHooked = false;
+    TComponentRef<TFormPrintStatus> FStatusWin; // frees itself at the end of a pass
     int FPassCount = 1;
     int FPass = 0;
     QString FExceptionText;
