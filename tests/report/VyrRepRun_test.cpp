@@ -261,3 +261,105 @@ TEST(ReportRun, TwoPassesCountThePagesNowhereThenMakeOneDocument) {
     EXPECT_EQ(R.Statuses.count(ssEnd), 2);
     EXPECT_EQ(R.PagesInFile(), 3);
 }
+
+TEST(ReportRun, TheAbortQuestionDiscardsKeepsOrGoesOn) {
+    struct TCase {
+        TModalResult Answer;
+        bool TwoPass;
+        int Passes;
+        int Pages; // in the file; 0 = no file
+    };
+    for (const TCase& C : {TCase{mrYes, true, 1, 0}, TCase{mrYes, false, 1, 0}, TCase{mrNo, false, 1, 2},
+                           TCase{mrCancel, false, 1, 3}}) {
+        SCOPED_TRACE(C.Answer);
+        SCOPED_TRACE(C.TwoPass);
+        TRunReport R;
+        TScriptedDialogs Dialogs;
+        R.Page->SetTwoPass(C.TwoPass);
+        R.OnBand = [&](TVyrBand* Band) {
+            if (!R.DetailStartsPage(Band, 2) || R.Before > 1) return;
+            TFormPrintStatus* Status = TRunReport::StatusWindow();
+            ASSERT_NE(Status, nullptr);
+            Dialogs.Answer(C.Answer);
+            Status->AskAbort();
+        };
+        EXPECT_EQ(R.RunError(), QString());
+        ASSERT_EQ(Dialogs.MessageCount(), 1);
+        EXPECT_EQ(Dialogs.Last().Caption, QStringLiteral("Abort Report?"));
+        EXPECT_EQ(R.Before, C.Passes);
+        EXPECT_EQ(R.After, C.Passes);
+        EXPECT_EQ(R.PagesInFile(), C.Pages);
+        EXPECT_FALSE(R.Report->Printing());
+        EXPECT_EQ(TRunReport::StatusWindow(), nullptr);
+        // Whatever was answered, the next run is whole.
+        R.OnBand = nullptr;
+        R.Page->SetTwoPass(false);
+        EXPECT_EQ(R.RunError(), QString());
+        EXPECT_EQ(R.PagesInFile(), 3);
+    }
+}
+
+TEST(ReportRun, RunRaisesWhatEndedTheRunAndTheNextRunStartsAfresh) {
+    TRunReport R;
+    const QString Before = SetupText(*R.Page->PageSetup());
+    TFakePrinter& Fake = *R.Printers[0];
+
+    // The printer fails on the second page it prints.
+    R.Page->PageSetup()->SetDestination(destPrinter);
+    Fake.FailAt = TFakePrinter::fpNewPage;
+    EXPECT_EQ(R.RunError(), Fake.FailMessage);
+    EXPECT_EQ(R.Report->ExceptionText(), Fake.FailMessage);
+    EXPECT_FALSE(R.Report->Printing());
+    Fake.FailAt = TFakePrinter::fpNone;
+    Fake.Jobs.clear();
+    EXPECT_EQ(R.RunError(), QString());
+    ASSERT_EQ(Fake.Jobs.size(), 1u);
+    EXPECT_EQ(Fake.Jobs[0].Pages.size(), 3u);
+    EXPECT_TRUE(Fake.Jobs[0].Ended);
+    R.Page->PageSetup()->SetDestination(destFile);
+
+    // A label fails on the third record: generation ends there and the run says why.
+    auto* Label = Make<TFailingLabel>(R.Form.get(), QStringLiteral("Failing"), R.Page->Detail());
+    Label->Fail = 3;
+    R.Log.clear();
+    EXPECT_EQ(R.RunError(), QStringLiteral("The label cannot print record 3"));
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_EQ(R.Log.count(QStringLiteral("%1 1").arg(R.Page->Detail()->Name())), 3);
+    Label->Fail = 0;
+    R.Log.clear();
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.Log.size(), 26);
+
+    // A failure outside the page's own guard (a file destination without a name) ends the run too.
+    R.Page->SetPimFileName(QString());
+    EXPECT_TRUE(R.RunError().contains(QStringLiteral("PimFileName")));
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_EQ(TRunReport::StatusWindow(), nullptr);
+    R.Page->SetPimFileName(R.FileName);
+    QFile::remove(R.FileName);
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.PagesInFile(), 3);
+    EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
+}
+
+TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
+    TRunReport R;
+    R.Page->PageSetup()->SetDestination(destScreen);
+    TPimViewer* Viewer = nullptr;
+    QList<int> Shown; // pages the viewer holds when each page footer prints
+    R.OnBand = [&](TVyrBand* Band) {
+        if (!Viewer) Viewer = dynamic_cast<TPimViewer*>(R.Page->PimViewer());
+        if (Band == R.Page->PageFoot() && Viewer) Shown << Viewer->CurrentPreview()->PageCount();
+        if (R.DetailStartsPage(Band, 2) && Viewer) Viewer->StopClick();
+    };
+    EXPECT_EQ(R.RunError(), QString());
+    ASSERT_NE(Viewer, nullptr);
+    EXPECT_EQ(Shown, QList<int>{1});
+    EXPECT_FALSE(Viewer->Generating());
+    EXPECT_TRUE(Viewer->Visible());
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 2);
+    EXPECT_EQ(R.Page->PimViewer(), nullptr);
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_FALSE(QFile::exists(R.FileName));
+    Viewer->Free();
+}
