@@ -2,6 +2,7 @@
 #include "host/dialogs.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
+#include "host/lists.h"
 #include "host/printers.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
@@ -18,10 +19,14 @@
 #include "viewer/PimView.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <array>
 #include <exception>
 
 namespace {
+
+// A report loaded with AutoRun runs itself once the form has loaded.
+constexpr uint32_t WM_VYR_AUTORUN = WM_USER + 15;
 
 // The alignments the design box can have; another stored name leaves it as it is.
 const std::array<const char16_t*, 6> SAlignNames = {u"alNone", u"alTop",   u"alBottom",
@@ -67,6 +72,13 @@ namespace {
 } // namespace
 
 TVyrRptDsgn::~TVyrRptDsgn() = default;
+
+void ReadClipboardText(TStringList& Lines) {
+    Lines.Clear();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    const QString Text = QGuiApplication::clipboard()->text();
+    if (!Text.isEmpty()) Lines.SetText(Text);
+}
 
 // TVyrReport
 
@@ -327,6 +339,12 @@ void TVyrReport::EndReport() {
     };
     Step([this] { CloseStatus(); });
     TVyrPage* Ran = FGroupPage;
+    // A pass that ended by an exception leaves its viewer showing what was made, no longer generating.
+    if (Ran && Ran->PimViewer()) Step([this, Ran] {
+            TVyrPageViewer* Viewer = Ran->PimViewer();
+            Ran->AbortGeneration(this);
+            Viewer->SetGenerating(false);
+        });
     // Only the page that ran gets its setup back, and only from the copy taken for this run.
     if (Ran && FSaveSetup) Step([&] { Ran->SetPageSetup(FSaveSetup.get()); });
     FSaveSetup.reset();
@@ -532,18 +550,25 @@ void TVyrReport::Loaded() {
         Font()->SetPixelsPerInch(FPixelsPerInch);
         FontChanged();
     }
-    if (FAutoRun) try {
-            Run();
-        } catch (...) {
-            // Loading goes on; the form that ran the report has no caller to raise to.
-            Application()->HandleException(this);
-        }
+    // The run waits until every component of the form has finished loading.
+    if (FAutoRun) PostMessage(this, WM_VYR_AUTORUN);
 }
 
 void TVyrReport::WndProc(TMessage& Message) {
     switch (Message.Msg) {
     case WM_VYR_CREATEPAGE:
         if (!FPage) ToolAddPage(this);
+        return;
+    case WM_VYR_NOCOPYREPORT:
+        NoCopyReport();
+        return;
+    case WM_VYR_AUTORUN:
+        try {
+            Run();
+        } catch (...) {
+            // Nobody called the run to hear why it ended.
+            Application()->HandleException(this);
+        }
         return;
     case CM_VISIBLECHANGED:
         // The box never shows at run time, whatever the form asks.
@@ -559,6 +584,20 @@ void TVyrReport::CheckDelete() {
     if (GetAllowDelete()) return;
     if (Application()->MessageBox(LoadStr(SDeleteReport), LoadStr(SDeleteCaption), MB_YESNO) != IDYES)
         Abort();
+}
+
+void TVyrReport::NoCopyReport() {
+    TStringList Lines;
+    ReadClipboardText(Lines);
+    for (int i = 0; i < Lines.Count(); ++i) {
+        const QString& Line = Lines[i];
+        // A report button's line names its class after the report's.
+        if (Line.contains(QStringLiteral(": TVyrReport")) && Line.contains(QStringLiteral("object")) &&
+            !Line.contains(QStringLiteral(": TVyrReportButton"))) {
+            QGuiApplication::clipboard()->clear();
+            throw Exception(QStringLiteral("You cannot copy a report."));
+        }
+    }
 }
 
 void TVyrReport::BeforeDestruction() {

@@ -32,6 +32,11 @@ template <class T, class U> bool ListHas(const std::unique_ptr<std::vector<T*>>&
     return List && std::find(List->begin(), List->end(), Item) != List->end();
 }
 
+class TStringList;
+
+// The clipboard's text, one line an entry.
+void ReadClipboardText(TStringList& Lines);
+
 // The form that holds Component is being freed: its components go without asking.
 inline bool VyrFormGoing(const TComponent* Component) {
     return Component->HasState(csDestroying) ||
@@ -167,6 +172,8 @@ public:
     void WndProc(TMessage& Message) override;
     void CheckDelete() override;
     void BeforeDestruction() override;
+    // Refuses a report copied to the clipboard as text: clears it and raises.
+    void NoCopyReport();
 
     TVyrPromptPrintEvent OnPromptPrint;
     TVyrReportPrintEvent OnBeforePrint;

@@ -2,6 +2,8 @@
 #include "host/forms.h"
 #include "host/memdataset.h"
 #include "host/messages.h"
+#include "host/pdfprinter.h"
+#include "host/printers.h"
 #include "output/PimFile.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
@@ -15,6 +17,9 @@
 #include "viewer/PimView.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -362,4 +367,58 @@ TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
     EXPECT_FALSE(R.Report->Printing());
     EXPECT_FALSE(QFile::exists(R.FileName));
     Viewer->Free();
+}
+
+TEST(ReportRun, ToThePdfFilePrinterChosenByName) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "pdfinfo is not installed (Debian package poppler-utils)";
+    TRunReport R;
+    TPrinterBackends List;
+    List.push_back(TFakePrinter::Office());
+    List.push_back(std::make_unique<TPdfFilePrinter>());
+    Printer().SetPrinters(std::move(List), 0);
+    // As an application does it: the printer by its name, its file, then a printer run.
+    Printer().SetPrinterIndex(Printer().Printers().indexOf(QStringLiteral("PDF file")));
+    const QString Pdf = R.Dir.filePath(QStringLiteral("run.pdf"));
+    dynamic_cast<TPdfFilePrinter&>(*Printer().Backend()).SetFileName(Pdf);
+    R.Page->PageSetup()->SetDestination(destPrinter);
+    EXPECT_EQ(R.RunError(), QString());
+    QProcess Info;
+    Info.start(QStringLiteral("pdfinfo"), {Pdf});
+    ASSERT_TRUE(Info.waitForFinished());
+    const QString Text = QString::fromUtf8(Info.readAllStandardOutput());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("Pages:\\s+3\\n")).match(Text).hasMatch()) << Text.toStdString();
+    // The paper is the report's, 3 x 4 in.
+    EXPECT_TRUE(Text.contains(QStringLiteral("216 x 288 pts"))) << Text.toStdString();
+    EXPECT_FALSE(QFile::exists(R.FileName));
+}
+
+TEST(ReportRun, AReportLoadedWithAutoRunRunsOnceTheFormHasLoaded) {
+    RegisterReportTestClasses();
+    TFakePrinterList Printers{OfficePrinter()};
+    TToldErrors Told; // the page has no data source
+    QTemporaryDir Dir;
+    const QString Document = Dir.filePath(QStringLiteral("auto.pim"));
+    const QString Stored = Dir.filePath(QStringLiteral("auto.rep"));
+    {
+        TReportTestForm Form;
+        auto* Report = Make<TVyrReport>(&Form, QStringLiteral("Report1"), nullptr);
+        auto* Page = Make<TVyrGrouppage>(&Form, QStringLiteral("ReportPage"), Report);
+        Report->SetPrompt(false);
+        Report->SetAutoRun(true);
+        Page->PageSetup()->SetDestination(destFile);
+        Page->SetPimFileName(Document);
+        Report->SaveToFile(Stored);
+    }
+    ClearPostedMessages();
+    TReportTestForm Form;
+    TVyrReport* Report = TVyrReport::LoadReport(Stored, &Form);
+    ASSERT_NE(Report, nullptr);
+    EXPECT_FALSE(QFile::exists(Document));
+    Application()->ProcessMessages();
+    ASSERT_TRUE(QFile::exists(Document));
+    TPimPimFile Read;
+    Read.LoadFromFile(Document);
+    EXPECT_EQ(Read.PageCount(), 1);
+    EXPECT_FALSE(Report->Printing());
 }
