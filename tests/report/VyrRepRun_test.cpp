@@ -422,3 +422,21 @@ TEST(ReportRun, AReportLoadedWithAutoRunRunsOnceTheFormHasLoaded) {
     EXPECT_EQ(Read.PageCount(), 1);
     EXPECT_FALSE(Report->Printing());
 }
+
+TEST(ReportRun, RichTextRunsOnePassIntoItsFileWithoutADocument) {
+    TRunReport R;
+    const QString Rtf = R.Dir.filePath(QStringLiteral("run.rtf"));
+    R.Page->SetOutputType(otRichText);
+    R.Page->SetRtfFile(Rtf);
+    R.Page->SetTwoPass(true);
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.Before, 1);
+    EXPECT_EQ(R.After, 1);
+    EXPECT_EQ(R.Log.count(QStringLiteral("%1 1").arg(R.Page->Detail()->Name())), 20);
+    QFile File(Rtf);
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    const QByteArray Text = File.readAll();
+    EXPECT_TRUE(Text.startsWith("{\\rtf1")) << Text.left(40).toStdString();
+    EXPECT_TRUE(Text.trimmed().endsWith('}'));
+    EXPECT_FALSE(QFile::exists(R.FileName));
+}
