@@ -440,3 +440,29 @@ TEST(ReportRun, RichTextRunsOnePassIntoItsFileWithoutADocument) {
     EXPECT_TRUE(Text.trimmed().endsWith('}'));
     EXPECT_FALSE(QFile::exists(R.FileName));
 }
+
+TEST(ReportRun, ADesignPreviewGoesToTheScreenWithoutAQuestion) {
+    TFakePrinterList Printers{OfficePrinter()};
+    ResetApplication();
+    TToldErrors Told; // the page has no data source
+    TReportTestForm Form;
+    Form.SetDesigning(true);
+    Form.SetBounds(0, 0, 1000, 800);
+    auto* Report = Make<TVyrReport>(&Form, QStringLiteral("Report1"), &Form);
+    Application()->ProcessMessages();
+    TVyrPage* Page = Report->Page();
+    ASSERT_NE(Page, nullptr);
+    Page->PageSetup()->SetDestination(destFile);
+    int Asked = 0;
+    Report->OnPromptPrint = [&](TVyrPage*, bool&) { ++Asked; };
+    std::shared_ptr<TPimPimFile> Shown;
+    Page->OnPreview = [&](TComponent*) { Shown = Page->PrintTo()->PimFile(); };
+    Report->SetDesignPreview(true);
+    EXPECT_NO_THROW(Report->Run());
+    EXPECT_EQ(Asked, 0);
+    ASSERT_NE(Shown, nullptr);
+    EXPECT_EQ(Shown->PageCount(), 1);
+    EXPECT_TRUE(Report->Prompt());
+    EXPECT_EQ(Page->PageSetup()->Destination(), destFile);
+    Form.DestroyComponents();
+}
