@@ -348,6 +348,7 @@ TEST(ReportRun, RunRaisesWhatEndedTheRunAndTheNextRunStartsAfresh) {
 }
 
 TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
+    VyrInstallPageViewerFactory(); // as the library installs it
     TRunReport R;
     R.Page->PageSetup()->SetDestination(destScreen);
     TPimViewer* Viewer = nullptr;
