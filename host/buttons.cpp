@@ -34,8 +34,8 @@ TCustomForm* FormOf(TControl* Control) {
 
 const TEnumInfo& KindNames() {
     static const TEnumInfo Names(QStringLiteral("TBitBtnKind"),
-                                 {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort",
-                                  "bkRetry", "bkIgnore", "bkAll"});
+                                 {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose",
+                                  "bkAbort", "bkRetry", "bkIgnore", "bkAll"});
     return Names;
 }
 
@@ -84,7 +84,9 @@ TBitBtn::~TBitBtn() = default;
 
 void TBitBtn::SetKind(TBitBtnKind Value) {
     FKind = Value;
-    if (Value == bkCustom || size_t(Value) >= KindInfo.size()) return;
+    // A stored form carries the caption and result it had; the kind read after them keeps them.
+    if (Value == bkCustom || size_t(Value) >= KindInfo.size() || HasState(csLoading) || HasState(csReading))
+        return;
     SetCaption(QString::fromLatin1(KindInfo[Value].Caption));
     FModalResult = KindInfo[Value].Result;
 }

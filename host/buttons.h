@@ -8,7 +8,19 @@
 
 // The kinds of bitmap button: every kind but bkCustom brings the caption and the modal result of its
 // standard button.
-enum TBitBtnKind : uint8_t { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
+enum TBitBtnKind : uint8_t {
+    bkCustom,
+    bkOK,
+    bkCancel,
+    bkHelp,
+    bkYes,
+    bkNo,
+    bkClose,
+    bkAbort,
+    bkRetry,
+    bkIgnore,
+    bkAll
+};
 enum TButtonLayout : uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // A push button with a picture, as a control without a widget: it keeps its caption, kind, glyph and
@@ -20,7 +32,8 @@ public:
     ~TBitBtn() override;
 
     TBitBtnKind Kind() const { return FKind; }
-    // Takes the kind's caption and modal result; bkCustom leaves both as they are.
+    // Takes the kind's caption and modal result; bkCustom, and a kind read from a stored form, leave
+    // both as they are.
     void SetKind(TBitBtnKind Value);
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value) { FModalResult = Value; }

@@ -3,6 +3,7 @@
 #include "host/exceptions.h"
 #include "host/formatting.h"
 #include "host/resstrings.h"
+#include "host/widgets.h"
 #include "output/PimUtil.h"
 #include "report/PSetup.h"
 
@@ -15,8 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-TVyrDestinationChoice VyrReadDestinationChoice(bool AllPages, const QString& StartText, const QString& EndText,
-                                               const QString& CopiesText) {
+TVyrDestinationChoice VyrReadDestinationChoice(bool AllPages, const QString& StartText,
+                                               const QString& EndText, const QString& CopiesText) {
     TVyrDestinationChoice Choice;
     if (!AllPages) {
         auto Page = [](const QString& Text) {
@@ -38,17 +39,6 @@ TVyrDestinationChoice VyrReadDestinationChoice(bool AllPages, const QString& Sta
     return Choice;
 }
 
-namespace {
-template <class T> T* Make(QWidget* Parent, const char* Name, int X, int Y, int W, int H, const char* Text = nullptr) {
-    auto* Widget = new T(Parent);
-    Widget->setObjectName(QString::fromLatin1(Name));
-    Widget->setGeometry(X, Y, W, H);
-    if constexpr (requires(T* W) { W->setText(QString()); })
-        if (Text) Widget->setText(QString::fromLatin1(Text));
-    return Widget;
-}
-} // namespace
-
 TVyrReportDestination::TVyrReportDestination(TComponent* AOwner)
     : TCustomForm(AOwner), FDialog(std::make_unique<QDialog>()) {
     SetFormStyle(fsStayOnTop);
@@ -63,35 +53,36 @@ TVyrReportDestination::TVyrReportDestination(TComponent* AOwner)
     Palette.setColor(QPalette::WindowText, Qt::black);
     D->setPalette(Palette);
     SetBounds(0, 0, 366, 212);
+    CenterOnScreen(D);
     SetCaption(QStringLiteral("Report Destination"));
     D->setWindowTitle(Caption());
 
-    Fdestgroup = Make<QGroupBox>(D, "destgroup", 8, 3, 143, 76);
+    Fdestgroup = MakeFormWidget<QGroupBox>(D, "destgroup", 8, 3, 143, 76);
     Fdestgroup->setTitle(QStringLiteral("Destination"));
-    FgoPrinter = Make<QRadioButton>(Fdestgroup, "goPrinter", 13, 21, 112, 20, "P&rinter");
-    FgoScreen = Make<QRadioButton>(Fdestgroup, "goScreen", 13, 47, 112, 20, "S&creen");
+    FgoPrinter = MakeFormWidget<QRadioButton>(Fdestgroup, "goPrinter", 13, 21, 112, 20, "P&rinter");
+    FgoScreen = MakeFormWidget<QRadioButton>(Fdestgroup, "goScreen", 13, 47, 112, 20, "S&creen");
     FgoScreen->setChecked(true);
-    Frangegroup = Make<QGroupBox>(D, "rangegroup", 8, 92, 185, 101);
+    Frangegroup = MakeFormWidget<QGroupBox>(D, "rangegroup", 8, 92, 185, 101);
     Frangegroup->setTitle(QStringLiteral("Range"));
-    FrangeAll = Make<QRadioButton>(Frangegroup, "rangeAll", 13, 22, 80, 17, "All");
+    FrangeAll = MakeFormWidget<QRadioButton>(Frangegroup, "rangeAll", 13, 22, 80, 17, "All");
     FrangeAll->setChecked(true);
-    FrangePages = Make<QRadioButton>(Frangegroup, "rangePages", 13, 45, 78, 17, "Pages");
-    FlbFrom = Make<QLabel>(Frangegroup, "lbFrom", 20, 70, 29, 15, "From");
+    FrangePages = MakeFormWidget<QRadioButton>(Frangegroup, "rangePages", 13, 45, 78, 17, "Pages");
+    FlbFrom = MakeFormWidget<QLabel>(Frangegroup, "lbFrom", 20, 70, 29, 15, "From");
     FlbFrom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FStartRange = Make<QLineEdit>(Frangegroup, "StartRange", 54, 68, 37, 23);
+    FStartRange = MakeFormWidget<QLineEdit>(Frangegroup, "StartRange", 54, 68, 37, 23);
     FStartRange->setEnabled(false);
-    FlbTo = Make<QLabel>(Frangegroup, "lbTo", 117, 70, 14, 15, "To");
+    FlbTo = MakeFormWidget<QLabel>(Frangegroup, "lbTo", 117, 70, 14, 15, "To");
     FlbTo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FEndRange = Make<QLineEdit>(Frangegroup, "EndRange", 136, 68, 37, 23);
+    FEndRange = MakeFormWidget<QLineEdit>(Frangegroup, "EndRange", 136, 68, 37, 23);
     FEndRange->setEnabled(false);
-    FbtnPrint = Make<QPushButton>(D, "btnPrint", 238, 13, 115, 33, "&Print");
+    FbtnPrint = MakeFormWidget<QPushButton>(D, "btnPrint", 238, 13, 115, 33, "&Print");
     FbtnPrint->setDefault(true);
-    FbtnCancel = Make<QPushButton>(D, "btnCancel", 238, 58, 115, 32, "&Cancel");
-    Fprintersetup = Make<QPushButton>(D, "printersetup", 238, 102, 115, 33, "Printer &Setup");
-    FlbCopies = Make<QLabel>(D, "lbCopies", 241, 148, 40, 15, "Copies");
+    FbtnCancel = MakeFormWidget<QPushButton>(D, "btnCancel", 238, 58, 115, 32, "&Cancel");
+    Fprintersetup = MakeFormWidget<QPushButton>(D, "printersetup", 238, 102, 115, 33, "Printer &Setup");
+    FlbCopies = MakeFormWidget<QLabel>(D, "lbCopies", 241, 148, 40, 15, "Copies");
     FlbCopies->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FCopies = Make<QLineEdit>(D, "Copies", 288, 146, 37, 23);
-    FCollatedCopies = Make<QCheckBox>(D, "CollatedCopies", 248, 176, 113, 17, "Collate");
+    FCopies = MakeFormWidget<QLineEdit>(D, "Copies", 288, 146, 37, 23);
+    FCollatedCopies = MakeFormWidget<QCheckBox>(D, "CollatedCopies", 248, 176, 113, 17, "Collate");
 
     QWidget::setTabOrder(Fdestgroup, Frangegroup);
     QWidget::setTabOrder(Frangegroup, FbtnPrint);
@@ -182,7 +173,8 @@ void TVyrReportDestination::printersetupClick() {
 }
 
 void TVyrReportDestination::btnPrintClick() {
-    if (!FPageSetup) throw EInvalidOperation(QStringLiteral("The report destination dialog has no page setup"));
+    if (!FPageSetup)
+        throw EInvalidOperation(QStringLiteral("The report destination dialog has no page setup"));
     const bool AllPages = FrangeAll->isChecked();
     if (!AllPages) {
         if (PimEmpty(FStartRange->text())) FStartRange->setText(QStringLiteral("0"));

@@ -24,8 +24,8 @@ struct TVyrDestinationChoice {
 // range text stands for 0. A text that is not an integer raises the integer conversion error; copies
 // outside 0 .. 9999, a negative page or a first page after the last one raise EConvertError. With
 // AllPages the range texts are not read and the range is 0 to 0.
-TVyrDestinationChoice VyrReadDestinationChoice(bool AllPages, const QString& StartText, const QString& EndText,
-                                               const QString& CopiesText);
+TVyrDestinationChoice VyrReadDestinationChoice(bool AllPages, const QString& StartText,
+                                               const QString& EndText, const QString& CopiesText);
 
 // The dialog that asks where a report goes before it runs: printer or screen, the page range, the
 // copies and their collation. The caller sets PageSetup, shows the dialog modally through the dialog

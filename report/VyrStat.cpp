@@ -2,6 +2,7 @@
 #include "host/dialogs.h"
 #include "host/mathutil.h"
 #include "host/resstrings.h"
+#include "host/widgets.h"
 #include "output/PimUtil.h"
 #include "viewer/PimMeter.h"
 
@@ -50,13 +51,6 @@ QFont ArialFont(int PixelHeight, bool Bold) {
     return Font;
 }
 
-template <class T> T* Make(QWidget* Parent, const char* Name, int X, int Y, int W, int H) {
-    auto* Widget = new T(Parent);
-    Widget->setObjectName(QString::fromLatin1(Name));
-    Widget->setGeometry(X, Y, W, H);
-    return Widget;
-}
-
 } // namespace
 
 TFormPrintStatus::TFormPrintStatus(TComponent* AOwner)
@@ -66,28 +60,29 @@ TFormPrintStatus::TFormPrintStatus(TComponent* AOwner)
     D->setFixedSize(302, 131);
     D->setFont(ArialFont(13, false));
     SetBounds(0, 0, 302, 131);
+    CenterOnScreen(D);
     SetCaption(QStringLiteral("Print Status"));
     D->setWindowTitle(Caption());
 
-    FPanel1 = Make<QFrame>(D, "Panel1", 0, 0, 302, 131);
+    FPanel1 = MakeFormWidget<QFrame>(D, "Panel1", 0, 0, 302, 131);
     FPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     FPanel1->setLineWidth(2);
     QPalette Black = FPanel1->palette();
     Black.setColor(QPalette::WindowText, Qt::black);
-    FlbWait = Make<QLabel>(FPanel1, "lbWait", 16, 16, 271, 19);
+    FlbWait = MakeFormWidget<QLabel>(FPanel1, "lbWait", 16, 16, 271, 19);
     FlbWait->setText(QStringLiteral("Printing Please Wait..."));
     FlbWait->setFont(ArialFont(16, true));
     FlbWait->setPalette(Black);
-    FlbPage = Make<QLabel>(FPanel1, "lbPage", 42, 60, 45, 19);
+    FlbPage = MakeFormWidget<QLabel>(FPanel1, "lbPage", 42, 60, 45, 19);
     FlbPage->setText(QStringLiteral("Page:"));
     FlbPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     FlbPage->setFont(ArialFont(16, true));
     FlbPage->setPalette(Black);
-    Fpagenumber = Make<QLabel>(FPanel1, "pagenumber", 92, 58, 81, 23);
+    Fpagenumber = MakeFormWidget<QLabel>(FPanel1, "pagenumber", 92, 58, 81, 23);
     Fpagenumber->setText(QStringLiteral("1"));
     Fpagenumber->setAlignment(Qt::AlignCenter);
     Fpagenumber->setFont(ArialFont(17, true));
-    FAbortbutton = Make<QPushButton>(FPanel1, "Abortbutton", 180, 50, 109, 33);
+    FAbortbutton = MakeFormWidget<QPushButton>(FPanel1, "Abortbutton", 180, 50, 109, 33);
     FAbortbutton->setText(QStringLiteral("Abort"));
     FAbortbutton->setDefault(true);
 

@@ -76,8 +76,8 @@ private:
     QLabel* Fpagenumber = nullptr;
     TPimMeter* FLoadMeter = nullptr; // owned as a component
     bool FClosing = false;
-    TComponent* FReport = nullptr;       // not owned
-    TComponentRef<TVyrPage> FPage;       // the page whose status is hooked
+    TComponent* FReport = nullptr;        // not owned
+    TComponentRef<TVyrPage> FPage;        // the page whose status is hooked
     TVyrOnUpdateStatus FUserUpdateStatus; // the page's own handler, called after the window's
     bool FHooked = false;
     bool FFinished = false;

@@ -3,6 +3,7 @@
 #include "host/exceptions.h"
 #include "host/formatting.h"
 #include "host/resstrings.h"
+#include "host/widgets.h"
 #include "output/PimSetup.h"
 #include "output/PimUtil.h"
 #include "viewer/PimPrev.h"
@@ -41,15 +42,6 @@ TPimPrintChoice PimReadPrintChoice(TPimPrintRange Range, const QString& CopiesTe
     return Choice;
 }
 
-namespace {
-template <class T> T* Make(QWidget* Parent, const char* Name, int X, int Y, int W, int H) {
-    auto* Widget = new T(Parent);
-    Widget->setObjectName(QString::fromLatin1(Name));
-    Widget->setGeometry(X, Y, W, H);
-    return Widget;
-}
-} // namespace
-
 TPimPrintDestination::TPimPrintDestination(TComponent* AOwner)
     : TCustomForm(AOwner), FDialog(std::make_unique<QDialog>()) {
     SetFormStyle(fsStayOnTop);
@@ -58,27 +50,27 @@ TPimPrintDestination::TPimPrintDestination(TComponent* AOwner)
     D->setFixedSize(323, 176);
     D->setWindowFlag(Qt::WindowStaysOnTopHint);
     SetBounds(0, 0, 323, 176);
-    FbtnPrint = Make<QPushButton>(D, "btnPrint", 199, 40, 122, 34);
+    FbtnPrint = MakeFormWidget<QPushButton>(D, "btnPrint", 199, 40, 122, 34);
     FbtnPrint->setDefault(true);
-    FbtnCancel = Make<QPushButton>(D, "btnCancel", 200, 84, 121, 32);
-    Fprintersetup = Make<QPushButton>(D, "printersetup", 200, 126, 121, 33);
-    Frangegroup = Make<QGroupBox>(D, "rangegroup", 5, 41, 185, 115);
-    FlbFrom = Make<QLabel>(Frangegroup, "lbFrom", 24, 89, 33, 16);
-    FlbTo = Make<QLabel>(Frangegroup, "lbTo", 103, 89, 36, 16);
+    FbtnCancel = MakeFormWidget<QPushButton>(D, "btnCancel", 200, 84, 121, 32);
+    Fprintersetup = MakeFormWidget<QPushButton>(D, "printersetup", 200, 126, 121, 33);
+    Frangegroup = MakeFormWidget<QGroupBox>(D, "rangegroup", 5, 41, 185, 115);
+    FlbFrom = MakeFormWidget<QLabel>(Frangegroup, "lbFrom", 24, 89, 33, 16);
+    FlbTo = MakeFormWidget<QLabel>(Frangegroup, "lbTo", 103, 89, 36, 16);
     FlbFrom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     FlbTo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FlbCopies = Make<QLabel>(D, "lbCopies", 12, 14, 47, 19);
+    FlbCopies = MakeFormWidget<QLabel>(D, "lbCopies", 12, 14, 47, 19);
     FlbCopies->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FrangeAll = Make<QRadioButton>(Frangegroup, "rangeAll", 16, 18, 150, 20);
-    FrangeCurrent = Make<QRadioButton>(Frangegroup, "rangeCurrent", 16, 40, 150, 20);
-    FrangePages = Make<QRadioButton>(Frangegroup, "rangePages", 16, 60, 150, 20);
+    FrangeAll = MakeFormWidget<QRadioButton>(Frangegroup, "rangeAll", 16, 18, 150, 20);
+    FrangeCurrent = MakeFormWidget<QRadioButton>(Frangegroup, "rangeCurrent", 16, 40, 150, 20);
+    FrangePages = MakeFormWidget<QRadioButton>(Frangegroup, "rangePages", 16, 60, 150, 20);
     FrangeAll->setChecked(true);
-    FCollatedCopies = Make<QCheckBox>(D, "CollatedCopies", 112, 12, 80, 20);
-    FStartRange = Make<QLineEdit>(Frangegroup, "StartRange", 60, 86, 37, 21);
-    FEndRange = Make<QLineEdit>(Frangegroup, "EndRange", 142, 86, 37, 21);
+    FCollatedCopies = MakeFormWidget<QCheckBox>(D, "CollatedCopies", 112, 12, 80, 20);
+    FStartRange = MakeFormWidget<QLineEdit>(Frangegroup, "StartRange", 60, 86, 37, 21);
+    FEndRange = MakeFormWidget<QLineEdit>(Frangegroup, "EndRange", 142, 86, 37, 21);
     FStartRange->setEnabled(false);
     FEndRange->setEnabled(false);
-    FCopies = Make<QLineEdit>(D, "Copies", 62, 12, 37, 21);
+    FCopies = MakeFormWidget<QLineEdit>(D, "Copies", 62, 12, 37, 21);
 
     QObject::connect(FbtnPrint, &QPushButton::clicked,
                      [this] { CallEventHandler(this, [this] { btnPrintClick(); }); });

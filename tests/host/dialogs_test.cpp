@@ -171,14 +171,15 @@ TEST_F(Dialogs, TheScriptedServiceIsInstalledOnlyWhileItLives) {
     EXPECT_EQ(DialogService(), QtDialogService());
 }
 
-// Presses a button of the real message box once it is up.
-void PressWhenShown(QMessageBox::StandardButton Button) {
+// Presses a button of the real message box once it is up; Text, when given, receives the box's text.
+void PressWhenShown(QMessageBox::StandardButton Button, QString* Text = nullptr) {
     auto* Timer = new QTimer();
-    QObject::connect(Timer, &QTimer::timeout, [Timer, Button] {
+    QObject::connect(Timer, &QTimer::timeout, [Timer, Button, Text] {
         auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!Box) return;
         Timer->stop();
         Timer->deleteLater();
+        if (Text) *Text = Box->text();
         Box->button(Button)->click();
     });
     Timer->start(5);
@@ -190,6 +191,14 @@ TEST_F(Dialogs, TheQtMessageBoxAnswersWithThePressedButton) {
     EXPECT_EQ(MessageBox(QStringLiteral("Save changes?"), QStringLiteral("Confirm?"), MB_YESNOCANCEL), IDNO);
     PressWhenShown(QMessageBox::Retry);
     EXPECT_EQ(MessageDlg(QStringLiteral("Printer busy"), mtError, mbAbortRetryIgnore), mrRetry);
+
+    // The system's texts break lines with a lone CR, which Qt would run together.
+    QString Shown;
+    PressWhenShown(QMessageBox::Cancel, &Shown);
+    EXPECT_EQ(MessageBox(QStringLiteral("Yes - discard\rNo - keep\r\nCancel - go on\n"),
+                         QStringLiteral("Abort?"), MB_YESNOCANCEL),
+              IDCANCEL);
+    EXPECT_EQ(Shown, QStringLiteral("Yes - discard\nNo - keep\nCancel - go on\n"));
 }
 
 // A form shown in a real window, a plain widget or a Qt dialog.
