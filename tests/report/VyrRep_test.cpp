@@ -1,3 +1,4 @@
+#include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/messages.h"
 #include "host/properties.h"
@@ -7,7 +8,9 @@
 #include "report/VyrVar.h"
 #include "support/reportfixture.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -397,4 +400,20 @@ TEST(VyrReport, DamagedReportFormsRaiseOrLoadAndNeverCrash) {
         ClearPostedMessages();
     }
     EXPECT_GT(Loaded, 100);
+}
+
+TEST(VyrReport, AReportCopiedAsTextIsRefusedAndAButtonIsNot) {
+    TVyrReport Report(nullptr);
+    QClipboard* Clipboard = QGuiApplication::clipboard();
+    Clipboard->setText(QStringLiteral("object RunButton: TVyrReportButton\n  Report = Report1\nend\n"));
+    EXPECT_NO_THROW(Report.Perform(WM_VYR_NOCOPYREPORT));
+    EXPECT_FALSE(Clipboard->text().isEmpty());
+    Clipboard->setText(QStringLiteral("object Form1: TForm\n  object Report1: TVyrReport\n  end\nend\n"));
+    try {
+        Report.Perform(WM_VYR_NOCOPYREPORT);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("You cannot copy a report."));
+    }
+    EXPECT_TRUE(Clipboard->text().isEmpty());
 }
