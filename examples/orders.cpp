@@ -1,0 +1,152 @@
+// The main job: builds the "orders" report in code over the sample database, saves it as a stored
+// form to <out>/orders.rep, loads it back into a new form, and runs it three times: into the document
+// file <out>/orders.pim, on the "PDF file" printer into <out>/orders.pdf and as rich text into
+// <out>/orders.rtf; page 1 of the document is played into <out>/orders-page1.png at 96 pixels per inch.
+#include "orders_layout.h"
+#include "host/sqldataset.h"
+#include "host/devicecontext.h"
+#include "host/exceptions.h"
+#include "host/formatting.h"
+#include "host/mathutil.h"
+#include "host/pdfprinter.h"
+#include "host/printers.h"
+#include "output/PimFile.h"
+#include "output/PimOut.h"
+#include "output/PimSetup.h"
+#include "output/PimUtil.h"
+#include "report/PSetup.h"
+#include "report/PimPage.h"
+#include "report/VyrRep.h"
+#include "support/passdriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QSqlDatabase>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Selects the "PDF file" printer and sends its jobs to FileName.
+void UsePdfPrinter(const QString& FileName) {
+    const int Index = Printer().Printers().indexOf(QStringLiteral("PDF file"));
+    if (Index < 0) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    Printer().SetPrinterIndex(Index);
+    auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
+    if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    Pdf->SetFileName(FileName);
+}
+
+// Runs the report's page the way a run does (two passes for a two-pass page, the first going
+// nowhere; one for rich text) and raises what ended the run; the page setup is as before afterwards.
+void RunReport(TVyrReport* Report) {
+    TVyrPage* Page = Report->Pages() ? Report->Pages()->front() : nullptr;
+    if (!Page) return;
+    Report->SetExceptionText(QString());
+    TVyrPageSetup Saved;
+    Saved.Assign(Page->PageSetup());
+    const bool TwoPass = Page->TwoPass();
+    // The page's paper on the printer, and what the printer makes of it back into the page.
+    TVyrPageSetup* Setup = Page->PageSetup();
+    Setup->LoadSettings();
+    Setup->CopySettings();
+    TPimOutput Output;
+    Setup->GetPimPrinterSetup(Output.PimPrinterSetup());
+    Output.PimPrinterSetup()->SetData();
+    if (Page->OutputType() == otRichText) Page->SetTwoPass(false);
+    try {
+        RunPasses(*Page, Output);
+    } catch (...) {
+        Page->SetTwoPass(TwoPass);
+        Page->SetPageSetup(&Saved);
+        throw;
+    }
+    Page->SetTwoPass(TwoPass);
+    Page->SetPageSetup(&Saved);
+    if (!Report->ExceptionText().isEmpty()) throw Exception(Report->ExceptionText());
+}
+
+qint64 SizeOf(const QString& FileName) {
+    return QFileInfo(FileName).size();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication App(argc, argv);
+    const QDir Out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("out"));
+    QDir().mkpath(Out.path());
+#ifdef PIM_SAMPLE_DB
+    const QString Database = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(PIM_SAMPLE_DB);
+#else
+    const QString Database = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+#endif
+    const QString RepName = Out.filePath(QStringLiteral("orders.rep"));
+    const QString PimName = Out.filePath(QStringLiteral("orders.pim"));
+    const QString PdfName = Out.filePath(QStringLiteral("orders.pdf"));
+    const QString RtfName = Out.filePath(QStringLiteral("orders.rtf"));
+    const QString PngName = Out.filePath(QStringLiteral("orders-page1.png"));
+    try {
+        if (!QFileInfo::exists(Database))
+            throw Exception(QStringLiteral("The sample database %s is missing"), {Database});
+        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        Db.setDatabaseName(Database);
+        Db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!Db.open()) throw Exception(QStringLiteral("Cannot open %s"), {Database});
+        // The paper comes from the printer the report prints on, here from the start.
+        UsePdfPrinter(PdfName);
+        // Amounts and dates look the same on every machine.
+        SetFormatSettings(TFormatSettings::Fixed());
+        RegisterOrdersClasses();
+
+        {
+            TOrdersForm Built;
+            Built.SetName(QStringLiteral("OrdersForm"));
+            TVyrReport* Report = BuildOrdersReport(&Built, MakeOrdersDataSet(&Built));
+            Report->SaveToFile(RepName);
+            std::printf("wrote %s (the report as a stored form, %lld bytes)\n", qPrintable(RepName), SizeOf(RepName));
+        }
+
+        TOrdersForm Form;
+        DefineOrdersHandlers(&Form);
+        TVyrReport* Report = TVyrReport::LoadReport(RepName, &Form);
+        if (!Report || !FindOrdersParts(&Form).Page) throw Exception(QStringLiteral("%s holds no report"), {RepName});
+        TVyrPage* Page = FindOrdersParts(&Form).Page;
+        TVyrPageSetup* Setup = Page->PageSetup();
+
+        Setup->SetDestination(destFile);
+        Page->SetPimFileName(PimName);
+        RunReport(Report);
+        auto Doc = std::make_shared<TPimPimFile>();
+        Doc->LoadFromFile(PimName);
+        std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(), SizeOf(PimName));
+
+        Setup->SetDestination(destPrinter);
+        RunReport(Report);
+        std::printf("wrote %s (%d pages printed on \"PDF file\", %lld bytes)\n", qPrintable(PdfName),
+                    Page->PageCount(), SizeOf(PdfName));
+
+        Page->SetOutputType(otRichText);
+        Page->SetRtfFile(RtfName);
+        RunReport(Report);
+        Page->SetOutputType(otNormal);
+        std::printf("wrote %s (rich text, %lld bytes)\n", qPrintable(RtfName), SizeOf(RtfName));
+
+        // The picture has the paper's size: a document file keeps the paper's number, not its size.
+        double Width = 0, Height = 0;
+        PimPaperSizeInch(Doc->PimPrinterSetup()->Orientation(), Doc->PimPrinterSetup()->PaperSize(), Width, Height);
+        auto DC = DeviceContext::CreateImage(int(Round(Width * 96)), int(Round(Height * 96)), 96, 96);
+        Doc->PlayPage(DC.get(), 1);
+        DC->EndDoc();
+        if (!DC->Image()->save(PngName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {PngName});
+        std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName),
+                    DC->Image()->width(), DC->Image()->height());
+    } catch (const Exception& E) {
+        std::fprintf(stderr, "orders: %s\n", qPrintable(E.Message()));
+        return 1;
+    }
+    return 0;
+}
