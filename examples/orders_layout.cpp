@@ -162,8 +162,10 @@ TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
     Bold(AddText(Form, QStringLiteral("TitleLabel"), PageHead, QStringLiteral("Orders"), 0, 0, 300, 24), 14);
     for (size_t i = 0; i < std::size(Columns); ++i) {
         const TColumn& C = Columns[i];
-        Bold(AddText(Form, QStringLiteral("%1Caption").arg(QLatin1String(C.Caption)), PageHead,
-                     QLatin1String(C.Caption), C.Left, 28, C.Width, 18, C.Align));
+        TVyrTextLabel* Caption = AddText(Form, QStringLiteral("%1Caption").arg(QLatin1String(C.Caption)), PageHead,
+                                         QLatin1String(C.Caption), C.Left, 28, C.Width, 18, C.Align);
+        Bold(Caption);
+        Caption->SetRow(1); // below the title in rich text too
     }
 
     // One group per customer: several customers share a name, so the break is on the id.
