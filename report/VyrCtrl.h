@@ -4,13 +4,19 @@
 #include "host/graphics.h"
 #include "output/PimOut.h"
 #include "output/PimUtil.h"
+#include "report/VyrCalc.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 class TEnumInfo;
+class TGraphic;
+class TMemoryStream;
+class TPimBitmap;
 class TPimCanvas;
+class TVyrFloatFormat;
+class TVyrTotalvar;
 class TVyrBand;
 class TVyrRtfFile;
 class TVyrLabel;
@@ -532,4 +538,223 @@ protected:
     // Sizes the label to its caption at design time.
     void AdjustSize();
     void FontChanged() override;
+    // The working copies handed to the canvas while drawing; the stored brush and pen stay as set.
+    TBrush* BrushSet() const { return FBrushSet.get(); }
+    TPen* PenSet() const { return FPenSet.get(); }
+};
+
+enum TVyrLineType : uint8_t { ltHorizontal, ltVertical, ltDiagonalLeft, ltDiagonalRight };
+
+// A line in the pen: along the top, middle or bottom of the label, down its left, centre or right,
+// or from corner to corner.
+class TVyrLine : public TVyrLabel {
+public:
+    explicit TVyrLine(TComponent* AOwner);
+    TVyrLineType LineType() const { return FLineType; }
+    void SetLineType(TVyrLineType Value);
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    // A line has nothing to write into rich text.
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+
+private:
+    TVyrLineType FLineType = ltHorizontal;
+};
+
+enum TVyrShapeType : uint8_t { sstCircle, sstEllipse, sstRectangle, sstRoundRect, sstRoundSquare, sstSquare };
+
+// A rectangle, square, rounded box, circle or ellipse in the pen, filled with the brush.
+class TVyrShape : public TVyrLabel {
+public:
+    explicit TVyrShape(TComponent* AOwner);
+    TVyrShapeType ShapeType() const { return FShapeType; }
+    void SetShapeType(TVyrShapeType Value);
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+
+private:
+    TVyrShapeType FShapeType = sstRectangle;
+};
+
+enum TVyrCheckStyle : uint8_t { csCross, csCheck };
+
+// A box that shows a variable's truth with a cross or a check mark; "Y" or "N" in rich text.
+class TVyrCheckLabel : public TVyrLabel {
+public:
+    explicit TVyrCheckLabel(TComponent* AOwner);
+    TVyrVar* Variable() const { return FVariable; }
+    void SetVariable(TVyrVar* Value);
+    TVyrCheckStyle CheckStyle() const { return FCheckStyle; }
+    void SetCheckStyle(TVyrCheckStyle Value);
+    // Whether the box shows checked now: always on the designed form and without a variable.
+    bool Checked();
+    QString GetDisplayText() override;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
+    TVyrCheckStyle FCheckStyle = csCross;
+};
+
+// A total of a total variable at an update level: the level of the label's band, or one named.
+class TVyrTotalvarLabel : public TVyrLabel {
+public:
+    explicit TVyrTotalvarLabel(TComponent* AOwner);
+    ~TVyrTotalvarLabel() override;
+    TVyrTotalvar* TotalVariable() const { return FTotalVariable; }
+    void SetTotalVariable(TVyrTotalvar* Value);
+    bool AutoLevel() const { return FAutoLevel; }
+    void SetAutoLevel(bool Value);
+    TVyrLevel* Level() const { return FLevel; }
+    void SetLevel(TVyrLevel* Value);
+    TVyrTotalType TotalType() const { return FTotalType; }
+    void SetTotalType(TVyrTotalType Value);
+    TVyrFloatFormat* DataFormat() const { return FDataFormat.get(); }
+    void SetDataFormat(const TVyrFloatFormat* Value);
+    // The level whose total prints: the band's update level unless a level of its own is named.
+    TVyrLevel* PrintLevel() const;
+    QString GetDataNow() override;
+    QString GetDisplayText() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DefineProperties(TFiler* Filer) override;
+
+private:
+    TVyrTotalvar* FTotalVariable = nullptr; // not owned; cleared on removal
+    bool FAutoLevel = true;
+    TVyrLevel* FLevel = nullptr; // not owned; cleared on removal
+    TVyrTotalType FTotalType = ttSum;
+    std::unique_ptr<TVyrFloatFormat> FDataFormat;
+};
+
+// A picture from a graphic or blob variable, or the label's own picture; drawn at its size or
+// stretched into the label, keeping its aspect when asked.
+class TVyrImageLabel : public TVyrLabel {
+public:
+    explicit TVyrImageLabel(TComponent* AOwner);
+    ~TVyrImageLabel() override;
+    TVyrVar* Variable() const { return FVariable; }
+    void SetVariable(TVyrVar* Value);
+    // The label's own picture; nil when it has none. Setting copies the picture.
+    TGraphic* Picture() const { return FPicture.get(); }
+    void SetPicture(const TGraphic* Value);
+    // The picture as its stored bytes, for stored forms.
+    QByteArray PictureData() const;
+    void SetPictureData(const QByteArray& Value);
+    bool Center() const { return FCenter; }
+    void SetCenter(bool Value);
+    bool KeepAspect() const { return FKeepAspect; }
+    void SetKeepAspect(bool Value);
+    bool KeepBorderAspect() const { return FKeepBorderAspect; }
+    void SetKeepBorderAspect(bool Value);
+    // What UpdateImage loaded: a bitmap drawn by the output, or another picture.
+    TPimBitmap* PimBitmap() const { return FPimBitmap.get(); }
+    TGraphic* Data() const { return FData.get(); }
+    TMemoryStream* ImageStream() const { return FImageStream.get(); }
+
+    // Loads the picture to draw now from the variable or the label's own picture.
+    void UpdateImage();
+    QString GetDisplayText() override;
+    void StartPrint() override;
+    int SpendHeight(TVyrPage* oPage, int Space) override;
+    int PrintHeight(TVyrPage* oPage, int Space, int Taking) override;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    // The loaded picture's size in pixels of the page; false when nothing is loaded.
+    bool ImageSize(int& w, int& h) const;
+    int ImageHeight();
+
+    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
+    std::unique_ptr<TGraphic> FPicture;
+    std::unique_ptr<TGraphic> FData;
+    bool FCenter = false;
+    bool FKeepAspect = false;
+    bool FKeepBorderAspect = false;
+    std::unique_ptr<TMemoryStream> FImageStream;
+    std::unique_ptr<TPimBitmap> FPimBitmap;
+};
+
+// A bar down the whole height of its band, on every piece of a band that continues on later
+// pages; it never makes the band taller.
+class TVyrVerticalDivider : public TVyrLabel {
+public:
+    explicit TVyrVerticalDivider(TComponent* AOwner);
+    int DividerWidth() const { return FDividerWidth; }
+    void SetDividerWidth(int Value);
+    TColor DividerColor() const { return FDividerColor; }
+    void SetDividerColor(TColor Value);
+    int SpendHeight(TVyrPage* oPage, int Space) override;
+    int PrintHeight(TVyrPage* oPage, int Space, int Taking) override;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+    void BandResized(int BandHeight) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void SetParent(TWinControl* AParent) override;
+
+private:
+    int FDividerWidth = 1;
+    TColor FDividerColor = clBlack;
+};
+
+enum TVyrDirection : uint8_t { bdVertical, bdHorizontal };
+enum TVyrBarCodeType : uint8_t { bct3of9, bct2of5 };
+
+// A variable's text as a Code 39 or interleaved 2 of 5 bar code.
+class TVyrBarCodeLabel : public TVyrLabel {
+public:
+    explicit TVyrBarCodeLabel(TComponent* AOwner);
+    ~TVyrBarCodeLabel() override;
+    TVyrVar* Variable() const { return FVariable; }
+    void SetVariable(TVyrVar* Value);
+    TVyrDirection Direction() const { return FDirection; }
+    void SetDirection(TVyrDirection Value);
+    int NarrowWidth() const { return FNarrowWidth; }
+    void SetNarrowWidth(int Value);
+    int WideWidth() const { return FWideWidth; }
+    void SetWideWidth(int Value);
+    TBrush* BarCodeBrush() const { return FBarCodeBrush.get(); }
+    void SetBarCodeBrush(const TBrush& Value) { FBarCodeBrush->Assign(Value); }
+    TVyrBarCodeType BarCodeType() const { return FBarCodeType; }
+    void SetBarCodeType(TVyrBarCodeType Value);
+    bool WidthInInches_1000() const { return FWidthInInches_1000; }
+    void SetWidthInInches_1000(bool Value);
+    // The text coded: the variable's, ASCII letters in capitals.
+    QString CodeText();
+    QString GetDisplayText() override;
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TVyrVar* FVariable = nullptr; // not owned; cleared on removal
+    TVyrDirection FDirection = bdHorizontal;
+    int FNarrowWidth = 1;
+    int FWideWidth = 3;
+    std::unique_ptr<TBrush> FBarCodeBrush;
+    TVyrBarCodeType FBarCodeType = bct3of9;
+    bool FWidthInInches_1000 = false;
+};
+
+// The application draws the label in OnDraw: the page's canvas and the label's rectangle in pixels
+// of the page.
+using TVyrOnDrawEvent = std::function<void(TVyrLabel* lb, TPimCanvas* PimCanvas, const TRect& Rect)>;
+
+class TVyrCustomLabel : public TVyrLabel {
+public:
+    explicit TVyrCustomLabel(TComponent* AOwner);
+    virtual void DrawLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space);
+    void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
+    void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
+
+    TVyrOnDrawEvent OnDraw;
 };

@@ -231,6 +231,8 @@ public:
     TVyrData* Getlevel(TVyrLevel* Level, TVyrTotalType TotalType) { return GetLevelNow(Level, TotalType); }
     TVyrData* GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType);
     TVyrData* GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType);
+    // Whether the run's accumulators reach the level.
+    bool HasLevel(const TVyrLevel* Level) const { return IndexOf(Level) >= 0; }
     // Marks the level for a reset that happens just before its next value is added.
     void ResetLevel(TVyrLevel* Level);
     void ResetMarkedLevel(TVyrLevel* Level);
