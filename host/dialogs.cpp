@@ -89,7 +89,7 @@ public:
         }
         QMessageBox Box;
         Box.setWindowTitle(Request.Caption);
-        Box.setText(Request.Text);
+        Box.setText(MessageBoxText(Request.Text));
         switch (Request.DlgType) {
         case mtWarning:
             Box.setIcon(QMessageBox::Warning);
@@ -202,6 +202,13 @@ TModalResult ModalResultOf(TMsgDlgBtn Button) {
     for (const auto& [B, Result] : ButtonResults)
         if (B == Button) return Result;
     return mrNone;
+}
+
+QString MessageBoxText(const QString& Text) {
+    QString Result = Text;
+    Result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Result.replace(u'\r', u'\n');
+    return Result;
 }
 
 TDialogService::~TDialogService() = default;

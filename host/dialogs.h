@@ -134,6 +134,10 @@ TDialogService* QtDialogService();
 // The printer-setup dialog of the service in use.
 bool ExecutePrinterSetupDialog();
 
+// A message text as a Qt message box shows it: the platform's line breaks (CR LF, and a lone CR as
+// the system's texts use) become line feeds.
+QString MessageBoxText(const QString& Text);
+
 // The caption used when a message box has none: the application's title.
 TModalResult MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 TModalResult MessageDlgDef(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,

@@ -151,6 +151,27 @@ void TCustomForm::DoClose(TCloseAction& Action) {
     if (OnClose) OnClose(this, Action);
 }
 
+void WithFormsNotOnTop(std::initializer_list<TCustomForm*> Forms, const std::function<void()>& Action) {
+    auto OnTop = [&Forms](bool Value) {
+        for (TCustomForm* Form : Forms) {
+            if (!Form || Form->FormStyle() != fsStayOnTop || !Form->Widget()) continue;
+            QWidget* W = Form->Widget();
+            const bool Shown = W->isVisible();
+            W->setWindowFlag(Qt::WindowStaysOnTopHint, Value);
+            // Changing a window's flags hides it.
+            if (Shown) W->show();
+        }
+    };
+    OnTop(false);
+    try {
+        Action();
+    } catch (...) {
+        OnTop(true);
+        throw;
+    }
+    OnTop(true);
+}
+
 // TApplication
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {

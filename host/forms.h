@@ -3,6 +3,7 @@
 #include "host/controls.h"
 #include "host/dialogs.h"
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -159,6 +160,11 @@ TApplication* Application();
 TScreen* Screen();
 // Puts both back to their state at start (for tests).
 void ResetApplication();
+
+// Runs Action with the given stay-on-top forms made ordinary windows, so that a dialog it shows is not
+// hidden behind them; they are put on top again afterwards, also when Action raises. Forms that are
+// nullptr, not stay-on-top or without a window are passed over.
+void WithFormsNotOnTop(std::initializer_list<TCustomForm*> Forms, const std::function<void()>& Action);
 
 // Runs an event handler: an exception it raises goes to the application's exception handler and the
 // caller goes on. Returns false when the handler raised.

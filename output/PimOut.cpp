@@ -465,6 +465,11 @@ TPimOutput::TPimOutput()
       FPimPrinterSetup(std::make_unique<TPimPrinterSetup>()), FPixelsPerInchX(Screen()->PixelsPerInch()),
       FPixelsPerInchY(Screen()->PixelsPerInch()) {}
 
+TPimOutput::TPimOutput(int PixelsPerInchX, int PixelsPerInchY) : TPimOutput() {
+    FPixelsPerInchX = PixelsPerInchX;
+    FPixelsPerInchY = PixelsPerInchY;
+}
+
 TPimOutput::~TPimOutput() {
     // The canvas lets go of the printer's device context before a job still running is abandoned.
     FPimCanvas.reset();

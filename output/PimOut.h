@@ -169,6 +169,8 @@ private:
 class TPimOutput {
 public:
     TPimOutput();
+    // A job laid out at the given resolution rather than the screen's.
+    TPimOutput(int PixelsPerInchX, int PixelsPerInchY);
     ~TPimOutput();
     TPimOutput(const TPimOutput&) = delete;
     TPimOutput& operator=(const TPimOutput&) = delete;

@@ -1,14 +1,25 @@
 #include "report/VyrRep.h"
 #include "host/dialogs.h"
+#include "host/exceptions.h"
 #include "host/forms.h"
+#include "host/printers.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
 #include "host/storedforms.h"
 #include "host/streams.h"
+#include "output/PimOut.h"
+#include "output/PimPSet.h"
+#include "output/PimSetup.h"
+#include "report/PSetup.h"
 #include "report/PimPage.h"
+#include "report/VyrDest.h"
+#include "report/VyrStat.h"
 #include "report/VyrUtil.h"
+#include "viewer/PimView.h"
 
+#include <QApplication>
 #include <array>
+#include <exception>
 
 namespace {
 
@@ -16,6 +27,43 @@ namespace {
 const std::array<const char16_t*, 6> SAlignNames = {u"alNone", u"alTop",   u"alBottom",
                                                     u"alLeft", u"alRight", u"alClient"};
 
+// The viewer window as the screen destination of a run sees it: it shows the document while the page
+// records it, and Stop or closing it stops the page.
+class TVyrRunViewer : public TPimViewer, public TVyrPageViewer {
+public:
+    explicit TVyrRunViewer(TComponent* AOwner) : TPimViewer(AOwner) {
+        TPimViewer::OnAbort = [this](TComponent* Sender) {
+            if (!TVyrPageViewer::OnAbort) return;
+            TNotifyEvent Abort = TVyrPageViewer::OnAbort;
+            Abort(Sender);
+        };
+    }
+    void SetGenerating(bool Value) override { TPimViewer::SetGenerating(Value); }
+    void SetPimFile(std::shared_ptr<TPimPimFile> Value) override { TPimViewer::SetPimFile(std::move(Value)); }
+    void Show() override { TPimViewer::Show(); }
+    void UpdatePage() override { TPimViewer::UpdatePage(); }
+    void SetFormStyle(TFormStyle Value) override { TCustomForm::SetFormStyle(Value); }
+    void SetWindowState(TWindowState Value) override { TCustomForm::SetWindowState(Value); }
+    void SetZoom(TPimZoom Value) override { TPimViewer::SetZoom(Value); }
+    void ShowModal() override {
+        TCustomForm::ShowModal();
+        // A modal viewer is freed by whoever showed it; the page lets go of it here.
+        Free();
+    }
+};
+
+} // namespace
+
+void VyrInstallPageViewerFactory() {
+    SetVyrPageViewerFactory([](TComponent* Owner) -> TVyrPageViewer* {
+        // Without a GUI there is no window to show.
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+        return new TVyrRunViewer(Owner);
+    });
+}
+
+namespace {
+[[maybe_unused]] const bool GPageViewerFactoryInstalled = (VyrInstallPageViewerFactory(), true);
 } // namespace
 
 TVyrRptDsgn::~TVyrRptDsgn() = default;
@@ -34,6 +82,282 @@ TVyrReport::TVyrReport(TComponent* AOwner) : TScrollBox(AOwner) {
 }
 
 TVyrReport::~TVyrReport() = default;
+
+void TVyrReport::Run() {
+    if (FPrinting) return;
+    FExceptionText.clear();
+    try {
+        if (InitReport())
+            while (FPrinting) {
+                ProcessReport();
+                if (!FExceptionText.isEmpty()) Application()->ProcessMessages();
+            }
+    } catch (const Exception& E) {
+        // Whatever escaped the steps' own guards ends the run here, so that the next run can start.
+        KeepError(E.Message());
+        try {
+            EndReport();
+        } catch (...) {
+        }
+        throw;
+    } catch (...) {
+        try {
+            EndReport();
+        } catch (...) {
+        }
+        throw;
+    }
+    if (!FExceptionText.isEmpty()) throw Exception(FExceptionText);
+}
+
+void TVyrReport::AbortReport() {
+    if (FPrinting && FPages && !FPages->empty()) FPages->front()->SetAbortPrinting(true);
+}
+
+bool TVyrReport::InitReport() {
+    if (FPrinting || !FPages || FPages->empty()) return false;
+    bool Result = true;
+    FPrinting = true;
+    try {
+        FGroupPage = FPages->front();
+        FGroupPage->FreeNotification(this);
+        FPrintTo.reset();
+        FStatusWin = nullptr;
+        FPass = 0;
+        TVyrPageSetup* Setup = FGroupPage->PageSetup();
+        FSaveSetup = std::make_unique<TVyrPageSetup>();
+        FSaveSetup->Assign(Setup);
+        FPassCount = FGroupPage->TwoPass() ? 2 : 1;
+        const bool Busy = Printer().Printing();
+        if (HasState(csDesigning)) {
+            if (!Busy) Setup->LoadSettings();
+            FSavePrompt = FPrompt;
+            FPromptSaved = true;
+            FPrompt = !FDesignPreview;
+            if (FDesignPreview) Setup->SetDestination(destScreen);
+        }
+        if (Busy) throw Exception(LoadStr(SPrinterBusy));
+        if (FGroupPage->OutputType() == otNormal) {
+            try {
+                FPrintTo = std::make_unique<TPimOutput>(FPixelsPerInch, FPixelsPerInch);
+            } catch (...) {
+                throw Exception(LoadStr(SCouldNotRun));
+            }
+        }
+        PimResetPrinter();
+        Setup->LoadSettings();
+        if (FPrompt) Result = PromptPrint(FGroupPage);
+        // Taking the printer's values back would lose a custom paper's own size.
+        if (Setup->Size() == psCustom) {
+            const double Height = Setup->Height();
+            const double Width = Setup->Width();
+            Setup->CopySettings();
+            Setup->SetSize(psCustom);
+            Setup->SetHeight(Height);
+            Setup->SetWidth(Width);
+        } else
+            Setup->CopySettings();
+        if (FPrintTo) {
+            Setup->GetPimPrinterSetup(FPrintTo->PimPrinterSetup());
+            FPrintTo->PimPrinterSetup()->SetData();
+        }
+        if (FGroupPage->OutputType() == otRichText) FPassCount = 1;
+        if (!Result) EndReport();
+    } catch (...) {
+        // A run that cannot start ends here; Run raises why.
+        Result = false;
+        std::exception_ptr Failure = std::current_exception();
+        try {
+            std::rethrow_exception(Failure);
+        } catch (const EAbort&) {
+            Failure = nullptr;
+        } catch (const Exception& E) {
+            KeepError(E.Message());
+            Failure = nullptr;
+        } catch (...) {
+        }
+        try {
+            EndReport();
+        } catch (const Exception& E) {
+            KeepError(E.Message());
+        }
+        if (Failure) std::rethrow_exception(Failure);
+    }
+    return Result;
+}
+
+bool TVyrReport::PromptPrint(TVyrPage* APage) {
+    bool Result = false;
+    if (OnPromptPrint) {
+        // A failing handler is told to the application and cancels the run.
+        if (!CallEventHandler(this, [&] { OnPromptPrint(APage, Result); })) return false;
+        return Result;
+    }
+    if (CustomPrompt) {
+        if (!CallEventHandler(this, [&] { CustomPrompt(APage, Result); })) return false;
+        return Result;
+    }
+    auto Dialog = std::make_unique<TVyrReportDestination>(Application());
+    Dialog->SetPageSetup(APage->PageSetup());
+    return Dialog->ShowModal() == mrOk;
+}
+
+void TVyrReport::ProcessReport() {
+    if (!FPrinting) return;
+    if (!FGroupPage) {
+        // The page went away during the run.
+        EndReport();
+        return;
+    }
+    if (FGroupPage->Printing()) {
+        try {
+            FGroupPage->Process();
+        } catch (const Exception& E) {
+            KeepError(E.Message());
+            EndReport();
+        }
+        return;
+    }
+    if (FPass > 0) EndPass();
+    if (FPrinting && FGroupPage && FPass < FPassCount)
+        Process();
+    else
+        EndReport();
+}
+
+void TVyrReport::EndPass() {
+    try {
+        FGroupPage->EndReport();
+    } catch (const Exception& E) {
+        // The footers failed: the pass ends with what was made, and the run with that error.
+        KeepError(E.Message());
+        FGroupPage->SetAbortPrinting(true);
+    }
+    if (FCancelPrintJob && FPrintTo) {
+        FPrintTo->Abort();
+        DiscardViewer();
+    } else
+        FGroupPage->EndDoc();
+    FGroupPage->PageEnd();
+    CloseStatus();
+    // A discarded job or a failed pass runs no further pass.
+    if (FCancelPrintJob || !FExceptionText.isEmpty()) FPass = FPassCount;
+    AfterPrint();
+}
+
+void TVyrReport::DiscardViewer() {
+    TVyrPageViewer* Viewer = FGroupPage->PimViewer();
+    if (!Viewer) return;
+    FPrintTo->SetPimFile(nullptr);
+    // The page lets go of the viewer and stops reporting to it.
+    FGroupPage->AbortGeneration(this);
+    Viewer->OnAbort = nullptr;
+    Viewer->SetGenerating(false);
+    if (auto* Window = dynamic_cast<TComponent*>(Viewer)) try {
+            Window->Free();
+        } catch (...) {
+        }
+}
+
+void TVyrReport::Process() {
+    ++FPass;
+    BeforePrint();
+    ShowStatus();
+    FGroupPage->SetPrintTo(FPrintTo.get());
+    FGroupPage->PageStart();
+    FCancelPrintJob = false;
+    // Every run records a document; the first of two passes only counts the pages.
+    if (FPrintTo) FPrintTo->SetDestination(FPassCount == 2 && FPass == 1 ? adNoWhere : adPimFile);
+    if (!FGroupPage->InitReport()) {
+        FGroupPage->PageEnd();
+        CloseStatus();
+        AfterPrint();
+        EndReport();
+        return;
+    }
+    FGroupPage->BeginDoc();
+    try {
+        FGroupPage->StartReport();
+    } catch (const Exception& E) {
+        // The report header failed: the pass ends with what was made.
+        KeepError(E.Message());
+        FGroupPage->SetAbortPrinting(true);
+    }
+}
+
+void TVyrReport::ShowStatus() {
+    if (FSuppressStatus) return;
+    const TVyrPageSetup* Setup = FGroupPage->PageSetup();
+    const TVyrDestination Dest = Setup->Destination();
+    // A viewer shown beside the run shows the progress itself.
+    const bool Wanted = FGroupPage->OutputType() == otRichText || Dest == destPrinter || Dest == destFile ||
+                        (Dest == destScreen && Setup->PreviewSettings()->ModalPreview() == mpModal) ||
+                        (FPassCount == 2 && FPass == 1);
+    if (!Wanted) return;
+    if (CustomStatus) {
+        TVyrPage* Page = FGroupPage;
+        CallEventHandler(this, [Page] { CustomStatus(Page); });
+        return;
+    }
+    auto* Status = new TFormPrintStatus(Application());
+    Status->SetReport(this);
+    Status->OnAbort = [this](TVyrPage* Page, bool Discard) {
+        if (Discard) FCancelPrintJob = true;
+        if (Page) Page->SetAbortPrinting(true);
+    };
+    FStatusWin = Status;
+    // The window listens to the page's status before the page's own handler, which it keeps.
+    Status->Start(FGroupPage);
+}
+
+void TVyrReport::CloseStatus() {
+    // The window closes itself at the pass's end status; a pass that ended otherwise closes it here.
+    if (TFormPrintStatus* Status = FStatusWin.Get()) Status->Finish();
+    FStatusWin = nullptr;
+}
+
+void TVyrReport::EndReport() {
+    std::exception_ptr Failure;
+    auto Step = [&Failure](const std::function<void()>& Do) {
+        try {
+            Do();
+        } catch (...) {
+            if (!Failure) Failure = std::current_exception();
+        }
+    };
+    Step([this] { CloseStatus(); });
+    TVyrPage* Ran = FGroupPage;
+    // Only the page that ran gets its setup back, and only from the copy taken for this run.
+    if (Ran && FSaveSetup) Step([&] { Ran->SetPageSetup(FSaveSetup.get()); });
+    FSaveSetup.reset();
+    if (FPromptSaved) {
+        FPrompt = FSavePrompt;
+        FPromptSaved = false;
+    }
+    if (Ran) {
+        // A run cancelled before its first pass started no data to finish.
+        if (FPass > 0) Step([Ran] { Ran->UnInitReport(); });
+        Ran->SetPrintTo(nullptr);
+        Ran->RemoveFreeNotification(this);
+    }
+    FGroupPage = nullptr;
+    FPrintTo.reset();
+    FPass = 0;
+    FPrinting = false;
+    if (Failure) std::rethrow_exception(Failure);
+}
+
+void TVyrReport::BeforePrint() {
+    if (OnBeforePrint) CallEventHandler(this, [this] { OnBeforePrint(this); });
+}
+
+void TVyrReport::AfterPrint() {
+    if (OnAfterPrint) CallEventHandler(this, [this] { OnAfterPrint(this); });
+}
+
+void TVyrReport::KeepError(const QString& Message) {
+    if (FExceptionText.isEmpty()) FExceptionText = Message;
+}
 
 void TVyrReport::SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value) {
     FRepDesign = std::move(Value);
@@ -144,6 +468,9 @@ void TVyrReport::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TVyrReport::Notification(TComponent* AComponent, TOperation Operation) {
     TScrollBox::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent) {
+        if (AComponent == FGroupPage) FGroupPage = nullptr;
+    }
     if (Operation == opRemove && AComponent && ListHas(FPages, AComponent))
         RemovePage(static_cast<TVyrPage*>(AComponent));
 }
@@ -198,7 +525,19 @@ void TVyrReport::Loaded() {
         SetPixelsPerInch(Screen()->PixelsPerInch());
         if (FRepDesign) FRepDesign->SetMinMax();
         Invalidate();
+        return;
     }
+    // The layout was made at the report's resolution: the font keeps its size in pixels.
+    if (!ParentFont() && Font()->PixelsPerInch() != FPixelsPerInch) {
+        Font()->SetPixelsPerInch(FPixelsPerInch);
+        FontChanged();
+    }
+    if (FAutoRun) try {
+            Run();
+        } catch (...) {
+            // Loading goes on; the form that ran the report has no caller to raise to.
+            Application()->HandleException(this);
+        }
 }
 
 void TVyrReport::WndProc(TMessage& Message) {
@@ -224,6 +563,10 @@ void TVyrReport::CheckDelete() {
 
 void TVyrReport::BeforeDestruction() {
     FPimDestroying = true;
+    if (FPrinting) try {
+            EndReport();
+        } catch (...) {
+        }
     TScrollBox::BeforeDestruction();
 }
 
@@ -251,7 +594,11 @@ namespace {
 } // namespace
 
 TVyrOverrideEvent CustomPreview;
+TVyrOverridePromptEvent CustomPrompt;
+TVyrOverrideEvent CustomStatus;
 
 void ResetCustomHooks() {
     CustomPreview = nullptr;
+    CustomPrompt = nullptr;
+    CustomStatus = nullptr;
 }

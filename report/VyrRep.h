@@ -7,8 +7,11 @@
 #include <memory>
 #include <vector>
 
+class TFormPrintStatus;
+class TPimOutput;
 class TVyrGrouppage;
 class TVyrPage;
+class TVyrPageSetup;
 class TVyrReport;
 
 // The registries of the report engine: a list made on the first insert that holds each entry once,
@@ -68,14 +71,25 @@ enum TVyrVersion : uint8_t { vPIM1_0 };
 using TVyrPromptPrintEvent = std::function<void(TVyrPage* Page, bool& Result)>;
 using TVyrReportPrintEvent = std::function<void(TVyrReport* Report)>;
 using TVyrOverrideEvent = std::function<void(TVyrPage* Page)>;
+using TVyrOverridePromptEvent = std::function<void(TVyrPage* Page, bool& Result)>;
 
 // The application's replacement for the viewer of a screen run.
 extern TVyrOverrideEvent CustomPreview;
+// The application's replacement for the destination dialog of a report without OnPromptPrint:
+// Result starts false; true runs the report.
+extern TVyrOverridePromptEvent CustomPrompt;
+// The application's own status display, called at the start of each pass instead of the status
+// window.
+extern TVyrOverrideEvent CustomStatus;
 // Clears the application's replacement hooks, as the process starts.
 void ResetCustomHooks();
 
-// The component an application drops on a form: it holds the report's pages and the geometry of
-// its design box. The run itself comes with printing.
+// Makes the viewer window the screen destination of a run shows its document in as it grows. Done
+// when the library loads; tests that replaced the page's viewer factory put it back with this.
+void VyrInstallPageViewerFactory();
+
+// The component an application drops on a form: it holds the report's pages, runs the first of
+// them, and carries the geometry of its design box.
 class TVyrReport : public TScrollBox {
 public:
     explicit TVyrReport(TComponent* AOwner);
@@ -103,6 +117,8 @@ public:
     void SetMinimized(bool Value);
     TVyrVersion Version() const { return FVersion; }
     bool CancelPrintJob() const { return FCancelPrintJob; }
+    // The abort question's "discard": the output is thrown away and no further pass runs.
+    void SetCancelPrintJob(bool Value) { FCancelPrintJob = Value; }
     bool DesignPreview() const { return FDesignPreview; }
     void SetDesignPreview(bool Value) { FDesignPreview = Value; }
     bool SuppressStatus() const { return FSuppressStatus; }
@@ -110,6 +126,25 @@ public:
     bool Printing() const { return FPrinting; }
     const QString& ExceptionText() const { return FExceptionText; }
     void SetExceptionText(const QString& Value) { FExceptionText = Value; }
+
+    // Runs the first page from the destination question to its last page. Raises what ended the
+    // run (a generation error, a printer error, a run that could not start); a cancelled
+    // destination question ends it quietly. Does nothing while a run is in progress.
+    void Run();
+    // Generation stops after the current record.
+    void AbortReport();
+    // The steps of Run. InitReport is false when no run was started (one already in progress, no
+    // page, the destination cancelled, a failure kept in ExceptionText).
+    bool InitReport();
+    void ProcessReport();
+    void Process();
+    // Ends the run on every path: the status window closed, the page setup of the page that ran
+    // restored from its copy, the page let go of its output and data. Printing is false afterwards
+    // also when a step raises; the first such exception reaches the caller.
+    void EndReport();
+    virtual bool PromptPrint(TVyrPage* APage);
+    virtual void BeforePrint();
+    virtual void AfterPrint();
 
     void InsertPage(TVyrPage* APage);
     void RemovePage(TVyrPage* APage);
@@ -138,6 +173,13 @@ public:
     TVyrReportPrintEvent OnAfterPrint;
 
 private:
+    void ShowStatus();
+    void CloseStatus();
+    void EndPass();
+    void DiscardViewer();
+    // The first error of a run is the one Run raises.
+    void KeepError(const QString& Message);
+
     std::unique_ptr<TVyrRptDsgn> FRepDesign;
     std::unique_ptr<std::vector<TVyrPage*>> FPages;
     TVyrPage* FPage = nullptr;
@@ -157,6 +199,14 @@ private:
     bool FDesignPreview = false;
     bool FSuppressStatus = false;
     bool FPrinting = false;
+    TVyrPage* FGroupPage = nullptr; // the page being run: the first; cleared on removal
+    bool FSavePrompt = true;
+    bool FPromptSaved = false;
+    std::unique_ptr<TVyrPageSetup> FSaveSetup;
+    std::unique_ptr<TPimOutput> FPrintTo;
+    TComponentRef<TFormPrintStatus> FStatusWin; // frees itself at the end of a pass
+    int FPassCount = 1;
+    int FPass = 0;
     QString FExceptionText;
     bool FPimDestroying = false;
 };

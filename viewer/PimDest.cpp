@@ -151,24 +151,7 @@ void TPimPrintDestination::RangeClick() {
 
 void TPimPrintDestination::printersetupClick() {
     // A window that stays on top would hide the printer-setup dialog.
-    auto OnTop = [](TCustomForm* Form, bool Value) {
-        if (!Form || Form->FormStyle() != fsStayOnTop || !Form->Widget()) return;
-        QWidget* W = Form->Widget();
-        const bool Shown = W->isVisible();
-        W->setWindowFlag(Qt::WindowStaysOnTopHint, Value);
-        if (Shown) W->show();
-    };
-    OnTop(FViewer, false);
-    OnTop(this, false);
-    try {
-        ExecutePrinterSetupDialog();
-    } catch (...) {
-        OnTop(FViewer, true);
-        OnTop(this, true);
-        throw;
-    }
-    OnTop(FViewer, true);
-    OnTop(this, true);
+    WithFormsNotOnTop({FViewer, this}, [] { ExecutePrinterSetupDialog(); });
 }
 
 void TPimPrintDestination::btnPrintClick() {

@@ -1,0 +1,365 @@
+#include "host/exceptions.h"
+#include "host/forms.h"
+#include "host/memdataset.h"
+#include "host/messages.h"
+#include "output/PimFile.h"
+#include "report/PSetup.h"
+#include "report/PimPage.h"
+#include "report/VyrCtrl.h"
+#include "report/VyrRep.h"
+#include "report/VyrStat.h"
+#include "support/fakeprinter.h"
+#include "support/reportfixture.h"
+#include "support/scripteddialogs.h"
+#include "viewer/PimPrev.h"
+#include "viewer/PimView.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::unique_ptr<TFakePrinter>> OfficePrinter() {
+    std::vector<std::unique_ptr<TFakePrinter>> List;
+    List.push_back(TFakePrinter::Office());
+    return List;
+}
+
+// What a run must give back: the page setup's settings that a run or its handlers may change.
+QString SetupText(const TVyrPageSetup& S) {
+    return QStringLiteral("dest %1 units %2 size %3 %4x%5 copies %6 range %7-%8 margins %9 %10 %11 %12 orient %13")
+        .arg(S.Destination())
+        .arg(S.Units())
+        .arg(S.Size())
+        .arg(S.Width())
+        .arg(S.Height())
+        .arg(S.Copies())
+        .arg(S.RangeStart())
+        .arg(S.RangeEnd())
+        .arg(S.LeftMargin())
+        .arg(S.TopMargin())
+        .arg(S.RightMargin())
+        .arg(S.BottomMargin())
+        .arg(S.Orientation());
+}
+
+// A label that fails when it prints the record Fail.
+class TFailingLabel : public TVyrLabel {
+public:
+    using TVyrLabel::TVyrLabel;
+    void Print(TVyrPage* oPage, int Space) override {
+        if (++Printed == Fail) throw Exception(QStringLiteral("The label cannot print record %1").arg(Printed));
+        TVyrLabel::Print(oPage, Space);
+    }
+    int Fail = 0;
+    int Printed = 0;
+};
+
+// A report run as an application runs it: a 3 x 4 in page (body 288 high) with a page header of 20,
+// a detail of 30 and a page footer of 24 over 20 records gives 3 pages of 8, 8 and 4 details. It
+// goes to a document file without a question; every band notes "band page" when it prints.
+struct TRunReport {
+    TFakePrinterList Printers{OfficePrinter()};
+    std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
+    TVyrReport* Report = nullptr;
+    TVyrGrouppage* Page = nullptr;
+    TMemDataSet Set;
+    TDataSource Source;
+    QTemporaryDir Dir;
+    QString FileName = Dir.filePath(QStringLiteral("run.pim"));
+    QStringList Log;
+    QList<TVyrStatus> Statuses;
+    int Before = 0;
+    int After = 0;
+
+    explicit TRunReport(int Records = 20) {
+        ClearPostedMessages();
+        Report = Make<TVyrReport>(Form.get(), QStringLiteral("Report1"), nullptr);
+        Report->SetPixelsPerInch(96);
+        Report->SetPrompt(false);
+        Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
+        TVyrPageSetup* Setup = Page->PageSetup();
+        Setup->SetAdjustMargin(false);
+        Setup->SetSize(psCustom);
+        Setup->SetWidth(3);
+        Setup->SetHeight(4);
+        for (auto Margin : {&TVyrPageSetup::SetLeftMargin, &TVyrPageSetup::SetTopMargin,
+                            &TVyrPageSetup::SetRightMargin, &TVyrPageSetup::SetBottomMargin})
+            (Setup->*Margin)(0.5);
+        Setup->SetDestination(destFile);
+        Page->SetPimFileName(FileName);
+        Set.FieldDefs().Add(QStringLiteral("N"), ftInteger);
+        Set.Open();
+        for (int i = 1; i <= Records; ++i) Set.AppendRecord({i});
+        Source.SetDataSet(&Set);
+        Page->SetDataSource(&Source);
+        Page->AddMainBands();
+        ClearPostedMessages();
+        Page->Head()->SetVisible(false);
+        Page->Foot()->SetVisible(false);
+        Page->PageHead()->SetHeight(20);
+        Page->Detail()->SetHeight(30);
+        Page->PageFoot()->SetHeight(24);
+        for (TVyrBand* B : *Page->Bands())
+            B->OnBeforePrint = [this](TVyrBand* Band) {
+                Log << QStringLiteral("%1 %2").arg(Band->Name()).arg(Page->PageNumber());
+                if (OnBand) OnBand(Band);
+            };
+        Page->OnUpdateStatus = [this](TVyrPage*, TVyrStatus Stat) { Statuses << Stat; };
+        Report->OnBeforePrint = [this](TVyrReport*) { ++Before; };
+        Report->OnAfterPrint = [this](TVyrReport*) { ++After; };
+    }
+    ~TRunReport() {
+        Page->SetDataSource(nullptr);
+        // Status windows and viewers a run left to the message queue go with the test.
+        Application()->ProcessMessages();
+    }
+    // Called for every band printed, after it is noted.
+    std::function<void(TVyrBand*)> OnBand;
+    bool DetailStartsPage(TVyrBand* Band, int PageNumber) const {
+        return Band == Page->Detail() && Page->PageNumber() == PageNumber && Page->YPos() == 68;
+    }
+    int PagesInFile() const {
+        if (!QFile::exists(FileName)) return 0;
+        TPimPimFile Read;
+        Read.LoadFromFile(FileName);
+        return Read.PageCount();
+    }
+    QString RunError() {
+        try {
+            Report->Run();
+        } catch (const Exception& E) {
+            return E.Message();
+        }
+        return QString();
+    }
+    // The status window of the run in progress.
+    static TFormPrintStatus* StatusWindow() {
+        for (int i = Application()->ComponentCount() - 1; i >= 0; --i)
+            if (auto* S = dynamic_cast<TFormPrintStatus*>(Application()->Components(i)); S && S->Visible())
+                return S;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST(ReportRun, ToAFileFiresEachEventOnceAndGivesTheSetupBack) {
+    TRunReport R;
+    TVyrPageSetup* Setup = R.Page->PageSetup();
+    Setup->SetUnits(unitMiliMeters);
+    const QString Before = SetupText(*Setup);
+    // Changes made during the run last only for the run.
+    R.Report->OnBeforePrint = [&](TVyrReport*) {
+        ++R.Before;
+        Setup->SetCopies(5);
+        Setup->SetRangeEnd(9);
+        EXPECT_TRUE(R.Report->Printing());
+    };
+    QString StatusPage; // what the status window shows as the last band prints
+    R.OnBand = [&](TVyrBand*) {
+        TFormPrintStatus* Status = TRunReport::StatusWindow();
+        StatusPage = Status ? Status->PageText() : QStringLiteral("no window");
+    };
+
+    for (int Run = 1; Run <= 2; ++Run) {
+        R.Log.clear();
+        R.Statuses.clear();
+        EXPECT_EQ(R.RunError(), QString());
+        EXPECT_EQ(R.Before, Run);
+        EXPECT_EQ(R.After, Run);
+        EXPECT_FALSE(R.Report->Printing());
+        EXPECT_EQ(SetupText(*Setup), Before);
+        EXPECT_EQ(R.PagesInFile(), 3);
+        // Every band once: 3 page headers and footers around 8, 8 and 4 details.
+        ASSERT_EQ(R.Log.size(), 26);
+        EXPECT_EQ(R.Log.count(QStringLiteral("%1 3").arg(R.Page->Detail()->Name())), 4);
+        EXPECT_EQ(R.Log.last(), QStringLiteral("%1 3").arg(R.Page->PageFoot()->Name()));
+        // The status window listened, and the page's own handler heard the whole run beside it.
+        ASSERT_FALSE(R.Statuses.isEmpty());
+        EXPECT_EQ(R.Statuses.first(), ssBegin);
+        EXPECT_EQ(R.Statuses.last(), ssEnd);
+        EXPECT_TRUE(R.Page->OnUpdateStatus);
+        EXPECT_EQ(StatusPage, QStringLiteral("3"));
+        Application()->ProcessMessages();
+        EXPECT_EQ(TRunReport::StatusWindow(), nullptr);
+    }
+
+    // A report without a page has nothing to run.
+    TVyrReport Empty(nullptr);
+    Empty.SetPrompt(false);
+    EXPECT_NO_THROW(Empty.Run());
+    EXPECT_FALSE(Empty.Printing());
+}
+
+TEST(ReportRun, ACancelledQuestionMakesNothingAndTheNextRunWorks) {
+    TRunReport R;
+    TToldErrors Told;
+    R.Report->SetPrompt(true);
+    const QString Before = SetupText(*R.Page->PageSetup());
+    int Asked = 0;
+    R.Report->OnPromptPrint = [&](TVyrPage* Page, bool& Result) {
+        ++Asked;
+        EXPECT_EQ(Page, R.Page);
+        Page->PageSetup()->SetCopies(3);
+        Result = false;
+    };
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(Asked, 1);
+    EXPECT_FALSE(QFile::exists(R.FileName));
+    EXPECT_EQ(R.Before + R.After, 0);
+    EXPECT_TRUE(R.Log.isEmpty());
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
+
+    // A failing handler is the application's business and cancels the run.
+    R.Report->OnPromptPrint = [](TVyrPage*, bool& Result) {
+        Result = true;
+        throw Exception(QStringLiteral("no destination today"));
+    };
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(Told.Messages, QStringList{QStringLiteral("no destination today")});
+    EXPECT_FALSE(QFile::exists(R.FileName));
+
+    // The application's hook answers when the report has no handler; then the dialog.
+    R.Report->OnPromptPrint = nullptr;
+    CustomPrompt = [](TVyrPage*, bool& Result) { Result = true; };
+    EXPECT_EQ(R.RunError(), QString());
+    ResetCustomHooks();
+    EXPECT_EQ(R.PagesInFile(), 3);
+    EXPECT_EQ(R.Before, 1);
+    QFile::remove(R.FileName);
+    {
+        TScriptedDialogs Dialogs;
+        Dialogs.AnswerForm(mrCancel);
+        EXPECT_EQ(R.RunError(), QString());
+        EXPECT_EQ(Dialogs.Shown().at(0).Text, QStringLiteral("TVyrReportDestination"));
+    }
+    EXPECT_FALSE(QFile::exists(R.FileName));
+    EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
+    EXPECT_EQ(Told.Messages.size(), 1);
+}
+
+TEST(ReportRun, TwoPassesCountThePagesNowhereThenMakeOneDocument) {
+    TRunReport R;
+    R.Page->SetTwoPass(true);
+    QStringList Footers; // "destination page count" at every page footer
+    R.OnBand = [&](TVyrBand* Band) {
+        if (Band == R.Page->PageFoot())
+            Footers << QStringLiteral("%1 %2").arg(R.Page->PrintTo()->Destination()).arg(R.Page->PageCount());
+    };
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.Before, 2);
+    EXPECT_EQ(R.After, 2);
+    EXPECT_EQ(R.Log.size(), 52);
+    // Pass 1 draws nowhere; pass 2 knows the page count and records the one document.
+    const QString NoWhere = QStringLiteral("%1 0").arg(adNoWhere);
+    const QString Recorded = QStringLiteral("%1 3").arg(adPimFile);
+    EXPECT_EQ(Footers, (QStringList{NoWhere, NoWhere, NoWhere, Recorded, Recorded, Recorded}));
+    EXPECT_EQ(R.Statuses.count(ssBegin), 2);
+    EXPECT_EQ(R.Statuses.count(ssEnd), 2);
+    EXPECT_EQ(R.PagesInFile(), 3);
+}
+
+TEST(ReportRun, TheAbortQuestionDiscardsKeepsOrGoesOn) {
+    struct TCase {
+        TModalResult Answer;
+        bool TwoPass;
+        int Passes;
+        int Pages; // in the file; 0 = no file
+    };
+    for (const TCase& C : {TCase{mrYes, true, 1, 0}, TCase{mrYes, false, 1, 0}, TCase{mrNo, false, 1, 2},
+                           TCase{mrCancel, false, 1, 3}}) {
+        SCOPED_TRACE(C.Answer);
+        SCOPED_TRACE(C.TwoPass);
+        TRunReport R;
+        TScriptedDialogs Dialogs;
+        R.Page->SetTwoPass(C.TwoPass);
+        R.OnBand = [&](TVyrBand* Band) {
+            if (!R.DetailStartsPage(Band, 2) || R.Before > 1) return;
+            TFormPrintStatus* Status = TRunReport::StatusWindow();
+            ASSERT_NE(Status, nullptr);
+            Dialogs.Answer(C.Answer);
+            Status->AskAbort();
+        };
+        EXPECT_EQ(R.RunError(), QString());
+        ASSERT_EQ(Dialogs.MessageCount(), 1);
+        EXPECT_EQ(Dialogs.Last().Caption, QStringLiteral("Abort Report?"));
+        EXPECT_EQ(R.Before, C.Passes);
+        EXPECT_EQ(R.After, C.Passes);
+        EXPECT_EQ(R.PagesInFile(), C.Pages);
+        EXPECT_FALSE(R.Report->Printing());
+        EXPECT_EQ(TRunReport::StatusWindow(), nullptr);
+        // Whatever was answered, the next run is whole.
+        R.OnBand = nullptr;
+        R.Page->SetTwoPass(false);
+        EXPECT_EQ(R.RunError(), QString());
+        EXPECT_EQ(R.PagesInFile(), 3);
+    }
+}
+
+TEST(ReportRun, RunRaisesWhatEndedTheRunAndTheNextRunStartsAfresh) {
+    TRunReport R;
+    const QString Before = SetupText(*R.Page->PageSetup());
+    TFakePrinter& Fake = *R.Printers[0];
+
+    // The printer fails on the second page it prints.
+    R.Page->PageSetup()->SetDestination(destPrinter);
+    Fake.FailAt = TFakePrinter::fpNewPage;
+    EXPECT_EQ(R.RunError(), Fake.FailMessage);
+    EXPECT_EQ(R.Report->ExceptionText(), Fake.FailMessage);
+    EXPECT_FALSE(R.Report->Printing());
+    Fake.FailAt = TFakePrinter::fpNone;
+    Fake.Jobs.clear();
+    EXPECT_EQ(R.RunError(), QString());
+    ASSERT_EQ(Fake.Jobs.size(), 1u);
+    EXPECT_EQ(Fake.Jobs[0].Pages.size(), 3u);
+    EXPECT_TRUE(Fake.Jobs[0].Ended);
+    R.Page->PageSetup()->SetDestination(destFile);
+
+    // A label fails on the third record: generation ends there and the run says why.
+    auto* Label = Make<TFailingLabel>(R.Form.get(), QStringLiteral("Failing"), R.Page->Detail());
+    Label->Fail = 3;
+    R.Log.clear();
+    EXPECT_EQ(R.RunError(), QStringLiteral("The label cannot print record 3"));
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_EQ(R.Log.count(QStringLiteral("%1 1").arg(R.Page->Detail()->Name())), 3);
+    Label->Fail = 0;
+    R.Log.clear();
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.Log.size(), 26);
+
+    // A failure outside the page's own guard (a file destination without a name) ends the run too.
+    R.Page->SetPimFileName(QString());
+    EXPECT_TRUE(R.RunError().contains(QStringLiteral("PimFileName")));
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_EQ(TRunReport::StatusWindow(), nullptr);
+    R.Page->SetPimFileName(R.FileName);
+    QFile::remove(R.FileName);
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.PagesInFile(), 3);
+    EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
+}
+
+TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
+    TRunReport R;
+    R.Page->PageSetup()->SetDestination(destScreen);
+    TPimViewer* Viewer = nullptr;
+    QList<int> Shown; // pages the viewer holds when each page footer prints
+    R.OnBand = [&](TVyrBand* Band) {
+        if (!Viewer) Viewer = dynamic_cast<TPimViewer*>(R.Page->PimViewer());
+        if (Band == R.Page->PageFoot() && Viewer) Shown << Viewer->CurrentPreview()->PageCount();
+        if (R.DetailStartsPage(Band, 2) && Viewer) Viewer->StopClick();
+    };
+    EXPECT_EQ(R.RunError(), QString());
+    ASSERT_NE(Viewer, nullptr);
+    EXPECT_EQ(Shown, QList<int>{1});
+    EXPECT_FALSE(Viewer->Generating());
+    EXPECT_TRUE(Viewer->Visible());
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 2);
+    EXPECT_EQ(R.Page->PimViewer(), nullptr);
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_FALSE(QFile::exists(R.FileName));
+    Viewer->Free();
+}
