@@ -17,7 +17,6 @@
 #include "report/PSetup.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
-#include "support/passdriver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,35 +36,6 @@ void UsePdfPrinter(const QString& FileName) {
     auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
     if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
     Pdf->SetFileName(FileName);
-}
-
-// Runs the report's page the way a run does (two passes for a two-pass page, the first going
-// nowhere; one for rich text) and raises what ended the run; the page setup is as before afterwards.
-void RunReport(TVyrReport* Report) {
-    TVyrPage* Page = Report->Pages() ? Report->Pages()->front() : nullptr;
-    if (!Page) return;
-    Report->SetExceptionText(QString());
-    TVyrPageSetup Saved;
-    Saved.Assign(Page->PageSetup());
-    const bool TwoPass = Page->TwoPass();
-    // The page's paper on the printer, and what the printer makes of it back into the page.
-    TVyrPageSetup* Setup = Page->PageSetup();
-    Setup->LoadSettings();
-    Setup->CopySettings();
-    TPimOutput Output;
-    Setup->GetPimPrinterSetup(Output.PimPrinterSetup());
-    Output.PimPrinterSetup()->SetData();
-    if (Page->OutputType() == otRichText) Page->SetTwoPass(false);
-    try {
-        RunPasses(*Page, Output);
-    } catch (...) {
-        Page->SetTwoPass(TwoPass);
-        Page->SetPageSetup(&Saved);
-        throw;
-    }
-    Page->SetTwoPass(TwoPass);
-    Page->SetPageSetup(&Saved);
-    if (!Report->ExceptionText().isEmpty()) throw Exception(Report->ExceptionText());
 }
 
 qint64 SizeOf(const QString& FileName) {
@@ -119,19 +89,19 @@ int main(int argc, char** argv) {
 
         Setup->SetDestination(destFile);
         Page->SetPimFileName(PimName);
-        RunReport(Report);
+        Report->Run();
         auto Doc = std::make_shared<TPimPimFile>();
         Doc->LoadFromFile(PimName);
         std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(), SizeOf(PimName));
 
         Setup->SetDestination(destPrinter);
-        RunReport(Report);
+        Report->Run();
         std::printf("wrote %s (%d pages printed on \"PDF file\", %lld bytes)\n", qPrintable(PdfName),
                     Page->PageCount(), SizeOf(PdfName));
 
         Page->SetOutputType(otRichText);
         Page->SetRtfFile(RtfName);
-        RunReport(Report);
+        Report->Run();
         Page->SetOutputType(otNormal);
         std::printf("wrote %s (rich text, %lld bytes)\n", qPrintable(RtfName), SizeOf(RtfName));
 

@@ -84,6 +84,14 @@ TVyrDBVar* AddField(TComponent* Form, TVyrPage* Page, TDataSource* Source, const
     return V;
 }
 
+// The sum of the amounts at the level of the band that holds it, under the amount column.
+TVyrTotalvarLabel* AddTotal(TComponent* Form, const QString& Name, TVyrBand* Band, TVyrTotalvar* Total, int Top) {
+    auto* L = Add<TVyrTotalvarLabel>(Form, Name, Band);
+    L->SetTotalVariable(Total);
+    L->SetBounds(AmountLeft, Top, AmountWidth, 18);
+    return L;
+}
+
 void Bold(TVyrLabel* Label, int Size = 10) {
     Label->Font()->SetSize(Size);
     Label->Font()->SetStyle(fsBold);
@@ -168,6 +176,12 @@ TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
         Caption->SetRow(1); // below the title in rich text too
     }
 
+    auto* Rule = Add<TVyrLine>(Form, QStringLiteral("HeaderRule"), PageHead);
+    Rule->SetBounds(0, 48, 710, 3);
+    Rule->SetLineType(ltHorizontal);
+    Rule->SetVerticalAlign(laBottom);
+    Rule->Pen()->SetWidth(1);
+
     // One group per customer: several customers share a name, so the break is on the id.
     auto* Group = Add<TVyrGroup>(Form, QStringLiteral("CustomerGroup"), Page);
     Group->AddBands(Page);
@@ -181,6 +195,7 @@ TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
     Bold(AddValue(Form, QStringLiteral("NameLabel"), GroupHead, Name, 0, 2, 380, 18));
     AddValue(Form, QStringLiteral("CityLabel"), GroupHead, City, 400, 2, 200, 18);
     AddText(Form, QStringLiteral("SubtotalCaption"), GroupFoot, QStringLiteral("Subtotal"), 400, 0, 100, 18);
+    AddTotal(Form, QStringLiteral("SubtotalLabel"), GroupFoot, Total, 0);
 
     for (size_t i = 0; i < std::size(Columns); ++i) {
         const TColumn& C = Columns[i];
@@ -190,13 +205,12 @@ TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
 
     AddValue(Form, QStringLiteral("PageTextLabel"), PageFoot, PageText, 0, 4, 710, 18, laCenter);
     Bold(AddText(Form, QStringLiteral("GrandTotalCaption"), Foot, QStringLiteral("Grand total"), 400, 4, 120, 20));
+    Bold(AddTotal(Form, QStringLiteral("GrandTotalLabel"), Foot, Total, 4));
     // The bands hold the report's font, which their labels take unless they have their own.
     for (TVyrBand* Band : {PageHead, GroupHead, Detail, GroupFoot, PageFoot, Foot, Page->Head()}) {
         Band->Font()->SetName(QStringLiteral("Arial"));
         Band->Font()->SetSize(10);
     }
-    (void)AmountLeft;
-    (void)AmountWidth;
     return Report;
 }
 

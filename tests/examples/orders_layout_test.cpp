@@ -148,7 +148,11 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     const QStringList Last = TextsOf(*Doc, 100);
     EXPECT_TRUE(First.contains(QStringLiteral("Page 1 of 100"))) << First.join(u'|').toStdString();
     EXPECT_TRUE(Last.contains(QStringLiteral("Page 100 of 100"))) << Last.join(u'|').toStdString();
-    EXPECT_EQ(Last.filter(QStringLiteral("Grand total")).size(), 1);
+    // The grand total follows its caption, the last text but the page's foot.
+    const qsizetype Caption = Last.indexOf(QStringLiteral("Grand total"));
+    ASSERT_GE(Caption, 0) << Last.join(u'|').toStdString();
+    ASSERT_LT(Caption + 1, Last.size());
+    EXPECT_EQ(Last[Caption + 1], Sum);
     // The first customer by name and its first order, as the page shows them.
     QSqlQuery Q(QSqlDatabase::database());
     ASSERT_TRUE(Q.exec(OrdersSql() + QStringLiteral(" LIMIT 1")) && Q.next());
@@ -157,4 +161,13 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
                                 FormatFloat(QStringLiteral("#,##0.00"), Q.value(QStringLiteral("amount")).toDouble()),
                                 FormatFloat(QStringLiteral("0.000"), Q.value(QStringLiteral("discount")).toDouble())})
         EXPECT_TRUE(First.contains(Text)) << Text.toStdString();
+    // The first customer's subtotal after its caption.
+    const QString Subtotal = FormatFloat(
+        QStringLiteral("#,##0.00"),
+        Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders WHERE customer_id = %1").arg(Q.value(QStringLiteral("customer_id")).toInt()))
+            .toDouble());
+    const qsizetype SubtotalAt = First.indexOf(QStringLiteral("Subtotal"));
+    ASSERT_GE(SubtotalAt, 0);
+    ASSERT_LT(SubtotalAt + 1, First.size());
+    EXPECT_EQ(First[SubtotalAt + 1], Subtotal);
 }
