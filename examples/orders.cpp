@@ -2,18 +2,12 @@
 // form to <out>/orders.rep, loads it back into a new form, and runs it three times: into the document
 // file <out>/orders.pim, on the "PDF file" printer into <out>/orders.pdf and as rich text into
 // <out>/orders.rtf; page 1 of the document is played into <out>/orders-page1.png at 96 pixels per inch.
+#include "examplejobs.h"
 #include "orders_layout.h"
-#include "host/sqldataset.h"
-#include "host/devicecontext.h"
 #include "host/exceptions.h"
 #include "host/formatting.h"
-#include "host/mathutil.h"
-#include "host/pdfprinter.h"
-#include "host/printers.h"
+#include "host/sqldataset.h"
 #include "output/PimFile.h"
-#include "output/PimOut.h"
-#include "output/PimSetup.h"
-#include "output/PimUtil.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
@@ -21,28 +15,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QSqlDatabase>
 #include <cstdio>
 #include <memory>
-
-namespace {
-
-// Selects the "PDF file" printer and sends its jobs to FileName.
-void UsePdfPrinter(const QString& FileName) {
-    const int Index = Printer().Printers().indexOf(QStringLiteral("PDF file"));
-    if (Index < 0) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
-    Printer().SetPrinterIndex(Index);
-    auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
-    if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
-    Pdf->SetFileName(FileName);
-}
-
-qint64 SizeOf(const QString& FileName) {
-    return QFileInfo(FileName).size();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -77,7 +52,7 @@ int main(int argc, char** argv) {
             Built.SetName(QStringLiteral("OrdersForm"));
             TVyrReport* Report = BuildOrdersReport(&Built, MakeOrdersDataSet(&Built));
             Report->SaveToFile(RepName);
-            std::printf("wrote %s (the report as a stored form, %lld bytes)\n", qPrintable(RepName), SizeOf(RepName));
+            std::printf("wrote %s (the report as a stored form, %lld bytes)\n", qPrintable(RepName), FileSize(RepName));
         }
 
         TOrdersForm Form;
@@ -92,28 +67,22 @@ int main(int argc, char** argv) {
         Report->Run();
         auto Doc = std::make_shared<TPimPimFile>();
         Doc->LoadFromFile(PimName);
-        std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(), SizeOf(PimName));
+        std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(), FileSize(PimName));
 
         Setup->SetDestination(destPrinter);
         Report->Run();
         std::printf("wrote %s (%d pages printed on \"PDF file\", %lld bytes)\n", qPrintable(PdfName),
-                    Page->PageCount(), SizeOf(PdfName));
+                    Page->PageCount(), FileSize(PdfName));
 
         Page->SetOutputType(otRichText);
         Page->SetRtfFile(RtfName);
         Report->Run();
         Page->SetOutputType(otNormal);
-        std::printf("wrote %s (rich text, %lld bytes)\n", qPrintable(RtfName), SizeOf(RtfName));
+        std::printf("wrote %s (rich text, %lld bytes)\n", qPrintable(RtfName), FileSize(RtfName));
 
-        // The picture has the paper's size: a document file keeps the paper's number, not its size.
-        double Width = 0, Height = 0;
-        PimPaperSizeInch(Doc->PimPrinterSetup()->Orientation(), Doc->PimPrinterSetup()->PaperSize(), Width, Height);
-        auto DC = DeviceContext::CreateImage(int(Round(Width * 96)), int(Round(Height * 96)), 96, 96);
-        Doc->PlayPage(DC.get(), 1);
-        DC->EndDoc();
-        if (!DC->Image()->save(PngName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {PngName});
-        std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName),
-                    DC->Image()->width(), DC->Image()->height());
+        const QSize Picture = WritePagePicture(*Doc, 1, PngName);
+        std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName), Picture.width(),
+                    Picture.height());
     } catch (const Exception& E) {
         std::fprintf(stderr, "orders: %s\n", qPrintable(E.Message()));
         return 1;
