@@ -170,4 +170,22 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     ASSERT_GE(SubtotalAt, 0);
     ASSERT_LT(SubtotalAt + 1, First.size());
     EXPECT_EQ(First[SubtotalAt + 1], Subtotal);
+
+    // In rich text, one pass: no page count, so the foot reads "Page N"; the totals are the same.
+    GroupHead->OnBeforePrint = nullptr;
+    Page->Detail()->OnBeforePrint = nullptr;
+    GroupFoot->OnBeforePrint = nullptr;
+    const QString RtfName = Db.Path(QStringLiteral("orders.rtf"));
+    Page->SetOutputType(otRichText);
+    Page->SetRtfFile(RtfName);
+    Page->SetTwoPass(false);
+    TPimOutput Unused;
+    RunPasses(*Page, Unused);
+    QFile Rtf(RtfName);
+    ASSERT_TRUE(Rtf.open(QIODevice::ReadOnly));
+    const QString RtfText = QString::fromLatin1(Rtf.readAll());
+    EXPECT_EQ(RtfText.count(QStringLiteral("\\tab Page 1\\par")), 1) << RtfText.right(400).toStdString();
+    EXPECT_FALSE(RtfText.contains(QStringLiteral(" of 1")));
+    EXPECT_TRUE(RtfText.contains(Sum));
+    EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), 500);
 }
