@@ -1,4 +1,5 @@
-# The two set-up commands: `make demo` runs the main job, `make test` builds and passes the tests.
+# The two set-up commands: `make demo` runs the main job (the orders report, then the sample
+# document), `make test` builds and passes the tests.
 # Both install the Debian packages they need first, so each works alone on a fresh machine.
 # `make fuzz` (not part of `make test`) builds the fuzzing harnesses with clang in their own tree and
 # runs each for FUZZ_SECONDS; what they find lands in build/fuzz/artifacts.
@@ -35,8 +36,9 @@ test: deps $(BUILD_TEST)/build.ninja
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 demo: deps $(BUILD_REL)/build.ninja
-	cmake --build $(BUILD_REL) -j $(JOBS) --target pimsample pimview
+	cmake --build $(BUILD_REL) -j $(JOBS) --target orders pimsample pimview
 	mkdir -p $(OUT)
+	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/orders $(OUT)
 	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/pimsample $(OUT)
 
 bench: deps $(BUILD_REL)/build.ninja

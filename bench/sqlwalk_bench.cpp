@@ -2,6 +2,7 @@
 // buffered SQL data set, and through a plain forward-only QSqlQuery for comparison. Peak memory
 // is the resident high-water mark of each run, reset before it.
 #include "host/sqldataset.h"
+#include "peakmemory.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,9 +11,6 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -21,30 +19,8 @@ constexpr int RowCount = 1000000;
 
 QString DatabaseFile;
 
-// Kilobytes of a line of /proc/self/status, such as "VmHWM:".
-long StatusKb(const char* Key) {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char Line[256];
-    long Value = 0;
-    const size_t KeyLength = std::strlen(Key);
-    while (std::fgets(Line, sizeof Line, f)) {
-        if (std::strncmp(Line, Key, KeyLength) == 0) {
-            Value = std::strtol(Line + KeyLength, nullptr, 10);
-            break;
-        }
-    }
-    std::fclose(f);
-    return Value;
-}
-
-// Lets the high-water mark start again from the current size.
-void ResetPeak() {
-    FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return;
-    std::fputs("5", f);
-    std::fclose(f);
-}
+using benchmemory::ResetPeak;
+using benchmemory::StatusKb;
 
 void MakeDatabase(const QString& File) {
     QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));

@@ -1,10 +1,9 @@
 // The main job: draws a sample document of three pages through the drawing surface, records it to
 // <out>/sample.pim, loads that file back, prints it on the "PDF file" printer to <out>/sample.pdf and
 // plays its first page into a 96 pixels-per-inch image, <out>/sample-page1.png.
+#include "examplejobs.h"
 #include "host/exceptions.h"
 #include "host/graphic.h"
-#include "host/pdfprinter.h"
-#include "host/printers.h"
 #include "host/streams.h"
 #include "output/PimFile.h"
 #include "output/PimOut.h"
@@ -13,7 +12,6 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QRadialGradient>
@@ -318,16 +316,6 @@ void PicturesPage(TPimCanvas& C) {
     C.RtfDraw(TRect{Left + 200, 480, Right, 560}, &Rtf, 0, -1, true);
 }
 
-// Selects the "PDF file" printer and sends its jobs to FileName.
-void UsePdfPrinter(const QString& FileName) {
-    const int Index = Printer().Printers().indexOf(QStringLiteral("PDF file"));
-    if (Index < 0) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
-    Printer().SetPrinterIndex(Index);
-    auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
-    if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
-    Pdf->SetFileName(FileName);
-}
-
 void Record(const QString& FileName) {
     TPimOutput Output;
     Output.SetDestination(adPimFile);
@@ -344,10 +332,6 @@ void Record(const QString& FileName) {
     Output.NewPage();
     PicturesPage(C);
     Output.EndDoc();
-}
-
-qint64 SizeOf(const QString& FileName) {
-    return QFileInfo(FileName).size();
 }
 
 } // namespace
@@ -367,20 +351,17 @@ int main(int argc, char** argv) {
         auto Doc = std::make_shared<TPimPimFile>();
         Doc->LoadFromFile(PimName);
         std::printf("wrote %s (%d pages, %lld bytes)\n", qPrintable(PimName), Doc->PageCount(),
-                    SizeOf(PimName));
+                    FileSize(PimName));
 
         TPimPrinter Print;
         Doc->SendPages(&Print, 1, Doc->PageCount());
         if (!Print.ExceptionText().isEmpty()) throw Exception(Print.ExceptionText());
         std::printf("wrote %s (%d pages printed on \"PDF file\", %lld bytes)\n", qPrintable(PdfName),
-                    Doc->PageCount(), SizeOf(PdfName));
+                    Doc->PageCount(), FileSize(PdfName));
 
-        auto DC = DeviceContext::CreateImage(Doc->PageWidth(), Doc->PageHeight(), 96, 96);
-        Doc->PlayPage(DC.get(), 1);
-        DC->EndDoc();
-        if (!DC->Image()->save(PngName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {PngName});
-        std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName),
-                    DC->Image()->width(), DC->Image()->height());
+        const QSize Picture = WritePagePicture(*Doc, 1, PngName);
+        std::printf("wrote %s (page 1, %d x %d pixels at 96 pixels per inch)\n", qPrintable(PngName), Picture.width(),
+                    Picture.height());
     } catch (const Exception& E) {
         std::fprintf(stderr, "pimsample: %s\n", qPrintable(E.Message()));
         return 1;

@@ -1,0 +1,42 @@
+#include "examplejobs.h"
+#include "host/devicecontext.h"
+#include "host/exceptions.h"
+#include "host/mathutil.h"
+#include "host/pdfprinter.h"
+#include "host/printers.h"
+#include "output/PimFile.h"
+#include "output/PimSetup.h"
+#include "output/PimUtil.h"
+
+#include <QFileInfo>
+#include <QImage>
+
+void UsePdfPrinter(const QString& FileName) {
+    const int Index = Printer().Printers().indexOf(QStringLiteral("PDF file"));
+    if (Index < 0) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    Printer().SetPrinterIndex(Index);
+    auto* Pdf = dynamic_cast<TPdfFilePrinter*>(Printer().Backend());
+    if (!Pdf) throw Exception(QStringLiteral("The \"PDF file\" printer is missing"));
+    Pdf->SetFileName(FileName);
+}
+
+qint64 FileSize(const QString& FileName) {
+    return QFileInfo(FileName).size();
+}
+
+QSize WritePagePicture(TPimPimFile& Doc, int Page, const QString& FileName) {
+    // The paper's size from its number: a document file keeps the number of a named paper, not
+    // its size.
+    const TPimPrinterSetup* Setup = Doc.PimPrinterSetup();
+    double Width = 0, Height = 0;
+    PimPaperSizeInch(Setup->Orientation(), Setup->PaperSize(), Width, Height);
+    if (Width <= 0 || Height <= 0) {
+        Width = Setup->Width();
+        Height = Setup->Length();
+    }
+    auto DC = DeviceContext::CreateImage(int(Round(Width * 96)), int(Round(Height * 96)), 96, 96);
+    Doc.PlayPage(DC.get(), Page);
+    DC->EndDoc();
+    if (!DC->Image()->save(FileName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {FileName});
+    return DC->Image()->size();
+}

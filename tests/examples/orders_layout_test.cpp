@@ -1,0 +1,191 @@
+#include "orders_layout.h"
+#include "host/devicecontext.h"
+#include "host/formatting.h"
+#include "host/sqldataset.h"
+#include "host/storedforms.h"
+#include "output/PimFile.h"
+#include "output/PimOut.h"
+#include "output/PimSetup.h"
+#include "report/PSetup.h"
+#include "report/PimPage.h"
+#include "report/VyrRep.h"
+#include "report/VyrVar.h"
+#include "support/devices.h"
+#include "support/passdriver.h"
+#include "support/reportfixture.h"
+#include "support/sampledata.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// The sample database as the application's default connection, in a folder of its own.
+class TSampleDatabase {
+public:
+    TSampleDatabase() {
+        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        Db.setDatabaseName(FDir.filePath(QStringLiteral("sample.db")));
+        if (Db.open()) ExecuteSqlScript(Db, ReadSampleScript(QStringLiteral("sqlite")));
+    }
+    ~TSampleDatabase() {
+        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
+        QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
+    }
+    QString Path(const QString& Name) const { return FDir.filePath(Name); }
+    QVariant Value(const QString& Sql) const {
+        QSqlQuery Q(QSqlDatabase::database());
+        return Q.exec(Sql) && Q.next() ? Q.value(0) : QVariant();
+    }
+
+private:
+    QTemporaryDir FDir;
+};
+
+// The texts page N of a document draws, in drawing order.
+QStringList TextsOf(TPimPimFile& Doc, int N) {
+    auto DC = DeviceContext::CreateRecording(PrinterCaps(96, 8.27, 11.69, 0));
+    Doc.PlayPage(DC.get(), N);
+    QStringList Texts;
+    static const QRegularExpression Quoted(QStringLiteral("\"(.*)\"")); // the quoted text of a call
+    for (const QString& Call : DC->Log()->Calls)
+        if (Call.startsWith(QStringLiteral("TextOut")) || Call.startsWith(QStringLiteral("ExtTextOut")))
+            if (auto M = Quoted.match(Call); M.hasMatch()) Texts << M.captured(1);
+    return Texts;
+}
+
+} // namespace
+
+TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWithTheGrandTotal) {
+    TSampleDatabase Db;
+    TFormatSettingsScope Fixed(TFormatSettings::Fixed());
+    TOrdersForm Form;
+    Form.SetName(QStringLiteral("OrdersForm"));
+    TVyrReport* Report = BuildOrdersReport(&Form, MakeOrdersDataSet(&Form));
+    // The stored form that the main job saves, and that examples/orders.rep holds.
+    QFile Stored(QFileInfo(SampleScriptPath(QStringLiteral("sqlite"))).dir().filePath(QStringLiteral("../orders.rep")));
+    ASSERT_TRUE(Stored.open(QIODevice::ReadOnly));
+    const QByteArray Text = Stored.readAll();
+    EXPECT_EQ(WriteComponentText(&Form), Text);
+    {
+        // Read back into a form that knows the report's handler, it writes the same bytes.
+        TOrdersForm Loaded;
+        DefineOrdersHandlers(&Loaded);
+        ReadComponentText(Text, &Loaded);
+        EXPECT_EQ(WriteComponentText(&Loaded), Text);
+    }
+    TOrdersParts Parts = FindOrdersParts(&Form);
+    ASSERT_EQ(Parts.Report, Report);
+    TVyrGrouppage* Page = Parts.Page;
+    ASSERT_NE(Page, nullptr);
+    const QString PimName = Db.Path(QStringLiteral("orders.pim"));
+    Page->PageSetup()->SetDestination(destFile);
+    Page->SetPimFileName(PimName);
+
+    // What the second pass lays out: per page, the customers begun and the orders printed.
+    struct TPageLog {
+        std::vector<int> Customers;
+        int Orders = 0;
+        int Footers = 0;
+    };
+    std::map<int, TPageLog> Pages;
+    std::map<int, int> OrdersOf; // customer id: orders printed below its header
+    int Customer = 0;
+    auto Counting = [Page] { return Page->PrintTo() && Page->PrintTo()->Destination() == adPimFile; };
+    TVyrVar* CustomerId = nullptr;
+    for (TVyrVar* V : *Page->Vars())
+        if (V->Name() == QStringLiteral("CustomerIdVar")) CustomerId = V;
+    ASSERT_NE(CustomerId, nullptr);
+    TVyrBand* GroupHead = Page->Groups()->at(0)->Header();
+    TVyrBand* GroupFoot = Page->Groups()->at(0)->Footer();
+    GroupHead->OnBeforePrint = [&](TVyrBand*) {
+        if (!Counting()) return;
+        Customer = CustomerId->AsInteger();
+        Pages[Page->PageNumber()].Customers.push_back(Customer);
+    };
+    Page->Detail()->OnBeforePrint = [&](TVyrBand*) {
+        if (!Counting()) return;
+        ++Pages[Page->PageNumber()].Orders;
+        ++OrdersOf[Customer];
+    };
+    GroupFoot->OnBeforePrint = [&](TVyrBand*) {
+        if (Counting()) ++Pages[Page->PageNumber()].Footers;
+    };
+
+    TPimOutput Output;
+    Page->PageSetup()->GetPimPrinterSetup(Output.PimPrinterSetup());
+    RunPasses(*Page, Output);
+    EXPECT_EQ(Report->ExceptionText(), QString());
+
+    // 500 customers of 8 orders: a header of 22 with room for 2 orders, 8 orders of 18 and a
+    // footer of 22 take 188 pixels; the body of 1047 less 52 and 22 for the page's header and
+    // footer holds 5 of them, with 33 to spare, too little for the next header.
+    EXPECT_EQ(Page->PageCount(), 100);
+    ASSERT_EQ(Pages.size(), 100u);
+    for (const auto& [Number, Log] : Pages) {
+        EXPECT_EQ(Log.Customers.size(), 5u) << "page " << Number;
+        EXPECT_EQ(Log.Orders, 40) << "page " << Number;
+        EXPECT_EQ(Log.Footers, 5) << "page " << Number;
+    }
+    EXPECT_EQ(OrdersOf.size(), 500u);
+    for (const auto& [Id, Count] : OrdersOf)
+        EXPECT_EQ(Count, 8) << "customer " << Id;
+
+    auto Doc = std::make_shared<TPimPimFile>();
+    Doc->LoadFromFile(PimName);
+    ASSERT_EQ(Doc->PageCount(), 100);
+    const QString Sum = FormatFloat(QStringLiteral("#,##0.00"), Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders")).toDouble());
+    EXPECT_EQ(Sum, QStringLiteral("5,029,580.00"));
+    const QStringList First = TextsOf(*Doc, 1);
+    const QStringList Last = TextsOf(*Doc, 100);
+    EXPECT_TRUE(First.contains(QStringLiteral("Page 1 of 100"))) << First.join(u'|').toStdString();
+    EXPECT_TRUE(Last.contains(QStringLiteral("Page 100 of 100"))) << Last.join(u'|').toStdString();
+    // The grand total follows its caption, the last text but the page's foot.
+    const qsizetype Caption = Last.indexOf(QStringLiteral("Grand total"));
+    ASSERT_GE(Caption, 0) << Last.join(u'|').toStdString();
+    ASSERT_LT(Caption + 1, Last.size());
+    EXPECT_EQ(Last[Caption + 1], Sum);
+    // The first customer by name and its first order, as the page shows them.
+    QSqlQuery Q(QSqlDatabase::database());
+    ASSERT_TRUE(Q.exec(OrdersSql() + QStringLiteral(" LIMIT 1")) && Q.next());
+    for (const QString& Text : {QStringLiteral("Orders"), QStringLiteral("Amount"), Q.value(QStringLiteral("name")).toString(),
+                                Q.value(QStringLiteral("order_date")).toString().left(10),
+                                FormatFloat(QStringLiteral("#,##0.00"), Q.value(QStringLiteral("amount")).toDouble()),
+                                FormatFloat(QStringLiteral("0.000"), Q.value(QStringLiteral("discount")).toDouble())})
+        EXPECT_TRUE(First.contains(Text)) << Text.toStdString();
+    // The first customer's subtotal after its caption.
+    const QString Subtotal = FormatFloat(
+        QStringLiteral("#,##0.00"),
+        Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders WHERE customer_id = %1").arg(Q.value(QStringLiteral("customer_id")).toInt()))
+            .toDouble());
+    const qsizetype SubtotalAt = First.indexOf(QStringLiteral("Subtotal"));
+    ASSERT_GE(SubtotalAt, 0);
+    ASSERT_LT(SubtotalAt + 1, First.size());
+    EXPECT_EQ(First[SubtotalAt + 1], Subtotal);
+
+    // In rich text, one pass: no page count, so the foot reads "Page N"; the totals are the same.
+    GroupHead->OnBeforePrint = nullptr;
+    Page->Detail()->OnBeforePrint = nullptr;
+    GroupFoot->OnBeforePrint = nullptr;
+    const QString RtfName = Db.Path(QStringLiteral("orders.rtf"));
+    Page->SetOutputType(otRichText);
+    Page->SetRtfFile(RtfName);
+    Page->SetTwoPass(false);
+    TPimOutput Unused;
+    RunPasses(*Page, Unused);
+    QFile Rtf(RtfName);
+    ASSERT_TRUE(Rtf.open(QIODevice::ReadOnly));
+    const QString RtfText = QString::fromLatin1(Rtf.readAll());
+    EXPECT_EQ(RtfText.count(QStringLiteral("\\tab Page 1\\par")), 1) << RtfText.right(400).toStdString();
+    EXPECT_FALSE(RtfText.contains(QStringLiteral(" of 1")));
+    EXPECT_TRUE(RtfText.contains(Sum));
+    EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), 500);
+}
