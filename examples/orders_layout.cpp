@@ -228,17 +228,6 @@ TOrdersParts FindOrdersParts(TComponent* Form) {
 void RegisterOrdersClasses() {
     static const bool Done = [] {
         DeclareProperties<TOrdersForm, TControl>();
-        // The data a stored report holds: the source it reads through and the query behind it.
-        DeclareProperties<TDataSource, TComponent>()
-            .Reference("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet);
-        DeclareProperties<TSqlDataSet, TComponent>()
-            .String("ConnectionName", &TSqlDataSet::ConnectionName, &TSqlDataSet::SetConnectionName)
-            .Default(QString())
-            .String("DatabaseName", &TSqlDataSet::DatabaseName, &TSqlDataSet::SetDatabaseName)
-            .Default(QString())
-            .String("SQL", &TSqlDataSet::SQL, &TSqlDataSet::SetSQL);
-        if (!GetClass(QStringLiteral("TDataSource"))) RegisterClass<TDataSource>();
-        if (!GetClass(QStringLiteral("TSqlDataSet"))) RegisterClass<TSqlDataSet>();
         RegisterClass<TOrdersForm>();
         return true;
     }();

@@ -41,5 +41,5 @@ struct TOrdersParts {
 };
 TOrdersParts FindOrdersParts(TComponent* Form);
 
-// Registers the form class and the data classes the stored form names (once).
+// Registers the form class the stored form names as its root (once); the data classes are the host's.
 void RegisterOrdersClasses();

@@ -1,5 +1,6 @@
 #include "host/db.h"
 #include "host/mathutil.h"
+#include "host/properties.h"
 #include "host/streams.h"
 
 #include <QDate>
@@ -1169,6 +1170,18 @@ void TDataSet::RowsChanged() {
 }
 
 // ---- TDataSource
+
+namespace {
+
+// A stored report names the data set its source reads through, so loading the report joins them again.
+const bool DataSourceDeclared = [] {
+    DeclareProperties<TDataSource, TComponent>().Reference("DataSet", &TDataSource::DataSet,
+                                                           &TDataSource::SetDataSet);
+    RegisterClass<TDataSource>();
+    return true;
+}();
+
+} // namespace
 
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 

@@ -1,4 +1,5 @@
 #include "host/sqldataset.h"
+#include "host/properties.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
@@ -222,6 +223,22 @@ void ExecuteSqlScript(QSqlDatabase Database, const QString& Script) {
 }
 
 // ---- TSqlDataSet
+
+namespace {
+
+// A stored report keeps its query and where it runs, so the report loads ready to open its data.
+const bool SqlDataSetDeclared = [] {
+    DeclareProperties<TSqlDataSet, TComponent>()
+        .String("ConnectionName", &TSqlDataSet::ConnectionName, &TSqlDataSet::SetConnectionName)
+        .Default(QString())
+        .String("DatabaseName", &TSqlDataSet::DatabaseName, &TSqlDataSet::SetDatabaseName)
+        .Default(QString())
+        .String("SQL", &TSqlDataSet::SQL, &TSqlDataSet::SetSQL);
+    RegisterClass<TSqlDataSet>();
+    return true;
+}();
+
+} // namespace
 
 TSqlDataSet::TSqlDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 

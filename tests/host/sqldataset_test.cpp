@@ -1,4 +1,5 @@
 #include "host/sqldataset.h"
+#include "host/storedforms.h"
 #include "support/pgserver.h"
 #include "support/sampledata.h"
 
@@ -282,16 +283,26 @@ TEST_P(SqlDataSet, OpeningFailsWithTheDatabasesMessage) {
 INSTANTIATE_TEST_SUITE_P(Engines, SqlDataSet, ::testing::Values("sqlite", "postgresql"),
                          [](const ::testing::TestParamInfo<std::string>& Info) { return Info.param; });
 
+namespace {
+
+// An SQLite file in Dir made by Script, closed again so that the data sets open it themselves.
+QString SqliteFile(const QTemporaryDir& Dir, const QString& Name, const QString& Script) {
+    const QString File = Dir.filePath(Name + QStringLiteral(".db"));
+    {
+        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
+        Db.setDatabaseName(File);
+        if (!Db.open()) throw Exception(QStringLiteral("Cannot make %s"), {File});
+        ExecuteSqlScript(Db, Script);
+    }
+    QSqlDatabase::removeDatabase(Name);
+    return File;
+}
+
+} // namespace
+
 TEST(SqliteDataSet, DatesStoredAsJulianDaysAndTextValuesConvert) {
     QTemporaryDir Dir;
-    const QString File = Dir.filePath(QStringLiteral("k.db"));
-    {
-        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("kinds"));
-        Db.setDatabaseName(File);
-        ASSERT_TRUE(Db.open());
-        ExecuteSqlScript(Db, QString::fromUtf8(KindsSqlite));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("kinds"));
+    const QString File = SqliteFile(Dir, QStringLiteral("kinds"), QString::fromUtf8(KindsSqlite));
     TSqlDataSet ds;
     ds.SetDatabaseName(File);
     ds.SetSQL(QStringLiteral("SELECT d, dt, bo, cu FROM kinds WHERE k = 3"));
@@ -375,14 +386,7 @@ TEST(PostgresDataSet, HoldsTheSameSampleDataAsSqlite) {
                      QStringLiteral("DROP TABLE IF EXISTS orders; DROP TABLE IF EXISTS customers;") +
                          ReadSampleScript(QStringLiteral("postgresql")));
     QTemporaryDir Dir;
-    const QString File = Dir.filePath(QStringLiteral("sample.db"));
-    {
-        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lite"));
-        Db.setDatabaseName(File);
-        ASSERT_TRUE(Db.open());
-        ExecuteSqlScript(Db, ReadSampleScript(QStringLiteral("sqlite")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("lite"));
+    const QString File = SqliteFile(Dir, QStringLiteral("lite"), ReadSampleScript(QStringLiteral("sqlite")));
     for (const char* Table : {"customers", "orders"}) {
         const QString Sql = QStringLiteral("SELECT * FROM %1 ORDER BY id").arg(QString::fromLatin1(Table));
         TSqlDataSet Pg, Lite;
@@ -411,18 +415,12 @@ TEST(PostgresDataSet, HoldsTheSameSampleDataAsSqlite) {
 
 TEST(SqliteDataSet, ABadRowMetWhileWalkingEndsTheSetBeforeIt) {
     QTemporaryDir Dir;
-    const QString File = Dir.filePath(QStringLiteral("bad.db"));
-    {
-        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bad"));
-        Db.setDatabaseName(File);
-        ASSERT_TRUE(Db.open());
-        ExecuteSqlScript(
-            Db, QStringLiteral("CREATE TABLE t (n INTEGER, d DATE);"
-                               "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 300)"
-                               "INSERT INTO t SELECT n, date('2024-01-01', '+' || n || ' days') FROM s;"
-                               "INSERT INTO t VALUES (301, 'soon');"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bad"));
+    const QString File = SqliteFile(
+        Dir, QStringLiteral("bad"),
+        QStringLiteral("CREATE TABLE t (n INTEGER, d DATE);"
+                       "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 300)"
+                       "INSERT INTO t SELECT n, date('2024-01-01', '+' || n || ' days') FROM s;"
+                       "INSERT INTO t VALUES (301, 'soon');"));
     TSqlDataSet ds;
     ds.SetDatabaseName(File);
     ds.SetSQL(QStringLiteral("SELECT n, d FROM t ORDER BY n"));
@@ -440,4 +438,52 @@ TEST(SqliteDataSet, ABadRowMetWhileWalkingEndsTheSetBeforeIt) {
     EXPECT_EQ(Walked, 300);
     EXPECT_EQ(ds.Fields(0)->AsInteger(), 300);
     EXPECT_EQ(ds.RecordCount(), 300);
+}
+
+TEST(SqliteDataSet, AStoredFormKeepsTheQueryAndTheSourceReadingItAndOpensWhereverItIsLoaded) {
+    QTemporaryDir Dir;
+    const QString File = SqliteFile(Dir, QStringLiteral("stored"),
+                                    QStringLiteral("CREATE TABLE t (n INTEGER, s TEXT);"
+                                                   "INSERT INTO t VALUES (1, 'one'), (2, 'two');"));
+
+    TComponent Root(nullptr);
+    Root.SetName(QStringLiteral("Data"));
+    auto* Query = new TSqlDataSet(&Root);
+    Query->SetName(QStringLiteral("Numbers"));
+    Query->SetDatabaseName(File);
+    Query->SetSQL(QStringLiteral("SELECT n, s FROM t\nWHERE s <> 'none' ORDER BY n"));
+    auto* Source = new TDataSource(&Root);
+    Source->SetName(QStringLiteral("NumbersSource"));
+    Source->SetDataSet(Query);
+    auto* Unbound = new TDataSource(&Root); // no data set: nothing of it is written
+    Unbound->SetName(QStringLiteral("Spare"));
+
+    const QByteArray Text = WriteComponentText(&Root);
+    const QString Expected =
+        QStringLiteral("object Data: TComponent\n"
+                       "  object Numbers: TSqlDataSet\n"
+                       "    DatabaseName = '%1'\n"
+                       "    SQL = 'SELECT n, s FROM t'#10'WHERE s <> ''none'' ORDER BY n'\n"
+                       "  end\n"
+                       "  object NumbersSource: TDataSource\n"
+                       "    DataSet = Numbers\n"
+                       "  end\n"
+                       "  object Spare: TDataSource\n"
+                       "  end\n"
+                       "end\n")
+            .arg(File);
+    EXPECT_EQ(Text.toStdString(), Expected.toStdString());
+
+    TComponent Fresh(nullptr);
+    ReadComponentText(Text, &Fresh);
+    EXPECT_EQ(WriteComponentText(&Fresh), Text);
+    auto* Loaded = dynamic_cast<TSqlDataSet*>(Fresh.FindComponent(QStringLiteral("Numbers")));
+    auto* LoadedSource = dynamic_cast<TDataSource*>(Fresh.FindComponent(QStringLiteral("NumbersSource")));
+    ASSERT_TRUE(Loaded && LoadedSource);
+    EXPECT_EQ(LoadedSource->DataSet(), Loaded);
+    EXPECT_TRUE(Loaded->ConnectionName().isEmpty());
+    Loaded->Open();
+    EXPECT_EQ(Loaded->RecordCount(), 2);
+    Loaded->Last();
+    EXPECT_EQ(Loaded->Fields(1)->AsString(), QStringLiteral("two"));
 }

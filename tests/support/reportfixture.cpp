@@ -24,7 +24,6 @@ void RegisterReportTestClasses() {
     static const bool Done = [] {
         DeclareProperties<TReportTestForm, TControl>();
         DeclareProperties<TTestLabel, TVyrLabel>().Publish("Caption").Publish("Font").Publish("ParentFont");
-        if (!GetClass(QStringLiteral("TDataSource"))) RegisterClass<TDataSource>();
         RegisterClasses<TReportTestForm, TTestLabel>();
         return true;
     }();
