@@ -6,7 +6,6 @@
 #include "host/printers.h"
 #include "output/PimFile.h"
 #include "output/PimSetup.h"
-#include "output/PimUtil.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -25,16 +24,10 @@ qint64 FileSize(const QString& FileName) {
 }
 
 QSize WritePagePicture(TPimPimFile& Doc, int Page, const QString& FileName) {
-    // The paper's size from its number: a document file keeps the number of a named paper, not
-    // its size.
     const TPimPrinterSetup* Setup = Doc.PimPrinterSetup();
-    double Width = 0, Height = 0;
-    PimPaperSizeInch(Setup->Orientation(), Setup->PaperSize(), Width, Height);
-    if (Width <= 0 || Height <= 0) {
-        Width = Setup->Width();
-        Height = Setup->Length();
-    }
-    auto DC = DeviceContext::CreateImage(int(Round(Width * 96)), int(Round(Height * 96)), 96, 96);
+    const int Width = int(Round(Setup->Width() * 96));
+    const int Height = int(Round(Setup->Length() * 96));
+    auto DC = DeviceContext::CreateImage(Width, Height, 96, 96);
     Doc.PlayPage(DC.get(), Page);
     DC->EndDoc();
     if (!DC->Image()->save(FileName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {FileName});

@@ -3,6 +3,7 @@
 #include "host/mathutil.h"
 #include "host/streams.h"
 #include "output/PimFile.h"
+#include "output/PimUtil.h"
 
 #include <QByteArray>
 
@@ -195,6 +196,8 @@ bool TPimPrinterSetup::ReadFromStream(TStream& Stream) {
     if (L <= 0) return false;
     const int64_t Start = Stream.Position();
     const int64_t End = Start + L;
+    bool OwnLength = false;
+    bool OwnWidth = false;
     while (Stream.Position() < End) {
         const uint16_t Tag = Stream.ReadUInt16();
         if (Tag > apsFormName) {
@@ -203,9 +206,24 @@ bool TPimPrinterSetup::ReadFromStream(TStream& Stream) {
             Stream.SetPosition(End);
             break;
         }
+        OwnLength = OwnLength || Tag == apsPaperLength;
+        OwnWidth = OwnWidth || Tag == apsPaperWidth;
         ReadEntry(Tag, Stream);
     }
+    if (!OwnLength || !OwnWidth) TakeNamedPaperSize(OwnLength, OwnWidth);
     return true;
+}
+
+void TPimPrinterSetup::TakeNamedPaperSize(bool KeepLength, bool KeepWidth) {
+    // A named paper is recorded by its number alone, so its size (turned with the paper) comes from
+    // the number. The flags stay down: the block is written again just as it was read, and the
+    // printer still takes the paper by its number.
+    double X = 0;
+    double Y = 0;
+    PimPaperSizeInch(FOrientation, FPaperSize, X, Y);
+    if (X <= 0 || Y <= 0) return; // a custom or unknown paper keeps the size it has
+    if (!KeepWidth) FWidth = X;
+    if (!KeepLength) FLength = Y;
 }
 
 void TPimPrinterSetup::ReadEntry(uint16_t Tag, TStream& Stream) {

@@ -57,7 +57,8 @@ public:
     void GetData();
 
     void WriteToStream(TStream& Stream) const;
-    // The stream stands after the record type; false when the block holds nothing.
+    // The stream stands after the record type; false when the block holds nothing. A block that
+    // names a known paper without its own size gets the paper's size, turned with the orientation.
     bool ReadFromStream(TStream& Stream);
     // The same block at the position of a document's page stream; a document without one gets
     // nothing written and reads as holding nothing.
@@ -108,6 +109,8 @@ public:
 private:
     template <typename T> void Store(T& Field, const T& Value, TPimPrintSettings Index);
     void ReadEntry(uint16_t Tag, TStream& Stream);
+    // Fills the length and width a block left out from the paper's number, when it names a known paper.
+    void TakeNamedPaperSize(bool KeepLength, bool KeepWidth);
 
     int32_t FOrientation = 1;
     int32_t FPaperSize = 1;

@@ -257,6 +257,51 @@ TEST(PimFileFormat, SavingALoadedDocumentGivesTheSameBytes) {
     EXPECT_FALSE(G.Running());
 }
 
+TEST(PimFileFormat, ANamedPaperReadsBackWithItsOwnSizeTurnedWithTheOrientation) {
+    struct TCase {
+        int Paper, Orientation, Width, Height;
+    };
+    // A4 landscape and portrait, Letter landscape, and a custom paper that keeps its own size.
+    for (const TCase& C :
+         {TCase{9, 2, 1123, 794}, TCase{9, 1, 794, 1123}, TCase{1, 2, 1056, 816}, TCase{256, 1, 480, 672}}) {
+        SCOPED_TRACE(C.Paper * 10 + C.Orientation);
+        TPimPimFile F;
+        F.SetPixelsPerInchX(96);
+        F.SetPixelsPerInchY(96);
+        TPimPrinterSetup* Recording = F.PimPrinterSetup();
+        Recording->SetPaperSize(C.Paper);
+        Recording->SetOrientation(C.Orientation);
+        if (C.Paper == 256) {
+            Recording->SetWidth(5);
+            Recording->SetLength(7);
+        }
+        F.BeginDoc();
+        F.Textout(10, 20, QStringLiteral("one"));
+        F.NewPage();
+        F.Textout(10, 20, QStringLiteral("two"));
+        F.EndDoc();
+        const QByteArray File = Saved(F);
+
+        TPimPimFile G;
+        Load(G, File);
+        EXPECT_EQ(G.PageWidth(), C.Width);
+        EXPECT_EQ(G.PageHeight(), C.Height);
+        // The size is the paper's, not forced on the printer, so the file is written again unchanged.
+        EXPECT_EQ(G.PimPrinterSetup()->PrintSet(apsPaperWidth), C.Paper == 256);
+        EXPECT_EQ(G.PimPrinterSetup()->PrintSet(apsPaperLength), C.Paper == 256);
+        EXPECT_EQ(Saved(G), File);
+        // A page's own block, read into a fresh setup and while playing, gives the same size.
+        TPimPrinterSetup Page;
+        ASSERT_TRUE(G.GetPagePrinterInfo(&Page, 2));
+        EXPECT_EQ(int(Round(Page.Width() * 96)), C.Width);
+        EXPECT_EQ(int(Round(Page.Length() * 96)), C.Height);
+        auto DC = DeviceContext::CreateImage(C.Width, C.Height, 96, 96);
+        G.PlayPage(DC.get(), 2);
+        EXPECT_EQ(G.PageWidth(), C.Width);
+        EXPECT_EQ(G.PageHeight(), C.Height);
+    }
+}
+
 TEST(PimFileFormat, EndDocWritesTheSameFileAsSaving) {
     QTemporaryDir Dir;
     auto F = std::make_unique<TPimPimFile>();
