@@ -4,17 +4,15 @@
 // resident memory grew above what it was before the run (the high-water mark, reset first): the
 // document spills to disk, so the growth should stay flat as the rows grow.
 #include "orders_layout.h"
+#include "ordersrows.h"
 #include "peakmemory.h"
 #include "support/passdriver.h"
 #include "host/formatting.h"
-#include "host/memdataset.h"
 #include "output/PimOut.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
 
-#include <QDate>
-#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -22,34 +20,10 @@
 
 namespace {
 
-// Orders with the fields of the report's query, eight for each customer, customers in name order.
-void FillOrders(TMemDataSet& Set, int Rows) {
-    Set.FieldDefs().Add(QStringLiteral("id"), ftInteger);
-    Set.FieldDefs().Add(QStringLiteral("order_date"), ftDate);
-    Set.FieldDefs().Add(QStringLiteral("shipped"), ftDateTime);
-    Set.FieldDefs().Add(QStringLiteral("status"), ftString, 10);
-    Set.FieldDefs().Add(QStringLiteral("discount"), ftFloat);
-    Set.FieldDefs().Add(QStringLiteral("amount"), ftCurrency);
-    Set.FieldDefs().Add(QStringLiteral("customer_id"), ftInteger);
-    Set.FieldDefs().Add(QStringLiteral("name"), ftString, 40);
-    Set.FieldDefs().Add(QStringLiteral("city"), ftString, 30);
-    const QDate Start(2023, 1, 1);
-    static const char* const Cities[] = {"Berlin", "Zürich", "Málaga", "Lyon", "Göteborg", "Kraków"};
-    for (int n = 1; n <= Rows; ++n) {
-        const int Customer = (n - 1) / 8 + 1;
-        const QDate Date = Start.addDays((n * 53) % 730);
-        Set.AppendRecord({n, Date, n % 9 ? QVariant(QDateTime(Date.addDays(n % 5), QTime(n % 24, (n * 7) % 60))) : QVariant(),
-                          n % 9 == 0 ? QStringLiteral("open") : QStringLiteral("shipped"), (n % 4) * 0.025,
-                          ((n * 104729) % 250000) / 100.0 + 5, Customer,
-                          QStringLiteral("Customer %1").arg(Customer, 6, 10, QLatin1Char('0')),
-                          QString::fromUtf8(Cities[Customer % 6])});
-    }
-}
-
 void Generation(benchmark::State& State) {
     const int Rows = static_cast<int>(State.range(0));
     TMemDataSet Set;
-    FillOrders(Set, Rows);
+    benchorders::FillOrders(Set, Rows);
     QTemporaryDir Dir;
     const QString FileName = Dir.filePath(QStringLiteral("orders.pim"));
     TOrdersForm Form;

@@ -323,18 +323,42 @@ void TPimPimFile::SetBrush(const TBrush& Brush) {
 // name only up to its terminator).
 std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
                                    const TPimLogPen* Pen, const TPimLogBrush* Brush) {
-    TMemoryStream M;
-    M.WriteUInt8(Kind);
+    // Built in place, field by field in the file's byte order: every text a report draws asks for
+    // its font, so the key must cost no stream and no allocation beyond the string's own.
+    std::string Key;
+    Key.reserve(1 + 18 + 2 * PimFontNameLength);
+    auto Put = [&Key](uint32_t Value, int Bytes) {
+        for (int i = 0; i < Bytes; ++i)
+            Key.push_back(static_cast<char>((Value >> (8 * i)) & 0xFF));
+    };
+    Put(Kind, 1);
     if (Font) {
-        PimWriteLogFont(M, *Font);
-        int N = 0;
-        while (N < PimFontNameLength && Font->Name[N] != 0)
-            ++N;
-        M.SetSize(1 + 18 + 2 * N);
+        Put(uint32_t(Font->Color), 4);
+        Put(Font->Size, 2);
+        Put(Font->Italic, 1);
+        Put(Font->Underline, 1);
+        Put(Font->StrikeOut, 1);
+        Put(Font->Escapement, 2);
+        Put(Font->Weight, 2);
+        Put(Font->CharSet, 1);
+        Put(Font->OutPrecision, 1);
+        Put(Font->ClipPrecision, 1);
+        Put(Font->Quality, 1);
+        Put(Font->PitchAndFamily, 1);
+        for (int N = 0; N < PimFontNameLength && Font->Name[N] != 0; ++N)
+            Put(Font->Name[N], 2);
     }
-    if (Pen) PimWriteLogPen(M, *Pen);
-    if (Brush) PimWriteLogBrush(M, *Brush);
-    return std::string(reinterpret_cast<const char*>(M.Memory()), size_t(M.Size()));
+    if (Pen) {
+        Put(uint32_t(Pen->Color), 4);
+        Put(Pen->Style, 1);
+        Put(Pen->Width, 2);
+        Put(Pen->Mode, 1);
+    }
+    if (Brush) {
+        Put(uint32_t(Brush->Color), 4);
+        Put(Brush->Style, 1);
+    }
+    return Key;
 }
 
 int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,

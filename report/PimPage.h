@@ -9,6 +9,7 @@
 #include "report/VyrRtf.h"
 #include "report/VyrVar.h"
 
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -465,6 +466,8 @@ private:
     bool FDataIsFinished = false;
     int FSkipped = 0;
     int FRecords = 0;
+    // Since the event loop last ran during the walk over the data.
+    QElapsedTimer FEventsTimer;
     float FPercentDone = 0;
     int FPageCount = 0;
     TVyrUnits SaveUnits = unitInches;

@@ -1,9 +1,15 @@
 // The page's master data loop: positioning, filtering and counting the records of its data set.
 #include "host/forms.h"
+#include "host/messages.h"
 #include "host/resstrings.h"
 #include "host/sqldataset.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
+
+namespace {
+// Milliseconds between two turns of the event loop while the records are walked.
+constexpr qint64 EventsInterval = 10;
+} // namespace
 
 bool IsQueryDataSet(const TPersistent* DataSet) {
     if (!DataSet) return false;
@@ -107,7 +113,14 @@ void TVyrPage::DataSkip() {
             Application()->HandleException(this);
         }
     }
-    Application()->ProcessMessages();
+    // The application's input (an Abort pressed) needs the event loop now and then, not at every
+    // record: polling an empty queue per row would cost a long report a good part of its time. The
+    // system's own posted messages still go out at every record.
+    if (!FEventsTimer.isValid() || FEventsTimer.hasExpired(EventsInterval)) {
+        Application()->ProcessMessages();
+        FEventsTimer.start();
+    } else
+        DeliverPostedMessages();
     if (FRecords > 0) {
         FPercentDone = static_cast<float>(FSkipped) / static_cast<float>(FRecords) * 100.0f;
         if (FPercentDone == 100.0f) FPercentDone = 99.0f;
