@@ -9,8 +9,6 @@
 
 namespace {
 
-const QString FillInVariable = QStringLiteral("Fill in variable.");
-
 // The height of the measuring rectangle when the room has no limit: far more than any page, and
 // still far from overflowing once turned into twips.
 constexpr int UnlimitedRoom = 1 << 20;
@@ -53,7 +51,7 @@ void TVyrRichTextLabel::DefineProperties(TFiler* Filer) {
 }
 
 QString TVyrRichTextLabel::GetDisplayText() {
-    return FVariable ? FVariable->Name() : FillInVariable;
+    return VariablePlaceholder(FVariable);
 }
 
 QString TVyrRichTextLabel::GetDataNow() {

@@ -564,6 +564,8 @@ protected:
     // Older forms stored a size-to-caption flag on labels that no longer have one; the kinds without
     // it read the stored value and drop it.
     static void DropStoredAutoSize(TFiler* Filer);
+    // The caption of a label that shows a variable: its name, else a request to fill it in.
+    static QString VariablePlaceholder(const TComponent* Variable);
 };
 
 enum TVyrLineType : uint8_t { ltHorizontal, ltVertical, ltDiagonalLeft, ltDiagonalRight };

@@ -14,26 +14,6 @@
 
 #include <algorithm>
 
-namespace {
-
-const QString FillInVariable = QStringLiteral("Fill in variable.");
-
-// Points a label's variable reference at Value, watching it for removal.
-template <class V> void SetReference(TComponent* Holder, V*& Field, V* Value) {
-    if (Value != Field) {
-        if (Field) Field->RemoveFreeNotification(Holder);
-        if (Value) Value->FreeNotification(Holder);
-    }
-    Field = Value;
-}
-
-// The placeholder of the kinds that show a variable: its name, else a request to fill it in.
-QString VariablePlaceholder(const TComponent* Variable) {
-    return Variable ? Variable->Name() : FillInVariable;
-}
-
-} // namespace
-
 // TVyrLine
 
 TVyrLine::TVyrLine(TComponent* AOwner) : TVyrLabel(AOwner) {}
@@ -103,7 +83,7 @@ void TVyrLine::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
 // TVyrVarRefLabel
 
 void TVyrVarRefLabel::SetVariable(TVyrVar* Value) {
-    SetReference(this, FVariable, Value);
+    Watch(FVariable, Value);
     Invalidate();
 }
 
@@ -229,7 +209,7 @@ TVyrTotalvarLabel::TVyrTotalvarLabel(TComponent* AOwner)
 TVyrTotalvarLabel::~TVyrTotalvarLabel() = default;
 
 void TVyrTotalvarLabel::SetTotalVariable(TVyrTotalvar* Value) {
-    SetReference(this, FTotalVariable, Value);
+    Watch(FTotalVariable, Value);
     Invalidate();
 }
 
@@ -241,7 +221,7 @@ void TVyrTotalvarLabel::SetAutoLevel(bool Value) {
 
 void TVyrTotalvarLabel::SetLevel(TVyrLevel* Value) {
     if (Value == FLevel) return;
-    SetReference(this, FLevel, Value);
+    Watch(FLevel, Value);
     Invalidate();
 }
 

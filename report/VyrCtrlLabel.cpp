@@ -173,6 +173,10 @@ bool TVyrLabel::AtBodyTop(const TVyrPage* oPage) {
     return oPage && oPage->LastPagePos() == oPage->YPos();
 }
 
+QString TVyrLabel::VariablePlaceholder(const TComponent* Variable) {
+    return Variable ? Variable->Name() : QStringLiteral("Fill in variable.");
+}
+
 void TVyrLabel::DropStoredAutoSize(TFiler* Filer) {
     Filer->DefineProperty(
         QStringLiteral("AutoSize"), [](const QVariant&) {}, nullptr, false);

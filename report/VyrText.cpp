@@ -15,7 +15,6 @@
 namespace {
 
 const QString FillInCaption = QStringLiteral("Fill in caption.");
-const QString FillInVariable = QStringLiteral("Fill in variable.");
 
 // Values whose AsString raises: they have no text of their own.
 bool HasNoText(TVyrDataTypes Type) {
@@ -111,7 +110,7 @@ QString TVyrTVLabel::GetDisplayText() {
         return Painting() ? FillInCaption : QString();
     }
     if (FVariable) return FVariable->Name();
-    return Painting() ? FillInVariable : QString();
+    return Painting() ? VariablePlaceholder(nullptr) : QString();
 }
 
 QString TVyrTVLabel::GetDataNow() {
