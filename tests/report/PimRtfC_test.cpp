@@ -74,15 +74,8 @@ struct TRtfRecord {
 };
 
 std::vector<TRtfRecord> RtfRecords(TPimPimFile& Document, int N) {
-    TLogFilter Filter;
-    Document.SetExporting(true);
-    Document.SetExportFilter(&Filter);
-    auto DC = DeviceContext::CreateRecording(PrinterCaps(96, 3, 4, 0));
-    Document.PlayPage(DC.get(), N);
-    Document.SetExportFilter(nullptr);
-    Document.SetExporting(false);
     std::vector<TRtfRecord> Records;
-    for (const QString& Call : Filter.Calls) {
+    for (const QString& Call : ExportedPage(Document, N)) {
         if (!Call.startsWith(QStringLiteral("RtfDraw "))) continue;
         const QStringList Parts = Call.split(QLatin1Char(' '));
         TRtfRecord r;
