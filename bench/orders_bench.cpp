@@ -196,16 +196,17 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
     StartPage();
     int64_t Grand = 0, Sub = 0;
     int Last = -1;
+    auto Subtotal = [&] {
+        Room(GroupFoot);
+        P.setFont(Plain);
+        Text(400, Y, 100, 18, Qt::AlignLeft, QStringLiteral("Subtotal"));
+        Text(560, Y, 150, 18, Qt::AlignRight, Money(Sub));
+        Y += GroupFoot;
+    };
     for (Set.First(); !Set.Eof(); Set.Next()) {
         const int C = Customer->AsInteger();
         if (C != Last) {
-            if (Last != -1) {
-                Room(GroupFoot);
-                P.setFont(Plain);
-                Text(400, Y, 100, 18, Qt::AlignLeft, QStringLiteral("Subtotal"));
-                Text(560, Y, 150, 18, Qt::AlignRight, Money(Sub));
-                Y += GroupFoot;
-            }
+            if (Last != -1) Subtotal();
             Room(GroupHead + Reserve);
             P.setFont(Bold);
             Text(0, Y + 2, 380, 18, Qt::AlignLeft, Name->AsString());
@@ -229,13 +230,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
         Grand += A;
         Y += Detail;
     }
-    if (Last != -1) {
-        Room(GroupFoot);
-        P.setFont(Plain);
-        Text(400, Y, 100, 18, Qt::AlignLeft, QStringLiteral("Subtotal"));
-        Text(560, Y, 150, 18, Qt::AlignRight, Money(Sub));
-        Y += GroupFoot;
-    }
+    if (Last != -1) Subtotal();
     Room(ReportFoot);
     P.setFont(Bold);
     Text(400, Y + 4, 120, 20, Qt::AlignLeft, QStringLiteral("Grand total"));
