@@ -20,9 +20,7 @@ struct TDataLoop {
     QStringList& Told = Errors.Messages;
     QList<int> Visited;
     explicit TDataLoop(int Count) {
-        Set.FieldDefs().Add(QStringLiteral("N"), ftInteger);
-        Set.Open();
-        for (int i = 1; i <= Count; ++i) Set.AppendRecord({i});
+        FillNumbered(Set, QStringLiteral("N"), Count);
         Source.SetDataSet(&Set);
         Page->SetDataSource(&Source);
         Page->OnAfterDataSkip = [this](TVyrPage*) { Visited << Set.FieldByName(QStringLiteral("N"))->AsInteger(); };

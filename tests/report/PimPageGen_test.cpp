@@ -26,9 +26,7 @@ struct TGenPage : TBandPage {
     std::shared_ptr<TPimPimFile> Doc; // what the screen would show
     explicit TGenPage(int Records) {
         Page->OnPreview = [this](TComponent*) { Doc = Output.PimFile(); };
-        Set.FieldDefs().Add(QStringLiteral("N"), ftInteger);
-        Set.Open();
-        for (int i = 1; i <= Records; ++i) Set.AppendRecord({i});
+        FillNumbered(Set, QStringLiteral("N"), Records);
         Source.SetDataSet(&Set);
         Page->SetDataSource(&Source);
         Page->AddMainBands();

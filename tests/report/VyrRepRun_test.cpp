@@ -85,18 +85,10 @@ struct TRunReport {
         Report->SetPrompt(false);
         Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
         TVyrPageSetup* Setup = Page->PageSetup();
-        Setup->SetAdjustMargin(false);
-        Setup->SetSize(psCustom);
-        Setup->SetWidth(3);
-        Setup->SetHeight(4);
-        for (auto Margin : {&TVyrPageSetup::SetLeftMargin, &TVyrPageSetup::SetTopMargin,
-                            &TVyrPageSetup::SetRightMargin, &TVyrPageSetup::SetBottomMargin})
-            (Setup->*Margin)(0.5);
+        UseTestPaper(Setup);
         Setup->SetDestination(destFile);
         Page->SetPimFileName(FileName);
-        Set.FieldDefs().Add(QStringLiteral("N"), ftInteger);
-        Set.Open();
-        for (int i = 1; i <= Records; ++i) Set.AppendRecord({i});
+        FillNumbered(Set, QStringLiteral("N"), Records);
         Source.SetDataSet(&Set);
         Page->SetDataSource(&Source);
         Page->AddMainBands();

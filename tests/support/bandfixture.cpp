@@ -13,15 +13,7 @@ TBandPage::TBandPage() {
     Report->SetPixelsPerInch(96);
     Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
     ClearPostedMessages();
-    TVyrPageSetup* Setup = Page->PageSetup();
-    Setup->SetAdjustMargin(false);
-    Setup->SetSize(psCustom);
-    Setup->SetWidth(3);
-    Setup->SetHeight(4);
-    Setup->SetLeftMargin(0.5);
-    Setup->SetTopMargin(0.5);
-    Setup->SetRightMargin(0.5);
-    Setup->SetBottomMargin(0.5);
+    UseTestPaper(Page->PageSetup());
     // A document job keeps its document for the tests to play; a screen job would hand it to a viewer.
     Output.SetDestination(adPimFile);
     Page->SetPrintTo(&Output);

@@ -2,8 +2,10 @@
 #include "host/db.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
+#include "host/memdataset.h"
 #include "host/properties.h"
 #include "host/streams.h"
+#include "report/PSetup.h"
 
 TReportTestForm::TReportTestForm(TComponent* AOwner) : TForm(AOwner) {}
 
@@ -36,4 +38,21 @@ TToldErrors::TToldErrors() {
 
 TToldErrors::~TToldErrors() {
     Application()->OnException = nullptr;
+}
+
+void UseTestPaper(TVyrPageSetup* Setup) {
+    Setup->SetAdjustMargin(false);
+    Setup->SetSize(psCustom);
+    Setup->SetWidth(3);
+    Setup->SetHeight(4);
+    Setup->SetLeftMargin(0.5);
+    Setup->SetTopMargin(0.5);
+    Setup->SetRightMargin(0.5);
+    Setup->SetBottomMargin(0.5);
+}
+
+void FillNumbered(TMemDataSet& Set, const QString& Field, int Records) {
+    Set.FieldDefs().Add(Field, ftInteger);
+    Set.Open();
+    for (int i = 1; i <= Records; ++i) Set.AppendRecord({i});
 }

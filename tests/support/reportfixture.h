@@ -51,6 +51,14 @@ struct TToldErrors {
     ~TToldErrors();
 };
 
+class TMemDataSet;
+class TVyrPageSetup;
+
+// The small paper the report tests lay out on: 3 x 4 in with half-inch margins, taken as set.
+void UseTestPaper(TVyrPageSetup* Setup);
+// Opens Set with one integer field, Field, on the records 1 to Records.
+void FillNumbered(TMemDataSet& Set, const QString& Field, int Records);
+
 // Shows texts readably in failed expectations.
 inline void PrintTo(const QString& S, std::ostream* Out) {
     *Out << '"' << S.toStdString() << '"';
