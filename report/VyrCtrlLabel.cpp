@@ -1,11 +1,246 @@
-// The label base: where its text goes, how its background and text are drawn, painting on the
-// designed form and sizing to the caption.
+// The label base: its properties, registration with its band, its print protocol and rich-text cell,
+// where its text goes, how its background and text are drawn, painting on the designed form and sizing
+// to the caption.
 #include "host/devicecontext.h"
+#include "host/dialogs.h"
+#include "host/forms.h"
+#include "host/mathutil.h"
+#include "host/properties.h"
+#include "host/resstrings.h"
 #include "host/wordwrap.h"
+#include "output/PimOut.h"
+#include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
+#include "report/VyrCtrl_internal.h"
+#include "report/VyrRep.h"
+#include "report/VyrRtf.h"
+#include "report/VyrUtil.h"
+#include "report/VyrVar.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+
+using namespace VyrCtrlInternal;
+
+TVyrLabel::TVyrLabel(TComponent* AOwner)
+    : TGraphicControl(AOwner), FBrush(std::make_unique<TBrush>()), FBrushSet(std::make_unique<TBrush>()),
+      FPen(std::make_unique<TPen>()), FPenSet(std::make_unique<TPen>()),
+      FBorderPen(std::make_unique<TPen>()) {
+    SetBounds(0, 0, 65, 17);
+}
+
+TVyrLabel::~TVyrLabel() = default;
+
+void TVyrLabel::SetClipType(TVyrClipTypes Value) {
+    if (Value == FClipType) return;
+    FClipType = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetVerticalAlign(TVyrVerticalAlign Value) {
+    if (Value == FVerticalAlign) return;
+    FVerticalAlign = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetHorizontalAlign(TVyrHorizontalAlign Value) {
+    if (Value == FHorizontalAlign) return;
+    FHorizontalAlign = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetWrapText(bool Value) {
+    FWrapText = Value;
+    if (Value && !HasState(csLoading)) SetStretch(true);
+    Invalidate();
+}
+
+void TVyrLabel::SetStretch(bool Value) {
+    if (Value == FStretch) return;
+    FStretch = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetBorderType(TVyrBorderType Value) {
+    if (Value == FBorderType) return;
+    FBorderType = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetRotateFont(int Value) {
+    if (Value == FRotateFont) return;
+    FRotateFont = Value;
+    Invalidate();
+}
+
+void TVyrLabel::SetShade(TPimShadePercent Value) {
+    FShade = Value;
+    if (Value != spNone) SetTransparent(false);
+    Invalidate();
+}
+
+void TVyrLabel::SetBorderMargin(int Value) {
+    FBorderMargin = Value;
+    if (FAutoSize)
+        AdjustSize();
+    else
+        Invalidate();
+}
+
+void TVyrLabel::SetTransparent(bool Value) {
+    if (Value == Transparent()) return;
+    FOpaque = !Value;
+    Invalidate();
+}
+
+TVyrBand* TVyrLabel::Band() const {
+    return dynamic_cast<TVyrBand*>(Parent());
+}
+
+TVyrPage* TVyrLabel::getpage() const {
+    TVyrBand* B = Band();
+    return B ? B->Page() : nullptr;
+}
+
+int TVyrLabel::GetPPI() const {
+    TVyrBand* B = Band();
+    return B ? B->getppi() : Screen()->PixelsPerInch();
+}
+
+void TVyrLabel::MouseMovement(int X, int Y) {
+    TVyrBand* B = Band();
+    if (!B) return;
+    if (TVyrRptDsgn* Design = DesignOf(this, B->GetReport()))
+        Design->RulerXY(Left() + X, B->Top() + Top() + Y);
+}
+
+void TVyrLabel::SetParent(TWinControl* AParent) {
+    if (AParent == Parent()) return;
+    auto* NewBand = dynamic_cast<TVyrBand*>(AParent);
+    if (AParent && !NewBand) Abort();
+    // A label moved straight to another band leaves the old band and its page first.
+    if (TVyrBand* Old = Band()) Old->RemoveLabel(this);
+    if (NewBand) NewBand->InsertLabel(this);
+    TGraphicControl::SetParent(AParent);
+}
+
+void TVyrLabel::LabelChanged() {
+    Invalidate();
+}
+
+void TVyrLabel::BeforeDestruction() {
+    if (TVyrBand* B = Band()) B->RemoveLabel(this);
+    TGraphicControl::BeforeDestruction();
+}
+
+// The print protocol
+
+QString TVyrLabel::GetDataNow() {
+    return GetDisplayText();
+}
+
+QString TVyrLabel::GetDisplayText() {
+    return Caption();
+}
+
+bool TVyrLabel::PrintOk() {
+    if (!FIsVisible || FEndPrint) return false;
+    if (!LabelPrintWhen) return true;
+    bool Result = false;
+    try {
+        LabelPrintWhen(this, Result);
+    } catch (...) {
+        // A failing condition keeps the label off the page; the run goes on.
+        return false;
+    }
+    return Result;
+}
+
+void TVyrLabel::StartPrint() {
+    FEndPrint = false;
+    FEndPrint = !PrintOk();
+}
+
+int TVyrLabel::SpendHeight(TVyrPage*, int) {
+    return PrintOk() ? Top() + Height() : 0;
+}
+
+int TVyrLabel::PrintHeight(TVyrPage* oPage, int Space, int) {
+    int Result = 0;
+    if (PrintOk()) {
+        Print(oPage, Space);
+        Result = Top() + Height();
+    }
+    FEndPrint = true;
+    return Result;
+}
+
+void TVyrLabel::Print(TVyrPage* oPage, int Space) {
+    FEndPrint = false;
+    if (PrintOk()) {
+        DoBeforePrint();
+        const TRect R = Bounds(oPage->XPos() + Left(), oPage->YPos() + Top(), Width(), Height());
+        if (TPimCanvas* C = oPage->GetCanvas()) PrintLabel(C, R, Space);
+        DoAfterPrint();
+    }
+    FEndPrint = true;
+}
+
+void TVyrLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
+    DrawText(PimCanvas, Rect, GetDataNow());
+}
+
+int TVyrLabel::GetTabPosition() const {
+    switch (FHorizontalAlign) {
+    case laCenter:
+        return Left() + Width() / 2;
+    case laRight:
+        return Left() + Width();
+    default:
+        return Left();
+    }
+}
+
+int TVyrLabel::GetTabKind() const {
+    return FHorizontalAlign == laCenter ? 1 : FHorizontalAlign == laRight ? 2 : 0;
+}
+
+void TVyrLabel::PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
+    if (!PrintOk() || PrintRow != FRow || !FRtfPrint) return;
+    const int PPI = oPage ? oPage->getppi() : GetPPI();
+    Rtf->DefineTab(static_cast<int>(Round(double(GetTabPosition()) / PPI * 1440)),
+                   static_cast<TVyrTabAlignment>(GetTabKind()));
+}
+
+void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
+    if (!PrintOk()) return;
+    if (!FRtfPrint) {
+        FEndPrint = true;
+        return;
+    }
+    if (PrintRow != FRow) return;
+    DoBeforePrint();
+    // The tab before the text is never underlined.
+    TFont Plain;
+    Plain.Assign(*Font());
+    Plain.SetStyle(Plain.Style() & ~fsUnderline);
+    Rtf->SetFont(Plain);
+    Rtf->Tab();
+    Rtf->SetFont(*Font());
+    Rtf->TextOut(GetDataNow());
+    DoAfterPrint();
+    FEndPrint = true;
+}
+
+void TVyrLabel::DoBeforePrint() {
+    GuardedEvent(this, OnBeforePrint, this);
+}
+
+void TVyrLabel::DoAfterPrint() {
+    GuardedEvent(this, OnAfterPrint, this);
+}
 
 int TVyrLabel::GetXSpot(int x) const {
     switch (FHorizontalAlign) {
