@@ -1,6 +1,8 @@
 # The two set-up commands: `make demo` runs the main job (the orders report, then the sample
 # document), `make test` builds and passes the tests.
 # Both install the Debian packages they need first, so each works alone on a fresh machine.
+# `make install` builds the libraries and installs them with their headers, CMake package and
+# pkg-config file under PREFIX (~/.local by default, which needs no root).
 # `make fuzz` (not part of `make test`) builds the fuzzing harnesses with clang in their own tree and
 # runs each for FUZZ_SECONDS; what they find lands in build/fuzz/artifacts.
 
@@ -10,8 +12,9 @@ BUILD_REL := build/release
 BUILD_FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
 OUT := out
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps fuzz-deps demo test bench fuzz clean
+.PHONY: all deps fuzz-deps demo test install bench fuzz clean
 
 all: test
 
@@ -40,6 +43,10 @@ demo: deps $(BUILD_REL)/build.ninja
 	mkdir -p $(OUT)
 	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/orders $(OUT)
 	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/pimsample $(OUT)
+
+install: deps $(BUILD_REL)/build.ninja
+	cmake --build $(BUILD_REL) -j $(JOBS) --target piminstallable pimsampledb
+	cmake --install $(BUILD_REL) --prefix $(PREFIX)
 
 bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
