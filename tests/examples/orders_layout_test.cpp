@@ -10,8 +10,10 @@
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
 #include "report/VyrVar.h"
+#include "support/bandfixture.h"
 #include "support/devices.h"
 #include "support/passdriver.h"
+#include "support/pgserver.h"
 #include "support/reportfixture.h"
 #include "support/sampledata.h"
 
@@ -49,18 +51,6 @@ public:
 private:
     QTemporaryDir FDir;
 };
-
-// The texts page N of a document draws, in drawing order.
-QStringList TextsOf(TPimPimFile& Doc, int N) {
-    auto DC = DeviceContext::CreateRecording(PrinterCaps(96, 8.27, 11.69, 0));
-    Doc.PlayPage(DC.get(), N);
-    QStringList Texts;
-    static const QRegularExpression Quoted(QStringLiteral("\"(.*)\"")); // the quoted text of a call
-    for (const QString& Call : DC->Log()->Calls)
-        if (Call.startsWith(QStringLiteral("TextOut")) || Call.startsWith(QStringLiteral("ExtTextOut")))
-            if (auto M = Quoted.match(Call); M.hasMatch()) Texts << M.captured(1);
-    return Texts;
-}
 
 } // namespace
 
@@ -144,8 +134,8 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     ASSERT_EQ(Doc->PageCount(), 100);
     const QString Sum = FormatFloat(QStringLiteral("#,##0.00"), Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders")).toDouble());
     EXPECT_EQ(Sum, QStringLiteral("5,029,580.00"));
-    const QStringList First = TextsOf(*Doc, 1);
-    const QStringList Last = TextsOf(*Doc, 100);
+    const QStringList First = DrawnTexts(*Doc, 1);
+    const QStringList Last = DrawnTexts(*Doc, 100);
     EXPECT_TRUE(First.contains(QStringLiteral("Page 1 of 100"))) << First.join(u'|').toStdString();
     EXPECT_TRUE(Last.contains(QStringLiteral("Page 100 of 100"))) << Last.join(u'|').toStdString();
     // The grand total follows its caption, the last text but the page's foot.
@@ -188,4 +178,56 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     EXPECT_FALSE(RtfText.contains(QStringLiteral(" of 1")));
     EXPECT_TRUE(RtfText.contains(Sum));
     EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), 500);
+}
+
+TEST(OrdersReport, OverThePostgresSamplePrintsTheServersOwnSubtotalsAndGrandTotal) {
+    PIM_REQUIRE_POSTGRES();
+    const QString Connection = QStringLiteral("orders");
+    QString Error;
+    ASSERT_TRUE(TPrivatePostgres::Instance().Connect(Connection, Error)) << qPrintable(Error);
+    QSqlDatabase Db = QSqlDatabase::database(Connection);
+    LoadSampleDatabase(Db, QStringLiteral("postgresql"));
+    TFormatSettingsScope Fixed(TFormatSettings::Fixed());
+    QTemporaryDir Dir;
+    const QString PimName = Dir.filePath(QStringLiteral("orders.pim"));
+    {
+        TOrdersForm Form;
+        TSqlDataSet* Orders = MakeOrdersDataSet(&Form);
+        Orders->SetConnectionName(Connection);
+        BuildOrdersReport(&Form, Orders);
+        TOrdersParts Parts = FindOrdersParts(&Form);
+        Parts.Page->PageSetup()->SetDestination(destFile);
+        Parts.Page->SetPimFileName(PimName);
+        Parts.Report->Run();
+    }
+
+    // The amount after each caption, page by page.
+    auto Doc = std::make_shared<TPimPimFile>();
+    Doc->LoadFromFile(PimName);
+    ASSERT_EQ(Doc->PageCount(), 100);
+    QStringList Subtotals, GrandTotals;
+    for (int N = 1; N <= Doc->PageCount(); ++N) {
+        const QStringList Texts = DrawnTexts(*Doc, N);
+        for (qsizetype i = 0; i + 1 < Texts.size(); ++i) {
+            if (Texts[i] == u"Subtotal") Subtotals << Texts[i + 1];
+            if (Texts[i] == u"Grand total") GrandTotals << Texts[i + 1];
+        }
+    }
+    // The server adds and formats the amounts itself, customers in the report's order.
+    const QString Sum = QStringLiteral("SELECT to_char(SUM(o.amount), 'FM9,999,999,990.00') FROM orders o ");
+    QSqlQuery Q(Db);
+    ASSERT_TRUE(Q.exec(Sum + QStringLiteral("JOIN customers c ON c.id = o.customer_id "
+                                            "GROUP BY c.id, c.name ORDER BY c.name, c.id")));
+    QStringList Sums;
+    while (Q.next())
+        Sums << Q.value(0).toString();
+    ASSERT_EQ(Sums.size(), 500);
+    EXPECT_EQ(Subtotals, Sums);
+    ASSERT_TRUE(Q.exec(Sum) && Q.next());
+    EXPECT_EQ(GrandTotals, QStringList{Q.value(0).toString()});
+    EXPECT_EQ(GrandTotals, QStringList{QStringLiteral("5,029,580.00")});
+    Q = QSqlQuery();
+    Db.close();
+    Db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(Connection);
 }

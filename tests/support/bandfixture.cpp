@@ -4,6 +4,7 @@
 #include "support/devices.h"
 #include "support/logfilter.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 TBandPage::TBandPage() {
@@ -76,6 +77,15 @@ QStringList PlayedPage(TPimPimFile& Document, int N, const QStringList& Names) {
     for (const QString& Call : PlayedPage(Document, N))
         if (Names.contains(Call.section(QLatin1Char(' '), 0, 0))) Calls << Call;
     return Calls;
+}
+
+QStringList DrawnTexts(TPimPimFile& Document, int N) {
+    static const QRegularExpression Quoted(QStringLiteral("\"(.*)\"")); // the quoted text of a call
+    QStringList Texts;
+    for (const QString& Call :
+         PlayedPage(Document, N, {QStringLiteral("TextOut"), QStringLiteral("ExtTextOut")}))
+        if (auto M = Quoted.match(Call); M.hasMatch()) Texts << M.captured(1);
+    return Texts;
 }
 
 QStringList ExportedPage(TPimPimFile& Document, int N) {

@@ -47,6 +47,9 @@ QStringList PlayedPage(TPimPimFile& Document, int N);
 // Only the calls whose name is one of Names.
 QStringList PlayedPage(TPimPimFile& Document, int N, const QStringList& Names);
 
+// The texts page N (from 1) of a document draws, in drawing order.
+QStringList DrawnTexts(TPimPimFile& Document, int N);
+
 // The records of page N (from 1) as an export filter is handed them: every call with its arguments
 // (see TLogFilter), unscaled.
 QStringList ExportedPage(TPimPimFile& Document, int N);

@@ -1,4 +1,5 @@
 #include "support/sampledata.h"
+#include "host/sqldataset.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,4 +13,9 @@ QString ReadSampleScript(const QString& Dialect) {
     QFile File(SampleScriptPath(Dialect));
     if (!File.open(QIODevice::ReadOnly)) return QString();
     return QString::fromUtf8(File.readAll());
+}
+
+void LoadSampleDatabase(QSqlDatabase Db, const QString& Dialect) {
+    ExecuteSqlScript(Db, QStringLiteral("DROP TABLE IF EXISTS orders; DROP TABLE IF EXISTS customers;"));
+    ExecuteSqlScript(Db, ReadSampleScript(Dialect));
 }
