@@ -101,6 +101,9 @@ private:
 
 enum TOperation : uint8_t { opInsert, opRemove };
 
+// How a text sits in its room. Scoped, since the rich-text writer's tab alignment has its own taCenter.
+enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 enum TComponentStateFlag : uint16_t {
     csLoading = 0x0001,
     csReading = 0x0002,

@@ -402,6 +402,55 @@ QString FieldTypeName(TFieldType DataType) {
     return DataType <= ftSingle ? QString::fromLatin1(Names[DataType]) : QString::number(DataType);
 }
 
+int DefaultDisplayWidth(TFieldType DataType, int Size) {
+    switch (DataType) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+        // A text column of no declared length would show in no room at all.
+        return Size > 0 ? Size : 10;
+    case ftSmallint:
+        return 6;
+    case ftInteger:
+    case ftAutoInc:
+        return 11;
+    case ftWord:
+        return 5;
+    case ftLargeint:
+        return 15;
+    case ftBoolean:
+        return 5;
+    case ftDateTime:
+    case ftTimeStamp:
+        return 18;
+    default:
+        return 10;
+    }
+}
+
+TAlignment DefaultAlignment(TFieldType DataType) {
+    switch (DataType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+    case ftFloat:
+    case ftSingle:
+    case ftExtended:
+    case ftCurrency:
+    case ftBCD:
+    case ftFMTBcd:
+        return TAlignment::taRightJustify;
+    default:
+        return TAlignment::taLeftJustify;
+    }
+}
+
 // ---- TRowStore
 
 void TRowStore::Reset(const std::vector<TStoreKind>& Kinds) {
@@ -622,12 +671,13 @@ void TFieldDefs::Clear() {
 
 TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
     : FDataSet(DataSet), FFieldName(Def.Name()), FDataType(Def.DataType()), FSize(Def.Size()), FIndex(Index),
-      FRequired(Def.Required()) {}
+      FRequired(Def.Required()), FDisplayWidth(DefaultDisplayWidth(Def.DataType(), Def.Size())),
+      FAlignment(DefaultAlignment(Def.DataType())), FCurrency(Def.DataType() == ftCurrency) {}
 
 TField::~TField() = default;
 
 int64_t TField::Row() const {
-    return FDataSet->FActiveRow;
+    return FDataSet ? FDataSet->FActiveRow : -1;
 }
 
 const TRowStore& TField::Store() const {

@@ -192,7 +192,8 @@ private:
 };
 
 // A column of the current record. Fields exist while their data set is open and are freed when
-// it closes; the data links are told before that happens.
+// it closes; the data links are told before that happens. A field made from a definition without
+// a data set is detached: it has no value, only its type and display attributes.
 class TField {
 public:
     TField(TDataSet* DataSet, const TFieldDef& Def, int Index);
@@ -221,6 +222,24 @@ public:
     QVariant Value() const;
     void SaveToStream(TStream& Stream) const;
 
+    // How the field is shown, starting from its type: a caption (the field's name until one is
+    // set), a width in characters, an alignment, a display format and an edit mask, whether a
+    // value is money, and the digits of a float.
+    QString DisplayLabel() const { return FDisplayLabel.isEmpty() ? FFieldName : FDisplayLabel; }
+    void SetDisplayLabel(const QString& Value) { FDisplayLabel = Value; }
+    int DisplayWidth() const { return FDisplayWidth; }
+    void SetDisplayWidth(int Value) { FDisplayWidth = Value; }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value) { FAlignment = Value; }
+    const QString& DisplayFormat() const { return FDisplayFormat; }
+    void SetDisplayFormat(const QString& Value) { FDisplayFormat = Value; }
+    const QString& EditMask() const { return FEditMask; }
+    void SetEditMask(const QString& Value) { FEditMask = Value; }
+    bool Currency() const { return FCurrency; }
+    void SetCurrency(bool Value) { FCurrency = Value; }
+    int Precision() const { return FPrecision; }
+    void SetPrecision(int Value) { FPrecision = Value; }
+
     // Replaces the display text; DisplayText says whether the text is for showing.
     std::function<void(TField* Sender, QString& Text, bool DisplayText)> OnGetText;
 
@@ -234,13 +253,24 @@ private:
     QString StoredText() const;
     QString RawText() const;
 
-    TDataSet* FDataSet;
+    TDataSet* FDataSet; // nil for a detached field
     QString FFieldName;
     TFieldType FDataType;
     int FSize;
     int FIndex;
     bool FRequired;
+    QString FDisplayLabel;
+    int FDisplayWidth;
+    TAlignment FAlignment;
+    QString FDisplayFormat;
+    QString FEditMask;
+    bool FCurrency;
+    int FPrecision = 15;
 };
+
+// The width in characters and the alignment a field of the type shows with until told otherwise.
+int DefaultDisplayWidth(TFieldType DataType, int Size);
+TAlignment DefaultAlignment(TFieldType DataType);
 
 // A set of records with a cursor. Descendants say how rows arrive (InternalOpen, FetchMore) and
 // where they are kept (Rows); moving, filtering, bookmarks and the notification of data sources
