@@ -11,6 +11,7 @@
 #include <vector>
 
 class TStream;
+class TStringList;
 class TDataSet;
 class TDataSource;
 class TDataLink;
@@ -302,6 +303,13 @@ public:
 
     TFieldDefs& FieldDefs() { return FFieldDefs; }
     const TFieldDefs& FieldDefs() const { return FFieldDefs; }
+    // Brings the field definitions of a closed data set up to date with its source, without
+    // reading any record; an open set keeps those it opened with. Raises EDatabaseError when the
+    // source cannot say.
+    void UpdateFieldDefs();
+    // Replaces List's lines with the names of the open set's fields, else of its field
+    // definitions, brought up to date first.
+    void GetFieldNames(TStringList* List);
     int FieldCount() const { return static_cast<int>(FFields.size()); }
     TField* Fields(int Index) const;
     TField* FieldByName(const QString& Name) const;
@@ -332,6 +340,9 @@ protected:
     // Makes the field definitions and the first rows available, or raises EDatabaseError.
     virtual void InternalOpen() = 0;
     virtual void InternalClose() = 0;
+    // Refreshes the field definitions while closed; data sets whose definitions are made in code
+    // keep the default.
+    virtual void InternalInitFieldDefs() {}
     virtual TRowStore& Rows() = 0;
     const TRowStore& Rows() const { return const_cast<TDataSet*>(this)->Rows(); }
     // Appends more rows to the store; false when there are no more. Data sets that have every

@@ -1,5 +1,6 @@
 // The data set: opening and closing, moving through its records, bookmarks, filters and its fields.
 #include "host/db.h"
+#include "host/lists.h"
 #include "host/mathutil.h"
 #include "host/properties.h"
 #include "host/streams.h"
@@ -89,6 +90,22 @@ void TDataSet::Close() {
     FFields.clear();
     InternalClose();
     if (AfterClose) AfterClose(this);
+}
+
+void TDataSet::UpdateFieldDefs() {
+    if (FState == dsInactive) InternalInitFieldDefs();
+}
+
+void TDataSet::GetFieldNames(TStringList* List) {
+    List->Clear();
+    if (Active()) {
+        for (const auto& f : FFields)
+            List->Add(f->FieldName());
+        return;
+    }
+    UpdateFieldDefs();
+    for (int i = 0; i < FFieldDefs.Count(); ++i)
+        List->Add(FFieldDefs[i].Name());
 }
 
 bool TDataSet::RowExists(int64_t Row) {

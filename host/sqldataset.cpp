@@ -251,17 +251,25 @@ TSqlDataSet::~TSqlDataSet() {
 
 void TSqlDataSet::SetConnectionName(const QString& Value) {
     CheckInactive();
+    if (Value != FConnectionName) SourceChanged();
     FConnectionName = Value;
 }
 
 void TSqlDataSet::SetDatabaseName(const QString& Value) {
     CheckInactive();
+    if (Value != FDatabaseName) SourceChanged();
     FDatabaseName = Value;
 }
 
 void TSqlDataSet::SetSQL(const QString& Value) {
     CheckInactive();
+    if (Value != FSQL) SourceChanged();
     FSQL = Value;
+}
+
+void TSqlDataSet::SourceChanged() {
+    FColumnsRead = false;
+    if (FieldDefs().Count() > 0) FieldDefs().Clear();
 }
 
 void TSqlDataSet::SetParam(const QString& Name, const QVariant& Value) {
@@ -295,23 +303,45 @@ QSqlDatabase TSqlDataSet::Connection() {
     return Db;
 }
 
-void TSqlDataSet::InternalOpen() {
+QSqlDatabase TSqlDataSet::Execute(const QString& Sql) {
     if (FSQL.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
     QSqlDatabase Db = Connection();
     FQuery = std::make_unique<QSqlQuery>(Db);
     FQuery->setForwardOnly(true);
     FQuery->setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!FQuery->prepare(FSQL)) RaiseSqlError(FQuery->lastError());
+    if (!FQuery->prepare(Sql)) RaiseSqlError(FQuery->lastError());
     for (auto it = FParams.cbegin(); it != FParams.cend(); ++it) {
         FQuery->bindValue(it.key().startsWith(u':') ? it.key() : u':' + it.key(), it.value());
     }
     if (!FQuery->exec()) RaiseSqlError(FQuery->lastError());
     if (!FQuery->isSelect()) throw EDatabaseError(QStringLiteral("The SQL statement returns no rows"));
+    return Db;
+}
+
+void TSqlDataSet::InternalOpen() {
+    QSqlDatabase Db = Execute(FSQL);
     ReadColumns();
     if (Db.driverName() != u"QSQLITE") {
         while (FetchMore()) {
         }
     }
+}
+
+void TSqlDataSet::InternalInitFieldDefs() {
+    if (FColumnsRead) return;
+    QString Statement = FSQL.trimmed();
+    while (Statement.endsWith(u';'))
+        Statement = Statement.chopped(1).trimmed();
+    // On their own lines, so that a comment ending the statement does not swallow the wrapper.
+    const QString Wrapped = QStringLiteral("SELECT * FROM (\n%1\n) AS PimColumns LIMIT 0").arg(Statement);
+    try {
+        Execute(Wrapped);
+        ReadColumns();
+    } catch (...) {
+        InternalClose();
+        throw;
+    }
+    InternalClose();
 }
 
 void TSqlDataSet::ReadColumns() {
@@ -378,6 +408,7 @@ void TSqlDataSet::ReadColumns() {
         FSources.push_back(Source);
     }
     FStore.Reset(Kinds);
+    FColumnsRead = true;
 }
 
 bool TSqlDataSet::FetchRow() {

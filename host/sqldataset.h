@@ -49,13 +49,19 @@ public:
 protected:
     void InternalOpen() override;
     void InternalClose() override;
+    // Reads the columns of the statement, wrapped so that it yields no row, and closes again; the
+    // definitions hold until the statement or its database changes.
+    void InternalInitFieldDefs() override;
     TRowStore& Rows() override { return FStore; }
     bool FetchMore() override;
 
 private:
     enum TColumnSource : uint8_t { csPlain, csSqliteDate, csMoney };
     QSqlDatabase Connection();
+    // Runs Sql with the parameters bound, ready to read its columns; returns its connection.
+    QSqlDatabase Execute(const QString& Sql);
     void ReadColumns();
+    void SourceChanged();
     bool FetchRow();
     void EndFetch();
 
@@ -67,4 +73,5 @@ private:
     std::unique_ptr<QSqlQuery> FQuery;
     std::vector<TColumnSource> FSources;
     TRowStore FStore;
+    bool FColumnsRead = false; // the field definitions are those of the statement as it stands
 };

@@ -1,4 +1,5 @@
 #include "host/db.h"
+#include "host/lists.h"
 #include "host/memdataset.h"
 #include "host/streams.h"
 
@@ -538,4 +539,84 @@ TEST(Field, IsoTextBecomesDateTimeOrIsRefused) {
     EXPECT_EQ(ds.Fields(0)->Value().toDateTime(),
               QDateTime(QDate(2024, 2, 29), QTime(13, 45, 30), Qt::UTC).toLocalTime());
     EXPECT_EQ(ds.RecordCount(), 3);
+}
+
+TEST(Field, DisplayAttributesStartFromTheTypeAndAreKept) {
+    struct {
+        TFieldType Type;
+        int Size;
+        int Width;
+        TAlignment Alignment;
+        bool Currency;
+    } const Cases[] = {
+        {ftString, 40, 40, TAlignment::taLeftJustify, false},
+        {ftFixedChar, 2, 2, TAlignment::taLeftJustify, false},
+        {ftWideString, 12, 12, TAlignment::taLeftJustify, false},
+        {ftString, 0, 10, TAlignment::taLeftJustify, false}, // no declared length
+        {ftSmallint, 0, 6, TAlignment::taRightJustify, false},
+        {ftInteger, 0, 11, TAlignment::taRightJustify, false},
+        {ftAutoInc, 0, 11, TAlignment::taRightJustify, false},
+        {ftWord, 0, 5, TAlignment::taRightJustify, false},
+        {ftLargeint, 0, 15, TAlignment::taRightJustify, false},
+        {ftBoolean, 0, 5, TAlignment::taLeftJustify, false},
+        {ftDateTime, 0, 18, TAlignment::taLeftJustify, false},
+        {ftTimeStamp, 0, 18, TAlignment::taLeftJustify, false},
+        {ftDate, 0, 10, TAlignment::taLeftJustify, false},
+        {ftFloat, 0, 10, TAlignment::taRightJustify, false},
+        {ftCurrency, 0, 10, TAlignment::taRightJustify, true},
+        {ftBCD, 0, 10, TAlignment::taRightJustify, false},
+        {ftFMTBcd, 0, 10, TAlignment::taRightJustify, false},
+        {ftMemo, 0, 10, TAlignment::taLeftJustify, false},
+    };
+    for (const auto& c : Cases) {
+        const TFieldDef Def(QStringLiteral("F"), c.Type, c.Size, false, 1);
+        const TField f(nullptr, Def, -1); // detached: no data set, no value
+        EXPECT_EQ(f.DisplayWidth(), c.Width) << FieldTypeName(c.Type).toStdString();
+        EXPECT_EQ(f.Alignment(), c.Alignment) << FieldTypeName(c.Type).toStdString();
+        EXPECT_EQ(f.Currency(), c.Currency) << FieldTypeName(c.Type).toStdString();
+        EXPECT_EQ(f.Precision(), 15);
+        EXPECT_EQ(f.DisplayLabel(), QStringLiteral("F"));
+        EXPECT_TRUE(f.DisplayFormat().isEmpty() && f.EditMask().isEmpty());
+        EXPECT_TRUE(f.IsNull());
+        EXPECT_EQ(f.AsString(), QString());
+    }
+
+    TMemDataSet ds;
+    MakePeople(ds);
+    ds.Open();
+    TField* Name = ds.FieldByName(QStringLiteral("Name"));
+    Name->SetDisplayLabel(QStringLiteral("Customer"));
+    Name->SetDisplayWidth(25);
+    Name->SetAlignment(TAlignment::taCenter);
+    Name->SetEditMask(QStringLiteral(">L<llll"));
+    TField* Balance = ds.FieldByName(QStringLiteral("Balance"));
+    Balance->SetDisplayFormat(QStringLiteral("#,##0.00"));
+    Balance->SetCurrency(false);
+    Balance->SetPrecision(4);
+    ds.Next();
+    EXPECT_EQ(Name->DisplayLabel(), QStringLiteral("Customer"));
+    EXPECT_EQ(Name->DisplayWidth(), 25);
+    EXPECT_EQ(Name->Alignment(), TAlignment::taCenter);
+    EXPECT_EQ(Name->EditMask(), QStringLiteral(">L<llll"));
+    EXPECT_EQ(Balance->DisplayFormat(), QStringLiteral("#,##0.00"));
+    EXPECT_FALSE(Balance->Currency());
+    EXPECT_EQ(Balance->Precision(), 4);
+    Name->SetDisplayLabel(QString());
+    EXPECT_EQ(Name->DisplayLabel(), QStringLiteral("Name"));
+}
+
+TEST(DataSet, FieldNamesComeFromTheOpenFieldsElseTheDefinitions) {
+    TMemDataSet ds;
+    MakePeople(ds);
+    TStringList Names;
+    Names.Add(QStringLiteral("stale"));
+    ds.GetFieldNames(&Names);
+    EXPECT_EQ(Names.CommaText(), QStringLiteral("Id,Name,Balance"));
+    ds.Open();
+    ds.GetFieldNames(&Names);
+    EXPECT_EQ(Names.CommaText(), QStringLiteral("Id,Name,Balance"));
+    ds.Close();
+    ds.FieldDefs().Clear();
+    ds.GetFieldNames(&Names);
+    EXPECT_EQ(Names.Count(), 0);
 }

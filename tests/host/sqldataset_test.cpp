@@ -1,3 +1,4 @@
+#include "host/lists.h"
 #include "host/sqldataset.h"
 #include "host/storedforms.h"
 #include "support/pgserver.h"
@@ -278,6 +279,46 @@ TEST_P(SqlDataSet, OpeningFailsWithTheDatabasesMessage) {
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Unknown database connection 'nosuch'"));
     }
+}
+
+TEST_P(SqlDataSet, AClosedSetReadsItsColumnsWithoutFetchingARow) {
+    const bool Pg = IsPostgres(GetParam());
+    // The last column fails on every row it is computed for, so only a set that fetches no row
+    // can say what its columns are.
+    const QString Failing = Pg ? QStringLiteral("1 / (o.id - o.id)")
+                               : QStringLiteral("abs(-9223372036854775807 - 1 + o.id - o.id)");
+    auto ds = Query(
+        QStringLiteral(
+            "SELECT o.id, o.order_date, o.shipped, o.status, o.discount, o.amount, c.id AS customer_id, "
+            "c.name, c.city, %1 AS boom FROM orders o JOIN customers c ON c.id = o.customer_id "
+            "ORDER BY c.name -- by customer")
+            .arg(Failing));
+    TStringList Names;
+    ds->GetFieldNames(&Names);
+    EXPECT_EQ(Names.CommaText(),
+              QStringLiteral("id,order_date,shipped,status,discount,amount,customer_id,name,city,boom"));
+    EXPECT_FALSE(ds->Active());
+    const TFieldType Types[] = {ftInteger,  ftDate,    ftDateTime, ftString, ftFloat,
+                                ftCurrency, ftInteger, ftString,   ftString};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(ds->FieldDefs()[i].DataType(), Types[i]) << i;
+    EXPECT_EQ(ds->FieldDefs()[3].Size(), 10);
+    EXPECT_EQ(ds->FieldDefs()[7].Size(), 40);
+    EXPECT_THROW(ds->Open(), EDatabaseError);
+
+    // a new statement drops the old columns; a bad one raises and leaves none
+    ds->SetSQL(QStringLiteral("SELECT name, city FROM customers;"));
+    EXPECT_EQ(ds->FieldDefs().Count(), 0);
+    ds->UpdateFieldDefs();
+    EXPECT_EQ(ds->FieldDefs().Count(), 2);
+    ds->SetSQL(QStringLiteral("SELECT nosuch FROM customers"));
+    EXPECT_THROW(ds->GetFieldNames(&Names), EDatabaseError);
+    EXPECT_EQ(ds->FieldDefs().Count(), 0);
+    ds->SetSQL(QStringLiteral("DELETE FROM customers"));
+    EXPECT_THROW(ds->UpdateFieldDefs(), EDatabaseError);
+    ds->SetSQL(QStringLiteral("SELECT count(*) AS n FROM customers"));
+    ds->Open();
+    EXPECT_EQ(ds->Fields(0)->AsInteger(), 500); // nothing was deleted
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SqlDataSet, ::testing::Values("sqlite", "postgresql"),
