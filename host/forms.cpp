@@ -249,6 +249,7 @@ void TScreen::SetPixelsPerInch(int Value) {
 }
 
 int TScreen::Width() const {
+    if (FWidth > 0) return FWidth;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 1024;
     QScreen* Primary = QGuiApplication::primaryScreen();
     return Primary ? Primary->geometry().width() : 1024;
@@ -318,6 +319,7 @@ void TScreen::SetCursor(TCursor Value) {
 
 void TScreen::Reset() {
     SetCursor(crDefault);
+    FWidth = 0;
     FPixelsPerInch = 96;
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         if (QScreen* Primary = QGuiApplication::primaryScreen())

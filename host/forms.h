@@ -141,8 +141,11 @@ public:
     // The screen's pixels per inch: the primary screen's logical resolution, or 96 without a display.
     int PixelsPerInch() const { return FPixelsPerInch; }
     void SetPixelsPerInch(int Value);
+    // The primary screen's size, or 1024 x 768 without a display.
     int Width() const;
     int Height() const;
+    // A width that stands in for the screen's (tests); 0 gives the screen's own back.
+    void SetWidth(int Value) { FWidth = Value > 0 ? Value : 0; }
 
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
@@ -151,6 +154,7 @@ public:
 
 private:
     int FPixelsPerInch = 96;
+    int FWidth = 0;
     TCursor FCursor = crDefault;
     bool FCursorOverridden = false;
 };
