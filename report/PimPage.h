@@ -190,6 +190,11 @@ public:
     void UpdatePageManager();
     void PostUpdateVarlist();
     void VarChanged();
+    // Whether the page's report reads the variable: a label of the page shows it (text labels
+    // hold no variable of theirs), a total sums it, or a group breaks on it.
+    bool VarUsed(const TVyrVar* Var) const;
+    // The guide of the data source listed under the name (case ignored); nil for none.
+    TVyrDSGuide* GetDataSourceGuide(const QString& FullDSName) const;
 
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.

@@ -8,6 +8,8 @@
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/PimPage_internal.h"
+#include "report/PimRtfC.h"
+#include "report/VyrText.h"
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
@@ -376,6 +378,46 @@ void TVyrPage::PostUpdateVarlist() {
 void TVyrPage::VarChanged() {
     if (HasState(csDestroying) || !FPageManager) return;
     SendMessage(FPageManager, WM_VYR_VARCHANGED);
+}
+
+namespace {
+
+// The variable a label shows; nil for a label that shows none, and for text labels, which print
+// their caption.
+const TVyrVar* ShownVariable(const TVyrLabel* Label) {
+    if (dynamic_cast<const TVyrTextLabel*>(Label)) return nullptr;
+    if (auto* L = dynamic_cast<const TVyrTVLabel*>(Label)) return L->Variable();
+    if (auto* L = dynamic_cast<const TVyrVarRefLabel*>(Label)) return L->Variable();
+    if (auto* L = dynamic_cast<const TVyrTotalvarLabel*>(Label)) return L->TotalVariable();
+    if (auto* L = dynamic_cast<const TVyrRichTextLabel*>(Label)) return L->Variable();
+    return nullptr;
+}
+
+} // namespace
+
+bool TVyrPage::VarUsed(const TVyrVar* Var) const {
+    if (!Var) return false;
+    if (FLabels)
+        for (const TVyrLabel* L : *FLabels)
+            if (ShownVariable(L) == Var) return true;
+    if (FTotalVars)
+        for (const TVyrTotalvar* T : *FTotalVars)
+            if (T->Variable() == Var) return true;
+    if (FGroups)
+        for (const TVyrGroup* G : *FGroups)
+            if (G->Variable() == Var) return true;
+    return false;
+}
+
+TVyrDSGuide* TVyrPage::GetDataSourceGuide(const QString& FullDSName) const {
+    if (FullDSName.isEmpty() || !FDataSourceList) return nullptr;
+    for (int i = 0; i < FFullDSNames->Count() && i < FFullDSList->Count(); ++i) {
+        if (FFullDSNames->Strings(i).compare(FullDSName, Qt::CaseInsensitive) != 0) continue;
+        const auto* DS = static_cast<const TDataSource*>(FFullDSList->Items(i));
+        for (TVyrDSGuide* G : *FDataSourceList)
+            if (G->DataSource() == DS) return G;
+    }
+    return nullptr;
 }
 
 void TVyrPage::UpdateData() {
