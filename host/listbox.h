@@ -2,6 +2,7 @@
 #include "host/canvas.h"
 #include "host/controls.h"
 #include "host/forms.h"
+#include "host/menus.h"
 
 #include <QPointer>
 #include <QString>
@@ -12,7 +13,6 @@
 class QWidget;
 class TListBox;
 class TListBoxWidget;
-class TPopupMenu;
 
 enum TListBoxStyle : uint8_t { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 
