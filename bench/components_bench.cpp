@@ -1,7 +1,10 @@
 // Costs of the component model at the sizes a large report form reaches: freeing a form whose
-// components all hear of each removal, and posting and delivering messages.
+// components all hear of each removal, reading a large stored form, and posting and delivering
+// messages.
 #include "host/classes.h"
+#include "host/db.h"
 #include "host/messages.h"
+#include "host/storedforms.h"
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -50,6 +53,35 @@ void BM_NameLookup(benchmark::State& State) {
         benchmark::DoNotOptimize(Form.FindComponent(Last));
 }
 BENCHMARK(BM_NameLookup)->Arg(100)->Arg(1000);
+
+// A form of Count data sources side by side, as the stored-form reader meets it.
+QByteArray DataSourceForm(int Count) {
+    QByteArray Text = "object Form: TComponent\n";
+    for (int i = 0; i < Count; ++i)
+        Text += "  object Source" + QByteArray::number(i) + ": TDataSource\n  end\n";
+    return Text + "end\n";
+}
+
+// Reading must stay linear in the form's size; 20,000 components read in well under a second.
+void BM_ReadFormOfDataSources(benchmark::State& State) {
+    const int Count = static_cast<int>(State.range(0));
+    const QByteArray Text = DataSourceForm(Count);
+    for (auto _ : State) {
+        auto* Form = new TComponent(nullptr);
+        ReadComponentText(Text, Form);
+        State.PauseTiming();
+        UnRegisterRoot(Form);
+        delete Form;
+        State.ResumeTiming();
+    }
+    State.SetComplexityN(Count);
+}
+BENCHMARK(BM_ReadFormOfDataSources)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 void BM_PostAndDeliver(benchmark::State& State) {
     TLinked Receiver(nullptr, nullptr);

@@ -330,9 +330,36 @@ struct TFormError {
     bool ClassNotFound = false;
 };
 
+// Names in a message are cut to this many characters: a form may hold a name of any length, and a
+// message must stay readable.
+constexpr qsizetype MaxShownName = 100;
+
+// Text with every run of characters other than blanks longer than MaxShownName cut to that length
+// and ended with "...". The names a message repeats (objects, properties, classes, values) are such
+// runs; the message's own words are far shorter.
+QString ShortenNames(const QString& Text) {
+    QString Result;
+    qsizetype Start = 0;
+    while (Start < Text.size()) {
+        qsizetype End = Start;
+        while (End < Text.size() && !Text[End].isSpace())
+            ++End;
+        Result += QStringView(Text).sliced(Start, std::min(End - Start, MaxShownName));
+        if (End - Start > MaxShownName) Result += QLatin1String("...");
+        Start = End;
+        while (End < Text.size() && Text[End].isSpace())
+            ++End;
+        Result += QStringView(Text).sliced(Start, End - Start);
+        Start = End;
+    }
+    return Result;
+}
+
 QString ErrorText(const QString& Cause, int Line, const QString& Path) {
-    if (Path.isEmpty()) return QStringLiteral("Error on line %1: %2").arg(Line).arg(Cause);
-    return QStringLiteral("Error reading %1 on line %2: %3").arg(Path).arg(Line).arg(Cause);
+    const QString Shown = ShortenNames(Cause);
+    if (Path.isEmpty()) return QStringLiteral("Error on line %1: %2").arg(QString::number(Line), Shown);
+    return QStringLiteral("Error reading %1 on line %2: %3")
+        .arg(ShortenNames(Path), QString::number(Line), Shown);
 }
 
 class TParser {
@@ -524,8 +551,27 @@ private:
     }
 
     // Quoted parts and #n characters side by side; parts joined with + may continue on further lines.
+    // The parts are joined in a loop: a value of very many parts must not cost a stack frame each.
     QString ParseString() {
         QString S;
+        while (true) {
+            ParseStringParts(S);
+            const qsizetype Save = FPos;
+            const int SaveLine = FLine;
+            SkipBlanks();
+            if (Peek() != u'+') {
+                FPos = Save;
+                FLine = SaveLine;
+                return S;
+            }
+            ++FPos;
+            SkipBlanks();
+            if (Peek() != u'\'' && Peek() != u'#') Fail(QStringLiteral("String expected"));
+        }
+    }
+
+    // Appends the quoted parts and #n characters that stand side by side at the current position.
+    void ParseStringParts(QString& S) {
         while (true) {
             if (Peek() == u'\'') {
                 ++FPos;
@@ -561,22 +607,9 @@ private:
                 else
                     S += QChar(char16_t(Code));
             } else {
-                break;
+                return;
             }
         }
-        const qsizetype Save = FPos;
-        const int SaveLine = FLine;
-        SkipBlanks();
-        if (Peek() == u'+') {
-            ++FPos;
-            SkipBlanks();
-            if (Peek() != u'\'' && Peek() != u'#') Fail(QStringLiteral("String expected"));
-            S += ParseString();
-        } else {
-            FPos = Save;
-            FLine = SaveLine;
-        }
-        return S;
     }
 
     void ParseNumber(TValue& V) {
@@ -958,30 +991,27 @@ struct TReader::TImpl {
     }
 
     // Ends reading everywhere, then runs Loaded on each object made, and ends its loading whatever
-    // its Loaded did. An error of a Loaded is raised after all of them ran.
+    // its Loaded did. An error of a Loaded is raised after all of them ran. A Loaded may free other
+    // objects made, which are then skipped: each is watched for being freed, so a large form costs
+    // no more per object than a small one.
     void EndLoading(bool WithRoot) {
         std::vector<TComponent*> Loading = Made;
         if (WithRoot) Loading.insert(Loading.begin(), Root);
         for (TComponent* C : Loading)
             C->ExcludeState(csReading);
+        std::vector<TComponentRef<TComponent>> Watches(Loading.size());
+        for (size_t i = 0; i < Loading.size(); ++i)
+            if (Loading[i] != Root) Watches[i].Set(Loading[i]);
+        const auto Alive = [&](size_t i) { return Loading[i] == Root || Watches[i].Get(); };
         std::exception_ptr First;
-        QSet<TComponent*> Alive;
-        auto Refresh = [&] {
-            Alive.clear();
-            Alive.insert(Root);
-            for (int i = 0; i < Root->ComponentCount(); ++i)
-                Alive.insert(Root->Components(i));
-        };
-        Refresh();
-        for (TComponent* C : Loading) {
-            if (!Alive.contains(C)) continue;
+        for (size_t i = 0; i < Loading.size(); ++i) {
+            if (!Alive(i)) continue;
             try {
-                C->Loaded();
+                Loading[i]->Loaded();
             } catch (...) {
                 if (!First) First = std::current_exception();
             }
-            Refresh();
-            if (Alive.contains(C)) C->ExcludeState(csLoading);
+            if (Alive(i)) Loading[i]->ExcludeState(csLoading);
         }
         if (First) std::rethrow_exception(First);
     }

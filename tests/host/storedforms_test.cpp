@@ -106,10 +106,20 @@ public:
     explicit TFormTestStubborn(TComponent* AOwner) : TFormTestBox(AOwner) { SkipInherited = true; }
 };
 
+// Frees the component its caption names when it is loaded, as a Loaded that replaces a part may.
+class TFormTestFreer : public TFormTestBox {
+public:
+    using TFormTestBox::TFormTestBox;
+    void Loaded() override {
+        if (TComponent* Victim = Owner()->FindComponent(Caption())) delete Victim;
+        TFormTestBox::Loaded();
+    }
+};
+
 namespace {
 
 const bool FormTestDeclared = [] {
-    RegisterClasses<TFormTestBox, TFormTestItem, TFormTestStubborn>();
+    RegisterClasses<TFormTestBox, TFormTestItem, TFormTestStubborn, TFormTestFreer>();
     DeclareProperties<TFormTestSpace>()
         .Reference(
             "Band", [](const TFormTestSpace& S) { return S.Band; },
@@ -521,6 +531,71 @@ TEST_F(StoredForms, CutAndMutatedFormsRaiseOrLoadButNeverCrash) {
         }
     }
     EXPECT_GT(Loaded, 0);
+}
+
+TEST_F(StoredForms, HostileFormsReadOrFailWithoutDeepRecursionOrHugeMessages) {
+    // A caption continued 70,000 times over as many lines, as a fuzzer wrote it.
+    QByteArray Long = "object Form1: TFormTestForm\n  object Box1: TFormTestBox\n    Caption = 'ab'";
+    QString Want = QStringLiteral("ab");
+    for (int i = 1; i < 70000; ++i) {
+        Long += i % 2 ? " +\n      #$41'c'" : " + 'ab'";
+        Want += i % 2 ? QStringLiteral("Ac") : QStringLiteral("ab");
+    }
+    const int Lines = 1 + 70000 / 2; // the caption's lines
+    {
+        TFormTestForm Root(nullptr);
+        ReadComponentText(Long + "\n  end\nend\n", &Root);
+        auto* Box = dynamic_cast<TFormTestBox*>(Root.FindComponent(QStringLiteral("Box1")));
+        ASSERT_NE(Box, nullptr);
+        EXPECT_EQ(Box->Caption(), Want);
+    }
+    const auto Message = [](const QByteArray& Text) {
+        TFormTestForm Root(nullptr);
+        try {
+            ReadComponentText(Text, &Root);
+        } catch (const Exception& E) {
+            EXPECT_EQ(Root.ComponentCount(), 0);
+            return E.Message();
+        }
+        return QStringLiteral("no error");
+    };
+    EXPECT_EQ(Message(Long + " +\n    Bogus = 1\n  end\nend\n"),
+              QStringLiteral("Error on line %1: String expected").arg(Lines + 3));
+    EXPECT_EQ(
+        Message(Long + "\n    Bogus = 1\n  end\nend\n"),
+        QStringLiteral("Error reading Box1.Bogus on line %1: Property Bogus does not exist").arg(Lines + 3));
+
+    // Names of a megabyte are cut to 100 characters in the message, whatever their kind.
+    const QByteArray Huge = "P" + QByteArray(1000000, 'x');
+    const QString Cut = QStringLiteral("P") + QString(99, u'x') + QStringLiteral("...");
+    EXPECT_EQ(Message("object Form1: TFormTestForm\n  object Box1: TFormTestBox\n    " + Huge +
+                      " = 1\n  end\nend\n"),
+              QStringLiteral("Error reading Box1.P") + QString(94, u'x') +
+                  QStringLiteral("... on line 3: Property ") + Cut + QStringLiteral(" does not exist"));
+    EXPECT_EQ(Message("object Form1: TFormTestForm\n  object Box1: " + Huge + "\n  end\nend\n"),
+              QStringLiteral("Error reading Box1 on line 2: Class ") + Cut + QStringLiteral(" not found"));
+    EXPECT_EQ(Message("object Form1: TFormTestForm\n  object Box1: TFormTestBox\n    Kind = " + Huge +
+                      "\n  end\nend\n"),
+              QStringLiteral("Error reading Box1.Kind on line 3: Cannot find ") + Cut +
+                  QStringLiteral(" in TFormTestKind"));
+}
+
+TEST_F(StoredForms, ALoadedThatFreesAnotherObjectReadLeavesItOutOfLoading) {
+    TFormTestForm Root(nullptr);
+    ReadComponentText("object Form1: TFormTestForm\n"
+                      "  object Freer: TFormTestFreer\n    Caption = 'Victim'\n  end\n"
+                      "  object Victim: TFormTestBox\n  end\n"
+                      "  object Other: TFormTestBox\n  end\n"
+                      "end\n",
+                      &Root);
+    EXPECT_EQ(Root.FindComponent(QStringLiteral("Victim")), nullptr);
+    ASSERT_EQ(Root.ComponentCount(), 2);
+    for (const char* Name : {"Freer", "Other"}) {
+        auto* Box = dynamic_cast<TFormTestBox*>(Root.FindComponent(QString::fromLatin1(Name)));
+        ASSERT_NE(Box, nullptr) << Name;
+        EXPECT_EQ(Box->LoadedCalls, 1) << Name;
+        EXPECT_FALSE(Box->HasState(csLoading | csReading)) << Name;
+    }
 }
 
 TEST_F(StoredForms, ClipboardCopiesOfSomeComponentsPasteIntoAnotherParent) {
