@@ -4,6 +4,7 @@
 #include "host/encoding.h"
 #include "output/PimMemoU.h"
 #include "output/PimOut.h"
+#include "output/PimUtil.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -117,6 +118,30 @@ void WrapAndDrawParagraphsWithoutPixels(benchmark::State& State) {
     DrawOn(State, std::make_unique<DeviceContext>(std::make_unique<TNullSurface>(PageCaps())));
 }
 BENCHMARK(WrapAndDrawParagraphsWithoutPixels)->Arg(maLeft)->Arg(maJustify)->Unit(benchmark::kMillisecond);
+
+// One justified line of N words, as a document of hostile size plays it: the cost must grow with the
+// line's length, not with its square.
+void JustifyOneLongLine(benchmark::State& State) {
+    const int Words = int(State.range(0));
+    QString Line;
+    for (int i = 0; i < Words; ++i)
+        Line +=
+            (i ? QStringLiteral(" ") : QString()) + (i % 2 ? QStringLiteral("total") : QStringLiteral("il"));
+    DeviceContext DC(std::make_unique<TNullSurface>(PageCaps()));
+    TLogFont Lf;
+    Lf.lfHeight = -13;
+    Lf.lfFaceName = QStringLiteral("Arial");
+    HFONT Font = CreateFontIndirect(Lf);
+    DC.SelectObject(Font);
+    TSize Size;
+    DC.GetTextExtentPoint32(Line, Size);
+    for (auto _ : State)
+        PimSetTextJustify(&DC, 0, 0, Line, Size.cx + Words);
+    DC.SelectObject(GetStockObject(SYSTEM_FONT));
+    DeleteObject(Font);
+    State.SetComplexityN(Words);
+}
+BENCHMARK(JustifyOneLongLine)->Arg(8000)->Arg(64000)->Unit(benchmark::kMillisecond)->Complexity();
 
 } // namespace
 

@@ -244,6 +244,36 @@ int TextWidth(DeviceContext* DC, QStringView Text) {
     return Size.cx;
 }
 
+// The widths of Text's heads (Tails false: entry i measures the cells before cell i) or tails (entry i
+// measures cell i and the cells after it), each as measuring that piece alone gives it. One
+// measurement serves them all: the running extents of the text give its heads, those of its cells
+// in reverse order its tails. A last entry measures the whole text (heads) or nothing (tails).
+std::vector<int> PieceWidths(DeviceContext* DC, const QString& Text, const std::vector<TextCell>& Cells,
+                             bool Tails) {
+    std::vector<int> Widths(Cells.size() + 1, 0);
+    if (Text.isEmpty()) return Widths;
+    QString Measured;
+    if (Tails) {
+        Measured.reserve(Text.size());
+        for (size_t i = Cells.size(); i-- > 0;)
+            Measured += QStringView(Text).mid(Cells[i].Start, Cells[i].Length);
+    } else {
+        Measured = Text;
+    }
+    std::vector<int> Extents(static_cast<size_t>(Measured.size()), 0);
+    TSize Size;
+    DC->GetTextExtentExPoint(Measured, -1, nullptr, Extents.data(), Size);
+    // The extent after a piece of Units code units.
+    const auto After = [&](qsizetype Units) {
+        return Units > 0 ? Extents[static_cast<size_t>(Units - 1)] : 0;
+    };
+    for (size_t i = 0; i <= Cells.size(); ++i) {
+        const qsizetype Start = i < Cells.size() ? Cells[i].Start : Text.size();
+        Widths[i] = Tails ? After(Text.size() - Start) : After(Start);
+    }
+    return Widths;
+}
+
 } // namespace
 
 void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int Width) {
@@ -269,11 +299,14 @@ void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int
         DC->TextOut(Clamp32(cur), Y, Cell);
         return TextWidth(DC, Cell);
     };
+    // Each gap needs the width of the text still to come; measuring it anew at every blank would
+    // cost a long line the square of its length.
+    const std::vector<int> Rest = n > 0 ? PieceWidths(DC, Text, Cells, !Backwards) : std::vector<int>();
     if (!Backwards) {
         for (size_t i = 0; i < Cells.size(); ++i) {
             cur += Draw(i);
             if (k < n && Cells[i].Blank && Inner.Contains(i)) {
-                const int After = TextWidth(DC, View.mid(Cells[i].Start + Cells[i].Length));
+                const int After = Rest[i + 1];
                 cur += (Width - (cur - X + 1) - After) / (n - k);
                 cur = Clamp32(cur);
                 DC->MoveToEx(Clamp32(cur), Y);
@@ -284,7 +317,7 @@ void PimSetTextJustify(DeviceContext* DC, int X, int Y, const QString& Text, int
         for (size_t i = Cells.size(); i-- > 0;) {
             cur -= Draw(i);
             if (k < n && Cells[i].Blank && Inner.Contains(i)) {
-                const int Before = TextWidth(DC, View.left(Cells[i].Start));
+                const int Before = Rest[i];
                 cur -= (Width - (X - cur + 1) - Before) / (n - k);
                 cur = Clamp32(cur);
                 DC->MoveToEx(Clamp32(cur), Y);

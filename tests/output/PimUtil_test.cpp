@@ -544,6 +544,66 @@ TEST(JustifiedText, RightAlignedLinesAreDrawnFromTheEndAndStretchBackwards) {
     EXPECT_EQ(F.DC->GetTextAlign(), uint32_t(TA_RIGHT));
 }
 
+TEST(JustifiedText, EveryGapAtAnyScaleFollowsTheWidthOfTheTextStillToCome) {
+    TTextFixture F;
+    // Played at 37 %, as a zoomed preview plays a page: a text's width is then not the sum of the
+    // widths of its parts, so the gaps show whether the rest of a line was measured as a whole.
+    F.DC->SetMapMode(MM_ANISOTROPIC);
+    F.DC->SetWindowExtEx(100, 100);
+    F.DC->SetViewportExtEx(37, 37);
+    const QString Words[] = {
+        QStringLiteral("Invoice"), QStringLiteral("il"),
+        QStringLiteral("WWW"),     QStringLiteral("x") + QString::fromUcs4(U"\U0001F600"),
+        QStringLiteral("total,"),  QStringLiteral("mmm"),
+        QStringLiteral("1.25")};
+    // Where the rule puts each gap of Text, measuring the rest of the line anew at every blank.
+    auto Expected = [&](const QString& Text, int X, int Width, bool Backwards) {
+        QStringList Moves{Move(X, 5)};
+        int64_t Cur = X;
+        int k = 0;
+        const int n = int(Text.count(u' '));
+        auto Step = [&](qsizetype Start, qsizetype Length) {
+            const int W = F.Width(Text.mid(Start, Length));
+            Cur += Backwards ? -W : W;
+            if (Text[Start] != u' ') return;
+            if (Backwards)
+                Cur -= (Width - (X - Cur + 1) - F.Width(Text.left(Start))) / (n - k);
+            else
+                Cur += (Width - (Cur - X + 1) - F.Width(Text.mid(Start + 1))) / (n - k);
+            Moves << Move(int(Cur), 5);
+            ++k;
+        };
+        if (Backwards)
+            for (qsizetype i = Text.size(); i > 0;) {
+                const qsizetype Length = Text[i - 1].isLowSurrogate() ? 2 : 1;
+                i -= Length;
+                Step(i, Length);
+            }
+        else
+            for (qsizetype i = 0; i < Text.size();) {
+                const qsizetype Length = Text[i].isHighSurrogate() ? 2 : 1;
+                Step(i, Length);
+                i += Length;
+            }
+        return Moves;
+    };
+    // Lines of 2 to 40 words, each a different run of the words, with 0 to 60 pixels to spread.
+    for (int Count = 2; Count <= 40; ++Count) {
+        QString Text;
+        for (int i = 0; i < Count; ++i)
+            Text += (i ? QStringLiteral(" ") : QString()) + Words[(i * 3 + Count) % 7];
+        const int Width = F.Width(Text) + (Count * 13) % 61;
+        for (bool Backwards : {false, true}) {
+            SCOPED_TRACE(Text.toStdString() + (Backwards ? " drawn backwards" : ""));
+            const int X = Backwards ? 3000 : 20;
+            F.DC->SetTextAlign(Backwards ? TA_RIGHT : TA_LEFT);
+            F.DC->Log()->Clear();
+            PimSetTextJustify(F.DC.get(), X, 5, Text, Width);
+            EXPECT_EQ(F.Moves(), Expected(Text, X, Width, Backwards));
+        }
+    }
+}
+
 TEST(JustifiedText, SurrogatePairsAreDrawnWhole) {
     TTextFixture F;
     const QString Face = QString::fromUcs4(U"\U0001F600");
