@@ -189,7 +189,7 @@ void TVyrCheckLabel::PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     Plain.Assign(*Font());
     Plain.SetStyle(Plain.Style() & ~fsUnderline);
     Rtf->SetFont(Plain);
-    Rtf->Tab();
+    Rtf->RowTab();
     Rtf->SetFont(*Font());
     // Without a variable the box draws checked, so the text says so too.
     Rtf->TextOut(!Variable() || Variable()->AsBoolean() ? QStringLiteral("Y") : QStringLiteral("N"));

@@ -210,8 +210,8 @@ int TVyrLabel::GetTabKind() const {
 void TVyrLabel::PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     if (!PrintOk() || PrintRow != FRow || !FRtfPrint) return;
     const int PPI = oPage ? oPage->getppi() : GetPPI();
-    Rtf->DefineTab(static_cast<int>(Round(double(GetTabPosition()) / PPI * 1440)),
-                   static_cast<TVyrTabAlignment>(GetTabKind()));
+    Rtf->RowTabStop(static_cast<int>(Round(double(GetTabPosition()) / PPI * 1440)),
+                    static_cast<TVyrTabAlignment>(GetTabKind()));
 }
 
 void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
@@ -227,7 +227,7 @@ void TVyrLabel::PrintRtf(TVyrPage*, TVyrRtfFile* Rtf, int PrintRow) {
     Plain.Assign(*Font());
     Plain.SetStyle(Plain.Style() & ~fsUnderline);
     Rtf->SetFont(Plain);
-    Rtf->Tab();
+    Rtf->RowTab();
     Rtf->SetFont(*Font());
     Rtf->TextOut(GetDataNow());
     DoAfterPrint();

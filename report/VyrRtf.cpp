@@ -327,7 +327,25 @@ void TVyrRtfFile::Tab() {
     Write("\\tab ");
 }
 
+void TVyrRtfFile::RowTabStop(int XPos, TVyrTabAlignment Alignment) {
+    const bool First = !FRowHasStop;
+    FRowHasStop = true;
+    if (First && XPos <= 0) {
+        FRowLeadDropped = true;
+        return;
+    }
+    DefineTab(XPos, Alignment);
+}
+
+void TVyrRtfFile::RowTab() {
+    const bool First = !FRowHasTab;
+    FRowHasTab = true;
+    if (First && FRowLeadDropped) return;
+    Tab();
+}
+
 void TVyrRtfFile::ParagraphDefault() {
+    FRowHasStop = FRowHasTab = FRowLeadDropped = false;
     PopBrace();
     Write("\\pard");
     if (FPageBreak) Write(" \\page");

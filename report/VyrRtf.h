@@ -90,6 +90,13 @@ public:
     // XPos in twips.
     virtual void DefineTab(int XPos, TVyrTabAlignment Alignment);
     virtual void Tab();
+    // A row's stops and tabs as labels write them: each label defines the stops of its tabs, then
+    // writes its tabs in the same order. A word processor's tab moves past a stop at the current
+    // position, so the row's first stop, when it stands at the paragraph's start, is left out with
+    // the tab that goes to it: the text then starts the line, where that stop would have put it.
+    void RowTabStop(int XPos, TVyrTabAlignment Alignment);
+    void RowTab();
+    // Starts a paragraph of default format, and with it a new row of stops and tabs.
     void ParagraphDefault();
     // A positioned frame; all measures in twips.
     void StartFrame(int X, int Y, int W, int H);
@@ -128,4 +135,9 @@ private:
     TVyrRtfBorderType FBorderType = rbtBox;
     bool FPageBreak = false;
     bool FClosed = false;
+    // The row since the last ParagraphDefault: a stop was defined, a tab was written, the first stop
+    // was left out.
+    bool FRowHasStop = false;
+    bool FRowHasTab = false;
+    bool FRowLeadDropped = false;
 };

@@ -363,8 +363,8 @@ void TVyrTVLabel::PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     const int PPI = GetPPI();
     const int Count = int(M.Parts().size());
     for (int i = 0; i < Count; ++i)
-        Rtf->DefineTab(Twips(TabPartPosition(*M.Parts()[i], i + 1 == Count, Count), PPI),
-                       TVyrTabAlignment(GetTabKind()));
+        Rtf->RowTabStop(Twips(TabPartPosition(*M.Parts()[i], i + 1 == Count, Count), PPI),
+                        TVyrTabAlignment(GetTabKind()));
 }
 
 void TVyrTVLabel::PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
@@ -379,7 +379,7 @@ void TVyrTVLabel::PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
         if (r != 0) return;
         DoBeforePrint();
         Rtf->SetFont(WithoutUnderline(*Font()));
-        Rtf->Tab();
+        Rtf->RowTab();
         Rtf->SetFont(*Font());
         Rtf->TextOut(RtfText());
         DoAfterPrint();
@@ -399,7 +399,7 @@ void TVyrTVLabel::PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     for (const auto& Part : M.Parts()) {
         // Every tab goes out without underlining, not only the line's first.
         Rtf->SetFont(Plain);
-        Rtf->Tab();
+        Rtf->RowTab();
         Rtf->SetFont(*Font());
         Rtf->TextOut(Part->Text);
     }

@@ -16,6 +16,7 @@
 #include "support/pgserver.h"
 #include "support/reportfixture.h"
 #include "support/sampledata.h"
+#include "support/wordprocessor.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,6 +179,18 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     EXPECT_FALSE(RtfText.contains(QStringLiteral(" of 1")));
     EXPECT_TRUE(RtfText.contains(Sum));
     EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), 500);
+
+    // In a word processor each row's first label starts its line: the title, and every customer's
+    // name ahead of the city's column.
+    if (!WordProcessorInstalled())
+        GTEST_SKIP() << "soffice is not installed; the word processor check is skipped";
+    const QStringList Lines = WordProcessorLines(RtfName, QFileInfo(RtfName).absolutePath());
+    ASSERT_FALSE(Lines.isEmpty());
+    EXPECT_EQ(Lines[0], QStringLiteral("Orders"));
+    EXPECT_TRUE(Lines.contains(Q.value(QStringLiteral("name")).toString() + u'\t' +
+                               Q.value(QStringLiteral("city")).toString()));
+    // Those are the only lines that start with text; every other row's text stands at a stop.
+    EXPECT_EQ(Lines.filter(QRegularExpression(QStringLiteral("^[^\\t]"))).size(), 1 + 500);
 }
 
 TEST(OrdersReport, OverThePostgresSamplePrintsTheServersOwnSubtotalsAndGrandTotal) {

@@ -432,6 +432,38 @@ TEST(VyrTextLabel, RichTextWritesEachLabelInItsRowsAtItsTabStops) {
     EXPECT_FALSE(Body.contains("off"));
 }
 
+TEST(VyrTextLabel, ARowsFirstStopAtTheParagraphsStartIsLeftOutWithItsTab) {
+    QTemporaryDir Dir;
+    TBandPage P;
+    P.Page->SetOutputType(otRichText);
+    auto* B = P.AddBand(QStringLiteral("Band1"), 30);
+    // Row 0: a name at the band's left edge and a city further on.
+    auto* Name = AddLabel(P, B, QStringLiteral("Name"), QStringLiteral("Acme"));
+    Name->SetLeft(0);
+    auto* City = AddLabel(P, B, QStringLiteral("City"), QStringLiteral("Berlin"));
+    City->SetLeft(200);
+    // Row 1: two labels at the edge; only the first one's stop is at the start of the row.
+    auto* First = AddLabel(P, B, QStringLiteral("First"), QStringLiteral("first"));
+    First->SetLeft(0);
+    First->SetRow(1);
+    auto* Second = AddLabel(P, B, QStringLiteral("Second"), QStringLiteral("second"));
+    Second->SetLeft(0);
+    Second->SetRow(1);
+    // Row 2: the only label starts past the edge and keeps its stop and tab.
+    auto* Later = AddLabel(P, B, QStringLiteral("Later"), QStringLiteral("later"));
+    Later->SetRow(2);
+    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
+    Rtf.SetPageSetup(P.Page->PageSetup());
+    B->PrintRtf(P.Page, &Rtf);
+    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
+                          qsizetype(Rtf.Stream()->Size()));
+    Rtf.Close();
+    EXPECT_EQ(Body.toStdString(), "\\pard\\plain \\f1\\fs16 "
+                                  "\\pard\\plain\\f1\\fs16 \\tx3000 Acme\\tab Berlin\\par "
+                                  "\\pard\\plain\\f1\\fs16 \\tx0 first\\tab second\\par "
+                                  "\\pard\\plain\\f1\\fs16 \\tx150 \\tab later\\par ");
+}
+
 TEST(VyrTextLabel, AutoSizeFitsTheCaptionOnlyOnTheDesignedForm) {
     TBandPage P;
     auto* B = P.AddBand(QStringLiteral("Band1"), 30);
