@@ -4,6 +4,7 @@
 #include "host/forms.h"
 #include "host/mathutil.h"
 #include "host/messages.h"
+#include "host/printers.h"
 #include "output/PimSetup.h"
 #include "output/PimUtil.h"
 
@@ -283,7 +284,11 @@ void TPimPreview::LastPage() {
 
 void TPimPreview::LoadCurrentAPS() {
     TPimPimFile* Doc = Document();
-    if (Doc && Doc->GetPagePrinterInfo(FPimPrinterSetup.get(), FPage)) FPimPrinterSetup->SetDataReset();
+    if (!Doc || !Doc->GetPagePrinterInfo(FPimPrinterSetup.get(), FPage)) return;
+    // A print run going on, of this preview or any other, takes its settings from the printer
+    // page by page: a page turned meanwhile must not reach into that job.
+    if (FPrinting || Printer().Printing()) return;
+    FPimPrinterSetup->SetDataReset();
 }
 
 void TPimPreview::SizePage() {
@@ -299,8 +304,10 @@ void TPimPreview::SizePage() {
 }
 
 int TPimPreview::FitZoom(int ControlPixels, double PaperInches) const {
-    const double Fit = std::round(std::max(ControlPixels, 0) * 100.0 / (ScreenPPI() * PaperInches));
-    return int(std::clamp<double>(Fit - 2, 1, INT_MAX));
+    const double Fit = std::max(ControlPixels, 0) * 100.0 / (ScreenPPI() * PaperInches);
+    // A paper of almost no size fits beyond any zoom, and a screen without a resolution fits none.
+    if (!(Fit <= INT_MAX)) return std::isnan(Fit) ? 1 : INT_MAX;
+    return int(std::max<int64_t>(Round(Fit) - 2, 1));
 }
 
 void TPimPreview::ZoomWidth() {
@@ -333,6 +340,8 @@ void TPimPreview::SendPagesToPrinter(int StartPage, int EndPage) {
     auto CleanUp = [this] {
         FPimPrinter = nullptr;
         FPrinting = false;
+        // A page turned during the run was not sized then.
+        SizePage();
         Invalidate();
         FPrintStatus = nullptr;
     };

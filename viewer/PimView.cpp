@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -61,6 +65,39 @@ QString WithExtension(const QString& FileName, const QString& Ext) {
     const qsizetype Dot = FileName.lastIndexOf(u'.');
     const QString Base = Dot > Slash ? FileName.left(Dot) : FileName;
     return Base + Ext;
+}
+
+// The desktop theme's icon of that name; themes that draw their actions only as symbols have it
+// with "-symbolic" appended. Fallback where the theme has neither.
+QIcon ThemeIcon(const char* Name, const QIcon& Fallback) {
+    const QString Plain = QString::fromLatin1(Name);
+    QIcon Icon = QIcon::fromTheme(Plain);
+    if (Icon.isNull()) Icon = QIcon::fromTheme(Plain + QLatin1String("-symbolic"));
+    return Icon.isNull() ? Fallback : Icon;
+}
+
+// A printer seen from the front, for styles that offer none: paper going in at the top, the body,
+// and the sheet coming out.
+QIcon DrawnPrinterIcon() {
+    QIcon Icon;
+    for (int Size : {16, 32}) {
+        QPixmap Pixmap(Size, Size);
+        Pixmap.fill(Qt::transparent);
+        QPainter P(&Pixmap);
+        P.setRenderHint(QPainter::Antialiasing);
+        P.scale(Size / 16.0, Size / 16.0);
+        P.setPen(QPen(QColor(60, 60, 60), 1));
+        P.setBrush(Qt::white);
+        P.drawRect(QRectF(4.5, 1.5, 7, 5));
+        P.setBrush(QColor(150, 150, 150));
+        P.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1, 1);
+        P.setBrush(Qt::white);
+        P.drawRect(QRectF(4.5, 9.5, 7, 5));
+        P.drawLine(QPointF(6, 11.5), QPointF(10, 11.5));
+        P.drawLine(QPointF(6, 13), QPointF(10, 13));
+        Icon.addPixmap(Pixmap);
+    }
+    return Icon;
 }
 
 QString ExtensionOf(const QString& FileName) {
@@ -300,12 +337,13 @@ void TPimViewer::BuildWindow() {
     FToolBar->setFixedHeight(37);
     FToolBar->installEventFilter(FEvents.get());
     Layout->addWidget(FToolBar);
+    const QStyle* Style = W->style();
     FbtnOpen = SpeedButton("btnOpen", 2, 25, QStringLiteral("Open Report"));
-    FbtnOpen->setText(QStringLiteral("O"));
+    FbtnOpen->setIcon(ThemeIcon("document-open", Style->standardIcon(QStyle::SP_DialogOpenButton)));
     FbtnSave = SpeedButton("btnSave", 28, 25, QStringLiteral("Save Report"));
-    FbtnSave->setText(QStringLiteral("S"));
+    FbtnSave->setIcon(ThemeIcon("document-save", Style->standardIcon(QStyle::SP_DialogSaveButton)));
     Fsendprinter = SpeedButton("sendprinter", 54, 25, LoadStr(SHintPrint));
-    Fsendprinter->setText(QStringLiteral("P"));
+    Fsendprinter->setIcon(ThemeIcon("document-print", DrawnPrinterIcon()));
     Fsendprinter->installEventFilter(FEvents.get());
     QToolButton* Close = SpeedButton("btnClose", 80, 70, LoadStr(SHintClose));
     Close->setText(LoadStr(SViewerClose));
@@ -323,9 +361,9 @@ void TPimViewer::BuildWindow() {
     FZoomValues->setCurrentIndex(az100);
     FZoomValues->setToolTip(LoadStr(SHintZoom));
     QToolButton* First = SpeedButton("firstpage", 256, 25, LoadStr(SFirstPage));
-    First->setText(QStringLiteral("|<"));
+    First->setIcon(ThemeIcon("go-first", Style->standardIcon(QStyle::SP_MediaSkipBackward)));
     QToolButton* Previous = SpeedButton("PreviousPage", 282, 25, LoadStr(SPreviousPage));
-    Previous->setText(QStringLiteral("<"));
+    Previous->setIcon(ThemeIcon("go-previous", Style->standardIcon(QStyle::SP_ArrowLeft)));
     FPageNum = new QLabel(FToolBar);
     FPageNum->setObjectName(QStringLiteral("PageNum"));
     FPageNum->setGeometry(310, 8, 94, 21);
@@ -336,9 +374,9 @@ void TPimViewer::BuildWindow() {
     FPageNum->setToolTip(LoadStr(SHintJump));
     FPageNum->installEventFilter(FEvents.get());
     QToolButton* Next = SpeedButton("NextPage", 408, 25, LoadStr(SNextPage));
-    Next->setText(QStringLiteral(">"));
+    Next->setIcon(ThemeIcon("go-next", Style->standardIcon(QStyle::SP_ArrowRight)));
     QToolButton* Last = SpeedButton("LastPage", 434, 25, LoadStr(SLastPage));
-    Last->setText(QStringLiteral(">|"));
+    Last->setIcon(ThemeIcon("go-last", Style->standardIcon(QStyle::SP_MediaSkipForward)));
     FLoadMeter = new TPimMeter(this);
     FLoadMeter->SetName(QStringLiteral("LoadMeter"));
     FLoadMeter->SetMeterColor(clYellow);
@@ -353,7 +391,7 @@ void TPimViewer::BuildWindow() {
     FLoadMeter->SetBounds(472, 6, 97, 25);
     if (QWidget* M = FLoadMeter->Widget()) M->setGeometry(472, 6, 97, 25);
     FStop = SpeedButton("Stop", 580, 25, LoadStr(SHintAbort));
-    FStop->setText(QStringLiteral("X"));
+    FStop->setIcon(ThemeIcon("process-stop", Style->standardIcon(QStyle::SP_BrowserStop)));
     FStop->setEnabled(false);
 
     QObject::connect(FbtnOpen, &QToolButton::clicked, [this] { Call(&TPimViewer::OpenClick); });
@@ -485,10 +523,11 @@ void TPimViewer::UpdatePage() {
         ~TRestore() { Flag = Value; }
     } Restore{FUpdatingPage, Updating};
     // Generation is over when the document being recorded is complete, whatever the current
-    // preview shows.
-    const std::shared_ptr<TPimPimFile> Recording = FRecording.lock();
-    const double Done = Recording ? Recording->PercentDone() : GetLoadPercent();
-    if (Round(Done) >= 100) SetGenerating(false);
+    // preview shows. The rounded percentage is no sign of that: it reads 100 from 99.5 % on, while
+    // the last records still go into the document.
+    std::shared_ptr<TPimPimFile> Shown = FRecording.lock();
+    if (!Shown) Shown = FCurrentPreview->PimFile();
+    if (Shown && !Shown->Running()) SetGenerating(false);
 }
 
 void TPimViewer::SetGenerating(bool Value) {

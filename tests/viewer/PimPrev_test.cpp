@@ -152,6 +152,19 @@ TEST_F(PimPreview, FitZoomsFollowTheControlAndThePaperAndNeverFallBelowOne) {
     P.SetZoom(-5);
     EXPECT_EQ(P.Zoom(), 1);
 
+    // Halves go to the even neighbour: 612 pixels on a 100-ppi screen fit 8-inch paper at 76.5 %.
+    const int ScreenPPI = Screen()->PixelsPerInch();
+    Screen()->SetPixelsPerInch(100);
+    TPimPrinterSetup Eight;
+    Eight.SetWidth(8);
+    P.SetPimPrinterSetup(&Eight);
+    P.SetPimZoom(azWidth);
+    P.SetBounds(0, 0, 612, 500);
+    EXPECT_EQ(P.Zoom(), 74);
+    P.SetBounds(0, 0, 628, 500); // 78.5 %
+    EXPECT_EQ(P.Zoom(), 76);
+    Screen()->SetPixelsPerInch(ScreenPPI);
+
     // A window's layout sizing the scroll area refits the zoom as well.
     P.SetPimPrinterSetup(&Landscape);
     P.SetPimZoom(azWidth);

@@ -25,6 +25,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -162,6 +165,66 @@ TEST_F(Viewer, IsMadeWithItsControlsTextsAndFactory) {
     O.BeginDoc();
     EXPECT_NE(dynamic_cast<TPimViewer*>(O.PimViewer()), nullptr);
     O.EndDoc();
+}
+
+TEST_F(Viewer, ToolbarButtonsShowTheDesktopThemesIconsElseQtsOwnAndKeepTheirHints) {
+    // A desktop theme that has the open icon under its name and the next-page icon only as a symbol.
+    QTemporaryDir Themes;
+    const QDir Theme(Themes.filePath(QStringLiteral("PimTest")));
+    ASSERT_TRUE(Theme.mkpath(QStringLiteral("16x16/actions")));
+    QFile Index(Theme.filePath(QStringLiteral("index.theme")));
+    ASSERT_TRUE(Index.open(QIODevice::WriteOnly));
+    Index.write("[Icon Theme]\nName=PimTest\nDirectories=16x16/actions\n\n"
+                "[16x16/actions]\nSize=16\nType=Fixed\n");
+    Index.close();
+    QImage Square(16, 16, QImage::Format_ARGB32);
+    Square.fill(Qt::red);
+    ASSERT_TRUE(Square.save(Theme.filePath(QStringLiteral("16x16/actions/document-open.png"))));
+    ASSERT_TRUE(Square.save(Theme.filePath(QStringLiteral("16x16/actions/go-next-symbolic.png"))));
+    // Theme icons follow the theme, so the test's theme stays until the test ends.
+    struct TThemeScope {
+        QStringList Paths = QIcon::themeSearchPaths();
+        QString Name = QIcon::themeName();
+        ~TThemeScope() {
+            QIcon::setThemeName(Name);
+            QIcon::setThemeSearchPaths(Paths);
+        }
+    } Scope;
+    QIcon::setThemeSearchPaths({Themes.path()});
+    QIcon::setThemeName(QStringLiteral("PimTest"));
+    TPimViewer* V = Open(nullptr);
+
+    const QStyle* Style = V->Widget()->style();
+    const auto Image = [](const QIcon& Icon) { return Icon.pixmap(16).toImage(); };
+    struct TButton {
+        const char* Name;
+        QString Hint;
+        QString ThemeIcon;               // the theme's icon it shows, or
+        QStyle::StandardPixmap Standard; // the style's, or for none of those a drawn one
+    };
+    const TButton Buttons[] = {
+        {"btnOpen", QStringLiteral("Open Report"), QStringLiteral("document-open"), QStyle::SP_CustomBase},
+        {"btnSave", QStringLiteral("Save Report"), QString(), QStyle::SP_DialogSaveButton},
+        {"sendprinter", QStringLiteral("Send To Printer, Right-Click to skip prompt"), QString(),
+         QStyle::SP_CustomBase},
+        {"firstpage", QStringLiteral("First Page"), QString(), QStyle::SP_MediaSkipBackward},
+        {"PreviousPage", QStringLiteral("Previous Page"), QString(), QStyle::SP_ArrowLeft},
+        {"NextPage", QStringLiteral("Next Page"), QStringLiteral("go-next-symbolic"), QStyle::SP_CustomBase},
+        {"LastPage", QStringLiteral("Last Page"), QString(), QStyle::SP_MediaSkipForward},
+        {"Stop", QStringLiteral("Abort Report"), QString(), QStyle::SP_BrowserStop},
+    };
+    for (const TButton& B : Buttons) {
+        SCOPED_TRACE(B.Name);
+        auto* Button = Find<QToolButton>(V, B.Name);
+        EXPECT_EQ(Button->toolTip(), B.Hint);
+        EXPECT_EQ(Button->text(), QString()); // no letter in place of the picture
+        EXPECT_FALSE(Button->icon().isNull());
+        EXPECT_EQ(Button->icon().name(), B.ThemeIcon);
+        if (B.Standard != QStyle::SP_CustomBase) {
+            EXPECT_EQ(Image(Button->icon()), Image(Style->standardIcon(B.Standard)));
+        }
+    }
+    EXPECT_EQ(Image(Find<QToolButton>(V, "btnOpen")->icon()).pixel(8, 8), qRgb(255, 0, 0));
 }
 
 TEST_F(Viewer, KeysPageAndScrollTheCurrentPreview) {
@@ -444,6 +507,14 @@ TEST_F(Viewer, GenerationEndsWhenTheRecordedDocumentIsComplete) {
     Recording->BeginDoc();
     V->SetPimFile(Recording);
     EXPECT_TRUE(V->Generating());
+    // Record 3,991 of 4,000: the meter rounds to 100, but the last records still go in.
+    Recording->NewPage();
+    Recording->SetPercentDone(3991 * 100.0 / 4000);
+    V->UpdatePage();
+    EXPECT_EQ(V->LoadMeter()->Progress(), 100);
+    EXPECT_TRUE(V->Generating());
+    EXPECT_TRUE(Find(V, "Stop")->isEnabled());
+    EXPECT_FALSE(Find(V, "btnSave")->isEnabled());
     // The other page shows a finished document and is current: the job is not over for that.
     Find<QAction>(V, "TwoPages")->trigger();
     V->RightPreview()->LoadFromPimFile(MakeDocument(2));
@@ -556,6 +627,52 @@ TEST_F(ViewerPrinting, APrinterSetupChangeMakesThePrintIgnoreTheDocumentsSetting
     }
     ASSERT_EQ(Acting->Jobs.size(), 2u);
     EXPECT_EQ(Acting->Jobs[1].Mode.Orientation, dmOrientLandscape);
+}
+
+TEST_F(ViewerPrinting, PagesTurnedWhileAPrintRunsLeaveItsSettingsAlone) {
+    // Four portrait pages of Letter, then a landscape one.
+    auto Doc = std::make_shared<TPimPimFile>();
+    Doc->PimPrinterSetup()->SetPaperSize(dmPaperLetter);
+    Doc->PimPrinterSetup()->SetOrientation(dmOrientPortrait);
+    Doc->BeginDoc();
+    for (int P = 1; P <= 5; ++P) {
+        if (P == 5) Doc->PimPrinterSetup()->SetOrientation(dmOrientLandscape);
+        if (P > 1) Doc->NewPage();
+        Doc->Textout(100, 100, QStringLiteral("Page %1").arg(P));
+    }
+    Doc->EndDoc();
+    TPimViewer* V = Open(Doc);
+    Find<QAction>(V, "TwoPages")->trigger();
+    // While page 2 prints, the user turns the printing preview by key, then the other one by hand,
+    // to the landscape page.
+    for (bool Printing : {true, false}) {
+        Acting->BeforePage = [&](int PagesSoFar) {
+            if (PagesSoFar != 2) return;
+            if (Printing)
+                Key(V, Qt::Key_PageDown, Qt::ControlModifier);
+            else
+                V->RightPreview()->LastPage();
+        };
+        V->PrintAtOnce();
+        V->LeftPreview()->FirstPage();
+        V->RightPreview()->FirstPage();
+    }
+    ASSERT_EQ(Acting->Jobs.size(), 2u);
+    for (const TFakeJob& Job : Acting->Jobs) {
+        ASSERT_EQ(Job.Pages.size(), 5u);
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(Job.Pages[i].Mode.Orientation, i < 4 ? dmOrientPortrait : dmOrientLandscape) << i;
+    }
+    // Outside a print run a page turn still gives the printer that page's settings, and a preview
+    // turned during its own run is sized for its page once the run is over.
+    V->LeftPreview()->LastPage();
+    EXPECT_EQ(Printer().DeviceMode().Orientation, dmOrientLandscape);
+    Acting->BeforePage = [&](int PagesSoFar) {
+        if (PagesSoFar == 2) V->LeftPreview()->FirstPage();
+    };
+    V->PrintAtOnce();
+    EXPECT_EQ(V->LeftPreview()->Page(), 1);
+    EXPECT_LT(V->LeftPreview()->PaintBox()->Width(), V->LeftPreview()->PaintBox()->Height());
 }
 
 TEST_F(ViewerPrinting, TheAbortQuestionStopsOrDiscardsThePrintRun) {
