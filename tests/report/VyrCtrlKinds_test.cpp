@@ -13,7 +13,6 @@
 #include "support/devices.h"
 #include "support/runvars.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -408,7 +407,6 @@ TEST(VyrTotalvarLabel, TotalsReadTheBandsLevelOrTheirOwnAndShowThePlaceholderWit
 }
 
 TEST(VyrCheckLabel, BoxesShowTheTruthAndWriteItIntoRichText) {
-    QTemporaryDir Dir;
     TBandPage P;
     auto* B = P.AddBand(QStringLiteral("Band1"), 30);
     auto* No =
@@ -438,12 +436,7 @@ TEST(VyrCheckLabel, BoxesShowTheTruthAndWriteItIntoRichText) {
 
     P.Page->SetOutputType(otRichText);
     True->SetLeft(96); // one inch: 1440 twips
-    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
-    Rtf.SetPageSetup(P.Page->PageSetup());
-    B->PrintRtf(P.Page, &Rtf);
-    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
-                          qsizetype(Rtf.Stream()->Size()));
-    Rtf.Close();
+    const QByteArray Body = P.RichTextRows(B);
     // each at its own tab stop, from the left: 10, 30 and 96 pixels
     EXPECT_TRUE(Body.contains("\\tx150 \\tab Y\\tx450 \\tab N\\tx1440 \\tab Y\\par ")) << Body.constData();
     EXPECT_TRUE(Unset->EndPrint() && False->EndPrint() && True->EndPrint());

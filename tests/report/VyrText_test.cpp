@@ -12,7 +12,6 @@
 #include "support/devices.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -389,7 +388,6 @@ TEST(VyrTextLabel, StoredFormsDropTheOldSizeFlagOfVariableLabelsAndKeepRowsAtZer
 }
 
 TEST(VyrTextLabel, RichTextWritesEachLabelInItsRowsAtItsTabStops) {
-    QTemporaryDir Dir;
     TBandPage P;
     P.Page->SetOutputType(otRichText);
     auto* B = P.AddBand(QStringLiteral("Band1"), 30);
@@ -410,16 +408,11 @@ TEST(VyrTextLabel, RichTextWritesEachLabelInItsRowsAtItsTabStops) {
     Three->OnBeforePrint = [&](TVyrLabel*) { ++Before; };
     Three->OnAfterPrint = [&](TVyrLabel*) { ++After; };
     Under->OnBeforePrint = [&](TVyrLabel*) { ++UnderBefore; };
-    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
-    Rtf.SetPageSetup(P.Page->PageSetup());
-    B->PrintRtf(P.Page, &Rtf);
+    const QByteArray Body = P.RichTextRows(B);
     EXPECT_EQ(Before, 3);
     EXPECT_EQ(After, 3);
     EXPECT_EQ(UnderBefore, 1);
     EXPECT_TRUE(Off->EndPrint());
-    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
-                          qsizetype(Rtf.Stream()->Size()));
-    Rtf.Close();
     // row 0: the two parts of the tabbed line on their stops, (10 + 1 + 2) and (10 + 1 + 2 + 48) pixels
     EXPECT_TRUE(Body.contains("\\tx195 \\tx915 \\tab a\\tab b\\par ")) << Body.constData();
     // row 1: the tab without underline, then the underlined text
@@ -433,7 +426,6 @@ TEST(VyrTextLabel, RichTextWritesEachLabelInItsRowsAtItsTabStops) {
 }
 
 TEST(VyrTextLabel, ARowsFirstStopAtTheParagraphsStartIsLeftOutWithItsTab) {
-    QTemporaryDir Dir;
     TBandPage P;
     P.Page->SetOutputType(otRichText);
     auto* B = P.AddBand(QStringLiteral("Band1"), 30);
@@ -452,16 +444,10 @@ TEST(VyrTextLabel, ARowsFirstStopAtTheParagraphsStartIsLeftOutWithItsTab) {
     // Row 2: the only label starts past the edge and keeps its stop and tab.
     auto* Later = AddLabel(P, B, QStringLiteral("Later"), QStringLiteral("later"));
     Later->SetRow(2);
-    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("out.rtf")));
-    Rtf.SetPageSetup(P.Page->PageSetup());
-    B->PrintRtf(P.Page, &Rtf);
-    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
-                          qsizetype(Rtf.Stream()->Size()));
-    Rtf.Close();
-    EXPECT_EQ(Body.toStdString(), "\\pard\\plain \\f1\\fs16 "
-                                  "\\pard\\plain\\f1\\fs16 \\tx3000 Acme\\tab Berlin\\par "
-                                  "\\pard\\plain\\f1\\fs16 \\tx0 first\\tab second\\par "
-                                  "\\pard\\plain\\f1\\fs16 \\tx150 \\tab later\\par ");
+    EXPECT_EQ(P.RichTextRows(B).toStdString(), "\\pard\\plain \\f1\\fs16 "
+                                               "\\pard\\plain\\f1\\fs16 \\tx3000 Acme\\tab Berlin\\par "
+                                               "\\pard\\plain\\f1\\fs16 \\tx0 first\\tab second\\par "
+                                               "\\pard\\plain\\f1\\fs16 \\tx150 \\tab later\\par ");
 }
 
 TEST(VyrTextLabel, AutoSizeFitsTheCaptionOnlyOnTheDesignedForm) {

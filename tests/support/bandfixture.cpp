@@ -1,10 +1,12 @@
 #include "support/bandfixture.h"
 #include "host/messages.h"
 #include "report/PSetup.h"
+#include "report/VyrRtf.h"
 #include "support/devices.h"
 #include "support/logfilter.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <algorithm>
 
 TBandPage::TBandPage() {
@@ -35,6 +37,17 @@ void TBandPage::BeginDoc() {
 
 void TBandPage::EndDoc() {
     Output.EndDoc();
+}
+
+QByteArray TBandPage::RichTextRows(TVyrBand* Band) {
+    QTemporaryDir Dir;
+    TVyrRtfFile Rtf(Dir.filePath(QStringLiteral("rows.rtf")));
+    Rtf.SetPageSetup(Page->PageSetup());
+    Band->PrintRtf(Page, &Rtf);
+    const QByteArray Body(reinterpret_cast<const char*>(Rtf.Stream()->Memory()),
+                          qsizetype(Rtf.Stream()->Size()));
+    Rtf.Close();
+    return Body;
 }
 
 std::vector<int> TBandPage::PrintStretching(TVyrBand* Band) {

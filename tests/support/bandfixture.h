@@ -34,6 +34,9 @@ public:
         return B;
     }
     std::shared_ptr<TPimPimFile> Document() const { return Output.PimFile(); }
+    // The body of a rich-text file, set up with the page's setup, into which Band wrote its rows:
+    // what follows the file's header, up to the closing of the document.
+    QByteArray RichTextRows(TVyrBand* Band);
 
     std::unique_ptr<TReportTestForm> Form;
     TVyrReport* Report = nullptr;
