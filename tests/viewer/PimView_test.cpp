@@ -174,13 +174,13 @@ TEST_F(Viewer, ToolbarButtonsShowTheDesktopThemesIconsElseQtsOwnAndKeepTheirHint
     ASSERT_TRUE(Theme.mkpath(QStringLiteral("16x16/actions")));
     QFile Index(Theme.filePath(QStringLiteral("index.theme")));
     ASSERT_TRUE(Index.open(QIODevice::WriteOnly));
-    Index.write("[Icon Theme]\nName=PimTest\nDirectories=16x16/actions\n\n"
-                "[16x16/actions]\nSize=16\nType=Fixed\n");
+    Index.write("[Icon Theme]\nDirectories=16x16/actions\n[16x16/actions]\nSize=16\nType=Fixed\n");
     Index.close();
-    QImage Square(16, 16, QImage::Format_ARGB32);
-    Square.fill(Qt::red);
-    ASSERT_TRUE(Square.save(Theme.filePath(QStringLiteral("16x16/actions/document-open.png"))));
-    ASSERT_TRUE(Square.save(Theme.filePath(QStringLiteral("16x16/actions/go-next-symbolic.png"))));
+    QImage Red(16, 16, QImage::Format_ARGB32);
+    Red.fill(Qt::red);
+    for (const char* Name : {"document-open", "go-next-symbolic"})
+        ASSERT_TRUE(
+            Red.save(Theme.filePath(QStringLiteral("16x16/actions/%1.png").arg(QLatin1String(Name)))));
     // Theme icons follow the theme, so the test's theme stays until the test ends.
     struct TThemeScope {
         QStringList Paths = QIcon::themeSearchPaths();
@@ -194,37 +194,21 @@ TEST_F(Viewer, ToolbarButtonsShowTheDesktopThemesIconsElseQtsOwnAndKeepTheirHint
     QIcon::setThemeName(QStringLiteral("PimTest"));
     TPimViewer* V = Open(nullptr);
 
-    const QStyle* Style = V->Widget()->style();
-    const auto Image = [](const QIcon& Icon) { return Icon.pixmap(16).toImage(); };
-    struct TButton {
-        const char* Name;
-        QString Hint;
-        QString ThemeIcon;               // the theme's icon it shows, or
-        QStyle::StandardPixmap Standard; // the style's, or for none of those a drawn one
-    };
-    const TButton Buttons[] = {
-        {"btnOpen", QStringLiteral("Open Report"), QStringLiteral("document-open"), QStyle::SP_CustomBase},
-        {"btnSave", QStringLiteral("Save Report"), QString(), QStyle::SP_DialogSaveButton},
-        {"sendprinter", QStringLiteral("Send To Printer, Right-Click to skip prompt"), QString(),
-         QStyle::SP_CustomBase},
-        {"firstpage", QStringLiteral("First Page"), QString(), QStyle::SP_MediaSkipBackward},
-        {"PreviousPage", QStringLiteral("Previous Page"), QString(), QStyle::SP_ArrowLeft},
-        {"NextPage", QStringLiteral("Next Page"), QStringLiteral("go-next-symbolic"), QStyle::SP_CustomBase},
-        {"LastPage", QStringLiteral("Last Page"), QString(), QStyle::SP_MediaSkipForward},
-        {"Stop", QStringLiteral("Abort Report"), QString(), QStyle::SP_BrowserStop},
-    };
-    for (const TButton& B : Buttons) {
-        SCOPED_TRACE(B.Name);
-        auto* Button = Find<QToolButton>(V, B.Name);
-        EXPECT_EQ(Button->toolTip(), B.Hint);
-        EXPECT_EQ(Button->text(), QString()); // no letter in place of the picture
-        EXPECT_FALSE(Button->icon().isNull());
-        EXPECT_EQ(Button->icon().name(), B.ThemeIcon);
-        if (B.Standard != QStyle::SP_CustomBase) {
-            EXPECT_EQ(Image(Button->icon()), Image(Style->standardIcon(B.Standard)));
-        }
+    const auto Icon = [V](const char* Name) { return Find<QToolButton>(V, Name)->icon(); };
+    EXPECT_EQ(Icon("btnOpen").name(), QStringLiteral("document-open"));
+    EXPECT_EQ(Icon("btnOpen").pixmap(16).toImage().pixel(8, 8), qRgb(255, 0, 0));
+    EXPECT_EQ(Icon("NextPage").name(), QStringLiteral("go-next-symbolic"));
+    // What the theme lacks comes from the style.
+    EXPECT_EQ(Icon("LastPage").pixmap(16).toImage(),
+              V->Widget()->style()->standardIcon(QStyle::SP_MediaSkipForward).pixmap(16).toImage());
+    for (const char* Name :
+         {"btnOpen", "btnSave", "sendprinter", "firstpage", "PreviousPage", "NextPage", "LastPage", "Stop"}) {
+        SCOPED_TRACE(Name);
+        EXPECT_FALSE(Icon(Name).isNull());
+        EXPECT_EQ(Find<QToolButton>(V, Name)->text(), QString()); // no letter in place of the picture
     }
-    EXPECT_EQ(Image(Find<QToolButton>(V, "btnOpen")->icon()).pixel(8, 8), qRgb(255, 0, 0));
+    EXPECT_EQ(Find<QToolButton>(V, "btnOpen")->toolTip(), QStringLiteral("Open Report"));
+    EXPECT_EQ(Find<QToolButton>(V, "Stop")->toolTip(), QStringLiteral("Abort Report"));
 }
 
 TEST_F(Viewer, KeysPageAndScrollTheCurrentPreview) {
