@@ -69,7 +69,20 @@ TFiler::~TFiler() = default;
 struct TComponent::TMethods {
     QHash<QString, std::pair<QString, std::any>> Handlers; // upper-cased name -> (name, handler)
     QHash<QString, QString> Bindings;                      // upper-cased event name -> handler name
+    QString DesignClass;                                   // a designed root's class, empty: none
+    QStringList DesignAncestors;
 };
+
+namespace {
+TDesignMessageHook& DesignMessageHook() {
+    static auto* Hook = new TDesignMessageHook();
+    return *Hook;
+}
+} // namespace
+
+void SetDesignMessageHook(TDesignMessageHook Hook) {
+    DesignMessageHook() = std::move(Hook);
+}
 
 TComponent::TComponent(TComponent* AOwner) {
     if (AOwner) AOwner->InsertComponent(this);
@@ -241,8 +254,13 @@ LRESULT TComponent::Perform(uint32_t Msg, uintptr_t WParam, intptr_t LParam) {
     Message.Msg = Msg;
     Message.WParam = WParam;
     Message.LParam = LParam;
-    WndProc(Message);
+    Dispatch(Message);
     return Message.Result;
+}
+
+void TComponent::Dispatch(TMessage& Message) {
+    if ((FComponentState & csDesigning) && DesignMessageHook() && DesignMessageHook()(this, Message)) return;
+    WndProc(Message);
 }
 
 void TComponent::WndProc(TMessage& Message) {
@@ -300,6 +318,20 @@ void TComponent::SetEventBinding(const QString& Event, const QString& Handler) {
     }
     if (!FMethods) FMethods = std::make_unique<TMethods>();
     FMethods->Bindings.insert(Event.toUpper(), Handler);
+}
+
+QString TComponent::DesignClassName() const {
+    return FMethods && !FMethods->DesignClass.isEmpty() ? FMethods->DesignClass : ClassName();
+}
+
+QStringList TComponent::DesignAncestors() const {
+    return FMethods ? FMethods->DesignAncestors : QStringList();
+}
+
+void TComponent::SetDesignClass(const QString& ClassName, const QStringList& Ancestors) {
+    if (!FMethods) FMethods = std::make_unique<TMethods>();
+    FMethods->DesignClass = ClassName;
+    FMethods->DesignAncestors = Ancestors;
 }
 
 void TComponent::Loaded() {

@@ -2,6 +2,7 @@
 #include "host/exceptions.h"
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <any>
 #include <cstdint>
@@ -173,6 +174,10 @@ public:
 
     // Window messages handled at once, on the calling stack; exceptions go to the caller.
     intptr_t Perform(uint32_t Msg, uintptr_t WParam = 0, intptr_t LParam = 0);
+    // Hands Message to the designer first while the component is being designed (see
+    // SetDesignMessageHook), and to WndProc unless the designer took it. Perform and the delivery of
+    // posted messages go through here.
+    void Dispatch(TMessage& Message);
     virtual void WndProc(TMessage& Message);
     virtual void DefaultHandler(TMessage& Message);
 
@@ -202,6 +207,13 @@ public:
     // forms write. A handler assigned directly to the std::function has no name and is not written.
     QString EventBinding(const QString& Event) const;
     void SetEventBinding(const QString& Event, const QString& Handler);
+
+    // A form being designed is no C++ class of its own: it stands for the class its stored form
+    // declares, derived from DesignAncestors (nearest first). DesignClassName is that class, or the
+    // C++ class when none was set.
+    QString DesignClassName() const;
+    QStringList DesignAncestors() const;
+    void SetDesignClass(const QString& ClassName, const QStringList& Ancestors);
 
     // Called after the component was read from a stored form; the base clears csLoading.
     virtual void Loaded();
@@ -238,6 +250,11 @@ private:
 };
 
 bool IsValidIdent(const QString& Ident);
+
+// The designer's look at a message to a component being designed, before the component sees it:
+// true when the designer took the message. The designer host installs it; nullptr removes it.
+using TDesignMessageHook = std::function<bool(TComponent* Receiver, TMessage& Message)>;
+void SetDesignMessageHook(TDesignMessageHook Hook);
 
 // Watches one component through a free notification and forgets it when it is freed.
 class TFreeWatch : public TComponent {

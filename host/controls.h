@@ -1,6 +1,7 @@
 #pragma once
 #include "host/canvas.h"
 #include "host/classes.h"
+#include "host/dragdrop.h"
 #include "host/graphics.h"
 #include "host/messages.h"
 #include <QRect>
@@ -11,6 +12,10 @@
 class TWinControl;
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+
+// Borders of windows; a scroll box knows the first two.
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
 
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 
@@ -42,6 +47,11 @@ enum : uint32_t {
     CM_VISIBLECHANGED = CM_BASE + 7,
     CM_ENABLEDCHANGED = CM_BASE + 8,
     CM_RELEASE = CM_BASE + 9,
+    // The designer asks whether the control takes the mouse itself at the point in LParam (control
+    // coordinates); nonzero: yes. Sent to the designed control under a moving pointer too.
+    CM_DESIGNHITTEST = CM_BASE + 10,
+    // A drag over the control: WParam a TDragMessage, LParam a TDragRec*; the result accepts.
+    CM_DRAG = CM_BASE + 11,
 };
 
 // A visible element without a window of its own: a parent, bounds, alignment, colour, font and
@@ -73,8 +83,10 @@ public:
     virtual QRect ClientRect() const { return QRect(0, 0, FWidth, FHeight); }
     int ClientWidth() const { return ClientRect().width(); }
     int ClientHeight() const { return ClientRect().height(); }
-    // Converts between this control's coordinates and those of its outermost parent.
+    // Converts between this control's client coordinates and the client coordinates of AParent, or
+    // of its outermost parent.
     QPoint ClientToParent(const QPoint& Point, const TWinControl* AParent = nullptr) const;
+    QPoint ParentToClient(const QPoint& Point, const TWinControl* AParent = nullptr) const;
 
     bool Visible() const { return FVisible; }
     virtual void SetVisible(bool Value);
@@ -82,6 +94,9 @@ public:
     void Hide() { SetVisible(false); }
     // Visible and every parent visible.
     bool Showing() const;
+    // Whether the control shows on its parent: visible, or being designed (a designer shows hidden
+    // controls too).
+    bool ShownOnParent() const { return FVisible || HasState(csDesigning); }
     bool Enabled() const { return FEnabled; }
     virtual void SetEnabled(bool Value);
 
@@ -120,6 +135,30 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    // Drawing. A paint pass hands its device context to the control's PaintCanvas (none: the control
+    // draws nothing of its own), with the origin at the control and clipped to it, and calls Paint.
+    virtual TCanvas* PaintCanvas() { return nullptr; }
+    virtual void Paint() {}
+
+    // Drag and drop: a control with automatic drag mode starts a drag when pressed with the left
+    // button; CM_DRAG reaches the control under the pointer, whose default handling runs its events.
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode Value) { FDragMode = Value; }
+    // Starts dragging this control at once, or once the pointer has moved Threshold pixels from
+    // where it was pressed (-1: the usual 5).
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    bool Dragging() const;
+    virtual void DragOver(TComponent* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TComponent* Source, int X, int Y);
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+
+    // Mouse messages (WM_LBUTTONDOWN and the rest, the point in control coordinates) become
+    // MouseDown, MouseMove, MouseUp, a click when the button comes up where it went down, and a
+    // double click; CM_DRAG becomes DragOver and DragDrop.
+    void WndProc(TMessage& Message) override;
+
     virtual void Click();
     virtual void DblClick();
     // Mouse handling in the control's coordinates; the base fires the events.
@@ -133,10 +172,14 @@ protected:
     virtual void ParentColorChanged();
     virtual void ColorChanged();
     virtual void Resize();
+    // What a left-button click the user made does; a check box turns over.
+    virtual void ClickedByMouse() { Click(); }
 
 private:
     friend class TWinControl;
     void DetachFromParent();
+    void HandleDrag(TMessage& Message);
+    void HandleMouse(TMessage& Message);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0;
@@ -153,6 +196,8 @@ private:
     bool FAdoptingFont = false;
     QString FCaption;
     QString FHint;
+    TDragMode FDragMode = dmManual;
+    bool FPressed = false; // the left button went down on the control and is not up yet
 };
 
 // The hook that Invalidate calls; a designer view installs one to repaint. nullptr removes it.
@@ -187,6 +232,13 @@ public:
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
+    // Where the client area begins within the control (inside its border).
+    virtual QPoint ClientOrigin() const { return QPoint(0, 0); }
+    // The control under Pos (client coordinates): the deepest one shown on its parent that
+    // contains it, windowed children above the others, the later above the earlier; nullptr when
+    // Pos lies on this control itself or outside it.
+    TControl* ControlAtPos(const QPoint& Pos) const;
+
 protected:
     virtual void CreateWnd();
     virtual void DestroyWnd();
@@ -207,22 +259,33 @@ private:
     bool FAlignPending = false;
 };
 
-// A windowed control that paints itself.
+// A windowed control that paints itself on its canvas.
 class TCustomControl : public TWinControl {
 public:
-    using TWinControl::TWinControl;
-    virtual void Paint() {}
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+
+private:
+    std::unique_ptr<TCanvas> FCanvas; // owned; its device context is the painter's
 };
 
-// A control without a window that paints itself on its parent.
+// A control without a window that paints itself on its parent, through its canvas.
 class TGraphicControl : public TControl {
 public:
-    using TControl::TControl;
-    virtual void Paint() {}
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    TCanvas* PaintCanvas() override { return FCanvas.get(); }
+
+private:
+    std::unique_ptr<TCanvas> FCanvas; // owned; its device context is the painter's
 };
 
 enum TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 
+// A panel: its colour, its bevels and its caption in the middle.
 class TCustomPanel : public TCustomControl {
 public:
     explicit TCustomPanel(TComponent* AOwner);
@@ -230,10 +293,14 @@ public:
     void SetBevelInner(TBevelCut Value);
     TBevelCut BevelOuter() const { return FBevelOuter; }
     void SetBevelOuter(TBevelCut Value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int Value);
+    void Paint() override;
 
 private:
     TBevelCut FBevelInner = bvNone;
     TBevelCut FBevelOuter = bvRaised;
+    int FBevelWidth = 1;
 };
 
 // A scroll bar of a scroll box: a position within a range.
@@ -244,6 +311,10 @@ struct TControlScrollBar {
     bool Visible = true;
 };
 
+// A container whose children scroll. A single border (the default) is a sunken frame of 2 pixels
+// that the client area lies inside. The scroll messages (WM_HSCROLL, WM_VSCROLL) move the position
+// by a line (the bar's Increment), a page (the client size) or to the thumb's place, within the
+// range: the bar's Range when set, else the extent of the children.
 class TScrollBox : public TWinControl {
 public:
     explicit TScrollBox(TComponent* AOwner);
@@ -253,10 +324,22 @@ public:
     const TControlScrollBar& VertScrollBar() const { return FVertScrollBar; }
     // Moves the children by the change of position, as scrolling does.
     void ScrollBy(int DeltaX, int DeltaY);
+    // The greatest position each bar can take.
+    int ScrollLimit(bool Horizontal) const;
+
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    QRect ClientRect() const override;
+    QPoint ClientOrigin() const override;
+
+    void WndProc(TMessage& Message) override;
 
 private:
+    void Scroll(bool Horizontal, uint16_t Code, int ThumbPos);
+
     TControlScrollBar FHorzScrollBar;
     TControlScrollBar FVertScrollBar;
+    TBorderStyle FBorderStyle = bsSingle;
 };
 
 // Controls without a widget of their own, for strips and panels that a design view draws itself.
@@ -266,34 +349,36 @@ class TPaintBox : public TGraphicControl {
 public:
     explicit TPaintBox(TComponent* AOwner);
     ~TPaintBox() override;
-    TCanvas* Canvas() const { return FCanvas.get(); }
     void Paint() override;
 
     std::function<void(TComponent* Sender)> OnPaint;
-
-private:
-    std::unique_ptr<TCanvas> FCanvas; // owned
 };
 
-// A caption shown on its parent.
+// A caption shown on its parent, in its font, over its colour unless transparent.
 class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* AOwner);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
+    void Paint() override;
 
 private:
     bool FTransparent = false;
 };
 
-// A box that is checked or not; a change of Checked, by code or by a click, runs OnClick.
-class TCheckBox : public TWinControl {
+// A box that is checked or not; a change of Checked, by code or by a click, runs OnClick. It paints
+// a 13-pixel box with a check mark and its caption to the right.
+class TCheckBox : public TCustomControl {
 public:
     explicit TCheckBox(TComponent* AOwner);
     bool Checked() const { return FChecked; }
     void SetChecked(bool Value);
     // What a user's click does: the opposite state.
     void Toggle() { SetChecked(!FChecked); }
+    void Paint() override;
+
+protected:
+    void ClickedByMouse() override { Toggle(); }
 
 private:
     bool FChecked = false;

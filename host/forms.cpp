@@ -39,6 +39,8 @@ private:
 } // namespace
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TScrollBox(AOwner) {
+    // A form's frame is its window's, outside the client area.
+    SetBorderStyle(bsNone);
     TControl::SetVisible(false);
     SetBounds(0, 0, 320, 240);
 }

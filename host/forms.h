@@ -7,7 +7,6 @@
 
 class QWidget;
 
-enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 enum TFormStyle : uint8_t { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };

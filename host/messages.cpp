@@ -111,7 +111,7 @@ int DeliverPostedMessages() {
         Queue().pop_front();
         ++Delivered;
         try {
-            Entry.Receiver->WndProc(Entry.Message);
+            Entry.Receiver->Dispatch(Entry.Message);
         } catch (...) {
             HandleException(Entry.Receiver);
         }

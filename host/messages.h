@@ -31,6 +31,8 @@ enum : uint32_t {
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
     WM_LBUTTONDBLCLK = 0x0203,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
     WM_USER = 0x0400,
 };
 
@@ -67,6 +69,18 @@ enum : LRESULT { DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKE
 
 constexpr WPARAM MAKEWPARAM(uint16_t Low, uint16_t High) {
     return WPARAM(Low) | (WPARAM(High) << 16);
+}
+// Mouse messages carry the keys and buttons held down in WParam and the point, in the receiver's
+// coordinates, in LParam.
+enum : WPARAM { MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008 };
+constexpr LPARAM MAKELPARAM(int X, int Y) {
+    return LPARAM(uint16_t(int16_t(X))) | (LPARAM(uint16_t(int16_t(Y))) << 16);
+}
+constexpr int GET_X_LPARAM(LPARAM Value) {
+    return int16_t(uint16_t(Value & 0xFFFF));
+}
+constexpr int GET_Y_LPARAM(LPARAM Value) {
+    return int16_t(uint16_t((Value >> 16) & 0xFFFF));
 }
 constexpr uint16_t LOWORD(uintptr_t Value) {
     return uint16_t(Value & 0xFFFF);

@@ -89,7 +89,8 @@ void TWriter::WriteComponent(TComponent* Component) {
 }
 
 void TWriter::WriteObject(TComponent* Component) {
-    const QString Class = Component->ClassName();
+    // A designed form stands for the class its stored form declared, which is no C++ class.
+    const QString Class = Component == FRoot ? Component->DesignClassName() : Component->ClassName();
     WriteLine(Component->Name().isEmpty() ? QStringLiteral("object ") + Class
                                           : QStringLiteral("object %1: %2").arg(Component->Name(), Class));
     ++FLevel;
@@ -140,7 +141,9 @@ void TWriter::WriteObjectProperties(void* Object, const TPropList* List, TPersis
     if (!List) return;
     auto* Component = Prefix.isEmpty() ? dynamic_cast<TComponent*>(Persistent) : nullptr;
     for (const TPropInfo* Info : List->Published()) {
-        if (!IsStoredProp(Object, *Info)) continue;
+        const bool KeptHandler = Info->Kind == pkEvent && Component && Component->HasState(csDesigning) &&
+                                 !Component->EventBinding(Info->Name).isEmpty();
+        if (!KeptHandler && !IsStoredProp(Object, *Info)) continue;
         const QString Name = Prefix + Info->Name;
         switch (Info->Kind) {
         case pkObject: {
@@ -933,6 +936,11 @@ struct TReader::TImpl {
                         return;
                     }
                 }
+                // A form being designed has no code behind it: it keeps the name for writing.
+                if (Root->HasState(csDesigning)) {
+                    Component->SetEventBinding(Info->Name, Prop.Value.Text);
+                    return;
+                }
                 throw EReadError(QStringLiteral("Method %s not found"), {Prop.Value.Text});
             }
             default:
@@ -1050,8 +1058,11 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
     const QString OldName = FRoot->Name();
     const bool WasLoading = FRoot->HasState(csLoading);
     const bool WasReading = FRoot->HasState(csReading);
+    const QString OldClass = FRoot->DesignClassName();
+    const QStringList OldAncestors = FRoot->DesignAncestors();
     auto Undo = [&] {
         Impl.Cleanup();
+        if (FRoot->DesignClassName() != OldClass) FRoot->SetDesignClass(OldClass, OldAncestors);
         if (!WasLoading) FRoot->ExcludeState(csLoading);
         if (!WasReading) FRoot->ExcludeState(csReading);
         if (FRoot->Name() != OldName) {
@@ -1062,10 +1073,17 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
         }
     };
     try {
-        if (!FRoot->ClassNameIs(Node.ClassName))
-            throw TFormError{ErrorText(
-                QStringLiteral("The form holds a %1, not a %2").arg(Node.ClassName, FRoot->ClassName()),
-                Node.Line, Node.Name)};
+        if (!FRoot->ClassNameIs(Node.ClassName) && !SameName(FRoot->DesignClassName(), Node.ClassName)) {
+            if (!FRoot->HasState(csDesigning))
+                throw TFormError{ErrorText(QStringLiteral("The form holds a %1, not a %2")
+                                               .arg(Node.ClassName, FRoot->DesignClassName()),
+                                           Node.Line, Node.Name)};
+            // A form being designed is no class of the program: it takes the class its stored form
+            // declares, derived from the class it stood for until now.
+            QStringList Ancestors = FRoot->DesignAncestors();
+            Ancestors.prepend(FRoot->DesignClassName());
+            FRoot->SetDesignClass(Node.ClassName, Ancestors);
+        }
         FRoot->IncludeState(csLoading | csReading);
         if (FRoot->Name().isEmpty() && !Node.Name.isEmpty()) {
             try {
@@ -1190,6 +1208,15 @@ TComponent* FindRoot(const QString& Name) {
     for (auto It = R.Roots.rbegin(); It != R.Roots.rend(); ++It)
         if (TComponent* Root = (*It)->Get(); Root && SameName(Root->Name(), Name)) return Root;
     return nullptr;
+}
+
+std::vector<TComponent*> RegisteredRoots() {
+    TFormRegistry& R = TFormRegistry::Get();
+    R.Prune();
+    std::vector<TComponent*> Roots;
+    for (const auto& Ref : R.Roots)
+        Roots.push_back(Ref->Get());
+    return Roots;
 }
 
 void ResetStoredForms() {

@@ -101,5 +101,7 @@ void ReadComponentFile(const QString& FileName, TComponent* Root);
 void RegisterRoot(TComponent* Root);
 void UnRegisterRoot(TComponent* Root);
 TComponent* FindRoot(const QString& Name);
+// Every registered root still alive, in the order they registered.
+std::vector<TComponent*> RegisteredRoots();
 // Forgets every registered root and every waiting reference (tests).
 void ResetStoredForms();

@@ -479,8 +479,6 @@ public:
     uint16_t AlignFlags() const;
     // Whether the text is clipped to the label's rectangle.
     bool ClipRect() const;
-    // The control's own canvas; whoever paints the label gives it a device context.
-    TCanvas* Canvas() const { return FCanvas.get(); }
     // Draws the label on the designed form through Canvas's device context.
     void Paint() override;
     void Loaded() override;
@@ -526,7 +524,6 @@ private:
     bool FIsVisible = true;
     bool FAutoSize = false;
     bool FOpaque = false; // a new label is transparent
-    std::unique_ptr<TCanvas> FCanvas = std::make_unique<TCanvas>();
 
 protected:
     // The background of the label's rectangle: nothing when transparent, else the shade or the

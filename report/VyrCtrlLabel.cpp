@@ -346,7 +346,7 @@ void TVyrLabel::DrawText(TPimCanvas* PimCanvas, const TRect& Rect, const QString
 }
 
 void TVyrLabel::Paint() {
-    DeviceContext* DC = FCanvas->Handle();
+    DeviceContext* DC = Canvas()->Handle();
     if (!DC) return;
     TPimCanvas C;
     C.SetPixelsPerInchX(DC->GetDeviceCaps(LOGPIXELSX));

@@ -46,6 +46,7 @@ public:
 
     // The canvas Paint draws on; its handle is set only while painting.
     TCanvas* Canvas() { return &FCanvas; }
+    TCanvas* PaintCanvas() override { return &FCanvas; }
     void Paint() override;
     // Paints the meter into DC at (0, 0) in the control's size.
     void PaintTo(DeviceContext& DC);

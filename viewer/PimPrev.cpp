@@ -160,6 +160,8 @@ int PagePixels(double Value) {
 TPimPreview::TPimPreview(TComponent* AOwner)
     : TScrollBox(AOwner), FPimPrinterSetup(std::make_unique<TPimPrinterSetup>()),
       FFiler(std::make_unique<TPimFiler>()), FPimDC(std::make_unique<TPimDeviceContext>()) {
+    // The frame is the scroll area's own; the client area is its viewport.
+    TScrollBox::SetBorderStyle(bsNone);
     FPaintBox = MakePaintBox();
     FPaintBox2 = MakePaintBox();
     if (!HasState(csDesigning)) FPaintBox2->SetAlign(alClient);

@@ -1,0 +1,159 @@
+#include "host/dragdrop.h"
+#include "host/controls.h"
+#include "host/messages.h"
+
+#include <cstdlib>
+#include <memory>
+
+TDragObject::~TDragObject() = default;
+
+TDragControlObject::TDragControlObject(TControl* AControl) : TDragObject(AControl), FControl(AControl) {}
+
+namespace {
+
+struct TDrag {
+    std::unique_ptr<TDragObject> Object;
+    TComponentRef<TComponent> Source; // the dragged component, told when the drag ends
+    TComponentRef<TWinControl> StartWindow;
+    QPoint Start;
+    int Threshold = DragThreshold;
+    bool Started = false;
+    TComponentRef<TControl> Target;
+    QPoint TargetPos; // where the pointer was over Target, in its window's coordinates
+    bool Accepted = false;
+    TComponentRef<TWinControl> PressWindow;
+    QPoint PressPos;
+};
+
+TDrag& Drag() {
+    static auto* State = new TDrag();
+    return *State;
+}
+
+bool SendDrag(TControl* Target, TDragMessage Kind, QPoint Pos) {
+    TDragRec Rec;
+    Rec.Pos = Pos;
+    Rec.Source = Drag().Object.get();
+    Rec.Target = Target;
+    return SendMessage(Target, CM_DRAG, Kind, reinterpret_cast<LPARAM>(&Rec)) != 0;
+}
+
+// The control under Pos in Window: its deepest control there, or the window itself.
+TControl* ControlUnder(TWinControl* Window, QPoint Pos) {
+    if (!Window || !Window->ClientRect().contains(Pos)) return nullptr;
+    TControl* Found = Window->ControlAtPos(Pos);
+    return Found ? Found : Window;
+}
+
+void Finish(TControl* DropTarget, QPoint Pos) {
+    TDrag& D = Drag();
+    TComponent* Source = D.Source.Get();
+    QPoint At = Pos;
+    if (DropTarget) At = DropTarget->ParentToClient(Pos);
+    std::unique_ptr<TDragObject> Object = std::move(D.Object);
+    D.Source = nullptr;
+    D.StartWindow = nullptr;
+    D.Target = nullptr;
+    D.Started = false;
+    D.Accepted = false;
+    if (auto* Control = dynamic_cast<TControl*>(Source); Control && Control->OnEndDrag)
+        Control->OnEndDrag(Control, DropTarget, DropTarget ? At.x() : 0, DropTarget ? At.y() : 0);
+}
+
+} // namespace
+
+namespace DragManager {
+
+void Begin(TDragObject* Object, TWinControl* Window, QPoint Start, bool Immediate, int Threshold) {
+    TDrag& D = Drag();
+    if (D.Object) Cancel();
+    D.Object.reset(Object);
+    D.Source = Object ? Object->Source() : nullptr;
+    // A drag begun from a press starts where the press was.
+    if (Start.isNull() && D.PressWindow.Get() == Window) Start = D.PressPos;
+    D.StartWindow = Window;
+    D.Start = Start;
+    D.Threshold = Threshold;
+    D.Started = false;
+    D.Target = nullptr;
+    D.Accepted = false;
+    if (Immediate) {
+        D.Started = true;
+        Move(Window, Start);
+    }
+}
+
+void Move(TWinControl* Window, QPoint Pos) {
+    TDrag& D = Drag();
+    if (!D.Object) return;
+    if (!D.Started) {
+        const bool Far =
+            std::abs(Pos.x() - D.Start.x()) >= D.Threshold || std::abs(Pos.y() - D.Start.y()) >= D.Threshold;
+        if (Window == D.StartWindow.Get() && !Far) return;
+        D.Started = true;
+    }
+    TControl* Under = ControlUnder(Window, Pos);
+    TControl* Before = D.Target.Get();
+    if (Under != Before) {
+        if (Before) SendDrag(Before, dmDragLeave, D.TargetPos);
+        D.Target = Under;
+        D.TargetPos = Pos;
+        D.Accepted = Under && SendDrag(Under, dmDragEnter, Pos);
+        return;
+    }
+    D.TargetPos = Pos;
+    D.Accepted = Under && SendDrag(Under, dmDragMove, Pos);
+}
+
+void Release(TWinControl* Window, QPoint Pos) {
+    TDrag& D = Drag();
+    if (!D.Object) return;
+    if (!D.Started) {
+        // The pointer never went far enough: a click, no drag.
+        Finish(nullptr, Pos);
+        return;
+    }
+    Move(Window, Pos);
+    TControl* Target = D.Target.Get();
+    if (Target && D.Accepted) {
+        SendDrag(Target, dmDragDrop, Pos);
+        Finish(D.Target.Get(), Pos);
+        return;
+    }
+    if (Target) SendDrag(Target, dmDragLeave, Pos);
+    Finish(nullptr, Pos);
+}
+
+void Cancel() {
+    TDrag& D = Drag();
+    if (!D.Object) return;
+    if (TControl* Target = D.Target.Get(); Target && D.Started) SendDrag(Target, dmDragLeave, D.TargetPos);
+    Finish(nullptr, QPoint());
+}
+
+bool Pending() {
+    return Drag().Object != nullptr;
+}
+
+bool Started() {
+    return Drag().Object && Drag().Started;
+}
+
+TDragObject* Object() {
+    return Drag().Object.get();
+}
+
+TControl* Target() {
+    return Drag().Started ? Drag().Target.Get() : nullptr;
+}
+
+bool Accepted() {
+    return Drag().Started && Drag().Accepted;
+}
+
+void NotePress(TWinControl* Window, QPoint Pos) {
+    Drag().PressWindow = Window;
+    Drag().PressPos = Pos;
+}
+
+} // namespace DragManager
