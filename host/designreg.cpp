@@ -528,13 +528,42 @@ TPropertyAttributes TClassProperty::GetAttributes() {
     return paSubProperties | paReadOnly;
 }
 
-QString TClassProperty::GetValue() {
+namespace {
+
+// The object a class property shows: the nested object, or the component a reference points to.
+struct TShownObject {
+    void* Object = nullptr;
+    const TPropList* Props = nullptr;
+    TPersistent* Persistent = nullptr;
+};
+
+TShownObject ShownObject(TPersistent* Instance, const QString& Path) {
     void* Owner = nullptr;
-    const TPropInfo* Info = FindPropPath(GetComponent(0), Path(), &Owner);
-    void* Nested = Info && Owner ? Info->Object(Owner) : nullptr;
-    if (Nested && Info->ObjectIsPersistent)
-        return u'(' + static_cast<TPersistent*>(Nested)->ClassName() + u')';
-    return u'(' + ClassNameOf(*GetPropInfo()->ObjectType) + u')';
+    const TPropInfo* Info = FindPropPath(Instance, Path, &Owner);
+    TShownObject Shown;
+    if (!Info || !Owner) return Shown;
+    if (Info->Kind == pkObject) {
+        Shown.Object = Info->Object(Owner);
+        Shown.Props = Info->ObjectProps(Shown.Object);
+        if (Shown.Object && Info->ObjectIsPersistent) Shown.Persistent = static_cast<TPersistent*>(Shown.Object);
+    } else if (Info->Kind == pkReference) {
+        if (TComponent* Target = Info->Get(Owner).value<TComponent*>()) {
+            Shown.Persistent = Target;
+            Shown.Object = ErasedPointer<TPersistent>(Target);
+            Shown.Props = GetPropList(Target);
+        }
+    }
+    return Shown;
+}
+
+} // namespace
+
+QString TClassProperty::GetValue() {
+    const TPropInfo* Info = GetPropInfo();
+    if (Info->Kind == pkReference) return u'(' + ClassNameOf(*Info->RefType) + u')';
+    const TShownObject Shown = ShownObject(GetComponent(0), Path());
+    if (Shown.Persistent) return u'(' + Shown.Persistent->ClassName() + u')';
+    return u'(' + ClassNameOf(*Info->ObjectType) + u')';
 }
 
 void TClassProperty::SetValue(const QString&) {
@@ -543,15 +572,18 @@ void TClassProperty::SetValue(const QString&) {
 
 std::vector<std::unique_ptr<TPropertyEditor>> TClassProperty::GetProperties() {
     std::vector<std::unique_ptr<TPropertyEditor>> List;
+    const TShownObject Shown = ShownObject(GetComponent(0), Path());
+    if (!Shown.Props) return List;
+    // A referenced component is edited as itself; a nested object through its owners' path.
+    if (GetPropInfo()->Kind == pkReference) {
+        for (const TPropInfo* Sub : Shown.Props->Published())
+            if (auto Editor = GetPropertyEditor(Designer(), Shown.Persistent, Sub->Name)) List.push_back(std::move(Editor));
+        return List;
+    }
     std::vector<TPersistent*> Instances;
     for (int i = 0; i < PropCount(); ++i)
         Instances.push_back(GetComponent(i));
-    void* Owner = nullptr;
-    const TPropInfo* Info = FindPropPath(Instances.front(), Path(), &Owner);
-    void* Nested = Info && Owner ? Info->Object(Owner) : nullptr;
-    const TPropList* Props = Nested ? Info->ObjectProps(Nested) : nullptr;
-    if (!Props) return List;
-    for (const TPropInfo* Sub : Props->Published())
+    for (const TPropInfo* Sub : Shown.Props->Published())
         if (auto Editor = GetPropertyEditor(Designer(), Instances, Path() + u'.' + Sub->Name))
             List.push_back(std::move(Editor));
     return List;

@@ -633,6 +633,9 @@ const TEnumInfo& OutputTypeNames() {
         .Event("OnNewPage", &TVyrPage::OnNewPage)
         .Event("OnBeforeNewPage", &TVyrPage::OnBeforeNewPage)
         .Reference("DataSource", &TVyrPage::DataSource, &TVyrPage::SetDataSource)
+        // Older forms named the data set; it is only cleared now.
+        .Reference("DataSet", &TVyrPage::DataSet, &TVyrPage::SetDataSet)
+        .NotPublished()
         .Enumeration("DataRange", VyrDataRangeNames(), &TVyrPage::DataRange, &TVyrPage::SetDataRange)
         .Default(drAllRecords)
         .Boolean("CloseDataSet", &TVyrPage::CloseDataSet, &TVyrPage::SetCloseDataSet)

@@ -513,7 +513,14 @@ const TEnumInfo& HorizontalAlignNames() {
 
 [[maybe_unused]] const bool Declared = [] {
     DeclareProperties<TVyrReserveSpace>()
-        .Reference("Band", &TVyrReserveSpace::Band, &TVyrReserveSpace::SetBand)
+        // Declared as any panel, so that editors for panel references are the ones it gets.
+        .Reference(
+            "Band", [](const TVyrReserveSpace& R) -> TCustomPanel* { return R.Band(); },
+            [](TVyrReserveSpace& R, TCustomPanel* Panel) {
+                auto* Band = dynamic_cast<TVyrBand*>(Panel);
+                if (Panel && !Band) throw EPropertyError(QStringLiteral("Invalid property value"));
+                R.SetBand(Band);
+            })
         .Integer("BandCount", &TVyrReserveSpace::BandCount, &TVyrReserveSpace::SetBandCount)
         .Default(1)
         .Integer("Space", &TVyrReserveSpace::Space, &TVyrReserveSpace::SetSpace)
@@ -576,6 +583,10 @@ const TEnumInfo& HorizontalAlignNames() {
         .Event("OnDataFinish", &TVyrSubDataBand::OnDataFinish)
         .Event("OnAfterDataSkip", &TVyrSubDataBand::OnAfterDataSkip)
         .Event("OnDataFilter", &TVyrSubDataBand::OnDataFilter)
+        // Older forms named a data set; it follows the data source now and is only cleared.
+        .Reference(
+            "DataSet", [](const TVyrSubDataBand& B) { return B.DataSet(); }, [](TVyrSubDataBand&, TDataSet*) {})
+        .NotPublished()
         .Reference("Band", &TVyrBand::Band, &TVyrBand::SetBand)
         .Integer("Order", &TVyrBand::Order, &TVyrBand::SetOrder)
         .Default(0);

@@ -2,6 +2,7 @@
 
 #include "host/formatting.h"
 #include "host/mathutil.h"
+#include "host/properties.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -164,3 +165,46 @@ void TPimMeter::SetVisible(bool Value) {
     TGraphicControl::SetVisible(Value);
     if (FWidget) FWidget->setVisible(Value);
 }
+
+// Published properties and class of stored forms
+
+namespace {
+
+const TEnumInfo& BorderStyleNames() {
+    static const TEnumInfo Names(QStringLiteral("TFormBorderStyle"),
+                                 {QStringLiteral("bsNone"), QStringLiteral("bsSingle"), QStringLiteral("bsSizeable"),
+                                  QStringLiteral("bsDialog"), QStringLiteral("bsToolWindow"),
+                                  QStringLiteral("bsSizeToolWin")});
+    return Names;
+}
+
+const TEnumInfo& MeterStyleNames() {
+    static const TEnumInfo Names(QStringLiteral("TPimMeterStyle"), {QStringLiteral("msHorizontal")});
+    return Names;
+}
+
+[[maybe_unused]] const bool Declared = [] {
+    DeclareProperties<TPimMeter, TControl>()
+        .Publish("Align")
+        .Publish("Visible")
+        .Color("MeterColor", &TPimMeter::MeterColor, &TPimMeter::SetMeterColor)
+        .Default(clRed)
+        .Color("BackGroundColor", &TPimMeter::BackGroundColor, &TPimMeter::SetBackGroundColor)
+        .Default(clWhite)
+        .Enumeration("BorderStyle", BorderStyleNames(), &TPimMeter::BorderStyle, &TPimMeter::SetBorderStyle)
+        .Default(bsSingle)
+        .Enumeration("Style", MeterStyleNames(), &TPimMeter::Style, &TPimMeter::SetStyle)
+        .Default(msHorizontal)
+        .Integer("Max", &TPimMeter::Max, &TPimMeter::SetMax)
+        .Default(100)
+        .Integer("Min", &TPimMeter::Min, &TPimMeter::SetMin)
+        .Default(0)
+        .Integer("Progress", &TPimMeter::Progress, &TPimMeter::SetProgress)
+        .Default(0)
+        .Boolean("ShowText", &TPimMeter::ShowText, &TPimMeter::SetShowText)
+        .Default(true);
+    RegisterClass<TPimMeter>();
+    return true;
+}();
+
+} // namespace

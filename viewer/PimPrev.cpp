@@ -3,6 +3,7 @@
 #include "host/devicecontext.h"
 #include "host/forms.h"
 #include "host/mathutil.h"
+#include "host/properties.h"
 #include "host/messages.h"
 #include "host/printers.h"
 #include "output/PimSetup.h"
@@ -701,3 +702,19 @@ void TPimPreview::AreaPaint(QPainter& Painter) {
     });
     FWindowPainter = nullptr;
 }
+
+// Published properties and class of stored forms
+
+namespace {
+
+[[maybe_unused]] const bool Declared = [] {
+    DeclareProperties<TPimPreview, TControl>()
+        .Publish("Align")
+        .Publish("Visible")
+        .Event("OnVertScroll", &TPimPreview::OnVertScroll)
+        .Event("OnHorzScroll", &TPimPreview::OnHorzScroll);
+    RegisterClass<TPimPreview>();
+    return true;
+}();
+
+} // namespace
