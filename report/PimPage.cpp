@@ -568,6 +568,12 @@ void TVyrPage::WndProc(TMessage& Message) {
     case WM_VYR_UPDATEVARLIST:
         HandleUpdateVarList();
         return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        TScrollBox::WndProc(Message);
+        if (Message.Msg == WM_HSCROLL) ArrangeBands();
+        if (FReport) FReport->PositionButtons();
+        return;
     default:
         TScrollBox::WndProc(Message);
     }

@@ -219,7 +219,9 @@ void TVyrPage::ArrangeBands() {
         }
         y += StripHeight + Band->Height();
     }
-    // The page keeps its size; the bands that do not fit are reached by scrolling.
+    // The page keeps its size; the bands that do not fit are reached by scrolling, and so is the
+    // right end of every band.
+    HorzScrollBar().Range = PrintWidth + 50;
     if (LastStrip) {
         const int Bottom = LastStrip->Top() + LastStrip->Height();
         if (Bottom > Height() - 10) VertScrollBar().Range = std::max(VertScrollBar().Range, Bottom + V + 10);

@@ -2,7 +2,9 @@
 // row; the borders every label, band and page draws; the stored-form declarations of the unit.
 #include "report/VyrCtrl.h"
 #include "host/dialogs.h"
+#include "host/devicecontext.h"
 #include "host/forms.h"
+#include "host/lists.h"
 #include "host/mathutil.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
@@ -29,6 +31,13 @@ TVyrBand::TVyrBand(TComponent* AOwner)
       FReserveSpace(std::make_unique<TVyrReserveSpace>(this)) {
     SetCaption(QStringLiteral(" "));
     SetParentColor(true);
+    if (HasState(csDesigning)) {
+        SetDragMode(dmAutomatic);
+        OnDragOver = [this](TComponent*, TComponent* Source, int X, int Y, TDragState, bool& Accept) {
+            Accept = BandDragOver(Source, X, Y);
+        };
+        OnDragDrop = [this](TComponent*, TComponent* Source, int X, int Y) { BandDragDrop(Source, X, Y); };
+    }
 }
 
 TVyrBand::~TVyrBand() = default;
@@ -148,6 +157,96 @@ void TVyrBand::BandDragDrop(TComponent* Source, int X, int Y) {
 
 void TVyrBand::MouseMovement(int X, int Y) {
     if (TVyrRptDsgn* Design = DesignOf(this, GetReport())) Design->RulerXY(X, Top() + Y);
+}
+
+namespace {
+
+// Whether Line declares the object Name: "object Name: Class", names compared exactly.
+bool DeclaresObject(const QString& Line, const QString& Name) {
+    const QString Text = Line.trimmed();
+    if (!Text.startsWith(QStringLiteral("object "))) return false;
+    const qsizetype Colon = Text.indexOf(u':');
+    return Colon > 0 && Text.mid(7, Colon - 7).trimmed() == Name;
+}
+
+} // namespace
+
+void TVyrBand::ModifyLabel(TVyrLabel* Label) {
+    if (!Label || Label->Name().isEmpty()) return;
+    TStringList Lines;
+    ReadClipboardText(Lines);
+    bool Changed = false;
+    QStringList Text;
+    for (int i = 0; i < Lines.Count(); ++i) {
+        QString Line = Lines[i];
+        if (Line.contains(QStringLiteral(": TVyrTextLabel")) && DeclaresObject(Line, Label->Name())) {
+            Line = QStringLiteral("object ") + Label->Name() + QStringLiteral(": TVyrvarlabel");
+            Changed = true;
+        }
+        Text << Line;
+    }
+    if (Changed) WriteClipboardText(Text.join(u'\n') + u'\n');
+}
+
+void TVyrBand::Paint() {
+    TCustomPanel::Paint();
+    DeviceContext* DC = Canvas()->Handle();
+    if (!DC) return;
+    if (FShade != spNone) {
+        TCanvas* C = Canvas();
+        C->Brush().SetColor(clWhite);
+        C->Brush().SetStyle(bsSolid);
+        PimShadeRect(DC, TRect{0, 0, Width(), Height()}, FShade);
+    }
+    if (FPage) {
+        // The right edge of the printable area, at the band's resolution.
+        const int x = Round(getppi() * (double(FPage->getpagewidth()) / FPage->getppi()));
+        TCanvas* C = Canvas();
+        C->Pen().SetColor(clBlack);
+        C->Pen().SetWidth(1);
+        C->Pen().SetStyle(psDot);
+        C->MoveTo(x, 0);
+        C->LineTo(x, ClientHeight());
+        C->Pen().SetStyle(psSolid);
+    }
+    TPimCanvas Border;
+    Border.SetPixelsPerInchX(DC->GetDeviceCaps(LOGPIXELSX));
+    Border.SetPixelsPerInchY(DC->GetDeviceCaps(LOGPIXELSY));
+    Border.SetHandle(DC);
+    try {
+        VyrDrawBorder(&Border, TRect{0, 0, Width(), Height()}, FBorderType, true);
+    } catch (...) {
+        Border.SetHandle(nullptr);
+        throw;
+    }
+    Border.SetHandle(nullptr);
+}
+
+void TVyrBand::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_VYR_LABEL:
+        ModifyLabel(dynamic_cast<TVyrLabel*>(reinterpret_cast<TComponent*>(Message.LParam)));
+        return;
+    case CM_DESIGNHITTEST:
+        TCustomPanel::WndProc(Message);
+        if (HasState(csDesigning)) MouseMovement(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+        return;
+    case CM_DRAG: {
+        if (!HasState(csDesigning)) break;
+        auto* Rec = reinterpret_cast<TDragRec*>(Message.LParam);
+        if (!Rec) return;
+        TComponent* Source = Rec->Source ? Rec->Source->Source() : nullptr;
+        const QPoint At = ParentToClient(Rec->Pos);
+        if (Message.WParam == dmDragDrop)
+            BandDragDrop(Source, At.x(), At.y());
+        else if (Message.WParam != dmDragCancel)
+            Message.Result = BandDragOver(Source, At.x(), At.y()) ? 1 : 0;
+        return;
+    }
+    default:
+        break;
+    }
+    TCustomPanel::WndProc(Message);
 }
 
 void TVyrBand::InsertLabel(TVyrLabel* Label) {

@@ -157,6 +157,15 @@ public:
     void InsertLabel(TVyrLabel* Label);
     void RemoveLabel(TVyrLabel* Label);
 
+    // Design time: a text label copied to the clipboard pastes as a variable label.
+    void ModifyLabel(TVyrLabel* Label);
+    // The band on the designed form: the panel, its shade, a dotted line at the right edge of the
+    // printable width, and its border's outline.
+    void Paint() override;
+    // At design time the band answers drags itself, through the design companion; WM_VYR_LABEL
+    // runs ModifyLabel; CM_DESIGNHITTEST moves the rulers' cross-hair.
+    void WndProc(TMessage& Message) override;
+
     void SetParent(TWinControl* AParent) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void SetName(const QString& NewName) override;

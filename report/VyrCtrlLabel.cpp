@@ -380,6 +380,8 @@ void TVyrLabel::Loaded() {
 void TVyrLabel::WndProc(TMessage& Message) {
     TGraphicControl::WndProc(Message);
     if (Message.Msg == CM_TEXTCHANGED) AdjustSize();
+    if (Message.Msg == CM_DESIGNHITTEST && HasState(csDesigning))
+        MouseMovement(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
 }
 
 void TVyrLabel::FontChanged() {

@@ -80,6 +80,11 @@ void ReadClipboardText(TStringList& Lines) {
     if (!Text.isEmpty()) Lines.SetText(Text);
 }
 
+void WriteClipboardText(const QString& Text) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    QGuiApplication::clipboard()->setText(Text);
+}
+
 // TVyrReport
 
 TVyrReport::TVyrReport(TComponent* AOwner) : TScrollBox(AOwner) {

@@ -34,8 +34,10 @@ template <class T, class U> bool ListHas(const std::unique_ptr<std::vector<T*>>&
 
 class TStringList;
 
-// The clipboard's text, one line an entry.
+// The clipboard's text, one line an entry; and putting text on it. Without a GUI there is no
+// clipboard: nothing is read or written.
 void ReadClipboardText(TStringList& Lines);
+void WriteClipboardText(const QString& Text);
 
 // The form that holds Component is being freed: its components go without asking.
 inline bool VyrFormGoing(const TComponent* Component) {

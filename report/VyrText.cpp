@@ -419,6 +419,14 @@ void TVyrTVLabel::Paint() {
     TVyrLabel::Paint();
 }
 
+// TVyrTextLabel
+
+void TVyrTextLabel::WriteState(TWriter* Writer) {
+    TVyrTVLabel::WriteState(Writer);
+    // Handled once the copy is on the clipboard; dropped when the label goes first.
+    if (TVyrBand* B = Band()) PostMessage(B, WM_VYR_LABEL, 0, this);
+}
+
 // Published properties and classes of stored forms
 
 namespace {

@@ -101,4 +101,6 @@ public:
 class TVyrTextLabel : public TVyrTVLabel {
 public:
     using TVyrTVLabel::TVyrTVLabel;
+    // After writing itself, asks its band to turn a clipboard copy of it into a variable label.
+    void WriteState(TWriter* Writer) override;
 };

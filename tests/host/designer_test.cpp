@@ -152,4 +152,50 @@ TEST_F(DesignerTest, ADoubleClickOnADesigningControlOpensTheEditorOfItsNearestRe
     EXPECT_FALSE(Check->Checked());
 }
 
+TEST_F(DesignerTest, ADesignedFormIsNoClassOfTheProgramAndKeepsTheHandlerNamesItCannotBind) {
+    const QByteArray Text = "object Orders: TOrdersForm\n"
+                            "  Left = 0\n"
+                            "  Top = 0\n"
+                            "  Width = 320\n"
+                            "  Height = 240\n"
+                            "  object Button1: TBitBtn\n"
+                            "    Left = 8\n"
+                            "    Top = 8\n"
+                            "    Width = 75\n"
+                            "    Height = 25\n"
+                            "    OnClick = Button1Click\n"
+                            "  end\n"
+                            "end\n";
+    // A program's own form must be of the class the text names.
+    TForm Plain(nullptr);
+    try {
+        ReadComponentText(Text, &Plain);
+        ADD_FAILURE() << "read into a TForm";
+    } catch (const EReadError& E) {
+        EXPECT_TRUE(E.Message().contains("The form holds a TOrdersForm, not a TForm"))
+            << E.Message().toStdString();
+    }
+
+    TForm Form(nullptr);
+    TTestDesigner D(&Form);
+    ReadComponentText(Text, &Form);
+    EXPECT_EQ(Form.DesignClassName(), QStringLiteral("TOrdersForm"));
+    EXPECT_EQ(Form.DesignAncestors(), QStringList{"TForm"});
+    EXPECT_TRUE(InheritsFromName(&Form, "tcustomform"));
+    EXPECT_FALSE(InheritsFromName(&Form, "TBitBtn"));
+    auto* Button = dynamic_cast<TBitBtn*>(Form.FindComponent("Button1"));
+    ASSERT_NE(Button, nullptr);
+    EXPECT_EQ(D.GetMethodName(Button, "OnClick"), QStringLiteral("Button1Click"));
+    EXPECT_FALSE(Button->OnClick);
+    EXPECT_EQ(WriteComponentText(&Form), Text);
+
+    // A form that fails to read keeps the class it had.
+    TForm Other(nullptr);
+    TTestDesigner OtherDesigner(&Other);
+    QByteArray Broken = Text;
+    Broken.replace("Width = 75", "Widht = 75");
+    EXPECT_THROW(ReadComponentText(Broken, &Other), EReadError);
+    EXPECT_EQ(Other.DesignClassName(), QStringLiteral("TForm"));
+}
+
 } // namespace
