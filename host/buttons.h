@@ -67,3 +67,61 @@ private:
     int FNumGlyphs = 1;
     int FSpacing = 4;
 };
+
+// A flat tool button without a widget: a caption, a glyph of NumGlyphs pictures side by side (up,
+// disabled, down, held down), a hint. A left press and its release over the button is a click; any
+// release reaches OnMouseUp with its button first. Buttons with the same GroupIndex on one parent
+// stay down one at a time.
+class TSpeedButton : public TGraphicControl {
+public:
+    explicit TSpeedButton(TComponent* AOwner);
+    ~TSpeedButton() override;
+
+    // Empty until a picture is loaded into it; owned.
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
+    // Pixels from the left edge to the glyph; -1 centres glyph and caption together.
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    // Pixels between glyph and caption.
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int Value);
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value);
+    // Only a button of a group stays down; a button that is down is raised again only by another of
+    // its group going down, unless AllowAllUp.
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool Value) { FAllowAllUp = Value; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value) { FShowHint = Value; }
+    // Pressed by the mouse and not yet released.
+    bool Pressed() const { return FPressed; }
+
+    // The painter supplies the device context.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+    void Paint() override;
+
+    // A click of a grouped button puts it down (or up again, with AllowAllUp), then OnClick runs.
+    void Click() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    // The picture of the glyph for the button's state, its transparent colour made clear.
+    QImage GlyphImage() const;
+    void RaiseGroup();
+
+    std::unique_ptr<TBitmap> FGlyph; // owned
+    int FNumGlyphs = 1;
+    int FMargin = -1;
+    int FSpacing = 4;
+    int FGroupIndex = 0;
+    bool FDown = false;
+    bool FAllowAllUp = false;
+    bool FShowHint = false;
+    bool FPressed = false;
+    std::unique_ptr<TCanvas> FCanvas; // owned; its device context is the painter's
+};

@@ -7,6 +7,12 @@
 class TVyrPageSetup;
 class TVyrReport;
 
+// The tool buttons the design companion puts on a report.
+class TVyrNoScaleBtn : public TSpeedButton {
+public:
+    using TSpeedButton::TSpeedButton;
+};
+
 enum TVyrBtnDest : uint8_t { bdPrinter, bdScreen, bdDefault };
 enum TVyrBtnPrompt : uint8_t { bpPrompt, bpNoPrompt, bpDefault };
 enum TVyrBtnDataRange : uint8_t { brAllRecords, brSingleRecord, brDefault };
