@@ -619,13 +619,16 @@ void TVyrPage::PrintRepeats(TVyrBand* Band) {
     }
     if (!Found) return;
     const TVyrBandList List = *Found;
+    // The walk ends at the band being printed, also when that is Band itself: what follows it in
+    // the list has not been printed yet, so it is no repeat.
     for (TVyrBand* B : List) {
-        if (B == Band) continue;
         const bool Last = IsInnermost(B);
-        if (B->NewPageRepeat())
-            RepeatPrintBandList(B);
-        else
-            PrintRepeats(B);
+        if (B != Band) {
+            if (B->NewPageRepeat())
+                RepeatPrintBandList(B);
+            else
+                PrintRepeats(B);
+        }
         if (Last) break;
     }
 }

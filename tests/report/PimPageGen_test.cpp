@@ -186,6 +186,181 @@ TEST(Generation, RepeatedDetailReturnsBelowThePageHeaderWhenItsOwnSubBandBreaksT
     EXPECT_EQ(G.Page->GroupPageState(), 0);
 }
 
+// A group on Key (of the record's N) with a header and a footer of 20; the header notes its key.
+TVyrGroup* AddGroup(TGenPage& G, std::function<int(int)> Key) {
+    auto* Var = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("Key"), G.Page);
+    Var->SetUpdateLevel(G.Page->Detail()->UpdateLevel());
+    Var->SetDataType(dtypeString);
+    Var->OnGetData = [&G, Key](TVyrVar* Self) {
+        Self->SetAsString(
+            QStringLiteral("g%1").arg(Key(G.Set.FieldByName(QStringLiteral("N"))->AsInteger())));
+    };
+    auto* Group = Make<TVyrGroup>(G.Form.get(), QStringLiteral("G"), G.Page);
+    Group->AddBands(G.Page);
+    Group->SetVariable(Var);
+    Group->Header()->SetHeight(20);
+    Group->Footer()->SetHeight(20);
+    Group->Header()->OnBeforePrint = [&G, Var](TVyrBand* B) {
+        G.Log << QStringLiteral("%1 %2 %3 %4")
+                     .arg(B->Name())
+                     .arg(G.Page->PageNumber())
+                     .arg(G.Page->YPos())
+                     .arg(Var->AsString());
+    };
+    G.Watch(Group->Footer());
+    return Group;
+}
+
+// A sub band of Band, watched.
+TVyrSubBand* AddSub(TGenPage& G, const QString& Name, TVyrBand* Band, int Height, bool Repeat,
+                    int Order = 0) {
+    auto* Sub = G.AddBand<TVyrSubBand>(Name, Height);
+    Sub->SetBand(Band);
+    Sub->SetNewPageRepeat(Repeat);
+    Sub->SetOrderDirect(Order);
+    G.Watch(Sub);
+    return Sub;
+}
+
+TEST(Generation, ABandThatBreaksThePageItselfHasItsRepeatedSubBandOnlyBelowIt) {
+    // A detail of 30 and its repeated sub band of 10: six records fill page 1, the seventh detail's
+    // own height check opens page 2.
+    TGenPage G(7);
+    AddSub(G, QStringLiteral("Sub"), G.Page->Detail(), 10, true);
+    G.Run();
+    const QString D = G.Page->Detail()->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    QStringList Expected{H + " 1 48"};
+    for (int k = 0; k < 6; ++k)
+        Expected << QStringLiteral("%1 1 %2").arg(D).arg(68 + 40 * k)
+                 << QStringLiteral("Sub 1 %1").arg(98 + 40 * k);
+    Expected << F + " 1 312" << H + " 2 48" << D + " 2 68"
+             << "Sub 2 98" << F + " 2 312";
+    EXPECT_EQ(G.Log, Expected);
+
+    // The same with a group header of 30 and its repeated sub band, a group a record, a detail of 20.
+    TGenPage R(5);
+    R.Page->Detail()->SetHeight(20);
+    TVyrGroup* Group = AddGroup(R, [](int N) { return N; });
+    Group->Header()->SetHeight(30);
+    Group->Footer()->SetVisible(false);
+    AddSub(R, QStringLiteral("Sub"), Group->Header(), 10, true);
+    R.Run();
+    Expected = QStringList{H + " 1 48"};
+    for (int k = 0; k < 4; ++k)
+        Expected << QStringLiteral("GHeader 1 %1 g%2").arg(68 + 60 * k).arg(k + 1)
+                 << QStringLiteral("Sub 1 %1").arg(98 + 60 * k)
+                 << QStringLiteral("%1 1 %2").arg(D).arg(108 + 60 * k);
+    Expected << F + " 1 312" << H + " 2 48"
+             << "GHeader 2 68 g5"
+             << "Sub 2 98" << D + " 2 108" << F + " 2 312";
+    EXPECT_EQ(R.Log, Expected);
+    EXPECT_TRUE(R.Page->UpdateBandLevelList().empty());
+}
+
+TEST(Generation, ARepeatedGroupHeaderOpensEveryPageOfItsGroupAndARepeatedFooterReturnsAboveItsBrokenSubBand) {
+    // Two groups of ten; the footer's sub band of 150 never fits below it, so each footer goes
+    // on to a new page, where the footer repeats above it.
+    TGenPage G(20);
+    TVyrGroup* Group = AddGroup(G, [](int N) { return (N - 1) / 10 + 1; });
+    Group->Header()->SetNewPageRepeat(true);
+    Group->Footer()->SetNewPageRepeat(true);
+    AddSub(G, QStringLiteral("Sub"), Group->Footer(), 150, false);
+    G.Run();
+    const QString D = G.Page->Detail()->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    auto Details = [&](int Page, int From, int Count) {
+        QStringList L;
+        for (int k = 0; k < Count; ++k)
+            L << QStringLiteral("%1 %2 %3").arg(D).arg(Page).arg(From + 30 * k);
+        return L;
+    };
+    QStringList Expected{H + " 1 48", "GHeader 1 68 g1"};
+    Expected << Details(1, 88, 7) << F + " 1 312";
+    Expected << H + " 2 48"
+             << "GHeader 2 68 g1" << Details(2, 88, 3) << "GFooter 2 178" << F + " 2 312";
+    Expected << H + " 3 48"
+             << "GHeader 3 68 g1"
+             << "GFooter 3 88"
+             << "Sub 3 108"
+             << "GHeader 3 258 g2" << Details(3, 278, 1) << F + " 3 312";
+    Expected << H + " 4 48"
+             << "GHeader 4 68 g2" << Details(4, 88, 7) << F + " 4 312";
+    Expected << H + " 5 48"
+             << "GHeader 5 68 g2" << Details(5, 88, 2) << "GFooter 5 148" << F + " 5 312";
+    Expected << H + " 6 48"
+             << "GHeader 6 68 g2"
+             << "GFooter 6 88"
+             << "Sub 6 108" << F + " 6 312";
+    EXPECT_EQ(G.Log, Expected);
+    EXPECT_TRUE(G.Page->UpdateBandLevelList().empty());
+}
+
+TEST(Generation, SubBandsAboveAndBelowARepeatedDetailRepeatOnlyWhenPrintedBeforeTheBreak) {
+    // Above 10, the detail 30, below 10, all repeated, then a plain sub band of 100 that breaks the
+    // page on the second record: the three repeat above it.
+    TGenPage G(2);
+    TVyrBand* Detail = G.Page->Detail();
+    Detail->SetNewPageRepeat(true);
+    AddSub(G, QStringLiteral("Above"), Detail, 10, true)->SetAbove(true);
+    AddSub(G, QStringLiteral("Below"), Detail, 10, true);
+    AddSub(G, QStringLiteral("Plain"), Detail, 100, false, 1);
+    G.Run();
+    const QString D = Detail->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    EXPECT_EQ(G.Log, (QStringList{H + " 1 48", "Above 1 68", D + " 1 78", "Below 1 108", "Plain 1 118", //
+                                  "Above 1 218", D + " 1 228", "Below 1 258", F + " 1 312",             //
+                                  H + " 2 48", "Above 2 68", D + " 2 78", "Below 2 108", "Plain 2 118",
+                                  F + " 2 312"}));
+
+    // Above 14, the detail 30 and below 10: the fifth detail breaks the page by its own height, so
+    // only the band above it was printed before and repeats; the one below prints once, after it.
+    TGenPage S(5);
+    S.Page->Detail()->SetNewPageRepeat(true);
+    AddSub(S, QStringLiteral("Above"), S.Page->Detail(), 14, true)->SetAbove(true);
+    AddSub(S, QStringLiteral("Below"), S.Page->Detail(), 10, true);
+    S.Run();
+    QStringList Expected{H + " 1 48"};
+    for (int k = 0; k < 4; ++k)
+        Expected << QStringLiteral("Above 1 %1").arg(68 + 54 * k)
+                 << QStringLiteral("%1 1 %2").arg(D).arg(82 + 54 * k)
+                 << QStringLiteral("Below 1 %1").arg(112 + 54 * k);
+    Expected << "Above 1 284" << F + " 1 312" << H + " 2 48"
+             << "Above 2 68" << D + " 2 82"
+             << "Below 2 112" << F + " 2 312";
+    EXPECT_EQ(S.Log, Expected);
+}
+
+TEST(Generation, ARepeatedStretchingDetailRepeatsAtItsStretchedHeight) {
+    // The detail (30) stretches to its label's 50; the plain sub band of 100 under the second
+    // record breaks the page, and the detail repeats whole above it.
+    TGenPage G(2);
+    TVyrBand* Detail = G.Page->Detail();
+    Detail->SetNewPageRepeat(true);
+    Detail->SetStretch(true);
+    auto* Label = Make<TScriptedLabel>(G.Form.get(), QStringLiteral("Label"), Detail);
+    Label->SetBounds(0, 0, 20, 10);
+    Label->Need = 50;
+    AddSub(G, QStringLiteral("Plain"), Detail, 100, false);
+    G.Run();
+    const QString D = Detail->Name();
+    const QString H = G.Page->PageHead()->Name();
+    const QString F = G.Page->PageFoot()->Name();
+    EXPECT_EQ(G.Log, (QStringList{H + " 1 48", D + " 1 68", "Plain 1 118", D + " 1 218", F + " 1 312", //
+                                  H + " 2 48", D + " 2 68", "Plain 2 118", F + " 2 312"}));
+    EXPECT_EQ(Label->Pieces, (std::vector<int>{50, 50, 50}));
+    // The repeat is drawn where it was logged: its piece fills 68 to 118 on page 2.
+    ASSERT_NE(G.Doc, nullptr);
+    EXPECT_EQ(PlayedPage(*G.Doc, 2, {QStringLiteral("FillRect")})
+                  .filter(QStringLiteral("FillRect 48 68 68 118 "))
+                  .size(),
+              1)
+        << PlayedPage(*G.Doc, 2, {QStringLiteral("FillRect")}).join(u'\n').toStdString();
+}
+
 TEST(Generation, PrintRangeOutputsOnlyItsPagesAndStopsAfterIt) {
     TGenPage G(48); // six pages of eight
     G.Page->PageSetup()->SetRangeStart(3);

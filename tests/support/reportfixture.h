@@ -63,3 +63,7 @@ void FillNumbered(TMemDataSet& Set, const QString& Field, int Records);
 inline void PrintTo(const QString& S, std::ostream* Out) {
     *Out << '"' << S.toStdString() << '"';
 }
+// A list of texts one a line, so that a whole page of positions reads as the page does.
+inline void PrintTo(const QStringList& L, std::ostream* Out) {
+    *Out << "\n  " << L.join(QStringLiteral("\n  ")).toStdString() << '\n';
+}
