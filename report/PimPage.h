@@ -492,6 +492,10 @@ private:
     void RemoveUpdateLevel(TVyrLevel* Level);
     void UpdateTotalsAt(TVyrLevel* Level);
     int TopMarginPixels() const;
+    // The pieces of a stretching band, breaking pages until it has printed whole.
+    void PrintPieces(TVyrBand* Band, int PH, int TM);
+    // The one piece of a stretching overlay on its page.
+    void PrintOverlayPiece(TVyrBand* Band, int PageBottom);
     bool InPrintList(const TVyrBand* Band) const;
     bool IsInnermost(const TVyrBand* Band) const;
     void PrintRepeats(TVyrBand* Band);

@@ -441,23 +441,37 @@ void TVyrPage::PrintBand(TVyrBand* Band, bool PageFootBand) {
                 CheckHeight(std::max(h, Band->ReserveSpace()->Reserve() + Band->Height()));
             }
             RemoveUpdateLevel(Level);
-            do {
-                CheckHeight(0);
-                const int Space = FContinuous ? -1 : PH + TM - GetPageFootHeight() - FyPos;
-                // A page with no body could never take a piece: the band ends unprinted.
-                if (!FContinuous && Space <= 0 && FyPos <= FLastPagePos) break;
-                if (FOutputType == otRichText) {
-                    Band->PrintRtf(this, FRtf.get());
-                    if (Band != FPageHead) FFirstNewPage = false;
-                } else {
-                    const int h = Band->PrintHeight(this, Space);
-                    if (!FContinuous) FyPos += h;
-                }
-            } while (!Band->EndPrint());
+            if (Overlay && !FContinuous)
+                PrintOverlayPiece(Band, PH + TM);
+            else
+                PrintPieces(Band, PH, TM);
             Band->FinishedPrint();
         }
     }
     RemoveUpdateLevel(Level);
+}
+
+void TVyrPage::PrintPieces(TVyrBand* Band, int PH, int TM) {
+    do {
+        CheckHeight(0);
+        const int Space = FContinuous ? -1 : PH + TM - GetPageFootHeight() - FyPos;
+        // A page with no body could never take a piece: the band ends unprinted.
+        if (!FContinuous && Space <= 0 && FyPos <= FLastPagePos) break;
+        if (FOutputType == otRichText) {
+            Band->PrintRtf(this, FRtf.get());
+            if (Band != FPageHead) FFirstNewPage = false;
+        } else {
+            const int h = Band->PrintHeight(this, Space);
+            if (!FContinuous) FyPos += h;
+        }
+    } while (!Band->EndPrint());
+}
+
+void TVyrPage::PrintOverlayPiece(TVyrBand* Band, int PageBottom) {
+    // No page breaks while overlays print, so a piece that does not fit could never go on: an
+    // overlay prints once a page, and what lies below the page's bottom is cut off.
+    const int Space = PageBottom - FyPos;
+    if (Space > 0) FyPos += Band->PrintHeight(this, Space);
 }
 
 void TVyrPage::NewPage() {

@@ -436,14 +436,17 @@ int TVyrBand::PrintHeight(TVyrPage* Page, int Space) {
         return 0;
     }
     // Less room than the band's height below the body top: the piece takes the rest of the page, so
-    // the caller breaks it. Nothing was printed, so the next piece is still the first.
-    if (Page->LastPagePos() != Page->YPos() && Space < Height()) return Space;
+    // the caller breaks it. Nothing was printed, so the next piece is still the first. An overlay has
+    // no next page to go to: it prints what fits.
+    const bool Overlay = dynamic_cast<TVyrOverlayBand*>(this) != nullptr;
+    if (!Overlay && Page->LastPagePos() != Page->YPos() && Space < Height()) return Space;
     const std::vector<TVyrLabel*> Own = OwnLabels();
     int h = 0;
     for (TVyrLabel* L : Own)
         if (!L->EndPrint()) h = std::max(h, L->SpendHeight(Page, Space));
     if (h > 0 && Page->GetPrintOk()) {
         if (FFirstPass) h = std::max(h, Height());
+        if (Overlay) h = std::min(h, Space);
         DrawBackground(Page, h, true);
     }
     PushDest();

@@ -469,6 +469,28 @@ TEST(Generation, OverlaysTakeNoSpaceAndTheSingleBorderFramesThePrintableArea) {
         EXPECT_EQ(Fills.filter(QLatin1String(Edge)).size(), 1) << Edge << "\n" << Fills.join(QLatin1Char('\n')).toStdString();
 }
 
+TEST(Generation, AStretchingOverlayTallerThanTheRoomUnderItIsCutAtThePagesBottomOncePerPage) {
+    // 100 high at 250 below the margin: 38 pixels are left to the page's bottom at 336.
+    TGenPage G(10);
+    auto* Overlay = G.AddBand<TVyrOverlayBand>(QStringLiteral("Overlay"), 100);
+    Overlay->SetTopOffset(250);
+    Overlay->SetStretch(true);
+    G.Watch(Overlay);
+    auto* Label = Make<TScriptedLabel>(G.Form.get(), QStringLiteral("Label"), Overlay);
+    Label->SetBounds(0, 0, 20, 100);
+    Label->Need = 100;
+    G.Run();
+    EXPECT_EQ(G.Of(QStringLiteral("Overlay")), (QStringList{"Overlay 1 298", "Overlay 2 298"}));
+    EXPECT_EQ(Label->Pieces, (std::vector<int>{38, 38}));
+    ASSERT_NE(G.Doc, nullptr);
+    ASSERT_EQ(G.Doc->PageCount(), 2);
+    for (int Page = 1; Page <= 2; ++Page)
+        EXPECT_EQ(PlayedPage(*G.Doc, Page, {QStringLiteral("FillRect")}),
+                  QStringList{"FillRect 48 298 68 336 brush 0 0x0000FF 0"})
+            << Page;
+    EXPECT_EQ(G.Of(G.Page->Detail()->Name()).size(), 10);
+}
+
 TEST(Generation, SubDataLoopsPrintTheirRowsAndARepeatedOneRunsAgainWithoutDuplicatingAny) {
     // Two rows under each of two records; no rows: neither data head nor foot, total 0.
     for (const std::vector<int>& Rows : {std::vector<int>{10, 20}, std::vector<int>{}}) {
