@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 using namespace VyrCtrlInternal;
 
@@ -162,22 +163,28 @@ void TVyrSubDataBand::DataStart() {
 }
 
 void TVyrSubDataBand::DataSkip() {
+    bool Moving = false;
+    auto Move = [&Moving](const std::function<void()>& Step) {
+        Moving = true;
+        Step();
+        Moving = false;
+    };
     try {
         TDataSet* DS = DataSet();
         if (OnDataSkip) {
-            OnDataSkip(this);
+            Move([this] { OnDataSkip(this); });
             if (OnDataFilter)
                 while (!FDataIsFinished && !DoOnDataFilter())
-                    OnDataSkip(this);
+                    Move([this] { OnDataSkip(this); });
             if (!FDataIsFinished) AfterDataSkip();
         } else if (DS) {
             if (FDataRange == drSingleRecord) {
                 FDataIsFinished = true;
             } else {
-                DS->Next();
+                Move([DS] { DS->Next(); });
                 if (OnDataFilter)
                     while (!FDataIsFinished && !DoOnDataFilter()) {
-                        DS->Next();
+                        Move([DS] { DS->Next(); });
                         FDataIsFinished = DS->Eof();
                     }
                 if (DS->Eof())
@@ -187,6 +194,9 @@ void TVyrSubDataBand::DataSkip() {
             }
         }
     } catch (...) {
+        // A move that fails would fail again from the same record, printing it for ever: the
+        // loop's data ends here.
+        if (Moving) FDataIsFinished = true;
         Application()->HandleException(this);
     }
     Application()->ProcessMessages();

@@ -115,6 +115,18 @@ public:
     }
 };
 
+// A set whose cursor breaks off past the rows it has fetched, as a query's may.
+class TBrokenCursor : public TMemDataSet {
+public:
+    bool Broken = false;
+
+protected:
+    bool FetchMore() override {
+        if (Broken) throw EDatabaseError(QStringLiteral("The cursor broke"));
+        return false;
+    }
+};
+
 } // namespace
 
 TEST(Generation, DetailsFillEachPageAboveTheFooterAndTheLastFooterCanBeLeftOut) {
@@ -528,6 +540,29 @@ TEST(Generation, SubDataLoopsPrintTheirRowsAndARepeatedOneRunsAgainWithoutDuplic
                          G.Page->Foot()->Name() + " 3 198 total 30", F + " 3 312"}));
     EXPECT_TRUE(S.Set.Active());
     EXPECT_TRUE(G.Page->UpdateBandLevelList().empty());
+}
+
+TEST(Generation, ASubDataLoopWhoseNextFailsEndsItsRowsAndTellsTheErrorOnce) {
+    TGenPage G(2);
+    TBrokenCursor Set;
+    Set.FieldDefs().Add(QStringLiteral("V"), ftInteger);
+    Set.Open();
+    Set.AppendRecord({10});
+    Set.Broken = true;
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    auto* Sub = G.AddBand<TVyrSubDataBand>(QStringLiteral("Sub"), 20);
+    Sub->SetBand(G.Page->Detail());
+    Sub->SetDataSource(&Source);
+    G.Watch(Sub);
+    TToldErrors Told;
+    G.Run();
+    Sub->SetDataSource(nullptr);
+    const QString D = G.Page->Detail()->Name();
+    // Each record's loop prints the row it has and ends where the next one fails.
+    EXPECT_EQ(G.Log, (QStringList{G.Page->PageHead()->Name() + " 1 48", D + " 1 68", "Sub 1 98", D + " 1 118",
+                                  "Sub 1 148", G.Page->PageFoot()->Name() + " 1 312"}));
+    EXPECT_EQ(Told.Messages, (QStringList{"The cursor broke", "The cursor broke"}));
 }
 
 TEST(Generation, TwoPassesShowThePageCountOfTheFirstAndTheTotalsOfOne) {
