@@ -2,6 +2,7 @@
 #include "host/properties.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -17,11 +18,15 @@ constexpr int FetchChunk = 256;
 // Julian day of 30 Dec 1899, 00:00, the origin of the host's date-times.
 constexpr double JulianDayOfDateEpoch = 2415018.5;
 
-[[noreturn]] void RaiseSqlError(const QSqlError& Error) {
+QString SqlErrorText(const QSqlError& Error) {
     QString Text = Error.databaseText().trimmed();
     if (Text.isEmpty()) Text = Error.text().trimmed();
     if (Text.isEmpty()) Text = QStringLiteral("Database error");
-    throw EDatabaseError(Text);
+    return Text;
+}
+
+[[noreturn]] void RaiseSqlError(const QSqlError& Error) {
+    throw EDatabaseError(SqlErrorText(Error));
 }
 
 // "VARCHAR(40)" gives the base name VARCHAR and the arguments 40; "NUMERIC(12, 2)" 12 and 2.
@@ -298,8 +303,15 @@ QSqlDatabase TSqlDataSet::Connection() {
     FOwnConnection = QStringLiteral("PimSqlDataSet%1").arg(++Counter);
     QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FOwnConnection);
     Db.setDatabaseName(FDatabaseName);
-    if (FDatabaseName != u":memory:") Db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    if (!Db.open()) RaiseSqlError(Db.lastError());
+    if (FDatabaseName == u":memory:") {
+        if (!Db.open()) RaiseSqlError(Db.lastError());
+        return Db;
+    }
+    Db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    // The file SQLite looked for: a relative name is taken from the current folder.
+    if (!Db.open())
+        throw EDatabaseError(QStringLiteral("%s: %s"),
+                             {QFileInfo(FDatabaseName).absoluteFilePath(), SqlErrorText(Db.lastError())});
     return Db;
 }
 

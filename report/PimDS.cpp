@@ -41,12 +41,12 @@ bool TPimDataSource::OpenSource() {
         DataSet->Open();
     } catch (const std::exception& e) {
         const Exception* Own = dynamic_cast<const Exception*>(&e);
-        FErrorMessage = Own ? Own->Message() : QString::fromUtf8(e.what());
+        FErrorMessage = DataSetMessage(DataSet, Own ? Own->Message() : QString::fromUtf8(e.what()));
         FUnableToActivate = true;
         FErrorTaken = false;
         return false;
     } catch (...) {
-        FErrorMessage = QStringLiteral("Unknown error");
+        FErrorMessage = DataSetMessage(DataSet, QStringLiteral("Unknown error"));
         FUnableToActivate = true;
         FErrorTaken = false;
         return false;
@@ -84,6 +84,11 @@ void TPimDataSource::Forget(TComponent* Component) {
     FCloseDataSource = !FOpenedDataSets.empty();
 }
 
+QString DataSetMessage(const TDataSet* DataSet, const QString& Cause) {
+    if (!DataSet || DataSet->Name().isEmpty()) return Cause;
+    return DataSet->Name() + QStringLiteral(": ") + Cause;
+}
+
 // ---- TPimDataSourceManager
 
 TPimDataSourceManager::TPimDataSourceManager() : TComponent(nullptr) {}
@@ -115,6 +120,17 @@ bool TPimDataSourceManager::ActivateDataSource(TDataSource* DataSource) {
     FDSList.push_back(std::make_unique<TPimDataSource>(DataSource, this));
     Track(DataSource);
     return FDSList.back()->OpenSource();
+}
+
+QString TPimDataSourceManager::OpenFailure(TDataSource* DataSource, TDataSet* DataSet, bool& New) {
+    if (TPimDataSource* Item = Find(DataSource); Item && Item->UnableToActivate()) {
+        New = !Item->TakeErrorMessage().isEmpty();
+        return Item->ErrorMessage();
+    }
+    // Nothing tried to open it (a data set given without a data source), or it opened and was
+    // closed again: closed all the same.
+    New = true;
+    return DataSetMessage(DataSet, QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void TPimDataSourceManager::CloseDataSources() {

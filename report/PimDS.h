@@ -61,6 +61,11 @@ public:
     int Count() const { return static_cast<int>(FDSList.size()); }
     TPimDataSource* Items(int Index) const { return FDSList.at(static_cast<size_t>(Index)).get(); }
     TPimDataSource* Find(const TDataSource* DataSource) const;
+    // Why DataSet, the data set of DataSource, is still closed after its activation: the cause its
+    // opening raised, after the data set's name. New tells whether the run hears it for the first
+    // time: the master loop, every sub data band and every variable on the source meet the same
+    // failure, and it is told once.
+    QString OpenFailure(TDataSource* DataSource, TDataSet* DataSet, bool& New);
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -73,6 +78,9 @@ private:
 
     std::vector<std::unique_ptr<TPimDataSource>> FDSList;
 };
+
+// A data set's message, after its name when it has one ("Orders: no such table: orders").
+QString DataSetMessage(const TDataSet* DataSet, const QString& Cause);
 
 class TVyrDSGuide;
 class TVyrLevel;

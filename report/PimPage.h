@@ -482,6 +482,8 @@ private:
     TVyrPageViewer* ReleaseViewer();
     // Whether the current pass kept an error that ended its generation.
     bool FGenerationFailed = false;
+    // Why the master data set could not be opened this pass; the pass makes no report then.
+    QString FDataOpenError;
     // Whether any page of the pass lies in the print range.
     bool AnyPageOutput() const;
     std::unique_ptr<TVyrRtfFile> FRtf;

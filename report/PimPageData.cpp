@@ -34,6 +34,8 @@ void TVyrPage::DataStart() {
     FSkipped = 0;
     FRecords = 0;
     FDataIsFinished = false;
+    FDataOpenError.clear();
+    bool Tell = true;
     try {
         TDataSet* Set = GetDataSet();
         if (FDataRange == drAllRecords && !Set && !OnDataStart) {
@@ -43,7 +45,12 @@ void TVyrPage::DataStart() {
         if (OnDataStart)
             OnDataStart(this);
         else if (Set) {
-            FDataSourceManager->ActivateDataSource(GetDataSource());
+            if (!FDataSourceManager->ActivateDataSource(GetDataSource()) && !Set->Active()) {
+                // Without its data the report would come out empty and look finished.
+                FDataIsFinished = true;
+                FDataOpenError = FDataSourceManager->OpenFailure(GetDataSource(), Set, Tell);
+                throw EDatabaseError(FDataOpenError);
+            }
             if (FDataRange == drAllRecords) {
                 if (!FNoRecordCount) FRecords = DataSetRecordCount(Set);
                 Set->First();
@@ -65,7 +72,7 @@ void TVyrPage::DataStart() {
             DataSkip();
     } catch (...) {
         FDataIsFinished = true;
-        Application()->HandleException(this);
+        if (Tell) Application()->HandleException(this);
     }
 }
 

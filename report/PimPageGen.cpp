@@ -70,6 +70,13 @@ bool TVyrPage::InitReport() {
     };
     StartVars(false);
     DataStart();
+    if (!FDataOpenError.isEmpty()) {
+        // A run whose data cannot be read fails: no document, and Run raises why.
+        FPrinting = false;
+        FGenerationFailed = true;
+        if (FReport) FReport->SetExceptionText(FDataOpenError);
+        return false;
+    }
     StartVars(true);
 
     if (!FDataIsFinished) return true;

@@ -135,13 +135,19 @@ void TVyrSubDataBand::FilterFirst() {
 
 void TVyrSubDataBand::DataStart() {
     FDataIsFinished = false;
+    bool Tell = true;
     try {
         TDataSet* DS = DataSet();
         if (OnDataStart) {
             OnDataStart(this);
             if (!FDataIsFinished) FilterFirst();
         } else if (DS) {
-            if (TVyrPage* P = Page()) P->DataSourceManager()->ActivateDataSource(DataSource());
+            TPimDataSourceManager* Manager = Page() ? Page()->DataSourceManager() : nullptr;
+            if (Manager && !Manager->ActivateDataSource(DataSource()) && !DS->Active()) {
+                // Every loop of the run meets the same closed set: the run hears why once.
+                FDataIsFinished = true;
+                throw EDatabaseError(Manager->OpenFailure(DataSource(), DS, Tell));
+            }
             if (FDataRange == drAllRecords) {
                 DS->First();
                 FDataIsFinished = DS->Eof();
@@ -158,7 +164,7 @@ void TVyrSubDataBand::DataStart() {
         }
     } catch (...) {
         FDataIsFinished = true;
-        Application()->HandleException(this);
+        if (Tell) Application()->HandleException(this);
     }
 }
 

@@ -99,11 +99,13 @@ TEST(FirstReport, ListsEveryCustomerOnceInNameOrderUnderTheHeaderWithPageNOfMAtE
     ASSERT_TRUE(Pdf.open(QIODevice::ReadOnly));
     EXPECT_EQ(Pdf.read(5), QByteArray("%PDF-"));
 
-    // A database that is not there stops the program before it writes anything.
+    // A database that is not there stops the program before it writes anything, saying where it looked.
     const QString Nowhere = Sample.Folder(QStringLiteral("nowhere"));
-    const TFirstRun Missing = RunFirst(Sample.Folder(QStringLiteral("missing.db")), Nowhere);
+    const QString MissingFile = Sample.Folder(QStringLiteral("missing.db"));
+    const TFirstRun Missing = RunFirst(MissingFile, Nowhere);
     EXPECT_EQ(Missing.ExitCode, 1);
-    EXPECT_TRUE(Missing.Errors.contains(QStringLiteral("first: unable to open database file\n")))
+    EXPECT_TRUE(
+        Missing.Errors.contains(QStringLiteral("first: %1: unable to open database file\n").arg(MissingFile)))
         << qPrintable(Missing.Errors);
     EXPECT_FALSE(QFile::exists(Nowhere + QStringLiteral("/first.pim")));
 }

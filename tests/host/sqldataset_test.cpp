@@ -363,7 +363,7 @@ TEST(SqliteDataSet, DatesStoredAsJulianDaysAndTextValuesConvert) {
                   QStringLiteral("'not a date' is not a valid value for field 'd' of type Date"));
     }
     EXPECT_FALSE(ds.Active());
-    // A file that is not there is not made: the database says so.
+    // A file that is not there is not made: the database says so, after the path it tried.
     TSqlDataSet Missing;
     Missing.SetDatabaseName(Dir.filePath(QStringLiteral("missing.db")));
     Missing.SetSQL(QStringLiteral("SELECT 1"));
@@ -371,7 +371,8 @@ TEST(SqliteDataSet, DatesStoredAsJulianDaysAndTextValuesConvert) {
         Missing.Open();
         FAIL() << "opened";
     } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("unable to open database file"));
+        EXPECT_EQ(e.Message(), Dir.filePath(QStringLiteral("missing.db")) +
+                                   QStringLiteral(": unable to open database file"));
     }
     EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("missing.db"))));
 }

@@ -4,18 +4,21 @@
 #include "host/messages.h"
 #include "host/pdfprinter.h"
 #include "host/printers.h"
+#include "host/sqldataset.h"
 #include "output/PimFile.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
 #include "report/VyrStat.h"
+#include "report/VyrVar.h"
 #include "support/fakeprinter.h"
 #include "support/reportfixture.h"
 #include "support/scripteddialogs.h"
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -337,6 +340,78 @@ TEST(ReportRun, RunRaisesWhatEndedTheRunAndTheNextRunStartsAfresh) {
     EXPECT_EQ(R.RunError(), QString());
     EXPECT_EQ(R.PagesInFile(), 3);
     EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
+}
+
+TEST(ReportRun, DataThatCannotOpenEndsTheRunWithItsCauseOnceAndMakesNoFile) {
+    TRunReport R;
+    // An SQLite file with the orders, a data set on it that a database variable reads.
+    const QString Database = R.Dir.filePath(QStringLiteral("orders.db"));
+    {
+        TSqlDataSet Make;
+        Make.SetDatabaseName(QStringLiteral(":memory:"));
+        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
+        Db.setDatabaseName(Database);
+        ASSERT_TRUE(Db.open());
+        ExecuteSqlScript(
+            Db, QStringLiteral("CREATE TABLE orders (n INTEGER); INSERT INTO orders VALUES (1), (2);"));
+        Db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("make"));
+    TSqlDataSet Orders;
+    Orders.SetName(QStringLiteral("Orders"));
+    R.Source.SetDataSet(&Orders);
+    auto* N = Make<TVyrDBVar>(R.Form.get(), QStringLiteral("NVar"), R.Page);
+    N->SetDataSource(&R.Source);
+    N->SetDataField(QStringLiteral("n"));
+    N->SetUpdateLevel(R.Page->Detail()->UpdateLevel());
+    const QString Missing = R.Dir.filePath(QStringLiteral("missing.db"));
+    const struct {
+        QString Database;
+        QString Sql;
+        QString Message;
+    } Cases[] = {
+        {Database, QStringLiteral("SELEC n FROM orders"),
+         QStringLiteral("Orders: near \"SELEC\": syntax error")},
+        {Missing, QStringLiteral("SELECT n FROM orders"),
+         QStringLiteral("Orders: %1: unable to open database file").arg(Missing)},
+        // A relative name is taken from the current folder, and told as the whole path tried.
+        {QStringLiteral("no such folder/orders.db"), QStringLiteral("SELECT n FROM orders"),
+         QStringLiteral("Orders: %1: unable to open database file")
+             .arg(QDir::current().absoluteFilePath(QStringLiteral("no such folder/orders.db")))},
+    };
+    for (const auto& Case : Cases) {
+        Orders.SetDatabaseName(Case.Database);
+        Orders.SetSQL(Case.Sql);
+        TToldErrors Told;
+        R.Log.clear();
+        EXPECT_EQ(R.RunError(), Case.Message);
+        EXPECT_EQ(Told.Messages, QStringList{Case.Message});
+        EXPECT_TRUE(R.Log.isEmpty()) << R.Log.join(u' ').toStdString();
+        EXPECT_FALSE(QFile::exists(R.FileName));
+        EXPECT_FALSE(R.Report->Printing());
+    }
+    // Once the query reads, the same report runs.
+    Orders.SetDatabaseName(Database);
+    Orders.SetSQL(QStringLiteral("SELECT n FROM orders"));
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(R.PagesInFile(), 1);
+
+    // Rows under each record that cannot be read: told once, and the report goes on without them.
+    R.Source.SetDataSet(&R.Set);
+    TDataSource RowSource;
+    RowSource.SetDataSet(&Orders);
+    Orders.SetSQL(QStringLiteral("SELECT n FROM nosuch"));
+    auto* Rows = Make<TVyrSubDataBand>(R.Form.get(), QStringLiteral("Rows"), R.Page);
+    Rows->SetBand(R.Page->Detail());
+    Rows->SetDataSource(&RowSource);
+    Rows->SetHeight(10);
+    N->SetDataSource(&RowSource);
+    TToldErrors Told;
+    EXPECT_EQ(R.RunError(), QString());
+    EXPECT_EQ(Told.Messages, QStringList{"Orders: no such table: nosuch"});
+    EXPECT_EQ(R.PagesInFile(), 3);
+    Rows->SetDataSource(nullptr);
+    N->SetDataSource(nullptr);
 }
 
 TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
