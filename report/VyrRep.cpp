@@ -28,6 +28,12 @@ namespace {
 // A report loaded with AutoRun runs itself once the form has loaded.
 constexpr uint32_t WM_VYR_AUTORUN = WM_USER + 15;
 
+// Windows need a widget application object; a program without one runs its reports to files and
+// printers only.
+bool HasGuiApplication() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 // The alignments the design box can have; another stored name leaves it as it is.
 const std::array<const char16_t*, 6> SAlignNames = {u"alNone", u"alTop",   u"alBottom",
                                                     u"alLeft", u"alRight", u"alClient"};
@@ -62,7 +68,7 @@ public:
 void VyrInstallPageViewerFactory() {
     SetVyrPageViewerFactory([](TComponent* Owner) -> TVyrPageViewer* {
         // Without a GUI there is no window to show.
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+        if (!HasGuiApplication()) return nullptr;
         return new TVyrRunViewer(Owner);
     });
 }
@@ -154,6 +160,12 @@ bool TVyrReport::InitReport() {
             if (FDesignPreview) Setup->SetDestination(destScreen);
         }
         if (Busy) throw Exception(LoadStr(SPrinterBusy));
+        // Fonts are measured by the GUI library, which stops the whole program when it has no
+        // application object to do it with.
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            throw Exception(
+                QStringLiteral("A report draws text, which needs a GUI application object: make a "
+                               "QGuiApplication or a QApplication before running it."));
         if (FGroupPage->OutputType() == otNormal) {
             try {
                 FPrintTo = std::make_unique<TPimOutput>(FPixelsPerInch, FPixelsPerInch);
@@ -174,6 +186,12 @@ bool TVyrReport::InitReport() {
             Setup->SetWidth(Width);
         } else
             Setup->CopySettings();
+        // A document that nobody could see would be made and thrown away as if it had been shown.
+        if (Result && FPrintTo && Setup->Destination() == destScreen && !FGroupPage->OnPreview &&
+            !CustomPreview && !HasGuiApplication())
+            throw Exception(
+                QStringLiteral("The report cannot be shown on the screen by a program without a GUI "
+                               "application; send it to a printer or a file."));
         if (FPrintTo) {
             Setup->GetPimPrinterSetup(FPrintTo->PimPrinterSetup());
             FPrintTo->PimPrinterSetup()->SetData();
@@ -214,6 +232,13 @@ bool TVyrReport::PromptPrint(TVyrPage* APage) {
         if (!CallEventHandler(this, [&] { CustomPrompt(APage, Result); })) return false;
         return Result;
     }
+    // A question that cannot be shown would be taken as cancelled, and the run would end as if the
+    // user had chosen so.
+    if (!HasGuiApplication() || (DialogService() == QtDialogService() && !DialogsCanBeAnswered()))
+        throw Exception(
+            QStringLiteral("The report's destination question could not be shown: there is no display "
+                           "to show it on. Set Prompt to False and choose the destination in the page "
+                           "setup, or answer it in OnPromptPrint."));
     auto Dialog = std::make_unique<TVyrReportDestination>(Application());
     Dialog->SetPageSetup(APage->PageSetup());
     return Dialog->ShowModal() == mrOk;
@@ -316,6 +341,8 @@ void TVyrReport::ShowStatus() {
         CallEventHandler(this, [Page] { CustomStatus(Page); });
         return;
     }
+    // A program without a GUI has no window to show the progress in; the run goes on without it.
+    if (!HasGuiApplication()) return;
     auto* Status = new TFormPrintStatus(Application());
     Status->SetReport(this);
     Status->OnAbort = [this](TVyrPage* Page, bool Discard) {

@@ -1,3 +1,4 @@
+#include "host/dialogs.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/memdataset.h"
@@ -239,6 +240,20 @@ TEST(ReportRun, ACancelledQuestionMakesNothingAndTheNextRunWorks) {
     EXPECT_FALSE(QFile::exists(R.FileName));
     EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
     EXPECT_EQ(Told.Messages.size(), 1);
+}
+
+TEST(ReportRun, ADestinationQuestionThatCannotBeShownEndsTheRunWithAnError) {
+    TRunReport R;
+    R.Report->SetPrompt(true);
+    // The Qt dialogs, which nobody could answer on the offscreen platform.
+    TDialogService* Previous = SetDialogService(nullptr);
+    const QString Error = R.RunError();
+    SetDialogService(Previous);
+    EXPECT_TRUE(Error.startsWith(QStringLiteral("The report's destination question could not be shown")))
+        << Error.toStdString();
+    EXPECT_FALSE(R.Report->Printing());
+    EXPECT_TRUE(R.Log.isEmpty());
+    EXPECT_FALSE(QFile::exists(R.FileName));
 }
 
 TEST(ReportRun, TwoPassesCountThePagesNowhereThenMakeOneDocument) {
