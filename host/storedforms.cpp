@@ -1151,8 +1151,9 @@ void ReadComponentText(const QByteArray& Text, TComponent* Root) {
 
 void WriteComponentFile(const QString& FileName, TComponent* Root) {
     const QByteArray Text = WriteComponentText(Root);
-    TFileStream Stream(FileName, fmCreate);
+    TWholeFileStream Stream(FileName);
     Stream.WriteBuffer(Text.constData(), Text.size());
+    Stream.Commit();
 }
 
 void ReadComponentFile(const QString& FileName, TComponent* Root) {

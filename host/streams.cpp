@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 #include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TStream::~TStream() = default;
@@ -280,4 +281,78 @@ void TFileStream::SetSize(int64_t NewSize) {
     if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
         throw EStreamError(QStringLiteral("Stream write error"));
     if (Position() > NewSize) Seek(NewSize, soBeginning);
+}
+
+// TWholeFileStream
+
+namespace {
+
+[[noreturn]] void RaiseCreateError(const QString& FileName, int Error) {
+    throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"),
+                        {FileName, QString::fromLocal8Bit(std::strerror(Error))});
+}
+
+} // namespace
+
+TWholeFileStream::TWholeFileStream(const QString& FileName) : FFileName(FileName) {
+    QByteArray Part = QFile::encodeName(FileName) + ".XXXXXX";
+    const int Handle = ::mkstemp(Part.data());
+    if (Handle < 0) RaiseCreateError(FileName, errno);
+    // mkstemp keeps the file private; the finished file gets the permissions any new file gets.
+    const mode_t Mask = ::umask(0);
+    ::umask(Mask);
+    ::fchmod(Handle, 0666 & ~Mask);
+    FPart = std::make_unique<TFileStream>(Handle, QFile::decodeName(Part));
+}
+
+TWholeFileStream::~TWholeFileStream() {
+    Discard();
+}
+
+int64_t TWholeFileStream::Read(void*, int64_t) {
+    return 0;
+}
+
+int64_t TWholeFileStream::Write(const void* Buffer, int64_t Count) {
+    if (!FPart) return 0;
+    errno = 0;
+    const int64_t Done = FPart->Write(Buffer, Count);
+    // Kept for Commit: a writer that does not look at what each write did still fails there.
+    if (Done < Count && FWriteError == 0) FWriteError = errno != 0 ? errno : EIO;
+    return Done;
+}
+
+int64_t TWholeFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+    if (!FPart) throw EStreamError(QStringLiteral("Stream seek error"));
+    return FPart->Seek(Offset, Origin);
+}
+
+void TWholeFileStream::SetSize(int64_t NewSize) {
+    if (!FPart) throw EStreamError(QStringLiteral("Stream write error"));
+    FPart->SetSize(NewSize);
+}
+
+void TWholeFileStream::Commit() {
+    if (!FPart) throw EWriteError(QStringLiteral("Stream write error"));
+    if (FWriteError == 0 && ::fsync(FPart->Handle()) != 0) FWriteError = errno;
+    if (FWriteError != 0) {
+        const int Error = FWriteError;
+        Discard();
+        throw EWriteError(QStringLiteral("Cannot write file \"%s\". %s"),
+                          {FFileName, QString::fromLocal8Bit(std::strerror(Error))});
+    }
+    const QString PartName = FPart->FileName();
+    FPart.reset();
+    if (::rename(QFile::encodeName(PartName).constData(), QFile::encodeName(FFileName).constData()) != 0) {
+        const int Error = errno;
+        QFile::remove(PartName);
+        RaiseCreateError(FFileName, Error);
+    }
+}
+
+void TWholeFileStream::Discard() noexcept {
+    if (!FPart) return;
+    const QString PartName = FPart->FileName();
+    FPart.reset();
+    QFile::remove(PartName);
 }

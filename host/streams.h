@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
@@ -113,4 +114,33 @@ public:
 private:
     int FHandle = -1;
     QString FFileName;
+};
+
+// A file written whole or not at all. The bytes go to a new file beside FileName (in the same
+// folder, so that putting it in place cannot cross file systems), and Commit puts it in FileName's
+// place once every byte is on the disk. Freed without Commit, or when Commit fails, the new file is
+// removed and whatever stood at FileName before stays as it was, byte for byte.
+class TWholeFileStream : public TStream {
+public:
+    // Raises EFCreateError when the folder does not take a new file.
+    explicit TWholeFileStream(const QString& FileName);
+    ~TWholeFileStream() override;
+
+    // Written bytes cannot be read back.
+    int64_t Read(void* Buffer, int64_t Count) override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+    void SetSize(int64_t NewSize) override;
+
+    // Raises EWriteError with the file's name and the system's reason when a write failed or the
+    // bytes did not reach the disk, EFCreateError when the file cannot take FileName's place.
+    void Commit();
+    const QString& FileName() const { return FFileName; }
+
+private:
+    void Discard() noexcept;
+
+    QString FFileName;
+    std::unique_ptr<TFileStream> FPart; // the file being written beside FileName
+    int FWriteError = 0;                // the system's error of the first write that failed
 };

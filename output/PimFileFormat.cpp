@@ -5,8 +5,6 @@
 #include "host/streams.h"
 #include "output/PimFileInternal.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cstring>
 
@@ -16,13 +14,10 @@ using namespace PimFileInternal;
 // TPimPimFile: writing the document file
 
 void TPimPimFile::WriteFileTo(const QString& FileName, const TPimPrinterSetup& Setup) {
-    try {
-        TFileStream File(FileName, fmCreate);
-        WriteDocument(File, Setup);
-    } catch (...) {
-        QFile::remove(FileName);
-        throw;
-    }
+    // A document that cannot be written whole leaves the earlier file as it was.
+    TWholeFileStream File(FileName);
+    WriteDocument(File, Setup);
+    File.Commit();
 }
 
 void TPimPimFile::SetDescriptionField() {

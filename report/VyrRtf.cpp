@@ -8,13 +8,8 @@
 #include "output/PimUtil.h"
 #include "report/PSetup.h"
 
-#include <QFile>
 #include <QHash>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -69,11 +64,6 @@ int PitchNumber(uint8_t PitchAndFamily) {
     default:
         return 0;
     }
-}
-
-[[noreturn]] void RaiseCreateError(const QString& FileName, int Error) {
-    throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"),
-                        {FileName, QString::fromLocal8Bit(std::strerror(Error))});
 }
 
 } // namespace
@@ -180,15 +170,7 @@ TVyrRtfFile::TVyrRtfFile(const QString& FileName)
     First->SetFont(TFont());
     AddFont(std::move(First));
 
-    QByteArray Part = QFile::encodeName(FileName) + ".XXXXXX";
-    const int Handle = ::mkstemp(Part.data());
-    if (Handle < 0) RaiseCreateError(FileName, errno);
-    // mkstemp keeps the file private; the finished file gets the permissions any new file gets.
-    const mode_t Mask = ::umask(0);
-    ::umask(Mask);
-    ::fchmod(Handle, 0666 & ~Mask);
-    FPartName = QFile::decodeName(Part);
-    FWriteStream = std::make_unique<TFileStream>(Handle, FPartName);
+    FWriteStream = std::make_unique<TWholeFileStream>(FileName);
 
     Write("\\pard\\plain ");
     FRtfFont->WriteFont(*this);
@@ -211,9 +193,9 @@ void TVyrRtfFile::Close() {
             PopBrace();
         Write("}");
         WriteFile();
-        PutInPlace();
+        FWriteStream->Commit();
     } catch (...) {
-        Discard();
+        FWriteStream.reset();
         throw;
     }
 }
@@ -371,18 +353,4 @@ void TVyrRtfFile::EndFrame() {
 
 void TVyrRtfFile::WriteHeaderText(const QByteArray& Rtf) {
     FWriteStream->WriteBuffer(Rtf.constData(), Rtf.size());
-}
-
-void TVyrRtfFile::PutInPlace() {
-    if (::fsync(FWriteStream->Handle()) != 0) throw EWriteError(QStringLiteral("Stream write error"));
-    FWriteStream.reset();
-    if (::rename(QFile::encodeName(FPartName).constData(), QFile::encodeName(FFileName).constData()) != 0)
-        RaiseCreateError(FFileName, errno);
-    FPartName.clear();
-}
-
-void TVyrRtfFile::Discard() noexcept {
-    FWriteStream.reset();
-    if (!FPartName.isEmpty()) QFile::remove(FPartName);
-    FPartName.clear();
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-class TFileStream;
+class TWholeFileStream;
 class TMemoryStream;
 class TStream;
 class TVyrPageSetup;
@@ -103,7 +103,7 @@ public:
     void EndFrame();
 
     const QString& FileName() const { return FFileName; }
-    TFileStream* WriteStream() const { return FWriteStream.get(); }
+    TWholeFileStream* WriteStream() const { return FWriteStream.get(); }
     TMemoryStream* Stream() const { return FStream.get(); }
     const TFont& Font() const { return *FFont; }
     TVyrRtfFont* RtfFont() const { return FRtfFont; }
@@ -119,12 +119,9 @@ public:
 
 private:
     void WriteHeaderText(const QByteArray& Rtf);
-    void PutInPlace();
-    void Discard() noexcept;
 
     QString FFileName;
-    QString FPartName; // the file being written beside FFileName
-    std::unique_ptr<TFileStream> FWriteStream;
+    std::unique_ptr<TWholeFileStream> FWriteStream;
     std::unique_ptr<TMemoryStream> FStream;
     std::unique_ptr<TFont> FFont;
     TVyrRtfFont* FRtfFont = nullptr; // one of FFontList

@@ -1,9 +1,12 @@
 #include "host/exceptions.h"
 #include "host/streams.h"
 #include "host/tempfiles.h"
+#include "support/smalldisk.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(Streams, NumbersAreWrittenLittleEndian) {
@@ -100,4 +103,85 @@ TEST(Streams, AbsurdSizesAndCountsRaiseTheStreamErrors) {
 TEST(Streams, ATemporaryFilePrefixCannotLeaveTheTemporaryDirectory) {
     EXPECT_THROW(CreateTempFileName("../Pim"), EFCreateError);
     EXPECT_THROW(CreateTempFileName("sub/Pim"), EFCreateError);
+}
+
+namespace {
+
+QByteArray ReadAll(const QString& Name) {
+    QFile File(Name);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& Name, const QByteArray& Bytes) {
+    QFile File(Name);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    ASSERT_EQ(File.write(Bytes), Bytes.size());
+}
+
+} // namespace
+
+TEST(Streams, AWholeFileTakesItsTargetsPlaceOnlyWhenCommitted) {
+    QTemporaryDir Dir;
+    const QString Name = Dir.filePath(QStringLiteral("doc.pim"));
+    WriteAll(Name, "earlier");
+    {
+        TWholeFileStream File(Name);
+        File.WriteBuffer("new bytes", 9);
+        File.SetPosition(0);
+        File.WriteBuffer("N", 1);
+        EXPECT_EQ(ReadAll(Name), QByteArray("earlier")); // written beside it
+        EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 2);
+    }
+    EXPECT_EQ(ReadAll(Name), QByteArray("earlier")); // freed without Commit
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{"doc.pim"});
+    {
+        TWholeFileStream File(Name);
+        File.WriteBuffer("new bytes", 9);
+        File.SetPosition(0);
+        File.WriteBuffer("N", 1);
+        File.Commit();
+    }
+    EXPECT_EQ(ReadAll(Name), QByteArray("New bytes"));
+    EXPECT_EQ(QFileInfo(Name).permissions() & QFile::WriteOwner, QFile::WriteOwner);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{"doc.pim"});
+    try {
+        TWholeFileStream File(Dir.filePath(QStringLiteral("no such folder/doc.pim")));
+        FAIL() << "made";
+    } catch (const EFCreateError& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("Cannot create file \"%1\". No such file or directory")
+                                   .arg(Dir.filePath(QStringLiteral("no such folder/doc.pim"))));
+    }
+}
+
+TEST(Streams, AWholeFileThatDoesNotFitTheDiskLeavesTheEarlierFileByteForByte) {
+    TSmallDisk Disk(256 * 1024);
+    if (!Disk.Available()) GTEST_SKIP() << Disk.Why().toStdString();
+    const QString Name = Disk.Path(QStringLiteral("doc.pim"));
+    QByteArray Earlier(70 * 1024, '\0');
+    for (int i = 0; i < Earlier.size(); ++i)
+        Earlier[i] = char(i * 7);
+    WriteAll(Name, Earlier);
+    Disk.Fill(100 * 1024);
+    const QByteArray Big(1024 * 1024, 'b');
+    {
+        // The write that finds the disk full raises, as every stream does.
+        TWholeFileStream File(Name);
+        EXPECT_THROW(File.WriteBuffer(Big.constData(), Big.size()), EWriteError);
+    }
+    EXPECT_EQ(ReadAll(Name), Earlier);
+    EXPECT_EQ(Disk.Files(), QStringList{"doc.pim"});
+    {
+        // A writer that does not look at its writes hears of the failure when it commits.
+        TWholeFileStream File(Name);
+        File.Write(Big.constData(), Big.size());
+        try {
+            File.Commit();
+            FAIL() << "committed";
+        } catch (const EWriteError& E) {
+            EXPECT_EQ(E.Message(),
+                      QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Name));
+        }
+    }
+    EXPECT_EQ(ReadAll(Name), Earlier);
+    EXPECT_EQ(Disk.Files(), QStringList{"doc.pim"});
 }
