@@ -1,9 +1,9 @@
 #include "host/pdfprinter.h"
 
 #include "host/exceptions.h"
+#include "host/streams.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
@@ -32,6 +32,39 @@ QString SafeFileTitle(const QString& Title) {
     return S.isEmpty() ? QStringLiteral("Untitled") : S;
 }
 
+// The file of a job as a Qt device for the PDF writer. A PDF is written in many small pieces; they
+// reach the file in large blocks.
+class TWholeFileDevice : public QIODevice {
+public:
+    explicit TWholeFileDevice(TWholeFileStream& File) : FFile(File) {
+        QIODevice::open(WriteOnly | Unbuffered);
+    }
+    ~TWholeFileDevice() override { Flush(); }
+    bool isSequential() const override { return true; }
+    void close() override {
+        Flush();
+        QIODevice::close();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* Data, qint64 Len) override {
+        FBuffer.append(Data, Len);
+        if (FBuffer.size() >= BlockSize) Flush();
+        return Len;
+    }
+
+private:
+    static constexpr qsizetype BlockSize = 64 * 1024;
+    // A failed write is kept by the file and raised when the job ends.
+    void Flush() {
+        if (!FBuffer.isEmpty()) FFile.Write(FBuffer.constData(), FBuffer.size());
+        FBuffer.clear();
+    }
+    TWholeFileStream& FFile;
+    QByteArray FBuffer;
+};
+
 } // namespace
 
 TPdfJobWriter::TPdfJobWriter() = default;
@@ -43,13 +76,12 @@ TPdfJobWriter::~TPdfJobWriter() {
 void TPdfJobWriter::Begin(const QString& FileName, const QString& Title, const TDeviceCaps& Caps) {
     if (Caps.LogPixelsX <= 0 || Caps.LogPixelsY <= 0 || Caps.PhysicalWidth <= 0 || Caps.PhysicalHeight <= 0)
         throw Exception(QStringLiteral("The printer reports no page size"));
-    // Fail here, with the file's name, rather than later when the first page is painted.
-    QFile Probe(FileName);
-    if (!Probe.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Cannot create file \"%s\". %s"), {FileName, Probe.errorString()});
-    Probe.close();
+    // A folder that takes no file fails here, with the file's name, rather than when the first page
+    // is painted.
+    FFile = std::make_unique<TWholeFileStream>(FileName);
     FFileName = FileName;
-    FWriter = std::make_unique<QPdfWriter>(FileName);
+    FDevice = std::make_unique<TWholeFileDevice>(*FFile);
+    FWriter = std::make_unique<QPdfWriter>(FDevice.get());
     FWriter->setTitle(Title);
     FWriter->setCreator(QStringLiteral("pimrun"));
     FWriter->setResolution(Caps.LogPixelsX);
@@ -68,12 +100,15 @@ void TPdfJobWriter::NewPage(const TDeviceCaps& Caps) {
 
 void TPdfJobWriter::End() {
     FWriter.reset();
+    FDevice.reset();
+    std::unique_ptr<TWholeFileStream> File = std::move(FFile);
+    if (File) File->Commit();
 }
 
 void TPdfJobWriter::Abort() {
-    const bool WasActive = Active();
-    End();
-    if (WasActive) QFile::remove(FFileName);
+    FWriter.reset();
+    FDevice.reset();
+    FFile.reset();
 }
 
 TPdfFilePrinter::TPdfFilePrinter() = default;

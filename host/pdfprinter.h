@@ -3,11 +3,14 @@
 
 #include <memory>
 
+class QIODevice;
 class QPdfWriter;
+class TWholeFileStream;
 
 // The pages of one job as a PDF file: each page gets the paper, orientation and printable area of
-// the device mode in force when it begins. The printer's device context paints on Device(); the
-// file is complete once its painter has ended and End is called.
+// the device mode in force when it begins. The printer's device context paints on Device(). The
+// file is written beside its target and put in place by End, once its painter has ended: a job
+// that fails or is aborted leaves whatever file was there before.
 class TPdfJobWriter {
 public:
     TPdfJobWriter();
@@ -15,8 +18,9 @@ public:
 
     void Begin(const QString& FileName, const QString& Title, const TDeviceCaps& Caps);
     void NewPage(const TDeviceCaps& Caps);
+    // Raises with the file's name and the system's reason when the file could not be written whole.
     void End();
-    // Ends the file and removes it.
+    // Ends the job without a file.
     void Abort();
     QPaintDevice* Device() const;
     bool Active() const { return FWriter != nullptr; }
@@ -24,6 +28,8 @@ public:
 
 private:
     QString FFileName;
+    std::unique_ptr<TWholeFileStream> FFile;
+    std::unique_ptr<QIODevice> FDevice; // FFile as the PDF writer sees it
     std::unique_ptr<QPdfWriter> FWriter;
 };
 

@@ -16,6 +16,7 @@
 #include "support/fakeprinter.h"
 #include "support/reportfixture.h"
 #include "support/scripteddialogs.h"
+#include "support/smalldisk.h"
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
@@ -474,6 +475,46 @@ TEST(ReportRun, ToThePdfFilePrinterChosenByName) {
     // The paper is the report's, 3 x 4 in.
     EXPECT_TRUE(Text.contains(QStringLiteral("216 x 288 pts"))) << Text.toStdString();
     EXPECT_FALSE(QFile::exists(R.FileName));
+}
+
+TEST(ReportRun, AFullDiskFailsEachWriteAndKeepsEveryEarlierFileByteForByte) {
+    TSmallDisk Disk(1024 * 1024);
+    if (!Disk.Available()) GTEST_SKIP() << Disk.Why().toStdString();
+    TRunReport R;
+    const QString Pim = Disk.Path(QStringLiteral("run.pim"));
+    const QString Pdf = Disk.Path(QStringLiteral("run.pdf"));
+    const QString Rep = Disk.Path(QStringLiteral("run.rep"));
+    TPrinterBackends List;
+    auto PdfPrinter = std::make_unique<TPdfFilePrinter>();
+    PdfPrinter->SetFileName(Pdf);
+    List.push_back(std::move(PdfPrinter));
+    Printer().SetPrinters(std::move(List), 0);
+    auto Bytes = [](const QString& Name) {
+        QFile File(Name);
+        return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+    };
+    // The earlier files, written while there was room.
+    R.Page->SetPimFileName(Pim);
+    ASSERT_EQ(R.RunError(), QString());
+    R.Page->PageSetup()->SetDestination(destPrinter);
+    ASSERT_EQ(R.RunError(), QString());
+    R.Report->SaveToFile(Rep);
+    const QByteArray EarlierPim = Bytes(Pim), EarlierPdf = Bytes(Pdf), EarlierRep = Bytes(Rep);
+    ASSERT_FALSE(EarlierPim.isEmpty() || EarlierPdf.isEmpty() || EarlierRep.isEmpty());
+
+    Disk.Fill(0);
+    EXPECT_EQ(R.RunError(), QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Pdf));
+    R.Page->PageSetup()->SetDestination(destFile);
+    EXPECT_EQ(R.RunError(), QStringLiteral("Stream write error"));
+    EXPECT_THROW(R.Report->SaveToFile(Rep), EWriteError);
+    TPimPimFile Document;
+    Document.LoadFromFile(Pim);
+    EXPECT_THROW(Document.SaveToFile(Pim), EWriteError);
+    EXPECT_EQ(Bytes(Pim), EarlierPim);
+    EXPECT_EQ(Bytes(Pdf), EarlierPdf);
+    EXPECT_EQ(Bytes(Rep), EarlierRep);
+    EXPECT_EQ(Disk.Files(), (QStringList{"run.pdf", "run.pim", "run.rep"}));
+    EXPECT_FALSE(R.Report->Printing());
 }
 
 TEST(ReportRun, AReportLoadedWithAutoRunRunsOnceTheFormHasLoaded) {
