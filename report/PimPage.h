@@ -419,7 +419,7 @@ public:
     TNotifyEvent OnDataFinish;
     TVyrDataFilterEvent OnDataFilter;
     std::function<void(TVyrPage* Page)> OnAfterDataSkip;
-    std::function<void(TVyrGrouppage* Page, TComponent* PimOutput, int PageNum)> OnNewPage;
+    std::function<void(TVyrGrouppage* Page, TPimOutput* PimOutput, int PageNum)> OnNewPage;
     std::function<void(TVyrPage* Page, bool& DoNewPage)> OnBeforeNewPage;
 
     // The designer's "form changed" call; the design package installs it, nullptr removes it.

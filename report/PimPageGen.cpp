@@ -504,7 +504,7 @@ void TVyrPage::NewPage() {
             try {
                 FPrintTo->PimPrinterSetup()->ClearSettings();
                 if (OnNewPage) {
-                    OnNewPage(dynamic_cast<TVyrGrouppage*>(this), nullptr, FPageNumber);
+                    OnNewPage(dynamic_cast<TVyrGrouppage*>(this), FPrintTo, FPageNumber);
                     FPageSetup->LoadSettings();
                     FPageSetup->GetPimPrinterSetup(FPrintTo->PimPrinterSetup());
                     FPrintTo->PimPrinterSetup()->SetData();

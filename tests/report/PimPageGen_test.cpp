@@ -162,11 +162,17 @@ TEST(Generation, DetailsFillEachPageAboveTheFooterAndTheLastFooterCanBeLeftOut) 
         EXPECT_EQ(H.Of(H.Page->PageFoot()->Name()).size(), Pages - 1) << Height;
     }
 
-    // An OnNewPage that fails is told at each new page, and the pages still come.
+    // OnNewPage hears of each new page with the output it goes to; one that fails is told at each
+    // new page, and the pages still come.
     TGenPage N(20);
     TToldErrors Told;
-    N.Page->OnNewPage = [](TVyrGrouppage*, TComponent*, int) { throw Exception(QStringLiteral("No tray")); };
+    QStringList Heard;
+    N.Page->OnNewPage = [&](TVyrGrouppage* Page, TPimOutput* Output, int PageNum) {
+        Heard << QStringLiteral("%1 %2 %3").arg(Page == N.Page).arg(Output == &N.Output).arg(PageNum);
+        throw Exception(QStringLiteral("No tray"));
+    };
     N.Run();
+    EXPECT_EQ(Heard, (QStringList{"1 1 2", "1 1 3"}));
     EXPECT_EQ(Told.Messages, (QStringList{"No tray", "No tray"}));
     EXPECT_EQ(N.Page->PageCount(), 3);
     ASSERT_NE(N.Doc, nullptr);
