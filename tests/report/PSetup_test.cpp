@@ -134,6 +134,35 @@ TEST_F(PageSetup, WithoutPrinterTheCurrentPaperIsLetter) {
     EXPECT_EQ(R.PixelsPerUnit(), 300);
 }
 
+TEST_F(PageSetup, WithoutPrinterSizesInAnyUnitReachThePrinterSetupInInches) {
+    TFakePrinterList None;
+    const struct {
+        TVyrUnits Units;
+        TVyrPaperSize Size;
+        double Height, Width;       // in Units
+        double Length, WidthInches; // in the printer setup
+        int PaperSize;
+    } Cases[] = {
+        {unitMiliMeters, psCustom, 254, 127, 10, 5, 256},
+        {unitCentiMeters, psCustom, 25.4, 12.7, 10, 5, 256},
+        {unitInches, psCustom, 10, 5, 10, 5, 256},
+        {unitMiliMeters, psA5, 0, 0, 210 / 25.4, 148 / 25.4, 11},
+    };
+    for (const auto& C : Cases) {
+        TVyrPageSetup S;
+        S.SetUnits(C.Units);
+        S.SetSize(C.Size);
+        if (C.Size == psCustom) {
+            S.SetHeight(C.Height);
+            S.SetWidth(C.Width);
+        }
+        S.WriteToAPS();
+        EXPECT_EQ(S.PimPrinterSetup()->PaperSize(), C.PaperSize) << C.Units << " " << C.Size;
+        EXPECT_NEAR(S.PimPrinterSetup()->Length(), C.Length, 1e-9) << C.Units << " " << C.Size;
+        EXPECT_NEAR(S.PimPrinterSetup()->Width(), C.WidthInches, 1e-9) << C.Units << " " << C.Size;
+    }
+}
+
 TEST_F(PageSetup, NamedSizesTakeTheTableInEitherOrientationAndCustomSizesStayAsTheyAre) {
     TFakePrinterList Printers(OfficeOnly());
     TVyrPageSetup S;

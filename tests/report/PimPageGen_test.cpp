@@ -379,6 +379,29 @@ TEST(Generation, ARepeatedStretchingDetailRepeatsAtItsStretchedHeight) {
         << PlayedPage(*G.Doc, 2, {QStringLiteral("FillRect")}).join(u'\n').toStdString();
 }
 
+TEST(Generation, ThePageFootersSpaceIsItsVisibleBandsEachAtItsOwnPlaceAboveTheBottomMargin) {
+    // A sub band of 10 under the footer of 24: hidden, the footer stays at 312 and eight details fit;
+    // shown, the footer moves up to 302 with the sub band under it at 326, and seven fit.
+    for (bool Shown : {false, true}) {
+        TGenPage G(8);
+        AddSub(G, QStringLiteral("FootSub"), G.Page->PageFoot(), 10, false)->SetVisible(Shown);
+        G.Run();
+        const QString D = G.Page->Detail()->Name();
+        const QString H = G.Page->PageHead()->Name();
+        const QString F = G.Page->PageFoot()->Name();
+        QStringList Expected;
+        for (int Pg = 1, Record = 0; Record < 8; ++Pg) {
+            Expected << QStringLiteral("%1 %2 48").arg(H).arg(Pg);
+            for (int y = 68; Record < 8 && y + 30 < (Shown ? 302 : 312); y += 30, ++Record)
+                Expected << QStringLiteral("%1 %2 %3").arg(D).arg(Pg).arg(y);
+            Expected << QStringLiteral("%1 %2 %3").arg(F).arg(Pg).arg(Shown ? 302 : 312);
+            if (Shown) Expected << QStringLiteral("FootSub %1 326").arg(Pg);
+        }
+        EXPECT_EQ(G.Log, Expected) << Shown;
+        EXPECT_EQ(G.Page->PageCount(), Shown ? 2 : 1);
+    }
+}
+
 TEST(Generation, PrintRangeOutputsOnlyItsPagesAndStopsAfterIt) {
     TGenPage G(48); // six pages of eight
     G.Page->PageSetup()->SetRangeStart(3);

@@ -42,6 +42,24 @@ std::string Hex(TMemoryStream& S) {
 
 const QStringList TextCalls{QStringLiteral("TextOut"), QStringLiteral("ExtTextOut")};
 
+// A memo of Count lines at the top of a stretching band of 17, 150 wide from the label's left of 10,
+// in lines of 12 (characters of 11 pixels, whole lines rather than justified pieces); the document
+// is begun.
+TVyrTextLabel* StretchingMemo(TBandPage& P, int Count) {
+    auto* B = P.AddBand(QStringLiteral("Band1"), 17);
+    B->SetStretch(true);
+    B->SetColor(clWhite);
+    auto* M = AddLabel(P, B, QStringLiteral("Memo"), Lines(Count));
+    M->SetTop(0);
+    M->SetWidth(150);
+    M->SetWrapText(true);
+    M->Font()->SetHeight(-11);
+    P.Page->PageSetup()->SetTextDriverCompatibility(true);
+    P.BeginDoc();
+    M->UpdateMemo();
+    return M;
+}
+
 } // namespace
 
 // The label protocol on a fixed band printed at (48, 68): a label at 10, 5 of 100 x 17 has the
@@ -162,18 +180,9 @@ TEST(VyrTextLabel, OneLineLabelsDrawAtTheirSpotsWithClippingBackgroundAndBorder)
 // bottom of the page body at 336.
 TEST(VyrTextLabel, StretchingMemoContinuesOnTheNextPageWithoutLosingALine) {
     TBandPage P;
-    auto* B = P.AddBand(QStringLiteral("Band1"), 17);
-    B->SetStretch(true);
-    B->SetColor(clWhite);
-    auto* M = AddLabel(P, B, QStringLiteral("Memo"), Lines(10));
-    M->SetTop(0);
-    M->SetWidth(150);
-    M->SetWrapText(true);
+    TVyrTextLabel* M = StretchingMemo(P, 10);
+    auto* B = static_cast<TVyrBand*>(M->Parent());
     EXPECT_TRUE(M->Stretch());
-    M->Font()->SetHeight(-11);
-    P.Page->PageSetup()->SetTextDriverCompatibility(true); // whole lines, not justified pieces
-    P.BeginDoc();
-    M->UpdateMemo();
     ASSERT_EQ(M->PimMemo()->LineHeight(), 12);
     P.Page->Position(0, 238);
     // 3 lines (40) and the rest of page 1 left to the band (10), then the 7 lines and the pixel
@@ -188,6 +197,27 @@ TEST(VyrTextLabel, StretchingMemoContinuesOnTheNextPageWithoutLosingALine) {
         Page2 << QStringLiteral("TextOut 60 %1 \"Line %2\"").arg(51 + 12 * (i - 3)).arg(i);
     EXPECT_EQ(PlayedPage(*P.Document(), 1, TextCalls), Page1);
     EXPECT_EQ(PlayedPage(*P.Document(), 2, TextCalls), Page2);
+}
+
+TEST(VyrTextLabel, AStretchingMemosBorderFramesItsLinesAndItsBorderMarginsTopAndBottom) {
+    // Two lines of 12 with a margin of 4 inside a single border: the frame runs from the piece's
+    // top at 100 to 100 + 2 x 12 + 2 x 4, past the label's own height of 17.
+    TBandPage P;
+    TVyrTextLabel* M = StretchingMemo(P, 2);
+    auto* B = static_cast<TVyrBand*>(M->Parent());
+    M->SetBorderMargin(4);
+    M->SetBorderType(btSingle);
+    ASSERT_EQ(M->PimMemo()->LineHeight(), 12);
+    P.Page->Position(0, 52);
+    EXPECT_EQ(P.PrintStretching(B), std::vector<int>{32});
+    P.EndDoc();
+    // The border's edges are inclusive, as every border's: the bottom one is the row at 132.
+    EXPECT_EQ(PlayedPage(*P.Document(), 1, {QStringLiteral("TextOut"), QStringLiteral("FillRect")}),
+              (QStringList{"TextOut 62 104 \"Line 0\"", "TextOut 62 116 \"Line 1\"",
+                           "FillRect 58 100 209 101 brush 0 0x000000 0",
+                           "FillRect 208 100 209 132 brush 0 0x000000 0",
+                           "FillRect 58 100 59 132 brush 0 0x000000 0",
+                           "FillRect 58 132 209 133 brush 0 0x000000 0"}));
 }
 
 TEST(VyrTextLabel, MemoLinesTallerThanThePageBodyTakeOnePageEachAndAFixedMemoPrintsOneLine) {
