@@ -115,8 +115,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
     TField* Discount = Set.FieldByName(QStringLiteral("discount"));
     TField* Amount = Set.FieldByName(QStringLiteral("amount"));
     TField* Customer = Set.FieldByName(QStringLiteral("customer_id"));
-    TField* Name = Set.FieldByName(QStringLiteral("name"));
-    TField* City = Set.FieldByName(QStringLiteral("city"));
+    TField* CustomerText = Set.FieldByName(QStringLiteral("customer"));
 
     benchmemory::ResetPeak();
     const long BaseKb = benchmemory::StatusKb("VmRSS:");
@@ -209,9 +208,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
             if (Last != -1) Subtotal();
             Room(GroupHead + Reserve);
             P.setFont(Bold);
-            Text(0, Y + 2, 380, 18, Qt::AlignLeft, Name->AsString());
-            P.setFont(Plain);
-            Text(400, Y + 2, 200, 18, Qt::AlignLeft, City->AsString());
+            Text(0, Y + 2, 600, 18, Qt::AlignLeft, CustomerText->AsString());
             Y += GroupHead;
             Last = C;
             Sub = 0;
@@ -223,7 +220,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
         if (!Shipped->IsNull())
             Text(190, Y, 90, 18, Qt::AlignLeft, Epoch.addDays(static_cast<qint64>(Shipped->AsDateTime())).toString(u"yyyy-MM-dd"));
         Text(300, Y, 90, 18, Qt::AlignLeft, Status->AsString());
-        Text(400, Y, 80, 18, Qt::AlignRight, QString::number(Discount->AsFloat(), 'f', 3));
+        Text(400, Y, 80, 18, Qt::AlignRight, QString::number(Discount->AsFloat(), 'f', 1) + u'%');
         const int64_t A = Amount->AsCurrency();
         Text(560, Y, 150, 18, Qt::AlignRight, Money(A));
         Sub += A;

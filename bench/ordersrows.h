@@ -18,18 +18,20 @@ inline void FillOrders(TMemDataSet& Set, int Rows) {
     Set.FieldDefs().Add(QStringLiteral("discount"), ftFloat);
     Set.FieldDefs().Add(QStringLiteral("amount"), ftCurrency);
     Set.FieldDefs().Add(QStringLiteral("customer_id"), ftInteger);
-    Set.FieldDefs().Add(QStringLiteral("name"), ftString, 40);
-    Set.FieldDefs().Add(QStringLiteral("city"), ftString, 30);
+    Set.FieldDefs().Add(QStringLiteral("customer"), ftString, 72);
     const QDate Start(2023, 1, 1);
     static const char* const Cities[] = {"Berlin", "Zürich", "Málaga", "Lyon", "Göteborg", "Kraków"};
     for (int n = 1; n <= Rows; ++n) {
         const int Customer = (n - 1) / 8 + 1;
         const QDate Date = Start.addDays((n * 53) % 730);
-        Set.AppendRecord({n, Date, n % 9 ? QVariant(QDateTime(Date.addDays(n % 5), QTime(n % 24, (n * 7) % 60))) : QVariant(),
-                          n % 9 == 0 ? QStringLiteral("open") : QStringLiteral("shipped"), (n % 4) * 0.025,
-                          ((n * 104729) % 250000) / 100.0 + 5, Customer,
-                          QStringLiteral("Customer %1").arg(Customer, 6, 10, QLatin1Char('0')),
-                          QString::fromUtf8(Cities[Customer % 6])});
+        Set.AppendRecord(
+            {n, Date,
+             n % 9 ? QVariant(QDateTime(Date.addDays(n % 5), QTime(n % 24, (n * 7) % 60))) : QVariant(),
+             n % 9 == 0 ? QStringLiteral("open") : QStringLiteral("shipped"), (n % 4) * 2.5,
+             ((n * 104729) % 250000) / 100.0 + 5, Customer,
+             QStringLiteral("Customer %1, %2")
+                 .arg(Customer, 6, 10, QLatin1Char('0'))
+                 .arg(QString::fromUtf8(Cities[Customer % 6]))});
     }
 }
 

@@ -15,7 +15,8 @@ public:
     explicit TOrdersForm(TComponent* AOwner = nullptr);
 };
 
-// The query of the report over the sample database: one row an order, customers by name.
+// The query of the report over the sample database: one row an order, customers by name; the
+// discount in percent and the customer as "name, city".
 QString OrdersSql();
 
 // The report's one handler, the text of the page footer: "Page N of M" from the page number and the

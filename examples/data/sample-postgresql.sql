@@ -29,8 +29,8 @@ BEGIN;
 
 INSERT INTO customers (id, name, city, country, since, credit_limit, active, notes, logo)
 SELECT n,
-       trim(substr('Anna    Bernd   Carla   David   Eva     Felix   Greta   Hugo    Ines    Jonas   Klara   Lukas   Maria   Nils    Olga    Paul    Rosa    Simon   Tanja   Ugo     ', ((n * 7) % 20) * 8 + 1, 8)) || ' ' ||
-       trim(substr('Adler     Becker    Castillo  Dubois    Eriksson  Fischer   García    Hansen    Ivanova   Jansen    Keller    Lambert   Müller    Novak     Olsen     Petit     Quint     Rossi     Schmidt   Thomas    Ulrich    Vogel     Weber     Young     Zimmer    ', ((n * 13) % 25) * 10 + 1, 10)),
+       trim(substr('Anna    Bernd   Carla   David   Eva     Felix   Greta   Hugo    Ines    Jonas   Klara   Lukas   Maria   Nils    Olga    Paul    Rosa    Simon   Tanja   Ugo     ', ((n * 263) % 500 % 20) * 8 + 1, 8)) || ' ' ||
+       trim(substr('Adler     Becker    Castillo  Dubois    Eriksson  Fischer   García    Hansen    Ivanova   Jansen    Keller    Lambert   Müller    Novak     Olsen     Petit     Quint     Rossi     Schmidt   Thomas    Ulrich    Vogel     Weber     Young     Zimmer    ', ((n * 263) % 500 / 20) * 10 + 1, 10)),
        trim(substr('Berlin      Zürich      Málaga      Lyon        Göteborg    Kraków      Porto       Bologna     Utrecht     København   Graz        Cork        ', (n % 12) * 12 + 1, 12)),
        substr('DECHESFRSEPLPTITNLDKATIE', (n % 12) * 2 + 1, 2),
        date '2015-01-01' + (n * 97) % 3000,

@@ -116,29 +116,39 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     RunPasses(*Page, Output);
     EXPECT_EQ(Report->ExceptionText(), QString());
 
-    // 500 customers of 8 orders: a header of 22 with room for 2 orders, 8 orders of 18 and a
-    // footer of 22 take 188 pixels; the body of 1047 less 52 and 22 for the page's header and
-    // footer holds 5 of them, with 33 to spare, too little for the next header.
-    EXPECT_EQ(Page->PageCount(), 100);
-    ASSERT_EQ(Pages.size(), 100u);
+    // The sample's customers have 8 orders each: a header of 22 with room for 2 orders, 8 orders
+    // of 18 and a footer of 22 take 188 pixels; the body of 1047 less 52 and 22 for the page's
+    // header and footer holds 5 of them, with 33 to spare, too little for the next header.
+    const int Customers = Db.Value(QStringLiteral("SELECT count(*) FROM customers")).toInt();
+    ASSERT_EQ(Db.Value(QStringLiteral("SELECT count(DISTINCT name) FROM customers")).toInt(), Customers);
+    ASSERT_EQ(
+        Db.Value(QStringLiteral("SELECT count(*) FROM (SELECT customer_id FROM orders GROUP BY customer_id "
+                                "HAVING count(*) <> 8)"))
+            .toInt(),
+        0);
+    const int PageCount = (Customers + 4) / 5;
+    EXPECT_EQ(Page->PageCount(), PageCount);
+    ASSERT_EQ(Pages.size(), size_t(PageCount));
     for (const auto& [Number, Log] : Pages) {
         EXPECT_EQ(Log.Customers.size(), 5u) << "page " << Number;
         EXPECT_EQ(Log.Orders, 40) << "page " << Number;
         EXPECT_EQ(Log.Footers, 5) << "page " << Number;
     }
-    EXPECT_EQ(OrdersOf.size(), 500u);
+    EXPECT_EQ(OrdersOf.size(), size_t(Customers));
     for (const auto& [Id, Count] : OrdersOf)
         EXPECT_EQ(Count, 8) << "customer " << Id;
 
     auto Doc = std::make_shared<TPimPimFile>();
     Doc->LoadFromFile(PimName);
-    ASSERT_EQ(Doc->PageCount(), 100);
-    const QString Sum = FormatFloat(QStringLiteral("#,##0.00"), Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders")).toDouble());
-    EXPECT_EQ(Sum, QStringLiteral("5,029,580.00"));
+    ASSERT_EQ(Doc->PageCount(), PageCount);
+    const QString Sum = FormatFloat(QStringLiteral("#,##0.00"),
+                                    Db.Value(QStringLiteral("SELECT SUM(amount) FROM orders")).toDouble());
     const QStringList First = DrawnTexts(*Doc, 1);
-    const QStringList Last = DrawnTexts(*Doc, 100);
-    EXPECT_TRUE(First.contains(QStringLiteral("Page 1 of 100"))) << First.join(u'|').toStdString();
-    EXPECT_TRUE(Last.contains(QStringLiteral("Page 100 of 100"))) << Last.join(u'|').toStdString();
+    const QStringList Last = DrawnTexts(*Doc, PageCount);
+    EXPECT_TRUE(First.contains(QStringLiteral("Page 1 of %1").arg(PageCount)))
+        << First.join(u'|').toStdString();
+    EXPECT_TRUE(Last.contains(QStringLiteral("Page %1 of %1").arg(PageCount)))
+        << Last.join(u'|').toStdString();
     // The grand total follows its caption, the last text but the page's foot.
     const qsizetype Caption = Last.indexOf(QStringLiteral("Grand total"));
     ASSERT_GE(Caption, 0) << Last.join(u'|').toStdString();
@@ -147,10 +157,11 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     // The first customer by name and its first order, as the page shows them.
     QSqlQuery Q(QSqlDatabase::database());
     ASSERT_TRUE(Q.exec(OrdersSql() + QStringLiteral(" LIMIT 1")) && Q.next());
-    for (const QString& Text : {QStringLiteral("Orders"), QStringLiteral("Amount"), Q.value(QStringLiteral("name")).toString(),
-                                Q.value(QStringLiteral("order_date")).toString().left(10),
-                                FormatFloat(QStringLiteral("#,##0.00"), Q.value(QStringLiteral("amount")).toDouble()),
-                                FormatFloat(QStringLiteral("0.000"), Q.value(QStringLiteral("discount")).toDouble())})
+    for (const QString& Text :
+         {QStringLiteral("Orders"), QStringLiteral("Amount"), Q.value(QStringLiteral("customer")).toString(),
+          Q.value(QStringLiteral("order_date")).toString().left(10),
+          FormatFloat(QStringLiteral("#,##0.00"), Q.value(QStringLiteral("amount")).toDouble()),
+          FormatFloat(QStringLiteral("0.0%"), Q.value(QStringLiteral("discount")).toDouble())})
         EXPECT_TRUE(First.contains(Text)) << Text.toStdString();
     // The first customer's subtotal after its caption.
     const QString Subtotal = FormatFloat(
@@ -178,19 +189,18 @@ TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWit
     EXPECT_EQ(RtfText.count(QStringLiteral("\\tab Page 1\\par")), 1) << RtfText.right(400).toStdString();
     EXPECT_FALSE(RtfText.contains(QStringLiteral(" of 1")));
     EXPECT_TRUE(RtfText.contains(Sum));
-    EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), 500);
+    EXPECT_EQ(RtfText.count(QStringLiteral("Subtotal")), Customers);
 
     // In a word processor each row's first label starts its line: the title, and every customer's
-    // name ahead of the city's column.
+    // name and city.
     if (!WordProcessorInstalled())
         GTEST_SKIP() << "soffice is not installed; the word processor check is skipped";
     const QStringList Lines = WordProcessorLines(RtfName, QFileInfo(RtfName).absolutePath());
     ASSERT_FALSE(Lines.isEmpty());
     EXPECT_EQ(Lines[0], QStringLiteral("Orders"));
-    EXPECT_TRUE(Lines.contains(Q.value(QStringLiteral("name")).toString() + u'\t' +
-                               Q.value(QStringLiteral("city")).toString()));
+    EXPECT_TRUE(Lines.contains(Q.value(QStringLiteral("customer")).toString()));
     // Those are the only lines that start with text; every other row's text stands at a stop.
-    EXPECT_EQ(Lines.filter(QRegularExpression(QStringLiteral("^[^\\t]"))).size(), 1 + 500);
+    EXPECT_EQ(Lines.filter(QRegularExpression(QStringLiteral("^[^\\t]"))).size(), 1 + Customers);
 }
 
 TEST(OrdersReport, OverThePostgresSamplePrintsTheServersOwnSubtotalsAndGrandTotal) {
