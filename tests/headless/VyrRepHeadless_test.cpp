@@ -1,68 +1,22 @@
-#include "host/exceptions.h"
-#include "host/memdataset.h"
-#include "host/messages.h"
 #include "output/PimFile.h"
 #include "report/PSetup.h"
-#include "report/PimPage.h"
-#include "report/VyrCtrl.h"
-#include "report/VyrRep.h"
 #include "report/VyrText.h"
-#include "support/fakeprinter.h"
-#include "support/reportfixture.h"
+#include "support/runreport.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A report of 20 numbered records, 8 a page, with a text on each detail line.
-struct THeadlessReport {
-    TFakePrinterList Printers{[] {
-        std::vector<std::unique_ptr<TFakePrinter>> List;
-        List.push_back(TFakePrinter::Office());
-        return List;
-    }()};
-    std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
-    TVyrReport* Report = nullptr;
-    TVyrGrouppage* Page = nullptr;
-    TMemDataSet Set;
-    TDataSource Source;
-    QTemporaryDir Dir;
-    QString FileName = Dir.filePath(QStringLiteral("run.pim"));
-
+// The run report with a text on each detail line, which a run can draw only with fonts.
+struct THeadlessReport : TRunReport {
     THeadlessReport() {
-        ClearPostedMessages();
-        Report = Make<TVyrReport>(Form.get(), QStringLiteral("Report1"), nullptr);
-        Report->SetPixelsPerInch(96);
-        Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
-        UseTestPaper(Page->PageSetup());
-        Page->SetPimFileName(FileName);
-        FillNumbered(Set, QStringLiteral("N"), 20);
-        Source.SetDataSet(&Set);
-        Page->SetDataSource(&Source);
-        Page->AddMainBands();
-        ClearPostedMessages();
-        Page->Head()->SetVisible(false);
-        Page->Foot()->SetVisible(false);
-        Page->PageHead()->SetHeight(20);
-        Page->Detail()->SetHeight(30);
-        Page->PageFoot()->SetHeight(24);
         auto* Text = Make<TVyrTextLabel>(Form.get(), QStringLiteral("Text"), Page->Detail());
         Text->SetBounds(0, 0, 150, 20);
         Text->SetCaption(QStringLiteral("An order"));
-    }
-    ~THeadlessReport() { Page->SetDataSource(nullptr); }
-    QString RunError() {
-        try {
-            Report->Run();
-        } catch (const Exception& E) {
-            return E.Message();
-        }
-        return QString();
     }
 };
 
@@ -72,13 +26,8 @@ TEST(HeadlessRun, FilesAndPrintersRunWithoutAStatusWindowAndWindowsEndTheRunWith
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         GTEST_SKIP() << "a command-line program";
     THeadlessReport R;
-    R.Report->SetPrompt(false);
-    R.Page->PageSetup()->SetDestination(destFile);
     EXPECT_EQ(R.RunError(), QString());
-    ASSERT_TRUE(QFile::exists(R.FileName));
-    TPimPimFile Read;
-    Read.LoadFromFile(R.FileName);
-    EXPECT_EQ(Read.PageCount(), 3);
+    EXPECT_EQ(R.PagesInFile(), 3);
 
     R.Page->PageSetup()->SetDestination(destPrinter);
     EXPECT_EQ(R.RunError(), QString());
@@ -127,8 +76,6 @@ TEST(HeadlessRun, ACommandLineProgramIsToldItsReportNeedsAGuiApplication) {
     }
     // Its fonts cannot be measured without one: the run ends before anything is made.
     THeadlessReport R;
-    R.Report->SetPrompt(false);
-    R.Page->PageSetup()->SetDestination(destFile);
     EXPECT_EQ(R.RunError(),
               QStringLiteral("A report draws text, which needs a GUI application object: make a "
                              "QGuiApplication or a QApplication before running it."));

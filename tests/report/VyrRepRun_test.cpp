@@ -15,6 +15,7 @@
 #include "report/VyrVar.h"
 #include "support/fakeprinter.h"
 #include "support/reportfixture.h"
+#include "support/runreport.h"
 #include "support/scripteddialogs.h"
 #include "support/smalldisk.h"
 #include "viewer/PimPrev.h"
@@ -29,12 +30,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::vector<std::unique_ptr<TFakePrinter>> OfficePrinter() {
-    std::vector<std::unique_ptr<TFakePrinter>> List;
-    List.push_back(TFakePrinter::Office());
-    return List;
-}
 
 // What a run must give back: the page setup's settings that a run or its handlers may change.
 QString SetupText(const TVyrPageSetup& S) {
@@ -64,85 +59,6 @@ public:
     }
     int Fail = 0;
     int Printed = 0;
-};
-
-// A report run as an application runs it: a 3 x 4 in page (body 288 high) with a page header of 20,
-// a detail of 30 and a page footer of 24 over 20 records gives 3 pages of 8, 8 and 4 details. It
-// goes to a document file without a question; every band notes "band page" when it prints.
-struct TRunReport {
-    TFakePrinterList Printers{OfficePrinter()};
-    std::unique_ptr<TReportTestForm> Form = std::make_unique<TReportTestForm>();
-    TVyrReport* Report = nullptr;
-    TVyrGrouppage* Page = nullptr;
-    TMemDataSet Set;
-    TDataSource Source;
-    QTemporaryDir Dir;
-    QString FileName = Dir.filePath(QStringLiteral("run.pim"));
-    QStringList Log;
-    QList<TVyrStatus> Statuses;
-    int Before = 0;
-    int After = 0;
-
-    explicit TRunReport(int Records = 20) {
-        ClearPostedMessages();
-        Report = Make<TVyrReport>(Form.get(), QStringLiteral("Report1"), nullptr);
-        Report->SetPixelsPerInch(96);
-        Report->SetPrompt(false);
-        Page = Make<TVyrGrouppage>(Form.get(), QStringLiteral("ReportPage"), Report);
-        TVyrPageSetup* Setup = Page->PageSetup();
-        UseTestPaper(Setup);
-        Setup->SetDestination(destFile);
-        Page->SetPimFileName(FileName);
-        FillNumbered(Set, QStringLiteral("N"), Records);
-        Source.SetDataSet(&Set);
-        Page->SetDataSource(&Source);
-        Page->AddMainBands();
-        ClearPostedMessages();
-        Page->Head()->SetVisible(false);
-        Page->Foot()->SetVisible(false);
-        Page->PageHead()->SetHeight(20);
-        Page->Detail()->SetHeight(30);
-        Page->PageFoot()->SetHeight(24);
-        for (TVyrBand* B : *Page->Bands())
-            B->OnBeforePrint = [this](TVyrBand* Band) {
-                Log << QStringLiteral("%1 %2").arg(Band->Name()).arg(Page->PageNumber());
-                if (OnBand) OnBand(Band);
-            };
-        Page->OnUpdateStatus = [this](TVyrPage*, TVyrStatus Stat) { Statuses << Stat; };
-        Report->OnBeforePrint = [this](TVyrReport*) { ++Before; };
-        Report->OnAfterPrint = [this](TVyrReport*) { ++After; };
-    }
-    ~TRunReport() {
-        Page->SetDataSource(nullptr);
-        // Status windows and viewers a run left to the message queue go with the test.
-        Application()->ProcessMessages();
-    }
-    // Called for every band printed, after it is noted.
-    std::function<void(TVyrBand*)> OnBand;
-    bool DetailStartsPage(TVyrBand* Band, int PageNumber) const {
-        return Band == Page->Detail() && Page->PageNumber() == PageNumber && Page->YPos() == 68;
-    }
-    int PagesInFile() const {
-        if (!QFile::exists(FileName)) return 0;
-        TPimPimFile Read;
-        Read.LoadFromFile(FileName);
-        return Read.PageCount();
-    }
-    QString RunError() {
-        try {
-            Report->Run();
-        } catch (const Exception& E) {
-            return E.Message();
-        }
-        return QString();
-    }
-    // The status window of the run in progress.
-    static TFormPrintStatus* StatusWindow() {
-        for (int i = Application()->ComponentCount() - 1; i >= 0; --i)
-            if (auto* S = dynamic_cast<TFormPrintStatus*>(Application()->Components(i)); S && S->Visible())
-                return S;
-        return nullptr;
-    }
 };
 
 } // namespace
