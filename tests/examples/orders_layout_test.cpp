@@ -29,32 +29,6 @@
 
 #include <map>
 
-namespace {
-
-// The sample database as the application's default connection, in a folder of its own.
-class TSampleDatabase {
-public:
-    TSampleDatabase() {
-        QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-        Db.setDatabaseName(FDir.filePath(QStringLiteral("sample.db")));
-        if (Db.open()) ExecuteSqlScript(Db, ReadSampleScript(QStringLiteral("sqlite")));
-    }
-    ~TSampleDatabase() {
-        QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
-        QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
-    }
-    QString Path(const QString& Name) const { return FDir.filePath(Name); }
-    QVariant Value(const QString& Sql) const {
-        QSqlQuery Q(QSqlDatabase::database());
-        return Q.exec(Sql) && Q.next() ? Q.value(0) : QVariant();
-    }
-
-private:
-    QTemporaryDir FDir;
-};
-
-} // namespace
-
 TEST(OrdersReport, LaysFiveCustomersOfEightOrdersOnEachOfAHundredPagesAndEndsWithTheGrandTotal) {
     TSampleDatabase Db;
     TFormatSettingsScope Fixed(TFormatSettings::Fixed());

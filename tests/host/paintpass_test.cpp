@@ -3,6 +3,7 @@
 #include "host/dragdrop.h"
 #include "host/forms.h"
 #include "host/paintpass.h"
+#include "support/devices.h"
 #include "support/paintlog.h"
 #include "support/pixelprobe.h"
 
@@ -17,15 +18,6 @@ template <class T> T* Place(TComponent* Owner, const QString& Name, TWinControl*
     C->SetParent(Parent);
     C->SetBoundsRect(Bounds);
     return C;
-}
-
-TDeviceCaps ScreenCaps(int W, int H) {
-    TDeviceCaps Caps;
-    Caps.Technology = DT_RASDISPLAY;
-    Caps.LogPixelsX = Caps.LogPixelsY = 96;
-    Caps.HorzRes = Caps.PhysicalWidth = W;
-    Caps.VertRes = Caps.PhysicalHeight = H;
-    return Caps;
 }
 
 // A scroll box that notes the scroll messages that reach it after its own handling.
@@ -61,7 +53,7 @@ TEST(PaintPass, EachShownControlPaintsAtItsPlaceClippedToItsParentsWindowsAboveT
     auto* Under = Place<TLabel>(&Form, "Under", Box, QRect(30, 20, 40, 17));
     Under->SetCaption("Under");
 
-    auto DC = DeviceContext::CreateRecordingImage(ScreenCaps(300, 200));
+    auto DC = DeviceContext::CreateRecordingImage(ScreenCaps(96, 300, 200));
     PaintControl(&Form, *DC);
     const QStringList Texts = DrawnTexts(*DC->Log());
     ASSERT_EQ(Texts.size(), 4) << Texts.join('\n').toStdString();

@@ -5,6 +5,7 @@
 #include "host/storedforms.h"
 #include "report/VyrText.h"
 #include "support/designfixture.h"
+#include "support/devices.h"
 #include "support/paintlog.h"
 
 #include <QClipboard>
@@ -29,21 +30,12 @@ public:
     }
 };
 
-TDeviceCaps ScreenCaps(int W, int H) {
-    TDeviceCaps Caps;
-    Caps.Technology = DT_RASDISPLAY;
-    Caps.LogPixelsX = Caps.LogPixelsY = 96;
-    Caps.HorzRes = Caps.PhysicalWidth = W;
-    Caps.VertRes = Caps.PhysicalHeight = H;
-    return Caps;
-}
-
 TEST(DesignedBand, PaintsItsPanelShadeTheEdgeOfThePrintableWidthAndItsBorderOutline) {
     TDesignedReport R;
     TVyrBand* Detail = R.Page->Detail();
     Detail->SetShade(spVeryDark);
     Detail->SetBorderType(btUnderLine);
-    auto DC = DeviceContext::CreateRecordingImage(ScreenCaps(1000, 100));
+    auto DC = DeviceContext::CreateRecordingImage(ScreenCaps(96, 1000, 100));
     PaintControl(Detail, *DC);
     const QStringList Lines = DC->Log()->Only({"MoveToEx", "LineTo", "FillRect", "Rectangle"});
     const int Edge = R.Page->getpagewidth();

@@ -3,10 +3,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+QString SourceFile(const QString& RelativePath) {
+    return QDir(QStringLiteral(PIM_SOURCE_DIR)).absoluteFilePath(RelativePath);
+}
 
 QString SampleScriptPath(const QString& Dialect) {
-    const QDir Root(QStringLiteral(PIM_SOURCE_DIR));
-    return Root.absoluteFilePath(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
+    return SourceFile(QStringLiteral("examples/data/sample-%1.sql").arg(Dialect));
 }
 
 QString ReadSampleScript(const QString& Dialect) {
@@ -18,4 +23,20 @@ QString ReadSampleScript(const QString& Dialect) {
 void LoadSampleDatabase(QSqlDatabase Db, const QString& Dialect) {
     ExecuteSqlScript(Db, QStringLiteral("DROP TABLE IF EXISTS orders; DROP TABLE IF EXISTS customers;"));
     ExecuteSqlScript(Db, ReadSampleScript(Dialect));
+}
+
+TSampleDatabase::TSampleDatabase() {
+    QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    Db.setDatabaseName(FDir.filePath(QStringLiteral("sample.db")));
+    if (Db.open()) LoadSampleDatabase(Db, QStringLiteral("sqlite"));
+}
+
+TSampleDatabase::~TSampleDatabase() {
+    QSqlDatabase::database(QSqlDatabase::defaultConnection, false).close();
+    QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
+}
+
+QVariant TSampleDatabase::Value(const QString& Sql) const {
+    QSqlQuery Q(QSqlDatabase::database());
+    return Q.exec(Sql) && Q.next() ? Q.value(0) : QVariant();
 }

@@ -1,0 +1,573 @@
+#include "designerwindow.h"
+#include "host/designreg.h"
+#include "host/devicecontext.h"
+#include "host/paintpass.h"
+#include "host/properties.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+std::vector<TDesignerFormHook>& FormHooks() {
+    static auto* Hooks = new std::vector<TDesignerFormHook>();
+    return *Hooks;
+}
+
+TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers) {
+    TShiftState Shift = 0;
+    if (Modifiers & Qt::ShiftModifier) Shift |= ssShift;
+    if (Modifiers & Qt::ControlModifier) Shift |= ssCtrl;
+    if (Modifiers & Qt::AltModifier) Shift |= ssAlt;
+    return Shift;
+}
+
+// A palette button's picture: the registered icon, else the class's initials.
+QIcon PaletteButtonIcon(const QString& ClassName) {
+    QImage Icon = PaletteIcon(ClassName);
+    if (Icon.isNull()) {
+        Icon = QImage(24, 24, QImage::Format_RGB32);
+        Icon.fill(QColor(0xC0, 0xC0, 0xC0));
+        QPainter P(&Icon);
+        P.setPen(Qt::black);
+        QFont F = P.font();
+        F.setPixelSize(10);
+        F.setBold(true);
+        P.setFont(F);
+        QString Initials;
+        for (QChar C : ClassName.mid(1))
+            if (C.isUpper()) Initials += C;
+        P.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, Initials.left(3));
+    }
+    return QIcon(QPixmap::fromImage(Icon.scaled(24, 24)));
+}
+
+const int EditorRole = Qt::UserRole + 1;
+
+} // namespace
+
+void AddDesignerFormHook(TDesignerFormHook Hook) {
+    FormHooks().push_back(std::move(Hook));
+}
+
+// The form as it will print: the paint pass into an image of the form's size, with the handles of
+// the selection over it. The mouse and the keys go to the editor.
+class TFormView : public QWidget {
+public:
+    explicit TFormView(TDesignerWindow* Window) : QWidget(nullptr), FWindow(Window) {
+        setFocusPolicy(Qt::StrongFocus);
+        setMouseTracking(true);
+        setObjectName(QStringLiteral("FormView"));
+    }
+
+    void SizeToForm() {
+        TForm* Root = FWindow->FEditor.Root();
+        const QSize Size = Root ? QSize(Root->Width(), Root->Height()) : QSize(100, 100);
+        setFixedSize(Size);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter P(this);
+        TFormEditor& E = FWindow->FEditor;
+        if (!E.Root()) return;
+        QImage Image(E.Root()->Width(), E.Root()->Height(), QImage::Format_RGB32);
+        Image.fill(Qt::white);
+        {
+            auto DC = DeviceContext::CreateForImage(&Image, 96, 96);
+            PaintControl(E.Root(), *DC);
+        }
+        P.drawImage(0, 0, Image);
+        const std::vector<TControl*> Selected = E.SelectedControls();
+        const QColor Handle = Selected.size() == 1 ? Qt::black : Qt::gray;
+        for (TControl* C : Selected)
+            for (const QRect& R : E.Handles(C))
+                P.fillRect(R, Handle);
+    }
+    void mousePressEvent(QMouseEvent* Event) override {
+        setFocus();
+        if (Event->button() != Qt::LeftButton) return;
+        FWindow->Guarded(
+            [&] { FWindow->PressedOnForm(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
+    }
+    void mouseMoveEvent(QMouseEvent* Event) override {
+        FWindow->Guarded(
+            [&] { FWindow->FEditor.MouseMove(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
+        update();
+    }
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        if (Event->button() != Qt::LeftButton) return;
+        FWindow->Guarded(
+            [&] { FWindow->FEditor.MouseUp(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
+        FWindow->Refresh();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* Event) override {
+        FWindow->Guarded([&] { FWindow->FEditor.DblClick(Event->position().toPoint()); });
+        FWindow->Refresh();
+    }
+    void keyPressEvent(QKeyEvent* Event) override {
+        int DX = 0, DY = 0;
+        switch (Event->key()) {
+        case Qt::Key_Left:
+            DX = -1;
+            break;
+        case Qt::Key_Right:
+            DX = 1;
+            break;
+        case Qt::Key_Up:
+            DY = -1;
+            break;
+        case Qt::Key_Down:
+            DY = 1;
+            break;
+        case Qt::Key_Delete:
+            FWindow->Guarded([&] { FWindow->FEditor.DeleteSelection(); });
+            return;
+        default:
+            QWidget::keyPressEvent(Event);
+            return;
+        }
+        FWindow->Guarded([&] {
+            if (Event->modifiers() & Qt::ShiftModifier)
+                FWindow->FEditor.SizeSelection(DX, DY);
+            else
+                FWindow->FEditor.MoveSelection(DX, DY);
+        });
+    }
+
+private:
+    TDesignerWindow* FWindow;
+};
+
+TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
+    setObjectName(QStringLiteral("PimDesigner"));
+    resize(1200, 820);
+
+    FView = new TFormView(this);
+    FScroll = new QScrollArea;
+    FScroll->setObjectName(QStringLiteral("FormArea"));
+    FScroll->setWidget(FView);
+    FScroll->setBackgroundRole(QPalette::Dark);
+
+    FComponents = new QListWidget;
+    FComponents->setObjectName(QStringLiteral("Components"));
+    FProperties = new QTreeWidget;
+    FProperties->setObjectName(QStringLiteral("Properties"));
+    FProperties->setColumnCount(2);
+    FProperties->setHeaderLabels({QStringLiteral("Property"), QStringLiteral("Value")});
+    FProperties->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    FProperties->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto* Left = new QSplitter(Qt::Vertical);
+    Left->addWidget(FComponents);
+    Left->addWidget(FProperties);
+    Left->setStretchFactor(1, 2);
+    auto* Split = new QSplitter(Qt::Horizontal);
+    Split->addWidget(Left);
+    Split->addWidget(FScroll);
+    Split->setStretchFactor(1, 3);
+    Split->setSizes({300, 900});
+
+    FPalette = new QTabWidget;
+    FPalette->setObjectName(QStringLiteral("Palette"));
+    FPalette->setMaximumHeight(70);
+    BuildPalette();
+
+    auto* Central = new QWidget;
+    auto* Layout = new QVBoxLayout(Central);
+    Layout->setContentsMargins(2, 2, 2, 2);
+    Layout->addWidget(FPalette);
+    Layout->addWidget(Split, 1);
+    setCentralWidget(Central);
+    FStatus = new QLabel;
+    statusBar()->addWidget(FStatus, 1);
+    BuildMenus();
+
+    connect(FComponents, &QListWidget::itemClicked, this, [this](QListWidgetItem* Item) {
+        TComponent* C = Item->data(Qt::UserRole).value<TComponent*>();
+        FEditor.Designer()->SelectComponent(C);
+    });
+    connect(FProperties, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* Item, int) { EditProperty(Item); });
+    connect(FProperties, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* Item, int Column) {
+        if (FRefreshing || Column != 1) return;
+        const int Index = Item->data(0, EditorRole).toInt();
+        if (Index >= 0 && Index < int(FEditors.size()))
+            CommitProperty(FEditors[size_t(Index)].get(), Item->text(1));
+    });
+
+    FEditor.OnChanged = [this] { Changed(); };
+    SetInvalidateHook([this](TControl*) {
+        if (FView) FView->update();
+    });
+    NewForm();
+}
+
+TDesignerWindow::~TDesignerWindow() {
+    SetInvalidateHook(nullptr);
+    FEditor.OnChanged = nullptr;
+}
+
+QWidget* TDesignerWindow::FormView() const {
+    return FView;
+}
+
+void TDesignerWindow::BuildMenus() {
+    auto* Bar = addToolBar(QStringLiteral("Main"));
+    Bar->setObjectName(QStringLiteral("MainBar"));
+    auto Add = [&](QMenu* Menu, const QString& Text, QKeySequence Keys, std::function<void()> Action,
+                   bool OnBar = false) {
+        QAction* A = Menu->addAction(Text);
+        A->setShortcut(Keys);
+        connect(A, &QAction::triggered, this, [this, Action] { Guarded(Action); });
+        if (OnBar) Bar->addAction(A);
+        return A;
+    };
+    QMenu* File = menuBar()->addMenu(QStringLiteral("&File"));
+    Add(
+        File, QStringLiteral("&New"), QKeySequence::New, [this] { NewForm(); }, true);
+    Add(
+        File, QStringLiteral("&Open..."), QKeySequence::Open, [this] { Open(); }, true);
+    Add(
+        File, QStringLiteral("&Save"), QKeySequence::Save, [this] { Save(); }, true);
+    Add(File, QStringLiteral("Save &As..."), QKeySequence::SaveAs, [this] { SaveAs(); });
+    File->addSeparator();
+    Add(File, QStringLiteral("E&xit"), QKeySequence::Quit, [this] { close(); });
+    Bar->addSeparator();
+    QMenu* Edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    Add(
+        Edit, QStringLiteral("Cu&t"), QKeySequence::Cut, [this] { FEditor.CutSelection(); }, true);
+    Add(
+        Edit, QStringLiteral("&Copy"), QKeySequence::Copy, [this] { FEditor.CopySelection(); }, true);
+    Add(
+        Edit, QStringLiteral("&Paste"), QKeySequence::Paste, [this] { FEditor.Paste(); }, true);
+    Add(
+        Edit, QStringLiteral("&Delete"), QKeySequence(), [this] { FEditor.DeleteSelection(); }, true);
+    FComponentMenu = menuBar()->addMenu(QStringLiteral("&Component"));
+    // The verbs come from the component editor when the menu opens, not at every selection.
+    connect(FComponentMenu, &QMenu::aboutToShow, this, [this] {
+        FComponentMenu->clear();
+        QStringList Verbs;
+        Guarded([&] { Verbs = FEditor.Verbs(); });
+        for (int i = 0; i < Verbs.size(); ++i)
+            connect(FComponentMenu->addAction(Verbs[i]), &QAction::triggered, this,
+                    [this, i] { Guarded([&] { FEditor.ExecuteVerb(i); }); });
+        if (Verbs.isEmpty()) FComponentMenu->addAction(QStringLiteral("(no verbs)"))->setEnabled(false);
+    });
+    Bar->addSeparator();
+    QMenu* Report = menuBar()->addMenu(QStringLiteral("&Report"));
+    Add(
+        Report, QStringLiteral("&Run"), QKeySequence(Qt::Key_F9), [this] { FEditor.Run(); }, true);
+}
+
+void TDesignerWindow::BuildPalette() {
+    FPaletteButtons = new QButtonGroup(this);
+    FPaletteButtons->setExclusive(false);
+    for (const TPalettePage& Page : PalettePages()) {
+        auto* Tab = new QWidget;
+        auto* Row = new QHBoxLayout(Tab);
+        Row->setContentsMargins(2, 2, 2, 2);
+        Row->setSpacing(1);
+        for (const TComponentClass& Class : Page.Classes) {
+            auto* Button = new QToolButton;
+            Button->setObjectName(Class.Name);
+            Button->setIcon(PaletteButtonIcon(Class.Name));
+            Button->setIconSize(QSize(24, 24));
+            Button->setToolTip(Class.Name);
+            Button->setCheckable(true);
+            Button->setAutoRaise(true);
+            FPaletteButtons->addButton(Button);
+            connect(Button, &QToolButton::clicked, this,
+                    [this, Name = Class.Name](bool On) { ArmClass(On ? Name : QString()); });
+            Row->addWidget(Button);
+        }
+        Row->addStretch(1);
+        FPalette->addTab(Tab, Page.Name);
+    }
+}
+
+void TDesignerWindow::ArmClass(const QString& ClassName) {
+    FArmed = ClassName;
+    for (QAbstractButton* Button : FPaletteButtons->buttons())
+        Button->setChecked(Button->objectName() == ClassName && !ClassName.isEmpty());
+    FStatus->setText(ClassName.isEmpty() ? QString()
+                                         : QStringLiteral("Click on the form to place a %1").arg(ClassName));
+}
+
+bool TDesignerWindow::PressedOnForm(QPoint At, TShiftState Shift) {
+    if (FArmed.isEmpty()) {
+        FEditor.MouseDown(At, Shift);
+        return false;
+    }
+    const QString Class = FArmed;
+    ArmClass(QString());
+    FEditor.AddComponent(Class, At);
+    return true;
+}
+
+void TDesignerWindow::Guarded(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const EAbort&) {
+    } catch (const Exception& E) {
+        Application()->ShowException(E);
+    } catch (const std::exception& E) {
+        Application()->ShowException(Exception(QString::fromLocal8Bit(E.what())));
+    }
+    Changed();
+}
+
+void TDesignerWindow::Changed() {
+    if (FRefreshPending) return;
+    FRefreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (FRefreshPending) Refresh();
+    });
+}
+
+void TDesignerWindow::Refresh() {
+    FRefreshPending = false;
+    FView->SizeToForm();
+    RefreshComponents();
+    RefreshProperties();
+    RefreshScrollBars();
+    const QString Name = FEditor.FileName().isEmpty() ? QStringLiteral("(new form)") : FEditor.FileName();
+    setWindowTitle(QStringLiteral("Pim Designer - %1%2")
+                       .arg(Name, FEditor.IsModified() ? QStringLiteral(" *") : QString()));
+    FView->update();
+}
+
+void TDesignerWindow::RefreshComponents() {
+    FRefreshing = true;
+    FComponents->clear();
+    TForm* Root = FEditor.Root();
+    if (Root) {
+        auto Add = [&](TComponent* C) {
+            auto* Item = new QListWidgetItem(C->Name() + QStringLiteral(": ") + C->DesignClassName());
+            Item->setData(Qt::UserRole, QVariant::fromValue<TComponent*>(C));
+            FComponents->addItem(Item);
+            if (FEditor.Designer()->IsSelected(C)) Item->setSelected(true);
+        };
+        Add(Root);
+        for (int i = 0; i < Root->ComponentCount(); ++i)
+            Add(Root->Components(i));
+    }
+    FRefreshing = false;
+}
+
+void TDesignerWindow::RefreshProperties() {
+    FRefreshing = true;
+    FProperties->clear();
+    FEditors.clear();
+    const TDesignerSelections Selected =
+        FEditor.Designer() ? FEditor.Designer()->GetSelections() : TDesignerSelections();
+    if (!Selected.empty()) {
+        std::vector<std::unique_ptr<TPropertyEditor>> List;
+        try {
+            List = GetComponentProperties(FEditor.Designer(), Selected.front());
+        } catch (const Exception&) {
+        }
+        for (auto& Editor : List)
+            AddPropertyItem(nullptr, std::move(Editor), 0);
+    }
+    FRefreshing = false;
+}
+
+void TDesignerWindow::AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor,
+                                      int Depth) {
+    QString Value;
+    try {
+        Value = Editor->GetValue();
+    } catch (const Exception& E) {
+        Value = QStringLiteral("(%1)").arg(E.Message());
+    }
+    auto* Item = Parent ? new QTreeWidgetItem(Parent) : new QTreeWidgetItem(FProperties);
+    Item->setText(0, Editor->GetName());
+    Item->setText(1, Value);
+    const TPropertyAttributes Attributes = Editor->GetAttributes();
+    if (!(Attributes & (paReadOnly | paValueList | paDialog)))
+        Item->setFlags(Item->flags() | Qt::ItemIsEditable);
+    Item->setData(0, EditorRole, int(FEditors.size()));
+    TPropertyEditor* Raw = Editor.get();
+    FEditors.push_back(std::move(Editor));
+    // A nested object shows its own properties below it, one level deep for references.
+    if ((Attributes & paSubProperties) && Depth < 2) {
+        std::vector<std::unique_ptr<TPropertyEditor>> Subs;
+        try {
+            Subs = Raw->GetProperties();
+        } catch (const Exception&) {
+        }
+        for (auto& Sub : Subs)
+            AddPropertyItem(Item, std::move(Sub), Depth + 1);
+    }
+}
+
+void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
+    const int Index = Item->data(0, EditorRole).toInt();
+    if (Index < 0 || Index >= int(FEditors.size())) return;
+    TPropertyEditor* Editor = FEditors[size_t(Index)].get();
+    const TPropertyAttributes Attributes = Editor->GetAttributes();
+    if (Attributes & paValueList) {
+        QStringList Values;
+        Guarded([&] { Values = Editor->Values(); });
+        auto* Box = new QComboBox;
+        Box->setEditable(!(Attributes & paReadOnly));
+        Box->addItems(Values);
+        Box->setCurrentText(Item->text(1));
+        FProperties->setItemWidget(Item, 1, Box);
+        connect(Box, &QComboBox::activated, this,
+                [this, Editor, Box](int) { CommitProperty(Editor, Box->currentText()); });
+        Box->showPopup();
+    } else if (Attributes & paDialog) {
+        bool Ok = false;
+        const QString Lines =
+            GetPropValue(Editor->GetComponent(0), Editor->Path()).toStringList().join(u'\n');
+        const QString Text =
+            QInputDialog::getMultiLineText(this, Editor->GetName(), Editor->GetName(), Lines, &Ok);
+        if (Ok) CommitProperty(Editor, Text);
+    } else if (!(Attributes & paReadOnly)) {
+        FProperties->editItem(Item, 1);
+    }
+}
+
+void TDesignerWindow::CommitProperty(TPropertyEditor* Editor, const QString& Value) {
+    Guarded([&] { Editor->SetValue(Value); });
+    Refresh();
+}
+
+void TDesignerWindow::RefreshScrollBars() {
+    TForm* Root = FEditor.Root();
+    std::map<std::pair<const TScrollBox*, bool>, QPointer<QScrollBar>> Kept;
+    std::function<void(TWinControl*)> Walk = [&](TWinControl* Window) {
+        for (int i = 0; i < Window->ControlCount(); ++i) {
+            auto* Inner = dynamic_cast<TWinControl*>(Window->Controls(i));
+            if (!Inner || !Inner->ShownOnParent()) continue;
+            if (auto* Box = dynamic_cast<TScrollBox*>(Inner)) {
+                const QRect R = FEditor.FormRect(Box);
+                const QPoint In = Box->ClientOrigin();
+                for (bool Horizontal : {false, true}) {
+                    const TControlScrollBar& Info = Horizontal ? Box->HorzScrollBar() : Box->VertScrollBar();
+                    const int Limit = Box->ScrollLimit(Horizontal);
+                    if (!Info.Visible || Limit <= 0) continue;
+                    QPointer<QScrollBar>& Bar = FBars[{Box, Horizontal}];
+                    if (!Bar) {
+                        Bar = new QScrollBar(Horizontal ? Qt::Horizontal : Qt::Vertical, FView);
+                        Bar->setObjectName(Horizontal ? QStringLiteral("HorzScroll")
+                                                      : QStringLiteral("VertScroll"));
+                        connect(Bar, &QScrollBar::valueChanged, this, [this, Box, Horizontal](int Value) {
+                            if (FRefreshing) return;
+                            SendMessage(Box, Horizontal ? WM_HSCROLL : WM_VSCROLL,
+                                        MAKEWPARAM(SB_THUMBPOSITION, uint16_t(Value)));
+                            FView->update();
+                        });
+                    }
+                    const int Thick = Bar->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+                    const QRect Client(R.topLeft() + In, Box->ClientRect().size());
+                    if (Horizontal)
+                        Bar->setGeometry(Client.left(), Client.bottom() + 1 - Thick, Client.width() - Thick,
+                                         Thick);
+                    else
+                        Bar->setGeometry(Client.right() + 1 - Thick, Client.top(), Thick,
+                                         Client.height() - Thick);
+                    FRefreshing = true;
+                    Bar->setRange(0, Limit);
+                    Bar->setPageStep(Horizontal ? Client.width() : Client.height());
+                    Bar->setSingleStep(Info.Increment);
+                    Bar->setValue(Info.Position);
+                    FRefreshing = false;
+                    Bar->show();
+                    Kept[{Box, Horizontal}] = Bar;
+                }
+            }
+            Walk(Inner);
+        }
+    };
+    if (Root) Walk(Root);
+    for (auto& [Key, Bar] : FBars)
+        if (!Kept.count(Key) && Bar) delete Bar.data();
+    FBars = std::move(Kept);
+}
+
+std::vector<QScrollBar*> TDesignerWindow::ScrollBars() const {
+    std::vector<QScrollBar*> List;
+    for (const auto& [Key, Bar] : FBars)
+        if (Bar) List.push_back(Bar);
+    return List;
+}
+
+// Files
+
+void TDesignerWindow::NewForm() {
+    FEditor.NewForm();
+    FormChanged();
+}
+
+void TDesignerWindow::FormChanged() {
+    for (const TDesignerFormHook& Hook : FormHooks())
+        Hook(this, &FEditor);
+    Refresh();
+}
+
+bool TDesignerWindow::OpenFile(const QString& FileName) {
+    bool Done = false;
+    Guarded([&] {
+        FEditor.Open(FileName);
+        Done = true;
+    });
+    if (Done) FormChanged();
+    return Done;
+}
+
+bool TDesignerWindow::SaveFile(const QString& FileName) {
+    bool Done = false;
+    Guarded([&] {
+        FEditor.Save(FileName);
+        Done = true;
+    });
+    return Done;
+}
+
+void TDesignerWindow::Open() {
+    const QString Name =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open a form"), QString(),
+                                     QStringLiteral("Stored forms (*.rep *.dfm *.txt);;All files (*)"));
+    if (!Name.isEmpty()) OpenFile(Name);
+}
+
+void TDesignerWindow::Save() {
+    if (FEditor.FileName().isEmpty())
+        SaveAs();
+    else
+        SaveFile(FEditor.FileName());
+}
+
+void TDesignerWindow::SaveAs() {
+    const QString Name =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save the form"), FEditor.FileName(),
+                                     QStringLiteral("Stored forms (*.rep);;All files (*)"));
+    if (!Name.isEmpty()) SaveFile(Name);
+}

@@ -1,0 +1,89 @@
+#pragma once
+#include "formeditor.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QScrollArea;
+class QScrollBar;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QButtonGroup;
+class QMenu;
+class TPropertyEditor;
+class TFormView;
+
+// Where the design forms that come later show themselves in the program: each hook made here runs
+// when a form is opened or made, with the window and its editor (a tool window per designed report,
+// say). Hooks stay for the life of the program.
+using TDesignerFormHook = std::function<void(class TDesignerWindow* Window, TFormEditor* Editor)>;
+void AddDesignerFormHook(TDesignerFormHook Hook);
+
+// The designer program's window: the palette above, the form in the middle as it will print, the
+// components and the properties of the selected one on the left. Menus: File (New, Open, Save,
+// Save As), Edit (Cut, Copy, Paste, Delete), Component (the selected component's verbs) and Report
+// (Run).
+class TDesignerWindow : public QMainWindow {
+public:
+    explicit TDesignerWindow(QWidget* Parent = nullptr);
+    ~TDesignerWindow() override;
+
+    TFormEditor& Editor() { return FEditor; }
+    // Opens a stored form; a failure is shown and the form designed before stays.
+    bool OpenFile(const QString& FileName);
+    bool SaveFile(const QString& FileName);
+
+    // The parts, for tests and screenshots.
+    QWidget* FormView() const;
+    QListWidget* ComponentList() const { return FComponents; }
+    QTreeWidget* PropertyList() const { return FProperties; }
+    QTabWidget* Palette() const { return FPalette; }
+    // The scroll bars that the form's scroll boxes (the report pages) got.
+    std::vector<QScrollBar*> ScrollBars() const;
+    // The palette class that the next press on the form makes; empty: none.
+    void ArmClass(const QString& ClassName);
+    const QString& ArmedClass() const { return FArmed; }
+    // Rebuilds the lists and the scroll bars, and repaints, at once.
+    void Refresh();
+
+private:
+    friend class TFormView;
+    void BuildMenus();
+    void BuildPalette();
+    void Changed();
+    void RefreshComponents();
+    void RefreshProperties();
+    void RefreshScrollBars();
+    void AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor, int Depth);
+    void EditProperty(QTreeWidgetItem* Item);
+    void CommitProperty(TPropertyEditor* Editor, const QString& Value);
+    void Guarded(const std::function<void()>& Action);
+    void NewForm();
+    void Open();
+    void Save();
+    void SaveAs();
+    void FormChanged();
+    bool PressedOnForm(QPoint At, TShiftState Shift);
+
+    TFormEditor FEditor;
+    TFormView* FView = nullptr;
+    QScrollArea* FScroll = nullptr;
+    QListWidget* FComponents = nullptr;
+    QTreeWidget* FProperties = nullptr;
+    QTabWidget* FPalette = nullptr;
+    QButtonGroup* FPaletteButtons = nullptr;
+    QMenu* FComponentMenu = nullptr;
+    QLabel* FStatus = nullptr;
+    std::vector<std::unique_ptr<TPropertyEditor>> FEditors;
+    std::map<std::pair<const TScrollBox*, bool>, QPointer<QScrollBar>> FBars;
+    QString FArmed;
+    bool FRefreshPending = false;
+    bool FRefreshing = false;
+};

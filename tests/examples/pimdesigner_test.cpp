@@ -1,0 +1,287 @@
+#include "designerwindow.h"
+#include "formeditor.h"
+#include "host/designreg.h"
+#include "host/devicecontext.h"
+#include "host/lists.h"
+#include "host/paintpass.h"
+#include "host/properties.h"
+#include "host/sqldataset.h"
+#include "host/storedforms.h"
+#include "output/PimFile.h"
+#include "output/PimOut.h"
+#include "report/PimPage.h"
+#include "report/VyrRep.h"
+#include "report/VyrText.h"
+#include "support/bandfixture.h"
+#include "support/devices.h"
+#include "support/fakeprinter.h"
+#include "support/paintlog.h"
+#include "support/reportfixture.h"
+#include "support/sampledata.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Bytes(const QString& FileName) {
+    QFile F(FileName);
+    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray();
+}
+
+template <class T> T* Find(TComponent* Root, const QString& Name) {
+    return dynamic_cast<T*>(Root->FindComponent(Name));
+}
+
+QPoint Center(const QRect& R) {
+    return QPoint(R.left() + R.width() / 2, R.top() + R.height() / 2);
+}
+
+// The orders form opened in the editor, form and report made large enough to show every band.
+struct TOrdersDesign {
+    TFormEditor Editor;
+    TForm* Root = nullptr;
+    TVyrReport* Report = nullptr;
+    TVyrPage* Page = nullptr;
+    TOrdersDesign() {
+        Editor.Open(SourceFile("examples/orders.rep"));
+        Root = Editor.Root();
+        Report = Find<TVyrReport>(Root, "OrdersReport");
+        Page = Report->Page();
+        Root->SetBounds(0, 0, 1100, 800);
+        Report->SetBounds(0, 0, 1080, 780);
+        Editor.Designer()->ResetModified();
+    }
+};
+
+TEST(PimDesigner, OrdersSaveAgainToTheSameBytesAndPaintTheirBandsAndLabelsWhereTheyAreStacked) {
+    QTemporaryDir Dir;
+    const QString First = Dir.filePath("first.rep"), Second = Dir.filePath("second.rep");
+    {
+        TFormEditor Editor;
+        Editor.Open(SourceFile("examples/orders.rep"));
+        EXPECT_EQ(Editor.Root()->DesignClassName(), "TOrdersForm");
+        EXPECT_FALSE(Editor.IsModified());
+        Editor.Save(First);
+    }
+    {
+        TFormEditor Editor;
+        Editor.Open(First);
+        Editor.Save(Second);
+    }
+    const QByteArray Saved = Bytes(First);
+    EXPECT_TRUE(Saved.startsWith("object OrdersForm: TOrdersForm\n"));
+    EXPECT_TRUE(Saved.contains("OnGetData = OrdersPageTextGetData\n"));
+    EXPECT_EQ(Saved, Bytes(Second));
+
+    TOrdersDesign D;
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, D.Root->Width(), D.Root->Height()));
+    PaintControl(D.Root, *DC);
+    const QRect Client(D.Page->ClientToParent(QPoint(0, 0)), D.Page->ClientRect().size());
+    int Strips = 0;
+    for (size_t i = 0; i < D.Page->Bands()->size(); ++i) {
+        TVyrBand* Band = (*D.Page->Bands())[i];
+        TVyrBandHead* Strip = (*D.Page->BandHeads())[i];
+        // Each strip lies right under its band, and the next band under the strip.
+        EXPECT_EQ(Strip->Top(), Band->Top() + Band->Height());
+        if (i + 1 < D.Page->Bands()->size()) {
+            EXPECT_EQ((*D.Page->Bands())[i + 1]->Top(), Strip->Top() + Strip->Height());
+        }
+        const QPoint Name = Strip->NameLabel()->ClientToParent(QPoint(0, 0));
+        if (!Client.contains(Name)) continue;
+        ++Strips;
+        EXPECT_EQ(DrawnAt(*DC->Log(), Band->BandName()), Name) << Band->BandName().toStdString();
+    }
+    EXPECT_EQ(Strips, 7);
+    int Labels = 0;
+    for (TVyrLabel* Label : *D.Page->Labels()) {
+        auto* Text = dynamic_cast<TVyrTextLabel*>(Label);
+        if (!Text) continue;
+        const QRect R = D.Editor.FormRect(Label);
+        const QPoint At = DrawnAt(*DC->Log(), Text->Caption());
+        EXPECT_TRUE(R.adjusted(0, 0, 1, 1).contains(At)) << Text->Caption().toStdString();
+        ++Labels;
+    }
+    EXPECT_GE(Labels, 8);
+}
+
+TEST(PimDesigner, TheMouseSelectsDragsAndDropsLabelsOntoOtherBandsAndClicksTheStripBoxes) {
+    TOrdersDesign D;
+    TDesignerHost& Host = *D.Editor.Designer();
+    auto* Title = Find<TVyrLabel>(D.Root, "TitleLabel");
+    TVyrBand* Header = D.Page->PageHead();
+    TVyrBand* Detail = D.Page->Detail();
+    const QRect Start = Title->BoundsRect();
+    QPoint At = Center(D.Editor.FormRect(Title));
+    D.Editor.MouseDown(At, 0);
+    D.Editor.MouseMove(At + QPoint(4, 2), 0);
+    D.Editor.MouseMove(At + QPoint(10, 5), 0);
+    D.Editor.MouseUp(At + QPoint(10, 5), 0);
+    EXPECT_EQ(Host.GetSelections(), TDesignerSelections{Title});
+    EXPECT_EQ(Title->BoundsRect(), Start.translated(10, 5));
+    EXPECT_EQ(Host.ModifiedCount(), 1);
+
+    // Dropped over the detail band, the label moves there, keeping its place on the form.
+    At = Center(D.Editor.FormRect(Title));
+    const QPoint Target(At.x(), Center(D.Editor.FormRect(Detail)).y());
+    const QPoint OnForm = D.Editor.FormRect(Title).topLeft() + (Target - At);
+    D.Editor.MouseDown(At, 0);
+    D.Editor.MouseMove(Target, 0);
+    D.Editor.MouseUp(Target, 0);
+    EXPECT_EQ(Title->Parent(), Detail);
+    EXPECT_EQ(D.Editor.FormRect(Title).topLeft(), OnForm);
+    auto Lists = [](const std::vector<TVyrLabel*>* L, TVyrLabel* Label) {
+        return L ? std::count(L->begin(), L->end(), Label) : 0;
+    };
+    EXPECT_EQ(Lists(Header->Labels(), Title), 0);
+    EXPECT_EQ(Lists(Detail->Labels(), Title), 1);
+    EXPECT_EQ(Lists(D.Page->Labels(), Title), 1);
+    EXPECT_EQ(Host.ModifiedCount(), 2);
+
+    // A handle sizes, Shift adds to the selection, arrows move.
+    D.Editor.MouseDown(Center(D.Editor.Handles(Title)[4]), 0);
+    D.Editor.MouseMove(Center(D.Editor.Handles(Title)[4]) + QPoint(6, 3), 0);
+    D.Editor.MouseUp(Center(D.Editor.Handles(Title)[4]) + QPoint(6, 3), 0);
+    EXPECT_EQ(Title->Width(), Start.width() + 6);
+    EXPECT_EQ(Title->Height(), Start.height() + 3);
+    auto* Date = Find<TVyrLabel>(D.Root, "DateCaption");
+    D.Editor.MouseDown(Center(D.Editor.FormRect(Date)), ssShift);
+    D.Editor.MouseUp(Center(D.Editor.FormRect(Date)), ssShift);
+    EXPECT_EQ(Host.GetSelections(), (TDesignerSelections{Title, Date}));
+    const int DateLeft = Date->Left();
+    D.Editor.MoveSelection(-1, 0);
+    EXPECT_EQ(Date->Left(), DateLeft - 1);
+    EXPECT_EQ(Host.ModifiedCount(), 4);
+
+    // The strip's check box is no component of the form: it takes the click itself.
+    TCheckBox* Stretch = D.Page->HeadOf(Detail)->StretchCheck();
+    const QPoint Box = Center(D.Editor.FormRect(Stretch)) - QPoint(30, 0);
+    D.Editor.MouseDown(Box, 0);
+    D.Editor.MouseUp(Box, 0);
+    EXPECT_TRUE(Detail->Stretch());
+    EXPECT_EQ(Host.ModifiedCount(), 5);
+    EXPECT_EQ(Host.GetSelections(), (TDesignerSelections{Title, Date}));
+
+    // A double click on the page opens its editor: the band manager, hidden the first time.
+    const QPoint Blank(D.Editor.FormRect(D.Page).right() - 5, D.Editor.FormRect(D.Page).bottom() - 5);
+    ASSERT_EQ(D.Editor.DesignedAt(Blank), D.Page);
+    D.Editor.DblClick(Blank);
+    ASSERT_NE(D.Page->PageManager(), nullptr);
+    EXPECT_FALSE(static_cast<TControl*>(D.Page->PageManager())->Visible());
+    D.Editor.DblClick(Blank);
+    EXPECT_TRUE(static_cast<TControl*>(D.Page->PageManager())->Visible());
+}
+
+TEST(PimDesigner, ANewFormMadeFromThePaletteSavesReopensAndRunsItsCaptionOncePerRecord) {
+    TSampleDatabase Db;
+    TFakePrinterList Printers{[] {
+        std::vector<std::unique_ptr<TFakePrinter>> List;
+        List.push_back(TFakePrinter::Office());
+        return List;
+    }()};
+    RegisterDesignerPalette();
+    QTemporaryDir Dir;
+    const QString FileName = Dir.filePath("customers.rep");
+    {
+        TFormEditor Editor;
+        Editor.NewForm();
+        auto* Report = dynamic_cast<TVyrReport*>(Editor.AddComponent("TVyrReport", QPoint(8, 8)));
+        ASSERT_NE(Report, nullptr);
+        TVyrPage* Page = Report->Page();
+        ASSERT_NE(Page, nullptr);
+        auto* Label = dynamic_cast<TVyrTextLabel*>(
+            Editor.AddComponent("TVyrTextLabel", Center(Editor.FormRect(Page->Detail())) - QPoint(100, 0)));
+        ASSERT_NE(Label, nullptr);
+        EXPECT_EQ(Label->Name(), "TextLabel");
+        EXPECT_EQ(Label->Parent(), Page->Detail());
+        IDesigner* D = Editor.Designer();
+        GetPropertyEditor(D, Label, "Caption")->SetValue("Customer");
+        TComponent* Query = Editor.AddComponent("TSqlDataSet", QPoint(0, 0));
+        GetPropertyEditor(D, Query, "SQL")->SetValue("SELECT name FROM customers LIMIT 3");
+        TComponent* Source = Editor.AddComponent("TDataSource", QPoint(0, 0));
+        GetPropertyEditor(D, Source, "DataSet")->SetValue("SqlDataSet");
+        GetPropertyEditor(D, Page, "DataSource")->SetValue("DataSource");
+        EXPECT_TRUE(Editor.IsModified());
+        Editor.Save(FileName);
+        EXPECT_FALSE(Editor.IsModified());
+    }
+    TFormEditor Editor;
+    Editor.Open(FileName);
+    std::shared_ptr<TPimPimFile> Document;
+    CustomPreview = [&](TVyrPage* Page) { Document = Page->PrintTo()->PimFile(); };
+    Editor.Run();
+    CustomPreview = nullptr;
+    ASSERT_NE(Document, nullptr);
+    ASSERT_EQ(Document->PageCount(), 1);
+    EXPECT_EQ(DrawnTexts(*Document, 1).count("Customer"), 3);
+}
+
+TEST(PimDesigner, ACopiedTextLabelPastesAsAVariableLabelUnderAFreshName) {
+    TOrdersDesign D;
+    TDesignerHost& Host = *D.Editor.Designer();
+    auto* Title = Find<TVyrTextLabel>(D.Root, "TitleLabel");
+    Host.SelectComponent(Title);
+    D.Editor.CopySelection();
+    DeliverPostedMessages();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("object TitleLabel: TVyrvarlabel\n"));
+    Host.SelectComponent(D.Page->Detail());
+    const std::vector<TComponent*> Pasted = D.Editor.Paste();
+    ASSERT_EQ(Pasted.size(), 1u);
+    auto* Copy = dynamic_cast<TVyrvarlabel*>(Pasted[0]);
+    ASSERT_NE(Copy, nullptr);
+    EXPECT_EQ(Copy->Name(), "TitleLabel1");
+    EXPECT_EQ(Copy->Caption(), Title->Caption());
+    EXPECT_EQ(Copy->Parent(), D.Page->Detail());
+    EXPECT_EQ(Host.GetSelections(), TDesignerSelections{Copy});
+
+    // Cut takes it away; a band refuses to go outside the band manager and stays.
+    D.Editor.CutSelection();
+    EXPECT_EQ(D.Root->FindComponent("TitleLabel1"), nullptr);
+    TToldErrors Told;
+    Host.SelectComponent(D.Page->Detail());
+    D.Editor.DeleteSelection();
+    EXPECT_EQ(D.Page->Detail()->Parent(), D.Page);
+    EXPECT_EQ(Told.Messages,
+              QStringList{"You are not allowed to delete a band outside of the page manager."});
+}
+
+TEST(PimDesigner, TheWindowShowsThePaletteTheComponentsThePropertiesAndThePagesScrollBars) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    Window.Refresh();
+    QApplication::processEvents();
+    EXPECT_EQ(Window.Palette()->count(), 2);
+    EXPECT_EQ(Window.Palette()->tabText(0), "PimReporter");
+    EXPECT_EQ(Window.Palette()->tabText(1), "Data Access");
+    EXPECT_EQ(Window.ComponentList()->item(0)->text(), "OrdersForm: TOrdersForm");
+    // The page's bands reach below it and past its right side: it has both bars.
+    EXPECT_EQ(Window.ScrollBars().size(), 2u);
+    TVyrPage* Page = Find<TVyrReport>(Window.Editor().Root(), "OrdersReport")->Page();
+    for (QScrollBar* Bar : Window.ScrollBars())
+        if (Bar->orientation() == Qt::Vertical) Bar->setValue(40);
+    EXPECT_EQ(Page->VertScrollBar().Position, 40);
+
+    Window.Editor().Designer()->SelectComponent(Page->Detail());
+    Window.Refresh();
+    QStringList Shown;
+    for (int i = 0; i < Window.PropertyList()->topLevelItemCount(); ++i)
+        Shown << Window.PropertyList()->topLevelItem(i)->text(0) + u'=' +
+                     Window.PropertyList()->topLevelItem(i)->text(1);
+    EXPECT_TRUE(Shown.contains("BandName=Detail"));
+    EXPECT_TRUE(Shown.contains("Updatelevel=(TVyrLevel)"));
+    const QImage Shot = Window.grab().toImage();
+    EXPECT_EQ(Shot.size(), Window.size());
+
+    // A palette class armed, a press on the form makes it there.
+    Window.ArmClass("TVyrShape");
+    EXPECT_EQ(Window.ArmedClass(), "TVyrShape");
+}
+
+} // namespace
