@@ -39,7 +39,7 @@ test: deps $(BUILD_TEST)/build.ninja
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 demo: deps $(BUILD_REL)/build.ninja
-	cmake --build $(BUILD_REL) -j $(JOBS) --target orders pimsample pimview
+	cmake --build $(BUILD_REL) -j $(JOBS) --target orders pimsample pimview pimdesigner
 	mkdir -p $(OUT)
 	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/orders $(OUT)
 	QT_QPA_PLATFORM=offscreen $(BUILD_REL)/examples/pimsample $(OUT)

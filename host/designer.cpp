@@ -99,7 +99,10 @@ TDesignerHost::TDesignerHost(TComponent* Root) : FRoot(Root), FSelection(std::ma
 }
 
 TDesignerHost::~TDesignerHost() {
-    if (TComponent* Root = FRoot.Get()) SetRootDesigner(Root, nullptr);
+    // Also when the root went first: its entry must not outlive this designer.
+    for (auto It = Designers().begin(); It != Designers().end();)
+        It = It.value() == this ? Designers().erase(It) : std::next(It);
+    if (Designers().isEmpty()) SetDesignMessageHook(nullptr);
     FSelection.reset();
 }
 

@@ -62,6 +62,17 @@ void Finish(TControl* DropTarget, QPoint Pos) {
 
 } // namespace
 
+TControl* DesignHitTest(TWinControl* Form, QPoint Pos) {
+    if (!Form || !Form->ClientRect().contains(Pos)) return nullptr;
+    TControl* C = Form->ControlAtPos(Pos);
+    while (C && C->Owner() != Form)
+        C = C->Parent();
+    if (!C || C == Form || !C->HasState(csDesigning)) return nullptr;
+    const QPoint Local = C->ParentToClient(Pos);
+    SendMessage(C, CM_DESIGNHITTEST, 0, MAKELPARAM(Local.x(), Local.y()));
+    return C;
+}
+
 namespace DragManager {
 
 void Begin(TDragObject* Object, TWinControl* Window, QPoint Start, bool Immediate, int Threshold) {

@@ -55,6 +55,12 @@ using TDragDropEvent = std::function<void(TComponent* Sender, TComponent* Source
 // Target is nullptr when the drag ended without a drop.
 using TEndDragEvent = std::function<void(TComponent* Sender, TComponent* Target, int X, int Y)>;
 
+// The pointer moved to Pos (client coordinates of Form, a form being designed): the control of the
+// form under it, or its nearest parent that is one, hears CM_DESIGNHITTEST with Pos in its own
+// coordinates (the rulers of a report follow it so). Returns that control, nullptr over the form
+// itself.
+TControl* DesignHitTest(TWinControl* Form, QPoint Pos);
+
 // The pointer pixels a pressed control waits for before its drag starts.
 constexpr int DragThreshold = 5;
 

@@ -86,13 +86,15 @@ public:
 
     void SizeToForm() {
         TForm* Root = FWindow->FEditor.Root();
-        const QSize Size = Root ? QSize(Root->Width(), Root->Height()) : QSize(100, 100);
+        // Room beyond the form for the handles that size it.
+        const QSize Size = Root ? QSize(Root->Width() + 4, Root->Height() + 4) : QSize(100, 100);
         setFixedSize(Size);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter P(this);
+        P.fillRect(rect(), palette().color(QPalette::Dark));
         TFormEditor& E = FWindow->FEditor;
         if (!E.Root()) return;
         QImage Image(E.Root()->Width(), E.Root()->Height(), QImage::Format_RGB32);
@@ -102,11 +104,15 @@ protected:
             PaintControl(E.Root(), *DC);
         }
         P.drawImage(0, 0, Image);
-        const std::vector<TControl*> Selected = E.SelectedControls();
+        std::vector<TControl*> Selected = E.SelectedControls();
         const QColor Handle = Selected.size() == 1 ? Qt::black : Qt::gray;
-        for (TControl* C : Selected)
-            for (const QRect& R : E.Handles(C))
-                P.fillRect(R, Handle);
+        if (E.Designer()->IsSelected(E.Root())) Selected.push_back(E.Root());
+        for (TControl* C : Selected) {
+            const std::vector<QRect> List = E.Handles(C);
+            for (int i = 0; i < int(List.size()); ++i)
+                if (E.IsHandle(C, i))
+                    P.fillRect(List[size_t(i)], C == E.Root() ? QColor(Qt::darkGray) : Handle);
+        }
     }
     void mousePressEvent(QMouseEvent* Event) override {
         setFocus();

@@ -160,6 +160,11 @@ std::vector<QRect> TFormEditor::Handles(const TControl* Control) const {
     return List;
 }
 
+bool TFormEditor::IsHandle(const TControl* Control, int Index) const {
+    // The form keeps its top-left corner; it is sized by its right and bottom edges only.
+    return Control != FRoot.get() || (Index >= 3 && Index <= 5);
+}
+
 std::vector<TControl*> TFormEditor::SelectedControls() const {
     std::vector<TControl*> List;
     if (!FDesigner) return List;
@@ -180,10 +185,12 @@ void TFormEditor::MouseDown(QPoint At, TShiftState Shift) {
     FDown = At;
     FMode = mmNone;
     FStart.clear();
-    for (TControl* C : SelectedControls()) {
+    std::vector<TControl*> Sized = SelectedControls();
+    if (FDesigner->IsSelected(FRoot.get())) Sized.push_back(FRoot.get());
+    for (TControl* C : Sized) {
         const std::vector<QRect> List = Handles(C);
         for (size_t i = 0; i < List.size(); ++i)
-            if (List[i].adjusted(-1, -1, 1, 1).contains(At)) {
+            if (IsHandle(C, int(i)) && List[i].adjusted(-1, -1, 1, 1).contains(At)) {
                 FMode = mmSizing;
                 FSized = C;
                 FHandle = int(i);
@@ -221,6 +228,8 @@ void TFormEditor::MouseMove(QPoint At, TShiftState Shift) {
     switch (FMode) {
     case mmControl:
         if (TControl* C = FMouseControl.Get()) Send(C, WM_MOUSEMOVE, At, Shift);
+        // A control that began a drag when pressed drags over the form.
+        if (DragManager::Pending()) DragManager::Move(FRoot.get(), At);
         return;
     case mmPending:
         if (std::abs(At.x() - FDown.x()) < MoveThreshold && std::abs(At.y() - FDown.y()) < MoveThreshold)
@@ -250,12 +259,7 @@ void TFormEditor::MouseMove(QPoint At, TShiftState Shift) {
     default:
         break;
     }
-    // A pointer moving over the form: the designed control under it hears the hit test.
-    TControl* Designed = DesignedAt(At);
-    if (Designed != FRoot.get()) {
-        const QPoint Local = Designed->ParentToClient(At);
-        SendMessage(Designed, CM_DESIGNHITTEST, 0, MAKELPARAM(Local.x(), Local.y()));
-    }
+    DesignHitTest(FRoot.get(), At);
 }
 
 void TFormEditor::MouseUp(QPoint At, TShiftState Shift) {
@@ -263,10 +267,14 @@ void TFormEditor::MouseUp(QPoint At, TShiftState Shift) {
     const TMouseMode Mode = FMode;
     FMode = mmNone;
     switch (Mode) {
-    case mmControl:
-        if (TControl* C = FMouseControl.Get()) Send(C, WM_LBUTTONUP, At, Shift);
+    case mmControl: {
+        // A drag that started ends in a drop, not in a click.
+        const bool Dragged = DragManager::Started();
+        if (DragManager::Pending()) DragManager::Release(FRoot.get(), At);
+        if (TControl* C = FMouseControl.Get(); C && !Dragged) Send(C, WM_LBUTTONUP, At, Shift);
         FMouseControl = nullptr;
         break;
+    }
     case mmMoving:
         DropMoved(At);
         FDesigner->Modified();

@@ -64,8 +64,11 @@ public:
     // The eight handles of a selected control: corners and the middles of the sides, clockwise
     // from the top-left corner.
     std::vector<QRect> Handles(const TControl* Control) const;
-    // The selected controls that show handles: all but the form itself.
+    // The selected controls that show all their handles: all but the form itself.
     std::vector<TControl*> SelectedControls() const;
+    // Whether handle Index of Control works: all of a control's, the right and bottom ones of the
+    // form's.
+    bool IsHandle(const TControl* Control, int Index) const;
 
     // The clipboard holds components as stored-form text.
     void CopySelection();
