@@ -78,8 +78,10 @@ TEST(DesignedBand, AnswersDragsThroughTheCompanionAndMovesTheRulersOverBandsAndL
                                           "VyrDropOK Field", "VyrDroplabels Field DetailBand 12 7"}));
 
     Design->Calls.clear();
-    SendMessage(Detail, CM_DESIGNHITTEST, 0, MAKELPARAM(40, 3));
-    SendMessage(Label, CM_DESIGNHITTEST, 0, MAKELPARAM(2, 1));
+    // A pointer moving over the form: the designed control under it hears the hit test.
+    EXPECT_EQ(DesignHitTest(R.Form.get(), Origin + QPoint(40, 3)), Detail);
+    EXPECT_EQ(DesignHitTest(R.Form.get(), Origin + QPoint(32, 5)), Label);
+    EXPECT_EQ(DesignHitTest(R.Form.get(), QPoint(2, 2)), R.Report);
     EXPECT_EQ(Design->Calls, (QStringList{QStringLiteral("RulerXY 40 %1").arg(Top + 3),
                                           QStringLiteral("RulerXY 32 %1").arg(Top + 5)}));
 }
