@@ -109,6 +109,10 @@ public:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
+protected:
+    // MouseUp clicks already.
+    void ClickedByMouse() override {}
+
 private:
     // The picture of the glyph for the button's state, its transparent colour made clear.
     QImage GlyphImage() const;

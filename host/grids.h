@@ -86,6 +86,8 @@ public:
     // A left press on a cell makes it current and clicks; every press and release also reaches
     // the mouse events.
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // A press clicks already; the release does not click again.
+    void ClickedByMouse() override {}
     // Up, down, page up and page down (Qt key codes) move the current row and click; returns
     // whether the key was used.
     bool KeyDown(int Key, TShiftState Shift);

@@ -132,6 +132,8 @@ public:
 
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // A press clicks already; the release does not click again.
+    void ClickedByMouse() override {}
     // Arrow, page and home/end keys (Qt key codes) move the selection; returns whether the key was used.
     bool KeyDown(int Key, TShiftState Shift);
     // Shows the popup menu for a right click at a client point.

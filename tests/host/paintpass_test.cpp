@@ -1,3 +1,4 @@
+#include "host/buttons.h"
 #include "host/controls.h"
 #include "host/devicecontext.h"
 #include "host/dragdrop.h"
@@ -186,6 +187,26 @@ TEST(DragDrop, ADragStartsAfterFivePixelsAndEntersMovesLeavesAndDropsWhereAccept
     EXPECT_EQ(Clicks, 1);
     EXPECT_EQ(Ends, (QStringList{"none 0,0", "Yes 48,28", "none 0,0"}));
     EXPECT_FALSE(DragManager::Pending());
+}
+
+TEST(DragDrop, MouseMessagesClickOnceOnAReleaseOverThePressedControl) {
+    TForm Form(nullptr);
+    auto* Label = Place<TLabel>(&Form, "Label1", &Form, QRect(0, 0, 50, 20));
+    auto* Button = Place<TSpeedButton>(&Form, "Tool1", &Form, QRect(60, 0, 25, 25));
+    auto* Check = Place<TCheckBox>(&Form, "Check1", &Form, QRect(0, 30, 80, 17));
+    QStringList Clicks;
+    for (TControl* C : std::initializer_list<TControl*>{Label, Button, Check})
+        C->OnClick = [&](TComponent* Sender) { Clicks << Sender->Name(); };
+    auto Press = [](TControl* C, QPoint Up) {
+        SendMessage(C, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessage(C, WM_LBUTTONUP, 0, MAKELPARAM(Up.x(), Up.y()));
+    };
+    Press(Label, QPoint(3, 3));
+    Press(Label, QPoint(70, 3));
+    Press(Button, QPoint(3, 3));
+    Press(Check, QPoint(3, 3));
+    EXPECT_EQ(Clicks, (QStringList{"Label1", "Tool1", "Check1"}));
+    EXPECT_TRUE(Check->Checked());
 }
 
 } // namespace
