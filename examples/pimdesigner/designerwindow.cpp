@@ -74,6 +74,10 @@ void AddDesignerFormHook(TDesignerFormHook Hook) {
     FormHooks().push_back(std::move(Hook));
 }
 
+void ResetDesignerFormHooks() {
+    FormHooks().clear();
+}
+
 // The form as it will print: the paint pass into an image of the form's size, with the handles of
 // the selection over it. The mouse and the keys go to the editor.
 class TFormView : public QWidget {

@@ -25,6 +25,8 @@ class TFormView;
 // say). Hooks stay for the life of the program.
 using TDesignerFormHook = std::function<void(class TDesignerWindow* Window, TFormEditor* Editor)>;
 void AddDesignerFormHook(TDesignerFormHook Hook);
+// Forgets every hook (tests).
+void ResetDesignerFormHooks();
 
 // The designer program's window: the palette above, the form in the middle as it will print, the
 // components and the properties of the selected one on the left. Menus: File (New, Open, Save,

@@ -253,7 +253,13 @@ TEST(PimDesigner, ACopiedTextLabelPastesAsAVariableLabelUnderAFreshName) {
 
 TEST(PimDesigner, TheWindowShowsThePaletteTheComponentsThePropertiesAndThePagesScrollBars) {
     TDesignerWindow Window;
+    QStringList Hooked;
+    AddDesignerFormHook([&](TDesignerWindow* W, TFormEditor* E) {
+        Hooked << (W == &Window ? E->Root()->Name() : QStringLiteral("another window"));
+    });
     ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    ResetDesignerFormHooks();
+    EXPECT_EQ(Hooked, QStringList{"OrdersForm"});
     Window.show();
     Window.Refresh();
     QApplication::processEvents();
