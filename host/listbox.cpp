@@ -1,5 +1,7 @@
 #include "host/listbox.h"
+#include "host/dragdrop.h"
 #include "host/menus.h"
+#include "host/paintpass.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -13,31 +15,12 @@
 namespace {
 constexpr int FrameWidth = 2;
 
-TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons = Qt::NoButton) {
+TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers) {
     TShiftState Shift = 0;
     if (Modifiers & Qt::ShiftModifier) Shift |= ssShift;
     if (Modifiers & Qt::ControlModifier) Shift |= ssCtrl;
     if (Modifiers & Qt::AltModifier) Shift |= ssAlt;
-    if (Buttons & Qt::LeftButton) Shift |= ssLeft;
-    if (Buttons & Qt::RightButton) Shift |= ssRight;
-    if (Buttons & Qt::MiddleButton) Shift |= ssMiddle;
     return Shift;
-}
-
-bool ButtonOf(Qt::MouseButton Button, TMouseButton& Result) {
-    switch (Button) {
-    case Qt::LeftButton:
-        Result = mbLeft;
-        return true;
-    case Qt::RightButton:
-        Result = mbRight;
-        return true;
-    case Qt::MiddleButton:
-        Result = mbMiddle;
-        return true;
-    default:
-        return false;
-    }
 }
 
 QColor QColorOf(TColor Color) {
@@ -90,34 +73,18 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter Painter(this);
-        Painter.fillRect(rect(), palette().window());
-        if (!FList) return;
-        if (FList->BorderStyle() == bsSingle) {
-            // The platform's sunken edge: two shades above and left, two below and right.
-            const int W = width() - 1;
-            const int H = height() - 1;
-            Painter.setPen(QColor(160, 160, 160));
-            Painter.drawLine(0, 0, W - 1, 0);
-            Painter.drawLine(0, 0, 0, H - 1);
-            Painter.setPen(QColor(105, 105, 105));
-            Painter.drawLine(1, 1, W - 2, 1);
-            Painter.drawLine(1, 1, 1, H - 2);
-            Painter.setPen(Qt::white);
-            Painter.drawLine(0, H, W, H);
-            Painter.drawLine(W, 0, W, H);
-            Painter.setPen(QColor(227, 227, 227));
-            Painter.drawLine(1, H - 1, W - 1, H - 1);
-            Painter.drawLine(W - 1, 1, W - 1, H - 1);
-        }
-        const QRect Client = FList->ClientRect();
-        if (Client.width() <= 0 || Client.height() <= 0) return;
-        QImage Image(Client.size(), QImage::Format_RGB32);
+        if (!FList || width() <= 0 || height() <= 0) return;
+        QImage Image(size(), QImage::Format_RGB32);
         Image.fill(QColorOf(FList->Color()));
         {
             auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            CallEventHandler(FList, [&] { FList->PaintTo(*DC); });
+            TCanvas* Canvas = FList->Canvas();
+            Canvas->SetHandle(DC.get());
+            CallEventHandler(FList, [&] { FList->Paint(); });
+            Canvas->SetHandle(nullptr);
         }
-        Painter.drawImage(ClientOrigin(), Image);
+        Painter.drawImage(0, 0, Image);
+        const QRect Client = FList->ClientRect();
         // The caret's dotted frame belongs to the window, not to what the items draw.
         const int Caret = FList->ItemIndex();
         if (FList->FHasFocus && Caret >= 0) {
@@ -130,32 +97,38 @@ protected:
     }
 
     void mousePressEvent(QMouseEvent* Event) override {
-        TMouseButton Button;
-        if (!FList || !ButtonOf(Event->button(), Button)) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        CallEventHandler(FList, [&] {
-            FList->MouseDown(Button, ShiftOf(Event->modifiers(), Event->buttons()), P.x(), P.y());
-        });
+        if (Event->button() == Qt::LeftButton)
+            Send(WM_LBUTTONDOWN, Event);
+        else if (Event->button() == Qt::RightButton)
+            Send(WM_RBUTTONDOWN, Event);
     }
 
     void mouseMoveEvent(QMouseEvent* Event) override {
         if (!FList) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        CallEventHandler(
-            FList, [&] { FList->MouseMove(ShiftOf(Event->modifiers(), Event->buttons()), P.x(), P.y()); });
+        if (DragManager::Pending()) {
+            CallEventHandler(FList, [&] { DragManager::Move(Outermost(), InWindow(Event)); });
+            setCursor(!DragManager::Started()   ? Qt::ArrowCursor
+                      : DragManager::Accepted() ? Qt::DragMoveCursor
+                                                : Qt::ForbiddenCursor);
+        }
+        Send(WM_MOUSEMOVE, Event);
     }
 
     void mouseReleaseEvent(QMouseEvent* Event) override {
-        TMouseButton Button;
-        if (!FList || !ButtonOf(Event->button(), Button)) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        CallEventHandler(FList, [&] {
-            FList->MouseUp(Button, ShiftOf(Event->modifiers(), Event->buttons()), P.x(), P.y());
-        });
+        if (!FList) return;
+        if (Event->button() == Qt::LeftButton) {
+            if (DragManager::Pending()) {
+                CallEventHandler(FList, [&] { DragManager::Release(Outermost(), InWindow(Event)); });
+                unsetCursor();
+            }
+            Send(WM_LBUTTONUP, Event);
+        } else if (Event->button() == Qt::RightButton) {
+            Send(WM_RBUTTONUP, Event);
+        }
     }
 
     void mouseDoubleClickEvent(QMouseEvent* Event) override {
-        if (FList && Event->button() == Qt::LeftButton) CallEventHandler(FList, [&] { FList->DblClick(); });
+        if (Event->button() == Qt::LeftButton) Send(WM_LBUTTONDBLCLK, Event);
     }
 
     void wheelEvent(QWheelEvent* Event) override {
@@ -191,9 +164,30 @@ protected:
     }
 
 private:
-    QPoint ClientOrigin() const {
-        const int F = FList && FList->BorderStyle() == bsSingle ? FrameWidth : 0;
-        return QPoint(F, F);
+    QPoint ClientOrigin() const { return FList ? FList->ClientOrigin() : QPoint(); }
+
+    // The mouse event as the list box's message: the point in client coordinates, the buttons and
+    // keys held in the message's flags.
+    void Send(uint32_t Msg, QMouseEvent* Event) {
+        if (!FList) return;
+        const QPoint P = Event->position().toPoint() - ClientOrigin();
+        WPARAM Flags = 0;
+        if (Event->buttons() & Qt::LeftButton) Flags |= MK_LBUTTON;
+        if (Event->buttons() & Qt::RightButton) Flags |= MK_RBUTTON;
+        if (Event->modifiers() & Qt::ShiftModifier) Flags |= MK_SHIFT;
+        if (Event->modifiers() & Qt::ControlModifier) Flags |= MK_CONTROL;
+        CallEventHandler(FList, [&] { FList->Perform(Msg, Flags, MAKELPARAM(P.x(), P.y())); });
+    }
+
+    // The window a drag from the list moves over, and the pointer in its client coordinates.
+    TWinControl* Outermost() const {
+        TWinControl* Top = FList;
+        while (Top->Parent())
+            Top = Top->Parent();
+        return Top;
+    }
+    QPoint InWindow(QMouseEvent* Event) const {
+        return FList->ClientToParent(Event->position().toPoint() - ClientOrigin());
     }
 
     QScrollBar* FScroll;
@@ -474,6 +468,10 @@ void TListBox::SetBorderStyle(TFormBorderStyle Value) {
     ItemsChanged();
 }
 
+QPoint TListBox::ClientOrigin() const {
+    return FBorderStyle == bsSingle ? QPoint(FrameWidth, FrameWidth) : QPoint(0, 0);
+}
+
 QRect TListBox::InnerRect() const {
     const int F = FBorderStyle == bsSingle ? FrameWidth : 0;
     return QRect(0, 0, std::max(0, Width() - 2 * F), std::max(0, Height() - 2 * F));
@@ -600,6 +598,29 @@ void TListBox::PaintTo(DeviceContext& DC) {
     FCanvas.SetHandle(nullptr);
 }
 
+void TListBox::Paint() {
+    DeviceContext* DC = FCanvas.Handle();
+    if (!DC) return;
+    if (FBorderStyle == bsSingle) PaintSunkenFrame(FCanvas, Width(), Height());
+    // The items draw from the client's corner, clipped to it; the canvas lets go of the device
+    // context while its state is saved, so nothing it selected outlives the restore.
+    FCanvas.SetHandle(nullptr);
+    const QPoint Origin = ClientOrigin();
+    const QRect Client = ClientRect();
+    const int Saved = DC->SaveDC();
+    DC->OffsetViewportOrgEx(Origin.x(), Origin.y());
+    DC->IntersectClipRect(0, 0, Client.width(), Client.height());
+    try {
+        PaintTo(*DC);
+    } catch (...) {
+        DC->RestoreDC(Saved);
+        FCanvas.SetHandle(DC);
+        throw;
+    }
+    DC->RestoreDC(Saved);
+    FCanvas.SetHandle(DC);
+}
+
 void TListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
     if (FStyle != lbStandard && OnDrawItem) {
         OnDrawItem(this, Index, Rect, State);
@@ -659,10 +680,7 @@ void TListBox::ContextPopup(int X, int Y) {
     TPopupMenu* Menu = PopupMenu();
     if (!Menu || !Menu->AutoPopup()) return;
     QPoint At = ClientToParent(QPoint(X, Y));
-    if (FWidget) {
-        const int F = FBorderStyle == bsSingle ? FrameWidth : 0;
-        At = FWidget->mapToGlobal(QPoint(X + F, Y + F));
-    }
+    if (FWidget) At = FWidget->mapToGlobal(QPoint(X, Y) + ClientOrigin());
     Menu->SetPopupComponent(this);
     Menu->Popup(At.x(), At.y());
 }

@@ -109,8 +109,9 @@ public:
     TPopupMenu* PopupMenu() const { return FPopupMenu.Get(); }
     void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
 
-    // The area inside the frame and the scroll bar, from (0, 0).
+    // The area inside the frame and the scroll bar, from (0, 0); it begins at ClientOrigin.
     QRect ClientRect() const override;
+    QPoint ClientOrigin() const override;
     // Whether the scroll bar is shown: the items do not all fit.
     bool ScrollBarShown() const;
     // Rows shown whole in one column.
@@ -127,9 +128,14 @@ public:
     // Paints the client area into DC, (0, 0) being the client's top-left corner: the background, then
     // every item that shows.
     void PaintTo(DeviceContext& DC);
+    // Paints the whole control on its canvas, whose device context the painter set: the frame, then
+    // the client area as PaintTo does.
+    TCanvas* PaintCanvas() override { return &FCanvas; }
+    void Paint() override;
     // Draws one item: OnDrawItem, or without one the item's text at (left + 2, top).
     virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
 
+    // A press on an item selects it and reports the change as the list's click.
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     // A press clicks already; the release does not click again.

@@ -6,21 +6,6 @@
 
 namespace {
 
-// The sunken frame of a scroll box with a single border.
-void PaintBorder(TCanvas& C, int Width, int Height) {
-    auto Edge = [&](int Inset, TColor TopLeft, TColor BottomRight) {
-        const int L = Inset, T = Inset, R = Width - 1 - Inset, B = Height - 1 - Inset;
-        C.Pen().SetColor(TopLeft);
-        C.Polyline({TPoint{L, B}, TPoint{L, T}, TPoint{R + 1, T}});
-        C.Pen().SetColor(BottomRight);
-        C.Polyline({TPoint{R, T + 1}, TPoint{R, B}, TPoint{L, B}});
-    };
-    C.Pen().SetWidth(1);
-    C.Pen().SetStyle(psSolid);
-    Edge(0, clBtnShadow, clBtnHighlight);
-    Edge(1, cl3DDkShadow, clBtnFace);
-}
-
 void PaintOne(TControl* Control, DeviceContext& DC, QPoint Origin);
 
 void PaintChildren(TWinControl* Window, DeviceContext& DC) {
@@ -52,7 +37,7 @@ void PaintOne(TControl* Control, DeviceContext& DC, QPoint Origin) {
             Background.Brush().SetColor(Control->Color());
             Background.FillRect(TRect{0, 0, Control->Width(), Control->Height()});
             if (auto* Box = dynamic_cast<TScrollBox*>(Control); Box && Box->BorderStyle() == bsSingle)
-                PaintBorder(Background, Control->Width(), Control->Height());
+                PaintSunkenFrame(Background, Control->Width(), Control->Height());
             Background.SetHandle(nullptr);
         }
         if (Canvas) {
@@ -70,6 +55,20 @@ void PaintOne(TControl* Control, DeviceContext& DC, QPoint Origin) {
 }
 
 } // namespace
+
+void PaintSunkenFrame(TCanvas& C, int Width, int Height) {
+    auto Edge = [&](int Inset, TColor TopLeft, TColor BottomRight) {
+        const int L = Inset, T = Inset, R = Width - 1 - Inset, B = Height - 1 - Inset;
+        C.Pen().SetColor(TopLeft);
+        C.Polyline({TPoint{L, B}, TPoint{L, T}, TPoint{R + 1, T}});
+        C.Pen().SetColor(BottomRight);
+        C.Polyline({TPoint{R, T + 1}, TPoint{R, B}, TPoint{L, B}});
+    };
+    C.Pen().SetWidth(1);
+    C.Pen().SetStyle(psSolid);
+    Edge(0, clBtnShadow, clBtnHighlight);
+    Edge(1, cl3DDkShadow, clBtnFace);
+}
 
 void PaintControl(TControl* Control, DeviceContext& DC, QPoint Origin) {
     if (Control) PaintOne(Control, DC, Origin);

@@ -2,7 +2,11 @@
 #include <QPoint>
 
 class DeviceContext;
+class TCanvas;
 class TControl;
+
+// The sunken frame of 2 pixels that a window with a single border shows round its client area.
+void PaintSunkenFrame(TCanvas& Canvas, int Width, int Height);
 
 // Paints Control and every control it holds into DC as their windows would show them, with
 // Control's top-left corner at Origin (logical units of DC). Each control shown on its parent

@@ -1,5 +1,6 @@
 #include "host/listbox.h"
 #include "host/menus.h"
+#include "host/paintpass.h"
 #include "support/devices.h"
 #include "support/pixelprobe.h"
 
@@ -107,6 +108,12 @@ TEST(ListBox, ClicksSelectAsThePlatformsListsDoAndReportEachChange) {
     EXPECT_EQ(L.TopIndex(), 0);
     EXPECT_FALSE(L.KeyDown(Qt::Key_A, 0));
     EXPECT_EQ(Clicks, 9);
+
+    // A press and a release as the window sends them: one click, on the press.
+    L.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 17));
+    EXPECT_EQ(L.ItemIndex(), 1);
+    L.Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 17));
+    EXPECT_EQ(Clicks, 10);
 }
 
 TEST(ListBox, GeometryOfRowsColumnsScrollBarAndPositions) {
@@ -199,19 +206,21 @@ TEST(ListBox, TheWindowShowsWhatThePaintDrawsAndRightClicksPopUpTheMenu) {
         C->MoveTo(R.Left + 10, R.Top + 7);
         C->LineTo(R.Left + 60, R.Top + 7);
     };
-    QImage Painted(100, 70, QImage::Format_RGB32);
-    Painted.fill(Qt::white);
+    // The window shows what a paint pass draws: the frame, then the items inside it.
+    QImage Painted(104, 74, QImage::Format_RGB32);
+    Painted.fill(Qt::black);
     {
         auto DC = DeviceContext::CreateForImage(&Painted, 96, 96);
-        L.PaintTo(*DC);
+        PaintControl(&L, *DC);
     }
     QWidget* View = L.Widget();
     ASSERT_NE(View, nullptr);
     EXPECT_EQ(View->objectName(), QStringLiteral("BandList"));
     EXPECT_EQ(View->size(), QSize(104, 74));
-    const QImage Shown = View->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(2, 2, 100, 70);
+    const QImage Shown = View->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(Shown, Painted);
     EXPECT_EQ(CountColor(Shown, 0xFFFF0000), 50);
+    EXPECT_EQ(CountColor(Shown, 0xFF0000FF), 100);
 
     auto* Menu = new TPopupMenu(&F.Owner);
     auto* Item = new TMenuItem(&F.Owner);
