@@ -1,12 +1,18 @@
 #include "design/Pageman.h"
 #include "design/Vyrreg.h"
 #include "host/db.h"
+#include "host/dragdrop.h"
 #include "host/memdataset.h"
 #include "host/properties.h"
 #include "host/storedforms.h"
 #include "output/PimUtil.h"
+#include "report/PimDS.h"
 #include "report/VyrText.h"
+#include "report/VyrVar.h"
 #include "support/designfixture.h"
+#include "support/devices.h"
+#include "support/paintlog.h"
+#include "support/scripteddialogs.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -110,4 +116,521 @@ TEST_F(Pageman, DataListsKeepOwnSourcesAndInheritedCopiesAndSkipAnAncestorModule
     EXPECT_EQ(R.Designer->SelectedNames(), QStringList{"ReportPage"});
 }
 
+// A designed report whose page got its band manager through a double click, its lists filled.
+struct TManaged {
+    TDesignedReport R;
+    TVyrPageManager* M = nullptr;
+
+    TManaged() {
+        SendMessage(R.Page, WM_LBUTTONDBLCLK);
+        M = ManagerOf(R.Page);
+        M->UpdateLists();
+    }
+    TVyrBand* Band(const QString& Name) const { return dynamic_cast<TVyrBand*>(R.Form->FindComponent(Name)); }
+    int Row(const QString& Name) const { return M->BandList->Items().IndexOfObject(Band(Name)); }
+    // A left click on the band's row, as the window sends it.
+    void Select(const QString& Name) {
+        const int Index = Row(Name);
+        ASSERT_GE(Index, 0) << Name.toStdString();
+        M->BandList->MakeVisible(Index);
+        const TRect At = M->BandList->ItemRect(Index);
+        M->BandList->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(At.Left + 3, At.Top + 3));
+        M->BandList->Perform(WM_LBUTTONUP, 0, MAKELPARAM(At.Left + 3, At.Top + 3));
+    }
+    void SelectGroup(int Index) {
+        M->grouplist->SetItemIndex(Index);
+        M->grouplistClick(M->grouplist);
+    }
+    QStringList Bands() const { return NamesOf(R.Page->Bands()); }
+    QStringList Rows() const {
+        QStringList Names;
+        for (int I = 0; I < M->BandList->Items().Count(); ++I)
+            Names << M->BandList->Items().ObjectAs<TVyrBand>(I)->Name();
+        return Names;
+    }
+    // The Add Data Band entry of that caption, as the popup built it.
+    TMenuItem* DataItem(const QString& Caption) {
+        M->BandListPopupPopup(M->BandListPopup);
+        return M->AddDataBand1->Find(Caption);
+    }
+    QString LevelOf(const QString& Name) const {
+        const TVyrLevel* L = Band(Name)->UpdateLevel();
+        return L ? L->Name() + (L->IsHeader() ? QStringLiteral(" header") : QString()) : QStringLiteral("-");
+    }
+};
+
+TEST_F(Pageman, AddingBandsGivesEachItsPlaceItsLevelAndTheSelection) {
+    TManaged T;
+    auto Added = [&](const QString& Name) {
+        EXPECT_EQ(T.M->SelectedBand(), T.Band(Name));
+        EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{Name});
+    };
+    T.Select("DetailBand");
+    T.M->Above1Click(T.M->Above1);
+    Added("DetailBandSub");
+    T.Select("DetailBand");
+    T.M->Below1Click(T.M->Below1);
+    Added("DetailBandSub1");
+    T.Select("DetailBand");
+    T.DataItem("No DataSource")->Click();
+    Added("Data");
+    T.Select("DetailBand");
+    T.DataItem("No DataSource")->Click();
+    Added("Data1");
+    T.Select("Data");
+    T.M->DataHeader1Click(T.M->DataHeader1);
+    Added("DataHeader");
+    T.Select("Data");
+    T.M->DataFooter1Click(T.M->DataFooter1);
+    T.M->PrintFirst1Click(T.M->PrintFirst1);
+    Added("OverlayBand");
+    EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "DetailBandSub", "DetailBand",
+                                      "DataHeader", "Data", "DataFooter", "Data1", "DetailBandSub1",
+                                      "PageFooterBand", "ReportFooterBand", "OverlayBand"}));
+    EXPECT_EQ(T.Rows(), T.Bands());
+    EXPECT_EQ(T.R.Designer->Modifieds, 7);
+
+    // Sub bands share their band's level; the others have their own, a data header's a header level.
+    QStringList Levels;
+    for (const char* Name :
+         {"DetailBandSub", "DetailBandSub1", "Data", "Data1", "DataHeader", "DataFooter", "OverlayBand"})
+        Levels << T.LevelOf(Name);
+    EXPECT_EQ(Levels, (QStringList{"DetailBandlevel", "DetailBandlevel", "DataLevel", "Data1Level",
+                                   "DataHeaderLevel header", "DataFooterLevel", "OverlayBandLevel"}));
+    EXPECT_TRUE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub"))->Above());
+    EXPECT_FALSE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub1"))->Above());
+    EXPECT_EQ(T.Band("Data")->Band(), T.Band("DetailBand"));
+    EXPECT_EQ(NamesOf(T.R.Page->Levels()).size(), 10);
+}
+
+TEST_F(Pageman, ADataBandOnAGuideTakesItsSourceAndGivesTheGuideItsLevelAnEntryWhoseGuideWentDoesNothing) {
+    TManaged T;
+    auto* Customers = T.R.Add<TDataSource>("Customers");
+    auto* Orders = T.R.Add<TDataSource>("Orders");
+    auto* Guide1 = T.R.Add<TVyrDataSourceGuide>("Guide1", T.R.Page);
+    auto* Guide2 = T.R.Add<TVyrDataSourceGuide>("Guide2", T.R.Page);
+    Guide1->SetDataSource(Customers);
+    Guide2->SetDataSource(Orders);
+    TVyrLevel* Before = Guide1->UpdateLevel();
+
+    T.Select("DetailBand");
+    T.M->BandListPopupPopup(T.M->BandListPopup);
+    QStringList Entries;
+    for (int I = 0; I < T.M->AddDataBand1->Count(); ++I)
+        Entries << QStringLiteral("%1 %2")
+                       .arg(T.M->AddDataBand1->Items(I)->Tag())
+                       .arg(T.M->AddDataBand1->Items(I)->Caption());
+    EXPECT_EQ(Entries, (QStringList{"0 No DataSource", "1 Customers", "2 Orders"}));
+    T.M->AddDataBand1->Items(2)->Click();
+    auto* Data = dynamic_cast<TVyrSubDataBand*>(T.Band("Data"));
+    ASSERT_NE(Data, nullptr);
+    EXPECT_EQ(Data->DataSource(), Orders);
+    EXPECT_EQ(Guide2->UpdateLevel(), Data->UpdateLevel());
+    EXPECT_EQ(Guide1->UpdateLevel(), Before);
+
+    // The guide an entry stands for goes while the menu is open: choosing the entry does nothing.
+    T.Select("DetailBand");
+    TMenuItem* Entry = T.DataItem("Customers");
+    ASSERT_NE(Entry, nullptr);
+    delete Guide1;
+    const QStringList Bands = T.Bands();
+    const int Modifieds = T.R.Designer->Modifieds;
+    Entry->Click();
+    EXPECT_EQ(T.Bands(), Bands);
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds);
+}
+
+TEST_F(Pageman, TheBandMenuIsEnabledByTheKindOfTheSelectedBand) {
+    TManaged T;
+    T.Select("DetailBand");
+    T.M->Below1Click(nullptr);
+    T.Select("DetailBand");
+    T.DataItem("No DataSource")->Click();
+    T.Select("Data");
+    T.M->DataHeader1Click(nullptr);
+    T.Select("PageFooterBand");
+    T.M->Below1Click(nullptr);
+    T.M->PrintLast1Click(nullptr);
+    T.R.Add<TVyrGroup>("Group", T.R.Page)->AddBands(T.R.Page);
+    T.R.Page->OrderBands();
+    T.M->UpdateLists();
+
+    // Move up, move down, add sub band, add data band, add head/foot, header, footer, overlay, delete.
+    auto Enabled = [&] {
+        T.M->BandListPopupPopup(T.M->BandListPopup);
+        QString S;
+        for (TMenuItem* I :
+             {T.M->MoveUp1, T.M->MoveDown1, T.M->AddSubBand1, T.M->AddDataBand1, T.M->AddHeadFoot1,
+              T.M->DataHeader1, T.M->DataFooter1, T.M->AddOverlay1, T.M->Delete1})
+            S += I->Enabled() ? u'1' : u'.';
+        return S + QStringLiteral(" %1").arg(T.M->AddDataBand1->Count());
+    };
+    QStringList Table;
+    T.M->BandList->SetItemIndex(-1);
+    Table << "none " + Enabled();
+    for (const char* Name : {"Data", "DetailBandSub", "PageFooterBandSub", "DataHeader", "OverlayBand",
+                             "DetailBand", "PageFooterBand", "GroupHeader"}) {
+        T.Select(Name);
+        Table << QString::fromLatin1(Name) + u' ' + Enabled();
+    }
+    EXPECT_EQ(Table, (QStringList{"none .......1. 0", "Data 11111.111 1", "DetailBandSub 11.1...11 1",
+                                  "PageFooterBandSub 11.....11 0", "DataHeader ..11...11 1",
+                                  "OverlayBand 11.....11 0", "DetailBand ..11...1. 1",
+                                  "PageFooterBand ..1....1. 0", "GroupHeader ..11...1. 1"}));
+}
+
+TEST_F(Pageman, MovesSwapSiblingsAndCrossFromOneSideOfTheirBandToTheOther) {
+    TManaged T;
+    for (const char* Side : {"above", "above", "below", "below"}) {
+        T.Select("DetailBand");
+        if (QLatin1String(Side) == QLatin1String("above"))
+            T.M->Above1Click(nullptr);
+        else
+            T.M->Below1Click(nullptr);
+    }
+    auto Around = [&] {
+        QStringList Rows = T.Rows();
+        return Rows.mid(2, Rows.size() - 4).join(u' ');
+    };
+    // Each new sub band goes to the far end of its side.
+    EXPECT_EQ(Around(),
+              QStringLiteral("DetailBandSub DetailBandSub1 DetailBand DetailBandSub2 DetailBandSub3"));
+    const int Modifieds = T.R.Designer->Modifieds;
+    T.Select("DetailBandSub2");
+    T.M->MoveUp1Click(T.M->MoveDown1);
+    EXPECT_EQ(Around(),
+              QStringLiteral("DetailBandSub DetailBandSub1 DetailBand DetailBandSub3 DetailBandSub2"));
+    T.Select("DetailBandSub3");
+    T.M->MoveUp1Click(T.M->MoveUp1);
+    EXPECT_EQ(Around(),
+              QStringLiteral("DetailBandSub DetailBandSub1 DetailBandSub3 DetailBand DetailBandSub2"));
+    EXPECT_TRUE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub3"))->Above());
+    T.Select("DetailBandSub3");
+    T.M->MoveUp1Click(T.M->MoveDown1);
+    EXPECT_EQ(Around(),
+              QStringLiteral("DetailBandSub DetailBandSub1 DetailBand DetailBandSub3 DetailBandSub2"));
+    EXPECT_FALSE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub3"))->Above());
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 3);
+
+    // Two overlays of a kind swap; a main band does not move.
+    T.M->PrintFirst1Click(nullptr);
+    T.M->PrintFirst1Click(nullptr);
+    T.Select("OverlayBand1");
+    T.M->MoveUp1Click(T.M->MoveUp1);
+    EXPECT_EQ(T.Rows().mid(T.Rows().size() - 2), (QStringList{"OverlayBand1", "OverlayBand"}));
+    T.Select("DetailBand");
+    const QStringList Before = T.Rows();
+    T.M->MoveUp1Click(T.M->MoveUp1);
+    EXPECT_EQ(T.Rows(), Before);
+}
+
+TEST_F(Pageman, DeletingASubDataBandTakesItsWholeTreeWithTheirLevels) {
+    TManaged T;
+    TScriptedDialogs Dialogs;
+    const QStringList MainLevels = NamesOf(T.R.Page->Levels());
+    T.Select("DetailBand");
+    T.DataItem("No DataSource")->Click();
+    for (auto Add : {&TVyrPageManager::Below1Click, &TVyrPageManager::DataHeader1Click,
+                     &TVyrPageManager::DataFooter1Click}) {
+        T.Select("Data");
+        (T.M->*Add)(nullptr);
+    }
+    T.Select("Data");
+    T.DataItem("No DataSource")->Click();
+    T.Select("Data1");
+    T.M->Above1Click(nullptr);
+    T.Select("DataSub");
+    T.DataItem("No DataSource")->Click();
+    T.R.Add<TVyrTextLabel>("Label1", T.Band("DataSub"));
+    EXPECT_EQ(T.Bands().size(), 5 + 7);
+
+    // An ancestor's band stays, with the message; No keeps all.
+    T.Band("Data")->IncludeState(csAncestor);
+    Dialogs.Answer(mrOk);
+    T.Select("Data");
+    T.M->Delete1Click(T.M->Delete1);
+    EXPECT_EQ(Dialogs.Last().Text,
+              QStringLiteral(
+                  "Selection contains a component introduced in an ancestor form which cannot be deleted"));
+    T.Band("Data")->ExcludeState(csAncestor);
+    Dialogs.Answer(mrNo);
+    T.M->Delete1Click(T.M->Delete1);
+    EXPECT_EQ(Dialogs.Last().Caption, QStringLiteral("Confirm Delete"));
+    EXPECT_EQ(Dialogs.Last().Text,
+              QStringLiteral("This band contains labels or child bands.  Delete Anyway?"));
+    EXPECT_EQ(T.Bands().size(), 5 + 7);
+
+    Dialogs.Answer(mrYes);
+    const int Modifieds = T.R.Designer->Modifieds;
+    T.M->Delete1Click(T.M->Delete1);
+    EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "DetailBand", "PageFooterBand",
+                                      "ReportFooterBand"}));
+    EXPECT_EQ(T.Rows(), T.Bands());
+    EXPECT_EQ(T.R.Page->SubBands(), nullptr);
+    EXPECT_EQ(T.R.Page->SubDataBands(), nullptr);
+    EXPECT_EQ(T.R.Page->DataHFBands(), nullptr);
+    EXPECT_EQ(NamesOf(T.R.Page->Levels()), MainLevels);
+    EXPECT_EQ(T.R.Page->Labels(), nullptr);
+    for (const char* Name : {"Data", "DataSub", "DataHeader", "DataFooter", "Data1", "Data1Sub", "Data2",
+                             "DataLevel", "Data2Level", "Label1"})
+        EXPECT_EQ(T.R.Form->FindComponent(Name), nullptr) << Name;
+    EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{"ReportPage"});
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 1);
+
+    // A main band is not deleted.
+    T.Select("DetailBand");
+    T.M->Delete1Click(T.M->Delete1);
+    EXPECT_EQ(T.Bands().size(), 5);
+}
+
+TEST_F(Pageman, GroupsAreAddedMovedAndDeletedWithTheirBandsInOrder) {
+    TManaged T;
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(T.M->GroupAdd);
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group1", "Group2"}));
+    EXPECT_EQ(NamesOf(&T.M->GroupPosList()), (QStringList{"Group", "Group1", "Group2"}));
+    EXPECT_EQ(T.R.Designer->Modifieds, 3);
+
+    auto Enabled = [&] {
+        T.M->GroupListPopupPopup(T.M->GroupListPopup);
+        QString S;
+        for (TMenuItem* I : {T.M->GroupAdd, T.M->GroupDelete, T.M->MoveUp, T.M->MoveDown})
+            S += I->Enabled() ? u'1' : u'.';
+        return S;
+    };
+    EXPECT_EQ(Enabled(), QStringLiteral("1..."));
+    T.SelectGroup(0);
+    EXPECT_EQ(Enabled(), QStringLiteral("11.1"));
+    EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{"Group"});
+    T.SelectGroup(2);
+    EXPECT_EQ(Enabled(), QStringLiteral("111."));
+
+    T.M->MoveUpClick(T.M->MoveUp);
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group2", "Group1"}));
+    T.SelectGroup(1);
+    T.M->GroupDeleteClick(T.M->GroupDelete);
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group1"}));
+    QStringList Levels;
+    for (const TVyrGroup* G : *T.R.Page->Groups())
+        Levels << QStringLiteral("%1 %2").arg(G->Name()).arg(G->Level());
+    EXPECT_EQ(Levels, (QStringList{"Group 0", "Group1 1"}));
+    EXPECT_EQ(T.Bands(),
+              (QStringList{"ReportHeaderBand", "PageHeaderBand", "GroupHeader", "Group1Header", "DetailBand",
+                           "Group1Footer", "GroupFooter", "PageFooterBand", "ReportFooterBand"}));
+    EXPECT_EQ(T.R.Form->FindComponent("Group2Header"), nullptr);
+    EXPECT_EQ(T.R.Form->FindComponent("Group2HeaderLevel"), nullptr);
+    EXPECT_EQ(T.R.Designer->Modifieds, 5);
+}
+
+TEST_F(Pageman, DropsReattachOnlyWhereABandMayHang) {
+    TManaged T;
+    T.Select("DetailBand");
+    T.M->Below1Click(nullptr);
+    T.Select("DetailBand");
+    T.DataItem("No DataSource")->Click();
+    T.Select("Data");
+    T.DataItem("No DataSource")->Click();
+    T.Select("Data");
+    T.M->DataHeader1Click(nullptr);
+    T.Select("PageFooterBand");
+    T.M->Below1Click(nullptr);
+    T.M->PrintFirst1Click(nullptr);
+
+    auto Valid = [&](const char* D, const char* Target) {
+        return T.M->ValidMove(T.Band(D), T.Band(Target)) ? '1' : '.';
+    };
+    QString Table;
+    for (auto [D, Target] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"DetailBandSub", "Data"},              // a sub band on a sub data band
+             {"Data1", "DetailBandSub"},             // a sub data band on a sub band
+             {"Data", "PageHeaderBand"},             // on a main band
+             {"DetailBandSub", "PageFooterBand"},    // a sub band on the page footer
+             {"Data", "PageFooterBand"},             // anything else there: no
+             {"Data", "PageFooterBandSub"},          // nor below it
+             {"DetailBand", "PageHeaderBand"},       // a main band never moves
+             {"OverlayBand", "DetailBand"},          // nor an overlay
+             {"Data", "OverlayBand"},                // nor onto one
+             {"DataHeader", "DetailBand"},           // nor a head band
+             {"DetailBandSub", "PageFooterBandSub"}, // a sub band on a sub band
+             {"Data", "Data"},                       // on itself
+             {"Data", "Data1"},                      // on what hangs below it
+             {"Data", "Nothing"}})
+        Table += Valid(D, Target);
+    EXPECT_EQ(Table, QStringLiteral("1111.........."));
+
+    // A drag from the sub band's row onto the sub data band's row, as the window carries it.
+    auto Centre = [&](const char* Name) {
+        const TRect R = T.M->BandList->ItemRect(T.Row(Name));
+        return T.M->BandList->ClientToParent(QPoint(R.Left + 20, R.Top + 7));
+    };
+    T.Select("Data");
+    T.Select("DetailBandSub");
+    const int Modifieds = T.R.Designer->Modifieds;
+    const QPoint From = T.M->BandList->ParentToClient(Centre("DetailBandSub"));
+    T.M->BandList->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(From.x(), From.y()));
+    ASSERT_TRUE(DragManager::Pending());
+    DragManager::Move(T.M, Centre("PageFooterBandSub"));
+    EXPECT_FALSE(DragManager::Accepted());
+    DragManager::Move(T.M, Centre("Data"));
+    EXPECT_TRUE(DragManager::Accepted());
+    DragManager::Release(T.M, Centre("Data"));
+    T.M->BandList->Perform(WM_LBUTTONUP, 0, 0);
+    auto* Sub = T.Band("DetailBandSub");
+    EXPECT_EQ(Sub->Band(), T.Band("Data"));
+    EXPECT_EQ(Sub->UpdateLevel(), T.Band("Data")->UpdateLevel());
+    EXPECT_EQ(T.Rows().mid(T.Row("DataHeader"), 4),
+              (QStringList{"DataHeader", "Data", "Data1", "DetailBandSub"}));
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 1);
+
+    // Over empty space the drag is accepted and its drop does nothing.
+    T.Select("Data1");
+    bool Accept = false;
+    T.M->BandListDragOver(T.M->BandList, T.M->BandList, 5, 300, Accept);
+    EXPECT_TRUE(Accept);
+    T.M->BandListDragDrop(T.M->BandList, T.M->BandList, 5, 300);
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 1);
+    T.M->BandListDragOver(T.M->BandList, T.M->grouplist, 5, 300, Accept);
+    EXPECT_FALSE(Accept);
+}
+
+// A data control centre that counts what the band manager asks of it.
+class TCountingCentre : public TVyrDataControlForm {
+public:
+    using TVyrDataControlForm::TVyrDataControlForm;
+    bool UpdateVars() override {
+        ++Updates;
+        if (Nested) SendMessage(PageManager, WM_VYR_DODATACONTROL);
+        return Show;
+    }
+    void ObjectChanged() override { ++Changes; }
+    int Updates = 0;
+    int Changes = 0;
+    bool Nested = false;
+    bool Show = true;
+};
+
+class TFailingReport : public TVyrPageReportForm {
+public:
+    using TVyrPageReportForm::TVyrPageReportForm;
+    void RunFor(TVyrGrouppage* Page, IDesigner* Designer) override {
+        Seen = Page->Name() + (Designer ? QStringLiteral(" designed") : QString());
+        throw Exception(QStringLiteral("The report failed"));
+    }
+    static inline QString Seen;
+};
+
+TEST_F(Pageman, MessagesReachTheDataControlCentreOnceAndTheReportFormsLiveForOneRun) {
+    TManaged T;
+    TToldErrors Told;
+    int Made = 0;
+    bool Fail = true;
+    TCountingCentre* Centre = nullptr;
+    SetDataControlCreator([&](TComponent* Owner) -> TVyrDataControlForm* {
+        ++Made;
+        if (Fail) throw Exception(QStringLiteral("No centre"));
+        Centre = new TCountingCentre(Owner);
+        Centre->Nested = true;
+        return Centre;
+    });
+    SendMessage(T.M, WM_VYR_DODATACONTROL);
+    EXPECT_EQ(Told.Messages, QStringList{"No centre"});
+    EXPECT_FALSE(T.M->InDataControl);
+    Fail = false;
+    PostMessage(T.M, WM_VYR_DODATACONTROL);
+    DeliverPostedMessages();
+    ASSERT_NE(Centre, nullptr);
+    EXPECT_EQ(Made, 2);
+    EXPECT_EQ(Centre->Owner(), Application());
+    EXPECT_EQ(Centre->PageManager, T.M);
+    EXPECT_EQ(Centre->Updates, 1); // the nested message did nothing
+    EXPECT_TRUE(Centre->Visible());
+
+    // The page's messages: variables made without showing, a changed variable, a refresh.
+    Centre->Hide();
+    Centre->Nested = false;
+    SendMessage(T.M, WM_VYR_DATAUPDATEVARS);
+    EXPECT_EQ(Centre->Updates, 2);
+    EXPECT_FALSE(Centre->Visible());
+    SendMessage(T.M, WM_VYR_VARCHANGED);
+    EXPECT_EQ(Centre->Changes, 1);
+    SendMessage(T.M, WM_VYR_UPDATEFORM);
+    EXPECT_TRUE(HasPostedMessage(Centre, WM_VYR_REFRESHVARLISTS));
+    EXPECT_EQ(Made, 2);
+
+    // A report form is freed after its run, also when the run fails.
+    TComponentRef<TComponent> Form;
+    SetOverviewFormCreator([&](TComponent* Owner) -> TVyrPageReportForm* {
+        auto* F = new TFailingReport(Owner);
+        Form = F;
+        return F;
+    });
+    PostMessage(T.M, WM_VYR_RUNOVERREPORT);
+    DeliverPostedMessages();
+    EXPECT_EQ(TFailingReport::Seen, QStringLiteral("ReportPage designed"));
+    EXPECT_EQ(Told.Messages.last(), QStringLiteral("The report failed"));
+    EXPECT_FALSE(Form);
+    SendMessage(T.M, WM_VYR_RUNDIAGREPORT); // no diagnostic form installed: nothing
+
+    // The centre goes with its band manager.
+    TComponentRef<TCountingCentre> Watch(Centre);
+    T.R.Form.reset();
+    EXPECT_FALSE(Watch);
+    SetDataControlCreator(nullptr);
+    SetOverviewFormCreator(nullptr);
+}
+
+TEST_F(Pageman, TheListsPaintTheOutlineMarkTheCaptionOnceAndMoveTheHeaderLabels) {
+    TManaged T;
+    auto* Orders = T.R.Add<TDataSource>("Orders");
+    T.R.Page->SetDataSource(Orders);
+    T.M->GroupAddClick(nullptr);
+    T.M->UpdateLists();
+    EXPECT_EQ(T.M->Caption(), QStringLiteral("Band Manager for ReportPage"));
+    // Rows 300 wide in the band list; the group list 300 wide with its frame.
+    T.M->BandList->SetAlign(alNone);
+    T.M->BandList->SetBounds(0, 0, 304, 200);
+    T.M->grouplist->SetAlign(alNone);
+    T.M->grouplist->SetBounds(0, 0, 300, 100);
+
+    for (int I = 0; I < 3; ++I) {
+        auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 300, 200));
+        T.M->BandList->PaintTo(*DC);
+    }
+    // The page's source has no guide: its level cannot match the detail band's.
+    EXPECT_EQ(T.M->Caption(), QStringLiteral("* Band Manager for ReportPage"));
+    EXPECT_EQ(T.M->dslabel->Left(), 180);
+    T.M->UpdateLists();
+    EXPECT_EQ(T.M->Caption(), QStringLiteral("Band Manager for ReportPage"));
+
+    // Nothing is painted while the lists are rebuilt.
+    T.M->InUpdateLists = true;
+    auto Quiet = DeviceContext::CreateRecording(ScreenCaps(96, 300, 200));
+    T.M->BandList->PaintTo(*Quiet);
+    EXPECT_TRUE(DrawnTexts(*Quiet->Log()).isEmpty());
+    T.M->InUpdateLists = false;
+
+    // The group's handler comes from the designer; its columns move the header labels.
+    T.R.Form->DefineMethod("GroupBreaks", TNotifyEvent([](TComponent*) {}));
+    T.M->GroupPosList()[0]->SetEventBinding("OnCheckBroken", "GroupBreaks");
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 296, 100));
+    T.M->grouplist->PaintTo(*DC);
+    EXPECT_EQ(DrawnTexts(*DC->Log()), (QStringList{"6 1 Group", "97 1 Not assigned.", "178 1 GroupBreaks"}));
+    EXPECT_EQ(T.M->GroupLabel->Left(), 4);
+    EXPECT_EQ(T.M->VariableLabel->Left(), 95);
+    EXPECT_EQ(T.M->EventLabel->Left(), 176);
+
+    // A band freed elsewhere leaves a row that is never read until the next refresh, which keeps
+    // the selected band selected.
+    T.Select("DetailBand");
+    T.M->Below1Click(nullptr);
+    T.Select("GroupHeader");
+    T.Band("DetailBandSub")->SafeDelete();
+    auto Stale = DeviceContext::CreateRecording(ScreenCaps(96, 300, 200));
+    T.M->BandList->PaintTo(*Stale);
+    EXPECT_EQ(DrawnTexts(*Stale->Log()).size(), 7 + 1);
+    PostMessage(T.M, WM_VYR_UPDATEFORM);
+    DeliverPostedMessages();
+    EXPECT_EQ(T.M->BandList->Items().Count(), 7);
+    EXPECT_EQ(T.M->SelectedBand(), T.Band("GroupHeader"));
+}
 } // namespace
