@@ -690,21 +690,28 @@ T* NewAttachedBand(TVyrPage* Page, TVyrBand* Parent, const QString& Base, const 
 }
 } // namespace
 
+void TVyrPageManager::FinishNewBand(TVyrBand* Band, const std::function<void(TVyrLevel*& Level)>& Setup) {
+    TVyrLevel* Level = nullptr;
+    try {
+        Setup(Level);
+    } catch (...) {
+        Discard(Band, Level);
+        throw;
+    }
+    BandsChanged(false);
+    SelectBandRow(Band);
+}
+
 void TVyrPageManager::AddSubBand(bool Above) {
     TVyrBand* P = SelectedBand();
     if (!P || !FPage) return;
     auto* Band = NewAttachedBand<TVyrSubBand>(FPage, P, P->Name() + QStringLiteral("Sub"),
                                               QStringLiteral("Could not create band."));
-    try {
+    FinishNewBand(Band, [&](TVyrLevel*&) {
         Band->SetUpdateLevel(P->UpdateLevel());
         Band->SetAbove(Above);
         Band->SetOrderDirect(999);
-    } catch (...) {
-        Discard(Band, nullptr);
-        throw;
-    }
-    BandsChanged(false);
-    SelectBandRow(Band);
+    });
 }
 
 void TVyrPageManager::Above1Click(TComponent*) {
@@ -724,20 +731,14 @@ void TVyrPageManager::DataBandClick(TComponent* Sender) {
     if (Item->Tag() > 0 && !Guide) return;
     auto* Band = NewAttachedBand<TVyrSubDataBand>(FPage, P, QStringLiteral("Data"),
                                                   QStringLiteral("Could not create band."));
-    TVyrLevel* Level = nullptr;
-    try {
+    FinishNewBand(Band, [&](TVyrLevel*& Level) {
         Band->SetOrderDirect(999);
         Level = NewLevel(Band, false);
         if (Guide) {
             Guide->SetUpdateLevel(Level);
             Band->SetDataSource(Guide->DataSource());
         }
-    } catch (...) {
-        Discard(Band, Level);
-        throw;
-    }
-    BandsChanged(false);
-    SelectBandRow(Band);
+    });
 }
 
 void TVyrPageManager::AddHeadFoot(bool Header) {
@@ -747,14 +748,7 @@ void TVyrPageManager::AddHeadFoot(bool Header) {
     const QString Error = QStringLiteral("Invalid band name");
     TVyrBand* Band = Header ? static_cast<TVyrBand*>(NewAttachedBand<TVyrDataHeadBand>(FPage, P, Base, Error))
                             : NewAttachedBand<TVyrDataFootBand>(FPage, P, Base, Error);
-    try {
-        NewLevel(Band, Header);
-    } catch (...) {
-        Discard(Band, nullptr);
-        throw;
-    }
-    BandsChanged(false);
-    SelectBandRow(Band);
+    FinishNewBand(Band, [&](TVyrLevel*& Level) { Level = NewLevel(Band, Header); });
 }
 
 void TVyrPageManager::DataHeader1Click(TComponent*) {
@@ -772,20 +766,14 @@ void TVyrPageManager::AddOverlay(bool First) {
         Band->SafeDelete();
         return;
     }
-    TVyrLevel* Level = nullptr;
-    try {
+    FinishNewBand(Band, [&](TVyrLevel*& Level) {
         Band->SetParent(FPage);
         Band->SetHeight(20);
         Band->SetBandName(Band->Name());
         Level = NewLevel(Band, false);
         Band->SetFirst(First);
         Band->SetOrderDirect(999);
-    } catch (...) {
-        Discard(Band, Level);
-        throw;
-    }
-    BandsChanged(false);
-    SelectBandRow(Band);
+    });
 }
 
 void TVyrPageManager::PrintFirst1Click(TComponent*) {

@@ -202,6 +202,9 @@ private:
     void BandsChanged(bool AllLists);
     // Shows Band's row as selected and selects the band in the designer, as a click on it does.
     void SelectBandRow(TVyrBand* Band);
+    // Gives a band a command made its settings (Setup notes the level it made); a failure frees the
+    // band with that level and passes on, else the band flow is redone and the new row selected.
+    void FinishNewBand(TVyrBand* Band, const std::function<void(TVyrLevel*& Level)>& Setup);
     void AddSubBand(bool Above);
     void AddHeadFoot(bool Header);
     void AddOverlay(bool First);

@@ -148,6 +148,16 @@ struct TManaged {
             Names << M->BandList->Items().ObjectAs<TVyrBand>(I)->Name();
         return Names;
     }
+    // A command of the band menu with the band of that name selected.
+    void On(const QString& Name, void (TVyrPageManager::*Command)(TComponent*)) {
+        Select(Name);
+        (M->*Command)(nullptr);
+    }
+    // A data band without data source added on the band of that name.
+    void DataOn(const QString& Name) {
+        Select(Name);
+        DataItem("No DataSource")->Click();
+    }
     // The Add Data Band entry of that caption, as the popup built it.
     TMenuItem* DataItem(const QString& Caption) {
         M->BandListPopupPopup(M->BandListPopup);
@@ -171,11 +181,9 @@ TEST_F(Pageman, AddingBandsGivesEachItsPlaceItsLevelAndTheSelection) {
     T.Select("DetailBand");
     T.M->Below1Click(T.M->Below1);
     Added("DetailBandSub1");
-    T.Select("DetailBand");
-    T.DataItem("No DataSource")->Click();
+    T.DataOn("DetailBand");
     Added("Data");
-    T.Select("DetailBand");
-    T.DataItem("No DataSource")->Click();
+    T.DataOn("DetailBand");
     Added("Data1");
     T.Select("Data");
     T.M->DataHeader1Click(T.M->DataHeader1);
@@ -242,14 +250,10 @@ TEST_F(Pageman, ADataBandOnAGuideTakesItsSourceAndGivesTheGuideItsLevelAnEntryWh
 
 TEST_F(Pageman, TheBandMenuIsEnabledByTheKindOfTheSelectedBand) {
     TManaged T;
-    T.Select("DetailBand");
-    T.M->Below1Click(nullptr);
-    T.Select("DetailBand");
-    T.DataItem("No DataSource")->Click();
-    T.Select("Data");
-    T.M->DataHeader1Click(nullptr);
-    T.Select("PageFooterBand");
-    T.M->Below1Click(nullptr);
+    T.On("DetailBand", &TVyrPageManager::Below1Click);
+    T.DataOn("DetailBand");
+    T.On("Data", &TVyrPageManager::DataHeader1Click);
+    T.On("PageFooterBand", &TVyrPageManager::Below1Click);
     T.M->PrintLast1Click(nullptr);
     T.R.Add<TVyrGroup>("Group", T.R.Page)->AddBands(T.R.Page);
     T.R.Page->OrderBands();
@@ -328,19 +332,15 @@ TEST_F(Pageman, DeletingASubDataBandTakesItsWholeTreeWithTheirLevels) {
     TManaged T;
     TScriptedDialogs Dialogs;
     const QStringList MainLevels = NamesOf(T.R.Page->Levels());
-    T.Select("DetailBand");
-    T.DataItem("No DataSource")->Click();
+    T.DataOn("DetailBand");
     for (auto Add : {&TVyrPageManager::Below1Click, &TVyrPageManager::DataHeader1Click,
                      &TVyrPageManager::DataFooter1Click}) {
         T.Select("Data");
         (T.M->*Add)(nullptr);
     }
-    T.Select("Data");
-    T.DataItem("No DataSource")->Click();
-    T.Select("Data1");
-    T.M->Above1Click(nullptr);
-    T.Select("DataSub");
-    T.DataItem("No DataSource")->Click();
+    T.DataOn("Data");
+    T.On("Data1", &TVyrPageManager::Above1Click);
+    T.DataOn("DataSub");
     T.R.Add<TVyrTextLabel>("Label1", T.Band("DataSub"));
     EXPECT_EQ(T.Bands().size(), 5 + 7);
 
@@ -424,16 +424,11 @@ TEST_F(Pageman, GroupsAreAddedMovedAndDeletedWithTheirBandsInOrder) {
 
 TEST_F(Pageman, DropsReattachOnlyWhereABandMayHang) {
     TManaged T;
-    T.Select("DetailBand");
-    T.M->Below1Click(nullptr);
-    T.Select("DetailBand");
-    T.DataItem("No DataSource")->Click();
-    T.Select("Data");
-    T.DataItem("No DataSource")->Click();
-    T.Select("Data");
-    T.M->DataHeader1Click(nullptr);
-    T.Select("PageFooterBand");
-    T.M->Below1Click(nullptr);
+    T.On("DetailBand", &TVyrPageManager::Below1Click);
+    T.DataOn("DetailBand");
+    T.DataOn("Data");
+    T.On("Data", &TVyrPageManager::DataHeader1Click);
+    T.On("PageFooterBand", &TVyrPageManager::Below1Click);
     T.M->PrintFirst1Click(nullptr);
 
     auto Valid = [&](const char* D, const char* Target) {
@@ -621,8 +616,7 @@ TEST_F(Pageman, TheListsPaintTheOutlineMarkTheCaptionOnceAndMoveTheHeaderLabels)
 
     // A band freed elsewhere leaves a row that is never read until the next refresh, which keeps
     // the selected band selected.
-    T.Select("DetailBand");
-    T.M->Below1Click(nullptr);
+    T.On("DetailBand", &TVyrPageManager::Below1Click);
     T.Select("GroupHeader");
     T.Band("DetailBandSub")->SafeDelete();
     auto Stale = DeviceContext::CreateRecording(ScreenCaps(96, 300, 200));
