@@ -733,7 +733,8 @@ QWidget* TListBox::Widget() {
 
 void TListBox::UpdateWidgetGeometry() {
     if (!FWidget) return;
-    const QPoint At = ClientToParent(QPoint(0, 0));
+    // The view covers the whole control, frame included.
+    const QPoint At = Parent() ? Parent()->ClientToParent(BoundsRect().topLeft()) : BoundsRect().topLeft();
     FWidget->setGeometry(At.x(), At.y(), Width(), Height());
     FWidget->Sync();
 }

@@ -3,6 +3,7 @@
 #include "host/db.h"
 #include "host/dragdrop.h"
 #include "host/memdataset.h"
+#include "host/paintpass.h"
 #include "host/properties.h"
 #include "host/storedforms.h"
 #include "output/PimUtil.h"
@@ -627,4 +628,41 @@ TEST_F(Pageman, TheListsPaintTheOutlineMarkTheCaptionOnceAndMoveTheHeaderLabels)
     EXPECT_EQ(T.M->BandList->Items().Count(), 7);
     EXPECT_EQ(T.M->SelectedBand(), T.Band("GroupHeader"));
 }
+} // namespace
+
+namespace {
+
+TEST_F(Pageman, ItsWindowComesWithTheFirstShowAndShowsTheListsAsTheFormPaintsThem) {
+    TManaged T;
+    EXPECT_EQ(T.M->Widget(), nullptr);
+    T.M->Show();
+    QWidget* Window = T.M->Widget();
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Band Manager for ReportPage"));
+    EXPECT_EQ(T.M->BandList->Widget()->parentWidget(), Window);
+    // The band list lies below its header strip, the group list at the foot of the window.
+    EXPECT_EQ(T.M->BandList->Widget()->geometry(), QRect(0, 21, 443, 228));
+    EXPECT_EQ(T.M->grouplist->Widget()->geometry(), QRect(0, 270, 443, 130));
+    const QImage Shown = Window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(Shown.size(), QSize(443, 400));
+
+    // What the list's window shows is what the form's paint draws there.
+    QImage Painted(443, 400, QImage::Format_RGB32);
+    Painted.fill(Qt::black);
+    {
+        auto DC = DeviceContext::CreateForImage(&Painted, 96, 96);
+        PaintControl(T.M, *DC);
+    }
+    const QRect List = T.M->BandList->Widget()->geometry();
+    EXPECT_EQ(Shown.copy(List), Painted.copy(List));
+    auto Recorded = DeviceContext::CreateRecording(ScreenCaps(96, 443, 400));
+    PaintControl(T.M, *Recorded);
+    EXPECT_EQ(DrawnAt(*Recorded->Log(), QStringLiteral("Detail")), QPoint(2 + 10 + 2, 21 + 2 + 2 * 14 + 1));
+
+    // Closing hides the window; the form stays for the page's messages.
+    T.M->Close();
+    EXPECT_FALSE(T.M->Visible());
+    EXPECT_EQ(ManagerOf(T.R.Page), T.M);
+}
+
 } // namespace
