@@ -172,9 +172,11 @@ struct TManaged {
 
 TEST_F(Pageman, AddingBandsGivesEachItsPlaceItsLevelAndTheSelection) {
     TManaged T;
+    int Modifieds = 0;
     auto Added = [&](const QString& Name) {
         EXPECT_EQ(T.M->SelectedBand(), T.Band(Name));
         EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{Name});
+        EXPECT_EQ(T.R.Designer->Modifieds, ++Modifieds) << Name.toStdString();
     };
     T.Select("DetailBand");
     T.M->Above1Click(T.M->Above1);
@@ -191,6 +193,7 @@ TEST_F(Pageman, AddingBandsGivesEachItsPlaceItsLevelAndTheSelection) {
     Added("DataHeader");
     T.Select("Data");
     T.M->DataFooter1Click(T.M->DataFooter1);
+    Added("DataFooter");
     T.M->PrintFirst1Click(T.M->PrintFirst1);
     Added("OverlayBand");
     EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "DetailBandSub", "DetailBand",
