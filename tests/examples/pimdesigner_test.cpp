@@ -1,3 +1,4 @@
+#include "design/Pageman.h"
 #include "designerwindow.h"
 #include "formeditor.h"
 #include "host/designreg.h"
@@ -288,6 +289,49 @@ TEST(PimDesigner, TheWindowShowsThePaletteTheComponentsThePropertiesAndThePagesS
     // A palette class armed, a press on the form makes it there.
     Window.ArmClass("TVyrShape");
     EXPECT_EQ(Window.ArmedClass(), "TVyrShape");
+}
+
+TEST(PimDesigner, TheSecondDoubleClickShowsTheBandManagerWhereASubBandAddedShowsUpOnThePage) {
+    TOrdersDesign D;
+    const QPoint Blank(D.Editor.FormRect(D.Page).right() - 5, D.Editor.FormRect(D.Page).bottom() - 5);
+    D.Editor.DblClick(Blank);
+    D.Editor.DblClick(Blank);
+    auto* Manager = dynamic_cast<TVyrPageManager*>(D.Page->PageManager());
+    ASSERT_NE(Manager, nullptr);
+    ASSERT_NE(Manager->Widget(), nullptr);
+    EXPECT_TRUE(Manager->Widget()->isVisible());
+    EXPECT_EQ(Manager->Widget()->windowTitle(), QStringLiteral("Band Manager for ReportPage"));
+    // A row per band, in the page's order, and a row per group.
+    QStringList Rows;
+    for (int i = 0; i < Manager->BandList->Items().Count(); ++i)
+        Rows << Manager->BandList->Items()[i];
+    QStringList Bands;
+    for (const TVyrBand* B : *D.Page->Bands())
+        Bands << B->BandName();
+    EXPECT_EQ(Rows, Bands);
+    EXPECT_EQ(Manager->grouplist->Items().Count(), int(D.Page->Groups()->size()));
+
+    // A sub band below the detail band, added from the band menu, lies under it on the page.
+    const int DetailRow = Manager->BandList->Items().IndexOfObject(D.Page->Detail());
+    const TRect R = Manager->BandList->ItemRect(DetailRow);
+    Manager->BandList->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(R.Left + 20, R.Top + 5));
+    Manager->BandList->Perform(WM_LBUTTONUP, 0, MAKELPARAM(R.Left + 20, R.Top + 5));
+    EXPECT_EQ(D.Editor.Designer()->GetSelections(), TDesignerSelections{D.Page->Detail()});
+    Manager->BandListPopup->Popup(0, 0);
+    Manager->Below1->Click();
+    Manager->BandListPopup->CloseMenu();
+    auto* Sub = Find<TVyrSubBand>(D.Root, "DetailBandSub");
+    ASSERT_NE(Sub, nullptr);
+    EXPECT_EQ(Manager->BandList->Items()[DetailRow + 1], QStringLiteral("DetailBandSub"));
+    const std::vector<TVyrBand*>& Flow = *D.Page->Bands();
+    EXPECT_EQ(
+        std::find(Flow.begin(), Flow.end(), Sub) - std::find(Flow.begin(), Flow.end(), D.Page->Detail()), 1);
+    EXPECT_TRUE(D.Editor.IsModified());
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 1100, 800));
+    PaintControl(D.Root, *DC);
+    const QPoint SubAt = DrawnAt(*DC->Log(), QStringLiteral("DetailBandSub"));
+    EXPECT_GT(SubAt.y(), DrawnAt(*DC->Log(), QStringLiteral("Detail")).y());
+    EXPECT_EQ(SubAt.y(), D.Editor.FormRect(Sub).bottom() + 1);
 }
 
 } // namespace
