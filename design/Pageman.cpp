@@ -303,7 +303,9 @@ void TVyrPageManager::RefreshWindow() {
 
 void TVyrPageManager::Notification(TComponent* AComponent, TOperation Operation) {
     TForm::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FPage) FPage = nullptr;
+    if (Operation != opRemove) return;
+    if (AComponent == FPage) FPage = nullptr;
+    if (AComponent == FDataControl) FDataControl = nullptr;
 }
 
 void TVyrPageManager::WndProc(TMessage& Message) {
@@ -363,31 +365,27 @@ void TVyrPageManager::SelectGroupPage() {
 }
 
 void TVyrPageManager::DoDataControl() {
-    if (InDataControl) return;
-    InDataControl = true;
-    try {
-        if (FPage) FPage->UpdateVarList();
-        if (!FDataControl && DataControlCreator()) {
-            FDataControl = DataControlCreator()(Application());
-            if (FDataControl) FDataControl->PageManager = this;
-        }
-        if (FDataControl && FDataControl->UpdateVars()) FDataControl->Show();
-    } catch (...) {
-        InDataControl = false;
-        throw;
-    }
-    InDataControl = false;
+    RunDataControl(true);
 }
 
 void TVyrPageManager::DataUpdateVars() {
+    RunDataControl(false);
+}
+
+void TVyrPageManager::RunDataControl(bool Showing) {
     if (InDataControl) return;
     InDataControl = true;
+    // The guard is cleared however the centre's work ends, or no later message would reach it.
     try {
+        if (Showing && FPage) FPage->UpdateVarList();
         if (!FDataControl && DataControlCreator()) {
             FDataControl = DataControlCreator()(Application());
-            if (FDataControl) FDataControl->PageManager = this;
+            if (FDataControl) {
+                FDataControl->PageManager = this;
+                FDataControl->FreeNotification(this);
+            }
         }
-        if (FDataControl) FDataControl->UpdateVars();
+        if (FDataControl && FDataControl->UpdateVars() && Showing) FDataControl->Show();
     } catch (...) {
         InDataControl = false;
         throw;

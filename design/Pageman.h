@@ -200,6 +200,9 @@ private:
     // The steps every change of the band flow ends with: order, stack, refresh the lists (all, or only
     // the outline), tell the designer.
     void BandsChanged(bool AllLists);
+    // The data control centre, made when missing, makes its variables; Showing also brings the
+    // page's variable list up to date first and shows the centre when it agrees.
+    void RunDataControl(bool Showing);
     // Shows Band's row as selected and selects the band in the designer, as a click on it does.
     void SelectBandRow(TVyrBand* Band);
     // Gives a band a command made its settings (Setup notes the level it made); a failure frees the

@@ -555,6 +555,7 @@ TEST_F(Pageman, MessagesReachTheDataControlCentreOnceAndTheReportFormsLiveForOne
     SendMessage(T.M, WM_VYR_UPDATEFORM);
     EXPECT_TRUE(HasPostedMessage(Centre, WM_VYR_REFRESHVARLISTS));
     EXPECT_EQ(Made, 2);
+    DeliverPostedMessages();
 
     // A report form is freed after its run, also when the run fails.
     TComponentRef<TComponent> Form;
@@ -570,7 +571,14 @@ TEST_F(Pageman, MessagesReachTheDataControlCentreOnceAndTheReportFormsLiveForOne
     EXPECT_FALSE(Form);
     SendMessage(T.M, WM_VYR_RUNDIAGREPORT); // no diagnostic form installed: nothing
 
-    // The centre goes with its band manager.
+    // A centre freed elsewhere is forgotten, and the next message makes another, which goes with its
+    // band manager.
+    delete Centre;
+    Centre = nullptr;
+    SendMessage(T.M, WM_VYR_VARCHANGED);
+    SendMessage(T.M, WM_VYR_DATAUPDATEVARS);
+    ASSERT_NE(Centre, nullptr);
+    EXPECT_EQ(Made, 3);
     TComponentRef<TCountingCentre> Watch(Centre);
     T.R.Form.reset();
     EXPECT_FALSE(Watch);
