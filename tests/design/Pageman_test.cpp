@@ -381,6 +381,15 @@ TEST_F(Pageman, DeletingASubDataBandTakesItsWholeTreeWithTheirLevels) {
     T.Select("DetailBand");
     T.M->Delete1Click(T.M->Delete1);
     EXPECT_EQ(T.Bands().size(), 5);
+
+    // Two data bands hung on each other (a damaged form) are deleted once each.
+    T.DataOn("DetailBand");
+    T.DataOn("DetailBand");
+    T.Band("Data")->SetBand(T.Band("Data1"));
+    T.Band("Data1")->SetBand(T.Band("Data"));
+    T.M->DeleteSubDataBandsOf(T.Band("Data"));
+    EXPECT_EQ(T.R.Page->SubDataBands(), nullptr);
+    EXPECT_EQ(T.R.Form->FindComponent("Data1Level"), nullptr);
 }
 
 TEST_F(Pageman, GroupsAreAddedMovedAndDeletedWithTheirBandsInOrder) {
