@@ -102,7 +102,7 @@ void TBitBtn::Click() {
 // TSpeedButton
 
 TSpeedButton::TSpeedButton(TComponent* AOwner)
-    : TGraphicControl(AOwner), FGlyph(std::make_unique<TBitmap>()), FCanvas(std::make_unique<TCanvas>()) {
+    : TGraphicControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
     SetBounds(Left(), Top(), 23, 22);
 }
 
@@ -172,14 +172,15 @@ void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 }
 
 void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    const bool WasPressed = FPressed && Button == mbLeft;
-    if (WasPressed) {
+    if (FPressed && Button == mbLeft) {
         FPressed = false;
         Invalidate();
     }
     TGraphicControl::MouseUp(Button, Shift, X, Y);
-    // Released away from the button, the press is taken back.
-    if (WasPressed && X >= 0 && X < Width() && Y >= 0 && Y < Height()) Click();
+}
+
+void TSpeedButton::ClickedByMouse() {
+    if (Enabled()) TGraphicControl::ClickedByMouse();
 }
 
 QImage TSpeedButton::GlyphImage() const {
@@ -206,7 +207,7 @@ QImage TSpeedButton::GlyphImage() const {
 }
 
 void TSpeedButton::Paint() {
-    TCanvas* C = FCanvas.get();
+    TCanvas* C = Canvas();
     if (!C->Handle()) return;
     const int W = Width();
     const int H = Height();

@@ -69,9 +69,9 @@ private:
 };
 
 // A flat tool button without a widget: a caption, a glyph of NumGlyphs pictures side by side (up,
-// disabled, down, held down), a hint. A left press and its release over the button is a click; any
-// release reaches OnMouseUp with its button first. Buttons with the same GroupIndex on one parent
-// stay down one at a time.
+// disabled, down, held down), a hint. A left press and its release over the button is a click, after
+// OnMouseUp with the button; a disabled button does not click. Buttons with the same GroupIndex on one
+// parent stay down one at a time.
 class TSpeedButton : public TGraphicControl {
 public:
     explicit TSpeedButton(TComponent* AOwner);
@@ -100,8 +100,6 @@ public:
     // Pressed by the mouse and not yet released.
     bool Pressed() const { return FPressed; }
 
-    // The painter supplies the device context.
-    TCanvas* Canvas() const { return FCanvas.get(); }
     void Paint() override;
 
     // A click of a grouped button puts it down (or up again, with AllowAllUp), then OnClick runs.
@@ -110,8 +108,8 @@ public:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
 protected:
-    // MouseUp clicks already.
-    void ClickedByMouse() override {}
+    // The click of a release over the pressed button, unless it is disabled.
+    void ClickedByMouse() override;
 
 private:
     // The picture of the glyph for the button's state, its transparent colour made clear.
@@ -127,5 +125,4 @@ private:
     bool FAllowAllUp = false;
     bool FShowHint = false;
     bool FPressed = false;
-    std::unique_ptr<TCanvas> FCanvas; // owned; its device context is the painter's
 };

@@ -114,19 +114,21 @@ TEST(SpeedButton, ALeftReleaseOverItClicksAnyReleaseIsToldAndAGroupKeepsOneDown)
         Seen << QStringLiteral("up %1 at %2,%3").arg(int(Button)).arg(X).arg(Y);
     };
     A->OnClick = [&](TComponent*) { Seen << QStringLiteral("click"); };
-    A->MouseDown(mbLeft, ssLeft, 5, 5);
+    auto Mouse = [A](uint32_t Msg, int X, int Y) { A->Perform(Msg, 0, MAKELPARAM(X, Y)); };
+    Mouse(WM_LBUTTONDOWN, 5, 5);
     EXPECT_TRUE(A->Pressed());
-    A->MouseUp(mbLeft, 0, 6, 7);
+    Mouse(WM_LBUTTONUP, 6, 7);
     EXPECT_FALSE(A->Pressed());
-    A->MouseDown(mbRight, ssRight, 5, 5);
-    A->MouseUp(mbRight, 0, 5, 5);
+    Mouse(WM_RBUTTONDOWN, 5, 5);
+    Mouse(WM_RBUTTONUP, 5, 5);
     A->MouseUp(mbMiddle, 0, 5, 5);
     // Released away from the button, the press is taken back.
-    A->MouseDown(mbLeft, ssLeft, 5, 5);
-    A->MouseUp(mbLeft, 0, 40, 5);
+    Mouse(WM_LBUTTONDOWN, 5, 5);
+    Mouse(WM_LBUTTONUP, 40, 5);
     A->SetEnabled(false);
-    A->MouseDown(mbLeft, ssLeft, 5, 5);
-    A->MouseUp(mbLeft, 0, 5, 5);
+    Mouse(WM_LBUTTONDOWN, 5, 5);
+    EXPECT_FALSE(A->Pressed());
+    Mouse(WM_LBUTTONUP, 5, 5);
     EXPECT_EQ(Seen, QStringList({"up 0 at 6,7", "click", "up 1 at 5,5", "up 2 at 5,5", "up 0 at 40,5",
                                  "up 0 at 5,5"}));
 
