@@ -1,5 +1,9 @@
 #include "report/VyrUtil.h"
 #include "host/classes.h"
+#include "host/forms.h"
+#include "host/mathutil.h"
+#include "report/PimPage.h"
+#include "report/VyrRep.h"
 
 namespace {
 
@@ -78,6 +82,188 @@ double TVyrUnitMaster::UnitToUnit(double Value, TVyrUnits From, TVyrUnits To) {
     case unitCentiMeters: return CMTo(Value, To);
     }
     return 0;
+}
+
+int VyrRulerOffset(const TVyrPage* Page) {
+    return Page->BorderStyle() == bsSingle ? 2 : 0;
+}
+
+// TVyrRuler
+
+TVyrRuler::TVyrRuler(TComponent* AOwner) : TCustomPanel(AOwner), FUm(std::make_unique<TVyrUnitMaster>()) {
+    SetBevelInner(bvLowered);
+    SetBevelOuter(bvRaised);
+    FPixelsPerInch = Screen()->PixelsPerInch();
+}
+
+TVyrRuler::~TVyrRuler() = default;
+
+void TVyrRuler::UpdateHair(int Position) {
+    // Painting draws the mark, so moving it is a repaint of the ruler.
+    if (Position != FCrossHairPosition) {
+        FCrossHairPosition = Position;
+        Invalidate();
+    } else if (FShowCrossHair)
+        Invalidate();
+}
+
+void TVyrRuler::Paint() {
+    if (!Canvas()->HandleAllocated()) return;
+    TCustomPanel::Paint();
+    // Without a resolution there is no scale to draw.
+    if (FPixelsPerInch <= 0) return;
+    PaintScale();
+    PaintHair();
+}
+
+void TVyrRuler::PaintScale() {
+    TCanvas* C = Canvas();
+    double Step = FPixelsPerInch / FUm->InTo(1.0, FUnits);
+    int Subdivisions = 8;
+    if (FUnits == unitMiliMeters) {
+        // One label every ten millimetres.
+        Step *= 10;
+        Subdivisions = 6;
+    } else if (FUnits == unitCentiMeters)
+        Subdivisions = 6;
+    if (!(Step > 0)) return;
+    C->Pen().SetColor(clBlack);
+    C->Pen().SetWidth(1);
+    C->Pen().SetStyle(psSolid);
+    TFont Font;
+    Font.SetName(QStringLiteral("Arial"));
+    Font.SetSize(7);
+    C->SetFont(Font);
+    C->Brush().SetStyle(bsClear);
+    const int W = Width();
+    const int H = Height();
+    auto Label = [this](int r) { return QString::number(FUnits == unitMiliMeters ? r * 10 : r); };
+    auto TickEnd = [Subdivisions](int i, int Length) {
+        if (i == 0) return 0;
+        if (i == Subdivisions / 2) return Length / 2;
+        return Length - Length / 4;
+    };
+    if (FVertical) {
+        const int64_t N = Round((H + FStartPixels) / Step);
+        for (int r = 0; r <= N; ++r) {
+            C->TextOut(4, int(Round(r * Step + 3 + FStartPixels)), Label(r));
+            for (int i = 0; i <= Subdivisions; ++i) {
+                const int y = int(Round(r * Step + FStartPixels + Step * i / Subdivisions));
+                C->MoveTo(W, y);
+                C->LineTo(TickEnd(i, W), y);
+            }
+        }
+    } else {
+        const int64_t N = Round((std::abs(FStartPixels) + W) / Step);
+        for (int r = 0; r <= N; ++r) {
+            C->TextOut(int(Round(r * Step + 3 + FStartPixels)), 2, Label(r));
+            for (int i = 0; i <= Subdivisions; ++i) {
+                const int x = int(Round(r * Step + FStartPixels + Step * i / Subdivisions));
+                C->MoveTo(x, H);
+                C->LineTo(x, TickEnd(i, H));
+            }
+        }
+    }
+}
+
+void TVyrRuler::PaintHair() {
+    if (!FShowCrossHair) return;
+    TCanvas* C = Canvas();
+    C->Brush().SetStyle(bsSolid);
+    C->Brush().SetColor(clWhite);
+    if (FVertical)
+        C->FillRect(Bounds(0, FCrossHairPosition, Width(), 1));
+    else
+        C->FillRect(Bounds(FCrossHairPosition + FStartPixels, 0, 1, Height()));
+}
+
+// TVyrRulerContainer
+
+TVyrRulerContainer::TVyrRulerContainer(TComponent* AOwner) : TCustomPanel(AOwner) {
+    SetBevelInner(bvLowered);
+    SetBevelOuter(bvRaised);
+    FPixelsPerInch = Screen()->PixelsPerInch();
+}
+
+TVyrRulerContainer::~TVyrRulerContainer() = default;
+
+void TVyrRulerContainer::SetPixelsPerInch(int Value) {
+    FPixelsPerInch = Value;
+    for (TVyrRuler* R : FRulers)
+        R->SetPixelsPerInch(Value);
+}
+
+void TVyrRulerContainer::SetUnits(TVyrUnits Value) {
+    FUnits = Value;
+    for (TVyrRuler* R : FRulers)
+        R->SetUnits(Value);
+}
+
+TVyrPage* TVyrRulerContainer::GetPage() const {
+    auto* Report = dynamic_cast<TVyrReport*>(Parent());
+    if (!Report || !Report->Pages() || Report->Pages()->empty()) return nullptr;
+    return Report->Pages()->front();
+}
+
+void TVyrRulerContainer::UpdateRulers() {
+    TVyrPage* Page = GetPage();
+    if (!Page || !Page->Bands()) return;
+    const std::vector<TVyrBand*>& Bands = *Page->Bands();
+    SetBounds(Page->Left() - Width(), Page->Top(), Width(), Page->Height());
+    while (FRulers.size() < Bands.size()) {
+        auto* R = new TVyrRuler(this);
+        R->SetParent(this);
+        R->SetPixelsPerInch(FPixelsPerInch);
+        R->SetUnits(FUnits);
+        FRulers.push_back(R);
+    }
+    while (FRulers.size() > Bands.size()) {
+        TVyrRuler* R = FRulers.back();
+        FRulers.pop_back();
+        R->SetParent(nullptr);
+        delete R;
+    }
+    const int Border = VyrRulerOffset(Page);
+    for (size_t j = 0; j < Bands.size(); ++j) {
+        TVyrRuler* R = FRulers[j];
+        const TVyrBand* Band = Bands[j];
+        R->SetVertical(true);
+        const int Top = Band->Top() + Border;
+        int H = Band->Height();
+        const bool Inside = Top >= 0 && Top < Height();
+        if (Inside && Top + H > Height() - 1) H = Height() - 1 - Top;
+        R->SetBounds(0, Top, Width(), H);
+        R->SetVisible(Inside);
+        R->Invalidate();
+    }
+}
+
+TVyrRuler* TVyrRulerContainer::RulerAtPosition(int Position) const {
+    TVyrRuler* Found = nullptr;
+    for (TVyrRuler* R : FRulers)
+        if (R->Top() <= Position && Position <= R->Top() + R->Height()) Found = R;
+    return Found;
+}
+
+void TVyrRulerContainer::UpdateHair(int Position) {
+    TVyrRuler* Old = RulerAtPosition(FCrossHairPosition);
+    TVyrRuler* New = RulerAtPosition(Position);
+    if (Old && Old != New) {
+        Old->SetShowCrossHair(false);
+        Old->UpdateHair(-1);
+    }
+    if (New) {
+        New->SetShowCrossHair(true);
+        New->UpdateHair(Position - New->Top());
+    }
+    FCrossHairPosition = Position;
+}
+
+void TVyrRulerContainer::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomPanel::Notification(AComponent, Operation);
+    if (Operation == opRemove)
+        std::erase_if(FRulers,
+                      [AComponent](TVyrRuler* R) { return static_cast<TComponent*>(R) == AComponent; });
 }
 
 QString VyrStripFirst(const QString& S) {

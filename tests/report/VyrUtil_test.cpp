@@ -1,6 +1,9 @@
 #include "host/classes.h"
+#include "host/devicecontext.h"
 #include "report/VyrUtil.h"
+#include "support/devices.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 TEST(Units, ConvertBothWaysBetweenTheThreeUnits) {
@@ -103,4 +106,101 @@ TEST(ComponentNames, RefusalsGiveFalse) {
     TStubborn Stubborn(nullptr);
     EXPECT_FALSE(VyrAutoSetComponentName(&Stubborn, QStringLiteral("Band"), false));
     EXPECT_FALSE(VyrSetComponentName(&Stubborn, QStringLiteral("Band")));
+}
+
+namespace {
+
+// What a ruler of the given size draws on a recording screen device.
+QStringList PaintedRuler(TVyrRuler& Ruler) {
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, Ruler.Width(), Ruler.Height()));
+    Ruler.Canvas()->SetHandle(DC.get());
+    Ruler.Paint();
+    Ruler.Canvas()->SetHandle(nullptr);
+    return DC->Log()->Calls;
+}
+
+// The texts drawn, as "x y text".
+QStringList Texts(const QStringList& Calls) {
+    QStringList Found;
+    static const QRegularExpression Text(QStringLiteral("^ExtTextOut (-?\\d+) (-?\\d+) 0 nil \"(.*)\"$"));
+    for (const QString& Call : Calls)
+        if (const QRegularExpressionMatch M = Text.match(Call); M.hasMatch())
+            Found << M.captured(1) + QLatin1Char(' ') + M.captured(2) + QLatin1Char(' ') + M.captured(3);
+    return Found;
+}
+
+// The black lines drawn, as "x1,y1>x2,y2", each from the pen position a move set.
+QStringList Ticks(const QStringList& Calls) {
+    QStringList Found;
+    bool Black = false;
+    QString From;
+    for (const QString& Call : Calls) {
+        const QStringList W = Call.split(QLatin1Char(' '));
+        if (W[0] == QStringLiteral("SelectObject") && W[1] == QStringLiteral("pen"))
+            Black = W[4] == QStringLiteral("0x000000");
+        if (W[0] == QStringLiteral("MoveToEx")) From = W[1] + QLatin1Char(',') + W[2];
+        if (W[0] == QStringLiteral("LineTo") && Black)
+            Found << From + QLatin1Char('>') + W[1] + QLatin1Char(',') + W[2];
+    }
+    return Found;
+}
+
+} // namespace
+
+TEST(Rulers, AHorizontalRulerLabelsEveryTenMillimetresWithSixTicksAndAnInchRulerHalvesAtTheMiddle) {
+    TVyrRuler Ruler(nullptr);
+    Ruler.SetBounds(0, 0, 400, 20);
+    Ruler.SetUnits(unitMiliMeters);
+    QStringList Calls = PaintedRuler(Ruler);
+    // 96 / 25.4 * 10 = 37.8 pixels a label; the last one starts past the end.
+    EXPECT_EQ(Texts(Calls),
+              QStringList({"3 2 0", "41 2 10", "79 2 20", "116 2 30", "154 2 40", "192 2 50", "230 2 60",
+                           "268 2 70", "305 2 80", "343 2 90", "381 2 100", "419 2 110"}));
+    EXPECT_EQ(Ticks(Calls).mid(0, 9),
+              QStringList({"0,20>0,0", "6,20>6,15", "13,20>13,15", "19,20>19,10", "25,20>25,15",
+                           "31,20>31,15", "38,20>38,15", "38,20>38,0", "44,20>44,15"}));
+    EXPECT_EQ(Ticks(Calls).size(), 12 * 7);
+    // The mark stands at its place, moved with the scale's origin.
+    EXPECT_EQ(Calls.filter(QStringLiteral("FillRect")).last(),
+              QStringLiteral("FillRect 0 0 1 20 brush 0 0xFFFFFF 0"));
+    Ruler.SetStartPixels(-30);
+    Ruler.UpdateHair(50);
+    Calls = PaintedRuler(Ruler);
+    EXPECT_EQ(Texts(Calls).mid(0, 2), QStringList({"-27 2 0", "11 2 10"}));
+    EXPECT_EQ(Texts(Calls).size(), 12);
+    EXPECT_EQ(Calls.filter(QStringLiteral("FillRect")).last(),
+              QStringLiteral("FillRect 20 0 21 20 brush 0 0xFFFFFF 0"));
+    Ruler.SetShowCrossHair(false);
+    EXPECT_EQ(PaintedRuler(Ruler).filter(QStringLiteral("FillRect")).size(), 1); // the face only
+
+    Ruler.SetStartPixels(0);
+    Ruler.SetUnits(unitInches);
+    Calls = PaintedRuler(Ruler);
+    EXPECT_EQ(Texts(Calls), QStringList({"3 2 0", "99 2 1", "195 2 2", "291 2 3", "387 2 4"}));
+    EXPECT_EQ(Ticks(Calls).mid(0, 9),
+              QStringList({"0,20>0,0", "12,20>12,15", "24,20>24,15", "36,20>36,15", "48,20>48,10",
+                           "60,20>60,15", "72,20>72,15", "84,20>84,15", "96,20>96,15"}));
+    Ruler.SetUnits(unitCentiMeters);
+    EXPECT_EQ(Texts(PaintedRuler(Ruler)).mid(0, 3), QStringList({"3 2 0", "41 2 1", "79 2 2"}));
+
+    // Without a resolution only the bevels are drawn: raised outside, lowered inside.
+    Ruler.SetPixelsPerInch(0);
+    Calls = PaintedRuler(Ruler);
+    EXPECT_TRUE(Texts(Calls).isEmpty());
+    EXPECT_TRUE(Ticks(Calls).isEmpty());
+    EXPECT_TRUE(Calls.filter(QStringLiteral("LineTo")).isEmpty());
+    EXPECT_EQ(Calls.filter(QStringLiteral("Polyline")).size(), 4);
+}
+
+TEST(Rulers, AVerticalRulerLabelsAtTheLeftAndTicksFromTheRightEdge) {
+    TVyrRuler Ruler(nullptr);
+    Ruler.SetVertical(true);
+    Ruler.SetBounds(0, 0, 20, 120);
+    QStringList Calls = PaintedRuler(Ruler);
+    EXPECT_EQ(Texts(Calls), QStringList({"4 3 0", "4 99 1"}));
+    EXPECT_EQ(Ticks(Calls).mid(0, 6), QStringList({"20,0>0,0", "20,12>15,12", "20,24>15,24", "20,36>15,36",
+                                                   "20,48>10,48", "20,60>15,60"}));
+    Ruler.UpdateHair(30);
+    EXPECT_EQ(PaintedRuler(Ruler).filter(QStringLiteral("FillRect")).last(),
+              QStringLiteral("FillRect 0 30 20 31 brush 0 0xFFFFFF 0"));
 }
