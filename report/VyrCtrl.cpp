@@ -31,13 +31,6 @@ TVyrBand::TVyrBand(TComponent* AOwner)
       FReserveSpace(std::make_unique<TVyrReserveSpace>(this)) {
     SetCaption(QStringLiteral(" "));
     SetParentColor(true);
-    if (HasState(csDesigning)) {
-        SetDragMode(dmAutomatic);
-        OnDragOver = [this](TComponent*, TComponent* Source, int X, int Y, TDragState, bool& Accept) {
-            Accept = BandDragOver(Source, X, Y);
-        };
-        OnDragDrop = [this](TComponent*, TComponent* Source, int X, int Y) { BandDragDrop(Source, X, Y); };
-    }
 }
 
 TVyrBand::~TVyrBand() = default;
@@ -288,8 +281,12 @@ void TVyrBand::SetParent(TWinControl* AParent) {
 }
 
 void TVyrBand::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    const bool Changed = ALeft != Left() || ATop != Top() || AWidth != Width() || AHeight != Height();
     TCustomPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
     if (FPage && !(FPage->PageState() & psArrangeBands)) FPage->ArrangeBands();
+    // The rulers beside the bands follow a designed band that moved or changed its size.
+    if (Changed && HasState(csDesigning) && !HasState(csLoading | csReading) && Parent())
+        if (TVyrReport* Report = GetReport()) Report->PositionButtons();
 }
 
 void TVyrBand::SetName(const QString& NewName) {

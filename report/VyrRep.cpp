@@ -102,9 +102,14 @@ TVyrReport::TVyrReport(TComponent* AOwner) : TScrollBox(AOwner) {
     }
     FPixelsPerInch = Screen()->PixelsPerInch();
     TScrollBox::SetVisible(false);
+    // The companion's buttons and rulers become the report's first children.
+    if (HasState(csDesigning) && VyrDesignCreate) VyrDesignCreate(this);
 }
 
-TVyrReport::~TVyrReport() = default;
+TVyrReport::~TVyrReport() {
+    // A report that was not freed with delete still lets its companion take its parts off first.
+    FRepDesign.reset();
+}
 
 void TVyrReport::Run() {
     if (FPrinting) return;
@@ -638,6 +643,9 @@ void TVyrReport::BeforeDestruction() {
             EndReport();
         } catch (...) {
         }
+    // The companion takes its buttons and rulers off the report itself, before the report frees
+    // its children.
+    FRepDesign.reset();
     TScrollBox::BeforeDestruction();
 }
 
@@ -663,6 +671,12 @@ namespace {
 }();
 
 } // namespace
+
+TVyrDesignCreate VyrDesignCreate;
+
+void ResetVyrDesignCreate() {
+    VyrDesignCreate = nullptr;
+}
 
 TVyrOverrideEvent CustomPreview;
 TVyrOverridePromptEvent CustomPrompt;

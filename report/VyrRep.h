@@ -73,6 +73,13 @@ public:
     virtual void VyrDroplabels(TComponent*, TComponent*, int, int) {}
 };
 
+// Makes the design companion of a report being designed and hands it to the report's SetRepDesign.
+using TVyrDesignCreate = std::function<void(TVyrReport* Report)>;
+// Set by the design package; empty until then, and a report is designed without a companion.
+extern TVyrDesignCreate VyrDesignCreate;
+// Empties the hook again, as the process starts.
+void ResetVyrDesignCreate();
+
 enum TVyrVersion : uint8_t { vPIM1_0 };
 
 using TVyrPromptPrintEvent = std::function<void(TVyrPage* Page, bool& Result)>;
@@ -102,7 +109,8 @@ public:
     explicit TVyrReport(TComponent* AOwner);
     ~TVyrReport() override;
 
-    // The design companion; the report owns it. Nothing at run time.
+    // The design companion; the report owns it and frees it before its children. Nothing at run
+    // time.
     TVyrRptDsgn* RepDesign() const { return FRepDesign.get(); }
     void SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value);
     const std::vector<TVyrPage*>* Pages() const { return FPages.get(); }

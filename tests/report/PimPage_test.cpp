@@ -474,6 +474,7 @@ TEST(VyrPage, DesignCompanionIsAskedForDropsRulersAndTheBandManager) {
     Detail->BandDragDrop(Source, 7, 8);
     Label->MouseMovement(1, 2);
     P->UpdateVarList();
+    // The new margin narrows the five bands, and the rulers follow each one.
     P->PageSetup()->SetLeftMargin(1.0);
     D.Report->SetMinimized(true);
     EXPECT_EQ(D.Report->BoundsRect().size(), QSize(82, 44));
@@ -482,9 +483,11 @@ TEST(VyrPage, DesignCompanionIsAskedForDropsRulersAndTheBandManager) {
     const int Top = Detail->Top();
     EXPECT_EQ(
         Design->Calls.join(u'\n'),
-        QStringLiteral("RulerXY 5,%1\nDroplabels dsDragged DetailBand 7,8\nRulerXY 31,%2\nCreatePageManager\n"
-                       "RepositionButtons\nRulerInvalid\nSetMinMax\nRepositionButtons\nSetMinMax\n"
-                       "RepositionButtons")
+        QStringLiteral(
+            "RulerXY 5,%1\nDroplabels dsDragged DetailBand 7,8\nRulerXY 31,%2\nCreatePageManager\n"
+            "RepositionButtons\nRepositionButtons\nRepositionButtons\nRepositionButtons\n"
+            "RepositionButtons\nRepositionButtons\nRulerInvalid\nSetMinMax\nRepositionButtons\nSetMinMax\n"
+            "RepositionButtons")
             .arg(Top + 6)
             .arg(Top + 4 + 2));
     EXPECT_EQ(Manager.UpdateVarsCount, 1);
