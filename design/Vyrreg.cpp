@@ -1,5 +1,7 @@
 #include "design/Vyrreg.h"
 #include "design/Pageman.h"
+#include "design/PimDrop.h"
+#include "design/Vyrrepds.h"
 #include "host/db.h"
 #include "host/dialogs.h"
 #include "host/forms.h"
@@ -294,12 +296,15 @@ void initDesignPackage() {
     TVyrPage::SetDesignerModifiedHook([](TComponent* Form) {
         if (IDesigner* Designer = FindRootDesigner(Form)) Designer->Modified();
     });
+    VyrDesignCreate = VyrRepDesign;
 }
 
 void resetDesignPackage() {
     GPackageInstalled = false;
     ResetDesignRegistry();
     TVyrPage::SetDesignerModifiedHook(nullptr);
+    ResetVyrDesignCreate();
+    ResetPimDropLabelsFactory();
 }
 
 // TVyrGrouppageEditor
