@@ -536,6 +536,9 @@ void TVyrPage::Loaded() {
     OrderBands();
     ArrangeBands();
     if (FReport && FReport->RepDesign()) FReport->RepDesign()->RulerUpdate();
+    // Bands read from a form were placed while they were still loading, which moves no tools: the
+    // report places its tools and rulers at the page now that it stands at its design place.
+    if (FReport) FReport->PositionButtons();
     if (FBands && FBandHeads)
         for (size_t i = 0; i < FBands->size() && i < FBandHeads->size(); ++i)
             SetBandLabels((*FBands)[i], (*FBandHeads)[i]);

@@ -1,4 +1,5 @@
 #include "design/Pageman.h"
+#include "design/Vyrrepds.h"
 #include "designerwindow.h"
 #include "formeditor.h"
 #include "host/designreg.h"
@@ -11,14 +12,18 @@
 #include "output/PimFile.h"
 #include "output/PimOut.h"
 #include "report/PimPage.h"
+#include "report/VyrBtn.h"
 #include "report/VyrRep.h"
 #include "report/VyrText.h"
+#include "report/VyrUtil.h"
 #include "support/bandfixture.h"
 #include "support/devices.h"
 #include "support/fakeprinter.h"
 #include "support/paintlog.h"
 #include "support/reportfixture.h"
 #include "support/sampledata.h"
+#include "viewer/PimPrev.h"
+#include "viewer/PimView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -332,6 +337,76 @@ TEST(PimDesigner, TheSecondDoubleClickShowsTheBandManagerWhereASubBandAddedShows
     const QPoint SubAt = DrawnAt(*DC->Log(), QStringLiteral("DetailBandSub"));
     EXPECT_GT(SubAt.y(), DrawnAt(*DC->Log(), QStringLiteral("Detail")).y());
     EXPECT_EQ(SubAt.y(), D.Editor.FormRect(Sub).bottom() + 1);
+}
+
+TEST(PimDesigner, TheReportsToolRowAndRulersAreDrawnAndItsBandAndRunButtonsWork) {
+    TSampleDatabase Db;
+    TFakePrinterList Printers{[] {
+        std::vector<std::unique_ptr<TFakePrinter>> List;
+        List.push_back(TFakePrinter::Office());
+        return List;
+    }()};
+    {
+        // Read from its file, the report has its rulers at its page.
+        TFormEditor Editor;
+        Editor.Open(SourceFile("examples/orders.rep"));
+        auto* Report = Find<TVyrReport>(Editor.Root(), "OrdersReport");
+        auto* Design = dynamic_cast<TVyrReportDesign*>(Report->RepDesign());
+        ASSERT_NE(Design, nullptr);
+        TVyrPage* Page = Report->Page();
+        EXPECT_EQ(Design->TopRuler()->BoundsRect(),
+                  QRect(Page->Left() + 2, Page->Top() - 20, Page->Width(), 20));
+        EXPECT_EQ(Design->LeftRuler()->BoundsRect(),
+                  QRect(Page->Left() - 20, Page->Top(), 20, Page->Height()));
+    }
+    TOrdersDesign D;
+    auto* Design = dynamic_cast<TVyrReportDesign*>(D.Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, D.Root->Width(), D.Root->Height()));
+    PaintControl(D.Root, *DC);
+    for (const char* Caption : {"Min", "Band", "Data", "Fast", "Run", "Overview", "Diagnostic"}) {
+        const TControl* Button = nullptr;
+        for (int i = 0; i < 12 && !Button; ++i)
+            if (D.Report->Controls(i)->Caption() == QLatin1String(Caption)) Button = D.Report->Controls(i);
+        ASSERT_NE(Button, nullptr) << Caption;
+        EXPECT_TRUE(D.Editor.FormRect(Button).contains(DrawnAt(*DC->Log(), QString::fromLatin1(Caption))))
+            << Caption;
+    }
+    // The top ruler stands right above the page's client area, in the page's millimetres.
+    const QPoint Client = D.Page->ClientToParent(QPoint(0, 0));
+    EXPECT_EQ(DrawnAt(*DC->Log(), QStringLiteral("10")), Client + QPoint(41, -20));
+    EXPECT_EQ(D.Editor.FormRect(Design->TopRuler()).bottom() + 1,
+              D.Page->ClientToParent(QPoint(0, 0)).y() - 2);
+    // Beside the detail band, its own ruler.
+    const TVyrRuler* Beside =
+        Design->LeftRuler()
+            ->Rulers()[size_t(std::find(D.Page->Bands()->begin(), D.Page->Bands()->end(), D.Page->Detail()) -
+                              D.Page->Bands()->begin())];
+    EXPECT_EQ(D.Editor.FormRect(Beside).top(), D.Editor.FormRect(D.Page->Detail()).top());
+
+    // "Band" is a button, no component of the form: it takes the click and shows the band manager.
+    const QPoint Band = Center(D.Editor.FormRect(Design->PageManButton()));
+    D.Editor.MouseDown(Band, 0);
+    D.Editor.MouseUp(Band, 0);
+    ASSERT_NE(D.Page->PageManager(), nullptr);
+    EXPECT_TRUE(static_cast<TControl*>(D.Page->PageManager())->Visible());
+    EXPECT_TRUE(D.Editor.Designer()->GetSelections().empty());
+
+    // "Run" shows the report in the viewer; a few orders make a short one.
+    auto* Orders = Find<TSqlDataSet>(D.Root, "Orders");
+    QString Sql = Orders->SQL();
+    Orders->SetSQL(Sql.replace(QStringLiteral("ORDER BY"), QStringLiteral("WHERE c.id <= 2 ORDER BY")));
+    const QPoint Run = Center(D.Editor.FormRect(Design->RunButton()));
+    D.Editor.MouseDown(Run, 0);
+    D.Editor.MouseUp(Run, 0);
+    TPimViewer* Viewer = nullptr;
+    for (int i = 0; i < Application()->ComponentCount() && !Viewer; ++i)
+        Viewer = dynamic_cast<TPimViewer*>(Application()->Components(i));
+    ASSERT_NE(Viewer, nullptr);
+    EXPECT_FALSE(Viewer->Generating());
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
+    EXPECT_TRUE(D.Report->DesignPreview());
+    delete Viewer;
 }
 
 } // namespace
