@@ -377,12 +377,6 @@ TEST(PimDesigner, TheReportsToolRowAndRulersAreDrawnAndItsBandAndRunButtonsWork)
     EXPECT_EQ(DrawnAt(*DC->Log(), QStringLiteral("10")), Client + QPoint(41, -20));
     EXPECT_EQ(D.Editor.FormRect(Design->TopRuler()).bottom() + 1,
               D.Page->ClientToParent(QPoint(0, 0)).y() - 2);
-    // Beside the detail band, its own ruler.
-    const TVyrRuler* Beside =
-        Design->LeftRuler()
-            ->Rulers()[size_t(std::find(D.Page->Bands()->begin(), D.Page->Bands()->end(), D.Page->Detail()) -
-                              D.Page->Bands()->begin())];
-    EXPECT_EQ(D.Editor.FormRect(Beside).top(), D.Editor.FormRect(D.Page->Detail()).top());
 
     // "Band" is a button, no component of the form: it takes the click and shows the band manager.
     const QPoint Band = Center(D.Editor.FormRect(Design->PageManButton()));
