@@ -124,7 +124,10 @@ TSqlDataSet* MakeOrdersDataSet(TComponent* Owner) {
 TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
     RegisterOrdersClasses();
     DefineOrdersHandlers(Form);
+    // Room for the whole width of the page and a good part of its height when the form is designed.
+    if (auto* Control = dynamic_cast<TControl*>(Form)) Control->SetBounds(0, 0, 960, 720);
     auto* Report = Add<TVyrReport>(Form, QStringLiteral("OrdersReport"), nullptr);
+    Report->SetBounds(0, 0, 940, 680);
     Report->SetPrompt(false);
     Report->SetPixelsPerInch(96);
     auto* Page = Add<TVyrGrouppage>(Form, QStringLiteral("ReportPage"), Report);

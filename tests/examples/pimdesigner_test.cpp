@@ -273,9 +273,14 @@ TEST(PimDesigner, TheWindowShowsThePaletteTheComponentsThePropertiesAndThePagesS
     EXPECT_EQ(Window.Palette()->tabText(0), "PimReporter");
     EXPECT_EQ(Window.Palette()->tabText(1), "Data Access");
     EXPECT_EQ(Window.ComponentList()->item(0)->text(), "OrdersForm: TOrdersForm");
-    // The page's bands reach below it and past its right side: it has both bars.
+    // A report box smaller than its page: the bands reach below it and past its right side, so the
+    // page has both bars.
+    auto* Report = Find<TVyrReport>(Window.Editor().Root(), "OrdersReport");
+    Report->SetBounds(0, 0, 400, 200);
+    Window.Refresh();
+    QApplication::processEvents();
     EXPECT_EQ(Window.ScrollBars().size(), 2u);
-    TVyrPage* Page = Find<TVyrReport>(Window.Editor().Root(), "OrdersReport")->Page();
+    TVyrPage* Page = Report->Page();
     for (QScrollBar* Bar : Window.ScrollBars())
         if (Bar->orientation() == Qt::Vertical) Bar->setValue(40);
     EXPECT_EQ(Page->VertScrollBar().Position, 40);
