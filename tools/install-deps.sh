@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libxkbcommon-dev
   libcups2-dev cups cups-bsd cups-filters printer-driver-cups-pdf
   fonts-liberation2 fonts-dejavu-core fontconfig
   poppler-utils
