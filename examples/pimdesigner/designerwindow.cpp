@@ -1,14 +1,17 @@
 #include "designerwindow.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
+#include "host/dialogs.h"
 #include "host/paintpass.h"
 #include "host/properties.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -532,6 +535,7 @@ std::vector<QScrollBar*> TDesignerWindow::ScrollBars() const {
 // Files
 
 void TDesignerWindow::NewForm() {
+    if (!CanDiscard()) return;
     FEditor.NewForm();
     FormChanged();
 }
@@ -562,10 +566,35 @@ bool TDesignerWindow::SaveFile(const QString& FileName) {
 }
 
 void TDesignerWindow::Open() {
+    if (!CanDiscard()) return;
     const QString Name =
         QFileDialog::getOpenFileName(this, QStringLiteral("Open a form"), QString(),
                                      QStringLiteral("Stored forms (*.rep *.dfm *.txt);;All files (*)"));
     if (!Name.isEmpty()) OpenFile(Name);
+}
+
+bool TDesignerWindow::CanDiscard() {
+    if (!FEditor.IsModified() || !FEditor.Root()) return true;
+    const QString Name =
+        FEditor.FileName().isEmpty() ? FEditor.Root()->Name() : QFileInfo(FEditor.FileName()).fileName();
+    switch (MessageBox(QStringLiteral("Save the changes to %1?").arg(Name), QStringLiteral("Pim Designer"),
+                       MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        // A save that failed or was cancelled keeps the form.
+        Save();
+        return !FEditor.IsModified();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TDesignerWindow::closeEvent(QCloseEvent* Event) {
+    if (CanDiscard())
+        Event->accept();
+    else
+        Event->ignore();
 }
 
 void TDesignerWindow::Save() {

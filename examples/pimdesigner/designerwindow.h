@@ -16,6 +16,7 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QButtonGroup;
+class QCloseEvent;
 class QMenu;
 class TPropertyEditor;
 class TFormView;
@@ -55,6 +56,10 @@ public:
     // Rebuilds the lists and the scroll bars, and repaints, at once.
     void Refresh();
 
+protected:
+    // Closing asks first when the form has unsaved changes.
+    void closeEvent(QCloseEvent* Event) override;
+
 private:
     friend class TFormView;
     void BuildMenus();
@@ -71,6 +76,8 @@ private:
     void Open();
     void Save();
     void SaveAs();
+    // Whether the form may be put away: unchanged, saved now, or let go at the user's word.
+    bool CanDiscard();
     void FormChanged();
     bool PressedOnForm(QPoint At, TShiftState Shift);
 

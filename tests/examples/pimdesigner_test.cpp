@@ -22,9 +22,11 @@
 #include "support/paintlog.h"
 #include "support/reportfixture.h"
 #include "support/sampledata.h"
+#include "support/scripteddialogs.h"
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -406,6 +408,47 @@ TEST(PimDesigner, TheReportsToolRowAndRulersAreDrawnAndItsBandAndRunButtonsWork)
     EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
     EXPECT_TRUE(D.Report->DesignPreview());
     delete Viewer;
+}
+
+TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsThemGo) {
+    QTemporaryDir Dir;
+    const QString File = Dir.filePath("orders.rep");
+    ASSERT_TRUE(QFile::copy(SourceFile("examples/orders.rep"), File));
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(File));
+    QAction* New = nullptr;
+    for (QAction* A : Window.findChildren<QAction*>())
+        if (A->text() == QStringLiteral("&New")) New = A;
+    ASSERT_NE(New, nullptr);
+    TFormEditor& Editor = Window.Editor();
+    Editor.Designer()->SelectComponent(Editor.Root()->FindComponent("TitleLabel"));
+    Editor.MoveSelection(3, 0);
+    ASSERT_TRUE(Editor.IsModified());
+
+    TScriptedDialogs Dialogs;
+    Dialogs.Answer(mrCancel);
+    New->trigger();
+    EXPECT_EQ(Dialogs.Last().Text, QStringLiteral("Save the changes to orders.rep?"));
+    EXPECT_EQ(Editor.Root()->Name(), QStringLiteral("OrdersForm"));
+    Dialogs.Answer(mrCancel);
+    EXPECT_FALSE(Window.close());
+    EXPECT_TRUE(Editor.IsModified());
+
+    // Yes saves the moved title into the file, then the new form comes.
+    Dialogs.Answer(mrYes);
+    New->trigger();
+    EXPECT_EQ(Editor.Root()->Name(), QStringLiteral("Form1"));
+    TFormEditor Reopened;
+    Reopened.Open(File);
+    ASSERT_NE(Find<TControl>(Reopened.Root(), "TitleLabel"), nullptr);
+    EXPECT_EQ(Find<TControl>(Reopened.Root(), "TitleLabel")->Left(), 3);
+
+    // No lets the changes go.
+    Editor.AddComponent("TVyrReport", QPoint(10, 10));
+    Dialogs.Answer(mrNo);
+    EXPECT_TRUE(Window.close());
+    EXPECT_EQ(Dialogs.MessageCount(), 4);
+    EXPECT_EQ(Dialogs.Pending(), 0);
 }
 
 } // namespace
