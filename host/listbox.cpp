@@ -254,6 +254,8 @@ void TListBoxStrings::Move(int CurIndex, int NewIndex) {
     FOwner.CheckIndex(CurIndex);
     FOwner.CheckIndex(NewIndex);
     TListBox::TItem Item = FOwner.FItems[size_t(CurIndex)];
+    // Taken out and put back: the selection went with the taking out, as the item index did.
+    Item.Selected = false;
     Delete(CurIndex);
     FOwner.FItems.insert(FOwner.FItems.begin() + NewIndex, Item);
     FOwner.ItemInserted(NewIndex);
@@ -262,7 +264,11 @@ void TListBoxStrings::Move(int CurIndex, int NewIndex) {
 void TListBoxStrings::Exchange(int Index1, int Index2) {
     FOwner.CheckIndex(Index1);
     FOwner.CheckIndex(Index2);
-    std::swap(FOwner.FItems[size_t(Index1)], FOwner.FItems[size_t(Index2)]);
+    // The texts and objects trade places; the selection stays with the places, as the item index does.
+    TListBox::TItem& A = FOwner.FItems[size_t(Index1)];
+    TListBox::TItem& B = FOwner.FItems[size_t(Index2)];
+    std::swap(A.S, B.S);
+    std::swap(A.Object, B.Object);
     FOwner.Invalidate();
 }
 

@@ -70,6 +70,25 @@ TEST(ListBox, ItemsKeepTheirObjectsAndTheSelectionFollowsInsertsAndDeletes) {
     EXPECT_EQ(L.SelCount(), 0);
 }
 
+TEST(ListBox, MovedAndExchangedItemsLeaveNoSelectionThatTheItemIndexDoesNotKnow) {
+    TListFixture F(4);
+    TListBox& L = *F.List;
+    // The selection stays with the place, as the item index does.
+    L.SetItemIndex(0);
+    L.Items().Exchange(0, 2);
+    EXPECT_EQ(L.Items().ToStringList(), (QStringList{"I2", "I1", "I0", "I3"}));
+    EXPECT_EQ(L.Items().ObjectAs<void>(2), nullptr);
+    EXPECT_EQ(L.ItemIndex(), 0);
+    EXPECT_EQ(F.Selection(), QStringLiteral("x..."));
+    // A moved item was taken out and put back: its selection went with the taking out.
+    L.SetItemIndex(1);
+    L.Items().Move(1, 3);
+    EXPECT_EQ(L.Items().ToStringList(), (QStringList{"I2", "I0", "I3", "I1"}));
+    EXPECT_EQ(L.ItemIndex(), -1);
+    EXPECT_EQ(F.Selection(), QStringLiteral("...."));
+    EXPECT_EQ(L.SelCount(), 0);
+}
+
 TEST(ListBox, ClicksSelectAsThePlatformsListsDoAndReportEachChange) {
     TListFixture F(6);
     TListBox& L = *F.List;
