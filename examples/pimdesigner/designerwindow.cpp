@@ -128,8 +128,11 @@ protected:
             [&] { FWindow->PressedOnForm(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
     }
     void mouseMoveEvent(QMouseEvent* Event) override {
+        // What a move changes the view shows at once and the lists take at the release; a refresh
+        // at every move would close whatever is being edited in them.
         FWindow->Guarded(
-            [&] { FWindow->FEditor.MouseMove(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
+            [&] { FWindow->FEditor.MouseMove(Event->position().toPoint(), ShiftOf(Event->modifiers())); },
+            false);
         update();
     }
     void mouseReleaseEvent(QMouseEvent* Event) override {
@@ -342,7 +345,7 @@ bool TDesignerWindow::PressedOnForm(QPoint At, TShiftState Shift) {
     return true;
 }
 
-void TDesignerWindow::Guarded(const std::function<void()>& Action) {
+void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes) {
     try {
         Action();
     } catch (const EAbort&) {
@@ -351,7 +354,7 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action) {
     } catch (const std::exception& E) {
         Application()->ShowException(Exception(QString::fromLocal8Bit(E.what())));
     }
-    Changed();
+    if (Changes) Changed();
 }
 
 void TDesignerWindow::Changed() {
@@ -442,18 +445,24 @@ void TDesignerWindow::AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<T
 void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
     const int Index = Item->data(0, EditorRole).toInt();
     if (Index < 0 || Index >= int(FEditors.size())) return;
-    TPropertyEditor* Editor = FEditors[size_t(Index)].get();
+    // Held here too: a refresh while the list or the dialog is open replaces the window's editors.
+    const std::shared_ptr<TPropertyEditor> Editor = FEditors[size_t(Index)];
     const TPropertyAttributes Attributes = Editor->GetAttributes();
     if (Attributes & paValueList) {
         QStringList Values;
-        Guarded([&] { Values = Editor->Values(); });
+        // Reading the values changes nothing, so no refresh takes the list away as it opens.
+        Guarded([&] { Values = Editor->Values(); }, false);
         auto* Box = new QComboBox;
         Box->setEditable(!(Attributes & paReadOnly));
         Box->addItems(Values);
         Box->setCurrentText(Item->text(1));
         FProperties->setItemWidget(Item, 1, Box);
-        connect(Box, &QComboBox::activated, this,
-                [this, Editor, Box](int) { CommitProperty(Editor, Box->currentText()); });
+        connect(Box, &QComboBox::activated, this, [this, Editor, Box](int) {
+            // The refresh after the change frees the list, which must not happen while it still
+            // reports the choice.
+            QTimer::singleShot(
+                0, this, [this, Editor, Value = Box->currentText()] { CommitProperty(Editor.get(), Value); });
+        });
         Box->showPopup();
     } else if (Attributes & paDialog) {
         bool Ok = false;
@@ -461,7 +470,7 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
             GetPropValue(Editor->GetComponent(0), Editor->Path()).toStringList().join(u'\n');
         const QString Text =
             QInputDialog::getMultiLineText(this, Editor->GetName(), Editor->GetName(), Lines, &Ok);
-        if (Ok) CommitProperty(Editor, Text);
+        if (Ok) CommitProperty(Editor.get(), Text);
     } else if (!(Attributes & paReadOnly)) {
         FProperties->editItem(Item, 1);
     }

@@ -71,7 +71,8 @@ private:
     void AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor, int Depth);
     void EditProperty(QTreeWidgetItem* Item);
     void CommitProperty(TPropertyEditor* Editor, const QString& Value);
-    void Guarded(const std::function<void()>& Action);
+    // Runs Action, showing what it raises; then, unless it only looked, refreshes the window soon.
+    void Guarded(const std::function<void()>& Action, bool Changes = true);
     void NewForm();
     void Open();
     void Save();
@@ -90,7 +91,7 @@ private:
     QButtonGroup* FPaletteButtons = nullptr;
     QMenu* FComponentMenu = nullptr;
     QLabel* FStatus = nullptr;
-    std::vector<std::unique_ptr<TPropertyEditor>> FEditors;
+    std::vector<std::shared_ptr<TPropertyEditor>> FEditors; // shared with an edit still open
     std::map<std::pair<const TScrollBox*, bool>, QPointer<QScrollBar>> FBars;
     QString FArmed;
     bool FRefreshPending = false;

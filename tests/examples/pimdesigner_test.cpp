@@ -29,8 +29,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -449,6 +451,42 @@ TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsT
     EXPECT_TRUE(Window.close());
     EXPECT_EQ(Dialogs.MessageCount(), 4);
     EXPECT_EQ(Dialogs.Pending(), 0);
+}
+
+TEST(PimDesigner, APropertysDropDownListStaysOpenUntilAValueIsChosenWhichTheLabelTakes) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    auto* Title = Find<TVyrLabel>(Window.Editor().Root(), "TitleLabel");
+    Window.Editor().Designer()->SelectComponent(Title);
+    Window.Refresh();
+    QTreeWidget* List = Window.PropertyList();
+    auto Row = [&](const QString& Name) {
+        for (int i = 0; i < List->topLevelItemCount(); ++i)
+            if (List->topLevelItem(i)->text(0) == Name) return List->topLevelItem(i);
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    };
+    ASSERT_NE(Row("BorderType"), nullptr);
+    emit List->itemDoubleClicked(Row("BorderType"), 1);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    // The hover of the pointer over the form changes nothing and refreshes nothing either.
+    QMouseEvent Move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Window.FormView(), &Move);
+    QApplication::processEvents();
+    auto* Box = qobject_cast<QComboBox*>(List->itemWidget(Row("BorderType"), 1));
+    ASSERT_NE(Box, nullptr);
+    const int Single = Box->findText(QStringLiteral("btSingle"));
+    ASSERT_GE(Single, 0);
+    Box->setCurrentIndex(Single);
+    emit Box->activated(Single);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(Title->BorderType(), btSingle);
+    EXPECT_TRUE(Window.Editor().IsModified());
+    ASSERT_NE(Row("BorderType"), nullptr);
+    EXPECT_EQ(Row("BorderType")->text(1), QStringLiteral("btSingle"));
 }
 
 } // namespace
