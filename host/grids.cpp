@@ -1,140 +1,54 @@
 #include "host/grids.h"
+#include "host/controlviews.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
 
 namespace {
-
 constexpr int FrameWidth = 2;
-
-TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons = Qt::NoButton) {
-    TShiftState Shift = 0;
-    if (Modifiers & Qt::ShiftModifier) Shift |= ssShift;
-    if (Modifiers & Qt::ControlModifier) Shift |= ssCtrl;
-    if (Modifiers & Qt::AltModifier) Shift |= ssAlt;
-    if (Buttons & Qt::LeftButton) Shift |= ssLeft;
-    if (Buttons & Qt::RightButton) Shift |= ssRight;
-    if (Buttons & Qt::MiddleButton) Shift |= ssMiddle;
-    return Shift;
-}
-
-bool ButtonOf(Qt::MouseButton Button, TMouseButton& Result) {
-    switch (Button) {
-    case Qt::LeftButton:
-        Result = mbLeft;
-        return true;
-    case Qt::RightButton:
-        Result = mbRight;
-        return true;
-    case Qt::MiddleButton:
-        Result = mbMiddle;
-        return true;
-    default:
-        return false;
-    }
-}
-
-QColor QColorOf(TColor Color) {
-    const COLORREF C = ColorToRGB(Color);
-    return QColor(GetRValue(C), GetGValue(C), GetBValue(C));
-}
-
 } // namespace
 
-// The Qt side of a grid: a sunken frame, the client image painted by the grid and a scroll bar when
-// the rows do not all fit. Input goes to the grid in client coordinates.
-class TStringGridView : public QWidget {
+// The Qt side of a grid: the grid's own picture, frame and cells, with a scroll bar over it when
+// the rows do not all fit.
+class TStringGridView : public TControlView {
 public:
-    explicit TStringGridView(TStringGrid* Grid) : FGrid(Grid), FScroll(new QScrollBar(Qt::Vertical, this)) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setFocusPolicy(Qt::StrongFocus);
+    explicit TStringGridView(TStringGrid* AGrid)
+        : TControlView(AGrid), FScroll(new QScrollBar(Qt::Vertical, this)) {
         FScroll->hide();
         QObject::connect(FScroll, &QScrollBar::valueChanged, this, [this](int Value) {
-            if (FGrid && !FSyncing) FGrid->SetTopRow(Value);
+            if (Grid() && !FSyncing) Grid()->SetTopRow(Value);
         });
     }
 
-    TStringGrid* FGrid;
+    TStringGrid* Grid() const { return static_cast<TStringGrid*>(Control()); }
 
     // Takes the scroll bar's place, range and position from the grid.
     void Sync() {
-        if (!FGrid) return;
+        TStringGrid* G = Grid();
+        if (!G) return;
         FSyncing = true;
-        const QRect Inner = FGrid->InnerRect().translated(ClientOrigin());
+        const QRect Inner = G->InnerRect().translated(ClientOrigin());
         FScroll->setGeometry(Inner.right() + 1 - GridScrollBarWidth, Inner.top(), GridScrollBarWidth,
                              Inner.height());
-        FScroll->setRange(0, FGrid->MaxTopRow());
-        FScroll->setPageStep(FGrid->VisibleRowCount());
-        FScroll->setValue(FGrid->TopRow());
-        FScroll->setVisible(FGrid->ScrollBarShown());
+        FScroll->setRange(0, G->MaxTopRow());
+        FScroll->setPageStep(G->VisibleRowCount());
+        FScroll->setValue(G->TopRow());
+        FScroll->setVisible(G->ScrollBarShown());
         FSyncing = false;
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter Painter(this);
-        Painter.fillRect(rect(), palette().window());
-        if (!FGrid) return;
-        if (FGrid->BorderStyle() == bsSingle) {
-            // The platform's sunken edge: two shades above and left, two below and right.
-            const int W = width() - 1;
-            const int H = height() - 1;
-            Painter.setPen(QColor(160, 160, 160));
-            Painter.drawLine(0, 0, W - 1, 0);
-            Painter.drawLine(0, 0, 0, H - 1);
-            Painter.setPen(QColor(105, 105, 105));
-            Painter.drawLine(1, 1, W - 2, 1);
-            Painter.drawLine(1, 1, 1, H - 2);
-            Painter.setPen(Qt::white);
-            Painter.drawLine(0, H, W, H);
-            Painter.drawLine(W, 0, W, H);
-            Painter.setPen(QColor(227, 227, 227));
-            Painter.drawLine(1, H - 1, W - 1, H - 1);
-            Painter.drawLine(W - 1, 1, W - 1, H - 1);
-        }
-        const QRect Client = FGrid->ClientRect();
-        if (Client.width() <= 0 || Client.height() <= 0) return;
-        QImage Image(Client.size(), QImage::Format_RGB32);
-        Image.fill(QColorOf(FGrid->Color()));
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            CallEventHandler(FGrid, [&] { FGrid->PaintTo(*DC); });
-        }
-        Painter.drawImage(ClientOrigin(), Image);
-    }
-
-    void mousePressEvent(QMouseEvent* Event) override {
-        TMouseButton Button;
-        if (!FGrid || !ButtonOf(Event->button(), Button)) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        CallEventHandler(FGrid, [&] {
-            FGrid->MouseDown(Button, ShiftOf(Event->modifiers(), Event->buttons()), P.x(), P.y());
-        });
-    }
-
-    void mouseReleaseEvent(QMouseEvent* Event) override {
-        TMouseButton Button;
-        if (!FGrid || !ButtonOf(Event->button(), Button)) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        CallEventHandler(FGrid, [&] {
-            FGrid->MouseUp(Button, ShiftOf(Event->modifiers(), Event->buttons()), P.x(), P.y());
-        });
-    }
-
     void wheelEvent(QWheelEvent* Event) override {
-        if (FGrid) FGrid->SetTopRow(FGrid->TopRow() - Event->angleDelta().y() / 120 * 3);
+        if (TStringGrid* G = Grid()) G->SetTopRow(G->TopRow() - Event->angleDelta().y() / 120 * 3);
     }
 
     void keyPressEvent(QKeyEvent* Event) override {
         bool Used = false;
-        if (FGrid)
-            CallEventHandler(FGrid,
-                             [&] { Used = FGrid->KeyDown(Event->key(), ShiftOf(Event->modifiers())); });
+        if (TStringGrid* G = Grid())
+            CallEventHandler(G, [&] { Used = G->KeyDown(Event->key(), ShiftOf(Event->modifiers())); });
         if (!Used) QWidget::keyPressEvent(Event);
     }
 
@@ -144,16 +58,11 @@ protected:
     }
 
 private:
-    QPoint ClientOrigin() const {
-        const int F = FGrid && FGrid->BorderStyle() == bsSingle ? FrameWidth : 0;
-        return QPoint(F, F);
-    }
-
     QScrollBar* FScroll;
     bool FSyncing = false;
 };
 
-TStringGrid::TStringGrid(TComponent* AOwner) : TCustomControl(AOwner) {
+TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner) {
     FCells.assign(static_cast<size_t>(FRowCount), std::vector<QString>(static_cast<size_t>(FColCount)));
     FColWidths.assign(static_cast<size_t>(FColCount), FDefaultColWidth);
     SetColor(clWindow);
@@ -166,14 +75,14 @@ TStringGrid::~TStringGrid() {
 
 void TStringGrid::BeforeDestruction() {
     DropWidget();
-    TCustomControl::BeforeDestruction();
+    TWinControl::BeforeDestruction();
 }
 
 void TStringGrid::DropWidget() {
     if (!FWidget) return;
     TStringGridView* View = FWidget;
     FWidget = nullptr;
-    View->FGrid = nullptr;
+    View->Forget();
     delete View;
 }
 
@@ -298,6 +207,10 @@ void TStringGrid::SetBorderStyle(TFormBorderStyle Value) {
     Invalidate();
 }
 
+QPoint TStringGrid::ClientOrigin() const {
+    return FBorderStyle == bsSingle ? QPoint(FrameWidth, FrameWidth) : QPoint(0, 0);
+}
+
 QRect TStringGrid::InnerRect() const {
     const int F = FBorderStyle == bsSingle ? FrameWidth : 0;
     return QRect(0, 0, std::max(0, Width() - 2 * F), std::max(0, Height() - 2 * F));
@@ -346,12 +259,11 @@ void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
 void TStringGrid::DrawCell(int ACol, int ARow, const TRect& Rect) {
     const bool Current = ARow == FRow && (ACol == FCol || (FOptions & goRowSelect));
     const TGridDrawState State = Current ? TGridDrawState(gdSelected | (ACol == FCol ? gdFocused : 0)) : 0;
-    if (FDefaultDrawing) {
-        FCanvas.Brush().SetStyle(bsSolid);
-        FCanvas.Brush().SetColor(Current ? clHighlight : Color());
-        FCanvas.Font().SetColor(Current ? clHighlightText : Font()->Color());
-        FCanvas.TextRect(Rect, Rect.Left + 2, Rect.Top + 2, Cells(ACol, ARow));
-    }
+    // A handler finds the canvas in the cell's colours, whether or not the grid drew the cell.
+    FCanvas.Brush().SetStyle(bsSolid);
+    FCanvas.Brush().SetColor(Current ? clHighlight : Color());
+    FCanvas.Font().SetColor(Current ? clHighlightText : Font()->Color());
+    if (FDefaultDrawing) FCanvas.TextRect(Rect, Rect.Left + 2, Rect.Top + 2, Cells(ACol, ARow));
     if (OnDrawCell) OnDrawCell(this, ACol, ARow, Rect, State);
 }
 
@@ -383,6 +295,10 @@ void TStringGrid::PaintTo(DeviceContext& DC) {
     FCanvas.SetHandle(nullptr);
 }
 
+void TStringGrid::Paint() {
+    PaintFramedClient(FCanvas, *this, FBorderStyle == bsSingle, [this](DeviceContext& DC) { PaintTo(DC); });
+}
+
 void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
         int c, r;
@@ -393,7 +309,16 @@ void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
             Click();
         }
     }
-    TCustomControl::MouseDown(Button, Shift, X, Y);
+    TWinControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TWinControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbRight) ContextPopup(X, Y);
+}
+
+void TStringGrid::ContextPopup(int X, int Y) {
+    ShowContextPopup(PopupMenu(), this, FWidget, X, Y);
 }
 
 bool TStringGrid::KeyDown(int Key, TShiftState) {
@@ -434,24 +359,25 @@ QWidget* TStringGrid::Widget() {
 
 void TStringGrid::UpdateWidgetGeometry() {
     if (!FWidget) return;
-    const QPoint At = ClientToParent(QPoint(0, 0));
+    // The view covers the whole grid, frame included.
+    const QPoint At = Parent() ? Parent()->ClientToParent(BoundsRect().topLeft()) : BoundsRect().topLeft();
     FWidget->setGeometry(At.x(), At.y(), Width(), Height());
     FWidget->Sync();
 }
 
 void TStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
     ClampTopRow();
     UpdateWidgetGeometry();
 }
 
 void TStringGrid::SetVisible(bool Value) {
-    TCustomControl::SetVisible(Value);
+    TWinControl::SetVisible(Value);
     if (FWidget) FWidget->setVisible(Value);
 }
 
 void TStringGrid::Invalidate() {
-    TCustomControl::Invalidate();
+    TWinControl::Invalidate();
     if (FWidget && !HasState(csDestroying)) {
         FWidget->Sync();
         FWidget->update();

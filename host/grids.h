@@ -2,6 +2,7 @@
 #include "host/canvas.h"
 #include "host/controls.h"
 #include "host/forms.h"
+#include "host/menus.h"
 
 #include <QPointer>
 #include <QString>
@@ -29,7 +30,7 @@ using TDrawCellEvent =
 // default drawing and then by OnDrawCell, during PaintTo; the Qt view paints through the same
 // call, so a test that paints onto a recording device sees what the window shows. It works
 // without a widget; mouse and key handling take client coordinates.
-class TStringGrid : public TCustomControl {
+class TStringGrid : public TWinControl {
 public:
     explicit TStringGrid(TComponent* AOwner);
     ~TStringGrid() override;
@@ -73,8 +74,9 @@ public:
     // bsSingle: a frame of 2 pixels round the client area; bsNone: none.
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TFormBorderStyle Value);
-    // The area inside the frame and the scroll bar, from (0, 0).
+    // The area inside the frame and the scroll bar, from (0, 0); it begins at ClientOrigin.
     QRect ClientRect() const override;
+    QPoint ClientOrigin() const override;
     // Whether the scroll bar is shown: the rows do not all fit.
     bool ScrollBarShown() const;
 
@@ -82,15 +84,25 @@ public:
     TCanvas* Canvas() { return &FCanvas; }
     // Paints the client area into DC, (0, 0) being the client's top-left corner.
     void PaintTo(DeviceContext& DC);
+    // Paints the whole grid on its canvas, whose device context the painter set: the frame, then the
+    // client area as PaintTo does.
+    TCanvas* PaintCanvas() override { return &FCanvas; }
+    void Paint() override;
 
     // A left press on a cell makes it current and clicks; every press and release also reaches
     // the mouse events.
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     // A press clicks already; the release does not click again.
     void ClickedByMouse() override {}
+    // A right release shows the popup menu, after the mouse event.
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     // Up, down, page up and page down (Qt key codes) move the current row and click; returns
     // whether the key was used.
     bool KeyDown(int Key, TShiftState Shift);
+    TPopupMenu* PopupMenu() const { return FPopupMenu.Get(); }
+    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+    // Shows the popup menu for a right click at a client point.
+    void ContextPopup(int X, int Y);
 
     // The Qt view, made on the first call and freed with the grid; its owner places it.
     QWidget* Widget();
@@ -129,6 +141,7 @@ private:
     int FRow = 0;
     int FTopRow = 0;
     TFormBorderStyle FBorderStyle = bsSingle;
+    TComponentRef<TPopupMenu> FPopupMenu;
     TCanvas FCanvas;
     QPointer<TStringGridView> FWidget; // freed with the grid unless Qt freed it first
 };

@@ -1,4 +1,5 @@
 #include "host/listbox.h"
+#include "host/controlviews.h"
 #include "host/dragdrop.h"
 #include "host/menus.h"
 #include "host/paintpass.h"
@@ -14,147 +15,85 @@
 
 namespace {
 constexpr int FrameWidth = 2;
-
-TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers) {
-    TShiftState Shift = 0;
-    if (Modifiers & Qt::ShiftModifier) Shift |= ssShift;
-    if (Modifiers & Qt::ControlModifier) Shift |= ssCtrl;
-    if (Modifiers & Qt::AltModifier) Shift |= ssAlt;
-    return Shift;
-}
-
-QColor QColorOf(TColor Color) {
-    const COLORREF C = ColorToRGB(Color);
-    return QColor(GetRValue(C), GetGValue(C), GetBValue(C));
-}
 } // namespace
 
-// The Qt side of a list box: a sunken frame, the client image painted by the list box and a scroll
-// bar when the items do not fit. Input goes to the list box in client coordinates.
-class TListBoxWidget : public QWidget {
+// The Qt side of a list box: the list box's own picture, frame and items, with a scroll bar over it
+// when the items do not fit, and the caret's dotted frame while it has the focus.
+class TListBoxWidget : public TControlView {
 public:
-    explicit TListBoxWidget(TListBox* List) : FList(List), FScroll(new QScrollBar(this)) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setFocusPolicy(Qt::StrongFocus);
+    explicit TListBoxWidget(TListBox* ListBox) : TControlView(ListBox), FScroll(new QScrollBar(this)) {
         FScroll->hide();
         QObject::connect(FScroll, &QScrollBar::valueChanged, this, [this](int Value) {
-            if (FList && !FSyncing)
-                FList->SetTopIndex(FList->Columns() > 0 ? Value * FList->RowsPerColumn() : Value);
+            if (List() && !FSyncing)
+                List()->SetTopIndex(List()->Columns() > 0 ? Value * List()->RowsPerColumn() : Value);
         });
     }
 
-    TListBox* FList;
+    TListBox* List() const { return static_cast<TListBox*>(Control()); }
 
     // Takes the scroll bar's place, range and position from the list box.
     void Sync() {
-        if (!FList) return;
+        TListBox* L = List();
+        if (!L) return;
         FSyncing = true;
-        const QRect Inner = FList->InnerRect().translated(ClientOrigin());
-        const bool Shown = FList->ScrollBarShown();
-        if (FList->Columns() > 0) {
+        const QRect Inner = L->InnerRect().translated(ClientOrigin());
+        const bool Shown = L->ScrollBarShown();
+        if (L->Columns() > 0) {
             FScroll->setOrientation(Qt::Horizontal);
             FScroll->setGeometry(Inner.left(), Inner.bottom() + 1 - ListScrollBarWidth, Inner.width(),
                                  ListScrollBarWidth);
-            const int Rows = FList->RowsPerColumn();
-            FScroll->setRange(0, (FList->MaxTopIndex() + Rows - 1) / Rows);
-            FScroll->setValue(FList->TopIndex() / Rows);
+            const int Rows = L->RowsPerColumn();
+            FScroll->setRange(0, (L->MaxTopIndex() + Rows - 1) / Rows);
+            FScroll->setValue(L->TopIndex() / Rows);
         } else {
             FScroll->setOrientation(Qt::Vertical);
             FScroll->setGeometry(Inner.right() + 1 - ListScrollBarWidth, Inner.top(), ListScrollBarWidth,
                                  Inner.height());
-            FScroll->setRange(0, FList->MaxTopIndex());
-            FScroll->setPageStep(std::max(1, FList->VisibleRows()));
-            FScroll->setValue(FList->TopIndex());
+            FScroll->setRange(0, L->MaxTopIndex());
+            FScroll->setPageStep(std::max(1, L->VisibleRows()));
+            FScroll->setValue(L->TopIndex());
         }
         FScroll->setVisible(Shown);
         FSyncing = false;
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter Painter(this);
-        if (!FList || width() <= 0 || height() <= 0) return;
-        QImage Image(size(), QImage::Format_RGB32);
-        Image.fill(QColorOf(FList->Color()));
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            TCanvas* Canvas = FList->Canvas();
-            Canvas->SetHandle(DC.get());
-            CallEventHandler(FList, [&] { FList->Paint(); });
-            Canvas->SetHandle(nullptr);
-        }
-        Painter.drawImage(0, 0, Image);
-        const QRect Client = FList->ClientRect();
-        // The caret's dotted frame belongs to the window, not to what the items draw.
-        const int Caret = FList->ItemIndex();
-        if (FList->FHasFocus && Caret >= 0) {
-            const TRect R = FList->ItemRect(Caret);
-            QPen Dots(Qt::black, 1, Qt::DotLine);
-            Painter.setPen(Dots);
-            Painter.setClipRect(QRect(ClientOrigin(), Client.size()));
-            Painter.drawRect(QRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1).translated(ClientOrigin()));
-        }
-    }
-
-    void mousePressEvent(QMouseEvent* Event) override {
-        if (Event->button() == Qt::LeftButton)
-            Send(WM_LBUTTONDOWN, Event);
-        else if (Event->button() == Qt::RightButton)
-            Send(WM_RBUTTONDOWN, Event);
-    }
-
-    void mouseMoveEvent(QMouseEvent* Event) override {
-        if (!FList) return;
-        if (DragManager::Pending()) {
-            CallEventHandler(FList, [&] { DragManager::Move(Outermost(), InWindow(Event)); });
-            setCursor(!DragManager::Started()   ? Qt::ArrowCursor
-                      : DragManager::Accepted() ? Qt::DragMoveCursor
-                                                : Qt::ForbiddenCursor);
-        }
-        Send(WM_MOUSEMOVE, Event);
-    }
-
-    void mouseReleaseEvent(QMouseEvent* Event) override {
-        if (!FList) return;
-        if (Event->button() == Qt::LeftButton) {
-            if (DragManager::Pending()) {
-                CallEventHandler(FList, [&] { DragManager::Release(Outermost(), InWindow(Event)); });
-                unsetCursor();
-            }
-            Send(WM_LBUTTONUP, Event);
-        } else if (Event->button() == Qt::RightButton) {
-            Send(WM_RBUTTONUP, Event);
-        }
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* Event) override {
-        if (Event->button() == Qt::LeftButton) Send(WM_LBUTTONDBLCLK, Event);
+    // The caret's dotted frame belongs to the window, not to what the items draw.
+    void PaintOver(QPainter& Painter) override {
+        TListBox* L = List();
+        const int Caret = L ? L->ItemIndex() : -1;
+        if (!L || !L->FHasFocus || Caret < 0) return;
+        const TRect R = L->ItemRect(Caret);
+        QPen Dots(Qt::black, 1, Qt::DotLine);
+        Painter.setPen(Dots);
+        Painter.setClipRect(QRect(ClientOrigin(), L->ClientRect().size()));
+        Painter.drawRect(QRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1).translated(ClientOrigin()));
     }
 
     void wheelEvent(QWheelEvent* Event) override {
-        if (!FList) return;
+        TListBox* L = List();
+        if (!L) return;
         const int Steps = Event->angleDelta().y() / 120;
-        const int Rows = FList->Columns() > 0 ? FList->RowsPerColumn() : 3;
-        FList->SetTopIndex(FList->TopIndex() - Steps * Rows);
+        const int Rows = L->Columns() > 0 ? L->RowsPerColumn() : 3;
+        L->SetTopIndex(L->TopIndex() - Steps * Rows);
     }
 
     void keyPressEvent(QKeyEvent* Event) override {
         bool Used = false;
-        if (FList)
-            CallEventHandler(FList,
-                             [&] { Used = FList->KeyDown(Event->key(), ShiftOf(Event->modifiers())); });
+        if (TListBox* L = List())
+            CallEventHandler(L, [&] { Used = L->KeyDown(Event->key(), ShiftOf(Event->modifiers())); });
         if (!Used) QWidget::keyPressEvent(Event);
     }
 
     void focusInEvent(QFocusEvent* Event) override {
         QWidget::focusInEvent(Event);
-        if (FList) FList->FHasFocus = true;
+        if (List()) List()->FHasFocus = true;
         update();
     }
 
     void focusOutEvent(QFocusEvent* Event) override {
         QWidget::focusOutEvent(Event);
-        if (FList) FList->FHasFocus = false;
+        if (List()) List()->FHasFocus = false;
         update();
     }
 
@@ -164,32 +103,6 @@ protected:
     }
 
 private:
-    QPoint ClientOrigin() const { return FList ? FList->ClientOrigin() : QPoint(); }
-
-    // The mouse event as the list box's message: the point in client coordinates, the buttons and
-    // keys held in the message's flags.
-    void Send(uint32_t Msg, QMouseEvent* Event) {
-        if (!FList) return;
-        const QPoint P = Event->position().toPoint() - ClientOrigin();
-        WPARAM Flags = 0;
-        if (Event->buttons() & Qt::LeftButton) Flags |= MK_LBUTTON;
-        if (Event->buttons() & Qt::RightButton) Flags |= MK_RBUTTON;
-        if (Event->modifiers() & Qt::ShiftModifier) Flags |= MK_SHIFT;
-        if (Event->modifiers() & Qt::ControlModifier) Flags |= MK_CONTROL;
-        CallEventHandler(FList, [&] { FList->Perform(Msg, Flags, MAKELPARAM(P.x(), P.y())); });
-    }
-
-    // The window a drag from the list moves over, and the pointer in its client coordinates.
-    TWinControl* Outermost() const {
-        TWinControl* Top = FList;
-        while (Top->Parent())
-            Top = Top->Parent();
-        return Top;
-    }
-    QPoint InWindow(QMouseEvent* Event) const {
-        return FList->ClientToParent(Event->position().toPoint() - ClientOrigin());
-    }
-
     QScrollBar* FScroll;
     bool FSyncing = false;
 };
@@ -317,7 +230,7 @@ void TListBox::DropWidget() {
     if (!FWidget) return;
     TListBoxWidget* Widget = FWidget;
     FWidget = nullptr;
-    Widget->FList = nullptr;
+    Widget->Forget();
     delete Widget;
 }
 
@@ -605,26 +518,7 @@ void TListBox::PaintTo(DeviceContext& DC) {
 }
 
 void TListBox::Paint() {
-    DeviceContext* DC = FCanvas.Handle();
-    if (!DC) return;
-    if (FBorderStyle == bsSingle) PaintSunkenFrame(FCanvas, Width(), Height());
-    // The items draw from the client's corner, clipped to it; the canvas lets go of the device
-    // context while its state is saved, so nothing it selected outlives the restore.
-    FCanvas.SetHandle(nullptr);
-    const QPoint Origin = ClientOrigin();
-    const QRect Client = ClientRect();
-    const int Saved = DC->SaveDC();
-    DC->OffsetViewportOrgEx(Origin.x(), Origin.y());
-    DC->IntersectClipRect(0, 0, Client.width(), Client.height());
-    try {
-        PaintTo(*DC);
-    } catch (...) {
-        DC->RestoreDC(Saved);
-        FCanvas.SetHandle(DC);
-        throw;
-    }
-    DC->RestoreDC(Saved);
-    FCanvas.SetHandle(DC);
+    PaintFramedClient(FCanvas, *this, FBorderStyle == bsSingle, [this](DeviceContext& DC) { PaintTo(DC); });
 }
 
 void TListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
@@ -683,12 +577,7 @@ void TListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TListBox::ContextPopup(int X, int Y) {
-    TPopupMenu* Menu = PopupMenu();
-    if (!Menu || !Menu->AutoPopup()) return;
-    QPoint At = ClientToParent(QPoint(X, Y));
-    if (FWidget) At = FWidget->mapToGlobal(QPoint(X, Y) + ClientOrigin());
-    Menu->SetPopupComponent(this);
-    Menu->Popup(At.x(), At.y());
+    ShowContextPopup(PopupMenu(), this, FWidget, X, Y);
 }
 
 bool TListBox::KeyDown(int Key, TShiftState Shift) {

@@ -1,5 +1,7 @@
 #include "host/grids.h"
+#include "host/paintpass.h"
 #include "support/devices.h"
+#include "support/paintlog.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -102,6 +104,10 @@ TEST(StringGrid, PaintsTheShownCellsThroughItsHandlerAndALeftPressChoosesTheRow)
     ASSERT_EQ(Texts.size(), 12);
     EXPECT_TRUE(Texts[4].startsWith(QStringLiteral("ExtTextOut 33 20 "))) << qPrintable(Texts[4]);
     EXPECT_TRUE(Texts[4].contains(QStringLiteral("\"row 3\""))) << qPrintable(Texts[4]);
+    // in the paint pass the cells stand inside the frame
+    auto Pass = DeviceContext::CreateRecording(ScreenCaps(96, 320, 60));
+    PaintControl(&Grid, *Pass);
+    EXPECT_EQ(DrawnAt(*Pass->Log(), QStringLiteral("row 3")), QPoint(35, 22));
 
     QStringList Events;
     Grid.OnClick = [&](TComponent*) { Events << QStringLiteral("click %1").arg(Grid.Row()); };

@@ -1,0 +1,51 @@
+#pragma once
+#include "host/controls.h"
+#include "host/graphics.h"
+
+#include <QColor>
+#include <QWidget>
+#include <functional>
+
+class DeviceContext;
+class QMouseEvent;
+class TPopupMenu;
+
+// The Qt view of a windowed host control that paints itself in the paint pass (a list box, a
+// grid): the picture of the control's Paint at the view's size, mouse events sent to the control as
+// its messages in client coordinates, and a drag begun on the control carried over its outermost
+// window. The control places the view and lets go of it with Forget when it goes first.
+class TControlView : public QWidget {
+public:
+    explicit TControlView(TWinControl* Control);
+    void Forget() { FControl = nullptr; }
+    TWinControl* Control() const { return FControl; }
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    // What the window draws over the control's picture.
+    virtual void PaintOver(QPainter&) {}
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    QPoint ClientOrigin() const { return FControl ? FControl->ClientOrigin() : QPoint(); }
+
+private:
+    void Send(uint32_t Msg, QMouseEvent* Event);
+    TWinControl* Outermost() const;
+    QPoint InWindow(QMouseEvent* Event) const;
+
+    TWinControl* FControl;
+};
+
+// The keys held, as a shift state.
+TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers);
+QColor QColorOf(TColor Color);
+
+// What a framed control's Paint draws on Canvas, whose device context the painter set: the sunken
+// frame when Framed, then Client with the origin at the client area's corner and clipped to it.
+void PaintFramedClient(TCanvas& Canvas, const TWinControl& Control, bool Framed,
+                       const std::function<void(DeviceContext& DC)>& Client);
+
+// Shows Menu for a right click at a client point of Control, whose view (nullptr: none) shows it.
+void ShowContextPopup(TPopupMenu* Menu, TControl* Control, QWidget* View, int X, int Y);
