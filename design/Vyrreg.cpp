@@ -1,6 +1,7 @@
 #include "design/Vyrreg.h"
 #include "design/Pageman.h"
 #include "design/PimDrop.h"
+#include "design/VyrVOpt.h"
 #include "design/Vyrrepds.h"
 #include "host/db.h"
 #include "host/dialogs.h"
@@ -297,6 +298,7 @@ void initDesignPackage() {
         if (IDesigner* Designer = FindRootDesigner(Form)) Designer->Modified();
     });
     VyrDesignCreate = VyrRepDesign;
+    SetDataControlCreator([](TComponent* Owner) { return new TVyrDSVariableOptions(Owner); });
 }
 
 void resetDesignPackage() {
@@ -305,6 +307,7 @@ void resetDesignPackage() {
     TVyrPage::SetDesignerModifiedHook(nullptr);
     ResetVyrDesignCreate();
     ResetPimDropLabelsFactory();
+    SetDataControlCreator(nullptr);
 }
 
 // TVyrGrouppageEditor
