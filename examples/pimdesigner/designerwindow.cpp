@@ -1,4 +1,5 @@
 #include "designerwindow.h"
+#include "host/controlviews.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
 #include "host/dialogs.h"
@@ -39,14 +40,6 @@ namespace {
 std::vector<TDesignerFormHook>& FormHooks() {
     static auto* Hooks = new std::vector<TDesignerFormHook>();
     return *Hooks;
-}
-
-TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers) {
-    TShiftState Shift = 0;
-    if (Modifiers & Qt::ShiftModifier) Shift |= ssShift;
-    if (Modifiers & Qt::ControlModifier) Shift |= ssCtrl;
-    if (Modifiers & Qt::AltModifier) Shift |= ssAlt;
-    return Shift;
 }
 
 // A palette button's picture: the registered icon, else the class's initials.
