@@ -276,6 +276,9 @@ TEST_F(Vyrrepds, TheButtonsReachTheBandManagerMadeHiddenThroughTheDesigner) {
     EXPECT_EQ(Noting->Got, (QList<uint32_t>{WM_VYR_SELECTGROUPPAGE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN,
                                             WM_VYR_RUNOVERREPORT, WM_VYR_RUNDIAGREPORT}));
     EXPECT_EQ(Noting->Params[3], WPARAM(VK_F11));
+    // No longer the page's, the first manager no longer hears of the page either: nobody else frees
+    // it, and left shown it would paint the freed page's bands.
+    delete Manager;
 }
 
 TEST_F(Vyrrepds, ItemsOfTheFastLabelListDroppedOnABandBecomeItsLabelsThereAndOthersAreRefused) {
