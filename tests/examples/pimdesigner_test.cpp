@@ -1,9 +1,13 @@
 #include "design/Pageman.h"
+#include "design/VyrVOpt.h"
 #include "design/Vyrrepds.h"
 #include "designerwindow.h"
 #include "formeditor.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
+#include "host/dragdrop.h"
+#include "host/grids.h"
+#include "host/listbox.h"
 #include "host/lists.h"
 #include "host/paintpass.h"
 #include "host/properties.h"
@@ -487,6 +491,48 @@ TEST(PimDesigner, APropertysDropDownListStaysOpenUntilAValueIsChosenWhichTheLabe
     EXPECT_TRUE(Window.Editor().IsModified());
     ASSERT_NE(Row("BorderType"), nullptr);
     EXPECT_EQ(Row("BorderType")->text(1), QStringLiteral("btSingle"));
+}
+
+TEST(PimDesigner, TheDataButtonOpensTheDataControlCentreWhereAFieldDroppedOnTheTotalsMakesATotal) {
+    TSampleDatabase Db;
+    TOrdersDesign D;
+    auto* Design = dynamic_cast<TVyrReportDesign*>(D.Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    const QPoint Data = Center(D.Editor.FormRect(Design->DataButton()));
+    D.Editor.MouseDown(Data, 0);
+    D.Editor.MouseUp(Data, 0);
+    DeliverPostedMessages();
+    auto* Manager = dynamic_cast<TVyrPageManager*>(D.Page->PageManager());
+    ASSERT_NE(Manager, nullptr);
+    auto* Centre = dynamic_cast<TVyrDSVariableOptions*>(Manager->DataControl());
+    ASSERT_NE(Centre, nullptr);
+    ASSERT_NE(Centre->Widget(), nullptr);
+    EXPECT_TRUE(Centre->Widget()->isVisible());
+    EXPECT_EQ(Centre->Widget()->windowTitle(), QStringLiteral("Data Control Center"));
+    EXPECT_EQ(Centre->DataSourceList->Cells(1, 0), QStringLiteral("OrdersSource"));
+    EXPECT_EQ(Centre->clist->Items().ToStringList(),
+              QStringList({"id", "order_date", "shipped", "status", "discount", "amount", "customer_id",
+                           "customer"}));
+
+    // "amount" pressed in the field list and dragged onto the total list.
+    TListBox* Fields = Centre->clist;
+    const TRect Item = Fields->ItemRect(Fields->Items().IndexOf(QStringLiteral("amount")));
+    const QPoint From(Item.Left + 10, Item.Top + 5);
+    Fields->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(From.x(), From.y()));
+    ASSERT_TRUE(DragManager::Pending());
+    const QPoint Onto = Centre->TotalVarList->ClientToParent(QPoint(20, 10));
+    DragManager::Move(Centre, Onto);
+    EXPECT_TRUE(DragManager::Accepted());
+    DragManager::Release(Centre, Onto);
+    auto* Total = Find<TVyrTotalvar>(D.Root, "TotalOfamount");
+    ASSERT_NE(Total, nullptr);
+    EXPECT_EQ(Total->Variable(), Find<TVyrVar>(D.Root, "Ordersamountvar"));
+    EXPECT_EQ(Centre->TotalVarList->Items().ToStringList().join(u',').toStdString(),
+              "AmountTotal,TotalOfamount");
+    EXPECT_EQ(D.Editor.Designer()->GetSelections(), TDesignerSelections{Total});
+    EXPECT_TRUE(D.Editor.IsModified());
+    Centre->Close();
+    EXPECT_FALSE(Centre->Widget()->isVisible());
 }
 
 } // namespace
