@@ -2,6 +2,7 @@
 
 #include "host/canvas.h"
 #include "host/mathutil.h"
+#include "output/PimOut.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
@@ -130,6 +131,45 @@ void TVyrCanvasOutline::LineTo(int X, int Y) {
 }
 
 void TVyrCanvasOutline::TextRect(const TRect& Clip, int X, int Y, const QString& Text) {
+    FCanvas.TextRect(Clip, X, Y, Text);
+}
+
+TColor TVyrPimCanvasOutline::FontColor() const {
+    return FCanvas.Font().Color();
+}
+
+void TVyrPimCanvasOutline::SetFontColor(TColor Value) {
+    FCanvas.Font().SetColor(Value);
+}
+
+TColor TVyrPimCanvasOutline::BrushColor() const {
+    return FCanvas.Brush().Color();
+}
+
+void TVyrPimCanvasOutline::SetBrushColor(TColor Value) {
+    FCanvas.Brush().SetColor(Value);
+}
+
+void TVyrPimCanvasOutline::SetPen(TColor Color, int Width) {
+    TPen Pen;
+    Pen.SetWidth(Width);
+    Pen.SetColor(Color);
+    FCanvas.SetPen(Pen);
+}
+
+void TVyrPimCanvasOutline::FillRect(const TRect& R) {
+    if (FCanvas.Brush().Style() != bsClear) FCanvas.FillRect(R);
+}
+
+void TVyrPimCanvasOutline::MoveTo(int X, int Y) {
+    FCanvas.MoveTo(X, Y);
+}
+
+void TVyrPimCanvasOutline::LineTo(int X, int Y) {
+    FCanvas.LineTo(X, Y);
+}
+
+void TVyrPimCanvasOutline::TextRect(const TRect& Clip, int X, int Y, const QString& Text) {
     FCanvas.TextRect(Clip, X, Y, Text);
 }
 

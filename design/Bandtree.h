@@ -6,6 +6,7 @@
 
 class TCanvas;
 class TDataSource;
+class TPimCanvas;
 class TVyrBand;
 class TVyrGroup;
 class TVyrPage;
@@ -75,6 +76,25 @@ public:
 
 private:
     TCanvas& FCanvas;
+};
+
+// The outline drawn on a report's drawing surface, as a report that shows the band tree does: the text
+// colour is the font's, and a clear brush fills nothing, so rows lie on the band's own background.
+class TVyrPimCanvasOutline final : public TVyrOutlineCanvas {
+public:
+    explicit TVyrPimCanvasOutline(TPimCanvas& Canvas) : FCanvas(Canvas) {}
+    TColor FontColor() const override;
+    void SetFontColor(TColor Value) override;
+    TColor BrushColor() const override;
+    void SetBrushColor(TColor Value) override;
+    void SetPen(TColor Color, int Width) override;
+    void FillRect(const TRect& R) override;
+    void MoveTo(int X, int Y) override;
+    void LineTo(int X, int Y) override;
+    void TextRect(const TRect& Clip, int X, int Y, const QString& Text) override;
+
+private:
+    TPimCanvas& FCanvas;
 };
 
 // How a band row is drawn where the outline is not the band manager's list.
