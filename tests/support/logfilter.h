@@ -34,6 +34,9 @@ public:
                      .arg(R.Right)
                      .arg(QString::fromUtf16(Text, Count));
     }
+    void TextRect(const TRect& R, int X, int Y, const QString& Text) override {
+        Calls << QStringLiteral("TextRect ") + Box(R) + QStringLiteral(" %1 %2 %3").arg(X).arg(Y).arg(Text);
+    }
     void FillRect(const TRect& R) override {
         Calls << QStringLiteral("FillRect %1 %2 %3 %4").arg(R.Left).arg(R.Top).arg(R.Right).arg(R.Bottom);
     }
