@@ -293,6 +293,8 @@ void TPimOverview::BuildDetail() {
 
     auto* Groups = B.AddSubBand(QStringLiteral("Groups"), Detail, true, 0, 24);
     Groups->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = ReportGroup != nullptr; };
+    // The group's line goes to the next page with its band's row rather than stay behind alone.
+    Groups->ReserveSpace()->SetBand(Detail);
     B.AddText(Groups, QStringLiteral("Group Name"), 0, 4, 80, fsBold);
     B.AddValue(Groups, Var(QStringLiteral("GroupName")), 82, 4, 200);
     B.AddText(Groups, QStringLiteral("Grouped On"), 300, 4, 80, fsBold);
