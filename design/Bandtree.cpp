@@ -97,58 +97,45 @@ bool TVyrBandTree::IsAncestor(const TVyrBand* Ancestor, const TVyrBand* Band) co
 
 TVyrOutlineCanvas::~TVyrOutlineCanvas() = default;
 
-TColor TVyrCanvasOutline::FontColor() const {
+template <class C> TColor TVyrOutlineOn<C>::FontColor() const {
     return FCanvas.Font().Color();
 }
 
-void TVyrCanvasOutline::SetFontColor(TColor Value) {
+template <class C> void TVyrOutlineOn<C>::SetFontColor(TColor Value) {
     FCanvas.Font().SetColor(Value);
 }
 
-TColor TVyrCanvasOutline::BrushColor() const {
+template <class C> TColor TVyrOutlineOn<C>::BrushColor() const {
     return FCanvas.Brush().Color();
 }
 
-void TVyrCanvasOutline::SetBrushColor(TColor Value) {
+template <class C> void TVyrOutlineOn<C>::SetBrushColor(TColor Value) {
     FCanvas.Brush().SetColor(Value);
 }
 
-void TVyrCanvasOutline::SetPen(TColor Color, int Width) {
+template <class C> void TVyrOutlineOn<C>::SetPen(TColor Color, int Width) {
     FCanvas.Pen().SetWidth(Width);
     FCanvas.Pen().SetColor(Color);
 }
 
-void TVyrCanvasOutline::FillRect(const TRect& R) {
+template <class C> void TVyrOutlineOn<C>::FillRect(const TRect& R) {
     FCanvas.FillRect(R);
 }
 
-void TVyrCanvasOutline::MoveTo(int X, int Y) {
+template <class C> void TVyrOutlineOn<C>::MoveTo(int X, int Y) {
     FCanvas.MoveTo(X, Y);
 }
 
-void TVyrCanvasOutline::LineTo(int X, int Y) {
+template <class C> void TVyrOutlineOn<C>::LineTo(int X, int Y) {
     FCanvas.LineTo(X, Y);
 }
 
-void TVyrCanvasOutline::TextRect(const TRect& Clip, int X, int Y, const QString& Text) {
+template <class C> void TVyrOutlineOn<C>::TextRect(const TRect& Clip, int X, int Y, const QString& Text) {
     FCanvas.TextRect(Clip, X, Y, Text);
 }
 
-TColor TVyrPimCanvasOutline::FontColor() const {
-    return FCanvas.Font().Color();
-}
-
-void TVyrPimCanvasOutline::SetFontColor(TColor Value) {
-    FCanvas.Font().SetColor(Value);
-}
-
-TColor TVyrPimCanvasOutline::BrushColor() const {
-    return FCanvas.Brush().Color();
-}
-
-void TVyrPimCanvasOutline::SetBrushColor(TColor Value) {
-    FCanvas.Brush().SetColor(Value);
-}
+template class TVyrOutlineOn<TCanvas>;
+template class TVyrOutlineOn<TPimCanvas>;
 
 void TVyrPimCanvasOutline::SetPen(TColor Color, int Width) {
     TPen Pen;
@@ -159,18 +146,6 @@ void TVyrPimCanvasOutline::SetPen(TColor Color, int Width) {
 
 void TVyrPimCanvasOutline::FillRect(const TRect& R) {
     if (FCanvas.Brush().Style() != bsClear) FCanvas.FillRect(R);
-}
-
-void TVyrPimCanvasOutline::MoveTo(int X, int Y) {
-    FCanvas.MoveTo(X, Y);
-}
-
-void TVyrPimCanvasOutline::LineTo(int X, int Y) {
-    FCanvas.LineTo(X, Y);
-}
-
-void TVyrPimCanvasOutline::TextRect(const TRect& Clip, int X, int Y, const QString& Text) {
-    FCanvas.TextRect(Clip, X, Y, Text);
 }
 
 // TVyrBandPainter

@@ -60,10 +60,10 @@ public:
     virtual void TextRect(const TRect& Clip, int X, int Y, const QString& Text) = 0;
 };
 
-// The outline drawn on a host canvas, as the band manager's lists are.
-class TVyrCanvasOutline final : public TVyrOutlineCanvas {
+// The outline drawn on a canvas of class C, through its font, brush and pen.
+template <class C> class TVyrOutlineOn : public TVyrOutlineCanvas {
 public:
-    explicit TVyrCanvasOutline(TCanvas& Canvas) : FCanvas(Canvas) {}
+    explicit TVyrOutlineOn(C& Canvas) : FCanvas(Canvas) {}
     TColor FontColor() const override;
     void SetFontColor(TColor Value) override;
     TColor BrushColor() const override;
@@ -74,27 +74,26 @@ public:
     void LineTo(int X, int Y) override;
     void TextRect(const TRect& Clip, int X, int Y, const QString& Text) override;
 
-private:
-    TCanvas& FCanvas;
+protected:
+    C& FCanvas;
+};
+extern template class TVyrOutlineOn<TCanvas>;
+extern template class TVyrOutlineOn<TPimCanvas>;
+
+// The outline drawn on a host canvas, as the band manager's lists are.
+class TVyrCanvasOutline final : public TVyrOutlineOn<TCanvas> {
+public:
+    using TVyrOutlineOn::TVyrOutlineOn;
 };
 
 // The outline drawn on a report's drawing surface, as a report that shows the band tree does: the text
-// colour is the font's, and a clear brush fills nothing, so rows lie on the band's own background.
-class TVyrPimCanvasOutline final : public TVyrOutlineCanvas {
+// colour is the font's, a pen is recorded once with its width and colour, and a clear brush fills
+// nothing, so rows lie on the band's own background.
+class TVyrPimCanvasOutline final : public TVyrOutlineOn<TPimCanvas> {
 public:
-    explicit TVyrPimCanvasOutline(TPimCanvas& Canvas) : FCanvas(Canvas) {}
-    TColor FontColor() const override;
-    void SetFontColor(TColor Value) override;
-    TColor BrushColor() const override;
-    void SetBrushColor(TColor Value) override;
+    using TVyrOutlineOn::TVyrOutlineOn;
     void SetPen(TColor Color, int Width) override;
     void FillRect(const TRect& R) override;
-    void MoveTo(int X, int Y) override;
-    void LineTo(int X, int Y) override;
-    void TextRect(const TRect& Clip, int X, int Y, const QString& Text) override;
-
-private:
-    TPimCanvas& FCanvas;
 };
 
 // How a band row is drawn where the outline is not the band manager's list.
