@@ -201,111 +201,98 @@ void TPimDiagForm::BuildReport() {
         Page->SetDataIsFinished(true);
     };
 
-    FUpdate->OnDataStart = [this](TComponent*) {
-        Spot = -1;
-        FUpdate->SetDataIsFinished(!RPage || !RPage->Labels());
-    };
-    FUpdate->OnDataSkip = [this](TComponent*) {
-        if (++Spot >= LabelCount()) FUpdate->SetDataIsFinished(true);
-    };
-    FUpdate->OnDataFilter = [this](TComponent*, bool& Result) {
-        const QString Found = UpdateFinding(Spot);
-        if (Found.isEmpty()) return;
-        FUpdateVar->SetAsString(Found);
-        Result = true;
-    };
+    // The update-level rows need labels; the page's own data-source row comes first, whether or not
+    // the page has sub data bands.
+    RowLoop(
+        FUpdate, FUpdateVar, [this] { return !RPage || !RPage->Labels(); }, [this] { return LabelCount(); },
+        [this](int Row) { return UpdateFinding(Row); });
+    RowLoop(
+        FBlank, FBlankVar, [this] { return !RPage; },
+        [this] { return RPage && RPage->SubDataBands() ? int(RPage->SubDataBands()->size()) : 0; },
+        [this](int Row) { return BlankFinding(Row); });
 
-    // The page's own row comes first, whether or not the page has sub data bands.
-    auto SubDataCount = [this] {
-        return RPage && RPage->SubDataBands() ? int(RPage->SubDataBands()->size()) : 0;
-    };
-    FBlank->OnDataStart = [this](TComponent*) {
-        Spot = -1;
-        FBlank->SetDataIsFinished(!RPage);
-    };
-    FBlank->OnDataSkip = [this, SubDataCount](TComponent*) {
-        if (++Spot >= SubDataCount()) FBlank->SetDataIsFinished(true);
-    };
-    FBlank->OnDataFilter = [this](TComponent*, bool& Result) {
-        const QString Found = BlankFinding(Spot);
-        if (Found.isEmpty()) return;
-        FBlankVar->SetAsString(Found);
-        Result = true;
-    };
-
-    // The blank-label and appearance loops end with one pass past the last label, which prints no
-    // row but their summary, so that the summary shows also when no label was found wanting (or there
-    // is none); their headings show only over findings.
-    BlankHead->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = BlankLabError; };
-    FBlankLabels->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = bl < LabelCount(); };
-    FBlankLabels->OnDataStart = [this](TComponent*) {
-        bl = 0;
-        if (!RPage || !RPage->Labels())
-            Fblanklabsum->SetAsString(QStringLiteral("There are no labels to check."));
-    };
-    FBlankLabels->OnDataSkip = [this](TComponent*) {
-        if (++bl > LabelCount()) FBlankLabels->SetDataIsFinished(true);
-    };
-    FBlankLabels->OnDataFilter = [this](TComponent*, bool& Result) {
-        if (bl >= LabelCount()) {
-            Result = true;
-            if (LabelCount() == 0) return;
+    LabelLoop(
+        FBlankLabels, BlankHead, bl, BlankLabError, Fblanklabsum,
+        QStringLiteral("There are no labels to check."),
+        [this](int Row) {
+            const QString Found = BlankLabelFinding(Row);
+            if (Found.isEmpty()) return false;
+            FBlanklabVar->SetAsString(Found);
+            BlankLabError = true;
+            return true;
+        },
+        [this] {
             if (!BlankLabError) {
                 Fblanklabsum->SetAsString(
                     QStringLiteral("All VarLabels Have valid variables. No errors to report."));
                 return;
             }
             TFindings Summary;
-            Summary.Add(QStringLiteral(
-                "The above errors were caused by varlabels having both nil variables and nil Lines "
-                "properties. The "
-                "new VarLabels have both of these properties, and one of the two should not be nil."));
+            Summary.Add(QStringLiteral("The above errors were caused by varlabels having both nil variables "
+                                       "and nil Lines properties. The new VarLabels have both of these "
+                                       "properties, and one of the two should not be nil."));
             Summary.Add(QStringLiteral("  The new VarLabels can be used to display their Lines property much "
-                                       "like The old TextLabels used "
-                                       "to, or they can also be set to display variables, just like "
-                                       "VarLabels used to. Make sure that "
-                                       "either the"));
+                                       "like The old TextLabels used to, or they can also be set to display "
+                                       "variables, just like VarLabels used to. Make sure that either the"));
             Summary.Add(
-                QStringLiteral(" varlabels get valid variables, or they get a non-nil value for their lines "
-                               "property before they print."));
+                QStringLiteral(" varlabels get valid variables, or they get a non-nil value for their "
+                               "lines property before they print."));
             SetMemo(Fblanklabsum, Summary.Bytes());
-            return;
-        }
-        const QString Found = BlankLabelFinding(bl);
+        });
+    LabelLoop(
+        FMisc, MiscHead, m, MiscError, FMiscSumVar, QStringLiteral("There are no Labels to check."),
+        [this](int Row) {
+            const QByteArray Found = MiscFinding(Row);
+            if (!Found.isEmpty()) {
+                SetMemo(FMiscVar, Found);
+                MiscError = true;
+            }
+            FMiscSumVar->SetAsString(MiscError ? QStringLiteral("The above errors effect the appearance of "
+                                                                "your report, and should probably be fixed.")
+                                               : QStringLiteral("No miscellaneous errors to report."));
+            return !Found.isEmpty();
+        },
+        [] {});
+    B.Finish();
+}
+
+void TPimDiagForm::RowLoop(TVyrSubDataBand* Band, TVyrExprVar* Var, std::function<bool()> Empty,
+                           std::function<int()> Count, std::function<QString(int)> Finding) {
+    Band->OnDataStart = [this, Band, Empty](TComponent*) {
+        Spot = -1;
+        Band->SetDataIsFinished(Empty());
+    };
+    Band->OnDataSkip = [this, Band, Count](TComponent*) {
+        if (++Spot >= Count()) Band->SetDataIsFinished(true);
+    };
+    Band->OnDataFilter = [this, Var, Finding](TComponent*, bool& Result) {
+        const QString Found = Finding(Spot);
         if (Found.isEmpty()) return;
-        FBlanklabVar->SetAsString(Found);
-        BlankLabError = true;
+        Var->SetAsString(Found);
         Result = true;
     };
+}
 
-    MiscHead->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = MiscError; };
-    FMisc->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = m < LabelCount(); };
-    FMisc->OnDataStart = [this](TComponent*) {
-        m = 0;
-        if (!RPage || !RPage->Labels())
-            FMiscSumVar->SetAsString(QStringLiteral("There are no Labels to check."));
+void TPimDiagForm::LabelLoop(TVyrSubDataBand* Band, TVyrBand* Head, int& Row, const bool& Found,
+                             TVyrExprVar* Summary, const QString& NoLabels, std::function<bool(int)> Check,
+                             std::function<void()> Summarize) {
+    Head->OnPrintWhen = [&Found](TVyrBand*, bool& Result) { Result = Found; };
+    Band->OnPrintWhen = [this, &Row](TVyrBand*, bool& Result) { Result = Row < LabelCount(); };
+    Band->OnDataStart = [this, &Row, Summary, NoLabels](TComponent*) {
+        Row = 0;
+        if (!RPage || !RPage->Labels()) Summary->SetAsString(NoLabels);
     };
-    FMisc->OnDataSkip = [this](TComponent*) {
-        if (++m > LabelCount()) FMisc->SetDataIsFinished(true);
+    Band->OnDataSkip = [this, Band, &Row](TComponent*) {
+        if (++Row > LabelCount()) Band->SetDataIsFinished(true);
     };
-    FMisc->OnDataFilter = [this](TComponent*, bool& Result) {
-        if (m >= LabelCount()) {
-            Result = true;
+    Band->OnDataFilter = [this, &Row, Check, Summarize](TComponent*, bool& Result) {
+        if (Row < LabelCount()) {
+            Result = Check(Row);
             return;
         }
-        const QByteArray Found = MiscFinding(m);
-        if (!Found.isEmpty()) {
-            SetMemo(FMiscVar, Found);
-            MiscError = true;
-            Result = true;
-        }
-        FMiscSumVar->SetAsString(
-            MiscError ? QStringLiteral(
-                            "The above errors effect the appearance of your report, and should probably be "
-                            "fixed.")
-                      : QStringLiteral("No miscellaneous errors to report."));
+        Result = true;
+        if (LabelCount() > 0) Summarize();
     };
-    B.Finish();
 }
 
 // The checks

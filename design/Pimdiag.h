@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class IDesigner;
@@ -59,6 +60,17 @@ private:
     void BuildReport();
     TVyrSubDataBand* AddSection(const QString& BandName, const QString& Title, TColor Color, int Order,
                                 const QString& LoopName, TVyrExprVar* Row);
+    // A loop over rows -1 (the page itself) to Count() - 1 that prints the rows whose finding is not
+    // empty, each in Var; Empty() ends it before its first row.
+    void RowLoop(TVyrSubDataBand* Band, TVyrExprVar* Var, std::function<bool()> Empty,
+                 std::function<int()> Count, std::function<QString(int)> Finding);
+    // A loop over the page's labels that ends with one pass past the last label, which prints no row
+    // but the summary below the rows, so that the summary shows also when no label was found wanting or
+    // there is none; the heading above the rows shows only over findings. Check(i) looks at label i and
+    // tells whether its row prints; Summarize fills the summary in on the last pass; a page without
+    // labels gets NoLabels as its summary.
+    void LabelLoop(TVyrSubDataBand* Band, TVyrBand* Head, int& Row, const bool& Found, TVyrExprVar* Summary,
+                   const QString& NoLabels, std::function<bool(int)> Check, std::function<void()> Summarize);
     int LabelCount() const;
     TVyrLabel* LabelAt(int Row) const;
     bool EventFilled(TComponent* Instance, const QString& Event) const;
