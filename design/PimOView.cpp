@@ -83,11 +83,17 @@ QString FormatText(const TVyrRootFormat* Format) {
 
 } // namespace
 
-TPimOverview::TPimOverview(TComponent* AOwner) : TForm(AOwner) {
+TPimOverview::TPimOverview(TComponent* AOwner) : TVyrPageReportForm(AOwner) {
     BuildReport();
 }
 
 TPimOverview::~TPimOverview() = default;
+
+void TPimOverview::RunFor(TVyrGrouppage* Page, IDesigner*) {
+    Report = Page ? dynamic_cast<TVyrReport*>(Page->Parent()) : nullptr;
+    GP = Page;
+    VyrReport1()->Run();
+}
 
 TVyrReport* TPimOverview::VyrReport1() const {
     return FBuilder->Report();

@@ -1,5 +1,5 @@
 #pragma once
-#include "host/forms.h"
+#include "design/Pageman.h"
 
 #include <QHash>
 #include <QString>
@@ -23,10 +23,13 @@ struct TRect;
 // report VyrReport1 that prints it; the band manager sets Report and GP, runs VyrReport1 and frees the
 // form. The report's rows come from the documented page through the data events of its page and of its
 // sub data bands.
-class TPimOverview : public TForm {
+class TPimOverview : public TVyrPageReportForm {
 public:
     explicit TPimOverview(TComponent* AOwner);
     ~TPimOverview() override;
+
+    // Documents Page and its report; the designer is not needed.
+    void RunFor(TVyrGrouppage* Page, IDesigner* Designer) override;
 
     TVyrReport* VyrReport1() const;
     // The variable of the overview's report of that name; raises for a name it has not.

@@ -82,11 +82,16 @@ void SetMemo(TVyrExprVar* Var, const QByteArray& Bytes) {
 
 } // namespace
 
-TPimDiagForm::TPimDiagForm(TComponent* AOwner) : TForm(AOwner) {
+TPimDiagForm::TPimDiagForm(TComponent* AOwner) : TVyrPageReportForm(AOwner) {
     BuildReport();
 }
 
 TPimDiagForm::~TPimDiagForm() = default;
+
+void TPimDiagForm::RunFor(TVyrGrouppage* Page, IDesigner* Designer) {
+    PageDesigner = Designer;
+    DiagProc(Page ? dynamic_cast<TVyrReport*>(Page->Parent()) : nullptr, Page);
+}
 
 TVyrReport* TPimDiagForm::VyrReport1() const {
     return FBuilder->Report();

@@ -1,5 +1,5 @@
 #pragma once
-#include "host/forms.h"
+#include "design/Pageman.h"
 #include "host/graphics.h"
 
 #include <QByteArray>
@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 
-class IDesigner;
 class TDataSource;
 class TVyrBand;
 class TVyrDSGuide;
@@ -24,10 +23,13 @@ class TVyrSubDataBand;
 // VyrReport1 that prints it; the band manager gives it its designer and calls DiagProc. Each check
 // runs in the data filter of the loop that lists it, so a row prints only where the check found
 // something.
-class TPimDiagForm : public TForm {
+class TPimDiagForm : public TVyrPageReportForm {
 public:
     explicit TPimDiagForm(TComponent* AOwner);
     ~TPimDiagForm() override;
+
+    // Checks Page of its report with the designer that names its event handlers.
+    void RunFor(TVyrGrouppage* Page, IDesigner* Designer) override;
 
     TVyrReport* VyrReport1() const;
 

@@ -1,6 +1,8 @@
 #include "design/Vyrreg.h"
 #include "design/Pageman.h"
 #include "design/PimDrop.h"
+#include "design/PimOView.h"
+#include "design/Pimdiag.h"
 #include "design/VyrVOpt.h"
 #include "design/Vyrrepds.h"
 #include "host/db.h"
@@ -299,6 +301,8 @@ void initDesignPackage() {
     });
     VyrDesignCreate = VyrRepDesign;
     SetDataControlCreator([](TComponent* Owner) { return new TVyrDSVariableOptions(Owner); });
+    SetOverviewFormCreator([](TComponent* Owner) { return new TPimOverview(Owner); });
+    SetDiagnosticFormCreator([](TComponent* Owner) { return new TPimDiagForm(Owner); });
 }
 
 void resetDesignPackage() {
@@ -308,6 +312,8 @@ void resetDesignPackage() {
     ResetVyrDesignCreate();
     ResetPimDropLabelsFactory();
     SetDataControlCreator(nullptr);
+    SetOverviewFormCreator(nullptr);
+    SetDiagnosticFormCreator(nullptr);
 }
 
 // TVyrGrouppageEditor
