@@ -5,6 +5,8 @@
 #include "design/Pimdiag.h"
 #include "design/VyrVOpt.h"
 #include "design/Vyrrepds.h"
+#include "design/Vyrvhelp.h"
+#include "design/Vyrvrep.h"
 #include "host/db.h"
 #include "host/dialogs.h"
 #include "host/forms.h"
@@ -300,7 +302,12 @@ void initDesignPackage() {
         if (IDesigner* Designer = FindRootDesigner(Form)) Designer->Modified();
     });
     VyrDesignCreate = VyrRepDesign;
-    SetDataControlCreator([](TComponent* Owner) { return new TVyrDSVariableOptions(Owner); });
+    SetDataControlCreator([](TComponent* Owner) {
+        auto* Centre = new TVyrDSVariableOptions(Owner);
+        Centre->OnHelp = [](TVyrDSVariableOptions*) { VyrShowVarHelp(); };
+        Centre->OnPrint = VyrPrintVarLists;
+        return Centre;
+    });
     SetOverviewFormCreator([](TComponent* Owner) { return new TPimOverview(Owner); });
     SetDiagnosticFormCreator([](TComponent* Owner) { return new TPimDiagForm(Owner); });
 }

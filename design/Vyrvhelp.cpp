@@ -22,6 +22,11 @@ QString VyrVarHelpText() {
     return QString::fromUtf8(File.readAll());
 }
 
+void VyrShowVarHelp() {
+    TVyrVarHelp Help(nullptr);
+    Help.ShowModal();
+}
+
 TVyrVarHelp::TVyrVarHelp(TComponent* AOwner) : TCustomForm(AOwner), FDialog(std::make_unique<QDialog>()) {
     QDialog* D = FDialog.get();
     D->setObjectName(QStringLiteral("VyrVarHelp"));

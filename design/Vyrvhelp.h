@@ -29,5 +29,8 @@ private:
     QPushButton* FExitButton = nullptr;
 };
 
+// The data control centre's "&Help": the help shown modally, then freed.
+void VyrShowVarHelp();
+
 // The help text: its title line, then each section under its heading and a line of dashes.
 QString VyrVarHelpText();
