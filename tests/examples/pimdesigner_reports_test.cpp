@@ -1,10 +1,14 @@
+#include "design/Pageman.h"
+#include "design/VyrVOpt.h"
 #include "formeditor.h"
+#include "host/buttons.h"
 #include "host/messages.h"
 #include "output/PimFile.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
 #include "support/keptruns.h"
 #include "support/sampledata.h"
+#include "support/scripteddialogs.h"
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
@@ -80,4 +84,46 @@ TEST(PimDesignerReports, TheOrdersToolButtonsShowTheOverviewAndTheDiagnosticInTh
     QApplication::processEvents();
     DeliverPostedMessages();
     EXPECT_TRUE(Viewers().empty());
+}
+
+TEST(PimDesignerReports, TheOrdersDataCentresPrintShowsItsListsInTheViewerAndItsHelpShowsTheHelp) {
+    TSampleDatabase Db;
+    TOrdersDesign D;
+    D.Click("Data");
+    DeliverPostedMessages();
+    auto* Manager = dynamic_cast<TVyrPageManager*>(D.Report->Page()->PageManager());
+    ASSERT_NE(Manager, nullptr);
+    auto* Centre = dynamic_cast<TVyrDSVariableOptions*>(Manager->DataControl());
+    ASSERT_NE(Centre, nullptr);
+    Centre->PrintButton->Click();
+    const std::vector<TPimViewer*> Shown = Viewers();
+    ASSERT_EQ(Shown.size(), 1u);
+    std::shared_ptr<TPimPimFile> Doc = Shown[0]->CurrentPreview()->PimFile();
+    ASSERT_TRUE(Doc);
+    QStringList Lines;
+    for (const QString& L : TextLines(*Doc, 1))
+        Lines << L.section(QStringLiteral(": "), 1);
+    // The guide of the orders with its eight automatic variables, then the other lists.
+    const qsizetype Guides = Lines.indexOf(QStringLiteral("Data Source Guides"));
+    ASSERT_GE(Guides, 0);
+    EXPECT_EQ(
+        Lines.mid(Guides, 17),
+        (QStringList{"Data Source Guides",
+                     "DataSource Name | OrdersSource | Update Level | DetailBandlevel | AutoCreate",
+                     "Used | Field Name | Variable Name", "id | ordersidVar",
+                     "order_date | ordersorder_dateVar", "shipped | ordersshippedVar",
+                     "status | ordersstatusVar", "discount | ordersdiscountVar", "amount | ordersamountVar",
+                     "customer_id | orderscustomer_idVar", "customer | orderscustomerVar", "Total Variables",
+                     "Used | TotaLVar Name | Target Var Name | Update Level | Levels Match?",
+                     "AmountTotal | AmountVar | DetailBandlevel", "Expression Variables",
+                     "Used | Variable Name | Type | Update Level | Event",
+                     "PageTextVar | String | PageFooterBandlevel | OrdersPageTextGetData"}));
+    EXPECT_EQ(Lines.filter(QStringLiteral("Var | OrdersSource | ")).size(), 8);
+    delete Shown[0];
+
+    TScriptedDialogs Dialogs;
+    Dialogs.AnswerForm(mrCancel);
+    Centre->HelpButton->Click();
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(Dialogs.Shown()[0].Text, QStringLiteral("TVyrVarHelp"));
 }
