@@ -46,6 +46,15 @@ struct TCentreReport : TDesignedReport {
     }
 };
 
+// The centre's four lists, printed for a page.
+struct TLists {
+    TDsgList Guides;
+    TExprList Exprs;
+    TTotalList Totals;
+    TDBList DBs;
+    void Print(TVyrPage* Page) { RunVReport(Page, Guides, Exprs, DBs, Totals); }
+};
+
 // The text lines of page N without their places, from the report's name down.
 QStringList Lines(TPimPimFile& Doc, int N) {
     QStringList Lines;
@@ -84,18 +93,15 @@ TEST(CentreReport, PrintsEachGuideWithItsVariablesAndUnusedFieldsThenTheListsUse
     // The field leaves the unused ones whatever case the variable spells it in.
     R.Add<TVyrvarlabel>(QStringLiteral("NameLabel"), R.Page->Detail())
         ->SetVariable(R.AutoVar(People, QStringLiteral("Name")));
-    TDsgList Guides;
-    TExprList Exprs;
-    Exprs.push_back(std::make_unique<TExprItem>(
+    TLists L;
+    L.Exprs.push_back(std::make_unique<TExprItem>(
         TExprItem{"PageTextVar", "PageFooterBandLevel", "PageTextGetData", "String", true}));
-    TTotalList Totals;
-    Totals.push_back(std::make_unique<TTotalItem>(
+    L.Totals.push_back(std::make_unique<TTotalItem>(
         TTotalItem{"AmountTotal", "DetailBandLevel", "AmountVar", false, false}));
-    TDBList DBs;
-    DBs.push_back(
+    L.DBs.push_back(
         std::make_unique<TDBItem>(TDBItem{"NoteVar", "NotesSource", "NOTE", "DetailBandLevel", true, true}));
     TKeptRuns Runs;
-    RunVReport(R.Page, Guides, Exprs, DBs, Totals);
+    L.Print(R.Page);
     ASSERT_EQ(Runs.Documents.size(), 1u);
     TPimPimFile& Doc = *Runs.Documents.front();
     ASSERT_EQ(Doc.PageCount(), 1);
@@ -149,12 +155,8 @@ TEST(CentreReport, PrintsEachGuideWithItsVariablesAndUnusedFieldsThenTheListsUse
 
 TEST(CentreReport, EmptyListsPrintTheirTitlesAndHeadingsOnly) {
     TCentreReport R;
-    TDsgList Guides;
-    TExprList Exprs;
-    TTotalList Totals;
-    TDBList DBs;
     TKeptRuns Runs;
-    RunVReport(R.Page, Guides, Exprs, DBs, Totals);
+    TLists().Print(R.Page);
     ASSERT_EQ(Runs.Documents.size(), 1u);
     EXPECT_EQ(Lines(*Runs.Documents.front(), 1),
               (QStringList{"ReportName | VyrReport1", "Report Page Name | ReportPage", "Form Name | Form1",
@@ -167,15 +169,11 @@ TEST(CentreReport, EmptyListsPrintTheirTitlesAndHeadingsOnly) {
 
 TEST(CentreReport, AFailingRunReachesTheCallerAfterTheReportAndItsListsAreFreed) {
     TCentreReport R;
-    TDsgList Guides;
-    TExprList Exprs;
-    TTotalList Totals;
-    TDBList DBs;
     TKeptRuns Runs;
     Runs.Raise = QStringLiteral("The screen is gone");
     const int Forms = Application()->ComponentCount();
     try {
-        RunVReport(R.Page, Guides, Exprs, DBs, Totals);
+        TLists().Print(R.Page);
         ADD_FAILURE() << "the run did not fail";
     } catch (const Exception& E) {
         EXPECT_EQ(E.Message(), QStringLiteral("The screen is gone"));
