@@ -1,10 +1,6 @@
-#include "design/Pageman.h"
 #include "design/PimOView.h"
-#include "design/Vyrreg.h"
 #include "host/db.h"
 #include "host/lists.h"
-#include "host/messages.h"
-#include "host/storedforms.h"
 #include "report/PSetup.h"
 #include "report/VyrText.h"
 #include "report/VyrVar.h"
@@ -206,41 +202,4 @@ TEST(Overview, APageWithoutBandsShowsItsSetupAndABandCountOfNothing) {
     EXPECT_TRUE(Lines.filter(QStringLiteral("Band Tree")).isEmpty());
     EXPECT_TRUE(Lines.filter(QStringLiteral("Band Name")).isEmpty());
     EXPECT_EQ(Lines.last(), QStringLiteral("1 Band Count | 0"));
-}
-
-TEST(DesignReports, TheBandManagerRunsTheOverviewAndTheDiagnosticOfItsPageAndFreesTheirForms) {
-    initDesignPackage();
-    struct TPackage {
-        ~TPackage() {
-            resetDesignPackage();
-            ResetStoredForms();
-        }
-    } Package;
-    TDesignedReport R;
-    SendMessage(R.Page, WM_LBUTTONDBLCLK);
-    auto* Manager = dynamic_cast<TVyrPageManager*>(R.Page->PageManager());
-    ASSERT_NE(Manager, nullptr);
-    // Loop events set in code have no handler's name that the designer could show.
-    R.Page->OnDataStart = [](TComponent*) {};
-    R.Page->OnDataSkip = [](TComponent*) {};
-    const int Forms = Application()->ComponentCount();
-    TKeptRuns Runs;
-    SendMessage(Manager, WM_VYR_RUNOVERREPORT);
-    SendMessage(Manager, WM_VYR_RUNDIAGREPORT);
-    EXPECT_EQ(Application()->ComponentCount(), Forms);
-    ASSERT_EQ(Runs.Documents.size(), 2u);
-    const QStringList Overview = TextsOf(PlacedTexts(*Runs.Documents[0], 1));
-    EXPECT_TRUE(Overview.contains(QStringLiteral("Report Overview Documentation")));
-    EXPECT_TRUE(Overview.contains(QStringLiteral("ReportHeaderBand")));
-    const QStringList Diagnosis = TextsOf(PlacedTexts(*Runs.Documents[1], 1));
-    EXPECT_EQ(Diagnosis.filter(QStringLiteral("The TVyrGroupPage, ReportPage, has a nil DataSource")).size(),
-              1)
-        << Diagnosis.join(QLatin1Char('\n')).toStdString();
-
-    // A run that fails is told as the message's error, its form freed.
-    TToldErrors Told;
-    Runs.Raise = QStringLiteral("No viewer");
-    SendMessage(Manager, WM_VYR_RUNOVERREPORT);
-    EXPECT_EQ(Told.Messages, QStringList{"No viewer"});
-    EXPECT_EQ(Application()->ComponentCount(), Forms);
 }

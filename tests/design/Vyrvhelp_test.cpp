@@ -1,6 +1,5 @@
 #include "design/Vyrvhelp.h"
 #include "host/forms.h"
-#include "support/scripteddialogs.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,14 +32,4 @@ TEST(CentreHelp, ShowsItsTitleAndTenHeadingsInAFormOfFixedHeightThatAFineScreenW
     EXPECT_EQ(Fine.ClientWidth(), Width + 70);
     EXPECT_EQ(Fine.ClientHeight(), 440);
     EXPECT_EQ(Fine.Memo1()->font().pointSize(), 7);
-}
-
-TEST(CentreHelp, ExitClosesTheModalHelp) {
-    TScriptedDialogs Dialogs;
-    Dialogs.AnswerForm([](TCustomForm* Form) {
-        static_cast<TVyrVarHelp*>(Form)->ExitButton()->click();
-        return mrNone;
-    });
-    TVyrVarHelp Help(nullptr);
-    EXPECT_EQ(Help.ShowModal(), mrCancel);
 }

@@ -1,21 +1,15 @@
-#include "design/Pageman.h"
-#include "design/VyrVOpt.h"
-#include "design/Vyrreg.h"
 #include "design/Vyrvrep.h"
-#include "host/buttons.h"
 #include "host/db.h"
 #include "host/exceptions.h"
 #include "host/forms.h"
 #include "host/memdataset.h"
 #include "host/messages.h"
-#include "host/storedforms.h"
 #include "report/PimDS.h"
 #include "report/VyrText.h"
 #include "report/VyrVar.h"
 #include "support/bandfixture.h"
 #include "support/designfixture.h"
 #include "support/keptruns.h"
-#include "support/scripteddialogs.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -179,47 +173,4 @@ TEST(CentreReport, AFailingRunReachesTheCallerAfterTheReportAndItsListsAreFreed)
         EXPECT_EQ(E.Message(), QStringLiteral("The screen is gone"));
     }
     EXPECT_EQ(Application()->ComponentCount(), Forms);
-}
-
-TEST(CentreReport, TheCentresPrintRunsTheReportOverItsListsAndItsHelpShowsTheHelp) {
-    initDesignPackage();
-    struct TPackage {
-        ~TPackage() {
-            resetDesignPackage();
-            ResetStoredForms();
-        }
-    } Package;
-    TCentreReport R;
-    TVyrDSGuide* People = R.Guide(QStringLiteral("People"), {"ID", "NAME"}, false);
-    R.AutoVar(People, QStringLiteral("NAME"));
-    R.Add<TVyrExprVar>(QStringLiteral("PageTextVar"), R.Page)->SetDataType(dtypeString);
-    SendMessage(R.Page, WM_LBUTTONDBLCLK);
-    auto* Manager = dynamic_cast<TVyrPageManager*>(R.Page->PageManager());
-    ASSERT_NE(Manager, nullptr);
-    SendMessage(Manager, WM_VYR_DODATACONTROL);
-    auto* Centre = dynamic_cast<TVyrDSVariableOptions*>(Manager->DataControl());
-    ASSERT_NE(Centre, nullptr);
-    Centre->RefreshLists();
-
-    TKeptRuns Runs;
-    Centre->PrintButton->Click();
-    ASSERT_EQ(Runs.Documents.size(), 1u);
-    EXPECT_EQ(
-        Lines(*Runs.Documents.front(), 1),
-        (QStringList{"ReportName | VyrReport1", "Report Page Name | ReportPage", "Form Name | Form1",
-                     "Data Source Guides", "DataSource Name | PeopleSource | Update Level | DetailBandlevel",
-                     "Used | Field Name | Variable Name", "NAME | PeopleSourceNAME", "ID",
-                     "Fields Not defined as PIM Vars:", "Total Variables",
-                     "Used | TotaLVar Name | Target Var Name | Update Level | Levels Match?",
-                     "Expression Variables", "Used | Variable Name | Type | Update Level | Event",
-                     "PageTextVar | String | Fill in UpdateLevel. | Fill in OnGetData event.",
-                     "Database Variables",
-                     "Used | Variable Name | DataSource | DataField | Update Level | Levels Match?"}));
-
-    TScriptedDialogs Dialogs;
-    Dialogs.AnswerForm(mrCancel);
-    Centre->HelpButton->Click();
-    ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Shown()[0].Kind, TScriptedDialogs::TShown::skForm);
-    EXPECT_EQ(Dialogs.Shown()[0].Text, QStringLiteral("TVyrVarHelp"));
 }
