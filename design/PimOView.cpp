@@ -253,8 +253,7 @@ void TPimOverview::BuildDetail() {
     TVyrBand* Detail = Page->Detail();
     Detail->SetHeight(62);
     Detail->SetNewPageRepeat(true);
-    TVyrTextLabel* Title = B.AddText(Detail, QStringLiteral("Band Name"), 0, 4, 78, fsBold);
-    (void)Title;
+    B.AddText(Detail, QStringLiteral("Band Name"), 0, 4, 78, fsBold);
     B.AddValue(Detail, Var(QStringLiteral("BandName")), 80, 4, 170, fsBold);
     TVyrTextLabel* Continued = B.AddText(Detail, QStringLiteral("(Continued)"), 250, 4, 90, fsItalic);
     Continued->LabelPrintWhen = [](TVyrLabel* L, bool& Result) {
