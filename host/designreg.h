@@ -142,7 +142,7 @@ public:
     TPropertyEditor& operator=(const TPropertyEditor&) = delete;
 
     virtual TPropertyAttributes GetAttributes();
-    // The value as the object inspector shows it.
+    // The value as the designer's property list shows it.
     virtual QString GetValue();
     // The values a drop-down list offers, in order.
     virtual void GetValues(const TGetStrProc& Proc);
