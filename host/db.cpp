@@ -429,6 +429,38 @@ int DefaultDisplayWidth(TFieldType DataType, int Size) {
     }
 }
 
+TFieldClass FieldClassOf(TFieldType DataType) {
+    switch (DataType) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+        return fcString;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return fcInteger;
+    case ftFloat:
+        return fcFloat;
+    case ftCurrency:
+        return fcCurrency;
+    case ftBoolean:
+        return fcBoolean;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+        return fcDateTime;
+    case ftMemo:
+    case ftFmtMemo:
+    case ftWideMemo:
+        return fcMemo;
+    default:
+        return fcOther;
+    }
+}
+
 TAlignment DefaultAlignment(TFieldType DataType) {
     switch (DataType) {
     case ftSmallint:

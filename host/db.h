@@ -99,6 +99,21 @@ bool IsDateTimeType(TFieldType DataType);
 bool IsBlobType(TFieldType DataType);
 QString FieldTypeName(TFieldType DataType);
 
+// The kinds of field that code formatting a field by its kind tells apart. Fixed and wide strings
+// are strings, an auto-increment is an integer, a time stamp a date-time, a wide or formatted memo
+// a memo; BCD numbers, large integers and the rest are none of them.
+enum TFieldClass : uint8_t {
+    fcOther,
+    fcString,
+    fcInteger,
+    fcFloat,
+    fcCurrency,
+    fcBoolean,
+    fcDateTime,
+    fcMemo
+};
+TFieldClass FieldClassOf(TFieldType DataType);
+
 // The rows of a data set, column by column: integers (Booleans, currency in 1/10000, whole
 // numbers), doubles (floats and date-times as days since 30 Dec 1899) and byte runs (UTF-16 text
 // or raw bytes) packed into one arena per column, so a million rows cost a few allocations
@@ -208,6 +223,7 @@ public:
     int Index() const { return FIndex; }
     bool Required() const { return FRequired; }
     bool IsBlob() const { return IsBlobType(FDataType); }
+    TFieldClass FieldClass() const { return FieldClassOf(FDataType); }
 
     bool IsNull() const;
     QString DisplayText() const;

@@ -541,32 +541,38 @@ TEST(Field, IsoTextBecomesDateTimeOrIsRefused) {
     EXPECT_EQ(ds.RecordCount(), 3);
 }
 
-TEST(Field, DisplayAttributesStartFromTheTypeAndAreKept) {
+TEST(Field, DisplayAttributesAndKindStartFromTheTypeAndAreKept) {
     struct {
         TFieldType Type;
         int Size;
         int Width;
         TAlignment Alignment;
         bool Currency;
+        TFieldClass Class;
     } const Cases[] = {
-        {ftString, 40, 40, TAlignment::taLeftJustify, false},
-        {ftFixedChar, 2, 2, TAlignment::taLeftJustify, false},
-        {ftWideString, 12, 12, TAlignment::taLeftJustify, false},
-        {ftString, 0, 10, TAlignment::taLeftJustify, false}, // no declared length
-        {ftSmallint, 0, 6, TAlignment::taRightJustify, false},
-        {ftInteger, 0, 11, TAlignment::taRightJustify, false},
-        {ftAutoInc, 0, 11, TAlignment::taRightJustify, false},
-        {ftWord, 0, 5, TAlignment::taRightJustify, false},
-        {ftLargeint, 0, 15, TAlignment::taRightJustify, false},
-        {ftBoolean, 0, 5, TAlignment::taLeftJustify, false},
-        {ftDateTime, 0, 18, TAlignment::taLeftJustify, false},
-        {ftTimeStamp, 0, 18, TAlignment::taLeftJustify, false},
-        {ftDate, 0, 10, TAlignment::taLeftJustify, false},
-        {ftFloat, 0, 10, TAlignment::taRightJustify, false},
-        {ftCurrency, 0, 10, TAlignment::taRightJustify, true},
-        {ftBCD, 0, 10, TAlignment::taRightJustify, false},
-        {ftFMTBcd, 0, 10, TAlignment::taRightJustify, false},
-        {ftMemo, 0, 10, TAlignment::taLeftJustify, false},
+        {ftString, 40, 40, TAlignment::taLeftJustify, false, fcString},
+        {ftFixedChar, 2, 2, TAlignment::taLeftJustify, false, fcString},
+        {ftWideString, 12, 12, TAlignment::taLeftJustify, false, fcString},
+        {ftFixedWideChar, 3, 3, TAlignment::taLeftJustify, false, fcString},
+        {ftString, 0, 10, TAlignment::taLeftJustify, false, fcString}, // no declared length
+        {ftSmallint, 0, 6, TAlignment::taRightJustify, false, fcInteger},
+        {ftInteger, 0, 11, TAlignment::taRightJustify, false, fcInteger},
+        {ftAutoInc, 0, 11, TAlignment::taRightJustify, false, fcInteger},
+        {ftWord, 0, 5, TAlignment::taRightJustify, false, fcInteger},
+        {ftLargeint, 0, 15, TAlignment::taRightJustify, false, fcOther},
+        {ftBoolean, 0, 5, TAlignment::taLeftJustify, false, fcBoolean},
+        {ftDateTime, 0, 18, TAlignment::taLeftJustify, false, fcDateTime},
+        {ftTimeStamp, 0, 18, TAlignment::taLeftJustify, false, fcDateTime},
+        {ftDate, 0, 10, TAlignment::taLeftJustify, false, fcDateTime},
+        {ftTime, 0, 10, TAlignment::taLeftJustify, false, fcDateTime},
+        {ftFloat, 0, 10, TAlignment::taRightJustify, false, fcFloat},
+        {ftCurrency, 0, 10, TAlignment::taRightJustify, true, fcCurrency},
+        {ftBCD, 0, 10, TAlignment::taRightJustify, false, fcOther},
+        {ftFMTBcd, 0, 10, TAlignment::taRightJustify, false, fcOther},
+        {ftMemo, 0, 10, TAlignment::taLeftJustify, false, fcMemo},
+        {ftWideMemo, 0, 10, TAlignment::taLeftJustify, false, fcMemo},
+        {ftFmtMemo, 0, 10, TAlignment::taLeftJustify, false, fcMemo},
+        {ftBlob, 0, 10, TAlignment::taLeftJustify, false, fcOther},
     };
     for (const auto& c : Cases) {
         const TFieldDef Def(QStringLiteral("F"), c.Type, c.Size, false, 1);
@@ -574,6 +580,7 @@ TEST(Field, DisplayAttributesStartFromTheTypeAndAreKept) {
         EXPECT_EQ(f.DisplayWidth(), c.Width) << FieldTypeName(c.Type).toStdString();
         EXPECT_EQ(f.Alignment(), c.Alignment) << FieldTypeName(c.Type).toStdString();
         EXPECT_EQ(f.Currency(), c.Currency) << FieldTypeName(c.Type).toStdString();
+        EXPECT_EQ(f.FieldClass(), c.Class) << FieldTypeName(c.Type).toStdString();
         EXPECT_EQ(f.Precision(), 15);
         EXPECT_EQ(f.DisplayLabel(), QStringLiteral("F"));
         EXPECT_TRUE(f.DisplayFormat().isEmpty() && f.EditMask().isEmpty());
