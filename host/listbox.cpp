@@ -635,10 +635,12 @@ void TListBox::UpdateWidgetGeometry() {
 }
 
 void TListBox::AdjustIntegralHeight() {
-    if (!FIntegralHeight || FColumns > 0) return;
+    if (!FIntegralHeight) return;
     const int F = FBorderStyle == bsSingle ? 2 * FrameWidth : 0;
-    const int Rows = std::max(1, (Height() - F) / FItemHeight);
-    const int Wanted = Rows * FItemHeight + F;
+    // Columns scroll sideways: their scroll bar lies under the rows and is not a row.
+    const int Bar = FColumns > 0 && ScrollBarShown() ? ListScrollBarWidth : 0;
+    const int Rows = std::max(1, (Height() - F - Bar) / FItemHeight);
+    const int Wanted = Rows * FItemHeight + F + Bar;
     if (Wanted != Height()) TWinControl::SetBounds(Left(), Top(), Width(), Wanted);
 }
 

@@ -167,10 +167,20 @@ TEST(ListBox, GeometryOfRowsColumnsScrollBarAndPositions) {
     EXPECT_EQ(L.ItemAtPos(Point(40, 30), true), 7);
     EXPECT_EQ(L.ItemAtPos(Point(70, 60), true), -1); // the third column has only two items
 
-    // An integral height keeps whole rows inside the frame.
+    // An integral height keeps whole rows inside the frame; in columns the sideways scroll bar, once
+    // the items need it, lies below the rows.
     TListFixture G(3, 100, 64);
     G.List->SetIntegralHeight(true);
     EXPECT_EQ(G.List->Height(), 4 * 14 + 4);
+    G.List->SetColumns(3);
+    G.List->SetHeight(50);
+    EXPECT_EQ(G.List->Height(), 3 * 14 + 4);
+    for (int I = 3; I < 13; ++I)
+        G.List->Items().Add(QStringLiteral("I%1").arg(I));
+    G.List->SetHeight(70);
+    EXPECT_TRUE(G.List->ScrollBarShown());
+    EXPECT_EQ(G.List->Height(), 3 * 14 + 4 + ListScrollBarWidth);
+    EXPECT_EQ(G.List->ClientRect().height(), 3 * 14);
 }
 
 TEST(ListBox, PaintsEachShownRowThroughItsOwnerWithFreshColours) {
