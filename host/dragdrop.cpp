@@ -2,8 +2,12 @@
 #include "host/controls.h"
 #include "host/messages.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 TDragObject::~TDragObject() = default;
 
@@ -43,6 +47,55 @@ TControl* ControlUnder(TWinControl* Window, QPoint Pos) {
     if (!Window || !Window->ClientRect().contains(Pos)) return nullptr;
     TControl* Found = Window->ControlAtPos(Pos);
     return Found ? Found : Window;
+}
+
+struct TView {
+    TComponentRef<TWinControl> Window;
+    QPointer<QWidget> View;
+};
+
+std::vector<std::unique_ptr<TView>>& Views() {
+    static auto* List = new std::vector<std::unique_ptr<TView>>();
+    return *List;
+}
+
+void ForgetGoneViews() {
+    auto& List = Views();
+    std::erase_if(List, [](const std::unique_ptr<TView>& V) { return !V->Window || !V->View; });
+}
+
+TView* ViewOf(const TWinControl* Window) {
+    for (const auto& V : Views())
+        if (V->Window.Get() == Window && V->View && V->View->isVisible()) return V.get();
+    return nullptr;
+}
+
+TView* ViewShowing(const QWidget* Widget) {
+    for (; Widget; Widget = Widget->parentWidget())
+        for (const auto& V : Views())
+            if (V->View == Widget && V->Window && V->View->isVisible()) return V.get();
+    return nullptr;
+}
+
+// A point outside Window, when Window is shown in a view, lies over whichever shown window is
+// under it on the screen: Window and Pos become that window and the point in it.
+void FollowPointer(TWinControl*& Window, QPoint& Pos) {
+    if (!Window || Window->ClientRect().contains(Pos)) return;
+    ForgetGoneViews();
+    const TView* From = ViewOf(Window);
+    if (!From) return;
+    const QPoint Global = From->View->mapToGlobal(Pos);
+    const TView* To = ViewShowing(QApplication::widgetAt(Global));
+    // Without a window system that tells which window is on top, the views are asked in turn.
+    for (auto It = Views().rbegin(); !To && It != Views().rend(); ++It) {
+        const TView* V = It->get();
+        if (V != From && V->Window && V->View->isVisible() &&
+            V->View->rect().contains(V->View->mapFromGlobal(Global)))
+            To = V;
+    }
+    if (!To || To == From) return;
+    Window = To->Window.Get();
+    Pos = To->View->mapFromGlobal(Global);
 }
 
 void Finish(TControl* DropTarget, QPoint Pos) {
@@ -97,6 +150,7 @@ void Begin(TDragObject* Object, TWinControl* Window, QPoint Start, bool Immediat
 void Move(TWinControl* Window, QPoint Pos) {
     TDrag& D = Drag();
     if (!D.Object) return;
+    FollowPointer(Window, Pos);
     if (!D.Started) {
         const bool Far =
             std::abs(Pos.x() - D.Start.x()) >= D.Threshold || std::abs(Pos.y() - D.Start.y()) >= D.Threshold;
@@ -119,6 +173,7 @@ void Move(TWinControl* Window, QPoint Pos) {
 void Release(TWinControl* Window, QPoint Pos) {
     TDrag& D = Drag();
     if (!D.Object) return;
+    FollowPointer(Window, Pos);
     if (!D.Started) {
         // The pointer never went far enough: a click, no drag.
         Finish(nullptr, Pos);
@@ -165,6 +220,19 @@ bool Accepted() {
 void NotePress(TWinControl* Window, QPoint Pos) {
     Drag().PressWindow = Window;
     Drag().PressPos = Pos;
+}
+
+void AddView(TWinControl* Window, QWidget* View) {
+    RemoveView(View);
+    auto V = std::make_unique<TView>();
+    V->Window = Window;
+    V->View = View;
+    Views().push_back(std::move(V));
+}
+
+void RemoveView(QWidget* View) {
+    std::erase_if(Views(), [View](const std::unique_ptr<TView>& V) { return V->View == View; });
+    ForgetGoneViews();
 }
 
 } // namespace DragManager

@@ -6,6 +6,7 @@
 class TComponent;
 class TControl;
 class TWinControl;
+class QWidget;
 
 // Drag and drop between controls. A drag begins on a control (automatically on a left-button press
 // when its DragMode is dmAutomatic, or by BeginDrag) and starts once the pointer has moved far
@@ -86,4 +87,11 @@ TControl* Target();
 bool Accepted();
 // Where the last mouse press went, for BeginDrag: the window and the point in its client coordinates.
 void NotePress(TWinControl* Window, QPoint Pos);
+
+// The Qt windows that show windows of controls, each point of View being the same point of Window's
+// client area. A drag carried to a point outside the window it is over goes on over the shown window
+// under that point, so that what is dragged out of one window (a tool window's list) drops in
+// another (the designed form). A view is forgotten when it or its window is freed.
+void AddView(TWinControl* Window, QWidget* View);
+void RemoveView(QWidget* View);
 } // namespace DragManager
