@@ -4,6 +4,7 @@
 
 #include "host/combobox.h"
 #include "host/devicecontext.h"
+#include "host/dragdrop.h"
 #include "host/listbox.h"
 #include "host/messages.h"
 #include "host/paintpass.h"
@@ -24,8 +25,11 @@ public:
         Form->PimVariableList->Widget()->setParent(this);
         for (TComboBox* Choice : {Form->VariableSelection, Form->TextBand})
             Choice->Widget()->setParent(this);
+        // Variables dragged out of the list drop on the designed form's bands.
+        DragManager::AddView(Form, this);
         Place();
     }
+    ~TPimDropLabelsWindow() override { DragManager::RemoveView(this); }
 
     // Follows the form's place and size and puts the views over their controls.
     void Place() {

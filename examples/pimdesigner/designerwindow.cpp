@@ -3,6 +3,7 @@
 #include "host/designreg.h"
 #include "host/devicecontext.h"
 #include "host/dialogs.h"
+#include "host/dragdrop.h"
 #include "host/paintpass.h"
 #include "host/properties.h"
 
@@ -237,6 +238,7 @@ TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
 }
 
 TDesignerWindow::~TDesignerWindow() {
+    DragManager::RemoveView(FView);
     SetInvalidateHook(nullptr);
     FEditor.OnChanged = nullptr;
 }
@@ -543,6 +545,8 @@ void TDesignerWindow::NewForm() {
 }
 
 void TDesignerWindow::FormChanged() {
+    // What is dragged out of the design tool windows drops on the form.
+    if (FEditor.Root()) DragManager::AddView(FEditor.Root(), FView);
     for (const TDesignerFormHook& Hook : FormHooks())
         Hook(this, &FEditor);
     Refresh();
