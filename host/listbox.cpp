@@ -559,9 +559,14 @@ void TListBox::SelectByClick(int Index, TShiftState Shift) {
 }
 
 void TListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FHeldItem = -1;
+    FHeldDragged = false;
     if (Button == mbLeft && Enabled()) {
         const int Index = ItemAtPos(Point(X, Y), true);
-        if (Index >= 0) {
+        if (Index >= 0 && FMultiSelect && DragMode() == dmAutomatic && Selected(Index) && SelCount() > 1 &&
+            !(Shift & (ssShift | ssCtrl))) {
+            FHeldItem = Index;
+        } else if (Index >= 0) {
             SelectByClick(Index, Shift);
             MakeVisible(Index);
             // The selection changed by the user: the list's click, as the platform reports it.
@@ -571,8 +576,21 @@ void TListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TWinControl::MouseDown(Button, Shift, X, Y);
 }
 
+void TListBox::MouseMove(TShiftState Shift, int X, int Y) {
+    if (FHeldItem >= 0 && DragManager::Started()) FHeldDragged = true;
+    TWinControl::MouseMove(Shift, X, Y);
+}
+
 void TListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TWinControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbLeft && FHeldItem >= 0) {
+        const int Held = FHeldItem;
+        FHeldItem = -1;
+        if (!FHeldDragged && ItemAtPos(Point(X, Y), true) == Held) {
+            SelectByClick(Held, 0);
+            Click();
+        }
+    }
     if (Button == mbRight) ContextPopup(X, Y);
 }
 

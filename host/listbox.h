@@ -136,7 +136,11 @@ public:
     virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
 
     // A press on an item selects it and reports the change as the list's click.
+    // A press on an item of a multiple selection that drags automatically keeps the selection, so
+    // that all of it goes with the drag; released where it was pressed without a drag, the item is
+    // then selected alone.
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     // A press clicks already; the release does not click again.
     void ClickedByMouse() override {}
@@ -195,6 +199,8 @@ private:
     TComponentRef<TPopupMenu> FPopupMenu;
     TCanvas FCanvas;
     bool FHasFocus = false;
+    int FHeldItem = -1; // the selected item pressed for a drag of the whole selection
+    bool FHeldDragged = false;
     QPointer<TListBoxWidget> FWidget; // freed with the list box unless Qt freed it first
 };
 

@@ -1,3 +1,4 @@
+#include "host/dragdrop.h"
 #include "host/listbox.h"
 #include "host/menus.h"
 #include "host/paintpass.h"
@@ -133,6 +134,27 @@ TEST(ListBox, ClicksSelectAsThePlatformsListsDoAndReportEachChange) {
     EXPECT_EQ(L.ItemIndex(), 1);
     L.Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 17));
     EXPECT_EQ(Clicks, 10);
+
+    // A multiple selection that drags automatically: a press on a selected item keeps the selection
+    // for the drag; released in place without a drag, it selects the item alone.
+    L.SetMultiSelect(true);
+    L.SetExtendedSelect(true);
+    F.Click(3, ssCtrl);
+    EXPECT_EQ(F.Selection(), QStringLiteral(".x.x.."));
+    L.SetDragMode(dmAutomatic);
+    L.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 45));
+    EXPECT_EQ(F.Selection(), QStringLiteral(".x.x.."));
+    DragManager::Move(&L, QPoint(60, 45));
+    L.Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 45));
+    DragManager::Release(&L, QPoint(5, 45));
+    L.Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 45));
+    EXPECT_EQ(F.Selection(), QStringLiteral(".x.x.."));
+    EXPECT_EQ(Clicks, 11);
+    L.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 17));
+    L.Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 17));
+    DragManager::Cancel(); // the window ends the drag the press began
+    EXPECT_EQ(F.Selection(), QStringLiteral(".x...."));
+    EXPECT_EQ(Clicks, 12);
 }
 
 TEST(ListBox, GeometryOfRowsColumnsScrollBarAndPositions) {
