@@ -310,6 +310,7 @@ void initDesignPackage() {
     });
     SetOverviewFormCreator([](TComponent* Owner) { return new TPimOverview(Owner); });
     SetDiagnosticFormCreator([](TComponent* Owner) { return new TPimDiagForm(Owner); });
+    SetPimDropLabelsFactory([](TComponent* Owner) { return new TPimDropLabels(Owner); });
 }
 
 void resetDesignPackage() {

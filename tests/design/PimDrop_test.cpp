@@ -1,14 +1,18 @@
 #include "design/PimDrop.h"
 #include "design/PimFAsk.h"
 #include "design/Vyrreg.h"
+#include "design/Vyrrepds.h"
 #include "host/buttons.h"
 #include "host/combobox.h"
+#include "host/dragdrop.h"
 #include "host/listbox.h"
 #include "host/memdataset.h"
+#include "host/messages.h"
 #include "host/sqldataset.h"
 #include "host/storedforms.h"
 #include "host/wordwrap.h"
 #include "report/PimDS.h"
+#include "report/VyrBtn.h"
 #include "report/VyrText.h"
 #include "support/designfixture.h"
 #include "support/sampledata.h"
@@ -102,6 +106,10 @@ struct TDrop {
     TVyrBand* Detail() const { return R.Page->Detail(); }
     TVyrBand* Header() const { return R.Page->PageHead(); }
 };
+
+QPoint Center(const TRect& R) {
+    return QPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+}
 
 int XWidth(int Times) {
     TMeasuringContext M;
@@ -597,6 +605,49 @@ TEST_F(PimDrop, ListsOfEachKindKeepTheSelectionOrderTheirHeightColumnsAndChoices
     D.Tool->FillComboBoxes();
     EXPECT_EQ(D.Tool->VariableSelection->Text(), QStringLiteral("All"));
     EXPECT_EQ(D.Tool->TextBand->Text(), QStringLiteral("No Text Label"));
+}
+
+TEST_F(PimDrop, TheReportsFastButtonOpensTheWindowWhoseSelectionDraggedOntoABandDropsThere) {
+    TDesignedReport R;
+    for (TVyrBand* Band : *R.Page->Bands())
+        Band->Font()->SetSize(10);
+    for (const char* Name : {"Qty", "Price", "Rate"}) {
+        auto* V = R.Add<TVyrExprVar>(QString::fromLatin1(Name));
+        V->SetParent(R.Page);
+        V->SetDataType(dtypeFloat);
+    }
+    auto* Design = dynamic_cast<TVyrReportDesign*>(R.Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    Design->AutoLabelButton()->Click();
+    TPimDropLabels* Tool = Design->DropForm();
+    ASSERT_NE(Tool, nullptr);
+    EXPECT_EQ(Tool->Owner(), Application());
+    EXPECT_EQ(Tool->Page(), R.Page);
+    EXPECT_TRUE(Tool->Visible());
+    TListBox* List = Tool->PimVariableList;
+    EXPECT_EQ(Design->VyrDropOK(List), true);
+    // Rate, then Price, as the user picks them; a press on Price then drags both.
+    const QPoint Rate = Center(List->ItemRect(List->Items().IndexOf("Rate")));
+    const QPoint Price = Center(List->ItemRect(List->Items().IndexOf("Price")));
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Rate.x(), Rate.y()));
+    List->Perform(WM_LBUTTONUP, 0, MAKELPARAM(Rate.x(), Rate.y()));
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(Price.x(), Price.y()));
+    List->Perform(WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(Price.x(), Price.y()));
+    EXPECT_EQ(Tool->SelectedList(), QStringList({QString::number(List->Items().IndexOf("Rate")),
+                                                 QString::number(List->Items().IndexOf("Price"))}));
+    List->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Price.x(), Price.y()));
+    const QPoint At = R.Page->Detail()->ClientToParent(QPoint(30, 4));
+    DragManager::Move(R.Form.get(), At);
+    EXPECT_EQ(DragManager::Target(), R.Page->Detail());
+    EXPECT_TRUE(DragManager::Accepted());
+    DragManager::Release(R.Form.get(), At);
+    List->Perform(WM_LBUTTONUP, 0, MAKELPARAM(Price.x(), Price.y()));
+    EXPECT_EQ(Places(Tool->VarLabelList()), QStringList({"30,4 65x19", "105,4 65x19"}));
+    EXPECT_EQ(Tool->VarLabelList()[0]->Parent(), R.Page->Detail());
+    EXPECT_EQ(dynamic_cast<TVyrvarlabel*>(Tool->VarLabelList()[0])->Variable()->Name(),
+              QStringLiteral("Rate"));
+    EXPECT_EQ(R.Designer->SelectedNames(), QStringList({"varlabel", "varlabel1"}));
+    EXPECT_EQ(R.Designer->Modifieds, 1);
 }
 
 TEST_F(PimDrop, TheQuestionFitsItsButtonsAndCountsAsCancelledUnlessOk) {

@@ -263,6 +263,7 @@ TEST_F(Vyrrepds, TheButtonsReachTheBandManagerMadeHiddenThroughTheDesigner) {
     EXPECT_TRUE(Manager->Visible());
     EXPECT_TRUE(Page->Vars() && Page->Vars()->size() == 2u);
     // Without a fast label window nothing opens.
+    ResetPimDropLabelsFactory();
     Design->AutoLabelButton()->Click();
     EXPECT_EQ(Design->DropForm(), nullptr);
 
