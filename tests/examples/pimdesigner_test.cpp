@@ -1,8 +1,10 @@
 #include "design/Pageman.h"
+#include "design/PimDrop.h"
 #include "design/VyrVOpt.h"
 #include "design/Vyrrepds.h"
 #include "designerwindow.h"
 #include "formeditor.h"
+#include "host/buttons.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
 #include "host/dragdrop.h"
@@ -533,6 +535,83 @@ TEST(PimDesigner, TheDataButtonOpensTheDataControlCentreWhereAFieldDroppedOnTheT
     EXPECT_TRUE(D.Editor.IsModified());
     Centre->Close();
     EXPECT_FALSE(Centre->Widget()->isVisible());
+}
+
+// A mouse event as the window system hands it to View: Global on the screen.
+void SendMouse(QWidget* View, QEvent::Type Type, QPoint Global, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
+    const Qt::MouseButtons Held = Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent Event(Type, View->mapFromGlobal(Global), Global,
+                      Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, Keys);
+    QApplication::sendEvent(View, &Event);
+}
+
+void ClickAt(QWidget* View, QPoint Global, Qt::KeyboardModifiers Keys = Qt::NoModifier) {
+    SendMouse(View, QEvent::MouseButtonPress, Global, Keys);
+    SendMouse(View, QEvent::MouseButtonRelease, Global, Keys);
+}
+
+TEST(PimDesigner, FastOpensTheToolWindowFromWhichTwoVariablesDraggedOntoTheDetailBandBecomeSelectedLabels) {
+    TSampleDatabase Db;
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    Window.Refresh();
+    QApplication::processEvents();
+    TFormEditor& E = Window.Editor();
+    auto* Report = Find<TVyrReport>(E.Root(), "OrdersReport");
+    auto* Design = dynamic_cast<TVyrReportDesign*>(Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    QWidget* FormView = Window.FormView();
+    ClickAt(FormView, FormView->mapToGlobal(Center(E.FormRect(Design->AutoLabelButton()))));
+    TPimDropLabels* Tool = Design->DropForm();
+    ASSERT_NE(Tool, nullptr);
+    QWidget* ToolWindow = Tool->Widget();
+    EXPECT_TRUE(ToolWindow->isVisible());
+    EXPECT_EQ(ToolWindow->windowTitle(), QStringLiteral("FAST Label Utility"));
+    // Out of the way of the form, as a user would put it.
+    ToolWindow->move(Window.geometry().right() + 20, 0);
+    QApplication::processEvents();
+
+    // A column of labels: the tool's button, pressed in its window.
+    ClickAt(ToolWindow,
+            ToolWindow->mapToGlobal(Center(QRect(Tool->sbVert->ClientToParent(QPoint(0, 0)),
+                                                 QSize(Tool->sbVert->Width(), Tool->sbVert->Height())))));
+    EXPECT_TRUE(Tool->sbVert->Down());
+    TListBox* List = Tool->PimVariableList;
+    QWidget* ListView = List->Widget();
+    auto ItemAt = [&](const char* Name) {
+        const TRect R = List->ItemRect(List->Items().IndexOf(QString::fromLatin1(Name)));
+        return ListView->mapToGlobal(QPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2) +
+                                     List->ClientOrigin());
+    };
+    ClickAt(ListView, ItemAt("StatusVar"));
+    ClickAt(ListView, ItemAt("AmountVar"), Qt::ControlModifier);
+    EXPECT_EQ(List->SelCount(), 2);
+
+    // Dragged from the list onto the detail band's free room between its labels.
+    TVyrBand* Detail = Report->Page()->Detail();
+    const int Labels = int(Detail->Labels()->size());
+    const QPoint Drop = FormView->mapToGlobal(E.FormRect(Detail).topLeft() + QPoint(485, 3));
+    SendMouse(ListView, QEvent::MouseButtonPress, ItemAt("AmountVar"));
+    SendMouse(ListView, QEvent::MouseMove, ItemAt("AmountVar") + QPoint(10, 10));
+    SendMouse(ListView, QEvent::MouseMove, Drop);
+    EXPECT_EQ(DragManager::Target(), Detail);
+    SendMouse(ListView, QEvent::MouseButtonRelease, Drop);
+    Window.Refresh();
+
+    ASSERT_EQ(int(Detail->Labels()->size()), Labels + 2);
+    QStringList Made;
+    for (int i = 0; i < 2; ++i) {
+        auto* Label = dynamic_cast<TVyrvarlabel*>(Tool->VarLabelList()[i]);
+        ASSERT_NE(Label, nullptr);
+        EXPECT_EQ(Label->Parent(), Detail);
+        EXPECT_EQ(Label->Left(), 485);
+        Made << Label->Variable()->Name();
+    }
+    EXPECT_EQ(Made, QStringList({"StatusVar", "AmountVar"}));
+    EXPECT_EQ(E.Designer()->GetSelections().size(), 2u);
+    EXPECT_TRUE(E.IsModified());
+    EXPECT_GE(Detail->Height(), Tool->VarLabelList()[1]->Top() + Tool->VarLabelList()[1]->Height());
 }
 
 } // namespace
