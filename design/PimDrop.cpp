@@ -621,72 +621,68 @@ int TPimDropLabels::RowStep(TVyrLabel* Value, TVyrLabel* Caption) const {
     return Value->Width() + 10;
 }
 
+template <class F> void TPimDropLabels::ForEachPair(F Visit) {
+    const bool Captions = CaptionPlace() != cpNone;
+    for (int i = 0; i < FVarLabelList.Count(); ++i) {
+        TVyrLabel* Value = FVarLabelList[i];
+        TVyrLabel* Caption = Captions ? FTextLabelList[i] : nullptr;
+        if (Value && (!Captions || Caption)) Visit(i, Value, Caption);
+    }
+}
+
+void TPimDropLabels::PlacePair(TVyrLabel* Value, TVyrLabel* Caption, int x, int y) {
+    switch (CaptionPlace()) {
+    case cpNone:
+    case cpBand:
+        MoveTo(Value, x, y);
+        if (Caption) MoveTo(Caption, x, y);
+        break;
+    case cpAbove:
+        MoveTo(Caption, x, y);
+        MoveTo(Value, x, Bottom(Caption) + 2);
+        break;
+    case cpLeft:
+        Caption->SetHorizontalAlign(laRight);
+        Value->SetHorizontalAlign(laLeft);
+        // A row starts each pair with its caption; a column keeps its values at x.
+        if (FDropHorz) {
+            MoveTo(Caption, x, y);
+            MoveTo(Value, Right(Caption) + 2, y);
+        } else {
+            MoveTo(Value, x, y);
+            MoveTo(Caption, x - Caption->Width() - 3, y);
+        }
+        break;
+    }
+}
+
 void TPimDropLabels::ArrangeHorizontal(bool Wrap) {
-    const TCaptionPlace Place = CaptionPlace();
+    const bool CaptionLeft = CaptionPlace() == cpLeft;
     const int W = Page()->getpagewidth();
     int x = FxDrop;
     int y = FyDrop;
     int B = 0;
     bool RowStart = true;
-    for (int i = 0; i < FVarLabelList.Count(); ++i) {
-        TVyrLabel* Value = FVarLabelList[i];
-        TVyrLabel* Caption = Place == cpNone ? nullptr : FTextLabelList[i];
-        if (!Value || (Place != cpNone && !Caption)) continue;
-        const int Needed = Place == cpLeft ? Value->Width() + Caption->Width() + 2 : Value->Width();
+    ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
+        const int Needed = CaptionLeft ? Value->Width() + Caption->Width() + 2 : Value->Width();
         if (Wrap && !RowStart && x + Needed > W) {
             x = FxDrop;
             y = B + 5;
         }
-        switch (Place) {
-        case cpNone:
-        case cpBand:
-            MoveTo(Value, x, y);
-            if (Caption) MoveTo(Caption, x, y);
-            break;
-        case cpAbove:
-            MoveTo(Caption, x, y);
-            MoveTo(Value, x, y + Caption->Height() + 2);
-            break;
-        case cpLeft:
-            Caption->SetHorizontalAlign(laRight);
-            Value->SetHorizontalAlign(laLeft);
-            MoveTo(Caption, x, y);
-            MoveTo(Value, Right(Caption) + 2, y);
-            break;
-        }
+        PlacePair(Value, Caption, x, y);
         B = std::max(B, Bottom(Value));
         if (Caption) B = std::max(B, Bottom(Caption));
         x += RowStep(Value, Caption);
         RowStart = false;
-    }
+    });
 }
 
 void TPimDropLabels::ArrangeVertical() {
-    const TCaptionPlace Place = CaptionPlace();
     int y = FyDrop;
-    for (int i = 0; i < FVarLabelList.Count(); ++i) {
-        TVyrLabel* Value = FVarLabelList[i];
-        TVyrLabel* Caption = Place == cpNone ? nullptr : FTextLabelList[i];
-        if (!Value || (Place != cpNone && !Caption)) continue;
-        switch (Place) {
-        case cpNone:
-        case cpBand:
-            MoveTo(Value, FxDrop, y);
-            if (Caption) MoveTo(Caption, FxDrop, y);
-            break;
-        case cpAbove:
-            MoveTo(Caption, FxDrop, y);
-            MoveTo(Value, FxDrop, Bottom(Caption) + 2);
-            break;
-        case cpLeft:
-            Caption->SetHorizontalAlign(laRight);
-            Value->SetHorizontalAlign(laLeft);
-            MoveTo(Value, FxDrop, y);
-            MoveTo(Caption, FxDrop - Caption->Width() - 3, y);
-            break;
-        }
+    ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
+        PlacePair(Value, Caption, FxDrop, y);
         y = Bottom(Value) + 5;
-    }
+    });
 }
 
 bool TPimDropLabels::CheckWidth() {
@@ -724,10 +720,7 @@ void TPimDropLabels::ShrinkLabels() {
     const int Min = P() / 2;
     int x = FxDrop;
     int c = 0;
-    for (int i = 0; i < FVarLabelList.Count(); ++i) {
-        TVyrLabel* Value = FVarLabelList[i];
-        TVyrLabel* Caption = Place == cpNone ? nullptr : FTextLabelList[i];
-        if (!Value || (Place != cpNone && !Caption)) continue;
+    ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
         if (Caption) {
             Caption->SetLeft(x);
             if (Place == cpLeft) x += Caption->Width() + 2;
@@ -745,7 +738,7 @@ void TPimDropLabels::ShrinkLabels() {
         // The row keeps the step it was laid out with, so captions wider than their values do not
         // run into the next pair.
         x += Place == cpLeft ? Value->Width() + 10 : RowStep(Value, Caption);
-    }
+    });
 }
 
 void TPimDropLabels::DeleteRest(TComponentRefList<TVyrLabel>& List, int From) {
@@ -780,12 +773,10 @@ void TPimDropLabels::AdjustBandHeight() {
 void TPimDropLabels::CreateDividers() {
     if (!FDividers || FVarLabelList.Count() < 2) return;
     const TCaptionPlace Place = CaptionPlace();
-    for (int i = 1; i < FVarLabelList.Count(); ++i) {
-        TVyrLabel* Value = FVarLabelList[i];
-        TVyrLabel* Caption = Place == cpNone ? nullptr : FTextLabelList[i];
-        if (!Value) continue;
+    ForEachPair([&](int i, TVyrLabel* Value, TVyrLabel* Caption) {
+        if (i == 0) return;
         TVyrLabel* Divider = NewLabel<TVyrVerticalDivider>(FVarLabelBand.Get());
-        const bool BesideCaption = Caption && (Place == cpAbove || Place == cpLeft);
+        const bool BesideCaption = Place == cpAbove || Place == cpLeft;
         Divider->SetLeft((BesideCaption ? Caption->Left() : Value->Left()) - 4);
         FVarDivList.Add(Divider);
         if (Place == cpBand) {
@@ -793,7 +784,7 @@ void TPimDropLabels::CreateDividers() {
             Second->SetLeft(Value->Left() - 4);
             FTextDivList.Add(Second);
         }
-    }
+    });
 }
 
 void TPimDropLabels::SelectComponents() {

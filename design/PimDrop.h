@@ -156,6 +156,10 @@ private:
     bool ArrangeLabels();
     void ArrangeHorizontal(bool Wrap);
     void ArrangeVertical();
+    // Visits every pair of the drop whose labels are still there: its index, value and caption.
+    template <class F> void ForEachPair(F Visit);
+    // Puts a pair at x, y: its caption and value as the captions' place wants them.
+    void PlacePair(TVyrLabel* Value, TVyrLabel* Caption, int x, int y);
     bool CheckWidth();
     void ShrinkLabels();
     void DeleteRest(TComponentRefList<TVyrLabel>& List, int From);
