@@ -1,10 +1,10 @@
 #include "design/Pageman.h"
 
 #include "design/Bandtree.h"
+#include "host/controlviews.h"
 #include "host/db.h"
 #include "host/designreg.h"
 #include "host/lists.h"
-#include "host/paintpass.h"
 #include "host/properties.h"
 #include "host/widgets.h"
 #include "output/PimUtil.h"
@@ -14,8 +14,6 @@
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
-#include <QCloseEvent>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QWidget>
 #include <algorithm>
@@ -85,12 +83,11 @@ void TVyrDataBandItem::SetGuide(TVyrDSGuide* Value) {
 
 // The window of a band manager: its panels and labels painted as the form holds them, its two lists
 // as widgets of their own on top.
-class TVyrPageManagerWindow : public QWidget {
+class TVyrPageManagerWindow : public TFormWindow {
 public:
-    explicit TVyrPageManagerWindow(TVyrPageManager* Form) : FForm(Form) {
+    explicit TVyrPageManagerWindow(TVyrPageManager* Form) : TFormWindow(Form), FForm(Form) {
         setObjectName(QStringLiteral("PageManager"));
         setWindowFlags(Qt::Tool);
-        setAttribute(Qt::WA_OpaquePaintEvent);
         resize(Form->Width(), Form->Height());
         for (TListBox* List : {Form->BandList, Form->grouplist}) {
             List->Widget()->setParent(this);
@@ -101,27 +98,11 @@ public:
     TVyrPageManager* FForm;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QImage Image(size(), QImage::Format_RGB32);
-        Image.fill(Qt::white);
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            if (FForm) PaintControl(FForm, *DC);
-        }
-        QPainter(this).drawImage(0, 0, Image);
-    }
-
     void resizeEvent(QResizeEvent* Event) override {
         QWidget::resizeEvent(Event);
         if (!FForm) return;
         FForm->SetBounds(FForm->Left(), FForm->Top(), width(), height());
         PlaceListBoxWidgets(FForm);
-    }
-
-    void closeEvent(QCloseEvent* Event) override {
-        // Closing hides the form; the page keeps it for its messages.
-        Event->ignore();
-        if (FForm) CallEventHandler(FForm, [this] { FForm->Close(); });
     }
 };
 

@@ -3,23 +3,16 @@
 #include "design/PimDrop.h"
 
 #include "host/combobox.h"
-#include "host/devicecontext.h"
+#include "host/controlviews.h"
 #include "host/dragdrop.h"
 #include "host/listbox.h"
-#include "host/messages.h"
-#include "host/paintpass.h"
 
-#include <QCloseEvent>
-#include <QImage>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QWidget>
 
-class TPimDropLabelsWindow : public QWidget {
+class TPimDropLabelsWindow : public TFormWindow {
 public:
-    explicit TPimDropLabelsWindow(TPimDropLabels* Form) : FForm(Form) {
+    explicit TPimDropLabelsWindow(TPimDropLabels* Form) : TFormWindow(Form), FForm(Form) {
         setObjectName(QStringLiteral("PimDropLabels"));
-        setAttribute(Qt::WA_OpaquePaintEvent);
         setWindowFlag(Qt::Tool);
         setWindowTitle(Form->Caption());
         Form->PimVariableList->Widget()->setParent(this);
@@ -41,46 +34,8 @@ public:
         update();
     }
 
-    TComponentRef<TPimDropLabels> FForm;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter Painter(this);
-        if (!FForm) return;
-        QImage Image(size(), QImage::Format_RGB32);
-        Image.fill(palette().window().color());
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            PaintControl(FForm.Get(), *DC);
-        }
-        Painter.drawImage(0, 0, Image);
-    }
-
-    void mousePressEvent(QMouseEvent* Event) override { Forward(Event, true); }
-    void mouseReleaseEvent(QMouseEvent* Event) override { Forward(Event, false); }
-
-    void closeEvent(QCloseEvent* Event) override {
-        Event->ignore();
-        if (FForm) CallEventHandler(FForm.Get(), [&] { FForm->Close(); });
-    }
-
 private:
-    // A left press or release over a tool button goes to that button, in its coordinates; the release
-    // goes where the press went.
-    void Forward(QMouseEvent* Event, bool Press) {
-        if (!FForm || Event->button() != Qt::LeftButton) return;
-        const QPoint At = Event->position().toPoint();
-        TControl* Target = Press ? FForm->ControlAtPos(At) : FPressed.Get();
-        if (Press) FPressed = Target;
-        if (!Target) return;
-        const QPoint Local = Target->ParentToClient(At, FForm.Get());
-        CallEventHandler(Target, [&] {
-            Target->Perform(Press ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, MAKELPARAM(Local.x(), Local.y()));
-        });
-        update();
-    }
-
-    TComponentRef<TControl> FPressed;
+    TComponentRef<TPimDropLabels> FForm;
 };
 
 QWidget* TPimDropLabels::Widget() const {

@@ -4,26 +4,19 @@
 
 #include "host/buttons.h"
 #include "host/controlviews.h"
-#include "host/devicecontext.h"
 #include "host/forms.h"
 #include "host/grids.h"
 #include "host/listbox.h"
-#include "host/messages.h"
-#include "host/paintpass.h"
 
-#include <QCloseEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QWidget>
 
-class TVyrDSVariableOptionsWindow : public QWidget {
+class TVyrDSVariableOptionsWindow : public TFormWindow {
 public:
-    explicit TVyrDSVariableOptionsWindow(TVyrDSVariableOptions* Form) : FForm(Form) {
+    explicit TVyrDSVariableOptionsWindow(TVyrDSVariableOptions* Form) : TFormWindow(Form), FForm(Form) {
         setObjectName(QStringLiteral("VyrDSVariableOptions"));
-        setAttribute(Qt::WA_OpaquePaintEvent);
         setWindowTitle(Form->Caption());
         resize(Form->ClientWidth(), Form->ClientHeight());
         Form->DataSourceList->Widget()->setParent(this);
@@ -54,18 +47,6 @@ public:
     TComponentRef<TVyrDSVariableOptions> FForm;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter Painter(this);
-        if (!FForm) return;
-        QImage Image(size(), QImage::Format_RGB32);
-        Image.fill(QColorOf(clBtnFace));
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
-            PaintControl(FForm.Get(), *DC);
-        }
-        Painter.drawImage(0, 0, Image);
-    }
-
     void resizeEvent(QResizeEvent* Event) override {
         QWidget::resizeEvent(Event);
         if (FForm && (width() != FForm->ClientWidth() || height() != FForm->ClientHeight()))
@@ -73,38 +54,7 @@ protected:
                              [&] { FForm->SetBounds(FForm->Left(), FForm->Top(), width(), height()); });
     }
 
-    void mousePressEvent(QMouseEvent* Event) override { Forward(Event, true); }
-    void mouseReleaseEvent(QMouseEvent* Event) override {
-        Forward(Event, false);
-        update();
-    }
-
-    void closeEvent(QCloseEvent* Event) override {
-        Event->ignore();
-        if (FForm) CallEventHandler(FForm.Get(), [&] { FForm->Close(); });
-    }
-
 private:
-    // A press or release over a button or a caption goes to that control, as its message in its
-    // coordinates.
-    void Forward(QMouseEvent* Event, bool Press) {
-        const Qt::MouseButton Button = Event->button();
-        if (!FForm || (Button != Qt::LeftButton && Button != Qt::RightButton)) return;
-        const QPoint At = Event->position().toPoint();
-        TControl* Target = Press ? FForm->ControlAtPos(At) : FPressed.Get();
-        if (Press) FPressed = Target;
-        if (!Target) return;
-        const QPoint Local = Target->ParentToClient(At, FForm.Get());
-        const bool Left = Button == Qt::LeftButton;
-        const uint32_t Msg =
-            Press ? (Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN) : (Left ? WM_LBUTTONUP : WM_RBUTTONUP);
-        CallEventHandler(Target, [&] {
-            Target->Perform(Msg, Left && Press ? WPARAM(MK_LBUTTON) : WPARAM(0),
-                            MAKELPARAM(Local.x(), Local.y()));
-        });
-    }
-
-    TComponentRef<TControl> FPressed;
     std::vector<std::pair<TBitBtn*, QPushButton*>> FButtons;
 };
 

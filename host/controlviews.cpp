@@ -6,6 +6,7 @@
 #include "host/menus.h"
 #include "host/paintpass.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -88,6 +89,65 @@ TWinControl* TControlView::Outermost() const {
 
 QPoint TControlView::InWindow(QMouseEvent* Event) const {
     return FControl->ClientToParent(Event->position().toPoint() - ClientOrigin());
+}
+
+// TFormWindow
+
+TFormWindow::TFormWindow(TCustomForm* Form) : FForm(Form) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TFormWindow::~TFormWindow() = default;
+
+TCustomForm* TFormWindow::Form() const {
+    return FForm.Get();
+}
+
+void TFormWindow::paintEvent(QPaintEvent*) {
+    QPainter Painter(this);
+    TCustomForm* F = FForm.Get();
+    if (!F || width() <= 0 || height() <= 0) return;
+    QImage Image(size(), QImage::Format_RGB32);
+    Image.fill(QColorOf(F->Color()));
+    {
+        auto DC = DeviceContext::CreateForImage(&Image, logicalDpiX(), logicalDpiY());
+        PaintControl(F, *DC);
+    }
+    Painter.drawImage(0, 0, Image);
+}
+
+void TFormWindow::mousePressEvent(QMouseEvent* Event) {
+    Forward(Event, true);
+}
+
+void TFormWindow::mouseReleaseEvent(QMouseEvent* Event) {
+    Forward(Event, false);
+}
+
+void TFormWindow::closeEvent(QCloseEvent* Event) {
+    // Closing is the form's: it hides the window or frees the form.
+    Event->ignore();
+    if (TCustomForm* F = FForm.Get()) CallEventHandler(F, [F] { F->Close(); });
+}
+
+void TFormWindow::Forward(QMouseEvent* Event, bool Press) {
+    const Qt::MouseButton Button = Event->button();
+    TCustomForm* F = FForm.Get();
+    if (!F || (Button != Qt::LeftButton && Button != Qt::RightButton)) return;
+    const QPoint At = Event->position().toPoint();
+    TControl* Target = Press ? F->ControlAtPos(At) : FPressed.Get();
+    if (Press) FPressed = Target;
+    if (Target) {
+        const QPoint Local = Target->ParentToClient(At, F);
+        const bool Left = Button == Qt::LeftButton;
+        const uint32_t Msg =
+            Press ? (Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN) : (Left ? WM_LBUTTONUP : WM_RBUTTONUP);
+        CallEventHandler(Target, [&] {
+            Target->Perform(Msg, Left && Press ? WPARAM(MK_LBUTTON) : WPARAM(0),
+                            MAKELPARAM(Local.x(), Local.y()));
+        });
+    }
+    update();
 }
 
 TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers) {

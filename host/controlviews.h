@@ -7,7 +7,9 @@
 #include <functional>
 
 class DeviceContext;
+class QCloseEvent;
 class QMouseEvent;
+class TCustomForm;
 class TPopupMenu;
 
 // The Qt view of a windowed host control that paints itself in the paint pass (a list box, a
@@ -36,6 +38,29 @@ private:
     QPoint InWindow(QMouseEvent* Event) const;
 
     TWinControl* FControl;
+};
+
+// The Qt window of a form drawn by the paint pass (a design form): its controls painted as the
+// form holds them, a press and its release with the left or right button handed to the control
+// under the pointer (the release to the one pressed) as its messages, and closing as the form's
+// Close. The form puts the views of its lists and grids over their controls.
+class TFormWindow : public QWidget {
+public:
+    explicit TFormWindow(TCustomForm* Form);
+    ~TFormWindow() override;
+    TCustomForm* Form() const;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void Forward(QMouseEvent* Event, bool Press);
+
+    TComponentRef<TCustomForm> FForm;
+    TComponentRef<TControl> FPressed;
 };
 
 // The keys held, as a shift state.
