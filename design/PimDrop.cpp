@@ -14,7 +14,6 @@
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QPolygon>
@@ -75,14 +74,7 @@ void SetGlyph(TSpeedButton* Button, TGlyphPainter Draw) {
         Painter.setBrush(Qt::white);
         Draw(Painter);
     }
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Image.save(&Buffer, "BMP");
-    TMemoryStream Stream;
-    Stream.Write(Bytes.constData(), Bytes.size());
-    Stream.Seek(0, soBeginning);
-    Button->Glyph()->LoadFromStream(Stream);
+    Button->Glyph()->LoadFromImage(Image);
 }
 
 // Three boxes in a row, with or without bars between them, or in a column.

@@ -14,7 +14,6 @@
 #include "report/PimPage.h"
 #include "report/VyrVar.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 
@@ -82,16 +81,7 @@ void MakeZoomGlyph(TSpeedButton* Button, bool Plus) {
         P.drawLine(3, 6, 8, 6);
         if (Plus) P.drawLine(5, 3, 5, 8);
     }
-    TMemoryStream Stream;
-    QByteArray Bytes;
-    {
-        QBuffer Buffer(&Bytes);
-        Buffer.open(QIODevice::WriteOnly);
-        Image.save(&Buffer, "BMP");
-    }
-    Stream.WriteBuffer(Bytes.constData(), Bytes.size());
-    Stream.SetPosition(0);
-    Button->Glyph()->LoadFromStream(Stream);
+    Button->Glyph()->LoadFromImage(Image);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "report/VyrBtn.h"
 #include "report/VyrUtil.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <cstring>
 
@@ -44,8 +43,8 @@ const TGlyphArt GlyphArts[] = {
       ".k...nnnn...k.", ".k....kk....k.", ".kkkkkkkkkkkk.", ".............."}},
 };
 
-// The art as a 16-colour bitmap file, as the button's glyph stores it.
-QByteArray GlyphBitmap(const TGlyphArt& Art) {
+// The art as a 16-colour picture, as the button's glyph stores it.
+QImage GlyphImage(const TGlyphArt& Art) {
     QImage Image(14, 14, QImage::Format_Indexed8);
     QList<QRgb> Table(16, qRgb(0, 0, 0));
     const char Keys[] = ".kwn";
@@ -57,21 +56,13 @@ QByteArray GlyphBitmap(const TGlyphArt& Art) {
     for (int y = 0; y < 14; ++y)
         for (int x = 0; x < 14; ++x)
             Image.setPixel(x, y, uint(std::strchr(Keys, Art.Rows[y][x]) - Keys));
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Image.save(&Buffer, "BMP");
-    return Bytes;
+    return Image;
 }
 
 void LoadDesignGlyph(TBitmap* Glyph, const char* Name) {
     for (const TGlyphArt& Art : GlyphArts)
         if (std::strcmp(Art.Name, Name) == 0) {
-            const QByteArray Bytes = GlyphBitmap(Art);
-            TMemoryStream Stream;
-            Stream.Write(Bytes.constData(), Bytes.size());
-            Stream.SetPosition(0);
-            Glyph->LoadFromStream(Stream);
+            Glyph->LoadFromImage(GlyphImage(Art));
             return;
         }
 }

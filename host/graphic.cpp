@@ -139,7 +139,8 @@ void TGraphic::DecodeImage(const char* Format, const char* What) {
 
 void PadColorTable(QImage& Image) {
     const QImage::Format Format = Image.format();
-    if (Format != QImage::Format_Indexed8 && Format != QImage::Format_Mono && Format != QImage::Format_MonoLSB)
+    if (Format != QImage::Format_Indexed8 && Format != QImage::Format_Mono &&
+        Format != QImage::Format_MonoLSB)
         return;
     const qsizetype Needed = qsizetype(1) << Image.depth();
     QList<QRgb> Table = Image.colorTable();
@@ -151,6 +152,17 @@ void PadColorTable(QImage& Image) {
 // Raster kinds
 
 TBitmap::TBitmap() = default;
+
+void TBitmap::LoadFromImage(const QImage& Image) {
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Image.save(&Buffer, "BMP");
+    TMemoryStream Stream;
+    Stream.Write(Bytes.constData(), Bytes.size());
+    Stream.SetPosition(0);
+    LoadFromStream(Stream);
+}
 
 // A bitmap says its own length in the file header; anything behind it belongs to someone else.
 int64_t TBitmap::TakeCount(TStream& Stream, int64_t Available) const {

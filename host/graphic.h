@@ -68,6 +68,8 @@ void PadColorTable(QImage& Image);
 class TBitmap : public TGraphic {
 public:
     TBitmap();
+    // Takes Image as the bitmap file it would be saved in, as a picture drawn in code (a glyph).
+    void LoadFromImage(const QImage& Image);
 
 protected:
     int64_t TakeCount(TStream& Stream, int64_t Available) const override;

@@ -140,6 +140,19 @@ TEST(Graphic, BitmapTakesOnlyTheLengthItsHeaderStates) {
     EXPECT_EQ(b.ToImage(6, 6).pixel(2, 4), qRgb(255, 0, 0));
 }
 
+TEST(Graphic, APictureDrawnInCodeBecomesABitmapFileWithItsPixels) {
+    QImage Drawn(5, 3, QImage::Format_RGB32);
+    Drawn.fill(qRgb(128, 128, 0));
+    Drawn.setPixel(4, 0, qRgb(0, 0, 255));
+    TBitmap Glyph;
+    Glyph.LoadFromImage(Drawn);
+    EXPECT_TRUE(Glyph.Data().startsWith("BM"));
+    EXPECT_EQ(Glyph.Width(), 5);
+    EXPECT_EQ(Glyph.Height(), 3);
+    EXPECT_EQ(Glyph.ToImage().pixel(4, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(Glyph.ToImage().pixel(0, 2), qRgb(128, 128, 0));
+}
+
 TEST(Graphic, EnhancedMetafileIsSizedByItsFrameAndDrawn) {
     const QByteArray Emf = RedSquareEmf();
     TMetafile m;
