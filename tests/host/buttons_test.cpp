@@ -71,7 +71,6 @@ end
 #include "host/streams.h"
 #include "support/devices.h"
 
-#include <QBuffer>
 #include <QImage>
 
 namespace {
@@ -82,14 +81,7 @@ void LoadTwoGlyphs(TBitmap* Glyph) {
     Image.fill(qRgb(128, 128, 0));
     Image.setPixel(0, 0, qRgb(255, 0, 0));
     Image.setPixel(14, 0, qRgb(0, 0, 255));
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Image.save(&Buffer, "BMP");
-    TMemoryStream Stream;
-    Stream.Write(Bytes.constData(), Bytes.size());
-    Stream.SetPosition(0);
-    Glyph->LoadFromStream(Stream);
+    Glyph->LoadFromImage(Image);
 }
 
 QImage PaintedButton(TSpeedButton& Button, QStringList* Calls = nullptr) {
