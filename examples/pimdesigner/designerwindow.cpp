@@ -38,6 +38,10 @@
 
 namespace {
 
+QString RunningText() {
+    return QStringLiteral("A report of the form is running: the form stays as it is until the run is done");
+}
+
 std::vector<TDesignerFormHook>& FormHooks() {
     static auto* Hooks = new std::vector<TDesignerFormHook>();
     return *Hooks;
@@ -341,6 +345,12 @@ bool TDesignerWindow::PressedOnForm(QPoint At, TShiftState Shift) {
 }
 
 void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes) {
+    if (Changes && FEditor.Running()) {
+        // Something done while a report of the form is made would change or free what the run
+        // walks through.
+        FStatus->setText(RunningText());
+        return;
+    }
     try {
         Action();
     } catch (const EAbort&) {
@@ -597,7 +607,10 @@ bool TDesignerWindow::CanDiscard() {
 }
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {
-    if (CanDiscard())
+    if (FEditor.Running()) {
+        FStatus->setText(RunningText());
+        Event->ignore();
+    } else if (CanDiscard())
         Event->accept();
     else
         Event->ignore();

@@ -457,6 +457,14 @@ void TFormEditor::Run() {
     Report->Run();
 }
 
+bool TFormEditor::Running() const {
+    if (!FRoot) return false;
+    for (int i = 0; i < FRoot->ComponentCount(); ++i)
+        if (auto* Report = dynamic_cast<TVyrReport*>(FRoot->Components(i)); Report && Report->Printing())
+            return true;
+    return false;
+}
+
 void RegisterDesignerPalette() {
     RegisterComponents(QStringLiteral("Data Access"),
                        {ComponentClassOf<TDataSource>(), ComponentClassOf<TSqlDataSet>()});

@@ -85,6 +85,9 @@ public:
 
     // Runs the selected report, else the form's first, as a preview at design time.
     void Run();
+    // Whether a report of the form is being made. Its run lets the windows work meanwhile, and the
+    // form must stay as it is until the run is done.
+    bool Running() const;
 
     // Told after the form changed, the selection changed or another form is designed.
     std::function<void()> OnChanged;

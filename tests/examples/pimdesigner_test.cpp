@@ -41,6 +41,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -416,6 +417,55 @@ TEST(PimDesigner, TheReportsToolRowAndRulersAreDrawnAndItsBandAndRunButtonsWork)
     EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
     EXPECT_TRUE(D.Report->DesignPreview());
     delete Viewer;
+}
+
+TEST(PimDesigner, WhileAReportOfTheFormRunsTheFormIsNeitherPutAwayNorChanged) {
+    TSampleDatabase Db;
+    TScriptedDialogs Dialogs; // a question asked meanwhile fails the test
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    TFormEditor& Editor = Window.Editor();
+    TForm* Root = Editor.Root();
+    auto* Report = Find<TVyrReport>(Root, "OrdersReport");
+    auto* Design = dynamic_cast<TVyrReportDesign*>(Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    auto* Orders = Find<TSqlDataSet>(Root, "Orders");
+    QString Sql = Orders->SQL();
+    Orders->SetSQL(Sql.replace(QStringLiteral("ORDER BY"), QStringLiteral("WHERE c.id <= 2 ORDER BY")));
+    auto Action = [&](const QString& Text) {
+        for (QAction* A : Window.findChildren<QAction*>())
+            if (A->text() == Text) return A;
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_NE(Action("&New"), nullptr);
+    ASSERT_NE(Action("&Delete"), nullptr);
+
+    // The run lets the window work: the user asks for a new form, deletes the report and closes.
+    bool DuringRun = false;
+    QTimer::singleShot(0, &Window, [&] {
+        DuringRun = Report->Printing();
+        Editor.Designer()->SelectComponent(Report);
+        Action("&New")->trigger();
+        Action("&Delete")->trigger();
+        EXPECT_FALSE(Window.close());
+    });
+    const QPoint Run = Center(Editor.FormRect(Design->RunButton()));
+    Editor.MouseDown(Run, 0);
+    Editor.MouseUp(Run, 0);
+    EXPECT_TRUE(DuringRun);
+    EXPECT_FALSE(Report->Printing());
+    EXPECT_EQ(Editor.Root(), Root);
+    EXPECT_EQ(Find<TVyrReport>(Root, "OrdersReport"), Report);
+    EXPECT_TRUE(Dialogs.Shown().empty());
+    TPimViewer* Viewer = nullptr;
+    for (int i = 0; i < Application()->ComponentCount() && !Viewer; ++i)
+        Viewer = dynamic_cast<TPimViewer*>(Application()->Components(i));
+    ASSERT_NE(Viewer, nullptr);
+    EXPECT_EQ(Viewer->CurrentPreview()->PageCount(), 1);
+    delete Viewer;
+
+    // Once the run is done the window works on the form again.
+    EXPECT_TRUE(Window.close());
 }
 
 TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsThemGo) {
