@@ -121,6 +121,10 @@ protected:
     }
     void mousePressEvent(QMouseEvent* Event) override {
         setFocus();
+        if (Event->button() == Qt::RightButton)
+            FWindow->Guarded([&] {
+                FWindow->FEditor.RightMouseDown(Event->position().toPoint(), ShiftOf(Event->modifiers()));
+            });
         if (Event->button() != Qt::LeftButton) return;
         FWindow->Guarded(
             [&] { FWindow->PressedOnForm(Event->position().toPoint(), ShiftOf(Event->modifiers())); });
@@ -134,6 +138,12 @@ protected:
         update();
     }
     void mouseReleaseEvent(QMouseEvent* Event) override {
+        if (Event->button() == Qt::RightButton) {
+            FWindow->Guarded([&] {
+                FWindow->FEditor.RightMouseUp(Event->position().toPoint(), ShiftOf(Event->modifiers()));
+            });
+            FWindow->Refresh();
+        }
         if (Event->button() != Qt::LeftButton) return;
         FWindow->Guarded(
             [&] { FWindow->FEditor.MouseUp(Event->position().toPoint(), ShiftOf(Event->modifiers())); });

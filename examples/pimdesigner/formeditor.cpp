@@ -288,6 +288,25 @@ void TFormEditor::MouseUp(QPoint At, TShiftState Shift) {
     FStart.clear();
 }
 
+void TFormEditor::RightMouseDown(QPoint At, TShiftState Shift) {
+    FRightControl = nullptr;
+    if (!FRoot) return;
+    TControl* Under = ControlAt(At);
+    if (Under == DesignedAt(At)) return;
+    FRightControl = Under;
+    const QPoint Local = Under->ParentToClient(At);
+    SendMessage(Under, WM_RBUTTONDOWN, (KeysOf(Shift) & ~WPARAM(MK_LBUTTON)) | MK_RBUTTON,
+                MAKELPARAM(Local.x(), Local.y()));
+}
+
+void TFormEditor::RightMouseUp(QPoint At, TShiftState Shift) {
+    TControl* C = FRightControl.Get();
+    FRightControl = nullptr;
+    if (!C) return;
+    const QPoint Local = C->ParentToClient(At);
+    SendMessage(C, WM_RBUTTONUP, KeysOf(Shift) & ~WPARAM(MK_LBUTTON), MAKELPARAM(Local.x(), Local.y()));
+}
+
 TWinControl* TFormEditor::ContainerAt(QPoint At, const std::vector<TControl*>& Skip) const {
     // The innermost designed window under At that is none of the skipped controls nor inside one.
     TWinControl* Found = FRoot.get();

@@ -48,6 +48,10 @@ public:
     void MouseDown(QPoint At, TShiftState Shift);
     void MouseMove(QPoint At, TShiftState Shift);
     void MouseUp(QPoint At, TShiftState Shift);
+    // The right button goes only to the controls that are no part of the form (the design tools),
+    // press and release to the control pressed.
+    void RightMouseDown(QPoint At, TShiftState Shift);
+    void RightMouseUp(QPoint At, TShiftState Shift);
     // Opens the component editor of the designed control under At.
     void DblClick(QPoint At);
     // Arrows: moves the selected controls a pixel, with Shift sizes them.
@@ -108,6 +112,7 @@ private:
     TMouseMode FMode = mmNone;
     QPoint FDown;
     TComponentRef<TControl> FMouseControl; // the control that has the mouse in mmControl
+    TComponentRef<TControl> FRightControl; // the control a right press went to
     TComponentRef<TControl> FSized;
     int FHandle = -1;
     std::vector<std::pair<TControl*, QRect>> FStart; // the moved or sized controls as they were

@@ -468,6 +468,39 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheFormIsNeitherPutAwayNorChanged) {
     EXPECT_TRUE(Window.close());
 }
 
+TEST(PimDesigner, TheRightButtonRunsTheReportAfterAskingWhereItGoesAndLeavesTheFormsComponentsAlone) {
+    TScriptedDialogs Dialogs;
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    TFormEditor& Editor = Window.Editor();
+    Editor.Designer()->ResetModified();
+    auto* Report = Find<TVyrReport>(Editor.Root(), "OrdersReport");
+    auto* Design = dynamic_cast<TVyrReportDesign*>(Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    Report->SetPrompt(true);
+    Report->SetDesignPreview(true);
+    auto RightClick = [&](QPoint At) {
+        for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent Event(Type, QPointF(At), QPointF(At), Qt::RightButton,
+                              Type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(Window.FormView(), &Event);
+        }
+    };
+    Dialogs.AnswerForm(mrCancel);
+    RightClick(Center(Editor.FormRect(Design->RunButton())));
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(Dialogs.Shown()[0].Text, QStringLiteral("TVyrReportDestination"));
+    EXPECT_FALSE(Report->DesignPreview());
+    EXPECT_FALSE(Report->Printing());
+
+    // A right click on a label of the form neither selects nor changes it.
+    RightClick(Center(Editor.FormRect(Find<TVyrLabel>(Editor.Root(), "TitleLabel"))));
+    EXPECT_TRUE(Editor.Designer()->GetSelections().empty());
+    EXPECT_FALSE(Editor.IsModified());
+    EXPECT_EQ(Dialogs.Shown().size(), 1u);
+}
+
 TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsThemGo) {
     QTemporaryDir Dir;
     const QString File = Dir.filePath("orders.rep");
