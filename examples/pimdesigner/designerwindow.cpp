@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -97,6 +98,19 @@ public:
     }
 
 protected:
+    bool event(QEvent* Event) override {
+        if (Event->type() != QEvent::ToolTip) return QWidget::event(Event);
+        auto* Help = static_cast<QHelpEvent*>(Event);
+        QString Hint;
+        FWindow->Guarded([&] { Hint = FWindow->FEditor.HintAt(Help->pos()); }, false);
+        if (Hint.isEmpty()) {
+            QToolTip::hideText();
+            Event->ignore();
+        } else {
+            QToolTip::showText(Help->globalPos(), Hint, this);
+        }
+        return true;
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter P(this);
         P.fillRect(rect(), palette().color(QPalette::Dark));

@@ -1,5 +1,6 @@
 #include "formeditor.h"
 #include "design/Vyrreg.h"
+#include "host/buttons.h"
 #include "host/db.h"
 #include "host/designreg.h"
 #include "host/dragdrop.h"
@@ -133,6 +134,14 @@ TControl* TFormEditor::ControlAt(QPoint At) const {
     if (!FRoot) return nullptr;
     TControl* C = FRoot->ControlAtPos(At);
     return C ? C : FRoot.get();
+}
+
+QString TFormEditor::HintAt(QPoint At) const {
+    if (!FRoot) return QString();
+    TControl* Under = ControlAt(At);
+    if (Under == DesignedAt(At)) return QString();
+    auto* Button = dynamic_cast<TSpeedButton*>(Under);
+    return Button && Button->ShowHint() ? Button->Hint() : QString();
 }
 
 TControl* TFormEditor::DesignedAt(QPoint At) const {

@@ -58,6 +58,8 @@ public:
     void MoveSelection(int DX, int DY);
     void SizeSelection(int DX, int DY);
 
+    // The hint of the design tool under At that shows its hint; empty over anything else.
+    QString HintAt(QPoint At) const;
     // The deepest control under At, the form itself where there is none.
     TControl* ControlAt(QPoint At) const;
     // The control of the form that a press at At designs: the control under it, or its nearest

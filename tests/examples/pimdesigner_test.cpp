@@ -42,6 +42,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -468,7 +469,7 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheFormIsNeitherPutAwayNorChanged) {
     EXPECT_TRUE(Window.close());
 }
 
-TEST(PimDesigner, TheRightButtonRunsTheReportAfterAskingWhereItGoesAndLeavesTheFormsComponentsAlone) {
+TEST(PimDesigner, TheToolsTakeTheRightButtonAndShowTheirHintsWhichTheFormsComponentsDoNot) {
     TScriptedDialogs Dialogs;
     TDesignerWindow Window;
     ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
@@ -499,6 +500,17 @@ TEST(PimDesigner, TheRightButtonRunsTheReportAfterAskingWhereItGoesAndLeavesTheF
     EXPECT_TRUE(Editor.Designer()->GetSelections().empty());
     EXPECT_FALSE(Editor.IsModified());
     EXPECT_EQ(Dialogs.Shown().size(), 1u);
+
+    // Resting over a tool shows its hint, over the form's own components nothing.
+    Window.show();
+    auto HintAt = [&](QPoint At) {
+        QHelpEvent Event(QEvent::ToolTip, At, Window.FormView()->mapToGlobal(At));
+        QApplication::sendEvent(Window.FormView(), &Event);
+        return Event.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(HintAt(Center(Editor.FormRect(Design->SelectButton()))), QStringLiteral("Select GroupPage"));
+    EXPECT_EQ(HintAt(Center(Editor.FormRect(Design->RunButton()))), QStringLiteral("Run Report"));
+    EXPECT_EQ(HintAt(Center(Editor.FormRect(Find<TVyrLabel>(Editor.Root(), "TitleLabel")))), QString());
 }
 
 TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsThemGo) {
