@@ -315,9 +315,7 @@ QSqlDatabase TSqlDataSet::Connection() {
     return Db;
 }
 
-QSqlDatabase TSqlDataSet::Execute(const QString& Sql) {
-    if (FSQL.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
-    QSqlDatabase Db = Connection();
+void TSqlDataSet::Prepare(const QSqlDatabase& Db, const QString& Sql) {
     FQuery = std::make_unique<QSqlQuery>(Db);
     FQuery->setForwardOnly(true);
     FQuery->setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -325,8 +323,18 @@ QSqlDatabase TSqlDataSet::Execute(const QString& Sql) {
     for (auto it = FParams.cbegin(); it != FParams.cend(); ++it) {
         FQuery->bindValue(it.key().startsWith(u':') ? it.key() : u':' + it.key(), it.value());
     }
+}
+
+void TSqlDataSet::Run(const QSqlDatabase& Db, const QString& Sql) {
+    Prepare(Db, Sql);
     if (!FQuery->exec()) RaiseSqlError(FQuery->lastError());
     if (!FQuery->isSelect()) throw EDatabaseError(QStringLiteral("The SQL statement returns no rows"));
+}
+
+QSqlDatabase TSqlDataSet::Execute(const QString& Sql) {
+    if (FSQL.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
+    QSqlDatabase Db = Connection();
+    Run(Db, Sql);
     return Db;
 }
 
@@ -341,15 +349,28 @@ void TSqlDataSet::InternalOpen() {
 
 void TSqlDataSet::InternalInitFieldDefs() {
     if (FColumnsRead) return;
+    if (FSQL.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
     QString Statement = FSQL.trimmed();
     while (Statement.endsWith(u';'))
         Statement = Statement.chopped(1).trimmed();
-    // On their own lines, so that a comment ending the statement does not swallow the wrapper.
-    const QString Wrapped = QStringLiteral("SELECT * FROM (\n%1\n) AS PimColumns LIMIT 0").arg(Statement);
     try {
-        Execute(Wrapped);
-        ReadColumns();
+        const QSqlDatabase Db = Connection();
+        if (Db.driverName() == u"QSQLITE") {
+            // SQLite names the columns of a statement it has only prepared. Wrapped into another,
+            // the statement would have its repeated names changed ("id:1" for a second "id").
+            Prepare(Db, Statement);
+            ReadColumns();
+            if (FieldDefs().Count() == 0)
+                throw EDatabaseError(QStringLiteral("The SQL statement returns no rows"));
+        } else {
+            // On their own lines, so that a comment ending the statement does not swallow the
+            // wrapper.
+            Run(Db, QStringLiteral("SELECT * FROM (\n%1\n) AS PimColumns LIMIT 0").arg(Statement));
+            ReadColumns();
+        }
     } catch (...) {
+        FieldDefs().Clear();
+        FColumnsRead = false;
         InternalClose();
         throw;
     }
@@ -370,8 +391,15 @@ void TSqlDataSet::ReadColumns() {
     FieldDefs().Clear();
     FSources.clear();
     std::vector<TStoreKind> Kinds;
-    for (int i = 0; i < Record.count(); ++i) {
-        const QSqlField Field = Record.field(i);
+    // A statement only prepared has no record yet: SQLite tells its columns all the same.
+    const int Count = Statement ? sqlite3_column_count(Statement) : Record.count();
+    for (int i = 0; i < Count; ++i) {
+        const QSqlField Field = i < Record.count() ? Record.field(i) : QSqlField();
+        const QString Name =
+            i < Record.count()
+                ? Field.name()
+                : QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(Statement, i)))
+                      .remove(u'"');
         TSqlColumnType Type;
         TColumnSource Source = csPlain;
         if (Sqlite) {
@@ -413,8 +441,8 @@ void TSqlDataSet::ReadColumns() {
                 break;
             }
         }
-        TFieldDef& Def = FieldDefs().Add(Field.name(), Type.DataType, Type.Size,
-                                         Field.requiredStatus() == QSqlField::Required);
+        TFieldDef& Def =
+            FieldDefs().Add(Name, Type.DataType, Type.Size, Field.requiredStatus() == QSqlField::Required);
         if (Field.precision() > 0) Def.SetPrecision(Field.precision());
         Kinds.push_back(StoreKindOf(Type.DataType));
         FSources.push_back(Source);

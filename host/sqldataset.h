@@ -49,8 +49,9 @@ public:
 protected:
     void InternalOpen() override;
     void InternalClose() override;
-    // Reads the columns of the statement, wrapped so that it yields no row, and closes again; the
-    // definitions hold until the statement or its database changes.
+    // Reads the columns of the statement without running it for a row (SQLite prepares it only,
+    // other databases run it wrapped so that it yields none) and closes again; the definitions hold
+    // until the statement or its database changes.
     void InternalInitFieldDefs() override;
     TRowStore& Rows() override { return FStore; }
     bool FetchMore() override;
@@ -58,6 +59,10 @@ protected:
 private:
     enum TColumnSource : uint8_t { csPlain, csSqliteDate, csMoney };
     QSqlDatabase Connection();
+    // Prepares Sql on Db with the parameters bound.
+    void Prepare(const QSqlDatabase& Db, const QString& Sql);
+    // Prepares and runs Sql on Db, ready to read its columns.
+    void Run(const QSqlDatabase& Db, const QString& Sql);
     // Runs Sql with the parameters bound, ready to read its columns; returns its connection.
     QSqlDatabase Execute(const QString& Sql);
     void ReadColumns();

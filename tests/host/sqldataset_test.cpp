@@ -321,6 +321,17 @@ TEST_P(SqlDataSet, AClosedSetReadsItsColumnsWithoutFetchingARow) {
     EXPECT_EQ(ds->Fields(0)->AsInteger(), 500); // nothing was deleted
 }
 
+TEST_P(SqlDataSet, AClosedSetNamesTheRepeatedColumnsOfAJoinAsTheOpenSetDoes) {
+    auto ds = Query(QStringLiteral("SELECT o.id, c.id, c.name FROM orders o JOIN customers c ON c.id = "
+                                   "o.customer_id WHERE o.id < 3"));
+    TStringList Closed, Opened;
+    ds->GetFieldNames(&Closed);
+    EXPECT_EQ(Closed.CommaText(), QStringLiteral("id,id_1,name"));
+    ds->Open();
+    ds->GetFieldNames(&Opened);
+    EXPECT_EQ(Opened.CommaText(), Closed.CommaText());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SqlDataSet, ::testing::Values("sqlite", "postgresql"),
                          [](const ::testing::TestParamInfo<std::string>& Info) { return Info.param; });
 
