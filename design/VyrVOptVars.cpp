@@ -168,6 +168,8 @@ void TVyrDSVariableOptions::CListDelete() {
 }
 
 void TVyrDSVariableOptions::DataSourceListMouseUp(int X, int Y) {
+    // A press on the grid may be released beyond it, where the boxes of rows no longer shown were.
+    if (!DataSourceList->ClientRect().contains(X, Y)) return;
     for (const auto& Item : DsgList) {
         const TRect& R = Item->CheckRect;
         if (R.IsEmpty() || X < R.Left || X > R.Right || Y < R.Top || Y > R.Bottom) continue;

@@ -365,6 +365,16 @@ TEST_F(DataControl, ARowScrolledAwayTakesNoClickMeantForTheRowNowThere) {
     T.C->DsgList[3]->CheckRect = T.C->DsgList[2]->CheckRect;
     Grid->MouseUp(mbLeft, 0, 10, 8);
     EXPECT_TRUE(On().isEmpty());
+
+    // The grid made lower: a release below it, where a row's box was, turns nothing over.
+    Paint();
+    const int Last = Grid->TopRow() + Grid->VisibleRowCount() - 1;
+    const TRect Box = T.C->DsgList[size_t(Last)]->CheckRect;
+    Grid->SetHeight(Grid->Height() - (Grid->ClientHeight() - Box.Top));
+    ASSERT_EQ(Grid->TopRow(), 2);
+    ASSERT_LE(Grid->ClientHeight(), Box.Top + 2);
+    Grid->MouseUp(mbLeft, 0, Box.Left + 2, Box.Top + 2);
+    EXPECT_TRUE(On().isEmpty());
 }
 
 TEST_F(DataControl, ListsPaintTheirColumnsAndMarks) {
