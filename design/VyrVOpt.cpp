@@ -584,8 +584,11 @@ QString MarkUsed(TCanvas* C, const QString& Name, bool Used, bool Selected) {
 }
 
 // A column's caption over the list starts where the column does and is as wide.
-void PlaceCaption(TLabel* Caption, int Left, int Right) {
-    Caption->SetBounds(Left, Caption->Top(), std::max(0, Right - Left), Caption->Height());
+bool PlaceCaption(TLabel* Caption, int Left, int Right) {
+    const QRect Place(Left, Caption->Top(), std::max(0, Right - Left), Caption->Height());
+    if (Caption->BoundsRect() == Place) return false;
+    Caption->SetBounds(Place.x(), Place.y(), Place.width(), Place.height());
+    return true;
 }
 
 // The columns of a list's row: from 4 pixels in, one pixel apart, each as wide as it is added.
@@ -599,12 +602,15 @@ public:
         FNext += Width + 1;
     }
     // The captions over the list stand where the columns do and are as wide.
-    void Place(std::initializer_list<TLabel*> Captions) const {
+    // Whether any caption moved.
+    bool Place(std::initializer_list<TLabel*> Captions) const {
         size_t i = 0;
+        bool Moved = false;
         for (TLabel* Caption : Captions) {
             const auto [L, R] = FSpans[i++];
-            PlaceCaption(Caption, L, R);
+            Moved |= PlaceCaption(Caption, L, R);
         }
+        return Moved;
     }
     struct TCell {
         QString Text;
@@ -660,7 +666,7 @@ void TVyrDSVariableOptions::ExprVarListDrawItem(int Index, const TRect& Rect_, u
     Cols.Add(int(Round(0.33 * Cols.Room())));
     Cols.Add(int(Round(0.75 * Cols.Room())));
     Cols.Add(Cols.Room());
-    Cols.Place({ExprLabel, ExprLevelLabel, ExprEventLabel, ExprTypeLabel});
+    if (Cols.Place({ExprLabel, ExprLevelLabel, ExprEventLabel, ExprTypeLabel})) CaptionsMoved();
     if (Index < 0 || Index >= int(ExprList.size())) return;
     const TExprItem& Item = *ExprList[size_t(Index)];
     Cols.Draw(ExprVarList->Canvas(), State & odSelected, Item.Used,
@@ -673,7 +679,7 @@ void TVyrDSVariableOptions::TotalVarListDrawItem(int Index, const TRect& Rect_, 
     Cols.Add(int(Round(W * 0.45)));
     Cols.Add(int(Round(Cols.Room() / 2.0)));
     Cols.Add(Cols.Room());
-    Cols.Place({TotalLabel, TotalLevelLabel, TotalVariableLabel});
+    if (Cols.Place({TotalLabel, TotalLevelLabel, TotalVariableLabel})) CaptionsMoved();
     if (Index < 0 || Index >= int(TotalList.size())) return;
     const TTotalItem& Item = *TotalList[size_t(Index)];
     Cols.Draw(TotalVarList->Canvas(), State & odSelected, Item.Used,
@@ -688,7 +694,7 @@ void TVyrDSVariableOptions::DBVarListDrawItem(int Index, const TRect& Rect_, uin
     Cols.Add(Quarter);
     Cols.Add(Quarter);
     Cols.Add(Cols.Room());
-    Cols.Place({DBLabel, DBDataSourceLabel, DBFieldLabel, DBLevelLabel});
+    if (Cols.Place({DBLabel, DBDataSourceLabel, DBFieldLabel, DBLevelLabel})) CaptionsMoved();
     if (Index < 0 || Index >= int(DBList.size())) return;
     const TDBItem& Item = *DBList[size_t(Index)];
     Cols.Draw(DBVarList->Canvas(), State & odSelected, Item.Used,

@@ -289,6 +289,9 @@ private:
     void ShowUpdateVarsLimit();
     // Puts the views of the lists and the grid at their controls' places in the window.
     void PlaceWidgets();
+    // The column captions over a list moved as its items were painted: the window, which paints
+    // them, shows them at their new places.
+    void CaptionsMoved();
 
     mutable QPointer<QWidget> FWindow; // made on first show
     friend class TVyrDSVariableOptionsWindow;

@@ -72,3 +72,7 @@ void TVyrDSVariableOptions::PlaceWidgets() {
     PlaceListBoxWidgets(this);
     if (FWindow) static_cast<TVyrDSVariableOptionsWindow*>(FWindow.data())->Place();
 }
+
+void TVyrDSVariableOptions::CaptionsMoved() {
+    if (FWindow) FWindow->update();
+}

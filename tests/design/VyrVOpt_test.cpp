@@ -5,6 +5,7 @@
 #include "host/grids.h"
 #include "host/listbox.h"
 #include "host/lists.h"
+#include "host/mathutil.h"
 #include "host/memdataset.h"
 #include "host/menus.h"
 #include "host/messages.h"
@@ -20,7 +21,10 @@
 
 #include "orders_layout.h"
 
+#include <QApplication>
+#include <QScreen>
 #include <QSqlDatabase>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -782,4 +786,22 @@ TEST_F(DataControl, TheSampleOrdersGetTheirVariablesWithoutBeingOpened) {
     }
     QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).close();
     QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
+}
+
+TEST_F(DataControl, TheWindowShowsTheColumnCaptionsWhereTheListsPaintTheirColumns) {
+    TCentre T;
+    auto* Expr = new TVyrExprVar(T.R.Form.get());
+    Expr->SetName(QStringLiteral("Expr"));
+    Expr->SetParent(T.R.Page);
+    T.C->RefreshLists();
+    QWidget* W = T.C->Widget();
+    T.C->Show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    // The lists moved the captions as they painted their rows; what the screen shows is what the
+    // window paints now.
+    EXPECT_EQ(T.C->ExprLevelLabel->Left(), 4 + int(Round(T.C->ExprVarList->ClientWidth() * 0.25)) + 1);
+    const QImage Shown = W->screen()->grabWindow(W->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(Shown, W->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    T.C->Close();
 }
