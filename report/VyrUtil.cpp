@@ -91,6 +91,8 @@ int VyrRulerOffset(const TVyrPage* Page) {
 // TVyrRuler
 
 TVyrRuler::TVyrRuler(TComponent* AOwner) : TCustomPanel(AOwner), FUm(std::make_unique<TVyrUnitMaster>()) {
+    // A grey on which the white mark shows; on the lighter button face it could hardly be seen.
+    SetColor(clSilver);
     SetBevelInner(bvLowered);
     SetBevelOuter(bvRaised);
     FPixelsPerInch = Screen()->PixelsPerInch();
@@ -180,6 +182,7 @@ void TVyrRuler::PaintHair() {
 // TVyrRulerContainer
 
 TVyrRulerContainer::TVyrRulerContainer(TComponent* AOwner) : TCustomPanel(AOwner) {
+    SetColor(clSilver);
     SetBevelInner(bvLowered);
     SetBevelOuter(bvRaised);
     FPixelsPerInch = Screen()->PixelsPerInch();

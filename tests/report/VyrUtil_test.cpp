@@ -33,10 +33,11 @@ TEST(Units, ConvertBothWaysBetweenTheThreeUnits) {
 
 TEST(NameHelpers, StripFirstAndValidIdentifiers) {
     const std::pair<const char*, const char*> Strip[] = {
-        {"TVYRLabel", "Label"}, {"TLabel", "Label"}, {"T", "T"}, {"Tvyr", "vyr"}, {"tvyrBand", "Band"},
-        {"Detail", "Detail"},   {"tx", "x"},         {"", ""},
+        {"TVYRLabel", "Label"}, {"TLabel", "Label"},  {"T", "T"},  {"Tvyr", "vyr"},
+        {"tvyrBand", "Band"},   {"Detail", "Detail"}, {"tx", "x"}, {"", ""},
     };
-    for (auto [In, Out] : Strip) EXPECT_EQ(VyrStripFirst(QString::fromLatin1(In)), QString::fromLatin1(Out)) << In;
+    for (auto [In, Out] : Strip)
+        EXPECT_EQ(VyrStripFirst(QString::fromLatin1(In)), QString::fromLatin1(Out)) << In;
     EXPECT_EQ(VyrMakeValidIDent(QStringLiteral("2nd band"), false), QStringLiteral("_nd_band"));
     EXPECT_EQ(VyrMakeValidIDent(QStringLiteral("TVyrLabel"), true), QStringLiteral("Label"));
     EXPECT_EQ(VyrMakeValidIDent(QStringLiteral("Größe-1"), false), QStringLiteral("Gr__e_1"));
@@ -201,6 +202,15 @@ TEST(Rulers, AVerticalRulerLabelsAtTheLeftAndTicksFromTheRightEdge) {
     EXPECT_EQ(Ticks(Calls).mid(0, 6), QStringList({"20,0>0,0", "20,12>15,12", "20,24>15,24", "20,36>15,36",
                                                    "20,48>10,48", "20,60>15,60"}));
     Ruler.UpdateHair(30);
-    EXPECT_EQ(PaintedRuler(Ruler).filter(QStringLiteral("FillRect")).last(),
+    Calls = PaintedRuler(Ruler);
+    EXPECT_EQ(Calls.filter(QStringLiteral("FillRect")).last(),
               QStringLiteral("FillRect 0 30 20 31 brush 0 0xFFFFFF 0"));
+    // The white mark shows on the face it is drawn over, which is a grey well below white, the
+    // rulers beside the bands' as much as this one's.
+    const QStringList Face = Calls.filter(QStringLiteral("FillRect")).first().split(QLatin1Char(' '));
+    const uint Grey = Face[7].toUInt(nullptr, 16);
+    EXPECT_LE((Grey & 0xFF) + (Grey >> 8 & 0xFF) + (Grey >> 16 & 0xFF), 3u * 0xC0)
+        << Face.join(u' ').toStdString();
+    TVyrRulerContainer Beside(nullptr);
+    EXPECT_EQ(ColorToRGB(Beside.Color()), ColorToRGB(Ruler.Color()));
 }
