@@ -337,6 +337,8 @@ void TPimDropLabels::FillComboBoxes() {
 
 void TPimDropLabels::VariableSelectionChange() {
     TListBoxStrings& Items = PimVariableList->Items();
+    for (int i = 0; i < Items.Count(); ++i)
+        RemoveFreeNotification(Items.ObjectAs<TVyrVar>(i));
     Items.Clear();
     FSelectedList.clear();
     TVyrPage* Pg = Page();
@@ -373,7 +375,28 @@ void TPimDropLabels::VariableSelectionChange() {
             }
         }
     }
+    // The list stays open while the form is designed: a variable deleted meanwhile must not be
+    // dropped.
+    for (int i = 0; i < Items.Count(); ++i)
+        FreeNotification(Items.ObjectAs<TVyrVar>(i));
     SetListHeight();
+}
+
+void TPimDropLabels::Notification(TComponent* AComponent, TOperation Operation) {
+    TForm::Notification(AComponent, Operation);
+    if (Operation != opRemove || !AComponent || HasState(csDestroying)) return;
+    TListBoxStrings& Items = PimVariableList->Items();
+    for (int i = 0; i < Items.Count(); ++i) {
+        if (static_cast<TComponent*>(Items.ObjectAs<TVyrVar>(i)) != AComponent) continue;
+        Items.Delete(i);
+        // The selection keeps its order; the items after the one gone move up by one.
+        QStringList Selected;
+        for (const QString& Entry : FSelectedList)
+            if (const int At = Entry.toInt(); At != i) Selected << QString::number(At > i ? At - 1 : At);
+        FSelectedList = Selected;
+        SetListHeight();
+        return;
+    }
 }
 
 void TPimDropLabels::PimVariableListClick() {

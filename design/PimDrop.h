@@ -138,6 +138,9 @@ public:
     TSpeedButton* SpeedButton3 = nullptr;
 
 protected:
+    // A listed variable that is freed leaves the list and the selection.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
     TControl* FSList = nullptr; // owned through the component model
 
 private:

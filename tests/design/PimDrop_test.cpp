@@ -526,6 +526,24 @@ TEST_F(PimDrop, UndoFreesWhatIsLeftOfTheLastDropOnceAndEveryDropAndUndoMarksTheF
     EXPECT_EQ(D.Tool->TextBand->Items().Count(), 1);
 }
 
+TEST_F(PimDrop, AVariableFreedWhileListedLeavesTheListAndTheSelectionAndIsNeverDropped) {
+    TDrop D;
+    D.Var(QStringLiteral("Qty"), dtypeInteger);
+    auto* Price = D.Var(QStringLiteral("Price"), dtypeFloat);
+    D.Var(QStringLiteral("Rate"), dtypeFloat);
+    D.Select({"Rate", "Price", "Qty"});
+    ASSERT_EQ(D.Tool->SelectedList(), QStringList({"2", "1", "0"}));
+    delete Price; // deleted in the designer while the window stays open
+    EXPECT_EQ(D.Tool->PimVariableList->Items().ToStringList(), QStringList({"Qty", "Rate"}));
+    EXPECT_EQ(D.Tool->SelectedList(), QStringList({"1", "0"}));
+    EXPECT_EQ(D.Tool->PimVariableList->SelCount(), 2);
+    D.Tool->DropLabels(D.Detail(), 10, 5);
+    QStringList Shown;
+    for (int i = 0; i < D.Tool->VarLabelList().Count(); ++i)
+        Shown << dynamic_cast<TVyrvarlabel*>(D.Tool->VarLabelList()[i])->Variable()->Name();
+    EXPECT_EQ(Shown, QStringList({"Rate", "Qty"}));
+}
+
 TEST_F(PimDrop, ListsOfEachKindKeepTheSelectionOrderTheirHeightColumnsAndChoices) {
     TDrop D;
     D.R.Page->UpdateVarList();
