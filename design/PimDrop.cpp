@@ -172,7 +172,8 @@ void TMyField::FormatFieldLabel(TVyrLabel* Label) const {
     case fcCurrency:
         Format->SetDisplayFormat(Field->DisplayFormat());
         Format->SetWidth(Field->Precision());
-        if (Field->Currency()) {
+        // A currency field shows money whatever its flag says; a float field only when flagged.
+        if (Field->FieldClass() == fcCurrency || Field->Currency()) {
             Format->SetFloatFormat(ffCurrency);
             Format->SetUseCurrencyDecimals(true);
         } else {

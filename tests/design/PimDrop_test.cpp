@@ -183,7 +183,10 @@ TEST_F(PimDrop, EachKindOfVariableGetsItsLabelFormatAndSizeAndEachCaptionItsText
     People->FieldDefs().Add(QStringLiteral("Code"), ftString, 6);
     People->FieldDefs().Add(QStringLiteral("Balance"), ftCurrency);
     People->FieldDefs().Add(QStringLiteral("Rating"), ftInteger);
+    People->FieldDefs().Add(QStringLiteral("Fee"), ftCurrency);
     People->Open();
+    // A currency field shows money even with its flag off.
+    People->FieldByName(QStringLiteral("Fee"))->SetCurrency(false);
     People->FieldByName(QStringLiteral("Code"))->SetEditMask(QStringLiteral(">LL"));
     People->FieldByName(QStringLiteral("Code"))->SetDisplayLabel(QStringLiteral("Customer code"));
     People->FieldByName(QStringLiteral("Rating"))->SetAlignment(TAlignment::taCenter);
@@ -210,6 +213,7 @@ TEST_F(PimDrop, EachKindOfVariableGetsItsLabelFormatAndSizeAndEachCaptionItsText
     D.DBVar(QStringLiteral("LostVar"), &Sample.Source, QStringLiteral("lost"));
     D.DBVar(QStringLiteral("BlankVar"), &Sample.Source, QString());
     D.DBVar(QStringLiteral("BrokenVar"), &Sample.BrokenSource, QStringLiteral("id"));
+    D.DBVar(QStringLiteral("FeeVar"), PeopleSource, QStringLiteral("Fee"));
 
     struct {
         const char* Var;
@@ -241,6 +245,7 @@ TEST_F(PimDrop, EachKindOfVariableGetsItsLabelFormatAndSizeAndEachCaptionItsText
         {"LostVar", "TVyrvarlabel", 65, 19, laLeft, ffGeneral, 0, "", false, "lost"},
         {"BlankVar", "TVyrvarlabel", 65, 19, laLeft, ffGeneral, 0, "", false, "BlankVar"},
         {"BrokenVar", "TVyrvarlabel", 65, 19, laLeft, ffGeneral, 0, "", false, "id"},
+        {"FeeVar", "TVyrvarlabel", XWidth(10), 19, laRight, ffCurrency, 0, "", false, "Fee"},
     };
     QStringList Names;
     for (const auto& Row : Rows)
