@@ -1,5 +1,6 @@
 // Field types, the buffered rows of a data set, field definitions and fields with their conversions.
 #include "host/db.h"
+#include "host/formatting.h"
 #include "host/mathutil.h"
 #include "host/properties.h"
 #include "host/streams.h"
@@ -32,18 +33,31 @@ double EncodeDateTime(const QDate& Date, const QTime& Time) {
     return Days >= 0 ? Days + Fraction : Days - Fraction;
 }
 
-void DecodeDateTime(double Value, QDate& Date, QTime& Time) {
-    if (!std::isfinite(Value) || std::fabs(Value) > 3.0e6) {
+bool ValidDateTime(double Value) {
+    return std::isfinite(Value) && std::fabs(Value) <= 3.0e6;
+}
+
+// Whole days from the epoch and the milliseconds of the day, which count forward from the date also
+// before the epoch.
+void SplitDateTime(double Value, int64_t& Days, int& MSecs) {
+    if (!ValidDateTime(Value)) {
         throw EConvertError(QStringLiteral("Invalid date-time value %s"), {QString::number(Value)});
     }
-    int64_t Days = Trunc(Value);
-    int64_t MSecs = Round(std::fabs(Value - static_cast<double>(Days)) * MSecsPerDay);
-    if (MSecs >= MSecsPerDay) {
-        MSecs = 0;
+    Days = Trunc(Value);
+    int64_t Ms = Round(std::fabs(Value - static_cast<double>(Days)) * MSecsPerDay);
+    if (Ms >= MSecsPerDay) {
+        Ms = 0;
         Days += Value >= 0 ? 1 : -1;
     }
+    MSecs = static_cast<int>(Ms);
+}
+
+void DecodeDateTime(double Value, QDate& Date, QTime& Time) {
+    int64_t Days;
+    int MSecs;
+    SplitDateTime(Value, Days, MSecs);
     Date = DateEpoch.addDays(Days);
-    Time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(MSecs));
+    Time = QTime::fromMSecsSinceStartOfDay(MSecs);
 }
 
 bool ReadDigits(QStringView Text, qsizetype At, int Count, int& Value) {
@@ -214,14 +228,72 @@ QString FloatToText(double Value) {
     return QString::number(Value, 'g', 15);
 }
 
+// yyyy-MM-dd, HH:mm:ss and .zzz when there are milliseconds, as ISO writes them. The years 1 to
+// 9999 are written here digit by digit; the others, which the calendar numbers differently around
+// year 0, go through QDate.
 QString DateTimeToText(TFieldType DataType, double Value) {
-    QDate d;
-    QTime t;
-    DecodeDateTime(Value, d, t);
-    const QString TimeFormat = t.msec() != 0 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
-    if (DataType == ftDate) return d.toString(QStringLiteral("yyyy-MM-dd"));
-    if (DataType == ftTime) return t.toString(TimeFormat);
-    return d.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + t.toString(TimeFormat);
+    int64_t Days;
+    int MSecs;
+    SplitDateTime(Value, Days, MSecs);
+    int Year, Month, Day;
+    DecodeDayNumber(Days, Year, Month, Day);
+    if (Year < 1 || Year > 9999) {
+        const QDate d = DateEpoch.addDays(Days);
+        const QTime t = QTime::fromMSecsSinceStartOfDay(MSecs);
+        const QString TimeFormat =
+            t.msec() != 0 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
+        if (DataType == ftDate) return d.toString(QStringLiteral("yyyy-MM-dd"));
+        if (DataType == ftTime) return t.toString(TimeFormat);
+        return d.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + t.toString(TimeFormat);
+    }
+    char Text[24];
+    char* p = Text;
+    auto Put = [&p](int Number, int Digits) {
+        for (int i = Digits - 1; i >= 0; --i, Number /= 10)
+            p[i] = char('0' + Number % 10);
+        p += Digits;
+    };
+    if (DataType != ftTime) {
+        Put(Year, 4);
+        *p++ = '-';
+        Put(Month, 2);
+        *p++ = '-';
+        Put(Day, 2);
+        if (DataType == ftDate) return QString::fromLatin1(Text, p - Text);
+        *p++ = ' ';
+    }
+    Put(MSecs / 3600000, 2);
+    *p++ = ':';
+    Put(MSecs / 60000 % 60, 2);
+    *p++ = ':';
+    Put(MSecs / 1000 % 60, 2);
+    if (MSecs % 1000 != 0) {
+        *p++ = '.';
+        Put(MSecs % 1000, 3);
+    }
+    return QString::fromLatin1(Text, p - Text);
+}
+
+// The text of a number, date-time or Boolean cell; blobs give their kind in brackets, in capitals
+// when they hold something.
+QString CellText(TFieldType DataType, bool Null, int64_t Int, double Float) {
+    if (IsBlobType(DataType)) {
+        const char* Kind =
+            DataType == ftGraphic ? "graphic"
+            : DataType == ftMemo || DataType == ftWideMemo || DataType == ftFmtMemo || DataType == ftOraClob
+                ? "memo"
+                : "blob";
+        QString Text = u'(' + QString::fromLatin1(Kind) + u')';
+        return Null ? Text : Text.toUpper();
+    }
+    if (Null) return QString();
+    if (StoreKindOf(DataType) == skInteger) {
+        if (DataType == ftBoolean) return Int ? QStringLiteral("True") : QStringLiteral("False");
+        if (DataType == ftCurrency) return CurrencyToText(Int);
+        return QString::number(Int);
+    }
+    if (IsDateTimeType(DataType)) return DateTimeToText(DataType, Float);
+    return FloatToText(Float);
 }
 
 bool IsWholeType(int Id) {
@@ -586,6 +658,23 @@ double TRowStore::Float(int64_t Row, int Index) const {
     return Col(Index).Floats[static_cast<size_t>(Row)];
 }
 
+void AssignText(QString& Into, QStringView Text) {
+    const qsizetype n = Text.size();
+    if (Into.isDetached() && Into.capacity() >= n)
+        Into.resize(n);
+    else
+        Into = QString(n, Qt::Uninitialized);
+    if (n > 0) std::memcpy(Into.data(), Text.data(), static_cast<size_t>(n) * sizeof(QChar));
+}
+
+void TRowStore::ReadText(int64_t Row, int Index, QString& Into) const {
+    const TColumn& C = Col(Index);
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
+    const int64_t End = C.Ends[static_cast<size_t>(Row)];
+    AssignText(Into, QStringView(reinterpret_cast<const QChar*>(C.Arena.data() + Begin),
+                                 static_cast<qsizetype>((End - Begin) / 2)));
+}
+
 QString TRowStore::Text(int64_t Row, int Index) const {
     const TColumn& C = Col(Index);
     const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
@@ -741,12 +830,9 @@ QString TField::RawText() const {
     if (IsNull()) return QString();
     switch (StoreKindOf(FDataType)) {
     case skInteger:
-        if (FDataType == ftBoolean) return StoredInt() ? QStringLiteral("True") : QStringLiteral("False");
-        if (FDataType == ftCurrency) return CurrencyToText(StoredInt());
-        return QString::number(StoredInt());
+        return CellText(FDataType, false, StoredInt(), 0);
     case skFloat:
-        if (IsDateTimeType(FDataType)) return DateTimeToText(FDataType, StoredFloat());
-        return FloatToText(StoredFloat());
+        return CellText(FDataType, false, 0, StoredFloat());
     case skText:
         return StoredText();
     case skBytes:
@@ -761,18 +847,15 @@ QString TField::AsString() const {
     return Text;
 }
 
+void TField::ReadString(QString& Into) const {
+    if (OnGetText || StoreKindOf(FDataType) != skText || IsNull())
+        Into = AsString();
+    else
+        Store().ReadText(Row(), FIndex, Into);
+}
+
 QString TField::DisplayText() const {
-    QString Text;
-    if (IsBlobType(FDataType)) {
-        QString Kind = FDataType == ftGraphic ? QStringLiteral("Graphic")
-                       : (FDataType == ftMemo || FDataType == ftWideMemo || FDataType == ftFmtMemo ||
-                          FDataType == ftOraClob)
-                           ? QStringLiteral("Memo")
-                           : QStringLiteral("Blob");
-        Text = u'(' + (IsNull() ? Kind.toLower() : Kind.toUpper()) + u')';
-    } else {
-        Text = RawText();
-    }
+    QString Text = IsBlobType(FDataType) ? CellText(FDataType, IsNull(), 0, 0) : RawText();
     if (OnGetText) OnGetText(const_cast<TField*>(this), Text, true);
     return Text;
 }
@@ -915,4 +998,51 @@ QVariant TField::Value() const {
 void TField::SaveToStream(TStream& Stream) const {
     const QByteArray Bytes = AsBytes();
     if (!Bytes.isEmpty()) Stream.WriteBuffer(Bytes.constData(), Bytes.size());
+}
+
+// ---- TFieldDisplayText
+
+void TFieldDisplayText::Take(const TField& Field) {
+    FPending = false;
+    FDataType = Field.DataType();
+    FNull = Field.IsNull();
+    if (Field.OnGetText) {
+        FText = Field.DisplayText();
+        return;
+    }
+    if (IsBlobType(FDataType)) {
+        FPending = true;
+        return;
+    }
+    switch (StoreKindOf(FDataType)) {
+    case skInteger:
+        FInt = FNull ? 0 : Field.StoredInt();
+        FPending = true;
+        break;
+    case skFloat:
+        FFloat = FNull ? 0 : Field.StoredFloat();
+        // A date-time beyond the calendar fails now, as reading its text always did.
+        if (!FNull && IsDateTimeType(FDataType) && !ValidDateTime(FFloat))
+            FText = Field.DisplayText();
+        else
+            FPending = true;
+        break;
+    case skText:
+        if (FNull)
+            FText = QString();
+        else
+            Field.Store().ReadText(Field.Row(), Field.FIndex, FText);
+        break;
+    case skBytes:
+        FText = Field.DisplayText();
+        break;
+    }
+}
+
+const QString& TFieldDisplayText::Text() const {
+    if (FPending) {
+        FText = CellText(FDataType, FNull, FInt, FFloat);
+        FPending = false;
+    }
+    return FText;
 }

@@ -140,6 +140,9 @@ public:
     int64_t Int(int64_t Row, int Col) const;
     double Float(int64_t Row, int Col) const;
     QString Text(int64_t Row, int Col) const;
+    // The text of a cell into Into, in the buffer Into already has when it is its own and large
+    // enough, so that reading row after row allocates nothing.
+    void ReadText(int64_t Row, int Col, QString& Into) const;
     QByteArray Bytes(int64_t Row, int Col) const;
     size_t MemoryUsed() const;
 
@@ -207,6 +210,9 @@ private:
     int FVersion = 0;
 };
 
+// Copies Text into Into, in the buffer Into already has when it is its own and large enough.
+void AssignText(QString& Into, QStringView Text);
+
 // A column of the current record. Fields exist while their data set is open and are freed when
 // it closes; the data links are told before that happens. A field made from a definition without
 // a data set is detached: it has no value, only its type and display attributes.
@@ -228,6 +234,8 @@ public:
     bool IsNull() const;
     QString DisplayText() const;
     QString AsString() const;
+    // AsString into Into, reusing its buffer for a text field without a text handler.
+    void ReadString(QString& Into) const;
     int32_t AsInteger() const;
     int64_t AsLargeInt() const;
     bool AsBoolean() const;
@@ -261,6 +269,7 @@ public:
     std::function<void(TField* Sender, QString& Text, bool DisplayText)> OnGetText;
 
 private:
+    friend class TFieldDisplayText;
     [[noreturn]] void AccessError(const QString& TypeName) const;
     int64_t Row() const;
     const TRowStore& Store() const;
@@ -288,6 +297,25 @@ private:
 // The width in characters and the alignment a field of the type shows with until told otherwise.
 int DefaultDisplayWidth(TFieldType DataType, int Size);
 TAlignment DefaultAlignment(TFieldType DataType);
+
+// A field's display text as it was at one moment, made only when it is read, which may be after the
+// cursor has moved on: numbers, date-times, Booleans and blobs keep the value the row store holds
+// and become text on the first read; text is copied into a buffer that stays with the holder. A
+// field with a text handler gives its display text at once, so that the handler runs when it
+// always did.
+class TFieldDisplayText {
+public:
+    void Take(const TField& Field);
+    const QString& Text() const;
+
+private:
+    mutable QString FText;
+    mutable bool FPending = false;
+    TFieldType FDataType = ftUnknown;
+    bool FNull = true;
+    int64_t FInt = 0;
+    double FFloat = 0;
+};
 
 // A set of records with a cursor. Descendants say how rows arrive (InternalOpen, FetchMore) and
 // where they are kept (Rows); moving, filtering, bookmarks and the notification of data sources

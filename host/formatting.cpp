@@ -859,6 +859,10 @@ void SetNowClock(std::function<TDateTime()> Clock) { NowClock() = std::move(Cloc
 
 void ResetNowClock() { NowClock() = nullptr; }
 
+void DecodeDayNumber(int64_t DayNumber, int& Year, int& Month, int& Day) {
+    CivilFromDays(DayNumber - UnixToSerial, Year, Month, Day);
+}
+
 void DecodeDate(TDateTime Value, int& Year, int& Month, int& Day) {
     const TParts p = PartsOf(Value);
     Year = p.Year;

@@ -96,6 +96,9 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Result);
 bool TryEncodeTime(int Hour, int Min, int Sec, int MSec, TDateTime& Result);
 void DecodeDate(TDateTime Value, int& Year, int& Month, int& Day);
+// The date of a whole day number (days since 30 Dec 1899) in the proleptic Gregorian calendar, years
+// counted astronomically (the year before 1 is 0).
+void DecodeDayNumber(int64_t DayNumber, int& Year, int& Month, int& Day);
 void DecodeTime(TDateTime Value, int& Hour, int& Min, int& Sec, int& MSec);
 // 1 = Sunday .. 7 = Saturday.
 int DayOfWeek(TDateTime Value);

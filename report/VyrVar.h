@@ -182,7 +182,8 @@ public:
     const QString& DataField() const { return FDataField; }
     void SetDataField(const QString& Value);
     int FieldNo() const { return FFieldNo; }
-    const QString& DisplayText() const { return FDisplayText; }
+    // The field's display text at the last update, made when it is first read.
+    const QString& DisplayText() const { return FDisplayText.Text(); }
     // The bound field; nil while the variable has none.
     TField* Field() const;
     // The field's type, else that of the data set's field definition of the name, else ftUnknown.
@@ -203,7 +204,7 @@ private:
     int FFieldNo = -1;
     QString FDataField;
     std::unique_ptr<TFieldDataLink> FDataLink; // owned
-    QString FDisplayText;
+    TFieldDisplayText FDisplayText;
 };
 
 using TGetDataEvent = std::function<void(TVyrVar* Sender)>;

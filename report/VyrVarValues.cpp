@@ -288,7 +288,7 @@ void TVyrDBVar::ReadField() {
         FDataNow->Reset();
         return;
     }
-    FDisplayText = f->DisplayText();
+    FDisplayText.Take(*f);
     if (f->IsNull() && !NullFieldsAreValues(f->DataSet())) {
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
