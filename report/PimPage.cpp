@@ -63,11 +63,13 @@ void TVyrPage::RemoveLabel(TVyrLabel* Label) {
 }
 
 void TVyrPage::InsertVar(TVyrVar* Var) {
+    LevelVarsChanged();
     AddToList(FVars, Var);
     if (auto* Total = dynamic_cast<TVyrTotalvar*>(Var)) AddToList(FTotalVars, Total);
 }
 
 void TVyrPage::RemoveVar(TVyrVar* Var) {
+    LevelVarsChanged();
     RemoveFromList(FVars, Var);
     if (!FTotalVars) return;
     std::erase_if(*FTotalVars, [Var](TVyrTotalvar* Total) { return static_cast<TVyrVar*>(Total) == Var; });
@@ -75,10 +77,12 @@ void TVyrPage::RemoveVar(TVyrVar* Var) {
 }
 
 void TVyrPage::InsertLevel(TVyrLevel* Level) {
+    LevelVarsChanged();
     AddToList(FLevels, Level);
 }
 
 void TVyrPage::RemoveLevel(TVyrLevel* Level) {
+    LevelVarsChanged();
     RemoveFromList(FLevels, Level);
 }
 
@@ -172,35 +176,42 @@ TVyrBandHead* TVyrPage::HeadOf(const TVyrBand* Band) const {
 
 // Update-level wiring
 
-std::vector<TVyrVar*> TVyrPage::VarsOf(const TVyrLevel* Level) const {
-    std::vector<TVyrVar*> Result;
+std::shared_ptr<const std::vector<TVyrVar*>> TVyrPage::VarsOf(const TVyrLevel* Level) const {
+    for (const TLevelVars& Entry : FLevelVars)
+        if (Entry.Level == Level) return Entry.Vars;
+    auto Vars = std::make_shared<std::vector<TVyrVar*>>();
     if (FVars)
         for (TVyrVar* V : *FVars)
-            if (V->UpdateLevel() == Level) Result.push_back(V);
-    return Result;
+            if (V->UpdateLevel() == Level) Vars->push_back(V);
+    FLevelVars.push_back({Level, Vars});
+    return Vars;
 }
 
 void TVyrPage::UpdateVars(TVyrLevel* Level) {
-    for (TVyrVar* V : VarsOf(Level))
+    const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
         V->UpdateLast();
 }
 
 void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
     VarMarkUpdate(Level, umNeedUpdate);
-    for (TVyrVar* V : VarsOf(Level))
+    const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
         V->UpdateData();
 }
 
 void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
     VarMarkUpdate(Level, umNeedUpdate);
-    for (TVyrVar* V : VarsOf(Level))
+    const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
         V->ResetData();
 }
 
 void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
-    for (TVyrVar* V : VarsOf(Level))
+    const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
         V->ReverseUpdate();
 }
 
@@ -212,7 +223,8 @@ void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
 }
 
 void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
-    for (TVyrVar* V : VarsOf(Level))
+    const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
         V->SetUpdateMode(Mode);
 }
 

@@ -175,6 +175,8 @@ public:
     void ReverseUpdateDataLevel(TVyrLevel* Level);
     void ResetTotalLevel(TVyrLevel* Level);
     void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
+    // A variable took another level, or lost its own.
+    void LevelVarsChanged() { FLevelVars.clear(); }
     // Every variable of the page computes what is marked.
     void UpdateData();
 
@@ -437,8 +439,10 @@ private:
                            int Top, bool BandVisible, bool IsHeader);
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
-    // The variables of a level, copied: an update may add or free variables.
-    std::vector<TVyrVar*> VarsOf(const TVyrLevel* Level) const;
+    // The variables of a level, kept from one update to the next until a variable or level comes or
+    // goes or a variable changes level. The caller holds the list it walks, so that an update that
+    // adds or frees variables leaves that walk as it was.
+    std::shared_ptr<const std::vector<TVyrVar*>> VarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;
@@ -446,6 +450,11 @@ private:
     std::unique_ptr<std::vector<TVyrBand*>> FBands;
     std::unique_ptr<std::vector<TVyrBandHead*>> FBandHeads; // design time; strips freed by the page
     std::unique_ptr<std::vector<TVyrLevel*>> FLevels;
+    struct TLevelVars {
+        const TVyrLevel* Level;
+        std::shared_ptr<const std::vector<TVyrVar*>> Vars;
+    };
+    mutable std::vector<TLevelVars> FLevelVars;
     int FOrder = 0;
     TComponent* FPageManager = nullptr; // the band manager form; freed with the page
     TDataSet* FDataSet = nullptr;       // not owned; cleared on removal

@@ -84,6 +84,7 @@ void TVyrVar::SetDataType(TVyrDataTypes Value) {
 void TVyrVar::SetUpdateLevel(TVyrLevel* Value) {
     if (Value == FUpdateLevel) return;
     FUpdateLevel = Value;
+    if (TVyrPage* P = Page()) P->LevelVarsChanged();
     if (Value) Value->FreeNotification(this);
     Changed();
 }
@@ -124,7 +125,10 @@ void TVyrVar::Loaded() {
 
 void TVyrVar::Notification(TComponent* AComponent, TOperation Operation) {
     TControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FUpdateLevel) FUpdateLevel = nullptr;
+    if (Operation == opRemove && AComponent == FUpdateLevel) {
+        FUpdateLevel = nullptr;
+        if (TVyrPage* P = Page()) P->LevelVarsChanged();
+    }
 }
 
 void TVyrVar::BeforeDestruction() {
