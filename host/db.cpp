@@ -1,5 +1,6 @@
 // Field types, the buffered rows of a data set, field definitions and fields with their conversions.
 #include "host/db.h"
+#include "host/encoding.h"
 #include "host/formatting.h"
 #include "host/mathutil.h"
 #include "host/properties.h"
@@ -656,15 +657,6 @@ int64_t TRowStore::Int(int64_t Row, int Index) const {
 
 double TRowStore::Float(int64_t Row, int Index) const {
     return Col(Index).Floats[static_cast<size_t>(Row)];
-}
-
-void AssignText(QString& Into, QStringView Text) {
-    const qsizetype n = Text.size();
-    if (Into.isDetached() && Into.capacity() >= n)
-        Into.resize(n);
-    else
-        Into = QString(n, Qt::Uninitialized);
-    if (n > 0) std::memcpy(Into.data(), Text.data(), static_cast<size_t>(n) * sizeof(QChar));
 }
 
 void TRowStore::ReadText(int64_t Row, int Index, QString& Into) const {

@@ -210,9 +210,6 @@ private:
     int FVersion = 0;
 };
 
-// Copies Text into Into, in the buffer Into already has when it is its own and large enough.
-void AssignText(QString& Into, QStringView Text);
-
 // A column of the current record. Fields exist while their data set is open and are freed when
 // it closes; the data links are told before that happens. A field made from a definition without
 // a data set is detached: it has no value, only its type and display attributes.

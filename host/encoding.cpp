@@ -1,6 +1,7 @@
 #include "host/encoding.h"
 
 #include <QHash>
+#include <cstring>
 
 namespace {
 
@@ -71,4 +72,13 @@ QString DecodeText(const QByteArray& Bytes) {
     if (Bytes.size() >= 3 && uchar(Bytes[0]) == 0xEF && uchar(Bytes[1]) == 0xBB && uchar(Bytes[2]) == 0xBF)
         return QString::fromUtf8(Bytes.constData() + 3, Bytes.size() - 3);
     return AnsiToString(Bytes);
+}
+
+void AssignText(QString& Into, QStringView Text) {
+    const qsizetype n = Text.size();
+    if (Into.isDetached() && Into.capacity() >= n)
+        Into.resize(n);
+    else
+        Into = QString(n, Qt::Uninitialized);
+    if (n > 0) std::memcpy(Into.data(), Text.data(), static_cast<size_t>(n) * sizeof(QChar));
 }

@@ -17,3 +17,7 @@ QString Utf16LEToString(const char* Bytes, qsizetype Length);
 // Text read back from a stream or file: FF FE means UTF-16LE, EF BB BF means UTF-8, anything
 // else is ANSI. The mark itself is not part of the text.
 QString DecodeText(const QByteArray& Bytes);
+
+// Copies Text into Into, in the buffer Into already has when it is its own and large enough, so
+// that a text made again and again into the same string allocates nothing.
+void AssignText(QString& Into, QStringView Text);

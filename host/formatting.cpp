@@ -1,15 +1,20 @@
 #include "host/formatting.h"
+#include "host/encoding.h"
 #include "host/exceptions.h"
 #include "host/mathutil.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -162,12 +167,45 @@ TFormatSettingsScope::~TFormatSettingsScope() { SetFormatSettings(FSaved); }
 
 namespace {
 
-// Value = 0.Digits x 10^Exponent. Digits carry no leading or trailing zeros; empty means zero.
+// Text built in place: most numbers and dates fit the inline room, so making one allocates nothing
+// until it is copied into the caller's string, whose buffer is reused.
+class TTextBuffer {
+public:
+    void Add(char16_t c) { FText.append(c); }
+    void Add(QChar c) { FText.append(c.unicode()); }
+    void Add(QStringView s) { FText.append(reinterpret_cast<const char16_t*>(s.data()), s.size()); }
+    void AddLatin1(const char* s) {
+        for (; *s; ++s)
+            FText.append(char16_t(uint8_t(*s)));
+    }
+    // At least Width digits, leading zeros added.
+    void AddNumber(uint64_t Value, int Width = 1) {
+        char Digits[24];
+        int n = 0;
+        do {
+            Digits[n++] = char('0' + Value % 10);
+            Value /= 10;
+        } while (Value);
+        for (int i = n; i < Width; ++i)
+            FText.append(u'0');
+        while (n > 0)
+            FText.append(char16_t(Digits[--n]));
+    }
+    QStringView View() const { return QStringView(FText.constData(), FText.size()); }
+    void CopyTo(QString& Into) const { AssignText(Into, View()); }
+    QString ToString() const { return View().toString(); }
+
+private:
+    QVarLengthArray<char16_t, 128> FText;
+};
+
+// Value = 0.Digits x 10^Exponent. Digits carry no leading or trailing zeros; none means zero.
 struct TDecimal {
     bool Negative = false;
     int Exponent = 0;
-    std::string Digits;
-    bool IsZero() const { return Digits.empty(); }
+    int Count = 0;
+    char Digits[24];
+    bool IsZero() const { return Count == 0; }
 };
 
 // A number to be formatted: every digit it has, and how many significant digits may be shown.
@@ -178,8 +216,9 @@ struct TNumber {
 };
 
 void TrimZeros(TDecimal& d) {
-    while (!d.Digits.empty() && d.Digits.back() == '0') d.Digits.pop_back();
-    if (d.Digits.empty()) d.Exponent = 0;
+    while (d.Count > 0 && d.Digits[d.Count - 1] == '0')
+        --d.Count;
+    if (d.Count == 0) d.Exponent = 0;
 }
 
 TDecimal DigitsOf(double Value) {
@@ -188,11 +227,14 @@ TDecimal DigitsOf(double Value) {
     if (Value == 0) return d;
     // 17 significant digits tell every double apart.
     char Buf[40];
-    std::snprintf(Buf, sizeof Buf, "%.16e", std::fabs(Value));
+    const auto End =
+        std::to_chars(Buf, Buf + sizeof Buf, std::fabs(Value), std::chars_format::scientific, 16).ptr;
     const char* p = Buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') d.Digits += *p;
-    d.Exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+    for (; p < End && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') d.Digits[d.Count++] = *p;
+    int Exponent = 0;
+    if (p < End) std::from_chars(p + (p[1] == '+' ? 2 : 1), End, Exponent);
+    d.Exponent = Exponent + 1;
     TrimZeros(d);
     return d;
 }
@@ -201,32 +243,41 @@ TDecimal DigitsOf(Currency Value) {
     TDecimal d;
     const int64_t u = Value.Units();
     d.Negative = u < 0;
-    const uint64_t Abs = u < 0 ? uint64_t(0) - uint64_t(u) : uint64_t(u);
+    uint64_t Abs = u < 0 ? uint64_t(0) - uint64_t(u) : uint64_t(u);
     if (Abs == 0) return d;
-    d.Digits = std::to_string(Abs);
-    d.Exponent = int(d.Digits.size()) - 4;
+    char Reversed[24];
+    int n = 0;
+    for (; Abs; Abs /= 10)
+        Reversed[n++] = char('0' + Abs % 10);
+    for (int i = 0; i < n; ++i)
+        d.Digits[i] = Reversed[n - 1 - i];
+    d.Count = n;
+    d.Exponent = n - 4;
     TrimZeros(d);
     return d;
 }
 
 // Keeps Count significant digits, rounding the decimal digits half away from zero.
 void RoundAt(TDecimal& d, int Count) {
-    if (d.IsZero() || Count >= int(d.Digits.size())) return;
+    if (d.IsZero() || Count >= d.Count) return;
     if (Count < 0) {
-        d.Digits.clear();
+        d.Count = 0;
         d.Exponent = 0;
         return;
     }
-    const bool Up = d.Digits[size_t(Count)] >= '5';
-    d.Digits.resize(size_t(Count));
+    const bool Up = d.Digits[Count] >= '5';
+    d.Count = Count;
     if (Up) {
         int i = Count - 1;
-        while (i >= 0 && d.Digits[size_t(i)] == '9') d.Digits[size_t(i--)] = '0';
+        while (i >= 0 && d.Digits[i] == '9')
+            d.Digits[i--] = '0';
         if (i < 0) {
-            d.Digits.insert(d.Digits.begin(), '1');
+            std::memmove(d.Digits + 1, d.Digits, size_t(d.Count));
+            d.Digits[0] = '1';
+            ++d.Count;
             ++d.Exponent;
         } else {
-            ++d.Digits[size_t(i)];
+            ++d.Digits[i];
         }
     }
     TrimZeros(d);
@@ -243,120 +294,162 @@ TDecimal Rounded(const TNumber& n, int Precision, int Decimals) {
 }
 
 char DigitAt(const TDecimal& d, int Index) {
-    return Index >= 0 && Index < int(d.Digits.size()) ? d.Digits[size_t(Index)] : '0';
+    return Index >= 0 && Index < d.Count ? d.Digits[Index] : '0';
 }
 
-QString IntegerDigits(const TDecimal& d) {
-    QString R;
-    for (int i = 0; i < d.Exponent; ++i) R += QChar(DigitAt(d, i));
-    return R;
-}
-
-QString FractionDigits(const TDecimal& d, int Count) {
-    QString R;
-    for (int i = 0; i < Count; ++i) R += QChar(DigitAt(d, d.Exponent + i));
-    return R;
-}
-
-QString WithThousands(const QString& Int, QChar Sep) {
-    QString R;
-    const qsizetype n = Int.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        R += Int[i];
-        const qsizetype Pos = n - 1 - i;
-        if (Pos > 0 && Pos % 3 == 0) R += Sep;
+// The integer part; with Group, Thousands between the groups of three.
+void AddIntegerDigits(TTextBuffer& R, const TDecimal& d, bool Group = false, QChar Thousands = QChar()) {
+    for (int i = 0; i < d.Exponent; ++i) {
+        R.Add(char16_t(DigitAt(d, i)));
+        const int Pos = d.Exponent - 1 - i;
+        if (Group && Pos > 0 && Pos % 3 == 0) R.Add(Thousands);
     }
-    return R;
 }
 
-QString ExponentText(int Exp, bool AlwaysSign, int MinDigits) {
-    QString R;
-    if (Exp < 0) R += u'-';
-    else if (AlwaysSign) R += u'+';
-    QString Digits = QString::number(std::abs(Exp));
-    while (Digits.size() < MinDigits) Digits.prepend(u'0');
-    return R + Digits;
+void AddFractionDigits(TTextBuffer& R, const TDecimal& d, int Count) {
+    for (int i = 0; i < Count; ++i)
+        R.Add(char16_t(DigitAt(d, d.Exponent + i)));
 }
 
-QString Special(double Value) {
-    if (std::isnan(Value)) return QStringLiteral("NAN");
-    return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+void AddExponent(TTextBuffer& R, int Exp, bool AlwaysSign, int MinDigits) {
+    if (Exp < 0)
+        R.Add(u'-');
+    else if (AlwaysSign)
+        R.Add(u'+');
+    R.AddNumber(uint64_t(std::abs(Exp)), MinDigits);
 }
 
-QString FormatGeneral(const TDecimal& d, int Precision, int Digits, const TFormatSettings& S) {
-    if (d.IsZero()) return QStringLiteral("0");
-    QString R = d.Negative ? QStringLiteral("-") : QString();
+const char* Special(double Value) {
+    if (std::isnan(Value)) return "NAN";
+    return Value < 0 ? "-INF" : "INF";
+}
+
+void FormatGeneral(TTextBuffer& R, const TDecimal& d, int Precision, int Digits, const TFormatSettings& S) {
+    if (d.IsZero()) {
+        R.Add(u'0');
+        return;
+    }
+    if (d.Negative) R.Add(u'-');
     if (d.Exponent > Precision || d.Exponent < -3) {
-        R += QChar(d.Digits[0]);
-        if (d.Digits.size() > 1) R += S.DecimalSeparator + QString::fromLatin1(d.Digits.c_str() + 1);
-        return R + u'E' + ExponentText(d.Exponent - 1, false, std::clamp(Digits, 0, 4));
+        R.Add(char16_t(d.Digits[0]));
+        if (d.Count > 1) {
+            R.Add(S.DecimalSeparator);
+            for (int i = 1; i < d.Count; ++i)
+                R.Add(char16_t(d.Digits[i]));
+        }
+        R.Add(u'E');
+        AddExponent(R, d.Exponent - 1, false, std::clamp(Digits, 0, 4));
+        return;
     }
     if (d.Exponent <= 0) {
-        R += u'0';
-        R += S.DecimalSeparator + QString(-d.Exponent, u'0') + QString::fromLatin1(d.Digits.c_str());
-        return R;
+        R.Add(u'0');
+        R.Add(S.DecimalSeparator);
+        for (int i = 0; i < -d.Exponent; ++i)
+            R.Add(u'0');
+        for (int i = 0; i < d.Count; ++i)
+            R.Add(char16_t(d.Digits[i]));
+        return;
     }
-    R += IntegerDigits(d);
-    if (int(d.Digits.size()) > d.Exponent)
-        R += S.DecimalSeparator + QString::fromLatin1(d.Digits.c_str() + d.Exponent);
-    return R;
-}
-
-QString FormatExponent(const TDecimal& d, int Precision, int Digits, const TFormatSettings& S) {
-    QString R = d.Negative && !d.IsZero() ? QStringLiteral("-") : QString();
-    R += QChar(DigitAt(d, 0));
-    if (Precision > 1) R += S.DecimalSeparator;
-    for (int i = 1; i < Precision; ++i) R += QChar(DigitAt(d, i));
-    return R + u'E' + ExponentText(d.IsZero() ? 0 : d.Exponent - 1, true, std::clamp(Digits, 0, 4));
-}
-
-QString ApplyCurrency(const QString& Number, bool Negative, const TFormatSettings& S) {
-    static const char* const PosForms[4] = {"$1", "1$", "$ 1", "1 $"};
-    static const char* const NegForms[16] = {"($1)", "-$1", "$-1", "$1-", "(1$)", "-1$", "1-$", "1$-",
-                                             "-1 $", "-$ 1", "1 $-", "$ 1-", "$ -1", "1- $", "($ 1)", "(1 $)"};
-    const char* Form = Negative ? NegForms[S.NegCurrFormat % 16] : PosForms[S.CurrencyFormat % 4];
-    QString R;
-    for (const char* p = Form; *p; ++p) {
-        if (*p == '$') R += S.CurrencyString;
-        else if (*p == '1') R += Number;
-        else R += QChar(*p);
+    AddIntegerDigits(R, d);
+    if (d.Count > d.Exponent) {
+        R.Add(S.DecimalSeparator);
+        for (int i = d.Exponent; i < d.Count; ++i)
+            R.Add(char16_t(d.Digits[i]));
     }
-    return R;
 }
 
-QString FormatNumberF(const TNumber& n, TFloatFormat Format, int Precision, int Digits, const TFormatSettings& S) {
+void FormatExponent(TTextBuffer& R, const TDecimal& d, int Precision, int Digits, const TFormatSettings& S) {
+    if (d.Negative && !d.IsZero()) R.Add(u'-');
+    R.Add(char16_t(DigitAt(d, 0)));
+    if (Precision > 1) R.Add(S.DecimalSeparator);
+    for (int i = 1; i < Precision; ++i)
+        R.Add(char16_t(DigitAt(d, i)));
+    R.Add(u'E');
+    AddExponent(R, d.IsZero() ? 0 : d.Exponent - 1, true, std::clamp(Digits, 0, 4));
+}
+
+void FormatNumberF(TTextBuffer& R, const TNumber& n, TFloatFormat Format, int Precision, int Digits,
+                   const TFormatSettings& S) {
     Precision = std::clamp(Precision, 1, n.MaxPrecision);
     switch (Format) {
     case ffExponent:
-        return FormatExponent(Rounded(n, Precision, 9999), Precision, Digits, S);
+        FormatExponent(R, Rounded(n, Precision, 9999), Precision, Digits, S);
+        return;
     case ffFixed:
     case ffNumber:
     case ffCurrency: {
         Digits = std::clamp(Digits, 0, 18);
         const TDecimal d = Rounded(n, Precision, Digits);
-        if (d.Exponent > Precision) return FormatGeneral(Rounded(n, Precision, 9999), Precision, 0, S);
-        QString Int = d.Exponent > 0 ? IntegerDigits(d) : QStringLiteral("0");
-        if (Format != ffFixed) Int = WithThousands(Int, S.ThousandSeparator);
-        QString Num = Int;
-        if (Digits > 0) Num += S.DecimalSeparator + FractionDigits(d, Digits);
+        if (d.Exponent > Precision) {
+            FormatGeneral(R, Rounded(n, Precision, 9999), Precision, 0, S);
+            return;
+        }
+        TTextBuffer Number;
+        if (d.Exponent > 0)
+            AddIntegerDigits(Number, d, Format != ffFixed, S.ThousandSeparator);
+        else
+            Number.Add(u'0');
+        if (Digits > 0) {
+            Number.Add(S.DecimalSeparator);
+            AddFractionDigits(Number, d, Digits);
+        }
         const bool Negative = d.Negative && !d.IsZero();
-        if (Format == ffCurrency) return ApplyCurrency(Num, Negative, S);
-        return Negative ? u'-' + Num : Num;
+        if (Format != ffCurrency) {
+            if (Negative) R.Add(u'-');
+            R.Add(Number.View());
+            return;
+        }
+        static const char* const PosForms[4] = {"$1", "1$", "$ 1", "1 $"};
+        static const char* const NegForms[16] = {"($1)", "-$1",  "$-1",   "$1-",  "(1$)", "-1$",
+                                                 "1-$",  "1$-",  "-1 $",  "-$ 1", "1 $-", "$ 1-",
+                                                 "$ -1", "1- $", "($ 1)", "(1 $)"};
+        const char* Form = Negative ? NegForms[S.NegCurrFormat % 16] : PosForms[S.CurrencyFormat % 4];
+        for (const char* p = Form; *p; ++p) {
+            if (*p == '$')
+                R.Add(S.CurrencyString);
+            else if (*p == '1')
+                R.Add(Number.View());
+            else
+                R.Add(char16_t(*p));
+        }
+        return;
     }
     case ffGeneral:
     default:
-        return FormatGeneral(Rounded(n, Precision, 9999), Precision, Digits, S);
+        FormatGeneral(R, Rounded(n, Precision, 9999), Precision, Digits, S);
+        return;
     }
 }
 
 TNumber NumberOf(double Value) { return TNumber{DigitsOf(Value), 18, false}; }
 TNumber NumberOf(Currency Value) { return TNumber{DigitsOf(Value), 19, true}; }
 
+void FloatText(TTextBuffer& R, double Value, TFloatFormat Format, int Precision, int Digits,
+               const TFormatSettings& S) {
+    if (!std::isfinite(Value))
+        R.AddLatin1(Special(Value));
+    else
+        FormatNumberF(R, NumberOf(Value), Format, Precision, Digits, S);
+}
+
+void CurrText(TTextBuffer& R, Currency Value, TFloatFormat Format, int Digits, const TFormatSettings& S) {
+    FormatNumberF(R, NumberOf(Value), Format, 19, Format == ffExponent ? Digits : std::clamp(Digits, 0, 4),
+                  S);
+}
+
 } // namespace
 
 QString FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, const TFormatSettings& Settings) {
-    if (!std::isfinite(Value)) return Special(Value);
-    return FormatNumberF(NumberOf(Value), Format, Precision, Digits, Settings);
+    TTextBuffer R;
+    FloatText(R, Value, Format, Precision, Digits, Settings);
+    return R.ToString();
+}
+
+void FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, QString& Into,
+                 const TFormatSettings& Settings) {
+    TTextBuffer R;
+    FloatText(R, Value, Format, Precision, Digits, Settings);
+    R.CopyTo(Into);
 }
 
 QString FloatToStr(double Value, const TFormatSettings& Settings) {
@@ -364,8 +457,16 @@ QString FloatToStr(double Value, const TFormatSettings& Settings) {
 }
 
 QString CurrToStrF(Currency Value, TFloatFormat Format, int Digits, const TFormatSettings& Settings) {
-    return FormatNumberF(NumberOf(Value), Format, 19, Format == ffExponent ? Digits : std::clamp(Digits, 0, 4),
-                         Settings);
+    TTextBuffer R;
+    CurrText(R, Value, Format, Digits, Settings);
+    return R.ToString();
+}
+
+void CurrToStrF(Currency Value, TFloatFormat Format, int Digits, QString& Into,
+                const TFormatSettings& Settings) {
+    TTextBuffer R;
+    CurrText(R, Value, Format, Digits, Settings);
+    R.CopyTo(Into);
 }
 
 QString CurrToStr(Currency Value, const TFormatSettings& Settings) {
@@ -401,6 +502,7 @@ bool IsExponentAt(const QString& F, qsizetype i) {
 
 // What a section asks for, read before any digit is placed.
 struct TSection {
+    QString Text;
     int IntPlaces = 0;
     int IntMin = 0;
     int DecPlaces = 0;
@@ -411,6 +513,7 @@ struct TSection {
 
 TSection ScanSection(const QString& F) {
     TSection s;
+    s.Text = F;
     bool AfterPoint = false;
     int FirstZero = -1;
     for (qsizetype i = 0; i < F.size(); ++i) {
@@ -439,45 +542,67 @@ TSection ScanSection(const QString& F) {
     return s;
 }
 
+// A pattern split into its sections and scanned once.
+struct TNumberPattern {
+    std::vector<TSection> Sections;
+    bool Has(size_t i) const { return Sections.size() > i && !Sections[i].Text.isEmpty(); }
+};
+
+TNumberPattern CompileNumberPattern(const QString& Format) {
+    TNumberPattern P;
+    for (const QString& Section : SplitSections(Format))
+        P.Sections.push_back(ScanSection(Section));
+    return P;
+}
+
+// The digits of a section, before the pattern places them.
 struct TPlaced {
-    QString Int;  // integer digits, padded to the section's minimum
-    QString Frac; // fraction digits, trailing zeros dropped down to the minimum
+    QVarLengthArray<char16_t, 48> Int;  // integer digits, padded to the section's minimum
+    QVarLengthArray<char16_t, 48> Frac; // fraction digits, trailing zeros dropped down to the minimum
     int Exponent = 0;
     bool Zero = true;
 };
 
-TPlaced PlaceDigits(const TNumber& n, const TSection& s) {
-    TPlaced p;
+void PlaceDigits(TPlaced& p, const TNumber& n, const TSection& s) {
     TDecimal d;
+    QVarLengthArray<char16_t, 48> Int;
     if (s.Scientific) {
         const int Significant = std::max(1, s.IntPlaces + s.DecPlaces);
         d = Rounded(n, Significant, 9999);
         p.Exponent = d.IsZero() ? 0 : d.Exponent - s.IntPlaces;
-        for (int i = 0; i < s.IntPlaces; ++i) p.Int += QChar(DigitAt(d, i));
-        for (int i = 0; i < s.DecPlaces; ++i) p.Frac += QChar(DigitAt(d, s.IntPlaces + i));
+        for (int i = 0; i < s.IntPlaces; ++i)
+            Int.append(char16_t(DigitAt(d, i)));
+        for (int i = 0; i < s.DecPlaces; ++i)
+            p.Frac.append(char16_t(DigitAt(d, s.IntPlaces + i)));
     } else {
         d = Rounded(n, n.MaxPrecision, s.DecPlaces);
-        p.Int = IntegerDigits(d);
-        p.Frac = FractionDigits(d, s.DecPlaces);
+        for (int i = 0; i < d.Exponent; ++i)
+            Int.append(char16_t(DigitAt(d, i)));
+        for (int i = 0; i < s.DecPlaces; ++i)
+            p.Frac.append(char16_t(DigitAt(d, d.Exponent + i)));
     }
     p.Zero = d.IsZero();
-    while (!p.Int.isEmpty() && p.Int[0] == u'0') p.Int.remove(0, 1);
-    while (p.Int.size() < s.IntMin) p.Int.prepend(u'0');
-    while (p.Frac.size() > s.DecMin && p.Frac.endsWith(u'0')) p.Frac.chop(1);
-    return p;
+    qsizetype Lead = 0;
+    while (Lead < Int.size() && Int[Lead] == u'0')
+        ++Lead;
+    for (qsizetype i = Int.size() - Lead; i < s.IntMin; ++i)
+        p.Int.append(u'0');
+    p.Int.append(Int.constData() + Lead, Int.size() - Lead);
+    while (p.Frac.size() > s.DecMin && p.Frac.back() == u'0')
+        p.Frac.removeLast();
 }
 
-QString EmitSection(const QString& F, const TSection& s, const TPlaced& p, const TFormatSettings& S) {
-    QString R;
+void EmitSection(TTextBuffer& R, const TSection& s, const TPlaced& p, const TFormatSettings& S) {
+    const QString& F = s.Text;
     const int L = int(p.Int.size());
     int IntIndex = 0; // integer placeholders met so far
     int FracIndex = 0;
     bool AfterPoint = false;
     bool IntDone = false;
     auto PutIntDigit = [&](int k) {
-        R += p.Int[k];
+        R.Add(p.Int[k]);
         const int Pos = L - 1 - k;
-        if (s.Thousands && Pos > 0 && Pos % 3 == 0) R += S.ThousandSeparator;
+        if (s.Thousands && Pos > 0 && Pos % 3 == 0) R.Add(S.ThousandSeparator);
     };
     // Digits that have no placeholder of their own all go where the first one stands.
     auto PutAllInt = [&] {
@@ -485,16 +610,20 @@ QString EmitSection(const QString& F, const TSection& s, const TPlaced& p, const
         for (int k = 0; k < L; ++k) PutIntDigit(k);
         IntDone = true;
     };
+    auto PutQuoted = [&](qsizetype& i) {
+        const QChar q = F[i];
+        const qsizetype j = F.indexOf(q, i + 1);
+        const qsizetype End = j < 0 ? F.size() : j;
+        R.Add(QStringView(F).mid(i + 1, End - i - 1));
+        i = End;
+    };
     for (qsizetype i = 0; i < F.size(); ++i) {
         const QChar c = F[i];
         if (c == u'"' || c == u'\'') {
-            const qsizetype j = F.indexOf(c, i + 1);
-            const qsizetype End = j < 0 ? F.size() : j;
-            R += F.mid(i + 1, End - i - 1);
-            i = End;
+            PutQuoted(i);
         } else if (c == u'0' || c == u'#') {
             if (AfterPoint) {
-                if (FracIndex < p.Frac.size()) R += p.Frac[FracIndex];
+                if (FracIndex < p.Frac.size()) R.Add(p.Frac[FracIndex]);
                 ++FracIndex;
             } else if (!IntDone) {
                 const int Pos = s.IntPlaces - 1 - IntIndex;
@@ -507,13 +636,13 @@ QString EmitSection(const QString& F, const TSection& s, const TPlaced& p, const
             if (!AfterPoint) {
                 PutAllInt();
                 AfterPoint = true;
-                if (!p.Frac.isEmpty()) R += S.DecimalSeparator;
+                if (!p.Frac.isEmpty()) R.Add(S.DecimalSeparator);
             }
         } else if (c == u',') {
             // a flag, not a character of the output
         } else if (IsExponentAt(F, i)) {
             PutAllInt();
-            R += c;
+            R.Add(c);
             const bool AlwaysSign = F[i + 1] == u'+';
             i += 2;
             int MinDigits = 0;
@@ -522,63 +651,96 @@ QString EmitSection(const QString& F, const TSection& s, const TPlaced& p, const
                 ++i;
             }
             --i;
-            R += ExponentText(p.Exponent, AlwaysSign, std::min(MinDigits, 4));
+            AddExponent(R, p.Exponent, AlwaysSign, std::min(MinDigits, 4));
             // whatever follows the exponent is literal text
             for (++i; i < F.size(); ++i) {
                 const QChar t = F[i];
-                if (t == u'"' || t == u'\'') {
-                    const qsizetype j = F.indexOf(t, i + 1);
-                    const qsizetype End = j < 0 ? F.size() : j;
-                    R += F.mid(i + 1, End - i - 1);
-                    i = End;
-                } else if (t != u'0' && t != u'#' && t != u',' && t != u'.') {
-                    R += t;
-                }
+                if (t == u'"' || t == u'\'')
+                    PutQuoted(i);
+                else if (t != u'0' && t != u'#' && t != u',' && t != u'.')
+                    R.Add(t);
             }
             break;
         } else {
-            R += c;
+            R.Add(c);
         }
     }
     PutAllInt();
-    return R;
 }
 
-QString FormatPattern(const QString& Format, const TNumber& n, const TFormatSettings& S) {
-    if (Format.isEmpty()) {
-        return n.IsCurrency ? FormatNumberF(n, ffGeneral, 19, 0, S) : FormatNumberF(n, ffGeneral, 15, 0, S);
-    }
-    const std::vector<QString> Sections = SplitSections(Format);
-    auto Has = [&](size_t i) { return Sections.size() > i && !Sections[i].isEmpty(); };
-    size_t Index = 0;
-    if (n.Full.IsZero()) Index = Has(2) ? 2 : 0;
-    else if (n.Full.Negative) Index = Has(1) ? 1 : 0;
-
-    auto Apply = [&](size_t i, bool& Zero) {
-        const TSection s = ScanSection(Sections[i]);
-        const TPlaced p = PlaceDigits(n, s);
-        Zero = p.Zero;
-        QString R = EmitSection(Sections[i], s, p, S);
-        if (i == 0 && n.Full.Negative && !p.Zero) R.prepend(u'-');
-        return R;
+// Patterns met before, read once: a label formats every record with the same one. Entries keep the
+// pattern's text, so a pattern found at the same address is the same pattern.
+const TNumberPattern& NumberPatternOf(const QString& Format) {
+    struct TEntry {
+        QString Format;
+        TNumberPattern Pattern;
     };
-    bool Zero = false;
-    QString R = Apply(Index, Zero);
-    if (Zero && Index != 2 && Has(2)) R = Apply(2, Zero);
-    return R;
+    static std::array<TEntry, 8> Cache;
+    static size_t Next = 0;
+    for (TEntry& E : Cache)
+        if (!E.Format.isEmpty() &&
+            ((E.Format.constData() == Format.constData() && E.Format.size() == Format.size()) ||
+             E.Format == Format))
+            return E.Pattern;
+    TEntry& E = Cache[Next];
+    Next = (Next + 1) % Cache.size();
+    E.Pattern = CompileNumberPattern(Format);
+    E.Format = Format;
+    return E.Pattern;
+}
+
+void FormatPattern(TTextBuffer& R, const QString& Format, const TNumber& n, const TFormatSettings& S) {
+    if (Format.isEmpty()) {
+        FormatNumberF(R, n, ffGeneral, n.IsCurrency ? 19 : 15, 0, S);
+        return;
+    }
+    const TNumberPattern& P = NumberPatternOf(Format);
+    size_t Index = 0;
+    if (n.Full.IsZero())
+        Index = P.Has(2) ? 2 : 0;
+    else if (n.Full.Negative)
+        Index = P.Has(1) ? 1 : 0;
+    TPlaced Placed;
+    PlaceDigits(Placed, n, P.Sections[Index]);
+    if (Placed.Zero && Index != 2 && P.Has(2)) {
+        Index = 2;
+        Placed = TPlaced();
+        PlaceDigits(Placed, n, P.Sections[Index]);
+    }
+    if (Index == 0 && n.Full.Negative && !Placed.Zero) R.Add(u'-');
+    EmitSection(R, P.Sections[Index], Placed, S);
 }
 
 } // namespace
 
 QString FormatFloat(const QString& Format, double Value, const TFormatSettings& Settings) {
-    if (!std::isfinite(Value)) return Special(Value);
-    TNumber n = NumberOf(Value);
-    n.MaxPrecision = 15;
-    return FormatPattern(Format, n, Settings);
+    QString R;
+    FormatFloat(Format, Value, R, Settings);
+    return R;
+}
+
+void FormatFloat(const QString& Format, double Value, QString& Into, const TFormatSettings& Settings) {
+    TTextBuffer R;
+    if (!std::isfinite(Value)) {
+        R.AddLatin1(Special(Value));
+    } else {
+        TNumber n = NumberOf(Value);
+        n.MaxPrecision = 15;
+        FormatPattern(R, Format, n, Settings);
+    }
+    R.CopyTo(Into);
 }
 
 QString FormatCurr(const QString& Format, Currency Value, const TFormatSettings& Settings) {
-    return FormatPattern(Format, NumberOf(Value), Settings);
+    QString R;
+    FormatCurr(Format, Value, R, Settings);
+    return R;
+}
+
+void FormatCurr(const QString& Format, Currency Value, QString& Into, const TFormatSettings& Settings) {
+    TTextBuffer R;
+    FormatPattern(R, Format, NumberOf(Value), Settings);
+    R.CopyTo(Into);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -658,8 +820,6 @@ TParts PartsOf(TDateTime Value) {
     return p;
 }
 
-QString Pad(int Value, int Width) { return QStringLiteral("%1").arg(Value, Width, 10, QChar(u'0')); }
-
 qsizetype RunLength(const QString& F, qsizetype i) {
     const QChar u = F[i].toUpper();
     qsizetype k = i;
@@ -668,7 +828,7 @@ qsizetype RunLength(const QString& F, qsizetype i) {
 }
 
 bool StartsWithNoCase(const QString& F, qsizetype i, QLatin1StringView Word) {
-    return F.mid(i, Word.size()).compare(Word, Qt::CaseInsensitive) == 0;
+    return QStringView(F).mid(i, Word.size()).compare(Word, Qt::CaseInsensitive) == 0;
 }
 
 bool UsesAmPm(const QString& F) {
@@ -686,12 +846,61 @@ bool UsesAmPm(const QString& F) {
     return false;
 }
 
-void AppendDateTime(QString& R, const QString& F, const TParts& p, const TFormatSettings& S, int Depth) {
-    // The named formats may refer to each other; two levels are all any real one needs.
-    if (Depth > 2) return;
-    const bool AmPm = UsesAmPm(F);
-    const int Hour12 = p.Hour % 12 == 0 ? 12 : p.Hour % 12;
-    const int Hour = AmPm ? Hour12 : p.Hour;
+// One field or literal of a date-time pattern.
+enum TDateToken : uint8_t {
+    dtLiteral,     // Text
+    dtDateAndTime, // "c": the short date, and the long time when there is a time
+    dtShortDate,
+    dtLongDate,
+    dtShortTime,
+    dtLongTime,
+    dtDay,
+    dtDay2,
+    dtDayShortName,
+    dtDayLongName,
+    dtYear2,
+    dtYear4,
+    dtMonth,
+    dtMonth2,
+    dtMonthShortName,
+    dtMonthLongName,
+    dtHour, // in twelve hours when the pattern has a half of the day
+    dtHour2,
+    dtMinute,
+    dtMinute2,
+    dtSecond,
+    dtSecond2,
+    dtMSec,
+    dtMSec3,
+    dtHalfOfDay, // Text before noon, Text2 after
+    dtAmPm,      // the settings' strings
+    dtDateSeparator,
+    dtTimeSeparator,
+};
+
+struct TDateField {
+    TDateToken Kind;
+    QString Text;
+    QString Text2;
+};
+
+struct TDatePattern {
+    bool AmPm = false;
+    std::vector<TDateField> Fields;
+};
+
+TDatePattern CompileDatePattern(const QString& F) {
+    TDatePattern P;
+    P.AmPm = UsesAmPm(F);
+    auto Add = [&P](TDateToken Kind, QString Text = QString(), QString Text2 = QString()) {
+        P.Fields.push_back({Kind, std::move(Text), std::move(Text2)});
+    };
+    auto AddText = [&P, &Add](QStringView Text) {
+        if (!P.Fields.empty() && P.Fields.back().Kind == dtLiteral)
+            P.Fields.back().Text += Text;
+        else
+            Add(dtLiteral, Text.toString());
+    };
     bool AfterHour = false;
     for (qsizetype i = 0; i < F.size();) {
         const QChar c = F[i];
@@ -703,97 +912,226 @@ void AppendDateTime(QString& R, const QString& F, const TParts& p, const TFormat
         case '\'': {
             const qsizetype j = F.indexOf(c, i + 1);
             const qsizetype End = j < 0 ? F.size() : j;
-            R += F.mid(i + 1, End - i - 1);
+            AddText(QStringView(F).mid(i + 1, End - i - 1));
             n = End - i + 1;
             break;
         }
         case 'C':
-            AppendDateTime(R, S.ShortDateFormat, p, S, Depth + 1);
-            if (p.HasTime) {
-                R += u' ';
-                AppendDateTime(R, S.LongTimeFormat, p, S, Depth + 1);
-            }
+            Add(dtDateAndTime);
             break;
         case 'D':
             n = RunLength(F, i);
-            if (n == 1) R += QString::number(p.Day);
-            else if (n == 2) R += Pad(p.Day, 2);
-            else if (n == 3) R += S.ShortDayNames[size_t(p.DayOfWeek)];
-            else if (n == 4) R += S.LongDayNames[size_t(p.DayOfWeek)];
-            else if (n == 5) AppendDateTime(R, S.ShortDateFormat, p, S, Depth + 1);
-            else AppendDateTime(R, S.LongDateFormat, p, S, Depth + 1);
+            Add(n == 1   ? dtDay
+                : n == 2 ? dtDay2
+                : n == 3 ? dtDayShortName
+                : n == 4 ? dtDayLongName
+                : n == 5 ? dtShortDate
+                         : dtLongDate);
             break;
         case 'Y':
             n = RunLength(F, i);
-            R += n <= 2 ? Pad(p.Year % 100, 2) : Pad(p.Year, 4);
+            Add(n <= 2 ? dtYear2 : dtYear4);
             break;
         case 'M':
             n = RunLength(F, i);
-            if (AfterHour && n <= 2) R += n == 1 ? QString::number(p.Min) : Pad(p.Min, 2);
-            else if (n == 1) R += QString::number(p.Month);
-            else if (n == 2) R += Pad(p.Month, 2);
-            else if (n == 3) R += S.ShortMonthNames[size_t(p.Month - 1)];
-            else R += S.LongMonthNames[size_t(p.Month - 1)];
+            if (AfterHour && n <= 2)
+                Add(n == 1 ? dtMinute : dtMinute2);
+            else
+                Add(n == 1 ? dtMonth : n == 2 ? dtMonth2 : n == 3 ? dtMonthShortName : dtMonthLongName);
             break;
         case 'H':
             n = RunLength(F, i);
-            R += n == 1 ? QString::number(Hour) : Pad(Hour, 2);
+            Add(n == 1 ? dtHour : dtHour2);
             Hour_ = true;
             break;
         case 'N':
             n = RunLength(F, i);
-            R += n == 1 ? QString::number(p.Min) : Pad(p.Min, 2);
+            Add(n == 1 ? dtMinute : dtMinute2);
             break;
         case 'S':
             n = RunLength(F, i);
-            R += n == 1 ? QString::number(p.Sec) : Pad(p.Sec, 2);
+            Add(n == 1 ? dtSecond : dtSecond2);
             break;
         case 'Z':
             n = RunLength(F, i);
-            R += n < 3 ? QString::number(p.MSec) : Pad(p.MSec, 3);
+            Add(n < 3 ? dtMSec : dtMSec3);
             break;
         case 'T':
             n = RunLength(F, i);
-            AppendDateTime(R, n == 1 ? S.ShortTimeFormat : S.LongTimeFormat, p, S, Depth + 1);
+            Add(n == 1 ? dtShortTime : dtLongTime);
             break;
         case 'A':
             if (StartsWithNoCase(F, i, QLatin1StringView("am/pm"))) {
-                R += p.Hour < 12 ? F.mid(i, 2) : F.mid(i + 3, 2);
+                Add(dtHalfOfDay, F.mid(i, 2), F.mid(i + 3, 2));
                 n = 5;
             } else if (StartsWithNoCase(F, i, QLatin1StringView("a/p"))) {
-                R += p.Hour < 12 ? F.mid(i, 1) : F.mid(i + 2, 1);
+                Add(dtHalfOfDay, F.mid(i, 1), F.mid(i + 2, 1));
                 n = 3;
             } else if (StartsWithNoCase(F, i, QLatin1StringView("ampm"))) {
-                R += p.Hour < 12 ? S.TimeAMString : S.TimePMString;
+                Add(dtAmPm);
                 n = 4;
             } else {
-                R += c;
+                AddText(QStringView(&c, 1));
             }
             break;
         case '/':
-            R += S.DateSeparator;
+            Add(dtDateSeparator);
             break;
         case ':':
-            R += S.TimeSeparator;
+            Add(dtTimeSeparator);
             break;
         default:
-            R += c;
+            AddText(QStringView(&c, 1));
             break;
         }
         // Only another field ends the hour's claim on a following "m"; separators do not.
-        if (Hour_) AfterHour = true;
-        else if (c.isLetter()) AfterHour = false;
+        if (Hour_)
+            AfterHour = true;
+        else if (c.isLetter())
+            AfterHour = false;
         i += n;
+    }
+    return P;
+}
+
+// Patterns met before, read once, as for number patterns.
+const TDatePattern& DatePatternOf(const QString& Format) {
+    struct TEntry {
+        QString Format;
+        TDatePattern Pattern;
+    };
+    static std::array<TEntry, 8> Cache;
+    static size_t Next = 0;
+    for (TEntry& E : Cache)
+        if (!E.Format.isEmpty() &&
+            ((E.Format.constData() == Format.constData() && E.Format.size() == Format.size()) ||
+             E.Format == Format))
+            return E.Pattern;
+    TEntry& E = Cache[Next];
+    Next = (Next + 1) % Cache.size();
+    E.Pattern = CompileDatePattern(Format);
+    E.Format = Format;
+    return E.Pattern;
+}
+
+void AppendDateTime(TTextBuffer& R, const QString& F, const TParts& p, const TFormatSettings& S, int Depth) {
+    // The named formats may refer to each other; two levels are all any real one needs.
+    if (Depth > 2 || F.isEmpty()) return;
+    const TDatePattern& P = DatePatternOf(F);
+    const int Hour12 = p.Hour % 12 == 0 ? 12 : p.Hour % 12;
+    const int Hour = P.AmPm ? Hour12 : p.Hour;
+    for (const TDateField& Field : P.Fields) {
+        switch (Field.Kind) {
+        case dtLiteral:
+            R.Add(Field.Text);
+            break;
+        case dtDateAndTime:
+            AppendDateTime(R, S.ShortDateFormat, p, S, Depth + 1);
+            if (p.HasTime) {
+                R.Add(u' ');
+                AppendDateTime(R, S.LongTimeFormat, p, S, Depth + 1);
+            }
+            break;
+        case dtShortDate:
+            AppendDateTime(R, S.ShortDateFormat, p, S, Depth + 1);
+            break;
+        case dtLongDate:
+            AppendDateTime(R, S.LongDateFormat, p, S, Depth + 1);
+            break;
+        case dtShortTime:
+            AppendDateTime(R, S.ShortTimeFormat, p, S, Depth + 1);
+            break;
+        case dtLongTime:
+            AppendDateTime(R, S.LongTimeFormat, p, S, Depth + 1);
+            break;
+        case dtDay:
+            R.AddNumber(uint64_t(p.Day));
+            break;
+        case dtDay2:
+            R.AddNumber(uint64_t(p.Day), 2);
+            break;
+        case dtDayShortName:
+            R.Add(S.ShortDayNames[size_t(p.DayOfWeek)]);
+            break;
+        case dtDayLongName:
+            R.Add(S.LongDayNames[size_t(p.DayOfWeek)]);
+            break;
+        case dtYear2:
+            R.AddNumber(uint64_t(p.Year % 100), 2);
+            break;
+        case dtYear4:
+            R.AddNumber(uint64_t(p.Year), 4);
+            break;
+        case dtMonth:
+            R.AddNumber(uint64_t(p.Month));
+            break;
+        case dtMonth2:
+            R.AddNumber(uint64_t(p.Month), 2);
+            break;
+        case dtMonthShortName:
+            R.Add(S.ShortMonthNames[size_t(p.Month - 1)]);
+            break;
+        case dtMonthLongName:
+            R.Add(S.LongMonthNames[size_t(p.Month - 1)]);
+            break;
+        case dtHour:
+            R.AddNumber(uint64_t(Hour));
+            break;
+        case dtHour2:
+            R.AddNumber(uint64_t(Hour), 2);
+            break;
+        case dtMinute:
+            R.AddNumber(uint64_t(p.Min));
+            break;
+        case dtMinute2:
+            R.AddNumber(uint64_t(p.Min), 2);
+            break;
+        case dtSecond:
+            R.AddNumber(uint64_t(p.Sec));
+            break;
+        case dtSecond2:
+            R.AddNumber(uint64_t(p.Sec), 2);
+            break;
+        case dtMSec:
+            R.AddNumber(uint64_t(p.MSec));
+            break;
+        case dtMSec3:
+            R.AddNumber(uint64_t(p.MSec), 3);
+            break;
+        case dtHalfOfDay:
+            R.Add(p.Hour < 12 ? Field.Text : Field.Text2);
+            break;
+        case dtAmPm:
+            R.Add(p.Hour < 12 ? S.TimeAMString : S.TimePMString);
+            break;
+        case dtDateSeparator:
+            R.Add(S.DateSeparator);
+            break;
+        case dtTimeSeparator:
+            R.Add(S.TimeSeparator);
+            break;
+        }
     }
 }
 
 } // namespace
 
 QString FormatDateTime(const QString& Format, TDateTime Value, const TFormatSettings& Settings) {
-    const TParts p = PartsOf(Value);
     QString R;
-    AppendDateTime(R, Format.isEmpty() ? QStringLiteral("c") : Format, p, Settings, 0);
+    FormatDateTime(Format, Value, R, Settings);
     return R;
+}
+
+void FormatDateTime(const QString& Format, TDateTime Value, QString& Into, const TFormatSettings& Settings) {
+    const TParts p = PartsOf(Value);
+    TTextBuffer R;
+    if (Format.isEmpty()) {
+        static const QString DateAndTime = QStringLiteral("c");
+        AppendDateTime(R, DateAndTime, p, Settings, 0);
+    } else {
+        AppendDateTime(R, Format, p, Settings, 0);
+    }
+    R.CopyTo(Into);
 }
 
 QString DateToStr(TDateTime Value, const TFormatSettings& Settings) {

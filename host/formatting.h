@@ -70,22 +70,35 @@ private:
 // Float to text in one of the five forms. Precision is the number of significant digits
 // (at most 18), Digits the decimals of the fixed forms (at most 18) or the least number of
 // exponent digits of the exponent forms (at most 4).
+// The routines that take Into write their text there, in the buffer Into already has when it is its
+// own and large enough: what a label prints record after record then allocates nothing. Patterns
+// are read once and kept for the next value.
 QString FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits,
                     const TFormatSettings& Settings = FormatSettings());
+void FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, QString& Into,
+                 const TFormatSettings& Settings = FormatSettings());
 QString FloatToStr(double Value, const TFormatSettings& Settings = FormatSettings());
 // The same for currency, exact to the last unit; Digits is at most 4.
 QString CurrToStrF(Currency Value, TFloatFormat Format, int Digits,
                    const TFormatSettings& Settings = FormatSettings());
+void CurrToStrF(Currency Value, TFloatFormat Format, int Digits, QString& Into,
+                const TFormatSettings& Settings = FormatSettings());
 QString CurrToStr(Currency Value, const TFormatSettings& Settings = FormatSettings());
 
 // Number patterns: up to three sections "positive;negative;zero" made of the placeholders 0 and #,
 // the decimal point ".", the thousands flag ",", the exponents E+ E- e+ e- and quoted literals.
 QString FormatFloat(const QString& Format, double Value, const TFormatSettings& Settings = FormatSettings());
+void FormatFloat(const QString& Format, double Value, QString& Into,
+                 const TFormatSettings& Settings = FormatSettings());
 QString FormatCurr(const QString& Format, Currency Value, const TFormatSettings& Settings = FormatSettings());
+void FormatCurr(const QString& Format, Currency Value, QString& Into,
+                const TFormatSettings& Settings = FormatSettings());
 
 // Date-time patterns (c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz t tt
 // am/pm a/p ampm / : and quoted literals). An empty pattern means "c".
 QString FormatDateTime(const QString& Format, TDateTime Value, const TFormatSettings& Settings = FormatSettings());
+void FormatDateTime(const QString& Format, TDateTime Value, QString& Into,
+                    const TFormatSettings& Settings = FormatSettings());
 QString DateToStr(TDateTime Value, const TFormatSettings& Settings = FormatSettings());
 QString TimeToStr(TDateTime Value, const TFormatSettings& Settings = FormatSettings());
 QString DateTimeToStr(TDateTime Value, const TFormatSettings& Settings = FormatSettings());

@@ -669,6 +669,7 @@ private:
     TVyrLevel* FLevel = nullptr; // not owned; cleared on removal
     TVyrTotalType FTotalType = ttSum;
     std::unique_ptr<TVyrFloatFormat> FDataFormat;
+    QString FText; // the last total's text, made into the same buffer each time
 };
 
 // A picture from a graphic or blob variable, or the label's own picture; drawn at its size or

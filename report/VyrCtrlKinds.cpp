@@ -269,7 +269,8 @@ QString TVyrTotalvarLabel::GetDataNow() {
     }
     // Without a level the run keeps, there is no total to show: an empty one would pass for zero.
     if (!FTotalVariable->HasLevel(Lv)) return GetDisplayText();
-    return FDataFormat->FormatAsString(FTotalVariable->Getlevel(Lv, FTotalType));
+    FDataFormat->FormatInto(FTotalVariable->Getlevel(Lv, FTotalType), FText);
+    return FText;
 }
 
 // TVyrImageLabel

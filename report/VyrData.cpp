@@ -26,12 +26,12 @@ void WriteUtf16(TStream& Stream, const QString& Text) {
     Stream.WriteBuffer(Bytes.constData(), Bytes.size());
 }
 
-QString AsciiCase(QString S, TVyrTextCase Case) {
+void AsciiCase(QString& S, TVyrTextCase Case) {
+    if (Case == tcNone) return;
     for (QChar& c : S) {
         if (Case == tcUpper && c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
         else if (Case == tcLower && c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
     }
-    return S;
 }
 
 } // namespace
@@ -349,43 +349,65 @@ int TVyrRootFormat::NumberDigits() const {
 }
 
 QString TVyrRootFormat::FormatAsString(TVyrData* Value) {
-    if (!Value) return QString();
-    if (FSuppressNulls && Value->IsNull()) return QString();
-    const bool NoPattern = VyrEmpty(FDisplayFormat);
-    const bool HoursMinutes = FDisplayFormat == QStringLiteral("HH:MM");
     QString Text;
+    FormatInto(Value, Text);
+    return Text;
+}
+
+void TVyrRootFormat::FormatInto(TVyrData* Value, QString& Into) {
+    if (!Value || (FSuppressNulls && Value->IsNull())) {
+        Into.truncate(0);
+        return;
+    }
+    const bool NoPattern = VyrEmpty(FDisplayFormat);
+    const bool HoursMinutes = FDisplayFormat == u"HH:MM";
     switch (Value->DataType()) {
     case dtypeString:
-        Text = NoPattern ? Value->AsString() : FormatMaskText(FDisplayFormat, Value->AsString());
+        if (NoPattern)
+            AssignText(Into, Value->AsString());
+        else
+            Into = FormatMaskText(FDisplayFormat, Value->AsString());
         break;
     case dtypeFloat:
     case dtypeInteger:
-        if (NoPattern) Text = FloatToStrF(Value->AsFloat(), FFloatFormat, FWidth, NumberDigits());
-        else if (HoursMinutes) Text = VyrHoursMinutes(Value->AsFloat());
-        else Text = FormatFloat(FDisplayFormat, Value->AsFloat());
+        if (NoPattern)
+            FloatToStrF(Value->AsFloat(), FFloatFormat, FWidth, NumberDigits(), Into);
+        else if (HoursMinutes)
+            Into = VyrHoursMinutes(Value->AsFloat());
+        else
+            FormatFloat(FDisplayFormat, Value->AsFloat(), Into);
         break;
     case dtypeBoolean:
         if (NoPattern) {
-            Text = Value->AsString();
+            AssignText(Into, Value->AsString());
         } else {
             const qsizetype Semicolon = FDisplayFormat.indexOf(u';');
-            if (Semicolon < 0) Text = Value->AsBoolean() ? FDisplayFormat.left(255) : QString();
-            else Text = Value->AsBoolean() ? FDisplayFormat.left(Semicolon) : FDisplayFormat.mid(Semicolon + 1, 255);
+            if (Semicolon < 0)
+                Into = Value->AsBoolean() ? FDisplayFormat.left(255) : QString();
+            else
+                Into = Value->AsBoolean() ? FDisplayFormat.left(Semicolon)
+                                          : FDisplayFormat.mid(Semicolon + 1, 255);
         }
         break;
     case dtypeDateTime:
-        Text = NoPattern ? Value->AsString() : FormatDateTime(FDisplayFormat, Value->AsDateTime());
+        if (NoPattern)
+            AssignText(Into, Value->AsString());
+        else
+            FormatDateTime(FDisplayFormat, Value->AsDateTime(), Into);
         break;
     case dtypeCurrency:
-        if (NoPattern) Text = CurrToStrF(Value->AsCurrency(), FFloatFormat, NumberDigits());
-        else if (HoursMinutes) Text = VyrHoursMinutes(Value->AsCurrency());
-        else Text = FormatCurr(FDisplayFormat, Value->AsCurrency());
+        if (NoPattern)
+            CurrToStrF(Value->AsCurrency(), FFloatFormat, NumberDigits(), Into);
+        else if (HoursMinutes)
+            Into = VyrHoursMinutes(Value->AsCurrency());
+        else
+            FormatCurr(FDisplayFormat, Value->AsCurrency(), Into);
         break;
     default:
-        Text = Value->AsString();
+        AssignText(Into, Value->AsString());
         break;
     }
-    return AsciiCase(Text, FTextCase);
+    AsciiCase(Into, FTextCase);
 }
 
 TStream* TVyrRootFormat::FormatAsStream(TVyrData* Value) {

@@ -243,6 +243,8 @@ public:
     void Assign(const TVyrRootFormat& Source);
 
     QString FormatAsString(TVyrData* Value);
+    // The same text into Into, in the buffer Into already has when it is its own and large enough.
+    void FormatInto(TVyrData* Value, QString& Into);
     // UTF-16LE with the byte-order mark, at position 0; owned by the format, reused on the next call.
     TStream* FormatAsStream(TVyrData* Value);
 

@@ -127,7 +127,8 @@ QString TVyrTVLabel::GetDataNow() {
     if (FVariable && FVariable->Initialized() && !HasState(csDesigning)) {
         // A picture has no text: the label shows what it shows without a value.
         if (HasNoText(FVariable->DataType())) return Painting() ? Result : QString();
-        return FDataFormat->FormatAsString(FVariable->Data());
+        FDataFormat->FormatInto(FVariable->Data(), FText);
+        return FText;
     }
     if (!Caption().isEmpty()) return Caption();
     if (FLines->Count() > 0) return FLines->Strings(0);

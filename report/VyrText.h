@@ -89,6 +89,7 @@ private:
     // a run's first value is never suppressed as a repeat.
     int FRepeatRun = -1;
     bool FBodyTop = false; // the piece being printed continues at the top of a page body
+    QString FText;         // the last value's text, made into the same buffer record after record
 };
 
 // A label that prints the value of a variable.

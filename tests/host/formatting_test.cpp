@@ -167,6 +167,34 @@ TEST(NumberPattern, SectionsForNegativeAndZero) {
     EXPECT_EQ(FormatCurr(QStringLiteral("0.0000;(0.0000)"), Currency::FromUnits(-1), Us()), QStringLiteral("(0.0001)"));
 }
 
+TEST(NumberPattern, IntoAStringGivesEachTextWholeAndLeavesCopiesOfTheStringAlone) {
+    QString Into;
+    FormatFloat(QStringLiteral("#,##0.00"), 1234567.891, Into, Us());
+    EXPECT_EQ(Into, QStringLiteral("1,234,567.89"));
+    const QString Held = Into;
+    FormatFloat(QStringLiteral("0"), 7, Into, Us());
+    EXPECT_EQ(Into, QStringLiteral("7"));
+    EXPECT_EQ(Held, QStringLiteral("1,234,567.89"));
+    // A pattern met again after others is read the same; so is an equal pattern in another string.
+    for (const char* Format :
+         {"0.0", "0.00", "0.000", "#,##0", "0.0000", "00", "0.0;(0.0)", "0.00E+00", "0.0"}) {
+        FormatFloat(QString::fromLatin1(Format), -2.5, Into, Continental());
+        EXPECT_EQ(Into, FormatFloat(QString::fromLatin1(Format), -2.5, Continental())) << Format;
+    }
+    EXPECT_EQ(Into, QStringLiteral("-2,5"));
+    CurrToStrF(Currency::FromUnits(-123456789), ffCurrency, 2, Into, Continental());
+    EXPECT_EQ(Into, QStringLiteral("-12.345,68 EUR"));
+    FormatCurr(QStringLiteral("0.00"), Currency::FromUnits(5), Into, Us());
+    EXPECT_EQ(Into, QStringLiteral("0.00"));
+    FloatToStrF(std::numeric_limits<double>::infinity(), ffFixed, 15, 2, Into, Us());
+    EXPECT_EQ(Into, QStringLiteral("INF"));
+    FormatDateTime(QStringLiteral("dddd, mmmm d, yyyy 'at' h:nn am/pm"), EncodeDate(2024, 9, 30) + 0.75, Into,
+                   Us());
+    EXPECT_EQ(Into, QStringLiteral("Monday, September 30, 2024 at 6:00 pm"));
+    FormatDateTime(QStringLiteral("yy"), EncodeDate(2024, 9, 30), Into, Us());
+    EXPECT_EQ(Into, QStringLiteral("24"));
+}
+
 TEST(DateTimePattern, FieldsNamesAndSeparators) {
     const TDateTime When = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
     const struct {
