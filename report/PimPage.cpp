@@ -357,7 +357,7 @@ void TVyrPage::OrderBands() {
 }
 
 int TVyrPage::getppi() const {
-    auto* R = dynamic_cast<TVyrReport*>(Parent());
+    TVyrReport* R = FParentReport.Of(this);
     return R ? R->PixelsPerInch() : Screen()->PixelsPerInch();
 }
 
@@ -469,6 +469,7 @@ void TVyrPage::SetParent(TWinControl* AParent) {
         // A page moved straight to another report leaves the old one first.
         if (FReport) FReport->RemovePage(this);
         if (NewReport) NewReport->InsertPage(this);
+        FParentReport.Forget();
         TScrollBox::SetParent(AParent);
     }
     if (AParent) PostMessage(this, WM_VYR_ADDBANDS);

@@ -533,6 +533,7 @@ private:
 
     // The output side; the run itself is added with printing.
     TVyrReport* FReport = nullptr;
+    TParentAs<TVyrReport> FParentReport; // the parent, which sets the pixels per inch
     bool FAllowDelete = false;
     bool FClipLabels = false;
     QString FPageName;

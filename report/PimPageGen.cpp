@@ -384,7 +384,8 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
         }
         PrintBand(Band, PageFootBand);
     };
-    if (auto* Sub = dynamic_cast<TVyrSubDataBand*>(Band)) {
+    if (Band->Kind() == TVyrBand::bkSubData) {
+        auto* Sub = static_cast<TVyrSubDataBand*>(Band);
         FPrintDataList.push_back(Sub);
         SubDataLoop(Sub, List, false, PageFootBand);
         Sub->DataFinish();
@@ -392,7 +393,7 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
         if (It != FPrintDataList.end()) FPrintDataList.erase(It);
         return;
     }
-    const bool IsSub = dynamic_cast<TVyrSubBand*>(Band) != nullptr;
+    const bool IsSub = Band->Kind() == TVyrBand::bkSub;
     if (!IsSub) AddUpdateBand(Band);
     for (TVyrBand* B : List) {
         if (B == Band)
@@ -407,7 +408,7 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
 }
 
 void TVyrPage::CheckBandHeight(TVyrBand* Band) {
-    if (dynamic_cast<TVyrOverlayBand*>(Band)) return;
+    if (Band->Kind() == TVyrBand::bkOverlay) return;
     const int nH = Band->GetPrintHeight();
     if (nH > 0) CheckHeight(nH);
 }
@@ -424,7 +425,7 @@ int TVyrPage::TopMarginPixels() const {
 
 void TVyrPage::PrintBand(TVyrBand* Band, bool PageFootBand) {
     TVyrLevel* Level = BandLevel(Band);
-    const bool Overlay = dynamic_cast<TVyrOverlayBand*>(Band) != nullptr;
+    const bool Overlay = Band->Kind() == TVyrBand::bkOverlay;
     if (Band->GetPrintOk()) {
         if (FGroupPageState & gpsPrintHead) FPrintedHead = true;
         if (FFirstBorder) PrintBorder();

@@ -5,6 +5,7 @@
 #include "output/PimOut.h"
 #include "output/PimUtil.h"
 #include "report/VyrCalc.h"
+#include "report/VyrRep.h"
 
 #include <functional>
 #include <memory>
@@ -73,8 +74,14 @@ private:
 // it never hides the band on the form.
 class TVyrBand : public TCustomPanel {
 public:
+    // The kind of band, which each kind's class names at its making: generation asks at every band
+    // it prints.
+    enum TKind : uint8_t { bkPlain, bkSub, bkOverlay, bkSubData, bkDataHead, bkDataFoot };
+
     explicit TVyrBand(TComponent* AOwner);
     ~TVyrBand() override;
+
+    TKind Kind() const { return FKind; }
 
     const std::vector<TVyrLabel*>* Labels() const { return FLabels.get(); }
     bool Visible() const { return FVisible; }
@@ -188,6 +195,8 @@ protected:
     void Reorder();
     // Sets one check box of the band's head strip from a flag.
     void UpdateHeadCheck(int Which, bool Value);
+
+    TKind FKind = bkPlain;
 
 private:
     // Background and frame of height h at the print position, of the whole band or of one piece of
@@ -335,7 +344,7 @@ protected:
 // Printed after the data loop of the sub data band it is attached to.
 class TVyrDataFootBand : public TVyrDataHeadBand {
 public:
-    using TVyrDataHeadBand::TVyrDataHeadBand;
+    explicit TVyrDataFootBand(TComponent* AOwner) : TVyrDataHeadBand(AOwner) { FKind = bkDataFoot; }
 };
 
 // Breaks the master data into runs of records with the same value of one variable; owns a header
@@ -533,6 +542,7 @@ private:
     bool FIsVisible = true;
     bool FAutoSize = false;
     bool FOpaque = false; // a new label is transparent
+    TParentAs<TVyrBand> FBand;
 
 protected:
     // The background of the label's rectangle: nothing when transparent, else the shade or the

@@ -43,7 +43,9 @@ TVyrBand* MainOf(TVyrBand* Start) {
 
 } // namespace
 
-TVyrSubBand::TVyrSubBand(TComponent* AOwner) : TVyrBand(AOwner) {}
+TVyrSubBand::TVyrSubBand(TComponent* AOwner) : TVyrBand(AOwner) {
+    FKind = bkSub;
+}
 
 void TVyrSubBand::SetAbove(bool Value) {
     if (Value == FAbove) return;
@@ -67,7 +69,9 @@ bool TVyrSubBand::AcceptsPage(const TWinControl* AParent) const {
     return IsGroupPage(AParent);
 }
 
-TVyrOverlayBand::TVyrOverlayBand(TComponent* AOwner) : TVyrBand(AOwner) {}
+TVyrOverlayBand::TVyrOverlayBand(TComponent* AOwner) : TVyrBand(AOwner) {
+    FKind = bkOverlay;
+}
 
 void TVyrOverlayBand::SetFirst(bool Value) {
     if (Value == FFirst) return;
@@ -88,7 +92,9 @@ bool TVyrOverlayBand::AcceptsPage(const TWinControl* AParent) const {
 }
 
 TVyrSubDataBand::TVyrSubDataBand(TComponent* AOwner)
-    : TVyrBand(AOwner), FDataLink(std::make_unique<TDataLink>()) {}
+    : TVyrBand(AOwner), FDataLink(std::make_unique<TDataLink>()) {
+    FKind = bkSubData;
+}
 
 TVyrSubDataBand::~TVyrSubDataBand() = default;
 
@@ -249,7 +255,9 @@ bool TVyrSubDataBand::AcceptsPage(const TWinControl* AParent) const {
     return IsGroupPage(AParent);
 }
 
-TVyrDataHeadBand::TVyrDataHeadBand(TComponent* AOwner) : TVyrBand(AOwner) {}
+TVyrDataHeadBand::TVyrDataHeadBand(TComponent* AOwner) : TVyrBand(AOwner) {
+    FKind = bkDataHead;
+}
 
 TVyrBand* TVyrDataHeadBand::GetMainBand() {
     return MainOf(this);

@@ -96,7 +96,7 @@ void TVyrLabel::SetTransparent(bool Value) {
 }
 
 TVyrBand* TVyrLabel::Band() const {
-    return dynamic_cast<TVyrBand*>(Parent());
+    return FBand.Of(this);
 }
 
 TVyrPage* TVyrLabel::getpage() const {
@@ -123,6 +123,7 @@ void TVyrLabel::SetParent(TWinControl* AParent) {
     // A label moved straight to another band leaves the old band and its page first.
     if (TVyrBand* Old = Band()) Old->RemoveLabel(this);
     if (NewBand) NewBand->InsertLabel(this);
+    FBand.Forget();
     TGraphicControl::SetParent(AParent);
 }
 

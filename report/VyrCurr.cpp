@@ -1,7 +1,8 @@
 #include "report/VyrCurr.h"
 
-
-TVyrCurrency::TVyrCurrency() : TVyrData(dtypeCurrency), FCalc(std::make_unique<TVyrCurrCalc>()) {}
+TVyrCurrency::TVyrCurrency() : TVyrData(dtypeCurrency), FCalc(std::make_unique<TVyrCurrCalc>()) {
+    FValueClass = Class;
+}
 
 TVyrCurrency::~TVyrCurrency() = default;
 
@@ -34,7 +35,7 @@ void TVyrCurrency::SetValue(const void* Value) {
 }
 
 void TVyrCurrency::SetData(TVyrData* Value) {
-    auto* Other = dynamic_cast<TVyrCurrency*>(Value);
+    auto* Other = VyrValueAs<TVyrCurrency>(Value);
     if (!Other) throw EInvalidCast();
     FCalc->Assign(*Other->FCalc);
     FIsNull = Other->IsNull();

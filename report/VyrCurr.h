@@ -7,6 +7,7 @@
 // The currency counterpart of TVyrFloat: it accumulates exact ten-thousandths.
 class TVyrCurrency : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcCurrency;
     TVyrCurrency();
     ~TVyrCurrency() override;
 

@@ -97,7 +97,9 @@ TMemoryStream* TVyrData::ReturnStream() {
 // ---------------------------------------------------------------------------------------------
 // TVyrString
 
-TVyrString::TVyrString() : TVyrData(dtypeString) {}
+TVyrString::TVyrString() : TVyrData(dtypeString) {
+    FValueClass = Class;
+}
 
 QString TVyrString::GetAsString() { return FValueString; }
 int TVyrString::GetAsInteger() { return StrToInt(FValueString); }
@@ -140,7 +142,9 @@ void TVyrString::Reset() {
 // ---------------------------------------------------------------------------------------------
 // TVyrInteger
 
-TVyrInteger::TVyrInteger() : TVyrData(dtypeInteger) {}
+TVyrInteger::TVyrInteger() : TVyrData(dtypeInteger) {
+    FValueClass = Class;
+}
 
 QString TVyrInteger::GetAsString() { return QString::number(FValueInteger); }
 
@@ -165,7 +169,7 @@ void TVyrInteger::SetValue(const void* Value) {
 void TVyrInteger::SetData(TVyrData* Value) {
     if (!Value) throw EInvalidCast();
     // Between integers all 64 bits go across; other kinds give what they read as an integer.
-    if (auto* Other = dynamic_cast<TVyrInteger*>(Value))
+    if (auto* Other = VyrValueAs<TVyrInteger>(Value))
         FValueInteger = Other->FValueInteger;
     else
         FValueInteger = Value->AsInteger();
@@ -180,7 +184,9 @@ void TVyrInteger::Reset() {
 // ---------------------------------------------------------------------------------------------
 // TVyrDateTime
 
-TVyrDateTime::TVyrDateTime() : TVyrData(dtypeDateTime) {}
+TVyrDateTime::TVyrDateTime() : TVyrData(dtypeDateTime) {
+    FValueClass = Class;
+}
 
 QString TVyrDateTime::GetAsString() {
     if (FValueDateTime == 0 || FIsNull) return QString();
@@ -211,7 +217,9 @@ void TVyrDateTime::Reset() {
 // ---------------------------------------------------------------------------------------------
 // TVyrBoolean
 
-TVyrBoolean::TVyrBoolean() : TVyrData(dtypeBoolean) {}
+TVyrBoolean::TVyrBoolean() : TVyrData(dtypeBoolean) {
+    FValueClass = Class;
+}
 
 QString TVyrBoolean::GetAsString() { return FValueBoolean ? QStringLiteral("True") : QStringLiteral("False"); }
 int TVyrBoolean::GetAsInteger() { return FValueBoolean ? 1 : 0; }
@@ -246,7 +254,10 @@ void TVyrBoolean::Reset() {
 
 TVyrBlob::TVyrBlob() : TVyrBlob(dtypeBlob) {}
 
-TVyrBlob::TVyrBlob(TVyrDataTypes DataType) : TVyrData(DataType), FValueStream(std::make_unique<TMemoryStream>()) {}
+TVyrBlob::TVyrBlob(TVyrDataTypes DataType)
+    : TVyrData(DataType), FValueStream(std::make_unique<TMemoryStream>()) {
+    FValueClass = Class;
+}
 
 TVyrBlob::~TVyrBlob() = default;
 
@@ -276,7 +287,7 @@ void TVyrBlob::SetValue(const void* Value) {
 }
 
 void TVyrBlob::SetData(TVyrData* Value) {
-    auto* Other = dynamic_cast<TVyrBlob*>(Value);
+    auto* Other = VyrValueAs<TVyrBlob>(Value);
     if (!Other) throw EInvalidCast();
     SetAsStream(Other->FValueStream.get());
     FIsNull = Other->IsNull();
@@ -598,7 +609,7 @@ void VyrReadField(const TField& Field, TVyrData& Value) {
         Value.SetAsString(Type == ftFixedWideChar || Type == ftWideMemo ? Field.Value().toString() : Field.AsString());
         break;
     case dtypeInteger:
-        if (auto* Integer = dynamic_cast<TVyrInteger*>(&Value))
+        if (auto* Integer = VyrValueAs<TVyrInteger>(&Value))
             Integer->SetValueInteger(Field.AsLargeInt());
         else
             Value.SetAsInteger(Field.AsInteger());
@@ -608,7 +619,7 @@ void VyrReadField(const TField& Field, TVyrData& Value) {
         break;
     case dtypeCurrency:
         // Through a double, four decimals of a large amount would not come out exact.
-        if (auto* Money = dynamic_cast<TVyrCurrency*>(&Value)) {
+        if (auto* Money = VyrValueAs<TVyrCurrency>(&Value)) {
             Money->SetValueCurrency(Currency::FromUnits(Field.AsCurrency()));
             break;
         }

@@ -38,11 +38,26 @@ public:
 // conversion a kind does not offer raises EAbstractError.
 class TVyrData {
 public:
+    // The value classes of this unit, which a value names at its making; any other class of value
+    // is vcOther. A value takes over another of its own class by it, without run-time type lookups
+    // at every record.
+    enum TValueClass : uint8_t {
+        vcOther,
+        vcString,
+        vcInteger,
+        vcDateTime,
+        vcBoolean,
+        vcBlob,
+        vcFloat,
+        vcCurrency
+    };
+
     TVyrData();
     virtual ~TVyrData();
     TVyrData(const TVyrData&) = delete;
     TVyrData& operator=(const TVyrData&) = delete;
 
+    TValueClass ValueClass() const { return FValueClass; }
     TVyrDataTypes DataType() const { return FDataType; }
     bool IsNull() const { return FIsNull; }
     void SetIsNull(bool Value) { FIsNull = Value; }
@@ -84,6 +99,7 @@ protected:
     explicit TVyrData(TVyrDataTypes DataType);
     TMemoryStream* ReturnStream();
 
+    TValueClass FValueClass = vcOther;
     TVyrDataTypes FDataType = dtypeUnknown;
     std::unique_ptr<TMemoryStream> FReturnStream; // made on first use
     std::unique_ptr<TStringList> FStrings;
@@ -92,6 +108,7 @@ protected:
 
 class TVyrString : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcString;
     TVyrString();
 
     const QString& ValueString() const { return FValueString; }
@@ -120,6 +137,7 @@ private:
 // fit 32 bits as an integer raises EConvertError.
 class TVyrInteger : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcInteger;
     TVyrInteger();
 
     int64_t ValueInteger() const { return FValueInteger; }
@@ -144,6 +162,7 @@ private:
 
 class TVyrDateTime : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcDateTime;
     TVyrDateTime();
 
     TDateTime ValueDateTime() const { return FValueDateTime; }
@@ -165,6 +184,7 @@ private:
 
 class TVyrBoolean : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcBoolean;
     TVyrBoolean();
 
     bool ValueBoolean() const { return FValueBoolean; }
@@ -189,6 +209,7 @@ private:
 // Binary data in a stream of its own; the memo, graphic and unknown kinds share it.
 class TVyrBlob : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcBlob;
     TVyrBlob();
     ~TVyrBlob() override;
 
@@ -295,6 +316,11 @@ public:
 // A float as a 32-bit integer, truncated toward zero; NaN, infinities and values outside the
 // range raise EConvertError.
 int VyrTruncToInt(double Value);
+
+// Value as a value of class T (one of the classes that name their class), or nullptr.
+template <class T> T* VyrValueAs(TVyrData* Value) {
+    return Value && Value->ValueClass() == T::Class ? static_cast<T*>(Value) : nullptr;
+}
 
 // Days as hours and minutes ("36:00" for 1.5), the sign printed once in front.
 QString VyrHoursMinutes(double Days);

@@ -1,6 +1,8 @@
 #include "report/VyrFloat.h"
 
-TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat), FCalc(std::make_unique<TVyrCalc>()) {}
+TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat), FCalc(std::make_unique<TVyrCalc>()) {
+    FValueClass = Class;
+}
 
 TVyrFloat::~TVyrFloat() = default;
 
@@ -23,7 +25,7 @@ void TVyrFloat::SetValue(const void* Value) {
 }
 
 void TVyrFloat::SetData(TVyrData* Value) {
-    auto* Other = dynamic_cast<TVyrFloat*>(Value);
+    auto* Other = VyrValueAs<TVyrFloat>(Value);
     if (!Other) throw EInvalidCast();
     FCalc->Assign(*Other->FCalc);
     FIsNull = Other->IsNull();

@@ -8,6 +8,7 @@
 // value, the sum, count, maximum, minimum or average as its total type says.
 class TVyrFloat : public TVyrData {
 public:
+    static constexpr TValueClass Class = vcFloat;
     TVyrFloat();
     ~TVyrFloat() override;
 

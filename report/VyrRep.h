@@ -32,6 +32,29 @@ template <class T, class U> bool ListHas(const std::unique_ptr<std::vector<T*>>&
     return List && std::find(List->begin(), List->end(), Item) != List->end();
 }
 
+// A control's parent seen as T: worked out again only when the parent is another one, since the
+// engine asks for its page or band at every record. The holder forgets it whenever it changes
+// parents.
+template <class T> class TParentAs {
+public:
+    T* Of(const TControl* Control) const {
+        TWinControl* Parent = Control->Parent();
+        if (Parent != FParent) {
+            FParent = Parent;
+            FAs = dynamic_cast<T*>(Parent);
+        }
+        return FAs;
+    }
+    void Forget() {
+        FParent = nullptr;
+        FAs = nullptr;
+    }
+
+private:
+    mutable TWinControl* FParent = nullptr;
+    mutable T* FAs = nullptr;
+};
+
 class TStringList;
 
 // The clipboard's text, one line an entry; and putting text on it. Without a GUI there is no

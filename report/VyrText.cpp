@@ -98,7 +98,7 @@ void TVyrTVLabel::DefineProperties(TFiler* Filer) {
 }
 
 bool TVyrTVLabel::IsMemo() const {
-    if (!dynamic_cast<const TVyrvarlabel*>(this) || !FVariable) return WrapText();
+    if (!FShowsVariable || !FVariable) return WrapText();
     const TVyrDataTypes Type = FVariable->DataType();
     if (Type == dtypeMemo) return true;
     return Type == dtypeBlob || WrapText();
@@ -156,8 +156,8 @@ void TVyrTVLabel::UpdateMemo() {
 
     if (FVariable && FVariable->Active()) {
         const TVyrDataTypes Type = FVariable->DataType();
-        auto* DB = dynamic_cast<TVyrDBVar*>(FVariable);
-        if (DB && FUseDisplayText) {
+        auto* DB = FUseDisplayText ? dynamic_cast<TVyrDBVar*>(FVariable) : nullptr;
+        if (DB) {
             FVariable->DataNow(); // reads the field, and with it the display text
             WriteText(DB->DisplayText(), true);
         } else if (Type == dtypeMemo || Type == dtypeBlob) {
@@ -318,8 +318,8 @@ bool TVyrTVLabel::SingleLineText(QString& Text) {
 }
 
 QString TVyrTVLabel::RtfText() {
-    auto* DB = dynamic_cast<TVyrDBVar*>(FVariable);
-    if (DB && FUseDisplayText && DB->Active()) {
+    auto* DB = FUseDisplayText ? dynamic_cast<TVyrDBVar*>(FVariable) : nullptr;
+    if (DB && DB->Active()) {
         DB->DataNow();
         return DB->DisplayText();
     }

@@ -61,6 +61,9 @@ public:
     void DefineProperties(TFiler* Filer) override;
 
 protected:
+    // A variable label: whether a memo or blob variable makes the label a memo.
+    bool FShowsVariable = false;
+
     // Draws the next piece of memo lines into Rect and returns the height it takes.
     int PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space);
     // The height the next piece of memo lines would take in Space.
@@ -95,7 +98,7 @@ private:
 // A label that prints the value of a variable.
 class TVyrvarlabel : public TVyrTVLabel {
 public:
-    using TVyrTVLabel::TVyrTVLabel;
+    explicit TVyrvarlabel(TComponent* AOwner) : TVyrTVLabel(AOwner) { FShowsVariable = true; }
 };
 
 // A label that prints a fixed caption or fixed lines.

@@ -72,7 +72,7 @@ TVyrVar::TVyrVar(TComponent* AOwner) : TControl(AOwner) {
 TVyrVar::~TVyrVar() = default;
 
 TVyrPage* TVyrVar::Page() const {
-    return PageOf(this);
+    return FPage.Of(this);
 }
 
 void TVyrVar::SetDataType(TVyrDataTypes Value) {
@@ -98,6 +98,7 @@ void TVyrVar::SetParent(TWinControl* AParent) {
     // Any parent is accepted, but only a page keeps a register of its variables.
     if (TVyrPage* Old = Page()) Old->RemoveVar(this);
     if (auto* NewPage = dynamic_cast<TVyrPage*>(AParent)) NewPage->InsertVar(this);
+    FPage.Forget();
     TControl::SetParent(AParent);
 }
 

@@ -3,6 +3,7 @@
 #include "host/db.h"
 #include "report/VyrCalc.h"
 #include "report/VyrData.h"
+#include "report/VyrRep.h"
 
 #include <functional>
 #include <memory>
@@ -169,6 +170,7 @@ protected:
     bool FInitialized = false;
     bool FRunning = false;
     int FInitializations = 0;
+    TParentAs<TVyrPage> FPage;
 };
 
 // A variable that reads one field of a data set.

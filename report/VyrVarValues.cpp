@@ -15,9 +15,9 @@ namespace {
 
 // A total's accumulator reports what the total label asks for.
 void SetTotalType(TVyrData* Value, TVyrTotalType Type) {
-    if (auto* f = dynamic_cast<TVyrFloat*>(Value))
+    if (auto* f = VyrValueAs<TVyrFloat>(Value))
         f->SetTotalType(Type);
-    else if (auto* c = dynamic_cast<TVyrCurrency*>(Value))
+    else if (auto* c = VyrValueAs<TVyrCurrency>(Value))
         c->SetTotalType(Type);
 }
 
