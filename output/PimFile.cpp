@@ -211,6 +211,7 @@ void TPimPimFile::Clear() {
     FCurrFont = FCurrPen = FCurrBrush = -1;
     FObjects.reset();
     FObjectIndex.clear();
+    FRecent = {};
     FUserStream->Clear();
 }
 
@@ -361,14 +362,55 @@ std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFon
     return Key;
 }
 
+namespace {
+
+// The table's equality: fonts by the 18 bytes from the colour to the pitch and the name up to its
+// terminator, pens and brushes by all their bytes.
+bool SameFont(const TPimLogFont& A, const TPimLogFont& B) {
+    if (A.Color != B.Color || A.Size != B.Size || A.Italic != B.Italic || A.Underline != B.Underline ||
+        A.StrikeOut != B.StrikeOut || A.Escapement != B.Escapement || A.Weight != B.Weight ||
+        A.CharSet != B.CharSet || A.OutPrecision != B.OutPrecision || A.ClipPrecision != B.ClipPrecision ||
+        A.Quality != B.Quality || A.PitchAndFamily != B.PitchAndFamily)
+        return false;
+    for (int N = 0; N < PimFontNameLength; ++N) {
+        if (A.Name[N] != B.Name[N]) return false;
+        if (A.Name[N] == 0) break;
+    }
+    return true;
+}
+
+} // namespace
+
 int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                            const TPimLogBrush* Brush) {
     if (!FObjects) throw Exception(QString::fromLatin1(SNotRecording));
     // The table is searched through an index of its entries' identities, which finds the same first
     // equal entry a scan from index 0 would.
     TPimPimFileObjects& Table = *FObjects;
+    if (FObjectIndex.size() == Table.size()) {
+        for (const TRecentObject& R : FRecent) {
+            if (R.Kind != Kind) continue;
+            if ((Font && SameFont(R.Font, *Font)) || (Pen && R.Pen == *Pen) || (Brush && R.Brush == *Brush))
+                return R.Index;
+        }
+    }
+    const int Index = FindOrAddIndexed(Kind, Font, Pen, Brush);
+    TRecentObject& R = FRecent[FRecentNext];
+    FRecentNext = (FRecentNext + 1) % FRecent.size();
+    R.Kind = Kind;
+    if (Font) R.Font = *Font;
+    if (Pen) R.Pen = *Pen;
+    if (Brush) R.Brush = *Brush;
+    R.Index = Index;
+    return Index;
+}
+
+int TPimPimFile::FindOrAddIndexed(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
+                                  const TPimLogBrush* Brush) {
+    TPimPimFileObjects& Table = *FObjects;
     // Entries put into the table through Objects() are indexed before the search.
     if (FObjectIndex.size() != Table.size()) {
+        FRecent = {};
         FObjectIndex.clear();
         for (size_t i = 0; i < Table.size(); ++i) {
             const TPimPimFileObject& E = *Table[i];

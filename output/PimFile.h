@@ -8,6 +8,7 @@
 #include "output/PimUtil.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -327,6 +328,8 @@ private:
     void SetDescriptionField();
     int FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                   const TPimLogBrush* Brush);
+    int FindOrAddIndexed(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
+                         const TPimLogBrush* Brush);
     static std::string ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                                  const TPimLogBrush* Brush);
     void SelectObject(int Index);
@@ -336,6 +339,17 @@ private:
 
     std::unique_ptr<TPimPimFileObjects> FObjects;
     std::unordered_map<std::string, int> FObjectIndex; // identity of each entry to its index
+    // The objects found last, compared field by field before the index is asked: a report selects
+    // the same few fonts, pens and brushes for every label it draws.
+    struct TRecentObject {
+        TPimPimFileObjectTypes Kind = aotNone;
+        TPimLogFont Font;
+        TPimLogPen Pen;
+        TPimLogBrush Brush;
+        int Index = -1;
+    };
+    std::array<TRecentObject, 8> FRecent;
+    size_t FRecentNext = 0;
     QString FFileName;
     int FLastFont = -1;
     int FLastPen = -1;

@@ -62,9 +62,15 @@ TPimCanvas::~TPimCanvas() {
 }
 
 void TPimCanvas::AttachEvents() {
-    FFont->OnChange = [this](TFont*) { UpdateFont(); };
-    FPen->OnChange = [this](TPen*) { UpdatePen(); };
-    FBrush->OnChange = [this](TBrush*) { UpdateBrush(); };
+    FFont->OnChange = [this](TFont*) {
+        if (!FQuiet) UpdateFont();
+    };
+    FPen->OnChange = [this](TPen*) {
+        if (!FQuiet) UpdatePen();
+    };
+    FBrush->OnChange = [this](TBrush*) {
+        if (!FQuiet) UpdateBrush();
+    };
 }
 
 void TPimCanvas::DetachEvents() {
@@ -84,16 +90,16 @@ void TPimCanvas::SetFont(const TFont& Value) {
 
 // Assigning a pen or brush records it exactly once, whether or not the assignment changed it.
 void TPimCanvas::SetPen(const TPen& Value) {
-    DetachEvents();
+    FQuiet = true;
     FPen->Assign(Value);
-    AttachEvents();
+    FQuiet = false;
     UpdatePen();
 }
 
 void TPimCanvas::SetBrush(const TBrush& Value) {
-    DetachEvents();
+    FQuiet = true;
     FBrush->Assign(Value);
-    AttachEvents();
+    FQuiet = false;
     UpdateBrush();
 }
 

@@ -162,6 +162,7 @@ private:
     HFONT FSelectFont = 0;
     HBRUSH FSelectBrush = 0;
     HPEN FSelectPen = 0;
+    bool FQuiet = false; // the objects' changes are not passed on while the canvas assigns them
 };
 
 // One print job: opens, pages and closes it on the printer, into a document (to a file or shown by
