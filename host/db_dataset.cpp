@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -346,7 +347,8 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
         FPendingChange = true;
         return;
     }
-    const std::vector<TDataSource*> Sources = FDataSources;
+    // A copy, as a source may leave while it is told; a set's few sources are copied without allocating.
+    const QVarLengthArray<TDataSource*, 8> Sources(FDataSources.begin(), FDataSources.end());
     for (TDataSource* s : Sources) {
         if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
             s->DataEvent(Event, Info);

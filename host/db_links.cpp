@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -75,7 +76,7 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
         return;
     }
     if (!FEnabled) return;
-    const std::vector<TDataLink*> Links = FLinks;
+    const QVarLengthArray<TDataLink*, 32> Links(FLinks.begin(), FLinks.end());
     for (TDataLink* l : Links) {
         if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->DataEvent(Event, Info);
     }

@@ -10,6 +10,7 @@
 #include "report/VyrVar.h"
 
 #include <QDate>
+#include <QVarLengthArray>
 #include <unordered_set>
 
 namespace {
@@ -217,7 +218,7 @@ void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
 
 void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
     if (!FTotalVars) return;
-    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
     for (TVyrTotalvar* T : Totals)
         T->ResetLevel(Level);
 }

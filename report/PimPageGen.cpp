@@ -9,6 +9,7 @@
 #include "report/VyrRtf.h"
 #include "report/VyrVar.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace {
@@ -234,7 +235,7 @@ void TVyrPage::RemoveUpdateLevel(TVyrLevel* Level) {
 
 void TVyrPage::UpdateTotalsAt(TVyrLevel* Level) {
     if (!FTotalVars) return;
-    const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+    const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
     for (TVyrTotalvar* T : Totals) T->UpdateAtlevel(Level);
 }
 
@@ -368,7 +369,8 @@ void TVyrPage::EndReport() {
 void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
     const std::vector<TVyrBand*>* Found = ListOf(Band);
     if (!Found) return;
-    const std::vector<TVyrBand*> List = *Found;
+    // A copy, as printing may change the lists; a band's few companions are copied without allocating.
+    const QVarLengthArray<TVyrBand*, 16> List(Found->begin(), Found->end());
     FPrintList.push_back(Band);
     struct TPop {
         std::vector<TVyrBand*>& Stack;
@@ -387,7 +389,7 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
     if (Band->Kind() == TVyrBand::bkSubData) {
         auto* Sub = static_cast<TVyrSubDataBand*>(Band);
         FPrintDataList.push_back(Sub);
-        SubDataLoop(Sub, List, false, PageFootBand);
+        SubDataLoop(Sub, TVyrBandList(List.begin(), List.end()), false, PageFootBand);
         Sub->DataFinish();
         auto It = std::find(FPrintDataList.begin(), FPrintDataList.end(), Sub);
         if (It != FPrintDataList.end()) FPrintDataList.erase(It);
@@ -537,12 +539,12 @@ void TVyrPage::PrintPageFoot() {
     TSection S(FGroupPageState, gpsPrintPageFoot);
     TVyrLevel* Level = BandLevel(FPageFoot);
     if (FTotalVars) {
-        const std::vector<TVyrTotalvar*> Totals = *FTotalVars;
+        const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
         for (TVyrTotalvar* T : Totals) T->ResetMarkedLevel(Level);
     }
     UpdateDataLevel(Level);
     if (const std::vector<TVyrBand*>* Found = ListOf(FPageFoot)) {
-        const std::vector<TVyrBand*> List = *Found;
+        const QVarLengthArray<TVyrBand*, 16> List(Found->begin(), Found->end());
         int Sum = 0;
         for (TVyrBand* B : List) {
             Position(0, getpageheight() + Sum - FPFHeight);

@@ -329,8 +329,8 @@ void TVyrBand::Resize() {
 
 // Printing
 
-std::vector<TVyrLabel*> TVyrBand::OwnLabels() const {
-    std::vector<TVyrLabel*> Own;
+TVyrBand::TLabelCopy TVyrBand::OwnLabels() const {
+    TLabelCopy Own;
     if (FLabels)
         for (TVyrLabel* L : *FLabels)
             if (L->Parent() == this) Own.push_back(L);
@@ -435,9 +435,9 @@ int TVyrBand::PrintHeight(TVyrPage* Page, int Space) {
     // Less room than the band's height below the body top: the piece takes the rest of the page, so
     // the caller breaks it. Nothing was printed, so the next piece is still the first. An overlay has
     // no next page to go to: it prints what fits.
-    const bool Overlay = dynamic_cast<TVyrOverlayBand*>(this) != nullptr;
+    const bool Overlay = Kind() == bkOverlay;
     if (!Overlay && Page->LastPagePos() != Page->YPos() && Space < Height()) return Space;
-    const std::vector<TVyrLabel*> Own = OwnLabels();
+    const TLabelCopy Own = OwnLabels();
     int h = 0;
     for (TVyrLabel* L : Own)
         if (!L->EndPrint()) h = std::max(h, L->SpendHeight(Page, Space));
@@ -474,7 +474,7 @@ void TVyrBand::PopDest() {
 
 void TVyrBand::PrintRtf(TVyrPage* Page, TVyrRtfFile* Rtf) {
     if (GetPrintOk()) {
-        std::vector<TVyrLabel*> Sorted = OwnLabels();
+        TLabelCopy Sorted = OwnLabels();
         for (TVyrLabel* L : Sorted)
             L->StartPrint();
         // Left to right by anchor; labels with equal anchors keep their list order.

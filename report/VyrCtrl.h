@@ -7,6 +7,7 @@
 #include "report/VyrCalc.h"
 #include "report/VyrRep.h"
 
+#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -202,8 +203,10 @@ private:
     // Background and frame of height h at the print position, of the whole band or of one piece of
     // a stretching band.
     void DrawBackground(TVyrPage* Page, int h, bool Piece);
-    // The labels whose parent is the band, in list order.
-    std::vector<TVyrLabel*> OwnLabels() const;
+    // The labels whose parent is the band, in list order: a copy, so that printing them walks the
+    // labels there were when it began; a band's few labels are copied without allocating.
+    using TLabelCopy = QVarLengthArray<TVyrLabel*, 32>;
+    TLabelCopy OwnLabels() const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels; // not owned; made on demand
     bool FVisible = true;

@@ -77,7 +77,7 @@ void TVyrGroup::SetFooter(TVyrBand* Value) {
 
 bool TVyrGroup::CheckBroken() {
     FBroken = false;
-    if (FVariable) FBroken = FVariable->DataNow()->AsString() != FVariable->DataLast()->AsString();
+    if (FVariable) FBroken = !VyrSameText(FVariable->DataNow(), FVariable->DataLast());
     GuardedEvent(this, OnCheckBroken, static_cast<TComponent*>(this));
     return FBroken;
 }

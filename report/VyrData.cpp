@@ -130,8 +130,18 @@ void TVyrString::SetValue(const void* Value) {
 
 void TVyrString::SetData(TVyrData* Value) {
     if (!Value) throw EInvalidCast();
-    FValueString = Value->AsString();
+    // Between texts the characters are copied into the buffer this value has: a variable's current
+    // and last value take each other's text at every record.
+    if (auto* Other = VyrValueAs<TVyrString>(Value)) {
+        if (Other != this) AssignText(FValueString, Other->FValueString);
+    } else {
+        FValueString = Value->AsString();
+    }
     FIsNull = Value->IsNull();
+}
+
+void TVyrString::ReadField(const TField& Field) {
+    Field.ReadString(FValueString);
 }
 
 void TVyrString::Reset() {
@@ -324,6 +334,26 @@ TVyrGraphic::TVyrGraphic() : TVyrBlob(dtypeGraphic) {}
 TVyrUnknown::TVyrUnknown() : TVyrBlob(dtypeUnknown) {}
 
 QString TVyrUnknown::GetAsString() { return UnknownTypeText; }
+
+bool VyrSameText(TVyrData* A, TVyrData* B) {
+    // Texts, whole numbers and flags are the same text exactly when they are the same value; the
+    // other kinds may give one text for two values.
+    if (A->ValueClass() == B->ValueClass()) {
+        switch (A->ValueClass()) {
+        case TVyrData::vcString:
+            return static_cast<TVyrString*>(A)->ValueString() == static_cast<TVyrString*>(B)->ValueString();
+        case TVyrData::vcInteger:
+            return static_cast<TVyrInteger*>(A)->ValueInteger() ==
+                   static_cast<TVyrInteger*>(B)->ValueInteger();
+        case TVyrData::vcBoolean:
+            return static_cast<TVyrBoolean*>(A)->ValueBoolean() ==
+                   static_cast<TVyrBoolean*>(B)->ValueBoolean();
+        default:
+            break;
+        }
+    }
+    return A->AsString() == B->AsString();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Display formats
@@ -606,7 +636,12 @@ void VyrReadField(const TField& Field, TVyrData& Value) {
     switch (GetPimDataType(Type)) {
     case dtypeString:
         // The wide fixed and memo kinds give their plain value, without the field's text handler.
-        Value.SetAsString(Type == ftFixedWideChar || Type == ftWideMemo ? Field.Value().toString() : Field.AsString());
+        if (Type == ftFixedWideChar || Type == ftWideMemo)
+            Value.SetAsString(Field.Value().toString());
+        else if (auto* Text = VyrValueAs<TVyrString>(&Value))
+            Text->ReadField(Field);
+        else
+            Value.SetAsString(Field.AsString());
         break;
     case dtypeInteger:
         if (auto* Integer = VyrValueAs<TVyrInteger>(&Value))

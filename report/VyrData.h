@@ -113,6 +113,8 @@ public:
 
     const QString& ValueString() const { return FValueString; }
     void SetValueString(const QString& Value) { FValueString = Value; }
+    // The field's text (as AsString gives it) into the value's own buffer.
+    void ReadField(const TField& Field);
 
     QString GetAsString() override;
     int GetAsInteger() override;
@@ -316,6 +318,10 @@ public:
 // A float as a 32-bit integer, truncated toward zero; NaN, infinities and values outside the
 // range raise EConvertError.
 int VyrTruncToInt(double Value);
+
+// Whether the two values read as the same text (AsString), worked out without making the texts
+// where the values tell.
+bool VyrSameText(TVyrData* A, TVyrData* B);
 
 // Value as a value of class T (one of the classes that name their class), or nullptr.
 template <class T> T* VyrValueAs(TVyrData* Value) {

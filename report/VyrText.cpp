@@ -305,8 +305,7 @@ bool TVyrTVLabel::SingleLineText(QString& Text) {
         if (FSuppressRepeats && !HasNoText(Type)) {
             const int Run = FVariable->Initializations();
             // The last value of a run's first print is the reset value, not a printed one.
-            const bool Repeat =
-                FRepeatRun == Run && FVariable->DataNow()->AsString() == FVariable->DataLast()->AsString();
+            const bool Repeat = FRepeatRun == Run && VyrSameText(FVariable->DataNow(), FVariable->DataLast());
             FRepeatRun = Run;
             if (Repeat) return false;
         }

@@ -249,6 +249,41 @@ TEST_F(Values, SetDataTakesOverMatchingKindsAndRefusesOthers) {
     EXPECT_THROW(C.SetData(&F1), EInvalidCast);
 }
 
+TEST_F(Values, TextsCopiedBackAndForthKeepEveryHolderOfAnEarlierText) {
+    TVyrString Now, Last;
+    Now.SetAsString(QStringLiteral("a much longer first text"));
+    Last.SetData(&Now);
+    const QString Held = Last.AsString();
+    Now.SetAsString(QStringLiteral("short"));
+    Last.SetData(&Now);
+    Now.SetData(&Last);
+    EXPECT_EQ(Last.AsString(), QStringLiteral("short"));
+    EXPECT_EQ(Now.AsString(), QStringLiteral("short"));
+    EXPECT_EQ(Held, QStringLiteral("a much longer first text"));
+    Now.SetData(&Now);
+    EXPECT_EQ(Now.AsString(), QStringLiteral("short"));
+
+    // Values read as the same text when AsString gives the same text, whatever their kind.
+    TVyrInteger I1, I2;
+    I1.SetValueInteger(3000000000);
+    I2.SetValueInteger(3000000000);
+    EXPECT_TRUE(VyrSameText(&I1, &I2));
+    I2.SetValueInteger(3000000001);
+    EXPECT_FALSE(VyrSameText(&I1, &I2));
+    TVyrString Digits;
+    Digits.SetAsString(QStringLiteral("3000000000"));
+    EXPECT_TRUE(VyrSameText(&I1, &Digits));
+    TVyrDateTime Morning, Evening;
+    Morning.SetAsDateTime(45351.25);
+    Evening.SetAsDateTime(45351.75);
+    EXPECT_TRUE(VyrSameText(&Morning, &Evening)); // the date alone
+    TVyrBoolean Yes, No;
+    Yes.SetAsBoolean(true);
+    EXPECT_FALSE(VyrSameText(&Yes, &No));
+    No.SetAsBoolean(true);
+    EXPECT_TRUE(VyrSameText(&Yes, &No));
+}
+
 TEST_F(Values, MemoReadsBackWithoutTheByteOrderMark) {
     TVyrMemo m;
     m.SetAsString(QStringLiteral("Zeile eins\r\nZeile zwei"));
