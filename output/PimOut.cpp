@@ -85,7 +85,11 @@ TPimPimFile* TPimCanvas::Recorder() const {
 }
 
 void TPimCanvas::SetFont(const TFont& Value) {
+    // The assignment's one change, without going through the font's change event.
+    FQuiet = true;
     FFont->Assign(Value);
+    FQuiet = false;
+    UpdateFont();
 }
 
 // Assigning a pen or brush records it exactly once, whether or not the assignment changed it.
@@ -104,6 +108,8 @@ void TPimCanvas::SetBrush(const TBrush& Value) {
 }
 
 void TPimCanvas::SetLogFont(const TLogFont& Value) {
+    FLogFontStale = false;
+    FStaleAngle = false;
     FLogFont = Value;
     // The height follows the size in points at this canvas's resolution, whatever resolution the
     // font object was made for.
@@ -146,6 +152,7 @@ void TPimCanvas::SetSelectBrush(HBRUSH Value) {
 }
 
 HFONT TPimCanvas::GetSelectFont() {
+    FreshLogFont();
     if (!FSelectFont) FSelectFont = CreateFontIndirect(FLogFont);
     return FSelectFont;
 }
@@ -160,7 +167,39 @@ HBRUSH TPimCanvas::GetSelectBrush() {
     return FSelectBrush;
 }
 
+bool TPimCanvas::Silent() const {
+    return !Prints() && !Recorder();
+}
+
+const TLogFont& TPimCanvas::LogFont() const {
+    FreshLogFont();
+    return FLogFont;
+}
+
+// A canvas that draws nowhere, as in the first pass of a two-pass run, has its font changed for every
+// label without ever using it: the record of the font is made from the font when something asks.
+void TPimCanvas::FreshLogFont() const {
+    if (!FLogFontStale) return;
+    FLogFontStale = false;
+    FLogFont = FFont->LogFont();
+    FLogFont.lfHeight = -MulDiv(FFont->Size(), FPixelsPerInchY, 72);
+    if (FStaleAngle) FLogFont.lfEscapement = FStaleEscapement;
+    FStaleAngle = false;
+}
+
+void TPimCanvas::SetPixelsPerInchY(int Value) {
+    // A font changed while drawing nowhere keeps its height at the resolution it was changed at.
+    FreshLogFont();
+    FPixelsPerInchY = Value;
+}
+
 void TPimCanvas::UpdateFont() {
+    if (Silent()) {
+        SetSelectFont(0);
+        FLogFontStale = true;
+        FStaleAngle = false;
+        return;
+    }
     SetLogFont(FFont->LogFont());
 }
 
@@ -184,6 +223,8 @@ void TPimCanvas::UpdateBrush() {
 }
 
 void TPimCanvas::SetHandle(DeviceContext* Value) {
+    // The stock objects take their places without telling: the record of the font stays the last one.
+    FreshLogFont();
     DetachEvents();
     SetSelectFont(0);
     TLogFont StockFont;
@@ -206,11 +247,19 @@ void TPimCanvas::FontChanged() {
         FHandle->SelectObject(GetSelectFont());
         FHandle->SetTextColor(ColorToRGB(FFont->Color()));
     } else if (TPimPimFile* F = Recorder()) {
+        FreshLogFont();
         F->SetLogFont(*FFont, FLogFont);
     }
 }
 
 void TPimCanvas::SetFontAngle(int Angle) {
+    if (FLogFontStale && Silent()) {
+        FStaleAngle = true;
+        FStaleEscapement = Angle * 10;
+        SetSelectFont(0);
+        return;
+    }
+    FreshLogFont();
     FLogFont.lfEscapement = Angle * 10;
     SetLogFont(FLogFont);
 }

@@ -76,7 +76,7 @@ public:
     void SetPen(const TPen& Value);
     TBrush& Brush() { return *FBrush; }
     void SetBrush(const TBrush& Value);
-    const TLogFont& LogFont() const { return FLogFont; }
+    const TLogFont& LogFont() const;
     void SetLogFont(const TLogFont& Value);
     const TLogPen& LogPen() const { return FLogPen; }
     void SetLogPen(const TLogPen& Value);
@@ -90,7 +90,7 @@ public:
     int PixelsPerInchX() const { return FPixelsPerInchX; }
     void SetPixelsPerInchX(int Value) { FPixelsPerInchX = Value; }
     int PixelsPerInchY() const { return FPixelsPerInchY; }
-    void SetPixelsPerInchY(int Value) { FPixelsPerInchY = Value; }
+    void SetPixelsPerInchY(int Value);
     HFONT GetSelectFont();
     void SetSelectFont(HFONT Value);
     HPEN GetSelectPen();
@@ -136,6 +136,9 @@ public:
 
 private:
     void UpdateFont();
+    void FreshLogFont() const;
+    // Nothing drawn goes anywhere: no printer's device context and no document recording.
+    bool Silent() const;
     void UpdatePen();
     void UpdateBrush();
     void AttachEvents();
@@ -156,7 +159,10 @@ private:
     TPimDestination FDestination = adPrinter;
     int FPixelsPerInchX = 96;
     int FPixelsPerInchY = 96;
-    TLogFont FLogFont;
+    mutable TLogFont FLogFont;
+    mutable bool FLogFontStale = false; // FLogFont is still to be made from FFont
+    mutable bool FStaleAngle = false;   // ... and then turned to FStaleEscapement
+    int FStaleEscapement = 0;
     TLogPen FLogPen;
     TLogBrush FLogBrush;
     HFONT FSelectFont = 0;

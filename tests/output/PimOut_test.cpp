@@ -1,5 +1,6 @@
 #include "host/devicecontext.h"
 #include "host/exceptions.h"
+#include "host/mathutil.h"
 #include "host/printers.h"
 #include "host/streams.h"
 #include "host/tempfiles.h"
@@ -442,6 +443,47 @@ TEST_F(PimOutput, CanvasRecordsPenAndBrushOnceEachTimeTheyAreSet) {
     const QByteArray Bytes = AllOf(*O.PimFile()->Stream()).mid(int(Start));
     EXPECT_EQ(Bytes.toHex(' '),
               QByteArray::fromHex("0400 0000 0400 0000 0400 0100 1400 1800 2300 56341200").toHex(' '));
+    O.EndDoc();
+}
+
+TEST_F(PimOutput, AFontChangedWhileDrawingNowhereIsTheOneRecordedWhenRecordingResumes) {
+    TFakePrinterList Printers;
+    TPimOutput O;
+    O.SetDestination(adPimFile);
+    O.BeginDoc();
+    TPimCanvas& C = *O.PimCanvas();
+    TFont Bold;
+    Bold.SetName(QStringLiteral("Arial"));
+    Bold.SetStyle(fsBold);
+    C.SetFont(Bold);
+    O.SetDestination(adNoWhere);
+    TFont Italic;
+    Italic.SetName(QStringLiteral("Times New Roman"));
+    Italic.SetSize(8);
+    Italic.SetStyle(fsItalic);
+    C.SetFont(Italic);
+    C.SetFontAngle(90);
+    EXPECT_EQ(C.LogFont().lfFaceName, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(C.LogFont().lfEscapement, 900);
+    EXPECT_EQ(C.LogFont().lfItalic, 1);
+    C.SetFont(Italic);
+    // The height stays the one of the resolution the font was set at, as with a recording canvas.
+    C.SetPixelsPerInchY(300);
+    EXPECT_EQ(C.LogFont().lfHeight, -MulDiv(8, 96, 72));
+    EXPECT_EQ(C.LogFont().lfEscapement, 0);
+    C.SetPixelsPerInchY(96);
+    O.SetDestination(adPimFile);
+    const int64_t Start = O.PimFile()->Stream()->Size();
+    C.SetFontAngle(45);
+    const QByteArray Bytes = AllOf(*O.PimFile()->Stream()).mid(int(Start));
+    // One selection of a second table entry: the italic font turned by 45 degrees.
+    EXPECT_EQ(Bytes.toHex(' '), QByteArray::fromHex("0400 0100").toHex(' '));
+    ASSERT_EQ(O.PimFile()->Objects()->size(), 2u);
+    const TPimLogFont& F = (*O.PimFile()->Objects())[1]->LogFont;
+    EXPECT_EQ(PimWideFieldText(F.Name, PimFontNameLength), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(F.Size, 8);
+    EXPECT_EQ(F.Italic, 1);
+    EXPECT_EQ(F.Escapement, 450);
     O.EndDoc();
 }
 
