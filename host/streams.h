@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -82,6 +83,15 @@ public:
     void Clear();
     uint8_t* Memory() { return FData.data(); }
     const uint8_t* Memory() const { return FData.data(); }
+    // Writes Count bytes at the end and leaves the position after them: a stream recorded piece by
+    // piece does this at every piece.
+    void Append(const void* Buffer, int64_t Count) {
+        if (Count <= 0) return;
+        if (FSize + Count > static_cast<int64_t>(FData.size())) Grow(FSize + Count);
+        std::memcpy(FData.data() + FSize, Buffer, static_cast<size_t>(Count));
+        FSize += Count;
+        FPosition = FSize;
+    }
     void LoadFromStream(TStream& Stream);
     void SaveToStream(TStream& Stream) const;
     void LoadFromFile(const QString& FileName);

@@ -388,11 +388,17 @@ int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
     // equal entry a scan from index 0 would.
     TPimPimFileObjects& Table = *FObjects;
     if (FObjectIndex.size() == Table.size()) {
-        for (const TRecentObject& R : FRecent) {
-            if (R.Kind != Kind) continue;
-            if ((Font && SameFont(R.Font, *Font)) || (Pen && R.Pen == *Pen) || (Brush && R.Brush == *Brush))
-                return R.Index;
-        }
+        auto Same = [&](const TRecentObject& R) {
+            return R.Kind == Kind && ((Font && SameFont(R.Font, *Font)) || (Pen && R.Pen == *Pen) ||
+                                      (Brush && R.Brush == *Brush));
+        };
+        size_t& Hit = FRecentHit[Kind];
+        if (Same(FRecent[Hit])) return FRecent[Hit].Index;
+        for (size_t i = 0; i < FRecent.size(); ++i)
+            if (Same(FRecent[i])) {
+                Hit = i;
+                return FRecent[i].Index;
+            }
     }
     const int Index = FindOrAddIndexed(Kind, Font, Pen, Brush);
     TRecentObject& R = FRecent[FRecentNext];

@@ -350,6 +350,7 @@ private:
     };
     std::array<TRecentObject, 8> FRecent;
     size_t FRecentNext = 0;
+    std::array<size_t, 4> FRecentHit{}; // per kind, the entry found last
     QString FFileName;
     int FLastFont = -1;
     int FLastPen = -1;

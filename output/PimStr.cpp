@@ -63,6 +63,13 @@ void TPimStream::DumpToFile() {
 int64_t TPimStream::Write(const void* Buffer, int64_t Count) {
     if (Count <= 0 || FStreamPos < 0) return 0;
     Update();
+    if (FStreamPos == FStreamSize && FStreamPos >= FFileStreamSize) {
+        // Recording appends record after record: straight onto the end of the memory part.
+        FMemoryStream->Append(Buffer, Count);
+        FStreamSize += Count;
+        FStreamPos = FStreamSize;
+        return Count;
+    }
     int64_t Result;
     if (!FFileStream) {
         FMemoryStream->SetPosition(FStreamPos);

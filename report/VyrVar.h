@@ -157,7 +157,19 @@ protected:
     virtual void EnsureValues();
     // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
     // to umNoUpdate before it goes on, so the next level update computes again.
-    void Compute(const std::function<void()>& Step);
+    template <class TStep> void Compute(TStep&& Step) {
+        FUpdateMode = umUpdating;
+        try {
+            Step();
+        } catch (...) {
+            // The error goes on, but the variable is left ready for the next update, not stuck
+            // half-way where every later read would take it for a circular reference.
+            if (FDataNow) FDataNow->Reset();
+            FUpdateMode = umNoUpdate;
+            throw;
+        }
+        FUpdateMode = umNoUpdate;
+    }
 
     std::unique_ptr<TVyrData> FDataLast; // owned
     std::unique_ptr<TVyrData> FDataNow;  // owned

@@ -132,20 +132,6 @@ void TVyrVar::EnsureValues() {
     if (!FDataNow || !FDataLast) Initialize();
 }
 
-void TVyrVar::Compute(const std::function<void()>& Step) {
-    FUpdateMode = umUpdating;
-    try {
-        Step();
-    } catch (...) {
-        // The error goes on, but the variable is left ready for the next update, not stuck
-        // half-way where every later read would take it for a circular reference.
-        if (FDataNow) FDataNow->Reset();
-        FUpdateMode = umNoUpdate;
-        throw;
-    }
-    FUpdateMode = umNoUpdate;
-}
-
 void TVyrVar::UpdateData() {
     if (FUpdateMode != umNeedUpdate) return;
     FUpdateMode = umNoUpdate;
