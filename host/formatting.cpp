@@ -789,15 +789,17 @@ struct TSplit {
     int MSec = 0;
 };
 
-TSplit SplitDateTime(TDateTime Value) {
+[[noreturn]] void InvalidDateTime() {
+    throw EConvertError(QStringLiteral("Invalid date and time value"));
+}
+
+bool TrySplitDateTime(TDateTime Value, TSplit& s) {
     // 2958466 is 10000-01-01, the first day the calendar routines refuse.
-    if (!std::isfinite(Value) || std::fabs(Value) >= 2958466.0)
-        throw EConvertError(QStringLiteral("Invalid date and time value"));
+    if (!std::isfinite(Value) || std::fabs(Value) >= 2958466.0) return false;
     const int64_t Ms = Round(Value * double(MSecsPerDay));
-    TSplit s;
     s.Days = Ms / MSecsPerDay;
     s.MSec = int(std::llabs(Ms % MSecsPerDay));
-    return s;
+    return true;
 }
 
 struct TParts {
@@ -806,17 +808,23 @@ struct TParts {
     bool HasTime = false;
 };
 
-TParts PartsOf(TDateTime Value) {
-    const TSplit s = SplitDateTime(Value);
-    TParts p;
+bool TryPartsOf(TDateTime Value, TParts& p) {
+    TSplit s;
+    if (!TrySplitDateTime(Value, s)) return false;
     CivilFromDays(s.Days - UnixToSerial, p.Year, p.Month, p.Day);
-    if (p.Year < 1 || p.Year > 9999) throw EConvertError(QStringLiteral("Invalid date and time value"));
+    if (p.Year < 1 || p.Year > 9999) return false;
     p.DayOfWeek = int(((s.Days - 1) % 7 + 7) % 7);
     p.Hour = s.MSec / 3600000;
     p.Min = s.MSec / 60000 % 60;
     p.Sec = s.MSec / 1000 % 60;
     p.MSec = s.MSec % 1000;
     p.HasTime = s.MSec != 0;
+    return true;
+}
+
+TParts PartsOf(TDateTime Value) {
+    TParts p;
+    if (!TryPartsOf(Value, p)) InvalidDateTime();
     return p;
 }
 
@@ -1115,6 +1123,11 @@ void AppendDateTime(TTextBuffer& R, const QString& F, const TParts& p, const TFo
 }
 
 } // namespace
+
+bool CanFormatDateTime(TDateTime Value) {
+    TParts p;
+    return TryPartsOf(Value, p);
+}
 
 QString FormatDateTime(const QString& Format, TDateTime Value, const TFormatSettings& Settings) {
     QString R;

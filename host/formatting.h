@@ -97,6 +97,8 @@ void FormatCurr(const QString& Format, Currency Value, QString& Into,
 // Date-time patterns (c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz t tt
 // am/pm a/p ampm / : and quoted literals). An empty pattern means "c".
 QString FormatDateTime(const QString& Format, TDateTime Value, const TFormatSettings& Settings = FormatSettings());
+// Whether the date-time routines take the value; they raise EConvertError for the others.
+bool CanFormatDateTime(TDateTime Value);
 void FormatDateTime(const QString& Format, TDateTime Value, QString& Into,
                     const TFormatSettings& Settings = FormatSettings());
 QString DateToStr(TDateTime Value, const TFormatSettings& Settings = FormatSettings());

@@ -323,6 +323,9 @@ public:
     // The output's canvas; nil without an output.
     TPimCanvas* GetCanvas() const;
     TPimCanvas* Canvas() const { return GetCanvas(); }
+    // The pass draws nowhere from its start, as the first of two passes does: it lays the pages out
+    // and fires every event, but what is only drawn can be left out.
+    bool DrawsNowhere() const { return FDrawsNowhere; }
     bool GetAllowDelete() const;
     bool OkDelete() const { return GetAllowDelete(); }
     // Frees the page even at design time; a failure to free is swallowed.
@@ -493,6 +496,7 @@ private:
     bool FGenerationFailed = false;
     // Why the master data set could not be opened this pass; the pass makes no report then.
     QString FDataOpenError;
+    bool FDrawsNowhere = false;
     // Whether any page of the pass lies in the print range.
     bool AnyPageOutput() const;
     std::unique_ptr<TVyrRtfFile> FRtf;

@@ -53,6 +53,7 @@ void TVyrPage::BeginDoc() {
     FPageNumber = 1;
     FPagesPrinted = 0;
     FStatusMuted = false;
+    FDrawsNowhere = FOutputType == otNormal && FPrintTo && FPrintTo->Destination() == adNoWhere;
     if (FOutputType == otNormal && FPrintTo) {
         const bool ToFile = FPageSetup->Destination() == destFile;
         // A document file without a name would be made and thrown away, the run reporting success.
@@ -111,6 +112,7 @@ bool TVyrPage::AnyPageOutput() const {
 }
 
 void TVyrPage::EndDoc() {
+    FDrawsNowhere = false;
     FPageCount = FPageNumber;
     FPercentDone = 100;
     if (FOutputType == otRichText || !FPrintTo) return;

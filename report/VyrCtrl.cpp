@@ -364,7 +364,8 @@ void TVyrBand::AfterPrint() {
 
 void TVyrBand::DrawBackground(TVyrPage* Page, int h, bool Piece) {
     TPimCanvas* C = Page->GetCanvas();
-    if (!C) return;
+    // Only drawing: a pass that draws nowhere leaves it out.
+    if (!C || Page->DrawsNowhere()) return;
     const int PPI = Page->getppi();
     const int LM = static_cast<int>(Round(PPI * Page->PageSetup()->LeftMargin()));
     const int W = Page->getpagewidth();

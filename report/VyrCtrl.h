@@ -474,6 +474,9 @@ public:
     virtual int PrintHeight(TVyrPage* oPage, int Space, int Taking);
     virtual void Print(TVyrPage* oPage, int Space);
     virtual void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space);
+    // Whether PrintLabel only draws: nothing it does is seen on a canvas that draws nowhere, no event
+    // fires in it, and nothing in it can fail. A pass that draws nowhere then leaves it out.
+    virtual bool OnlyDraws();
     virtual void PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow);
     virtual void PrintRtf(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow);
     // Called by the band after its height changed; kinds that follow the band's height take it.
@@ -597,6 +600,7 @@ public:
     TVyrLineType LineType() const { return FLineType; }
     void SetLineType(TVyrLineType Value);
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    bool OnlyDraws() override;
     // A line has nothing to write into rich text.
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
     void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
@@ -628,6 +632,7 @@ public:
     TVyrShapeType ShapeType() const { return FShapeType; }
     void SetShapeType(TVyrShapeType Value);
     void PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) override;
+    bool OnlyDraws() override;
     void PrintTab(TVyrPage*, TVyrRtfFile*, int) override {}
     void PrintRtf(TVyrPage*, TVyrRtfFile*, int) override { SetEndPrint(true); }
 
@@ -673,6 +678,7 @@ public:
     TVyrLevel* PrintLevel() const;
     QString GetDataNow() override;
     QString GetDisplayText() override;
+    bool OnlyDraws() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DefineProperties(TFiler* Filer) override;
 

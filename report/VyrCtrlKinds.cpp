@@ -24,6 +24,10 @@ void TVyrLine::SetLineType(TVyrLineType Value) {
     Invalidate();
 }
 
+bool TVyrLine::OnlyDraws() {
+    return !Painting();
+}
+
 void TVyrLine::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
     if (!PimCanvas) return;
     InitPrint(PimCanvas, Rect);
@@ -104,6 +108,10 @@ void TVyrShape::SetShapeType(TVyrShapeType Value) {
     if (Value == FShapeType) return;
     FShapeType = Value;
     Invalidate();
+}
+
+bool TVyrShape::OnlyDraws() {
+    return !Painting();
 }
 
 void TVyrShape::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
@@ -271,6 +279,16 @@ QString TVyrTotalvarLabel::GetDataNow() {
     if (!FTotalVariable->HasLevel(Lv)) return GetDisplayText();
     FDataFormat->FormatInto(FTotalVariable->Getlevel(Lv, FTotalType), FText);
     return FText;
+}
+
+bool TVyrTotalvarLabel::OnlyDraws() {
+    if (Painting()) return false;
+    if (!FTotalVariable) return true;
+    // Read as it stands, a total formats as a number, which fails only as hours and minutes.
+    if (HasState(csDesigning) || !FTotalVariable->Initialized() ||
+        FTotalVariable->UpdateMode() == umNeedUpdate)
+        return false;
+    return FDataFormat->DisplayFormat() != u"HH:MM";
 }
 
 // TVyrImageLabel

@@ -183,7 +183,8 @@ void TVyrLabel::Print(TVyrPage* oPage, int Space) {
     if (PrintOk()) {
         DoBeforePrint();
         const TRect R = Bounds(oPage->XPos() + Left(), oPage->YPos() + Top(), Width(), Height());
-        if (TPimCanvas* C = oPage->GetCanvas()) PrintLabel(C, R, Space);
+        TPimCanvas* C = oPage->GetCanvas();
+        if (C && !(oPage->DrawsNowhere() && OnlyDraws())) PrintLabel(C, R, Space);
         DoAfterPrint();
     }
     FEndPrint = true;
@@ -191,6 +192,10 @@ void TVyrLabel::Print(TVyrPage* oPage, int Space) {
 
 void TVyrLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int) {
     DrawText(PimCanvas, Rect, GetDataNow());
+}
+
+bool TVyrLabel::OnlyDraws() {
+    return false;
 }
 
 int TVyrLabel::GetTabPosition() const {

@@ -451,6 +451,26 @@ void TVyrRootFormat::FormatInto(TVyrData* Value, QString& Into) {
     AsciiCase(Into, FTextCase);
 }
 
+bool TVyrRootFormat::CannotFail(TVyrData* Value) const {
+    if (!Value) return true;
+    if (Value->ValueClass() == TVyrData::vcOther) return false;
+    if (FSuppressNulls && Value->IsNull()) return true;
+    const bool HoursMinutes = FDisplayFormat == u"HH:MM";
+    switch (Value->DataType()) {
+    case dtypeString:
+    case dtypeBoolean:
+        return true;
+    case dtypeFloat:
+    case dtypeInteger:
+    case dtypeCurrency:
+        return !HoursMinutes;
+    case dtypeDateTime:
+        return CanFormatDateTime(Value->AsDateTime());
+    default:
+        return false;
+    }
+}
+
 TStream* TVyrRootFormat::FormatAsStream(TVyrData* Value) {
     if (!FReturnStream) FReturnStream = std::make_unique<TMemoryStream>();
     const QString Text = FormatAsString(Value);

@@ -268,6 +268,9 @@ public:
     QString FormatAsString(TVyrData* Value);
     // The same text into Into, in the buffer Into already has when it is its own and large enough.
     void FormatInto(TVyrData* Value, QString& Into);
+    // Whether formatting the value is sure not to raise (a date past the calendar, hours and minutes
+    // out of range and values of other classes might).
+    bool CannotFail(TVyrData* Value) const;
     // UTF-16LE with the byte-order mark, at position 0; owned by the format, reused on the next call.
     TStream* FormatAsStream(TVyrData* Value);
 

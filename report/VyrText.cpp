@@ -325,6 +325,23 @@ QString TVyrTVLabel::RtfText() {
     return GetDataNow();
 }
 
+bool TVyrTVLabel::OnlyDraws() {
+    if (IsMemo() || FUseDisplayText || Painting()) return false;
+    // A caption, lines or an empty text: nothing to read.
+    if (!FVariable) return true;
+    if (HasState(csDesigning) || !FVariable->Initialized() || !FVariable->ReadsAsItStands()) return false;
+    TVyrData* Now = FVariable->ValueNow();
+    if (FSuppressRepeats && FVariable->Active()) {
+        // Only values compared without making their texts.
+        const TVyrData* Last = FVariable->ValueLast();
+        const TVyrData::TValueClass Class = Now->ValueClass();
+        if (Last->ValueClass() != Class ||
+            (Class != TVyrData::vcString && Class != TVyrData::vcInteger && Class != TVyrData::vcBoolean))
+            return false;
+    }
+    return HasNoText(FVariable->DataType()) || FDataFormat->CannotFail(Now);
+}
+
 void TVyrTVLabel::PrintLabel(TPimCanvas* PimCanvas, const TRect& Rect, int Space) {
     if (IsMemo()) {
         PrintMemo(PimCanvas, Rect, Space);

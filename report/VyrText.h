@@ -59,6 +59,7 @@ public:
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DefineProperties(TFiler* Filer) override;
+    bool OnlyDraws() override;
 
 protected:
     // A variable label: whether a memo or blob variable makes the label a memo.

@@ -78,6 +78,13 @@ public:
     // before any Initialize makes its values then.
     TVyrData* DataNow() { return GetDataNow(); }
     TVyrData* DataLast();
+    // The values as they stand, without what a read may do first (make them, update them); nil
+    // before they are made.
+    TVyrData* ValueNow() const { return FDataNow.get(); }
+    TVyrData* ValueLast() const { return FDataLast.get(); }
+    // Whether reading the value now gives ValueNow as it stands: both values are made, no update is
+    // pending, and the kind reads its value plainly.
+    virtual bool ReadsAsItStands() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
     TVyrData* Data() { return GetData(); }
     QString AsString() { return GetAsString(); }
     int AsInteger() { return GetAsInteger(); }
@@ -279,6 +286,8 @@ public:
     TVyrDataTypes GetDataType() const override;
     // Totals are read per level; a plain read raises "Invalid access to totalvar".
     TVyrData* GetDataNow() override;
+    // A total is never read as a plain value.
+    bool ReadsAsItStands() const override { return false; }
     bool GetActive() const override;
     void UpdateData() override;
     void UpdateLast() override;

@@ -673,6 +673,67 @@ TEST(Generation, AMemoRunsOverThreePagesAndLinesTallerThanTheBodyStillEnd) {
         EXPECT_EQ(PlayedPage(*T.Doc, Page, TextCalls).size(), 1) << Page;
 }
 
+TEST(Generation, TheFirstOfTwoPassesFiresEveryLabelsEventsAndFailsWhereTheSecondWould) {
+    // A date label, a total label and a line on the detail; each notes its print events by pass.
+    TGenPage G(4);
+    G.Page->SetTwoPass(true);
+    TVyrLevel* Detail = G.Page->Detail()->UpdateLevel();
+    auto* When = Make<TVyrExprVar>(G.Form.get(), QStringLiteral("When"), G.Page);
+    When->SetDataType(dtypeDateTime);
+    When->SetUpdateLevel(Detail);
+    double Bad = 0; // the record whose date no calendar has
+    When->OnGetData = [&](TVyrVar* V) {
+        const int N = G.Set.FieldByName(QStringLiteral("N"))->AsInteger();
+        V->SetAsDateTime(N == Bad ? 3.0e6 : 45000.0 + N);
+    };
+    auto* Total = Make<TVyrTotalvar>(G.Form.get(), QStringLiteral("Total"), G.Page);
+    Total->SetVariable(When);
+    Total->SetUpdateLevel(Detail);
+    auto* Date = Make<TVyrvarlabel>(G.Form.get(), QStringLiteral("Date"), G.Page->Detail());
+    Date->SetVariable(When);
+    Date->DataFormat()->SetDisplayFormat(QStringLiteral("yyyy-mm-dd"));
+    auto* Sum = Make<TVyrTotalvarLabel>(G.Form.get(), QStringLiteral("Sum"), G.Page->Detail());
+    Sum->SetTotalVariable(Total);
+    Sum->SetLeft(100);
+    auto* Rule = Make<TVyrLine>(G.Form.get(), QStringLiteral("Rule"), G.Page->Detail());
+    QStringList Events;
+    for (TVyrLabel* L : std::initializer_list<TVyrLabel*>{Date, Sum, Rule}) {
+        L->OnBeforePrint = [&](TVyrLabel* Sender) {
+            Events
+                << QStringLiteral("%1 before %2").arg(Sender->Name()).arg(G.Page->PrintTo()->Destination());
+        };
+        L->OnAfterPrint = [&](TVyrLabel* Sender) {
+            Events << QStringLiteral("%1 after %2").arg(Sender->Name()).arg(G.Page->PrintTo()->Destination());
+        };
+    }
+    G.Run();
+    ASSERT_NE(G.Doc, nullptr);
+    for (const char* Name : {"Date", "Sum", "Rule"})
+        for (TPimDestination Pass : {adNoWhere, adPimFile}) {
+            EXPECT_EQ(Events.filter(QStringLiteral("%1 before %2").arg(QLatin1String(Name)).arg(Pass)).size(),
+                      4);
+            EXPECT_EQ(Events.filter(QStringLiteral("%1 after %2").arg(QLatin1String(Name)).arg(Pass)).size(),
+                      4);
+        }
+    const QStringList Texts = PlayedPage(*G.Doc, 1, {QStringLiteral("TextOut")});
+    EXPECT_EQ(Texts.filter(QStringLiteral("\"2023-03-16\"")).size(), 1) << Texts.join(u'\n').toStdString();
+
+    // A date that cannot be printed ends the report's run in its first pass: no second pass.
+    Bad = 3;
+    Events.clear();
+    TFakePrinterList Printers{};
+    G.Report->SetPrompt(false);
+    QString Raised;
+    try {
+        G.Report->Run();
+    } catch (const Exception& E) {
+        Raised = E.Message();
+    }
+    EXPECT_EQ(Raised, QStringLiteral("Invalid date and time value"));
+    EXPECT_EQ(Events.filter(QStringLiteral("Date before %1").arg(adNoWhere)).size(), 3);
+    EXPECT_TRUE(Events.filter(QStringLiteral("before %1").arg(adPimFile)).isEmpty());
+}
+
 TEST(Generation, AFailedRunOrARangeBeyondTheReportLeavesNoFileAndNothingPrinted) {
     QTemporaryDir Dir;
     const QString File = Dir.filePath(QStringLiteral("orders.pim"));
