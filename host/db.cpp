@@ -785,7 +785,8 @@ void TFieldDefs::Clear() {
 TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
     : FDataSet(DataSet), FFieldName(Def.Name()), FDataType(Def.DataType()), FSize(Def.Size()), FIndex(Index),
       FRequired(Def.Required()), FDisplayWidth(DefaultDisplayWidth(Def.DataType(), Def.Size())),
-      FAlignment(DefaultAlignment(Def.DataType())), FCurrency(Def.DataType() == ftCurrency) {}
+      FAlignment(DefaultAlignment(Def.DataType())), FCurrency(Def.DataType() == ftCurrency),
+      FStoreKind(StoreKindOf(FDataType)), FBlob(IsBlobType(FDataType)), FDateTime(IsDateTimeType(FDataType)) {}
 
 TField::~TField() = default;
 
@@ -794,7 +795,7 @@ int64_t TField::Row() const {
 }
 
 const TRowStore& TField::Store() const {
-    return FDataSet->Rows();
+    return *FDataSet->FReadStore;
 }
 
 int64_t TField::StoredInt() const {
@@ -820,7 +821,7 @@ bool TField::IsNull() const {
 
 QString TField::RawText() const {
     if (IsNull()) return QString();
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         return CellText(FDataType, false, StoredInt(), 0);
     case skFloat:
@@ -840,14 +841,14 @@ QString TField::AsString() const {
 }
 
 void TField::ReadString(QString& Into) const {
-    if (OnGetText || StoreKindOf(FDataType) != skText || IsNull())
+    if (OnGetText || FStoreKind != skText || IsNull())
         Into = AsString();
     else
         Store().ReadText(Row(), FIndex, Into);
 }
 
 QString TField::DisplayText() const {
-    QString Text = IsBlobType(FDataType) ? CellText(FDataType, IsNull(), 0, 0) : RawText();
+    QString Text = FBlob ? CellText(FDataType, IsNull(), 0, 0) : RawText();
     if (OnGetText) OnGetText(const_cast<TField*>(this), Text, true);
     return Text;
 }
@@ -863,11 +864,11 @@ int32_t TField::AsInteger() const {
 
 int64_t TField::AsLargeInt() const {
     if (IsNull()) return 0;
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         return FDataType == ftCurrency ? CurrencyToWhole(StoredInt()) : StoredInt();
     case skFloat:
-        if (IsDateTimeType(FDataType)) break;
+        if (FDateTime) break;
         return DoubleToWhole(StoredFloat(), FFieldName);
     case skText: {
         bool Ok = false;
@@ -884,7 +885,7 @@ int64_t TField::AsLargeInt() const {
 
 bool TField::AsBoolean() const {
     if (IsNull()) return false;
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         return StoredInt() != 0;
     case skText: {
@@ -902,7 +903,7 @@ bool TField::AsBoolean() const {
 
 double TField::AsFloat() const {
     if (IsNull()) return 0;
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         if (FDataType == ftCurrency) return static_cast<double>(StoredInt()) / CurrencyScale;
         return static_cast<double>(StoredInt());
@@ -923,12 +924,12 @@ double TField::AsFloat() const {
 
 int64_t TField::AsCurrency() const {
     if (IsNull()) return 0;
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         if (FDataType == ftBoolean) break;
         return FDataType == ftCurrency ? StoredInt() : CheckedCurrency(StoredInt(), FFieldName);
     case skFloat:
-        if (IsDateTimeType(FDataType)) break;
+        if (FDateTime) break;
         return DoubleToCurrency(StoredFloat(), FFieldName);
     case skText: {
         int64_t c = 0;
@@ -945,8 +946,8 @@ int64_t TField::AsCurrency() const {
 
 double TField::AsDateTime() const {
     if (IsNull()) return 0;
-    if (IsDateTimeType(FDataType)) return StoredFloat();
-    if (StoreKindOf(FDataType) == skText) {
+    if (FDateTime) return StoredFloat();
+    if (FStoreKind == skText) {
         double d = 0;
         const QString Text = StoredText();
         if (!ParseIsoDateTime(Text, d))
@@ -958,19 +959,19 @@ double TField::AsDateTime() const {
 
 QByteArray TField::AsBytes() const {
     if (IsNull()) return QByteArray();
-    if (StoreKindOf(FDataType) == skBytes) return Store().Bytes(Row(), FIndex);
+    if (FStoreKind == skBytes) return Store().Bytes(Row(), FIndex);
     return RawText().toUtf8();
 }
 
 QVariant TField::Value() const {
     if (IsNull()) return QVariant();
-    switch (StoreKindOf(FDataType)) {
+    switch (FStoreKind) {
     case skInteger:
         if (FDataType == ftBoolean) return QVariant(StoredInt() != 0);
         if (FDataType == ftCurrency) return QVariant(static_cast<double>(StoredInt()) / CurrencyScale);
         return QVariant(static_cast<qlonglong>(StoredInt()));
     case skFloat:
-        if (IsDateTimeType(FDataType)) {
+        if (FDateTime) {
             QDate d;
             QTime t;
             DecodeDateTime(StoredFloat(), d, t);
@@ -1002,11 +1003,11 @@ void TFieldDisplayText::Take(const TField& Field) {
         FText = Field.DisplayText();
         return;
     }
-    if (IsBlobType(FDataType)) {
+    if (Field.FBlob) {
         FPending = true;
         return;
     }
-    switch (StoreKindOf(FDataType)) {
+    switch (Field.FStoreKind) {
     case skInteger:
         FInt = FNull ? 0 : Field.StoredInt();
         FPending = true;
@@ -1014,7 +1015,7 @@ void TFieldDisplayText::Take(const TField& Field) {
     case skFloat:
         FFloat = FNull ? 0 : Field.StoredFloat();
         // A date-time beyond the calendar fails now, as reading its text always did.
-        if (!FNull && IsDateTimeType(FDataType) && !ValidDateTime(FFloat))
+        if (!FNull && Field.FDateTime && !ValidDateTime(FFloat))
             FText = Field.DisplayText();
         else
             FPending = true;

@@ -289,6 +289,10 @@ private:
     QString FEditMask;
     bool FCurrency;
     int FPrecision = 15;
+    // What the type says of how the value is kept, asked at every read.
+    TStoreKind FStoreKind;
+    bool FBlob;
+    bool FDateTime;
 };
 
 // The width in characters and the alignment a field of the type shows with until told otherwise.
@@ -409,6 +413,8 @@ private:
 
     TFieldDefs FFieldDefs;
     std::vector<std::unique_ptr<TField>> FFields;
+    // The row store the fields read, while open: a data set keeps one store from opening to closing.
+    const TRowStore* FReadStore = nullptr;
     std::vector<TDataSource*> FDataSources;
     TDataSetState FState = dsInactive;
     int64_t FCurrent = -1;   // row of the cursor, -1 when there is no accepted record

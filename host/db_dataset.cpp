@@ -60,6 +60,7 @@ void TDataSet::Open() {
         InternalOpen();
         if (Rows().ColumnCount() != FFieldDefs.Count())
             throw EDatabaseError(QStringLiteral("Record buffer does not match the field definitions"));
+        FReadStore = &Rows();
         CreateFields();
         FCurrent = SeekForward(0);
     } catch (...) {
@@ -89,6 +90,7 @@ void TDataSet::Close() {
     FBof = FEof = true;
     DataEvent(deUpdateState);
     FFields.clear();
+    FReadStore = nullptr;
     InternalClose();
     if (AfterClose) AfterClose(this);
 }

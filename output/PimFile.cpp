@@ -212,6 +212,7 @@ void TPimPimFile::Clear() {
     FObjects.reset();
     FObjectIndex.clear();
     FRecent = {};
+    FSelectedFontValid = false;
     FUserStream->Clear();
 }
 
@@ -284,6 +285,24 @@ void TPimPimFile::SetFont(const TFont& Font) {
 }
 
 void TPimPimFile::SetLogFont(const TFont& Font, const TLogFont& LogFont) {
+    // A label selects the font the one before it selected, most of the time: the same font and log
+    // font give the same entry.
+    FSelectedFontValid = FSelectedFontValid && FObjects && FObjectIndex.size() == FObjects->size();
+    if (FSelectedFontValid && Font.Color() == FSelectedFont.Color() &&
+        Font.Height() == FSelectedFont.Height() && Font.PixelsPerInch() == FSelectedFont.PixelsPerInch() &&
+        Font.Name() == FSelectedFont.Name() && LogFont.lfItalic == FSelectedLogFont.lfItalic &&
+        LogFont.lfUnderline == FSelectedLogFont.lfUnderline &&
+        LogFont.lfStrikeOut == FSelectedLogFont.lfStrikeOut &&
+        LogFont.lfEscapement == FSelectedLogFont.lfEscapement &&
+        LogFont.lfWeight == FSelectedLogFont.lfWeight && LogFont.lfCharSet == FSelectedLogFont.lfCharSet &&
+        LogFont.lfOutPrecision == FSelectedLogFont.lfOutPrecision &&
+        LogFont.lfClipPrecision == FSelectedLogFont.lfClipPrecision &&
+        LogFont.lfQuality == FSelectedLogFont.lfQuality &&
+        LogFont.lfPitchAndFamily == FSelectedLogFont.lfPitchAndFamily) {
+        FCurrFont = FSelectedFontIndex;
+        SelectObject(FCurrFont);
+        return;
+    }
     TPimLogFont F;
     F.Color = Font.Color();
     F.Size = uint16_t(Font.Size());
@@ -299,6 +318,10 @@ void TPimPimFile::SetLogFont(const TFont& Font, const TLogFont& LogFont) {
     F.PitchAndFamily = LogFont.lfPitchAndFamily;
     PimSetWideField(F.Name, PimFontNameLength, Font.Name());
     FCurrFont = FindOrAdd(aotFont, &F, nullptr, nullptr);
+    FSelectedFont = Font;
+    FSelectedLogFont = LogFont;
+    FSelectedFontIndex = FCurrFont;
+    FSelectedFontValid = true;
     SelectObject(FCurrFont);
 }
 

@@ -351,6 +351,11 @@ private:
     std::array<TRecentObject, 8> FRecent;
     size_t FRecentNext = 0;
     std::array<size_t, 4> FRecentHit{}; // per kind, the entry found last
+    // The font and log font selected last, and the entry they gave.
+    TFont FSelectedFont;
+    TLogFont FSelectedLogFont;
+    int FSelectedFontIndex = -1;
+    bool FSelectedFontValid = false;
     QString FFileName;
     int FLastFont = -1;
     int FLastPen = -1;
