@@ -647,18 +647,6 @@ void TRowStore::AbandonRow() {
     }
 }
 
-bool TRowStore::IsNull(int64_t Row, int Index) const {
-    return Col(Index).Nulls[static_cast<size_t>(Row)];
-}
-
-int64_t TRowStore::Int(int64_t Row, int Index) const {
-    return Col(Index).Ints[static_cast<size_t>(Row)];
-}
-
-double TRowStore::Float(int64_t Row, int Index) const {
-    return Col(Index).Floats[static_cast<size_t>(Row)];
-}
-
 void TRowStore::ReadText(int64_t Row, int Index, QString& Into) const {
     const TColumn& C = Col(Index);
     const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
@@ -790,14 +778,6 @@ TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
 
 TField::~TField() = default;
 
-int64_t TField::Row() const {
-    return FDataSet ? FDataSet->FActiveRow : -1;
-}
-
-const TRowStore& TField::Store() const {
-    return *FDataSet->FReadStore;
-}
-
 int64_t TField::StoredInt() const {
     return Store().Int(Row(), FIndex);
 }
@@ -812,11 +792,6 @@ QString TField::StoredText() const {
 
 void TField::AccessError(const QString& TypeName) const {
     throw EDatabaseError(QStringLiteral("Cannot access field '%s' as type %s"), {FFieldName, TypeName});
-}
-
-bool TField::IsNull() const {
-    const int64_t r = Row();
-    return r < 0 || Store().IsNull(r, FIndex);
 }
 
 QString TField::RawText() const {

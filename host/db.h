@@ -136,9 +136,9 @@ public:
     void EndRow();
     void AbandonRow();
 
-    bool IsNull(int64_t Row, int Col) const;
-    int64_t Int(int64_t Row, int Col) const;
-    double Float(int64_t Row, int Col) const;
+    bool IsNull(int64_t Row, int Index) const { return Col(Index).Nulls[static_cast<size_t>(Row)]; }
+    int64_t Int(int64_t Row, int Index) const { return Col(Index).Ints[static_cast<size_t>(Row)]; }
+    double Float(int64_t Row, int Index) const { return Col(Index).Floats[static_cast<size_t>(Row)]; }
     QString Text(int64_t Row, int Col) const;
     // The text of a cell into Into, in the buffer Into already has when it is its own and large
     // enough, so that reading row after row allocates nothing.
@@ -425,6 +425,20 @@ private:
     int FDisableCount = 0;
     bool FPendingChange = false;
 };
+
+// Asked for every field at every record: inline, over the data set's cursor and row store.
+inline int64_t TField::Row() const {
+    return FDataSet ? FDataSet->FActiveRow : -1;
+}
+
+inline const TRowStore& TField::Store() const {
+    return *FDataSet->FReadStore;
+}
+
+inline bool TField::IsNull() const {
+    const int64_t r = Row();
+    return r < 0 || Store().IsNull(r, FIndex);
+}
 
 // Connects data-aware objects to a data set.
 class TDataSource : public TComponent {

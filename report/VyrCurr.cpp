@@ -1,21 +1,27 @@
 #include "report/VyrCurr.h"
 
-TVyrCurrency::TVyrCurrency() : TVyrData(dtypeCurrency), FCalc(std::make_unique<TVyrCurrCalc>()) {
+TVyrCurrency::TVyrCurrency() : TVyrData(dtypeCurrency) {
     FValueClass = Class;
 }
 
 TVyrCurrency::~TVyrCurrency() = default;
 
 double TVyrCurrency::GetValueFloat() {
-    if (FTotalType == ttCount) return FCalc->Count();
+    if (FTotalType == ttCount) return FCalc.Count();
     return GetValueCurrency().ToDouble();
 }
 
-void TVyrCurrency::SetValueFloat(double Value) { FCalc->NewVal(Currency::FromDouble(Value)); }
+void TVyrCurrency::SetValueFloat(double Value) {
+    FCalc.NewVal(Currency::FromDouble(Value));
+}
 
-Currency TVyrCurrency::GetValueCurrency() { return FCalc->Total(FTotalType); }
+Currency TVyrCurrency::GetValueCurrency() {
+    return FCalc.Total(FTotalType);
+}
 
-void TVyrCurrency::SetValueCurrency(Currency Value) { FCalc->NewVal(Value); }
+void TVyrCurrency::SetValueCurrency(Currency Value) {
+    FCalc.NewVal(Value);
+}
 
 QString TVyrCurrency::GetAsString() { return FloatToStr(GetValueFloat()); }
 int TVyrCurrency::GetAsInteger() { return VyrTruncToInt(GetValueFloat()); }
@@ -31,17 +37,17 @@ void TVyrCurrency::SetAsCurrency(Currency Value) { SetValueCurrency(Value); }
 void TVyrCurrency::SetAsBoolean(bool Value) { SetValueFloat(Value ? 1.0 : 0.0); }
 
 void TVyrCurrency::SetValue(const void* Value) {
-    if (Value) FCalc->NewVal(*static_cast<const Currency*>(Value));
+    if (Value) FCalc.NewVal(*static_cast<const Currency*>(Value));
 }
 
 void TVyrCurrency::SetData(TVyrData* Value) {
     auto* Other = VyrValueAs<TVyrCurrency>(Value);
     if (!Other) throw EInvalidCast();
-    FCalc->Assign(*Other->FCalc);
+    FCalc.Assign(Other->FCalc);
     FIsNull = Other->IsNull();
 }
 
 void TVyrCurrency::Reset() {
-    FCalc->Reset();
+    FCalc.Reset();
     FIsNull = false;
 }

@@ -11,7 +11,7 @@ public:
     TVyrCurrency();
     ~TVyrCurrency() override;
 
-    TVyrCurrCalc* Calc() const { return FCalc.get(); }
+    TVyrCurrCalc* Calc() const { return &FCalc; }
     TVyrTotalType TotalType() const { return FTotalType; }
     void SetTotalType(TVyrTotalType Value) { FTotalType = Value; }
     double ValueFloat() { return GetValueFloat(); }
@@ -37,6 +37,6 @@ public:
     void Reset() override;
 
 private:
-    std::unique_ptr<TVyrCurrCalc> FCalc;
+    mutable TVyrCurrCalc FCalc; // kept in the value: read and copied at every record
     TVyrTotalType FTotalType = ttValue;
 };

@@ -1,14 +1,18 @@
 #include "report/VyrFloat.h"
 
-TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat), FCalc(std::make_unique<TVyrCalc>()) {
+TVyrFloat::TVyrFloat() : TVyrData(dtypeFloat) {
     FValueClass = Class;
 }
 
 TVyrFloat::~TVyrFloat() = default;
 
-double TVyrFloat::GetValueFloat() { return FCalc->Total(FTotalType); }
+double TVyrFloat::GetValueFloat() {
+    return FCalc.Total(FTotalType);
+}
 
-void TVyrFloat::SetValueFloat(double Value) { FCalc->NewVal(Value); }
+void TVyrFloat::SetValueFloat(double Value) {
+    FCalc.NewVal(Value);
+}
 
 QString TVyrFloat::GetAsString() { return FloatToStr(GetValueFloat()); }
 int TVyrFloat::GetAsInteger() { return VyrTruncToInt(GetValueFloat()); }
@@ -21,17 +25,17 @@ void TVyrFloat::SetAsFloat(double Value) { SetValueFloat(Value); }
 void TVyrFloat::SetAsBoolean(bool Value) { SetValueFloat(Value ? 1.0 : 0.0); }
 
 void TVyrFloat::SetValue(const void* Value) {
-    if (Value) FCalc->NewVal(*static_cast<const double*>(Value));
+    if (Value) FCalc.NewVal(*static_cast<const double*>(Value));
 }
 
 void TVyrFloat::SetData(TVyrData* Value) {
     auto* Other = VyrValueAs<TVyrFloat>(Value);
     if (!Other) throw EInvalidCast();
-    FCalc->Assign(*Other->FCalc);
+    FCalc.Assign(Other->FCalc);
     FIsNull = Other->IsNull();
 }
 
 void TVyrFloat::Reset() {
-    FCalc->Reset();
+    FCalc.Reset();
     FIsNull = false;
 }

@@ -12,7 +12,7 @@ public:
     TVyrFloat();
     ~TVyrFloat() override;
 
-    TVyrCalc* Calc() const { return FCalc.get(); }
+    TVyrCalc* Calc() const { return &FCalc; }
     TVyrTotalType TotalType() const { return FTotalType; }
     void SetTotalType(TVyrTotalType Value) { FTotalType = Value; }
     double ValueFloat() { return GetValueFloat(); }
@@ -34,6 +34,6 @@ public:
     void Reset() override;
 
 private:
-    std::unique_ptr<TVyrCalc> FCalc;
+    mutable TVyrCalc FCalc; // kept in the value: read and copied at every record
     TVyrTotalType FTotalType = ttValue;
 };

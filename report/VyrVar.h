@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 class TPimDataSourceManager;
@@ -25,8 +26,8 @@ struct TVyrVarState {
     // Totals: the accumulators and pending resets of every level.
     std::vector<std::unique_ptr<TVyrData>> NowList;
     std::vector<std::unique_ptr<TVyrData>> LastList;
-    std::vector<bool> ResetNowList;
-    std::vector<bool> ResetLastList;
+    std::vector<uint8_t> ResetNowList;
+    std::vector<uint8_t> ResetLastList;
 };
 
 enum TVyrVarId : uint8_t {
@@ -221,11 +222,14 @@ private:
     void ReportFailedSource(TPimDataSourceManager* Manager);
     void ActiveChanged();
     void ReadField();
+    bool NullsAreValues(const TDataSet* DataSet);
 
     int FFieldNo = -1;
     QString FDataField;
     std::unique_ptr<TFieldDataLink> FDataLink; // owned
     TFieldDisplayText FDisplayText;
+    const std::type_info* FNullRuleClass = nullptr; // the data set class last asked about nulls
+    bool FNullRuleNamed = false;
 };
 
 using TGetDataEvent = std::function<void(TVyrVar* Sender)>;
@@ -310,8 +314,9 @@ private:
     // One accumulator pair and one pair of reset flags per level of the page; made for a run.
     std::vector<std::unique_ptr<TVyrData>> FDataNowList;
     std::vector<std::unique_ptr<TVyrData>> FDataLastList;
-    std::vector<bool> FResetNowList;
-    std::vector<bool> FResetLastList;
+    // One flag a byte: the lists are copied whole at every update.
+    std::vector<uint8_t> FResetNowList;
+    std::vector<uint8_t> FResetLastList;
     bool FIgnoreNulls = false;
     bool FIsCurrency = false;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads

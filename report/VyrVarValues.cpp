@@ -268,6 +268,17 @@ void TVyrDBVar::UpdateData() {
     Compute([this] { ReadField(); });
 }
 
+bool TVyrDBVar::NullsAreValues(const TDataSet* DataSet) {
+    // Only a class of that name can keep nulls as values, which is worked out once per class; its
+    // property is read at every null, as it may change from one record to the next.
+    const std::type_info* Class = DataSet ? &typeid(*DataSet) : nullptr;
+    if (Class != FNullRuleClass) {
+        FNullRuleClass = Class;
+        FNullRuleNamed = DataSet && DataSet->ClassNameIs(QStringLiteral("TTable"));
+    }
+    return FNullRuleNamed && NullFieldsAreValues(DataSet);
+}
+
 void TVyrDBVar::ReadField() {
     TField* f = Field();
     if (!f) {
@@ -275,7 +286,7 @@ void TVyrDBVar::ReadField() {
         return;
     }
     FDisplayText.Take(*f);
-    if (f->IsNull() && !NullFieldsAreValues(f->DataSet())) {
+    if (f->IsNull() && !NullsAreValues(f->DataSet())) {
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
         return;
