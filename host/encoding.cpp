@@ -80,5 +80,12 @@ void AssignText(QString& Into, QStringView Text) {
         Into.resize(n);
     else
         Into = QString(n, Qt::Uninitialized);
-    if (n > 0) std::memcpy(Into.data(), Text.data(), static_cast<size_t>(n) * sizeof(QChar));
+    // Most texts are a few words: copied in place, without the call into the C library's memcpy.
+    char16_t* To = reinterpret_cast<char16_t*>(Into.data());
+    const char16_t* From = reinterpret_cast<const char16_t*>(Text.data());
+    if (n <= 32)
+        for (qsizetype i = 0; i < n; ++i)
+            To[i] = From[i];
+    else
+        std::memcpy(To, From, static_cast<size_t>(n) * sizeof(QChar));
 }

@@ -88,7 +88,14 @@ public:
     void Append(const void* Buffer, int64_t Count) {
         if (Count <= 0) return;
         if (FSize + Count > static_cast<int64_t>(FData.size())) Grow(FSize + Count);
-        std::memcpy(FData.data() + FSize, Buffer, static_cast<size_t>(Count));
+        uint8_t* To = FData.data() + FSize;
+        const auto* From = static_cast<const uint8_t*>(Buffer);
+        // Most records are a few dozen bytes: copied in place rather than through a call.
+        if (Count <= 64)
+            for (int64_t i = 0; i < Count; ++i)
+                To[i] = From[i];
+        else
+            std::memcpy(To, From, static_cast<size_t>(Count));
         FSize += Count;
         FPosition = FSize;
     }
