@@ -27,7 +27,9 @@ void TPimMemo::SetFont(const TFont& Value) {
 
 TPimMemo::TPimMemo()
     : FPixelsPerInch(Screen()->PixelsPerInch()), FWidth(FPixelsPerInch),
-      FMemoStrings(std::make_unique<TStringList>()), FMemoStream(std::make_unique<TMemoryStream>()) {}
+      FMemoStrings(std::make_unique<TStringList>()), FMemoStream(std::make_unique<TMemoryStream>()) {
+    FMemoStrings->OnChange = [this](TStringList*) { FStringsChanged = true; };
+}
 
 TPimMemo::~TPimMemo() {
     ClearParts();
@@ -39,9 +41,39 @@ void TPimMemo::SetPixelsPerInch(int Value) {
 }
 
 void TPimMemo::SetMemoStream(TStream* Value) {
+    FTextSource = false;
+    FMemoText = QString();
     FMemoStream->Clear();
     if (Value) FMemoStream->CopyFrom(*Value, 0);
     FMemoStream->SetPosition(0);
+}
+
+void TPimMemo::SetMemoStream(TMemoryStream& Value) {
+    const bool Same =
+        !FTextSource && Value.Size() == FMemoStream->Size() &&
+        (Value.Size() == 0 || std::memcmp(Value.Memory(), FMemoStream->Memory(), size_t(Value.Size())) == 0);
+    if (!Same) {
+        SetMemoStream(static_cast<TStream*>(&Value));
+        return;
+    }
+    FMemoStream->SetPosition(0);
+}
+
+void TPimMemo::SetMemoText(const QString& Text) {
+    FMemoText = Text;
+    FTextSource = true;
+}
+
+TMemoryStream& TPimMemo::MemoStream() {
+    if (FTextSource) {
+        FTextSource = false;
+        const QByteArray Bytes = StringToUtf16LE(FMemoText, true);
+        FMemoText = QString();
+        FMemoStream->Clear();
+        FMemoStream->WriteBuffer(Bytes.constData(), Bytes.size());
+        FMemoStream->SetPosition(0);
+    }
+    return *FMemoStream;
 }
 
 void TPimMemo::PrepareMeasuring() const {
@@ -51,6 +83,7 @@ void TPimMemo::PrepareMeasuring() const {
 // The text as the string list would load it: a byte-order mark chooses UTF-16 or UTF-8, anything
 // else is ANSI.
 QString TPimMemo::ReadText() const {
+    if (FTextSource) return FMemoText;
     TMemoryStream& S = *FMemoStream;
     const int64_t n = S.Size();
     if (n <= 0) return QString();
@@ -73,25 +106,35 @@ bool TPimMemo::SameWrap() const {
         W.Alignment != FMemoAlignment || W.SuppressBlankLines != FSuppressBlankLines ||
         W.SuppressWhiteSpace != FSuppressWhiteSpace || !(W.Font == FFont))
         return false;
+    if (FTextSource || W.TextSource) {
+        // A text kept from the last wrap is the same text when it is the same string.
+        return FTextSource && W.TextSource &&
+               ((FMemoText.constData() == W.MemoText.constData() && FMemoText.size() == W.MemoText.size()) ||
+                FMemoText == W.MemoText);
+    }
     const int64_t n = FMemoStream->Size();
     return n == W.Text.size() &&
            (n == 0 || std::memcmp(FMemoStream->Memory(), W.Text.constData(), size_t(n)) == 0);
 }
 
 void TPimMemo::UpdateMemo() {
-    FMemoStrings->Clear();
-    FMemoLines = 0;
-
     if (SameWrap()) {
         FLineHeight = FLastWrap.LineHeight;
         FCarriageReturnList = FLastWrap.ParagraphEnds;
         FMemoLines = int(FLastWrap.Lines.size());
         if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
+        // The lines are still those of the last wrap unless someone changed them: a long text asked
+        // for at every piece is not copied line by line each time.
+        if (!FStringsChanged) return;
+        FMemoStrings->Clear();
         for (const QString& L : FLastWrap.Lines)
             FMemoStrings->Add(L);
+        FStringsChanged = false;
         return;
     }
 
+    FMemoStrings->Clear();
+    FMemoLines = 0;
     PrepareMeasuring();
     TMeasuringContext& M = *MeasuringContext();
     FLineHeight = std::abs(M.TextMetrics().tmHeight);
@@ -125,10 +168,15 @@ void TPimMemo::UpdateMemo() {
     if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
     for (const QString& L : Lines)
         FMemoStrings->Add(L);
+    FStringsChanged = false;
 
     TLastWrap& Last = FLastWrap;
     Last.Valid = true;
-    Last.Text = QByteArray(reinterpret_cast<const char*>(FMemoStream->Memory()), qsizetype(FMemoStream->Size()));
+    Last.TextSource = FTextSource;
+    Last.MemoText = FTextSource ? FMemoText : QString();
+    Last.Text = FTextSource ? QByteArray()
+                            : QByteArray(reinterpret_cast<const char*>(FMemoStream->Memory()),
+                                         qsizetype(FMemoStream->Size()));
     Last.Font = FFont;
     Last.PixelsPerInch = FPixelsPerInch;
     Last.Width = FWidth;

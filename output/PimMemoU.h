@@ -89,9 +89,15 @@ public:
     TStringList& MemoStrings() { return *FMemoStrings; }
     const TStringList& MemoStrings() const { return *FMemoStrings; }
     int MemoLines() const { return FMemoLines; }
-    TMemoryStream& MemoStream() { return *FMemoStream; }
+    // The text as bytes: a text given by SetMemoText is written out first.
+    TMemoryStream& MemoStream();
     // Empties the own stream and copies the whole of Value into it; nullptr leaves it empty.
     void SetMemoStream(TStream* Value);
+    // The same from a memory stream, whose bytes are not copied again when the own stream holds them.
+    void SetMemoStream(TMemoryStream& Value);
+    // The text as the stream would hold it after the mark FF FE in UTF-16LE, kept as it is given: a
+    // label gives the same long text piece after piece, and an unchanged text is known at once.
+    void SetMemoText(const QString& Text);
     TPimMemoAlignment MemoAlignment() const { return FMemoAlignment; }
     void SetMemoAlignment(TPimMemoAlignment Value) { FMemoAlignment = Value; }
     int LineHeight() const { return FLineHeight; }
@@ -124,6 +130,9 @@ private:
     std::unique_ptr<TStringList> FMemoStrings;
     int FMemoLines = 0;
     std::unique_ptr<TMemoryStream> FMemoStream;
+    QString FMemoText;            // the text, when it came by SetMemoText and the stream is still to be made
+    bool FTextSource = false;     // ... which it did
+    bool FStringsChanged = false; // MemoStrings was changed from outside since the last wrap filled it
     TPimMemoAlignment FMemoAlignment = maLeft;
     int FLineHeight = 10;
     std::vector<std::unique_ptr<TPimTabStringPos>> FParts;
@@ -138,7 +147,9 @@ private:
     // measure and print; an unchanged text is not wrapped again.
     struct TLastWrap {
         bool Valid = false;
+        bool TextSource = false; // the text came as a string, not as bytes
         QByteArray Text;
+        QString MemoText;
         TFont Font;
         int PixelsPerInch = 0;
         int Width = 0;

@@ -390,6 +390,10 @@ int TVyrRootFormat::NumberDigits() const {
 }
 
 QString TVyrRootFormat::FormatAsString(TVyrData* Value) {
+    // A text shown as it stands comes back as the value's own string rather than a copy of it.
+    if (Value && Value->DataType() == dtypeString && FTextCase == tcNone && VyrEmpty(FDisplayFormat) &&
+        !(FSuppressNulls && Value->IsNull()))
+        return Value->AsString();
     QString Text;
     FormatInto(Value, Text);
     return Text;

@@ -136,14 +136,15 @@ QString TVyrTVLabel::GetDataNow() {
 }
 
 void TVyrTVLabel::WriteText(const QString& Text, bool MarkEmpty) {
-    if (Text.isEmpty() && !MarkEmpty) return;
-    const QByteArray Bytes = StringToUtf16LE(Text, true);
-    FPimMemo->MemoStream().WriteBuffer(Bytes.constData(), Bytes.size());
+    // The memo holds a text after the mark FF FE; an empty text leaves it empty unless marked.
+    if (Text.isEmpty() && !MarkEmpty)
+        FPimMemo->SetMemoStream(nullptr);
+    else
+        FPimMemo->SetMemoText(Text);
 }
 
 void TVyrTVLabel::UpdateMemo() {
     TPimMemo& M = *FPimMemo;
-    M.MemoStream().Clear();
     if (TVyrPage* P = Page()) M.SetTextDriverCompatibility(P->PageSetup()->TextDriverCompatibility());
     M.SetPixelsPerInch(GetPPI());
     M.SetFont(*Font());
@@ -154,6 +155,8 @@ void TVyrTVLabel::UpdateMemo() {
     M.SetSuppressWhiteSpace(FSuppressWhiteSpace);
     M.SetMemoAlignment(MemoAlignmentOf(AlignHorizontal(), FJustifyMemo));
 
+    // The memo is given the text itself, or the value's own stream, so that a long text the label
+    // asks for at every piece is known unchanged without being copied and wrapped again.
     if (FVariable && FVariable->Active()) {
         const TVyrDataTypes Type = FVariable->DataType();
         auto* DB = FUseDisplayText ? dynamic_cast<TVyrDBVar*>(FVariable) : nullptr;
@@ -161,21 +164,27 @@ void TVyrTVLabel::UpdateMemo() {
             FVariable->DataNow(); // reads the field, and with it the display text
             WriteText(DB->DisplayText(), true);
         } else if (Type == dtypeMemo || Type == dtypeBlob) {
-            M.SetMemoStream(FVariable->AsStream());
+            TStream* Stream = FVariable->AsStream();
+            TVyrBlob* Blob = VyrValueAs<TVyrBlob>(FVariable->Data());
+            if (Blob && Blob->ValueStream() == Stream)
+                M.SetMemoStream(*Blob->ValueStream());
+            else
+                M.SetMemoStream(Stream);
         } else if (Type == dtypeGraphic) {
             // A picture has no text to wrap.
             WriteText(Painting() ? GetDisplayText() : QString(), false);
         } else {
-            M.SetMemoStream(FDataFormat->FormatAsStream(FVariable->DataNow()));
+            M.SetMemoText(FDataFormat->FormatAsString(FVariable->DataNow()));
         }
     } else if (!Caption().isEmpty()) {
         WriteText(Caption(), false);
     } else if (FLines->Count() > 0) {
+        M.SetMemoStream(nullptr);
         FLines->SaveToStream(M.MemoStream());
+        M.MemoStream().SetPosition(0);
     } else {
         WriteText(GetDisplayText(), false);
     }
-    M.MemoStream().SetPosition(0);
     M.UpdateMemo();
 }
 

@@ -82,6 +82,43 @@ TEST(PimMemo, SetMemoStreamCopiesTheWholeStreamOverTheOldText) {
     EXPECT_EQ(F.Memo.MemoStream().Size(), 0);
 }
 
+TEST(PimMemo, ATextGivenAsAStringIsItsBytesAndAChangeOfTextOrLinesIsNeverMissed) {
+    TMemoFixture F(Fox);
+    F.Memo.UpdateMemo();
+    const QStringList FromBytes = F.Lines();
+    QString Text = Fox;
+    F.Memo.SetMemoText(Text);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), FromBytes);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(F.Memo.MemoStream().Memory()),
+                         int(F.Memo.MemoStream().Size())),
+              StringToUtf16LE(Fox, true));
+    // A changed text and lines changed from outside are both seen.
+    F.Memo.SetMemoText(Text);
+    F.Memo.UpdateMemo();
+    Text.replace(0, 3, QStringLiteral("Any"));
+    F.Memo.SetMemoText(Text);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines().first(), QStringLiteral("Any quick brown fox "));
+    F.Memo.MemoStrings().SetStrings(0, QStringLiteral("changed"));
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines().first(), QStringLiteral("Any quick brown fox "));
+    // A stream holding the same bytes again, or other bytes, and the empty text with its mark.
+    TMemoryStream Same;
+    const QByteArray Bytes = StringToUtf16LE(Fox, true);
+    Same.WriteBuffer(Bytes.constData(), Bytes.size());
+    F.Memo.SetMemoStream(Same);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), FromBytes);
+    F.Memo.SetMemoStream(Same);
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Lines(), FromBytes);
+    F.Memo.SetMemoText(QString());
+    F.Memo.UpdateMemo();
+    EXPECT_EQ(F.Memo.MemoLines(), 0);
+    EXPECT_EQ(F.Memo.MemoStream().Size(), 2);
+}
+
 TEST(PimMemo, LineHeightIsTheFontHeightScaledByWrapHeightPercent) {
     // 18 pt at 72 pixels per inch: a 20 pixel font
     TMemoFixture F(QStringLiteral("x"), 18, 72);
