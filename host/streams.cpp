@@ -309,8 +309,8 @@ TWholeFileStream::~TWholeFileStream() {
     Discard();
 }
 
-int64_t TWholeFileStream::Read(void*, int64_t) {
-    return 0;
+int64_t TWholeFileStream::Read(void* Buffer, int64_t Count) {
+    return FPart ? FPart->Read(Buffer, Count) : 0;
 }
 
 int64_t TWholeFileStream::Write(const void* Buffer, int64_t Count) {

@@ -143,7 +143,7 @@ public:
     explicit TWholeFileStream(const QString& FileName);
     ~TWholeFileStream() override;
 
-    // Written bytes cannot be read back.
+    // Reads back what was written, for a writer that moves its bytes.
     int64_t Read(void* Buffer, int64_t Count) override;
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;

@@ -9,6 +9,7 @@
 #include "report/PSetup.h"
 
 #include <QHash>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -237,7 +238,8 @@ void TVyrRtfFile::SetFont(const TFont& Value) {
 }
 
 void TVyrRtfFile::Write(const QByteArray& Rtf) {
-    FStream->WriteBuffer(Rtf.constData(), Rtf.size());
+    FStream->Append(Rtf.constData(), Rtf.size());
+    FlushWhenFull();
 }
 
 void TVyrRtfFile::StartBorder() {
@@ -257,13 +259,18 @@ void TVyrRtfFile::TextOut(const QString& Text) {
 
 void TVyrRtfFile::TextOutStream(TStream& Stream) {
     FStream->CopyFrom(Stream, 0);
+    FlushWhenFull();
 }
 
 void TVyrRtfFile::WriteFile() {
     TVyrPageSetup& P = *FPageSetup;
+    TMemoryStream Header;
+    const auto WriteHeaderText = [&Header](const QByteArray& Rtf) {
+        Header.WriteBuffer(Rtf.constData(), Rtf.size());
+    };
     WriteHeaderText("{\\rtf1\\ansi {\\fonttbl");
     for (const auto& Entry : FFontList)
-        Entry->WriteHeader(*FWriteStream);
+        Entry->WriteHeader(Header);
     WriteHeaderText("}");
 
     const auto Twips = [&P](double Length) { return P.UM()->ToIn(Length, P.Units()) * 1440; };
@@ -279,7 +286,16 @@ void TVyrRtfFile::WriteFile() {
                     "\\margb" + TwipsText(Twips(P.BottomMargin())));
     if (P.Orientation() == poLandscape) WriteHeaderText("\\landscape");
     WriteHeaderText(" ");
-    FWriteStream->CopyFrom(*FStream, 0);
+    if (FBodyWritten == 0) {
+        // A body that never filled a buffer follows the header at once.
+        FWriteStream->WriteBuffer(Header.Memory(), Header.Size());
+        FWriteStream->WriteBuffer(FStream->Memory(), FStream->Size());
+        FStream->SetSize(0);
+        return;
+    }
+    FlushBody();
+    // The file is not complete: its stream raises the failed write's error when committed.
+    if (!FWriteFailed) InsertHeader(Header);
 }
 
 void TVyrRtfFile::NewParagraph() {
@@ -351,6 +367,35 @@ void TVyrRtfFile::EndFrame() {
     ParagraphDefault();
 }
 
-void TVyrRtfFile::WriteHeaderText(const QByteArray& Rtf) {
-    FWriteStream->WriteBuffer(Rtf.constData(), Rtf.size());
+void TVyrRtfFile::FlushWhenFull() {
+    if (FStream->Size() >= BodyBufferSize) FlushBody();
+}
+
+void TVyrRtfFile::FlushBody() {
+    const int64_t n = FStream->Size();
+    // After a failed write the rest is dropped: the file is discarded when the run closes it.
+    if (n > 0 && !FWriteFailed) {
+        if (FWriteStream->Write(FStream->Memory(), n) == n)
+            FBodyWritten += n;
+        else
+            FWriteFailed = true;
+    }
+    FStream->SetSize(0);
+}
+
+void TVyrRtfFile::InsertHeader(TMemoryStream& Header) {
+    const int64_t Shift = Header.Size();
+    // From the end, so that no part is overwritten before it has moved.
+    std::vector<uint8_t> Buffer(size_t(std::min<int64_t>(FBodyWritten, 1 << 20)));
+    for (int64_t End = FBodyWritten; End > 0;) {
+        const int64_t n = std::min<int64_t>(End, int64_t(Buffer.size()));
+        End -= n;
+        FWriteStream->SetPosition(End);
+        FWriteStream->ReadBuffer(Buffer.data(), n);
+        // A write that falls short is the stream's to report when committed.
+        FWriteStream->SetPosition(End + Shift);
+        FWriteStream->Write(Buffer.data(), n);
+    }
+    FWriteStream->SetPosition(0);
+    FWriteStream->Write(Header.Memory(), Shift);
 }

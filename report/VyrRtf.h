@@ -54,9 +54,11 @@ private:
     std::unique_ptr<TFont> FFont;
 };
 
-// Writes one RTF file of a rich-text run. The body is kept in memory, since the font table and the
-// page description ahead of it are known only at the end. The file is written beside its target and
-// renamed over it when complete, so a failed run leaves the earlier file as it was.
+// Writes one RTF file of a rich-text run. The file is written beside its target and renamed over it
+// when complete, so a failed run leaves the earlier file as it was. The body goes into that file as
+// it grows, a buffer at a time, so a long run takes no more memory than a short one; the font table
+// and the page description ahead of it are known only at the end, when the body is moved up to make
+// room for them. A write that fails on the way is reported by Close.
 class TVyrRtfFile {
 public:
     // Raises the stream error when the file cannot be created.
@@ -82,7 +84,7 @@ public:
     virtual void TextOut(const QString& Text);
     // Appends the whole of Stream, which holds RTF.
     virtual void TextOutStream(TStream& Stream);
-    // The header and the body into the output file.
+    // The header and the rest of the body into the output file.
     virtual void WriteFile();
     virtual void NewParagraph();
     virtual void PushBrace();
@@ -104,6 +106,7 @@ public:
 
     const QString& FileName() const { return FFileName; }
     TWholeFileStream* WriteStream() const { return FWriteStream.get(); }
+    // The part of the body not yet written to the file: all of it until it grows past a buffer.
     TMemoryStream* Stream() const { return FStream.get(); }
     const TFont& Font() const { return *FFont; }
     TVyrRtfFont* RtfFont() const { return FRtfFont; }
@@ -118,7 +121,11 @@ public:
     void SetPageBreak(bool Value) { FPageBreak = Value; }
 
 private:
-    void WriteHeaderText(const QByteArray& Rtf);
+    // The body written so far into the file, once it fills a buffer.
+    void FlushWhenFull();
+    void FlushBody();
+    // Moves the body written to the file up by the header's size and writes the header before it.
+    void InsertHeader(TMemoryStream& Header);
 
     QString FFileName;
     std::unique_ptr<TWholeFileStream> FWriteStream;
@@ -137,4 +144,8 @@ private:
     bool FRowHasStop = false;
     bool FRowHasTab = false;
     bool FRowLeadDropped = false;
+    int64_t FBodyWritten = 0;  // the bytes of the body in the file
+    bool FWriteFailed = false; // a write of the body fell short; the file's stream says why at Close
+
+    static constexpr int64_t BodyBufferSize = 256 * 1024;
 };

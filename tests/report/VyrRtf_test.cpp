@@ -1,5 +1,6 @@
 #include "host/exceptions.h"
 #include "host/rtf.h"
+#include "host/streams.h"
 #include "report/PSetup.h"
 #include "report/VyrRtf.h"
 #include "support/fakeprinter.h"
@@ -15,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -173,6 +175,30 @@ TEST_F(RtfFile, FontsShareTableEntriesByFaceAndResetTheFormatWhereWritten) {
                   QByteArray(300, 'x') + "{}}");
 }
 
+TEST_F(RtfFile, ALongBodyGoesToTheFileAsItGrowsAndTheTableWrittenLastStillLeadsIt) {
+    // Numbered lines, so that a piece moved to the wrong place or twice shows in the comparison.
+    QByteArray Body;
+    int64_t Largest = 0;
+    const QByteArray Bytes = Written([&Body, &Largest](TVyrRtfFile& Rtf) {
+        for (int i = 0; i < 40000; ++i) {
+            const QString Line = QStringLiteral("line %1 {of} many").arg(i);
+            Rtf.TextOut(Line);
+            Rtf.NewParagraph();
+            Body += VyrRtfText(Line) + "\\par ";
+            Largest = std::max(Largest, Rtf.Stream()->Size());
+        }
+        // A face first used at the end still gets its table entry ahead of the body.
+        Rtf.SetFont(MakeFont("Courier New", 9));
+        Rtf.TextOut(QStringLiteral("end"));
+    });
+    ASSERT_GT(Body.size(), 4 * 256 * 1024);
+    EXPECT_LT(Largest, Body.size() / 4); // the body is not held whole
+    EXPECT_EQ(Bytes, "{\\rtf1\\ansi {\\fonttbl{\\f1\\fnil\\fcharset0\\fprq0 Arial;}"
+                     "{\\f2\\fnil\\fcharset0\\fprq0 Courier New;}}" +
+                         Margins + " " + BodyStart + Body + "{\\plain\\f2\\fs18 end}}");
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.rtf")});
+}
+
 TEST_F(RtfFile, TextIsEscapedAndThePageSetupGivesPaperMarginsAndOrientation) {
     const QByteArray Text = Written(
         [](TVyrRtfFile& Rtf) { Rtf.TextOut(QStringLiteral("\\{}\t1\r\n2\n€é Ω 中 \uFF01 \U0001F600")); });
@@ -289,6 +315,39 @@ TEST_F(RtfFile, FailuresRaiseAndKeepTheEarlierFile) {
     setrlimit(RLIMIT_FSIZE, &Old);
     std::signal(SIGXFSZ, OldHandler);
     EXPECT_TRUE(Raised);
+    EXPECT_EQ(ReadAll(Name), "earlier");
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.rtf")});
+}
+
+TEST_F(RtfFile, AWriteThatFailsOnTheWayIsRaisedAtTheCloseAndTheEarlierFileKept) {
+    const QString Name = Path("out.rtf");
+    {
+        QFile Earlier(Name);
+        ASSERT_TRUE(Earlier.open(QIODevice::WriteOnly));
+        Earlier.write("earlier");
+    }
+    rlimit Old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
+    const auto OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit Small = Old;
+    Small.rlim_cur = 300 * 1024; // room for one buffer of the body, not for the next
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
+    QString Raised;
+    {
+        TVyrRtfFile Rtf(Name);
+        for (int i = 0; i < 10000; ++i) {
+            Rtf.TextOut(QString(100, u'x')); // the run goes on; the failure waits for the close
+            Rtf.NewParagraph();
+        }
+        try {
+            Rtf.Close();
+        } catch (const EWriteError& E) {
+            Raised = E.Message();
+        }
+    }
+    setrlimit(RLIMIT_FSIZE, &Old);
+    std::signal(SIGXFSZ, OldHandler);
+    EXPECT_EQ(Raised, QStringLiteral("Cannot write file \"%1\". File too large").arg(Name));
     EXPECT_EQ(ReadAll(Name), "earlier");
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.rtf")});
 }
