@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHashFunctions>
 #include <QTime>
 #include <algorithm>
 #include <cmath>
@@ -556,22 +557,112 @@ TAlignment DefaultAlignment(TFieldType DataType) {
     }
 }
 
+// ---- TPackedInts
+
+namespace {
+
+bool FitsIn(int64_t Value, int Shift) {
+    switch (Shift) {
+    case 0:
+        return Value >= INT8_MIN && Value <= INT8_MAX;
+    case 1:
+        return Value >= INT16_MIN && Value <= INT16_MAX;
+    case 2:
+        return Value >= INT32_MIN && Value <= INT32_MAX;
+    default:
+        return true;
+    }
+}
+
+void StoreAs(uint8_t* p, int Shift, int64_t Value) {
+    switch (Shift) {
+    case 0:
+        *p = static_cast<uint8_t>(Value);
+        break;
+    case 1: {
+        const auto v = static_cast<int16_t>(Value);
+        std::memcpy(p, &v, sizeof v);
+        break;
+    }
+    case 2: {
+        const auto v = static_cast<int32_t>(Value);
+        std::memcpy(p, &v, sizeof v);
+        break;
+    }
+    default:
+        std::memcpy(p, &Value, sizeof Value);
+        break;
+    }
+}
+
+} // namespace
+
+void TPackedInts::PushBack(int64_t Value) {
+    if (!FitsIn(Value, FShift)) {
+        int Shift = FShift + 1;
+        while (!FitsIn(Value, Shift))
+            ++Shift;
+        Widen(Shift);
+    }
+    const size_t At = static_cast<size_t>(FSize) << FShift;
+    FData.resize(At + (size_t(1) << FShift));
+    StoreAs(FData.data() + At, FShift, Value);
+    ++FSize;
+}
+
+void TPackedInts::Truncate(int64_t NewSize) {
+    if (NewSize >= FSize) return;
+    FSize = NewSize;
+    FData.resize(static_cast<size_t>(NewSize) << FShift);
+}
+
+void TPackedInts::Widen(int Shift) {
+    std::vector<uint8_t> Wider(static_cast<size_t>(FSize) << Shift);
+    for (int64_t i = 0; i < FSize; ++i)
+        StoreAs(Wider.data() + (static_cast<size_t>(i) << Shift), Shift, (*this)[i]);
+    FData.swap(Wider);
+    FShift = Shift;
+}
+
 // ---- TRowStore
+
+namespace {
+
+// Different values a text column keeps by number at most when they are more than an eighth of
+// its rows; past that, each row keeps its own text.
+constexpr size_t CodedValuesFree = 4096;
+constexpr size_t RowsPerCodedValue = 8;
+
+// A double that a whole number gives back exactly; -0 and the fractions are not.
+bool IsWhole(double Value) {
+    return std::fabs(Value) < 9007199254740992.0 && Value == std::trunc(Value) &&
+           !(Value == 0 && std::signbit(Value));
+}
+
+QString EmptyText() {
+    return QString(0, Qt::Uninitialized);
+}
+
+} // namespace
+
+void TRowStore::NewColumn(TColumn& C, TStoreKind Kind) {
+    C = TColumn();
+    C.Kind = Kind;
+    C.Coded = Kind == skText;
+    if (C.Coded) C.Slots.assign(64, 0);
+}
 
 void TRowStore::Reset(const std::vector<TStoreKind>& Kinds) {
     FColumns.clear();
     FColumns.resize(Kinds.size());
     for (size_t i = 0; i < Kinds.size(); ++i)
-        FColumns[i].Kind = Kinds[i];
+        NewColumn(FColumns[i], Kinds[i]);
     FRows = 0;
 }
 
 void TRowStore::Clear() {
-    for (TColumn& C : FColumns) {
-        const TStoreKind Kind = C.Kind;
-        C = TColumn();
-        C.Kind = Kind;
-    }
+    for (TColumn& C : FColumns)
+        NewColumn(C, C.Kind);
     FRows = 0;
 }
 
@@ -579,13 +670,19 @@ void TRowStore::AppendNull(int Index) {
     TColumn& C = Col(Index);
     switch (C.Kind) {
     case skInteger:
-        C.Ints.push_back(0);
+        C.Ints.PushBack(0);
         break;
     case skFloat:
-        C.Floats.push_back(0);
+        if (C.Floats.empty())
+            C.Ints.PushBack(0);
+        else
+            C.Floats.push_back(0);
         break;
     default:
-        C.Ends.push_back(static_cast<int64_t>(C.Arena.size()));
+        if (C.Coded)
+            C.Codes.PushBack(0);
+        else
+            C.Ends.PushBack(static_cast<int64_t>(C.Arena.size()));
         break;
     }
     C.Nulls.push_back(true);
@@ -593,25 +690,133 @@ void TRowStore::AppendNull(int Index) {
 
 void TRowStore::AppendInt(int Index, int64_t Value) {
     TColumn& C = Col(Index);
-    C.Ints.push_back(Value);
+    C.Ints.PushBack(Value);
     C.Nulls.push_back(false);
 }
 
 void TRowStore::AppendFloat(int Index, double Value) {
     TColumn& C = Col(Index);
+    if (C.Floats.empty()) {
+        if (IsWhole(Value)) {
+            C.Ints.PushBack(static_cast<int64_t>(Value));
+            C.Nulls.push_back(false);
+            return;
+        }
+        // The first fraction: the column keeps doubles from now on.
+        C.Floats.reserve(static_cast<size_t>(C.Ints.Size()) + 1);
+        for (int64_t i = 0; i < C.Ints.Size(); ++i)
+            C.Floats.push_back(static_cast<double>(C.Ints[i]));
+        C.Ints = TPackedInts();
+    }
     C.Floats.push_back(Value);
     C.Nulls.push_back(false);
 }
 
 void TRowStore::AppendRun(TColumn& C, const char* Data, size_t Size) {
     C.Arena.insert(C.Arena.end(), Data, Data + Size);
-    C.Ends.push_back(static_cast<int64_t>(C.Arena.size()));
+    C.Ends.PushBack(static_cast<int64_t>(C.Arena.size()));
     C.Nulls.push_back(false);
 }
 
+void TRowStore::AppendPlainText(TColumn& C, QStringView Value) {
+    const size_t At = C.Arena.size();
+    const qsizetype n = Value.size();
+    if (!C.Wide) {
+        C.Arena.resize(At + static_cast<size_t>(n));
+        char* To = C.Arena.data() + At;
+        const char16_t* From = Value.utf16();
+        qsizetype i = 0;
+        for (; i < n && From[i] < 0x100; ++i)
+            To[i] = static_cast<char>(From[i]);
+        if (i < n) {
+            // The first character beyond Latin-1: the column keeps UTF-16 from now on.
+            C.Arena.resize(At);
+            WidenArena(C);
+        }
+    }
+    if (C.Wide) {
+        const auto* From = reinterpret_cast<const char*>(Value.utf16());
+        C.Arena.insert(C.Arena.end(), From, From + n * qsizetype(sizeof(char16_t)));
+    }
+    C.Ends.PushBack(static_cast<int64_t>(C.Arena.size()));
+}
+
+void TRowStore::WidenArena(TColumn& C) {
+    std::vector<char> Wide(C.Arena.size() * 2);
+    for (size_t i = 0; i < C.Arena.size(); ++i) {
+        const char16_t Unit = static_cast<uint8_t>(C.Arena[i]);
+        std::memcpy(Wide.data() + 2 * i, &Unit, sizeof Unit);
+    }
+    C.Arena.swap(Wide);
+    TPackedInts Ends;
+    for (int64_t i = 0; i < C.Ends.Size(); ++i)
+        Ends.PushBack(2 * C.Ends[i]);
+    C.Ends = std::move(Ends);
+    C.Wide = true;
+}
+
+void TRowStore::Rehash(TColumn& C, size_t Size) {
+    C.Slots.assign(Size, 0);
+    const size_t Mask = Size - 1;
+    for (size_t Code = 0; Code < C.Values.size(); ++Code) {
+        size_t i = qHash(QStringView(C.Values[Code]), 0) & Mask;
+        while (C.Slots[i] != 0)
+            i = (i + 1) & Mask;
+        C.Slots[i] = static_cast<uint32_t>(Code + 1);
+    }
+}
+
+int64_t TRowStore::CodeOf(TColumn& C, const QString& Value) {
+    // Rows often repeat the text of the row before.
+    if (C.LastCode >= 0 && C.Values[static_cast<size_t>(C.LastCode)] == Value) return C.LastCode;
+    const size_t Mask = C.Slots.size() - 1;
+    size_t i = qHash(QStringView(Value), 0) & Mask;
+    for (; C.Slots[i] != 0; i = (i + 1) & Mask) {
+        const size_t Code = C.Slots[i] - 1;
+        if (C.Values[Code] == Value) return C.LastCode = static_cast<int64_t>(Code);
+    }
+    if (C.Values.size() >= CodedValuesFree && C.Values.size() * RowsPerCodedValue > C.Nulls.size()) {
+        Uncode(C);
+        return -1;
+    }
+    // A copy of its own, no larger than the text, rather than a share of what the caller had.
+    C.Values.push_back(Value.isEmpty() ? EmptyText() : QString(Value.constData(), Value.size()));
+    C.Slots[i] = static_cast<uint32_t>(C.Values.size());
+    if (C.Values.size() * 2 > C.Slots.size()) Rehash(C, C.Slots.size() * 2);
+    return C.LastCode = static_cast<int64_t>(C.Values.size() - 1);
+}
+
+void TRowStore::Uncode(TColumn& C) {
+    C.Coded = false;
+    for (int64_t r = 0; r < C.Codes.Size(); ++r) {
+        if (C.Nulls[static_cast<size_t>(r)])
+            C.Ends.PushBack(static_cast<int64_t>(C.Arena.size()));
+        else
+            AppendPlainText(C, C.Values[static_cast<size_t>(C.Codes[r])]);
+    }
+    C.Codes = TPackedInts();
+    std::vector<QString>().swap(C.Values);
+    std::vector<uint32_t>().swap(C.Slots);
+    C.LastCode = -1;
+}
+
 void TRowStore::AppendText(int Index, const QString& Value) {
-    AppendRun(Col(Index), reinterpret_cast<const char*>(Value.constData()),
-              static_cast<size_t>(Value.size()) * sizeof(QChar));
+    TColumn& C = Col(Index);
+    if (C.Kind != skText) {
+        AppendRun(C, reinterpret_cast<const char*>(Value.constData()),
+                  static_cast<size_t>(Value.size()) * sizeof(QChar));
+        return;
+    }
+    if (C.Coded) {
+        const int64_t Code = CodeOf(C, Value);
+        if (Code >= 0) {
+            C.Codes.PushBack(Code);
+            C.Nulls.push_back(false);
+            return;
+        }
+    }
+    AppendPlainText(C, Value);
+    C.Nulls.push_back(false);
 }
 
 void TRowStore::AppendBytes(int Index, const QByteArray& Value) {
@@ -632,50 +837,62 @@ void TRowStore::AbandonRow() {
     for (TColumn& C : FColumns) {
         if (C.Nulls.size() <= Keep) continue;
         C.Nulls.resize(Keep);
-        switch (C.Kind) {
-        case skInteger:
-            C.Ints.resize(Keep);
-            break;
-        case skFloat:
-            C.Floats.resize(Keep);
-            break;
-        default:
-            C.Ends.resize(Keep);
-            C.Arena.resize(Keep == 0 ? 0 : static_cast<size_t>(C.Ends.back()));
-            break;
+        C.Ints.Truncate(FRows);
+        if (C.Floats.size() > Keep) C.Floats.resize(Keep);
+        C.Codes.Truncate(FRows);
+        if (C.Ends.Size() > FRows) {
+            C.Ends.Truncate(FRows);
+            C.Arena.resize(Keep == 0 ? 0 : static_cast<size_t>(C.Ends[FRows - 1]));
         }
     }
 }
 
 void TRowStore::ReadText(int64_t Row, int Index, QString& Into) const {
     const TColumn& C = Col(Index);
-    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
-    const int64_t End = C.Ends[static_cast<size_t>(Row)];
-    AssignText(Into, QStringView(reinterpret_cast<const QChar*>(C.Arena.data() + Begin),
-                                 static_cast<qsizetype>((End - Begin) / 2)));
+    if (C.Coded) {
+        AssignText(Into, C.Values[static_cast<size_t>(C.Codes[Row])]);
+        return;
+    }
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[Row - 1];
+    const int64_t End = C.Ends[Row];
+    const char* From = C.Arena.data() + Begin;
+    if (C.Wide || C.Kind != skText)
+        AssignText(Into, QStringView(reinterpret_cast<const QChar*>(From),
+                                     static_cast<qsizetype>((End - Begin) / 2)));
+    else
+        AssignText(Into, QLatin1StringView(From, static_cast<qsizetype>(End - Begin)));
 }
 
 QString TRowStore::Text(int64_t Row, int Index) const {
     const TColumn& C = Col(Index);
-    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
-    const int64_t End = C.Ends[static_cast<size_t>(Row)];
-    QString Result(static_cast<qsizetype>((End - Begin) / 2), Qt::Uninitialized);
-    if (End > Begin) std::memcpy(Result.data(), C.Arena.data() + Begin, static_cast<size_t>(End - Begin));
-    return Result;
+    if (C.Coded) return C.Values[static_cast<size_t>(C.Codes[Row])];
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[Row - 1];
+    const int64_t End = C.Ends[Row];
+    const char* From = C.Arena.data() + Begin;
+    if (End == Begin) return EmptyText();
+    if (C.Wide || C.Kind != skText) {
+        QString Result(static_cast<qsizetype>((End - Begin) / 2), Qt::Uninitialized);
+        std::memcpy(Result.data(), From, static_cast<size_t>(End - Begin));
+        return Result;
+    }
+    return QString::fromLatin1(From, static_cast<qsizetype>(End - Begin));
 }
 
 QByteArray TRowStore::Bytes(int64_t Row, int Index) const {
     const TColumn& C = Col(Index);
-    const int64_t Begin = Row == 0 ? 0 : C.Ends[static_cast<size_t>(Row - 1)];
-    const int64_t End = C.Ends[static_cast<size_t>(Row)];
+    const int64_t Begin = Row == 0 ? 0 : C.Ends[Row - 1];
+    const int64_t End = C.Ends[Row];
     return QByteArray(C.Arena.data() + Begin, static_cast<qsizetype>(End - Begin));
 }
 
 size_t TRowStore::MemoryUsed() const {
     size_t Total = 0;
     for (const TColumn& C : FColumns) {
-        Total += C.Ints.capacity() * sizeof(int64_t) + C.Floats.capacity() * sizeof(double) +
-                 C.Arena.capacity() + C.Ends.capacity() * sizeof(int64_t) + C.Nulls.capacity() / 8;
+        Total += C.Ints.MemoryUsed() + C.Floats.capacity() * sizeof(double) + C.Codes.MemoryUsed() +
+                 C.Slots.capacity() * sizeof(uint32_t) + C.Arena.capacity() + C.Ends.MemoryUsed() +
+                 C.Nulls.capacity() / 8;
+        for (const QString& Value : C.Values)
+            Total += sizeof(QString) + static_cast<size_t>(Value.capacity()) * sizeof(QChar);
     }
     return Total;
 }

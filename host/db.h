@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -114,10 +115,51 @@ enum TFieldClass : uint8_t {
 };
 TFieldClass FieldClassOf(TFieldType DataType);
 
-// The rows of a data set, column by column: integers (Booleans, currency in 1/10000, whole
-// numbers), doubles (floats and date-times as days since 30 Dec 1899) and byte runs (UTF-16 text
-// or raw bytes) packed into one arena per column, so a million rows cost a few allocations
-// rather than millions of variants.
+// Whole numbers kept in as few bytes each as the widest of them needs, 1, 2, 4 or 8: a column of
+// small numbers costs a byte a row. A number that needs more widens all of them.
+class TPackedInts {
+public:
+    int64_t Size() const { return FSize; }
+    int64_t operator[](int64_t Index) const {
+        const uint8_t* p = FData.data() + (static_cast<size_t>(Index) << FShift);
+        switch (FShift) {
+        case 0:
+            return static_cast<int8_t>(*p);
+        case 1:
+            return Load<int16_t>(p);
+        case 2:
+            return Load<int32_t>(p);
+        default:
+            return Load<int64_t>(p);
+        }
+    }
+    void PushBack(int64_t Value);
+    void Truncate(int64_t NewSize);
+    size_t MemoryUsed() const { return FData.capacity(); }
+
+private:
+    template <typename T> static int64_t Load(const uint8_t* p) {
+        T Value;
+        std::memcpy(&Value, p, sizeof(T));
+        return Value;
+    }
+    void Widen(int Shift);
+
+    std::vector<uint8_t> FData;
+    int64_t FSize = 0;
+    int FShift = 0; // the bytes of a number are 1 << FShift
+};
+
+// The rows of a data set, column by column, in little memory, so that a million rows cost some
+// tens of megabytes and a few allocations rather than millions of variants:
+// - whole numbers (Booleans, currency in 1/10000, integers) packed, a byte a row for small ones;
+// - floats (and date-times as days since 30 Dec 1899) packed as whole numbers as long as they
+//   all are, as dates are, and as doubles from the first that is not;
+// - text once for each different value with a packed number per row, as long as the values
+//   repeat (names, cities, states); when most of them are different, all in one arena, one byte
+//   a character while every character is Latin-1 and UTF-16 from the first that is not;
+// - byte runs in one arena.
+// What is read back is always what was put in, exactly.
 class TRowStore {
 public:
     void Reset(const std::vector<TStoreKind>& Kinds);
@@ -137,8 +179,11 @@ public:
     void AbandonRow();
 
     bool IsNull(int64_t Row, int Index) const { return Col(Index).Nulls[static_cast<size_t>(Row)]; }
-    int64_t Int(int64_t Row, int Index) const { return Col(Index).Ints[static_cast<size_t>(Row)]; }
-    double Float(int64_t Row, int Index) const { return Col(Index).Floats[static_cast<size_t>(Row)]; }
+    int64_t Int(int64_t Row, int Index) const { return Col(Index).Ints[Row]; }
+    double Float(int64_t Row, int Index) const {
+        const TColumn& C = Col(Index);
+        return C.Floats.empty() ? static_cast<double>(C.Ints[Row]) : C.Floats[static_cast<size_t>(Row)];
+    }
     QString Text(int64_t Row, int Col) const;
     // The text of a cell into Into, in the buffer Into already has when it is its own and large
     // enough, so that reading row after row allocates nothing.
@@ -149,15 +194,33 @@ public:
 private:
     struct TColumn {
         TStoreKind Kind = skInteger;
-        std::vector<int64_t> Ints;
+        // Integers; floats while every one is whole (Floats empty).
+        TPackedInts Ints;
         std::vector<double> Floats;
+        // Text by value number (Coded), into Values.
+        bool Coded = false;
+        TPackedInts Codes;
+        std::vector<QString> Values;
+        std::vector<uint32_t> Slots; // hash table of value numbers + 1, 0 where free
+        int64_t LastCode = -1;
+        // Text and byte runs in turn: each row's run ends at Ends[Row] in Arena.
         std::vector<char> Arena;
-        std::vector<int64_t> Ends; // end of each row's run in Arena
+        TPackedInts Ends;
+        bool Wide = false; // the arena holds UTF-16 rather than Latin-1 text
         std::vector<bool> Nulls;
     };
     TColumn& Col(int Index) { return FColumns[static_cast<size_t>(Index)]; }
     const TColumn& Col(int Index) const { return FColumns[static_cast<size_t>(Index)]; }
-    void AppendRun(TColumn& C, const char* Data, size_t Size);
+    static void NewColumn(TColumn& C, TStoreKind Kind);
+    static void AppendRun(TColumn& C, const char* Data, size_t Size);
+    // Into the arena, without the null flag.
+    static void AppendPlainText(TColumn& C, QStringView Value);
+    // The value number of a text, added when new.
+    static int64_t CodeOf(TColumn& C, const QString& Value);
+    static void Rehash(TColumn& C, size_t Size);
+    // From value numbers to the text of every row in the arena, for good.
+    static void Uncode(TColumn& C);
+    static void WidenArena(TColumn& C);
 
     std::vector<TColumn> FColumns;
     int64_t FRows = 0;

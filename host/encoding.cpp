@@ -89,3 +89,15 @@ void AssignText(QString& Into, QStringView Text) {
     else
         std::memcpy(To, From, static_cast<size_t>(n) * sizeof(QChar));
 }
+
+void AssignText(QString& Into, QLatin1StringView Text) {
+    const qsizetype n = Text.size();
+    if (Into.isDetached() && Into.capacity() >= n)
+        Into.resize(n);
+    else
+        Into = QString(n, Qt::Uninitialized);
+    char16_t* To = reinterpret_cast<char16_t*>(Into.data());
+    const char* From = Text.data();
+    for (qsizetype i = 0; i < n; ++i)
+        To[i] = static_cast<uint8_t>(From[i]);
+}

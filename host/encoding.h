@@ -21,3 +21,4 @@ QString DecodeText(const QByteArray& Bytes);
 // Copies Text into Into, in the buffer Into already has when it is its own and large enough, so
 // that a text made again and again into the same string allocates nothing.
 void AssignText(QString& Into, QStringView Text);
+void AssignText(QString& Into, QLatin1StringView Text);
