@@ -1189,6 +1189,7 @@ void TField::SaveToStream(TStream& Stream) const {
 
 void TFieldDisplayText::Take(const TField& Field) {
     FPending = false;
+    FNullText = false;
     FDataType = Field.DataType();
     FNull = Field.IsNull();
     if (Field.OnGetText) {
@@ -1213,8 +1214,9 @@ void TFieldDisplayText::Take(const TField& Field) {
             FPending = true;
         break;
     case skText:
+        // A null text leaves the buffer for the next record's text.
         if (FNull)
-            FText = QString();
+            FNullText = true;
         else
             Field.Store().ReadText(Field.Row(), Field.FIndex, FText);
         break;
@@ -1225,6 +1227,10 @@ void TFieldDisplayText::Take(const TField& Field) {
 }
 
 const QString& TFieldDisplayText::Text() const {
+    if (FNullText) {
+        static const QString Null;
+        return Null;
+    }
     if (FPending) {
         FText = CellText(FDataType, FNull, FInt, FFloat);
         FPending = false;

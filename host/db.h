@@ -185,8 +185,9 @@ public:
         return C.Floats.empty() ? static_cast<double>(C.Ints[Row]) : C.Floats[static_cast<size_t>(Row)];
     }
     QString Text(int64_t Row, int Col) const;
-    // The text of a cell into Into, in the buffer Into already has when it is its own and large
-    // enough, so that reading row after row allocates nothing.
+    // The text of a cell into Into, so that reading row after row allocates nothing: a repeated
+    // value's own string, shared, or else the characters in the buffer Into already has when it is
+    // its own and large enough.
     void ReadText(int64_t Row, int Col, QString& Into) const;
     QByteArray Bytes(int64_t Row, int Col) const;
     size_t MemoryUsed() const;
@@ -375,6 +376,7 @@ public:
 private:
     mutable QString FText;
     mutable bool FPending = false;
+    bool FNullText = false; // the null of a text field, whose buffer FText keeps
     TFieldType FDataType = ftUnknown;
     bool FNull = true;
     int64_t FInt = 0;
@@ -479,6 +481,8 @@ private:
     // The row store the fields read, while open: a data set keeps one store from opening to closing.
     const TRowStore* FReadStore = nullptr;
     std::vector<TDataSource*> FDataSources;
+    // Counts the sources that left, so that telling them finds out cheaply whether one left meanwhile.
+    uint32_t FSourcesRemoved = 0;
     TDataSetState FState = dsInactive;
     int64_t FCurrent = -1;   // row of the cursor, -1 when there is no accepted record
     int64_t FActiveRow = -1; // row the fields read: the cursor's, or the one being filtered
@@ -529,6 +533,8 @@ private:
     TDataSet* FDataSet = nullptr;
     bool FEnabled = true;
     std::vector<TDataLink*> FLinks;
+    // Counts the links that left, so that telling them finds out cheaply whether one left meanwhile.
+    uint32_t FLinksRemoved = 0;
 };
 
 // What a data-aware object holds to hear of its data source's data set: activation, moves and

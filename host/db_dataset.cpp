@@ -22,6 +22,7 @@ TDataSet::~TDataSet() {
     FFields.clear();
     const std::vector<TDataSource*> Sources = FDataSources;
     FDataSources.clear();
+    ++FSourcesRemoved;
     // A handler that raises here has nobody left to tell, and the other sources must still let go.
     for (TDataSource* s : Sources) {
         try {
@@ -351,8 +352,10 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
     }
     // A copy, as a source may leave while it is told; a set's few sources are copied without allocating.
     const QVarLengthArray<TDataSource*, 8> Sources(FDataSources.begin(), FDataSources.end());
+    const uint32_t Removed = FSourcesRemoved;
     for (TDataSource* s : Sources) {
-        if (std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
+        if (FSourcesRemoved == Removed ||
+            std::find(FDataSources.begin(), FDataSources.end(), s) != FDataSources.end())
             s->DataEvent(Event, Info);
     }
 }

@@ -36,6 +36,7 @@ TDataSource::~TDataSource() {
     }
     const std::vector<TDataLink*> Links = FLinks;
     FLinks.clear();
+    ++FLinksRemoved;
     for (TDataLink* l : Links)
         l->FDataSource = nullptr;
 }
@@ -45,6 +46,7 @@ void TDataSource::SetDataSet(TDataSet* Value) {
     if (FDataSet) {
         auto& v = FDataSet->FDataSources;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
+        ++FDataSet->FSourcesRemoved;
     }
     FDataSet = Value;
     if (FDataSet) FDataSet->FDataSources.push_back(this);
@@ -77,8 +79,10 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
     }
     if (!FEnabled) return;
     const QVarLengthArray<TDataLink*, 32> Links(FLinks.begin(), FLinks.end());
+    const uint32_t Removed = FLinksRemoved;
     for (TDataLink* l : Links) {
-        if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) l->DataEvent(Event, Info);
+        if (FLinksRemoved == Removed || std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
+            l->DataEvent(Event, Info);
     }
     if (OnDataChange && Event != deLayoutChange) {
         TField* Field =
@@ -95,6 +99,7 @@ TDataLink::~TDataLink() {
     if (FDataSource) {
         auto& v = FDataSource->FLinks;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
+        ++FDataSource->FLinksRemoved;
     }
 }
 
@@ -103,6 +108,7 @@ void TDataLink::SetDataSource(TDataSource* Value) {
     if (FDataSource) {
         auto& v = FDataSource->FLinks;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
+        ++FDataSource->FLinksRemoved;
     }
     FDataSource = Value;
     if (FDataSource) FDataSource->FLinks.push_back(this);

@@ -76,10 +76,12 @@ QString DecodeText(const QByteArray& Bytes) {
 
 void AssignText(QString& Into, QStringView Text) {
     const qsizetype n = Text.size();
-    if (Into.isDetached() && Into.capacity() >= n)
-        Into.resize(n);
-    else
+    if (Into.isDetached() && Into.capacity() >= n) {
+        // A text of the length the string has already, as a column's often is, needs no resizing.
+        if (Into.size() != n) Into.resize(n);
+    } else {
         Into = QString(n, Qt::Uninitialized);
+    }
     // Most texts are a few words: copied in place, without the call into the C library's memcpy.
     char16_t* To = reinterpret_cast<char16_t*>(Into.data());
     const char16_t* From = reinterpret_cast<const char16_t*>(Text.data());
@@ -92,10 +94,11 @@ void AssignText(QString& Into, QStringView Text) {
 
 void AssignText(QString& Into, QLatin1StringView Text) {
     const qsizetype n = Text.size();
-    if (Into.isDetached() && Into.capacity() >= n)
-        Into.resize(n);
-    else
+    if (Into.isDetached() && Into.capacity() >= n) {
+        if (Into.size() != n) Into.resize(n);
+    } else {
         Into = QString(n, Qt::Uninitialized);
+    }
     char16_t* To = reinterpret_cast<char16_t*>(Into.data());
     const char* From = Text.data();
     for (qsizetype i = 0; i < n; ++i)

@@ -24,24 +24,8 @@ template <typename T> void TVyrCalcOf<T>::Update() {
     ++FCount;
 }
 
-template <typename T> void TVyrCalcOf<T>::Reset() {
-    FValue = T();
-    FSum = T();
-    FMin = T();
-    FMax = T();
-    FCount = 0;
-}
-
 template <typename T> T TVyrCalcOf<T>::GetAverage() const {
     return FCount == 0 ? T() : FSum / FCount;
-}
-
-template <typename T> void TVyrCalcOf<T>::Assign(const TVyrCalcOf& Source) {
-    FValue = Source.FValue;
-    FSum = Source.FSum;
-    FMin = Source.FMin;
-    FMax = Source.FMax;
-    FCount = Source.FCount;
 }
 
 template <typename T> T TVyrCalcOf<T>::Total(TVyrTotalType Type) const {

@@ -16,10 +16,23 @@ public:
 
     void NewVal(T V);
     virtual void Update();
-    void Reset();
+    void Reset() {
+        FValue = T();
+        FSum = T();
+        FMin = T();
+        FMax = T();
+        FCount = 0;
+    }
     // The sum over the count; for currency to the nearest unit, halves to even.
     T GetAverage() const;
-    void Assign(const TVyrCalcOf& Source);
+    // Inline: totals copy their accumulators at every update.
+    void Assign(const TVyrCalcOf& Source) {
+        FValue = Source.FValue;
+        FSum = Source.FSum;
+        FMin = Source.FMin;
+        FMax = Source.FMax;
+        FCount = Source.FCount;
+    }
     // What a value object of total type Type reports; the count as a value of T.
     T Total(TVyrTotalType Type) const;
 

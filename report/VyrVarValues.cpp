@@ -391,7 +391,8 @@ int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
     // Levels are numbered at the start of a run; a level added or moved since then has no
     // accumulator of its own yet, whatever number it carries.
     if (!Level || Level->Level() < 0 || static_cast<size_t>(Level->Level()) >= FDataNowList.size()) return -1;
-    const std::vector<TVyrLevel*>* Levels = Page() ? Page()->Levels() : nullptr;
+    const TVyrPage* P = Page();
+    const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
     const auto n = static_cast<size_t>(Level->Level());
     if (!Levels || n >= Levels->size() || (*Levels)[n] != Level) return -1;
     return Level->Level();
@@ -478,7 +479,8 @@ void TVyrTotalvar::Accumulate() {
             break;
         }
     }
-    const std::vector<TVyrLevel*>* Levels = Page() ? Page()->Levels() : nullptr;
+    TVyrPage* P = Page();
+    const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
     for (size_t i = 0; i < FDataNowList.size(); ++i) {
         ApplyReset(i);
         const bool Header = Levels && i < Levels->size() && (*Levels)[i]->IsHeader();

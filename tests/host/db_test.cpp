@@ -496,6 +496,40 @@ TEST(DataLink, AHandlerThatRaisesWhileEitherEndIsFreedStaysInside) {
     Source.OnStateChange = nullptr;
 }
 
+TEST(DataLinks, ALinkOrSourceThatLeavesWhileOthersAreToldIsNotToldAfterIt) {
+    TMemDataSet ds;
+    MakePeople(ds);
+    ds.Open();
+    TDataSource Source;
+    Source.SetDataSet(&ds);
+    QStringList Told;
+    auto First = std::make_unique<TFieldDataLink>();
+    auto Second = std::make_unique<TFieldDataLink>();
+    First->SetDataSource(&Source);
+    Second->SetDataSource(&Source);
+    First->OnDataChange = [&](TFieldDataLink*) {
+        Told << QStringLiteral("first");
+        Second.reset();
+    };
+    Second->OnDataChange = [&](TFieldDataLink*) { Told << QStringLiteral("second"); };
+    ds.Next();
+    ds.Next();
+    EXPECT_EQ(Told, QStringList({QStringLiteral("first"), QStringLiteral("first")}));
+
+    Told.clear();
+    First->OnDataChange = nullptr;
+    TDataSource Other;
+    Other.SetDataSet(&ds);
+    Source.OnDataChange = [&](TDataSource*, TField*) {
+        Told << QStringLiteral("source");
+        Other.SetDataSet(nullptr);
+    };
+    Other.OnDataChange = [&](TDataSource*, TField*) { Told << QStringLiteral("other"); };
+    ds.Prior();
+    ds.Prior();
+    EXPECT_EQ(Told, QStringList({QStringLiteral("source"), QStringLiteral("source")}));
+}
+
 TEST(RowStore, KeepsTextBytesAndNullsApart) {
     TRowStore s;
     s.Reset({skText, skBytes, skInteger, skFloat});
