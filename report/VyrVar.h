@@ -230,6 +230,9 @@ private:
     TFieldDisplayText FDisplayText;
     const std::type_info* FNullRuleClass = nullptr; // the data set class last asked about nulls
     bool FNullRuleNamed = false;
+    // The value type of the field type last asked about.
+    mutable TFieldType FTypeOfField = ftUnknown;
+    mutable TVyrDataTypes FValueType = dtypeUnknown;
 };
 
 using TGetDataEvent = std::function<void(TVyrVar* Sender)>;

@@ -212,7 +212,13 @@ TFieldType TVyrDBVar::GetFieldDataType() const {
 
 TVyrDataTypes TVyrDBVar::GetDataType() const {
     TField* f = Field();
-    return f ? GetPimDataType(f->DataType()) : dtypeUnknown;
+    if (!f) return dtypeUnknown;
+    // Totals and labels ask at every record; the value type follows the field's type alone.
+    if (f->DataType() != FTypeOfField) {
+        FTypeOfField = f->DataType();
+        FValueType = GetPimDataType(FTypeOfField);
+    }
+    return FValueType;
 }
 
 void TVyrDBVar::Initialize() {

@@ -139,6 +139,34 @@ TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
     EXPECT_TRUE(Vars[7]->IsNull());
 }
 
+TEST(DatabaseVariables, TheTypeFollowsAFieldOfTheSameNameRedefinedWhileTheSetWasClosed) {
+    TMemDataSet Set;
+    Set.FieldDefs().Add(QStringLiteral("X"), ftInteger);
+    Set.AppendRecord({7});
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    TReportPage R;
+    auto* V = R.Var<TVyrDBVar>(QStringLiteral("v"), R.Detail());
+    V->SetDataSource(&Source);
+    V->SetDataField(QStringLiteral("X"));
+    StartRunVariables(*R.Page);
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(V->DataType(), dtypeInteger);
+    EXPECT_EQ(V->AsInteger(), 7);
+
+    Set.Close();
+    Set.FieldDefs().Clear();
+    Set.FieldDefs().Add(QStringLiteral("X"), ftString, 10);
+    Set.Open();
+    Set.AppendRecord({QStringLiteral("seven")});
+    Set.First();
+    R.Page->UpdateDataLevel(R.Detail());
+    EXPECT_EQ(V->DataType(), dtypeString);
+    EXPECT_EQ(V->AsString(), QStringLiteral("seven"));
+    Set.Close();
+    EXPECT_EQ(V->DataType(), dtypeUnknown);
+}
+
 TEST(DatabaseVariables, DisplayTextIsThatOfTheUpdatedRecordAfterTheCursorMovesOn) {
     TMemDataSet Set;
     const TFieldType Types[] = {ftDateTime, ftDateTime, ftCurrency, ftBoolean,
