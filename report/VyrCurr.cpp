@@ -43,8 +43,7 @@ void TVyrCurrency::SetValue(const void* Value) {
 void TVyrCurrency::SetData(TVyrData* Value) {
     auto* Other = VyrValueAs<TVyrCurrency>(Value);
     if (!Other) throw EInvalidCast();
-    FCalc.Assign(Other->FCalc);
-    FIsNull = Other->IsNull();
+    TakeOver(*Other);
 }
 
 void TVyrCurrency::Reset() {

@@ -34,6 +34,11 @@ public:
     void SetAsBoolean(bool Value) override;
     void SetValue(const void* Value) override;
     void SetData(TVyrData* Value) override;
+    // SetData from one of its own class, inline: totals copy their accumulators at every record.
+    void TakeOver(const TVyrCurrency& Other) {
+        FCalc.Assign(Other.FCalc);
+        FIsNull = Other.FIsNull;
+    }
     void Reset() override;
 
 private:

@@ -31,8 +31,7 @@ void TVyrFloat::SetValue(const void* Value) {
 void TVyrFloat::SetData(TVyrData* Value) {
     auto* Other = VyrValueAs<TVyrFloat>(Value);
     if (!Other) throw EInvalidCast();
-    FCalc.Assign(Other->FCalc);
-    FIsNull = Other->IsNull();
+    TakeOver(*Other);
 }
 
 void TVyrFloat::Reset() {

@@ -35,6 +35,21 @@ bool NullFieldsAreValues(const TDataSet* DataSet) {
     return GetPropValue(DataSet, QStringLiteral("TableType")).toInt() == 4;
 }
 
+// To takes over From; accumulators of one class are copied inline rather than through SetData.
+void CopyAccumulator(TVyrData* To, TVyrData* From) {
+    if (auto* t = VyrValueAs<TVyrFloat>(To))
+        if (auto* f = VyrValueAs<TVyrFloat>(From)) {
+            t->TakeOver(*f);
+            return;
+        }
+    if (auto* t = VyrValueAs<TVyrCurrency>(To))
+        if (auto* f = VyrValueAs<TVyrCurrency>(From)) {
+            t->TakeOver(*f);
+            return;
+        }
+    To->SetData(From);
+}
+
 // A copy of a value of the same kind, accumulators included; nil for none.
 std::unique_ptr<TVyrData> CopyOf(TVyrData* Value) {
     if (!Value) return nullptr;
@@ -445,7 +460,9 @@ void TVyrTotalvar::ResetAtlevel(TVyrLevel* Level) {
 
 void TVyrTotalvar::UpdateAtlevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
-    if (i >= 0) FDataLastList[static_cast<size_t>(i)]->SetData(FDataNowList[static_cast<size_t>(i)].get());
+    if (i >= 0)
+        CopyAccumulator(FDataLastList[static_cast<size_t>(i)].get(),
+                        FDataNowList[static_cast<size_t>(i)].get());
 }
 
 void TVyrTotalvar::ApplyReset(size_t Index) {
@@ -514,13 +531,13 @@ void TVyrTotalvar::ResetData() {
 
 void TVyrTotalvar::UpdateLast() {
     for (size_t i = 0; i < FDataNowList.size(); ++i)
-        FDataLastList[i]->SetData(FDataNowList[i].get());
+        CopyAccumulator(FDataLastList[i].get(), FDataNowList[i].get());
     FResetLastList = FResetNowList;
 }
 
 void TVyrTotalvar::ReverseUpdate() {
     for (size_t i = 0; i < FDataNowList.size(); ++i)
-        FDataNowList[i]->SetData(FDataLastList[i].get());
+        CopyAccumulator(FDataNowList[i].get(), FDataLastList[i].get());
     FResetNowList = FResetLastList;
 }
 
