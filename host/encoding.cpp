@@ -74,16 +74,25 @@ QString DecodeText(const QByteArray& Bytes) {
     return AnsiToString(Bytes);
 }
 
-void AssignText(QString& Into, QStringView Text) {
-    const qsizetype n = Text.size();
+namespace {
+
+// Into made n characters long, in the buffer it has when that is its own and large enough.
+char16_t* SizedFor(QString& Into, qsizetype n) {
     if (Into.isDetached() && Into.capacity() >= n) {
         // A text of the length the string has already, as a column's often is, needs no resizing.
         if (Into.size() != n) Into.resize(n);
     } else {
         Into = QString(n, Qt::Uninitialized);
     }
+    return reinterpret_cast<char16_t*>(Into.data());
+}
+
+} // namespace
+
+void AssignText(QString& Into, QStringView Text) {
+    const qsizetype n = Text.size();
     // Most texts are a few words: copied in place, without the call into the C library's memcpy.
-    char16_t* To = reinterpret_cast<char16_t*>(Into.data());
+    char16_t* To = SizedFor(Into, n);
     const char16_t* From = reinterpret_cast<const char16_t*>(Text.data());
     if (n <= 32)
         for (qsizetype i = 0; i < n; ++i)
@@ -94,12 +103,7 @@ void AssignText(QString& Into, QStringView Text) {
 
 void AssignText(QString& Into, QLatin1StringView Text) {
     const qsizetype n = Text.size();
-    if (Into.isDetached() && Into.capacity() >= n) {
-        if (Into.size() != n) Into.resize(n);
-    } else {
-        Into = QString(n, Qt::Uninitialized);
-    }
-    char16_t* To = reinterpret_cast<char16_t*>(Into.data());
+    char16_t* To = SizedFor(Into, n);
     const char* From = Text.data();
     for (qsizetype i = 0; i < n; ++i)
         To[i] = static_cast<uint8_t>(From[i]);

@@ -670,10 +670,11 @@ void EmitSection(TTextBuffer& R, const TSection& s, const TPlaced& p, const TFor
 
 // Patterns met before, read once: a label formats every record with the same one. Entries keep the
 // pattern's text, so a pattern found at the same address is the same pattern.
-const TNumberPattern& NumberPatternOf(const QString& Format) {
+template <class TPattern, TPattern (*Compile)(const QString&)>
+const TPattern& PatternOf(const QString& Format) {
     struct TEntry {
         QString Format;
-        TNumberPattern Pattern;
+        TPattern Pattern;
     };
     static std::array<TEntry, 8> Cache;
     static size_t Next = 0;
@@ -684,9 +685,13 @@ const TNumberPattern& NumberPatternOf(const QString& Format) {
             return E.Pattern;
     TEntry& E = Cache[Next];
     Next = (Next + 1) % Cache.size();
-    E.Pattern = CompileNumberPattern(Format);
+    E.Pattern = Compile(Format);
     E.Format = Format;
     return E.Pattern;
+}
+
+const TNumberPattern& NumberPatternOf(const QString& Format) {
+    return PatternOf<TNumberPattern, CompileNumberPattern>(Format);
 }
 
 void FormatPattern(TTextBuffer& R, const QString& Format, const TNumber& n, const TFormatSettings& S) {
@@ -1002,24 +1007,8 @@ TDatePattern CompileDatePattern(const QString& F) {
     return P;
 }
 
-// Patterns met before, read once, as for number patterns.
 const TDatePattern& DatePatternOf(const QString& Format) {
-    struct TEntry {
-        QString Format;
-        TDatePattern Pattern;
-    };
-    static std::array<TEntry, 8> Cache;
-    static size_t Next = 0;
-    for (TEntry& E : Cache)
-        if (!E.Format.isEmpty() &&
-            ((E.Format.constData() == Format.constData() && E.Format.size() == Format.size()) ||
-             E.Format == Format))
-            return E.Pattern;
-    TEntry& E = Cache[Next];
-    Next = (Next + 1) % Cache.size();
-    E.Pattern = CompileDatePattern(Format);
-    E.Format = Format;
-    return E.Pattern;
+    return PatternOf<TDatePattern, CompileDatePattern>(Format);
 }
 
 void AppendDateTime(TTextBuffer& R, const QString& F, const TParts& p, const TFormatSettings& S, int Depth) {
