@@ -5,7 +5,7 @@
 // document spills to disk, so the growth should stay flat as the rows grow. It also counts the heap
 // allocations of the run (both passes) per detail row, with every allocation of the process counted.
 #include "allocations.h"
-#include "host/formatting.h"
+#include "offscreenmain.h"
 #include "orders_layout.h"
 #include "ordersrows.h"
 #include "output/PimOut.h"
@@ -16,7 +16,6 @@
 #include "support/passdriver.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -60,11 +59,5 @@ BENCHMARK(Generation)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMill
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    SetFormatSettings(TFormatSettings::Fixed());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

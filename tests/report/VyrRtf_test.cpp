@@ -37,6 +37,32 @@ TFont MakeFont(const char* Name, int Size, TFontStyles Style = 0) {
     return F;
 }
 
+// While it lives, files may grow to Bytes at the most, as on a full disk: a write beyond fails
+// rather than raising the signal that would end the process.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t Bytes) : FOldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        if (getrlimit(RLIMIT_FSIZE, &FOld) != 0) return;
+        FRestore = true;
+        rlimit Small = FOld;
+        Small.rlim_cur = Bytes;
+        FSet = setrlimit(RLIMIT_FSIZE, &Small) == 0;
+    }
+    ~TFileSizeLimit() {
+        if (FRestore) setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+    bool Set() const { return FSet; }
+
+private:
+    rlimit FOld{};
+    void (*FOldHandler)(int);
+    bool FRestore = false;
+    bool FSet = false;
+};
+
 const QByteArray Header = "{\\rtf1\\ansi {\\fonttbl{\\f1\\fnil\\fcharset0\\fprq0 Arial;}}";
 const QByteArray Margins = "\\margl720\\margr720\\margt720\\margb720";
 const QByteArray BodyStart = "\\pard\\plain \\f1\\fs16 ";
@@ -295,15 +321,11 @@ TEST_F(RtfFile, FailuresRaiseAndKeepTheEarlierFile) {
         ASSERT_TRUE(Earlier.open(QIODevice::WriteOnly));
         Earlier.write("earlier");
     }
-    // A file system that takes no more than 4 KB, as a full disk would.
-    rlimit Old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
-    const auto OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit Small = Old;
-    Small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
     bool Raised = false;
     {
+        // A file system that takes no more than 4 KB, as a full disk would.
+        TFileSizeLimit Limit(4096);
+        ASSERT_TRUE(Limit.Set());
         TVyrRtfFile Rtf(Name);
         Rtf.TextOut(QString(10000, u'x'));
         try {
@@ -312,8 +334,6 @@ TEST_F(RtfFile, FailuresRaiseAndKeepTheEarlierFile) {
             Raised = true;
         }
     }
-    setrlimit(RLIMIT_FSIZE, &Old);
-    std::signal(SIGXFSZ, OldHandler);
     EXPECT_TRUE(Raised);
     EXPECT_EQ(ReadAll(Name), "earlier");
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.rtf")});
@@ -326,14 +346,10 @@ TEST_F(RtfFile, AWriteThatFailsOnTheWayIsRaisedAtTheCloseAndTheEarlierFileKept) 
         ASSERT_TRUE(Earlier.open(QIODevice::WriteOnly));
         Earlier.write("earlier");
     }
-    rlimit Old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &Old), 0);
-    const auto OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit Small = Old;
-    Small.rlim_cur = 300 * 1024; // room for one buffer of the body, not for the next
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &Small), 0);
     QString Raised;
     {
+        TFileSizeLimit Limit(300 * 1024); // room for one buffer of the body, not for the next
+        ASSERT_TRUE(Limit.Set());
         TVyrRtfFile Rtf(Name);
         for (int i = 0; i < 10000; ++i) {
             Rtf.TextOut(QString(100, u'x')); // the run goes on; the failure waits for the close
@@ -345,8 +361,6 @@ TEST_F(RtfFile, AWriteThatFailsOnTheWayIsRaisedAtTheCloseAndTheEarlierFileKept) 
             Raised = E.Message();
         }
     }
-    setrlimit(RLIMIT_FSIZE, &Old);
-    std::signal(SIGXFSZ, OldHandler);
     EXPECT_EQ(Raised, QStringLiteral("Cannot write file \"%1\". File too large").arg(Name));
     EXPECT_EQ(ReadAll(Name), "earlier");
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.rtf")});
