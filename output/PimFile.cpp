@@ -385,25 +385,6 @@ std::string TPimPimFile::ObjectKey(TPimPimFileObjectTypes Kind, const TPimLogFon
     return Key;
 }
 
-namespace {
-
-// The table's equality: fonts by the 18 bytes from the colour to the pitch and the name up to its
-// terminator, pens and brushes by all their bytes.
-bool SameFont(const TPimLogFont& A, const TPimLogFont& B) {
-    if (A.Color != B.Color || A.Size != B.Size || A.Italic != B.Italic || A.Underline != B.Underline ||
-        A.StrikeOut != B.StrikeOut || A.Escapement != B.Escapement || A.Weight != B.Weight ||
-        A.CharSet != B.CharSet || A.OutPrecision != B.OutPrecision || A.ClipPrecision != B.ClipPrecision ||
-        A.Quality != B.Quality || A.PitchAndFamily != B.PitchAndFamily)
-        return false;
-    for (int N = 0; N < PimFontNameLength; ++N) {
-        if (A.Name[N] != B.Name[N]) return false;
-        if (A.Name[N] == 0) break;
-    }
-    return true;
-}
-
-} // namespace
-
 int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font, const TPimLogPen* Pen,
                            const TPimLogBrush* Brush) {
     if (!FObjects) throw Exception(QString::fromLatin1(SNotRecording));
@@ -412,7 +393,7 @@ int TPimPimFile::FindOrAdd(TPimPimFileObjectTypes Kind, const TPimLogFont* Font,
     TPimPimFileObjects& Table = *FObjects;
     if (FObjectIndex.size() == Table.size()) {
         auto Same = [&](const TRecentObject& R) {
-            return R.Kind == Kind && ((Font && SameFont(R.Font, *Font)) || (Pen && R.Pen == *Pen) ||
+            return R.Kind == Kind && ((Font && PimLogFontEqual(R.Font, *Font)) || (Pen && R.Pen == *Pen) ||
                                       (Brush && R.Brush == *Brush));
         };
         size_t& Hit = FRecentHit[Kind];
