@@ -288,6 +288,8 @@ void TVyrPage::UpdateVarList() {
         VyrAutoSetComponentName(V, QStringLiteral("svarDateTime"), false);
         V->SetParent(this);
         V->SetAutoVar(true);
+        // The level it takes when read back, so that a form saved now reads and saves the same.
+        V->SetUpdateLevel(FHead ? FHead->UpdateLevel() : nullptr);
     }
     if (!HasId(vidPageVar)) {
         auto* V = new TVyrPageVar(Owner());

@@ -129,6 +129,24 @@ TEST(PimDesigner, OrdersSaveAgainToTheSameBytesAndPaintTheirBandsAndLabelsWhereT
     EXPECT_GE(Labels, 8);
 }
 
+TEST(PimDesigner, TheAutomaticVariablesThePageMakesSaveAndReloadToTheSameBytes) {
+    QTemporaryDir Dir;
+    const QString First = Dir.filePath("first.rep"), Second = Dir.filePath("second.rep");
+    {
+        TOrdersDesign D;
+        // As opening the band manager's data control centre does.
+        D.Page->UpdateVarList();
+        D.Editor.Save(First);
+    }
+    {
+        TFormEditor Editor;
+        Editor.Open(First);
+        Editor.Save(Second);
+    }
+    EXPECT_TRUE(Bytes(First).contains("object svarDateTime: TVyrDateTimeVar\n"));
+    EXPECT_EQ(Bytes(First), Bytes(Second));
+}
+
 TEST(PimDesigner, TheMouseSelectsDragsAndDropsLabelsOntoOtherBandsAndClicksTheStripBoxes) {
     TOrdersDesign D;
     TDesignerHost& Host = *D.Editor.Designer();

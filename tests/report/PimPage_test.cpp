@@ -388,6 +388,8 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     EXPECT_TRUE(DateVar->AutoVar());
     EXPECT_TRUE(PageVar->AutoVar());
     EXPECT_EQ(PageVar->UpdateLevel(), P->PageHead()->UpdateLevel());
+    // The level it would take when read back.
+    EXPECT_EQ(DateVar->UpdateLevel(), P->Head()->UpdateLevel());
     ASSERT_EQ(NamesOf(P->DataSourceList()), QStringList({"DataSourceGuide"}));
     TVyrDSGuide* Guide = (*P->DataSourceList())[0];
     EXPECT_EQ(Guide->DataSource(), Orders);
@@ -397,8 +399,9 @@ TEST(VyrPage, UpdateVarListKeepsAutomaticVariablesAndGuidesInStep) {
     DeliverPostedMessages();
     EXPECT_GT(Manager.UpdateFormCount, 0);
     const int Changes = Manager.VarChangedCount;
-    DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
+    DateVar->SetUpdateLevel(P->Detail()->UpdateLevel());
     EXPECT_EQ(Manager.VarChangedCount, Changes + 1);
+    DateVar->SetUpdateLevel(P->Head()->UpdateLevel());
 
     // A level update reaches only the variables of its level.
     P->VarMarkUpdate(P->Head()->UpdateLevel(), umNeedUpdate);
