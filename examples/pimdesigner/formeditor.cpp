@@ -18,6 +18,10 @@
 namespace {
 
 constexpr int HandleSize = 5;
+
+QPoint Center(const QRect& R) {
+    return QPoint(R.left() + R.width() / 2, R.top() + R.height() / 2);
+}
 // Pixels a press must move before it moves the selection.
 constexpr int MoveThreshold = 3;
 
@@ -171,7 +175,24 @@ std::vector<QRect> TFormEditor::Handles(const TControl* Control) const {
 
 bool TFormEditor::IsHandle(const TControl* Control, int Index) const {
     // The form keeps its top-left corner; it is sized by its right and bottom edges only.
-    return Control != FRoot.get() || (Index >= 3 && Index <= 5);
+    if (Control == FRoot.get()) return Index >= 3 && Index <= 5;
+    if (!Control || !Control->Parent() || Index < 0 || Index >= 8) return false;
+    // The scroll boxes (pages, reports) clip; a label that sticks out of its band keeps the
+    // handles that size it back.
+    const TWinControl* Box = Control->Parent();
+    while (Box && Box != FRoot.get() && !dynamic_cast<const TScrollBox*>(Box))
+        Box = Box->Parent();
+    const QPoint At = Center(Handles(Control)[size_t(Index)]);
+    return VisibleClient(Box).adjusted(0, 0, 1, 1).contains(At);
+}
+
+QRect TFormEditor::VisibleClient(const TWinControl* Window) const {
+    if (!Window || !FRoot) return QRect();
+    if (Window == FRoot.get()) return FormRect(Window);
+    if (!Window->ShownOnParent()) return QRect();
+    // FormRect's corner is already that of the client area, inside any frame.
+    const QRect Client(FormRect(Window).topLeft(), Window->ClientRect().size());
+    return Client & VisibleClient(Window->Parent());
 }
 
 std::vector<TControl*> TFormEditor::SelectedControls() const {

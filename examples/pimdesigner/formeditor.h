@@ -73,8 +73,11 @@ public:
     // The selected controls that show all their handles: all but the form itself.
     std::vector<TControl*> SelectedControls() const;
     // Whether handle Index of Control works: all of a control's, the right and bottom ones of the
-    // form's.
+    // form's; none that lies where the scroll boxes holding the control do not show it (a folded
+    // report, a band scrolled out of its page).
     bool IsHandle(const TControl* Control, int Index) const;
+    // The part of a window's client area that shows on the form, clipped by its parents.
+    QRect VisibleClient(const TWinControl* Window) const;
 
     // The clipboard holds components as stored-form text.
     void CopySelection();

@@ -147,6 +147,29 @@ TEST(PimDesigner, TheAutomaticVariablesThePageMakesSaveAndReloadToTheSameBytes) 
     EXPECT_EQ(Bytes(First), Bytes(Second));
 }
 
+TEST(PimDesigner, ALabelOfAFoldedReportShowsNoHandlesAndIsNotSizedByAPressWhereTheyWere) {
+    TOrdersDesign D;
+    auto* Label = Find<TVyrLabel>(D.Root, "AmountLabel");
+    D.Editor.Designer()->SelectComponent(Label);
+    const QRect Start = Label->BoundsRect();
+    const QPoint Corner = Center(D.Editor.Handles(Label)[4]);
+    EXPECT_TRUE(D.Editor.IsHandle(Label, 4));
+    // A band's left edge lies on its page's, inside the page's frame.
+    EXPECT_TRUE(D.Editor.IsHandle(D.Page->Detail(), 0));
+    EXPECT_TRUE(D.Editor.IsHandle(D.Page->Detail(), 7));
+
+    D.Report->SetMinimized(true);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_FALSE(D.Editor.IsHandle(Label, i)) << i;
+    D.Editor.MouseDown(Corner, 0);
+    D.Editor.MouseMove(Corner + QPoint(30, 20), 0);
+    D.Editor.MouseUp(Corner + QPoint(30, 20), 0);
+    EXPECT_EQ(Label->BoundsRect(), Start);
+
+    D.Report->SetMinimized(false);
+    EXPECT_TRUE(D.Editor.IsHandle(Label, 4));
+}
+
 TEST(PimDesigner, TheMouseSelectsDragsAndDropsLabelsOntoOtherBandsAndClicksTheStripBoxes) {
     TOrdersDesign D;
     TDesignerHost& Host = *D.Editor.Designer();
