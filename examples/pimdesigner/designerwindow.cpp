@@ -4,6 +4,7 @@
 #include "host/devicecontext.h"
 #include "host/dialogs.h"
 #include "host/dragdrop.h"
+#include "host/messages.h"
 #include "host/paintpass.h"
 #include "host/properties.h"
 
@@ -396,6 +397,7 @@ void TDesignerWindow::Changed() {
 
 void TDesignerWindow::Refresh() {
     FRefreshPending = false;
+    ++FRefreshes;
     FView->SizeToForm();
     RefreshComponents();
     RefreshProperties();
@@ -472,15 +474,36 @@ void TDesignerWindow::AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<T
 }
 
 void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
-    const int Index = Item->data(0, EditorRole).toInt();
-    if (Index < 0 || Index >= int(FEditors.size())) return;
+    auto EditorOf = [this](QTreeWidgetItem* Row) {
+        const int Index = Row ? Row->data(0, EditorRole).toInt() : -1;
+        return Index >= 0 && Index < int(FEditors.size()) ? FEditors[size_t(Index)]
+                                                          : std::shared_ptr<TPropertyEditor>();
+    };
     // Held here too: a refresh while the list or the dialog is open replaces the window's editors.
-    const std::shared_ptr<TPropertyEditor> Editor = FEditors[size_t(Index)];
+    std::shared_ptr<TPropertyEditor> Editor = EditorOf(Item);
+    if (!Editor) return;
     const TPropertyAttributes Attributes = Editor->GetAttributes();
     if (Attributes & paValueList) {
         QStringList Values;
-        // Reading the values changes nothing, so no refresh takes the list away as it opens.
-        Guarded([&] { Values = Editor->Values(); }, false);
+        QStringList Path;
+        for (QTreeWidgetItem* Row = Item; Row; Row = Row->parent())
+            Path.prepend(Row->text(0));
+        // Reading the values may change the form (a page makes the variables it lacks, and what
+        // it posted meanwhile) and so rebuild the list, there or soon, which would take the
+        // drop-down away as it opens: rebuild it now and open the drop-down on the row as it is.
+        const int Refreshes = FRefreshes;
+        Guarded(
+            [&] {
+                Values = Editor->Values();
+                DeliverPostedMessages();
+            },
+            false);
+        if (FRefreshPending) Refresh();
+        if (FRefreshes != Refreshes) {
+            Item = FindPropertyItem(Path);
+            Editor = EditorOf(Item);
+            if (!Editor) return;
+        }
         auto* Box = new QComboBox;
         Box->setEditable(!(Attributes & paReadOnly));
         Box->addItems(Values);
@@ -503,6 +526,21 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
     } else if (!(Attributes & paReadOnly)) {
         FProperties->editItem(Item, 1);
     }
+}
+
+QTreeWidgetItem* TDesignerWindow::FindPropertyItem(const QStringList& Path) const {
+    QTreeWidgetItem* Found = nullptr;
+    for (const QString& Name : Path) {
+        const int Count = Found ? Found->childCount() : FProperties->topLevelItemCount();
+        QTreeWidgetItem* Next = nullptr;
+        for (int i = 0; i < Count && !Next; ++i) {
+            QTreeWidgetItem* Row = Found ? Found->child(i) : FProperties->topLevelItem(i);
+            if (Row->text(0) == Name) Next = Row;
+        }
+        if (!Next) return nullptr;
+        Found = Next;
+    }
+    return Found;
 }
 
 void TDesignerWindow::CommitProperty(TPropertyEditor* Editor, const QString& Value) {

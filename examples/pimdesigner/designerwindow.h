@@ -70,6 +70,8 @@ private:
     void RefreshScrollBars();
     void AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor, int Depth);
     void EditProperty(QTreeWidgetItem* Item);
+    // The row of the property list that the names of the rows down to it lead to; none: nullptr.
+    QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
     void CommitProperty(TPropertyEditor* Editor, const QString& Value);
     // Runs Action, showing what it raises; then, unless it only looked, refreshes the window soon.
     void Guarded(const std::function<void()>& Action, bool Changes = true);
@@ -95,5 +97,6 @@ private:
     std::map<std::pair<const TScrollBox*, bool>, QPointer<QScrollBar>> FBars;
     QString FArmed;
     bool FRefreshPending = false;
+    int FRefreshes = 0; // counts the rebuilds of the lists, which free their rows
     bool FRefreshing = false;
 };

@@ -629,6 +629,31 @@ TEST(PimDesigner, APropertysDropDownListStaysOpenUntilAValueIsChosenWhichTheLabe
     EXPECT_TRUE(Window.Editor().IsModified());
     ASSERT_NE(Row("BorderType"), nullptr);
     EXPECT_EQ(Row("BorderType")->text(1), QStringLiteral("btSingle"));
+
+    // A variable list makes the page make its variables as it gathers their names, which changes
+    // the form; with a change not shown yet, the window rebuilds its lists at the next turn of
+    // the event loop, which the data control centre's refresh takes meanwhile.
+    auto* Label = Find<TVyrvarlabel>(Window.Editor().Root(), "OrderLabel");
+    Window.Editor().Designer()->SelectComponent(Label);
+    Window.Refresh();
+    ASSERT_NE(Row("Variable"), nullptr);
+    Window.Editor().Designer()->Modified();
+    emit List->itemDoubleClicked(Row("Variable"), 1);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_NE(Row("Variable"), nullptr);
+    Box = qobject_cast<QComboBox*>(List->itemWidget(Row("Variable"), 1));
+    ASSERT_NE(Box, nullptr);
+    EXPECT_EQ(Box->currentText(), QStringLiteral("IdVar"));
+    const int Status = Box->findText(QStringLiteral("StatusVar"));
+    ASSERT_GE(Status, 0);
+    Box->setCurrentIndex(Status);
+    emit Box->activated(Status);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_NE(Label->Variable(), nullptr);
+    EXPECT_EQ(Label->Variable()->Name(), QStringLiteral("StatusVar"));
+    EXPECT_EQ(Row("Variable")->text(1), QStringLiteral("StatusVar"));
 }
 
 TEST(PimDesigner, TheDataButtonOpensTheDataControlCentreWhereAFieldDroppedOnTheTotalsMakesATotal) {
