@@ -672,9 +672,16 @@ void TDesignerWindow::closeEvent(QCloseEvent* Event) {
     if (FEditor.Running()) {
         FStatus->setText(RunningText());
         Event->ignore();
-    } else if (CanDiscard())
+    } else if (CanDiscard()) {
         Event->accept();
-    else
+        // The program ends with this window: the tool windows the designed form keeps (band
+        // manager, data control centre, fast labels) and the viewers of its reports close with
+        // it, else they alone would keep the program running.
+        for (QWidget* Window : QApplication::topLevelWidgets())
+            if (Window != this && Window->isVisible() && Window->windowType() != Qt::ToolTip &&
+                Window->windowType() != Qt::Popup)
+                Window->close();
+    } else
         Event->ignore();
 }
 

@@ -595,6 +595,23 @@ TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsT
     EXPECT_EQ(Dialogs.Pending(), 0);
 }
 
+TEST(PimDesigner, ClosingTheDesignerClosesTheBandManagerThatWouldElseKeepTheProgramRunning) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    TVyrPage* Page = Find<TVyrReport>(Window.Editor().Root(), "OrdersReport")->Page();
+    const QPoint Blank(Window.Editor().FormRect(Page).right() - 5,
+                       Window.Editor().FormRect(Page).bottom() - 5);
+    Window.Editor().DblClick(Blank);
+    Window.Editor().DblClick(Blank);
+    auto* Manager = dynamic_cast<TVyrPageManager*>(Page->PageManager());
+    ASSERT_NE(Manager, nullptr);
+    ASSERT_TRUE(Manager->Widget()->isVisible());
+    ASSERT_FALSE(Window.Editor().IsModified());
+    EXPECT_TRUE(Window.close());
+    EXPECT_FALSE(Manager->Widget()->isVisible());
+}
+
 TEST(PimDesigner, APropertysDropDownListStaysOpenUntilAValueIsChosenWhichTheLabelTakes) {
     TDesignerWindow Window;
     ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
