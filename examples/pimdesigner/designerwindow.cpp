@@ -214,6 +214,7 @@ TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
 
     FComponents = new QListWidget;
     FComponents->setObjectName(QStringLiteral("Components"));
+    FComponents->installEventFilter(this);
     FProperties = new QTreeWidget;
     FProperties->setObjectName(QStringLiteral("Properties"));
     FProperties->setColumnCount(2);
@@ -666,6 +667,16 @@ bool TDesignerWindow::CanDiscard() {
     default:
         return false;
     }
+}
+
+bool TDesignerWindow::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == FComponents && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Delete &&
+        static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {
+        Guarded([this] { FEditor.DeleteSelection(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {

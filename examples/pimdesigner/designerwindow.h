@@ -59,6 +59,8 @@ public:
 protected:
     // Closing asks first when the form has unsaved changes.
     void closeEvent(QCloseEvent* Event) override;
+    // The Delete key in the component list deletes the selected components, as on the form.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     friend class TFormView;

@@ -37,6 +37,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -593,6 +594,17 @@ TEST(PimDesigner, ChangesAreSavedOrKeptBeforeANewFormOrClosingUnlessTheUserLetsT
     EXPECT_TRUE(Window.close());
     EXPECT_EQ(Dialogs.MessageCount(), 4);
     EXPECT_EQ(Dialogs.Pending(), 0);
+}
+
+TEST(PimDesigner, TheDeleteKeyInTheComponentListDeletesTheSelectedLabel) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    TComponentRef<TComponent> Title(Window.Editor().Root()->FindComponent("TitleLabel"));
+    Window.Editor().Designer()->SelectComponent(Title.Get());
+    QKeyEvent Key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(Window.ComponentList(), &Key);
+    EXPECT_EQ(Title.Get(), nullptr);
+    EXPECT_TRUE(Window.Editor().IsModified());
 }
 
 TEST(PimDesigner, ClosingTheDesignerClosesTheBandManagerThatWouldElseKeepTheProgramRunning) {
