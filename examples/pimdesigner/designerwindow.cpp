@@ -8,6 +8,7 @@
 #include "host/paintpass.h"
 #include "host/properties.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -517,6 +518,12 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
                 0, this, [this, Editor, Value = Box->currentText()] { CommitProperty(Editor.get(), Value); });
         });
         Box->showPopup();
+        // The list opens at the double click's second press; its release, a moment later and
+        // usually off the list, would close it again.
+        FOpenedList = Box->view()->parentWidget();
+        FOpenedList->installEventFilter(this);
+        Box->view()->viewport()->installEventFilter(this);
+        FListOpened.start();
     } else if (Attributes & paDialog) {
         bool Ok = false;
         const QString Lines =
@@ -670,6 +677,13 @@ bool TDesignerWindow::CanDiscard() {
 }
 
 bool TDesignerWindow::eventFilter(QObject* Watched, QEvent* Event) {
+    if (FOpenedList && Event->type() == QEvent::MouseButtonRelease &&
+        (Watched == FOpenedList || FOpenedList->isAncestorOf(qobject_cast<QWidget*>(Watched)))) {
+        const bool OpeningClick =
+            FListOpened.isValid() && FListOpened.elapsed() < QApplication::doubleClickInterval();
+        FListOpened.invalidate();
+        if (OpeningClick) return true;
+    }
     if (Watched == FComponents && Event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Delete &&
         static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "formeditor.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -59,7 +60,8 @@ public:
 protected:
     // Closing asks first when the form has unsaved changes.
     void closeEvent(QCloseEvent* Event) override;
-    // The Delete key in the component list deletes the selected components, as on the form.
+    // The Delete key in the component list deletes the selected components, as on the form; the
+    // release of the double click that opened a drop-down list does not close it.
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
@@ -101,4 +103,7 @@ private:
     bool FRefreshPending = false;
     int FRefreshes = 0; // counts the rebuilds of the lists, which free their rows
     bool FRefreshing = false;
+    // The drop-down list a double click just opened, which the release of that click would close.
+    QPointer<QWidget> FOpenedList;
+    QElapsedTimer FListOpened;
 };

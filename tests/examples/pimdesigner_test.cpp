@@ -804,4 +804,38 @@ TEST(PimDesigner, FastOpensTheToolWindowFromWhichTwoVariablesDraggedOntoTheDetai
     EXPECT_GE(Detail->Height(), Tool->VarLabelList()[1]->Top() + Tool->VarLabelList()[1]->Height());
 }
 
+TEST(PimDesigner, ADoubleClickOpensAPropertysDropDownListEvenOnAnEmptyValueAndItsReleaseKeepsItOpen) {
+    RegisterDesignerPalette();
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    TComponent* Source = Window.Editor().AddComponent("TDataSource", QPoint(0, 0));
+    Window.Refresh();
+    QTreeWidget* List = Window.PropertyList();
+    QTreeWidgetItem* Row = nullptr;
+    for (int i = 0; i < List->topLevelItemCount(); ++i)
+        if (List->topLevelItem(i)->text(0) == QStringLiteral("DataSet")) Row = List->topLevelItem(i);
+    ASSERT_NE(Row, nullptr);
+    ASSERT_EQ(Row->text(1), QString());
+    const QPoint Pressed = List->viewport()->mapToGlobal(List->visualItemRect(Row).center());
+    emit List->itemDoubleClicked(Row, 1);
+    auto* Box = qobject_cast<QComboBox*>(List->itemWidget(Row, 1));
+    ASSERT_NE(Box, nullptr);
+    QWidget* Popup = Box->view()->parentWidget();
+    ASSERT_TRUE(Popup->isVisible());
+    // The double click's release comes at once, on the row, where the list does not lie.
+    QMouseEvent Release(QEvent::MouseButtonRelease, QPointF(Popup->mapFromGlobal(Pressed)), QPointF(Pressed),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Popup, &Release);
+    QApplication::processEvents();
+    EXPECT_TRUE(Popup->isVisible());
+    const int Orders = Box->findText(QStringLiteral("Orders"));
+    ASSERT_GE(Orders, 0);
+    Box->setCurrentIndex(Orders);
+    emit Box->activated(Orders);
+    QApplication::processEvents();
+    EXPECT_EQ(GetPropertyEditor(Window.Editor().Designer(), Source, "DataSet")->GetValue(),
+              QStringLiteral("Orders"));
+}
+
 } // namespace
