@@ -257,8 +257,12 @@ TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
     connect(FProperties, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* Item, int Column) {
         if (FRefreshing || Column != 1) return;
         const int Index = Item->data(0, EditorRole).toInt();
-        if (Index >= 0 && Index < int(FEditors.size()))
-            CommitProperty(FEditors[size_t(Index)].get(), Item->text(1));
+        if (Index < 0 || Index >= int(FEditors.size())) return;
+        // The row's editor reports its text before it closes; the refresh after the change
+        // rebuilds the list, which must wait until the editor has gone.
+        QTimer::singleShot(0, this, [this, Editor = FEditors[size_t(Index)], Value = Item->text(1)] {
+            CommitProperty(Editor.get(), Value);
+        });
     });
 
     FEditor.OnChanged = [this] { Changed(); };

@@ -38,6 +38,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -836,6 +837,41 @@ TEST(PimDesigner, ADoubleClickOpensAPropertysDropDownListEvenOnAnEmptyValueAndIt
     QApplication::processEvents();
     EXPECT_EQ(GetPropertyEditor(Window.Editor().Designer(), Source, "DataSet")->GetValue(),
               QStringLiteral("Orders"));
+}
+
+TEST(PimDesigner, AnInlineEditCommittedWithEnterIsTakenOnceAndClosesItsEditorWithoutAWarning) {
+    static QStringList Warnings;
+    Warnings.clear();
+    const QtMessageHandler Previous =
+        qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext&, const QString& Text) {
+            // The headless platform notes what it cannot do; that is no fault of the window.
+            if (Type != QtDebugMsg && Type != QtInfoMsg && !Text.startsWith(QStringLiteral("This plugin")))
+                Warnings << Text;
+        });
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    auto* Title = Find<TVyrTextLabel>(Window.Editor().Root(), "TitleLabel");
+    Window.Editor().Designer()->SelectComponent(Title);
+    Window.Refresh();
+    QTreeWidget* List = Window.PropertyList();
+    QTreeWidgetItem* Row = nullptr;
+    for (int i = 0; i < List->topLevelItemCount(); ++i)
+        if (List->topLevelItem(i)->text(0) == QStringLiteral("Caption")) Row = List->topLevelItem(i);
+    ASSERT_NE(Row, nullptr);
+    const int Changes = Window.Editor().Designer()->ModifiedCount();
+    emit List->itemDoubleClicked(Row, 1);
+    auto* Edit = List->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(Edit, nullptr);
+    Edit->setText(QStringLiteral("Open orders"));
+    QKeyEvent Enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Edit, &Enter);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    qInstallMessageHandler(Previous);
+    EXPECT_EQ(Warnings, QStringList());
+    EXPECT_EQ(Title->Caption(), QStringLiteral("Open orders"));
+    EXPECT_EQ(Window.Editor().Designer()->ModifiedCount(), Changes + 1);
 }
 
 } // namespace
