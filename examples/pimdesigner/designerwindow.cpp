@@ -118,13 +118,17 @@ protected:
         P.fillRect(rect(), palette().color(QPalette::Dark));
         TFormEditor& E = FWindow->FEditor;
         if (!E.Root()) return;
-        QImage Image(E.Root()->Width(), E.Root()->Height(), QImage::Format_RGB32);
-        Image.fill(Qt::white);
-        {
-            auto DC = DeviceContext::CreateForImage(&Image, 96, 96);
+        // A report run from the form runs on the designed components themselves: meanwhile its
+        // labels hold the run's values and its page counts in inches. The form stays in the view
+        // as it was painted before the run.
+        const QSize Size(E.Root()->Width(), E.Root()->Height());
+        if (!E.Running() || FPainted.size() != Size) {
+            FPainted = QImage(Size, QImage::Format_RGB32);
+            FPainted.fill(Qt::white);
+            auto DC = DeviceContext::CreateForImage(&FPainted, 96, 96);
             PaintControl(E.Root(), *DC);
         }
-        P.drawImage(0, 0, Image);
+        P.drawImage(0, 0, FPainted);
         std::vector<TControl*> Selected = E.SelectedControls();
         const QColor Handle = Selected.size() == 1 ? Qt::black : Qt::gray;
         if (E.Designer()->IsSelected(E.Root())) Selected.push_back(E.Root());
@@ -201,6 +205,7 @@ protected:
 
 private:
     TDesignerWindow* FWindow;
+    QImage FPainted; // the form as last painted
 };
 
 TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {

@@ -874,4 +874,40 @@ TEST(PimDesigner, AnInlineEditCommittedWithEnterIsTakenOnceAndClosesItsEditorWit
     EXPECT_EQ(Window.Editor().Designer()->ModifiedCount(), Changes + 1);
 }
 
+TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
+    TSampleDatabase Db;
+    TFakePrinterList Printers{[] {
+        std::vector<std::unique_ptr<TFakePrinter>> List;
+        List.push_back(TFakePrinter::Office());
+        return List;
+    }()};
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    auto* Orders = Find<TSqlDataSet>(Window.Editor().Root(), "Orders");
+    QString Sql = Orders->SQL();
+    Orders->SetSQL(Sql.replace(QStringLiteral("ORDER BY"), QStringLiteral("WHERE c.id <= 2 ORDER BY")));
+    Window.show();
+    Window.Refresh();
+    QApplication::processEvents();
+    const QImage Designed = Window.FormView()->grab().toImage();
+    // The view as last painted during the run: its labels would hold the run's values, its ruler
+    // inches.
+    QImage During;
+    QTimer Timer;
+    QObject::connect(&Timer, &QTimer::timeout, [&] {
+        if (Window.Editor().Running()) During = Window.FormView()->grab().toImage();
+    });
+    Timer.start(0);
+    std::shared_ptr<TPimPimFile> Document;
+    CustomPreview = [&](TVyrPage* Page) { Document = Page->PrintTo()->PimFile(); };
+    for (QAction* A : Window.findChildren<QAction*>())
+        if (A->text() == QStringLiteral("&Run")) A->trigger();
+    CustomPreview = nullptr;
+    Timer.stop();
+    ASSERT_NE(Document, nullptr);
+    ASSERT_FALSE(During.isNull());
+    EXPECT_TRUE(During == Designed);
+    EXPECT_TRUE(Window.FormView()->grab().toImage() == Designed);
+}
+
 } // namespace
