@@ -196,16 +196,19 @@ void TVyrPage::UpdateVars(TVyrLevel* Level) {
 
 void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
-    VarMarkUpdate(Level, umNeedUpdate);
+    // Marking runs nothing of the variables', so the list it walks is the one the update walks.
     const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
+        V->SetUpdateMode(umNeedUpdate);
     for (TVyrVar* V : *Vars)
         V->UpdateData();
 }
 
 void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
-    VarMarkUpdate(Level, umNeedUpdate);
     const auto Vars = VarsOf(Level);
+    for (TVyrVar* V : *Vars)
+        V->SetUpdateMode(umNeedUpdate);
     for (TVyrVar* V : *Vars)
         V->ResetData();
 }
