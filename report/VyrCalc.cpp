@@ -1,29 +1,5 @@
 #include "report/VyrCalc.h"
 
-template <typename T> void TVyrCalcOf<T>::NewVal(T V) {
-    // A value the sum refuses is not taken at all, so the total stays consistent.
-    const T Old = FValue;
-    FValue = V;
-    try {
-        Update();
-    } catch (...) {
-        FValue = Old;
-        throw;
-    }
-}
-
-template <typename T> void TVyrCalcOf<T>::Update() {
-    // The sum is checked first, so a refused value leaves sum, count and extremes as they were.
-    FSum = FSum + FValue;
-    if (FCount == 0) {
-        FMax = FValue;
-        FMin = FValue;
-    }
-    if (FValue > FMax) FMax = FValue;
-    if (FValue < FMin) FMin = FValue;
-    ++FCount;
-}
-
 template <typename T> T TVyrCalcOf<T>::GetAverage() const {
     return FCount == 0 ? T() : FSum / FCount;
 }

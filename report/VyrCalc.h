@@ -14,8 +14,25 @@ public:
     TVyrCalcOf() { Reset(); }
     virtual ~TVyrCalcOf() = default;
 
-    void NewVal(T V);
-    virtual void Update();
+    void NewVal(T V) {
+        Take(V, [this] { Update(); });
+    }
+    // NewVal of an accumulator that is of this very class (a value's own member), inline and
+    // without the virtual call: totals add at every record.
+    void NewValOwn(T V) {
+        Take(V, [this] { TVyrCalcOf::Update(); });
+    }
+    virtual void Update() {
+        // The sum is checked first, so a refused value leaves sum, count and extremes as they were.
+        FSum = FSum + FValue;
+        if (FCount == 0) {
+            FMax = FValue;
+            FMin = FValue;
+        }
+        if (FValue > FMax) FMax = FValue;
+        if (FValue < FMin) FMin = FValue;
+        ++FCount;
+    }
     void Reset() {
         FValue = T();
         FSum = T();
@@ -44,6 +61,18 @@ public:
     T Average() const { return GetAverage(); }
 
 private:
+    template <class TUpdate> void Take(T V, TUpdate&& DoUpdate) {
+        // A value the sum refuses is not taken at all, so the total stays consistent.
+        const T Old = FValue;
+        FValue = V;
+        try {
+            DoUpdate();
+        } catch (...) {
+            FValue = Old;
+            throw;
+        }
+    }
+
     T FValue{};
     T FSum{};
     T FMin{};

@@ -39,6 +39,8 @@ public:
         FCalc.Assign(Other.FCalc);
         FIsNull = Other.FIsNull;
     }
+    // SetValue of one of its own values, inline: totals add at every record.
+    void Add(Currency Value) { FCalc.NewValOwn(Value); }
     void Reset() override;
 
 private:

@@ -36,7 +36,7 @@ bool NullFieldsAreValues(const TDataSet* DataSet) {
 }
 
 // To takes over From; accumulators of one class are copied inline rather than through SetData.
-void CopyAccumulator(TVyrData* To, TVyrData* From) {
+[[gnu::always_inline]] inline void CopyAccumulator(TVyrData* To, TVyrData* From) {
     if (auto* t = VyrValueAs<TVyrFloat>(To))
         if (auto* f = VyrValueAs<TVyrFloat>(From)) {
             t->TakeOver(*f);
@@ -508,10 +508,18 @@ void TVyrTotalvar::Accumulate() {
         ApplyReset(i);
         const bool Header = Levels && i < Levels->size() && (*Levels)[i]->IsHeader();
         if (Header || (FIgnoreNulls && Null)) continue;
-        if (FIsCurrency)
-            FDataNowList[i]->SetValue(&Money);
-        else
-            FDataNowList[i]->SetValue(&Value);
+        // The accumulators are the total's own, made of these two classes: they add inline.
+        TVyrData* Total = FDataNowList[i].get();
+        if (FIsCurrency) {
+            if (auto* c = VyrValueAs<TVyrCurrency>(Total))
+                c->Add(Money);
+            else
+                Total->SetValue(&Money);
+        } else if (auto* f = VyrValueAs<TVyrFloat>(Total)) {
+            f->Add(Value);
+        } else {
+            Total->SetValue(&Value);
+        }
     }
 }
 
@@ -530,15 +538,18 @@ void TVyrTotalvar::ResetData() {
 }
 
 void TVyrTotalvar::UpdateLast() {
-    for (size_t i = 0; i < FDataNowList.size(); ++i)
+    // Both lists of flags have a byte per level: copied with the accumulators, not through memmove.
+    for (size_t i = 0; i < FDataNowList.size(); ++i) {
         CopyAccumulator(FDataLastList[i].get(), FDataNowList[i].get());
-    FResetLastList = FResetNowList;
+        FResetLastList[i] = FResetNowList[i];
+    }
 }
 
 void TVyrTotalvar::ReverseUpdate() {
-    for (size_t i = 0; i < FDataNowList.size(); ++i)
+    for (size_t i = 0; i < FDataNowList.size(); ++i) {
         CopyAccumulator(FDataNowList[i].get(), FDataLastList[i].get());
-    FResetNowList = FResetLastList;
+        FResetNowList[i] = FResetLastList[i];
+    }
 }
 
 void TVyrTotalvar::Reset() {}
