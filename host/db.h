@@ -560,9 +560,14 @@ private:
     friend class TDataSource;
     void DataEvent(TDataEvent Event, intptr_t Info);
     void UpdateState();
+    // Whether a move of the cursor would reach nothing: a field link of that very class without a
+    // handler for changes.
+    bool DeafToMoves();
 
     TDataSource* FDataSource = nullptr;
     bool FActive = false;
+    // Whether the link is a plain field link, worked out once, when it first hears a move.
+    int8_t FPlainFieldLink = -1;
 };
 
 // A data link bound to one field by name; the field is found again whenever the data set

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 // ---- TDataSource
 
@@ -140,7 +141,7 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
         DataSetChanged();
         break;
     case deDataSetScroll:
-        DataSetScrolled(static_cast<int>(Info));
+        if (!DeafToMoves()) DataSetScrolled(static_cast<int>(Info));
         break;
     case deLayoutChange:
         LayoutChanged();
@@ -148,6 +149,13 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
     case deUpdateState:
         break;
     }
+}
+
+bool TDataLink::DeafToMoves() {
+    // Every record of a run moves the cursor of each variable's link; those that would only pass the
+    // move on to no handler are left out of it.
+    if (FPlainFieldLink < 0) FPlainFieldLink = typeid(*this) == typeid(TFieldDataLink) ? 1 : 0;
+    return FPlainFieldLink == 1 && !static_cast<TFieldDataLink*>(this)->OnDataChange;
 }
 
 // ---- TFieldDataLink
