@@ -77,7 +77,7 @@ public:
 
     // The current value, computed first when its level marked it for update. A variable read
     // before any Initialize makes its values then.
-    TVyrData* DataNow() { return GetDataNow(); }
+    TVyrData* DataNow() { return FOwnReads ? OwnDataNow() : GetDataNow(); }
     TVyrData* DataLast();
     // The values as they stand, without what a read may do first (make them, update them); nil
     // before they are made.
@@ -86,13 +86,13 @@ public:
     // Whether reading the value now gives ValueNow as it stands: both values are made, no update is
     // pending, and the kind reads its value plainly.
     virtual bool ReadsAsItStands() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
-    TVyrData* Data() { return GetData(); }
-    QString AsString() { return GetAsString(); }
-    int AsInteger() { return GetAsInteger(); }
-    double AsFloat() { return GetAsFloat(); }
-    Currency AsCurrency() { return GetAsCurrency(); }
-    TDateTime AsDateTime() { return GetAsDateTime(); }
-    bool AsBoolean() { return GetAsBoolean(); }
+    TVyrData* Data() { return FOwnReads ? OwnDataNow() : GetData(); }
+    QString AsString() { return FOwnReads ? OwnDataNow()->AsString() : GetAsString(); }
+    int AsInteger() { return FOwnReads ? OwnDataNow()->AsInteger() : GetAsInteger(); }
+    double AsFloat() { return FOwnReads ? OwnDataNow()->AsFloat() : GetAsFloat(); }
+    Currency AsCurrency() { return FOwnReads ? OwnDataNow()->AsCurrency() : GetAsCurrency(); }
+    TDateTime AsDateTime() { return FOwnReads ? OwnDataNow()->AsDateTime() : GetAsDateTime(); }
+    bool AsBoolean() { return FOwnReads ? OwnDataNow()->AsBoolean() : GetAsBoolean(); }
     TStream* AsStream() { return GetAsStream(); }
     TStringList* AsStrings() { return GetAsStrings(); }
     bool IsNull();
@@ -163,6 +163,15 @@ protected:
     void Changed();
     // Makes the values on demand, for a variable read before any Initialize.
     virtual void EnsureValues();
+    // What GetDataNow does for a variable whose reads none of its classes overrides (FOwnReads):
+    // the same steps without the virtual calls that lead to them, as labels and totals read
+    // variables at every record.
+    bool ReadsAsOwnClass() const;
+    TVyrData* OwnDataNow() {
+        if (!FDataNow || !FDataLast) EnsureValues();
+        if (FUpdateMode == umNeedUpdate) UpdateData();
+        return FDataNow.get();
+    }
     // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
     // to umNoUpdate before it goes on, so the next level update computes again.
     template <class TStep> void Compute(TStep&& Step) {
@@ -189,6 +198,9 @@ protected:
     bool FActive = true;
     bool FInitialized = false;
     bool FRunning = false;
+    // Whether the variable is of a class of this unit that reads its values as TVyrVar does (its
+    // GetAs..., GetData, GetDataNow and EnsureValues are TVyrVar's); set when values are made.
+    bool FOwnReads = false;
     int FInitializations = 0;
     TParentAs<TVyrPage> FPage;
 };

@@ -113,7 +113,7 @@ void TVyrVar::SetAsStrings(TStringList* Value) {
 }
 
 bool TVyrVar::IsNull() {
-    return GetDataNow()->IsNull();
+    return DataNow()->IsNull();
 }
 void TVyrVar::SetIsNull(bool Value) {
     GetDataNow()->SetIsNull(Value);
@@ -153,16 +153,24 @@ void TVyrVar::UpdateData() {
 }
 
 void TVyrVar::UpdateLast() {
-    TVyrData* Now = GetDataNow();
+    TVyrData* Now = DataNow();
     FDataLast->SetData(Now);
 }
 
 void TVyrVar::ReverseUpdate() {
-    TVyrData* Now = GetDataNow();
+    TVyrData* Now = DataNow();
     Now->SetData(FDataLast.get());
 }
 
+bool TVyrVar::ReadsAsOwnClass() const {
+    // Worked out once per Initialize rather than at every read.
+    const std::type_info& Class = typeid(*this);
+    return Class == typeid(TVyrVar) || Class == typeid(TVyrDBVar) || Class == typeid(TVyrExprVar) ||
+           Class == typeid(TVyrDateTimeVar) || Class == typeid(TVyrPageVar);
+}
+
 void TVyrVar::Initialize() {
+    FOwnReads = ReadsAsOwnClass();
     FDataNow.reset();
     FDataLast.reset();
     FInitialized = true;
@@ -285,7 +293,7 @@ void TVyrDBVar::ActiveChanged() {
 
 void TVyrDBVar::UpdateData() {
     if (FUpdateMode != umNeedUpdate) return;
-    EnsureValues();
+    if (!FOwnReads || !FDataNow || !FDataLast) EnsureValues();
     Compute([this] { ReadField(); });
 }
 
