@@ -562,7 +562,9 @@ private:
     void UpdateState();
     // Whether a move of the cursor would reach nothing: a field link of that very class without a
     // handler for changes.
-    bool DeafToMoves();
+    inline bool DeafToMoves();
+    // Works out whether the link is of that very class.
+    void FindPlainFieldLink();
 
     TDataSource* FDataSource = nullptr;
     bool FActive = false;
@@ -592,3 +594,8 @@ private:
     QString FFieldName;
     TField* FField = nullptr;
 };
+
+inline bool TDataLink::DeafToMoves() {
+    if (FPlainFieldLink < 0) FindPlainFieldLink();
+    return FPlainFieldLink == 1 && !static_cast<TFieldDataLink*>(this)->OnDataChange;
+}

@@ -79,11 +79,18 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
         return;
     }
     if (!FEnabled) return;
-    const QVarLengthArray<TDataLink*, 32> Links(FLinks.begin(), FLinks.end());
-    const uint32_t Removed = FLinksRemoved;
-    for (TDataLink* l : Links) {
-        if (FLinksRemoved == Removed || std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
-            l->DataEvent(Event, Info);
+    // Every record of a run moves the cursor of each variable's link; when no link would do anything
+    // with the move, none is walked.
+    const bool Heard =
+        Event != deDataSetScroll || std::any_of(FLinks.begin(), FLinks.end(),
+                                                [](TDataLink* l) { return l->FActive && !l->DeafToMoves(); });
+    if (Heard) {
+        const QVarLengthArray<TDataLink*, 32> Links(FLinks.begin(), FLinks.end());
+        const uint32_t Removed = FLinksRemoved;
+        for (TDataLink* l : Links) {
+            if (FLinksRemoved == Removed || std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
+                l->DataEvent(Event, Info);
+        }
     }
     if (OnDataChange && Event != deLayoutChange) {
         TField* Field =
@@ -151,11 +158,8 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
     }
 }
 
-bool TDataLink::DeafToMoves() {
-    // Every record of a run moves the cursor of each variable's link; those that would only pass the
-    // move on to no handler are left out of it.
-    if (FPlainFieldLink < 0) FPlainFieldLink = typeid(*this) == typeid(TFieldDataLink) ? 1 : 0;
-    return FPlainFieldLink == 1 && !static_cast<TFieldDataLink*>(this)->OnDataChange;
+void TDataLink::FindPlainFieldLink() {
+    FPlainFieldLink = typeid(*this) == typeid(TFieldDataLink) ? 1 : 0;
 }
 
 // ---- TFieldDataLink
