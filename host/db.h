@@ -372,6 +372,8 @@ class TFieldDisplayText {
 public:
     void Take(const TField& Field);
     const QString& Text() const;
+    // Whether the field was null when taken.
+    bool Null() const { return FNull; }
 
 private:
     mutable QString FText;

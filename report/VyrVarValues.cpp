@@ -315,7 +315,9 @@ void TVyrDBVar::ReadField() {
         return;
     }
     FDisplayText.Take(*f);
-    if (f->IsNull() && !NullsAreValues(f->DataSet())) {
+    // Taking the text read the null flag of this record, unless a text handler ran meanwhile.
+    const bool Null = f->OnGetText ? f->IsNull() : FDisplayText.Null();
+    if (Null && !NullsAreValues(f->DataSet())) {
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
         return;
