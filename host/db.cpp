@@ -991,7 +991,8 @@ TField::TField(TDataSet* DataSet, const TFieldDef& Def, int Index)
     : FDataSet(DataSet), FFieldName(Def.Name()), FDataType(Def.DataType()), FSize(Def.Size()), FIndex(Index),
       FRequired(Def.Required()), FDisplayWidth(DefaultDisplayWidth(Def.DataType(), Def.Size())),
       FAlignment(DefaultAlignment(Def.DataType())), FCurrency(Def.DataType() == ftCurrency),
-      FStoreKind(StoreKindOf(FDataType)), FBlob(IsBlobType(FDataType)), FDateTime(IsDateTimeType(FDataType)) {}
+      FStoreKind(StoreKindOf(FDataType)), FBlob(IsBlobType(FDataType)), FDateTime(IsDateTimeType(FDataType)) {
+}
 
 TField::~TField() = default;
 
@@ -1190,6 +1191,7 @@ void TField::SaveToStream(TStream& Stream) const {
 void TFieldDisplayText::Take(const TField& Field) {
     FPending = false;
     FNullText = false;
+    FTaken = tkNone;
     FDataType = Field.DataType();
     FNull = Field.IsNull();
     if (Field.OnGetText) {
@@ -1204,6 +1206,7 @@ void TFieldDisplayText::Take(const TField& Field) {
     case skInteger:
         FInt = FNull ? 0 : Field.StoredInt();
         FPending = true;
+        if (!FNull) FTaken = tkInteger;
         break;
     case skFloat:
         FFloat = FNull ? 0 : Field.StoredFloat();
@@ -1212,6 +1215,7 @@ void TFieldDisplayText::Take(const TField& Field) {
             FText = Field.DisplayText();
         else
             FPending = true;
+        if (!FNull) FTaken = Field.FDateTime ? tkDateTime : tkFloat;
         break;
     case skText:
         // A null text leaves the buffer for the next record's text.

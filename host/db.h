@@ -374,6 +374,12 @@ public:
     const QString& Text() const;
     // Whether the field was null when taken.
     bool Null() const { return FNull; }
+    // The stored number, date-time or flag taken from a field that was not null and has no text
+    // handler, for a reader of the same record that would read the field again; tkNone otherwise.
+    enum TTaken : uint8_t { tkNone, tkInteger, tkFloat, tkDateTime };
+    TTaken Taken() const { return FTaken; }
+    int64_t TakenInt() const { return FInt; }
+    double TakenFloat() const { return FFloat; }
 
 private:
     mutable QString FText;
@@ -381,6 +387,7 @@ private:
     bool FNullText = false; // the null of a text field, whose buffer FText keeps
     TFieldType FDataType = ftUnknown;
     bool FNull = true;
+    TTaken FTaken = tkNone;
     int64_t FInt = 0;
     double FFloat = 0;
 };

@@ -234,6 +234,9 @@ private:
     void ReportFailedSource(TPimDataSourceManager* Manager);
     void ActiveChanged();
     void ReadField();
+    // Fills the value from what taking the display text read of the field, where that is what
+    // reading the field would give; false where the field must be read.
+    bool ReadTaken(const TField& Field);
     bool NullsAreValues(const TDataSet* DataSet);
 
     int FFieldNo = -1;

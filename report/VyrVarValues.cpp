@@ -323,11 +323,49 @@ void TVyrDBVar::ReadField() {
         return;
     }
     try {
-        VyrReadField(*f, *FDataNow);
+        if (!ReadTaken(*f)) VyrReadField(*f, *FDataNow);
     } catch (...) {
         // A value the field cannot give prints empty rather than stopping the report.
         FDataNow->Reset();
     }
+}
+
+bool TVyrDBVar::ReadTaken(const TField& Field) {
+    // The cases of VyrReadField where the field gives the stored number as it is.
+    TVyrData& Value = *FDataNow;
+    const TFieldType Type = Field.DataType();
+    switch (FDisplayText.Taken()) {
+    case TFieldDisplayText::tkInteger:
+        if (auto* Integer = VyrValueAs<TVyrInteger>(&Value)) {
+            if (GetPimDataType(Type) != dtypeInteger) return false;
+            Value.SetIsNull(false);
+            Integer->SetValueInteger(FDisplayText.TakenInt());
+            return true;
+        }
+        if (auto* Money = VyrValueAs<TVyrCurrency>(&Value)) {
+            if (Type != ftCurrency) return false;
+            Value.SetIsNull(false);
+            Money->SetValueCurrency(Currency::FromUnits(FDisplayText.TakenInt()));
+            return true;
+        }
+        if (Type != ftBoolean) return false;
+        Value.SetIsNull(false);
+        Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
+        return true;
+    case TFieldDisplayText::tkFloat:
+        if (GetPimDataType(Type) != dtypeFloat) return false;
+        Value.SetIsNull(false);
+        Value.SetAsFloat(FDisplayText.TakenFloat());
+        return true;
+    case TFieldDisplayText::tkDateTime:
+        if (GetPimDataType(Type) != dtypeDateTime) return false;
+        Value.SetIsNull(false);
+        Value.SetAsDateTime(FDisplayText.TakenFloat());
+        return true;
+    case TFieldDisplayText::tkNone:
+        break;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
