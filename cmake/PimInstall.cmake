@@ -1,7 +1,7 @@
 # What `cmake --install` puts for applications: the shared libraries with their version and soname,
 # the public headers under include/pim keeping their folders, the CMake package Pim (Pim::pimrun, and
-# Pim::pimdsgn where the design library is built) and pimrun.pc for pkg-config. Headers that only a
-# unit's own sources share (named *_internal.h or *Internal.h) stay behind.
+# Pim::pimdsgn where the design library is built) and a pkg-config file for each library (pimrun.pc,
+# pimdsgn.pc). Headers that only a unit's own sources share (named *_internal.h or *Internal.h) stay behind.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -13,6 +13,9 @@ set(PIM_INSTALLED_FOLDERS ${PIM_RUN_FOLDERS})
 if(TARGET pimdsgn)
     list(APPEND PIM_INSTALLED_LIBRARIES pimdsgn)
     list(APPEND PIM_INSTALLED_FOLDERS design)
+    # The design library finds the runtime library beside it: a program that calls only the design
+    # library needs no path of its own to libpimrun, which its run path would not lend to a library.
+    set_target_properties(pimdsgn PROPERTIES INSTALL_RPATH "$ORIGIN")
 endif()
 
 foreach(library ${PIM_INSTALLED_LIBRARIES})
@@ -46,8 +49,10 @@ install(FILES ${CMAKE_BINARY_DIR}/PimConfig.cmake ${CMAKE_BINARY_DIR}/PimConfigV
 # The prefix is found from where the file lies, so `cmake --install --prefix` may put it anywhere.
 file(RELATIVE_PATH PIM_PC_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" PIM_PC_PREFIX ${PIM_PC_PREFIX})
-configure_file(${CMAKE_CURRENT_LIST_DIR}/pimrun.pc.in ${CMAKE_BINARY_DIR}/pimrun.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/pimrun.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+foreach(library ${PIM_INSTALLED_LIBRARIES})
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/${library}.pc.in ${CMAKE_BINARY_DIR}/${library}.pc @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/${library}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
 
 # What `make install` builds before installing.
 add_custom_target(piminstallable DEPENDS ${PIM_INSTALLED_LIBRARIES})

@@ -6,6 +6,8 @@
 #              and run over the sample database to a document and a PDF of the expected pages
 #   headers    every installed header compiled alone against the package (headers/CMakeLists.txt)
 #   pkgconfig  examples/first compiled and linked with nothing but what pimrun.pc gives
+#   design     a program of the design library alone (design/), built with find_package(Pim) and
+#              with pimdsgn.pc, and run: the design library must bring the runtime library with it
 cmake_minimum_required(VERSION 3.25)
 
 set(PREFIX ${WORK}/prefix)
@@ -69,13 +71,16 @@ if(STEP STREQUAL "install")
         message(FATAL_ERROR "Headers installed:\n${installed}\nexpected:\n${expected}")
     endif()
 
-    foreach(file ${LIBDIR}/cmake/Pim/PimConfig.cmake ${LIBDIR}/cmake/Pim/PimConfigVersion.cmake
-                 ${LIBDIR}/pkgconfig/pimrun.pc)
+    set(files ${LIBDIR}/cmake/Pim/PimConfig.cmake ${LIBDIR}/cmake/Pim/PimConfigVersion.cmake)
+    foreach(library ${LIBRARIES})
+        list(APPEND files ${LIBDIR}/pkgconfig/${library}.pc)
+    endforeach()
+    foreach(file ${files})
         if(NOT EXISTS ${PREFIX}/${file})
             message(FATAL_ERROR "${file} is not installed")
         endif()
     endforeach()
-    file(GLOB package ${PREFIX}/${LIBDIR}/cmake/Pim/*.cmake ${PREFIX}/${LIBDIR}/pkgconfig/pimrun.pc)
+    file(GLOB package ${PREFIX}/${LIBDIR}/cmake/Pim/*.cmake ${PREFIX}/${LIBDIR}/pkgconfig/*.pc)
     foreach(file ${package})
         file(READ ${file} text)
         foreach(path ${SOURCE} ${BUILD})
@@ -130,6 +135,27 @@ elseif(STEP STREQUAL "pkgconfig")
     file(MAKE_DIRECTORY ${WORK}/pkgconfig)
     run(${CXX} -std=c++20 -Wall -Wextra -Werror ${SANITIZE} ${SOURCE}/examples/first/first.cpp ${flags}
         -o ${WORK}/pkgconfig/first)
+
+elseif(STEP STREQUAL "design")
+    if(NOT "pimdsgn" IN_LIST LIBRARIES)
+        return()
+    endif()
+    # Run from the prefix as it lies, with no library path: only the programs' and libraries' own
+    # run paths lead to the libraries.
+    unset(ENV{LD_LIBRARY_PATH})
+    build_outside(${HERE}/design ${WORK}/design)
+    run(${WORK}/design/designpackage)
+
+    find_program(PKG_CONFIG pkg-config REQUIRED)
+    set(ENV{PKG_CONFIG_PATH} ${PREFIX}/${LIBDIR}/pkgconfig)
+    run(${PKG_CONFIG} --cflags --libs pimdsgn)
+    separate_arguments(flags UNIX_COMMAND "${OUT}")
+    run(${PKG_CONFIG} --variable=libdir pimdsgn)
+    string(STRIP "${OUT}" libdir)
+    file(MAKE_DIRECTORY ${WORK}/pkgconfig)
+    run(${CXX} -std=c++20 -Wall -Wextra -Werror ${SANITIZE} ${HERE}/design/designpackage.cpp ${flags}
+        -Wl,-rpath,${libdir} -o ${WORK}/pkgconfig/designpackage)
+    run(${WORK}/pkgconfig/designpackage)
 
 else()
     message(FATAL_ERROR "No step ${STEP}")
