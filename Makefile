@@ -2,7 +2,7 @@
 # document), `make test` builds and passes the tests.
 # Both install the Debian packages they need first, so each works alone on a fresh machine.
 # `make install` builds the libraries and installs them with their headers, CMake package and
-# pkg-config file under PREFIX (~/.local by default, which needs no root).
+# pkg-config files under PREFIX (~/.local by default, which needs no root).
 # `make fuzz` (not part of `make test`) builds the fuzzing harnesses with clang in their own tree and
 # runs each for FUZZ_SECONDS; what they find lands in build/fuzz/artifacts.
 
