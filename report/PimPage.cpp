@@ -177,45 +177,68 @@ TVyrBandHead* TVyrPage::HeadOf(const TVyrBand* Band) const {
 
 // Update-level wiring
 
-std::shared_ptr<const std::vector<TVyrVar*>> TVyrPage::VarsOf(const TVyrLevel* Level) const {
+class TVyrPage::TLevelWalk {
+public:
+    TLevelWalk(TVyrPage* Page, const TVyrLevel* Level) : FPage(Page), FVars(Page->VarsOf(Level)) {
+        ++Page->FLevelWalks;
+    }
+    ~TLevelWalk() {
+        if (--FPage->FLevelWalks == 0) FPage->FDroppedLevelVars.clear();
+    }
+    TLevelWalk(const TLevelWalk&) = delete;
+    TLevelWalk& operator=(const TLevelWalk&) = delete;
+    auto begin() const { return FVars.begin(); }
+    auto end() const { return FVars.end(); }
+
+private:
+    TVyrPage* FPage;
+    const std::vector<TVyrVar*>& FVars;
+};
+
+const std::vector<TVyrVar*>& TVyrPage::VarsOf(const TVyrLevel* Level) const {
     for (const TLevelVars& Entry : FLevelVars)
-        if (Entry.Level == Level) return Entry.Vars;
-    auto Vars = std::make_shared<std::vector<TVyrVar*>>();
+        if (Entry.Level == Level) return *Entry.Vars;
+    auto Vars = std::make_unique<std::vector<TVyrVar*>>();
     if (FVars)
         for (TVyrVar* V : *FVars)
             if (V->UpdateLevel() == Level) Vars->push_back(V);
-    FLevelVars.push_back({Level, Vars});
-    return Vars;
+    FLevelVars.push_back({Level, std::move(Vars)});
+    return *FLevelVars.back().Vars;
+}
+
+void TVyrPage::LevelVarsChanged() {
+    if (FLevelWalks > 0)
+        for (TLevelVars& Entry : FLevelVars)
+            FDroppedLevelVars.push_back(std::move(Entry));
+    FLevelVars.clear();
 }
 
 void TVyrPage::UpdateVars(TVyrLevel* Level) {
-    const auto Vars = VarsOf(Level);
-    for (TVyrVar* V : *Vars)
+    for (TVyrVar* V : TLevelWalk(this, Level))
         V->UpdateLast();
 }
 
 void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
     // Marking runs nothing of the variables', so the list it walks is the one the update walks.
-    const auto Vars = VarsOf(Level);
-    for (TVyrVar* V : *Vars)
+    const TLevelWalk Vars(this, Level);
+    for (TVyrVar* V : Vars)
         V->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* V : *Vars)
+    for (TVyrVar* V : Vars)
         V->UpdateData();
 }
 
 void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
     UpdateVars(Level);
-    const auto Vars = VarsOf(Level);
-    for (TVyrVar* V : *Vars)
+    const TLevelWalk Vars(this, Level);
+    for (TVyrVar* V : Vars)
         V->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* V : *Vars)
+    for (TVyrVar* V : Vars)
         V->ResetData();
 }
 
 void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
-    const auto Vars = VarsOf(Level);
-    for (TVyrVar* V : *Vars)
+    for (TVyrVar* V : TLevelWalk(this, Level))
         V->ReverseUpdate();
 }
 
@@ -227,8 +250,7 @@ void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
 }
 
 void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {
-    const auto Vars = VarsOf(Level);
-    for (TVyrVar* V : *Vars)
+    for (TVyrVar* V : TLevelWalk(this, Level))
         V->SetUpdateMode(Mode);
 }
 

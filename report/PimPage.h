@@ -176,7 +176,7 @@ public:
     void ResetTotalLevel(TVyrLevel* Level);
     void VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode);
     // A variable took another level, or lost its own.
-    void LevelVarsChanged() { FLevelVars.clear(); }
+    void LevelVarsChanged();
     // Every variable of the page computes what is marked.
     void UpdateData();
 
@@ -443,9 +443,11 @@ private:
     void SetCheck(TCheckBox* Box, bool Value);
     void Flip(TComponent* Sender, int Which);
     // The variables of a level, kept from one update to the next until a variable or level comes or
-    // goes or a variable changes level. The caller holds the list it walks, so that an update that
-    // adds or frees variables leaves that walk as it was.
-    std::shared_ptr<const std::vector<TVyrVar*>> VarsOf(const TVyrLevel* Level) const;
+    // goes or a variable changes level. A walk holds the list it walks, so that an update that adds
+    // or frees variables leaves that walk as it was: lists dropped during a walk are freed when the
+    // last walk ends. Walks run at every record, so they count themselves rather than share the list.
+    class TLevelWalk;
+    const std::vector<TVyrVar*>& VarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;
@@ -455,9 +457,11 @@ private:
     std::unique_ptr<std::vector<TVyrLevel*>> FLevels;
     struct TLevelVars {
         const TVyrLevel* Level;
-        std::shared_ptr<const std::vector<TVyrVar*>> Vars;
+        std::unique_ptr<const std::vector<TVyrVar*>> Vars;
     };
     mutable std::vector<TLevelVars> FLevelVars;
+    std::vector<TLevelVars> FDroppedLevelVars; // dropped while a walk held them
+    mutable int FLevelWalks = 0;
     int FOrder = 0;
     TComponent* FPageManager = nullptr; // the band manager form; freed with the page
     TDataSet* FDataSet = nullptr;       // not owned; cleared on removal
