@@ -215,7 +215,7 @@ void TVyrPage::LevelVarsChanged() {
 
 void TVyrPage::UpdateVars(TVyrLevel* Level) {
     for (TVyrVar* V : TLevelWalk(this, Level))
-        V->UpdateLast();
+        V->UpdateLastValue();
 }
 
 void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {

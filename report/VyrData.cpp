@@ -133,11 +133,16 @@ void TVyrString::SetData(TVyrData* Value) {
     // Between texts the characters are copied into the buffer this value has: a variable's current
     // and last value take each other's text at every record.
     if (auto* Other = VyrValueAs<TVyrString>(Value)) {
-        if (Other != this) AssignText(FValueString, Other->FValueString);
-    } else {
-        FValueString = Value->AsString();
+        TakeOver(*Other);
+        return;
     }
+    FValueString = Value->AsString();
     FIsNull = Value->IsNull();
+}
+
+void TVyrString::TakeOver(const TVyrString& Other) {
+    if (&Other != this) AssignText(FValueString, Other.FValueString);
+    FIsNull = Other.FIsNull;
 }
 
 void TVyrString::ReadField(const TField& Field) {
@@ -179,10 +184,11 @@ void TVyrInteger::SetValue(const void* Value) {
 void TVyrInteger::SetData(TVyrData* Value) {
     if (!Value) throw EInvalidCast();
     // Between integers all 64 bits go across; other kinds give what they read as an integer.
-    if (auto* Other = VyrValueAs<TVyrInteger>(Value))
-        FValueInteger = Other->FValueInteger;
-    else
-        FValueInteger = Value->AsInteger();
+    if (auto* Other = VyrValueAs<TVyrInteger>(Value)) {
+        TakeOver(*Other);
+        return;
+    }
+    FValueInteger = Value->AsInteger();
     FIsNull = Value->IsNull();
 }
 

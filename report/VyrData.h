@@ -113,6 +113,8 @@ public:
 
     const QString& ValueString() const { return FValueString; }
     void SetValueString(const QString& Value) { FValueString = Value; }
+    // SetData from one of its own class: the characters go into this value's own buffer.
+    void TakeOver(const TVyrString& Other);
     // The field's text (as AsString gives it) into the value's own buffer.
     void ReadField(const TField& Field);
 
@@ -144,6 +146,11 @@ public:
 
     int64_t ValueInteger() const { return FValueInteger; }
     void SetValueInteger(int64_t Value) { FValueInteger = Value; }
+    // SetData from one of its own class, inline: all 64 bits go across.
+    void TakeOver(const TVyrInteger& Other) {
+        FValueInteger = Other.FValueInteger;
+        FIsNull = Other.FIsNull;
+    }
 
     QString GetAsString() override;
     int GetAsInteger() override;
@@ -169,6 +176,11 @@ public:
 
     TDateTime ValueDateTime() const { return FValueDateTime; }
     void SetValueDateTime(TDateTime Value) { FValueDateTime = Value; }
+    // SetData from one of its own class, inline.
+    void TakeOver(const TVyrDateTime& Other) {
+        FValueDateTime = Other.FValueDateTime;
+        FIsNull = Other.FIsNull;
+    }
 
     QString GetAsString() override;
     double GetAsFloat() override;
@@ -191,6 +203,11 @@ public:
 
     bool ValueBoolean() const { return FValueBoolean; }
     void SetValueBoolean(bool Value) { FValueBoolean = Value; }
+    // SetData from one of its own class, inline.
+    void TakeOver(const TVyrBoolean& Other) {
+        FValueBoolean = Other.FValueBoolean;
+        FIsNull = Other.FIsNull;
+    }
 
     QString GetAsString() override;
     int GetAsInteger() override;

@@ -148,6 +148,9 @@ public:
     virtual void UpdateData();
     // DataLast takes a copy of the current value; ReverseUpdate copies it back.
     virtual void UpdateLast();
+    // UpdateLast as the variable's class does it, without the virtual calls for the runtime's own
+    // classes (FOwnReads), none of which overrides it: level updates copy every variable per record.
+    void UpdateLastValue();
     virtual void ReverseUpdate();
     // Makes a new pair of values for the variable's type.
     virtual void Initialize();
@@ -335,6 +338,8 @@ private:
     // One flag a byte: the lists are copied whole at every update.
     std::vector<uint8_t> FResetNowList;
     std::vector<uint8_t> FResetLastList;
+    // Whether a level's accumulator or reset flag may differ from its last since the last copy.
+    std::vector<uint8_t> FChangedList;
     bool FIgnoreNulls = false;
     bool FIsCurrency = false;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads

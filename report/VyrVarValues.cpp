@@ -35,18 +35,20 @@ bool NullFieldsAreValues(const TDataSet* DataSet) {
     return GetPropValue(DataSet, QStringLiteral("TableType")).toInt() == 4;
 }
 
-// To takes over From; accumulators of one class are copied inline rather than through SetData.
-[[gnu::always_inline]] inline void CopyAccumulator(TVyrData* To, TVyrData* From) {
-    if (auto* t = VyrValueAs<TVyrFloat>(To))
-        if (auto* f = VyrValueAs<TVyrFloat>(From)) {
-            t->TakeOver(*f);
-            return;
-        }
-    if (auto* t = VyrValueAs<TVyrCurrency>(To))
-        if (auto* f = VyrValueAs<TVyrCurrency>(From)) {
-            t->TakeOver(*f);
-            return;
-        }
+// Whether To, of one of the classes T, took over From of the same class inline.
+template <class... T> [[gnu::always_inline]] inline bool TakeOverOwn(TVyrData* To, TVyrData* From) {
+    const TVyrData::TValueClass Class = To->ValueClass();
+    if (Class != From->ValueClass()) return false;
+    return ((Class == T::Class && (static_cast<T*>(To)->TakeOver(*static_cast<T*>(From)), true)) || ...);
+}
+
+// To takes over From as To->SetData(From) does; values of one class of this unit are copied inline:
+// every variable's last value takes its current one at every record, and totals copy their
+// accumulators (the first two classes).
+[[gnu::always_inline]] inline void CopyValue(TVyrData* To, TVyrData* From) {
+    if (To && From &&
+        TakeOverOwn<TVyrFloat, TVyrCurrency, TVyrInteger, TVyrDateTime, TVyrBoolean, TVyrString>(To, From))
+        return;
     To->SetData(From);
 }
 
@@ -154,12 +156,21 @@ void TVyrVar::UpdateData() {
 
 void TVyrVar::UpdateLast() {
     TVyrData* Now = DataNow();
-    FDataLast->SetData(Now);
+    CopyValue(FDataLast.get(), Now);
+}
+
+void TVyrVar::UpdateLastValue() {
+    if (!FOwnReads) {
+        UpdateLast();
+        return;
+    }
+    TVyrData* Now = OwnDataNow();
+    CopyValue(FDataLast.get(), Now);
 }
 
 void TVyrVar::ReverseUpdate() {
     TVyrData* Now = DataNow();
-    Now->SetData(FDataLast.get());
+    CopyValue(Now, FDataLast.get());
 }
 
 bool TVyrVar::ReadsAsOwnClass() const {
@@ -441,6 +452,7 @@ void TVyrTotalvar::AddLevels() {
     }
     FResetNowList.assign(Count, false);
     FResetLastList.assign(Count, false);
+    FChangedList.assign(Count, true);
 }
 
 void TVyrTotalvar::DeleteLevels() {
@@ -448,6 +460,7 @@ void TVyrTotalvar::DeleteLevels() {
     FDataLastList.clear();
     FResetNowList.clear();
     FResetLastList.clear();
+    FChangedList.clear();
     FEmpty.reset();
     FIsCurrency = false;
 }
@@ -478,6 +491,8 @@ TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
     if (FUpdateMode == umNeedUpdate) UpdateData();
     const int i = IndexOf(Level);
     if (i < 0) return EmptyTotal(TotalType);
+    // Whoever holds the accumulator may change it.
+    FChangedList[static_cast<size_t>(i)] = true;
     TVyrData* Total = FDataNowList[static_cast<size_t>(i)].get();
     SetTotalType(Total, TotalType);
     return Total;
@@ -486,6 +501,8 @@ TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
 TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) {
     const int i = IndexOf(Level);
     if (i < 0) return EmptyTotal(TotalType);
+    // A last accumulator changed from outside takes the current one again at the next copy.
+    FChangedList[static_cast<size_t>(i)] = true;
     TVyrData* Total = FDataLastList[static_cast<size_t>(i)].get();
     SetTotalType(Total, TotalType);
     return Total;
@@ -493,7 +510,9 @@ TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) 
 
 void TVyrTotalvar::ResetLevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
-    if (i >= 0) FResetNowList[static_cast<size_t>(i)] = true;
+    if (i < 0) return;
+    FResetNowList[static_cast<size_t>(i)] = true;
+    FChangedList[static_cast<size_t>(i)] = true;
 }
 
 void TVyrTotalvar::ResetMarkedLevel(TVyrLevel* Level) {
@@ -503,20 +522,22 @@ void TVyrTotalvar::ResetMarkedLevel(TVyrLevel* Level) {
 
 void TVyrTotalvar::ResetAtlevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
-    if (i >= 0) FDataNowList[static_cast<size_t>(i)]->Reset();
+    if (i < 0) return;
+    FDataNowList[static_cast<size_t>(i)]->Reset();
+    FChangedList[static_cast<size_t>(i)] = true;
 }
 
 void TVyrTotalvar::UpdateAtlevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
     if (i >= 0)
-        CopyAccumulator(FDataLastList[static_cast<size_t>(i)].get(),
-                        FDataNowList[static_cast<size_t>(i)].get());
+        CopyValue(FDataLastList[static_cast<size_t>(i)].get(), FDataNowList[static_cast<size_t>(i)].get());
 }
 
 void TVyrTotalvar::ApplyReset(size_t Index) {
     if (!FResetNowList[Index]) return;
     FDataNowList[Index]->Reset();
     FResetNowList[Index] = false;
+    FChangedList[Index] = true;
 }
 
 void TVyrTotalvar::UpdateData() {
@@ -552,12 +573,20 @@ void TVyrTotalvar::Accumulate() {
     }
     TVyrPage* P = Page();
     const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
-    for (size_t i = 0; i < FDataNowList.size(); ++i) {
+    // Every level adds at every record: the lists are walked through local pointers, which the
+    // additions cannot move, rather than reloaded from the members at each level.
+    TVyrLevel* const* Level = Levels ? Levels->data() : nullptr;
+    const size_t LevelCount = Levels ? Levels->size() : 0;
+    std::unique_ptr<TVyrData>* Totals = FDataNowList.data();
+    uint8_t* Changed = FChangedList.data();
+    const size_t Count = FDataNowList.size();
+    const bool Skip = FIgnoreNulls && Null;
+    for (size_t i = 0; i < Count; ++i) {
         ApplyReset(i);
-        const bool Header = Levels && i < Levels->size() && (*Levels)[i]->IsHeader();
-        if (Header || (FIgnoreNulls && Null)) continue;
+        if ((i < LevelCount && Level[i]->IsHeader()) || Skip) continue;
+        Changed[i] = true;
+        TVyrData* Total = Totals[i].get();
         // The accumulators are the total's own, made of these two classes: they add inline.
-        TVyrData* Total = FDataNowList[i].get();
         if (FIsCurrency) {
             if (auto* c = VyrValueAs<TVyrCurrency>(Total))
                 c->Add(Money);
@@ -586,16 +615,20 @@ void TVyrTotalvar::ResetData() {
 }
 
 void TVyrTotalvar::UpdateLast() {
-    // Both lists of flags have a byte per level: copied with the accumulators, not through memmove.
+    // Only the levels changed since the last copy are copied: header levels add nothing and keep
+    // their totals from one record to the next. Both lists of flags have a byte per level: copied
+    // with the accumulators, not through memmove.
     for (size_t i = 0; i < FDataNowList.size(); ++i) {
-        CopyAccumulator(FDataLastList[i].get(), FDataNowList[i].get());
+        if (!FChangedList[i]) continue;
+        CopyValue(FDataLastList[i].get(), FDataNowList[i].get());
         FResetLastList[i] = FResetNowList[i];
+        FChangedList[i] = false;
     }
 }
 
 void TVyrTotalvar::ReverseUpdate() {
     for (size_t i = 0; i < FDataNowList.size(); ++i) {
-        CopyAccumulator(FDataNowList[i].get(), FDataLastList[i].get());
+        CopyValue(FDataNowList[i].get(), FDataLastList[i].get());
         FResetNowList[i] = FResetLastList[i];
     }
 }
@@ -619,4 +652,5 @@ void TVyrTotalvar::RestoreState(TVyrVarState& State) {
     FDataLastList = std::move(State.LastList);
     FResetNowList = std::move(State.ResetNowList);
     FResetLastList = std::move(State.ResetLastList);
+    FChangedList.assign(FDataNowList.size(), true);
 }

@@ -458,6 +458,83 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
     EXPECT_EQ(Sum(0, 0), 40); // level 0 untouched, though the late level is numbered 0 too
 }
 
+TEST(TotalVariables, LastTotalsFollowEveryChangeOfTheirLevelEvenWhereNothingIsAdded) {
+    TReportPage R;
+    TVyrLevel* Detail = R.Detail();
+    TVyrLevel* Header = R.Page->Head()->UpdateLevel(); // a header level: adds nothing
+    ASSERT_TRUE(Header->IsHeader());
+    auto* Source = R.Var<TVyrExprVar>(QStringLiteral("Source"), Detail);
+    Source->SetDataType(dtypeFloat);
+    double Next = 0;
+    Source->OnGetData = [&](TVyrVar* Self) { Self->SetAsFloat(Next); };
+    auto* Total = R.Var<TVyrTotalvar>(QStringLiteral("Total"), Detail);
+    Total->SetVariable(Source);
+    StartRunVariables(*R.Page);
+    auto NowOf = [&](TVyrLevel* Level) { return Total->GetLevelNow(Level, ttSum)->AsFloat(); };
+    auto LastOf = [&](TVyrLevel* Level) { return Total->GetLevelLast(Level, ttSum)->AsFloat(); };
+    auto Update = [&](double Value) {
+        Next = Value;
+        R.Page->UpdateDataLevel(Detail);
+    };
+
+    Update(1);
+    Update(2);
+    EXPECT_EQ(NowOf(Detail), 3);
+    EXPECT_EQ(LastOf(Detail), 1);
+    // A header's accumulator changed through the pointer handed out is copied at the next update.
+    Total->GetLevelNow(Header, ttSum)->SetAsFloat(4);
+    Update(3);
+    EXPECT_EQ(LastOf(Header), 4);
+    // So is one whose last accumulator was changed from outside: it takes the current one again.
+    Total->GetLevelLast(Header, ttSum)->SetAsFloat(100);
+    Update(4);
+    EXPECT_EQ(LastOf(Header), 4);
+    EXPECT_EQ(NowOf(Header), 4);
+    // A reset of the header happens before the next value; stepping back brings the old total and
+    // the pending reset back, and the next update resets it again.
+    R.Page->ResetTotalLevel(Header);
+    Update(5);
+    EXPECT_EQ(NowOf(Header), 0);
+    EXPECT_EQ(LastOf(Header), 4);
+    R.Page->ReverseUpdateDataLevel(Detail);
+    EXPECT_EQ(NowOf(Header), 4);
+    EXPECT_EQ(NowOf(Detail), 10);
+    Update(6);
+    EXPECT_EQ(NowOf(Header), 0);
+    EXPECT_EQ(LastOf(Header), 4);
+    EXPECT_EQ(NowOf(Detail), 16);
+    // A reset at the level itself and a saved state put back reach the last totals too.
+    Total->ResetAtlevel(Header);
+    Total->GetLevelNow(Header, ttSum)->SetAsFloat(7);
+    TVyrVarState Saved = Total->SaveState();
+    Total->ResetAtlevel(Header);
+    Total->RestoreState(Saved);
+    Update(7);
+    EXPECT_EQ(LastOf(Header), 7);
+    EXPECT_EQ(LastOf(Detail), 16);
+    EXPECT_EQ(NowOf(Detail), 23);
+
+    // A variable made while the level updates joins it from the next update on; the update under
+    // way walks the variables it started with.
+    TVyrExprVar* Late = nullptr;
+    int LateCalls = 0;
+    Source->OnGetData = [&](TVyrVar* Self) {
+        Self->SetAsFloat(Next);
+        if (Late) return;
+        Late = R.Var<TVyrExprVar>(QStringLiteral("Late"), Detail);
+        Late->SetDataType(dtypeInteger);
+        Late->OnGetData = [&](TVyrVar*) { ++LateCalls; };
+        Late->SetRunning(true);
+        Late->Initialize();
+    };
+    Update(8);
+    EXPECT_EQ(NowOf(Detail), 31);
+    EXPECT_EQ(LateCalls, 0);
+    Update(9);
+    EXPECT_EQ(LateCalls, 1);
+    EXPECT_EQ(NowOf(Detail), 40);
+}
+
 TEST(PageAndDateTimeVariables, CountPagesAndKeepTheStartTime) {
     const TDateTime Start = EncodeDate(2024, 3, 5) + EncodeTime(9, 30, 0, 0);
     TDateTime Clock = Start;
