@@ -1219,10 +1219,12 @@ void TFieldDisplayText::Take(const TField& Field) {
         break;
     case skText:
         // A null text leaves the buffer for the next record's text.
-        if (FNull)
+        if (FNull) {
             FNullText = true;
-        else
+        } else {
             Field.Store().ReadText(Field.Row(), Field.FIndex, FText);
+            FTaken = tkText;
+        }
         break;
     case skBytes:
         FText = Field.DisplayText();

@@ -374,9 +374,10 @@ public:
     const QString& Text() const;
     // Whether the field was null when taken.
     bool Null() const { return FNull; }
-    // The stored number, date-time or flag taken from a field that was not null and has no text
-    // handler, for a reader of the same record that would read the field again; tkNone otherwise.
-    enum TTaken : uint8_t { tkNone, tkInteger, tkFloat, tkDateTime };
+    // The stored number, date-time, flag or text taken from a field that was not null and has no
+    // text handler, for a reader of the same record that would read the field again; tkNone
+    // otherwise. The text of tkText is Text().
+    enum TTaken : uint8_t { tkNone, tkInteger, tkFloat, tkDateTime, tkText };
     TTaken Taken() const { return FTaken; }
     int64_t TakenInt() const { return FInt; }
     double TakenFloat() const { return FFloat; }

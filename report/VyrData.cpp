@@ -145,6 +145,10 @@ void TVyrString::TakeOver(const TVyrString& Other) {
     FIsNull = Other.FIsNull;
 }
 
+void TVyrString::AssignValueString(QStringView Text) {
+    AssignText(FValueString, Text);
+}
+
 void TVyrString::ReadField(const TField& Field) {
     Field.ReadString(FValueString);
 }

@@ -117,6 +117,8 @@ public:
     void TakeOver(const TVyrString& Other);
     // The field's text (as AsString gives it) into the value's own buffer.
     void ReadField(const TField& Field);
+    // The characters of Text into the value's own buffer.
+    void AssignValueString(QStringView Text);
 
     QString GetAsString() override;
     int GetAsInteger() override;

@@ -373,6 +373,16 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
         Value.SetIsNull(false);
         Value.SetAsDateTime(FDisplayText.TakenFloat());
         return true;
+    case TFieldDisplayText::tkText:
+        // The wide fixed and memo kinds give their plain value rather than their text.
+        if (GetPimDataType(Type) != dtypeString || Type == ftFixedWideChar || Type == ftWideMemo)
+            return false;
+        if (auto* Text = VyrValueAs<TVyrString>(&Value)) {
+            Value.SetIsNull(false);
+            Text->AssignValueString(FDisplayText.Text());
+            return true;
+        }
+        return false;
     case TFieldDisplayText::tkNone:
         break;
     }
