@@ -356,22 +356,36 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
         if (auto* Money = VyrValueAs<TVyrCurrency>(&Value)) {
             if (Type != ftCurrency) return false;
             Value.SetIsNull(false);
-            Money->SetValueCurrency(Currency::FromUnits(FDisplayText.TakenInt()));
+            if (FOwnReads)
+                Money->Add(Currency::FromUnits(FDisplayText.TakenInt()));
+            else
+                Money->SetValueCurrency(Currency::FromUnits(FDisplayText.TakenInt()));
             return true;
         }
         if (Type != ftBoolean) return false;
         Value.SetIsNull(false);
-        Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
+        // The values of the runtime's own variables are of the runtime's own classes, whose
+        // setters no subclass overrides: they are set inline.
+        if (auto* Flag = FOwnReads ? VyrValueAs<TVyrBoolean>(&Value) : nullptr)
+            Flag->SetValueBoolean(FDisplayText.TakenInt() != 0);
+        else
+            Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
         return true;
     case TFieldDisplayText::tkFloat:
         if (GetPimDataType(Type) != dtypeFloat) return false;
         Value.SetIsNull(false);
-        Value.SetAsFloat(FDisplayText.TakenFloat());
+        if (auto* Float = FOwnReads ? VyrValueAs<TVyrFloat>(&Value) : nullptr)
+            Float->Add(FDisplayText.TakenFloat());
+        else
+            Value.SetAsFloat(FDisplayText.TakenFloat());
         return true;
     case TFieldDisplayText::tkDateTime:
         if (GetPimDataType(Type) != dtypeDateTime) return false;
         Value.SetIsNull(false);
-        Value.SetAsDateTime(FDisplayText.TakenFloat());
+        if (auto* Date = FOwnReads ? VyrValueAs<TVyrDateTime>(&Value) : nullptr)
+            Date->SetValueDateTime(FDisplayText.TakenFloat());
+        else
+            Value.SetAsDateTime(FDisplayText.TakenFloat());
         return true;
     case TFieldDisplayText::tkText:
         // The wide fixed and memo kinds give their plain value rather than their text.
@@ -584,20 +598,27 @@ void TVyrTotalvar::Accumulate() {
     TVyrPage* P = Page();
     const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
     // Every level adds at every record: the lists are walked through local pointers, which the
-    // additions cannot move, rather than reloaded from the members at each level.
+    // additions cannot move, rather than reloaded from the members at each level (a store to a
+    // flag byte may alias any member, so nothing is read from one inside the loop).
     TVyrLevel* const* Level = Levels ? Levels->data() : nullptr;
     const size_t LevelCount = Levels ? Levels->size() : 0;
     std::unique_ptr<TVyrData>* Totals = FDataNowList.data();
     uint8_t* Changed = FChangedList.data();
+    uint8_t* Resets = FResetNowList.data();
     const size_t Count = FDataNowList.size();
     const bool Skip = FIgnoreNulls && Null;
+    const bool IsCurrency = FIsCurrency;
     for (size_t i = 0; i < Count; ++i) {
-        ApplyReset(i);
+        TVyrData* Total = Totals[i].get();
+        if (Resets[i]) {
+            Total->Reset();
+            Resets[i] = false;
+            Changed[i] = true;
+        }
         if ((i < LevelCount && Level[i]->IsHeader()) || Skip) continue;
         Changed[i] = true;
-        TVyrData* Total = Totals[i].get();
         // The accumulators are the total's own, made of these two classes: they add inline.
-        if (FIsCurrency) {
+        if (IsCurrency) {
             if (auto* c = VyrValueAs<TVyrCurrency>(Total))
                 c->Add(Money);
             else
@@ -628,11 +649,17 @@ void TVyrTotalvar::UpdateLast() {
     // Only the levels changed since the last copy are copied: header levels add nothing and keep
     // their totals from one record to the next. Both lists of flags have a byte per level: copied
     // with the accumulators, not through memmove.
-    for (size_t i = 0; i < FDataNowList.size(); ++i) {
-        if (!FChangedList[i]) continue;
-        CopyValue(FDataLastList[i].get(), FDataNowList[i].get());
-        FResetLastList[i] = FResetNowList[i];
-        FChangedList[i] = false;
+    std::unique_ptr<TVyrData>* Now = FDataNowList.data();
+    std::unique_ptr<TVyrData>* Last = FDataLastList.data();
+    uint8_t* Changed = FChangedList.data();
+    const uint8_t* ResetNow = FResetNowList.data();
+    uint8_t* ResetLast = FResetLastList.data();
+    const size_t Count = FDataNowList.size();
+    for (size_t i = 0; i < Count; ++i) {
+        if (!Changed[i]) continue;
+        CopyValue(Last[i].get(), Now[i].get());
+        ResetLast[i] = ResetNow[i];
+        Changed[i] = false;
     }
 }
 

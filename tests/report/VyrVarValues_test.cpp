@@ -13,6 +13,7 @@
 #include "support/runvars.h"
 
 #include <QDateTime>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -137,6 +138,87 @@ TEST(DatabaseVariables, ReadEachFieldByItsTypeAndNullsByTheTableRule) {
     Set.SetTableType(3);
     R.Page->UpdateDataLevel(R.Detail());
     EXPECT_TRUE(Vars[7]->IsNull());
+}
+
+namespace {
+
+// A float value that counts the writes that reach its setter.
+class TCountingFloat : public TVyrFloat {
+public:
+    int Writes = 0;
+    void SetValueFloat(double Value) override {
+        ++Writes;
+        TVyrFloat::SetValueFloat(Value);
+    }
+};
+
+// A database variable of a class of its own, whose current value is a float of a class of its own.
+class TCountingDBVar : public TVyrDBVar {
+public:
+    using TVyrDBVar::TVyrDBVar;
+    TCountingFloat* Counting = nullptr;
+    void Initialize() override {
+        TVyrDBVar::Initialize();
+        if (DataType() != dtypeFloat) return;
+        auto Value = std::make_unique<TCountingFloat>();
+        Counting = Value.get();
+        FDataNow = std::move(Value);
+    }
+};
+
+} // namespace
+
+TEST(DatabaseVariables, NumbersDatesAndFlagsKeepAccumulatingAndSubclassesStillSetThroughTheirSetters) {
+    TFormatSettingsScope Scope{TFormatSettings::Fixed()};
+    const std::pair<const char*, TFieldType> Defs[] = {
+        {"Price", ftFloat}, {"Money", ftCurrency}, {"Day", ftDate}, {"Flag", ftBoolean}};
+    TMemDataSet Set;
+    for (const auto& [Name, Type] : Defs)
+        Set.FieldDefs().Add(QLatin1String(Name), Type);
+    for (int i = 0; i < 3; ++i)
+        Set.AppendRecord({std::array{1.5, -4.0, 2.5}[i],
+                          QString::fromLatin1(std::array{"2.25", "10", "0.5"}[i]), 45000.0 + i, i != 1});
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    TReportPage R;
+    // The last reads the price through a variable of a class of its own.
+    std::vector<TVyrDBVar*> Vars;
+    for (int i = 0; i < 5; ++i) {
+        const QString Field = QLatin1String(Defs[i % 4].first);
+        TVyrDBVar* V = i < 4 ? R.Var<TVyrDBVar>(QStringLiteral("v") + Field, R.Detail())
+                             : R.Var<TCountingDBVar>(QStringLiteral("vOwn"), R.Detail());
+        V->SetDataSource(&Source);
+        V->SetDataField(Field);
+        Vars.push_back(V);
+    }
+    auto* Own = static_cast<TCountingDBVar*>(Vars[4]);
+    StartRunVariables(*R.Page);
+    const double Prices[] = {1.5, -4.0, 2.5};
+    const int64_t Units[] = {22500, 100000, 5000};
+    Set.First();
+    for (int i = 0; i < 3; ++i) {
+        R.Page->UpdateDataLevel(R.Detail());
+        EXPECT_EQ(Vars[0]->AsFloat(), Prices[i]);
+        EXPECT_EQ(static_cast<TVyrCurrency*>(Vars[1]->DataNow())->ValueCurrency().Units(), Units[i]);
+        EXPECT_EQ(Vars[2]->AsDateTime(), 45000.0 + i);
+        EXPECT_EQ(Vars[3]->AsBoolean(), i != 1);
+        EXPECT_FALSE(Vars[0]->IsNull() || Vars[1]->IsNull() || Vars[2]->IsNull() || Vars[3]->IsNull());
+        EXPECT_EQ(Own->AsFloat(), Prices[i]);
+        Set.Next();
+    }
+    // The values are accumulators: every record added to the sum, count and extremes.
+    const TVyrCalc* Price = static_cast<TVyrFloat*>(Vars[0]->DataNow())->Calc();
+    EXPECT_EQ(Price->Sum(), 0.0);
+    EXPECT_EQ(Price->Count(), 3);
+    EXPECT_EQ(Price->Min(), -4.0);
+    EXPECT_EQ(Price->Max(), 2.5);
+    const TVyrCurrency* Money = static_cast<TVyrCurrency*>(Vars[1]->DataNow());
+    EXPECT_EQ(Money->Calc()->Sum().Units(), 127500);
+    EXPECT_EQ(Money->Calc()->Count(), 3);
+    // A variable of another class keeps going through its value's setter, once a record.
+    ASSERT_NE(Own->Counting, nullptr);
+    EXPECT_EQ(Own->Counting->Writes, 3);
+    EXPECT_EQ(Own->Counting->Calc()->Count(), 3);
 }
 
 TEST(DatabaseVariables, TheTypeFollowsAFieldOfTheSameNameRedefinedWhileTheSetWasClosed) {
