@@ -241,6 +241,15 @@ private:
     // reading the field would give; false where the field must be read.
     bool ReadTaken(const TField& Field);
     bool NullsAreValues(const TDataSet* DataSet);
+    // GetPimDataType of the field type, remembered for the type last asked about: asked for every
+    // field of every record.
+    TVyrDataTypes ValueTypeOf(TFieldType Type) const {
+        if (Type != FTypeOfField) {
+            FTypeOfField = Type;
+            FValueType = GetPimDataType(Type);
+        }
+        return FValueType;
+    }
 
     int FFieldNo = -1;
     QString FDataField;

@@ -248,11 +248,7 @@ TVyrDataTypes TVyrDBVar::GetDataType() const {
     TField* f = Field();
     if (!f) return dtypeUnknown;
     // Totals and labels ask at every record; the value type follows the field's type alone.
-    if (f->DataType() != FTypeOfField) {
-        FTypeOfField = f->DataType();
-        FValueType = GetPimDataType(FTypeOfField);
-    }
-    return FValueType;
+    return ValueTypeOf(f->DataType());
 }
 
 void TVyrDBVar::Initialize() {
@@ -348,7 +344,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
     switch (FDisplayText.Taken()) {
     case TFieldDisplayText::tkInteger:
         if (auto* Integer = VyrValueAs<TVyrInteger>(&Value)) {
-            if (GetPimDataType(Type) != dtypeInteger) return false;
+            if (ValueTypeOf(Type) != dtypeInteger) return false;
             Value.SetIsNull(false);
             Integer->SetValueInteger(FDisplayText.TakenInt());
             return true;
@@ -372,7 +368,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
             Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
         return true;
     case TFieldDisplayText::tkFloat:
-        if (GetPimDataType(Type) != dtypeFloat) return false;
+        if (ValueTypeOf(Type) != dtypeFloat) return false;
         Value.SetIsNull(false);
         if (auto* Float = FOwnReads ? VyrValueAs<TVyrFloat>(&Value) : nullptr)
             Float->Add(FDisplayText.TakenFloat());
@@ -380,7 +376,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
             Value.SetAsFloat(FDisplayText.TakenFloat());
         return true;
     case TFieldDisplayText::tkDateTime:
-        if (GetPimDataType(Type) != dtypeDateTime) return false;
+        if (ValueTypeOf(Type) != dtypeDateTime) return false;
         Value.SetIsNull(false);
         if (auto* Date = FOwnReads ? VyrValueAs<TVyrDateTime>(&Value) : nullptr)
             Date->SetValueDateTime(FDisplayText.TakenFloat());
@@ -389,8 +385,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
         return true;
     case TFieldDisplayText::tkText:
         // The wide fixed and memo kinds give their plain value rather than their text.
-        if (GetPimDataType(Type) != dtypeString || Type == ftFixedWideChar || Type == ftWideMemo)
-            return false;
+        if (ValueTypeOf(Type) != dtypeString || Type == ftFixedWideChar || Type == ftWideMemo) return false;
         if (auto* Text = VyrValueAs<TVyrString>(&Value)) {
             Value.SetIsNull(false);
             Text->AssignValueString(FDisplayText.Text());
