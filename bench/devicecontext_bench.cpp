@@ -1,5 +1,6 @@
 // Costs of the calls a report page makes most: measuring and drawing text, and ruling lines and boxes.
 #include "host/devicecontext.h"
+#include "offscreenmain.h"
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
@@ -147,10 +148,5 @@ BENCHMARK(BM_Ellipse)->Arg(96)->Arg(300);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include "host/designer.h"
 #include "host/listbox.h"
 #include "host/messages.h"
+#include "offscreenmain.h"
 #include "report/PimPage.h"
 #include "report/VyrText.h"
 #include "report/VyrUtil.h"
@@ -105,10 +106,5 @@ BENCHMARK(BM_SameLabelsByHand)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

@@ -59,5 +59,5 @@ BENCHMARK(Generation)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMill
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunOffscreenBenchmarks(argc, argv);
+    return RunOffscreenBenchmarks(argc, argv, true);
 }

@@ -1,5 +1,6 @@
 // Recognising and reading pictures, and laying out bar codes, as a report with many image and
 // bar-code labels does for every record.
+#include "offscreenmain.h"
 #include "output/PimCtrl.h"
 #include "output/PimImg.h"
 
@@ -63,9 +64,5 @@ BENCHMARK(BM_BarCodeLength);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

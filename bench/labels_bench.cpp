@@ -3,6 +3,7 @@
 // the drawing surface: the fonts, brushes, alignments and texts of the labels and the memos' lines
 // drawn by the memo. Both report rows (band prints) per second; the ratio goes into the issue note.
 #include "host/encoding.h"
+#include "offscreenmain.h"
 #include "output/PimFile.h"
 #include "output/PimMemoU.h"
 #include "output/PimOut.h"
@@ -147,10 +148,5 @@ BENCHMARK(StraightOnTheCanvas)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

@@ -79,5 +79,5 @@ BENCHMARK(LongMemo)->Arg(80000)->Arg(160000)->Arg(320000)->Unit(benchmark::kMill
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunOffscreenBenchmarks(argc, argv);
+    return RunOffscreenBenchmarks(argc, argv, true);
 }

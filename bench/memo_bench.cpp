@@ -2,6 +2,7 @@
 // 10 pt Arial in a box three inches wide at screen resolution.
 #include "host/devicecontext.h"
 #include "host/encoding.h"
+#include "offscreenmain.h"
 #include "output/PimMemoU.h"
 #include "output/PimOut.h"
 #include "output/PimUtil.h"
@@ -146,10 +147,5 @@ BENCHMARK(JustifyOneLongLine)->Arg(8000)->Arg(64000)->Unit(benchmark::kMilliseco
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // picture. Both paints report rows per second; the ratio goes into the issue note.
 #include "design/Pageman.h"
 #include "host/listbox.h"
+#include "offscreenmain.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrRep.h"
@@ -112,10 +113,5 @@ BENCHMARK(PaintTextRows)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "host/devicecontext.h"
 #include "host/forms.h"
 #include "host/paintpass.h"
+#include "offscreenmain.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
 #include "report/VyrText.h"
@@ -76,10 +77,5 @@ BENCHMARK(BarePaint)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // spills to its temporary file.
 #include "host/graphics.h"
 #include "host/streams.h"
+#include "offscreenmain.h"
 #include "output/PimFile.h"
 
 #include <QGuiApplication>
@@ -62,10 +63,5 @@ BENCHMARK(LoadDocument)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

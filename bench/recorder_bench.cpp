@@ -3,6 +3,7 @@
 // second it reports how far the resident memory grew while recording; that growth must not follow
 // the page count, since the page stream spills to its temporary file.
 #include "host/graphics.h"
+#include "offscreenmain.h"
 #include "output/PimFile.h"
 #include "output/PimOut.h"
 #include "output/PimStr.h"
@@ -64,10 +65,5 @@ BENCHMARK(RecordPages)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMil
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

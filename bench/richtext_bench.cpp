@@ -2,6 +2,7 @@
 // does for every page it fills.
 #include "host/richlayout.h"
 #include "host/rtf.h"
+#include "offscreenmain.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -52,10 +53,5 @@ BENCHMARK(SplitIntoPages)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }
