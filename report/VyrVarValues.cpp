@@ -160,12 +160,11 @@ void TVyrVar::UpdateLast() {
 }
 
 void TVyrVar::UpdateLastValue() {
-    if (!FOwnReads) {
+    // The runtime's own classes keep TVyrVar's copy, which is then called without the virtual call.
+    if (FOwnReads)
+        TVyrVar::UpdateLast();
+    else
         UpdateLast();
-        return;
-    }
-    TVyrData* Now = OwnDataNow();
-    CopyValue(FDataLast.get(), Now);
 }
 
 void TVyrVar::ReverseUpdate() {
