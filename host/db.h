@@ -539,6 +539,8 @@ private:
     void DataEvent(TDataEvent Event, intptr_t Info);
     void UpdateLinks();
     void DataSetDestroyed();
+    // Takes a link off the list and counts it as gone, for a walk of the list under way.
+    void RemoveLink(TDataLink* Link);
 
     TDataSet* FDataSet = nullptr;
     bool FEnabled = true;

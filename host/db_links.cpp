@@ -73,6 +73,11 @@ void TDataSource::DataSetDestroyed() {
     UpdateLinks();
 }
 
+void TDataSource::RemoveLink(TDataLink* Link) {
+    FLinks.erase(std::remove(FLinks.begin(), FLinks.end(), Link), FLinks.end());
+    ++FLinksRemoved;
+}
+
 void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
     if (Event == deUpdateState) {
         UpdateLinks();
@@ -104,20 +109,12 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
 TDataLink::TDataLink() = default;
 
 TDataLink::~TDataLink() {
-    if (FDataSource) {
-        auto& v = FDataSource->FLinks;
-        v.erase(std::remove(v.begin(), v.end(), this), v.end());
-        ++FDataSource->FLinksRemoved;
-    }
+    if (FDataSource) FDataSource->RemoveLink(this);
 }
 
 void TDataLink::SetDataSource(TDataSource* Value) {
     if (Value == FDataSource) return;
-    if (FDataSource) {
-        auto& v = FDataSource->FLinks;
-        v.erase(std::remove(v.begin(), v.end(), this), v.end());
-        ++FDataSource->FLinksRemoved;
-    }
+    if (FDataSource) FDataSource->RemoveLink(this);
     FDataSource = Value;
     if (FDataSource) FDataSource->FLinks.push_back(this);
     UpdateState();
