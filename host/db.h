@@ -185,9 +185,9 @@ public:
         return C.Floats.empty() ? static_cast<double>(C.Ints[Row]) : C.Floats[static_cast<size_t>(Row)];
     }
     QString Text(int64_t Row, int Col) const;
-    // The text of a cell into Into, so that reading row after row allocates nothing: a repeated
-    // value's own string, shared, or else the characters in the buffer Into already has when it is
-    // its own and large enough.
+    // The text of a cell into Into, so that reading row after row allocates nothing: the characters,
+    // of a repeated value as of any other, go into the buffer Into already has when it is its own and
+    // large enough.
     void ReadText(int64_t Row, int Col, QString& Into) const;
     QByteArray Bytes(int64_t Row, int Col) const;
     size_t MemoryUsed() const;
