@@ -227,6 +227,23 @@ TEST(DateTimePattern, FieldsNamesAndSeparators) {
     EXPECT_THROW(FormatDateTime(QStringLiteral("c"), 1e300, Us()), EConvertError);
 }
 
+TEST(DateTimePattern, ANamedFormatMetForTheFirstTimeLeavesThePatternNamingItWhole) {
+    // Patterns read before are kept, a few of them; a named format read while a pattern naming it
+    // is written may take that pattern's place, and the rest of the pattern must still be written.
+    const TDateTime When = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
+    const QString Outer = QStringLiteral("c' #1'");
+    TFormatSettings First = Us();
+    First.ShortDateFormat = QStringLiteral("yyyy'a1'");
+    First.LongTimeFormat = QStringLiteral("hh'a2'");
+    EXPECT_EQ(FormatDateTime(Outer, When, First), QStringLiteral("2024a1 14a2 #1"));
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(FormatDateTime(QStringLiteral("'f%1' d").arg(i), When, Us()),
+                  QStringLiteral("f%1 5").arg(i));
+    TFormatSettings Second = First;
+    Second.ShortDateFormat = QStringLiteral("yyyy'b1'");
+    EXPECT_EQ(FormatDateTime(Outer, When, Second), QStringLiteral("2024b1 14a2 #1"));
+}
+
 TEST(DateTimePattern, CalendarRoundTrips) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
