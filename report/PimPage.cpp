@@ -79,11 +79,13 @@ void TVyrPage::RemoveVar(TVyrVar* Var) {
 
 void TVyrPage::InsertLevel(TVyrLevel* Level) {
     LevelVarsChanged();
+    TVyrLevel::LayoutChanged();
     AddToList(FLevels, Level);
 }
 
 void TVyrPage::RemoveLevel(TVyrLevel* Level) {
     LevelVarsChanged();
+    TVyrLevel::LayoutChanged();
     RemoveFromList(FLevels, Level);
 }
 

@@ -22,6 +22,24 @@ public:
     void NewValOwn(T V) {
         Take(V, [this] { TVyrCalcOf::Update(); });
     }
+    // Last takes a copy of this accumulator, then this one takes V as NewValOwn does: the fields are
+    // read once for both, as totals do for every level at every record.
+    void CopyToThenAdd(TVyrCalcOf& Last, T V) {
+        const T Value = FValue, Sum = FSum, Min = FMin, Max = FMax;
+        const int32_t Count = FCount;
+        Last.FValue = Value;
+        Last.FSum = Sum;
+        Last.FMin = Min;
+        Last.FMax = Max;
+        Last.FCount = Count;
+        // The sum comes first: a value it refuses leaves this accumulator as it was.
+        const T NewSum = Sum + V;
+        FValue = V;
+        FSum = NewSum;
+        FMax = Count == 0 || V > Max ? V : Max;
+        FMin = Count == 0 || V < Min ? V : Min;
+        FCount = Count + 1;
+    }
     virtual void Update() {
         // The sum is checked first, so a refused value leaves sum, count and extremes as they were.
         FSum = FSum + FValue;

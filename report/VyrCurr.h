@@ -41,6 +41,11 @@ public:
     }
     // SetValue of one of its own values, inline: totals add at every record.
     void Add(Currency Value) { FCalc.NewValOwn(Value); }
+    // Last takes this value over, then this one adds Value.
+    void CopyToThenAdd(TVyrCurrency& Last, Currency Value) {
+        Last.FIsNull = FIsNull;
+        FCalc.CopyToThenAdd(Last.FCalc, Value);
+    }
     void Reset() override;
 
 private:

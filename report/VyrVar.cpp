@@ -53,7 +53,7 @@ void TVyrLevel::SetParent(TWinControl* AParent) {
 void TVyrLevel::DefineProperties(TFiler* Filer) {
     TControl::DefineProperties(Filer);
     Filer->DefineProperty(
-        QStringLiteral("IsHeader"), [this](const QVariant& Value) { FIsHeader = Value.toBool(); },
+        QStringLiteral("IsHeader"), [this](const QVariant& Value) { SetIsHeader(Value.toBool()); },
         [this] { return QVariant(FIsHeader); }, FIsHeader);
 }
 

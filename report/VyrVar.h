@@ -54,7 +54,15 @@ public:
     int Level() const { return FLevel; }
     void SetLevel(int Value) { FLevel = Value; }
     bool IsHeader() const { return FIsHeader; }
-    void SetIsHeader(bool Value) { FIsHeader = Value; }
+    void SetIsHeader(bool Value) {
+        if (Value == FIsHeader) return;
+        FIsHeader = Value;
+        LayoutChanged();
+    }
+    // Counts the changes of any page's levels: a level added to a page or taken from it, or made a
+    // header or not. Totals keep what they worked out of their page's levels while it stays.
+    static uint64_t Layout() { return FLayout; }
+    static void LayoutChanged() { ++FLayout; }
     virtual TVyrPage* GetPage() const;
     TVyrPage* Page() const { return GetPage(); }
 
@@ -66,6 +74,7 @@ public:
 private:
     int FLevel = 0;
     bool FIsHeader = false;
+    static inline uint64_t FLayout = 1;
 };
 
 // The data of a report: a current and a last value, taken at its update level. Values are computed
@@ -316,6 +325,7 @@ public:
     void AddLevels();
     void DeleteLevels();
 
+    void SetParent(TWinControl* AParent) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     TVyrDataTypes GetDataType() const override;
     // Totals are read per level; a plain read raises "Invalid access to totalvar".
@@ -335,6 +345,17 @@ public:
 private:
     void EnsureValues() override;
     int IndexOf(const TVyrLevel* Level) const;
+    // Works out again which page level each accumulator belongs to and which levels add.
+    void PlanLevels() const;
+    const std::vector<uint32_t>& AddingLevels() const;
+    // The level's last accumulator and reset flag take the current ones, where an update asked for
+    // that since they were last copied.
+    void SettleLast(size_t Index) {
+        if (FSettled[Index] != FUpdates) CopyLast(Index);
+    }
+    void CopyLast(size_t Index);
+    void SettleAll();
+    void ListsChanged();
     TVyrData* EmptyTotal(TVyrTotalType TotalType);
     void ApplyReset(size_t Index);
     void Accumulate();
@@ -344,12 +365,24 @@ private:
     // One accumulator pair and one pair of reset flags per level of the page; made for a run.
     std::vector<std::unique_ptr<TVyrData>> FDataNowList;
     std::vector<std::unique_ptr<TVyrData>> FDataLastList;
-    // One flag a byte: the lists are copied whole at every update.
     std::vector<uint8_t> FResetNowList;
     std::vector<uint8_t> FResetLastList;
-    // Whether a level's accumulator or reset flag may differ from its last since the last copy.
-    std::vector<uint8_t> FChangedList;
+    // An update makes every level's last accumulator its current one, but the copy is made only when
+    // either is next read or changed: header levels, and levels read only after they added, are then
+    // copied once at most rather than at every record. FSettled[i] == FUpdates when level i's last
+    // is up to date with the latest update.
+    std::vector<uint64_t> FSettled;
+    uint64_t FUpdates = 0;
+    // Whether any reset flag may be set, so that adding need not look at every level's.
+    bool FResetsPending = false;
     bool FIgnoreNulls = false;
     bool FIsCurrency = false;
+    // The page's levels as they were when last worked out (nil past the page's), and the indices of
+    // the accumulators that add: those of levels that are not headers. Worked out again when the
+    // page or the layout of levels changes.
+    mutable std::vector<TVyrLevel*> FPlanLevels;
+    mutable std::vector<uint32_t> FAdding;
+    mutable uint64_t FPlanLayout = 0;
+    mutable const TVyrPage* FPlanPage = nullptr;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads
 };

@@ -470,7 +470,7 @@ void TVyrTotalvar::AddLevels() {
     }
     FResetNowList.assign(Count, false);
     FResetLastList.assign(Count, false);
-    FChangedList.assign(Count, true);
+    ListsChanged();
 }
 
 void TVyrTotalvar::DeleteLevels() {
@@ -478,23 +478,54 @@ void TVyrTotalvar::DeleteLevels() {
     FDataLastList.clear();
     FResetNowList.clear();
     FResetLastList.clear();
-    FChangedList.clear();
+    ListsChanged();
     FEmpty.reset();
     FIsCurrency = false;
+}
+
+void TVyrTotalvar::ListsChanged() {
+    // New or restored lists hold their last accumulators as they are.
+    FSettled.assign(FDataNowList.size(), FUpdates);
+    FResetsPending = true;
+    FPlanLayout = 0;
+}
+
+void TVyrTotalvar::SetParent(TWinControl* AParent) {
+    FPlanLayout = 0;
+    TVyrVar::SetParent(AParent);
 }
 
 void TVyrTotalvar::EnsureValues() {
     if (!FInitialized) Initialize();
 }
 
-int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
+void TVyrTotalvar::PlanLevels() const {
     // Levels are numbered at the start of a run; a level added or moved since then has no
     // accumulator of its own yet, whatever number it carries.
-    if (!Level || Level->Level() < 0 || static_cast<size_t>(Level->Level()) >= FDataNowList.size()) return -1;
-    const TVyrPage* P = Page();
+    const TVyrPage* P = FPage.Of(this);
     const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
+    const size_t LevelCount = Levels ? Levels->size() : 0;
+    const size_t Count = FDataNowList.size();
+    FPlanLevels.assign(Count, nullptr);
+    FAdding.clear();
+    for (size_t i = 0; i < Count; ++i) {
+        if (i < LevelCount) FPlanLevels[i] = (*Levels)[i];
+        if (i >= LevelCount || !(*Levels)[i]->IsHeader()) FAdding.push_back(static_cast<uint32_t>(i));
+    }
+    FPlanLayout = TVyrLevel::Layout();
+    FPlanPage = P;
+}
+
+const std::vector<uint32_t>& TVyrTotalvar::AddingLevels() const {
+    if (FPlanLayout != TVyrLevel::Layout() || FPlanPage != FPage.Of(this)) PlanLevels();
+    return FAdding;
+}
+
+int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
+    if (!Level || Level->Level() < 0) return -1;
+    AddingLevels();
     const auto n = static_cast<size_t>(Level->Level());
-    if (!Levels || n >= Levels->size() || (*Levels)[n] != Level) return -1;
+    if (n >= FPlanLevels.size() || FPlanLevels[n] != Level) return -1;
     return Level->Level();
 }
 
@@ -505,12 +536,23 @@ TVyrData* TVyrTotalvar::EmptyTotal(TVyrTotalType TotalType) {
     return FEmpty.get();
 }
 
+void TVyrTotalvar::CopyLast(size_t Index) {
+    CopyValue(FDataLastList[Index].get(), FDataNowList[Index].get());
+    FResetLastList[Index] = FResetNowList[Index];
+    FSettled[Index] = FUpdates;
+}
+
+void TVyrTotalvar::SettleAll() {
+    for (size_t i = 0; i < FDataNowList.size(); ++i)
+        SettleLast(i);
+}
+
 TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
     if (FUpdateMode == umNeedUpdate) UpdateData();
     const int i = IndexOf(Level);
     if (i < 0) return EmptyTotal(TotalType);
-    // Whoever holds the accumulator may change it.
-    FChangedList[static_cast<size_t>(i)] = true;
+    // Whoever holds the accumulator may change it: the last one must not follow.
+    SettleLast(static_cast<size_t>(i));
     TVyrData* Total = FDataNowList[static_cast<size_t>(i)].get();
     SetTotalType(Total, TotalType);
     return Total;
@@ -519,8 +561,7 @@ TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
 TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) {
     const int i = IndexOf(Level);
     if (i < 0) return EmptyTotal(TotalType);
-    // A last accumulator changed from outside takes the current one again at the next copy.
-    FChangedList[static_cast<size_t>(i)] = true;
+    SettleLast(static_cast<size_t>(i));
     TVyrData* Total = FDataLastList[static_cast<size_t>(i)].get();
     SetTotalType(Total, TotalType);
     return Total;
@@ -529,8 +570,9 @@ TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) 
 void TVyrTotalvar::ResetLevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
     if (i < 0) return;
+    SettleLast(static_cast<size_t>(i));
     FResetNowList[static_cast<size_t>(i)] = true;
-    FChangedList[static_cast<size_t>(i)] = true;
+    FResetsPending = true;
 }
 
 void TVyrTotalvar::ResetMarkedLevel(TVyrLevel* Level) {
@@ -541,21 +583,20 @@ void TVyrTotalvar::ResetMarkedLevel(TVyrLevel* Level) {
 void TVyrTotalvar::ResetAtlevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
     if (i < 0) return;
+    SettleLast(static_cast<size_t>(i));
     FDataNowList[static_cast<size_t>(i)]->Reset();
-    FChangedList[static_cast<size_t>(i)] = true;
 }
 
 void TVyrTotalvar::UpdateAtlevel(TVyrLevel* Level) {
     const int i = IndexOf(Level);
-    if (i >= 0)
-        CopyValue(FDataLastList[static_cast<size_t>(i)].get(), FDataNowList[static_cast<size_t>(i)].get());
+    if (i >= 0) CopyLast(static_cast<size_t>(i));
 }
 
 void TVyrTotalvar::ApplyReset(size_t Index) {
     if (!FResetNowList[Index]) return;
+    SettleLast(Index);
     FDataNowList[Index]->Reset();
     FResetNowList[Index] = false;
-    FChangedList[Index] = true;
 }
 
 void TVyrTotalvar::UpdateData() {
@@ -589,29 +630,47 @@ void TVyrTotalvar::Accumulate() {
             break;
         }
     }
-    TVyrPage* P = Page();
-    const std::vector<TVyrLevel*>* Levels = P ? P->Levels() : nullptr;
-    // Every level adds at every record: the lists are walked through local pointers, which the
-    // additions cannot move, rather than reloaded from the members at each level (a store to a
-    // flag byte may alias any member, so nothing is read from one inside the loop).
-    TVyrLevel* const* Level = Levels ? Levels->data() : nullptr;
-    const size_t LevelCount = Levels ? Levels->size() : 0;
-    std::unique_ptr<TVyrData>* Totals = FDataNowList.data();
-    uint8_t* Changed = FChangedList.data();
-    uint8_t* Resets = FResetNowList.data();
-    const size_t Count = FDataNowList.size();
-    const bool Skip = FIgnoreNulls && Null;
+    if (FResetsPending) {
+        for (size_t i = 0; i < FResetNowList.size(); ++i)
+            ApplyReset(i);
+        FResetsPending = false;
+    }
+    if (FIgnoreNulls && Null) return;
+    // Every adding level adds at every record. The lists are walked through local pointers, which
+    // the additions cannot move, rather than reloaded from the members at each level.
+    const std::vector<uint32_t>& Adding = AddingLevels();
+    std::unique_ptr<TVyrData>* Now = FDataNowList.data();
+    std::unique_ptr<TVyrData>* Last = FDataLastList.data();
+    uint64_t* Settled = FSettled.data();
+    const uint64_t Updates = FUpdates;
     const bool IsCurrency = FIsCurrency;
-    for (size_t i = 0; i < Count; ++i) {
-        TVyrData* Total = Totals[i].get();
-        if (Resets[i]) {
-            Total->Reset();
-            Resets[i] = false;
-            Changed[i] = true;
+    for (const uint32_t i : Adding) {
+        TVyrData* Total = Now[i].get();
+        // The accumulators are the total's own, made of these two classes: the last one takes the
+        // current one and that adds, inline and in one go.
+        if (Settled[i] != Updates) {
+            TVyrData* Before = Last[i].get();
+            if (IsCurrency) {
+                auto* c = VyrValueAs<TVyrCurrency>(Total);
+                auto* l = VyrValueAs<TVyrCurrency>(Before);
+                if (c && l) {
+                    FResetLastList[i] = FResetNowList[i];
+                    Settled[i] = Updates;
+                    c->CopyToThenAdd(*l, Money);
+                    continue;
+                }
+            } else {
+                auto* f = VyrValueAs<TVyrFloat>(Total);
+                auto* l = VyrValueAs<TVyrFloat>(Before);
+                if (f && l) {
+                    FResetLastList[i] = FResetNowList[i];
+                    Settled[i] = Updates;
+                    f->CopyToThenAdd(*l, Value);
+                    continue;
+                }
+            }
+            CopyLast(i);
         }
-        if ((i < LevelCount && Level[i]->IsHeader()) || Skip) continue;
-        Changed[i] = true;
-        // The accumulators are the total's own, made of these two classes: they add inline.
         if (IsCurrency) {
             if (auto* c = VyrValueAs<TVyrCurrency>(Total))
                 c->Add(Money);
@@ -635,38 +694,33 @@ void TVyrTotalvar::ResetData() {
     if (FUpdateMode != umNeedUpdate) return;
     for (size_t i = 0; i < FDataNowList.size(); ++i)
         ApplyReset(i);
+    FResetsPending = false;
     // Nothing is added for this update: a level whose data ran out counts no record.
     FUpdateMode = umNoUpdate;
 }
 
 void TVyrTotalvar::UpdateLast() {
-    // Only the levels changed since the last copy are copied: header levels add nothing and keep
-    // their totals from one record to the next. Both lists of flags have a byte per level: copied
-    // with the accumulators, not through memmove.
-    std::unique_ptr<TVyrData>* Now = FDataNowList.data();
-    std::unique_ptr<TVyrData>* Last = FDataLastList.data();
-    uint8_t* Changed = FChangedList.data();
-    const uint8_t* ResetNow = FResetNowList.data();
-    uint8_t* ResetLast = FResetLastList.data();
-    const size_t Count = FDataNowList.size();
-    for (size_t i = 0; i < Count; ++i) {
-        if (!Changed[i]) continue;
-        CopyValue(Last[i].get(), Now[i].get());
-        ResetLast[i] = ResetNow[i];
-        Changed[i] = false;
-    }
+    // Every level's last accumulator takes its current one when either is next touched.
+    ++FUpdates;
 }
 
 void TVyrTotalvar::ReverseUpdate() {
     for (size_t i = 0; i < FDataNowList.size(); ++i) {
+        // A level not copied since the update still holds its last as its current one.
+        if (FSettled[i] != FUpdates) {
+            FSettled[i] = FUpdates;
+            continue;
+        }
         CopyValue(FDataNowList[i].get(), FDataLastList[i].get());
         FResetNowList[i] = FResetLastList[i];
     }
+    FResetsPending = true;
 }
 
 void TVyrTotalvar::Reset() {}
 
 TVyrVarState TVyrTotalvar::SaveState() {
+    SettleAll();
     TVyrVarState State = TVyrVar::SaveState();
     for (const std::unique_ptr<TVyrData>& D : FDataNowList)
         State.NowList.push_back(CopyOf(D.get()));
@@ -683,5 +737,5 @@ void TVyrTotalvar::RestoreState(TVyrVarState& State) {
     FDataLastList = std::move(State.LastList);
     FResetNowList = std::move(State.ResetNowList);
     FResetLastList = std::move(State.ResetLastList);
-    FChangedList.assign(FDataNowList.size(), true);
+    ListsChanged();
 }

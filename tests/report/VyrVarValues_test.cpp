@@ -615,6 +615,17 @@ TEST(TotalVariables, LastTotalsFollowEveryChangeOfTheirLevelEvenWhereNothingIsAd
     Update(9);
     EXPECT_EQ(LateCalls, 1);
     EXPECT_EQ(NowOf(Detail), 40);
+
+    // A header level made a data level during the run adds from the next update on, and back.
+    const double HeaderBefore = NowOf(Header);
+    Header->SetIsHeader(false);
+    Update(10);
+    EXPECT_EQ(NowOf(Header), HeaderBefore + 10);
+    EXPECT_EQ(LastOf(Header), HeaderBefore);
+    Header->SetIsHeader(true);
+    Update(11);
+    EXPECT_EQ(NowOf(Header), HeaderBefore + 10);
+    EXPECT_EQ(NowOf(Detail), 61);
 }
 
 TEST(PageAndDateTimeVariables, CountPagesAndKeepTheStartTime) {
