@@ -119,6 +119,12 @@ public:
     void ReadField(const TField& Field);
     // The characters of Text into the value's own buffer.
     void AssignValueString(QStringView Text);
+    // Last takes this value as it stands without copying its characters; this one keeps Last's old
+    // buffer, for a text about to be written anew.
+    void HandOverTo(TVyrString& Last) {
+        FValueString.swap(Last.FValueString);
+        Last.FIsNull = FIsNull;
+    }
 
     QString GetAsString() override;
     int GetAsInteger() override;

@@ -90,8 +90,14 @@ public:
     TVyrData* DataLast();
     // The values as they stand, without what a read may do first (make them, update them); nil
     // before they are made.
-    TVyrData* ValueNow() const { return FDataNow.get(); }
-    TVyrData* ValueLast() const { return FDataLast.get(); }
+    TVyrData* ValueNow() const {
+        SettleLast();
+        return FDataNow.get();
+    }
+    TVyrData* ValueLast() const {
+        SettleLast();
+        return FDataLast.get();
+    }
     // Whether reading the value now gives ValueNow as it stands: both values are made, no update is
     // pending, and the kind reads its value plainly.
     virtual bool ReadsAsItStands() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
@@ -182,8 +188,15 @@ protected:
     TVyrData* OwnDataNow() {
         if (!FDataNow || !FDataLast) EnsureValues();
         if (FUpdateMode == umNeedUpdate) UpdateData();
+        SettleLast();
         return FDataNow.get();
     }
+    // The last value takes the current one where a level update asked for that and it was not done
+    // yet. Whatever writes the current value or reads the last one settles first.
+    void SettleLast() const {
+        if (FLastBehind) CatchUpLast();
+    }
+    void CatchUpLast() const;
     // Runs one update with the mode umUpdating. An exception empties DataNow and puts the mode back
     // to umNoUpdate before it goes on, so the next level update computes again.
     template <class TStep> void Compute(TStep&& Step) {
@@ -193,7 +206,10 @@ protected:
         } catch (...) {
             // The error goes on, but the variable is left ready for the next update, not stuck
             // half-way where every later read would take it for a circular reference.
-            if (FDataNow) FDataNow->Reset();
+            if (FDataNow) {
+                SettleLast();
+                FDataNow->Reset();
+            }
             FUpdateMode = umNoUpdate;
             throw;
         }
@@ -213,6 +229,10 @@ protected:
     // Whether the variable is of a class of this unit that reads its values as TVyrVar does (its
     // GetAs..., GetData, GetDataNow and EnsureValues are TVyrVar's); set when values are made.
     bool FOwnReads = false;
+    // Whether the last value is still to take the current one: a level update of a variable of the
+    // runtime's own classes leaves the copy to the next read or write of either value, which for a
+    // database variable is its own update, where the copy and the new value are made in one step.
+    mutable bool FLastBehind = false;
     int FInitializations = 0;
     TParentAs<TVyrPage> FPage;
 };
@@ -246,6 +266,17 @@ private:
     void ReportFailedSource(TPimDataSourceManager* Manager);
     void ActiveChanged();
     void ReadField();
+    // SettleLast for a current value Now of one of the runtime's own classes, copied inline where
+    // the last value is of its class.
+    template <class T> void SettleLastAs(T& Now) {
+        if (!FLastBehind) return;
+        if (auto* Last = VyrValueAs<T>(FDataLast.get())) {
+            FLastBehind = false;
+            Last->TakeOver(Now);
+        } else {
+            CatchUpLast();
+        }
+    }
     // Fills the value from what taking the display text read of the field, where that is what
     // reading the field would give; false where the field must be read.
     bool ReadTaken(const TField& Field);

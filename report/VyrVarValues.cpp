@@ -128,6 +128,7 @@ TVyrDataTypes TVyrVar::GetDataType() const {
 TVyrData* TVyrVar::GetDataNow() {
     EnsureValues();
     if (FUpdateMode == umNeedUpdate) UpdateData();
+    SettleLast();
     return FDataNow.get();
 }
 
@@ -141,6 +142,7 @@ bool TVyrVar::GetActive() const {
 
 TVyrData* TVyrVar::DataLast() {
     EnsureValues();
+    SettleLast();
     return FDataLast.get();
 }
 
@@ -155,16 +157,25 @@ void TVyrVar::UpdateData() {
 }
 
 void TVyrVar::UpdateLast() {
+    FLastBehind = false;
     TVyrData* Now = DataNow();
     CopyValue(FDataLast.get(), Now);
 }
 
+void TVyrVar::CatchUpLast() const {
+    FLastBehind = false;
+    CopyValue(FDataLast.get(), FDataNow.get());
+}
+
 void TVyrVar::UpdateLastValue() {
-    // The runtime's own classes keep TVyrVar's copy, which is then called without the virtual call.
-    if (FOwnReads)
-        TVyrVar::UpdateLast();
-    else
+    // The runtime's own classes keep TVyrVar's copy, none of them overriding it: its values as they
+    // stand are copied when next touched, without the virtual call.
+    if (!FOwnReads)
         UpdateLast();
+    else if (FDataNow && FDataLast && FUpdateMode != umNeedUpdate)
+        FLastBehind = true;
+    else
+        TVyrVar::UpdateLast();
 }
 
 void TVyrVar::ReverseUpdate() {
@@ -181,6 +192,7 @@ bool TVyrVar::ReadsAsOwnClass() const {
 
 void TVyrVar::Initialize() {
     FOwnReads = ReadsAsOwnClass();
+    FLastBehind = false;
     FDataNow.reset();
     FDataLast.reset();
     FInitialized = true;
@@ -200,12 +212,14 @@ void TVyrVar::ResetData() {
     if (FUpdateMode != umNeedUpdate) return;
     EnsureValues();
     Compute([this] {
+        SettleLast();
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
     });
 }
 
 TVyrVarState TVyrVar::SaveState() {
+    SettleLast();
     TVyrVarState State;
     State.Now = CopyOf(FDataNow.get());
     State.Last = CopyOf(FDataLast.get());
@@ -216,6 +230,7 @@ TVyrVarState TVyrVar::SaveState() {
 void TVyrVar::RestoreState(TVyrVarState& State) {
     FDataNow = std::move(State.Now);
     FDataLast = std::move(State.Last);
+    FLastBehind = false;
     FUpdateMode = State.Mode;
 }
 
@@ -317,6 +332,7 @@ bool TVyrDBVar::NullsAreValues(const TDataSet* DataSet) {
 void TVyrDBVar::ReadField() {
     TField* f = Field();
     if (!f) {
+        SettleLast();
         FDataNow->Reset();
         return;
     }
@@ -324,68 +340,104 @@ void TVyrDBVar::ReadField() {
     // Taking the text read the null flag of this record, unless a text handler ran meanwhile.
     const bool Null = f->OnGetText ? f->IsNull() : FDisplayText.Null();
     if (Null && !NullsAreValues(f->DataSet())) {
+        SettleLast();
         FDataNow->Reset();
         FDataNow->SetIsNull(true);
         return;
     }
     try {
-        if (!ReadTaken(*f)) VyrReadField(*f, *FDataNow);
+        if (!ReadTaken(*f)) {
+            SettleLast();
+            VyrReadField(*f, *FDataNow);
+        }
     } catch (...) {
         // A value the field cannot give prints empty rather than stopping the report.
+        SettleLast();
         FDataNow->Reset();
     }
 }
 
 bool TVyrDBVar::ReadTaken(const TField& Field) {
-    // The cases of VyrReadField where the field gives the stored number as it is.
+    // The cases of VyrReadField where the field gives the stored number as it is. Where the last
+    // value is still to take the current one, numbers that accumulate copy and add in one step and
+    // a text hands its buffer over, as the current one is written anew.
     TVyrData& Value = *FDataNow;
     const TFieldType Type = Field.DataType();
     switch (FDisplayText.Taken()) {
     case TFieldDisplayText::tkInteger:
         if (auto* Integer = VyrValueAs<TVyrInteger>(&Value)) {
             if (ValueTypeOf(Type) != dtypeInteger) return false;
+            SettleLastAs(*Integer);
             Value.SetIsNull(false);
             Integer->SetValueInteger(FDisplayText.TakenInt());
             return true;
         }
         if (auto* Money = VyrValueAs<TVyrCurrency>(&Value)) {
             if (Type != ftCurrency) return false;
-            Value.SetIsNull(false);
-            if (FOwnReads)
-                Money->Add(Currency::FromUnits(FDisplayText.TakenInt()));
-            else
-                Money->SetValueCurrency(Currency::FromUnits(FDisplayText.TakenInt()));
+            const Currency Units = Currency::FromUnits(FDisplayText.TakenInt());
+            if (!FOwnReads) {
+                Value.SetIsNull(false);
+                Money->SetValueCurrency(Units);
+            } else if (auto* Last = FLastBehind ? VyrValueAs<TVyrCurrency>(FDataLast.get()) : nullptr) {
+                FLastBehind = false;
+                Money->CopyToThenAdd(*Last, Units);
+                Value.SetIsNull(false);
+            } else {
+                SettleLast();
+                Value.SetIsNull(false);
+                Money->Add(Units);
+            }
             return true;
         }
         if (Type != ftBoolean) return false;
-        Value.SetIsNull(false);
         // The values of the runtime's own variables are of the runtime's own classes, whose
         // setters no subclass overrides: they are set inline.
-        if (auto* Flag = FOwnReads ? VyrValueAs<TVyrBoolean>(&Value) : nullptr)
+        if (auto* Flag = FOwnReads ? VyrValueAs<TVyrBoolean>(&Value) : nullptr) {
+            SettleLastAs(*Flag);
+            Value.SetIsNull(false);
             Flag->SetValueBoolean(FDisplayText.TakenInt() != 0);
-        else
+        } else {
+            Value.SetIsNull(false);
             Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
+        }
         return true;
     case TFieldDisplayText::tkFloat:
         if (ValueTypeOf(Type) != dtypeFloat) return false;
-        Value.SetIsNull(false);
-        if (auto* Float = FOwnReads ? VyrValueAs<TVyrFloat>(&Value) : nullptr)
+        if (auto* Float = FOwnReads ? VyrValueAs<TVyrFloat>(&Value) : nullptr) {
+            if (auto* Last = FLastBehind ? VyrValueAs<TVyrFloat>(FDataLast.get()) : nullptr) {
+                FLastBehind = false;
+                Float->CopyToThenAdd(*Last, FDisplayText.TakenFloat());
+                Value.SetIsNull(false);
+                return true;
+            }
+            SettleLast();
+            Value.SetIsNull(false);
             Float->Add(FDisplayText.TakenFloat());
-        else
-            Value.SetAsFloat(FDisplayText.TakenFloat());
+            return true;
+        }
+        SettleLast();
+        Value.SetIsNull(false);
+        Value.SetAsFloat(FDisplayText.TakenFloat());
         return true;
     case TFieldDisplayText::tkDateTime:
         if (ValueTypeOf(Type) != dtypeDateTime) return false;
-        Value.SetIsNull(false);
-        if (auto* Date = FOwnReads ? VyrValueAs<TVyrDateTime>(&Value) : nullptr)
+        if (auto* Date = FOwnReads ? VyrValueAs<TVyrDateTime>(&Value) : nullptr) {
+            SettleLastAs(*Date);
+            Value.SetIsNull(false);
             Date->SetValueDateTime(FDisplayText.TakenFloat());
-        else
+        } else {
+            Value.SetIsNull(false);
             Value.SetAsDateTime(FDisplayText.TakenFloat());
+        }
         return true;
     case TFieldDisplayText::tkText:
         // The wide fixed and memo kinds give their plain value rather than their text.
         if (ValueTypeOf(Type) != dtypeString || Type == ftFixedWideChar || Type == ftWideMemo) return false;
         if (auto* Text = VyrValueAs<TVyrString>(&Value)) {
+            if (auto* Last = FLastBehind ? VyrValueAs<TVyrString>(FDataLast.get()) : nullptr) {
+                FLastBehind = false;
+                Text->HandOverTo(*Last);
+            }
             Value.SetIsNull(false);
             Text->AssignValueString(FDisplayText.Text());
             return true;
@@ -410,6 +462,7 @@ void TVyrExprVar::UpdateData() {
     Compute([this] {
         if (!OnGetData) return;
         // Reads and writes inside the handler see this reset value and start no second update.
+        SettleLast();
         FDataNow->Reset();
         OnGetData(this);
     });
@@ -430,7 +483,10 @@ void TVyrDateTimeVar::Initialize() {
 void TVyrPageVar::UpdateData() {
     if (FUpdateMode != umNeedUpdate) return;
     EnsureValues();
-    Compute([this] { FDataNow->SetAsInteger(FDataNow->AsInteger() + 1); });
+    Compute([this] {
+        SettleLast();
+        FDataNow->SetAsInteger(FDataNow->AsInteger() + 1);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

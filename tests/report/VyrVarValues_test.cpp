@@ -204,6 +204,14 @@ TEST(DatabaseVariables, NumbersDatesAndFlagsKeepAccumulatingAndSubclassesStillSe
         EXPECT_EQ(Vars[3]->AsBoolean(), i != 1);
         EXPECT_FALSE(Vars[0]->IsNull() || Vars[1]->IsNull() || Vars[2]->IsNull() || Vars[3]->IsNull());
         EXPECT_EQ(Own->AsFloat(), Prices[i]);
+        if (i > 0) {
+            // The last values are those of the record before, accumulators included.
+            EXPECT_EQ(Vars[0]->DataLast()->AsFloat(), Prices[i - 1]);
+            EXPECT_EQ(static_cast<TVyrFloat*>(Vars[0]->DataLast())->Calc()->Count(), i);
+            EXPECT_EQ(static_cast<TVyrCurrency*>(Vars[1]->DataLast())->ValueCurrency().Units(), Units[i - 1]);
+            EXPECT_EQ(Vars[2]->DataLast()->AsDateTime(), 45000.0 + i - 1);
+            EXPECT_EQ(Vars[3]->DataLast()->AsBoolean(), i != 2);
+        }
         Set.Next();
     }
     // The values are accumulators: every record added to the sum, count and extremes.
@@ -383,14 +391,18 @@ TEST(ExpressionVariables, HandlerSeesTheResetValueAndAnErrorLeavesTheVariableRea
 TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
     TMemDataSet Set;
     Set.FieldDefs().Add(QStringLiteral("Id"), ftInteger);
+    Set.FieldDefs().Add(QStringLiteral("Name"), ftString, 10);
     for (int i = 1; i <= 3; ++i)
-        Set.AppendRecord({i * 10});
+        Set.AppendRecord({i * 10, QStringLiteral("n%1").arg(i)});
     TDataSource Source;
     Source.SetDataSet(&Set);
     TReportPage R;
     auto* Id = R.Var<TVyrDBVar>(QStringLiteral("Id"), R.Detail());
     Id->SetDataSource(&Source);
     Id->SetDataField(QStringLiteral("Id"));
+    auto* Name = R.Var<TVyrDBVar>(QStringLiteral("NameVar"), R.Detail());
+    Name->SetDataSource(&Source);
+    Name->SetDataField(QStringLiteral("Name"));
     auto* Twice = R.Var<TVyrExprVar>(QStringLiteral("Twice"), R.Detail());
     Twice->SetDataType(dtypeInteger);
     int Calls = 0;
@@ -408,6 +420,7 @@ TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
     EXPECT_EQ(Twice->AsInteger(), 20);
     EXPECT_EQ(Twice->AsInteger(), 20);
     EXPECT_EQ(Calls, 1);
+    EXPECT_EQ(Name->AsString(), QStringLiteral("n1"));
 
     Set.Next();
     R.Page->UpdateDataLevel(R.Detail());
@@ -417,9 +430,12 @@ TEST(LevelUpdates, MarkingIsLazyUpdatingIsEagerAndTheLastValueStepsBack) {
     EXPECT_EQ(Calls, 2);
     EXPECT_EQ(Id->DataLast()->AsInteger(), 10);
     EXPECT_EQ(Twice->DataLast()->AsInteger(), 20);
+    EXPECT_EQ(Name->AsString(), QStringLiteral("n2"));
+    EXPECT_EQ(Name->DataLast()->AsString(), QStringLiteral("n1"));
     R.Page->ReverseUpdateDataLevel(R.Detail());
     EXPECT_EQ(Id->AsInteger(), 10);
     EXPECT_EQ(Twice->AsInteger(), 20);
+    EXPECT_EQ(Name->AsString(), QStringLiteral("n1"));
     EXPECT_EQ(Calls, 2);
     EXPECT_EQ(OtherCalls, 0); // other levels are left alone
 
