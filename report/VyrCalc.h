@@ -68,8 +68,28 @@ public:
         FMax = Source.FMax;
         FCount = Source.FCount;
     }
-    // What a value object of total type Type reports; the count as a value of T.
-    T Total(TVyrTotalType Type) const;
+    // What a value object of total type Type reports; the count as a value of T. Inline: labels read
+    // totals and values at every record.
+    T Total(TVyrTotalType Type) const {
+        switch (Type) {
+        case ttSum:
+            return FSum;
+        case ttCount:
+            if constexpr (std::is_arithmetic_v<T>)
+                return T(FCount);
+            else
+                return T::FromInt(FCount);
+        case ttMax:
+            return FMax;
+        case ttMin:
+            return FMin;
+        case ttAverage:
+            return GetAverage();
+        case ttValue:
+            break;
+        }
+        return FValue;
+    }
 
     T Value() const { return FValue; }
     T Sum() const { return FSum; }

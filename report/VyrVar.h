@@ -2,7 +2,9 @@
 #include "host/controls.h"
 #include "host/db.h"
 #include "report/VyrCalc.h"
+#include "report/VyrCurr.h"
 #include "report/VyrData.h"
+#include "report/VyrFloat.h"
 #include "report/VyrRep.h"
 
 #include <functional>
@@ -102,6 +104,8 @@ public:
     // pending, and the kind reads its value plainly.
     virtual bool ReadsAsItStands() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
     TVyrData* Data() { return FOwnReads ? OwnDataNow() : GetData(); }
+    // Whether the variable's reads are TVyrVar's own: AsFloat and the like read DataNow.
+    bool ReadsOwnValues() const { return FOwnReads; }
     QString AsString() { return FOwnReads ? OwnDataNow()->AsString() : GetAsString(); }
     int AsInteger() { return FOwnReads ? OwnDataNow()->AsInteger() : GetAsInteger(); }
     double AsFloat() { return FOwnReads ? OwnDataNow()->AsFloat() : GetAsFloat(); }
@@ -114,7 +118,9 @@ public:
     void SetIsNull(bool Value);
     bool AutoVar() const { return FAutovar; }
     void SetAutoVar(bool Value) { FAutovar = Value; }
-    TVyrDataTypes DataType() const { return GetDataType(); }
+    // Database variables of the runtime's own class are asked at every record: without the virtual
+    // call for them.
+    inline TVyrDataTypes DataType() const;
     virtual void SetDataType(TVyrDataTypes Value);
     TVyrUpdateMode UpdateMode() const { return FUpdateMode; }
     void SetUpdateMode(TVyrUpdateMode Value) { FUpdateMode = Value; }
@@ -165,7 +171,14 @@ public:
     virtual void UpdateLast();
     // UpdateLast as the variable's class does it, without the virtual calls for the runtime's own
     // classes (FOwnReads), none of which overrides it: level updates copy every variable per record.
-    void UpdateLastValue();
+    void UpdateLastValue() {
+        if (!FOwnReads)
+            UpdateLast();
+        else if (FDataNow && FDataLast && FUpdateMode != umNeedUpdate)
+            FLastBehind = true;
+        else
+            TVyrVar::UpdateLast();
+    }
     virtual void ReverseUpdate();
     // Makes a new pair of values for the variable's type.
     virtual void Initialize();
@@ -229,6 +242,8 @@ protected:
     // Whether the variable is of a class of this unit that reads its values as TVyrVar does (its
     // GetAs..., GetData, GetDataNow and EnsureValues are TVyrVar's); set when values are made.
     bool FOwnReads = false;
+    // Whether the variable is a database variable of the runtime's own class; set with FOwnReads.
+    bool FPlainDBVar = false;
     // Whether the last value is still to take the current one: a level update of a variable of the
     // runtime's own classes leaves the copy to the next read or write of either value, which for a
     // database variable is its own update, where the copy and the new value are made in one step.
@@ -251,13 +266,17 @@ public:
     // The field's display text at the last update, made when it is first read.
     const QString& DisplayText() const { return FDisplayText.Text(); }
     // The bound field; nil while the variable has none.
-    TField* Field() const;
+    TField* Field() const { return FFieldNo != -1 ? FDataLink->Field() : nullptr; }
     // The field's type, else that of the data set's field definition of the name, else ftUnknown.
     virtual TFieldType GetFieldDataType() const;
     TFieldType FieldDataType() const { return GetFieldDataType(); }
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
-    TVyrDataTypes GetDataType() const override;
+    TVyrDataTypes GetDataType() const override {
+        // Totals and labels ask at every record; the value type follows the field's type alone.
+        const TField* f = Field();
+        return f ? ValueTypeOf(f->DataType()) : dtypeUnknown;
+    }
     void UpdateData() override;
     void Initialize() override;
 
@@ -343,7 +362,25 @@ public:
     // The accumulators of a level, reporting TotalType. A level the lists do not reach (added
     // since the last Initialize, or nil) reads as an empty total.
     TVyrData* Getlevel(TVyrLevel* Level, TVyrTotalType TotalType) { return GetLevelNow(Level, TotalType); }
-    TVyrData* GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType);
+    TVyrData* GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
+        // Labels read a level at every record: one that is up to date, of the run's levels, with
+        // its last accumulator already copied, is handed out here.
+        if (FUpdateMode != umNeedUpdate && FPlanLayout == TVyrLevel::Layout() && Level) {
+            const auto n = static_cast<size_t>(Level->Level());
+            if (n < FPlanLevels.size() && FPlanLevels[n] == Level && FSettled[n] == FUpdates) {
+                TVyrData* Total = FDataNowList[n].get();
+                if (auto* f = VyrValueAs<TVyrFloat>(Total)) {
+                    f->SetTotalType(TotalType);
+                    return Total;
+                }
+                if (auto* c = VyrValueAs<TVyrCurrency>(Total)) {
+                    c->SetTotalType(TotalType);
+                    return Total;
+                }
+            }
+        }
+        return LevelNow(Level, TotalType);
+    }
     TVyrData* GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType);
     // Whether the run's accumulators reach the level.
     bool HasLevel(const TVyrLevel* Level) const { return IndexOf(Level) >= 0; }
@@ -376,6 +413,7 @@ public:
 private:
     void EnsureValues() override;
     int IndexOf(const TVyrLevel* Level) const;
+    TVyrData* LevelNow(TVyrLevel* Level, TVyrTotalType TotalType);
     // Works out again which page level each accumulator belongs to and which levels add.
     void PlanLevels() const;
     const std::vector<uint32_t>& AddingLevels() const;
@@ -410,10 +448,13 @@ private:
     bool FIsCurrency = false;
     // The page's levels as they were when last worked out (nil past the page's), and the indices of
     // the accumulators that add: those of levels that are not headers. Worked out again when the
-    // page or the layout of levels changes.
+    // layout of levels changes, the total moves to another parent or its lists are made anew.
     mutable std::vector<TVyrLevel*> FPlanLevels;
     mutable std::vector<uint32_t> FAdding;
     mutable uint64_t FPlanLayout = 0;
-    mutable const TVyrPage* FPlanPage = nullptr;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads
 };
+
+inline TVyrDataTypes TVyrVar::DataType() const {
+    return FPlainDBVar ? static_cast<const TVyrDBVar*>(this)->TVyrDBVar::GetDataType() : GetDataType();
+}

@@ -167,16 +167,6 @@ void TVyrVar::CatchUpLast() const {
     CopyValue(FDataLast.get(), FDataNow.get());
 }
 
-void TVyrVar::UpdateLastValue() {
-    // The runtime's own classes keep TVyrVar's copy, none of them overriding it: its values as they
-    // stand are copied when next touched, without the virtual call.
-    if (!FOwnReads)
-        UpdateLast();
-    else if (FDataNow && FDataLast && FUpdateMode != umNeedUpdate)
-        FLastBehind = true;
-    else
-        TVyrVar::UpdateLast();
-}
 
 void TVyrVar::ReverseUpdate() {
     TVyrData* Now = DataNow();
@@ -192,6 +182,7 @@ bool TVyrVar::ReadsAsOwnClass() const {
 
 void TVyrVar::Initialize() {
     FOwnReads = ReadsAsOwnClass();
+    FPlainDBVar = typeid(*this) == typeid(TVyrDBVar);
     FLastBehind = false;
     FDataNow.reset();
     FDataLast.reset();
@@ -243,10 +234,6 @@ void TVyrVar::SetRunning(bool Value) {
 // ---------------------------------------------------------------------------------------------
 // TVyrDBVar
 
-TField* TVyrDBVar::Field() const {
-    return FFieldNo != -1 ? FDataLink->Field() : nullptr;
-}
-
 TFieldType TVyrDBVar::GetFieldDataType() const {
     if (TField* f = Field()) return f->DataType();
     try {
@@ -256,13 +243,6 @@ TFieldType TVyrDBVar::GetFieldDataType() const {
         // A data set that cannot list its definitions has none of that name.
     }
     return ftUnknown;
-}
-
-TVyrDataTypes TVyrDBVar::GetDataType() const {
-    TField* f = Field();
-    if (!f) return dtypeUnknown;
-    // Totals and labels ask at every record; the value type follows the field's type alone.
-    return ValueTypeOf(f->DataType());
 }
 
 void TVyrDBVar::Initialize() {
@@ -569,11 +549,10 @@ void TVyrTotalvar::PlanLevels() const {
         if (i >= LevelCount || !(*Levels)[i]->IsHeader()) FAdding.push_back(static_cast<uint32_t>(i));
     }
     FPlanLayout = TVyrLevel::Layout();
-    FPlanPage = P;
 }
 
 const std::vector<uint32_t>& TVyrTotalvar::AddingLevels() const {
-    if (FPlanLayout != TVyrLevel::Layout() || FPlanPage != FPage.Of(this)) PlanLevels();
+    if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
     return FAdding;
 }
 
@@ -603,7 +582,7 @@ void TVyrTotalvar::SettleAll() {
         SettleLast(i);
 }
 
-TVyrData* TVyrTotalvar::GetLevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
+TVyrData* TVyrTotalvar::LevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
     if (FUpdateMode == umNeedUpdate) UpdateData();
     const int i = IndexOf(Level);
     if (i < 0) return EmptyTotal(TotalType);
@@ -666,18 +645,21 @@ void TVyrTotalvar::Accumulate() {
     Currency Money;
     bool Null = false;
     if (FVariable && SourceDelivers()) {
-        Null = FVariable->IsNull();
+        // A variable whose reads are TVyrVar's own gives its values from DataNow, read once here.
+        TVyrData* Now = FVariable->DataNow();
+        const bool Own = FVariable->ReadsOwnValues();
+        Null = Now->IsNull();
         switch (FVariable->DataType()) {
         case dtypeFloat:
         case dtypeInteger:
         case dtypeCurrency:
             if (FIsCurrency)
-                Money = FVariable->AsCurrency();
+                Money = Own ? Now->AsCurrency() : FVariable->AsCurrency();
             else
-                Value = FVariable->AsFloat();
+                Value = Own ? Now->AsFloat() : FVariable->AsFloat();
             break;
         case dtypeBoolean:
-            if (FVariable->AsBoolean()) {
+            if (Own ? Now->AsBoolean() : FVariable->AsBoolean()) {
                 Value = 1.0;
                 Money = Currency::FromInt(1);
             }
