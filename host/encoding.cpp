@@ -94,11 +94,18 @@ void AssignText(QString& Into, QStringView Text) {
     // Most texts are a few words: copied in place, without the call into the C library's memcpy.
     char16_t* To = SizedFor(Into, n);
     const char16_t* From = reinterpret_cast<const char16_t*>(Text.data());
-    if (n <= 32)
+    if (n < 4) {
         for (qsizetype i = 0; i < n; ++i)
             To[i] = From[i];
-    else
+    } else if (n <= 32) {
+        // Four characters a step, the last step ending at the last character even where it goes
+        // over characters already copied.
+        for (qsizetype i = 0; i + 4 < n; i += 4)
+            std::memcpy(To + i, From + i, 8);
+        std::memcpy(To + n - 4, From + n - 4, 8);
+    } else {
         std::memcpy(To, From, static_cast<size_t>(n) * sizeof(QChar));
+    }
 }
 
 void AssignText(QString& Into, QLatin1StringView Text) {

@@ -198,17 +198,20 @@ private:
 };
 
 const std::vector<TVyrVar*>& TVyrPage::VarsOf(const TVyrLevel* Level) const {
+    if (FVarsOfLevel && FVarsLevel == Level) return *FVarsOfLevel;
+    FVarsLevel = Level;
     for (const TLevelVars& Entry : FLevelVars)
-        if (Entry.Level == Level) return *Entry.Vars;
+        if (Entry.Level == Level) return *(FVarsOfLevel = Entry.Vars.get());
     auto Vars = std::make_unique<std::vector<TVyrVar*>>();
     if (FVars)
         for (TVyrVar* V : *FVars)
             if (V->UpdateLevel() == Level) Vars->push_back(V);
     FLevelVars.push_back({Level, std::move(Vars)});
-    return *FLevelVars.back().Vars;
+    return *(FVarsOfLevel = FLevelVars.back().Vars.get());
 }
 
 void TVyrPage::LevelVarsChanged() {
+    FVarsOfLevel = nullptr;
     if (FLevelWalks > 0)
         for (TLevelVars& Entry : FLevelVars)
             FDroppedLevelVars.push_back(std::move(Entry));

@@ -462,6 +462,9 @@ private:
     mutable std::vector<TLevelVars> FLevelVars;
     std::vector<TLevelVars> FDroppedLevelVars; // dropped while a walk held them
     mutable int FLevelWalks = 0;
+    // The level last asked about and its list: a run asks for the detail level at every record.
+    mutable const TVyrLevel* FVarsLevel = nullptr;
+    mutable const std::vector<TVyrVar*>* FVarsOfLevel = nullptr;
     int FOrder = 0;
     TComponent* FPageManager = nullptr; // the band manager form; freed with the page
     TDataSet* FDataSet = nullptr;       // not owned; cleared on removal

@@ -428,6 +428,8 @@ private:
     TVyrData* EmptyTotal(TVyrTotalType TotalType);
     void ApplyReset(size_t Index);
     void Accumulate();
+    // Accumulate's additions where every accumulator is a TAccumulator, as the total makes them.
+    template <class TAccumulator, class TValue> void AddToLevels(TValue Value);
     bool SourceDelivers();
 
     TVyrVar* FVariable = nullptr; // not owned; cleared on removal
@@ -444,6 +446,9 @@ private:
     uint64_t FUpdates = 0;
     // Whether any reset flag may be set, so that adding need not look at every level's.
     bool FResetsPending = false;
+    // Whether every accumulator, current and last, is of the class the total makes (TVyrFloat, or
+    // TVyrCurrency for a currency total); worked out whenever the lists are made or put back.
+    bool FOwnAccumulators = false;
     bool FIgnoreNulls = false;
     bool FIsCurrency = false;
     // The page's levels as they were when last worked out (nil past the page's), and the indices of

@@ -8,6 +8,8 @@
 #include "report/VyrFloat.h"
 #include "report/VyrVar.h"
 
+#include <algorithm>
+
 // The values of variables and how each kind computes them. The classes, their parenting and their
 // stored form live in VyrVar.cpp.
 
@@ -524,6 +526,11 @@ void TVyrTotalvar::ListsChanged() {
     FSettled.assign(FDataNowList.size(), FUpdates);
     FResetsPending = true;
     FPlanLayout = 0;
+    const TVyrData::TValueClass Class = FIsCurrency ? TVyrCurrency::Class : TVyrFloat::Class;
+    auto Own = [Class](const std::unique_ptr<TVyrData>& D) { return D && D->ValueClass() == Class; };
+    FOwnAccumulators = FDataNowList.size() == FDataLastList.size() &&
+                       std::all_of(FDataNowList.begin(), FDataNowList.end(), Own) &&
+                       std::all_of(FDataLastList.begin(), FDataLastList.end(), Own);
 }
 
 void TVyrTotalvar::SetParent(TWinControl* AParent) {
@@ -674,6 +681,13 @@ void TVyrTotalvar::Accumulate() {
         FResetsPending = false;
     }
     if (FIgnoreNulls && Null) return;
+    if (FOwnAccumulators) {
+        if (FIsCurrency)
+            AddToLevels<TVyrCurrency>(Money);
+        else
+            AddToLevels<TVyrFloat>(Value);
+        return;
+    }
     // Every adding level adds at every record. The lists are walked through local pointers, which
     // the additions cannot move, rather than reloaded from the members at each level.
     const std::vector<uint32_t>& Adding = AddingLevels();
@@ -719,6 +733,29 @@ void TVyrTotalvar::Accumulate() {
         } else {
             Total->SetValue(&Value);
         }
+    }
+}
+
+template <class TAccumulator, class TValue> void TVyrTotalvar::AddToLevels(TValue Value) {
+    // Every adding level adds at every record; the last accumulator takes the current one in the
+    // same step where the update asked for that. The lists are walked through local pointers, which
+    // the additions cannot move, rather than reloaded from the members at each level.
+    const std::vector<uint32_t>& Adding = AddingLevels();
+    std::unique_ptr<TVyrData>* Now = FDataNowList.data();
+    std::unique_ptr<TVyrData>* Last = FDataLastList.data();
+    uint64_t* Settled = FSettled.data();
+    const uint8_t* ResetNow = FResetNowList.data();
+    uint8_t* ResetLast = FResetLastList.data();
+    const uint64_t Updates = FUpdates;
+    for (const uint32_t i : Adding) {
+        auto* Total = static_cast<TAccumulator*>(Now[i].get());
+        if (Settled[i] == Updates) {
+            Total->Add(Value);
+            continue;
+        }
+        Settled[i] = Updates;
+        ResetLast[i] = ResetNow[i];
+        Total->CopyToThenAdd(*static_cast<TAccumulator*>(Last[i].get()), Value);
     }
 }
 
