@@ -197,8 +197,7 @@ private:
     const std::vector<TVyrVar*>& FVars;
 };
 
-const std::vector<TVyrVar*>& TVyrPage::VarsOf(const TVyrLevel* Level) const {
-    if (FVarsOfLevel && FVarsLevel == Level) return *FVarsOfLevel;
+const std::vector<TVyrVar*>& TVyrPage::FindVarsOf(const TVyrLevel* Level) const {
     FVarsLevel = Level;
     for (const TLevelVars& Entry : FLevelVars)
         if (Entry.Level == Level) return *(FVarsOfLevel = Entry.Vars.get());

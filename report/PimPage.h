@@ -447,7 +447,10 @@ private:
     // or frees variables leaves that walk as it was: lists dropped during a walk are freed when the
     // last walk ends. Walks run at every record, so they count themselves rather than share the list.
     class TLevelWalk;
-    const std::vector<TVyrVar*>& VarsOf(const TVyrLevel* Level) const;
+    const std::vector<TVyrVar*>& VarsOf(const TVyrLevel* Level) const {
+        return FVarsOfLevel && FVarsLevel == Level ? *FVarsOfLevel : FindVarsOf(Level);
+    }
+    const std::vector<TVyrVar*>& FindVarsOf(const TVyrLevel* Level) const;
 
     std::unique_ptr<std::vector<TVyrLabel*>> FLabels;
     std::unique_ptr<std::vector<TVyrVar*>> FVars;
