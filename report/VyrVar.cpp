@@ -29,6 +29,9 @@ TVyrVarId VyrVarIdFromName(const QString& Name) {
 
 // TVyrLevel
 
+// One count for every page: what it counts is rare, and a total need only see that it moved.
+uint64_t TVyrLevel::FLayout = 1;
+
 TVyrLevel::TVyrLevel(TComponent* AOwner) : TControl(AOwner) {
     SetBounds(0, 0, 0, 0);
     TControl::SetVisible(false);

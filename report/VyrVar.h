@@ -76,7 +76,7 @@ public:
 private:
     int FLevel = 0;
     bool FIsHeader = false;
-    static inline uint64_t FLayout = 1;
+    static uint64_t FLayout;
 };
 
 // The data of a report: a current and a last value, taken at its update level. Values are computed
