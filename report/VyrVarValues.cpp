@@ -169,7 +169,6 @@ void TVyrVar::CatchUpLast() const {
     CopyValue(FDataLast.get(), FDataNow.get());
 }
 
-
 void TVyrVar::ReverseUpdate() {
     TVyrData* Now = DataNow();
     CopyValue(Now, FDataLast.get());
