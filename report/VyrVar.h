@@ -417,6 +417,8 @@ private:
     // Works out again which page level each accumulator belongs to and which levels add.
     void PlanLevels() const;
     const std::vector<uint32_t>& AddingLevels() const;
+    // Whether the accumulator of each index adds.
+    const std::vector<uint8_t>& AddsAt() const;
     // The level's last accumulator and reset flag take the current ones, where an update asked for
     // that since they were last copied.
     void SettleLast(size_t Index) {
@@ -430,6 +432,8 @@ private:
     void Accumulate();
     // Accumulate's additions where every accumulator is a TAccumulator, as the total makes them.
     template <class TAccumulator, class TValue> void AddToLevels(TValue Value);
+    // Adds to the accumulator of one level, whatever its class.
+    void AddAt(size_t Index, double Value, Currency Money);
     bool SourceDelivers();
 
     TVyrVar* FVariable = nullptr; // not owned; cleared on removal
@@ -456,6 +460,7 @@ private:
     // layout of levels changes, the total moves to another parent or its lists are made anew.
     mutable std::vector<TVyrLevel*> FPlanLevels;
     mutable std::vector<uint32_t> FAdding;
+    mutable std::vector<uint8_t> FAddsAt;
     mutable uint64_t FPlanLayout = 0;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads
 };

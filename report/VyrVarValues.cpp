@@ -159,7 +159,8 @@ void TVyrVar::UpdateData() {
 }
 
 void TVyrVar::UpdateLast() {
-    FLastBehind = false;
+    // A copy still to be made goes first: computing the value may read the last one.
+    SettleLast();
     TVyrData* Now = DataNow();
     CopyValue(FDataLast.get(), Now);
 }
@@ -357,6 +358,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
             if (Type != ftCurrency) return false;
             const Currency Units = Currency::FromUnits(FDisplayText.TakenInt());
             if (!FOwnReads) {
+                SettleLast();
                 Value.SetIsNull(false);
                 Money->SetValueCurrency(Units);
             } else if (auto* Last = FLastBehind ? VyrValueAs<TVyrCurrency>(FDataLast.get()) : nullptr) {
@@ -378,6 +380,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
             Value.SetIsNull(false);
             Flag->SetValueBoolean(FDisplayText.TakenInt() != 0);
         } else {
+            SettleLast();
             Value.SetIsNull(false);
             Value.SetAsBoolean(FDisplayText.TakenInt() != 0);
         }
@@ -407,6 +410,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
             Value.SetIsNull(false);
             Date->SetValueDateTime(FDisplayText.TakenFloat());
         } else {
+            SettleLast();
             Value.SetIsNull(false);
             Value.SetAsDateTime(FDisplayText.TakenFloat());
         }
@@ -419,6 +423,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
                 FLastBehind = false;
                 Text->HandOverTo(*Last);
             }
+            SettleLast();
             Value.SetIsNull(false);
             Text->AssignValueString(FDisplayText.Text());
             return true;
@@ -549,10 +554,14 @@ void TVyrTotalvar::PlanLevels() const {
     const size_t LevelCount = Levels ? Levels->size() : 0;
     const size_t Count = FDataNowList.size();
     FPlanLevels.assign(Count, nullptr);
+    FAddsAt.assign(Count, false);
     FAdding.clear();
     for (size_t i = 0; i < Count; ++i) {
         if (i < LevelCount) FPlanLevels[i] = (*Levels)[i];
-        if (i >= LevelCount || !(*Levels)[i]->IsHeader()) FAdding.push_back(static_cast<uint32_t>(i));
+        if (i >= LevelCount || !(*Levels)[i]->IsHeader()) {
+            FAdding.push_back(static_cast<uint32_t>(i));
+            FAddsAt[i] = true;
+        }
     }
     FPlanLayout = TVyrLevel::Layout();
 }
@@ -560,6 +569,11 @@ void TVyrTotalvar::PlanLevels() const {
 const std::vector<uint32_t>& TVyrTotalvar::AddingLevels() const {
     if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
     return FAdding;
+}
+
+const std::vector<uint8_t>& TVyrTotalvar::AddsAt() const {
+    if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
+    return FAddsAt;
 }
 
 int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
@@ -629,8 +643,11 @@ void TVyrTotalvar::ResetAtlevel(TVyrLevel* Level) {
 }
 
 void TVyrTotalvar::UpdateAtlevel(TVyrLevel* Level) {
+    // The accumulator alone: a reset still pending stays pending in the last state too.
     const int i = IndexOf(Level);
-    if (i >= 0) CopyLast(static_cast<size_t>(i));
+    if (i < 0) return;
+    SettleLast(static_cast<size_t>(i));
+    CopyValue(FDataLastList[static_cast<size_t>(i)].get(), FDataNowList[static_cast<size_t>(i)].get());
 }
 
 void TVyrTotalvar::ApplyReset(size_t Index) {
@@ -674,12 +691,19 @@ void TVyrTotalvar::Accumulate() {
             break;
         }
     }
+    const bool Skip = FIgnoreNulls && Null;
     if (FResetsPending) {
-        for (size_t i = 0; i < FResetNowList.size(); ++i)
+        // Resets are rare. Each is made just before its level adds, level by level, so that an
+        // addition the sum refuses leaves the resets of the levels after it pending.
+        const std::vector<uint8_t>& Adds = AddsAt();
+        for (size_t i = 0; i < FDataNowList.size(); ++i) {
             ApplyReset(i);
+            if (!Skip && Adds[i]) AddAt(i, Value, Money);
+        }
         FResetsPending = false;
+        return;
     }
-    if (FIgnoreNulls && Null) return;
+    if (Skip) return;
     if (FOwnAccumulators) {
         if (FIsCurrency)
             AddToLevels<TVyrCurrency>(Money);
@@ -687,51 +711,22 @@ void TVyrTotalvar::Accumulate() {
             AddToLevels<TVyrFloat>(Value);
         return;
     }
-    // Every adding level adds at every record. The lists are walked through local pointers, which
-    // the additions cannot move, rather than reloaded from the members at each level.
-    const std::vector<uint32_t>& Adding = AddingLevels();
-    std::unique_ptr<TVyrData>* Now = FDataNowList.data();
-    std::unique_ptr<TVyrData>* Last = FDataLastList.data();
-    uint64_t* Settled = FSettled.data();
-    const uint64_t Updates = FUpdates;
-    const bool IsCurrency = FIsCurrency;
-    for (const uint32_t i : Adding) {
-        TVyrData* Total = Now[i].get();
-        // The accumulators are the total's own, made of these two classes: the last one takes the
-        // current one and that adds, inline and in one go.
-        if (Settled[i] != Updates) {
-            TVyrData* Before = Last[i].get();
-            if (IsCurrency) {
-                auto* c = VyrValueAs<TVyrCurrency>(Total);
-                auto* l = VyrValueAs<TVyrCurrency>(Before);
-                if (c && l) {
-                    FResetLastList[i] = FResetNowList[i];
-                    Settled[i] = Updates;
-                    c->CopyToThenAdd(*l, Money);
-                    continue;
-                }
-            } else {
-                auto* f = VyrValueAs<TVyrFloat>(Total);
-                auto* l = VyrValueAs<TVyrFloat>(Before);
-                if (f && l) {
-                    FResetLastList[i] = FResetNowList[i];
-                    Settled[i] = Updates;
-                    f->CopyToThenAdd(*l, Value);
-                    continue;
-                }
-            }
-            CopyLast(i);
-        }
-        if (IsCurrency) {
-            if (auto* c = VyrValueAs<TVyrCurrency>(Total))
-                c->Add(Money);
-            else
-                Total->SetValue(&Money);
-        } else if (auto* f = VyrValueAs<TVyrFloat>(Total)) {
-            f->Add(Value);
-        } else {
-            Total->SetValue(&Value);
-        }
+    for (const uint32_t i : AddingLevels())
+        AddAt(i, Value, Money);
+}
+
+void TVyrTotalvar::AddAt(size_t Index, double Value, Currency Money) {
+    SettleLast(Index);
+    TVyrData* Total = FDataNowList[Index].get();
+    if (FIsCurrency) {
+        if (auto* c = VyrValueAs<TVyrCurrency>(Total))
+            c->Add(Money);
+        else
+            Total->SetValue(&Money);
+    } else if (auto* f = VyrValueAs<TVyrFloat>(Total)) {
+        f->Add(Value);
+    } else {
+        Total->SetValue(&Value);
     }
 }
 
@@ -780,11 +775,9 @@ void TVyrTotalvar::UpdateLast() {
 
 void TVyrTotalvar::ReverseUpdate() {
     for (size_t i = 0; i < FDataNowList.size(); ++i) {
-        // A level not copied since the update still holds its last as its current one.
-        if (FSettled[i] != FUpdates) {
-            FSettled[i] = FUpdates;
-            continue;
-        }
+        // A level not copied since the update has its current accumulator as its last one: both
+        // stay as they are, the copy still to be made.
+        if (FSettled[i] != FUpdates) continue;
         CopyValue(FDataNowList[i].get(), FDataLastList[i].get());
         FResetNowList[i] = FResetLastList[i];
     }

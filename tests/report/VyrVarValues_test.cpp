@@ -644,6 +644,101 @@ TEST(TotalVariables, LastTotalsFollowEveryChangeOfTheirLevelEvenWhereNothingIsAd
     EXPECT_EQ(NowOf(Detail), 61);
 }
 
+TEST(TotalVariables, SteppingBackCopyingALevelAndARefusedSumKeepLastTotalsAndPendingResets) {
+    TReportPage R;
+    TVyrLevel* Detail = R.Detail();
+    TVyrLevel* Header = R.Page->Head()->UpdateLevel();
+    auto* Source = R.Var<TVyrExprVar>(QStringLiteral("Source"), Detail);
+    Source->SetDataType(dtypeFloat);
+    double Next = 0;
+    Source->OnGetData = [&](TVyrVar* Self) { Self->SetAsFloat(Next); };
+    auto* Total = R.Var<TVyrTotalvar>(QStringLiteral("Total"), Detail);
+    Total->SetVariable(Source);
+    StartRunVariables(*R.Page);
+    auto Update = [&](double Value) {
+        Next = Value;
+        R.Page->UpdateDataLevel(Detail);
+    };
+    auto NowOf = [&](TVyrLevel* Level) { return Total->GetLevelNow(Level, ttSum)->AsFloat(); };
+    Update(1);
+    Update(2);
+    // A level nobody touched since the update keeps its last total through two steps back.
+    Total->GetLevelNow(Header, ttSum)->SetAsFloat(4);
+    Update(3);
+    R.Page->ReverseUpdateDataLevel(Detail);
+    EXPECT_EQ(NowOf(Header), 4);
+    EXPECT_EQ(Total->GetLevelLast(Header, ttSum)->AsFloat(), 4);
+    R.Page->ReverseUpdateDataLevel(Detail);
+    EXPECT_EQ(NowOf(Header), 4);
+    // Copying a level copies its accumulator, not its pending reset: stepping back takes the reset
+    // back too.
+    EXPECT_EQ(NowOf(Detail), 3);
+    R.Page->ResetTotalLevel(Detail);
+    Total->UpdateAtlevel(Detail);
+    R.Page->ReverseUpdateDataLevel(Detail);
+    Update(5);
+    EXPECT_EQ(NowOf(Detail), 8);
+
+    // A currency sum out of range on the first level leaves the reset of the level after it
+    // pending, as that level has not added yet.
+    TReportTestForm Form;
+    auto* Page = Make<TVyrGrouppage>(&Form, QStringLiteral("P"), nullptr);
+    std::vector<TVyrLevel*> L;
+    for (int i = 0; i < 2; ++i)
+        L.push_back(Make<TVyrLevel>(&Form, QStringLiteral("L%1").arg(i), Page));
+    auto* Money = Make<TVyrExprVar>(&Form, QStringLiteral("Money"), Page);
+    Money->SetDataType(dtypeCurrency);
+    Money->SetUpdateLevel(L[1]);
+    Money->OnGetData = [](TVyrVar* Self) { Self->SetAsCurrency(Currency::FromInt(900000000000000LL)); };
+    auto* Sum = Make<TVyrTotalvar>(&Form, QStringLiteral("Sum"), Page);
+    Sum->SetVariable(Money);
+    Sum->SetUpdateLevel(L[1]);
+    StartRunVariables(*Page);
+    Page->UpdateDataLevel(L[1]);
+    Page->ResetTotalLevel(L[1]);
+    EXPECT_ANY_THROW(Page->UpdateDataLevel(L[1]));
+    EXPECT_EQ(Sum->GetLevelNow(L[1], ttSum)->AsCurrency().Units(),
+              Currency::FromInt(900000000000000LL).Units());
+}
+
+TEST(LevelUpdates, AVariableLeftMarkedByAFailedUpdateStillSeesItsLastValue) {
+    TReportPage R;
+    TVyrLevel* Detail = R.Detail();
+    bool Raise = false;
+    auto* First = R.Var<TVyrExprVar>(QStringLiteral("First"), Detail);
+    First->SetDataType(dtypeFloat);
+    First->OnGetData = [&](TVyrVar*) {
+        if (Raise) throw Exception(QStringLiteral("bad row"));
+    };
+    auto* X = R.Var<TVyrExprVar>(QStringLiteral("X"), Detail);
+    X->SetDataType(dtypeFloat);
+    double Next = 0;
+    bool XRaises = false;
+    std::vector<double> SeenLast;
+    X->OnGetData = [&](TVyrVar* Self) {
+        SeenLast.push_back(Self->DataLast()->AsFloat());
+        if (XRaises) throw Exception(QStringLiteral("bad X"));
+        Self->SetAsFloat(Next);
+    };
+    StartRunVariables(*R.Page);
+    auto Update = [&](double Value, bool FirstRaises) {
+        Next = Value;
+        Raise = FirstRaises;
+        R.Page->UpdateDataLevel(Detail);
+    };
+    Update(1, false);
+    EXPECT_ANY_THROW(Update(2, true));
+    EXPECT_EQ(X->UpdateMode(), umNeedUpdate);
+    SeenLast.clear();
+    Update(3, false);
+    EXPECT_EQ(SeenLast, (std::vector<double>{1, 3}));
+    Update(4, false);
+    EXPECT_ANY_THROW(Update(5, true));
+    XRaises = true;
+    EXPECT_ANY_THROW(Update(6, false));
+    EXPECT_EQ(X->DataLast()->AsFloat(), 4);
+}
+
 TEST(PageAndDateTimeVariables, CountPagesAndKeepTheStartTime) {
     const TDateTime Start = EncodeDate(2024, 3, 5) + EncodeTime(9, 30, 0, 0);
     TDateTime Clock = Start;
