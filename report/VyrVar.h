@@ -4,7 +4,6 @@
 #include "report/VyrCalc.h"
 #include "report/VyrCurr.h"
 #include "report/VyrData.h"
-#include "report/VyrFloat.h"
 #include "report/VyrRep.h"
 
 #include <functional>
@@ -369,14 +368,8 @@ public:
             const auto n = static_cast<size_t>(Level->Level());
             if (n < FPlanLevels.size() && FPlanLevels[n] == Level && FSettled[n] == FUpdates) {
                 TVyrData* Total = FDataNowList[n].get();
-                if (auto* f = VyrValueAs<TVyrFloat>(Total)) {
-                    f->SetTotalType(TotalType);
-                    return Total;
-                }
-                if (auto* c = VyrValueAs<TVyrCurrency>(Total)) {
-                    c->SetTotalType(TotalType);
-                    return Total;
-                }
+                VyrSetTotalType(Total, TotalType);
+                return Total;
             }
         }
         return LevelNow(Level, TotalType);

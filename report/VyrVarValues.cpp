@@ -15,14 +15,6 @@
 
 namespace {
 
-// A total's accumulator reports what the total label asks for.
-void SetTotalType(TVyrData* Value, TVyrTotalType Type) {
-    if (auto* f = VyrValueAs<TVyrFloat>(Value))
-        f->SetTotalType(Type);
-    else if (auto* c = VyrValueAs<TVyrCurrency>(Value))
-        c->SetTotalType(Type);
-}
-
 std::unique_ptr<TVyrData> NewAccumulator(bool IsCurrency) {
     return IsCurrency ? std::unique_ptr<TVyrData>(std::make_unique<TVyrCurrency>())
                       : std::unique_ptr<TVyrData>(std::make_unique<TVyrFloat>());
@@ -587,7 +579,7 @@ int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
 TVyrData* TVyrTotalvar::EmptyTotal(TVyrTotalType TotalType) {
     if (!FEmpty) FEmpty = NewAccumulator(FIsCurrency);
     FEmpty->Reset();
-    SetTotalType(FEmpty.get(), TotalType);
+    VyrSetTotalType(FEmpty.get(), TotalType);
     return FEmpty.get();
 }
 
@@ -609,7 +601,7 @@ TVyrData* TVyrTotalvar::LevelNow(TVyrLevel* Level, TVyrTotalType TotalType) {
     // Whoever holds the accumulator may change it: the last one must not follow.
     SettleLast(static_cast<size_t>(i));
     TVyrData* Total = FDataNowList[static_cast<size_t>(i)].get();
-    SetTotalType(Total, TotalType);
+    VyrSetTotalType(Total, TotalType);
     return Total;
 }
 
@@ -618,7 +610,7 @@ TVyrData* TVyrTotalvar::GetLevelLast(TVyrLevel* Level, TVyrTotalType TotalType) 
     if (i < 0) return EmptyTotal(TotalType);
     SettleLast(static_cast<size_t>(i));
     TVyrData* Total = FDataLastList[static_cast<size_t>(i)].get();
-    SetTotalType(Total, TotalType);
+    VyrSetTotalType(Total, TotalType);
     return Total;
 }
 
