@@ -101,7 +101,7 @@ public:
     }
     // Whether reading the value now gives ValueNow as it stands: both values are made, no update is
     // pending, and the kind reads its value plainly.
-    virtual bool ReadsAsItStands() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
+    virtual bool ReadsAsItStands() const { return ValuesStand(); }
     TVyrData* Data() { return FOwnReads ? OwnDataNow() : GetData(); }
     // Whether the variable's reads are TVyrVar's own: AsFloat and the like read DataNow.
     bool ReadsOwnValues() const { return FOwnReads; }
@@ -173,7 +173,7 @@ public:
     void UpdateLastValue() {
         if (!FOwnReads)
             UpdateLast();
-        else if (FDataNow && FDataLast && FUpdateMode != umNeedUpdate)
+        else if (ValuesStand())
             FLastBehind = true;
         else
             TVyrVar::UpdateLast();
@@ -197,6 +197,8 @@ protected:
     // the same steps without the virtual calls that lead to them, as labels and totals read
     // variables at every record.
     bool ReadsAsOwnClass() const;
+    // Both values are made and no update is pending.
+    bool ValuesStand() const { return FDataNow && FDataLast && FUpdateMode != umNeedUpdate; }
     TVyrData* OwnDataNow() {
         if (!FDataNow || !FDataLast) EnsureValues();
         if (FUpdateMode == umNeedUpdate) UpdateData();
@@ -294,6 +296,18 @@ private:
         } else {
             CatchUpLast();
         }
+    }
+    // Adds Value to a current value that accumulates; where the last value is still to take it
+    // over, the copy and the addition are one step.
+    template <class T, class TValue> void AddTaken(T& Now, TValue Value) {
+        if (auto* Last = FLastBehind ? VyrValueAs<T>(FDataLast.get()) : nullptr) {
+            FLastBehind = false;
+            Now.CopyToThenAdd(*Last, Value);
+        } else {
+            SettleLast();
+            Now.Add(Value);
+        }
+        Now.SetIsNull(false);
     }
     // Fills the value from what taking the display text read of the field, where that is what
     // reading the field would give; false where the field must be read.
@@ -407,11 +421,17 @@ private:
     void EnsureValues() override;
     int IndexOf(const TVyrLevel* Level) const;
     TVyrData* LevelNow(TVyrLevel* Level, TVyrTotalType TotalType);
-    // Works out again which page level each accumulator belongs to and which levels add.
+    // Works out again which page level each accumulator belongs to and which levels add, where the
+    // layout of levels changed since.
+    void KeepPlan() const {
+        if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
+    }
     void PlanLevels() const;
-    const std::vector<uint32_t>& AddingLevels() const;
-    // Whether the accumulator of each index adds.
-    const std::vector<uint8_t>& AddsAt() const;
+    // The indices of the accumulators that add, in order.
+    const std::vector<uint32_t>& AddingLevels() const {
+        KeepPlan();
+        return FAdding;
+    }
     // The level's last accumulator and reset flag take the current ones, where an update asked for
     // that since they were last copied.
     void SettleLast(size_t Index) {
@@ -453,7 +473,6 @@ private:
     // layout of levels changes, the total moves to another parent or its lists are made anew.
     mutable std::vector<TVyrLevel*> FPlanLevels;
     mutable std::vector<uint32_t> FAdding;
-    mutable std::vector<uint8_t> FAddsAt;
     mutable uint64_t FPlanLayout = 0;
     std::unique_ptr<TVyrData> FEmpty; // what a level without accumulators reads
 };

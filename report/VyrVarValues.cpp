@@ -349,18 +349,11 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
         if (auto* Money = VyrValueAs<TVyrCurrency>(&Value)) {
             if (Type != ftCurrency) return false;
             const Currency Units = Currency::FromUnits(FDisplayText.TakenInt());
-            if (!FOwnReads) {
-                SettleLast();
+            if (FOwnReads) {
+                AddTaken(*Money, Units);
+            } else {
                 Value.SetIsNull(false);
                 Money->SetValueCurrency(Units);
-            } else if (auto* Last = FLastBehind ? VyrValueAs<TVyrCurrency>(FDataLast.get()) : nullptr) {
-                FLastBehind = false;
-                Money->CopyToThenAdd(*Last, Units);
-                Value.SetIsNull(false);
-            } else {
-                SettleLast();
-                Value.SetIsNull(false);
-                Money->Add(Units);
             }
             return true;
         }
@@ -380,15 +373,7 @@ bool TVyrDBVar::ReadTaken(const TField& Field) {
     case TFieldDisplayText::tkFloat:
         if (ValueTypeOf(Type) != dtypeFloat) return false;
         if (auto* Float = FOwnReads ? VyrValueAs<TVyrFloat>(&Value) : nullptr) {
-            if (auto* Last = FLastBehind ? VyrValueAs<TVyrFloat>(FDataLast.get()) : nullptr) {
-                FLastBehind = false;
-                Float->CopyToThenAdd(*Last, FDisplayText.TakenFloat());
-                Value.SetIsNull(false);
-                return true;
-            }
-            SettleLast();
-            Value.SetIsNull(false);
-            Float->Add(FDisplayText.TakenFloat());
+            AddTaken(*Float, FDisplayText.TakenFloat());
             return true;
         }
         SettleLast();
@@ -546,31 +531,17 @@ void TVyrTotalvar::PlanLevels() const {
     const size_t LevelCount = Levels ? Levels->size() : 0;
     const size_t Count = FDataNowList.size();
     FPlanLevels.assign(Count, nullptr);
-    FAddsAt.assign(Count, false);
     FAdding.clear();
     for (size_t i = 0; i < Count; ++i) {
         if (i < LevelCount) FPlanLevels[i] = (*Levels)[i];
-        if (i >= LevelCount || !(*Levels)[i]->IsHeader()) {
-            FAdding.push_back(static_cast<uint32_t>(i));
-            FAddsAt[i] = true;
-        }
+        if (i >= LevelCount || !(*Levels)[i]->IsHeader()) FAdding.push_back(static_cast<uint32_t>(i));
     }
     FPlanLayout = TVyrLevel::Layout();
 }
 
-const std::vector<uint32_t>& TVyrTotalvar::AddingLevels() const {
-    if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
-    return FAdding;
-}
-
-const std::vector<uint8_t>& TVyrTotalvar::AddsAt() const {
-    if (FPlanLayout != TVyrLevel::Layout()) PlanLevels();
-    return FAddsAt;
-}
-
 int TVyrTotalvar::IndexOf(const TVyrLevel* Level) const {
     if (!Level || Level->Level() < 0) return -1;
-    AddingLevels();
+    KeepPlan();
     const auto n = static_cast<size_t>(Level->Level());
     if (n >= FPlanLevels.size() || FPlanLevels[n] != Level) return -1;
     return Level->Level();
@@ -687,10 +658,13 @@ void TVyrTotalvar::Accumulate() {
     if (FResetsPending) {
         // Resets are rare. Each is made just before its level adds, level by level, so that an
         // addition the sum refuses leaves the resets of the levels after it pending.
-        const std::vector<uint8_t>& Adds = AddsAt();
+        const std::vector<uint32_t>& Adding = AddingLevels();
+        auto Adds = Adding.begin();
         for (size_t i = 0; i < FDataNowList.size(); ++i) {
             ApplyReset(i);
-            if (!Skip && Adds[i]) AddAt(i, Value, Money);
+            if (Adds == Adding.end() || *Adds != i) continue;
+            ++Adds;
+            if (!Skip) AddAt(i, Value, Money);
         }
         FResetsPending = false;
         return;
