@@ -556,128 +556,121 @@ TEST(TotalVariables, AccumulatePerLevelAndResetOnlyBeforeTheNextValue) {
     EXPECT_EQ(Sum(0, 0), 40); // level 0 untouched, though the late level is numbered 0 too
 }
 
-TEST(TotalVariables, LastTotalsFollowEveryChangeOfTheirLevelEvenWhereNothingIsAdded) {
+// A float source on the detail level summed by a total; Update gives the source its next value.
+struct TSummedSource {
     TReportPage R;
     TVyrLevel* Detail = R.Detail();
     TVyrLevel* Header = R.Page->Head()->UpdateLevel(); // a header level: adds nothing
-    ASSERT_TRUE(Header->IsHeader());
-    auto* Source = R.Var<TVyrExprVar>(QStringLiteral("Source"), Detail);
-    Source->SetDataType(dtypeFloat);
+    TVyrExprVar* Source = R.Var<TVyrExprVar>(QStringLiteral("Source"), Detail);
+    TVyrTotalvar* Total = R.Var<TVyrTotalvar>(QStringLiteral("Total"), Detail);
     double Next = 0;
-    Source->OnGetData = [&](TVyrVar* Self) { Self->SetAsFloat(Next); };
-    auto* Total = R.Var<TVyrTotalvar>(QStringLiteral("Total"), Detail);
-    Total->SetVariable(Source);
-    StartRunVariables(*R.Page);
-    auto NowOf = [&](TVyrLevel* Level) { return Total->GetLevelNow(Level, ttSum)->AsFloat(); };
-    auto LastOf = [&](TVyrLevel* Level) { return Total->GetLevelLast(Level, ttSum)->AsFloat(); };
-    auto Update = [&](double Value) {
+    TSummedSource() {
+        Source->SetDataType(dtypeFloat);
+        Source->OnGetData = [this](TVyrVar* Self) { Self->SetAsFloat(Next); };
+        Total->SetVariable(Source);
+        StartRunVariables(*R.Page);
+    }
+    void Update(double Value) {
         Next = Value;
         R.Page->UpdateDataLevel(Detail);
-    };
+    }
+    double NowOf(TVyrLevel* Level) const { return Total->GetLevelNow(Level, ttSum)->AsFloat(); }
+    double LastOf(TVyrLevel* Level) const { return Total->GetLevelLast(Level, ttSum)->AsFloat(); }
+};
 
-    Update(1);
-    Update(2);
-    EXPECT_EQ(NowOf(Detail), 3);
-    EXPECT_EQ(LastOf(Detail), 1);
+TEST(TotalVariables, LastTotalsFollowEveryChangeOfTheirLevelEvenWhereNothingIsAdded) {
+    TSummedSource S;
+    ASSERT_TRUE(S.Header->IsHeader());
+
+    S.Update(1);
+    S.Update(2);
+    EXPECT_EQ(S.NowOf(S.Detail), 3);
+    EXPECT_EQ(S.LastOf(S.Detail), 1);
     // A header's accumulator changed through the pointer handed out is copied at the next update.
-    Total->GetLevelNow(Header, ttSum)->SetAsFloat(4);
-    Update(3);
-    EXPECT_EQ(LastOf(Header), 4);
+    S.Total->GetLevelNow(S.Header, ttSum)->SetAsFloat(4);
+    S.Update(3);
+    EXPECT_EQ(S.LastOf(S.Header), 4);
     // So is one whose last accumulator was changed from outside: it takes the current one again.
-    Total->GetLevelLast(Header, ttSum)->SetAsFloat(100);
-    Update(4);
-    EXPECT_EQ(LastOf(Header), 4);
-    EXPECT_EQ(NowOf(Header), 4);
+    S.Total->GetLevelLast(S.Header, ttSum)->SetAsFloat(100);
+    S.Update(4);
+    EXPECT_EQ(S.LastOf(S.Header), 4);
+    EXPECT_EQ(S.NowOf(S.Header), 4);
     // A reset of the header happens before the next value; stepping back brings the old total and
     // the pending reset back, and the next update resets it again.
-    R.Page->ResetTotalLevel(Header);
-    Update(5);
-    EXPECT_EQ(NowOf(Header), 0);
-    EXPECT_EQ(LastOf(Header), 4);
-    R.Page->ReverseUpdateDataLevel(Detail);
-    EXPECT_EQ(NowOf(Header), 4);
-    EXPECT_EQ(NowOf(Detail), 10);
-    Update(6);
-    EXPECT_EQ(NowOf(Header), 0);
-    EXPECT_EQ(LastOf(Header), 4);
-    EXPECT_EQ(NowOf(Detail), 16);
+    S.R.Page->ResetTotalLevel(S.Header);
+    S.Update(5);
+    EXPECT_EQ(S.NowOf(S.Header), 0);
+    EXPECT_EQ(S.LastOf(S.Header), 4);
+    S.R.Page->ReverseUpdateDataLevel(S.Detail);
+    EXPECT_EQ(S.NowOf(S.Header), 4);
+    EXPECT_EQ(S.NowOf(S.Detail), 10);
+    S.Update(6);
+    EXPECT_EQ(S.NowOf(S.Header), 0);
+    EXPECT_EQ(S.LastOf(S.Header), 4);
+    EXPECT_EQ(S.NowOf(S.Detail), 16);
     // A reset at the level itself and a saved state put back reach the last totals too.
-    Total->ResetAtlevel(Header);
-    Total->GetLevelNow(Header, ttSum)->SetAsFloat(7);
-    TVyrVarState Saved = Total->SaveState();
-    Total->ResetAtlevel(Header);
-    Total->RestoreState(Saved);
-    Update(7);
-    EXPECT_EQ(LastOf(Header), 7);
-    EXPECT_EQ(LastOf(Detail), 16);
-    EXPECT_EQ(NowOf(Detail), 23);
+    S.Total->ResetAtlevel(S.Header);
+    S.Total->GetLevelNow(S.Header, ttSum)->SetAsFloat(7);
+    TVyrVarState Saved = S.Total->SaveState();
+    S.Total->ResetAtlevel(S.Header);
+    S.Total->RestoreState(Saved);
+    S.Update(7);
+    EXPECT_EQ(S.LastOf(S.Header), 7);
+    EXPECT_EQ(S.LastOf(S.Detail), 16);
+    EXPECT_EQ(S.NowOf(S.Detail), 23);
 
     // A variable made while the level updates joins it from the next update on; the update under
     // way walks the variables it started with.
     TVyrExprVar* Late = nullptr;
     int LateCalls = 0;
-    Source->OnGetData = [&](TVyrVar* Self) {
-        Self->SetAsFloat(Next);
+    S.Source->OnGetData = [&](TVyrVar* Self) {
+        Self->SetAsFloat(S.Next);
         if (Late) return;
-        Late = R.Var<TVyrExprVar>(QStringLiteral("Late"), Detail);
+        Late = S.R.Var<TVyrExprVar>(QStringLiteral("Late"), S.Detail);
         Late->SetDataType(dtypeInteger);
         Late->OnGetData = [&](TVyrVar*) { ++LateCalls; };
         Late->SetRunning(true);
         Late->Initialize();
     };
-    Update(8);
-    EXPECT_EQ(NowOf(Detail), 31);
+    S.Update(8);
+    EXPECT_EQ(S.NowOf(S.Detail), 31);
     EXPECT_EQ(LateCalls, 0);
-    Update(9);
+    S.Update(9);
     EXPECT_EQ(LateCalls, 1);
-    EXPECT_EQ(NowOf(Detail), 40);
+    EXPECT_EQ(S.NowOf(S.Detail), 40);
 
     // A header level made a data level during the run adds from the next update on, and back.
-    const double HeaderBefore = NowOf(Header);
-    Header->SetIsHeader(false);
-    Update(10);
-    EXPECT_EQ(NowOf(Header), HeaderBefore + 10);
-    EXPECT_EQ(LastOf(Header), HeaderBefore);
-    Header->SetIsHeader(true);
-    Update(11);
-    EXPECT_EQ(NowOf(Header), HeaderBefore + 10);
-    EXPECT_EQ(NowOf(Detail), 61);
+    const double HeaderBefore = S.NowOf(S.Header);
+    S.Header->SetIsHeader(false);
+    S.Update(10);
+    EXPECT_EQ(S.NowOf(S.Header), HeaderBefore + 10);
+    EXPECT_EQ(S.LastOf(S.Header), HeaderBefore);
+    S.Header->SetIsHeader(true);
+    S.Update(11);
+    EXPECT_EQ(S.NowOf(S.Header), HeaderBefore + 10);
+    EXPECT_EQ(S.NowOf(S.Detail), 61);
 }
 
 TEST(TotalVariables, SteppingBackCopyingALevelAndARefusedSumKeepLastTotalsAndPendingResets) {
-    TReportPage R;
-    TVyrLevel* Detail = R.Detail();
-    TVyrLevel* Header = R.Page->Head()->UpdateLevel();
-    auto* Source = R.Var<TVyrExprVar>(QStringLiteral("Source"), Detail);
-    Source->SetDataType(dtypeFloat);
-    double Next = 0;
-    Source->OnGetData = [&](TVyrVar* Self) { Self->SetAsFloat(Next); };
-    auto* Total = R.Var<TVyrTotalvar>(QStringLiteral("Total"), Detail);
-    Total->SetVariable(Source);
-    StartRunVariables(*R.Page);
-    auto Update = [&](double Value) {
-        Next = Value;
-        R.Page->UpdateDataLevel(Detail);
-    };
-    auto NowOf = [&](TVyrLevel* Level) { return Total->GetLevelNow(Level, ttSum)->AsFloat(); };
-    Update(1);
-    Update(2);
+    TSummedSource S;
+    S.Update(1);
+    S.Update(2);
     // A level nobody touched since the update keeps its last total through two steps back.
-    Total->GetLevelNow(Header, ttSum)->SetAsFloat(4);
-    Update(3);
-    R.Page->ReverseUpdateDataLevel(Detail);
-    EXPECT_EQ(NowOf(Header), 4);
-    EXPECT_EQ(Total->GetLevelLast(Header, ttSum)->AsFloat(), 4);
-    R.Page->ReverseUpdateDataLevel(Detail);
-    EXPECT_EQ(NowOf(Header), 4);
+    S.Total->GetLevelNow(S.Header, ttSum)->SetAsFloat(4);
+    S.Update(3);
+    S.R.Page->ReverseUpdateDataLevel(S.Detail);
+    EXPECT_EQ(S.NowOf(S.Header), 4);
+    EXPECT_EQ(S.Total->GetLevelLast(S.Header, ttSum)->AsFloat(), 4);
+    S.R.Page->ReverseUpdateDataLevel(S.Detail);
+    EXPECT_EQ(S.NowOf(S.Header), 4);
     // Copying a level copies its accumulator, not its pending reset: stepping back takes the reset
     // back too.
-    EXPECT_EQ(NowOf(Detail), 3);
-    R.Page->ResetTotalLevel(Detail);
-    Total->UpdateAtlevel(Detail);
-    R.Page->ReverseUpdateDataLevel(Detail);
-    Update(5);
-    EXPECT_EQ(NowOf(Detail), 8);
+    EXPECT_EQ(S.NowOf(S.Detail), 3);
+    S.R.Page->ResetTotalLevel(S.Detail);
+    S.Total->UpdateAtlevel(S.Detail);
+    S.R.Page->ReverseUpdateDataLevel(S.Detail);
+    S.Update(5);
+    EXPECT_EQ(S.NowOf(S.Detail), 8);
 
     // A currency sum out of range on the first level leaves the reset of the level after it
     // pending, as that level has not added yet.
