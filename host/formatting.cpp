@@ -387,31 +387,21 @@ void FormatNumberF(TTextBuffer& R, const TNumber& n, TFloatFormat Format, int Pr
 TNumber NumberOf(double Value) { return TNumber{DigitsOf(Value), 18, false}; }
 TNumber NumberOf(Currency Value) { return TNumber{DigitsOf(Value), 19, true}; }
 
-void FloatText(TTextBuffer& R, double Value, TFloatFormat Format, int Precision, int Digits,
-               const TFormatSettings& S) {
-    if (!std::isfinite(Value))
-        R.AddLatin1(Special(Value));
-    else
-        FormatNumberF(R, NumberOf(Value), Format, Precision, Digits, S);
-}
-
-void CurrText(TTextBuffer& R, Currency Value, TFloatFormat Format, int Digits, const TFormatSettings& S) {
-    FormatNumberF(R, NumberOf(Value), Format, 19, Format == ffExponent ? Digits : std::clamp(Digits, 0, 4),
-                  S);
-}
-
 } // namespace
 
 QString FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, const TFormatSettings& Settings) {
-    TTextBuffer R;
-    FloatText(R, Value, Format, Precision, Digits, Settings);
-    return R.ToString();
+    QString R;
+    FloatToStrF(Value, Format, Precision, Digits, R, Settings);
+    return R;
 }
 
 void FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, QString& Into,
                  const TFormatSettings& Settings) {
     TTextBuffer R;
-    FloatText(R, Value, Format, Precision, Digits, Settings);
+    if (!std::isfinite(Value))
+        R.AddLatin1(Special(Value));
+    else
+        FormatNumberF(R, NumberOf(Value), Format, Precision, Digits, Settings);
     R.CopyTo(Into);
 }
 
@@ -420,15 +410,16 @@ QString FloatToStr(double Value, const TFormatSettings& Settings) {
 }
 
 QString CurrToStrF(Currency Value, TFloatFormat Format, int Digits, const TFormatSettings& Settings) {
-    TTextBuffer R;
-    CurrText(R, Value, Format, Digits, Settings);
-    return R.ToString();
+    QString R;
+    CurrToStrF(Value, Format, Digits, R, Settings);
+    return R;
 }
 
 void CurrToStrF(Currency Value, TFloatFormat Format, int Digits, QString& Into,
                 const TFormatSettings& Settings) {
     TTextBuffer R;
-    CurrText(R, Value, Format, Digits, Settings);
+    FormatNumberF(R, NumberOf(Value), Format, 19, Format == ffExponent ? Digits : std::clamp(Digits, 0, 4),
+                  Settings);
     R.CopyTo(Into);
 }
 
@@ -632,7 +623,7 @@ void EmitSection(TTextBuffer& R, const TSection& s, const TPlaced& p, const TFor
 }
 
 
-const TNumberPattern& NumberPatternOf(const QString& Format) {
+TPatternHold<TNumberPattern> NumberPatternOf(const QString& Format) {
     return PatternOf<TNumberPattern, CompileNumberPattern>(Format);
 }
 
@@ -641,7 +632,8 @@ void FormatPattern(TTextBuffer& R, const QString& Format, const TNumber& n, cons
         FormatNumberF(R, n, ffGeneral, n.IsCurrency ? 19 : 15, 0, S);
         return;
     }
-    const TNumberPattern& P = NumberPatternOf(Format);
+    const TPatternHold<TNumberPattern> Held = NumberPatternOf(Format);
+    const TNumberPattern& P = *Held;
     size_t Index = 0;
     if (n.Full.IsZero())
         Index = P.Has(2) ? 2 : 0;

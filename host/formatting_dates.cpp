@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <optional>
 #include <vector>
 
 using namespace FormattingInternal;
@@ -165,7 +164,6 @@ struct TDateField {
 
 struct TDatePattern {
     bool AmPm = false;
-    bool Named = false; // has a named format (c, ddddd, t...), read when the pattern is written
     std::vector<TDateField> Fields;
 };
 
@@ -173,7 +171,6 @@ TDatePattern CompileDatePattern(const QString& F) {
     TDatePattern P;
     P.AmPm = UsesAmPm(F);
     auto Add = [&P](TDateToken Kind, QString Text = QString(), QString Text2 = QString()) {
-        if (Kind >= dtDateAndTime && Kind <= dtLongTime) P.Named = true;
         P.Fields.push_back({Kind, std::move(Text), std::move(Text2)});
     };
     auto AddText = [&P, &Add](QStringView Text) {
@@ -275,19 +272,15 @@ TDatePattern CompileDatePattern(const QString& F) {
     return P;
 }
 
-const TDatePattern& DatePatternOf(const QString& Format) {
+TPatternHold<TDatePattern> DatePatternOf(const QString& Format) {
     return PatternOf<TDatePattern, CompileDatePattern>(Format);
 }
 
 void AppendDateTime(TTextBuffer& R, const QString& F, const TParts& p, const TFormatSettings& S, int Depth) {
     // The named formats may refer to each other; two levels are all any real one needs.
     if (Depth > 2 || F.isEmpty()) return;
-    const TDatePattern& Kept = DatePatternOf(F);
-    // Reading a named format may put its pattern in the place this one is kept in: a pattern that
-    // names one is written from a copy of its own.
-    std::optional<TDatePattern> Own;
-    if (Kept.Named) Own = Kept;
-    const TDatePattern& P = Own ? *Own : Kept;
+    const TPatternHold<TDatePattern> Held = DatePatternOf(F);
+    const TDatePattern& P = *Held;
     const int Hour12 = p.Hour % 12 == 0 ? 12 : p.Hour % 12;
     const int Hour = P.AmPm ? Hour12 : p.Hour;
     for (const TDateField& Field : P.Fields) {

@@ -40,19 +40,34 @@ public:
     }
     QStringView View() const { return QStringView(FText.constData(), FText.size()); }
     void CopyTo(QString& Into) const { AssignText(Into, View()); }
-    QString ToString() const { return View().toString(); }
 
 private:
     QVarLengthArray<char16_t, 128> FText;
 };
 
+// A pattern of the cache below, which stays in its place while this holds it.
+template <class TPattern> class TPatternHold {
+public:
+    TPatternHold(const TPattern& Pattern, int& Holds) : FPattern(Pattern), FHolds(Holds) { ++FHolds; }
+    ~TPatternHold() { --FHolds; }
+    TPatternHold(const TPatternHold&) = delete;
+    TPatternHold& operator=(const TPatternHold&) = delete;
+    const TPattern& operator*() const { return FPattern; }
+
+private:
+    const TPattern& FPattern;
+    int& FHolds;
+};
+
 // Patterns met before, read once: a label formats every record with the same one. Entries keep the
-// pattern's text, so a pattern found at the same address is the same pattern.
+// pattern's text, so a pattern found at the same address is the same pattern. A pattern being
+// written is held, so that one it names, read meanwhile, takes another place.
 template <class TPattern, TPattern (*Compile)(const QString&)>
-const TPattern& PatternOf(const QString& Format) {
+TPatternHold<TPattern> PatternOf(const QString& Format) {
     struct TEntry {
         QString Format;
         TPattern Pattern;
+        int Holds = 0;
     };
     static std::array<TEntry, 8> Cache;
     static size_t Next = 0;
@@ -60,12 +75,15 @@ const TPattern& PatternOf(const QString& Format) {
         if (!E.Format.isEmpty() &&
             ((E.Format.constData() == Format.constData() && E.Format.size() == Format.size()) ||
              E.Format == Format))
-            return E.Pattern;
+            return {E.Pattern, E.Holds};
+    // Named formats nest three deep at most, so a place nobody holds is always found.
+    for (size_t Tries = 0; Cache[Next].Holds > 0 && Tries < Cache.size(); ++Tries)
+        Next = (Next + 1) % Cache.size();
     TEntry& E = Cache[Next];
     Next = (Next + 1) % Cache.size();
     E.Pattern = Compile(Format);
     E.Format = Format;
-    return E.Pattern;
+    return {E.Pattern, E.Holds};
 }
 
 } // namespace FormattingInternal
