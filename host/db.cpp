@@ -864,18 +864,12 @@ void TRowStore::ReadText(int64_t Row, int Index, QString& Into) const {
 }
 
 QString TRowStore::Text(int64_t Row, int Index) const {
+    // A repeated text is shared rather than copied.
     const TColumn& C = Col(Index);
     if (C.Coded) return C.Values[static_cast<size_t>(C.Codes[Row])];
-    const int64_t Begin = Row == 0 ? 0 : C.Ends[Row - 1];
-    const int64_t End = C.Ends[Row];
-    const char* From = C.Arena.data() + Begin;
-    if (End == Begin) return EmptyText();
-    if (C.Wide || C.Kind != skText) {
-        QString Result(static_cast<qsizetype>((End - Begin) / 2), Qt::Uninitialized);
-        std::memcpy(Result.data(), From, static_cast<size_t>(End - Begin));
-        return Result;
-    }
-    return QString::fromLatin1(From, static_cast<qsizetype>(End - Begin));
+    QString Result;
+    ReadText(Row, Index, Result);
+    return Result;
 }
 
 QByteArray TRowStore::Bytes(int64_t Row, int Index) const {
