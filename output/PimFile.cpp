@@ -288,17 +288,7 @@ void TPimPimFile::SetLogFont(const TFont& Font, const TLogFont& LogFont) {
     // A label selects the font the one before it selected, most of the time: the same font and log
     // font give the same entry.
     FSelectedFontValid = FSelectedFontValid && FObjects && FObjectIndex.size() == FObjects->size();
-    if (FSelectedFontValid && Font.Color() == FSelectedFont.Color() &&
-        Font.Height() == FSelectedFont.Height() && Font.PixelsPerInch() == FSelectedFont.PixelsPerInch() &&
-        Font.Name() == FSelectedFont.Name() && LogFont.lfItalic == FSelectedLogFont.lfItalic &&
-        LogFont.lfUnderline == FSelectedLogFont.lfUnderline &&
-        LogFont.lfStrikeOut == FSelectedLogFont.lfStrikeOut &&
-        LogFont.lfEscapement == FSelectedLogFont.lfEscapement &&
-        LogFont.lfWeight == FSelectedLogFont.lfWeight && LogFont.lfCharSet == FSelectedLogFont.lfCharSet &&
-        LogFont.lfOutPrecision == FSelectedLogFont.lfOutPrecision &&
-        LogFont.lfClipPrecision == FSelectedLogFont.lfClipPrecision &&
-        LogFont.lfQuality == FSelectedLogFont.lfQuality &&
-        LogFont.lfPitchAndFamily == FSelectedLogFont.lfPitchAndFamily) {
+    if (FSelectedFontValid && Font == FSelectedFont && LogFont == FSelectedLogFont) {
         FCurrFont = FSelectedFontIndex;
         SelectObject(FCurrFont);
         return;
