@@ -349,8 +349,8 @@ void TSqlDataSet::InternalOpen() {
 
 void TSqlDataSet::InternalInitFieldDefs() {
     if (FColumnsRead) return;
-    if (FSQL.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
     QString Statement = FSQL.trimmed();
+    if (Statement.isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement given"));
     while (Statement.endsWith(u';'))
         Statement = Statement.chopped(1).trimmed();
     try {
