@@ -1,7 +1,6 @@
 // Costs of the calls a report page makes most: measuring and drawing text, and ruling lines and boxes.
 #include "host/devicecontext.h"
 #include "offscreenmain.h"
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -5,7 +5,6 @@
 #include "output/PimImg.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -12,7 +12,6 @@
 #include "report/VyrRep.h"
 #include "report/VyrText.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <vector>

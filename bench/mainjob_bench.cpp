@@ -25,18 +25,12 @@
 
 namespace {
 
-double CpuSeconds() {
-    timespec T{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &T);
-    return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_nsec) / 1e9;
-}
-
 void Measure(const char* Output, const QString& FileName, const std::function<void()>& Run) {
     benchmemory::ResetPeak();
     const long BaseKb = benchmemory::StatusKb("VmRSS:");
-    const double Start = CpuSeconds();
+    const double Start = benchmemory::CpuSeconds();
     Run();
-    const double Seconds = CpuSeconds() - Start;
+    const double Seconds = benchmemory::CpuSeconds() - Start;
     const long PeakKb = benchmemory::StatusKb("VmHWM:");
     std::printf("%-9s peak %6.1f MB (+%6.1f MB), %7.2f s processor time, %lld bytes\n", Output,
                 PeakKb / 1024.0, (PeakKb - BaseKb) / 1024.0, Seconds, FileSize(FileName));

@@ -7,7 +7,6 @@
 #include "output/PimOut.h"
 #include "output/PimUtil.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <random>
 #include <vector>

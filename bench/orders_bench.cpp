@@ -43,12 +43,6 @@ namespace {
 
 // The processor time of this process in seconds: on a shared machine the wall clock also counts
 // whatever else runs, which sways the two sides differently.
-double CpuSeconds() {
-    timespec T{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &T);
-    return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_nsec) / 1e9;
-}
-
 struct TChildResult {
     double Seconds = -1; // processor time
     double WallSeconds = 0;
@@ -69,10 +63,10 @@ TChildResult RunReport(TMemDataSet& Set, const QString& FileName) {
     const long BaseKb = benchmemory::StatusKb("VmRSS:");
     QElapsedTimer Timer;
     Timer.start();
-    const double CpuStart = CpuSeconds();
+    const double CpuStart = benchmemory::CpuSeconds();
     Report->Run();
     TChildResult R;
-    R.Seconds = CpuSeconds() - CpuStart;
+    R.Seconds = benchmemory::CpuSeconds() - CpuStart;
     R.WallSeconds = static_cast<double>(Timer.nsecsElapsed()) / 1e9;
     R.GrowthKb = benchmemory::StatusKb("VmHWM:") - BaseKb;
     R.Pages = Page->PageCount();
@@ -121,7 +115,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
     const long BaseKb = benchmemory::StatusKb("VmRSS:");
     QElapsedTimer Timer;
     Timer.start();
-    const double CpuStart = CpuSeconds();
+    const double CpuStart = benchmemory::CpuSeconds();
 
     // The page count first, for "Page N of M": the same breaks over the group sizes alone.
     std::vector<int> GroupSizes;
@@ -236,7 +230,7 @@ TChildResult RunFloor(TMemDataSet& Set, const QString& FileName) {
     P.end();
 
     TChildResult R;
-    R.Seconds = CpuSeconds() - CpuStart;
+    R.Seconds = benchmemory::CpuSeconds() - CpuStart;
     R.WallSeconds = static_cast<double>(Timer.nsecsElapsed()) / 1e9;
     R.GrowthKb = benchmemory::StatusKb("VmHWM:") - BaseKb;
     R.Pages = PageNumber;

@@ -11,7 +11,6 @@
 #include "report/VyrRep.h"
 #include "report/VyrText.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 

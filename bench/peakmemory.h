@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace benchmemory {
 
@@ -21,6 +22,13 @@ inline long StatusKb(const char* Key) {
     }
     std::fclose(f);
     return Value;
+}
+
+// Seconds of processor time the process has used.
+inline double CpuSeconds() {
+    timespec T{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &T);
+    return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_nsec) / 1e9;
 }
 
 // Lets the high-water mark start again from the current size.

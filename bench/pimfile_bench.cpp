@@ -6,7 +6,6 @@
 #include "offscreenmain.h"
 #include "output/PimFile.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -8,7 +8,6 @@
 #include "output/PimOut.h"
 #include "output/PimStr.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <fstream>

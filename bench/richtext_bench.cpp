@@ -4,7 +4,6 @@
 #include "host/rtf.h"
 #include "offscreenmain.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
