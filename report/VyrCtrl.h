@@ -75,9 +75,9 @@ private:
 // it never hides the band on the form.
 class TVyrBand : public TCustomPanel {
 public:
-    // The kind of band, which each kind's class names at its making: generation asks at every band
-    // it prints.
-    enum TKind : uint8_t { bkPlain, bkSub, bkOverlay, bkSubData, bkDataHead, bkDataFoot };
+    // The kind of band generation tells apart, which each such kind's class names at its making:
+    // generation asks at every band it prints.
+    enum TKind : uint8_t { bkPlain, bkSub, bkOverlay, bkSubData };
 
     explicit TVyrBand(TComponent* AOwner);
     ~TVyrBand() override;
@@ -347,7 +347,7 @@ protected:
 // Printed after the data loop of the sub data band it is attached to.
 class TVyrDataFootBand : public TVyrDataHeadBand {
 public:
-    explicit TVyrDataFootBand(TComponent* AOwner) : TVyrDataHeadBand(AOwner) { FKind = bkDataFoot; }
+    using TVyrDataHeadBand::TVyrDataHeadBand;
 };
 
 // Breaks the master data into runs of records with the same value of one variable; owns a header

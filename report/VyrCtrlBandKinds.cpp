@@ -255,9 +255,7 @@ bool TVyrSubDataBand::AcceptsPage(const TWinControl* AParent) const {
     return IsGroupPage(AParent);
 }
 
-TVyrDataHeadBand::TVyrDataHeadBand(TComponent* AOwner) : TVyrBand(AOwner) {
-    FKind = bkDataHead;
-}
+TVyrDataHeadBand::TVyrDataHeadBand(TComponent* AOwner) : TVyrBand(AOwner) {}
 
 TVyrBand* TVyrDataHeadBand::GetMainBand() {
     return MainOf(this);
