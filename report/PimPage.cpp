@@ -222,23 +222,22 @@ void TVyrPage::UpdateVars(TVyrLevel* Level) {
         V->UpdateLastValue();
 }
 
-void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+void TVyrPage::StepLevel(TVyrLevel* Level, void (TVyrVar::*Step)()) {
     UpdateVars(Level);
-    // Marking runs nothing of the variables', so the list it walks is the one the update walks.
+    // Marking runs nothing of the variables', so the list it walks is the one the step walks.
     const TLevelWalk Vars(this, Level);
     for (TVyrVar* V : Vars)
         V->SetUpdateMode(umNeedUpdate);
     for (TVyrVar* V : Vars)
-        V->UpdateData();
+        (V->*Step)();
+}
+
+void TVyrPage::UpdateDataLevel(TVyrLevel* Level) {
+    StepLevel(Level, &TVyrVar::UpdateData);
 }
 
 void TVyrPage::ResetDataLevel(TVyrLevel* Level) {
-    UpdateVars(Level);
-    const TLevelWalk Vars(this, Level);
-    for (TVyrVar* V : Vars)
-        V->SetUpdateMode(umNeedUpdate);
-    for (TVyrVar* V : Vars)
-        V->ResetData();
+    StepLevel(Level, &TVyrVar::ResetData);
 }
 
 void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
@@ -247,10 +246,15 @@ void TVyrPage::ReverseUpdateDataLevel(TVyrLevel* Level) {
 }
 
 void TVyrPage::ResetTotalLevel(TVyrLevel* Level) {
+    StepTotals(Level, &TVyrTotalvar::ResetLevel);
+}
+
+void TVyrPage::StepTotals(TVyrLevel* Level, void (TVyrTotalvar::*Step)(TVyrLevel*)) {
     if (!FTotalVars) return;
+    // A copy, as a step may add or free totals; a page's few totals are copied without allocating.
     const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
     for (TVyrTotalvar* T : Totals)
-        T->ResetLevel(Level);
+        (T->*Step)(Level);
 }
 
 void TVyrPage::VarMarkUpdate(TVyrLevel* Level, TVyrUpdateMode Mode) {

@@ -447,6 +447,10 @@ private:
     // or frees variables leaves that walk as it was: lists dropped during a walk are freed when the
     // last walk ends. Walks run at every record, so they count themselves rather than share the list.
     class TLevelWalk;
+    // Takes Step at Level for every total of the page.
+    void StepTotals(TVyrLevel* Level, void (TVyrTotalvar::*Step)(TVyrLevel*));
+    // Copies the level's values to the last ones, marks them and takes Step for each.
+    void StepLevel(TVyrLevel* Level, void (TVyrVar::*Step)());
     const std::vector<TVyrVar*>& VarsOf(const TVyrLevel* Level) const {
         return FVarsOfLevel && FVarsLevel == Level ? *FVarsOfLevel : FindVarsOf(Level);
     }

@@ -234,9 +234,7 @@ void TVyrPage::RemoveUpdateLevel(TVyrLevel* Level) {
 }
 
 void TVyrPage::UpdateTotalsAt(TVyrLevel* Level) {
-    if (!FTotalVars) return;
-    const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
-    for (TVyrTotalvar* T : Totals) T->UpdateAtlevel(Level);
+    StepTotals(Level, &TVyrTotalvar::UpdateAtlevel);
 }
 
 void TVyrPage::StartReport() {
@@ -369,8 +367,6 @@ void TVyrPage::EndReport() {
 void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
     const std::vector<TVyrBand*>* Found = ListOf(Band);
     if (!Found) return;
-    // A copy, as printing may change the lists; a band's few companions are copied without allocating.
-    const QVarLengthArray<TVyrBand*, 16> List(Found->begin(), Found->end());
     FPrintList.push_back(Band);
     struct TPop {
         std::vector<TVyrBand*>& Stack;
@@ -389,12 +385,14 @@ void TVyrPage::PrintBandList(TVyrBand* Band, bool PageFootBand) {
     if (Band->Kind() == TVyrBand::bkSubData) {
         auto* Sub = static_cast<TVyrSubDataBand*>(Band);
         FPrintDataList.push_back(Sub);
-        SubDataLoop(Sub, TVyrBandList(List.begin(), List.end()), false, PageFootBand);
+        SubDataLoop(Sub, TVyrBandList(*Found), false, PageFootBand);
         Sub->DataFinish();
         auto It = std::find(FPrintDataList.begin(), FPrintDataList.end(), Sub);
         if (It != FPrintDataList.end()) FPrintDataList.erase(It);
         return;
     }
+    // A copy, as printing may change the lists; a band's few companions are copied without allocating.
+    const QVarLengthArray<TVyrBand*, 16> List(Found->begin(), Found->end());
     const bool IsSub = Band->Kind() == TVyrBand::bkSub;
     if (!IsSub) AddUpdateBand(Band);
     for (TVyrBand* B : List) {
@@ -538,10 +536,7 @@ void TVyrPage::PrintPageFoot() {
     if (FGroupPageState & (gpsPrintHead | gpsPrintPageFoot)) return;
     TSection S(FGroupPageState, gpsPrintPageFoot);
     TVyrLevel* Level = BandLevel(FPageFoot);
-    if (FTotalVars) {
-        const QVarLengthArray<TVyrTotalvar*, 16> Totals(FTotalVars->begin(), FTotalVars->end());
-        for (TVyrTotalvar* T : Totals) T->ResetMarkedLevel(Level);
-    }
+    StepTotals(Level, &TVyrTotalvar::ResetMarkedLevel);
     UpdateDataLevel(Level);
     if (const std::vector<TVyrBand*>* Found = ListOf(FPageFoot)) {
         const QVarLengthArray<TVyrBand*, 16> List(Found->begin(), Found->end());
