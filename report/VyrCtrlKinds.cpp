@@ -288,7 +288,7 @@ bool TVyrTotalvarLabel::OnlyDraws() {
     if (HasState(csDesigning) || !FTotalVariable->Initialized() ||
         FTotalVariable->UpdateMode() == umNeedUpdate)
         return false;
-    return FDataFormat->DisplayFormat() != u"HH:MM";
+    return !FDataFormat->HoursMinutes();
 }
 
 // TVyrImageLabel

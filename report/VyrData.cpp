@@ -345,10 +345,16 @@ TVyrUnknown::TVyrUnknown() : TVyrBlob(dtypeUnknown) {}
 
 QString TVyrUnknown::GetAsString() { return UnknownTypeText; }
 
+bool VyrComparesAsValues(const TVyrData* A, const TVyrData* B) {
+    const TVyrData::TValueClass Class = A->ValueClass();
+    return B->ValueClass() == Class &&
+           (Class == TVyrData::vcString || Class == TVyrData::vcInteger || Class == TVyrData::vcBoolean);
+}
+
 bool VyrSameText(TVyrData* A, TVyrData* B) {
     // Texts, whole numbers and flags are the same text exactly when they are the same value; the
     // other kinds may give one text for two values.
-    if (A->ValueClass() == B->ValueClass()) {
+    if (VyrComparesAsValues(A, B)) {
         switch (A->ValueClass()) {
         case TVyrData::vcString:
             return static_cast<TVyrString*>(A)->ValueString() == static_cast<TVyrString*>(B)->ValueString();
@@ -415,7 +421,7 @@ void TVyrRootFormat::FormatInto(TVyrData* Value, QString& Into) {
         return;
     }
     const bool NoPattern = VyrEmpty(FDisplayFormat);
-    const bool HoursMinutes = FDisplayFormat == u"HH:MM";
+    const bool HoursMinutes = this->HoursMinutes();
     switch (Value->DataType()) {
     case dtypeString:
         if (NoPattern)
@@ -469,7 +475,7 @@ bool TVyrRootFormat::CannotFail(TVyrData* Value) const {
     if (!Value) return true;
     if (Value->ValueClass() == TVyrData::vcOther) return false;
     if (FSuppressNulls && Value->IsNull()) return true;
-    const bool HoursMinutes = FDisplayFormat == u"HH:MM";
+    const bool HoursMinutes = this->HoursMinutes();
     switch (Value->DataType()) {
     case dtypeString:
     case dtypeBoolean:

@@ -300,6 +300,8 @@ public:
     TStream* FormatAsStream(TVyrData* Value);
 
     const QString& DisplayFormat() const { return FDisplayFormat; }
+    // Whether numbers show as hours and minutes ("HH:MM"), which fails for values out of range.
+    bool HoursMinutes() const { return FDisplayFormat == u"HH:MM"; }
     void SetDisplayFormat(const QString& Value);
     TVyrTextCase TextCase() const { return FTextCase; }
     void SetTextCase(TVyrTextCase Value);
@@ -350,6 +352,9 @@ int VyrTruncToInt(double Value);
 // Whether the two values read as the same text (AsString), worked out without making the texts
 // where the values tell.
 bool VyrSameText(TVyrData* A, TVyrData* B);
+// Whether VyrSameText compares the two as values, without making their texts: texts, whole numbers
+// and flags of one class.
+bool VyrComparesAsValues(const TVyrData* A, const TVyrData* B);
 
 // Value as a value of class T (one of the classes that name their class), or nullptr.
 template <class T> T* VyrValueAs(TVyrData* Value) {

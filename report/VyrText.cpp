@@ -342,11 +342,7 @@ bool TVyrTVLabel::OnlyDraws() {
     TVyrData* Now = FVariable->ValueNow();
     if (FSuppressRepeats && FVariable->Active()) {
         // Only values compared without making their texts.
-        const TVyrData* Last = FVariable->ValueLast();
-        const TVyrData::TValueClass Class = Now->ValueClass();
-        if (Last->ValueClass() != Class ||
-            (Class != TVyrData::vcString && Class != TVyrData::vcInteger && Class != TVyrData::vcBoolean))
-            return false;
+        if (!VyrComparesAsValues(Now, FVariable->ValueLast())) return false;
     }
     return HasNoText(FVariable->DataType()) || FDataFormat->CannotFail(Now);
 }
