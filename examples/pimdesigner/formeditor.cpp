@@ -19,14 +19,12 @@ namespace {
 
 constexpr int HandleSize = 5;
 
-QPoint Center(const QRect& R) {
-    return QPoint(R.left() + R.width() / 2, R.top() + R.height() / 2);
-}
 // Pixels a press must move before it moves the selection.
 constexpr int MoveThreshold = 3;
 
-WPARAM KeysOf(TShiftState Shift) {
-    WPARAM Keys = MK_LBUTTON;
+// The keys of a mouse message: Buttons, and the shift keys held.
+WPARAM KeysOf(TShiftState Shift, WPARAM Buttons) {
+    WPARAM Keys = Buttons;
     if (Shift & ssShift) Keys |= MK_SHIFT;
     if (Shift & ssCtrl) Keys |= MK_CONTROL;
     return Keys;
@@ -182,7 +180,7 @@ bool TFormEditor::IsHandle(const TControl* Control, int Index) const {
     const TWinControl* Box = Control->Parent();
     while (Box && Box != FRoot.get() && !dynamic_cast<const TScrollBox*>(Box))
         Box = Box->Parent();
-    const QPoint At = Center(Handles(Control)[size_t(Index)]);
+    const QPoint At = Handles(Control)[size_t(Index)].center();
     return VisibleClient(Box).adjusted(0, 0, 1, 1).contains(At);
 }
 
@@ -205,9 +203,9 @@ std::vector<TControl*> TFormEditor::SelectedControls() const {
     return List;
 }
 
-void TFormEditor::Send(TControl* Control, uint32_t Msg, QPoint At, TShiftState Shift) {
+void TFormEditor::Send(TControl* Control, uint32_t Msg, QPoint At, TShiftState Shift, WPARAM Buttons) {
     const QPoint Local = Control->ParentToClient(At);
-    SendMessage(Control, Msg, KeysOf(Shift), MAKELPARAM(Local.x(), Local.y()));
+    SendMessage(Control, Msg, KeysOf(Shift, Buttons), MAKELPARAM(Local.x(), Local.y()));
 }
 
 void TFormEditor::MouseDown(QPoint At, TShiftState Shift) {
@@ -324,17 +322,14 @@ void TFormEditor::RightMouseDown(QPoint At, TShiftState Shift) {
     TControl* Under = ControlAt(At);
     if (Under == DesignedAt(At)) return;
     FRightControl = Under;
-    const QPoint Local = Under->ParentToClient(At);
-    SendMessage(Under, WM_RBUTTONDOWN, (KeysOf(Shift) & ~WPARAM(MK_LBUTTON)) | MK_RBUTTON,
-                MAKELPARAM(Local.x(), Local.y()));
+    Send(Under, WM_RBUTTONDOWN, At, Shift, MK_RBUTTON);
 }
 
 void TFormEditor::RightMouseUp(QPoint At, TShiftState Shift) {
     TControl* C = FRightControl.Get();
     FRightControl = nullptr;
     if (!C) return;
-    const QPoint Local = C->ParentToClient(At);
-    SendMessage(C, WM_RBUTTONUP, KeysOf(Shift) & ~WPARAM(MK_LBUTTON), MAKELPARAM(Local.x(), Local.y()));
+    Send(C, WM_RBUTTONUP, At, Shift, 0);
 }
 
 TWinControl* TFormEditor::ContainerAt(QPoint At, const std::vector<TControl*>& Skip) const {

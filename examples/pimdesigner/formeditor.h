@@ -107,7 +107,8 @@ private:
     bool IsDesigned(const TComponent* C) const;
     TWinControl* ContainerAt(QPoint At, const std::vector<TControl*>& Skip) const;
     void DropMoved(QPoint At);
-    void Send(TControl* Control, uint32_t Msg, QPoint At, TShiftState Shift);
+    // A mouse message to Control at At (form coordinates); the left button held unless told.
+    void Send(TControl* Control, uint32_t Msg, QPoint At, TShiftState Shift, WPARAM Buttons = MK_LBUTTON);
 
     enum TMouseMode : uint8_t { mmNone, mmPending, mmMoving, mmSizing, mmControl };
     std::unique_ptr<TForm> FRoot;
