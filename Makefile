@@ -4,7 +4,7 @@
 # `make install` builds the libraries and installs them with their headers, CMake package and
 # pkg-config files under PREFIX (~/.local by default, which needs no root).
 # `make fuzz` (not part of `make test`) builds the fuzzing harnesses with clang in their own tree and
-# runs each for FUZZ_SECONDS; what they find lands in build/fuzz/artifacts.
+# runs each for FUZZ_SECONDS; what they find lands in build/fuzz/fuzz/artifacts (tools/run-fuzz.sh).
 
 JOBS ?= $(shell nproc)
 BUILD_TEST := build/test
