@@ -24,9 +24,9 @@ struct TFirstRun {
     std::vector<QStringList> Pages;
 };
 
-TFirstRun RunFirst(const QString& Database, const QString& Folder) {
+TFirstRun RunFirst(const QString& Database, const QString& Folder, const QStringList& More = {}) {
     QProcess Program;
-    Program.start(QStringLiteral(PIM_FIRST_PROGRAM), {Database, Folder});
+    Program.start(QStringLiteral(PIM_FIRST_PROGRAM), QStringList({Database, Folder}) + More);
     TFirstRun Run;
     if (!Program.waitForFinished(300000) || Program.exitStatus() != QProcess::NormalExit) return Run;
     Run.ExitCode = Program.exitCode();
@@ -107,6 +107,13 @@ TEST(FirstReport, ListsEveryCustomerOnceInNameOrderUnderTheHeaderWithPageNOfMAtE
     EXPECT_TRUE(
         Missing.Errors.contains(QStringLiteral("first: %1: unable to open database file\n").arg(MissingFile)))
         << qPrintable(Missing.Errors);
+    EXPECT_FALSE(QFile::exists(Nowhere + QStringLiteral("/first.pim")));
+
+    // So does a printer that is not there, rather than printing on the default printer.
+    const TFirstRun Unknown = RunFirst(Sample.Path(), Nowhere, {QStringLiteral("No such printer")});
+    EXPECT_EQ(Unknown.ExitCode, 1);
+    EXPECT_TRUE(Unknown.Errors.contains(QStringLiteral("first: Printer \"No such printer\" not found\n")))
+        << qPrintable(Unknown.Errors);
     EXPECT_FALSE(QFile::exists(Nowhere + QStringLiteral("/first.pim")));
 }
 
