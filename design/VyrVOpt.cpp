@@ -430,8 +430,9 @@ void TVyrDSVariableOptions::UpdateDBVarList() {
         Item->DataField = DB->DataField().isEmpty() ? QStringLiteral("Fill in Field.") : DB->DataField();
         Item->LevelName = LevelName(DB->UpdateLevel());
         Item->Used = VarUsed(DB);
-        if (DB->UpdateLevel() && DB->DataSource())
-            if (TVyrDSGuide* G = Page->GetDataSourceGuide(DB->DataSource()->Name()))
+        // By the source itself, since sources of two modules may share a name.
+        if (DB->UpdateLevel())
+            if (const TVyrDSGuide* G = Page->GuideOfDataSource(DB->DataSource()))
                 Item->LevelMatch = G->UpdateLevel() == DB->UpdateLevel();
         Names << Item->DBName;
         DBList.push_back(std::move(Item));

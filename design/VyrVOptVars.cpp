@@ -331,8 +331,11 @@ void TVyrDSVariableOptions::AddDsgItemClick(TMenuItem* Item) {
 void TVyrDSVariableOptions::RevertToAncestorClick() {
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
+    // The guide's variables are those of its source before the revert, which may take the source
+    // back to the ancestor's.
+    const std::vector<TVyrDBVar*> Vars = DsgVars(Guide);
     PimRevertToAncestor(Guide, Designer());
-    for (TVyrDBVar* V : DsgVars(Guide))
+    for (TVyrDBVar* V : Vars)
         PimRevertToAncestor(V, Designer());
 }
 

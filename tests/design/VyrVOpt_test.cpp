@@ -187,6 +187,73 @@ TEST_F(DataControl, RecordsShowPlaceholdersUsesAndLevelsThatDoNotMatch) {
     EXPECT_EQ(T.C->TotalVarList->Items().ToStringList(), QStringList({"Empty", "Mismatch"}));
 }
 
+TEST_F(DataControl, ADatabaseVariablesLevelIsMatchedWithTheGuideOfItsOwnSource) {
+    TCentre T;
+    TVyrPage* P = T.R.Page;
+    TVyrLevel* Detail = P->Detail()->UpdateLevel();
+    TVyrLevel* Header = P->PageHead()->UpdateLevel();
+    // A second module with a source of the same name as the form's and one of its own; their guides
+    // update at the page header's level.
+    TForm DM(nullptr);
+    DM.SetName(QStringLiteral("DM"));
+    DM.SetDesignClass(QStringLiteral("TDM"), {QStringLiteral("TForm")});
+    auto* Namesake = Make<TDataSource>(&DM, QStringLiteral("dsCust"), nullptr);
+    auto* Own = Make<TDataSource>(&DM, QStringLiteral("dsOwn"), nullptr);
+    TTestDesigner::OpenModule(&DM);
+    P->UpdateVarList();
+    ASSERT_EQ(P->FullDSNames()->ToStringList(), QStringList({"dsCust", "DM.dsCust", "DM.dsOwn"}));
+    for (TDataSource* S : {Namesake, Own})
+        P->GuideOfDataSource(S)->SetUpdateLevel(Header);
+
+    struct TCase {
+        const char* Name;
+        TDataSource* Source;
+        TVyrLevel* Level;
+        const char* Shown; // data source, level, whether the levels match
+    } const Cases[] = {
+        {"Here", T.Source, Detail, "dsCust|DetailBandlevel|1"},
+        {"HereElsewhen", T.Source, Header, "dsCust|PageHeaderBandlevel|0"},
+        {"HereWithoutLevel", T.Source, nullptr, "dsCust|Fill in UpdateLevel.|1"},
+        {"There", Namesake, Header, "dsCust|PageHeaderBandlevel|1"},
+        {"ThereElsewhen", Namesake, Detail, "dsCust|DetailBandlevel|0"},
+        {"OnlyThere", Own, Detail, "dsOwn|DetailBandlevel|0"},
+    };
+    for (const TCase& C : Cases) {
+        auto* V = T.R.Add<TVyrDBVar>(QLatin1String(C.Name), P);
+        V->SetDataSource(C.Source);
+        V->SetDataField(QStringLiteral("Name"));
+        V->SetUpdateLevel(C.Level);
+    }
+    T.C->RefreshLists();
+    ASSERT_EQ(T.C->DBList.size(), std::size(Cases));
+    for (size_t i = 0; i < std::size(Cases); ++i) {
+        const TDBItem& I = *T.C->DBList[i];
+        EXPECT_EQ(QStringLiteral("%1|%2|%3").arg(I.DataSourceName, I.LevelName).arg(I.LevelMatch),
+                  QLatin1String(Cases[i].Shown))
+            << Cases[i].Name;
+    }
+
+    // The guide's level changed, its automatic variables take the new one at the next update.
+    T.Guide()->SetUpdateLevel(Header);
+    T.C->UpdateDSG(T.Guide());
+    std::vector<TVyrDBVar*> Auto;
+    FillDsgVarList(T.Guide(), Auto);
+    ASSERT_EQ(Auto.size(), 5u);
+    for (const TVyrDBVar* V : Auto)
+        EXPECT_EQ(V->UpdateLevel(), Header) << V->Name().toStdString();
+
+    // "Revert to Ancestor" reverts the current guide, then each of its automatic variables.
+    T.C->RevertToAncestorClick();
+    QStringList Reverted;
+    for (const QString& R : T.R.Designer->Reverts)
+        if (!Reverted.contains(R.section(u'.', 0, 0))) Reverted << R.section(u'.', 0, 0);
+    EXPECT_EQ(Reverted, QStringList({T.Guide()->Name(), "custIdVar", "custNameVar", "custCityVar",
+                                     "custCountryVar", "custPhoneVar"}));
+    EXPECT_TRUE(T.R.Designer->Reverts.contains(T.Guide()->Name() + QStringLiteral(".UpdateLevel")));
+    for (TDataSource* S : {Namesake, Own})
+        delete P->GuideOfDataSource(S);
+}
+
 TEST_F(DataControl, TheFieldListsFollowTheCurrentGuideInTheDataSetsOrder) {
     TCentre T;
     EXPECT_EQ(TCentre::Items(T.C->clist), QStringList({"Id", "Name", "City", "Country", "Phone"}));
