@@ -179,7 +179,13 @@ void TVyrDSVariableOptions::DataSourceListMouseUp(int X, int Y) {
             // The box shows the change at once, before the refresh it asked for comes.
             Item->CreateVariables = Guide->CreateVariables();
             DataSourceList->Invalidate();
-            UpdateDSG(Guide);
+            // A guide switched on makes its variables under the limit, and with the question, of
+            // every update. The question pumps messages, which may rebuild the rows: neither the
+            // row nor the guide is read after it.
+            if (Guide->CreateVariables())
+                UpdateVars();
+            else
+                UpdateDSG(Guide);
             UpdateCFList();
         }
         return;

@@ -566,6 +566,62 @@ TEST_F(DataControl, UpdateVarsMakesUpTo99VariablesAndStopsAbove) {
     T.C->Hide();
 }
 
+TEST_F(DataControl, TheLimitCountsEveryGuideThatMakesVariablesAndHoldsForItsBoxToo) {
+    const QString Limit =
+        QStringLiteral("There is %1 fields.  You must manually create the db Variables when > 99.");
+    struct TCase {
+        const char* What;
+        int CustFields, OtherFields; // fields without a variable
+        bool CustOn, OtherOn;        // the guides that make variables before
+        bool Tick;                   // dsOther's box is ticked, else the variables are updated
+        int Asked;                   // the count the limit's message gives; 0 for no message
+        int Made;
+        const char* On; // the guides that make variables after: C for dsCust, O for dsOther
+    } const Cases[] = {
+        {"100 over two guides", 60, 40, true, true, false, 100, 0, ""},
+        {"99 over two guides", 60, 39, true, true, false, 0, 99, "CO"},
+        {"a guide that makes none does not count", 60, 40, true, false, false, 0, 60, "C"},
+        {"the box of a guide of 500 fields", 0, 500, true, false, true, 500, 0, "C"},
+        {"the box counts the other guides too", 60, 40, true, false, true, 100, 0, ""},
+        {"the box within the limit", 0, 40, true, false, true, 0, 40, "CO"},
+    };
+    for (const TCase& C : Cases) {
+        TCentre T(QStringList{});
+        T.Dialogs.SetUnscriptedAnswer(mrOk);
+        TMemDataSet Other(nullptr);
+        Other.SetName(QStringLiteral("Other"));
+        T.R.Add<TDataSource>(QStringLiteral("dsOther"))->SetDataSet(&Other);
+        T.R.Page->UpdateVarList();
+        DeliverPostedMessages(); // the updates that the new guide asked for, before its fields come
+        ASSERT_EQ(T.R.Page->DataSourceList()->size(), 2u) << C.What;
+        for (int i = 0; i < C.CustFields; ++i)
+            T.Cust->FieldDefs().Add(QStringLiteral("C%1").arg(i), ftString, 5);
+        for (int i = 0; i < C.OtherFields; ++i)
+            Other.FieldDefs().Add(QStringLiteral("O%1").arg(i), ftString, 5);
+        T.Guide(0)->SetCreateVariables(C.CustOn);
+        T.Guide(1)->SetCreateVariables(C.OtherOn);
+        T.C->RefreshLists();
+        T.C->Show(); // an open centre comes forward at the limit
+        if (C.Tick) {
+            auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 500, 200));
+            T.C->DataSourceList->PaintTo(*DC);
+            const TRect Box = T.C->DsgList[1]->CheckRect;
+            T.C->DataSourceList->MouseUp(mbLeft, 0, Box.Left + 5, Box.Top + 5);
+        } else {
+            EXPECT_EQ(T.C->UpdateVars(), C.Asked == 0) << C.What;
+        }
+        QStringList Messages;
+        for (const auto& Shown : T.Dialogs.Shown())
+            Messages << Shown.Text;
+        EXPECT_EQ(Messages, C.Asked ? QStringList{Limit.arg(C.Asked)} : QStringList()) << C.What;
+        EXPECT_EQ(T.Vars(vidAutoDataVar).size(), C.Made) << C.What;
+        const QString On = QLatin1String(T.Guide(0)->CreateVariables() ? "C" : "") +
+                           QLatin1String(T.Guide(1)->CreateVariables() ? "O" : "");
+        EXPECT_EQ(On, QLatin1String(C.On)) << C.What;
+        T.C->Hide();
+    }
+}
+
 TEST_F(DataControl, UpdateDSGFollowsTheDataSet) {
     TCentre T;
     auto* Stale = T.Find(QStringLiteral("custPhoneVar"));
