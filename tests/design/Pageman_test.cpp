@@ -518,6 +518,29 @@ TEST_F(Pageman, EveryKindMovesAndIsDeletedOnItsOwnLeavingTheRestAsItWas) {
     EXPECT_EQ(NamesOf(T.R.Page->Levels()).size(), 5 + 6 + 2);
 }
 
+TEST_F(Pageman, DeletingAGroupRenumbersOnlyTheGroupsThePageStillHasWhenAnotherWentBeforeTheListsCaughtUp) {
+    TManaged T;
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(T.M->GroupAdd);
+    DeliverPostedMessages();
+    // Taken off the page and freed elsewhere; the lists learn of it only from the message the page
+    // posted, which has not come yet.
+    auto* Gone = dynamic_cast<TVyrGroup*>(T.R.Form->FindComponent("Group1"));
+    ASSERT_NE(Gone, nullptr);
+    Gone->SetParent(nullptr);
+    Gone->SafeDelete();
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group1", "Group2"}));
+    T.SelectGroup(2);
+    T.M->GroupDeleteClick(T.M->GroupDelete);
+    QStringList Levels;
+    for (const TVyrGroup* G : *T.R.Page->Groups())
+        Levels << QStringLiteral("%1 %2").arg(G->Name()).arg(G->Level());
+    EXPECT_EQ(Levels, QStringList{"Group 0"});
+    EXPECT_EQ(T.M->RowGroup(1), nullptr);
+    EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "GroupHeader", "DetailBand",
+                                      "GroupFooter", "PageFooterBand", "ReportFooterBand"}));
+}
+
 TEST_F(Pageman, DropsReattachOnlyWhereABandMayHang) {
     TManaged T;
     T.On("DetailBand", &TVyrPageManager::Below1Click);
