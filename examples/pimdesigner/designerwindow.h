@@ -76,6 +76,8 @@ private:
     void EditProperty(QTreeWidgetItem* Item);
     // The row of the property list that the names of the rows down to it lead to; none: nullptr.
     QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
+    // The names of the rows from the top of the list down to Row.
+    static QStringList PropertyPath(const QTreeWidgetItem* Row);
     void CommitProperty(TPropertyEditor* Editor, const QString& Value);
     // Runs Action, showing what it raises; then, unless it only looked, refreshes the window soon.
     void Guarded(const std::function<void()>& Action, bool Changes = true);
@@ -103,6 +105,7 @@ private:
     bool FRefreshPending = false;
     int FRefreshes = 0; // counts the rebuilds of the lists, which free their rows
     bool FRefreshing = false;
+    bool FTellingRun = false; // the window tells why it does not close during a run
     // The drop-down list a double click just opened, which the release of that click would close.
     QPointer<QWidget> FOpenedList;
     QElapsedTimer FListOpened;
