@@ -48,6 +48,8 @@ public:
     QWidget* FormView() const;
     QListWidget* ComponentList() const { return FComponents; }
     QTreeWidget* PropertyList() const { return FProperties; }
+    // The row of the property list that the names of the rows down to it lead to; none: nullptr.
+    QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
     QTabWidget* Palette() const { return FPalette; }
     // The scroll bars that the form's scroll boxes (the report pages) got.
     std::vector<QScrollBar*> ScrollBars() const;
@@ -74,8 +76,6 @@ private:
     void RefreshScrollBars();
     void AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor, int Depth);
     void EditProperty(QTreeWidgetItem* Item);
-    // The row of the property list that the names of the rows down to it lead to; none: nullptr.
-    QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
     // The names of the rows from the top of the list down to Row.
     static QStringList PropertyPath(const QTreeWidgetItem* Row);
     void CommitProperty(TPropertyEditor* Editor, const QString& Value);

@@ -927,22 +927,6 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
     EXPECT_TRUE(Window.FormView()->grab().toImage() == Designed);
 }
 
-// The row of the property list that the names lead to, from the top; nullptr when there is none.
-QTreeWidgetItem* PropertyRow(QTreeWidget* List, const QStringList& Path) {
-    QTreeWidgetItem* Found = nullptr;
-    for (const QString& Name : Path) {
-        QTreeWidgetItem* Next = nullptr;
-        const int Count = Found ? Found->childCount() : List->topLevelItemCount();
-        for (int i = 0; i < Count && !Next; ++i) {
-            QTreeWidgetItem* Row = Found ? Found->child(i) : List->topLevelItem(i);
-            if (Row->text(0) == Name) Next = Row;
-        }
-        if (!Next) return nullptr;
-        Found = Next;
-    }
-    return Found;
-}
-
 // A mouse event of the left button in the list's rows, where Row's Column shows.
 void MouseOnRow(QTreeWidget* List, QTreeWidgetItem* Row, int Column, QEvent::Type Type) {
     const QRect Cell = List->visualItemRect(Row);
@@ -1038,14 +1022,14 @@ TEST(PimDesigner, TheNameRowRenamesToAFreeIdentifierAndWhatTheFormStoresByNameFo
         } else {
             EXPECT_TRUE(Window.Editor().IsModified());
         }
-        ASSERT_NE(PropertyRow(List, {"Name"}), nullptr);
-        EXPECT_EQ(PropertyRow(List, {"Name"})->text(1), Now);
+        ASSERT_NE(Window.FindPropertyItem({"Name"}), nullptr);
+        EXPECT_EQ(Window.FindPropertyItem({"Name"})->text(1), Now);
     }
     // Several components selected are not given one name.
     Window.Editor().Designer()->SetSelections(
         {Root->FindComponent("OrderLabel"), Root->FindComponent("DateLabel")});
     Window.Refresh();
-    EXPECT_EQ(PropertyRow(List, {"Name"}), nullptr);
+    EXPECT_EQ(Window.FindPropertyItem({"Name"}), nullptr);
 
     // The stored form writes the new names wherever it refers to the components.
     const QString File = Dir.filePath("renamed.rep");
@@ -1079,7 +1063,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
     QApplication::processEvents();
     // The user opens the font and its style with a click and the right arrow, and scrolls down.
     for (const QStringList& Path : {QStringList{"Font"}, QStringList{"Font", "Style"}}) {
-        QTreeWidgetItem* Row = PropertyRow(List, Path);
+        QTreeWidgetItem* Row = Window.FindPropertyItem(Path);
         ASSERT_NE(Row, nullptr);
         List->scrollToItem(Row);
         MouseOnRow(List, Row, 0, QEvent::MouseButtonPress);
@@ -1088,7 +1072,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
         QApplication::sendEvent(List, &Right);
         ASSERT_TRUE(Row->isExpanded());
     }
-    QTreeWidgetItem* Size = PropertyRow(List, {"Font", "Height"});
+    QTreeWidgetItem* Size = Window.FindPropertyItem({"Font", "Height"});
     ASSERT_NE(Size, nullptr);
     QApplication::processEvents();
     List->scrollToItem(Size, QAbstractItemView::PositionAtTop);
@@ -1098,7 +1082,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
     const int Scrolled = List->verticalScrollBar()->value();
     ASSERT_GT(Scrolled, 0);
     for (const QStringList& Path : {QStringList{"Font", "Height"}, QStringList{"Font", "Color"}})
-        ASSERT_TRUE(List->viewport()->rect().contains(List->visualItemRect(PropertyRow(List, Path))));
+        ASSERT_TRUE(List->viewport()->rect().contains(List->visualItemRect(Window.FindPropertyItem(Path))));
     MouseOnRow(List, Size, 0, QEvent::MouseButtonPress);
     MouseOnRow(List, Size, 0, QEvent::MouseButtonRelease);
     ASSERT_EQ(List->currentItem(), Size);
@@ -1112,22 +1096,23 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
     } const Changes[] = {
         {"a value typed in",
          [&] {
-             TypeValue(List, PropertyRow(List, {"Font", "Height"}), "-16");
+             TypeValue(List, Window.FindPropertyItem({"Font", "Height"}), "-16");
          },
          [&] { return Title->Font()->Height() == -16; }},
         {"a colour chosen from a list",
          [&] {
-             QTreeWidgetItem* Colour = PropertyRow(List, {"Font", "Color"});
+             QTreeWidgetItem* Colour = Window.FindPropertyItem({"Font", "Color"});
              DoubleClickValue(List, Colour);
-             auto* Box = qobject_cast<QComboBox*>(List->itemWidget(PropertyRow(List, {"Font", "Color"}), 1));
+             auto* Box =
+                 qobject_cast<QComboBox*>(List->itemWidget(Window.FindPropertyItem({"Font", "Color"}), 1));
              ASSERT_NE(Box, nullptr);
              const int Red = Box->findText(QStringLiteral("clRed"));
              Box->setCurrentIndex(Red);
              emit Box->activated(Red);
              QApplication::processEvents();
              QApplication::processEvents();
-             MouseOnRow(List, PropertyRow(List, {"Font", "Height"}), 0, QEvent::MouseButtonPress);
-             MouseOnRow(List, PropertyRow(List, {"Font", "Height"}), 0, QEvent::MouseButtonRelease);
+             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonPress);
+             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonRelease);
          },
          [&] { return Title->Font()->Color() == clRed; }},
         {"the label moved on the form by a key",
@@ -1148,10 +1133,10 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
         SCOPED_TRACE(Change.Change);
         Change.Make();
         EXPECT_TRUE(Change.Made());
-        ASSERT_NE(PropertyRow(List, {"Font", "Style"}), nullptr);
-        EXPECT_TRUE(PropertyRow(List, {"Font"})->isExpanded());
-        EXPECT_TRUE(PropertyRow(List, {"Font", "Style"})->isExpanded());
-        EXPECT_EQ(List->currentItem(), PropertyRow(List, {"Font", "Height"}));
+        ASSERT_NE(Window.FindPropertyItem({"Font", "Style"}), nullptr);
+        EXPECT_TRUE(Window.FindPropertyItem({"Font"})->isExpanded());
+        EXPECT_TRUE(Window.FindPropertyItem({"Font", "Style"})->isExpanded());
+        EXPECT_EQ(List->currentItem(), Window.FindPropertyItem({"Font", "Height"}));
         EXPECT_EQ(List->verticalScrollBar()->value(), Scrolled);
         EXPECT_EQ(List->indexAt(QPoint(5, 5)).row(), Top);
     }
@@ -1181,12 +1166,12 @@ TEST(PimDesigner, ADropDownListOfNamesIsAsWideAsItsLongestName) {
         E.Designer()->SelectComponent(E.Root()->FindComponent(Case.Component));
         Window.Refresh();
         QTreeWidget* List = Window.PropertyList();
-        QTreeWidgetItem* Row = PropertyRow(List, {Case.Property});
+        QTreeWidgetItem* Row = Window.FindPropertyItem({Case.Property});
         ASSERT_NE(Row, nullptr);
         List->scrollToItem(Row);
         DoubleClickValue(List, Row);
         QApplication::processEvents();
-        Row = PropertyRow(List, {Case.Property});
+        Row = Window.FindPropertyItem({Case.Property});
         auto* Box = qobject_cast<QComboBox*>(List->itemWidget(Row, 1));
         ASSERT_NE(Box, nullptr);
         QAbstractItemView* View = Box->view();
