@@ -235,6 +235,18 @@ void TVyrPageManager::BuildForm() {
     };
     grouplist->SetPopupMenu(GroupListPopup);
     grouplist->OnClick = [this](TComponent* Sender) { grouplistClick(Sender); };
+    // The menu of a right click is about the row under the pointer: the row is chosen first, as a
+    // left click would choose it.
+    auto RightClickChooses = [this](TListBox* List, void (TVyrPageManager::*Click)(TComponent*)) {
+        List->OnMouseDown = [this, List, Click](TComponent*, TMouseButton Button, TShiftState, int X, int Y) {
+            const int Row = List->ItemAtPos(Point(X, Y), true);
+            if (Button != mbRight || Row < 0 || Row == List->ItemIndex()) return;
+            List->SetItemIndex(Row);
+            (this->*Click)(List);
+        };
+    };
+    RightClickChooses(BandList, &TVyrPageManager::BandListClick);
+    RightClickChooses(grouplist, &TVyrPageManager::grouplistClick);
     grouplist->OnDrawItem = [this](TListBox* C, int I, const TRect& R, TOwnerDrawState S) {
         grouplistDrawItem(C, I, R, S);
     };

@@ -263,6 +263,12 @@ int TScreen::Height() const {
     return Primary ? Primary->geometry().height() : 768;
 }
 
+int TScreen::WorkAreaHeight() const {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return Height();
+    QScreen* Primary = QGuiApplication::primaryScreen();
+    return Primary ? Primary->availableGeometry().height() : Height();
+}
+
 namespace {
 Qt::CursorShape ShapeOf(TCursor Cursor) {
     switch (Cursor) {

@@ -143,6 +143,9 @@ public:
     // The primary screen's size, or 1024 x 768 without a display.
     int Width() const;
     int Height() const;
+    // The height of the primary screen that windows may take, without the desktop's panels; the
+    // screen's height without a display.
+    int WorkAreaHeight() const;
     // A width that stands in for the screen's (tests); 0 gives the screen's own back.
     void SetWidth(int Value) { FWidth = Value > 0 ? Value : 0; }
 

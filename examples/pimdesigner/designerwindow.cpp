@@ -1,4 +1,5 @@
 #include "designerwindow.h"
+#include "host/combobox.h"
 #include "host/controlviews.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
@@ -6,6 +7,7 @@
 #include "host/dragdrop.h"
 #include "host/messages.h"
 #include "host/paintpass.h"
+#include "host/printers.h"
 #include "host/properties.h"
 
 #include <QAbstractItemView>
@@ -14,6 +16,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -398,6 +401,8 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
         FStatus->setText(RunningText());
         return;
     }
+    // A run the action started may have printed without a word, into a file the user did not name.
+    const int Printed = Printer().EndedJobs();
     try {
         Action();
     } catch (const EAbort&) {
@@ -405,6 +410,13 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
         Application()->ShowException(E);
     } catch (const std::exception& E) {
         Application()->ShowException(Exception(QString::fromLocal8Bit(E.what())));
+    }
+    if (Printer().EndedJobs() != Printed) {
+        const QString File = Printer().LastJobFile();
+        FStatus->setText(File.isEmpty()
+                             ? QStringLiteral("The report was printed on %1").arg(Printer().LastJobPrinter())
+                             : QStringLiteral("The report was printed into the file %1")
+                                   .arg(QDir::toNativeSeparators(File)));
     }
     if (Changes) Changed();
 }
@@ -449,6 +461,19 @@ void TDesignerWindow::RefreshComponents() {
 }
 
 void TDesignerWindow::RefreshProperties() {
+    // The rows are made anew after every change; the user's place among them stays.
+    QList<QStringList> Expanded;
+    std::function<void(QTreeWidgetItem*)> Note = [&](QTreeWidgetItem* Row) {
+        if (Row->isExpanded()) Expanded << PropertyPath(Row);
+        for (int i = 0; i < Row->childCount(); ++i)
+            Note(Row->child(i));
+    };
+    for (int i = 0; i < FProperties->topLevelItemCount(); ++i)
+        Note(FProperties->topLevelItem(i));
+    const QStringList Current =
+        FProperties->currentItem() ? PropertyPath(FProperties->currentItem()) : QStringList();
+    const int Scrolled = FProperties->verticalScrollBar()->value();
+
     FRefreshing = true;
     FProperties->clear();
     FEditors.clear();
@@ -457,13 +482,31 @@ void TDesignerWindow::RefreshProperties() {
     if (!Selected.empty()) {
         std::vector<std::unique_ptr<TPropertyEditor>> List;
         try {
-            List = GetComponentProperties(FEditor.Designer(), Selected.front());
+            // One component is renamed at a time.
+            if (Selected.size() == 1)
+                if (auto Name = GetComponentNameEditor(FEditor.Designer(), Selected.front()))
+                    List.push_back(std::move(Name));
+            for (auto& Editor : GetComponentProperties(FEditor.Designer(), Selected.front()))
+                List.push_back(std::move(Editor));
         } catch (const Exception&) {
         }
         for (auto& Editor : List)
             AddPropertyItem(nullptr, std::move(Editor), 0);
     }
+    for (const QStringList& Path : Expanded)
+        if (QTreeWidgetItem* Row = FindPropertyItem(Path)) Row->setExpanded(true);
+    if (QTreeWidgetItem* Row = FindPropertyItem(Current)) FProperties->setCurrentItem(Row);
+    // The scroll bar takes its range from the rows laid out.
+    FProperties->doItemsLayout();
+    FProperties->verticalScrollBar()->setValue(Scrolled);
     FRefreshing = false;
+}
+
+QStringList TDesignerWindow::PropertyPath(const QTreeWidgetItem* Row) {
+    QStringList Path;
+    for (; Row; Row = Row->parent())
+        Path.prepend(Row->text(0));
+    return Path;
 }
 
 void TDesignerWindow::AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor,
@@ -507,9 +550,7 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
     const TPropertyAttributes Attributes = Editor->GetAttributes();
     if (Attributes & paValueList) {
         QStringList Values;
-        QStringList Path;
-        for (QTreeWidgetItem* Row = Item; Row; Row = Row->parent())
-            Path.prepend(Row->text(0));
+        const QStringList Path = PropertyPath(Item);
         // Reading the values may change the form (a page makes the variables it lacks, and what
         // it posted meanwhile) and so rebuild the list, there or soon, which would take the
         // drop-down away as it opens: rebuild it now and open the drop-down on the row as it is.
@@ -530,6 +571,7 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
         Box->setEditable(!(Attributes & paReadOnly));
         Box->addItems(Values);
         Box->setCurrentText(Item->text(1));
+        FitDropDownToItems(Box);
         FProperties->setItemWidget(Item, 1, Box);
         connect(Box, &QComboBox::activated, this, [this, Editor, Box](int) {
             // The refresh after the change frees the list, which must not happen while it still
@@ -717,6 +759,14 @@ void TDesignerWindow::closeEvent(QCloseEvent* Event) {
     if (FEditor.Running()) {
         FStatus->setText(RunningText());
         Event->ignore();
+        // A window that stays without a word looks broken; the run waits while the user reads.
+        if (!FTellingRun) {
+            FTellingRun = true;
+            MessageBox(QStringLiteral(
+                           "A report of the form is running: close the designer again once the run is done"),
+                       QStringLiteral("Pim Designer"), MB_OK | MB_ICONINFORMATION);
+            FTellingRun = false;
+        }
     } else if (CanDiscard()) {
         Event->accept();
         // The program ends with this window: the tool windows the designed form keeps (band

@@ -15,6 +15,10 @@
 #include "support/paintlog.h"
 #include "support/scripteddialogs.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -789,6 +793,84 @@ TEST_F(Pageman, ItsWindowComesWithTheFirstShowAndShowsTheListsAsTheFormPaintsThe
     T.M->Close();
     EXPECT_FALSE(T.M->Visible());
     EXPECT_EQ(ManagerOf(T.R.Page), T.M);
+}
+
+// A press and release of Button at At in View, as the window system hands them over.
+void ClickIn(QWidget* View, QPoint At, Qt::MouseButton Button) {
+    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent Event(Type, QPointF(At), QPointF(View->mapToGlobal(At)), Button,
+                          Type == QEvent::MouseButtonPress ? Button : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(View, &Event);
+    }
+}
+
+TEST_F(Pageman, ARightClickChoosesTheRowUnderThePointerBeforeItsMenuOpensAndTheMenuWorksOnIt) {
+    TManaged T;
+    T.On(QStringLiteral("DetailBand"), &TVyrPageManager::Below1Click);
+    T.M->GroupAddClick(nullptr);
+    T.M->GroupAddClick(nullptr);
+    T.M->Show();
+    ASSERT_NE(T.M->Widget(), nullptr);
+    const QString Sub = T.Rows().filter(QStringLiteral("Sub")).value(0);
+    ASSERT_FALSE(Sub.isEmpty());
+    // A point in row Row of List, in its view's coordinates; past the last row for -1.
+    auto PointAt = [](TListBox* List, int Row) {
+        const TRect R = List->ItemRect(Row < 0 ? List->Items().Count() : Row);
+        return QPoint(R.Left + 5, R.Top + 5) + List->ClientOrigin();
+    };
+    struct {
+        bool Groups;
+        QString Before;  // the row chosen by a left click first
+        QString Pressed; // empty: below the last row
+        QString After;   // the row chosen and the component selected in the designer
+        QStringList Enabled;
+    } const Cases[] = {
+        {false,
+         "PageHeaderBand",
+         Sub,
+         Sub,
+         {"MoveUp1", "MoveDown1", "AddDataBand1", "AddOverlay1", "Delete1"}},
+        {false, Sub, "PageHeaderBand", "PageHeaderBand", {"AddSubBand1", "AddDataBand1", "AddOverlay1"}},
+        {false, Sub, "", Sub, {"MoveUp1", "MoveDown1", "AddDataBand1", "AddOverlay1", "Delete1"}},
+        {true, "Group", "Group1", "Group1", {"GroupAdd", "GroupDelete", "MoveUp"}},
+        {true, "Group1", "Group", "Group", {"GroupAdd", "GroupDelete", "MoveDown"}},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE((Case.Before + u'>' + Case.Pressed).toStdString());
+        TListBox* List = Case.Groups ? T.M->grouplist : T.M->BandList;
+        auto RowOf = [&](const QString& Name) {
+            return Case.Groups ? List->Items().IndexOf(Name) : T.Row(Name);
+        };
+        if (Case.Groups)
+            T.SelectGroup(RowOf(Case.Before));
+        else
+            T.Select(Case.Before);
+        ClickIn(List->Widget(), PointAt(List, Case.Pressed.isEmpty() ? -1 : RowOf(Case.Pressed)),
+                Qt::RightButton);
+        EXPECT_EQ(List->ItemIndex(), RowOf(Case.After));
+        EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{Case.After});
+        QMenu* Shown = (Case.Groups ? T.M->GroupListPopup : T.M->BandListPopup)->Menu();
+        ASSERT_NE(Shown, nullptr);
+        QStringList Enabled;
+        for (QAction* Action : Shown->actions())
+            if (Action->isEnabled() && !Action->isSeparator()) Enabled << Action->objectName();
+        EXPECT_EQ(Enabled, Case.Enabled);
+        Shown->close();
+        QApplication::processEvents();
+    }
+
+    // Chosen from the menu, Delete takes the band the right click chose.
+    T.Select(QStringLiteral("PageHeaderBand"));
+    ClickIn(T.M->BandList->Widget(), PointAt(T.M->BandList, T.Row(Sub)), Qt::RightButton);
+    QMenu* Shown = T.M->BandListPopup->Menu();
+    ASSERT_NE(Shown, nullptr);
+    QAction* Delete = Shown->findChild<QAction*>(QStringLiteral("Delete1"));
+    ASSERT_NE(Delete, nullptr);
+    ClickIn(Shown, Shown->actionGeometry(Delete).center(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(T.R.Form->FindComponent(Sub), nullptr);
+    EXPECT_TRUE(T.Bands().contains(QStringLiteral("PageHeaderBand")));
+    EXPECT_FALSE(T.Rows().contains(Sub));
 }
 
 } // namespace
