@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using namespace PimFileInternal;
 
@@ -211,7 +212,8 @@ void TPimPimFile::ReadObjectTable(TStream& LoadStream) {
 namespace {
 
 // Steps over the records of a page, raising Source's read error (that of a damaged file) where a
-// record reaches past the end of the page data.
+// record reaches past the end of the page data. The page data is read in large blocks and the
+// records are stepped over within them: most are a few bytes, and a document holds many.
 class TRecordWalk {
 public:
     TRecordWalk(TPimStream& Pages, TStream& Source, float Version)
@@ -219,27 +221,36 @@ public:
 
     void Start(int32_t Pos) {
         if (Pos < 0) FSource.RaiseReadError(0);
-        FPages.SetPosition(Pos);
+        FPos = Pos;
     }
-    uint16_t Word() {
-        Need(2);
-        return FPages.ReadUInt16();
-    }
+    uint16_t Word() { return GetUInt16LE(Take(2)); }
     // False for a record of the application's own: its length only its handler knows.
     bool SkipRecord(uint16_t RecType);
 
 private:
-    void Need(int64_t Count) {
-        if (Count < 0 || Count > FSize - FPages.Position()) FSource.RaiseReadError(0);
+    static constexpr int64_t BlockSize = 64 * 1024;
+
+    void Need(int64_t Count) const {
+        if (Count < 0 || Count > FSize - FPos) FSource.RaiseReadError(0);
+    }
+    // The next Count bytes (at most 4), read from the page data when the block does not hold them.
+    const uint8_t* Take(int64_t Count) {
+        Need(Count);
+        if (FPos < FBlockStart || FPos + Count > FBlockStart + int64_t(FBlock.size())) {
+            FBlock.resize(size_t(std::min(BlockSize, FSize - FPos)));
+            FPages.SetPosition(FPos);
+            FPages.ReadBuffer(FBlock.data(), int64_t(FBlock.size()));
+            FBlockStart = FPos;
+        }
+        const uint8_t* P = FBlock.data() + (FPos - FBlockStart);
+        FPos += Count;
+        return P;
     }
     void Skip(int64_t Count) {
         Need(Count);
-        FPages.Seek(Count, soCurrent);
+        FPos += Count;
     }
-    int32_t Long() {
-        Need(4);
-        return FPages.ReadInt32();
-    }
+    int32_t Long() { return int32_t(GetUInt32LE(Take(4))); }
     // Strings count their bytes, in a Word before version 4.0; runs of characters count UTF-16 units.
     void SkipString() { Skip(FVersion < PimVersionSetupBlock ? Word() : Long()); }
     void SkipChars() { Skip(int64_t(Long()) * 2); }
@@ -249,6 +260,9 @@ private:
     TStream& FSource;
     const int64_t FSize;
     const float FVersion;
+    int64_t FPos = 0;
+    std::vector<uint8_t> FBlock;
+    int64_t FBlockStart = 0;
 };
 
 bool TRecordWalk::SkipRecord(uint16_t RecType) {
