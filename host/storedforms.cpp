@@ -1159,10 +1159,7 @@ void ReadComponentText(const QByteArray& Text, TComponent* Root) {
 }
 
 void WriteComponentFile(const QString& FileName, TComponent* Root) {
-    const QByteArray Text = WriteComponentText(Root);
-    TWholeFileStream Stream(FileName);
-    Stream.WriteBuffer(Text.constData(), Text.size());
-    Stream.Commit();
+    WriteWholeFile(FileName, WriteComponentText(Root));
 }
 
 void ReadComponentFile(const QString& FileName, TComponent* Root) {

@@ -27,7 +27,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -393,44 +395,120 @@ TEST(ReportRun, ToThePdfFilePrinterChosenByName) {
     EXPECT_FALSE(QFile::exists(R.FileName));
 }
 
+namespace {
+
+// Every kind of file the system writes whole, each written to Name as an application writes it
+// (through R where a run writes it); a writer raises what the writing raised.
+struct TWholeFileWriter {
+    const char* Name;
+    std::function<void(TRunReport& R, const QString& Name)> Write;
+};
+
+const TWholeFileWriter WholeFileWriters[] = {
+    {"run.pdf",
+     [](TRunReport& R, const QString& Name) {
+         TPrinterBackends List;
+         auto PdfPrinter = std::make_unique<TPdfFilePrinter>();
+         PdfPrinter->SetFileName(Name);
+         List.push_back(std::move(PdfPrinter));
+         Printer().SetPrinters(std::move(List), 0);
+         R.Page->SetOutputType(otNormal);
+         R.Page->PageSetup()->SetDestination(destPrinter);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.pim",
+     [](TRunReport& R, const QString& Name) {
+         R.Page->SetOutputType(otNormal);
+         R.Page->PageSetup()->SetDestination(destFile);
+         R.Page->SetPimFileName(Name);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.rtf",
+     [](TRunReport& R, const QString& Name) {
+         R.Page->SetOutputType(otRichText);
+         R.Page->SetRtfFile(Name);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.rep", [](TRunReport& R, const QString& Name) { R.Report->SaveToFile(Name); }},
+    {"saved.pim",
+     [](TRunReport&, const QString& Name) {
+         TPimPimFile Document;
+         Document.BeginDoc();
+         Document.EndDoc();
+         Document.SaveToFile(Name);
+     }},
+};
+
+QString WriteError(const TWholeFileWriter& Writer, TRunReport& R, const QString& Name) {
+    try {
+        Writer.Write(R, Name);
+    } catch (const Exception& E) {
+        return E.Message();
+    }
+    return QString();
+}
+
+QByteArray FileBytes(const QString& Name) {
+    QFile File(Name);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+mode_t Permissions(const QString& Name) {
+    struct stat Info {};
+    return ::stat(QFile::encodeName(Name).constData(), &Info) == 0 ? Info.st_mode & 07777 : 0;
+}
+
+} // namespace
+
 TEST(ReportRun, AFullDiskFailsEachWriteAndKeepsEveryEarlierFileByteForByte) {
     TSmallDisk Disk(1024 * 1024);
     if (!Disk.Available()) GTEST_SKIP() << Disk.Why().toStdString();
     TRunReport R;
-    const QString Pim = Disk.Path(QStringLiteral("run.pim"));
-    const QString Pdf = Disk.Path(QStringLiteral("run.pdf"));
-    const QString Rep = Disk.Path(QStringLiteral("run.rep"));
-    TPrinterBackends List;
-    auto PdfPrinter = std::make_unique<TPdfFilePrinter>();
-    PdfPrinter->SetFileName(Pdf);
-    List.push_back(std::move(PdfPrinter));
-    Printer().SetPrinters(std::move(List), 0);
-    auto Bytes = [](const QString& Name) {
-        QFile File(Name);
-        return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
-    };
     // The earlier files, written while there was room.
-    R.Page->SetPimFileName(Pim);
-    ASSERT_EQ(R.RunError(), QString());
-    R.Page->PageSetup()->SetDestination(destPrinter);
-    ASSERT_EQ(R.RunError(), QString());
-    R.Report->SaveToFile(Rep);
-    const QByteArray EarlierPim = Bytes(Pim), EarlierPdf = Bytes(Pdf), EarlierRep = Bytes(Rep);
-    ASSERT_FALSE(EarlierPim.isEmpty() || EarlierPdf.isEmpty() || EarlierRep.isEmpty());
+    QStringList Names;
+    std::vector<QByteArray> Earlier;
+    for (const TWholeFileWriter& W : WholeFileWriters) {
+        const QString Name = Disk.Path(QLatin1String(W.Name));
+        ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+        Earlier.push_back(FileBytes(Name));
+        ASSERT_FALSE(Earlier.back().isEmpty()) << W.Name;
+        Names.append(QLatin1String(W.Name));
+    }
 
     Disk.Fill(0);
-    EXPECT_EQ(R.RunError(), QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Pdf));
-    R.Page->PageSetup()->SetDestination(destFile);
-    EXPECT_EQ(R.RunError(), QStringLiteral("Stream write error"));
-    EXPECT_THROW(R.Report->SaveToFile(Rep), EWriteError);
-    TPimPimFile Document;
-    Document.LoadFromFile(Pim);
-    EXPECT_THROW(Document.SaveToFile(Pim), EWriteError);
-    EXPECT_EQ(Bytes(Pim), EarlierPim);
-    EXPECT_EQ(Bytes(Pdf), EarlierPdf);
-    EXPECT_EQ(Bytes(Rep), EarlierRep);
-    EXPECT_EQ(Disk.Files(), (QStringList{"run.pdf", "run.pim", "run.rep"}));
-    EXPECT_FALSE(R.Report->Printing());
+    for (size_t i = 0; i < std::size(WholeFileWriters); ++i) {
+        const TWholeFileWriter& W = WholeFileWriters[i];
+        const QString Name = Disk.Path(QLatin1String(W.Name));
+        EXPECT_EQ(WriteError(W, R, Name),
+                  QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Name))
+            << W.Name;
+        EXPECT_EQ(FileBytes(Name), Earlier[i]) << W.Name;
+        EXPECT_FALSE(R.Report->Printing());
+    }
+    Names.sort();
+    EXPECT_EQ(Disk.Files(), Names);
+}
+
+TEST(ReportRun, EveryFileWrittenWholeHasThePermissionsOfANewFileOrOfTheFileItReplaces) {
+    TRunReport R;
+    struct TUmask {
+        mode_t Old;
+        explicit TUmask(mode_t Mask) : Old(::umask(Mask)) {}
+        ~TUmask() { ::umask(Old); }
+    };
+    for (const mode_t Mask : {mode_t(022), mode_t(077), mode_t(027)}) {
+        TUmask Scope(Mask);
+        for (const TWholeFileWriter& W : WholeFileWriters) {
+            const QString Name = R.Dir.filePath(
+                QStringLiteral("%1.%2").arg(Mask, 3, 8, QChar(u'0')).arg(QLatin1String(W.Name)));
+            ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+            EXPECT_EQ(Permissions(Name), 0666 & ~Mask) << W.Name << " umask " << std::oct << Mask;
+            // Written again, a file keeps the permissions it was given, as one overwritten in place.
+            ASSERT_EQ(::chmod(QFile::encodeName(Name).constData(), 0604), 0);
+            ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+            EXPECT_EQ(Permissions(Name), mode_t(0604)) << W.Name << " umask " << std::oct << Mask;
+        }
+    }
 }
 
 TEST(ReportRun, AReportLoadedWithAutoRunRunsOnceTheFormHasLoaded) {
