@@ -209,10 +209,23 @@ void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error)
     } catch (const EAbort&) {
     } catch (const Exception& E) {
         Handle(E);
-    } catch (const std::exception& E) {
-        Handle(Exception(QString::fromLocal8Bit(E.what())));
     } catch (...) {
-        Handle(Exception(QStringLiteral("Unknown exception")));
+        Handle(Exception(ExceptionMessage(std::current_exception())));
+    }
+}
+
+QString TApplication::ExceptionMessage(std::exception_ptr Error) {
+    if (!Error) return QString();
+    try {
+        std::rethrow_exception(Error);
+    } catch (const EAbort&) {
+        return QString();
+    } catch (const Exception& E) {
+        return E.Message();
+    } catch (const std::exception& E) {
+        return QString::fromLocal8Bit(E.what());
+    } catch (...) {
+        return QStringLiteral("Unknown exception");
     }
 }
 

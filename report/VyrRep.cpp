@@ -114,6 +114,11 @@ TVyrReport::~TVyrReport() {
 void TVyrReport::Run() {
     if (FPrinting) return;
     FExceptionText.clear();
+    struct TInRun {
+        bool& Flag;
+        explicit TInRun(bool& F) : Flag(F) { Flag = true; }
+        ~TInRun() { Flag = false; }
+    } InRun(FInRun);
     try {
         if (InitReport())
             while (FPrinting) {
@@ -228,13 +233,17 @@ bool TVyrReport::InitReport() {
 
 bool TVyrReport::PromptPrint(TVyrPage* APage) {
     bool Result = false;
-    if (OnPromptPrint) {
-        // A failing handler is told to the application and cancels the run.
-        if (!CallEventHandler(this, [&] { OnPromptPrint(APage, Result); })) return false;
-        return Result;
-    }
-    if (CustomPrompt) {
-        if (!CallEventHandler(this, [&] { CustomPrompt(APage, Result); })) return false;
+    if (OnPromptPrint || CustomPrompt) {
+        // A failing handler cancels the run, which raises why.
+        try {
+            if (OnPromptPrint)
+                OnPromptPrint(APage, Result);
+            else
+                CustomPrompt(APage, Result);
+        } catch (...) {
+            RunFailed(this, std::current_exception());
+            return false;
+        }
         return Result;
     }
     // A question that cannot be shown would be taken as cancelled, and the run would end as if the
@@ -412,6 +421,17 @@ void TVyrReport::AfterPrint() {
 
 void TVyrReport::KeepError(const QString& Message) {
     if (FExceptionText.isEmpty()) FExceptionText = Message;
+}
+
+bool TVyrReport::RunFailed(TComponent* Sender, std::exception_ptr Error) {
+    if (!FInRun) {
+        Application()->HandleException(Sender, Error);
+        return false;
+    }
+    const QString Message = TApplication::ExceptionMessage(Error);
+    if (Message.isEmpty()) return false;
+    KeepError(Message);
+    return true;
 }
 
 void TVyrReport::SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value) {
