@@ -5,6 +5,7 @@
 #include "host/lists.h"
 #include "host/printers.h"
 #include "host/properties.h"
+#include "host/releasehold.h"
 #include "host/resstrings.h"
 #include "host/storedforms.h"
 #include "host/streams.h"
@@ -119,6 +120,9 @@ void TVyrReport::Run() {
         explicit TInRun(bool& F) : Flag(F) { Flag = true; }
         ~TInRun() { Flag = false; }
     } InRun(FInRun);
+    // The run walks the report's form and lets the application work between two records: a close
+    // that would free the form meanwhile frees it once the run is done.
+    const TReleaseHold Hold(this);
     try {
         if (InitReport())
             while (FPrinting) {
@@ -638,6 +642,10 @@ void TVyrReport::WndProc(TMessage& Message) {
 
 void TVyrReport::CheckDelete() {
     TScrollBox::CheckDelete();
+    // The run on the stack would go on in a freed report.
+    if (FPrinting)
+        throw Exception(
+            QStringLiteral("The report %1 is running: it can be freed once its run is done.").arg(Name()));
     if (GetAllowDelete()) return;
     if (Application()->MessageBox(LoadStr(SDeleteReport), LoadStr(SDeleteCaption), MB_YESNO) != IDYES)
         Abort();

@@ -452,6 +452,34 @@ TEST(ReportRun, EachErrorIsToldOnceEitherByRunOrWhereNoCallerCanByTheApplication
     }
 }
 
+// The application works between two records of a run: a close that frees the report's form then
+// frees it once the run is done, and freeing the report itself is refused, rather than the run going
+// on in freed memory.
+TEST(ReportRun, AFormFreedDuringTheRunGoesWhenTheRunIsDoneAndTheRunningReportIsNotFreed) {
+    auto R = std::make_unique<TRunReport>();
+    TComponentRef<TComponent> Form(R->Form.get());
+    QString Refused;
+    int Details = 0;
+    R->OnBand = [&](TVyrBand* Band) {
+        if (Band != R->Page->Detail() || ++Details != 5) return;
+        try {
+            R->Report->Free();
+        } catch (const Exception& E) {
+            Refused = E.Message();
+        }
+        R->Form->Release();
+    };
+    EXPECT_EQ(R->RunError(), QString());
+    EXPECT_EQ(Details, 20);
+    EXPECT_EQ(R->PagesInFile(), 3);
+    EXPECT_EQ(Refused,
+              QStringLiteral("The report Report1 is running: it can be freed once its run is done."));
+    ASSERT_TRUE(Form);
+    R->Form.release(); // the release frees it, as the fixture goes
+    R.reset();
+    EXPECT_FALSE(Form);
+}
+
 TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
     VyrInstallPageViewerFactory(); // as the library installs it
     TRunReport R;
