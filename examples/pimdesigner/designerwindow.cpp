@@ -1,4 +1,5 @@
 #include "designerwindow.h"
+#include "design/Pageman.h"
 #include "host/controlviews.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
@@ -41,9 +42,6 @@
 
 namespace {
 
-QString RunningText() {
-    return QStringLiteral("A report of the form is running: the form stays as it is until the run is done");
-}
 
 std::vector<TDesignerFormHook>& FormHooks() {
     static auto* Hooks = new std::vector<TDesignerFormHook>();
@@ -384,7 +382,7 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
     if (Changes && FEditor.Running()) {
         // Something done while a report of the form is made would change or free what the run
         // walks through.
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         return;
     }
     try {
@@ -704,7 +702,7 @@ bool TDesignerWindow::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {
     if (FEditor.Running()) {
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         Event->ignore();
     } else if (CanDiscard()) {
         Event->accept();
