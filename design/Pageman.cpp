@@ -985,9 +985,10 @@ void TVyrPageManager::GroupDeleteClick(TComponent*) {
     grouplist->Items().Delete(Index);
     FGroupPosList.erase(FGroupPosList.begin() + Index);
     Group->SafeDelete();
+    // A row may still hold a group freed elsewhere since the last refresh; it has no level to get.
     int Level = 0;
-    for (TVyrGroup* G : FGroupPosList)
-        G->SetLevel(++Level);
+    for (int Row = 0; Row < int(FGroupPosList.size()); ++Row)
+        if (TVyrGroup* G = RowGroup(Row)) G->SetLevel(++Level);
     BandsChanged(false);
     grouplistClick(grouplist);
 }

@@ -186,7 +186,13 @@ void TVyrDSVariableOptions::DataSourceListMouseUp(int X, int Y) {
             // The box shows the change at once, before the refresh it asked for comes.
             Item->CreateVariables = Guide->CreateVariables();
             DataSourceList->Invalidate();
-            UpdateDSG(Guide);
+            // A guide switched on makes its variables under the limit, and with the question, of
+            // every update. The question pumps messages, which may rebuild the rows: neither the
+            // row nor the guide is read after it.
+            if (Guide->CreateVariables())
+                UpdateVars();
+            else
+                UpdateDSG(Guide);
             UpdateCFList();
         }
         return;
@@ -346,8 +352,11 @@ void TVyrDSVariableOptions::RevertToAncestorClick() {
     if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
+    // The guide's variables are those of its source before the revert, which may take the source
+    // back to the ancestor's.
+    const std::vector<TVyrDBVar*> Vars = DsgVars(Guide);
     PimRevertToAncestor(Guide, Designer());
-    for (TVyrDBVar* V : DsgVars(Guide))
+    for (TVyrDBVar* V : Vars)
         PimRevertToAncestor(V, Designer());
 }
 

@@ -235,6 +235,13 @@ TFileStream::TFileStream(const QString& FileName, uint16_t Mode) : FFileName(Fil
     default: Flags |= O_RDONLY; break;
     }
     FHandle = ::open(Path.constData(), Flags);
+    // A directory opens for reading, but its size is no length of anything it holds.
+    struct stat Info;
+    if (FHandle >= 0 && ::fstat(FHandle, &Info) == 0 && S_ISDIR(Info.st_mode)) {
+        ::close(FHandle);
+        FHandle = -1;
+        errno = EISDIR;
+    }
     if (FHandle < 0)
         throw EFOpenError(QStringLiteral("Cannot open file \"%s\". %s"),
                           {FileName, QString::fromLocal8Bit(std::strerror(errno))});

@@ -197,6 +197,9 @@ public:
     bool VarUsed(const TVyrVar* Var) const;
     // The guide of the data source listed under the name (case ignored); nil for none.
     TVyrDSGuide* GetDataSourceGuide(const QString& FullDSName) const;
+    // The guide of that data source object; nil for none. Sources of two modules may share a name,
+    // so whatever holds the source itself asks by the source.
+    TVyrDSGuide* GuideOfDataSource(const TDataSource* Source) const;
 
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.

@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -89,6 +90,7 @@ public:
         setMouseTracking(true);
         setObjectName(QStringLiteral("FormView"));
     }
+    QSize PaintedSize() const { return FPainted.size(); }
 
     void SizeToForm() {
         TForm* Root = FWindow->FEditor.Root();
@@ -111,22 +113,26 @@ protected:
         }
         return true;
     }
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* Event) override {
         QPainter P(this);
-        P.fillRect(rect(), palette().color(QPalette::Dark));
+        P.fillRect(Event->rect(), palette().color(QPalette::Dark));
         TFormEditor& E = FWindow->FEditor;
         if (!E.Root()) return;
-        // A report run from the form runs on the designed components themselves: meanwhile its
-        // labels hold the run's values and its page counts in inches. The form stays in the view
-        // as it was painted before the run.
-        const QSize Size(E.Root()->Width(), E.Root()->Height());
-        if (!E.Running() || FPainted.size() != Size) {
-            FPainted = QImage(Size, QImage::Format_RGB32);
+        // Only what the window shows is painted: a form may be far larger than any picture of it
+        // that memory could hold. A report run from the form runs on the designed components
+        // themselves: meanwhile its labels hold the run's values and its page counts in inches, so
+        // the view keeps showing the picture painted before the run.
+        const QRect Form(0, 0, E.Root()->Width(), E.Root()->Height());
+        const QRect Wanted = (Event->rect() | visibleRegion().boundingRect()) & Form;
+        if (!E.Running() && !Wanted.isEmpty()) {
+            FPainted = QImage(Wanted.size(), QImage::Format_RGB32);
             FPainted.fill(Qt::white);
+            FPaintedAt = Wanted.topLeft();
             auto DC = DeviceContext::CreateForImage(&FPainted, 96, 96);
-            PaintControl(E.Root(), *DC);
+            PaintControl(E.Root(), *DC, -FPaintedAt);
         }
-        P.drawImage(0, 0, FPainted);
+        P.fillRect(Event->rect() & Form, Qt::white);
+        P.drawImage(FPaintedAt, FPainted);
         std::vector<TControl*> Selected = E.SelectedControls();
         const QColor Handle = Selected.size() == 1 ? Qt::black : Qt::gray;
         if (E.Designer()->IsSelected(E.Root())) Selected.push_back(E.Root());
@@ -203,7 +209,8 @@ protected:
 
 private:
     TDesignerWindow* FWindow;
-    QImage FPainted; // the form as last painted
+    QImage FPainted;   // the part of the form last painted, no larger than the window shows
+    QPoint FPaintedAt; // where that part lies on the form
 };
 
 TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
@@ -283,6 +290,10 @@ TDesignerWindow::~TDesignerWindow() {
 
 QWidget* TDesignerWindow::FormView() const {
     return FView;
+}
+
+QSize TDesignerWindow::PaintedSize() const {
+    return FView->PaintedSize();
 }
 
 void TDesignerWindow::BuildMenus() {

@@ -49,6 +49,8 @@ public:
     QListWidget* ComponentList() const { return FComponents; }
     QTreeWidget* PropertyList() const { return FProperties; }
     QTabWidget* Palette() const { return FPalette; }
+    // The size of the picture of the form that the form view keeps: the part the window showed.
+    QSize PaintedSize() const;
     // The scroll bars that the form's scroll boxes (the report pages) got.
     std::vector<QScrollBar*> ScrollBars() const;
     // The palette class that the next press on the form makes; empty: none.

@@ -442,6 +442,116 @@ TEST_F(Pageman, GroupsAreAddedMovedAndDeletedWithTheirBandsInOrder) {
     EXPECT_EQ(T.R.Designer->Modifieds, 5);
 }
 
+TEST_F(Pageman, EveryKindMovesAndIsDeletedOnItsOwnLeavingTheRestAsItWas) {
+    TManaged T;
+    for (auto Add :
+         {&TVyrPageManager::Above1Click, &TVyrPageManager::Above1Click, &TVyrPageManager::Below1Click})
+        T.On("DetailBand", Add);
+    T.DataOn("DetailBand");
+    T.DataOn("DetailBand");
+    T.On("Data", &TVyrPageManager::DataHeader1Click);
+    T.On("Data", &TVyrPageManager::DataFooter1Click);
+    T.M->PrintFirst1Click(nullptr);
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(nullptr);
+    // Every level of the page is the level of a band on it, and every band's level is one of the
+    // page's: a band deleted took its own level along and left everyone else's.
+    auto Levels = [&] {
+        QStringList Wrong;
+        for (const TVyrBand* B : *T.R.Page->Bands())
+            if (!B->UpdateLevel() || NamesOf(T.R.Page->Levels()).indexOf(B->UpdateLevel()->Name()) < 0)
+                Wrong << B->Name() + QStringLiteral(" has no level of the page");
+        for (const TVyrLevel* L : *T.R.Page->Levels())
+            if (std::none_of(T.R.Page->Bands()->begin(), T.R.Page->Bands()->end(),
+                             [L](const TVyrBand* B) { return B->UpdateLevel() == L; }))
+                Wrong << L->Name() + QStringLiteral(" is nobody's");
+        return Wrong;
+    };
+    ASSERT_EQ(Levels(), QStringList());
+    ASSERT_EQ(NamesOf(T.R.Page->Levels()).size(), 5 + 6 + 5);
+
+    // The band menu's Move Down and Delete on the band of that name.
+    auto Down = [&T](const char* Name) {
+        return [&T, Name] {
+            T.Select(Name);
+            T.M->MoveUp1Click(T.M->MoveDown1);
+        };
+    };
+    auto Delete = [&T](const char* Name) {
+        return [&T, Name] { T.On(Name, &TVyrPageManager::Delete1Click); };
+    };
+    struct TStep {
+        const char* What;
+        std::function<void()> Do;
+        const char* Rows; // the outline between the page header and the page footer, then the overlays
+    } const Steps[] = {
+        {"the first of two sub bands above moved down", Down("DetailBandSub"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand DataHeader Data "
+         "DataFooter Data1 DetailBandSub2 Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub data band moved down", Down("Data"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand Data1 DataHeader "
+         "Data DataFooter DetailBandSub2 Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub band below deleted", Delete("DetailBandSub2"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand Data1 DataHeader "
+         "Data DataFooter Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub band above deleted", Delete("DetailBandSub"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 DataHeader Data DataFooter "
+         "Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a data head band deleted", Delete("DataHeader"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data DataFooter Group2Footer "
+         "Group1Footer GroupFooter OverlayBand"},
+        {"a data foot band deleted", Delete("DataFooter"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "Group1Footer GroupFooter OverlayBand"},
+        {"an overlay deleted", Delete("OverlayBand"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "Group1Footer GroupFooter"},
+        {"the first of three groups moved down",
+         [&] {
+             T.SelectGroup(0);
+             T.M->MoveDownClick(T.M->MoveDown);
+         },
+         "Group1Header GroupHeader Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "GroupFooter Group1Footer"},
+    };
+    for (const TStep& S : Steps) {
+        const int Modifieds = T.R.Designer->Modifieds;
+        S.Do();
+        const QStringList Rows = T.Rows();
+        EXPECT_EQ(Rows, T.Bands()) << S.What;
+        const qsizetype Foot = Rows.indexOf(QStringLiteral("PageFooterBand"));
+        EXPECT_EQ((Rows.mid(2, Foot - 2) + Rows.mid(Foot + 2)).join(u' '), QLatin1String(S.Rows)) << S.What;
+        EXPECT_EQ(Levels(), QStringList()) << S.What;
+        EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 1) << S.What;
+    }
+    EXPECT_TRUE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub1"))->Above());
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group1", "Group", "Group2"}));
+    EXPECT_EQ(NamesOf(T.R.Page->Levels()).size(), 5 + 6 + 2);
+}
+
+TEST_F(Pageman, DeletingAGroupRenumbersOnlyTheGroupsThePageStillHasWhenAnotherWentBeforeTheListsCaughtUp) {
+    TManaged T;
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(T.M->GroupAdd);
+    DeliverPostedMessages();
+    // Taken off the page and freed elsewhere; the lists learn of it only from the message the page
+    // posted, which has not come yet.
+    auto* Gone = dynamic_cast<TVyrGroup*>(T.R.Form->FindComponent("Group1"));
+    ASSERT_NE(Gone, nullptr);
+    Gone->SetParent(nullptr);
+    Gone->SafeDelete();
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group1", "Group2"}));
+    T.SelectGroup(2);
+    T.M->GroupDeleteClick(T.M->GroupDelete);
+    QStringList Levels;
+    for (const TVyrGroup* G : *T.R.Page->Groups())
+        Levels << QStringLiteral("%1 %2").arg(G->Name()).arg(G->Level());
+    EXPECT_EQ(Levels, QStringList{"Group 0"});
+    EXPECT_EQ(T.M->RowGroup(1), nullptr);
+    EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "GroupHeader", "DetailBand",
+                                      "GroupFooter", "PageFooterBand", "ReportFooterBand"}));
+}
+
 TEST_F(Pageman, DropsReattachOnlyWhereABandMayHang) {
     TManaged T;
     T.On("DetailBand", &TVyrPageManager::Below1Click);
