@@ -452,6 +452,7 @@ void TPimDropLabels::CloseClick() {
 
 void TPimDropLabels::DropLabels(TVyrBand* Band, int X, int Y) {
     if (!Page() || !Band || PimVariableList->SelCount() == 0) return;
+    if (VyrRefusedWhileRunning(Page()->Owner())) return;
     FVarLabelBand = Band;
     FTextLabelBand = GetTextBand();
     FDropHorz = sbHoriz->Down() || sbHorizdiv->Down();
@@ -862,6 +863,7 @@ void TPimDropLabels::SelectComponents() {
 }
 
 void TPimDropLabels::SpeedButton1Click() {
+    if (Page() && VyrRefusedWhileRunning(Page()->Owner())) return;
     const bool Anything = !FTextLabelList.IsEmpty() || !FVarLabelList.IsEmpty() || !FTextDivList.IsEmpty() ||
                           !FVarDivList.IsEmpty();
     TVyrPage* Pg = Page();

@@ -50,6 +50,11 @@ bool Confirmed(const QString& Text, const QString& Caption) {
 
 } // namespace
 
+bool TVyrDSVariableOptions::Refused() const {
+    TVyrPage* Page = GetGroupPage();
+    return Page && VyrRefusedWhileRunning(Page->Owner());
+}
+
 void TVyrDSVariableOptions::Modified() {
     if (IDesigner* D = Designer()) D->Modified();
 }
@@ -139,6 +144,7 @@ void TVyrDSVariableOptions::DeleteVar(TVyrVar* Var) {
 }
 
 void TVyrDSVariableOptions::FListDefine() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
     if (PimIsAncestor(Guide)) {
@@ -153,6 +159,7 @@ void TVyrDSVariableOptions::FListDefine() {
 }
 
 void TVyrDSVariableOptions::CListDelete() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
     if (PimIsAncestor(Guide)) {
@@ -174,7 +181,7 @@ void TVyrDSVariableOptions::DataSourceListMouseUp(int X, int Y) {
         const TRect& R = Item->CheckRect;
         if (R.IsEmpty() || X < R.Left || X > R.Right || Y < R.Top || Y > R.Bottom) continue;
         TVyrDSGuide* Guide = GetDataSourceGuide(Item->DataSourceName);
-        if (Guide && !PimIsAncestor(Guide)) {
+        if (Guide && !PimIsAncestor(Guide) && !Refused()) {
             Guide->SetCreateVariables(!Guide->CreateVariables());
             // The box shows the change at once, before the refresh it asked for comes.
             Item->CreateVariables = Guide->CreateVariables();
@@ -204,6 +211,7 @@ void TVyrDSVariableOptions::SelectFrom(TListBox* List, int First) {
 }
 
 void TVyrDSVariableOptions::AddManualDBVar(TListBox* Source) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     TVyrDSGuide* Guide = CurrentGuide();
     // Without a guide there is no data source to read the fields from.
@@ -224,6 +232,7 @@ void TVyrDSVariableOptions::AddManualDBVar(TListBox* Source) {
 }
 
 void TVyrDSVariableOptions::Add1Click() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     auto* V = new TVyrDBVar(Page->Owner());
@@ -235,6 +244,7 @@ void TVyrDSVariableOptions::Add1Click() {
 }
 
 void TVyrDSVariableOptions::ExprAddClick(int Tag) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     auto* V = new TVyrExprVar(Page->Owner());
@@ -249,6 +259,7 @@ void TVyrDSVariableOptions::ExprAddClick(int Tag) {
 }
 
 void TVyrDSVariableOptions::AddTotal(TListBox* Source) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page || !Source || Source->SelCount() == 0) return;
     const int First = TotalVarList->Items().Count();
@@ -269,6 +280,7 @@ void TVyrDSVariableOptions::AddTotal(TListBox* Source) {
 }
 
 void TVyrDSVariableOptions::DeleteETList(TListBox* List) {
+    if (Refused()) return;
     if (!GetGroupPage()) return;
     SelectComponent(nullptr);
     bool Inherited = false;
@@ -300,6 +312,7 @@ void TVyrDSVariableOptions::DeleteGuide(TVyrDSGuide* Guide) {
 }
 
 void TVyrDSVariableOptions::DeleteDsgItemClick() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Page || !Guide) return;
@@ -324,6 +337,7 @@ void TVyrDSVariableOptions::DeleteDsgItemClick() {
 }
 
 void TVyrDSVariableOptions::AddDsgItemClick(TMenuItem* Item) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page || !Item) return;
     const int i = Page->NoDsgList()->IndexOf(StripHotkey(Item->Caption()));
@@ -335,6 +349,7 @@ void TVyrDSVariableOptions::AddDsgItemClick(TMenuItem* Item) {
 }
 
 void TVyrDSVariableOptions::RevertToAncestorClick() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
     // The guide's variables are those of its source before the revert, which may take the source
@@ -346,6 +361,7 @@ void TVyrDSVariableOptions::RevertToAncestorClick() {
 }
 
 void TVyrDSVariableOptions::Optimize() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     if (!Confirmed(

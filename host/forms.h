@@ -83,6 +83,8 @@ public:
     // anything else goes to OnException when assigned, otherwise it is shown in a message box.
     void HandleException(TComponent* Sender);
     void HandleException(TComponent* Sender, std::exception_ptr Error);
+    // The message an exception shows; an empty text for the silent abort and for no exception.
+    static QString ExceptionMessage(std::exception_ptr Error);
     // Shows an exception's message in an error message box.
     void ShowException(const Exception& E);
 

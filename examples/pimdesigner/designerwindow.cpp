@@ -1,4 +1,5 @@
 #include "designerwindow.h"
+#include "design/Pageman.h"
 #include "host/combobox.h"
 #include "host/controlviews.h"
 #include "host/designreg.h"
@@ -45,9 +46,6 @@
 
 namespace {
 
-QString RunningText() {
-    return QStringLiteral("A report of the form is running: the form stays as it is until the run is done");
-}
 
 std::vector<TDesignerFormHook>& FormHooks() {
     static auto* Hooks = new std::vector<TDesignerFormHook>();
@@ -398,7 +396,7 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
     if (Changes && FEditor.Running()) {
         // Something done while a report of the form is made would change or free what the run
         // walks through.
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         return;
     }
     // A run the action started may have printed without a word, into a file the user did not name.
@@ -757,7 +755,7 @@ bool TDesignerWindow::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {
     if (FEditor.Running()) {
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         Event->ignore();
         // A window that stays without a word looks broken; the run waits while the user reads.
         if (!FTellingRun) {

@@ -1,4 +1,5 @@
 #include "formeditor.h"
+#include "design/Pageman.h"
 #include "design/Vyrreg.h"
 #include "host/buttons.h"
 #include "host/db.h"
@@ -504,11 +505,7 @@ void TFormEditor::Run() {
 }
 
 bool TFormEditor::Running() const {
-    if (!FRoot) return false;
-    for (int i = 0; i < FRoot->ComponentCount(); ++i)
-        if (auto* Report = dynamic_cast<TVyrReport*>(FRoot->Components(i)); Report && Report->Printing())
-            return true;
-    return false;
+    return FRoot && VyrFormRunning(FRoot.get());
 }
 
 void RegisterDesignerPalette() {

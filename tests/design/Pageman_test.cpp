@@ -1,5 +1,8 @@
 #include "design/Pageman.h"
+#include "design/PimDrop.h"
+#include "design/VyrVOpt.h"
 #include "design/Vyrreg.h"
+#include "design/Vyrvrep.h"
 #include "host/db.h"
 #include "host/dragdrop.h"
 #include "host/memdataset.h"
@@ -12,14 +15,20 @@
 #include "report/VyrVar.h"
 #include "support/designfixture.h"
 #include "support/devices.h"
+#include "support/fakeprinter.h"
 #include "support/paintlog.h"
 #include "support/scripteddialogs.h"
+#include "viewer/PimView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -703,6 +712,153 @@ TEST_F(Pageman, MessagesReachTheDataControlCentreOnceAndTheReportFormsLiveForOne
     EXPECT_FALSE(Watch);
     SetDataControlCreator(nullptr);
     SetOverviewFormCreator(nullptr);
+}
+
+// While the page's report runs, each tool window refuses every change and says why once a command:
+// the run prints a sub data band that the band manager's Delete, chosen in its menu between two of
+// the band's records, would otherwise free under it.
+TEST_F(Pageman, WhileItsReportRunsEveryToolWindowRefusesEachChangeWithOneWordAndTheRunGoesOn) {
+    std::vector<std::unique_ptr<TFakePrinter>> Office;
+    Office.push_back(TFakePrinter::Office());
+    TFakePrinterList Printers{std::move(Office)};
+    TManaged T;
+    auto Names = [&T] {
+        QStringList List;
+        for (int i = 0; i < T.R.Form->ComponentCount(); ++i)
+            List << T.R.Form->Components(i)->Name();
+        return List;
+    };
+    auto* OrderSet = T.R.Add<TMemDataSet>("OrderSet");
+    auto* RowSet = T.R.Add<TMemDataSet>("RowSet");
+    FillNumbered(*OrderSet, QStringLiteral("N"), 2);
+    FillNumbered(*RowSet, QStringLiteral("N"), 3);
+    auto* Orders = T.R.Add<TDataSource>("Orders");
+    auto* Rows = T.R.Add<TDataSource>("Rows");
+    Orders->SetDataSet(OrderSet);
+    Rows->SetDataSet(RowSet);
+    T.R.Page->SetDataSource(Orders);
+    T.R.Add<TVyrDataSourceGuide>("Guide1", T.R.Page)->SetDataSource(Rows);
+    T.Select("DetailBand");
+    T.DataItem("Rows")->Click();
+    auto* Data = dynamic_cast<TVyrSubDataBand*>(T.Band("Data"));
+    ASSERT_NE(Data, nullptr);
+    T.M->GroupAdd->Click();
+    SendMessage(T.M, WM_VYR_DODATACONTROL);
+    auto* Centre = dynamic_cast<TVyrDSVariableOptions*>(T.M->DataControl());
+    ASSERT_NE(Centre, nullptr);
+    TPimDropLabels Drop(nullptr);
+    Drop.SetPage(T.R.Page);
+    Drop.FillComboBoxes();
+    Drop.PimVariableList->SetSelected(0, true);
+    T.M->Show();
+    T.Select("Data");
+    DeliverPostedMessages();
+
+    TScriptedDialogs Dialogs;
+    Dialogs.SetUnscriptedAnswer(mrOk);
+    const QStringList Before = Names();
+    const int Modifieds = T.R.Designer->Modifieds;
+    const std::pair<const char*, std::function<void()>> Commands[] = {
+        {"Move Up",
+         [&] {
+             T.M->BandListPopupPopup(T.M->BandListPopup);
+             T.M->MoveUp1->Click();
+         }},
+        {"Add Sub Band Above", [&] { T.M->Above1->Click(); }},
+        {"Add Data Band", [&] { T.DataItem("No DataSource")->Click(); }},
+        {"Add Head", [&] { T.M->DataHeader1->Click(); }},
+        {"Add Overlay", [&] { T.M->PrintFirst1->Click(); }},
+        {"a band dropped on a band", [&] { T.M->BandListDragDrop(T.M->BandList, T.M->BandList, 3, 3); }},
+        {"Add group", [&] { T.M->GroupAdd->Click(); }},
+        {"Delete group", [&] { T.SelectGroup(0), T.M->GroupDelete->Click(); }},
+        {"Move group down", [&] { T.M->MoveDown->Click(); }},
+        {"Overview", [&] { SendMessage(T.M, WM_VYR_RUNOVERREPORT); }},
+        {"Data", [&] { SendMessage(T.M, WM_VYR_DODATACONTROL); }},
+        {"Define", [&] { Centre->FListDefine(); }},
+        {"Undefine", [&] { Centre->CListDelete(); }},
+        {"Add DB variable", [&] { Centre->Add1Click(); }},
+        {"Add expression", [&] { Centre->ExprAddClick(1); }},
+        {"Add total", [&] { Centre->AddTotal(Centre->clist); }},
+        {"Delete variables", [&] { Centre->DeleteETList(Centre->DBVarList); }},
+        {"Delete guide", [&] { Centre->DeleteDsgItemClick(); }},
+        {"Revert guide", [&] { Centre->RevertToAncestorClick(); }},
+        {"Optimize", [&] { Centre->Optimize(); }},
+        {"Fields made variables", [&] { Centre->AddManualDBVar(Centre->flist); }},
+        {"Print the lists", [&] { VyrPrintVarLists(Centre); }},
+        {"Drop labels", [&] { Drop.DropLabels(T.R.Page->Detail(), 10, 10); }},
+        {"Undo drop", [&] { Drop.SpeedButton1Click(); }},
+    };
+    int RowsPrinted = 0;
+    bool Chosen = false;
+    Data->OnBeforePrint = [&](TVyrBand*) {
+        // The run pumps after each of the band's rows. After the first the Delete is chosen from the
+        // band menu as the user chooses it, from the event loop; after the third every other command
+        // is tried.
+        if (++RowsPrinted == 1)
+            QTimer::singleShot(0, [&] {
+                T.M->BandListPopup->Popup(0, 0);
+                QMenu* Menu = T.M->BandListPopup->Menu();
+                ASSERT_NE(Menu, nullptr);
+                auto* Delete = Menu->findChild<QAction*>(QStringLiteral("Delete1"));
+                ASSERT_NE(Delete, nullptr);
+                ASSERT_TRUE(Delete->isEnabled());
+                QObject::connect(Delete, &QAction::triggered, [&] { Chosen = true; });
+                Menu->setActiveAction(Delete);
+                QCoreApplication::postEvent(Menu,
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+            });
+        else if (RowsPrinted == 3)
+            QTimer::singleShot(0, [&] {
+                for (const auto& [What, Command] : Commands) {
+                    const size_t Told = Dialogs.Shown().size();
+                    Command();
+                    EXPECT_EQ(Dialogs.Shown().size(), Told + 1) << What;
+                }
+            });
+    };
+    QEventLoop Loop;
+    QTimer::singleShot(0, [&] {
+        T.R.Report->SetDesignPreview(true);
+        EXPECT_NO_THROW(T.R.Report->Run());
+        Loop.quit();
+    });
+    Loop.exec();
+
+    EXPECT_TRUE(Chosen);
+    EXPECT_EQ(RowsPrinted, 6);
+    EXPECT_FALSE(T.R.Report->Printing());
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 1);
+    const QString Why =
+        QStringLiteral("A report of the form is running: the form stays as it is until the run is done.");
+    for (const TScriptedDialogs::TShown& Shown : Dialogs.Shown())
+        EXPECT_EQ(Shown.Text, Why);
+    EXPECT_EQ(Names(), Before);
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds);
+    auto CloseViewers = [] {
+        for (int i = Application()->ComponentCount() - 1; i >= 0; --i)
+            if (auto* Viewer = dynamic_cast<TPimViewer*>(Application()->Components(i))) delete Viewer;
+    };
+    CloseViewers();
+
+    // The overview's report reads the page as it runs: meanwhile the Delete is refused too.
+    bool Tried = false;
+    QTimer::singleShot(0, [&] {
+        Tried = true;
+        T.Select("Data");
+        T.M->Delete1->Click();
+    });
+    SendMessage(T.M, WM_VYR_RUNOVERREPORT);
+    CloseViewers();
+    EXPECT_TRUE(Tried);
+    EXPECT_NE(T.Band("Data"), nullptr);
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 2);
+    EXPECT_EQ(Dialogs.Last().Text, Why);
+
+    // Once the runs are done the same Delete frees the band.
+    T.Select("Data");
+    T.M->Delete1->Click();
+    EXPECT_EQ(T.Band("Data"), nullptr);
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 2);
 }
 
 TEST_F(Pageman, TheListsPaintTheOutlineMarkTheCaptionOnceAndMoveTheHeaderLabels) {

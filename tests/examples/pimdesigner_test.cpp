@@ -891,6 +891,52 @@ TEST(PimDesigner, AnInlineEditCommittedWithEnterIsTakenOnceAndClosesItsEditorWit
     EXPECT_EQ(Window.Editor().Designer()->ModifiedCount(), Changes + 1);
 }
 
+// A run that cannot start says why in one box, the designer's, and opens no viewer.
+TEST(PimDesigner, ARunThatCannotStartSaysWhyOnceAndOpensNoViewer) {
+    TSampleDatabase Db;
+    const struct {
+        const char* What;
+        std::function<void(TDesignerWindow&)> Spoil;
+        QString Told;
+    } Cases[] = {
+        {"the data set deleted",
+         [](TDesignerWindow& W) {
+             W.Editor().Designer()->SelectComponent(
+                 W.Editor().Root()->FindComponent(QStringLiteral("Orders")));
+             for (QAction* A : W.findChildren<QAction*>())
+                 if (A->text() == QStringLiteral("&Delete")) A->trigger();
+         },
+         QStringLiteral(
+             "The DataSource OrdersSource of ReportPage has no DataSet.  Set its DataSet property to let "
+             "the report know what database to skip thru.")},
+        {"a query that does not read",
+         [](TDesignerWindow& W) {
+             Find<TSqlDataSet>(W.Editor().Root(), "Orders")->SetSQL(QStringLiteral("SELECT id FROM nosuch"));
+         },
+         QStringLiteral("Orders: no such table: nosuch.")}, // the box ends the sentence
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TScriptedDialogs Dialogs;
+        Dialogs.SetUnscriptedAnswer(mrOk);
+        TDesignerWindow Window;
+        ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+        Case.Spoil(Window);
+        Application()->ProcessMessages();
+        ASSERT_EQ(Find<TVyrReport>(Window.Editor().Root(), "OrdersReport")->Page()->DataSource(),
+                  Window.Editor().Root()->FindComponent(QStringLiteral("OrdersSource")));
+        for (QAction* A : Window.findChildren<QAction*>())
+            if (A->text() == QStringLiteral("&Run")) A->trigger();
+        QStringList Told;
+        for (const TScriptedDialogs::TShown& Shown : Dialogs.Shown())
+            Told << Shown.Text;
+        EXPECT_EQ(Told, QStringList{Case.Told});
+        for (int i = 0; i < Application()->ComponentCount(); ++i)
+            EXPECT_EQ(dynamic_cast<TPimViewer*>(Application()->Components(i)), nullptr);
+        EXPECT_FALSE(Window.Editor().Running());
+    }
+}
+
 TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
     TSampleDatabase Db;
     TFakePrinterList Printers{[] {
