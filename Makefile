@@ -1,5 +1,6 @@
 # The two set-up commands: `make demo` runs the main job (the orders report, then the sample
-# document), `make test` builds and passes the tests.
+# document), `make test` builds and passes the tests, then runs the designer's scripted session on
+# the release build under valgrind (tools/designer-session.sh).
 # Both install the Debian packages they need first, so each works alone on a fresh machine.
 # `make install` builds the libraries and installs them with their headers, CMake package and
 # pkg-config files under PREFIX (~/.local by default, which needs no root).
@@ -34,9 +35,11 @@ $(BUILD_FUZZ)/build.ninja: CMakeLists.txt | deps fuzz-deps
 	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 		-DCMAKE_CXX_COMPILER=clang++ -DPIM_TESTS=OFF -DPIM_FUZZ=ON
 
-test: deps $(BUILD_TEST)/build.ninja
+test: deps $(BUILD_TEST)/build.ninja $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_TEST) -j $(JOBS)
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cmake --build $(BUILD_REL) -j $(JOBS) --target pimdesigner
+	bash tools/designer-session.sh $(BUILD_REL)
 
 demo: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS) --target orders pimsample pimview pimdesigner

@@ -79,10 +79,9 @@ bool TVyrBandTree::IsLastOfFamily(const TVyrBand* Band) const {
 }
 
 bool TVyrBandTree::IsSameLevel(const TDataSource* Source, const TVyrBand* Band) const {
-    if (!Source || !Band || !FPage || !FPage->DataSourceList()) return false;
-    for (const TVyrDSGuide* Guide : *FPage->DataSourceList())
-        if (Guide->DataSource() == Source) return Guide->UpdateLevel() == Band->UpdateLevel();
-    return false;
+    if (!Band || !FPage) return false;
+    const TVyrDSGuide* Guide = FPage->GuideOfDataSource(Source);
+    return Guide && Guide->UpdateLevel() == Band->UpdateLevel();
 }
 
 bool TVyrBandTree::IsAncestor(const TVyrBand* Ancestor, const TVyrBand* Band) const {

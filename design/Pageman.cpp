@@ -6,11 +6,13 @@
 #include "host/designreg.h"
 #include "host/lists.h"
 #include "host/properties.h"
+#include "host/releasehold.h"
 #include "host/widgets.h"
 #include "output/PimUtil.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
+#include "report/VyrRep.h"
 #include "report/VyrUtil.h"
 #include "report/VyrVar.h"
 
@@ -235,6 +237,18 @@ void TVyrPageManager::BuildForm() {
     };
     grouplist->SetPopupMenu(GroupListPopup);
     grouplist->OnClick = [this](TComponent* Sender) { grouplistClick(Sender); };
+    // The menu of a right click is about the row under the pointer: the row is chosen first, as a
+    // left click would choose it.
+    auto RightClickChooses = [this](TListBox* List, void (TVyrPageManager::*Click)(TComponent*)) {
+        List->OnMouseDown = [this, List, Click](TComponent*, TMouseButton Button, TShiftState, int X, int Y) {
+            const int Row = List->ItemAtPos(Point(X, Y), true);
+            if (Button != mbRight || Row < 0 || Row == List->ItemIndex()) return;
+            List->SetItemIndex(Row);
+            (this->*Click)(List);
+        };
+    };
+    RightClickChooses(BandList, &TVyrPageManager::BandListClick);
+    RightClickChooses(grouplist, &TVyrPageManager::grouplistClick);
     grouplist->OnDrawItem = [this](TListBox* C, int I, const TRect& R, TOwnerDrawState S) {
         grouplistDrawItem(C, I, R, S);
     };
@@ -330,6 +344,8 @@ void TVyrPageManager::UpdateForm() {
 }
 
 void TVyrPageManager::SetDataLists() {
+    // What the page asks for itself waits until the run is done.
+    if (Busy()) return;
     IDesigner* Designer = PageDesigner();
     if (!FPage || !Designer) return;
     TVyrPage* P = FPage;
@@ -354,6 +370,9 @@ void TVyrPageManager::DataUpdateVars() {
 }
 
 void TVyrPageManager::RunDataControl(bool Showing) {
+    // The centre makes the variables the page lacks: refused with a word when the user asked for it,
+    // quietly when the page did.
+    if (Showing ? Refused() : Busy()) return;
     if (InDataControl) return;
     InDataControl = true;
     // The guard is cleared however the centre's work ends, or no later message would reach it.
@@ -379,8 +398,11 @@ void TVyrPageManager::VarChanged() {
 }
 
 void TVyrPageManager::RunReportForm(const TVyrPageReportCreator& Creator) {
+    if (FPage && VyrRefusedWhileRunning(FPage->Owner(), true)) return;
     if (!Creator || !FPage) return;
     std::unique_ptr<TVyrPageReportForm> Form(Creator(Application()));
+    // The form's report reads the page and lets the application work meanwhile.
+    const TReleaseHold Hold(FPage);
     if (Form) Form->RunFor(FPage, PageDesigner());
 }
 
@@ -390,6 +412,14 @@ void TVyrPageManager::RunOverReport() {
 
 void TVyrPageManager::RunDiagReport() {
     RunReportForm(DiagnosticCreator());
+}
+
+bool TVyrPageManager::Busy() const {
+    return FPage && VyrFormRunning(FPage->Owner());
+}
+
+bool TVyrPageManager::Refused() const {
+    return FPage && VyrRefusedWhileRunning(FPage->Owner());
 }
 
 void TVyrPageManager::RefreshVars() {
@@ -570,6 +600,7 @@ void TVyrPageManager::BandListPopupPopup(TComponent*) {
 }
 
 void TVyrPageManager::MoveUp1Click(TComponent* Sender) {
+    if (Refused()) return;
     TVyrBand* P = SelectedBand();
     if (!P || !FPage) return;
     const bool Down = Sender && Sender->Tag() == 1;
@@ -682,6 +713,7 @@ void TVyrPageManager::FinishNewBand(TVyrBand* Band, const std::function<void(TVy
 }
 
 void TVyrPageManager::AddSubBand(bool Above) {
+    if (Refused()) return;
     TVyrBand* P = SelectedBand();
     if (!P || !FPage) return;
     auto* Band = NewAttachedBand<TVyrSubBand>(FPage, P, P->Name() + QStringLiteral("Sub"),
@@ -702,6 +734,7 @@ void TVyrPageManager::Below1Click(TComponent*) {
 }
 
 void TVyrPageManager::DataBandClick(TComponent* Sender) {
+    if (Refused()) return;
     auto* Item = dynamic_cast<TVyrDataBandItem*>(Sender);
     TVyrBand* P = SelectedBand();
     if (!Item || !P || !FPage) return;
@@ -721,6 +754,7 @@ void TVyrPageManager::DataBandClick(TComponent* Sender) {
 }
 
 void TVyrPageManager::AddHeadFoot(bool Header) {
+    if (Refused()) return;
     TVyrBand* P = SelectedBand();
     if (!P || !FPage) return;
     const QString Base = P->Name() + (Header ? QStringLiteral("Header") : QStringLiteral("Footer"));
@@ -739,6 +773,7 @@ void TVyrPageManager::DataFooter1Click(TComponent*) {
 }
 
 void TVyrPageManager::AddOverlay(bool First) {
+    if (Refused()) return;
     if (!FPage) return;
     auto* Band = new TVyrOverlayBand(FPage->Owner());
     if (!VyrAutoSetComponentName(Band, QStringLiteral("OverlayBand"), false)) {
@@ -768,6 +803,7 @@ bool TVyrPageManager::Confirm(const QString& Text, const QString& Caption) {
 }
 
 void TVyrPageManager::Delete1Click(TComponent*) {
+    if (Refused()) return;
     TVyrBand* P = SelectedBand();
     if (!P || !FPage) return;
     if (PimIsAncestor(P)) {
@@ -872,6 +908,7 @@ void TVyrPageManager::BandListDragOver(TComponent* Sender, TComponent* Source, i
 }
 
 void TVyrPageManager::BandListDragDrop(TComponent* Sender, TComponent* Source, int X, int Y) {
+    if (Refused()) return;
     if (Source != BandList || Sender != BandList) return;
     const int Row = BandList->ItemAtPos(Point(X, Y), true);
     if (Row < 0) return;
@@ -917,6 +954,7 @@ void TVyrPageManager::grouplistDrawItem(TListBox* Control, int Index, const TRec
 }
 
 void TVyrPageManager::GroupAddClick(TComponent*) {
+    if (Refused()) return;
     if (!FPage) return;
     auto* Group = new TVyrGroup(FPage->Owner());
     try {
@@ -941,6 +979,7 @@ void TVyrPageManager::GroupAddClick(TComponent*) {
 }
 
 void TVyrPageManager::GroupDeleteClick(TComponent*) {
+    if (Refused()) return;
     const int Index = GroupIndex();
     TVyrGroup* Group = RowGroup(Index);
     if (!Group) return;
@@ -958,14 +997,16 @@ void TVyrPageManager::GroupDeleteClick(TComponent*) {
     grouplist->Items().Delete(Index);
     FGroupPosList.erase(FGroupPosList.begin() + Index);
     Group->SafeDelete();
+    // A row may still hold a group freed elsewhere since the last refresh; it has no level to get.
     int Level = 0;
-    for (TVyrGroup* G : FGroupPosList)
-        G->SetLevel(++Level);
+    for (int Row = 0; Row < int(FGroupPosList.size()); ++Row)
+        if (TVyrGroup* G = RowGroup(Row)) G->SetLevel(++Level);
     BandsChanged(false);
     grouplistClick(grouplist);
 }
 
 void TVyrPageManager::MoveGroup(int Steps) {
+    if (Refused()) return;
     TVyrGroup* Group = RowGroup(GroupIndex());
     if (!Group) return;
     // Two steps past its neighbour: the ordering puts it on the far side of that one.
@@ -997,6 +1038,29 @@ void VyrAddDataLists(TVyrPage* Page, IDesigner* Designer, const QString& Name) {
     }
     Page->FullDSNames()->Add(Name);
     Page->FullDSList()->Add(Source);
+}
+
+namespace {
+bool OwnReportRuns(const TComponent* Root) {
+    for (int i = 0; i < Root->ComponentCount(); ++i)
+        if (auto* Report = dynamic_cast<const TVyrReport*>(Root->Components(i)); Report && Report->Printing())
+            return true;
+    return false;
+}
+} // namespace
+
+bool VyrFormRunning(const TComponent* Root) {
+    return Root && (ReleaseHeld(Root) || OwnReportRuns(Root));
+}
+
+QString VyrFormRunningText() {
+    return QStringLiteral("A report of the form is running: the form stays as it is until the run is done.");
+}
+
+bool VyrRefusedWhileRunning(const TComponent* Root, bool OnlyReads) {
+    if (!Root || !(OnlyReads ? OwnReportRuns(Root) : VyrFormRunning(Root))) return false;
+    ShowMessage(VyrFormRunningText());
+    return true;
 }
 
 void ComponentSelect(IDesigner* Designer, TComponent* Component) {

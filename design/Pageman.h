@@ -218,6 +218,10 @@ private:
     // bands as Which says), then Band; bands already being deleted are passed over.
     void DeleteTree(TVyrBand* Band, bool OwnLevel, bool SubBands, bool SubDataBands, bool HFBands);
     bool Confirm(const QString& Text, const QString& Caption);
+    // Whether a report runs over the page's form, which no command may change meanwhile; Refused also
+    // tells the user so.
+    bool Busy() const;
+    bool Refused() const;
     void MoveGroup(int Steps);
     void RunReportForm(const TVyrPageReportCreator& Creator);
     void RefreshWindow();
@@ -227,6 +231,19 @@ private:
     std::vector<TVyrBand*> FDeleting;            // bands whose deletion is under way
     std::unique_ptr<TVyrPageManagerWindow> FWindow;
 };
+
+// Whether a report runs over the form Root designs: one of the form's own reports, or a report that a
+// design form runs about it (the overview, the diagnostic report, the data control centre's lists),
+// which holds the page it reads (TReleaseHold). The run walks the form's bands, labels and variables
+// and lets the application work between two records, so nothing of the form may change meanwhile.
+bool VyrFormRunning(const TComponent* Root);
+// Why a command that would change the form is refused while a report runs over it.
+QString VyrFormRunningText();
+// A command on the form Root designs, refused while a report runs over it: the user is told why (once
+// for the command) and the result is true, the command doing nothing. A command that only reads the
+// form (OnlyReads: a report about it) waits only for the form's own reports, which leave the form as
+// their run sees it; reports about the form may read it side by side.
+bool VyrRefusedWhileRunning(const TComponent* Root, bool OnlyReads = false);
 
 // Adds the data source of that name, looked up through Designer, to Page's data-source lists:
 // nothing for a name that is no data source or one already listed, nor for a data source of an

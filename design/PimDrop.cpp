@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -425,7 +426,10 @@ void TPimDropLabels::SpeedButton3Click() {
 
 void TPimDropLabels::SetListHeight() {
     const int Columns = std::max(1, PimVariableList->Columns());
-    PimVariableList->SetHeight(PimVariableList->Items().Count() * ItemHeight / Columns + ItemHeight);
+    // A long list scrolls rather than take the window past the screen's foot.
+    const int Room = std::max(ItemHeight, Screen()->WorkAreaHeight() - Top() - PimVariableList->Top());
+    PimVariableList->SetHeight(
+        std::min(PimVariableList->Items().Count() * ItemHeight / Columns + ItemHeight, Room));
     SetBounds(Left(), Top(), Width(), PimVariableList->Top() + PimVariableList->Height());
     PlaceWindow();
 }
@@ -448,6 +452,7 @@ void TPimDropLabels::CloseClick() {
 
 void TPimDropLabels::DropLabels(TVyrBand* Band, int X, int Y) {
     if (!Page() || !Band || PimVariableList->SelCount() == 0) return;
+    if (VyrRefusedWhileRunning(Page()->Owner())) return;
     FVarLabelBand = Band;
     FTextLabelBand = GetTextBand();
     FDropHorz = sbHoriz->Down() || sbHorizdiv->Down();
@@ -586,7 +591,11 @@ void TPimDropLabels::FormatVarLabel(TVyrLabel* Label, TVyrVar* Var, TVyrDataType
 void TPimDropLabels::FormatLabelHW(TVyrLabel* Label, TVyrVar* Var, const TMyField* MyField) {
     const TVyrBand* Band = Label->Band();
     const int Height = Band ? std::abs(Band->Font()->Height()) + 6 : Label->Height();
-    auto Size = [Label](int W, int H) { Label->SetBounds(Label->Left(), Label->Top(), W, H); };
+    // A field declared thousands of characters wide would otherwise make a label many pages wide.
+    const int Widest = Page()->getpagewidth();
+    auto Size = [Label, Widest](int W, int H) {
+        Label->SetBounds(Label->Left(), Label->Top(), Widest > 0 ? std::min(W, Widest) : W, H);
+    };
     auto* Text = dynamic_cast<TVyrvarlabel*>(Label);
     if (Text && Text->WrapText())
         Size(2 * P(), Height);
@@ -694,9 +703,14 @@ void TPimDropLabels::ArrangeHorizontal(bool Wrap) {
 }
 
 void TPimDropLabels::ArrangeVertical() {
+    // Captions to the left of a column dropped near the band's edge would start before it: the
+    // column moves right until the widest caption starts inside the band.
+    int x = FxDrop;
+    if (CaptionPlace() == cpLeft)
+        ForEachPair([&](int, TVyrLabel*, TVyrLabel* Caption) { x = std::max(x, Caption->Width() + 3); });
     int y = FyDrop;
     ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
-        PlacePair(Value, Caption, FxDrop, y);
+        PlacePair(Value, Caption, x, y);
         y = Bottom(Value) + 5;
     });
 }
@@ -725,11 +739,23 @@ bool TPimDropLabels::CheckWidth() {
 
 void TPimDropLabels::ShrinkLabels() {
     const TCaptionPlace Place = CaptionPlace();
+    // What a pair takes of the row and can give up: the wider of caption and value where one stands
+    // over the other, both where the caption stands to the left. Check boxes keep their size, and
+    // captions shrink with their values, else a row of captions wider than their values never fits.
+    auto Share = [Place](const TVyrLabel* Value, const TVyrLabel* Caption) {
+        const int V = IsCheck(Value) ? 0 : Value->Width();
+        const int C = Caption ? Caption->Width() : 0;
+        return Place == cpLeft ? V + C : std::max(V, C);
+    };
     double S = 0;
-    for (int i = 0; i < FVarLabelList.Count(); ++i)
-        if (const TVyrLabel* Value = FVarLabelList[i]; Value && !IsCheck(Value)) S += Value->Width();
-    const double Over = Right(FVarLabelList[FVarLabelList.Count() - 1]) - Page()->getpagewidth();
-    // Check boxes keep their size: with nothing else in the row there is nothing to shrink.
+    int End = 0;
+    ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
+        S += Share(Value, Caption);
+        End = std::max(End, Right(Value));
+        if (Caption) End = std::max(End, Right(Caption));
+    });
+    const double Over = End - Page()->getpagewidth();
+    // With nothing in the row that may shrink there is nothing to do.
     float f = S > 0 ? static_cast<float>(1.0 - Over / S) : 1.0f;
     if (f < 0.25f) f = 0;
     if (f > 1) f = 1;
@@ -737,22 +763,38 @@ void TPimDropLabels::ShrinkLabels() {
     int x = FxDrop;
     int c = 0;
     ForEachPair([&](int, TVyrLabel* Value, TVyrLabel* Caption) {
-        if (Caption) {
-            Caption->SetLeft(x);
-            if (Place == cpLeft) x += Caption->Width() + 2;
-        }
-        Value->SetLeft(x);
-        if (!IsCheck(Value)) {
-            int w = static_cast<int>(std::trunc(Value->Width() * static_cast<double>(f))) - c;
+        const int Old = Share(Value, Caption);
+        int w = Old;
+        if (Old > 0) {
+            w = static_cast<int>(std::trunc(Old * static_cast<double>(f))) - c;
             if (w < Min) {
                 c = Min - w;
                 w = Min;
             } else
                 c = 0;
-            Value->SetWidth(w);
         }
-        // The row keeps the step it was laid out with, so captions wider than their values do not
-        // run into the next pair.
+        const int V = IsCheck(Value) ? 0 : Value->Width();
+        const int C = Caption ? Caption->Width() : 0;
+        if (Place == cpLeft) {
+            // The pair's new width is shared in the proportion the two had.
+            const int CaptionWidth = Old > 0 ? static_cast<int>(int64_t(w) * C / Old) : C;
+            Caption->SetWidth(CaptionWidth);
+            if (V > 0) Value->SetWidth(w - CaptionWidth);
+        } else if (Old > 0) {
+            // The wider of the two takes the pair's new width, the other keeps its own if it fits.
+            if (V >= C) {
+                Value->SetWidth(w);
+                if (Caption) Caption->SetWidth(std::min(C, w));
+            } else {
+                Caption->SetWidth(w);
+                if (V > 0) Value->SetWidth(std::min(V, w));
+            }
+        }
+        if (Caption) {
+            Caption->SetLeft(x);
+            if (Place == cpLeft) x += Caption->Width() + 2;
+        }
+        Value->SetLeft(x);
         x += Place == cpLeft ? Value->Width() + 10 : RowStep(Value, Caption);
     });
 }
@@ -821,6 +863,7 @@ void TPimDropLabels::SelectComponents() {
 }
 
 void TPimDropLabels::SpeedButton1Click() {
+    if (Page() && VyrRefusedWhileRunning(Page()->Owner())) return;
     const bool Anything = !FTextLabelList.IsEmpty() || !FVarLabelList.IsEmpty() || !FTextDivList.IsEmpty() ||
                           !FVarDivList.IsEmpty();
     TVyrPage* Pg = Page();

@@ -297,6 +297,7 @@ void TPimOverview::BuildDetail() {
         B.AddText(Detail, QLatin1String(C.Heading), C.Left, 43, C.Width, fsBold)->Font()->SetSize(8);
 
     auto* Groups = B.AddSubBand(QStringLiteral("Groups"), Detail, true, 0, 24);
+    FGroups = Groups;
     Groups->OnPrintWhen = [this](TVyrBand*, bool& Result) { Result = ReportGroup != nullptr; };
     // The group's line goes to the next page with its band's row rather than stay behind alone.
     Groups->ReserveSpace()->SetBand(Detail);
@@ -329,6 +330,7 @@ void TPimOverview::BuildDetail() {
     FLabels->OnAfterDataSkip = [this](TVyrSubDataBand*) { LabelsAfterDataSkip(); };
 
     auto* Counts = B.AddSubBand(QStringLiteral("DetailBandSub1"), Detail, false, 0, 22);
+    FCounts = Counts;
     B.AddText(Counts, QStringLiteral("Label Count"), 0, 3, 80, fsBold);
     auto* TotalLabels = new TVyrTotalvar(this);
     TotalLabels->SetName(QStringLiteral("TotalLabels"));
@@ -401,6 +403,30 @@ void TPimOverview::TakeBand(int Index) {
 
 void TPimOverview::ReportPageAfterDataSkip() {
     SetBandVars();
+    KeepHeadingWithFirstRow();
+}
+
+void TPimOverview::KeepHeadingWithFirstRow() {
+    const int Following = FollowingHeight();
+    FBuilder->Page()->Detail()->ReserveSpace()->SetSpace(Following);
+    FGroups->ReserveSpace()->SetSpace(Following);
+}
+
+int TPimOverview::FollowingHeight() {
+    const std::vector<TVyrLabel*>* Labels = Band ? Band->Labels() : nullptr;
+    if (!Labels || Labels->empty()) return FCounts->Height();
+    // The row's property lists wrap and stretch, so the row is measured with the first label's values
+    // the way the labels band measures it before printing; printing starts its labels afresh.
+    BandLabel = Labels->front();
+    SetLabelVars();
+    TVyrPage* Page = FBuilder->Page();
+    const int Space = Page->getpageheight();
+    int Height = FLabels->Height();
+    for (TVyrLabel* L : *FLabels->Labels()) {
+        L->StartPrint();
+        Height = std::max(Height, L->SpendHeight(Page, Space));
+    }
+    return Height;
 }
 
 void TPimOverview::SetSetupVars() {

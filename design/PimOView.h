@@ -73,10 +73,18 @@ private:
     // Band Index becomes the current band, with the group it heads.
     void TakeBand(int Index);
     bool OnFirstPage() const;
+    // The current band's heading, and its group's line above it, take a new page rather than stay
+    // at a page's foot without the row that follows them.
+    void KeepHeadingWithFirstRow();
+    // The height of what follows the heading: the current band's first label row as the labels
+    // band measures it, or the label count of a band without labels.
+    int FollowingHeight();
 
     std::unique_ptr<TVyrInnerReport> FBuilder;
     QHash<QString, TVyrExprVar*> FVars;
     TVyrVar* FPageNumber = nullptr;
     TVyrSubDataBand* FLabels = nullptr;
+    TVyrBand* FGroups = nullptr; // the group's line above the heading
+    TVyrBand* FCounts = nullptr; // the label count below the rows
     TVyrSubDataBand* FBandList = nullptr;
 };

@@ -107,10 +107,7 @@ void TPimDiagForm::DiagProc(TVyrReport* AReport, TVyrGrouppage* Page) {
 }
 
 TVyrDSGuide* TPimDiagForm::GetDSG(const TDataSource* Source) const {
-    if (!RPage || !RPage->DataSourceList()) return nullptr;
-    for (TVyrDSGuide* Guide : *RPage->DataSourceList())
-        if (Guide->DataSource() == Source) return Guide;
-    return nullptr;
+    return RPage ? RPage->GuideOfDataSource(Source) : nullptr;
 }
 
 int TPimDiagForm::LabelCount() const {

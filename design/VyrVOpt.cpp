@@ -359,8 +359,11 @@ void TVyrDSVariableOptions::RefreshLists() {
         UpdateExprList();
         UpdateTotalList();
     }
-    // A refresh posted while the lists were rebuilt has nothing left to do.
-    Application()->ProcessMessages();
+    // What the rebuild made the page post (its notices to the band manager, which ask this form for
+    // another refresh) is delivered now, and that refresh is dropped while the guard is set. The
+    // window system's events wait for the event loop: handled here, inside the handler that asked
+    // for the rebuild, a click could free this form or the menu whose choice is being handled.
+    DeliverPostedMessages();
 }
 
 void TVyrDSVariableOptions::ObjectChanged() {
@@ -430,8 +433,9 @@ void TVyrDSVariableOptions::UpdateDBVarList() {
         Item->DataField = DB->DataField().isEmpty() ? QStringLiteral("Fill in Field.") : DB->DataField();
         Item->LevelName = LevelName(DB->UpdateLevel());
         Item->Used = VarUsed(DB);
-        if (DB->UpdateLevel() && DB->DataSource())
-            if (TVyrDSGuide* G = Page->GetDataSourceGuide(DB->DataSource()->Name()))
+        // By the source itself, since sources of two modules may share a name.
+        if (DB->UpdateLevel())
+            if (const TVyrDSGuide* G = Page->GuideOfDataSource(DB->DataSource()))
                 Item->LevelMatch = G->UpdateLevel() == DB->UpdateLevel();
         Names << Item->DBName;
         DBList.push_back(std::move(Item));

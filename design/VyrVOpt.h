@@ -286,6 +286,9 @@ private:
     // Selects the items of List from First on, makes the last one current and clicks it.
     void SelectFrom(TListBox* List, int First);
     void Modified();
+    // A command that would change the page, while a report runs over its form: the user is told
+    // why and the result is true.
+    bool Refused() const;
     void ShowUpdateVarsLimit();
     // Puts the views of the lists and the grid at their controls' places in the window.
     void PlaceWidgets();

@@ -50,6 +50,11 @@ bool Confirmed(const QString& Text, const QString& Caption) {
 
 } // namespace
 
+bool TVyrDSVariableOptions::Refused() const {
+    TVyrPage* Page = GetGroupPage();
+    return Page && VyrRefusedWhileRunning(Page->Owner());
+}
+
 void TVyrDSVariableOptions::Modified() {
     if (IDesigner* D = Designer()) D->Modified();
 }
@@ -139,6 +144,7 @@ void TVyrDSVariableOptions::DeleteVar(TVyrVar* Var) {
 }
 
 void TVyrDSVariableOptions::FListDefine() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
     if (PimIsAncestor(Guide)) {
@@ -153,6 +159,7 @@ void TVyrDSVariableOptions::FListDefine() {
 }
 
 void TVyrDSVariableOptions::CListDelete() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
     if (PimIsAncestor(Guide)) {
@@ -174,12 +181,18 @@ void TVyrDSVariableOptions::DataSourceListMouseUp(int X, int Y) {
         const TRect& R = Item->CheckRect;
         if (R.IsEmpty() || X < R.Left || X > R.Right || Y < R.Top || Y > R.Bottom) continue;
         TVyrDSGuide* Guide = GetDataSourceGuide(Item->DataSourceName);
-        if (Guide && !PimIsAncestor(Guide)) {
+        if (Guide && !PimIsAncestor(Guide) && !Refused()) {
             Guide->SetCreateVariables(!Guide->CreateVariables());
             // The box shows the change at once, before the refresh it asked for comes.
             Item->CreateVariables = Guide->CreateVariables();
             DataSourceList->Invalidate();
-            UpdateDSG(Guide);
+            // A guide switched on makes its variables under the limit, and with the question, of
+            // every update. The question pumps messages, which may rebuild the rows: neither the
+            // row nor the guide is read after it.
+            if (Guide->CreateVariables())
+                UpdateVars();
+            else
+                UpdateDSG(Guide);
             UpdateCFList();
         }
         return;
@@ -198,6 +211,7 @@ void TVyrDSVariableOptions::SelectFrom(TListBox* List, int First) {
 }
 
 void TVyrDSVariableOptions::AddManualDBVar(TListBox* Source) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     TVyrDSGuide* Guide = CurrentGuide();
     // Without a guide there is no data source to read the fields from.
@@ -218,6 +232,7 @@ void TVyrDSVariableOptions::AddManualDBVar(TListBox* Source) {
 }
 
 void TVyrDSVariableOptions::Add1Click() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     auto* V = new TVyrDBVar(Page->Owner());
@@ -229,6 +244,7 @@ void TVyrDSVariableOptions::Add1Click() {
 }
 
 void TVyrDSVariableOptions::ExprAddClick(int Tag) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     auto* V = new TVyrExprVar(Page->Owner());
@@ -243,6 +259,7 @@ void TVyrDSVariableOptions::ExprAddClick(int Tag) {
 }
 
 void TVyrDSVariableOptions::AddTotal(TListBox* Source) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page || !Source || Source->SelCount() == 0) return;
     const int First = TotalVarList->Items().Count();
@@ -263,6 +280,7 @@ void TVyrDSVariableOptions::AddTotal(TListBox* Source) {
 }
 
 void TVyrDSVariableOptions::DeleteETList(TListBox* List) {
+    if (Refused()) return;
     if (!GetGroupPage()) return;
     SelectComponent(nullptr);
     bool Inherited = false;
@@ -294,6 +312,7 @@ void TVyrDSVariableOptions::DeleteGuide(TVyrDSGuide* Guide) {
 }
 
 void TVyrDSVariableOptions::DeleteDsgItemClick() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Page || !Guide) return;
@@ -318,6 +337,7 @@ void TVyrDSVariableOptions::DeleteDsgItemClick() {
 }
 
 void TVyrDSVariableOptions::AddDsgItemClick(TMenuItem* Item) {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page || !Item) return;
     const int i = Page->NoDsgList()->IndexOf(StripHotkey(Item->Caption()));
@@ -329,14 +349,19 @@ void TVyrDSVariableOptions::AddDsgItemClick(TMenuItem* Item) {
 }
 
 void TVyrDSVariableOptions::RevertToAncestorClick() {
+    if (Refused()) return;
     TVyrDSGuide* Guide = CurrentGuide();
     if (!Guide) return;
+    // The guide's variables are those of its source before the revert, which may take the source
+    // back to the ancestor's.
+    const std::vector<TVyrDBVar*> Vars = DsgVars(Guide);
     PimRevertToAncestor(Guide, Designer());
-    for (TVyrDBVar* V : DsgVars(Guide))
+    for (TVyrDBVar* V : Vars)
         PimRevertToAncestor(V, Designer());
 }
 
 void TVyrDSVariableOptions::Optimize() {
+    if (Refused()) return;
     TVyrPage* Page = GetGroupPage();
     if (!Page) return;
     if (!Confirmed(

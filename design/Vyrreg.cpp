@@ -12,6 +12,7 @@
 #include "host/forms.h"
 #include "host/properties.h"
 #include "host/resstrings.h"
+#include "host/storedforms.h"
 #include "output/PimUtil.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
@@ -249,6 +250,31 @@ std::vector<TVyrVar*> VarsOf(const TVyrPage* Page) {
     return Page->Vars() ? *Page->Vars() : std::vector<TVyrVar*>();
 }
 
+// A page keeps the data sources that are to have no guide by the names the designer lists them
+// under, and stores that list with the form: a renamed data source keeps its place there.
+void FollowRenamedDataSource(TComponent* Component, const QString& OldName) {
+    auto* Source = dynamic_cast<TDataSource*>(Component);
+    TComponent* Module = Component->Owner();
+    if (!Source || !Module) return;
+    std::vector<TComponent*> Forms = RegisteredRoots();
+    if (std::find(Forms.begin(), Forms.end(), Module) == Forms.end()) Forms.push_back(Module);
+    for (TComponent* Form : Forms) {
+        // From another form the source is listed with its form's name.
+        const QString Prefix = Form == Module ? QString() : Module->Name() + u'.';
+        for (int i = 0; i < Form->ComponentCount(); ++i) {
+            auto* Page = dynamic_cast<TVyrPage*>(Form->Components(i));
+            if (!Page) continue;
+            TStringList* Excluded = Page->NoDsgList();
+            for (int j = 0; j < Excluded->Count(); ++j)
+                if (SameName(Excluded->Strings(j), Prefix + OldName))
+                    Excluded->SetStrings(j, Prefix + Source->Name());
+            const int At = Page->FullDSList()->IndexOf(Source);
+            if (At >= 0 && At < Page->FullDSNames()->Count())
+                Page->FullDSNames()->SetStrings(At, Prefix + Source->Name());
+        }
+    }
+}
+
 } // namespace
 
 // Registration
@@ -298,6 +324,7 @@ void initDesignPackage() {
     if (GPackageInstalled) return;
     GPackageInstalled = true;
     Register();
+    RegisterRenameHandler(FollowRenamedDataSource);
     TVyrPage::SetDesignerModifiedHook([](TComponent* Form) {
         if (IDesigner* Designer = FindRootDesigner(Form)) Designer->Modified();
     });

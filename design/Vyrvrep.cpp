@@ -1,6 +1,7 @@
 #include "design/Vyrvrep.h"
 #include "design/Innerrep.h"
 #include "host/lists.h"
+#include "host/releasehold.h"
 #include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
@@ -267,6 +268,9 @@ void RunVReport(TVyrPage* Page, const TDsgList& DsgList, const TExprList& ExprLi
 }
 
 void VyrPrintVarLists(TVyrDSVariableOptions* Centre) {
-    if (TVyrPage* Page = Centre->GetGroupPage())
-        RunVReport(Page, Centre->DsgList, Centre->ExprList, Centre->DBList, Centre->TotalList);
+    TVyrPage* Page = Centre->GetGroupPage();
+    if (!Page || VyrRefusedWhileRunning(Page->Owner(), true)) return;
+    // The run lets the application work between two rows; the page's form takes no change meanwhile.
+    const TReleaseHold Hold(Page);
+    RunVReport(Page, Centre->DsgList, Centre->ExprList, Centre->DBList, Centre->TotalList);
 }

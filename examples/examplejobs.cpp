@@ -4,9 +4,11 @@
 #include "host/mathutil.h"
 #include "host/pdfprinter.h"
 #include "host/printers.h"
+#include "host/streams.h"
 #include "output/PimFile.h"
 #include "output/PimSetup.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 
@@ -30,6 +32,11 @@ QSize WritePagePicture(TPimPimFile& Doc, int Page, const QString& FileName) {
     auto DC = DeviceContext::CreateImage(Width, Height, 96, 96);
     Doc.PlayPage(DC.get(), Page);
     DC->EndDoc();
-    if (!DC->Image()->save(FileName, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {FileName});
+    QByteArray Png;
+    QBuffer Buffer(&Png);
+    Buffer.open(QIODevice::WriteOnly);
+    if (!DC->Image()->save(&Buffer, "PNG")) throw Exception(QStringLiteral("Cannot write %s"), {FileName});
+    // Like every file of the system, written whole or not at all.
+    WriteWholeFile(FileName, Png);
     return DC->Image()->size();
 }

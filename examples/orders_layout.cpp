@@ -4,6 +4,7 @@
 #include "host/properties.h"
 #include "host/sqldataset.h"
 #include "report/PSetup.h"
+#include "report/PimDS.h"
 #include "report/PimPage.h"
 #include "report/VyrCtrl.h"
 #include "report/VyrData.h"
@@ -215,6 +216,11 @@ TVyrReport* BuildOrdersReport(TComponent* Form, TDataSet* Data) {
         Band->Font()->SetName(QStringLiteral("Arial"));
         Band->Font()->SetSize(10);
     }
+    // The orders' guide for the designer, which updates the source's variables with the detail band as
+    // the variables above do: the design tools then find the source's levels matching.
+    auto* Guide = Add<TVyrDataSourceGuide>(Form, QStringLiteral("DataSourceGuide"), Page);
+    Guide->SetDataSource(Source);
+    Guide->SetUpdateLevel(DetailLevel);
     return Report;
 }
 

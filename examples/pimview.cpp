@@ -1,5 +1,6 @@
-// pimview FILE.pim: shows a stored document in the viewer window. A file that is missing or is not a
-// document gives the reason on the error output and exit code 1, without opening a window.
+// pimview FILE.pim: shows a stored document in the viewer window. A file that is missing, is not a
+// document or is damaged (cut short, say) gives the reason on the error output and exit code 1,
+// without opening a window.
 #include "viewer/PimView.h"
 #include "host/exceptions.h"
 

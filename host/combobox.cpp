@@ -1,7 +1,9 @@
 #include "host/combobox.h"
 #include "host/forms.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <algorithm>
 
 // The Qt side of a combo box: a Qt combo box showing the items, whose activation by the user is the
@@ -12,6 +14,11 @@ public:
         QObject::connect(this, &QComboBox::activated, this, [this](int Index) {
             if (FCombo && !FSyncing) CallEventHandler(FCombo, [&] { FCombo->Choose(Index); });
         });
+    }
+
+    void showPopup() override {
+        FitDropDownToItems(this);
+        QComboBox::showPopup();
     }
 
     TComboBox* FCombo;
@@ -110,4 +117,12 @@ void TComboBox::SetVisible(bool Value) {
 void TComboBox::SetEnabled(bool Value) {
     TWinControl::SetEnabled(Value);
     if (FWidget) FWidget->setEnabled(Value);
+}
+
+void FitDropDownToItems(QComboBox* Box) {
+    QAbstractItemView* View = Box->view();
+    View->setTextElideMode(Qt::ElideNone);
+    int Width = View->sizeHintForColumn(Box->modelColumn()) + 2 * View->frameWidth();
+    if (Box->count() > Box->maxVisibleItems()) Width += View->verticalScrollBar()->sizeHint().width();
+    View->setMinimumWidth(Width);
 }

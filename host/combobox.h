@@ -56,3 +56,7 @@ private:
     int FDropDownCount = 8;
     QPointer<TComboBoxWidget> FWidget; // freed with the combo box unless Qt freed it first
 };
+
+// Makes Box's drop-down list as wide as its widest item, however narrow the box: names that differ
+// only in their middle would otherwise be shortened to the same text.
+void FitDropDownToItems(QComboBox* Box);

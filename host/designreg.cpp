@@ -111,6 +111,7 @@ struct TRegistry {
         TPropertyEditorClass Editor;
     };
     std::vector<TPropertyEditorEntry> PropertyEditors;
+    std::vector<TRenameHandler> RenameHandlers;
 };
 
 TRegistry& Registry() {
@@ -393,7 +394,7 @@ public:
             InvalidValue();
         SetVarValue(Bits);
     }
-    const QString& ElementName() const { return FName; }
+    QString GetName() const override { return FName; }
 
 private:
     int FElement;
@@ -624,6 +625,39 @@ void TComponentProperty::SetValue(const QString& Value) {
     SetComponentReference(Target);
 }
 
+// Name
+
+void TComponentNameProperty::SetValue(const QString& Value) {
+    auto* Component = dynamic_cast<TComponent*>(GetComponent(0));
+    if (!Component || PropCount() != 1) InvalidValue();
+    const QString Name = Value.trimmed();
+    if (Name == Component->Name()) return;
+    if (!IsValidIdent(Name))
+        throw EInvalidComponentName(QStringLiteral("'%s' is not a valid component name"), {Name});
+    // References by name find the form before its components, and a component of its own name.
+    const TComponent* Root = Designer() ? Designer()->GetRoot() : nullptr;
+    const bool RootsName = Root && Component != Root && Root->Name().compare(Name, Qt::CaseInsensitive) == 0;
+    if (RootsName || (Component == Root && Root->FindComponent(Name)))
+        throw EDuplicateComponentName(QStringLiteral("A component named %s already exists"), {Name});
+    const QString OldName = Component->Name();
+    Component->SetName(Name);
+    for (const TRenameHandler& Handler : Registry().RenameHandlers)
+        Handler(Component, OldName);
+    if (Designer()) Designer()->Modified();
+}
+
+std::unique_ptr<TPropertyEditor> GetComponentNameEditor(IDesigner* Designer, TComponent* Instance) {
+    const TPropList* Props = Instance ? GetPropList(Instance) : nullptr;
+    const TPropInfo* Info = Props ? Props->Find(QStringLiteral("Name")) : nullptr;
+    if (!Info) return nullptr;
+    return std::make_unique<TComponentNameProperty>(Designer, std::vector<TPersistent*>{Instance},
+                                                    QStringLiteral("Name"), Info);
+}
+
+void RegisterRenameHandler(TRenameHandler Handler) {
+    Registry().RenameHandlers.push_back(std::move(Handler));
+}
+
 // Lookup
 
 void RegisterPropertyEditor(const std::type_info& PropertyType, const std::type_info* ComponentClass,
@@ -778,4 +812,5 @@ void ResetDesignRegistry() {
     R.Icons.clear();
     R.ComponentEditors.clear();
     R.PropertyEditors.clear();
+    R.RenameHandlers.clear();
 }

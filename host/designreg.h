@@ -153,8 +153,8 @@ public:
     // The editors of a nested object's properties (paSubProperties).
     virtual std::vector<std::unique_ptr<TPropertyEditor>> GetProperties();
 
-    // The property's own name (the last part of its path).
-    QString GetName() const;
+    // The property's own name (the last part of its path); a member of a set is named as its value.
+    virtual QString GetName() const;
     const QString& Path() const { return FPath; }
     const TPropInfo* GetPropInfo() const { return FInfo; }
     IDesigner* Designer() const { return FDesigner; }
@@ -272,6 +272,21 @@ protected:
     void SetComponentReference(TComponent* Value);
 };
 
+// A component's name: a valid identifier that neither another component of its owner nor the form
+// has (the form: none of its components). The handlers registered with RegisterRenameHandler then
+// bring along what keeps the component's name as text.
+class TComponentNameProperty : public TStringProperty {
+public:
+    using TStringProperty::TStringProperty;
+    void SetValue(const QString& Value) override;
+};
+// The editor of Instance's name, which is no published property; nullptr for no component.
+std::unique_ptr<TPropertyEditor> GetComponentNameEditor(IDesigner* Designer, TComponent* Instance);
+
+// Told after the name editor renamed a component, with the name it had.
+using TRenameHandler = std::function<void(TComponent* Component, const QString& OldName)>;
+void RegisterRenameHandler(TRenameHandler Handler);
+
 using TPropertyEditorClass = std::function<std::unique_ptr<TPropertyEditor>(
     IDesigner* Designer, std::vector<TPersistent*> Instances, const QString& Path, const TPropInfo* Info)>;
 template <class E> TPropertyEditorClass PropertyEditorClassOf() {
@@ -310,5 +325,6 @@ std::unique_ptr<TPropertyEditor> GetPropertyEditor(IDesigner* Designer, TPersist
 std::vector<std::unique_ptr<TPropertyEditor>> GetComponentProperties(IDesigner* Designer,
                                                                      TPersistent* Instance);
 
-// Forgets the palette, the no-icon set, the icons and the editors (the ancestry stays).
+// Forgets the palette, the no-icon set, the icons, the editors and the rename handlers (the ancestry
+// stays).
 void ResetDesignRegistry();

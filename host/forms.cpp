@@ -1,6 +1,7 @@
 #include "host/forms.h"
 #include "host/dialogs.h"
 #include "host/messages.h"
+#include "host/releasehold.h"
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -11,6 +12,8 @@
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 // TCustomForm
 
@@ -133,8 +136,44 @@ TModalResult TCustomForm::ExecuteModal() {
     return Result;
 }
 
+namespace {
+// The holds that live, and the forms whose release waits for them.
+std::vector<const TReleaseHold*>& Holds() {
+    static auto* List = new std::vector<const TReleaseHold*>();
+    return *List;
+}
+std::vector<std::unique_ptr<TComponentRef<TCustomForm>>>& WaitingRelease() {
+    static auto* List = new std::vector<std::unique_ptr<TComponentRef<TCustomForm>>>();
+    return *List;
+}
+} // namespace
+
+TReleaseHold::TReleaseHold(TComponent* Component) : FComponent(Component) {
+    Holds().push_back(this);
+}
+
+TReleaseHold::~TReleaseHold() {
+    std::erase(Holds(), this);
+    // Each waiting form asks again; one still held waits on.
+    std::vector<std::unique_ptr<TComponentRef<TCustomForm>>> Waiting;
+    Waiting.swap(WaitingRelease());
+    for (const auto& Form : Waiting)
+        if (TCustomForm* F = Form->Get()) PostMessage(F, CM_RELEASE);
+}
+
+bool ReleaseHeld(const TComponent* Form) {
+    for (const TReleaseHold* Hold : Holds())
+        for (const TComponent* Up = Hold->Component(); Up; Up = Up->Owner())
+            if (Up == Form) return true;
+    return false;
+}
+
 void TCustomForm::WndProc(TMessage& Message) {
     if (Message.Msg == CM_RELEASE) {
+        if (ReleaseHeld(this)) {
+            WaitingRelease().push_back(std::make_unique<TComponentRef<TCustomForm>>(this));
+            return;
+        }
         delete this;
         return;
     }
@@ -209,10 +248,23 @@ void TApplication::HandleException(TComponent* Sender, std::exception_ptr Error)
     } catch (const EAbort&) {
     } catch (const Exception& E) {
         Handle(E);
-    } catch (const std::exception& E) {
-        Handle(Exception(QString::fromLocal8Bit(E.what())));
     } catch (...) {
-        Handle(Exception(QStringLiteral("Unknown exception")));
+        Handle(Exception(ExceptionMessage(std::current_exception())));
+    }
+}
+
+QString TApplication::ExceptionMessage(std::exception_ptr Error) {
+    if (!Error) return QString();
+    try {
+        std::rethrow_exception(Error);
+    } catch (const EAbort&) {
+        return QString();
+    } catch (const Exception& E) {
+        return E.Message();
+    } catch (const std::exception& E) {
+        return QString::fromLocal8Bit(E.what());
+    } catch (...) {
+        return QStringLiteral("Unknown exception");
     }
 }
 
@@ -261,6 +313,12 @@ int TScreen::Height() const {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 768;
     QScreen* Primary = QGuiApplication::primaryScreen();
     return Primary ? Primary->geometry().height() : 768;
+}
+
+int TScreen::WorkAreaHeight() const {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return Height();
+    QScreen* Primary = QGuiApplication::primaryScreen();
+    return Primary ? Primary->availableGeometry().height() : Height();
 }
 
 namespace {

@@ -83,6 +83,8 @@ public:
     // anything else goes to OnException when assigned, otherwise it is shown in a message box.
     void HandleException(TComponent* Sender);
     void HandleException(TComponent* Sender, std::exception_ptr Error);
+    // The message an exception shows; an empty text for the silent abort and for no exception.
+    static QString ExceptionMessage(std::exception_ptr Error);
     // Shows an exception's message in an error message box.
     void ShowException(const Exception& E);
 
@@ -143,6 +145,9 @@ public:
     // The primary screen's size, or 1024 x 768 without a display.
     int Width() const;
     int Height() const;
+    // The height of the primary screen that windows may take, without the desktop's panels; the
+    // screen's height without a display.
+    int WorkAreaHeight() const;
     // A width that stands in for the screen's (tests); 0 gives the screen's own back.
     void SetWidth(int Value) { FWidth = Value > 0 ? Value : 0; }
 

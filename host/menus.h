@@ -63,7 +63,9 @@ private:
 // A menu shown at a point, usually by a right click on the control it belongs to. Popup first runs
 // OnPopup, which may enable, hide and rebuild entries, then shows the entries as a Qt menu and
 // returns at once; choosing an entry later runs its Click. A menu entry freed while the Qt menu is
-// open does nothing when chosen.
+// open does nothing when chosen. The Qt menu is freed once it has hidden and none of its events or
+// choices is being handled any more, whatever a choice's handler does meanwhile (pump messages,
+// close the menu, free its owner).
 class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* AOwner);

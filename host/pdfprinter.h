@@ -48,6 +48,7 @@ public:
     void SetFileName(const QString& Value) { FFileName = Value; }
     // The file the last job went to.
     const QString& LastFileName() const { return FLastFileName; }
+    QString LastJobFile() const override { return FLastFileName; }
 
     TPrinterCapabilities Capabilities() override;
     TDeviceMode DefaultDeviceMode() override;

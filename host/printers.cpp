@@ -293,7 +293,11 @@ void TPrinter::EndDoc() {
     std::unique_ptr<DeviceContext> Job = std::move(FHandle);
     Job->EndDoc();
     Job.reset();
-    Backend()->EndDoc();
+    TPrinterBackend* Done = Backend();
+    Done->EndDoc();
+    ++FEndedJobs;
+    FLastJobPrinter = Done->Name();
+    FLastJobFile = Done->LastJobFile();
 }
 
 void TPrinter::Abort() {

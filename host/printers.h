@@ -142,6 +142,8 @@ public:
     virtual void EndDoc() = 0;
     virtual void Abort() = 0;
     virtual QPaintDevice* PaintDevice() = 0;
+    // The file the last job went to, for a printer that prints into files; empty for others.
+    virtual QString LastJobFile() const { return QString(); }
 };
 
 using TPrinterBackends = std::vector<std::unique_ptr<TPrinterBackend>>;
@@ -189,6 +191,11 @@ public:
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
     int PageNumber() const { return FPageNumber; }
+    // The jobs that ended whole so far, and the printer and file (for a printer into files) of the
+    // last one: where a program tells the user the output went.
+    int EndedJobs() const { return FEndedJobs; }
+    const QString& LastJobPrinter() const { return FLastJobPrinter; }
+    const QString& LastJobFile() const { return FLastJobFile; }
     // The printer's device context. While a job runs it draws on the job's pages and stays the
     // same object from BeginDoc to EndDoc; otherwise it is another one that only measures and
     // answers device capabilities for the device mode as it stands, and stays the same object
@@ -219,6 +226,9 @@ private:
     bool FPrinting = false;
     bool FAborted = false;
     int FPageNumber = 0;
+    int FEndedJobs = 0;
+    QString FLastJobPrinter;
+    QString FLastJobFile;
     bool FAdvanced = false;
     std::unique_ptr<DeviceContext> FHandle; // the running job's
     TDeviceCaps FPageCaps;                  // the figures of the job's current page

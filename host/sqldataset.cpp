@@ -29,6 +29,37 @@ QString SqlErrorText(const QSqlError& Error) {
     throw EDatabaseError(SqlErrorText(Error));
 }
 
+sqlite3* SqliteHandle(const QSqlDatabase& Db) {
+    if (!Db.driver() || Db.driverName() != u"QSQLITE") return nullptr;
+    const QVariant Handle = Db.driver()->handle();
+    if (!Handle.isValid() || qstrcmp(Handle.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(Handle.constData());
+}
+
+// SQLite opens a file only when the first statement reads it: a folder, or a file of something
+// else, would fail there with a message that names neither the file nor what is wrong with it.
+void CheckSqliteFile(const QSqlDatabase& Db, const QString& Path) {
+    if (QFileInfo(Path).isDir()) throw EDatabaseError(QStringLiteral("%s is a directory"), {Path});
+    sqlite3* Handle = SqliteHandle(Db);
+    if (Handle && sqlite3_exec(Handle, "PRAGMA schema_version", nullptr, nullptr, nullptr) == SQLITE_NOTADB)
+        throw EDatabaseError(QStringLiteral("%s is not an SQLite database"), {Path});
+}
+
+// Qt takes the first statement of a text from SQLite and refuses the text when more follow, with
+// nothing from the database to say why ("not an error").
+bool HoldsMoreStatements(const QSqlDatabase& Db, const QString& Sql) {
+    sqlite3* Handle = SqliteHandle(Db);
+    if (!Handle) return false;
+    sqlite3_stmt* Statement = nullptr;
+    const void* Tail = nullptr;
+    const int Result = sqlite3_prepare16_v2(Handle, Sql.utf16(), int(Sql.size() * 2), &Statement, &Tail);
+    sqlite3_finalize(Statement);
+    if (Result != SQLITE_OK || !Tail) return false;
+    const auto* Rest = static_cast<const char16_t*>(Tail);
+    const auto* End = reinterpret_cast<const char16_t*>(Sql.utf16()) + Sql.size();
+    return !QStringView(Rest, End).trimmed().isEmpty();
+}
+
 // "VARCHAR(40)" gives the base name VARCHAR and the arguments 40; "NUMERIC(12, 2)" 12 and 2.
 QString SplitDeclaredType(const QString& Declared, int& First, int& Second) {
     First = Second = -1;
@@ -309,9 +340,12 @@ QSqlDatabase TSqlDataSet::Connection() {
     }
     Db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     // The file SQLite looked for: a relative name is taken from the current folder.
-    if (!Db.open())
-        throw EDatabaseError(QStringLiteral("%s: %s"),
-                             {QFileInfo(FDatabaseName).absoluteFilePath(), SqlErrorText(Db.lastError())});
+    const QString Path = QFileInfo(FDatabaseName).absoluteFilePath();
+    if (!Db.open()) {
+        CheckSqliteFile(Db, Path);
+        throw EDatabaseError(QStringLiteral("%s: %s"), {Path, SqlErrorText(Db.lastError())});
+    }
+    CheckSqliteFile(Db, Path);
     return Db;
 }
 
@@ -319,7 +353,11 @@ void TSqlDataSet::Prepare(const QSqlDatabase& Db, const QString& Sql) {
     FQuery = std::make_unique<QSqlQuery>(Db);
     FQuery->setForwardOnly(true);
     FQuery->setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!FQuery->prepare(Sql)) RaiseSqlError(FQuery->lastError());
+    if (!FQuery->prepare(Sql)) {
+        if (HoldsMoreStatements(Db, Sql))
+            throw EDatabaseError(QStringLiteral("A data set takes one SQL statement"));
+        RaiseSqlError(FQuery->lastError());
+    }
     for (auto it = FParams.cbegin(); it != FParams.cend(); ++it) {
         FQuery->bindValue(it.key().startsWith(u':') ? it.key() : u':' + it.key(), it.value());
     }

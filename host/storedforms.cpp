@@ -845,6 +845,8 @@ struct TReader::TImpl {
     std::vector<TWaitingReference> Waiting;
     QSet<TComponent*> Before;
     QString StoredRootName; // the root's name in the text, which may differ from the root's own
+    std::function<QString(const QString&)> Rename;
+    QHash<QString, QString> Renamed; // upper-cased stored name -> the name given instead
 
     explicit TImpl(TComponent* ARoot) : Root(ARoot) {
         for (int i = 0; i < Root->ComponentCount(); ++i)
@@ -867,7 +869,12 @@ struct TReader::TImpl {
         Made.push_back(C);
         C->IncludeState(csLoading | csReading);
         try {
-            C->SetName(Node.Name);
+            QString Name = Node.Name;
+            if (Rename && !Name.isEmpty()) {
+                Name = Rename(Node.Name);
+                if (Name != Node.Name) Renamed.insert(Node.Name.toUpper(), Name);
+            }
+            C->SetName(Name);
             if (auto* Control = dynamic_cast<TControl*>(C)) {
                 TWinControl* Parent = nullptr;
                 if (Enclosing) {
@@ -966,7 +973,7 @@ struct TReader::TImpl {
                     const QString Module = F.Target.left(Dot);
                     const QString Name = F.Target.mid(Dot + 1);
                     if (IsRootName(Module)) {
-                        Target = Root->FindComponent(Name);
+                        Target = Root->FindComponent(Renamed.value(Name.toUpper(), Name));
                     } else if (TComponent* Other = FindRoot(Module)) {
                         Target = Other->FindComponent(Name);
                     } else {
@@ -975,7 +982,7 @@ struct TReader::TImpl {
                         continue;
                     }
                 } else {
-                    Target = Root->FindComponent(F.Target);
+                    Target = Root->FindComponent(Renamed.value(F.Target.toUpper(), F.Target));
                     if (!Target && IsRootName(F.Target)) Target = Root;
                     if (!Target) Target = FindRoot(F.Target);
                 }
@@ -1112,7 +1119,8 @@ void TReader::ReadRootComponent(const QByteArray& Text) {
     Impl.EndLoading(true);
 }
 
-std::vector<TComponent*> TReader::ReadComponents(const QByteArray& Text, TWinControl* Parent) {
+std::vector<TComponent*> TReader::ReadComponents(const QByteArray& Text, TWinControl* Parent,
+                                                 const std::function<QString(const QString& Name)>& Rename) {
     std::vector<TObjNode> Nodes;
     try {
         Nodes = TParser(DecodeText(Text)).ParseObjects(false);
@@ -1120,6 +1128,7 @@ std::vector<TComponent*> TReader::ReadComponents(const QByteArray& Text, TWinCon
         RaiseFormError(E);
     }
     TImpl Impl(FRoot);
+    Impl.Rename = Rename;
     std::vector<TComponent*> Top;
     try {
         for (const TObjNode& Node : Nodes)
@@ -1150,10 +1159,7 @@ void ReadComponentText(const QByteArray& Text, TComponent* Root) {
 }
 
 void WriteComponentFile(const QString& FileName, TComponent* Root) {
-    const QByteArray Text = WriteComponentText(Root);
-    TWholeFileStream Stream(FileName);
-    Stream.WriteBuffer(Text.constData(), Text.size());
-    Stream.Commit();
+    WriteWholeFile(FileName, WriteComponentText(Root));
 }
 
 void ReadComponentFile(const QString& FileName, TComponent* Root) {

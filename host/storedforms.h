@@ -3,6 +3,7 @@
 #include "host/properties.h"
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -81,8 +82,11 @@ public:
     // references from other forms can reach.
     void ReadRootComponent(const QByteArray& Text);
     // Objects as a clipboard holds them; those at the top that are controls are parented on Parent
-    // (when not nullptr). Returns the objects at the top.
-    std::vector<TComponent*> ReadComponents(const QByteArray& Text, TWinControl* Parent);
+    // (when not nullptr). Returns the objects at the top. Rename, when given, names each object:
+    // it gets the name the text stores and gives the one to use; a reference in the text to a name
+    // given another then follows its object.
+    std::vector<TComponent*> ReadComponents(const QByteArray& Text, TWinControl* Parent,
+                                            const std::function<QString(const QString& Name)>& Rename = {});
 
 private:
     struct TImpl;

@@ -2,6 +2,7 @@
 #include "host/exceptions.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,13 +24,45 @@ int64_t TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* Buffer, int64_t Count) {
-    if (Count < 0 || (Count != 0 && Read(Buffer, Count) != Count))
-        throw EReadError(QStringLiteral("Stream read error"));
+    if (Count == 0) return;
+    if (Count < 0) RaiseReadError(0);
+    errno = 0;
+    if (Read(Buffer, Count) != Count) RaiseReadError(errno);
 }
 
 void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
-    if (Count < 0 || (Count != 0 && Write(Buffer, Count) != Count))
-        throw EWriteError(QStringLiteral("Stream write error"));
+    if (Count == 0) return;
+    if (Count < 0) RaiseWriteError(0);
+    errno = 0;
+    if (Write(Buffer, Count) != Count) RaiseWriteError(errno);
+}
+
+void TStream::RaiseReadError(int) {
+    throw EReadError(QStringLiteral("Stream read error"));
+}
+
+void TStream::RaiseWriteError(int) {
+    throw EWriteError(QStringLiteral("Stream write error"));
+}
+
+namespace {
+
+QString SystemReason(int Error) {
+    return QString::fromLocal8Bit(std::strerror(Error));
+}
+
+} // namespace
+
+void RaiseFileReadError(const QString& FileName, int Error) {
+    throw EReadError(
+        QStringLiteral("Cannot read file \"%s\". %s"),
+        {FileName, Error != 0 ? SystemReason(Error) : QStringLiteral("The file is damaged or cut short")});
+}
+
+void RaiseFileWriteError(const QString& FileName, int Error) {
+    // A write that stopped short without a reason from the system is a failed write all the same.
+    throw EWriteError(QStringLiteral("Cannot write file \"%s\". %s"),
+                      {FileName, SystemReason(Error != 0 ? Error : EIO)});
 }
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
@@ -225,7 +258,7 @@ TFileStream::TFileStream(const QString& FileName, uint16_t Mode) : FFileName(Fil
         FHandle = ::open(Path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (FHandle < 0)
             throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"),
-                                {FileName, QString::fromLocal8Bit(std::strerror(errno))});
+                                {FileName, SystemReason(errno)});
         return;
     }
     int Flags = O_CLOEXEC;
@@ -235,9 +268,16 @@ TFileStream::TFileStream(const QString& FileName, uint16_t Mode) : FFileName(Fil
     default: Flags |= O_RDONLY; break;
     }
     FHandle = ::open(Path.constData(), Flags);
-    if (FHandle < 0)
-        throw EFOpenError(QStringLiteral("Cannot open file \"%s\". %s"),
-                          {FileName, QString::fromLocal8Bit(std::strerror(errno))});
+    int Error = FHandle < 0 ? errno : 0;
+    // A folder opens for reading, and would only fail at the first read, as if it were damaged.
+    struct stat Info {};
+    if (Error == 0 && ::fstat(FHandle, &Info) == 0 && S_ISDIR(Info.st_mode)) {
+        ::close(FHandle);
+        FHandle = -1;
+        Error = EISDIR;
+    }
+    if (Error != 0)
+        throw EFOpenError(QStringLiteral("Cannot open file \"%s\". %s"), {FileName, SystemReason(Error)});
 }
 
 TFileStream::TFileStream(int Handle, const QString& FileName) : FHandle(Handle), FFileName(FileName) {}
@@ -278,9 +318,16 @@ int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 }
 
 void TFileStream::SetSize(int64_t NewSize) {
-    if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
-        throw EStreamError(QStringLiteral("Stream write error"));
+    if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) RaiseWriteError(errno);
     if (Position() > NewSize) Seek(NewSize, soBeginning);
+}
+
+void TFileStream::RaiseReadError(int Error) {
+    RaiseFileReadError(FFileName, Error);
+}
+
+void TFileStream::RaiseWriteError(int Error) {
+    RaiseFileWriteError(FFileName, Error);
 }
 
 // TWholeFileStream
@@ -288,21 +335,37 @@ void TFileStream::SetSize(int64_t NewSize) {
 namespace {
 
 [[noreturn]] void RaiseCreateError(const QString& FileName, int Error) {
-    throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"),
-                        {FileName, QString::fromLocal8Bit(std::strerror(Error))});
+    throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"), {FileName, SystemReason(Error)});
+}
+
+// Makes the new file beside Target under a name no other file has. It is created as any new file is,
+// so the umask gives its permissions: a private file put in place would hide a report from the
+// group and others who could read the file it replaced or any other new file.
+int CreatePartFile(const QByteArray& Target, QByteArray& Part) {
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        Part = Target + '.';
+        for (int i = 0; i < 6; ++i)
+            Part += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        const int Handle = ::open(Part.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Handle >= 0 || errno != EEXIST) return Handle;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
 
 TWholeFileStream::TWholeFileStream(const QString& FileName) : FFileName(FileName) {
-    QByteArray Part = QFile::encodeName(FileName) + ".XXXXXX";
-    const int Handle = ::mkstemp(Part.data());
+    const QByteArray Target = QFile::encodeName(FileName);
+    QByteArray Part;
+    const int Handle = CreatePartFile(Target, Part);
     if (Handle < 0) RaiseCreateError(FileName, errno);
-    // mkstemp keeps the file private; the finished file gets the permissions any new file gets.
-    const mode_t Mask = ::umask(0);
-    ::umask(Mask);
-    ::fchmod(Handle, 0666 & ~Mask);
     FPart = std::make_unique<TFileStream>(Handle, QFile::decodeName(Part));
+    // A file written again keeps its permissions, as one overwritten in place would.
+    struct stat Earlier {};
+    if (::stat(Target.constData(), &Earlier) == 0 && S_ISREG(Earlier.st_mode))
+        ::fchmod(Handle, Earlier.st_mode & 0777);
 }
 
 TWholeFileStream::~TWholeFileStream() {
@@ -322,6 +385,14 @@ int64_t TWholeFileStream::Write(const void* Buffer, int64_t Count) {
     return Done;
 }
 
+void TWholeFileStream::RaiseReadError(int Error) {
+    RaiseFileReadError(FFileName, Error);
+}
+
+void TWholeFileStream::RaiseWriteError(int Error) {
+    RaiseFileWriteError(FFileName, FWriteError != 0 ? FWriteError : Error);
+}
+
 int64_t TWholeFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     if (!FPart) throw EStreamError(QStringLiteral("Stream seek error"));
     return FPart->Seek(Offset, Origin);
@@ -338,8 +409,7 @@ void TWholeFileStream::Commit() {
     if (FWriteError != 0) {
         const int Error = FWriteError;
         Discard();
-        throw EWriteError(QStringLiteral("Cannot write file \"%s\". %s"),
-                          {FFileName, QString::fromLocal8Bit(std::strerror(Error))});
+        RaiseFileWriteError(FFileName, Error);
     }
     const QString PartName = FPart->FileName();
     FPart.reset();
@@ -355,4 +425,10 @@ void TWholeFileStream::Discard() noexcept {
     const QString PartName = FPart->FileName();
     FPart.reset();
     QFile::remove(PartName);
+}
+
+void WriteWholeFile(const QString& FileName, const QByteArray& Bytes) {
+    TWholeFileStream File(FileName);
+    File.WriteBuffer(Bytes.constData(), Bytes.size());
+    File.Commit();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,10 @@ public:
 
     void ReadBuffer(void* Buffer, int64_t Count);
     void WriteBuffer(const void* Buffer, int64_t Count);
+    // What a read or a write that fell short raises. Error is the system's reason (errno), 0 when
+    // there is none: the data simply ended. A stream over a file names the file and the reason.
+    [[noreturn]] virtual void RaiseReadError(int Error);
+    [[noreturn]] virtual void RaiseWriteError(int Error);
     // Copies Count bytes from Source's position; Count 0 copies all of Source from its start.
     int64_t CopyFrom(TStream& Source, int64_t Count);
 
@@ -59,6 +64,12 @@ public:
     void WriteSingle(float Value);
     void WriteDouble(double Value);
 };
+
+// The errors of a file that could not be read or written, naming the file and the system's reason
+// (Error 0 when reading: the file ends before the data it should hold). Every reader and writer of
+// whole files raises these, so that the user learns which file failed and why.
+[[noreturn]] void RaiseFileReadError(const QString& FileName, int Error);
+[[noreturn]] void RaiseFileWriteError(const QString& FileName, int Error);
 
 // Little-endian packing into and out of plain byte buffers, for records built in memory.
 void PutUInt16LE(uint8_t* p, uint16_t v);
@@ -124,6 +135,8 @@ public:
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
     void SetSize(int64_t NewSize) override;
+    [[noreturn]] void RaiseReadError(int Error) override;
+    [[noreturn]] void RaiseWriteError(int Error) override;
 
     const QString& FileName() const { return FFileName; }
     int Handle() const { return FHandle; }
@@ -136,7 +149,8 @@ private:
 // A file written whole or not at all. The bytes go to a new file beside FileName (in the same
 // folder, so that putting it in place cannot cross file systems), and Commit puts it in FileName's
 // place once every byte is on the disk. Freed without Commit, or when Commit fails, the new file is
-// removed and whatever stood at FileName before stays as it was, byte for byte.
+// removed and whatever stood at FileName before stays as it was, byte for byte. The finished file
+// has the permissions of the file it replaces, or those any new file gets (the umask applied).
 class TWholeFileStream : public TStream {
 public:
     // Raises EFCreateError when the folder does not take a new file.
@@ -148,6 +162,9 @@ public:
     int64_t Write(const void* Buffer, int64_t Count) override;
     int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
     void SetSize(int64_t NewSize) override;
+    // Both name FileName, not the file being written beside it.
+    [[noreturn]] void RaiseReadError(int Error) override;
+    [[noreturn]] void RaiseWriteError(int Error) override;
 
     // Raises EWriteError with the file's name and the system's reason when a write failed or the
     // bytes did not reach the disk, EFCreateError when the file cannot take FileName's place.
@@ -161,3 +178,6 @@ private:
     std::unique_ptr<TFileStream> FPart; // the file being written beside FileName
     int FWriteError = 0;                // the system's error of the first write that failed
 };
+
+// Writes Bytes as the whole of FileName, through a TWholeFileStream.
+void WriteWholeFile(const QString& FileName, const QByteArray& Bytes);

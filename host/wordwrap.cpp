@@ -28,24 +28,46 @@ bool IsBlank(char32_t Ch) {
     return Ch == u' ' || Ch == u'\t';
 }
 
+bool IsBreak(QChar Ch) {
+    return Ch == u'\r' || Ch == u'\n';
+}
+
+// Past the hard break at At: CR LF, CR or LF.
+qsizetype SkipBreak(QStringView Text, qsizetype At) {
+    if (At < Text.size() && Text[At] == u'\r') ++At;
+    if (At < Text.size() && Text[At] == u'\n') ++At;
+    return At;
+}
+
 } // namespace
 
-void TWordWrap::WrapParagraph(QStringView Paragraph, QStringList& Lines) const {
-    const qsizetype n = Paragraph.size();
-    if (n == 0) {
+qsizetype TWordWrap::WrapFrom(QStringView Text, qsizetype From, QStringList& Lines, qsizetype MaxLines,
+                              bool AtBreaks, bool& Done) const {
+    const qsizetype n = Text.size();
+    auto Full = [&] { return MaxLines >= 0 && Lines.size() >= MaxLines; };
+    auto Ends = [&](qsizetype k) { return k >= n || (AtBreaks && IsBreak(Text[k])); };
+    Done = false;
+    if (Full()) return From;
+    if (Ends(From)) {
         Lines.append(QString());
-        return;
+        Done = true;
+        return From;
     }
-    qsizetype Start = 0;
-    while (Start < n) {
+    qsizetype Start = From;
+    for (;;) {
+        if (Ends(Start)) {
+            Done = true;
+            return Start;
+        }
+        if (Full()) return Start;
         // Walk until a character that is not a blank would cross the width; BreakAt is just past
         // the last run of blanks seen, where the line may end without cutting a word.
         int64_t X = 0;
         qsizetype i = Start;
         qsizetype BreakAt = -1;
         qsizetype Units = 1;
-        while (i < n) {
-            const char32_t Ch = CodePointAt(Paragraph, i, Units);
+        while (!Ends(i)) {
+            const char32_t Ch = CodePointAt(Text, i, Units);
             if (IsBlank(Ch)) {
                 X = Ch == u'\t' ? NextTabStop(int(std::min<int64_t>(X, INT32_MAX / 2))) : X + Advance(Ch);
                 i += Units;
@@ -57,9 +79,10 @@ void TWordWrap::WrapParagraph(QStringView Paragraph, QStringList& Lines) const {
             X += A;
             i += Units;
         }
-        if (i >= n) {
-            Lines.append(Paragraph.mid(Start).toString());
-            return;
+        if (Ends(i)) {
+            Lines.append(Text.mid(Start, i - Start).toString());
+            Done = true;
+            return i;
         }
         qsizetype End;
         if (BreakAt > Start)
@@ -67,36 +90,56 @@ void TWordWrap::WrapParagraph(QStringView Paragraph, QStringList& Lines) const {
         else if (i > Start)
             End = i;
         else {
-            CodePointAt(Paragraph, Start, Units);
+            CodePointAt(Text, Start, Units);
             End = Start + Units; // not even one character fits: it takes the line alone
         }
-        Lines.append(Paragraph.mid(Start, End - Start).toString());
+        Lines.append(Text.mid(Start, End - Start).toString());
         Start = End;
     }
 }
 
-TWrappedText TWordWrap::Wrap(QStringView Text) const {
+bool TWordWrap::WrapParagraph(QStringView Paragraph, QStringList& Lines, qsizetype MaxLines) const {
+    bool Done;
+    WrapFrom(Paragraph, 0, Lines, MaxLines, false, Done);
+    return Done;
+}
+
+namespace {
+
+// The paragraph that starts at Start, and where the next one starts.
+QStringView NextParagraph(QStringView Text, qsizetype& Start) {
+    const qsizetype n = Text.size();
+    qsizetype p = Start;
+    while (p < n && !IsBreak(Text[p]))
+        ++p;
+    const QStringView Paragraph = Text.mid(Start, p - Start);
+    Start = SkipBreak(Text, p);
+    return Paragraph;
+}
+
+} // namespace
+
+TWrappedText TWordWrap::Wrap(QStringView Text, qsizetype MaxLines) const {
     TWrappedText R;
-    for (QStringView P : SplitParagraphs(Text)) {
-        WrapParagraph(P, R.Lines);
+    // Each paragraph's end is found as it is wrapped: a wrap that stops early never looks at the
+    // rest of the text.
+    for (qsizetype Start = 0; Start < Text.size();) {
+        bool Done;
+        const qsizetype End = WrapFrom(Text, Start, R.Lines, MaxLines, true, Done);
+        if (!Done) {
+            R.Complete = false;
+            break;
+        }
         R.ParagraphEnds.push_back(int(R.Lines.size()) - 1);
+        Start = SkipBreak(Text, End);
     }
     return R;
 }
 
 std::vector<QStringView> SplitParagraphs(QStringView Text) {
     std::vector<QStringView> R;
-    const qsizetype n = Text.size();
-    qsizetype Start = 0;
-    while (Start < n) {
-        qsizetype p = Start;
-        while (p < n && Text[p] != u'\r' && Text[p] != u'\n')
-            ++p;
-        R.push_back(Text.mid(Start, p - Start));
-        if (p < n && Text[p] == u'\r') ++p;
-        if (p < n && Text[p] == u'\n') ++p;
-        Start = p;
-    }
+    for (qsizetype Start = 0; Start < Text.size();)
+        R.push_back(NextParagraph(Text, Start));
     return R;
 }
 

@@ -13,10 +13,12 @@
 class DeviceContext;
 
 // The lines a text breaks into, and for each paragraph (a run of text between hard breaks) the index
-// of its last line.
+// of its last line. A wrap asked to stop early leaves Complete false when text was left over; a
+// paragraph cut short has no end in the list.
 struct TWrappedText {
     QStringList Lines;
     std::vector<int> ParagraphEnds;
+    bool Complete = true;
 };
 
 // Breaks text into lines the way a multi-line edit control with word wrap does:
@@ -33,9 +35,12 @@ class TWordWrap {
 public:
     TWordWrap(std::shared_ptr<const TFontInstance> Font, int Width, int TabWidth);
 
-    TWrappedText Wrap(QStringView Text) const;
-    // Appends the lines of one paragraph (no hard breaks in it).
-    void WrapParagraph(QStringView Paragraph, QStringList& Lines) const;
+    // Stops once it holds MaxLines lines, so that a text far longer than its box costs no more than
+    // the lines asked for; a negative MaxLines wraps the whole text.
+    TWrappedText Wrap(QStringView Text, qsizetype MaxLines = -1) const;
+    // Appends the lines of one paragraph (no hard breaks in it), stopping once Lines holds MaxLines
+    // lines (never when negative); false when it stopped before the paragraph's end.
+    bool WrapParagraph(QStringView Paragraph, QStringList& Lines, qsizetype MaxLines = -1) const;
 
     int Width() const { return FWidth; }
     int TabWidth() const { return FTabWidth; }
@@ -43,6 +48,10 @@ public:
 
 private:
     int Advance(char32_t Ch) const;
+    // Wraps the paragraph that starts at From and, when AtBreaks, ends at the next hard break,
+    // found as it goes; returns where the paragraph ended, Done false when it stopped before.
+    qsizetype WrapFrom(QStringView Text, qsizetype From, QStringList& Lines, qsizetype MaxLines,
+                       bool AtBreaks, bool& Done) const;
 
     std::shared_ptr<const TFontInstance> FFont;
     int FWidth;

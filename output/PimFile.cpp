@@ -759,7 +759,7 @@ void TPimPimFile::ReadStream(TStream& S) {
 // own printer info before 3.0 goes without it.
 void TPimPimFile::ReadPrinterInfo(TPimFilePrinterInfo& Info) {
     PimReadFilePrinterInfo(PageStream(), Info, true);
-    CheckPaperSize(Info);
+    CheckPaperSize(Info, PageStream());
 }
 
 // Sending

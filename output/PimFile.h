@@ -246,9 +246,10 @@ public:
     // ANSI strings that ReadString reads by that version, and saving it again writes the old layout
     // around the unchanged page stream. Recording always starts a 5.0 document.
     void LoadFromFile(const QString& FileName) override;
-    // Every count, length and offset is checked against what the stream holds; a damaged file raises
-    // a read error and leaves the document cleared. The title of the file becomes Description unless
-    // the caller set one of its own.
+    // Every count, length and offset is checked against what the stream holds, and every page is
+    // followed to its end; a damaged file raises the stream's read error (one that names the file,
+    // from a file) and leaves the document cleared. The title of the file becomes Description
+    // unless the caller set one of its own.
     void LoadFromStream(TStream& LoadStream) override;
     // Reads the printer settings recorded at the start of page Page (1-based, brought into the pages
     // there are) into Setup; false when that page records none. The page stream keeps its position.
@@ -260,7 +261,7 @@ private:
     void ReadDocument(TStream& LoadStream);
     void ReadSetupPart(TStream& LoadStream);
     void ReadObjectTable(TStream& LoadStream);
-    void CheckPageOffsets();
+    void CheckPages(TStream& Source);
     void TakeTitle();
     void WriteFileHeader(TStream& Target);
     void WriteSetupPart(TStream& Target, const TPimPrinterSetup& Setup);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using namespace PimFileInternal;
 
@@ -69,18 +70,14 @@ namespace {
 const char* const SVersionNotSupported = "This PIM File Version is not supported";
 
 // A loaded file is untrusted: a count, length or offset that reaches past what the stream holds is a
-// file cut short or damaged, reported as the short read it would otherwise become, before anything
-// is allocated for it.
-[[noreturn]] void DamagedFile() {
-    throw EReadError(QStringLiteral("Stream read error"));
-}
-
+// file cut short or damaged, reported as the short read it would otherwise become (naming the file,
+// when the stream is one), before anything is allocated for it.
 int64_t Remaining(TStream& S) {
     return S.Size() - S.Position();
 }
 
 void CheckAvailable(TStream& S, int64_t Count) {
-    if (Count < 0 || Count > Remaining(S)) DamagedFile();
+    if (Count < 0 || Count > Remaining(S)) S.RaiseReadError(0);
 }
 
 // Far beyond any paper, and small enough that a page's size in units of any resolution fits an
@@ -96,10 +93,11 @@ void WriteOldPrinterInfo(TStream& Target, const TPimFilePrinterInfo& Info) {
 
 } // namespace
 
-void PimFileInternal::CheckPaperSize(const TPimFilePrinterInfo& Info) {
+void PimFileInternal::CheckPaperSize(const TPimFilePrinterInfo& Info, TStream& From) {
     // Written so that a size that is not a number fails too.
-    if (!(Info.Length >= 0 && Info.Length <= MaxPaperInches && Info.Width >= 0 && Info.Width <= MaxPaperInches))
-        DamagedFile();
+    if (!(Info.Length >= 0 && Info.Length <= MaxPaperInches && Info.Width >= 0 &&
+          Info.Width <= MaxPaperInches))
+        From.RaiseReadError(0);
 }
 
 void TPimPimFile::LoadFromFile(const QString& FileName) {
@@ -156,7 +154,7 @@ void TPimPimFile::ReadDocument(TStream& LoadStream) {
     const int64_t PageData = Remaining(LoadStream);
     if (PageData > 0) FStream->CopyFrom(LoadStream, PageData);
     FStream->SetPosition(0);
-    CheckPageOffsets();
+    CheckPages(LoadStream);
     TakeTitle();
 }
 
@@ -172,7 +170,7 @@ void TPimPimFile::ReadSetupPart(TStream& LoadStream) {
         const bool WithCollate = Version >= PimVersionCollate;
         PimReadFilePrinterInfo(LoadStream, PimFilePrinterInfo, WithCollate);
         if (!WithCollate) PimFilePrinterInfo.CollatedCopies = true;
-        CheckPaperSize(PimFilePrinterInfo);
+        CheckPaperSize(PimFilePrinterInfo, LoadStream);
         FPimPrinterSetup->SetPrintInfo(PimFilePrinterInfo);
     } else {
         LoadStream.ReadUInt16();
@@ -211,13 +209,168 @@ void TPimPimFile::ReadObjectTable(TStream& LoadStream) {
     }
 }
 
-void TPimPimFile::CheckPageOffsets() {
-    // Each page must hold at least the type of its first record.
-    const int64_t Size = FStream->Size();
-    for (int i = 0; i < PageCount(); ++i) {
-        const int32_t Pos = PagePosition(i)->Pos;
-        if (Pos < 0 || Pos + int64_t(2) > Size) DamagedFile();
+namespace {
+
+// Steps over the records of a page, raising Source's read error (that of a damaged file) where a
+// record reaches past the end of the page data. The page data is read in large blocks and the
+// records are stepped over within them: most are a few bytes, and a document holds many.
+class TRecordWalk {
+public:
+    TRecordWalk(TPimStream& Pages, TStream& Source, float Version)
+        : FPages(Pages), FSource(Source), FSize(Pages.Size()), FVersion(Version) {}
+
+    void Start(int32_t Pos) {
+        if (Pos < 0) FSource.RaiseReadError(0);
+        FPos = Pos;
     }
+    uint16_t Word() { return GetUInt16LE(Take(2)); }
+    // False for a record of the application's own: its length only its handler knows.
+    bool SkipRecord(uint16_t RecType);
+
+private:
+    static constexpr int64_t BlockSize = 64 * 1024;
+
+    void Need(int64_t Count) const {
+        if (Count < 0 || Count > FSize - FPos) FSource.RaiseReadError(0);
+    }
+    // The next Count bytes (at most 4), read from the page data when the block does not hold them.
+    const uint8_t* Take(int64_t Count) {
+        Need(Count);
+        if (FPos < FBlockStart || FPos + Count > FBlockStart + int64_t(FBlock.size())) {
+            FBlock.resize(size_t(std::min(BlockSize, FSize - FPos)));
+            FPages.SetPosition(FPos);
+            FPages.ReadBuffer(FBlock.data(), int64_t(FBlock.size()));
+            FBlockStart = FPos;
+        }
+        const uint8_t* P = FBlock.data() + (FPos - FBlockStart);
+        FPos += Count;
+        return P;
+    }
+    void Skip(int64_t Count) {
+        Need(Count);
+        FPos += Count;
+    }
+    int32_t Long() { return int32_t(GetUInt32LE(Take(4))); }
+    // Strings count their bytes, in a Word before version 4.0; runs of characters count UTF-16 units.
+    void SkipString() { Skip(FVersion < PimVersionSetupBlock ? Word() : Long()); }
+    void SkipChars() { Skip(int64_t(Long()) * 2); }
+    void SkipStream() { Skip(Long()); }
+
+    TPimStream& FPages;
+    TStream& FSource;
+    const int64_t FSize;
+    const float FVersion;
+    int64_t FPos = 0;
+    std::vector<uint8_t> FBlock;
+    int64_t FBlockStart = 0;
+};
+
+bool TRecordWalk::SkipRecord(uint16_t RecType) {
+    constexpr int64_t Point = 4, Rect = 8;
+    switch (RecType) {
+    case TPimPimFile::rtStartPage:
+        break;
+    case TPimPimFile::rtSelectObject:
+    case TPimPimFile::rtSetTextAlign:
+        Skip(2);
+        break;
+    case TPimPimFile::rtMoveTo:
+    case TPimPimFile::rtLineTo:
+    case TPimPimFile::rtSetBkColor:
+        Skip(4);
+        break;
+    case TPimPimFile::rtTextout:
+        Skip(Point);
+        SkipString();
+        break;
+    case TPimPimFile::rtPTextout:
+        Skip(Point);
+        SkipChars();
+        break;
+    case TPimPimFile::rtExtTextout:
+        Skip(Point + 2 + Rect);
+        SkipChars();
+        break;
+    case TPimPimFile::rtTextRect:
+        Skip(Rect + Point);
+        SkipString();
+        break;
+    case TPimPimFile::rtFillRect:
+    case TPimPimFile::rtRectangle:
+    case TPimPimFile::rtEllipse:
+        Skip(Rect);
+        break;
+    case TPimPimFile::rtRoundRect:
+        Skip(3 * Point);
+        break;
+    case TPimPimFile::rtDraw:
+        Skip(Point + 2);
+        SkipStream();
+        break;
+    case TPimPimFile::rtStretchDraw:
+        Skip(Rect + 2);
+        SkipStream();
+        break;
+    case TPimPimFile::rtShadeRect:
+        Skip(Rect + 2);
+        break;
+    case TPimPimFile::rtTextJustify:
+        Skip(Rect + Point);
+        SkipString();
+        Skip(FVersion > PimVersionNoFullRect ? 1 + Rect : 1);
+        break;
+    case TPimPimFile::rtDrawBitmap:
+        Skip(Point);
+        SkipStream();
+        break;
+    case TPimPimFile::rtStretchDrawBitmap:
+        Skip(Rect);
+        SkipStream();
+        break;
+    case TPimPimFile::rtRtfDraw:
+        Skip(4 + Rect + 1 + 4 + 4);
+        SkipStream();
+        break;
+    case TPimPimFile::rtDrawCheckBox:
+        Skip(Rect + 2 + 4 + 2);
+        break;
+    case TPimPimFile::rtDrawShapeType:
+        Skip(2 + 8 * 4);
+        break;
+    case TPimPimFile::rtPolyDrawType:
+        Skip(2);
+        Skip(int64_t(int16_t(Word())) * 8);
+        break;
+    case TPimPimFile::rtPrint3of9Barcode:
+    case TPimPimFile::rtPrint2of5Barcode:
+        Skip(6 * 2 + 2);
+        SkipString();
+        break;
+    case TPimPimFile::rtPrinterInfo:
+        Skip(PimFilePrinterInfoSize);
+        break;
+    case TPimPimFile::rtPrinterSetup:
+        // A block of no length is read as nothing.
+        Skip(std::max(Long(), 0));
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void TPimPimFile::CheckPages(TStream& Source) {
+    // Every page is followed from its start to the record that ends it, so that a file cut short or
+    // damaged is refused when it is opened, not halfway through printing it.
+    TRecordWalk Walk(*FStream, Source, PimFileHeader.Version);
+    for (int i = 0; i < PageCount(); ++i) {
+        Walk.Start(PagePosition(i)->Pos);
+        for (uint16_t Type = Walk.Word(); Type != rtEndPage; Type = Walk.Word())
+            if (!Walk.SkipRecord(Type)) break;
+    }
+    FStream->SetPosition(0);
 }
 
 void TPimPimFile::TakeTitle() {

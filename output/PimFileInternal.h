@@ -13,7 +13,8 @@ extern const char* const SNotPimFile;
 void WriteWholeStream(TStream& Target, TStream& S);
 
 // A file carries its paper size as raw doubles: one that is not a number, negative or beyond any
-// paper raises the read error of a damaged file, before a page size is ever worked out from it.
-void CheckPaperSize(const TPimFilePrinterInfo& Info);
+// paper raises the read error of a damaged file (From's), before a page size is ever worked out
+// from it.
+void CheckPaperSize(const TPimFilePrinterInfo& Info, TStream& From);
 
 } // namespace PimFileInternal

@@ -104,7 +104,7 @@ bool TPimMemo::SameWrap() const {
     if (!W.Valid || W.PixelsPerInch != FPixelsPerInch || W.Width != FWidth ||
         W.WrapHeightPercent != FWrapHeightPercent || W.WrapText != FWrapText ||
         W.Alignment != FMemoAlignment || W.SuppressBlankLines != FSuppressBlankLines ||
-        W.SuppressWhiteSpace != FSuppressWhiteSpace || !(W.Font == FFont))
+        W.SuppressWhiteSpace != FSuppressWhiteSpace || W.ShownHeight != FShownHeight || !(W.Font == FFont))
         return false;
     if (FTextSource || W.TextSource) {
         // A text kept from the last wrap is the same text when it is the same string.
@@ -122,6 +122,7 @@ void TPimMemo::UpdateMemo() {
         FLineHeight = FLastWrap.LineHeight;
         FCarriageReturnList = FLastWrap.ParagraphEnds;
         FMemoLines = int(FLastWrap.Lines.size());
+        FLinesCut = FLastWrap.LinesCut;
         if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
         // The lines are still those of the last wrap unless someone changed them: a long text asked
         // for at every piece is not copied line by line each time.
@@ -142,27 +143,8 @@ void TPimMemo::UpdateMemo() {
     // Callers divide the space they have by the line height.
     if (FLineHeight < 1) FLineHeight = 1;
 
-    const QString Text = ReadText();
-    const TWordWrap Wrap(M.FontInstance(), FWidth, FPixelsPerInch / 2);
-    TWrappedText W = Wrap.Wrap(Text);
-    FCarriageReturnList.clear();
-    if (FMemoAlignment == maJustify) FCarriageReturnList = W.ParagraphEnds;
-
-    QStringList& Lines = W.Lines;
-    if (FSuppressBlankLines) {
-        for (int i = 0; i < Lines.size();) {
-            if (Lines[i].isEmpty())
-                DeleteLine(Lines, i);
-            else
-                ++i;
-        }
-    }
-    if (FSuppressWhiteSpace) {
-        while (!Lines.isEmpty() && Lines.first().isEmpty())
-            DeleteLine(Lines, 0);
-        while (!Lines.isEmpty() && Lines.last().isEmpty())
-            DeleteLine(Lines, int(Lines.size()) - 1);
-    }
+    const int Wanted = FShownHeight > 0 ? std::max(1, FShownHeight / FLineHeight) : -1;
+    const QStringList Lines = WrapLines(ReadText(), Wanted, FLinesCut);
 
     FMemoLines = int(Lines.size());
     if (FMemoLines > 0 && !FWrapText) FMemoLines = 1;
@@ -185,9 +167,52 @@ void TPimMemo::UpdateMemo() {
     Last.Alignment = FMemoAlignment;
     Last.SuppressBlankLines = FSuppressBlankLines;
     Last.SuppressWhiteSpace = FSuppressWhiteSpace;
+    Last.ShownHeight = FShownHeight;
+    Last.LinesCut = FLinesCut;
     Last.Lines = Lines;
     Last.LineHeight = FLineHeight;
     Last.ParagraphEnds = FCarriageReturnList;
+}
+
+QStringList TPimMemo::WrapLines(const QString& Text, int Wanted, bool& More) {
+    const TWordWrap Wrap(MeasuringContext()->FontInstance(), FWidth, FPixelsPerInch / 2);
+    // Suppressed lines do not fill the box: the wrap goes on, twice as far each time, until the
+    // lines kept run past the box or the text ends.
+    qsizetype Raw = Wanted < 0 ? -1 : qsizetype(Wanted) + 1;
+    for (;;) {
+        TWrappedText W = Wrap.Wrap(Text, Raw);
+        FCarriageReturnList.clear();
+        if (FMemoAlignment == maJustify) FCarriageReturnList = std::move(W.ParagraphEnds);
+        // Empty lines at the end of a wrap stopped early are dropped like those at the text's end:
+        // what is left is exactly how the whole text's lines begin.
+        SuppressLines(W.Lines);
+        More = Wanted >= 0 && W.Lines.size() > Wanted;
+        if (W.Complete || More) {
+            if (More) {
+                W.Lines.erase(W.Lines.begin() + Wanted, W.Lines.end());
+                std::erase_if(FCarriageReturnList, [Wanted](int k) { return k >= Wanted; });
+            }
+            return W.Lines;
+        }
+        Raw *= 2;
+    }
+}
+
+void TPimMemo::SuppressLines(QStringList& Lines) {
+    if (FSuppressBlankLines) {
+        for (int i = 0; i < Lines.size();) {
+            if (Lines[i].isEmpty())
+                DeleteLine(Lines, i);
+            else
+                ++i;
+        }
+    }
+    if (FSuppressWhiteSpace) {
+        while (!Lines.isEmpty() && Lines.first().isEmpty())
+            DeleteLine(Lines, 0);
+        while (!Lines.isEmpty() && Lines.last().isEmpty())
+            DeleteLine(Lines, int(Lines.size()) - 1);
+    }
 }
 
 void TPimMemo::RangeLines(int& First, int& Last) const {
@@ -232,7 +257,8 @@ void TPimMemo::PrintLine(TPimCanvas* PimCanvas, const QString& Text, const TRect
 
 bool TPimMemo::JustifiesLine(int Spot) const {
     if (FMemoAlignment != maJustify) return false;
-    if (FMemoLines == Spot + 1) return FJustifyLastLine;
+    // Only the text's own last line; a line after which unwrapped text was left is not it.
+    if (FMemoLines == Spot + 1 && !(FLinesCut && FWrapText)) return FJustifyLastLine;
     const auto& L = FCarriageReturnList;
     return std::find(L.begin(), L.end(), Spot) == L.end();
 }

@@ -108,6 +108,13 @@ public:
     void SetSuppressBlankLines(bool Value) { FSuppressBlankLines = Value; }
     bool SuppressWhiteSpace() const { return FSuppressWhiteSpace; }
     void SetSuppressWhiteSpace(bool Value) { FSuppressWhiteSpace = Value; }
+    // The height of the box the lines are drawn in when nothing below it can ever show (a box that
+    // does not grow): the wrap then stops after the last line that fits, at least one, so a text far
+    // longer than its box costs what the box holds. Zero or less (the default) wraps every line.
+    int ShownHeight() const { return FShownHeight; }
+    void SetShownHeight(int Value) { FShownHeight = Value; }
+    // Whether text was left unwrapped below the lines that fit ShownHeight.
+    bool LinesCut() const { return FLinesCut; }
 
 private:
     // The measuring context carries whatever memo used it last, so each use sets this memo's
@@ -119,6 +126,10 @@ private:
     bool SameWrap() const;
     // First and last line of the range; Last < First when there is nothing to draw.
     void RangeLines(int& First, int& Last) const;
+    // The lines of Text with the blank lines suppressed as asked, and the paragraph ends among them;
+    // with Wanted not negative, the first Wanted of them and whether more would follow.
+    QStringList WrapLines(const QString& Text, int Wanted, bool& More);
+    void SuppressLines(QStringList& Lines);
 
     int FPixelsPerInch;
     TFont FFont;
@@ -142,6 +153,8 @@ private:
     bool FTextDriverCompatibility = false;
     bool FSuppressBlankLines = false;
     bool FSuppressWhiteSpace = false;
+    int FShownHeight = 0;
+    bool FLinesCut = false; // the last wrap stopped at the lines that fit FShownHeight
 
     // The last wrap: what it was made from and what it gave. Labels ask for a wrap at every
     // measure and print; an unchanged text is not wrapped again.
@@ -158,6 +171,8 @@ private:
         TPimMemoAlignment Alignment = maLeft;
         bool SuppressBlankLines = false;
         bool SuppressWhiteSpace = false;
+        int ShownHeight = 0;
+        bool LinesCut = false;
         QStringList Lines;
         int LineHeight = 0;
         std::vector<int> ParagraphEnds;

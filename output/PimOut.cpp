@@ -1,6 +1,7 @@
 #include "output/PimOut.h"
 
 #include "host/exceptions.h"
+#include "host/fonts.h"
 #include "host/forms.h"
 #include "host/graphic.h"
 #include "host/mathutil.h"
@@ -10,6 +11,9 @@
 #include "output/PimImg.h"
 #include "output/PimRtfP.h"
 #include "output/PimSetup.h"
+
+#include <array>
+#include <cmath>
 
 int32_t PrintOffsetX = 0;
 int32_t PrintOffsetY = 0;
@@ -276,6 +280,232 @@ void TPimCanvas::SetTextAlign(uint16_t Flags) {
         FHandle->SetTextAlign(Flags);
     else if (TPimPimFile* F = Recorder())
         F->SetTextAlign(Flags);
+}
+
+// ---- How much of a long text can show ----
+
+namespace {
+
+// Texts up to this long are drawn whole: they cost little, and measuring each would cost more.
+constexpr qsizetype ShortText = 1024;
+// Whole characters kept beyond the reach on either side, for ink that a glyph throws past its
+// advance.
+constexpr int KeptCharacters = 16;
+// How many characters beyond the reach the even ends of a centred text are looked for.
+constexpr int BalanceSteps = 4096;
+
+// A font's advances, those of the first 256 code points kept at hand: a centred text is measured
+// whole, and a long one is nearly all of them.
+class TAdvances {
+public:
+    explicit TAdvances(const TFontInstance& Font) : FFont(Font) {
+        for (char32_t Ch = 0; Ch < FLatin.size(); ++Ch)
+            FLatin[Ch] = FFont.Advance(Ch);
+    }
+    int operator()(char32_t Ch) const { return Ch < FLatin.size() ? FLatin[Ch] : FFont.Advance(Ch); }
+    const TTextMetric& Metrics() const { return FFont.Metrics(); }
+
+private:
+    const TFontInstance& FFont;
+    std::array<int, 256> FLatin;
+};
+
+// Walks the character boundaries of a text, a surrogate pair being one character, with the offset
+// in pixels of each boundary along the baseline.
+class TAdvanceWalk {
+public:
+    TAdvanceWalk(QStringView Text, const TAdvances& Font, qsizetype At, int64_t Offset)
+        : FText(Text), FFont(&Font), FAt(At), FOffset(Offset) {}
+
+    qsizetype At() const { return FAt; }
+    int64_t Offset() const { return FOffset; }
+
+    bool Forward() {
+        if (FAt >= FText.size()) return false;
+        if (const char16_t C = FText[FAt].unicode(); C < 0x100) {
+            FOffset += (*FFont)(C);
+            ++FAt;
+            return true;
+        }
+        qsizetype Units;
+        FOffset += (*FFont)(CodePointAt(FText, FAt, Units));
+        FAt += Units;
+        return true;
+    }
+    bool Back() {
+        if (FAt <= 0) return false;
+        qsizetype Start = FAt - 1;
+        if (Start > 0 && FText[Start].isLowSurrogate() && FText[Start - 1].isHighSurrogate()) --Start;
+        qsizetype Units;
+        FOffset -= (*FFont)(CodePointAt(FText, Start, Units));
+        FAt = Start;
+        return true;
+    }
+    void Forward(int Count) {
+        while (Count-- > 0 && Forward()) {
+        }
+    }
+    void Back(int Count) {
+        while (Count-- > 0 && Back()) {
+        }
+    }
+
+private:
+    QStringView FText;
+    const TAdvances* FFont;
+    qsizetype FAt;
+    int64_t FOffset;
+};
+
+// Characters [First, Last) of a text can show; the anchor moves by (ShiftX, ShiftY).
+struct TShownPart {
+    qsizetype First = 0;
+    qsizetype Last = 0;
+    int ShiftX = 0;
+    int ShiftY = 0;
+};
+
+// The direction of the baseline for an escapement in tenths of a degree, as the device turns the
+// text: exact for level text and quarter turns, whose anchors can move by whole pixels.
+struct TBaseline {
+    double Cos = 1, Sin = 0;
+    bool Square = true;
+    explicit TBaseline(int Escapement) {
+        const int Tenths = ((Escapement % 3600) + 3600) % 3600;
+        if (Tenths % 900 == 0) {
+            static const int C[] = {1, 0, -1, 0}, S[] = {0, 1, 0, -1};
+            Cos = C[Tenths / 900];
+            Sin = S[Tenths / 900];
+        } else {
+            const double Radians = Escapement / 10.0 * M_PI / 180.0;
+            Cos = std::cos(Radians);
+            Sin = std::sin(Radians);
+            Square = false;
+        }
+    }
+    // How far along the baseline from (X, Y) the point (px, py) lies (y grows downwards).
+    double Along(int X, int Y, int px, int py) const {
+        return (double(px) - X) * Cos - (double(py) - Y) * Sin;
+    }
+};
+
+// Only a part of Text shows in Box when it is drawn at (X, Y): the glyphs between Lo and Hi along
+// the baseline, measured from the anchor. The reach is widened by its own length and by twice the
+// largest glyph on either side: glyphs throw ink past their advances, and a device of another
+// resolution rounds every advance its own way, so its text runs longer or shorter than measured here.
+TShownPart ShownPart(QStringView Text, const TAdvances& Font, int Escapement, uint32_t Align, int X, int Y,
+                     const TRect& Box) {
+    const qsizetype n = Text.size();
+    const TBaseline Line(Escapement);
+    double Near = Line.Along(X, Y, Box.Left, Box.Top), Far = Near;
+    const TPoint Corners[] = {Point(Box.Right, Box.Top), Point(Box.Left, Box.Bottom),
+                              Point(Box.Right, Box.Bottom)};
+    for (const TPoint& Corner : Corners) {
+        const double t = Line.Along(X, Y, Corner.X, Corner.Y);
+        Near = std::min(Near, t);
+        Far = std::max(Far, t);
+    }
+    const TTextMetric& M = Font.Metrics();
+    const double Margin = (Far - Near) + 2.0 * std::max(M.tmMaxCharWidth, M.tmHeight);
+    const int64_t Lo = int64_t(std::floor(Near - Margin));
+    const int64_t Hi = int64_t(std::ceil(Far + Margin));
+
+    TShownPart Part{0, n};
+    switch (Align & TA_CENTER) {
+    case TA_RIGHT: {
+        // Kept in place from the end: only a start can go.
+        TAdvanceWalk W(Text, Font, n, 0);
+        while (W.Offset() >= Lo && W.Back()) {
+        }
+        W.Back(KeptCharacters);
+        Part.First = W.At();
+        return Part;
+    }
+    case TA_CENTER:
+        break;
+    default: {
+        // Kept in place from the start: only an end can go.
+        TAdvanceWalk W(Text, Font, 0, 0);
+        while (W.Offset() <= Hi && W.Forward()) {
+        }
+        W.Forward(KeptCharacters);
+        Part.Last = W.At();
+        return Part;
+    }
+    }
+
+    // Centred: the text starts half its width left of the anchor. Offsets are from the anchor.
+    int64_t Width = 0;
+    for (TAdvanceWalk W(Text, Font, 0, 0); W.Forward();)
+        Width = W.Offset();
+    const int64_t Half = Width / 2;
+    TAdvanceWalk Start(Text, Font, 0, -Half);
+    TAdvanceWalk End = Start;
+    while (End.Forward() && End.Offset() < Lo)
+        Start = End;
+    while (End.Offset() <= Hi && End.Forward()) {
+    }
+    Start.Back(KeptCharacters);
+    End.Forward(KeptCharacters);
+    if (Start.At() == 0 && End.At() == n) return Part;
+
+    // What is kept stays in place when the halving of its own width puts its start where it was:
+    // when its two ends lie as far from the anchor on either side, or the end one pixel further
+    // (the pixel an odd width drops). The ends are moved outwards until they do; the whole text
+    // always does.
+    TAdvanceWalk A = Start, B = End;
+    for (int Step = 0; Step < 2 * BalanceSteps; ++Step) {
+        const int64_t Sum = A.Offset() + B.Offset();
+        if (Sum == 0 || Sum == 1) {
+            Part.First = A.At();
+            Part.Last = B.At();
+            return Part;
+        }
+        if (Sum < 0 ? !B.Forward() : !A.Back()) break;
+    }
+    if (!Line.Square) return Part; // a turned text whose anchor cannot move by whole pixels
+    // No even cut nearby: the anchor moves by what the two ends differ, which keeps the glyphs put.
+    const int64_t Kept = End.Offset() - Start.Offset();
+    const int64_t Shift = Start.Offset() + Kept / 2;
+    Part.First = Start.At();
+    Part.Last = End.At();
+    Part.ShiftX = int(Shift * int64_t(Line.Cos));
+    Part.ShiftY = int(-Shift * int64_t(Line.Sin));
+    return Part;
+}
+
+} // namespace
+
+bool TPimCanvas::ShownArea(TRect& Area) const {
+    if (TPimPimFile* F = Recorder()) {
+        Area = Rect(0, 0, F->PageWidth(), F->PageHeight());
+        return true;
+    }
+    if (Prints()) {
+        FHandle->GetClipBox(Area);
+        return true;
+    }
+    return false;
+}
+
+QString TPimCanvas::ShownText(int& x, int& y, uint16_t Align, const QString& Text, const TRect* Clip) {
+    if (Text.size() <= ShortText || (Align & TA_UPDATECP) || Silent()) return Text;
+    TRect Box;
+    if (Clip)
+        Box = *Clip;
+    else if (!ShownArea(Box))
+        return Text;
+    FreshLogFont();
+    const TLogFont& F = FLogFont;
+    // The font as a device at the canvas's resolution makes it.
+    const auto Font = FontInstance(F, F.lfHeight, F.lfWidth == 0 ? 0 : std::max(1, std::abs(F.lfWidth)),
+                                   FPixelsPerInchY, true);
+    const TAdvances Advances(*Font);
+    const TShownPart Part = ShownPart(Text, Advances, F.lfEscapement, Align, x, y, Box);
+    x += Part.ShiftX;
+    y += Part.ShiftY;
+    if (Part.First == 0 && Part.Last == Text.size()) return Text;
+    return Text.mid(Part.First, Part.Last - Part.First);
 }
 
 void TPimCanvas::Textout(int x, int y, const QString& Text) {

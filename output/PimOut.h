@@ -103,6 +103,13 @@ public:
     void SetBkColor(int32_t bkColor);
     void SetTextAlign(uint16_t Flags);
 
+    // The part of Text that can show when it is drawn at (x, y) with the alignment flags Align and
+    // the current font and angle, clipped to Clip, or without one to the page. What is left out lies
+    // wholly outside, with a margin, and what is kept lands where the whole text puts it, so a text
+    // far longer than its box costs what the box holds. A centred text whose ends cannot be cut
+    // evenly may have its anchor (x, y) moved to keep its middle in place.
+    QString ShownText(int& x, int& y, uint16_t Align, const QString& Text, const TRect* Clip);
+
     void Textout(int x, int y, const QString& Text);
     void PTextOut(int x, int y, const char16_t* Text, int Count);
     void ExtTextout(int x, int y, uint16_t Options, const TRect& Rect, const char16_t* Text, int Count);
@@ -144,6 +151,9 @@ private:
     void AttachEvents();
     void DetachEvents();
     bool Prints() const { return FDestination == adPrinter && FHandle; }
+    // Where drawing can show without a clip of its own: the document's page, or what the device
+    // context shows; false when that is not known.
+    bool ShownArea(TRect& Area) const;
     // The job's document while the destination records; nullptr otherwise.
     TPimPimFile* Recorder() const;
     void ReleaseObject(HGDIOBJ& Cached, int Stock);

@@ -197,6 +197,9 @@ public:
     bool VarUsed(const TVyrVar* Var) const;
     // The guide of the data source listed under the name (case ignored); nil for none.
     TVyrDSGuide* GetDataSourceGuide(const QString& FullDSName) const;
+    // The guide of that data source object; nil for none. Sources of two modules may share a name,
+    // so whatever holds the source itself asks by the source.
+    TVyrDSGuide* GuideOfDataSource(const TDataSource* Source) const;
 
     void SetBandLabels(TVyrBand* Band, TVyrBandHead* Strip);
     // Sets the four check boxes of every head strip from its band.
@@ -401,6 +404,10 @@ public:
     void DataFinish();
     void AfterDataSkip();
     bool DoOnDataFilter();
+    // The run's data failed (Error, the exception caught): under the report's Run, which raises the
+    // first such error once the run has ended, generation stops after the current record; with no
+    // Run under way the application's handler hears it.
+    void RunFailed(TComponent* Sender, std::exception_ptr Error);
 
     void SetParent(TWinControl* AParent) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -508,8 +515,9 @@ private:
     TVyrPageViewer* ReleaseViewer();
     // Whether the current pass kept an error that ended its generation.
     bool FGenerationFailed = false;
-    // Why the master data set could not be opened this pass; the pass makes no report then.
-    QString FDataOpenError;
+    // The master data could not start this pass (no data set behind the data source, a data set
+    // that cannot be opened, a failing start): the pass makes no report then.
+    bool FDataStartFailed = false;
     bool FDrawsNowhere = false;
     // Whether any page of the pass lies in the print range.
     bool AnyPageOutput() const;

@@ -34,22 +34,31 @@ void TVyrPage::DataStart() {
     FSkipped = 0;
     FRecords = 0;
     FDataIsFinished = false;
-    FDataOpenError.clear();
+    FDataStartFailed = false;
+    TDataSet* Set = GetDataSet();
+    if (FDataRange == drAllRecords && !Set && !OnDataStart && !GetDataSource()) {
+        // A page without data runs a pass without records; the application hears why once a run,
+        // not once a pass.
+        FDataIsFinished = true;
+        if (!FReport || FReport->Pass() <= 1)
+            Application()->HandleException(this, std::make_exception_ptr(Exception(LoadStr(SNoDataSource))));
+        return;
+    }
     bool Tell = true;
     try {
-        TDataSet* Set = GetDataSet();
-        if (FDataRange == drAllRecords && !Set && !OnDataStart) {
-            FDataIsFinished = true;
-            throw Exception(LoadStr(SNoDataSource));
+        if (TDataSource* Source = GetDataSource(); Source && !Set && !OnDataStart) {
+            // The data source is there but has lost its data set: the report would come out empty.
+            throw Exception(
+                QStringLiteral("The DataSource %1 of %2 has no DataSet.  Set its DataSet property to "
+                               "let the report know what database to skip thru.")
+                    .arg(Source->Name().isEmpty() ? Source->ClassName() : Source->Name(), Name()));
         }
         if (OnDataStart)
             OnDataStart(this);
         else if (Set) {
             if (!FDataSourceManager->ActivateDataSource(GetDataSource()) && !Set->Active()) {
                 // Without its data the report would come out empty and look finished.
-                FDataIsFinished = true;
-                FDataOpenError = FDataSourceManager->OpenFailure(GetDataSource(), Set, Tell);
-                throw EDatabaseError(FDataOpenError);
+                throw EDatabaseError(FDataSourceManager->OpenFailure(GetDataSource(), Set, Tell));
             }
             if (FDataRange == drAllRecords) {
                 if (!FNoRecordCount) FRecords = DataSetRecordCount(Set);
@@ -70,10 +79,21 @@ void TVyrPage::DataStart() {
             AfterDataSkip();
         else
             DataSkip();
+    } catch (const EAbort&) {
+        // The silent abort ends the data quietly.
+        FDataIsFinished = true;
     } catch (...) {
         FDataIsFinished = true;
-        if (Tell) Application()->HandleException(this);
+        FDataStartFailed = true;
+        if (Tell) RunFailed(this, std::current_exception());
     }
+}
+
+void TVyrPage::RunFailed(TComponent* Sender, std::exception_ptr Error) {
+    if (!FReport)
+        Application()->HandleException(Sender, Error);
+    else if (FReport->RunFailed(Sender, Error))
+        FAbortPrinting = true;
 }
 
 bool TVyrPage::DoOnDataFilter() {
@@ -117,7 +137,7 @@ void TVyrPage::DataSkip() {
             // A move that fails would fail again on the same record: the data ends here, so the
             // record is not printed over and over.
             if (Moving) FDataIsFinished = true;
-            Application()->HandleException(this);
+            RunFailed(this, std::current_exception());
         }
     }
     // The application's input (an Abort pressed) needs the event loop now and then, not at every
@@ -142,7 +162,7 @@ void TVyrPage::DataFinish() {
         else if (TDataSet* Set = GetDataSet(); Set && FCloseDataSet)
             Set->Close();
     } catch (...) {
-        Application()->HandleException(this);
+        RunFailed(this, std::current_exception());
     }
 }
 

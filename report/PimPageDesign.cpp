@@ -313,10 +313,7 @@ void TVyrPage::UpdateVarList() {
 
     for (int i = 0; i < FFullDSList->Count(); ++i) {
         auto* DS = static_cast<TDataSource*>(FFullDSList->Items(i));
-        const bool Guided =
-            FDataSourceList && std::any_of(FDataSourceList->begin(), FDataSourceList->end(),
-                                           [DS](TVyrDSGuide* G) { return G->DataSource() == DS; });
-        if (Guided) continue;
+        if (GuideOfDataSource(DS)) continue;
         const QString Name = i < FFullDSNames->Count() ? FFullDSNames->Strings(i) : QString();
         bool Excluded = false;
         for (int j = 0; j < FNoDsgList->Count() && !Excluded; ++j)
@@ -417,10 +414,15 @@ TVyrDSGuide* TVyrPage::GetDataSourceGuide(const QString& FullDSName) const {
     if (FullDSName.isEmpty() || !FDataSourceList) return nullptr;
     for (int i = 0; i < FFullDSNames->Count() && i < FFullDSList->Count(); ++i) {
         if (FFullDSNames->Strings(i).compare(FullDSName, Qt::CaseInsensitive) != 0) continue;
-        const auto* DS = static_cast<const TDataSource*>(FFullDSList->Items(i));
-        for (TVyrDSGuide* G : *FDataSourceList)
-            if (G->DataSource() == DS) return G;
+        if (TVyrDSGuide* G = GuideOfDataSource(static_cast<const TDataSource*>(FFullDSList->Items(i)))) return G;
     }
+    return nullptr;
+}
+
+TVyrDSGuide* TVyrPage::GuideOfDataSource(const TDataSource* Source) const {
+    if (!Source || !FDataSourceList) return nullptr;
+    for (TVyrDSGuide* G : *FDataSourceList)
+        if (G->DataSource() == Source) return G;
     return nullptr;
 }
 

@@ -71,14 +71,15 @@ bool TVyrPage::InitReport() {
     };
     StartVars(false);
     DataStart();
-    if (!FDataOpenError.isEmpty()) {
-        // A run whose data cannot be read fails: no document, and Run raises why.
+    // A run whose data cannot be read fails: no document, and Run raises why.
+    auto Failed = [this] {
         FPrinting = false;
         FGenerationFailed = true;
-        if (FReport) FReport->SetExceptionText(FDataOpenError);
         return false;
-    }
+    };
+    if (FDataStartFailed) return Failed();
     StartVars(true);
+    if (GenerationFailed()) return Failed();
 
     if (!FDataIsFinished) return true;
     bool Result = true;

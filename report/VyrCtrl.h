@@ -299,8 +299,9 @@ public:
     void SetNewPageRepeat(bool Value) override;
 
     // The data loop, once per print of the band's list: DataStart, then per record the list and
-    // DataSkip until DataIsFinished, then DataFinish. Failures of the events and the data set go
-    // to the application's handler: a failed start ends the loop, a failed skip goes on.
+    // DataSkip until DataIsFinished, then DataFinish. Failures of the events and the data set fail
+    // the run, which raises them (the application's handler hears them when no Run is under way):
+    // a failed start ends the loop, a failed skip goes on.
     void DataStart();
     void DataSkip();
     void DataFinish();
@@ -324,6 +325,8 @@ protected:
 private:
     // After the first record was reached: a rejected one is skipped, an accepted one announced.
     void FilterFirst();
+    // The exception being handled failed the loop's data.
+    void DataFailed();
 
     TDataSet* FDataSet = nullptr;         // not owned; cleared on removal
     std::unique_ptr<TDataLink> FDataLink; // owned

@@ -170,8 +170,15 @@ void TVyrSubDataBand::DataStart() {
         }
     } catch (...) {
         FDataIsFinished = true;
-        if (Tell) Application()->HandleException(this);
+        if (Tell) DataFailed();
     }
+}
+
+void TVyrSubDataBand::DataFailed() {
+    if (TVyrPage* P = Page())
+        P->RunFailed(this, std::current_exception());
+    else
+        Application()->HandleException(this);
 }
 
 void TVyrSubDataBand::DataSkip() {
@@ -209,7 +216,7 @@ void TVyrSubDataBand::DataSkip() {
         // A move that fails would fail again from the same record, printing it for ever: the
         // loop's data ends here.
         if (Moving) FDataIsFinished = true;
-        Application()->HandleException(this);
+        DataFailed();
     }
     Application()->ProcessMessages();
 }
@@ -221,7 +228,7 @@ void TVyrSubDataBand::DataFinish() {
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)
             DS->Close();
     } catch (...) {
-        Application()->HandleException(this);
+        DataFailed();
     }
 }
 

@@ -337,17 +337,21 @@ void TVyrLabel::InitPrint(TPimCanvas* PimCanvas, const TRect& Rect) {
 
 void TVyrLabel::DrawText(TPimCanvas* PimCanvas, const TRect& Rect, const QString& Text) {
     if (!PimCanvas) return;
-    const int x = GetXSpot(Rect.Left);
-    const int y = GetYSpot(Rect.Top);
+    int x = GetXSpot(Rect.Left);
+    int y = GetYSpot(Rect.Top);
     // The font goes first: a shade is drawn in the text colour selected at the time.
     PimCanvas->SetFont(*Font());
     InitPrint(PimCanvas, Rect);
-    PimCanvas->SetTextAlign(AlignFlags());
+    const uint16_t Align = AlignFlags();
+    PimCanvas->SetTextAlign(Align);
     PimCanvas->SetFontAngle(FRotateFont);
-    if (ClipRect())
-        PimCanvas->TextRect(Rect, x, y, Text);
+    // Only what the rectangle (unclipped: the page) can show is drawn, however long the text.
+    const bool Clip = ClipRect();
+    const QString Shown = PimCanvas->ShownText(x, y, Align, Text, Clip ? &Rect : nullptr);
+    if (Clip)
+        PimCanvas->TextRect(Rect, x, y, Shown);
     else
-        PimCanvas->Textout(x, y, Text);
+        PimCanvas->Textout(x, y, Shown);
     VyrDrawBorder(PimCanvas, Rect, FBorderType, FPainting);
 }
 

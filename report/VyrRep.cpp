@@ -5,6 +5,7 @@
 #include "host/lists.h"
 #include "host/printers.h"
 #include "host/properties.h"
+#include "host/releasehold.h"
 #include "host/resstrings.h"
 #include "host/storedforms.h"
 #include "host/streams.h"
@@ -114,6 +115,14 @@ TVyrReport::~TVyrReport() {
 void TVyrReport::Run() {
     if (FPrinting) return;
     FExceptionText.clear();
+    struct TInRun {
+        bool& Flag;
+        explicit TInRun(bool& F) : Flag(F) { Flag = true; }
+        ~TInRun() { Flag = false; }
+    } InRun(FInRun);
+    // The run walks the report's form and lets the application work between two records: a close
+    // that would free the form meanwhile frees it once the run is done.
+    const TReleaseHold Hold(this);
     try {
         if (InitReport())
             while (FPrinting) {
@@ -228,13 +237,17 @@ bool TVyrReport::InitReport() {
 
 bool TVyrReport::PromptPrint(TVyrPage* APage) {
     bool Result = false;
-    if (OnPromptPrint) {
-        // A failing handler is told to the application and cancels the run.
-        if (!CallEventHandler(this, [&] { OnPromptPrint(APage, Result); })) return false;
-        return Result;
-    }
-    if (CustomPrompt) {
-        if (!CallEventHandler(this, [&] { CustomPrompt(APage, Result); })) return false;
+    if (OnPromptPrint || CustomPrompt) {
+        // A failing handler cancels the run, which raises why.
+        try {
+            if (OnPromptPrint)
+                OnPromptPrint(APage, Result);
+            else
+                CustomPrompt(APage, Result);
+        } catch (...) {
+            RunFailed(this, std::current_exception());
+            return false;
+        }
         return Result;
     }
     // A question that cannot be shown would be taken as cancelled, and the run would end as if the
@@ -412,6 +425,17 @@ void TVyrReport::AfterPrint() {
 
 void TVyrReport::KeepError(const QString& Message) {
     if (FExceptionText.isEmpty()) FExceptionText = Message;
+}
+
+bool TVyrReport::RunFailed(TComponent* Sender, std::exception_ptr Error) {
+    if (!FInRun) {
+        Application()->HandleException(Sender, Error);
+        return false;
+    }
+    const QString Message = TApplication::ExceptionMessage(Error);
+    if (Message.isEmpty()) return false;
+    KeepError(Message);
+    return true;
 }
 
 void TVyrReport::SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value) {
@@ -618,6 +642,10 @@ void TVyrReport::WndProc(TMessage& Message) {
 
 void TVyrReport::CheckDelete() {
     TScrollBox::CheckDelete();
+    // The run on the stack would go on in a freed report.
+    if (FPrinting)
+        throw Exception(
+            QStringLiteral("The report %1 is running: it can be freed once its run is done.").arg(Name()));
     if (GetAllowDelete()) return;
     if (Application()->MessageBox(LoadStr(SDeleteReport), LoadStr(SDeleteCaption), MB_YESNO) != IDYES)
         Abort();

@@ -164,10 +164,20 @@ public:
     bool Printing() const { return FPrinting; }
     const QString& ExceptionText() const { return FExceptionText; }
     void SetExceptionText(const QString& Value) { FExceptionText = Value; }
+    // Whether Run is under way: what goes wrong in the run is raised by Run then, to its caller.
+    bool InRun() const { return FInRun; }
+    // The pass being run, 1 or 2; 0 outside a run.
+    int Pass() const { return FPass; }
+    // An error the run cannot go on from, called in the catch that caught it. Under Run the report
+    // keeps the first one to raise once the run has ended, and the result is true: generation is to
+    // stop. With the steps driven by hand nobody would raise it, so the application's handler hears
+    // it at once. The silent abort is dropped.
+    bool RunFailed(TComponent* Sender, std::exception_ptr Error);
 
     // Runs the first page from the destination question to its last page. Raises what ended the
-    // run (a generation error, a printer error, a run that could not start); a cancelled
-    // destination question ends it quietly. Does nothing while a run is in progress.
+    // run (a run that could not start, its data failing, a generation error, a printer error), the
+    // first such error and only once: the application's handler does not hear it as well. A
+    // cancelled destination question ends it quietly. Does nothing while a run is in progress.
     void Run();
     // Generation stops after the current record.
     void AbortReport();
@@ -249,4 +259,5 @@ private:
     int FPass = 0;
     QString FExceptionText;
     bool FPimDestroying = false;
+    bool FInRun = false; // Run is on the stack
 };

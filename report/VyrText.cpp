@@ -154,6 +154,7 @@ void TVyrTVLabel::UpdateMemo() {
     M.SetSuppressBlankLines(FSuppressBlankLines);
     M.SetSuppressWhiteSpace(FSuppressWhiteSpace);
     M.SetMemoAlignment(MemoAlignmentOf(AlignHorizontal(), FJustifyMemo));
+    M.SetShownHeight(ShownMemoHeight());
 
     // The memo is given the text itself, or the value's own stream, so that a long text the label
     // asks for at every piece is known unchanged without being copied and wrapped again.
@@ -186,6 +187,15 @@ void TVyrTVLabel::UpdateMemo() {
         WriteText(GetDisplayText(), false);
     }
     M.UpdateMemo();
+}
+
+int TVyrTVLabel::ShownMemoHeight() const {
+    // Rich text is a file, not a box: it takes every line. So does a memo that grows with its text;
+    // painted on the designed form it shows no more than its height.
+    const TVyrPage* P = Page();
+    if (P && P->OutputType() == otRichText) return 0;
+    if (Stretch() && WrapText() && !Painting()) return 0;
+    return std::max(1, Height() - 2 * BorderMargin());
 }
 
 int TVyrTVLabel::PrintMemo(TPimCanvas* PimCanvas, const TRect& Rect, int Space) {

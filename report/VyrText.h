@@ -76,6 +76,8 @@ private:
     // The database variable's display text when the label asks for it, else the value.
     QString RtfText();
     int TabPartPosition(const TPimTabStringPos& Part, bool Last, int Parts) const;
+    // The height in which the memo's lines can show; 0 when every line may print.
+    int ShownMemoHeight() const;
     void WriteText(const QString& Text, bool MarkEmpty);
 
     TVyrVar* FVariable = nullptr; // not owned; cleared on removal

@@ -249,15 +249,19 @@ TVyrRuler* TVyrRulerContainer::RulerAtPosition(int Position) const {
 }
 
 void TVyrRulerContainer::UpdateHair(int Position) {
-    TVyrRuler* Old = RulerAtPosition(FCrossHairPosition);
-    TVyrRuler* New = RulerAtPosition(Position);
+    // Positions are the page's, inside its frame; the rulers stand beside the page's outer edge,
+    // where a band lies as much lower as the frame is wide.
+    const TVyrPage* Page = GetPage();
+    const int Border = Page ? VyrRulerOffset(Page) : 0;
+    TVyrRuler* Old = RulerAtPosition(FCrossHairPosition + Border);
+    TVyrRuler* New = RulerAtPosition(Position + Border);
     if (Old && Old != New) {
         Old->SetShowCrossHair(false);
         Old->UpdateHair(-1);
     }
     if (New) {
         New->SetShowCrossHair(true);
-        New->UpdateHair(Position - New->Top());
+        New->UpdateHair(Position + Border - New->Top());
     }
     FCrossHairPosition = Position;
 }

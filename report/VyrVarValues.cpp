@@ -270,8 +270,12 @@ void TVyrDBVar::ReportFailedSource(TPimDataSourceManager* Manager) {
     TPimDataSource* Entry = Manager->Find(DataSource());
     const QString Message = Entry ? Entry->TakeErrorMessage() : QString();
     if (Message.isEmpty()) return;
-    // The run goes on without this source's data; the application hears why, once per run.
-    Application()->HandleException(this, std::make_exception_ptr(Exception(Message)));
+    // The run fails for want of this source's data: it hears why once.
+    const std::exception_ptr Error = std::make_exception_ptr(Exception(Message));
+    if (TVyrPage* P = Page())
+        P->RunFailed(this, Error);
+    else
+        Application()->HandleException(this, Error);
 }
 
 void TVyrDBVar::ActiveChanged() {

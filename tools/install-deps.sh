@@ -13,6 +13,7 @@ PACKAGES=(
   qt6-svg-dev libemf2svg-dev libwmf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sqlite3 libsqlite3-dev postgresql
+  valgrind
   "$@"
 )
 

@@ -1,4 +1,6 @@
 #include "designerwindow.h"
+#include "design/Pageman.h"
+#include "host/combobox.h"
 #include "host/controlviews.h"
 #include "host/designreg.h"
 #include "host/devicecontext.h"
@@ -6,6 +8,7 @@
 #include "host/dragdrop.h"
 #include "host/messages.h"
 #include "host/paintpass.h"
+#include "host/printers.h"
 #include "host/properties.h"
 
 #include <QAbstractItemView>
@@ -14,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -41,9 +46,6 @@
 
 namespace {
 
-QString RunningText() {
-    return QStringLiteral("A report of the form is running: the form stays as it is until the run is done");
-}
 
 std::vector<TDesignerFormHook>& FormHooks() {
     static auto* Hooks = new std::vector<TDesignerFormHook>();
@@ -91,6 +93,7 @@ public:
         setMouseTracking(true);
         setObjectName(QStringLiteral("FormView"));
     }
+    QSize PaintedSize() const { return FPainted.size(); }
 
     void SizeToForm() {
         TForm* Root = FWindow->FEditor.Root();
@@ -113,22 +116,26 @@ protected:
         }
         return true;
     }
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* Event) override {
         QPainter P(this);
-        P.fillRect(rect(), palette().color(QPalette::Dark));
+        P.fillRect(Event->rect(), palette().color(QPalette::Dark));
         TFormEditor& E = FWindow->FEditor;
         if (!E.Root()) return;
-        // A report run from the form runs on the designed components themselves: meanwhile its
-        // labels hold the run's values and its page counts in inches. The form stays in the view
-        // as it was painted before the run.
-        const QSize Size(E.Root()->Width(), E.Root()->Height());
-        if (!E.Running() || FPainted.size() != Size) {
-            FPainted = QImage(Size, QImage::Format_RGB32);
+        // Only what the window shows is painted: a form may be far larger than any picture of it
+        // that memory could hold. A report run from the form runs on the designed components
+        // themselves: meanwhile its labels hold the run's values and its page counts in inches, so
+        // the view keeps showing the picture painted before the run.
+        const QRect Form(0, 0, E.Root()->Width(), E.Root()->Height());
+        const QRect Wanted = (Event->rect() | visibleRegion().boundingRect()) & Form;
+        if (!E.Running() && !Wanted.isEmpty()) {
+            FPainted = QImage(Wanted.size(), QImage::Format_RGB32);
             FPainted.fill(Qt::white);
+            FPaintedAt = Wanted.topLeft();
             auto DC = DeviceContext::CreateForImage(&FPainted, 96, 96);
-            PaintControl(E.Root(), *DC);
+            PaintControl(E.Root(), *DC, -FPaintedAt);
         }
-        P.drawImage(0, 0, FPainted);
+        P.fillRect(Event->rect() & Form, Qt::white);
+        P.drawImage(FPaintedAt, FPainted);
         std::vector<TControl*> Selected = E.SelectedControls();
         const QColor Handle = Selected.size() == 1 ? Qt::black : Qt::gray;
         if (E.Designer()->IsSelected(E.Root())) Selected.push_back(E.Root());
@@ -205,7 +212,8 @@ protected:
 
 private:
     TDesignerWindow* FWindow;
-    QImage FPainted; // the form as last painted
+    QImage FPainted;   // the part of the form last painted, no larger than the window shows
+    QPoint FPaintedAt; // where that part lies on the form
 };
 
 TDesignerWindow::TDesignerWindow(QWidget* Parent) : QMainWindow(Parent) {
@@ -285,6 +293,10 @@ TDesignerWindow::~TDesignerWindow() {
 
 QWidget* TDesignerWindow::FormView() const {
     return FView;
+}
+
+QSize TDesignerWindow::PaintedSize() const {
+    return FView->PaintedSize();
 }
 
 void TDesignerWindow::BuildMenus() {
@@ -384,9 +396,11 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
     if (Changes && FEditor.Running()) {
         // Something done while a report of the form is made would change or free what the run
         // walks through.
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         return;
     }
+    // A run the action started may have printed without a word, into a file the user did not name.
+    const int Printed = Printer().EndedJobs();
     try {
         Action();
     } catch (const EAbort&) {
@@ -394,6 +408,13 @@ void TDesignerWindow::Guarded(const std::function<void()>& Action, bool Changes)
         Application()->ShowException(E);
     } catch (const std::exception& E) {
         Application()->ShowException(Exception(QString::fromLocal8Bit(E.what())));
+    }
+    if (Printer().EndedJobs() != Printed) {
+        const QString File = Printer().LastJobFile();
+        FStatus->setText(File.isEmpty()
+                             ? QStringLiteral("The report was printed on %1").arg(Printer().LastJobPrinter())
+                             : QStringLiteral("The report was printed into the file %1")
+                                   .arg(QDir::toNativeSeparators(File)));
     }
     if (Changes) Changed();
 }
@@ -438,6 +459,19 @@ void TDesignerWindow::RefreshComponents() {
 }
 
 void TDesignerWindow::RefreshProperties() {
+    // The rows are made anew after every change; the user's place among them stays.
+    QList<QStringList> Expanded;
+    std::function<void(QTreeWidgetItem*)> Note = [&](QTreeWidgetItem* Row) {
+        if (Row->isExpanded()) Expanded << PropertyPath(Row);
+        for (int i = 0; i < Row->childCount(); ++i)
+            Note(Row->child(i));
+    };
+    for (int i = 0; i < FProperties->topLevelItemCount(); ++i)
+        Note(FProperties->topLevelItem(i));
+    const QStringList Current =
+        FProperties->currentItem() ? PropertyPath(FProperties->currentItem()) : QStringList();
+    const int Scrolled = FProperties->verticalScrollBar()->value();
+
     FRefreshing = true;
     FProperties->clear();
     FEditors.clear();
@@ -446,13 +480,31 @@ void TDesignerWindow::RefreshProperties() {
     if (!Selected.empty()) {
         std::vector<std::unique_ptr<TPropertyEditor>> List;
         try {
-            List = GetComponentProperties(FEditor.Designer(), Selected.front());
+            // One component is renamed at a time.
+            if (Selected.size() == 1)
+                if (auto Name = GetComponentNameEditor(FEditor.Designer(), Selected.front()))
+                    List.push_back(std::move(Name));
+            for (auto& Editor : GetComponentProperties(FEditor.Designer(), Selected.front()))
+                List.push_back(std::move(Editor));
         } catch (const Exception&) {
         }
         for (auto& Editor : List)
             AddPropertyItem(nullptr, std::move(Editor), 0);
     }
+    for (const QStringList& Path : Expanded)
+        if (QTreeWidgetItem* Row = FindPropertyItem(Path)) Row->setExpanded(true);
+    if (QTreeWidgetItem* Row = FindPropertyItem(Current)) FProperties->setCurrentItem(Row);
+    // The scroll bar takes its range from the rows laid out.
+    FProperties->doItemsLayout();
+    FProperties->verticalScrollBar()->setValue(Scrolled);
     FRefreshing = false;
+}
+
+QStringList TDesignerWindow::PropertyPath(const QTreeWidgetItem* Row) {
+    QStringList Path;
+    for (; Row; Row = Row->parent())
+        Path.prepend(Row->text(0));
+    return Path;
 }
 
 void TDesignerWindow::AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor,
@@ -496,9 +548,7 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
     const TPropertyAttributes Attributes = Editor->GetAttributes();
     if (Attributes & paValueList) {
         QStringList Values;
-        QStringList Path;
-        for (QTreeWidgetItem* Row = Item; Row; Row = Row->parent())
-            Path.prepend(Row->text(0));
+        const QStringList Path = PropertyPath(Item);
         // Reading the values may change the form (a page makes the variables it lacks, and what
         // it posted meanwhile) and so rebuild the list, there or soon, which would take the
         // drop-down away as it opens: rebuild it now and open the drop-down on the row as it is.
@@ -519,6 +569,7 @@ void TDesignerWindow::EditProperty(QTreeWidgetItem* Item) {
         Box->setEditable(!(Attributes & paReadOnly));
         Box->addItems(Values);
         Box->setCurrentText(Item->text(1));
+        FitDropDownToItems(Box);
         FProperties->setItemWidget(Item, 1, Box);
         connect(Box, &QComboBox::activated, this, [this, Editor, Box](int) {
             // The refresh after the change frees the list, which must not happen while it still
@@ -704,8 +755,16 @@ bool TDesignerWindow::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TDesignerWindow::closeEvent(QCloseEvent* Event) {
     if (FEditor.Running()) {
-        FStatus->setText(RunningText());
+        FStatus->setText(VyrFormRunningText());
         Event->ignore();
+        // A window that stays without a word looks broken; the run waits while the user reads.
+        if (!FTellingRun) {
+            FTellingRun = true;
+            MessageBox(QStringLiteral(
+                           "A report of the form is running: close the designer again once the run is done"),
+                       QStringLiteral("Pim Designer"), MB_OK | MB_ICONINFORMATION);
+            FTellingRun = false;
+        }
     } else if (CanDiscard()) {
         Event->accept();
         // The program ends with this window: the tool windows the designed form keeps (band

@@ -48,7 +48,11 @@ public:
     QWidget* FormView() const;
     QListWidget* ComponentList() const { return FComponents; }
     QTreeWidget* PropertyList() const { return FProperties; }
+    // The row of the property list that the names of the rows down to it lead to; none: nullptr.
+    QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
     QTabWidget* Palette() const { return FPalette; }
+    // The size of the picture of the form that the form view keeps: the part the window showed.
+    QSize PaintedSize() const;
     // The scroll bars that the form's scroll boxes (the report pages) got.
     std::vector<QScrollBar*> ScrollBars() const;
     // The palette class that the next press on the form makes; empty: none.
@@ -74,8 +78,8 @@ private:
     void RefreshScrollBars();
     void AddPropertyItem(QTreeWidgetItem* Parent, std::unique_ptr<TPropertyEditor> Editor, int Depth);
     void EditProperty(QTreeWidgetItem* Item);
-    // The row of the property list that the names of the rows down to it lead to; none: nullptr.
-    QTreeWidgetItem* FindPropertyItem(const QStringList& Path) const;
+    // The names of the rows from the top of the list down to Row.
+    static QStringList PropertyPath(const QTreeWidgetItem* Row);
     void CommitProperty(TPropertyEditor* Editor, const QString& Value);
     // Runs Action, showing what it raises; then, unless it only looked, refreshes the window soon.
     void Guarded(const std::function<void()>& Action, bool Changes = true);
@@ -103,6 +107,7 @@ private:
     bool FRefreshPending = false;
     int FRefreshes = 0; // counts the rebuilds of the lists, which free their rows
     bool FRefreshing = false;
+    bool FTellingRun = false; // the window tells why it does not close during a run
     // The drop-down list a double click just opened, which the release of that click would close.
     QPointer<QWidget> FOpenedList;
     QElapsedTimer FListOpened;

@@ -1,4 +1,5 @@
 #include "formeditor.h"
+#include "design/Pageman.h"
 #include "design/Vyrreg.h"
 #include "host/buttons.h"
 #include "host/db.h"
@@ -436,7 +437,8 @@ std::vector<TComponent*> TFormEditor::Paste() {
     QStringList Copied;
     for (int i = 0; i < Lines.Count(); ++i)
         Copied << Lines[i];
-    const QByteArray Text = FreshNames(Copied.join(u'\n').toUtf8(), FRoot.get());
+    QSet<QString> Taken;
+    auto Fresh = [this, &Taken](const QString& Name) { return FreshName(Name, FRoot.get(), Taken); };
     TWinControl* Parent = FRoot.get();
     const TDesignerSelections Selected = FDesigner->GetSelections();
     if (!Selected.empty()) {
@@ -445,7 +447,8 @@ std::vector<TComponent*> TFormEditor::Paste() {
         else if (auto* Control = dynamic_cast<TControl*>(Selected.front()); Control && Control->Parent())
             Parent = Control->Parent();
     }
-    const std::vector<TComponent*> Pasted = TReader(FRoot.get()).ReadComponents(Text, Parent);
+    const std::vector<TComponent*> Pasted =
+        TReader(FRoot.get()).ReadComponents(Copied.join(u'\n').toUtf8(), Parent, Fresh);
     DeliverPostedMessages();
     FDesigner->SetSelections(Pasted);
     FDesigner->Modified();
@@ -502,11 +505,7 @@ void TFormEditor::Run() {
 }
 
 bool TFormEditor::Running() const {
-    if (!FRoot) return false;
-    for (int i = 0; i < FRoot->ComponentCount(); ++i)
-        if (auto* Report = dynamic_cast<TVyrReport*>(FRoot->Components(i)); Report && Report->Printing())
-            return true;
-    return false;
+    return FRoot && VyrFormRunning(FRoot.get());
 }
 
 void RegisterDesignerPalette() {
@@ -516,37 +515,21 @@ void RegisterDesignerPalette() {
 
 // Names of pasted components
 
-QByteArray FreshNames(const QByteArray& Text, const TComponent* Root) {
-    static const QRegularExpression Object(QStringLiteral("^(\\s*object\\s+)(\\w+)(\\s*:.*)$"));
-    static const QRegularExpression Reference(QStringLiteral("^(\\s*[\\w.]+\\s*=\\s*)(\\w+)\\s*$"));
+QString FreshName(const QString& Name, const TComponent* Root, QSet<QString>& Taken) {
     static const QRegularExpression Digits(QStringLiteral("\\d+$"));
-    QStringList Lines = QString::fromUtf8(Text).split(u'\n');
-    QSet<QString> Taken;
-    QHash<QString, QString> Renamed; // upper-cased old name -> new name
-    for (QString& Line : Lines) {
-        const QRegularExpressionMatch M = Object.match(Line);
-        if (!M.hasMatch()) continue;
-        const QString Name = M.captured(2);
-        if (!Root->FindComponent(Name) && !Taken.contains(Name.toUpper())) {
-            Taken.insert(Name.toUpper());
-            continue;
-        }
+    auto Free = [&](const QString& Candidate) {
+        return !Root->FindComponent(Candidate) && Candidate.compare(Root->Name(), Qt::CaseInsensitive) != 0 &&
+               !Taken.contains(Candidate.toUpper());
+    };
+    QString Fresh = Name;
+    if (!Free(Fresh)) {
         QString Base = Name;
         Base.remove(Digits);
-        QString Fresh;
         for (int i = 1;; ++i) {
             Fresh = Base + QString::number(i);
-            if (!Root->FindComponent(Fresh) && !Taken.contains(Fresh.toUpper())) break;
+            if (Free(Fresh)) break;
         }
-        Taken.insert(Fresh.toUpper());
-        Renamed.insert(Name.toUpper(), Fresh);
-        Line = M.captured(1) + Fresh + M.captured(3);
     }
-    if (!Renamed.isEmpty())
-        for (QString& Line : Lines) {
-            const QRegularExpressionMatch M = Reference.match(Line);
-            if (M.hasMatch() && Renamed.contains(M.captured(2).toUpper()))
-                Line = M.captured(1) + Renamed.value(M.captured(2).toUpper());
-        }
-    return Lines.join(u'\n').toUtf8();
+    Taken.insert(Fresh.toUpper());
+    return Fresh;
 }

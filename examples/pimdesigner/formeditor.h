@@ -5,6 +5,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -128,6 +129,7 @@ private:
 // Registering twice changes nothing.
 void RegisterDesignerPalette();
 
-// Rewrites "object Name: Class" lines (and references to them) of stored-form Text so that no name
-// is one that Root already owns: the name without its trailing digits and the lowest free number.
-QByteArray FreshNames(const QByteArray& Text, const TComponent* Root);
+// The name a pasted component gets: Name itself when neither Root nor any name in Taken (upper-cased)
+// has it, else Name without its trailing digits and the lowest free number. The name given joins
+// Taken.
+QString FreshName(const QString& Name, const TComponent* Root, QSet<QString>& Taken);

@@ -1,5 +1,8 @@
 #include "design/Pageman.h"
+#include "design/PimDrop.h"
+#include "design/VyrVOpt.h"
 #include "design/Vyrreg.h"
+#include "design/Vyrvrep.h"
 #include "host/db.h"
 #include "host/dragdrop.h"
 #include "host/memdataset.h"
@@ -12,10 +15,20 @@
 #include "report/VyrVar.h"
 #include "support/designfixture.h"
 #include "support/devices.h"
+#include "support/fakeprinter.h"
 #include "support/paintlog.h"
 #include "support/scripteddialogs.h"
+#include "viewer/PimView.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QStringList>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -431,6 +444,116 @@ TEST_F(Pageman, GroupsAreAddedMovedAndDeletedWithTheirBandsInOrder) {
     EXPECT_EQ(T.R.Designer->Modifieds, 5);
 }
 
+TEST_F(Pageman, EveryKindMovesAndIsDeletedOnItsOwnLeavingTheRestAsItWas) {
+    TManaged T;
+    for (auto Add :
+         {&TVyrPageManager::Above1Click, &TVyrPageManager::Above1Click, &TVyrPageManager::Below1Click})
+        T.On("DetailBand", Add);
+    T.DataOn("DetailBand");
+    T.DataOn("DetailBand");
+    T.On("Data", &TVyrPageManager::DataHeader1Click);
+    T.On("Data", &TVyrPageManager::DataFooter1Click);
+    T.M->PrintFirst1Click(nullptr);
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(nullptr);
+    // Every level of the page is the level of a band on it, and every band's level is one of the
+    // page's: a band deleted took its own level along and left everyone else's.
+    auto Levels = [&] {
+        QStringList Wrong;
+        for (const TVyrBand* B : *T.R.Page->Bands())
+            if (!B->UpdateLevel() || NamesOf(T.R.Page->Levels()).indexOf(B->UpdateLevel()->Name()) < 0)
+                Wrong << B->Name() + QStringLiteral(" has no level of the page");
+        for (const TVyrLevel* L : *T.R.Page->Levels())
+            if (std::none_of(T.R.Page->Bands()->begin(), T.R.Page->Bands()->end(),
+                             [L](const TVyrBand* B) { return B->UpdateLevel() == L; }))
+                Wrong << L->Name() + QStringLiteral(" is nobody's");
+        return Wrong;
+    };
+    ASSERT_EQ(Levels(), QStringList());
+    ASSERT_EQ(NamesOf(T.R.Page->Levels()).size(), 5 + 6 + 5);
+
+    // The band menu's Move Down and Delete on the band of that name.
+    auto Down = [&T](const char* Name) {
+        return [&T, Name] {
+            T.Select(Name);
+            T.M->MoveUp1Click(T.M->MoveDown1);
+        };
+    };
+    auto Delete = [&T](const char* Name) {
+        return [&T, Name] { T.On(Name, &TVyrPageManager::Delete1Click); };
+    };
+    struct TStep {
+        const char* What;
+        std::function<void()> Do;
+        const char* Rows; // the outline between the page header and the page footer, then the overlays
+    } const Steps[] = {
+        {"the first of two sub bands above moved down", Down("DetailBandSub"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand DataHeader Data "
+         "DataFooter Data1 DetailBandSub2 Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub data band moved down", Down("Data"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand Data1 DataHeader "
+         "Data DataFooter DetailBandSub2 Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub band below deleted", Delete("DetailBandSub2"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBandSub DetailBand Data1 DataHeader "
+         "Data DataFooter Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a sub band above deleted", Delete("DetailBandSub"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 DataHeader Data DataFooter "
+         "Group2Footer Group1Footer GroupFooter OverlayBand"},
+        {"a data head band deleted", Delete("DataHeader"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data DataFooter Group2Footer "
+         "Group1Footer GroupFooter OverlayBand"},
+        {"a data foot band deleted", Delete("DataFooter"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "Group1Footer GroupFooter OverlayBand"},
+        {"an overlay deleted", Delete("OverlayBand"),
+         "GroupHeader Group1Header Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "Group1Footer GroupFooter"},
+        {"the first of three groups moved down",
+         [&] {
+             T.SelectGroup(0);
+             T.M->MoveDownClick(T.M->MoveDown);
+         },
+         "Group1Header GroupHeader Group2Header DetailBandSub1 DetailBand Data1 Data Group2Footer "
+         "GroupFooter Group1Footer"},
+    };
+    for (const TStep& S : Steps) {
+        const int Modifieds = T.R.Designer->Modifieds;
+        S.Do();
+        const QStringList Rows = T.Rows();
+        EXPECT_EQ(Rows, T.Bands()) << S.What;
+        const qsizetype Foot = Rows.indexOf(QStringLiteral("PageFooterBand"));
+        EXPECT_EQ((Rows.mid(2, Foot - 2) + Rows.mid(Foot + 2)).join(u' '), QLatin1String(S.Rows)) << S.What;
+        EXPECT_EQ(Levels(), QStringList()) << S.What;
+        EXPECT_EQ(T.R.Designer->Modifieds, Modifieds + 1) << S.What;
+    }
+    EXPECT_TRUE(static_cast<TVyrSubBand*>(T.Band("DetailBandSub1"))->Above());
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group1", "Group", "Group2"}));
+    EXPECT_EQ(NamesOf(T.R.Page->Levels()).size(), 5 + 6 + 2);
+}
+
+TEST_F(Pageman, DeletingAGroupRenumbersOnlyTheGroupsThePageStillHasWhenAnotherWentBeforeTheListsCaughtUp) {
+    TManaged T;
+    for (int I = 0; I < 3; ++I)
+        T.M->GroupAddClick(T.M->GroupAdd);
+    DeliverPostedMessages();
+    // Taken off the page and freed elsewhere; the lists learn of it only from the message the page
+    // posted, which has not come yet.
+    auto* Gone = dynamic_cast<TVyrGroup*>(T.R.Form->FindComponent("Group1"));
+    ASSERT_NE(Gone, nullptr);
+    Gone->SetParent(nullptr);
+    Gone->SafeDelete();
+    EXPECT_EQ(T.M->grouplist->Items().ToStringList(), (QStringList{"Group", "Group1", "Group2"}));
+    T.SelectGroup(2);
+    T.M->GroupDeleteClick(T.M->GroupDelete);
+    QStringList Levels;
+    for (const TVyrGroup* G : *T.R.Page->Groups())
+        Levels << QStringLiteral("%1 %2").arg(G->Name()).arg(G->Level());
+    EXPECT_EQ(Levels, QStringList{"Group 0"});
+    EXPECT_EQ(T.M->RowGroup(1), nullptr);
+    EXPECT_EQ(T.Bands(), (QStringList{"ReportHeaderBand", "PageHeaderBand", "GroupHeader", "DetailBand",
+                                      "GroupFooter", "PageFooterBand", "ReportFooterBand"}));
+}
+
 TEST_F(Pageman, DropsReattachOnlyWhereABandMayHang) {
     TManaged T;
     T.On("DetailBand", &TVyrPageManager::Below1Click);
@@ -591,6 +714,153 @@ TEST_F(Pageman, MessagesReachTheDataControlCentreOnceAndTheReportFormsLiveForOne
     SetOverviewFormCreator(nullptr);
 }
 
+// While the page's report runs, each tool window refuses every change and says why once a command:
+// the run prints a sub data band that the band manager's Delete, chosen in its menu between two of
+// the band's records, would otherwise free under it.
+TEST_F(Pageman, WhileItsReportRunsEveryToolWindowRefusesEachChangeWithOneWordAndTheRunGoesOn) {
+    std::vector<std::unique_ptr<TFakePrinter>> Office;
+    Office.push_back(TFakePrinter::Office());
+    TFakePrinterList Printers{std::move(Office)};
+    TManaged T;
+    auto Names = [&T] {
+        QStringList List;
+        for (int i = 0; i < T.R.Form->ComponentCount(); ++i)
+            List << T.R.Form->Components(i)->Name();
+        return List;
+    };
+    auto* OrderSet = T.R.Add<TMemDataSet>("OrderSet");
+    auto* RowSet = T.R.Add<TMemDataSet>("RowSet");
+    FillNumbered(*OrderSet, QStringLiteral("N"), 2);
+    FillNumbered(*RowSet, QStringLiteral("N"), 3);
+    auto* Orders = T.R.Add<TDataSource>("Orders");
+    auto* Rows = T.R.Add<TDataSource>("Rows");
+    Orders->SetDataSet(OrderSet);
+    Rows->SetDataSet(RowSet);
+    T.R.Page->SetDataSource(Orders);
+    T.R.Add<TVyrDataSourceGuide>("Guide1", T.R.Page)->SetDataSource(Rows);
+    T.Select("DetailBand");
+    T.DataItem("Rows")->Click();
+    auto* Data = dynamic_cast<TVyrSubDataBand*>(T.Band("Data"));
+    ASSERT_NE(Data, nullptr);
+    T.M->GroupAdd->Click();
+    SendMessage(T.M, WM_VYR_DODATACONTROL);
+    auto* Centre = dynamic_cast<TVyrDSVariableOptions*>(T.M->DataControl());
+    ASSERT_NE(Centre, nullptr);
+    TPimDropLabels Drop(nullptr);
+    Drop.SetPage(T.R.Page);
+    Drop.FillComboBoxes();
+    Drop.PimVariableList->SetSelected(0, true);
+    T.M->Show();
+    T.Select("Data");
+    DeliverPostedMessages();
+
+    TScriptedDialogs Dialogs;
+    Dialogs.SetUnscriptedAnswer(mrOk);
+    const QStringList Before = Names();
+    const int Modifieds = T.R.Designer->Modifieds;
+    const std::pair<const char*, std::function<void()>> Commands[] = {
+        {"Move Up",
+         [&] {
+             T.M->BandListPopupPopup(T.M->BandListPopup);
+             T.M->MoveUp1->Click();
+         }},
+        {"Add Sub Band Above", [&] { T.M->Above1->Click(); }},
+        {"Add Data Band", [&] { T.DataItem("No DataSource")->Click(); }},
+        {"Add Head", [&] { T.M->DataHeader1->Click(); }},
+        {"Add Overlay", [&] { T.M->PrintFirst1->Click(); }},
+        {"a band dropped on a band", [&] { T.M->BandListDragDrop(T.M->BandList, T.M->BandList, 3, 3); }},
+        {"Add group", [&] { T.M->GroupAdd->Click(); }},
+        {"Delete group", [&] { T.SelectGroup(0), T.M->GroupDelete->Click(); }},
+        {"Move group down", [&] { T.M->MoveDown->Click(); }},
+        {"Overview", [&] { SendMessage(T.M, WM_VYR_RUNOVERREPORT); }},
+        {"Data", [&] { SendMessage(T.M, WM_VYR_DODATACONTROL); }},
+        {"Define", [&] { Centre->FListDefine(); }},
+        {"Undefine", [&] { Centre->CListDelete(); }},
+        {"Add DB variable", [&] { Centre->Add1Click(); }},
+        {"Add expression", [&] { Centre->ExprAddClick(1); }},
+        {"Add total", [&] { Centre->AddTotal(Centre->clist); }},
+        {"Delete variables", [&] { Centre->DeleteETList(Centre->DBVarList); }},
+        {"Delete guide", [&] { Centre->DeleteDsgItemClick(); }},
+        {"Revert guide", [&] { Centre->RevertToAncestorClick(); }},
+        {"Optimize", [&] { Centre->Optimize(); }},
+        {"Fields made variables", [&] { Centre->AddManualDBVar(Centre->flist); }},
+        {"Print the lists", [&] { VyrPrintVarLists(Centre); }},
+        {"Drop labels", [&] { Drop.DropLabels(T.R.Page->Detail(), 10, 10); }},
+        {"Undo drop", [&] { Drop.SpeedButton1Click(); }},
+    };
+    int RowsPrinted = 0;
+    bool Chosen = false;
+    Data->OnBeforePrint = [&](TVyrBand*) {
+        // The run pumps after each of the band's rows. After the first the Delete is chosen from the
+        // band menu as the user chooses it, from the event loop; after the third every other command
+        // is tried.
+        if (++RowsPrinted == 1)
+            QTimer::singleShot(0, [&] {
+                T.M->BandListPopup->Popup(0, 0);
+                QMenu* Menu = T.M->BandListPopup->Menu();
+                ASSERT_NE(Menu, nullptr);
+                auto* Delete = Menu->findChild<QAction*>(QStringLiteral("Delete1"));
+                ASSERT_NE(Delete, nullptr);
+                ASSERT_TRUE(Delete->isEnabled());
+                QObject::connect(Delete, &QAction::triggered, [&] { Chosen = true; });
+                Menu->setActiveAction(Delete);
+                QCoreApplication::postEvent(Menu,
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+            });
+        else if (RowsPrinted == 3)
+            QTimer::singleShot(0, [&] {
+                for (const auto& [What, Command] : Commands) {
+                    const size_t Told = Dialogs.Shown().size();
+                    Command();
+                    EXPECT_EQ(Dialogs.Shown().size(), Told + 1) << What;
+                }
+            });
+    };
+    QEventLoop Loop;
+    QTimer::singleShot(0, [&] {
+        T.R.Report->SetDesignPreview(true);
+        EXPECT_NO_THROW(T.R.Report->Run());
+        Loop.quit();
+    });
+    Loop.exec();
+
+    EXPECT_TRUE(Chosen);
+    EXPECT_EQ(RowsPrinted, 6);
+    EXPECT_FALSE(T.R.Report->Printing());
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 1);
+    const QString Why =
+        QStringLiteral("A report of the form is running: the form stays as it is until the run is done.");
+    for (const TScriptedDialogs::TShown& Shown : Dialogs.Shown())
+        EXPECT_EQ(Shown.Text, Why);
+    EXPECT_EQ(Names(), Before);
+    EXPECT_EQ(T.R.Designer->Modifieds, Modifieds);
+    auto CloseViewers = [] {
+        for (int i = Application()->ComponentCount() - 1; i >= 0; --i)
+            if (auto* Viewer = dynamic_cast<TPimViewer*>(Application()->Components(i))) delete Viewer;
+    };
+    CloseViewers();
+
+    // The overview's report reads the page as it runs: meanwhile the Delete is refused too.
+    bool Tried = false;
+    QTimer::singleShot(0, [&] {
+        Tried = true;
+        T.Select("Data");
+        T.M->Delete1->Click();
+    });
+    SendMessage(T.M, WM_VYR_RUNOVERREPORT);
+    CloseViewers();
+    EXPECT_TRUE(Tried);
+    EXPECT_NE(T.Band("Data"), nullptr);
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 2);
+    EXPECT_EQ(Dialogs.Last().Text, Why);
+
+    // Once the runs are done the same Delete frees the band.
+    T.Select("Data");
+    T.M->Delete1->Click();
+    EXPECT_EQ(T.Band("Data"), nullptr);
+    EXPECT_EQ(Dialogs.MessageCount(), int(std::size(Commands)) + 2);
+}
+
 TEST_F(Pageman, TheListsPaintTheOutlineMarkTheCaptionOnceAndMoveTheHeaderLabels) {
     TManaged T;
     auto* Orders = T.R.Add<TDataSource>("Orders");
@@ -679,6 +949,84 @@ TEST_F(Pageman, ItsWindowComesWithTheFirstShowAndShowsTheListsAsTheFormPaintsThe
     T.M->Close();
     EXPECT_FALSE(T.M->Visible());
     EXPECT_EQ(ManagerOf(T.R.Page), T.M);
+}
+
+// A press and release of Button at At in View, as the window system hands them over.
+void ClickIn(QWidget* View, QPoint At, Qt::MouseButton Button) {
+    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent Event(Type, QPointF(At), QPointF(View->mapToGlobal(At)), Button,
+                          Type == QEvent::MouseButtonPress ? Button : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(View, &Event);
+    }
+}
+
+TEST_F(Pageman, ARightClickChoosesTheRowUnderThePointerBeforeItsMenuOpensAndTheMenuWorksOnIt) {
+    TManaged T;
+    T.On(QStringLiteral("DetailBand"), &TVyrPageManager::Below1Click);
+    T.M->GroupAddClick(nullptr);
+    T.M->GroupAddClick(nullptr);
+    T.M->Show();
+    ASSERT_NE(T.M->Widget(), nullptr);
+    const QString Sub = T.Rows().filter(QStringLiteral("Sub")).value(0);
+    ASSERT_FALSE(Sub.isEmpty());
+    // A point in row Row of List, in its view's coordinates; past the last row for -1.
+    auto PointAt = [](TListBox* List, int Row) {
+        const TRect R = List->ItemRect(Row < 0 ? List->Items().Count() : Row);
+        return QPoint(R.Left + 5, R.Top + 5) + List->ClientOrigin();
+    };
+    struct {
+        bool Groups;
+        QString Before;  // the row chosen by a left click first
+        QString Pressed; // empty: below the last row
+        QString After;   // the row chosen and the component selected in the designer
+        QStringList Enabled;
+    } const Cases[] = {
+        {false,
+         "PageHeaderBand",
+         Sub,
+         Sub,
+         {"MoveUp1", "MoveDown1", "AddDataBand1", "AddOverlay1", "Delete1"}},
+        {false, Sub, "PageHeaderBand", "PageHeaderBand", {"AddSubBand1", "AddDataBand1", "AddOverlay1"}},
+        {false, Sub, "", Sub, {"MoveUp1", "MoveDown1", "AddDataBand1", "AddOverlay1", "Delete1"}},
+        {true, "Group", "Group1", "Group1", {"GroupAdd", "GroupDelete", "MoveUp"}},
+        {true, "Group1", "Group", "Group", {"GroupAdd", "GroupDelete", "MoveDown"}},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE((Case.Before + u'>' + Case.Pressed).toStdString());
+        TListBox* List = Case.Groups ? T.M->grouplist : T.M->BandList;
+        auto RowOf = [&](const QString& Name) {
+            return Case.Groups ? List->Items().IndexOf(Name) : T.Row(Name);
+        };
+        if (Case.Groups)
+            T.SelectGroup(RowOf(Case.Before));
+        else
+            T.Select(Case.Before);
+        ClickIn(List->Widget(), PointAt(List, Case.Pressed.isEmpty() ? -1 : RowOf(Case.Pressed)),
+                Qt::RightButton);
+        EXPECT_EQ(List->ItemIndex(), RowOf(Case.After));
+        EXPECT_EQ(T.R.Designer->SelectedNames(), QStringList{Case.After});
+        QMenu* Shown = (Case.Groups ? T.M->GroupListPopup : T.M->BandListPopup)->Menu();
+        ASSERT_NE(Shown, nullptr);
+        QStringList Enabled;
+        for (QAction* Action : Shown->actions())
+            if (Action->isEnabled() && !Action->isSeparator()) Enabled << Action->objectName();
+        EXPECT_EQ(Enabled, Case.Enabled);
+        Shown->close();
+        QApplication::processEvents();
+    }
+
+    // Chosen from the menu, Delete takes the band the right click chose.
+    T.Select(QStringLiteral("PageHeaderBand"));
+    ClickIn(T.M->BandList->Widget(), PointAt(T.M->BandList, T.Row(Sub)), Qt::RightButton);
+    QMenu* Shown = T.M->BandListPopup->Menu();
+    ASSERT_NE(Shown, nullptr);
+    QAction* Delete = Shown->findChild<QAction*>(QStringLiteral("Delete1"));
+    ASSERT_NE(Delete, nullptr);
+    ClickIn(Shown, Shown->actionGeometry(Delete).center(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(T.R.Form->FindComponent(Sub), nullptr);
+    EXPECT_TRUE(T.Bands().contains(QStringLiteral("PageHeaderBand")));
+    EXPECT_FALSE(T.Rows().contains(Sub));
 }
 
 } // namespace

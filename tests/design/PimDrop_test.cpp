@@ -328,11 +328,15 @@ TEST_F(PimDrop, EightLayoutsPlaceThreeMemoLabelsAndGrowTheBandsNeverShrinkingThe
         {2, true, "", {"10,5", "10,29", "10,53"}, {}, 72, 20},
         {2, true, "PageHeaderBand", {"10,5", "10,29", "10,53"}, {"10,5", "10,29", "10,53"}, 72, 72},
         {2, true, "DetailBand", {"10,26", "10,71", "10,116"}, {"10,5", "10,50", "10,95"}, 135, 20},
+        // Captions to the left of a column dropped near the band's edge move it right: the widest
+        // caption starts at the edge.
         {2,
          false,
          "DetailBand",
-         {"10,5", "10,29", "10,53"},
-         {At(7 - C1, 5), At(7 - C2, 29), At(7 - C3, 53)},
+         {At(std::max({C1, C2, C3}) + 3, 5), At(std::max({C1, C2, C3}) + 3, 29),
+          At(std::max({C1, C2, C3}) + 3, 53)},
+         {At(std::max({C1, C2, C3}) - C1, 5), At(std::max({C1, C2, C3}) - C2, 29),
+          At(std::max({C1, C2, C3}) - C3, 53)},
          72,
          20},
     };
@@ -433,7 +437,8 @@ TEST_F(PimDrop, ARowPastThePrintableWidthAsksAndDoesWhatTheAnswerSays) {
     EXPECT_TRUE(One.Dialogs.Shown().empty());
     EXPECT_EQ(Places(One.Tool->VarLabelList()), QStringList({"650,5 192x19"}));
 
-    // Shrunk values under wider captions keep the captions' step, so no caption runs into the next.
+    // Shrunk values under wider captions keep the captions' step, so no caption runs into the next,
+    // and the captions shrink with them, so the row fits.
     TDrop Wide;
     QStringList Names;
     for (int i = 1; i <= 4; ++i)
@@ -445,11 +450,114 @@ TEST_F(PimDrop, ARowPastThePrintableWidthAsksAndDoesWhatTheAnswerSays) {
     const auto& Captions = Wide.Tool->TextLabelList();
     const auto& Values = Wide.Tool->VarLabelList();
     ASSERT_EQ(Values.Count(), 4);
-    EXPECT_LT(Values[0]->Width(), Captions[0]->Width());
+    EXPECT_LE(Values[0]->Width(), Captions[0]->Width());
+    EXPECT_LE(Captions[3]->Left() + Captions[3]->Width(), 720);
     for (int i = 1; i < 4; ++i) {
         EXPECT_EQ(Captions[i]->Left(), Captions[i - 1]->Left() + Captions[i - 1]->Width() + 10);
         EXPECT_EQ(Values[i]->Left(), Captions[i]->Left());
     }
+}
+
+TEST_F(PimDrop, EveryLabelAndCaptionOfADropStaysWithinThePrintableWidthAndTheWindowOnTheScreen) {
+    // Eight names far wider as captions than the values under them.
+    const QStringList Long = {"CustomerAccountNumber",       "CustomerBillingAddress",
+                              "CustomerDeliveryAddress",     "CustomerTelephoneNumber",
+                              "CustomerCreditLimitNow",      "CustomerPaymentTerms",
+                              "CustomerSalesRepresentative", "CustomerLastOrderDate"};
+    struct {
+        const char* Case;
+        int Layout;
+        bool Above;
+        int x;
+        bool Shrink; // the width question is answered "Shrink labels to fit?"
+        QStringList Values;
+        QStringList Captions;
+    } const Cases[] = {
+        // A text field declared 5000 characters wide is as wide as the band prints.
+        {"wide field", 0, true, 10, false, {"10,5 720x19"}, {}},
+        // A column whose captions stand to its left, dropped near the band's left edge.
+        {"column, captions left",
+         2,
+         false,
+         10,
+         false,
+         {"190,5 146x19", "190,29 136x19", "190,53 146x19", "190,77 160x19", "190,101 142x19",
+          "190,125 142x19", "190,149 172x19", "190,173 138x19"},
+         {"26,5 161x19", "36,29 151x19", "26,53 161x19", "12,77 175x19", "30,101 157x19", "30,125 157x19",
+          "0,149 187x19", "34,173 153x19"}},
+        // A row of captions above narrower values, then to their left, shrunk to fit: each pair
+        // gives up its share of what the row was too long.
+        {"shrunk, captions above",
+         0,
+         true,
+         10,
+         true,
+         {"10,26 79x19", "99,26 74x19", "183,26 79x19", "272,26 86x19", "368,26 77x19", "455,26 77x19",
+          "542,26 91x19", "643,26 75x19"},
+         {"10,5 79x19", "99,5 74x19", "183,5 79x19", "272,5 86x19", "368,5 77x19", "455,5 77x19",
+          "542,5 91x19", "643,5 75x19"}},
+        {"shrunk, captions left",
+         0,
+         false,
+         10,
+         true,
+         {"52,5 37x19", "138,5 35x19", "225,5 37x19", "317,5 41x19", "409,5 36x19", "496,5 36x19",
+          "590,5 44x19", "684,5 35x19"},
+         {"10,5 40x19", "99,5 37x19", "183,5 40x19", "272,5 43x19", "368,5 39x19", "455,5 39x19",
+          "542,5 46x19", "644,5 38x19"}},
+        // A picture held at its minimum width lends the shortfall to the memos after it.
+        {"picture and memos",
+         0,
+         true,
+         421,
+         true,
+         {"421,5 48x96", "479,5 66x19", "555,5 76x19", "641,5 76x19"},
+         {}},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Case);
+        TDrop D;
+        QStringList Names;
+        if (QByteArray(Case.Case) == "wide field") {
+            auto* Notes = D.R.Add<TMemDataSet>(QStringLiteral("Notes"));
+            Notes->FieldDefs().Add(QStringLiteral("Remark"), ftString, 5000);
+            Notes->Open();
+            auto* Source = D.R.Add<TDataSource>(QStringLiteral("NotesSource"));
+            Source->SetDataSet(Notes);
+            Names << D.DBVar(QStringLiteral("RemarkVar"), Source, QStringLiteral("Remark"))->Name();
+        } else if (QByteArray(Case.Case) == "picture and memos") {
+            Names << D.Var(QStringLiteral("Picture"), dtypeGraphic)->Name();
+            for (TVyrExprVar* Memo : D.Memos(3))
+                Names << Memo->Name();
+        } else {
+            for (const QString& Name : Long)
+                Names << D.Var(Name, dtypeString)->Name();
+        }
+        D.Select(Names);
+        const bool Captions =
+            QByteArray(Case.Case).startsWith("column") || QByteArray(Case.Case).startsWith("shrunk");
+        D.Layout(Case.Layout, Case.Above, Captions ? QStringLiteral("DetailBand") : QString());
+        if (Case.Shrink) D.Answer(&TPimFastAskForm::Shrink);
+        D.Tool->DropLabels(D.Detail(), Case.x, 5);
+        EXPECT_EQ(D.Dialogs.Pending(), 0);
+        const auto& Values = D.Tool->VarLabelList();
+        const auto& Texts = D.Tool->TextLabelList();
+        ASSERT_EQ(Values.Count(), Names.size());
+        EXPECT_EQ(Places(Values), Case.Values);
+        EXPECT_EQ(Places(Texts), Case.Captions);
+    }
+
+    // A page's 3,000 variables scroll in a list that keeps the window on the screen.
+    TDrop Many;
+    for (int i = 0; i < 3000; ++i)
+        Many.Var(QStringLiteral("Var%1").arg(i));
+    Many.Tool->FillComboBoxes();
+    const int Foot = Many.Tool->Widget()->geometry().bottom() + 1;
+    EXPECT_LE(Foot, Screen()->WorkAreaHeight());
+    // Whole rows down to the foot of the screen.
+    EXPECT_GT(Foot, Screen()->WorkAreaHeight() - 13);
+    EXPECT_EQ(Many.Tool->Top() + Many.Tool->Height(), Foot);
+    EXPECT_EQ(Many.Tool->PimVariableList->Top() + Many.Tool->PimVariableList->Height(), Many.Tool->Height());
 }
 
 TEST_F(PimDrop, DividersStandBeforeEveryLabelButTheFirstAndTheDropIsSelected) {

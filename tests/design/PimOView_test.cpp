@@ -203,3 +203,46 @@ TEST(Overview, APageWithoutBandsShowsItsSetupAndABandCountOfNothing) {
     EXPECT_TRUE(Lines.filter(QStringLiteral("Band Name")).isEmpty());
     EXPECT_EQ(Lines.last(), QStringLiteral("1 Band Count | 0"));
 }
+
+TEST(Overview, EveryValueAndHeadingPrintsWithWhatItHeads) {
+    {
+        // Four margins, each under its own caption.
+        TOverviewReport R;
+        TVyrPageSetup* S = R.Page->PageSetup();
+        S->SetTopMargin(0.25);
+        S->SetBottomMargin(0.5);
+        S->SetLeftMargin(0.75);
+        S->SetRightMargin(1);
+        auto Doc = RunOverview(R.Report, R.Page);
+        ASSERT_TRUE(Doc);
+        EXPECT_EQ(From(Pages(*Doc), QStringLiteral("Margins"), 1),
+                  QStringList{"1 Margins | Top | 0.25 | Bottom | 0.50 | Left | 0.75 | Right | 1.00"});
+    }
+    // A band's heading, its labels' column captions and its group's line above them never end a page:
+    // wherever the page break falls, they go with the first row below them. Each of these counts of
+    // labels on the detail band brings a heading to a page's foot; the rows of the data band below it
+    // are several times as tall as their band, and the group header has no label.
+    const QStringList Heading{"Group Name |", "Band Name |", "BorderType |", "Labels | Name |"};
+    for (int DetailLabels : {0, 8, 11, 21, 24, 27}) {
+        TOverviewReport R;
+        for (int i = 1; i <= DetailLabels; ++i)
+            R.Add<TVyrTextLabel>(QStringLiteral("DetailLabel%1").arg(i), R.Page->Detail())
+                ->SetCaption(QStringLiteral("D"));
+        for (const char* Name : {"First", "Second", "Third"}) {
+            auto* L = R.Add<TVyrTextLabel>(QLatin1String(Name) + QStringLiteral("Label"), R.Lines);
+            for (const char* Line : {"one", "two", "three", "four", "five", "six", "seven", "eight"})
+                L->Lines()->Add(QLatin1String(Line));
+        }
+        auto Doc = RunOverview(R.Report, R.Page);
+        ASSERT_TRUE(Doc);
+        ASSERT_GE(Doc->PageCount(), 2) << DetailLabels;
+        for (int N = 1; N < Doc->PageCount(); ++N) {
+            const QStringList Lines = TextLines(*Doc, N);
+            ASSERT_FALSE(Lines.isEmpty());
+            const QString Last = Lines.last().section(QStringLiteral(": "), 1);
+            for (const QString& H : Heading)
+                EXPECT_FALSE(Last.startsWith(H))
+                    << DetailLabels << " labels, page " << N << ": " << Last.toStdString();
+        }
+    }
+}

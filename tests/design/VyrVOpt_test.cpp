@@ -187,6 +187,73 @@ TEST_F(DataControl, RecordsShowPlaceholdersUsesAndLevelsThatDoNotMatch) {
     EXPECT_EQ(T.C->TotalVarList->Items().ToStringList(), QStringList({"Empty", "Mismatch"}));
 }
 
+TEST_F(DataControl, ADatabaseVariablesLevelIsMatchedWithTheGuideOfItsOwnSource) {
+    TCentre T;
+    TVyrPage* P = T.R.Page;
+    TVyrLevel* Detail = P->Detail()->UpdateLevel();
+    TVyrLevel* Header = P->PageHead()->UpdateLevel();
+    // A second module with a source of the same name as the form's and one of its own; their guides
+    // update at the page header's level.
+    TForm DM(nullptr);
+    DM.SetName(QStringLiteral("DM"));
+    DM.SetDesignClass(QStringLiteral("TDM"), {QStringLiteral("TForm")});
+    auto* Namesake = Make<TDataSource>(&DM, QStringLiteral("dsCust"), nullptr);
+    auto* Own = Make<TDataSource>(&DM, QStringLiteral("dsOwn"), nullptr);
+    TTestDesigner::OpenModule(&DM);
+    P->UpdateVarList();
+    ASSERT_EQ(P->FullDSNames()->ToStringList(), QStringList({"dsCust", "DM.dsCust", "DM.dsOwn"}));
+    for (TDataSource* S : {Namesake, Own})
+        P->GuideOfDataSource(S)->SetUpdateLevel(Header);
+
+    struct TCase {
+        const char* Name;
+        TDataSource* Source;
+        TVyrLevel* Level;
+        const char* Shown; // data source, level, whether the levels match
+    } const Cases[] = {
+        {"Here", T.Source, Detail, "dsCust|DetailBandlevel|1"},
+        {"HereElsewhen", T.Source, Header, "dsCust|PageHeaderBandlevel|0"},
+        {"HereWithoutLevel", T.Source, nullptr, "dsCust|Fill in UpdateLevel.|1"},
+        {"There", Namesake, Header, "dsCust|PageHeaderBandlevel|1"},
+        {"ThereElsewhen", Namesake, Detail, "dsCust|DetailBandlevel|0"},
+        {"OnlyThere", Own, Detail, "dsOwn|DetailBandlevel|0"},
+    };
+    for (const TCase& C : Cases) {
+        auto* V = T.R.Add<TVyrDBVar>(QLatin1String(C.Name), P);
+        V->SetDataSource(C.Source);
+        V->SetDataField(QStringLiteral("Name"));
+        V->SetUpdateLevel(C.Level);
+    }
+    T.C->RefreshLists();
+    ASSERT_EQ(T.C->DBList.size(), std::size(Cases));
+    for (size_t i = 0; i < std::size(Cases); ++i) {
+        const TDBItem& I = *T.C->DBList[i];
+        EXPECT_EQ(QStringLiteral("%1|%2|%3").arg(I.DataSourceName, I.LevelName).arg(I.LevelMatch),
+                  QLatin1String(Cases[i].Shown))
+            << Cases[i].Name;
+    }
+
+    // The guide's level changed, its automatic variables take the new one at the next update.
+    T.Guide()->SetUpdateLevel(Header);
+    T.C->UpdateDSG(T.Guide());
+    std::vector<TVyrDBVar*> Auto;
+    FillDsgVarList(T.Guide(), Auto);
+    ASSERT_EQ(Auto.size(), 5u);
+    for (const TVyrDBVar* V : Auto)
+        EXPECT_EQ(V->UpdateLevel(), Header) << V->Name().toStdString();
+
+    // "Revert to Ancestor" reverts the current guide, then each of its automatic variables.
+    T.C->RevertToAncestorClick();
+    QStringList Reverted;
+    for (const QString& R : T.R.Designer->Reverts)
+        if (!Reverted.contains(R.section(u'.', 0, 0))) Reverted << R.section(u'.', 0, 0);
+    EXPECT_EQ(Reverted, QStringList({T.Guide()->Name(), "custIdVar", "custNameVar", "custCityVar",
+                                     "custCountryVar", "custPhoneVar"}));
+    EXPECT_TRUE(T.R.Designer->Reverts.contains(T.Guide()->Name() + QStringLiteral(".UpdateLevel")));
+    for (TDataSource* S : {Namesake, Own})
+        delete P->GuideOfDataSource(S);
+}
+
 TEST_F(DataControl, TheFieldListsFollowTheCurrentGuideInTheDataSetsOrder) {
     TCentre T;
     EXPECT_EQ(TCentre::Items(T.C->clist), QStringList({"Id", "Name", "City", "Country", "Phone"}));
@@ -497,6 +564,62 @@ TEST_F(DataControl, UpdateVarsMakesUpTo99VariablesAndStopsAbove) {
     EXPECT_FALSE(T.C->UpdateVars());
     EXPECT_EQ(T.Dialogs.Shown().size(), 5u);
     T.C->Hide();
+}
+
+TEST_F(DataControl, TheLimitCountsEveryGuideThatMakesVariablesAndHoldsForItsBoxToo) {
+    const QString Limit =
+        QStringLiteral("There is %1 fields.  You must manually create the db Variables when > 99.");
+    struct TCase {
+        const char* What;
+        int CustFields, OtherFields; // fields without a variable
+        bool CustOn, OtherOn;        // the guides that make variables before
+        bool Tick;                   // dsOther's box is ticked, else the variables are updated
+        int Asked;                   // the count the limit's message gives; 0 for no message
+        int Made;
+        const char* On; // the guides that make variables after: C for dsCust, O for dsOther
+    } const Cases[] = {
+        {"100 over two guides", 60, 40, true, true, false, 100, 0, ""},
+        {"99 over two guides", 60, 39, true, true, false, 0, 99, "CO"},
+        {"a guide that makes none does not count", 60, 40, true, false, false, 0, 60, "C"},
+        {"the box of a guide of 500 fields", 0, 500, true, false, true, 500, 0, "C"},
+        {"the box counts the other guides too", 60, 40, true, false, true, 100, 0, ""},
+        {"the box within the limit", 0, 40, true, false, true, 0, 40, "CO"},
+    };
+    for (const TCase& C : Cases) {
+        TCentre T(QStringList{});
+        T.Dialogs.SetUnscriptedAnswer(mrOk);
+        TMemDataSet Other(nullptr);
+        Other.SetName(QStringLiteral("Other"));
+        T.R.Add<TDataSource>(QStringLiteral("dsOther"))->SetDataSet(&Other);
+        T.R.Page->UpdateVarList();
+        DeliverPostedMessages(); // the updates that the new guide asked for, before its fields come
+        ASSERT_EQ(T.R.Page->DataSourceList()->size(), 2u) << C.What;
+        for (int i = 0; i < C.CustFields; ++i)
+            T.Cust->FieldDefs().Add(QStringLiteral("C%1").arg(i), ftString, 5);
+        for (int i = 0; i < C.OtherFields; ++i)
+            Other.FieldDefs().Add(QStringLiteral("O%1").arg(i), ftString, 5);
+        T.Guide(0)->SetCreateVariables(C.CustOn);
+        T.Guide(1)->SetCreateVariables(C.OtherOn);
+        T.C->RefreshLists();
+        T.C->Show(); // an open centre comes forward at the limit
+        if (C.Tick) {
+            auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 500, 200));
+            T.C->DataSourceList->PaintTo(*DC);
+            const TRect Box = T.C->DsgList[1]->CheckRect;
+            T.C->DataSourceList->MouseUp(mbLeft, 0, Box.Left + 5, Box.Top + 5);
+        } else {
+            EXPECT_EQ(T.C->UpdateVars(), C.Asked == 0) << C.What;
+        }
+        QStringList Messages;
+        for (const auto& Shown : T.Dialogs.Shown())
+            Messages << Shown.Text;
+        EXPECT_EQ(Messages, C.Asked ? QStringList{Limit.arg(C.Asked)} : QStringList()) << C.What;
+        EXPECT_EQ(T.Vars(vidAutoDataVar).size(), C.Made) << C.What;
+        const QString On = QLatin1String(T.Guide(0)->CreateVariables() ? "C" : "") +
+                           QLatin1String(T.Guide(1)->CreateVariables() ? "O" : "");
+        EXPECT_EQ(On, QLatin1String(C.On)) << C.What;
+        T.C->Hide();
+    }
 }
 
 TEST_F(DataControl, UpdateDSGFollowsTheDataSet) {

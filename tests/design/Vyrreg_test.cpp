@@ -207,6 +207,58 @@ TEST_F(Vyrreg, TheReferenceEditorsListTheirPagesComponentsAndRefuseWithTheSystem
     EXPECT_TRUE(Failing->LetUpdateDataList());
 }
 
+TEST_F(Vyrreg, AnEditorOverSeveralSelectedComponentsSetsEveryOneOfThem) {
+    TDesignedReport R;
+    TTestDesigner& D = *R.Designer;
+    TVyrBand* Detail = R.Page->Detail();
+    auto* Amount = R.Add<TVyrExprVar>("Amount", R.Page);
+    auto* Total = R.Add<TVyrTotalvar>("Total", R.Page);
+    const std::vector<TPersistent*> Labels{R.Add<TVyrvarlabel>("VarLabel1", Detail),
+                                           R.Add<TVyrvarlabel>("VarLabel2", Detail),
+                                           R.Add<TVyrvarlabel>("VarLabel3", R.Page->Foot())};
+    const std::vector<TPersistent*> Totals{R.Add<TVyrTotalvarLabel>("TotalLabel1", Detail),
+                                           R.Add<TVyrTotalvarLabel>("TotalLabel2", R.Page->Foot())};
+    const std::vector<TPersistent*> Vars{Amount, R.Add<TVyrExprVar>("Price", R.Page)};
+    const std::vector<TPersistent*> Bands{Detail, R.Page->PageHead()};
+    struct {
+        const std::vector<TPersistent*>* Selected;
+        const char* Property;
+        const char* Typed;
+        const char* Shown;
+    } const Rows[] = {
+        {&Labels, "Left", "33", "33"},
+        {&Labels, "BorderType", "btSingle", "btSingle"},
+        {&Labels, "Color", "clRed", "clRed"},
+        {&Labels, "Stretch", "True", "True"},
+        {&Labels, "Font.Size", "14", "14"},
+        {&Labels, "Font.Style", "[fsBold]", "[fsBold]"},
+        {&Labels, "Lines", "first\nsecond", "(TStrings)"},
+        {&Labels, "Variable", "amount", "Amount"},
+        {&Totals, "TotalVariable", "total", "Total"},
+        {&Totals, "Level", "pagefooterbandlevel", "PageFooterBandlevel"},
+        {&Vars, "UpdateLevel", "detailbandlevel", "DetailBandlevel"},
+        {&Bands, "ReserveSpace.Band", "pagefooterband", "PageFooterBand"},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Property);
+        auto Editor = GetPropertyEditor(&D, *Row.Selected, QString::fromLatin1(Row.Property));
+        ASSERT_NE(Editor, nullptr);
+        EXPECT_EQ(Editor->PropCount(), int(Row.Selected->size()));
+        const int Modified = D.Modifieds;
+        Editor->SetValue(QString::fromLatin1(Row.Typed));
+        EXPECT_EQ(D.Modifieds, Modified + 1);
+        for (TPersistent* One : *Row.Selected) {
+            SCOPED_TRACE(dynamic_cast<TComponent*>(One)->Name().toStdString());
+            EXPECT_EQ(GetPropertyEditor(&D, One, QString::fromLatin1(Row.Property))->GetValue(),
+                      QString::fromLatin1(Row.Shown));
+        }
+    }
+    for (TPersistent* One : Labels)
+        EXPECT_EQ(GetPropValue(One, QStringLiteral("Lines")).toStringList(),
+                  QStringList({"first", "second"}));
+    EXPECT_EQ(dynamic_cast<TVyrTotalvarLabel*>(Totals[1])->TotalVariable(), Total);
+}
+
 TEST_F(Vyrreg, HeadStripClicksAndTheDesignRoutinesReachTheDesigner) {
     TDesignedReport R;
     TTestDesigner& D = *R.Designer;

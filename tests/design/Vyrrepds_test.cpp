@@ -344,13 +344,20 @@ TEST_F(Vyrrepds, EachBandHasARulerCutAtThePageBottomAndTheMarkMovesFromBandToBan
     TVyrRuler* DetailRuler = Design->LeftRuler()->Rulers()[2];
     TVyrRuler* SubRuler = Design->LeftRuler()->Rulers()[3];
     EXPECT_TRUE(DetailRuler->ShowCrossHair());
-    EXPECT_EQ(DetailRuler->CrossHairPosition(), 62 - 57);
+    // The mark stands level with the pointer, the page's frame between them or not.
+    EXPECT_EQ(DetailRuler->CrossHairPosition(), 62 + 2 - 57);
+    EXPECT_EQ(DetailRuler->ClientToParent(QPoint(0, DetailRuler->CrossHairPosition())).y(),
+              InDetail->ClientToParent(QPoint(5, 3)).y());
     SendMessage(InSub, CM_DESIGNHITTEST, 0, MAKELPARAM(5, 3));
     EXPECT_EQ(Design->TopRuler()->CrossHairPosition(), 105);
     EXPECT_FALSE(DetailRuler->ShowCrossHair());
     EXPECT_EQ(DetailRuler->CrossHairPosition(), -1);
     EXPECT_TRUE(SubRuler->ShowCrossHair());
-    EXPECT_EQ(SubRuler->CrossHairPosition(), 90 + 10 + 3 - 92);
+    EXPECT_EQ(SubRuler->CrossHairPosition(), 90 + 10 + 3 + 2 - 92);
+    EXPECT_EQ(SubRuler->ClientToParent(QPoint(0, SubRuler->CrossHairPosition())).y(),
+              InSub->ClientToParent(QPoint(5, 3)).y());
+    EXPECT_EQ(Design->TopRuler()->ClientToParent(QPoint(Design->TopRuler()->CrossHairPosition(), 0)).x(),
+              InSub->ClientToParent(QPoint(5, 3)).x());
 
     // A band that goes takes its ruler along once the bands below it have moved up.
     Sub2->SafeDelete();

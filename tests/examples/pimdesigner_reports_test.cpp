@@ -2,11 +2,14 @@
 #include "design/VyrVOpt.h"
 #include "formeditor.h"
 #include "host/buttons.h"
+#include "host/listbox.h"
 #include "host/messages.h"
 #include "output/PimFile.h"
 #include "report/PimPage.h"
 #include "report/VyrRep.h"
+#include "support/devices.h"
 #include "support/keptruns.h"
+#include "support/paintlog.h"
 #include "support/sampledata.h"
 #include "support/scripteddialogs.h"
 #include "viewer/PimPrev.h"
@@ -84,6 +87,16 @@ TEST(PimDesignerReports, TheOrdersToolButtonsShowTheOverviewAndTheDiagnosticInTh
     QApplication::processEvents();
     DeliverPostedMessages();
     EXPECT_TRUE(Viewers().empty());
+
+    // Nor does the band manager made for them: the orders' source updates with the detail band.
+    auto* Manager = dynamic_cast<TVyrPageManager*>(D.Report->Page()->PageManager());
+    ASSERT_NE(Manager, nullptr);
+    Manager->UpdateLists();
+    auto DC = DeviceContext::CreateRecording(ScreenCaps(96, 443, 300));
+    Manager->BandList->PaintTo(*DC);
+    EXPECT_EQ(DrawnTexts(*DC->Log()).filter(QStringLiteral("OrdersSource")),
+              QStringList{"263 43 OrdersSource"});
+    EXPECT_EQ(Manager->Caption(), QStringLiteral("Band Manager for ReportPage"));
 }
 
 TEST(PimDesignerReports, TheOrdersDataCentresPrintShowsItsListsInTheViewerAndItsHelpShowsTheHelp) {

@@ -12,6 +12,8 @@
 #include "host/listbox.h"
 #include "host/lists.h"
 #include "host/paintpass.h"
+#include "host/pdfprinter.h"
+#include "host/printers.h"
 #include "host/properties.h"
 #include "host/sqldataset.h"
 #include "host/storedforms.h"
@@ -19,6 +21,8 @@
 #include "output/PimOut.h"
 #include "report/PimPage.h"
 #include "report/VyrBtn.h"
+#include "report/VyrCtrl.h"
+#include "report/VyrDest.h"
 #include "report/VyrRep.h"
 #include "report/VyrText.h"
 #include "report/VyrUtil.h"
@@ -32,20 +36,29 @@
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -466,6 +479,7 @@ TEST(PimDesigner, TheReportsToolRowAndRulersAreDrawnAndItsBandAndRunButtonsWork)
 TEST(PimDesigner, WhileAReportOfTheFormRunsTheFormIsNeitherPutAwayNorChanged) {
     TSampleDatabase Db;
     TScriptedDialogs Dialogs; // a question asked meanwhile fails the test
+    Dialogs.Answer(mrOk);     // the word why the window does not close
     TDesignerWindow Window;
     ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
     TFormEditor& Editor = Window.Editor();
@@ -500,7 +514,10 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheFormIsNeitherPutAwayNorChanged) {
     EXPECT_FALSE(Report->Printing());
     EXPECT_EQ(Editor.Root(), Root);
     EXPECT_EQ(Find<TVyrReport>(Root, "OrdersReport"), Report);
-    EXPECT_TRUE(Dialogs.Shown().empty());
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(
+        Dialogs.Last().Text,
+        QStringLiteral("A report of the form is running: close the designer again once the run is done"));
     TPimViewer* Viewer = nullptr;
     for (int i = 0; i < Application()->ComponentCount() && !Viewer; ++i)
         Viewer = dynamic_cast<TPimViewer*>(Application()->Components(i));
@@ -874,6 +891,52 @@ TEST(PimDesigner, AnInlineEditCommittedWithEnterIsTakenOnceAndClosesItsEditorWit
     EXPECT_EQ(Window.Editor().Designer()->ModifiedCount(), Changes + 1);
 }
 
+// A run that cannot start says why in one box, the designer's, and opens no viewer.
+TEST(PimDesigner, ARunThatCannotStartSaysWhyOnceAndOpensNoViewer) {
+    TSampleDatabase Db;
+    const struct {
+        const char* What;
+        std::function<void(TDesignerWindow&)> Spoil;
+        QString Told;
+    } Cases[] = {
+        {"the data set deleted",
+         [](TDesignerWindow& W) {
+             W.Editor().Designer()->SelectComponent(
+                 W.Editor().Root()->FindComponent(QStringLiteral("Orders")));
+             for (QAction* A : W.findChildren<QAction*>())
+                 if (A->text() == QStringLiteral("&Delete")) A->trigger();
+         },
+         QStringLiteral(
+             "The DataSource OrdersSource of ReportPage has no DataSet.  Set its DataSet property to let "
+             "the report know what database to skip thru.")},
+        {"a query that does not read",
+         [](TDesignerWindow& W) {
+             Find<TSqlDataSet>(W.Editor().Root(), "Orders")->SetSQL(QStringLiteral("SELECT id FROM nosuch"));
+         },
+         QStringLiteral("Orders: no such table: nosuch.")}, // the box ends the sentence
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TScriptedDialogs Dialogs;
+        Dialogs.SetUnscriptedAnswer(mrOk);
+        TDesignerWindow Window;
+        ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+        Case.Spoil(Window);
+        Application()->ProcessMessages();
+        ASSERT_EQ(Find<TVyrReport>(Window.Editor().Root(), "OrdersReport")->Page()->DataSource(),
+                  Window.Editor().Root()->FindComponent(QStringLiteral("OrdersSource")));
+        for (QAction* A : Window.findChildren<QAction*>())
+            if (A->text() == QStringLiteral("&Run")) A->trigger();
+        QStringList Told;
+        for (const TScriptedDialogs::TShown& Shown : Dialogs.Shown())
+            Told << Shown.Text;
+        EXPECT_EQ(Told, QStringList{Case.Told});
+        for (int i = 0; i < Application()->ComponentCount(); ++i)
+            EXPECT_EQ(dynamic_cast<TPimViewer*>(Application()->Components(i)), nullptr);
+        EXPECT_FALSE(Window.Editor().Running());
+    }
+}
+
 TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
     TSampleDatabase Db;
     TFakePrinterList Printers{[] {
@@ -908,6 +971,385 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
     ASSERT_FALSE(During.isNull());
     EXPECT_TRUE(During == Designed);
     EXPECT_TRUE(Window.FormView()->grab().toImage() == Designed);
+}
+
+// A mouse event of the left button in the list's rows, where Row's Column shows.
+void MouseOnRow(QTreeWidget* List, QTreeWidgetItem* Row, int Column, QEvent::Type Type) {
+    const QRect Cell = List->visualItemRect(Row);
+    const int Left = Column == 0 ? Cell.left() : List->header()->sectionPosition(1);
+    const QPoint At(Left + 10, Cell.center().y());
+    QMouseEvent Event(Type, QPointF(At), QPointF(List->viewport()->mapToGlobal(At)), Qt::LeftButton,
+                      Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(List->viewport(), &Event);
+}
+
+// A double click on Row's value, as the user gives it.
+void DoubleClickValue(QTreeWidget* List, QTreeWidgetItem* Row) {
+    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        MouseOnRow(List, Row, 1, Type);
+}
+
+// Types Text into the value of Row, opened with a double click, and presses Enter.
+void TypeValue(QTreeWidget* List, QTreeWidgetItem* Row, const QString& Text) {
+    DoubleClickValue(List, Row);
+    auto* Edit = List->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(Edit, nullptr);
+    Edit->selectAll();
+    for (QEvent::Type Type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent Key(Type, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(Edit, &Key);
+    }
+    if (!Text.isEmpty()) {
+        QKeyEvent Typed(QEvent::KeyPress, 0, Qt::NoModifier, Text);
+        QApplication::sendEvent(Edit, &Typed);
+    }
+    QKeyEvent Enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Edit, &Enter);
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+TEST(PimDesigner, TheNameRowRenamesToAFreeIdentifierAndWhatTheFormStoresByNameFollows) {
+    QTemporaryDir Dir;
+    TScriptedDialogs Dialogs;
+    Dialogs.SetUnscriptedAnswer(mrOk);
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    TForm* Root = Window.Editor().Root();
+    TVyrPage* Page = Find<TVyrReport>(Root, "OrdersReport")->Page();
+    // A second data source that the page is to give no guide: the page keeps it by its name.
+    TComponent* Spare = Window.Editor().AddComponent("TDataSource", QPoint(0, 0));
+    ASSERT_EQ(Spare->Name(), QStringLiteral("DataSource"));
+    Page->NoDsgList()->Add(Spare->Name());
+    QTreeWidget* List = Window.PropertyList();
+    struct {
+        const char* Component;
+        const char* Typed;
+        const char* Told; // empty: taken
+    } const Cases[] = {
+        {"CustomerIdVar", "2x", "'2x' is not a valid component name."},
+        {"CustomerIdVar", "", "'' is not a valid component name."},
+        {"CustomerIdVar", "Customer Key", "'Customer Key' is not a valid component name."},
+        {"CustomerIdVar", "statusvar", "A component named statusvar already exists."},
+        {"CustomerIdVar", "ordersform", "A component named ordersform already exists."},
+        {"OrdersForm", "OrdersReport", "A component named OrdersReport already exists."},
+        {"CustomerIdVar", "CustomerKey", ""},
+        {"OrdersSource", "OrderRows", ""},
+        {"DataSource", "SpareSource", ""},
+        {"CustomerLabel", "customerlabel", ""},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Typed);
+        TComponent* C =
+            QByteArray(Case.Component) == "OrdersForm" ? Root : Root->FindComponent(Case.Component);
+        ASSERT_NE(C, nullptr);
+        Window.Editor().Designer()->SelectComponent(C);
+        Window.Refresh();
+        QTreeWidgetItem* Row = List->topLevelItem(0);
+        ASSERT_NE(Row, nullptr);
+        EXPECT_EQ(Row->text(0), QStringLiteral("Name"));
+        EXPECT_EQ(Row->text(1), C->Name());
+        const size_t Shown = Dialogs.Shown().size();
+        const bool Modified = Window.Editor().IsModified();
+        TypeValue(List, Row, QString::fromLatin1(Case.Typed));
+        const QString Told = QString::fromLatin1(Case.Told);
+        const QString Now =
+            Told.isEmpty() ? QString::fromLatin1(Case.Typed) : QString::fromLatin1(Case.Component);
+        EXPECT_EQ(C->Name(), Now);
+        if (C != Root) {
+            EXPECT_EQ(Root->FindComponent(Now), C);
+        }
+        ASSERT_EQ(Dialogs.Shown().size(), Shown + (Told.isEmpty() ? 0 : 1));
+        if (!Told.isEmpty()) {
+            EXPECT_EQ(Dialogs.Last().Text, Told);
+            EXPECT_EQ(Window.Editor().IsModified(), Modified);
+        } else {
+            EXPECT_TRUE(Window.Editor().IsModified());
+        }
+        ASSERT_NE(Window.FindPropertyItem({"Name"}), nullptr);
+        EXPECT_EQ(Window.FindPropertyItem({"Name"})->text(1), Now);
+    }
+    // Several components selected are not given one name.
+    Window.Editor().Designer()->SetSelections(
+        {Root->FindComponent("OrderLabel"), Root->FindComponent("DateLabel")});
+    Window.Refresh();
+    EXPECT_EQ(Window.FindPropertyItem({"Name"}), nullptr);
+
+    // The stored form writes the new names wherever it refers to the components.
+    const QString File = Dir.filePath("renamed.rep");
+    ASSERT_TRUE(Window.SaveFile(File));
+    const QByteArray Saved = Bytes(File);
+    for (const char* Gone : {"CustomerIdVar", "OrdersSource", "'DataSource'", "CustomerLabel"})
+        EXPECT_FALSE(Saved.contains(Gone)) << Gone;
+    for (const char* Line :
+         {"object CustomerKey: TVyrDBVar\n", "        Variable = CustomerKey\n",
+          "object OrderRows: TDataSource\n", "      DataSource = OrderRows\n",
+          "object SpareSource: TDataSource\n", "'SpareSource'", "object customerlabel: TVyrvarlabel\n"})
+        EXPECT_TRUE(Saved.contains(Line)) << Line;
+    TFormEditor Reopened;
+    Reopened.Open(File);
+    auto* Group = Find<TVyrGroup>(Reopened.Root(), "CustomerGroup");
+    ASSERT_NE(Group, nullptr);
+    ASSERT_NE(Group->Variable(), nullptr);
+    EXPECT_EQ(Group->Variable()->Name(), QStringLiteral("CustomerKey"));
+}
+
+TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcrossAChange) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.resize(900, 800);
+    Window.show();
+    TFormEditor& E = Window.Editor();
+    auto* Title = Find<TVyrTextLabel>(E.Root(), "TitleLabel");
+    E.Designer()->SelectComponent(Title);
+    Window.Refresh();
+    QTreeWidget* List = Window.PropertyList();
+    QApplication::processEvents();
+    // The user opens the font and its style with a click and the right arrow, and scrolls down.
+    for (const QStringList& Path : {QStringList{"Font"}, QStringList{"Font", "Style"}}) {
+        QTreeWidgetItem* Row = Window.FindPropertyItem(Path);
+        ASSERT_NE(Row, nullptr);
+        List->scrollToItem(Row);
+        MouseOnRow(List, Row, 0, QEvent::MouseButtonPress);
+        MouseOnRow(List, Row, 0, QEvent::MouseButtonRelease);
+        QKeyEvent Right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(List, &Right);
+        ASSERT_TRUE(Row->isExpanded());
+    }
+    QTreeWidgetItem* Size = Window.FindPropertyItem({"Font", "Height"});
+    ASSERT_NE(Size, nullptr);
+    QApplication::processEvents();
+    List->scrollToItem(Size, QAbstractItemView::PositionAtTop);
+    QWheelEvent Wheel(QPointF(20, 20), QPointF(List->viewport()->mapToGlobal(QPoint(20, 20))), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(List->viewport(), &Wheel);
+    const int Scrolled = List->verticalScrollBar()->value();
+    ASSERT_GT(Scrolled, 0);
+    for (const QStringList& Path : {QStringList{"Font", "Height"}, QStringList{"Font", "Color"}})
+        ASSERT_TRUE(List->viewport()->rect().contains(List->visualItemRect(Window.FindPropertyItem(Path))));
+    MouseOnRow(List, Size, 0, QEvent::MouseButtonPress);
+    MouseOnRow(List, Size, 0, QEvent::MouseButtonRelease);
+    ASSERT_EQ(List->currentItem(), Size);
+    const int Top = List->indexAt(QPoint(5, 5)).row();
+
+    auto* Caption = Find<TVyrTextLabel>(E.Root(), "OrderCaption");
+    struct {
+        const char* Change;
+        std::function<void()> Make;
+        std::function<bool()> Made;
+    } const Changes[] = {
+        {"a value typed in",
+         [&] {
+             TypeValue(List, Window.FindPropertyItem({"Font", "Height"}), "-16");
+         },
+         [&] { return Title->Font()->Height() == -16; }},
+        {"a colour chosen from a list",
+         [&] {
+             QTreeWidgetItem* Colour = Window.FindPropertyItem({"Font", "Color"});
+             DoubleClickValue(List, Colour);
+             auto* Box =
+                 qobject_cast<QComboBox*>(List->itemWidget(Window.FindPropertyItem({"Font", "Color"}), 1));
+             ASSERT_NE(Box, nullptr);
+             const int Red = Box->findText(QStringLiteral("clRed"));
+             Box->setCurrentIndex(Red);
+             emit Box->activated(Red);
+             QApplication::processEvents();
+             QApplication::processEvents();
+             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonPress);
+             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonRelease);
+         },
+         [&] { return Title->Font()->Color() == clRed; }},
+        {"the label moved on the form by a key",
+         [&] {
+             QKeyEvent Key(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+             QApplication::sendEvent(Window.FormView(), &Key);
+             QApplication::processEvents();
+         },
+         [&] { return Title->Left() == 1; }},
+        {"another label of the class selected",
+         [&] {
+             E.Designer()->SelectComponent(Caption);
+             QApplication::processEvents();
+         },
+         [&] { return E.Designer()->IsSelected(Caption); }},
+    };
+    for (const auto& Change : Changes) {
+        SCOPED_TRACE(Change.Change);
+        Change.Make();
+        EXPECT_TRUE(Change.Made());
+        ASSERT_NE(Window.FindPropertyItem({"Font", "Style"}), nullptr);
+        EXPECT_TRUE(Window.FindPropertyItem({"Font"})->isExpanded());
+        EXPECT_TRUE(Window.FindPropertyItem({"Font", "Style"})->isExpanded());
+        EXPECT_EQ(List->currentItem(), Window.FindPropertyItem({"Font", "Height"}));
+        EXPECT_EQ(List->verticalScrollBar()->value(), Scrolled);
+        EXPECT_EQ(List->indexAt(QPoint(5, 5)).row(), Top);
+    }
+}
+
+TEST(PimDesigner, ADropDownListOfNamesIsAsWideAsItsLongestName) {
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    Window.show();
+    TFormEditor& E = Window.Editor();
+    TVyrPage* Page = Find<TVyrReport>(E.Root(), "OrdersReport")->Page();
+    // Two variables whose names differ only in their middle.
+    for (const char* Name : {"sqldataset1CustomerCompanyVar", "sqldataset1CustomerCountryVar"}) {
+        auto* Var = new TVyrExprVar(E.Root());
+        Var->SetName(QString::fromLatin1(Name));
+        Var->SetParent(Page);
+    }
+    struct {
+        const char* Component;
+        const char* Property;
+    } const Lists[] = {{"CustomerGroup", "Variable"},
+                       {"OrderLabel", "Variable"},
+                       {"GrandTotalLabel", "Level"},
+                       {"ReportPage", "DataSource"}};
+    for (const auto& Case : Lists) {
+        SCOPED_TRACE(Case.Component);
+        E.Designer()->SelectComponent(E.Root()->FindComponent(Case.Component));
+        Window.Refresh();
+        QTreeWidget* List = Window.PropertyList();
+        QTreeWidgetItem* Row = Window.FindPropertyItem({Case.Property});
+        ASSERT_NE(Row, nullptr);
+        List->scrollToItem(Row);
+        DoubleClickValue(List, Row);
+        QApplication::processEvents();
+        Row = Window.FindPropertyItem({Case.Property});
+        auto* Box = qobject_cast<QComboBox*>(List->itemWidget(Row, 1));
+        ASSERT_NE(Box, nullptr);
+        QAbstractItemView* View = Box->view();
+        ASSERT_TRUE(View->isVisible());
+        ASSERT_GT(Box->count(), 0);
+        // Every name fits the list's width whole, none shortened in the middle.
+        for (int i = 0; i < Box->count(); ++i) {
+            const QModelIndex Index = View->model()->index(i, Box->modelColumn());
+            EXPECT_LE(View->sizeHintForIndex(Index).width(), View->viewport()->width())
+                << Box->itemText(i).toStdString();
+        }
+        Box->hidePopup();
+    }
+}
+
+TEST(PimDesigner, ClosingDuringARunSaysWhyAndPrintingFromTheRunQuestionSaysWhereTheOutputWent) {
+    QTemporaryDir Dir;
+    TSampleDatabase Db;
+    TDesignerWindow Window;
+    ASSERT_TRUE(Window.OpenFile(SourceFile("examples/orders.rep")));
+    TFormEditor& E = Window.Editor();
+    auto* Report = Find<TVyrReport>(E.Root(), "OrdersReport");
+    auto* Design = dynamic_cast<TVyrReportDesign*>(Report->RepDesign());
+    ASSERT_NE(Design, nullptr);
+    auto* Orders = Find<TSqlDataSet>(E.Root(), "Orders");
+    QString Sql = Orders->SQL();
+    Orders->SetSQL(Sql.replace(QStringLiteral("ORDER BY"), QStringLiteral("WHERE c.id <= 2 ORDER BY")));
+    Report->SetPrompt(true);
+    QLabel* Status = nullptr;
+    for (QLabel* L : Window.statusBar()->findChildren<QLabel*>())
+        Status = L;
+    ASSERT_NE(Status, nullptr);
+    const QString Pdf = Dir.filePath("orders.pdf");
+    TPrinterBackends Machine;
+    Machine.push_back(TFakePrinter::Office());
+    Machine.push_back(std::make_unique<TPdfFilePrinter>());
+    static_cast<TPdfFilePrinter*>(Machine.back().get())->SetFileName(Pdf);
+    Printer().SetPrinters(std::move(Machine), 0);
+    struct {
+        const char* Printer;
+        bool CloseMeanwhile;
+        const char* Said;
+    } const Runs[] = {
+        {"Office Laser", true, "The report was printed on Office Laser"},
+        {"PDF file", false, "The report was printed into the file %1"},
+    };
+    for (const auto& Run : Runs) {
+        SCOPED_TRACE(Run.Printer);
+        TScriptedDialogs Dialogs;
+        Printer().SetPrinterIndex(Printer().Printers().indexOf(QString::fromLatin1(Run.Printer)));
+        ASSERT_GE(Printer().PrinterIndex(), 0);
+        Dialogs.AnswerForm([](TCustomForm* Form) {
+            auto* Dest = dynamic_cast<TVyrReportDestination*>(Form);
+            Dest->goPrinter()->click();
+            Dest->btnPrint()->click();
+            return mrNone;
+        });
+        bool Closed = true;
+        if (Run.CloseMeanwhile) {
+            Dialogs.Answer(mrOk);
+            QTimer::singleShot(0, &Window, [&] { Closed = Window.close(); });
+        }
+        // Released over the Run tool, the right button asks where the report goes.
+        const QPoint At = Center(E.FormRect(Design->RunButton()));
+        for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent Event(Type, QPointF(At), QPointF(At), Qt::RightButton,
+                              Type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(Window.FormView(), &Event);
+        }
+        EXPECT_FALSE(Report->Printing());
+        EXPECT_EQ(Dialogs.Pending(), 0);
+        if (Run.CloseMeanwhile) {
+            EXPECT_FALSE(Closed);
+            ASSERT_EQ(Dialogs.MessageCount(), 1);
+            EXPECT_EQ(Dialogs.Last().Text,
+                      QStringLiteral("A report of the form is running: close the designer again "
+                                     "once the run is done"));
+        }
+        const QString Said = QString::fromLatin1(Run.Said);
+        EXPECT_EQ(Status->text(), Said.contains(u'%') ? Said.arg(QDir::toNativeSeparators(Pdf)) : Said);
+    }
+    EXPECT_TRUE(QFileInfo::exists(Pdf));
+    Printer().Refresh();
+}
+
+TEST(PimDesigner, APasteRenamesOnlyThePastedComponentsAndTheReferencesToThem) {
+    struct {
+        const char* Copied; // renamed first to Name
+        const char* Name;
+        const char* AlsoCopied; // copied with it
+        const char* Pasted;
+        const char* Variable; // the pasted label's
+    } const Cases[] = {
+        {"CustomerLabel", "False", "", "False1", "CustomerVar"},
+        {"CustomerLabel", "clWindowText", "", "clWindowText1", "CustomerVar"},
+        {"OrderLabel", "laRight", "", "laRight1", "IdVar"},
+        {"CustomerLabel", "True", "", "True1", "CustomerVar"},
+        {"CustomerLabel", "CustomerLabel", "CustomerVar", "CustomerLabel1", "CustomerVar1"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TOrdersDesign D;
+        TDesignerHost& Host = *D.Editor.Designer();
+        auto* Label = Find<TVyrvarlabel>(D.Root, Case.Copied);
+        ASSERT_NE(Label, nullptr);
+        Label->SetName(QString::fromLatin1(Case.Name));
+        const QStringList Before = QStringList{D.Editor.Root()->FindComponent("TitleLabel")->Name()};
+        std::vector<TComponent*> Copied{Label};
+        if (*Case.AlsoCopied) Copied.push_back(D.Root->FindComponent(Case.AlsoCopied));
+        Host.SetSelections(Copied);
+        D.Editor.CopySelection();
+        DeliverPostedMessages();
+        Host.SelectComponent(D.Page->Detail());
+        TToldErrors Told;
+        const std::vector<TComponent*> Pasted = D.Editor.Paste();
+        EXPECT_TRUE(Told.Messages.isEmpty()) << Told.Messages.join(u' ').toStdString();
+        ASSERT_EQ(Pasted.size(), Copied.size());
+        auto* Copy = dynamic_cast<TVyrvarlabel*>(Pasted[0]);
+        ASSERT_NE(Copy, nullptr);
+        EXPECT_EQ(Copy->Name(), QString::fromLatin1(Case.Pasted));
+        EXPECT_EQ(Label->Name(), QString::fromLatin1(Case.Name));
+        ASSERT_NE(Copy->Variable(), nullptr);
+        EXPECT_EQ(Copy->Variable()->Name(), QString::fromLatin1(Case.Variable));
+        // Whatever the copied label held comes with it as it was.
+        EXPECT_EQ(Copy->Font()->Color(), Label->Font()->Color());
+        EXPECT_EQ(Copy->Font()->Style(), Label->Font()->Style());
+        EXPECT_EQ(Copy->ParentFont(), Label->ParentFont());
+        EXPECT_EQ(Copy->AlignHorizontal(), Label->AlignHorizontal());
+        EXPECT_EQ(Copy->DataFormat()->SuppressNulls(), Label->DataFormat()->SuppressNulls());
+        EXPECT_EQ(Host.GetSelections(), Pasted);
+    }
 }
 
 } // namespace

@@ -152,6 +152,41 @@ TEST_F(DesignerTest, ADoubleClickOnADesigningControlOpensTheEditorOfItsNearestRe
     EXPECT_FALSE(Check->Checked());
 }
 
+TEST_F(DesignerTest, APlainPressOnASelectedComponentKeepsTheSelection) {
+    TForm Form(nullptr);
+    auto* Panel = Place<TCustomPanel>(&Form, QStringLiteral("Panel1"), &Form);
+    auto* Label = Place<TLabel>(&Form, QStringLiteral("Label1"), Panel);
+    auto* Check = Place<TCheckBox>(&Form, QStringLiteral("Check1"), Panel);
+    auto* Tool = Place<THitPanel>(&Form, QStringLiteral("Tool1"), &Form);
+    TTestDesigner D(&Form);
+    struct {
+        std::vector<TComponent*> Before;
+        TControl* Pressed;
+        bool Shift;
+        QStringList After;
+        bool Told; // the designer was given a selection
+    } const Presses[] = {
+        // A press on one of several selected components keeps them all, so a drag moves them all.
+        {{Panel, Label}, Label, false, {"Panel1", "Label1"}, false},
+        {{Panel, Label}, Panel, false, {"Panel1", "Label1"}, false},
+        {{Panel, Label}, Check, false, {"Check1"}, true},
+        {{Panel, Label}, Label, true, {"Panel1"}, true},
+        {{Panel}, Label, true, {"Panel1", "Label1"}, true},
+        {{}, Panel, false, {"Panel1"}, true},
+        // A control that takes the mouse itself leaves the selection alone.
+        {{Panel, Label}, Tool, false, {"Panel1", "Label1"}, false},
+    };
+    for (const auto& Press : Presses) {
+        SCOPED_TRACE(Press.Pressed->Name().toStdString() + (Press.Shift ? " with Shift" : ""));
+        D.SetSelections(Press.Before);
+        const size_t Given = D.Selections.size();
+        SendMessage(Press.Pressed, WM_LBUTTONDOWN, WPARAM(MK_LBUTTON) | (Press.Shift ? WPARAM(MK_SHIFT) : 0),
+                    MAKELPARAM(1, 1));
+        EXPECT_EQ(D.SelectedNames(), Press.After);
+        EXPECT_EQ(D.Selections.size() > Given, Press.Told);
+    }
+}
+
 TEST_F(DesignerTest, ADesignedFormIsNoClassOfTheProgramAndKeepsTheHandlerNamesItCannotBind) {
     const QByteArray Text = "object Orders: TOrdersForm\n"
                             "  Left = 0\n"

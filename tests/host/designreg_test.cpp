@@ -81,6 +81,8 @@ TEST_F(DesignRegistry, EditorsByKindShowListsTakeTypedValuesAndKeepTheOldValueOn
     auto Style = GetPropertyEditor(&D, Button, "Font.Style");
     Style->SetValue("[fsBold]");
     Style->GetProperties()[1]->SetValue("True");
+    // Each member's row is named as its value.
+    EXPECT_EQ(Style->GetProperties()[1]->GetName(), "fsItalic");
     EXPECT_EQ(Style->GetValue(), "[fsBold,fsItalic]");
     auto Color = GetPropertyEditor(&D, Button, "Font.Color");
     Color->SetValue("clred");

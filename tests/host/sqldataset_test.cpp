@@ -5,6 +5,8 @@
 #include "support/sampledata.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -386,6 +388,49 @@ TEST(SqliteDataSet, DatesStoredAsJulianDaysAndTextValuesConvert) {
                                    QStringLiteral(": unable to open database file"));
     }
     EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("missing.db"))));
+}
+
+TEST(SqliteDataSet, AFolderAFileOfSomethingElseAndASecondStatementAreToldAsWhatTheyAre) {
+    QTemporaryDir Dir;
+    const QString Database = SqliteFile(
+        Dir, QStringLiteral("one"), QStringLiteral("CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (1);"));
+    const QString Text = Dir.filePath(QStringLiteral("notes.db"));
+    {
+        QFile File(Text);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(QByteArray(4096, 'x'));
+    }
+    const QString Folder = Dir.filePath(QStringLiteral("folder.db"));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("folder.db")));
+    const QString OneStatement = QStringLiteral("A data set takes one SQL statement");
+    const struct {
+        QString Database;
+        const char* Sql;
+        QString Message; // empty: it opens
+    } Cases[] = {
+        {Folder, "SELECT 1", Folder + QStringLiteral(" is a directory")},
+        {Text, "SELECT a FROM t", Text + QStringLiteral(" is not an SQLite database")},
+        {Database, "SELECT a FROM t; SELECT a FROM t", OneStatement},
+        {Database, "SELECT a FROM t;\n  DELETE FROM t;", OneStatement},
+        {Database, "SELECT a FROM t;  \n", QString()},
+        {Database, "SELECT missing FROM t", QStringLiteral("no such column: missing")},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Sql);
+        // Opening and reading the columns of a closed set tell the same.
+        for (const bool Columns : {false, true}) {
+            TSqlDataSet Set;
+            Set.SetDatabaseName(C.Database);
+            Set.SetSQL(QString::fromUtf8(C.Sql));
+            QString Message;
+            try {
+                Columns ? Set.UpdateFieldDefs() : Set.Open();
+            } catch (const EDatabaseError& E) {
+                Message = E.Message();
+            }
+            EXPECT_EQ(Message, C.Message) << Columns;
+        }
+    }
 }
 
 TEST(SqliteDataSet, ColumnTypesFollowTheDeclaredNames) {

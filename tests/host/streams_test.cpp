@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(Streams, NumbersAreWrittenLittleEndian) {
@@ -119,6 +120,48 @@ void WriteAll(const QString& Name, const QByteArray& Bytes) {
 }
 
 } // namespace
+
+TEST(Streams, AFileThatCannotBeReadOrWrittenIsNamedWithTheCause) {
+    QTemporaryDir Dir;
+    const QString Short = Dir.filePath(QStringLiteral("short.rep"));
+    WriteAll(Short, "abc");
+    const QString Folder = Dir.path();
+    const struct {
+        const char* What;
+        std::function<void()> Action;
+        QString Message;
+    } Cases[] = {
+        {"a folder opened as a file", [&] { TFileStream(Folder, fmOpenRead); },
+         QStringLiteral("Cannot open file \"%1\". Is a directory").arg(Folder)},
+        {"a read past the end of a file",
+         [&] {
+             TFileStream File(Short, fmOpenRead);
+             File.ReadUInt32();
+         },
+         QStringLiteral("Cannot read file \"%1\". The file is damaged or cut short").arg(Short)},
+        {"a write to a file open for reading",
+         [&] {
+             TFileStream File(Short, fmOpenRead);
+             File.WriteUInt8(1);
+         },
+         QStringLiteral("Cannot write file \"%1\". Bad file descriptor").arg(Short)},
+        {"a read past the end of memory",
+         [] {
+             TMemoryStream Memory;
+             Memory.ReadUInt32();
+         },
+         QStringLiteral("Stream read error")},
+    };
+    for (const auto& C : Cases) {
+        QString Message;
+        try {
+            C.Action();
+        } catch (const EStreamError& E) {
+            Message = E.Message();
+        }
+        EXPECT_EQ(Message, C.Message) << C.What;
+    }
+}
 
 TEST(Streams, AWholeFileTakesItsTargetsPlaceOnlyWhenCommitted) {
     QTemporaryDir Dir;

@@ -439,3 +439,50 @@ TEST(PimMemo, WrapsAgainOnlyWhenSomethingItDependsOnChanged) {
     F.Memo.UpdateMemo();
     EXPECT_EQ(F.Memo.CarriageReturnList(), std::vector<int>{2});
 }
+
+// A box that cannot grow shows its first lines only: the memo wraps no further than the lines that
+// fit, and those are the lines the whole text begins with, blank lines suppressed as asked, with
+// the same paragraph ends and the same justification. Lines of 15 pixels, three fox lines a
+// paragraph.
+TEST(PimMemo, ABoxThatCannotGrowWrapsOnlyTheLinesItShowsAsTheWholeTextBeginsThem) {
+    const QString Break = QStringLiteral("\r\n");
+    struct TCase {
+        QString Text;
+        bool SuppressWhiteSpace;
+        bool SuppressBlankLines;
+        int Shown; // lines that fit the box
+    };
+    const TCase Cases[] = {
+        {(Fox + QLatin1Char(' ')).repeated(40), false, false, 3},
+        {Break.repeated(12) + Fox + Break + Fox, true, false, 2},         // the empty lines ahead go
+        {Fox + Break.repeated(12), true, false, 3},                       // ... and those at the end
+        {Fox + Break.repeated(12) + QStringLiteral("x"), true, false, 5}, // ... but not between
+        {(QStringLiteral("a") + Break.repeated(3)).repeated(9), false, true, 4},
+        {QStringLiteral("one\r\ntwo\r\nthree"), false, false, 2}, // the box ends with a paragraph
+        {QStringLiteral("one\r\ntwo"), false, false, 2},          // ... or with the text
+        {Fox, false, false, 9},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Text.left(40).toStdString());
+        TMemoFixture Whole(C.Text), Box(C.Text);
+        for (TPimMemo* M : {&Whole.Memo, &Box.Memo}) {
+            M->SetMemoAlignment(maJustify);
+            M->SetSuppressWhiteSpace(C.SuppressWhiteSpace);
+            M->SetSuppressBlankLines(C.SuppressBlankLines);
+        }
+        Whole.Memo.UpdateMemo();
+        ASSERT_EQ(Whole.Memo.LineHeight(), 15);
+        Box.Memo.SetShownHeight(C.Shown * 15 + 14);
+        Box.Memo.UpdateMemo();
+        const int n = std::min(C.Shown, Whole.Memo.MemoLines());
+        EXPECT_EQ(Box.Lines(), Whole.Lines().mid(0, n));
+        EXPECT_EQ(Box.Memo.MemoLines(), n);
+        EXPECT_EQ(Box.Memo.LinesCut(), Whole.Memo.MemoLines() > C.Shown);
+        std::vector<int> Ends;
+        for (int End : Whole.Memo.CarriageReturnList())
+            if (End < n) Ends.push_back(End);
+        EXPECT_EQ(Box.Memo.CarriageReturnList(), Ends);
+        for (int Spot = 0; Spot < n; ++Spot)
+            EXPECT_EQ(Box.Memo.JustifiesLine(Spot), Whole.Memo.JustifiesLine(Spot)) << Spot;
+    }
+}

@@ -1,6 +1,8 @@
+#include "host/exceptions.h"
 #include "output/PimFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -8,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -29,20 +32,33 @@ QRect HeadingBox(const QImage& Image) {
     return Box;
 }
 
+QString SampleProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../examples/pimsample");
+}
+
+// Runs the sample program into Dir; empty when it ran, else what went wrong.
+QString RunSample(const QString& Program, const QString& Dir) {
+    QProcess Run;
+    Run.start(Program, {Dir});
+    if (!Run.waitForFinished(120000)) return QStringLiteral("the sample program did not finish");
+    if (Run.exitCode() == 0) return QString();
+    return QStringLiteral("exit code %1: %2")
+        .arg(Run.exitCode())
+        .arg(QString::fromLocal8Bit(Run.readAllStandardError()));
+}
+
 } // namespace
 
 // The sample program is the main job: its PDF has all its pages and the texts drawn on them.
 TEST(PimSample, TheMainJobWritesADocumentAPdfAndAnImage) {
-    const QString Program = QCoreApplication::applicationDirPath() + QStringLiteral("/../examples/pimsample");
+    const QString Program = SampleProgram();
     if (!QFileInfo::exists(Program)) GTEST_SKIP() << "the sample program is not built";
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
     QTemporaryDir Dir;
-    QProcess Run;
-    Run.start(Program, {Dir.path()});
-    ASSERT_TRUE(Run.waitForFinished(120000));
-    ASSERT_EQ(Run.exitCode(), 0) << Run.readAllStandardError().toStdString();
+    const QString Failure = RunSample(Program, Dir.path());
+    ASSERT_TRUE(Failure.isEmpty()) << Failure.toStdString();
     const QString Pdf = Dir.filePath(QStringLiteral("sample.pdf"));
     ASSERT_TRUE(QFileInfo::exists(Dir.filePath(QStringLiteral("sample.pim"))));
     const QImage Page1(Dir.filePath(QStringLiteral("sample-page1.png")));
@@ -76,4 +92,42 @@ TEST(PimSample, TheMainJobWritesADocumentAPdfAndAnImage) {
     for (const char* Expected : {"Sample document", "Fonts, sizes and styles", "Shapes, lines and shading",
                                  "Pictures and bar codes"})
         EXPECT_TRUE(Text.contains(QString::fromLatin1(Expected))) << Expected;
+}
+
+// A document cut short anywhere is refused when it is opened, with the file's name, rather than
+// opened with the pages it lists and failing only when the missing ones are printed.
+TEST(PimSample, EveryCutOfTheSampleDocumentIsRefusedWithTheFilesName) {
+    const QString Program = SampleProgram();
+    if (!QFileInfo::exists(Program)) GTEST_SKIP() << "the sample program is not built";
+    QTemporaryDir Dir;
+    const QString Failure = RunSample(Program, Dir.path());
+    ASSERT_TRUE(Failure.isEmpty()) << Failure.toStdString();
+    const QString Name = Dir.filePath(QStringLiteral("sample.pim"));
+    const qint64 Size = QFileInfo(Name).size();
+    {
+        TPimPimFile Whole;
+        Whole.LoadFromFile(Name);
+        ASSERT_EQ(Whole.PageCount(), 3);
+    }
+    // The last thousand bytes one by one, then every 97th byte down to nothing: cut by cut, from the
+    // end, on the one file.
+    std::vector<qint64> Cuts;
+    for (qint64 Cut = 1; Cut <= 1000 && Cut <= Size; ++Cut)
+        Cuts.push_back(Size - Cut);
+    for (qint64 Left = (Size - 1001) / 97 * 97; Left >= 0; Left -= 97)
+        Cuts.push_back(Left);
+    const QString Expected =
+        QStringLiteral("Cannot read file \"%1\". The file is damaged or cut short").arg(Name);
+    for (const qint64 Left : Cuts) {
+        ASSERT_TRUE(QFile::resize(Name, Left));
+        TPimPimFile Doc;
+        QString Message;
+        try {
+            Doc.LoadFromFile(Name);
+        } catch (const EReadError& E) {
+            Message = E.Message();
+        }
+        EXPECT_EQ(Message, Expected) << "cut to " << Left << " of " << Size << " bytes";
+        EXPECT_EQ(Doc.PageCount(), 0) << "cut to " << Left;
+    }
 }

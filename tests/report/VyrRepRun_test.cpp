@@ -5,6 +5,7 @@
 #include "host/messages.h"
 #include "host/pdfprinter.h"
 #include "host/printers.h"
+#include "host/resstrings.h"
 #include "host/sqldataset.h"
 #include "output/PimFile.h"
 #include "report/PSetup.h"
@@ -27,7 +28,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,13 +134,13 @@ TEST(ReportRun, ACancelledQuestionMakesNothingAndTheNextRunWorks) {
     EXPECT_FALSE(R.Report->Printing());
     EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
 
-    // A failing handler is the application's business and cancels the run.
+    // A failing handler cancels the run, which raises why; the application's handler hears nothing.
     R.Report->OnPromptPrint = [](TVyrPage*, bool& Result) {
         Result = true;
         throw Exception(QStringLiteral("no destination today"));
     };
-    EXPECT_EQ(R.RunError(), QString());
-    EXPECT_EQ(Told.Messages, QStringList{QStringLiteral("no destination today")});
+    EXPECT_EQ(R.RunError(), QStringLiteral("no destination today"));
+    EXPECT_TRUE(Told.Messages.isEmpty());
     EXPECT_FALSE(QFile::exists(R.FileName));
 
     // The application's hook answers when the report has no handler; then the dialog.
@@ -156,7 +159,7 @@ TEST(ReportRun, ACancelledQuestionMakesNothingAndTheNextRunWorks) {
     }
     EXPECT_FALSE(QFile::exists(R.FileName));
     EXPECT_EQ(SetupText(*R.Page->PageSetup()), Before);
-    EXPECT_EQ(Told.Messages.size(), 1);
+    EXPECT_TRUE(Told.Messages.isEmpty());
 }
 
 TEST(ReportRun, ADestinationQuestionThatCannotBeShownEndsTheRunWithAnError) {
@@ -317,7 +320,7 @@ TEST(ReportRun, DataThatCannotOpenEndsTheRunWithItsCauseOnceAndMakesNoFile) {
         TToldErrors Told;
         R.Log.clear();
         EXPECT_EQ(R.RunError(), Case.Message);
-        EXPECT_EQ(Told.Messages, QStringList{Case.Message});
+        EXPECT_TRUE(Told.Messages.isEmpty()) << Told.Messages.join(u' ').toStdString();
         EXPECT_TRUE(R.Log.isEmpty()) << R.Log.join(u' ').toStdString();
         EXPECT_FALSE(QFile::exists(R.FileName));
         EXPECT_FALSE(R.Report->Printing());
@@ -328,7 +331,8 @@ TEST(ReportRun, DataThatCannotOpenEndsTheRunWithItsCauseOnceAndMakesNoFile) {
     EXPECT_EQ(R.RunError(), QString());
     EXPECT_EQ(R.PagesInFile(), 1);
 
-    // Rows under each record that cannot be read: told once, and the report goes on without them.
+    // Rows under each record that cannot be read: the run stops at the first record and raises why,
+    // making no file that would lack them.
     R.Source.SetDataSet(&R.Set);
     TDataSource RowSource;
     RowSource.SetDataSet(&Orders);
@@ -339,11 +343,143 @@ TEST(ReportRun, DataThatCannotOpenEndsTheRunWithItsCauseOnceAndMakesNoFile) {
     Rows->SetHeight(10);
     N->SetDataSource(&RowSource);
     TToldErrors Told;
-    EXPECT_EQ(R.RunError(), QString());
-    EXPECT_EQ(Told.Messages, QStringList{"Orders: no such table: nosuch"});
-    EXPECT_EQ(R.PagesInFile(), 3);
+    QFile::remove(R.FileName);
+    EXPECT_EQ(R.RunError(), QStringLiteral("Orders: no such table: nosuch"));
+    EXPECT_TRUE(Told.Messages.isEmpty());
+    EXPECT_FALSE(QFile::exists(R.FileName));
     Rows->SetDataSource(nullptr);
     N->SetDataSource(nullptr);
+}
+
+// Each error a run meets is told once: what ends or spoils the run is raised by Run alone, and the
+// application's handler hears only what no caller could: a run that started itself, a label's
+// event, which printing goes on from, and a page without any data, which runs without records.
+TEST(ReportRun, EachErrorIsToldOnceEitherByRunOrWhereNoCallerCanByTheApplication) {
+    const QString NoDataSet = QStringLiteral("The DataSource OrdersSource of ReportPage has no DataSet.  Set "
+                                             "its DataSet property to let the report "
+                                             "know what database to skip thru.");
+    enum TStart : uint8_t { ByRun, ByItself };
+    const struct {
+        const char* What;
+        std::function<void(TRunReport&)> Set;
+        bool TwoPass;
+        TStart Start;
+        QString Raised;
+        QStringList Told;
+        int Begun; // documents begun: a run that could not start shows no viewer and writes nothing
+        int Pages;
+    } Cases[] = {
+        {"a data source without a data set",
+         [](TRunReport& R) { R.Source.SetDataSet(nullptr); },
+         false,
+         ByRun,
+         NoDataSet,
+         {},
+         0,
+         0},
+        {"the same in two passes",
+         [](TRunReport& R) { R.Source.SetDataSet(nullptr); },
+         true,
+         ByRun,
+         NoDataSet,
+         {},
+         0,
+         0},
+        {"the same in a report that runs itself",
+         [](TRunReport& R) { R.Source.SetDataSet(nullptr); },
+         false,
+         ByItself,
+         QString(),
+         {NoDataSet},
+         0,
+         0},
+        {"no data source at all, two passes",
+         [](TRunReport& R) { R.Page->SetDataSource(nullptr); },
+         true,
+         ByRun,
+         QString(),
+         {LoadStr(SNoDataSource)},
+         2,
+         1},
+        {"a record the data cannot move past",
+         [](TRunReport& R) {
+             R.Page->OnDataSkip = [&R](TComponent*) {
+                 if (R.Set.FieldByName(QStringLiteral("N"))->AsInteger() == 3)
+                     throw Exception(QStringLiteral("bad row"));
+                 R.Set.Next();
+                 R.Page->SetDataIsFinished(R.Set.Eof());
+             };
+         },
+         false,
+         ByRun,
+         QStringLiteral("bad row"),
+         {},
+         1,
+         0},
+        {"a label's event",
+         [](TRunReport& R) {
+             auto* Label = Make<TFailingLabel>(R.Form.get(), QStringLiteral("Noisy"), R.Page->Detail());
+             Label->OnBeforePrint = [&R](TVyrLabel*) {
+                 if (R.Set.FieldByName(QStringLiteral("N"))->AsInteger() == 5)
+                     throw Exception(QStringLiteral("label says no"));
+             };
+         },
+         false,
+         ByRun,
+         QString(),
+         {QStringLiteral("label says no")},
+         1,
+         3},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TRunReport R;
+        R.Source.SetName(QStringLiteral("OrdersSource"));
+        R.Page->SetTwoPass(Case.TwoPass);
+        Case.Set(R);
+        TToldErrors Told;
+        QString Raised;
+        if (Case.Start == ByRun) {
+            Raised = R.RunError();
+        } else {
+            R.Report->SetAutoRun(true);
+            R.Report->Loaded();
+            Application()->ProcessMessages();
+        }
+        EXPECT_EQ(Raised, Case.Raised);
+        EXPECT_EQ(Told.Messages, Case.Told);
+        EXPECT_EQ(R.Statuses.count(ssBegin), Case.Begun);
+        EXPECT_EQ(R.PagesInFile(), Case.Pages);
+        EXPECT_FALSE(R.Report->Printing());
+    }
+}
+
+// The application works between two records of a run: a close that frees the report's form then
+// frees it once the run is done, and freeing the report itself is refused, rather than the run going
+// on in freed memory.
+TEST(ReportRun, AFormFreedDuringTheRunGoesWhenTheRunIsDoneAndTheRunningReportIsNotFreed) {
+    auto R = std::make_unique<TRunReport>();
+    TComponentRef<TComponent> Form(R->Form.get());
+    QString Refused;
+    int Details = 0;
+    R->OnBand = [&](TVyrBand* Band) {
+        if (Band != R->Page->Detail() || ++Details != 5) return;
+        try {
+            R->Report->Free();
+        } catch (const Exception& E) {
+            Refused = E.Message();
+        }
+        R->Form->Release();
+    };
+    EXPECT_EQ(R->RunError(), QString());
+    EXPECT_EQ(Details, 20);
+    EXPECT_EQ(R->PagesInFile(), 3);
+    EXPECT_EQ(Refused,
+              QStringLiteral("The report Report1 is running: it can be freed once its run is done."));
+    ASSERT_TRUE(Form);
+    R->Form.release(); // the release frees it, as the fixture goes
+    R.reset();
+    EXPECT_FALSE(Form);
 }
 
 TEST(ReportRun, TheScreenShowsTheDocumentAsItGrowsAndStopKeepsWhatWasMade) {
@@ -393,44 +529,120 @@ TEST(ReportRun, ToThePdfFilePrinterChosenByName) {
     EXPECT_FALSE(QFile::exists(R.FileName));
 }
 
+namespace {
+
+// Every kind of file the system writes whole, each written to Name as an application writes it
+// (through R where a run writes it); a writer raises what the writing raised.
+struct TWholeFileWriter {
+    const char* Name;
+    std::function<void(TRunReport& R, const QString& Name)> Write;
+};
+
+const TWholeFileWriter WholeFileWriters[] = {
+    {"run.pdf",
+     [](TRunReport& R, const QString& Name) {
+         TPrinterBackends List;
+         auto PdfPrinter = std::make_unique<TPdfFilePrinter>();
+         PdfPrinter->SetFileName(Name);
+         List.push_back(std::move(PdfPrinter));
+         Printer().SetPrinters(std::move(List), 0);
+         R.Page->SetOutputType(otNormal);
+         R.Page->PageSetup()->SetDestination(destPrinter);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.pim",
+     [](TRunReport& R, const QString& Name) {
+         R.Page->SetOutputType(otNormal);
+         R.Page->PageSetup()->SetDestination(destFile);
+         R.Page->SetPimFileName(Name);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.rtf",
+     [](TRunReport& R, const QString& Name) {
+         R.Page->SetOutputType(otRichText);
+         R.Page->SetRtfFile(Name);
+         if (const QString E = R.RunError(); !E.isEmpty()) throw Exception(E);
+     }},
+    {"run.rep", [](TRunReport& R, const QString& Name) { R.Report->SaveToFile(Name); }},
+    {"saved.pim",
+     [](TRunReport&, const QString& Name) {
+         TPimPimFile Document;
+         Document.BeginDoc();
+         Document.EndDoc();
+         Document.SaveToFile(Name);
+     }},
+};
+
+QString WriteError(const TWholeFileWriter& Writer, TRunReport& R, const QString& Name) {
+    try {
+        Writer.Write(R, Name);
+    } catch (const Exception& E) {
+        return E.Message();
+    }
+    return QString();
+}
+
+QByteArray FileBytes(const QString& Name) {
+    QFile File(Name);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+mode_t Permissions(const QString& Name) {
+    struct stat Info {};
+    return ::stat(QFile::encodeName(Name).constData(), &Info) == 0 ? Info.st_mode & 07777 : 0;
+}
+
+} // namespace
+
 TEST(ReportRun, AFullDiskFailsEachWriteAndKeepsEveryEarlierFileByteForByte) {
     TSmallDisk Disk(1024 * 1024);
     if (!Disk.Available()) GTEST_SKIP() << Disk.Why().toStdString();
     TRunReport R;
-    const QString Pim = Disk.Path(QStringLiteral("run.pim"));
-    const QString Pdf = Disk.Path(QStringLiteral("run.pdf"));
-    const QString Rep = Disk.Path(QStringLiteral("run.rep"));
-    TPrinterBackends List;
-    auto PdfPrinter = std::make_unique<TPdfFilePrinter>();
-    PdfPrinter->SetFileName(Pdf);
-    List.push_back(std::move(PdfPrinter));
-    Printer().SetPrinters(std::move(List), 0);
-    auto Bytes = [](const QString& Name) {
-        QFile File(Name);
-        return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
-    };
     // The earlier files, written while there was room.
-    R.Page->SetPimFileName(Pim);
-    ASSERT_EQ(R.RunError(), QString());
-    R.Page->PageSetup()->SetDestination(destPrinter);
-    ASSERT_EQ(R.RunError(), QString());
-    R.Report->SaveToFile(Rep);
-    const QByteArray EarlierPim = Bytes(Pim), EarlierPdf = Bytes(Pdf), EarlierRep = Bytes(Rep);
-    ASSERT_FALSE(EarlierPim.isEmpty() || EarlierPdf.isEmpty() || EarlierRep.isEmpty());
+    QStringList Names;
+    std::vector<QByteArray> Earlier;
+    for (const TWholeFileWriter& W : WholeFileWriters) {
+        const QString Name = Disk.Path(QLatin1String(W.Name));
+        ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+        Earlier.push_back(FileBytes(Name));
+        ASSERT_FALSE(Earlier.back().isEmpty()) << W.Name;
+        Names.append(QLatin1String(W.Name));
+    }
 
     Disk.Fill(0);
-    EXPECT_EQ(R.RunError(), QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Pdf));
-    R.Page->PageSetup()->SetDestination(destFile);
-    EXPECT_EQ(R.RunError(), QStringLiteral("Stream write error"));
-    EXPECT_THROW(R.Report->SaveToFile(Rep), EWriteError);
-    TPimPimFile Document;
-    Document.LoadFromFile(Pim);
-    EXPECT_THROW(Document.SaveToFile(Pim), EWriteError);
-    EXPECT_EQ(Bytes(Pim), EarlierPim);
-    EXPECT_EQ(Bytes(Pdf), EarlierPdf);
-    EXPECT_EQ(Bytes(Rep), EarlierRep);
-    EXPECT_EQ(Disk.Files(), (QStringList{"run.pdf", "run.pim", "run.rep"}));
-    EXPECT_FALSE(R.Report->Printing());
+    for (size_t i = 0; i < std::size(WholeFileWriters); ++i) {
+        const TWholeFileWriter& W = WholeFileWriters[i];
+        const QString Name = Disk.Path(QLatin1String(W.Name));
+        EXPECT_EQ(WriteError(W, R, Name),
+                  QStringLiteral("Cannot write file \"%1\". No space left on device").arg(Name))
+            << W.Name;
+        EXPECT_EQ(FileBytes(Name), Earlier[i]) << W.Name;
+        EXPECT_FALSE(R.Report->Printing());
+    }
+    Names.sort();
+    EXPECT_EQ(Disk.Files(), Names);
+}
+
+TEST(ReportRun, EveryFileWrittenWholeHasThePermissionsOfANewFileOrOfTheFileItReplaces) {
+    TRunReport R;
+    struct TUmask {
+        mode_t Old;
+        explicit TUmask(mode_t Mask) : Old(::umask(Mask)) {}
+        ~TUmask() { ::umask(Old); }
+    };
+    for (const mode_t Mask : {mode_t(022), mode_t(077), mode_t(027)}) {
+        TUmask Scope(Mask);
+        for (const TWholeFileWriter& W : WholeFileWriters) {
+            const QString Name = R.Dir.filePath(
+                QStringLiteral("%1.%2").arg(Mask, 3, 8, QChar(u'0')).arg(QLatin1String(W.Name)));
+            ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+            EXPECT_EQ(Permissions(Name), 0666 & ~Mask) << W.Name << " umask " << std::oct << Mask;
+            // Written again, a file keeps the permissions it was given, as one overwritten in place.
+            ASSERT_EQ(::chmod(QFile::encodeName(Name).constData(), 0604), 0);
+            ASSERT_EQ(WriteError(W, R, Name), QString()) << W.Name;
+            EXPECT_EQ(Permissions(Name), mode_t(0604)) << W.Name << " umask " << std::oct << Mask;
+        }
+    }
 }
 
 TEST(ReportRun, AReportLoadedWithAutoRunRunsOnceTheFormHasLoaded) {

@@ -1,3 +1,4 @@
+#include "host/devicecontext.h"
 #include "host/encoding.h"
 #include "host/forms.h"
 #include "host/lists.h"
@@ -10,6 +11,8 @@
 #include "support/bandfixture.h"
 #include "support/bytes.h"
 #include "support/devices.h"
+#include "support/logfilter.h"
+#include "support/pixelprobe.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -58,6 +61,54 @@ TVyrTextLabel* StretchingMemo(TBandPage& P, int Count) {
     P.BeginDoc();
     M->UpdateMemo();
     return M;
+}
+
+// Words of every width, with a paragraph break now and then and two empty lines ahead, Count
+// characters in all.
+QString LongText(qsizetype Count) {
+    static const QString Words[] = {QStringLiteral("invoice "), QStringLiteral("Wilhelm "),
+                                    QStringLiteral("total, "),  QStringLiteral("mm "),
+                                    QStringLiteral("l'if "),    QStringLiteral("quarterly "),
+                                    QStringLiteral("W.M. "),    QStringLiteral("due\r\n")};
+    QString S = QStringLiteral("\r\n\r\n");
+    S.reserve(Count + 16);
+    for (int i = 0; S.size() < Count; ++i)
+        S += Words[(i * 5 + i / 7) % std::size(Words)];
+    S.truncate(Count);
+    return S;
+}
+
+// The text of the one text record a page holds, as an export filter is handed it.
+class TTextFilter : public TLogFilter {
+public:
+    QStringList Texts;
+    void Textout(int X, int Y, const QString& Text) override {
+        Texts << Text;
+        TLogFilter::Textout(X, Y, Text);
+    }
+    void TextRect(const TRect& R, int X, int Y, const QString& Text) override {
+        Texts << Text;
+        TLogFilter::TextRect(R, X, Y, Text);
+    }
+};
+
+QStringList Exported(TPimPimFile& Document, QStringList* Texts = nullptr) {
+    TTextFilter Filter;
+    Document.SetExporting(true);
+    Document.SetExportFilter(&Filter);
+    auto DC = DeviceContext::CreateRecording(PrinterCaps(96, 3, 4, 0));
+    Document.PlayPage(DC.get(), 1);
+    Document.SetExportFilter(nullptr);
+    Document.SetExporting(false);
+    if (Texts) *Texts = Filter.Texts;
+    return Filter.Calls;
+}
+
+QImage Picture(TPimPimFile& Document) {
+    auto DC = DeviceContext::CreateImage(288, 384, 96, 96);
+    Document.PlayPage(DC.get(), 1);
+    DC->EndDoc();
+    return DC->Image()->copy();
 }
 
 } // namespace
@@ -500,4 +551,128 @@ TEST(VyrTextLabel, AutoSizeFitsTheCaptionOnlyOnTheDesignedForm) {
     EXPECT_EQ(Text->Height(), 22);
     Text->SetCaption(QStringLiteral("Caption, longer"));
     EXPECT_GT(Text->Width(), Width + 6);
+}
+
+// A label of 100 x 17 at (58, 73) on a page of 288 x 384 with a text of a million characters
+// records no more of it than its rectangle, or unclipped the page, can show: exactly what the same
+// label records with only that part for its caption, no glyph of it moved, no pixel changed from
+// the whole text drawn. A memo that does not grow wraps only the lines it shows.
+TEST(VyrTextLabel, ALongTextRecordsOnlyWhatItsRectangleOrPageCanShow) {
+    struct TCase {
+        const char* Name;
+        TVyrHorizontalAlign Align;
+        bool Clip;
+        int Angle;
+        bool Memo;
+        bool Uneven; // two widths that no cut of a centred text can balance: its anchor moves
+    };
+    const TCase Cases[] = {
+        {"left, clipped", laLeft, true, 0, false, false},
+        {"left, over the page", laLeft, false, 0, false, false},
+        {"right, clipped", laRight, true, 0, false, false},
+        {"centred, clipped", laCenter, true, 0, false, false},
+        {"centred over the page", laCenter, false, 0, false, false},
+        {"centred up the page", laCenter, false, 90, false, false},
+        {"centred, no even cut", laCenter, true, 0, false, true},
+        {"justified memo", laLeft, false, 0, true, false},
+    };
+    const QString Long = LongText(1'000'000);
+
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        TBandPage P;
+        auto* B = P.AddBand(QStringLiteral("Band1"), 70);
+        B->SetColor(clWhite);
+        auto* L = AddLabel(P, B, QStringLiteral("Long"));
+        L->SetParentFont(false);
+        L->Font()->SetName(QStringLiteral("Arial"));
+        L->Font()->SetSize(10);
+        L->SetHorizontalAlign(C.Align);
+        L->SetClipType(C.Clip ? ctClip : ctNoClip);
+        L->SetRotateFont(C.Angle);
+        if (C.Memo) {
+            L->SetWrapText(true);
+            L->SetStretch(false);
+            L->SetHeight(60);
+            L->SetJustifyMemo(true);
+            L->SetSuppressWhiteSpace(true);
+        }
+        QString Text = Long;
+        if (C.Uneven) {
+            // A narrow character, then a wide one over and over: the widths cut from the two ends
+            // differ by the narrow one's width, which no number of wide ones makes up.
+            TMeasuringContext& M = *MeasuringContext();
+            M.Prepare(*L->Font(), 96);
+            const int Wide = M.TextWidth(u"m");
+            QChar Narrow;
+            for (QChar Ch : QStringLiteral("il.|!:;'"))
+                if (const int n = M.TextWidth(QString(Ch)); n % Wide > 1 && n % Wide < Wide - 1) Narrow = Ch;
+            ASSERT_FALSE(Narrow.isNull());
+            Text = Narrow + QString(999'999, u'm');
+        }
+        auto Record = [&](const QString& Caption) {
+            L->SetCaption(Caption);
+            P.BeginDoc();
+            P.Page->Position(0, 20);
+            B->StartPrint();
+            B->Print(P.Page);
+            P.EndDoc();
+            return P.Document();
+        };
+
+        const auto Whole = Record(Text);
+        const int BoxHeight = L->Height() - 2 * L->BorderMargin();
+        const int Lines = C.Memo ? std::max(1, BoxHeight / L->PimMemo()->LineHeight()) : 1;
+        EXPECT_LE(L->PimMemo()->MemoStrings().Count(), Lines);
+        QStringList Texts;
+        const QStringList Calls = Exported(*Whole, &Texts);
+        if (C.Memo) {
+            // What shows of a memo is its first lines; the rest of the text may as well be absent.
+            EXPECT_EQ(Exported(*Record(Text.left(2000))), Calls);
+            continue;
+        }
+        ASSERT_EQ(Texts.size(), 1);
+        const QString Shown = Texts[0];
+        ASSERT_LE(Shown.size(), 1000);
+        EXPECT_TRUE(C.Align == laLeft    ? Text.startsWith(Shown)
+                    : C.Align == laRight ? Text.endsWith(Shown)
+                                         : Text.contains(Shown));
+        if (!C.Uneven) {
+            EXPECT_EQ(Exported(*Record(Shown)), Calls);
+        }
+
+        // The whole text as the label draws it, straight onto the page's canvas: from a stretch of
+        // 3,000 characters around what shows (some 20,000 pixels, far more than a page holds), each
+        // where the whole text's alignment puts it, measured here: left-aligned from the stretch's
+        // first character, which a document's 16-bit coordinates still hold.
+        const qsizetype Part = 3'000;
+        const qsizetype From = C.Align == laLeft    ? 0
+                               : C.Align == laRight ? Text.size() - Part
+                                                    : (Text.size() - Part) / 2;
+        TMeasuringContext& M = *MeasuringContext();
+        M.Prepare(*L->Font(), 96);
+        const int Width = M.TextWidth(Text);
+        const int Start = M.TextWidth(QStringView(Text).left(From)) - (C.Align == laLeft    ? 0
+                                                                       : C.Align == laRight ? Width
+                                                                                            : Width / 2);
+        const TRect R = Bounds(58, 73, 100, 17);
+        const int x = L->GetXSpot(R.Left) + (C.Angle == 0 ? Start : 0);
+        const int y = L->GetYSpot(R.Top) - (C.Angle == 90 ? Start : 0);
+        P.BeginDoc();
+        TPimCanvas& Canvas = *P.Page->Canvas();
+        TBrush Clear;
+        Clear.SetStyle(bsClear);
+        Canvas.SetFont(*L->Font());
+        Canvas.SetBrush(Clear);
+        Canvas.SetTextAlign(L->AlignFlags() & ~TA_CENTER);
+        Canvas.SetFontAngle(C.Angle);
+        if (C.Clip)
+            Canvas.TextRect(R, x, y, Text.mid(From, Part));
+        else
+            Canvas.Textout(x, y, Text.mid(From, Part));
+        P.EndDoc();
+        const QImage Expected = Picture(*P.Document());
+        ASSERT_FALSE(InkBounds(Expected).isEmpty());
+        EXPECT_TRUE(Picture(*Whole) == Expected);
+    }
 }

@@ -214,3 +214,67 @@ TEST(Rulers, AVerticalRulerLabelsAtTheLeftAndTicksFromTheRightEdge) {
     TVyrRulerContainer Beside(nullptr);
     EXPECT_EQ(ColorToRGB(Beside.Color()), ColorToRGB(Ruler.Color()));
 }
+
+TEST(Rulers, EveryUnitTicksItsSubdivisionsRoundedHalfToEvenAtAnyResolution) {
+    // At 100 pixels per inch an eighth of an inch is 12.5 pixels: its ticks fall on halves, which go
+    // to the even pixel; centimetres and millimetres divide into six.
+    struct {
+        TVyrUnits Unit;
+        int PixelsPerInch;
+        bool Vertical;
+        int Length;
+        int Start;
+        const char* Ticks; // "position:end of the tick"
+        const char* Labels;
+    } const Cases[] = {
+        {unitInches, 100, false, 110, -25,
+         "-25:0 -12:15 0:15 12:15 25:10 38:15 50:15 62:15 75:15 75:0 88:15 100:15 112:15 125:10 138:15 "
+         "150:15 "
+         "162:15 175:15",
+         "-22:0 78:1"},
+        {unitInches, 100, true, 120, 0,
+         "0:0 12:15 25:15 38:15 50:10 62:15 75:15 88:15 100:15 100:0 112:15 125:15 138:15 150:10 162:15 "
+         "175:15 "
+         "188:15 200:15",
+         "3:0 103:1"},
+        {unitCentiMeters, 96, false, 80, 0,
+         "0:0 6:15 13:15 19:10 25:15 31:15 38:15 38:0 44:15 50:15 57:10 63:15 69:15 76:15 76:0 82:15 88:15 "
+         "94:10 "
+         "101:15 107:15 113:15",
+         "3:0 41:1 79:2"},
+        {unitCentiMeters, 100, true, 80, 0,
+         "0:0 7:15 13:15 20:10 26:15 33:15 39:15 39:0 46:15 52:15 59:10 66:15 72:15 79:15 79:0 85:15 92:15 "
+         "98:10 "
+         "105:15 112:15 118:15",
+         "3:0 42:1 82:2"},
+        {unitMiliMeters, 100, false, 80, 0,
+         "0:0 7:15 13:15 20:10 26:15 33:15 39:15 39:0 46:15 52:15 59:10 66:15 72:15 79:15 79:0 85:15 92:15 "
+         "98:10 "
+         "105:15 112:15 118:15",
+         "3:0 42:10 82:20"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Labels);
+        TVyrRuler Ruler(nullptr);
+        Ruler.SetVertical(Case.Vertical);
+        Ruler.SetBounds(0, 0, Case.Vertical ? 20 : Case.Length, Case.Vertical ? Case.Length : 20);
+        Ruler.SetUnits(Case.Unit);
+        Ruler.SetPixelsPerInch(Case.PixelsPerInch);
+        Ruler.SetStartPixels(Case.Start);
+        const QStringList Calls = PaintedRuler(Ruler);
+        QStringList Found;
+        for (const QString& Tick : Ticks(Calls)) {
+            // "x,20>x,end" across a horizontal ruler, "20,y>end,y" along a vertical one.
+            const QStringList Ends = Tick.split(u'>');
+            const QStringList From = Ends[0].split(u','), To = Ends[1].split(u',');
+            Found << (Case.Vertical ? From[1] + u':' + To[0] : From[0] + u':' + To[1]);
+        }
+        EXPECT_EQ(Found.join(u' ').toStdString(), Case.Ticks);
+        QStringList Labels;
+        for (const QString& Text : Texts(Calls)) {
+            const QStringList W = Text.split(u' ');
+            Labels << (Case.Vertical ? W[1] : W[0]) + u':' + W[2];
+        }
+        EXPECT_EQ(Labels.join(u' ').toStdString(), Case.Labels);
+    }
+}

@@ -257,6 +257,49 @@ TEST(DatabaseVariables, TheTypeFollowsAFieldOfTheSameNameRedefinedWhileTheSetWas
     EXPECT_EQ(V->DataType(), dtypeUnknown);
 }
 
+TEST(DatabaseVariables, ATextFieldsNullLastsForItsOwnRecordOnly) {
+    TMemDataSet Set;
+    Set.FieldDefs().Add(QStringLiteral("Name"), ftString, 20);
+    Set.FieldDefs().Add(QStringLiteral("Wide"), ftWideString, 20);
+    const struct {
+        QVariant Value;
+        const char* Text;
+        bool Null;
+    } Rows[] = {{QStringLiteral("Ann"), "Ann", false},
+                {QVariant(), "", true},
+                {QStringLiteral("Cy"), "Cy", false},
+                {QVariant(), "", true},
+                {QVariant(), "", true},
+                {QStringLiteral("Dee"), "Dee", false}};
+    for (const auto& Row : Rows)
+        Set.AppendRecord({Row.Value, Row.Value});
+    TDataSource Source;
+    Source.SetDataSet(&Set);
+    TReportPage R;
+    std::vector<TVyrDBVar*> Vars;
+    for (const QString& Field : {QStringLiteral("Name"), QStringLiteral("Wide")}) {
+        auto* V = R.Var<TVyrDBVar>(QStringLiteral("v") + Field, R.Detail());
+        V->SetDataSource(&Source);
+        V->SetDataField(Field);
+        Vars.push_back(V);
+    }
+    TVyrFormat Shown; // as a label that prints nothing for a null shows it
+    Shown.SetSuppressNulls(true);
+    StartRunVariables(*R.Page);
+    Set.First();
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Text);
+        R.Page->UpdateDataLevel(R.Detail());
+        for (TVyrDBVar* V : Vars) {
+            EXPECT_EQ(V->IsNull(), Row.Null) << V->Name().toStdString();
+            EXPECT_EQ(V->AsString(), QLatin1String(Row.Text)) << V->Name().toStdString();
+            EXPECT_EQ(V->DisplayText(), QLatin1String(Row.Text)) << V->Name().toStdString();
+            EXPECT_EQ(Shown.FormatAsString(V->DataNow()), QLatin1String(Row.Text)) << V->Name().toStdString();
+        }
+        Set.Next();
+    }
+}
+
 TEST(DatabaseVariables, DisplayTextIsThatOfTheUpdatedRecordAfterTheCursorMovesOn) {
     TMemDataSet Set;
     const TFieldType Types[] = {ftDateTime, ftDateTime, ftCurrency, ftBoolean,

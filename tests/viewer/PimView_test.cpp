@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QImage>
@@ -744,6 +745,10 @@ TEST(ViewerProgram, ShowsAGoodFileAndRefusesADamagedOne) {
         ASSERT_TRUE(F.open(QIODevice::WriteOnly));
         F.write("not a document at all");
     }
+    // A document that lost its last bytes: it lists pages it no longer holds.
+    const QString Cut = Dir.filePath(QStringLiteral("cut.pim"));
+    ASSERT_TRUE(QFile::copy(Good, Cut));
+    ASSERT_TRUE(QFile::resize(Cut, QFileInfo(Good).size() - 10));
     auto Run = [&](const QString& File, QString& Errors) {
         QProcess P;
         P.start(Program, {File});
@@ -753,7 +758,7 @@ TEST(ViewerProgram, ShowsAGoodFileAndRefusesADamagedOne) {
     };
     QString Errors;
     EXPECT_EQ(Run(Good, Errors), 0) << Errors.toStdString();
-    for (const QString& Bad : {Damaged, Dir.filePath(QStringLiteral("missing.pim"))}) {
+    for (const QString& Bad : {Damaged, Dir.filePath(QStringLiteral("missing.pim")), Cut}) {
         QString Expected;
         try {
             TPimPimFile().LoadFromFile(Bad);
