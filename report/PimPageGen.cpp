@@ -114,8 +114,12 @@ void TVyrPage::UnInitReport() {
     FHasLists = false;
     std::unique_ptr<TVyrRtfFile> Rtf = std::move(FRtf);
     if (FCloseDataSources) FDataSourceManager->CloseDataSources();
-    // Closed here rather than by freeing, so that a file that cannot be written is reported.
-    if (Rtf) Rtf->Close();
+    // A failed run writes no file, as it prints no document. Closed here rather than by freeing, so
+    // that a file that cannot be written is reported.
+    if (Rtf && GenerationFailed())
+        Rtf->Abort();
+    else if (Rtf)
+        Rtf->Close();
 }
 
 namespace {

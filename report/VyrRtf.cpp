@@ -201,6 +201,11 @@ void TVyrRtfFile::Close() {
     }
 }
 
+void TVyrRtfFile::Abort() {
+    FClosed = true;
+    FWriteStream.reset();
+}
+
 void TVyrRtfFile::SetPageSetup(const TVyrPageSetup* Value) {
     FPageSetup->Assign(Value);
 }

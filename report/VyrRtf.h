@@ -71,6 +71,8 @@ public:
     // Closes the open groups and the document, writes the file and puts it in place; raises the
     // stream error when that fails, after removing the partial file. Later calls do nothing.
     void Close();
+    // Ends without a file: whatever stood at the file's name before stays as it was.
+    void Abort();
 
     void SetPageSetup(const TVyrPageSetup* Value);
     virtual void SetRtfFont(TVyrRtfFont* Value);

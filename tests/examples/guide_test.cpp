@@ -2,6 +2,7 @@
 #include "host/formatting.h"
 #include "host/forms.h"
 #include "host/sqldataset.h"
+#include "host/streams.h"
 #include "output/PimFile.h"
 #include "report/PSetup.h"
 #include "report/PimPage.h"
@@ -277,12 +278,21 @@ TEST(Guide, ARunTellsItsErrorOnceToItsCallerAndShowsNoWindowOrMessageBox) {
     Run.City.Sum->OnBeforePrint = nullptr;
     Run.Unheard.clear();
 
-    // A query that fails ends the run: its caller hears it, the handler does not.
-    QFile::remove(Run.FileName);
+    // A query that fails ends the run: its caller hears it, the handler does not, and the file the
+    // run writes, a document or a rich-text file, stays as the run before left it.
     Run.City.Orders->SetSQL(QStringLiteral("SELECT * FROM nosuch"));
-    EXPECT_TRUE(Run.Run().contains(QStringLiteral("no such table: nosuch")));
-    EXPECT_TRUE(Run.Unheard.isEmpty()) << qPrintable(Run.Unheard.join(u'\n'));
-    EXPECT_FALSE(QFile::exists(Run.FileName));
+    const QString Rtf = Run.Db.Path(QStringLiteral("city.rtf"));
+    Run.City.Page->SetRtfFile(Rtf);
+    for (const QString& File : {Run.FileName, Rtf}) {
+        Run.City.Page->SetOutputType(File == Rtf ? otRichText : otNormal);
+        WriteWholeFile(File, "earlier");
+        EXPECT_TRUE(Run.Run().contains(QStringLiteral("no such table: nosuch"))) << qPrintable(File);
+        EXPECT_TRUE(Run.Unheard.isEmpty()) << qPrintable(Run.Unheard.join(u'\n'));
+        QFile Written(File);
+        EXPECT_TRUE(Written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(Written.readAll(), QByteArray("earlier")) << qPrintable(File);
+    }
+    Run.City.Page->SetOutputType(otNormal);
 
     // So does a printer that fails.
     Run.Unheard.clear();
