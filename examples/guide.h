@@ -29,7 +29,7 @@ TCityReport BuildCityReport(TForm* Form, const QString& Database);
 
 // Runs Report without any window or message box, to the file or printer its page setup names (the
 // screen would open the viewer). Gives the run's error, empty when it ended well; errors no caller
-// can hear (a label's events) are added to Unheard.
+// can hear (those of the events the run goes on from) are added to Unheard.
 QString RunWithoutBoxes(TVyrReport* Report, QStringList& Unheard);
 
 // Prints every page of a stored document on the current printer; raises the printer's error.
