@@ -217,11 +217,14 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 }
 
 void TComponent::DestroyComponents() {
+    const bool Was = FFreeingComponents;
+    FFreeingComponents = true;
     while (!FComponents.empty()) {
         TComponent* Instance = FComponents.back();
         RemoveComponent(Instance);
         delete Instance;
     }
+    FFreeingComponents = Was;
 }
 
 void TComponent::Destroying() {
@@ -241,10 +244,21 @@ void TComponent::FreeNotification(TComponent* AComponent) {
     AComponent->IncludeState(csFreeNotification);
 }
 
+namespace {
+
+// A link is listed once; the newest links are the likeliest to go first, so the search starts at the
+// back.
+void DropLink(std::vector<TComponent*>& Links, TComponent* Other) {
+    auto It = std::find(Links.rbegin(), Links.rend(), Other);
+    if (It != Links.rend()) Links.erase(std::next(It).base());
+}
+
+} // namespace
+
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
     if (!AComponent) return;
-    std::erase(FFreeNotifies, AComponent);
-    std::erase(AComponent->FFreeNotifies, this);
+    DropLink(FFreeNotifies, AComponent);
+    DropLink(AComponent->FFreeNotifies, this);
     if (FFreeNotifies.empty()) ExcludeState(csFreeNotification);
     if (AComponent->FFreeNotifies.empty()) AComponent->ExcludeState(csFreeNotification);
 }
@@ -375,6 +389,10 @@ void TComponent::Remove(TComponent* AComponent) {
 }
 
 void TComponent::NotifyAll(TComponent* AComponent, TOperation Operation) {
+    if (AComponent && AComponent->FOwner == this) {
+        if (Operation == opRemove && FFreeingComponents) return;
+        if (Operation == opInsert && HasState(csReading)) return;
+    }
     // Handlers may free components of this owner, so the index is brought back into range each turn.
     int i = ComponentCount() - 1;
     while (i >= 0) {
@@ -392,7 +410,7 @@ void TComponent::RemoveFreeNotifications() {
     while (!FFreeNotifies.empty()) {
         TComponent* Other = FFreeNotifies.back();
         FFreeNotifies.pop_back();
-        std::erase(Other->FFreeNotifies, this);
+        DropLink(Other->FFreeNotifies, this);
         if (Other->FFreeNotifies.empty()) Other->ExcludeState(csFreeNotification);
         DeliverRemoval(Other, this);
     }

@@ -126,11 +126,16 @@ using TComponentState = uint16_t;
 // Freeing: `delete` runs the whole teardown while the object is still complete (its class's
 // BeforeDestruction, with every override in place), then the destructors. The teardown marks the
 // component and everything it owns as destroying, tells every component that asked for a free
-// notification, frees the owned components (last first, each announced to the rest), and leaves the
-// owner, which tells its other components. This holds also when the object is deleted through a
-// pointer to another base class (a Qt parent freeing a child window that is also a component). A
-// component made on the stack gets the same steps from its base destructor, where only its own
-// overrides are no longer in force.
+// notification, frees the owned components (last first), and leaves the owner, which tells its other
+// components. This holds also when the object is deleted through a pointer to another base class (a
+// Qt parent freeing a child window that is also a component). A component made on the stack gets the
+// same steps from its base destructor, where only its own overrides are no longer in force.
+//
+// Components that come or go in bulk are not announced to one another: while an owner frees its
+// components in one go (its own teardown, DestroyComponents) each one going is told to the owner and
+// to the components that asked for its free notification, not to every other component of the owner;
+// while a root is read whole from a stored form, the components the reader puts in it are told to the
+// root alone. Either way the cost grows with the number of components, not with its square.
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* AOwner);
@@ -218,9 +223,10 @@ public:
     // Called after the component was read from a stored form; the base clears csLoading.
     virtual void Loaded();
     // Told when a component comes (opInsert) or goes (opRemove). The base forwards to every owned
-    // component and drops a free-notification link to a removed one; overrides call it. An insertion
-    // made by a constructor is told while the new component is still being built: its name is empty
-    // and only its TComponent part exists, so handlers must not look at its class then.
+    // component, except in the bulk cases above, and drops a free-notification link to a removed one;
+    // overrides call it. An insertion made by a constructor is told while the new component is still
+    // being built: its name is empty and only its TComponent part exists, so handlers must not look at
+    // its class then.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
 
 protected:
@@ -243,6 +249,7 @@ private:
     std::vector<TComponent*> FComponents;   // owned
     QHash<QString, TComponent*> FNameIndex; // upper-cased names of the owned components
     std::vector<TComponent*> FFreeNotifies; // not owned; each link is kept on both sides
+    bool FFreeingComponents = false;        // inside DestroyComponents
     struct TMethods;
     std::unique_ptr<TMethods> FMethods; // handler table and event bindings, made on first use
     TComponentState FComponentState = 0;

@@ -372,7 +372,9 @@ void TWinControl::InsertControl(TControl* AControl) {
 void TWinControl::RemoveControl(TControl* AControl) {
     if (!AControl || AControl->FParent != this) return;
     AControl->Invalidate();
-    std::erase(FControls, AControl);
+    // Controls mostly leave newest first (a form frees its components last first), so the search
+    // starts at the back.
+    FControls.erase(std::next(std::find(FControls.rbegin(), FControls.rend(), AControl)).base());
     AControl->FParent = nullptr;
     Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
     if (AControl->Align() != alNone) RequestAlign();

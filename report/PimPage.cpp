@@ -56,7 +56,7 @@ void TVyrPage::SetDesignerModifiedHook(std::function<void(TComponent*)> Hook) {
 // Registries
 
 void TVyrPage::InsertLabel(TVyrLabel* Label) {
-    AddToList(FLabels, Label);
+    AppendToList(FLabels, Label);
 }
 
 void TVyrPage::RemoveLabel(TVyrLabel* Label) {

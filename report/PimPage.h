@@ -145,6 +145,7 @@ public:
     const std::vector<TVyrBand*>* DataHFBands() const { return FDataHFBands.get(); }
     const std::vector<TVyrBand*>* OverLayBands() const { return FOverLayBands.get(); }
 
+    // For a label listed on no band and no page: one that has just left its band, or is new.
     void InsertLabel(TVyrLabel* Label);
     void RemoveLabel(TVyrLabel* Label);
     void InsertVar(TVyrVar* Var);

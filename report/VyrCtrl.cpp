@@ -243,7 +243,7 @@ void TVyrBand::WndProc(TMessage& Message) {
 }
 
 void TVyrBand::InsertLabel(TVyrLabel* Label) {
-    AddToList(FLabels, Label);
+    AppendToList(FLabels, Label);
     if (FPage) FPage->InsertLabel(Label);
 }
 

@@ -162,6 +162,7 @@ public:
     void MouseMovement(int X, int Y);
 
     // Band and page label registries; called by the label's parenting.
+    // For a label listed on no band and no page: one that has just left its band, or is new.
     void InsertLabel(TVyrLabel* Label);
     void RemoveLabel(TVyrLabel* Label);
 

@@ -3,6 +3,7 @@
 #include "host/messages.h"
 
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,9 +23,21 @@ template <class T, class U> void AddToList(std::unique_ptr<std::vector<T*>>& Lis
     if (std::find(List->begin(), List->end(), Item) == List->end()) List->push_back(Item);
 }
 
+// For an item its caller has just taken out of every list of its kind (a label that left its band):
+// a form of many labels is read without searching the list for each.
+template <class T, class U> void AppendToList(std::unique_ptr<std::vector<T*>>& List, U* Item) {
+    if (!Item) return;
+    if (!List) List = std::make_unique<std::vector<T*>>();
+    assert(std::find(List->begin(), List->end(), Item) == List->end());
+    List->push_back(Item);
+}
+
 template <class T, class U> void RemoveFromList(std::unique_ptr<std::vector<T*>>& List, U* Item) {
     if (!List || !Item) return;
-    std::erase(*List, static_cast<T*>(Item));
+    // Entries mostly leave newest first (a form frees its components last first), so the search
+    // starts at the back.
+    auto It = std::find(List->rbegin(), List->rend(), static_cast<T*>(Item));
+    if (It != List->rend()) List->erase(std::next(It).base());
     if (List->empty()) List.reset();
 }
 

@@ -2,6 +2,7 @@
 #include "host/forms.h"
 #include "host/streams.h"
 #include <QStringList>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -122,11 +123,96 @@ TEST(Components, OwnerFreesItsComponentsLastFirstAnnouncingEachToTheRest) {
         new TLogged(&Form, &Freed, QStringLiteral("C"));
     }
     EXPECT_EQ(Freed, (QStringList{"C", "B", "A"}));
-    // B is announced once by the owner and once through its free notification.
-    // Insertions are told while the new component has no name yet; B's removal is told once, by the
-    // owner, which also ends the free-notification link.
-    EXPECT_EQ(Told, (QStringList{"Watcher + ", "Watcher + ", "Watcher + ", "Watcher - C", "Watcher - B",
-                                 "Watcher - A", "Watcher - Watcher"}));
+    // Insertions are told while the new component has no name yet. Freed in one go, the components
+    // are not announced to each other: the watcher hears of B, which it asked about, and of no other.
+    EXPECT_EQ(Told, (QStringList{"Watcher + ", "Watcher + ", "Watcher + ", "Watcher - B"}));
+}
+
+TEST(Components, AFreedComponentIsToldToItsOwnersComponentsAloneButToThoseThatAskedAlsoInBulk) {
+    // A form of Watcher (asked about B), Bystander (asked about nothing), A, B and C, and an Outsider
+    // on another form that asked about C. Each case frees something and lists what Watcher,
+    // Bystander, C and Outsider heard.
+    struct TCase {
+        const char* What;
+        std::function<void(TComponent& Form, TComponent& Other)> Free;
+        QStringList Heard;
+    };
+    auto Named = [](TComponent& Form, const char* Name) { return Form.FindComponent(QLatin1String(Name)); };
+    const std::vector<TCase> Cases = {
+        // Alone, a component is told to every component of its owner, itself included.
+        {"one component",
+         [&](TComponent& F, TComponent&) { delete Named(F, "A"); },
+         {"C - A", "Bystander - A", "Watcher - A"}},
+        // Those that asked hear first, the owner's components after.
+        {"one that others asked about",
+         [&](TComponent& F, TComponent&) { delete Named(F, "C"); },
+         {"Outsider - C", "C - C", "Bystander - C", "Watcher - C"}},
+        // In bulk, only those that asked hear, and a link is heard from both ends.
+        {"the owner's components",
+         [](TComponent& F, TComponent&) { F.DestroyComponents(); },
+         {"Outsider - C", "Watcher - B"}},
+        {"the outsider's owner", [](TComponent&, TComponent& O) { O.DestroyComponents(); }, {"C - Outsider"}},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.What);
+        QStringList Heard;
+        TComponent Form(nullptr);
+        TComponent Other(nullptr);
+        auto Holder = [&](TComponent* Owner, const char* Name) {
+            auto* H = new TRefHolder(Owner);
+            H->SetName(QLatin1String(Name));
+            return H;
+        };
+        TRefHolder* Watcher = Holder(&Form, "Watcher");
+        TRefHolder* Bystander = Holder(&Form, "Bystander");
+        Holder(&Form, "A");
+        TRefHolder* B = Holder(&Form, "B");
+        TRefHolder* Target = Holder(&Form, "C");
+        TRefHolder* Outsider = Holder(&Other, "Outsider");
+        Watcher->SetTarget(B);
+        Outsider->SetTarget(Target);
+        for (TRefHolder* Listener : {Watcher, Bystander, Target, Outsider})
+            Listener->Log = &Heard;
+        C.Free(Form, Other);
+        EXPECT_EQ(Heard, C.Heard);
+        Heard.clear();
+        for (TComponent* Owner : {&Form, &Other})
+            for (int i = 0; i < Owner->ComponentCount(); ++i)
+                static_cast<TRefHolder*>(Owner->Components(i))->Log = nullptr;
+    }
+
+    // A form of many components, each asking about the one before: freed in one go, each one hears
+    // of the one after it, once, and nothing else is told.
+    constexpr int Count = 3000;
+    QStringList Heard;
+    {
+        TComponent Form(nullptr);
+        TRefHolder* Previous = nullptr;
+        for (int i = 0; i < Count; ++i) {
+            auto* H = new TRefHolder(&Form);
+            H->SetName(QStringLiteral("H%1").arg(i));
+            H->SetTarget(Previous);
+            Previous = H;
+        }
+        for (int i = 0; i < Count; ++i)
+            static_cast<TRefHolder*>(Form.Components(i))->Log = &Heard;
+    }
+    QStringList Expected;
+    for (int i = Count - 1; i > 0; --i)
+        Expected << QStringLiteral("H%1 - H%2").arg(i - 1).arg(i);
+    EXPECT_EQ(Heard, Expected);
+
+    // Components that a reader puts in a root are not announced to the root's other components.
+    QStringList Inserted;
+    TComponent Root(nullptr);
+    auto* Present = new TRefHolder(&Root);
+    Present->SetName(QStringLiteral("Present"));
+    Present->Log = &Inserted;
+    new TComponent(&Root);
+    Root.IncludeState(csReading);
+    new TComponent(&Root);
+    Root.ExcludeState(csReading);
+    EXPECT_EQ(Inserted, QStringList{"Present + "});
 }
 
 TEST(Components, DeletingAnOwnedComponentRemovesItFromItsOwner) {
