@@ -45,9 +45,15 @@ QString QuoteString(const QString& S) {
     return Result;
 }
 
+// The shortest text that the reader turns back into the same double, sign of zero included.
 QString FormatFloat(double V) {
     if (std::isnan(V)) return QStringLiteral("NAN");
     if (std::isinf(V)) return V < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (V == 0) return std::signbit(V) ? QStringLiteral("-0") : QStringLiteral("0");
+    // The reader takes digits without a point or an exponent for a 64-bit integer, so a whole
+    // number beyond that range is written with its exponent.
+    constexpr double IntegerLimit = 9223372036854775808.0;
+    if (std::fabs(V) >= IntegerLimit) return QString::number(V, 'e', QLocale::FloatingPointShortest);
     return QString::number(V, 'g', QLocale::FloatingPointShortest);
 }
 
@@ -658,6 +664,11 @@ private:
         } else {
             V.Kind = TValue::vInteger;
             V.Int = V.Text.toLongLong(&Ok);
+            // Digits past the 64-bit integers: a large whole float, as earlier writers wrote one.
+            if (!Ok) {
+                V.Float = V.Text.toDouble(&Ok);
+                if (Ok) V.Kind = TValue::vFloat;
+            }
         }
         if (!Ok) Fail(QStringLiteral("Invalid number"));
     }
@@ -679,6 +690,7 @@ QString DecodeText(const QByteArray& Bytes) {
 QVariant ExtraValue(const TValue& V) {
     switch (V.Kind) {
     case TValue::vInteger:
+        if (V.Int == 0 && V.Text.startsWith(u'-')) return QVariant(-0.0);
         if (V.Int >= std::numeric_limits<int>::min() && V.Int <= std::numeric_limits<int>::max())
             return QVariant(static_cast<int>(V.Int));
         return QVariant(V.Int);
@@ -689,6 +701,11 @@ QVariant ExtraValue(const TValue& V) {
     case TValue::vIdent:
         if (V.Text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return QVariant(true);
         if (V.Text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return QVariant(false);
+        // The words a float that is not a number is written as.
+        if (V.Text.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0)
+            return QVariant(std::numeric_limits<double>::infinity());
+        if (V.Text.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0)
+            return QVariant(std::numeric_limits<double>::quiet_NaN());
         return MakeIdent(V.Text);
     case TValue::vSet:
     case TValue::vList:

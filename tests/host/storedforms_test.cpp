@@ -327,6 +327,69 @@ TEST_F(StoredForms, AFormIsWrittenExactlyAndReadsBackIntoAFreshRootToTheSameByte
         EXPECT_FALSE(Fresh.Components(i)->HasState(csLoading | csReading));
 }
 
+TEST_F(StoredForms, FloatsAreWrittenAsTheShortestTextThatReadsBackToTheSameDouble) {
+    struct TCase {
+        double Value;
+        const char* Text;
+    };
+    const TCase Cases[] = {
+        {0.1 + 0.2, "0.30000000000000004"},
+        {210.00000000000003, "210.00000000000003"},
+        {210, "210"},
+        {-0.0, "-0"},
+        {0.0, "0"},
+        {1e-300, "1e-300"},
+        {5e-324, "5e-324"},
+        {1e21, "1e+21"},
+        {1.7976931348623157e308, "1.7976931348623157e+308"},
+        {123456789.12345679, "123456789.12345679"},
+        {1.0 / 3, "0.3333333333333333"},
+        {9007199254740993.0, "9007199254740992"},
+        // A whole number past the 64-bit integers keeps its exponent: its digits alone would be
+        // read as an integer that does not fit.
+        {9223372036854775808.0, "9.223372036854776e+18"},
+        {12345678901234567000.0, "1.2345678901234567e+19"},
+        {-12345678901234567000.0, "-1.2345678901234567e+19"},
+        {9223372036854774784.0, "9223372036854775000"},
+        {std::numeric_limits<double>::infinity(), "INF"},
+        {-std::numeric_limits<double>::infinity(), "-INF"},
+        {std::numeric_limits<double>::quiet_NaN(), "NAN"},
+    };
+    auto Same = [](double A, double B) {
+        return (std::isnan(A) && std::isnan(B)) || (A == B && std::signbit(A) == std::signbit(B));
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Text);
+        TFormTestForm Form(nullptr);
+        Form.SetName(QStringLiteral("Form1"));
+        auto* Box = new TFormTestBox(&Form);
+        Box->SetName(QStringLiteral("Box1"));
+        Box->Ratio = C.Value;
+        Box->Space->Margin = C.Value; // a named extra takes the same text
+        const QString Text = QString::fromUtf8(WriteComponentText(&Form));
+        EXPECT_TRUE(Text.contains(QStringLiteral("\n    Ratio = %1\n").arg(QLatin1String(C.Text))))
+            << Text.toStdString();
+        EXPECT_TRUE(Text.contains(QStringLiteral("\n    Space.Margin = %1\n").arg(QLatin1String(C.Text))))
+            << Text.toStdString();
+        TFormTestForm Fresh(nullptr);
+        ReadComponentText(Text.toUtf8(), &Fresh);
+        auto* Read = dynamic_cast<TFormTestBox*>(Fresh.FindComponent(QStringLiteral("Box1")));
+        ASSERT_NE(Read, nullptr);
+        EXPECT_TRUE(Same(Read->Ratio, C.Value)) << Read->Ratio;
+        EXPECT_TRUE(Same(Read->Space->Margin, C.Value)) << Read->Space->Margin;
+    }
+    // Forms written before held such a number as bare digits; they still read.
+    TFormTestForm Old(nullptr);
+    ReadComponentText(
+        "object Form1: TFormTestForm\n  object Box1: TFormTestBox\n"
+        "    Ratio = 12345678901234567000\n    Space.Margin = -12345678901234567000\n  end\nend\n",
+        &Old);
+    auto* Read = dynamic_cast<TFormTestBox*>(Old.FindComponent(QStringLiteral("Box1")));
+    ASSERT_NE(Read, nullptr);
+    EXPECT_EQ(Read->Ratio, 12345678901234567000.0);
+    EXPECT_EQ(Read->Space->Margin, -12345678901234567000.0);
+}
+
 TEST_F(StoredForms, ReadingIgnoresCaseTakesOlderSpellingsAndEndsLoadingOfObjectsThatSkipTheInheritedLoaded) {
     TFormTestForm Root(nullptr);
     auto* Existing = new TFormTestBox(&Root);
