@@ -1,5 +1,6 @@
 #include "host/controls.h"
 #include "host/messages.h"
+#include "host/properties.h"
 #include <algorithm>
 #include <cstdlib>
 
@@ -42,6 +43,10 @@ void TControl::SetParent(TWinControl* AParent) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    CheckPropRange(ALeft, -MaxControlPosition, MaxControlPosition);
+    CheckPropRange(ATop, -MaxControlPosition, MaxControlPosition);
+    CheckPropRange(AWidth, 0, MaxControlSize);
+    CheckPropRange(AHeight, 0, MaxControlSize);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     const bool Resized = AWidth != FWidth || AHeight != FHeight;
     Invalidate();

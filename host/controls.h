@@ -5,6 +5,8 @@
 #include "host/graphics.h"
 #include "host/messages.h"
 #include <QRect>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -54,6 +56,19 @@ enum : uint32_t {
     CM_DRAG = CM_BASE + 11,
 };
 
+// The bounds a control takes: a position within MaxControlPosition of its parent's origin, a width
+// and height from 0 to MaxControlSize. Far beyond any real form, and small enough that the sums the
+// layout makes of a few of them (a far edge, a label on a band on a page) stay well inside an int.
+constexpr int MaxControlPosition = 1000000;
+constexpr int MaxControlSize = 1000000;
+// A position or size worked out by a layout, brought within those limits.
+constexpr int ClampControlPosition(int64_t Value) {
+    return int(std::clamp<int64_t>(Value, -MaxControlPosition, MaxControlPosition));
+}
+constexpr int ClampControlSize(int64_t Value) {
+    return int(std::clamp<int64_t>(Value, 0, MaxControlSize));
+}
+
 // A visible element without a window of its own: a parent, bounds, alignment, colour, font and
 // caption. Nothing is drawn here; Invalidate only tells the invalidation hook, which a designer
 // view can use to repaint.
@@ -77,6 +92,7 @@ public:
     void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
     void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
     void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+    // Refuses bounds outside the limits above with EPropertyError, changing nothing.
     virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
     QRect BoundsRect() const { return QRect(FLeft, FTop, FWidth, FHeight); }
     void SetBoundsRect(const QRect& Rect) { SetBounds(Rect.left(), Rect.top(), Rect.width(), Rect.height()); }

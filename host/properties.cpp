@@ -1,6 +1,7 @@
 #include "host/properties.h"
 #include "host/controls.h"
 #include "host/graphics.h"
+#include <QLocale>
 #include <map>
 #include <memory>
 #include <typeindex>
@@ -383,6 +384,19 @@ bool SameValue(const TPropInfo& Info, const QVariant& A, const QVariant& B) {
 
 } // namespace
 
+void CheckPropRange(qint64 Value, qint64 Min, qint64 Max) {
+    if (Value >= Min && Value <= Max) return;
+    throw EPropertyError(QStringLiteral("%s is not within the range %s..%s"),
+                         {QString::number(Value), QString::number(Min), QString::number(Max)});
+}
+
+void CheckFloatPropRange(double Value, double Min, double Max) {
+    if (Value >= Min && Value <= Max) return;
+    const auto Text = [](double V) { return QString::number(V, 'g', QLocale::FloatingPointShortest); };
+    throw EPropertyError(QStringLiteral("%s is not within the range %s..%s"),
+                         {Text(Value), Text(Min), Text(Max)});
+}
+
 bool IsStoredProp(const void* Object, const TPropInfo& Info) {
     if (Info.Stored && !Info.Stored(Object)) return false;
     if (Info.Kind == pkObject) return true;
@@ -401,10 +415,7 @@ QVariant CoercePropValue(const TPropInfo& Info, const QVariant& Value) {
             N = *Info.Enum->Find(Value.toString());
         else
             InvalidValue();
-        if (N < Info.MinValue || N > Info.MaxValue)
-            throw EPropertyError(
-                QStringLiteral("%s is not within the range %s..%s"),
-                {QString::number(N), QString::number(Info.MinValue), QString::number(Info.MaxValue)});
+        CheckPropRange(N, Info.MinValue, Info.MaxValue);
         return QVariant(N);
     }
     case pkFloat:
@@ -582,9 +593,13 @@ void DeclareHostClasses() {
 
     DeclareProperties<TControl, TComponent>()
         .Integer("Left", &TControl::Left, &TControl::SetLeft)
+        .Range(-MaxControlPosition, MaxControlPosition)
         .Integer("Top", &TControl::Top, &TControl::SetTop)
+        .Range(-MaxControlPosition, MaxControlPosition)
         .Integer("Width", &TControl::Width, &TControl::SetWidth)
+        .Range(0, MaxControlSize)
         .Integer("Height", &TControl::Height, &TControl::SetHeight)
+        .Range(0, MaxControlSize)
         .Enumeration("Align", AlignNames(), &TControl::Align, &TControl::SetAlign)
         .Default(alNone)
         .NotPublished()
@@ -624,6 +639,7 @@ void DeclareHostClasses() {
         .Names(CharsetNames())
         .Color("Color", &TFont::Color, &TFont::SetColor)
         .Integer("Height", &TFont::Height, &TFont::SetHeight)
+        .Range(-MaxControlSize, MaxControlSize)
         .String("Name", &TFont::Name, &TFont::SetName)
         .Enumeration("Pitch", FontPitchNames(), &TFont::Pitch, &TFont::SetPitch)
         .Default(fpDefault)

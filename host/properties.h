@@ -108,6 +108,12 @@ class EPropertyError : public Exception {
     using Exception::Exception;
 };
 
+// Raises EPropertyError "N is not within the range Min..Max" for a Value outside Min..Max; setters
+// that refuse a value out of their range say it in the words that reading a stored form does.
+void CheckPropRange(qint64 Value, qint64 Min, qint64 Max);
+// The same for a float; a value that is not a number is outside every range.
+void CheckFloatPropRange(double Value, double Min, double Max);
+
 // An object as property accessors see it: a class derived from TPersistent is passed as its
 // TPersistent* (converted to void*), any other class (TFont, TPen, TBrush) as a pointer to itself.
 template <class T> void* ErasedPointer(T* Object) {

@@ -449,12 +449,14 @@ void TVyrPageSetup::SetCopies(int Value) {
 }
 
 void TVyrPageSetup::SetHeight(double Value) {
+    CheckPageLength(Value);
     if (Value == FHeight) return;
     FHeight = Value;
     PageRefresh();
 }
 
 void TVyrPageSetup::SetWidth(double Value) {
+    CheckPageLength(Value);
     if (Value == FWidth) return;
     FWidth = Value;
     PageRefresh();
@@ -477,24 +479,28 @@ void TVyrPageSetup::SetPrintQuality(TVyrPrintQuality Value) {
 }
 
 void TVyrPageSetup::SetLeftMargin(double Value) {
+    CheckPageLength(Value);
     if (Value == FLeftMargin) return;
     FLeftMargin = Value;
     PageRefresh();
 }
 
 void TVyrPageSetup::SetTopMargin(double Value) {
+    CheckPageLength(Value);
     if (Value == FTopMargin) return;
     FTopMargin = Value;
     PageRefresh();
 }
 
 void TVyrPageSetup::SetBottomMargin(double Value) {
+    CheckPageLength(Value);
     if (Value == FBottomMargin) return;
     FBottomMargin = Value;
     PageRefresh();
 }
 
 void TVyrPageSetup::SetRightMargin(double Value) {
+    CheckPageLength(Value);
     if (Value == FRightMargin) return;
     FRightMargin = Value;
     PageRefresh();
@@ -509,6 +515,8 @@ void TVyrPageSetup::SetUnits(TVyrUnits Value) {
     // A form being read stores its lengths in the unit it names, whatever order they come in.
     if (!PageReading()) {
         const TVyrUnits Old = FUnits;
+        for (double Length : {FWidth, FHeight, FLeftMargin, FTopMargin, FRightMargin, FBottomMargin})
+            CheckPageLength(FUM->UnitToUnit(Length, Old, Value));
         for (double* Length : {&FWidth, &FHeight, &FLeftMargin, &FTopMargin, &FRightMargin, &FBottomMargin,
                                &FLeftPrint, &FTopPrint, &FRightPrint, &FBottomPrint})
             *Length = FUM->UnitToUnit(*Length, Old, Value);
@@ -524,6 +532,10 @@ bool TVyrPageSetup::AnyPrinters() const {
 
 void TVyrPageSetup::SetTrueTypeOption(TVyrTrueTypeOption Value) {
     FTrueTypeOption = Value;
+}
+
+void TVyrPageSetup::CheckPageLength(double Value) {
+    CheckFloatPropRange(Value, 0, VyrMaxPageLength);
 }
 
 bool TVyrPageSetup::PageReading() const {

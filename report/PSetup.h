@@ -53,6 +53,10 @@ enum TVyrPrintQuality : uint8_t { pqHigh, pqMedium, pqLow, pqDraft, pqCustom, pq
 enum TVyrTrueTypeOption : uint8_t { ttBitmap, ttDownLoad, ttSubDev, ttDownLoadOutline, ttUseCurrent };
 
 inline constexpr TVyrPaperCopies VyrMaxCopies = 9999;
+// The longest paper and margin a page setup holds, in its own units (ten metres in millimetres, 254
+// in inches). At the highest resolution a layout takes, such a length is 10^8 pixels, so the sums
+// the page makes of a few of them stay far inside an int.
+inline constexpr double VyrMaxPageLength = 10000;
 
 // Translations between the page setup's enumerations and the printer's device-mode numbers. A
 // use-current value has no number (0); numbers that no value has give the use-current value, except
@@ -143,6 +147,8 @@ public:
     TVyrPaperCopies Copies() const { return FCopies; }
     // Raises ERangeError outside 0 .. VyrMaxCopies.
     virtual void SetCopies(int Value);
+    // The lengths (height, width, margins) raise EPropertyError outside 0 .. VyrMaxPageLength, and
+    // so does a change of units that would take one there.
     double Height() const { return FHeight; }
     virtual void SetHeight(double Value);
     double Width() const { return FWidth; }
@@ -202,6 +208,7 @@ public:
     double PrintWidth() const { return FWidth - FLeftMargin - FRightMargin; }
 
 private:
+    static void CheckPageLength(double Value);
     bool PageReading() const;
     bool PagePrinterless() const;
     void TakeTableSize(TVyrPaperOrientation Orient);

@@ -513,7 +513,7 @@ void TVyrPage::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     if (LoadingOrReading()) return;
     // The report places its page; the page's own bounds are never its choice.
     if (TWinControl* P = Parent())
-        TScrollBox::SetBounds(35, 55, P->Width() - 55, P->Height() - 75);
+        TScrollBox::SetBounds(35, 55, ClampControlSize(P->Width() - 55), ClampControlSize(P->Height() - 75));
     else
         TScrollBox::SetBounds(35, 55, AWidth, AHeight);
     (void)ALeft;

@@ -203,17 +203,19 @@ void TVyrPage::ArrangeBands() {
     const int H = HorzScrollBar().Position;
     const int V = VertScrollBar().Position;
     const int PrintWidth = getpagewidth();
-    int y = -V;
+    // Bands past the furthest place a control can take stack there.
+    int64_t y = -V;
     TVyrBandHead* LastStrip = nullptr;
     for (size_t i = 0; i < FBands->size(); ++i) {
         TVyrBand* Band = (*FBands)[i];
-        const int W = PrintWidth < Width() + H ? Width() + H + 50 : PrintWidth + 50;
-        Band->SetBounds(-H, y, W, Band->Height());
+        const int W =
+            ClampControlSize(PrintWidth < Width() + H ? int64_t(Width()) + H + 50 : int64_t(PrintWidth) + 50);
+        Band->SetBounds(-H, ClampControlPosition(y), W, Band->Height());
         int StripHeight = 0;
         if (i < FBandHeads->size()) {
             TVyrBandHead* Strip = (*FBandHeads)[i];
             Strip->NameLabel()->SetCaption(Band->BandName());
-            Strip->SetBounds(-H, y + Band->Height(), W, Strip->Height());
+            Strip->SetBounds(-H, ClampControlPosition(y + Band->Height()), W, Strip->Height());
             StripHeight = Strip->Height();
             LastStrip = Strip;
         }
@@ -221,7 +223,7 @@ void TVyrPage::ArrangeBands() {
     }
     // The page keeps its size; the bands that do not fit are reached by scrolling, and so is the
     // right end of every band.
-    HorzScrollBar().Range = PrintWidth + 50;
+    HorzScrollBar().Range = ClampControlSize(int64_t(PrintWidth) + 50);
     if (LastStrip) {
         const int Bottom = LastStrip->Top() + LastStrip->Height();
         if (Bottom > Height() - 10) VertScrollBar().Range = std::max(VertScrollBar().Range, Bottom + V + 10);
@@ -239,7 +241,7 @@ TVyrBand* TVyrPage::MakeMainBand(TVyrBand*& Field, const QString& BandName, cons
     Band->SetBandName(BandName);
     Band->SetCaption(QStringLiteral(" "));
     Band->SetVisible(BandVisible);
-    Band->SetBounds(Band->Left(), Top, Width() - 3, Height);
+    Band->SetBounds(Band->Left(), Top, ClampControlSize(Width() - 3), Height);
     auto* Level = new TVyrLevel(Band->Owner());
     Level->SetParent(this);
     Band->SetUpdateLevel(Level);

@@ -428,6 +428,17 @@ int TVyrPage::TopMarginPixels() const {
     return static_cast<int>(Round(getppi() * FPageSetup->TopMargin()));
 }
 
+namespace {
+
+// The room a band asks for below the print position: its reserve and its own height, summed wide,
+// since a reserve may be as large as an int holds.
+int ReservedHeight(const TVyrBand* Band) {
+    const int64_t Sum = int64_t(Band->ReserveSpace()->Reserve()) + Band->Height();
+    return int(std::min<int64_t>(Sum, INT32_MAX));
+}
+
+} // namespace
+
 void TVyrPage::PrintBand(TVyrBand* Band, bool PageFootBand) {
     TVyrLevel* Level = BandLevel(Band);
     const bool Overlay = Band->Kind() == TVyrBand::bkOverlay;
@@ -438,7 +449,7 @@ void TVyrPage::PrintBand(TVyrBand* Band, bool PageFootBand) {
         const int PH = getpageheight();
         const int TM = TopMarginPixels();
         if (!Band->Stretch() || PageFootBand) {
-            if (!Overlay && !PageFootBand) CheckHeight(Band->ReserveSpace()->Reserve() + Band->Height());
+            if (!Overlay && !PageFootBand) CheckHeight(ReservedHeight(Band));
             RemoveUpdateLevel(Level);
             if (FOutputType == otRichText) {
                 Band->PrintRtf(this, FRtf.get());
@@ -451,7 +462,7 @@ void TVyrPage::PrintBand(TVyrBand* Band, bool PageFootBand) {
             if (!Overlay && !FContinuous) {
                 const int Space = Band->KeepTogether() ? PH : PH + TM - GetPageFootHeight() - FyPos - 1;
                 const int h = Band->SpendHeight(this, Space);
-                CheckHeight(std::max(h, Band->ReserveSpace()->Reserve() + Band->Height()));
+                CheckHeight(std::max(h, ReservedHeight(Band)));
             }
             RemoveUpdateLevel(Level);
             if (Overlay && !FContinuous)

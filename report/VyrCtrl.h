@@ -46,6 +46,9 @@ using TVyrPrintWhenEvent = std::function<void(TVyrBand* Band, bool& Result)>;
 using TVyrBandPrintEvent = std::function<void(TVyrBand* Band)>;
 using TNotifyEvent = std::function<void(TComponent* Sender)>;
 
+// The last row of the rich-text output a label may take.
+inline constexpr int VyrMaxRtfRow = 9999;
+
 // How much room must stay free below a band before it may start on the current page.
 class TVyrReserveSpace : public TPersistent {
 public:
@@ -446,8 +449,10 @@ public:
     void SetPen(const TPen& Value) { FPen->Assign(Value); }
     TPen* BorderPen() const { return FBorderPen.get(); }
     int Row() const { return FRow; }
-    // A row before the first would never be written, so it counts as the first.
-    void SetRow(int Value) { FRow = Value < 0 ? 0 : Value; }
+    // A row before the first would never be written, so it counts as the first; one past
+    // VyrMaxRtfRow raises EPropertyError, since the band writes every row up to the last a label
+    // names.
+    void SetRow(int Value);
     bool RtfPrint() const { return FRtfPrint; }
     void SetRtfPrint(bool Value) { FRtfPrint = Value; }
     int RotateFont() const { return FRotateFont; }

@@ -492,7 +492,8 @@ void TVyrVerticalDivider::SetDividerColor(TColor Value) {
 void TVyrVerticalDivider::SetBounds(int ALeft, int, int, int) {
     // Only the place across the band is the user's: the divider runs from the band's top to its bottom.
     if (TVyrBand* B = Band())
-        TVyrLabel::SetBounds(ALeft, 1, FDividerWidth + 1, B->Height() - 1);
+        TVyrLabel::SetBounds(ALeft, 1, ClampControlSize(int64_t(FDividerWidth) + 1),
+                             ClampControlSize(B->Height() - 1));
     else
         TVyrLabel::SetBounds(ALeft, 1, 2, 1000);
     Invalidate();

@@ -33,6 +33,11 @@ TVyrLabel::TVyrLabel(TComponent* AOwner)
 
 TVyrLabel::~TVyrLabel() = default;
 
+void TVyrLabel::SetRow(int Value) {
+    if (Value > VyrMaxRtfRow) CheckPropRange(Value, 0, VyrMaxRtfRow);
+    FRow = Value < 0 ? 0 : Value;
+}
+
 void TVyrLabel::SetClipType(TVyrClipTypes Value) {
     if (Value == FClipType) return;
     FClipType = Value;
@@ -216,7 +221,9 @@ int TVyrLabel::GetTabKind() const {
 void TVyrLabel::PrintTab(TVyrPage* oPage, TVyrRtfFile* Rtf, int PrintRow) {
     if (!PrintOk() || PrintRow != FRow || !FRtfPrint) return;
     const int PPI = oPage ? oPage->getppi() : GetPPI();
-    Rtf->RowTabStop(static_cast<int>(Round(double(GetTabPosition()) / PPI * 1440)),
+    // Far out at a coarse resolution, a stop in twips may pass what an int holds.
+    const int64_t Twips = Round(double(GetTabPosition()) / PPI * 1440);
+    Rtf->RowTabStop(int(std::clamp<int64_t>(Twips, INT32_MIN, INT32_MAX)),
                     static_cast<TVyrTabAlignment>(GetTabKind()));
 }
 

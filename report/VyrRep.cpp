@@ -443,6 +443,7 @@ void TVyrReport::SetRepDesign(std::unique_ptr<TVyrRptDsgn> Value) {
 }
 
 void TVyrReport::SetPixelsPerInch(int Value) {
+    CheckPropRange(Value, 1, VyrMaxPixelsPerInch);
     if (Value == FPixelsPerInch) return;
     FPixelsPerInch = Value;
     Invalidate();
@@ -556,25 +557,29 @@ void TVyrReport::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TVyrReport::DefineProperties(TFiler* Filer) {
     TScrollBox::DefineProperties(Filer);
+    // Each value is refused outside what the layout and the design box can take, as the setters do.
     struct TIntProp {
         const char16_t* Name;
         int TVyrReport::*Field;
+        int Min, Max;
     };
     static const TIntProp Ints[] = {
-        {u"PixelsPerInch", &TVyrReport::FPixelsPerInch},
-        {u"STop", &TVyrReport::FSTop},
-        {u"SLeft", &TVyrReport::FSLeft},
-        {u"SWidth", &TVyrReport::FSWidth},
-        {u"SHeight", &TVyrReport::FSHeight},
-        {u"MTop", &TVyrReport::FMTop},
-        {u"MLeft", &TVyrReport::FMLeft},
+        {u"PixelsPerInch", &TVyrReport::FPixelsPerInch, 1, VyrMaxPixelsPerInch},
+        {u"STop", &TVyrReport::FSTop, -MaxControlPosition, MaxControlPosition},
+        {u"SLeft", &TVyrReport::FSLeft, -MaxControlPosition, MaxControlPosition},
+        {u"SWidth", &TVyrReport::FSWidth, 0, MaxControlSize},
+        {u"SHeight", &TVyrReport::FSHeight, 0, MaxControlSize},
+        {u"MTop", &TVyrReport::FMTop, -MaxControlPosition, MaxControlPosition},
+        {u"MLeft", &TVyrReport::FMLeft, -MaxControlPosition, MaxControlPosition},
     };
     for (const TIntProp& P : Ints) {
-        auto Field = P.Field;
         Filer->DefineProperty(
             QString::fromUtf16(P.Name),
-            [this, Field](const QVariant& Value) { this->*Field = Value.toInt(); },
-            [this, Field] { return QVariant(this->*Field); }, true);
+            [this, &P](const QVariant& Value) {
+                CheckPropRange(Value.toLongLong(), P.Min, P.Max);
+                this->*P.Field = Value.toInt();
+            },
+            [this, &P] { return QVariant(this->*P.Field); }, true);
     }
     Filer->DefineProperty(
         QStringLiteral("SAlign"),

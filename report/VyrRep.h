@@ -140,6 +140,10 @@ void VyrInstallPageViewerFactory();
 
 // The component an application drops on a form: it holds the report's pages, runs the first of
 // them, and carries the geometry of its design box.
+// The resolutions a layout may have. Every length of the page setup becomes pixels at this
+// resolution; up to VyrMaxPageLength that is at most 10^8 pixels.
+inline constexpr int VyrMaxPixelsPerInch = 10000;
+
 class TVyrReport : public TScrollBox {
 public:
     explicit TVyrReport(TComponent* AOwner);
@@ -154,6 +158,7 @@ public:
     bool Prompt() const { return FPrompt; }
     void SetPrompt(bool Value) { FPrompt = Value; }
     int PixelsPerInch() const { return FPixelsPerInch; }
+    // Raises EPropertyError outside 1 .. VyrMaxPixelsPerInch.
     void SetPixelsPerInch(int Value);
     bool AutoRun() const { return FAutoRun; }
     void SetAutoRun(bool Value) { FAutoRun = Value; }

@@ -1,4 +1,5 @@
 #include "orders_layout.h"
+#include "examplejobs.h"
 #include "host/devicecontext.h"
 #include "host/formatting.h"
 #include "host/sqldataset.h"
@@ -227,4 +228,134 @@ TEST(OrdersReport, OverThePostgresSamplePrintsTheServersOwnSubtotalsAndGrandTota
     Db.close();
     Db = QSqlDatabase();
     QSqlDatabase::removeDatabase(Connection);
+}
+
+TEST(OrdersReport, HostileNumbersInTheStoredFormAreRefusedByLineAndPropertyOrRunWithoutFault) {
+    // Each case puts one value into the stored orders report, in the property Name of the object
+    // Object. Range empty: the form loads and runs to a document, a picture of its first page and a
+    // rich-text file, with no fault the sanitizers see. Otherwise reading refuses the value as out of
+    // that range, naming the line and the property.
+    struct TCase {
+        const char* Object;
+        const char* Name;
+        const char* Value;
+        const char* Range;
+    };
+    const char* const Position = "is not within the range -1000000..1000000";
+    const char* const Size = "is not within the range 0..1000000";
+    const char* const Resolution = "is not within the range 1..10000";
+    const char* const Length = "is not within the range 0..10000";
+    const std::vector<TCase> Cases = {
+        {"OrdersReport", "PixelsPerInch", "0", Resolution},
+        {"OrdersReport", "PixelsPerInch", "-1", Resolution},
+        {"OrdersReport", "PixelsPerInch", "-2147483648", Resolution},
+        {"OrdersReport", "PixelsPerInch", "2147483647", Resolution},
+        {"OrdersReport", "PixelsPerInch", "10001", Resolution},
+        {"OrdersReport", "PixelsPerInch", "1", ""},
+        {"OrdersReport", "PixelsPerInch", "10000", ""},
+        {"OrdersReport", "SWidth", "-2147483648", Size},
+        {"OrdersForm", "Width", "-2147483648", Size},
+        {"OrdersForm", "Height", "2147483647", Size},
+        {"OrdersForm", "Height", "1000000", ""},
+        {"OrdersReport", "Width", "-1", Size},
+        {"OrdersReport", "Width", "1000000", ""},
+        {"OrdersReport", "Height", "0", ""},
+        {"OrdersReport", "Left", "-2147483648", Position},
+        {"DetailBand", "Height", "2147483647", Size},
+        {"DetailBand", "Height", "1000000", ""},
+        {"DetailBand", "Width", "-2147483648", Size},
+        {"PageFooterBand", "Height", "1000000", ""},
+        {"TitleLabel", "Left", "2147483647", Position},
+        {"TitleLabel", "Left", "-1000001", Position},
+        {"TitleLabel", "Left", "1000000", ""},
+        {"TitleLabel", "Left", "-1000000", ""},
+        {"TitleLabel", "Top", "-2147483648", Position},
+        {"TitleLabel", "Top", "1000000", ""},
+        {"TitleLabel", "Width", "1000001", Size},
+        {"TitleLabel", "Width", "1000000", ""},
+        {"TitleLabel", "Height", "-1", Size},
+        {"TitleLabel", "Height", "1000000", ""},
+        {"AmountLabel", "Left", "1000000", ""},
+        {"AmountLabel", "Top", "2147483647", Position},
+        {"AmountLabel", "Width", "-2147483648", Size},
+        {"AmountLabel", "Width", "1000000", ""},
+        {"AmountLabel", "Height", "1000000", ""},
+        {"GrandTotalLabel", "Left", "-1000000", ""},
+        {"GrandTotalLabel", "Height", "2147483648", Size},
+        {"HeaderRule", "Width", "1000000", ""},
+        {"HeaderRule", "Top", "-1000000", ""},
+        {"TitleLabel", "Font.Height", "-2147483648", Position},
+        {"TitleLabel", "Font.Height", "-1000000", ""},
+        {"OrderCaption", "Row", "2147483647", "is not within the range 0..9999"},
+        {"OrderCaption", "Row", "9999", ""},
+        {"CustomerGroupHeader", "ReserveSpace.BandCount", "2147483647", ""},
+        {"ReportPage", "PageSetup.Height", "-5", Length},
+        {"ReportPage", "PageSetup.Height", "-INF", Length},
+        {"ReportPage", "PageSetup.Width", "1e+300", Length},
+        {"ReportPage", "PageSetup.Width", "10000", ""},
+        {"ReportPage", "PageSetup.LeftMargin", "10001", Length},
+        {"ReportPage", "PageSetup.TopMargin", "10000", ""},
+    };
+    RegisterOrdersClasses();
+    TSampleDatabase Db;
+    TFormatSettingsScope Fixed(TFormatSettings::Fixed());
+    QFile Stored(SourceFile(QStringLiteral("examples/orders.rep")));
+    ASSERT_TRUE(Stored.open(QIODevice::ReadOnly));
+    // Sixteen orders: two customers, a page of data.
+    const QString Good =
+        QString::fromUtf8(Stored.readAll())
+            .replace(QStringLiteral("o.order_date, o.id'"), QStringLiteral("o.order_date, o.id LIMIT 16'"));
+    const QStringList Lines = Good.split(u'\n');
+    for (const TCase& C : Cases) {
+        const QString Value = QLatin1String(C.Value);
+        SCOPED_TRACE(QStringLiteral("%1.%2 = %3")
+                         .arg(QLatin1String(C.Object), QLatin1String(C.Name), Value)
+                         .toStdString());
+        // The property's line among the object's own, before anything nested in it.
+        const qsizetype Start = Lines.indexOf(
+            QRegularExpression(QStringLiteral("^ *object %1: .*").arg(QLatin1String(C.Object))));
+        ASSERT_GE(Start, 0);
+        const QString Indent = QString(Lines[Start].indexOf(u'o') + 2, u' ');
+        qsizetype At = Start + 1;
+        while (At < Lines.size() && Lines[At].startsWith(Indent) &&
+               !Lines[At].startsWith(Indent + QStringLiteral("object ")) &&
+               !Lines[At].startsWith(Indent + QLatin1String(C.Name) + QStringLiteral(" = ")))
+            ++At;
+        ASSERT_TRUE(Lines[At].startsWith(Indent + QLatin1String(C.Name) + QStringLiteral(" = ")));
+        QStringList Mutated = Lines;
+        Mutated[At] = Indent + QLatin1String(C.Name) + QStringLiteral(" = ") + Value;
+
+        TOrdersForm Form;
+        DefineOrdersHandlers(&Form);
+        if (*C.Range) {
+            const QString Shown = Value == QStringLiteral("-INF") ? QStringLiteral("-inf") : Value;
+            const QString Message = QStringLiteral("Error reading %1.%2 on line %3: %4 %5")
+                                        .arg(QLatin1String(C.Object), QLatin1String(C.Name),
+                                             QString::number(At + 1), Shown, QLatin1String(C.Range));
+            try {
+                ReadComponentText(Mutated.join(u'\n').toUtf8(), &Form);
+                ADD_FAILURE() << "read without error";
+            } catch (const EReadError& E) {
+                EXPECT_EQ(E.Message(), Message);
+            }
+            EXPECT_EQ(Form.ComponentCount(), 0);
+            continue;
+        }
+        ReadComponentText(Mutated.join(u'\n').toUtf8(), &Form);
+        TOrdersParts Parts = FindOrdersParts(&Form);
+        ASSERT_NE(Parts.Page, nullptr);
+        const QString PimName = Db.Path(QStringLiteral("hostile.pim"));
+        QFile::remove(PimName);
+        Parts.Page->PageSetup()->SetDestination(destFile);
+        Parts.Page->SetPimFileName(PimName);
+        Parts.Report->Run();
+        auto Doc = std::make_shared<TPimPimFile>();
+        Doc->LoadFromFile(PimName);
+        ASSERT_GE(Doc->PageCount(), 1);
+        WritePagePicture(*Doc, 1, Db.Path(QStringLiteral("hostile.png")));
+        Parts.Page->SetOutputType(otRichText);
+        Parts.Page->SetRtfFile(Db.Path(QStringLiteral("hostile.rtf")));
+        Parts.Report->Run();
+        EXPECT_TRUE(QFileInfo(Db.Path(QStringLiteral("hostile.rtf"))).size() > 0);
+    }
 }
