@@ -169,6 +169,17 @@ void TVyrPage::ForgetBand(TVyrBand* Band) {
         if (*Field == Band) *Field = nullptr;
 }
 
+void TVyrPage::TakeMainBand(TVyrBand*& Field, TVyrBand* Value) {
+    // One band may fill two of the fields, so a band left behind keeps its link.
+    Field = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TVyrPage::SetDataSet(TDataSet* Value) {
+    FDataSet = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
 TVyrBandHead* TVyrPage::HeadOf(const TVyrBand* Band) const {
     if (!FBands || !FBandHeads) return nullptr;
     auto It = std::find(FBands->begin(), FBands->end(), Band);

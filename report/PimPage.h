@@ -217,18 +217,20 @@ public:
     TDataSource* DataSource() const { return GetDataSource(); }
     void SetDataSource(TDataSource* Value);
     TDataSet* DataSet() const { return FDataSet; }
-    void SetDataSet(TDataSet* Value) { FDataSet = Value; }
+    void SetDataSet(TDataSet* Value);
 
+    // The main bands may lie on another page or form (moved there, or named so by a stored form): the
+    // page asks to hear when one is freed, wherever it is.
     TVyrBand* Detail() const { return FDetail; }
-    void SetDetail(TVyrBand* Value) { FDetail = Value; }
+    void SetDetail(TVyrBand* Value) { TakeMainBand(FDetail, Value); }
     TVyrBand* Head() const { return FHead; }
-    void SetHead(TVyrBand* Value) { FHead = Value; }
+    void SetHead(TVyrBand* Value) { TakeMainBand(FHead, Value); }
     TVyrBand* Foot() const { return FFoot; }
-    void SetFoot(TVyrBand* Value) { FFoot = Value; }
+    void SetFoot(TVyrBand* Value) { TakeMainBand(FFoot, Value); }
     TVyrBand* PageHead() const { return FPageHead; }
-    void SetPageHead(TVyrBand* Value) { FPageHead = Value; }
+    void SetPageHead(TVyrBand* Value) { TakeMainBand(FPageHead, Value); }
     TVyrBand* PageFoot() const { return FPageFoot; }
-    void SetPageFoot(TVyrBand* Value) { FPageFoot = Value; }
+    void SetPageFoot(TVyrBand* Value) { TakeMainBand(FPageFoot, Value); }
 
     TVyrReport* Report() const { return FReport; }
     void SetReport(TVyrReport* Value) { FReport = Value; }
@@ -439,6 +441,7 @@ public:
     static void SetDesignerModifiedHook(std::function<void(TComponent* Form)> Hook);
 
 private:
+    void TakeMainBand(TVyrBand*& Field, TVyrBand* Value);
     class TOrderBuilder;
     bool Designing() const { return HasState(csDesigning); }
     bool LoadingOrReading() const { return HasState(csLoading | csReading); }

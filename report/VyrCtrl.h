@@ -57,7 +57,8 @@ public:
     void Assign(const TPersistent* Source) override;
 
     TVyrBand* Band() const { return FBand; }
-    void SetBand(TVyrBand* Value) { FBand = Value; }
+    // The owning band asks to hear when the band is freed, wherever it lies.
+    void SetBand(TVyrBand* Value);
     int BandCount() const { return FBandCount; }
     void SetBandCount(int Value) { FBandCount = Value; }
     int Space() const { return FSpace; }

@@ -27,12 +27,17 @@ TVyrReserveSpace::~TVyrReserveSpace() = default;
 
 void TVyrReserveSpace::Assign(const TPersistent* Source) {
     if (auto* S = dynamic_cast<const TVyrReserveSpace*>(Source)) {
-        FBand = S->FBand;
+        SetBand(S->FBand);
         FBandCount = S->FBandCount;
         FSpace = S->FSpace;
         return;
     }
     TPersistent::Assign(Source);
+}
+
+void TVyrReserveSpace::SetBand(TVyrBand* Value) {
+    FBand = Value;
+    if (Value && FOwner) Value->FreeNotification(FOwner);
 }
 
 int TVyrReserveSpace::GetReserve() const {

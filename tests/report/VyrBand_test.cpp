@@ -470,3 +470,28 @@ TEST(VyrBand, MainBandOfAttachedKinds) {
     EXPECT_EQ(Child->GetMainBand(), nullptr);
     EXPECT_EQ(Sub->GetMainBand(), nullptr);
 }
+
+// A page's main bands, a reserve's band and the page's data set may lie elsewhere (another page or
+// form): when that owner frees its components in one go, the page and the band forget them.
+TEST(VyrBand, MainBandsReserveBandAndDataSetFreedElsewhereAreForgotten) {
+    TBandPage P;
+    P.Page->AddMainBands();
+    TVyrBand* Own = P.Page->Detail();
+    TComponent Elsewhere(nullptr);
+    auto* Band = Make<TVyrBand>(&Elsewhere, QStringLiteral("Far"), nullptr);
+    auto* Data = new TMemDataSet(&Elsewhere);
+    P.Page->SetDetail(Band);
+    P.Page->SetHead(Band);
+    P.Page->SetFoot(Band);
+    P.Page->SetPageHead(Band);
+    P.Page->SetPageFoot(Band);
+    P.Page->SetDataSet(Data);
+    Own->ReserveSpace()->SetBand(Band);
+    TVyrBand* Copier = P.AddBand(QStringLiteral("Copier"), 10);
+    Copier->ReserveSpace()->Assign(Own->ReserveSpace());
+    Elsewhere.DestroyComponents();
+    EXPECT_EQ((std::vector<const void*>{P.Page->Detail(), P.Page->Head(), P.Page->Foot(), P.Page->PageHead(),
+                                        P.Page->PageFoot(), P.Page->DataSet(), Own->ReserveSpace()->Band(),
+                                        Copier->ReserveSpace()->Band()}),
+              std::vector<const void*>(8, nullptr));
+}
