@@ -42,10 +42,10 @@ qsizetype SkipBreak(QStringView Text, qsizetype At) {
 } // namespace
 
 qsizetype TWordWrap::WrapFrom(QStringView Text, qsizetype From, QStringList& Lines, qsizetype MaxLines,
-                              bool AtBreaks, bool& Done) const {
+                              bool& Done) const {
     const qsizetype n = Text.size();
     auto Full = [&] { return MaxLines >= 0 && Lines.size() >= MaxLines; };
-    auto Ends = [&](qsizetype k) { return k >= n || (AtBreaks && IsBreak(Text[k])); };
+    auto Ends = [&](qsizetype k) { return k >= n || IsBreak(Text[k]); };
     Done = false;
     if (Full()) return From;
     if (Ends(From)) {
@@ -98,34 +98,13 @@ qsizetype TWordWrap::WrapFrom(QStringView Text, qsizetype From, QStringList& Lin
     }
 }
 
-bool TWordWrap::WrapParagraph(QStringView Paragraph, QStringList& Lines, qsizetype MaxLines) const {
-    bool Done;
-    WrapFrom(Paragraph, 0, Lines, MaxLines, false, Done);
-    return Done;
-}
-
-namespace {
-
-// The paragraph that starts at Start, and where the next one starts.
-QStringView NextParagraph(QStringView Text, qsizetype& Start) {
-    const qsizetype n = Text.size();
-    qsizetype p = Start;
-    while (p < n && !IsBreak(Text[p]))
-        ++p;
-    const QStringView Paragraph = Text.mid(Start, p - Start);
-    Start = SkipBreak(Text, p);
-    return Paragraph;
-}
-
-} // namespace
-
 TWrappedText TWordWrap::Wrap(QStringView Text, qsizetype MaxLines) const {
     TWrappedText R;
     // Each paragraph's end is found as it is wrapped: a wrap that stops early never looks at the
     // rest of the text.
     for (qsizetype Start = 0; Start < Text.size();) {
         bool Done;
-        const qsizetype End = WrapFrom(Text, Start, R.Lines, MaxLines, true, Done);
+        const qsizetype End = WrapFrom(Text, Start, R.Lines, MaxLines, Done);
         if (!Done) {
             R.Complete = false;
             break;
@@ -133,13 +112,6 @@ TWrappedText TWordWrap::Wrap(QStringView Text, qsizetype MaxLines) const {
         R.ParagraphEnds.push_back(int(R.Lines.size()) - 1);
         Start = SkipBreak(Text, End);
     }
-    return R;
-}
-
-std::vector<QStringView> SplitParagraphs(QStringView Text) {
-    std::vector<QStringView> R;
-    for (qsizetype Start = 0; Start < Text.size();)
-        R.push_back(NextParagraph(Text, Start));
     return R;
 }
 

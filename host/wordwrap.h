@@ -38,9 +38,6 @@ public:
     // Stops once it holds MaxLines lines, so that a text far longer than its box costs no more than
     // the lines asked for; a negative MaxLines wraps the whole text.
     TWrappedText Wrap(QStringView Text, qsizetype MaxLines = -1) const;
-    // Appends the lines of one paragraph (no hard breaks in it), stopping once Lines holds MaxLines
-    // lines (never when negative); false when it stopped before the paragraph's end.
-    bool WrapParagraph(QStringView Paragraph, QStringList& Lines, qsizetype MaxLines = -1) const;
 
     int Width() const { return FWidth; }
     int TabWidth() const { return FTabWidth; }
@@ -48,10 +45,10 @@ public:
 
 private:
     int Advance(char32_t Ch) const;
-    // Wraps the paragraph that starts at From and, when AtBreaks, ends at the next hard break,
-    // found as it goes; returns where the paragraph ended, Done false when it stopped before.
+    // Wraps the paragraph that starts at From and ends at the next hard break, found as it goes;
+    // returns where the paragraph ended, Done false when it stopped before.
     qsizetype WrapFrom(QStringView Text, qsizetype From, QStringList& Lines, qsizetype MaxLines,
-                       bool AtBreaks, bool& Done) const;
+                       bool& Done) const;
 
     std::shared_ptr<const TFontInstance> FFont;
     int FWidth;
@@ -59,9 +56,6 @@ private:
     // Advances of the first 256 code points, looked up once: most text never leaves them.
     mutable std::array<int, 256> FLatin;
 };
-
-// The paragraphs of a text: cut at CR LF, CR and LF; a break at the very end opens none.
-std::vector<QStringView> SplitParagraphs(QStringView Text);
 
 // The process's one context for measuring text: a hidden 1000 x 1000 pixel device whose resolution
 // and font are those of whoever prepared it last. Everything that wraps or measures text for a box
