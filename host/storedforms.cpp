@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 // Text of values
 
@@ -687,10 +688,22 @@ QString DecodeText(const QByteArray& Bytes) {
     return Text;
 }
 
+// What FormatFloat writes for a float that bare digits or a number would not give back: a signed
+// zero, and the words of the floats that are not numbers.
+std::optional<double> FloatWord(const TValue& V) {
+    if (V.Kind == TValue::vInteger && V.Int == 0 && V.Text.startsWith(u'-')) return -0.0;
+    if (V.Kind != TValue::vIdent) return std::nullopt;
+    if (V.Text.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (V.Text.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0)
+        return std::numeric_limits<double>::infinity();
+    return std::nullopt;
+}
+
 QVariant ExtraValue(const TValue& V) {
+    if (const auto F = FloatWord(V)) return QVariant(*F);
     switch (V.Kind) {
     case TValue::vInteger:
-        if (V.Int == 0 && V.Text.startsWith(u'-')) return QVariant(-0.0);
         if (V.Int >= std::numeric_limits<int>::min() && V.Int <= std::numeric_limits<int>::max())
             return QVariant(static_cast<int>(V.Int));
         return QVariant(V.Int);
@@ -701,11 +714,6 @@ QVariant ExtraValue(const TValue& V) {
     case TValue::vIdent:
         if (V.Text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return QVariant(true);
         if (V.Text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return QVariant(false);
-        // The words a float that is not a number is written as.
-        if (V.Text.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0)
-            return QVariant(std::numeric_limits<double>::infinity());
-        if (V.Text.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0)
-            return QVariant(std::numeric_limits<double>::quiet_NaN());
         return MakeIdent(V.Text);
     case TValue::vSet:
     case TValue::vList:
@@ -733,12 +741,8 @@ QVariant PublishedValue(const TPropInfo& Info, const TValue& V) {
         InvalidValue();
     case pkFloat:
         if (V.Kind == TValue::vFloat) return QVariant(V.Float);
-        if (V.Kind == TValue::vInteger)
-            return QVariant(V.Text.startsWith(u'-') && V.Int == 0 ? -0.0 : double(V.Int));
-        if (V.Kind == TValue::vIdent && V.Text.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0)
-            return QVariant(std::numeric_limits<double>::quiet_NaN());
-        if (V.Kind == TValue::vIdent && V.Text.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0)
-            return QVariant(std::numeric_limits<double>::infinity());
+        if (const auto F = FloatWord(V)) return QVariant(*F);
+        if (V.Kind == TValue::vInteger) return QVariant(double(V.Int));
         InvalidValue();
     case pkBoolean:
         if (V.Kind == TValue::vIdent && V.Text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
