@@ -12,7 +12,6 @@
 #include "output/PimRtfP.h"
 #include "output/PimSetup.h"
 
-#include <array>
 #include <cmath>
 
 int32_t PrintOffsetX = 0;
@@ -294,27 +293,11 @@ constexpr int KeptCharacters = 16;
 // How many characters beyond the reach the even ends of a centred text are looked for.
 constexpr int BalanceSteps = 4096;
 
-// A font's advances, those of the first 256 code points kept at hand: a centred text is measured
-// whole, and a long one is nearly all of them.
-class TAdvances {
-public:
-    explicit TAdvances(const TFontInstance& Font) : FFont(Font) {
-        for (char32_t Ch = 0; Ch < FLatin.size(); ++Ch)
-            FLatin[Ch] = FFont.Advance(Ch);
-    }
-    int operator()(char32_t Ch) const { return Ch < FLatin.size() ? FLatin[Ch] : FFont.Advance(Ch); }
-    const TTextMetric& Metrics() const { return FFont.Metrics(); }
-
-private:
-    const TFontInstance& FFont;
-    std::array<int, 256> FLatin;
-};
-
 // Walks the character boundaries of a text, a surrogate pair being one character, with the offset
 // in pixels of each boundary along the baseline.
 class TAdvanceWalk {
 public:
-    TAdvanceWalk(QStringView Text, const TAdvances& Font, qsizetype At, int64_t Offset)
+    TAdvanceWalk(QStringView Text, const TFontInstance& Font, qsizetype At, int64_t Offset)
         : FText(Text), FFont(&Font), FAt(At), FOffset(Offset) {}
 
     qsizetype At() const { return FAt; }
@@ -323,12 +306,12 @@ public:
     bool Forward() {
         if (FAt >= FText.size()) return false;
         if (const char16_t C = FText[FAt].unicode(); C < 0x100) {
-            FOffset += (*FFont)(C);
+            FOffset += FFont->Advance(C);
             ++FAt;
             return true;
         }
         qsizetype Units;
-        FOffset += (*FFont)(CodePointAt(FText, FAt, Units));
+        FOffset += FFont->Advance(CodePointAt(FText, FAt, Units));
         FAt += Units;
         return true;
     }
@@ -337,7 +320,7 @@ public:
         qsizetype Start = FAt - 1;
         if (Start > 0 && FText[Start].isLowSurrogate() && FText[Start - 1].isHighSurrogate()) --Start;
         qsizetype Units;
-        FOffset -= (*FFont)(CodePointAt(FText, Start, Units));
+        FOffset -= FFont->Advance(CodePointAt(FText, Start, Units));
         FAt = Start;
         return true;
     }
@@ -352,7 +335,7 @@ public:
 
 private:
     QStringView FText;
-    const TAdvances* FFont;
+    const TFontInstance* FFont;
     qsizetype FAt;
     int64_t FOffset;
 };
@@ -393,8 +376,8 @@ struct TBaseline {
 // the baseline, measured from the anchor. The reach is widened by its own length and by twice the
 // largest glyph on either side: glyphs throw ink past their advances, and a device of another
 // resolution rounds every advance its own way, so its text runs longer or shorter than measured here.
-TShownPart ShownPart(QStringView Text, const TAdvances& Font, int Escapement, uint32_t Align, int X, int Y,
-                     const TRect& Box) {
+TShownPart ShownPart(QStringView Text, const TFontInstance& Font, int Escapement, uint32_t Align, int X,
+                     int Y, const TRect& Box) {
     const qsizetype n = Text.size();
     const TBaseline Line(Escapement);
     double Near = Line.Along(X, Y, Box.Left, Box.Top), Far = Near;
@@ -500,8 +483,7 @@ QString TPimCanvas::ShownText(int& x, int& y, uint16_t Align, const QString& Tex
     // The font as a device at the canvas's resolution makes it.
     const auto Font = FontInstance(F, F.lfHeight, F.lfWidth == 0 ? 0 : std::max(1, std::abs(F.lfWidth)),
                                    FPixelsPerInchY, true);
-    const TAdvances Advances(*Font);
-    const TShownPart Part = ShownPart(Text, Advances, F.lfEscapement, Align, x, y, Box);
+    const TShownPart Part = ShownPart(Text, *Font, F.lfEscapement, Align, x, y, Box);
     x += Part.ShiftX;
     y += Part.ShiftY;
     if (Part.First == 0 && Part.Last == Text.size()) return Text;
