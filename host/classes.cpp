@@ -1,5 +1,6 @@
 #include "host/classes.h"
 #include "host/forms.h"
+#include "host/lists.h"
 #include "host/messages.h"
 #include "host/storedforms.h"
 #include "host/streams.h"
@@ -244,21 +245,11 @@ void TComponent::FreeNotification(TComponent* AComponent) {
     AComponent->IncludeState(csFreeNotification);
 }
 
-namespace {
-
-// A link is listed once; the newest links are the likeliest to go first, so the search starts at the
-// back.
-void DropLink(std::vector<TComponent*>& Links, TComponent* Other) {
-    auto It = std::find(Links.rbegin(), Links.rend(), Other);
-    if (It != Links.rend()) Links.erase(std::next(It).base());
-}
-
-} // namespace
-
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
     if (!AComponent) return;
-    DropLink(FFreeNotifies, AComponent);
-    DropLink(AComponent->FFreeNotifies, this);
+    // A link is listed once; the newest links are the likeliest to go first.
+    EraseLast(FFreeNotifies, AComponent);
+    EraseLast(AComponent->FFreeNotifies, this);
     if (FFreeNotifies.empty()) ExcludeState(csFreeNotification);
     if (AComponent->FFreeNotifies.empty()) AComponent->ExcludeState(csFreeNotification);
 }
@@ -382,8 +373,7 @@ void TComponent::Insert(TComponent* AComponent) {
 
 void TComponent::Remove(TComponent* AComponent) {
     // Removed from the back when an owner frees its components, so the search is short then.
-    auto It = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
-    if (It != FComponents.rend()) FComponents.erase(std::next(It).base());
+    EraseLast(FComponents, AComponent);
     if (!AComponent->FName.isEmpty()) FNameIndex.remove(AComponent->FName.toUpper());
     AComponent->FOwner = nullptr;
 }
@@ -410,7 +400,7 @@ void TComponent::RemoveFreeNotifications() {
     while (!FFreeNotifies.empty()) {
         TComponent* Other = FFreeNotifies.back();
         FFreeNotifies.pop_back();
-        DropLink(Other->FFreeNotifies, this);
+        EraseLast(Other->FFreeNotifies, this);
         if (Other->FFreeNotifies.empty()) Other->ExcludeState(csFreeNotification);
         DeliverRemoval(Other, this);
     }

@@ -1,4 +1,5 @@
 #include "host/controls.h"
+#include "host/lists.h"
 #include "host/messages.h"
 #include "host/properties.h"
 #include <algorithm>
@@ -377,9 +378,7 @@ void TWinControl::InsertControl(TControl* AControl) {
 void TWinControl::RemoveControl(TControl* AControl) {
     if (!AControl || AControl->FParent != this) return;
     AControl->Invalidate();
-    // Controls mostly leave newest first (a form frees its components last first), so the search
-    // starts at the back.
-    FControls.erase(std::next(std::find(FControls.rbegin(), FControls.rend(), AControl)).base());
+    EraseLast(FControls, AControl);
     AControl->FParent = nullptr;
     Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
     if (AControl->Align() != alNone) RequestAlign();

@@ -1,10 +1,19 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 class TStream;
+
+// Erases the last element of List equal to Value, if there is one. The search starts at the back:
+// entries mostly leave newest first (an owner frees its components last first).
+template <class T, class U> void EraseLast(std::vector<T>& List, const U& Value) {
+    auto It = std::find(List.rbegin(), List.rend(), Value);
+    if (It != List.rend()) List.erase(std::next(It).base());
+}
 
 // A list of untyped pointers; it never owns what they point to.
 class TList {

@@ -604,6 +604,10 @@ public:
     using TVyrPage::TVyrPage;
 };
 
+// Page's RunFailed, for a band or variable that may lie on no page: the application's handler hears
+// the error then.
+void VyrRunFailed(TVyrPage* Page, TComponent* Sender, std::exception_ptr Error);
+
 // True for a query data set: its class or an ancestor is named "TQUERY" in any letter case.
 bool IsQueryDataSet(const TPersistent* DataSet);
 // The records a data set holds; 0 for an object that is no data set or a query that is not open.

@@ -96,6 +96,13 @@ void TVyrPage::RunFailed(TComponent* Sender, std::exception_ptr Error) {
         FAbortPrinting = true;
 }
 
+void VyrRunFailed(TVyrPage* Page, TComponent* Sender, std::exception_ptr Error) {
+    if (Page)
+        Page->RunFailed(Sender, Error);
+    else
+        Application()->HandleException(Sender, Error);
+}
+
 bool TVyrPage::DoOnDataFilter() {
     if (!OnDataFilter) return true;
     bool Result = false;

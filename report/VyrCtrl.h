@@ -330,8 +330,6 @@ protected:
 private:
     // After the first record was reached: a rejected one is skipped, an accepted one announced.
     void FilterFirst();
-    // The exception being handled failed the loop's data.
-    void DataFailed();
 
     TDataSet* FDataSet = nullptr;         // not owned; cleared on removal
     std::unique_ptr<TDataLink> FDataLink; // owned

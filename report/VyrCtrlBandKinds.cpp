@@ -170,15 +170,8 @@ void TVyrSubDataBand::DataStart() {
         }
     } catch (...) {
         FDataIsFinished = true;
-        if (Tell) DataFailed();
+        if (Tell) VyrRunFailed(Page(), this, std::current_exception());
     }
-}
-
-void TVyrSubDataBand::DataFailed() {
-    if (TVyrPage* P = Page())
-        P->RunFailed(this, std::current_exception());
-    else
-        Application()->HandleException(this);
 }
 
 void TVyrSubDataBand::DataSkip() {
@@ -216,7 +209,7 @@ void TVyrSubDataBand::DataSkip() {
         // A move that fails would fail again from the same record, printing it for ever: the
         // loop's data ends here.
         if (Moving) FDataIsFinished = true;
-        DataFailed();
+        VyrRunFailed(Page(), this, std::current_exception());
     }
     Application()->ProcessMessages();
 }
@@ -228,7 +221,7 @@ void TVyrSubDataBand::DataFinish() {
         else if (TDataSet* DS = DataSet(); DS && FCloseDataSet)
             DS->Close();
     } catch (...) {
-        DataFailed();
+        VyrRunFailed(Page(), this, std::current_exception());
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/controls.h"
+#include "host/lists.h"
 #include "host/messages.h"
 
 #include <algorithm>
@@ -34,10 +35,7 @@ template <class T, class U> void AppendToList(std::unique_ptr<std::vector<T*>>& 
 
 template <class T, class U> void RemoveFromList(std::unique_ptr<std::vector<T*>>& List, U* Item) {
     if (!List || !Item) return;
-    // Entries mostly leave newest first (a form frees its components last first), so the search
-    // starts at the back.
-    auto It = std::find(List->rbegin(), List->rend(), static_cast<T*>(Item));
-    if (It != List->rend()) List->erase(std::next(It).base());
+    EraseLast(*List, static_cast<T*>(Item));
     if (List->empty()) List.reset();
 }
 

@@ -271,11 +271,7 @@ void TVyrDBVar::ReportFailedSource(TPimDataSourceManager* Manager) {
     const QString Message = Entry ? Entry->TakeErrorMessage() : QString();
     if (Message.isEmpty()) return;
     // The run fails for want of this source's data: it hears why once.
-    const std::exception_ptr Error = std::make_exception_ptr(Exception(Message));
-    if (TVyrPage* P = Page())
-        P->RunFailed(this, Error);
-    else
-        Application()->HandleException(this, Error);
+    VyrRunFailed(Page(), this, std::make_exception_ptr(Exception(Message)));
 }
 
 void TVyrDBVar::ActiveChanged() {
