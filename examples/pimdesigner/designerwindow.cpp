@@ -42,6 +42,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 namespace {
@@ -461,13 +462,8 @@ void TDesignerWindow::RefreshComponents() {
 void TDesignerWindow::RefreshProperties() {
     // The rows are made anew after every change; the user's place among them stays.
     QList<QStringList> Expanded;
-    std::function<void(QTreeWidgetItem*)> Note = [&](QTreeWidgetItem* Row) {
-        if (Row->isExpanded()) Expanded << PropertyPath(Row);
-        for (int i = 0; i < Row->childCount(); ++i)
-            Note(Row->child(i));
-    };
-    for (int i = 0; i < FProperties->topLevelItemCount(); ++i)
-        Note(FProperties->topLevelItem(i));
+    for (QTreeWidgetItemIterator Row(FProperties); *Row; ++Row)
+        if ((*Row)->isExpanded()) Expanded << PropertyPath(*Row);
     const QStringList Current =
         FProperties->currentItem() ? PropertyPath(FProperties->currentItem()) : QStringList();
     const int Scrolled = FProperties->verticalScrollBar()->value();

@@ -33,6 +33,7 @@
 #include "support/reportfixture.h"
 #include "support/sampledata.h"
 #include "support/scripteddialogs.h"
+#include "uidriver.h"
 #include "viewer/PimPrev.h"
 #include "viewer/PimView.h"
 
@@ -973,21 +974,16 @@ TEST(PimDesigner, WhileAReportOfTheFormRunsTheViewShowsTheFormAsDesigned) {
     EXPECT_TRUE(Window.FormView()->grab().toImage() == Designed);
 }
 
-// A mouse event of the left button in the list's rows, where Row's Column shows.
-void MouseOnRow(QTreeWidget* List, QTreeWidgetItem* Row, int Column, QEvent::Type Type) {
+// Where Row's Column shows in the list's view.
+QPoint RowPoint(QTreeWidget* List, QTreeWidgetItem* Row, int Column) {
     const QRect Cell = List->visualItemRect(Row);
     const int Left = Column == 0 ? Cell.left() : List->header()->sectionPosition(1);
-    const QPoint At(Left + 10, Cell.center().y());
-    QMouseEvent Event(Type, QPointF(At), QPointF(List->viewport()->mapToGlobal(At)), Qt::LeftButton,
-                      Type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(List->viewport(), &Event);
+    return QPoint(Left + 10, Cell.center().y());
 }
 
 // A double click on Row's value, as the user gives it.
 void DoubleClickValue(QTreeWidget* List, QTreeWidgetItem* Row) {
-    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
-        MouseOnRow(List, Row, 1, Type);
+    DoubleClickView(List->viewport(), RowPoint(List, Row, 1));
 }
 
 // Types Text into the value of Row, opened with a double click, and presses Enter.
@@ -996,10 +992,7 @@ void TypeValue(QTreeWidget* List, QTreeWidgetItem* Row, const QString& Text) {
     auto* Edit = List->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(Edit, nullptr);
     Edit->selectAll();
-    for (QEvent::Type Type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent Key(Type, Qt::Key_Delete, Qt::NoModifier);
-        QApplication::sendEvent(Edit, &Key);
-    }
+    PressKey(Edit, Qt::Key_Delete);
     if (!Text.isEmpty()) {
         QKeyEvent Typed(QEvent::KeyPress, 0, Qt::NoModifier, Text);
         QApplication::sendEvent(Edit, &Typed);
@@ -1112,8 +1105,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
         QTreeWidgetItem* Row = Window.FindPropertyItem(Path);
         ASSERT_NE(Row, nullptr);
         List->scrollToItem(Row);
-        MouseOnRow(List, Row, 0, QEvent::MouseButtonPress);
-        MouseOnRow(List, Row, 0, QEvent::MouseButtonRelease);
+        ClickView(List->viewport(), RowPoint(List, Row, 0));
         QKeyEvent Right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
         QApplication::sendEvent(List, &Right);
         ASSERT_TRUE(Row->isExpanded());
@@ -1129,8 +1121,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
     ASSERT_GT(Scrolled, 0);
     for (const QStringList& Path : {QStringList{"Font", "Height"}, QStringList{"Font", "Color"}})
         ASSERT_TRUE(List->viewport()->rect().contains(List->visualItemRect(Window.FindPropertyItem(Path))));
-    MouseOnRow(List, Size, 0, QEvent::MouseButtonPress);
-    MouseOnRow(List, Size, 0, QEvent::MouseButtonRelease);
+    ClickView(List->viewport(), RowPoint(List, Size, 0));
     ASSERT_EQ(List->currentItem(), Size);
     const int Top = List->indexAt(QPoint(5, 5)).row();
 
@@ -1157,8 +1148,7 @@ TEST(PimDesigner, ThePropertyListKeepsItsOpenRowsItsCurrentRowAndItsScrollAcross
              emit Box->activated(Red);
              QApplication::processEvents();
              QApplication::processEvents();
-             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonPress);
-             MouseOnRow(List, Window.FindPropertyItem({"Font", "Height"}), 0, QEvent::MouseButtonRelease);
+             ClickView(List->viewport(), RowPoint(List, Window.FindPropertyItem({"Font", "Height"}), 0));
          },
          [&] { return Title->Font()->Color() == clRed; }},
         {"the label moved on the form by a key",
@@ -1281,13 +1271,7 @@ TEST(PimDesigner, ClosingDuringARunSaysWhyAndPrintingFromTheRunQuestionSaysWhere
             QTimer::singleShot(0, &Window, [&] { Closed = Window.close(); });
         }
         // Released over the Run tool, the right button asks where the report goes.
-        const QPoint At = Center(E.FormRect(Design->RunButton()));
-        for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent Event(Type, QPointF(At), QPointF(At), Qt::RightButton,
-                              Type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QApplication::sendEvent(Window.FormView(), &Event);
-        }
+        ClickView(Window.FormView(), Center(E.FormRect(Design->RunButton())), Qt::RightButton);
         EXPECT_FALSE(Report->Printing());
         EXPECT_EQ(Dialogs.Pending(), 0);
         if (Run.CloseMeanwhile) {
